@@ -1,0 +1,108 @@
+-- Library database for the embedded engine. Text compares without regard to letter case, as
+-- the shared server's default collation does; dates are local time, as the server's clock gives.
+
+CREATE TABLE ref_Group (
+    Group_No   varchar(8)   COLLATE NOCASE NOT NULL PRIMARY KEY,
+    Group_Name varchar(255) COLLATE NOCASE
+);
+
+CREATE TABLE Tbl_Department (
+    Department_no   varchar(8)   COLLATE NOCASE NOT NULL PRIMARY KEY,
+    Department_name varchar(255) COLLATE NOCASE,
+    Group_NO        varchar(8)   COLLATE NOCASE
+);
+
+CREATE TABLE Tbl_Folder (
+    Folder_NO     varchar(48)  COLLATE NOCASE NOT NULL PRIMARY KEY,
+    Folder_Name   varchar(255) COLLATE NOCASE,
+    Department_no varchar(8)   COLLATE NOCASE
+);
+
+CREATE TABLE Tbl_Replicate (
+    Replicate_ID varchar(48) COLLATE NOCASE NOT NULL PRIMARY KEY,
+    Type         varchar(1)  COLLATE NOCASE
+);
+
+CREATE TABLE Tbl_File_Information (
+    File_NO               varchar(20)  COLLATE NOCASE NOT NULL PRIMARY KEY,
+    Folder_NO             varchar(48)  COLLATE NOCASE,
+    File_Name             varchar(255) COLLATE NOCASE,
+    File_Size             varchar(20)  COLLATE NOCASE,
+    File_Type             varchar(255) COLLATE NOCASE,
+    File_Owner            varchar(50)  COLLATE NOCASE,
+    File_QTYAccessed      int          DEFAULT 0,
+    File_DateCreated      datetime     DEFAULT (datetime('now','localtime')),
+    LastAccessed_by       varchar(50)  COLLATE NOCASE,
+    File_DateLastAccessed datetime     DEFAULT (datetime('now','localtime')),
+    File_DateLastModified datetime     DEFAULT (datetime('now','localtime')),
+    deleted               char(1)      COLLATE NOCASE DEFAULT '0',
+    File_Protect          char(1)      COLLATE NOCASE DEFAULT '0',
+    file_password         varchar(50)  COLLATE BINARY
+);
+CREATE INDEX IX_File_Information_Folder ON Tbl_File_Information (Folder_NO);
+
+CREATE TABLE Tbl_File_Data (
+    file_no   varchar(20) COLLATE NOCASE NOT NULL PRIMARY KEY,
+    file_data blob
+);
+
+CREATE TABLE Tbl_File_Log (
+    file_no       varchar(20) COLLATE NOCASE,
+    User_Name     varchar(50) COLLATE NOCASE,
+    Date_Accessed datetime    DEFAULT (datetime('now','localtime')),
+    Operation     varchar(20) COLLATE NOCASE
+);
+CREATE INDEX IX_File_Log_File ON Tbl_File_Log (file_no);
+CREATE INDEX IX_File_Log_User ON Tbl_File_Log (User_Name);
+
+CREATE TABLE tbl_file_no (
+    Last_File_No int
+);
+
+CREATE TABLE tbl_user (
+    UID              varchar(20)  COLLATE NOCASE NOT NULL PRIMARY KEY,
+    PWD              varchar(15)  COLLATE NOCASE,
+    Name             varchar(50)  COLLATE NOCASE,
+    Sys_Role         varchar(20)  COLLATE NOCASE,
+    User_deny        char(1)      COLLATE NOCASE DEFAULT '0',
+    Remark           varchar(255) COLLATE NOCASE,
+    DateLastModified datetime     DEFAULT (datetime('now','localtime')),
+    Create_Date      datetime     DEFAULT (datetime('now','localtime'))
+);
+
+CREATE TABLE tbl_user_login_time (
+    UID              varchar(20) COLLATE NOCASE,
+    Login_DayOfWeek  varchar(7)  COLLATE NOCASE,
+    Login_Start_Time varchar(8)  COLLATE NOCASE,
+    Login_End_Time   varchar(8)  COLLATE NOCASE
+);
+
+CREATE TABLE Tbl_User_Department_Right (
+    UID           varchar(20) COLLATE NOCASE,
+    Department_NO varchar(8)  COLLATE NOCASE,
+    User_Right    char(1)     COLLATE NOCASE DEFAULT 'C'
+);
+
+CREATE TABLE Tbl_User_Folder_Deny (
+    UID        varchar(20) COLLATE NOCASE,
+    Folder_NO  varchar(48) COLLATE NOCASE,
+    User_Right char(1)     COLLATE NOCASE
+);
+
+CREATE TABLE Ref_Query_History (
+    query_index INTEGER PRIMARY KEY AUTOINCREMENT,
+    query_txt   varchar(255) COLLATE NOCASE
+);
+
+-- The client never writes DateLastModified; the server keeps it current.
+CREATE TRIGGER TR_tbl_user_modified AFTER UPDATE ON tbl_user
+BEGIN
+    UPDATE tbl_user SET DateLastModified = datetime('now','localtime') WHERE rowid = NEW.rowid;
+END;
+
+-- Replacing a file's content stamps its catalogue row.
+CREATE TRIGGER TR_File_Data_modified AFTER UPDATE OF file_data ON Tbl_File_Data
+BEGIN
+    UPDATE Tbl_File_Information SET File_DateLastModified = datetime('now','localtime')
+     WHERE File_NO = NEW.file_no;
+END;

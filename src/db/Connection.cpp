@@ -1,0 +1,134 @@
+#include "Connection.h"
+
+#include "ConnectionString.h"
+#include "Error.h"
+#include "OdbcBackend.h"
+#include "SqliteBackend.h"
+#include "TsqlRewriter.h"
+
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+namespace db {
+
+Connection::Connection() = default;
+Connection::~Connection() = default;
+
+Connection& Lib_Connection() {
+    static Connection connection;
+    return connection;
+}
+
+void Connection::Open(const QString& connection_string) {
+    Close();
+    const Connection_String cs(connection_string);
+    if (connection_string.trimmed().isEmpty())
+        throw Error(Err_Connect_Failed, QStringLiteral("No connection string is set for the library."));
+    if (cs.is_embedded())
+        backend_ = std::make_unique<Sqlite_Backend>(cs.data_source());
+    else
+        backend_ = std::make_unique<Odbc_Backend>(connection_string);
+    text_ = connection_string;
+}
+
+void Connection::Close() {
+    backend_.reset();
+    defaults_.clear();
+}
+
+Engine Connection::engine() const {
+    return backend_ && !backend_->speaks_sqlite() ? Engine::Sql_Server : Engine::Sqlite;
+}
+
+Backend& Connection::backend() {
+    if (!backend_)
+        throw Error(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+    return *backend_;
+}
+
+void Connection::before_send(const QString& sql) {
+    if (recorder_)
+        recorder_(sql);
+    if (fail_at_ > 0 && --fail_at_ == 0)
+        throw Error(Err_Engine, QStringLiteral("Injected failure of the statement: %1").arg(sql));
+}
+
+QString Connection::default_of(const QString& table, const QString& column) {
+    const QString t = table.toLower();
+    if (!defaults_.contains(t)) {
+        QHash<QString, QString> columns;
+        Result r = backend().query(QStringLiteral("PRAGMA table_info(\"%1\")").arg(QString(table).replace(QLatin1Char('"'), QLatin1String("\"\""))));
+        for (; !r.eof(); r.next())
+            columns.insert(r.text(QStringView(u"name")).toLower(), r.text(QStringView(u"dflt_value")));
+        defaults_.insert(t, columns);
+    }
+    return defaults_.value(t).value(column.toLower());
+}
+
+QString Connection::Engine_Text(const QString& tsql) {
+    if (!backend().speaks_sqlite())
+        return tsql;
+    const Tsql_Rewriter rewriter(
+        [this](const QString& table, const QString& column) { return default_of(table, column); });
+    return rewriter.rewrite(tsql);
+}
+
+void Connection::Run_Statement(const QString& sql) {
+    before_send(sql);
+    backend().execute(Engine_Text(sql));
+}
+
+Result Connection::Open_Query(const QString& sql) {
+    before_send(sql);
+    return backend().query(Engine_Text(sql));
+}
+
+std::unique_ptr<Blob_Writer> Connection::Begin_Blob_Write(const QString& table, const QString& column,
+                                                          const QString& key_column,
+                                                          const QString& key, qint64 total) {
+    Backend& b = backend();
+    if (total < 0 || total > b.max_blob_size())
+        throw Error(Err_Content_Too_Large,
+                    QStringLiteral("The file is too large for the library: %1 bytes; one file may hold at most %2 bytes.")
+                        .arg(total)
+                        .arg(b.max_blob_size()));
+    before_send(QStringLiteral("update %1 set %2=? where %3='%4'").arg(table, column, key_column, Quote_Sql(key)));
+    return b.blob_write({table, column, key_column, key}, total);
+}
+
+std::unique_ptr<Blob_Reader> Connection::Open_Blob_Read(const QString& table, const QString& column,
+                                                        const QString& key_column, const QString& key) {
+    before_send(QStringLiteral("select %2 from %1 where %3='%4'").arg(table, column, key_column, Quote_Sql(key)));
+    return backend().blob_read({table, column, key_column, key});
+}
+
+qint64 Connection::Max_Content_Size() const {
+    return backend_ ? backend_->max_blob_size() : 0;
+}
+
+void Connection::Run_Script(const QString& script) {
+    Backend& b = backend();
+    if (b.speaks_sqlite()) {
+        // One statement at a time: a driver may run only the first of several. A trigger body
+        // holds semicolons, so a statement ends where the engine says it is complete.
+        QByteArray statement;
+        for (const QByteArray& line : script.toUtf8().split('\n')) {
+            statement += line + '\n';
+            if (sqlite3_complete(statement.constData())) {
+                b.execute(QString::fromUtf8(statement).trimmed());
+                statement.clear();
+            }
+        }
+        if (!statement.trimmed().isEmpty())
+            b.execute(QString::fromUtf8(statement));
+        return;
+    }
+    static const QRegularExpression go(QStringLiteral("^\\s*GO\\s*$"),
+                                       QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+    for (const QString& batch : script.split(go))
+        if (!batch.trimmed().isEmpty())
+            b.execute(batch);
+}
+
+} // namespace db

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Backend.h"
+#include "Result.h"
+#include "SqlText.h"
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace db {
+
+// The program's one database connection. Every SQL text it is given is T-SQL; towards an
+// engine that speaks SQLite it is rewritten first. Failures raise db::Error.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens from a connection string; every failure carries Err_Connect_Failed.
+    void Open(const QString& connection_string);
+    void Close();
+    bool Is_Open() const { return backend_ != nullptr; }
+    const QString& Connection_Text() const { return text_; }
+    Engine engine() const;
+
+    void Run_Statement(const QString& sql);
+    Result Open_Query(const QString& sql);
+
+    // Streams content into the existing row table.key_column = key. Refuses a total larger
+    // than the engine holds before anything is written.
+    std::unique_ptr<Blob_Writer> Begin_Blob_Write(const QString& table, const QString& column,
+                                                  const QString& key_column, const QString& key,
+                                                  qint64 total);
+    std::unique_ptr<Blob_Reader> Open_Blob_Read(const QString& table, const QString& column,
+                                                const QString& key_column, const QString& key);
+    // The largest content one row can hold on this engine.
+    qint64 Max_Content_Size() const;
+
+    // Runs a whole creation script: statements separated by ";" (SQLite) or GO lines (T-SQL).
+    void Run_Script(const QString& script);
+
+    // Receives every SQL text as the program wrote it, before any rewriting (for tests).
+    void Set_Recorder(std::function<void(const QString&)> recorder) { recorder_ = std::move(recorder); }
+    // Makes the n-th statement or query from now fail (1 = the next one); 0 turns it off.
+    void Fail_At_Statement(int n) { fail_at_ = n; }
+
+    // The text actually sent to the engine for a T-SQL text.
+    QString Engine_Text(const QString& tsql);
+
+private:
+    Backend& backend();
+    void before_send(const QString& sql);
+    QString default_of(const QString& table, const QString& column);
+
+    std::unique_ptr<Backend> backend_;
+    QString text_;
+    std::function<void(const QString&)> recorder_;
+    int fail_at_ = 0;
+    QHash<QString, QHash<QString, QString>> defaults_;
+};
+
+// The shared connection of the program (Lib_Connection).
+Connection& Lib_Connection();
+
+} // namespace db

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace db {
+
+// The number every failure to open a connection carries: the sign-in answers it by offering
+// the connection-string dialog.
+inline constexpr long Err_Connect_Failed = -2147467259;
+// Content larger than the engine can hold in one value, refused before anything is written.
+inline constexpr long Err_Content_Too_Large = -2147024882;
+// A file number or key that has no row to hold content.
+inline constexpr long Err_No_Content_Row = -2147217900;
+// Any other failure reported by the engine or the driver.
+inline constexpr long Err_Engine = -2147217887;
+
+// A failure of the database layer: the engine's (or our) number and a description for people.
+class Error : public std::runtime_error {
+public:
+    Error(long number, const QString& description)
+        : std::runtime_error(description.toStdString()), number_(number),
+          description_(description) {}
+    long number() const { return number_; }
+    const QString& description() const { return description_; }
+
+private:
+    long number_;
+    QString description_;
+};
+
+} // namespace db

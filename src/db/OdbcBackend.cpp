@@ -1,0 +1,364 @@
+#include "OdbcBackend.h"
+
+#include "Error.h"
+#include "SqlText.h"
+
+#include <QDateTime>
+
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <array>
+
+namespace db {
+
+namespace {
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the wide ODBC calls must take UTF-16");
+
+SQLWCHAR* wide(const QString& s) {
+    return const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(s.utf16()));
+}
+
+QString from_wide(const SQLWCHAR* s, qsizetype n) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(s), n);
+}
+
+// All diagnostic records of a handle, joined; native is the first record's native number.
+QString diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLINTEGER* native) {
+    QString text;
+    *native = 0;
+    for (SQLSMALLINT i = 1;; ++i) {
+        std::array<SQLWCHAR, 6> state{};
+        std::array<SQLWCHAR, 1024> message{};
+        SQLINTEGER nat = 0;
+        SQLSMALLINT len = 0;
+        const SQLRETURN rc = SQLGetDiagRecW(type, handle, i, state.data(), &nat, message.data(),
+                                            SQLSMALLINT(message.size()), &len);
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        if (i == 1)
+            *native = nat;
+        if (!text.isEmpty())
+            text += QLatin1Char(' ');
+        text += from_wide(message.data(), std::min<qsizetype>(len, qsizetype(message.size()) - 1));
+    }
+    return text;
+}
+
+[[noreturn]] void fail(SQLSMALLINT type, SQLHANDLE handle, long number = 0,
+                       const QString& fallback = QStringLiteral("The ODBC driver reported a failure.")) {
+    SQLINTEGER native = 0;
+    QString text = handle ? diagnostics(type, handle, &native) : QString();
+    if (text.isEmpty())
+        text = fallback;
+    if (number == 0)
+        number = native != 0 ? native : Err_Engine;
+    throw Error(number, text);
+}
+
+void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle) {
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+        fail(type, handle);
+}
+
+// A statement handle that frees itself.
+class Statement {
+public:
+    explicit Statement(SQLHDBC dbc) {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &h_)))
+            fail(SQL_HANDLE_DBC, dbc);
+    }
+    ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, h_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    SQLHSTMT get() const { return h_; }
+    void check(SQLRETURN rc) const { db::check(rc, SQL_HANDLE_STMT, h_); }
+
+private:
+    SQLHSTMT h_ = SQL_NULL_HSTMT;
+};
+
+QVariant read_text(const Statement& st, SQLUSMALLINT col) {
+    std::array<SQLWCHAR, 2048> buf{};
+    QString text;
+    bool null = false;
+    for (;;) {
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(st.get(), col, SQL_C_WCHAR, buf.data(),
+                                        SQLLEN(buf.size() * sizeof(SQLWCHAR)), &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        st.check(rc);
+        if (ind == SQL_NULL_DATA) {
+            null = true;
+            break;
+        }
+        if (rc == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind >= SQLLEN(buf.size() * sizeof(SQLWCHAR)))) {
+            text += from_wide(buf.data(), qsizetype(buf.size()) - 1);
+            continue;
+        }
+        text += from_wide(buf.data(), ind / qsizetype(sizeof(SQLWCHAR)));
+        break;
+    }
+    return null ? QVariant() : QVariant(text);
+}
+
+QVariant read_binary(const Statement& st, SQLUSMALLINT col) {
+    std::array<char, 65536> buf{};
+    QByteArray bytes;
+    for (;;) {
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(st.get(), col, SQL_C_BINARY, buf.data(), SQLLEN(buf.size()), &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        st.check(rc);
+        if (ind == SQL_NULL_DATA)
+            return {};
+        if (rc == SQL_SUCCESS_WITH_INFO) {
+            bytes.append(buf.data(), qsizetype(buf.size()));
+            continue;
+        }
+        bytes.append(buf.data(), qsizetype(ind));
+        break;
+    }
+    return QVariant(bytes);
+}
+
+QVariant read_cell(const Statement& st, SQLUSMALLINT col, SQLSMALLINT type) {
+    SQLLEN ind = 0;
+    switch (type) {
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+    case SQL_BIT: {
+        SQLBIGINT v = 0;
+        st.check(SQLGetData(st.get(), col, SQL_C_SBIGINT, &v, 0, &ind));
+        return ind == SQL_NULL_DATA ? QVariant() : QVariant(qlonglong(v));
+    }
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE: {
+        double v = 0;
+        st.check(SQLGetData(st.get(), col, SQL_C_DOUBLE, &v, 0, &ind));
+        return ind == SQL_NULL_DATA ? QVariant() : QVariant(v);
+    }
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_DATETIME: {
+        SQL_TIMESTAMP_STRUCT ts{};
+        st.check(SQLGetData(st.get(), col, SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts, &ind));
+        if (ind == SQL_NULL_DATA)
+            return {};
+        return QVariant(QDateTime(QDate(ts.year, ts.month, ts.day),
+                                  QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))));
+    }
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return read_binary(st, col);
+    default:
+        return read_text(st, col);
+    }
+}
+
+QString where_key(const Blob_Target& t) {
+    return QStringLiteral(" where %1='%2'").arg(t.key_column, Quote_Sql(t.key));
+}
+
+[[noreturn]] void no_row(const Blob_Target& t) {
+    throw Error(Err_No_Content_Row,
+                QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
+}
+
+class Odbc_Blob_Writer : public Blob_Writer {
+public:
+    Odbc_Blob_Writer(SQLHDBC dbc, const Blob_Target& t, qint64 total) : st_(dbc), total_(total) {
+        const QString sql = QStringLiteral("update %1 set %2=?").arg(t.table, t.column) + where_key(t);
+        st_.check(SQLPrepareW(st_.get(), wide(sql), SQL_NTS));
+        ind_ = total == 0 ? 0 : SQL_LEN_DATA_AT_EXEC(SQLLEN(total));
+        // A zero-length value is bound directly; anything longer streams at execution.
+        SQLPOINTER value = total == 0 ? static_cast<SQLPOINTER>(&empty_) : reinterpret_cast<SQLPOINTER>(1);
+        st_.check(SQLBindParameter(st_.get(), 1, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
+                                   SQLULEN(std::max<qint64>(total, 1)), 0, value, 0, &ind_));
+        if (total == 0)
+            return;
+        SQLRETURN rc = SQLExecute(st_.get());
+        if (rc != SQL_NEED_DATA)
+            fail(SQL_HANDLE_STMT, st_.get());
+        SQLPOINTER token = nullptr;
+        rc = SQLParamData(st_.get(), &token);
+        if (rc != SQL_NEED_DATA)
+            fail(SQL_HANDLE_STMT, st_.get());
+        streaming_ = true;
+    }
+    ~Odbc_Blob_Writer() override {
+        if (streaming_)
+            SQLCancel(st_.get());
+    }
+    void append(const char* data, qint64 n) override {
+        if (n < 0 || written_ + n > total_)
+            throw Error(Err_Engine, QStringLiteral("More content was sent than announced."));
+        if (n == 0)
+            return;
+        st_.check(SQLPutData(st_.get(), const_cast<char*>(data), SQLLEN(n)));
+        written_ += n;
+    }
+    void commit() override {
+        if (written_ != total_)
+            throw Error(Err_Engine, QStringLiteral("The content ended after %1 of %2 bytes.")
+                                        .arg(written_)
+                                        .arg(total_));
+        if (total_ == 0) {
+            st_.check(SQLExecute(st_.get()));
+            return;
+        }
+        SQLPOINTER token = nullptr;
+        const SQLRETURN rc = SQLParamData(st_.get(), &token);
+        streaming_ = false;
+        st_.check(rc);
+    }
+
+private:
+    Statement st_;
+    qint64 total_;
+    qint64 written_ = 0;
+    SQLLEN ind_ = 0;
+    char empty_ = 0;
+    bool streaming_ = false;
+};
+
+class Odbc_Blob_Reader : public Blob_Reader {
+public:
+    Odbc_Blob_Reader(SQLHDBC dbc, const Blob_Target& t, bool sqlite) : st_(dbc) {
+        const QString length = sqlite ? QStringLiteral("length") : QStringLiteral("DATALENGTH");
+        const QString sql = QStringLiteral("select %1(%2), %2 from %3").arg(length, t.column, t.table) + where_key(t);
+        st_.check(SQLExecDirectW(st_.get(), wide(sql), SQL_NTS));
+        const SQLRETURN rc = SQLFetch(st_.get());
+        if (rc == SQL_NO_DATA)
+            no_row(t);
+        st_.check(rc);
+        SQLBIGINT size = 0;
+        SQLLEN ind = 0;
+        st_.check(SQLGetData(st_.get(), 1, SQL_C_SBIGINT, &size, 0, &ind));
+        size_ = ind == SQL_NULL_DATA ? 0 : qint64(size);
+    }
+    qint64 size() const override { return size_; }
+    qint64 read(char* buffer, qint64 n) override {
+        n = std::min(n, size_ - offset_);
+        if (n <= 0)
+            return 0;
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(st_.get(), 2, SQL_C_BINARY, buffer, SQLLEN(n), &ind);
+        if (rc == SQL_NO_DATA || ind == SQL_NULL_DATA)
+            return 0;
+        st_.check(rc);
+        const qint64 got = rc == SQL_SUCCESS_WITH_INFO ? n : std::min<qint64>(qint64(ind), n);
+        offset_ += got;
+        return got;
+    }
+
+private:
+    Statement st_;
+    qint64 size_ = 0;
+    qint64 offset_ = 0;
+};
+
+} // namespace
+
+Odbc_Backend::Odbc_Backend(const QString& connection_string) {
+    try {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_)))
+            throw Error(Err_Connect_Failed, QStringLiteral("The ODBC driver manager could not be started."));
+        SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_)))
+            fail(SQL_HANDLE_ENV, env_, Err_Connect_Failed);
+        SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
+        std::array<SQLWCHAR, 1024> out{};
+        SQLSMALLINT out_len = 0;
+        const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, wide(connection_string), SQL_NTS, out.data(),
+                                               SQLSMALLINT(out.size()), &out_len, SQL_DRIVER_NOPROMPT);
+        if (!SQL_SUCCEEDED(rc))
+            fail(SQL_HANDLE_DBC, dbc_, Err_Connect_Failed,
+                 QStringLiteral("The library could not be reached with this connection string."));
+        connected_ = true;
+        std::array<SQLWCHAR, 256> dbms{};
+        SQLSMALLINT len = 0;
+        if (SQL_SUCCEEDED(SQLGetInfoW(dbc_, SQL_DBMS_NAME, dbms.data(), SQLSMALLINT(sizeof dbms), &len)))
+            sqlite_ = from_wide(dbms.data(), len / qsizetype(sizeof(SQLWCHAR)))
+                          .contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+Odbc_Backend::~Odbc_Backend() { release(); }
+
+void Odbc_Backend::release() {
+    if (connected_)
+        SQLDisconnect(dbc_);
+    connected_ = false;
+    if (dbc_)
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+    dbc_ = SQL_NULL_HDBC;
+    if (env_)
+        SQLFreeHandle(SQL_HANDLE_ENV, env_);
+    env_ = SQL_NULL_HENV;
+}
+
+void Odbc_Backend::execute(const QString& sql) {
+    Statement st(dbc_);
+    st.check(SQLExecDirectW(st.get(), wide(sql), SQL_NTS));
+    // Drain every result of a batch so that errors in later statements surface here.
+    while (SQLMoreResults(st.get()) != SQL_NO_DATA) {
+    }
+}
+
+Result Odbc_Backend::query(const QString& sql) {
+    Statement st(dbc_);
+    st.check(SQLExecDirectW(st.get(), wide(sql), SQL_NTS));
+    SQLSMALLINT n = 0;
+    st.check(SQLNumResultCols(st.get(), &n));
+    QStringList names;
+    std::vector<SQLSMALLINT> types;
+    for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(n); ++i) {
+        std::array<SQLWCHAR, 256> name{};
+        SQLSMALLINT len = 0, type = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        st.check(SQLDescribeColW(st.get(), i, name.data(), SQLSMALLINT(name.size()), &len, &type, &size,
+                                 &digits, &nullable));
+        names << from_wide(name.data(), std::min<qsizetype>(len, qsizetype(name.size()) - 1));
+        types.push_back(type);
+    }
+    std::vector<QVariant> cells;
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(st.get());
+        if (rc == SQL_NO_DATA || n == 0)
+            break;
+        st.check(rc);
+        for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(n); ++i)
+            cells.push_back(read_cell(st, i, types[i - 1]));
+    }
+    return Result(std::move(names), std::move(cells));
+}
+
+std::unique_ptr<Blob_Writer> Odbc_Backend::blob_write(const Blob_Target& target, qint64 total) {
+    const Result r = query(QStringLiteral("select count(*) from %1").arg(target.table) + where_key(target));
+    if (r.eof() || r.field(0).toLongLong() == 0)
+        no_row(target);
+    return std::make_unique<Odbc_Blob_Writer>(dbc_, target, total);
+}
+
+std::unique_ptr<Blob_Reader> Odbc_Backend::blob_read(const Blob_Target& target) {
+    return std::make_unique<Odbc_Blob_Reader>(dbc_, target, sqlite_);
+}
+
+qint64 Odbc_Backend::max_blob_size() const {
+    // SQLite as Debian builds it holds 10^9 bytes in one value; SQL Server's varbinary(max) 2^31-1.
+    return sqlite_ ? 1000000000 : 2147483647;
+}
+
+} // namespace db

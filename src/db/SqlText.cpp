@@ -1,0 +1,33 @@
+#include "SqlText.h"
+
+#include <QVariant>
+
+QString Quote_Sql(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1Char('\''), QLatin1String("''"));
+    return out;
+}
+
+namespace db {
+
+QString Sql_Date_Literal(const QDateTime& when, Engine engine) {
+    return when.toString(engine == Engine::Sql_Server ? QStringLiteral("yyyyMMdd HH:mm:ss")
+                                                      : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDateTime To_Date_Time(const QVariant& value) {
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime();
+    if (value.metaType().id() == QMetaType::QDate)
+        return value.toDate().startOfDay();
+    const QString s = value.toString().trimmed();
+    for (const auto* fmt : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyyMMdd HH:mm:ss",
+                            "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd"}) {
+        const QDateTime dt = QDateTime::fromString(s, QLatin1String(fmt));
+        if (dt.isValid())
+            return dt;
+    }
+    return {};
+}
+
+} // namespace db

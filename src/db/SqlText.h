@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Doubles every single quote, so the text can stand between quotes in a SQL literal. Every
+// value spliced into a statement passes through here; a text without quotes is unchanged.
+QString Quote_Sql(const QString& text);
+
+namespace db {
+
+enum class Engine { Sql_Server, Sqlite };
+
+// A date and time as a literal body (without quotes) that the engine reads the same way:
+// SQL Server 'YYYYMMDD hh:mm:ss', SQLite 'YYYY-MM-DD hh:mm:ss'.
+QString Sql_Date_Literal(const QDateTime& when, Engine engine);
+
+// A field that holds a date and time (a date value, or the engine's text for one), as a date.
+QDateTime To_Date_Time(const QVariant& value);
+
+} // namespace db

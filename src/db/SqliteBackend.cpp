@@ -1,0 +1,298 @@
+#include "SqliteBackend.h"
+
+#include "Error.h"
+#include "SqlText.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+// How long a statement waits for another program that holds the library's write lock.
+constexpr int Busy_Timeout_Ms = 15000;
+
+[[noreturn]] void fail(sqlite3* db, int rc) {
+    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    throw Error(rc, msg);
+}
+
+// Prepared statement that finalises itself.
+class Statement {
+public:
+    Statement(sqlite3* db, const QByteArray& sql, const char** tail = nullptr) : db_(db) {
+        const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt_, tail);
+        if (rc != SQLITE_OK)
+            fail(db, rc);
+    }
+    Statement(sqlite3* db, const char* sql, const char** tail) : db_(db) {
+        const int rc = sqlite3_prepare_v2(db, sql, -1, &stmt_, tail);
+        if (rc != SQLITE_OK)
+            fail(db, rc);
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* get() const { return stmt_; }
+    // Steps once; true while a row is available.
+    bool step() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        fail(db_, rc);
+    }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+void exec_all(sqlite3* db, const QByteArray& sql) {
+    const char* p = sql.constData();
+    while (p && *p) {
+        const char* tail = nullptr;
+        Statement st(db, p, &tail);
+        if (st.get())
+            while (st.step()) {
+            }
+        p = tail;
+    }
+}
+
+bool is_datetime_decl(const char* decl) {
+    return decl && (qstrnicmp(decl, "datetime", 8) == 0 || qstrnicmp(decl, "date", 5) == 0);
+}
+
+QVariant cell(sqlite3_stmt* st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(st, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, i));
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(st, i));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(st, i)));
+    }
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+        QString s = QString::fromUtf8(text, sqlite3_column_bytes(st, i));
+        // Dates kept as text by the engine come back as dates, as the server's do.
+        if (is_datetime_decl(sqlite3_column_decltype(st, i))) {
+            QDateTime dt = QDateTime::fromString(s, Qt::ISODate);
+            if (!dt.isValid())
+                dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            if (dt.isValid())
+                return QVariant(dt);
+        }
+        return QVariant(s);
+    }
+    }
+}
+
+QByteArray quoted_name(const QString& name) {
+    return '"' + name.toUtf8().replace('"', "\"\"") + '"';
+}
+
+class Sqlite_Blob_Writer : public Blob_Writer {
+public:
+    Sqlite_Blob_Writer(sqlite3* db, const Blob_Target& t, qint64 total) : db_(db), total_(total) {
+        exec_all(db_, "BEGIN IMMEDIATE");
+        in_tx_ = true;
+        try {
+            start(t);
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
+    ~Sqlite_Blob_Writer() override { release(); }
+
+    void start(const Blob_Target& t) {
+        const QByteArray where = " WHERE " + quoted_name(t.key_column) + "='" +
+                                 Quote_Sql(t.key).toUtf8() + "'";
+        exec_all(db_, "UPDATE " + quoted_name(t.table) + " SET " + quoted_name(t.column) +
+                          "=zeroblob(" + QByteArray::number(total_) + ")" + where);
+        if (sqlite3_changes(db_) == 0)
+            throw Error(Err_No_Content_Row,
+                        QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
+        Statement st(db_, "SELECT rowid FROM " + quoted_name(t.table) + where);
+        if (!st.step())
+            throw Error(Err_No_Content_Row,
+                        QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
+        const sqlite3_int64 rowid = sqlite3_column_int64(st.get(), 0);
+        const int rc = sqlite3_blob_open(db_, "main", t.table.toUtf8().constData(),
+                                         t.column.toUtf8().constData(), rowid, 1, &blob_);
+        if (rc != SQLITE_OK)
+            fail(db_, rc);
+    }
+    void release() {
+        if (blob_)
+            sqlite3_blob_close(blob_);
+        blob_ = nullptr;
+        if (in_tx_)
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        in_tx_ = false;
+    }
+    void append(const char* data, qint64 n) override {
+        if (n < 0 || written_ + n > total_)
+            throw Error(Err_Engine, QStringLiteral("More content was sent than announced."));
+        if (n == 0)
+            return;
+        const int rc = sqlite3_blob_write(blob_, data, int(n), int(written_));
+        if (rc != SQLITE_OK)
+            fail(db_, rc);
+        written_ += n;
+    }
+    void commit() override {
+        if (written_ != total_)
+            throw Error(Err_Engine, QStringLiteral("The content ended after %1 of %2 bytes.")
+                                        .arg(written_)
+                                        .arg(total_));
+        const int rc = sqlite3_blob_close(blob_);
+        blob_ = nullptr;
+        if (rc != SQLITE_OK)
+            fail(db_, rc);
+        exec_all(db_, "COMMIT");
+        in_tx_ = false;
+    }
+
+private:
+    sqlite3* db_;
+    sqlite3_blob* blob_ = nullptr;
+    qint64 total_;
+    qint64 written_ = 0;
+    bool in_tx_ = false;
+};
+
+class Sqlite_Blob_Reader : public Blob_Reader {
+public:
+    Sqlite_Blob_Reader(sqlite3* db, const Blob_Target& t) : db_(db) {
+        Statement st(db_, "SELECT rowid, " + quoted_name(t.column) + " IS NULL FROM " +
+                              quoted_name(t.table) + " WHERE " + quoted_name(t.key_column) + "='" +
+                              Quote_Sql(t.key).toUtf8() + "'");
+        if (!st.step())
+            throw Error(Err_No_Content_Row,
+                        QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
+        if (sqlite3_column_int(st.get(), 1))
+            return; // a null value reads as empty
+        const int rc = sqlite3_blob_open(db_, "main", t.table.toUtf8().constData(),
+                                         t.column.toUtf8().constData(),
+                                         sqlite3_column_int64(st.get(), 0), 0, &blob_);
+        if (rc != SQLITE_OK)
+            fail(db_, rc);
+        size_ = sqlite3_blob_bytes(blob_);
+    }
+    ~Sqlite_Blob_Reader() override {
+        if (blob_)
+            sqlite3_blob_close(blob_);
+    }
+    qint64 size() const override { return size_; }
+    qint64 read(char* buffer, qint64 n) override {
+        n = std::min(n, size_ - offset_);
+        if (n <= 0)
+            return 0;
+        const int rc = sqlite3_blob_read(blob_, buffer, int(n), int(offset_));
+        if (rc != SQLITE_OK)
+            fail(db_, rc);
+        offset_ += n;
+        return n;
+    }
+
+private:
+    sqlite3* db_;
+    sqlite3_blob* blob_ = nullptr;
+    qint64 size_ = 0;
+    qint64 offset_ = 0;
+};
+
+} // namespace
+
+Sqlite_Backend::Sqlite_Backend(const QString& path) {
+    if (path.trimmed().isEmpty())
+        throw Error(Err_Connect_Failed, QStringLiteral("No library file is named in the connection string."));
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists())
+        throw Error(Err_Connect_Failed,
+                    QStringLiteral("The folder of the library file does not exist: %1").arg(info.absolutePath()));
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                                   nullptr);
+    try {
+        if (rc != SQLITE_OK)
+            fail(db_, rc);
+        sqlite3_busy_timeout(db_, Busy_Timeout_Ms);
+        sqlite3_extended_result_codes(db_, 0);
+        exec_all(db_, "PRAGMA secure_delete=FAST");
+        exec_all(db_, "PRAGMA foreign_keys=OFF");
+        create_schema_if_empty();
+    } catch (const Error& e) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error(Err_Connect_Failed,
+                    QStringLiteral("Cannot open the library file %1: %2").arg(path, e.description()));
+    }
+}
+
+Sqlite_Backend::~Sqlite_Backend() { sqlite3_close(db_); }
+
+void Sqlite_Backend::create_schema_if_empty() {
+    {
+        Statement st(db_, QByteArray("SELECT count(*) FROM sqlite_master WHERE type='table'"));
+        st.step();
+        if (sqlite3_column_int(st.get(), 0) > 0)
+            return;
+    }
+    // The page size only takes effect before the first table is written.
+    exec_all(db_, "PRAGMA page_size=65536");
+    exec_all(db_, "BEGIN IMMEDIATE");
+    try {
+        // Another program may have created it while we waited for the lock.
+        Statement st(db_, QByteArray("SELECT count(*) FROM sqlite_master WHERE type='table'"));
+        st.step();
+        if (sqlite3_column_int(st.get(), 0) == 0)
+            exec_all(db_, Sqlite_Schema_Script());
+        exec_all(db_, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+void Sqlite_Backend::execute(const QString& sql) { exec_all(db_, sql.toUtf8()); }
+
+Result Sqlite_Backend::query(const QString& sql) {
+    Statement st(db_, sql.toUtf8());
+    if (!st.get())
+        return {};
+    const int n = sqlite3_column_count(st.get());
+    QStringList names;
+    names.reserve(n);
+    for (int i = 0; i < n; ++i)
+        names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
+    std::vector<QVariant> cells;
+    while (st.step())
+        for (int i = 0; i < n; ++i)
+            cells.push_back(cell(st.get(), i));
+    return Result(std::move(names), std::move(cells));
+}
+
+std::unique_ptr<Blob_Writer> Sqlite_Backend::blob_write(const Blob_Target& target, qint64 total) {
+    return std::make_unique<Sqlite_Blob_Writer>(db_, target, total);
+}
+
+std::unique_ptr<Blob_Reader> Sqlite_Backend::blob_read(const Blob_Target& target) {
+    return std::make_unique<Sqlite_Blob_Reader>(db_, target);
+}
+
+qint64 Sqlite_Backend::max_blob_size() const { return sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, -1); }
+
+} // namespace db

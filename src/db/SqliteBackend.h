@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Backend.h"
+
+struct sqlite3;
+
+namespace db {
+
+// The embedded library: one SQLite file, created from the schema on first open.
+class Sqlite_Backend : public Backend {
+public:
+    // Opens (or creates) the library file; throws Error(Err_Connect_Failed) when it cannot.
+    explicit Sqlite_Backend(const QString& path);
+    ~Sqlite_Backend() override;
+    Sqlite_Backend(const Sqlite_Backend&) = delete;
+    Sqlite_Backend& operator=(const Sqlite_Backend&) = delete;
+
+    bool speaks_sqlite() const override { return true; }
+    void execute(const QString& sql) override;
+    Result query(const QString& sql) override;
+    std::unique_ptr<Blob_Writer> blob_write(const Blob_Target& target, qint64 total) override;
+    std::unique_ptr<Blob_Reader> blob_read(const Blob_Target& target) override;
+    qint64 max_blob_size() const override;
+
+    sqlite3* handle() const { return db_; }
+
+private:
+    void create_schema_if_empty();
+
+    sqlite3* db_ = nullptr;
+};
+
+// The schema script the embedded engine creates a new library from.
+const char* Sqlite_Schema_Script();
+
+} // namespace db

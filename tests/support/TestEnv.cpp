@@ -1,0 +1,57 @@
+#include "TestEnv.h"
+
+#include "Connection.h"
+#include "ConnectionString.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+namespace testenv {
+
+void Isolate_User_Folders() {
+    static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/scrollkin-test-home-XXXXXX"));
+    const QByteArray h = home.path().toUtf8();
+    for (const char* sub : {"", "/.config", "/.local/share", "/.cache", "/Templates", "/Desktop", "/run"})
+        QDir().mkpath(home.path() + QString::fromLatin1(sub));
+    qputenv("HOME", h);
+    qputenv("XDG_CONFIG_HOME", h + "/.config");
+    qputenv("XDG_DATA_HOME", h + "/.local/share");
+    qputenv("XDG_CACHE_HOME", h + "/.cache");
+    qputenv("XDG_RUNTIME_DIR", h + "/run");
+    QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_TEMPLATES_DIR", h + "/Templates");
+    qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+bool Use_Odbc() { return qgetenv("SCROLLKIN_TEST_BACKEND") == "odbc"; }
+
+QString Sqlite_Odbc_Driver() {
+    for (const char* p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so",
+                          "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
+                          "/usr/lib/odbc/libsqlite3odbc.so", "/usr/lib64/libsqlite3odbc.so"})
+        if (QFileInfo::exists(QString::fromLatin1(p)))
+            return QString::fromLatin1(p);
+    return {};
+}
+
+QString Library_String(const QString& path) {
+    if (!Use_Odbc())
+        return db::Connection_String::embedded(path);
+    {
+        db::Connection creator;
+        creator.Open(db::Connection_String::embedded(path));
+    }
+    return QStringLiteral("Driver=%1;Database=%2;Timeout=15000").arg(Sqlite_Odbc_Driver(), path);
+}
+
+Fresh_Library::Fresh_Library() {
+    path = dir.path() + QStringLiteral("/library.db");
+    connection_string = Library_String(path);
+}
+
+} // namespace testenv

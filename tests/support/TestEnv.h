@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Test isolation: every test process gets its own HOME, XDG folders and settings, so no test
+// reads or writes the real user's settings or folders.
+namespace testenv {
+
+// Call at the very start of main, before any Qt application object exists.
+void Isolate_User_Folders();
+
+// Which engine path the database tests run on: "embedded" (default) or "odbc", taken from
+// the environment variable SCROLLKIN_TEST_BACKEND.
+bool Use_Odbc();
+
+// Path of the SQLite ODBC driver library, or empty when it is not installed.
+QString Sqlite_Odbc_Driver();
+
+// Connection string for a library file through the backend under test. Through ODBC the file
+// is first created by the embedded engine, so both paths see the same schema.
+QString Library_String(const QString& path);
+
+// A fresh library in its own temporary folder, with the connection string opened on it.
+struct Fresh_Library {
+    QTemporaryDir dir;
+    QString path;
+    QString connection_string;
+    Fresh_Library();
+};
+
+} // namespace testenv
+
+// Like QTEST_GUILESS_MAIN / QTEST_MAIN, with the user's folders isolated first.
+#define SCROLLKIN_TEST_MAIN_IMPL(TestObject, AppClass)                                              \
+    int main(int argc, char** argv) {                                                              \
+        testenv::Isolate_User_Folders();                                                           \
+        AppClass app(argc, argv);                                                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
+#define SCROLLKIN_TEST_MAIN(TestObject) SCROLLKIN_TEST_MAIN_IMPL(TestObject, QCoreApplication)
+#define SCROLLKIN_UI_TEST_MAIN(TestObject) SCROLLKIN_TEST_MAIN_IMPL(TestObject, QApplication)
