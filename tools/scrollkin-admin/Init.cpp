@@ -1,0 +1,108 @@
+#include "Init.h"
+
+#include "Connection.h"
+#include "ConnectionString.h"
+#include "Error.h"
+#include "LibraryTables.h"
+#include "MssqlSchema.h"
+#include "SqliteBackend.h"
+
+#include <QFileInfo>
+
+namespace admin_tool {
+
+namespace {
+
+const char* const Help =
+    "Usage: scrollkin-admin init CONNSTR\n\n"
+    "Creates a library. \"Provider=SQLite;Data Source=PATH\" creates the embedded library file\n"
+    "PATH (its folder must exist). Any other CONNSTR is an ODBC connection string: an empty\n"
+    "SQL Server database gets the tables of schema/mssql.sql, an empty database reached through\n"
+    "a SQLite ODBC driver those of the embedded library. A library that already has its tables\n"
+    "is left as it is.\n";
+
+// The script without its whole-line comments: the SQLite ODBC driver splits statements at
+// every ";", even one inside a comment, and then refuses the statement.
+QString Without_Comment_Lines(const QString& script) {
+    QStringList kept;
+    for (const QString& line : script.split(u'\n'))
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            kept << line;
+    return kept.join(u'\n');
+}
+
+// Runs the whole script as one unit, so a failure leaves the database empty again.
+void Apply_Script(db::Connection& c, const QString& script) {
+    c.Run_Statement(QStringLiteral("BEGIN TRANSACTION"));
+    try {
+        c.Run_Script(Without_Comment_Lines(script));
+        c.Run_Statement(QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            c.Run_Statement(QStringLiteral("ROLLBACK"));
+        } catch (const db::Error&) {
+            // The engine may have ended the transaction itself; the first failure is the news.
+        }
+        throw;
+    }
+}
+
+} // namespace
+
+Init_Outcome Init_Library(db::Connection& c, const QString& connection_string) {
+    const db::Connection_String cs(connection_string);
+    bool created = false;
+    if (cs.is_embedded()) {
+        const QFileInfo file(cs.data_source());
+        created = !file.exists() || file.size() == 0;
+        c.Open(connection_string); // creates the tables of a new file
+    } else {
+        c.Open(connection_string);
+        if (Existing_Tables(c).isEmpty()) {
+            if (c.engine() == db::Engine::Sqlite) {
+                // As the embedded engine does: large pages suit large content, and only take
+                // effect before the first table.
+                c.Run_Statement(QStringLiteral("PRAGMA page_size=65536"));
+                Apply_Script(c, QString::fromUtf8(db::Sqlite_Schema_Script()));
+            } else {
+                Apply_Script(c, QString::fromUtf8(Mssql_Schema_Script()));
+            }
+            created = true;
+        }
+    }
+    const QStringList missing = Missing_Tables(c);
+    if (!missing.isEmpty())
+        throw Refusal(QStringLiteral("the database already holds other tables but lacks %1 of the "
+                                     "library's (%2); nothing was changed")
+                          .arg(missing.size())
+                          .arg(missing.join(QLatin1String(", "))));
+    return created ? Init_Outcome::Created : Init_Outcome::Already_There;
+}
+
+int Init_Command(const QStringList& args, Console io) {
+    QCommandLineParser parser;
+    const QString command = QStringLiteral("init");
+    if (auto code = Parse_Command(parser, command, args, {QStringLiteral("CONNSTR")},
+                                  QString::fromLatin1(Help), io))
+        return *code;
+    try {
+        db::Connection c;
+        const QString text = parser.positionalArguments().at(0);
+        const db::Connection_String cs(text);
+        const bool created = Init_Library(c, text) == Init_Outcome::Created;
+        // The connection string is never echoed: it may hold a password.
+        const QString where = cs.is_embedded() ? cs.data_source() : QStringLiteral("the database");
+        if (created)
+            io.out << "Created the library's tables in " << where << ".\n";
+        else
+            io.out << "The library's tables are already in " << where << "; nothing was changed.\n";
+        return Exit_Ok;
+    } catch (const db::Error& e) {
+        Print_Error(e, io);
+    } catch (const Refusal& r) {
+        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
+    }
+    return Exit_Failed;
+}
+
+} // namespace admin_tool

@@ -1,0 +1,146 @@
+#include "Verify.h"
+
+#include "Connection.h"
+#include "Error.h"
+
+#include <QHash>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace admin_tool {
+
+namespace {
+
+const char* const Help =
+    "Usage: scrollkin-admin verify CONNSTR\n\n"
+    "Checks that every live file (deleted='0') has a content row whose length agrees with its\n"
+    "File_Size (kilobytes with two decimals), and that no content row is left without a live\n"
+    "file. Lists every missing content, length mismatch and orphan content row and exits with\n"
+    "1 when there is any; otherwise prints one summary line and exits with 0.\n";
+
+struct Live_File {
+    QString no, folder, name, size_text;
+};
+
+// File numbers are decimal texts: order them as numbers, anything else after them by text.
+bool File_No_Less(const QString& a, const QString& b) {
+    bool ok_a = false, ok_b = false;
+    const qint64 x = a.toLongLong(&ok_a), y = b.toLongLong(&ok_b);
+    if (ok_a != ok_b)
+        return ok_a;
+    return ok_a ? x < y : a < b;
+}
+
+QString Describe(const Live_File& f) {
+    return QStringLiteral("file %1 \"%2\" in %3").arg(f.no, f.name, f.folder);
+}
+
+} // namespace
+
+bool Size_Matches(qint64 bytes, double kilobytes) {
+    return std::fabs(double(bytes) / 1024.0 - kilobytes) < 0.005 + 1e-9;
+}
+
+Verify_Report Verify_Library(db::Connection& c) {
+    Verify_Report report;
+    // Content lengths by file number; a null value counts as no content.
+    QHash<QString, qint64> lengths;
+    for (db::Result r = c.Open_Query(
+             QStringLiteral("select file_no,DATALENGTH(file_data) from Tbl_File_Data"));
+         !r.eof(); r.next()) {
+        ++report.content_rows;
+        lengths.insert(r.text(0), r.is_null(1) ? -1 : r.field(1).toLongLong());
+    }
+
+    std::vector<Live_File> live;
+    for (db::Result r = c.Open_Query(QStringLiteral("select File_NO,Folder_NO,File_Name,File_Size "
+                                                    "from Tbl_File_Information where deleted='0'"));
+         !r.eof(); r.next())
+        live.push_back({r.text(0), r.text(1), r.text(2), r.text(3)});
+    std::sort(live.begin(), live.end(),
+              [](const Live_File& a, const Live_File& b) { return File_No_Less(a.no, b.no); });
+    report.live_files = qint64(live.size());
+
+    for (const Live_File& f : live) {
+        const auto it = lengths.constFind(f.no);
+        const qint64 bytes = it == lengths.cend() ? -1 : *it;
+        lengths.remove(f.no);
+        if (bytes < 0) {
+            report.missing << Describe(f) + (it == lengths.cend()
+                                                 ? QStringLiteral(": no content row")
+                                                 : QStringLiteral(": content is null"));
+            continue;
+        }
+        report.bytes += bytes;
+        bool ok = false;
+        QString size = f.size_text.trimmed();
+        size.replace(u',', u'.'); // a decimal comma from a client in another locale
+        const double kilobytes = QLocale::c().toDouble(size, &ok);
+        if (!ok) {
+            report.unreadable_sizes
+                << Describe(f) +
+                       QStringLiteral(": File_Size '%1' is not a number").arg(f.size_text);
+        } else if (!Size_Matches(bytes, kilobytes)) {
+            report.mismatched << Describe(f) + QStringLiteral(
+                                                   ": content is %1 bytes (%2 KB), File_Size is %3")
+                                                   .arg(bytes)
+                                                   .arg(double(bytes) / 1024.0, 0, 'f', 2)
+                                                   .arg(f.size_text);
+        }
+    }
+
+    // What is left belongs to no live file: deleted files or no catalogue row at all.
+    QStringList orphans = lengths.keys();
+    std::sort(orphans.begin(), orphans.end(), File_No_Less);
+    if (!orphans.isEmpty()) {
+        QHash<QString, QString> deleted;
+        for (db::Result r = c.Open_Query(QStringLiteral(
+                 "select File_NO from Tbl_File_Information where deleted<>'0' or deleted is null"));
+             !r.eof(); r.next())
+            deleted.insert(r.text(0), r.text(0));
+        for (const QString& no : orphans)
+            report.orphans << QStringLiteral("content of file %1: %2")
+                                  .arg(no, deleted.contains(no)
+                                               ? QStringLiteral("the file is deleted")
+                                               : QStringLiteral("no catalogue row"));
+    }
+    return report;
+}
+
+int Verify_Command(const QStringList& args, Console io) {
+    const QString command = QStringLiteral("verify");
+    QCommandLineParser parser;
+    if (auto code = Parse_Command(parser, command, args, {QStringLiteral("CONNSTR")},
+                                  QString::fromLatin1(Help), io))
+        return *code;
+    try {
+        db::Connection c;
+        Open_Existing(c, parser.positionalArguments().at(0));
+        const Verify_Report r = Verify_Library(c);
+        for (const QString& line : r.missing)
+            io.out << "Missing content: " << line << '\n';
+        for (const QString& line : r.mismatched)
+            io.out << "Length mismatch: " << line << '\n';
+        for (const QString& line : r.unreadable_sizes)
+            io.out << "Unreadable size: " << line << '\n';
+        for (const QString& line : r.orphans)
+            io.out << "Orphan content: " << line << '\n';
+        if (r.problems() > 0) {
+            io.out << "Problems: " << r.missing.size() << " missing content, "
+                   << r.mismatched.size() << " length mismatches, " << r.unreadable_sizes.size()
+                   << " unreadable sizes, " << r.orphans.size() << " orphan content rows.\n";
+            return Exit_Failed;
+        }
+        io.out << "OK: " << r.live_files << " live files, each with content of its catalogued "
+               << "size (" << r.bytes << " bytes); no orphan content.\n";
+        return Exit_Ok;
+    } catch (const db::Error& e) {
+        Print_Error(e, io);
+        return Exit_Failed;
+    }
+}
+
+} // namespace admin_tool

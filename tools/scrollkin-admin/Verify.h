@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Tool.h"
+
+namespace db {
+class Connection;
+}
+
+namespace admin_tool {
+
+struct Verify_Report {
+    qint64 live_files = 0;
+    qint64 content_rows = 0;
+    qint64 bytes = 0; // content of the live files
+    QStringList missing, mismatched, orphans, unreadable_sizes;
+    qsizetype problems() const {
+        return missing.size() + mismatched.size() + orphans.size() + unreadable_sizes.size();
+    }
+};
+
+// True when a content length agrees with a stored size text in kilobytes, allowing for its
+// rounding to two decimals.
+bool Size_Matches(qint64 bytes, double kilobytes);
+
+// Compares every live file's catalogued size with the length of its content, and finds
+// content that belongs to no live file.
+Verify_Report Verify_Library(db::Connection& c);
+
+int Verify_Command(const QStringList& args, Console io);
+
+} // namespace admin_tool

@@ -1,0 +1,14 @@
+#include "Tool.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("scrollkin-admin"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return admin_tool::Run_Tool(app.arguments().mid(1), {out, err});
+}
