@@ -1,0 +1,52 @@
+#include "Program.h"
+
+#include "Connection.h"
+#include "KeyFilter.h"
+#include "Login.h"
+#include "Settings.h"
+#include "frmLogin.h"
+#include "frmMain.h"
+
+#include <QApplication>
+
+namespace {
+
+// Closes a window that may be running the code that asked for it; it goes once that is done.
+template <typename W> void dispose_later(std::unique_ptr<W>& window) {
+    if (!window)
+        return;
+    window->close();
+    window.release()->deleteLater();
+}
+
+} // namespace
+
+Program_Shell::Program_Shell(Prompter& prompter, Single_Instance& instance)
+    : prompter_(prompter), instance_(instance) {}
+
+Program_Shell::~Program_Shell() = default;
+
+bool Program_Shell::Start() {
+    QApplication::setApplicationName(Program_Title());
+    Set_Beep_Handler([] { QApplication::beep(); });
+    return Show_Login();
+}
+
+bool Program_Shell::Show_Login() {
+    const std::optional<Login_Fields> fields = Open_Login(prompter_, instance_);
+    if (!fields)
+        return false;
+    dispose_later(login_);
+    login_ = std::make_unique<frmLogin>(prompter_, *fields, db::Lib_Connection());
+    connect(login_.get(), &frmLogin::Signed_In, this, &Program_Shell::signed_in);
+    connect(login_.get(), &frmLogin::End_Program, this, &Program_Shell::Quit);
+    login_->show();
+    return true;
+}
+
+void Program_Shell::signed_in() {
+    if (!main_)
+        main_ = std::make_unique<frmMain>();
+    main_->show();
+    dispose_later(login_);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class Prompter;
+class Single_Instance;
+class frmLogin;
+class frmMain;
+
+// The program's windows over its run: the login dialog first, the frame window after a
+// successful sign-in, the login dialog again after signing out.
+class Program_Shell : public QObject {
+    Q_OBJECT
+public:
+    Program_Shell(Prompter& prompter, Single_Instance& instance);
+    ~Program_Shell() override;
+
+    // Prepares the application and opens the login dialog; false when another copy of the
+    // program is running (the user has been told and nothing was shown).
+    bool Start();
+    // Opens the login dialog; false when another copy of the program is running.
+    bool Show_Login();
+
+    frmLogin* Login_Window() const { return login_.get(); }
+    frmMain* Main_Window() const { return main_.get(); }
+
+Q_SIGNALS:
+    void Quit();
+
+private:
+    void signed_in();
+
+    Prompter& prompter_;
+    Single_Instance& instance_;
+    std::unique_ptr<frmLogin> login_;
+    std::unique_ptr<frmMain> main_;
+};

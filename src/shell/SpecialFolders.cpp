@@ -1,0 +1,24 @@
+#include "SpecialFolders.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+QString Special_Folder_Path(int folder) {
+    QStandardPaths::StandardLocation location;
+    switch (folder) {
+    case Folder_Templates:
+        location = QStandardPaths::TemplatesLocation;
+        break;
+    case Folder_Desktop:
+        location = QStandardPaths::DesktopLocation;
+        break;
+    default:
+        return {};
+    }
+    QString path = QStandardPaths::writableLocation(location);
+    if (path.isEmpty())
+        return {};
+    path = QDir::cleanPath(path);
+    QDir().mkpath(path);
+    return path;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ConnectionFields.h"
+#include "Prompter.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+
+// The connection dialog: the engine and its fields, the string they make, and a test of it.
+// Opened on a stored string it edits that string; opened on nothing it proposes a new
+// embedded library.
+class frmConnection : public QDialog {
+    Q_OBJECT
+public:
+    frmConnection(Prompter& prompter, const QString& current, const QString& failure,
+                  QWidget* owner = nullptr);
+
+    // The string the fields make now.
+    QString Connection_Text() const;
+    // What the dialog yields once closed (see Connection_Dialog_Result).
+    std::optional<QString> Result() const;
+
+    // Shows the dialog modally over owner and returns what it yields.
+    static std::optional<QString> Edit(QWidget* owner, Prompter& prompter, const QString& current,
+                                       const QString& failure = {});
+
+private:
+    void show_fields(const Connection_Fields& fields);
+    void show_page(int index);
+    Connection_Fields fields() const;
+    void update_text();
+    void browse();
+    void test();
+
+    Prompter& prompter_;
+    QString original_;
+    bool edit_mode_;
+
+    QComboBox* cboEngine;
+    QStackedWidget* stkEngine;
+    QLineEdit* txtFile;
+    QPushButton* cmdBrowse;
+    QLineEdit* txtServer;
+    QLineEdit* txtPort;
+    QLineEdit* txtDatabase;
+    QLineEdit* txtUser;
+    QLineEdit* txtUserPassword;
+    QLineEdit* txtOdbc;
+    QPlainTextEdit* txtConnectionString;
+    QPushButton* cmdTest;
+    QLabel* lblTestResult;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+};
