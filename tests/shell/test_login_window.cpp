@@ -98,36 +98,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("fraLogin") << "fraLogin"
-                                  << "QGroupBox"
-                                  << "" << true;
-        QTest::newRow("lblLabels") << "lblLabels"
-                                   << "QLabel"
-                                   << "Server:" << false;
-        QTest::newRow("Server") << "Server"
-                                << "QComboBox"
-                                << "db7" << false;
-        QTest::newRow("lblUserName") << "lblUserName"
-                                     << "QLabel"
-                                     << "Use Name:" << true;
-        QTest::newRow("txtusername") << "txtusername"
-                                     << "QLineEdit"
-                                     << "clerk" << true;
-        QTest::newRow("lblPassword") << "lblPassword"
-                                     << "QLabel"
-                                     << "Pass Word:" << true;
-        QTest::newRow("txtPassword") << "txtPassword"
-                                     << "QLineEdit"
-                                     << "" << true;
-        QTest::newRow("cmdLogin") << "cmdLogin"
-                                  << "QPushButton"
-                                  << "Login" << true;
-        QTest::newRow("cmdCancel") << "cmdCancel"
-                                   << "QPushButton"
-                                   << "Exit" << true;
-        QTest::newRow("Command1") << "Command1"
-                                  << "QPushButton"
-                                  << "DataBase..." << true;
+        // clang-format off
+        QTest::newRow("fraLogin")    << "fraLogin"    << "QGroupBox"   << ""            << true;
+        QTest::newRow("lblLabels")   << "lblLabels"   << "QLabel"      << "Server:"     << false;
+        QTest::newRow("Server")      << "Server"      << "QComboBox"   << "db7"         << false;
+        QTest::newRow("lblUserName") << "lblUserName" << "QLabel"      << "Use Name:"   << true;
+        QTest::newRow("txtusername") << "txtusername" << "QLineEdit"   << "clerk"       << true;
+        QTest::newRow("lblPassword") << "lblPassword" << "QLabel"      << "Pass Word:"  << true;
+        QTest::newRow("txtPassword") << "txtPassword" << "QLineEdit"   << ""            << true;
+        QTest::newRow("cmdLogin")    << "cmdLogin"    << "QPushButton" << "Login"       << true;
+        QTest::newRow("cmdCancel")   << "cmdCancel"   << "QPushButton" << "Exit"        << true;
+        QTest::newRow("Command1")    << "Command1"    << "QPushButton" << "DataBase..." << true;
+        // clang-format on
     }
     void controls_and_captions() {
         QFETCH(QString, name);
