@@ -96,7 +96,8 @@ Sign_In::Sign_In(db::Connection& connection, Prompter& prompter, Connection_Edit
     : connection_(connection), prompter_(prompter), editor_(std::move(editor)),
       client_weekday_(std::move(client_weekday)) {}
 
-Login_Result Sign_In::refuse(const QString& text, const QString& title) {
+Login_Result Sign_In::refuse(Hourglass& hourglass, const QString& text, const QString& title) {
+    hourglass.Restore();
     prompter_.Tell(text, title);
     ++Login_Attempts;
     return {Login_Outcome::Refused, Login_Focus::Unchanged};
@@ -110,6 +111,7 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
             connection_.Open(Get_Setting(constr_section(), QStringLiteral("value")));
         session::Cur_User = user_name;
         if (Login_Attempts >= Max_Login_Refusals) {
+            hourglass.Restore();
             prompter_.Tell(QStringLiteral("Login Failid!"));
             return {Login_Outcome::End_Program, Login_Focus::Unchanged};
         }
@@ -120,7 +122,8 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
             throw db::Error(Err_Invalid_Login, QStringLiteral("No account has this name."));
         // A locked account is refused before its password is looked at.
         if (is_set(account.field(3)))
-            return refuse(QStringLiteral("The user is be locked!"), QStringLiteral("Login failid"));
+            return refuse(hourglass, QStringLiteral("The user is be locked!"),
+                          QStringLiteral("Login failid"));
         // The lookup ignores blanks around the name; the comparison does not.
         if (account.text(0).compare(user_name, Qt::CaseInsensitive) != 0 ||
             account.text(1).compare(trim_blanks(password), Qt::CaseInsensitive) != 0)
@@ -134,10 +137,11 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
             switch (Check_Login_Window(client_weekday_(), db::To_Date_Time(window.field(4)),
                                        window.text(1), start, end)) {
             case Login_Window_Check::Wrong_Day:
-                return refuse(QStringLiteral("Can not Login at this Day."),
+                return refuse(hourglass, QStringLiteral("Can not Login at this Day."),
                               QStringLiteral("Login Failid"));
             case Login_Window_Check::Wrong_Time:
                 return refuse(
+                    hourglass,
                     QStringLiteral("Can not Login at this time.\r\nPlease login between ") + start +
                         QStringLiteral(" And ") + end,
                     QStringLiteral("Login failid"));
@@ -151,10 +155,11 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
         return {Login_Outcome::Signed_In, Login_Focus::Unchanged};
     } catch (const db::Error& e) {
         ++Login_Attempts;
+        // No hourglass over a box or dialog that waits for the user.
+        hourglass.Restore();
         if (e.number() == Err_Invalid_Login) {
             prompter_.Tell(QStringLiteral("Invalid user name or password!"));
         } else if (e.number() == db::Err_Connect_Failed) {
-            hourglass.Restore();
             Edit_Connection_String(editor_, e.description());
         } else {
             prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());

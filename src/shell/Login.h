@@ -10,6 +10,7 @@
 namespace db {
 class Connection;
 }
+class Hourglass;
 class Single_Instance;
 
 // Refused sign-in attempts in this run of the program. Neither a successful sign-in nor
@@ -69,7 +70,7 @@ public:
     Login_Result Login(const QString& user_name, const QString& password, const QString& server);
 
 private:
-    Login_Result refuse(const QString& text, const QString& title);
+    Login_Result refuse(Hourglass& hourglass, const QString& text, const QString& title);
 
     db::Connection& connection_;
     Prompter& prompter_;
