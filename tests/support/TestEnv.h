@@ -43,3 +43,5 @@ struct Fresh_Library {
     }
 #define SCROLLKIN_TEST_MAIN(TestObject) SCROLLKIN_TEST_MAIN_IMPL(TestObject, QCoreApplication)
 #define SCROLLKIN_UI_TEST_MAIN(TestObject) SCROLLKIN_TEST_MAIN_IMPL(TestObject, QApplication)
+// For logic that uses Qt Gui types (models, icons) without any widget.
+#define SCROLLKIN_GUI_TEST_MAIN(TestObject) SCROLLKIN_TEST_MAIN_IMPL(TestObject, QGuiApplication)

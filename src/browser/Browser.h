@@ -1,0 +1,75 @@
+#pragma once
+
+#include "BrowserOperations.h"
+#include "CatalogueTree.h"
+#include "FileList.h"
+#include "ImageList.h"
+#include "ListModel.h"
+#include "MenuState.h"
+
+#include <QStringList>
+
+class Prompter;
+class Status_Strip;
+namespace db {
+class Connection;
+}
+
+// What the browser's logic asks of its window.
+class Browser_Window {
+public:
+    virtual ~Browser_Window() = default;
+    // Pops a menu of the main window up at the mouse, its items set as the state says.
+    virtual void Pop_Up_Menu(const QString& menu, const Menu_State& state) = 0;
+    virtual void Collapse_Node(const QModelIndex& node) = 0;
+    // The query strip's group box (cmbgroup) text.
+    virtual void Set_Group_Text(const QString& text) = 0;
+    virtual void Autosize_List() = 0;
+    // Lets pending window events run during a long operation.
+    virtual void Pump_Events() = 0;
+};
+
+// The library browser's logic (the window frmQuery_doc shows it): the catalogue tree, the list,
+// the copy list, what a node click shows, and the command dispatcher.
+// The decimal text of the number a text starts with ("15abc" -> "15", "" -> "0").
+QString Leading_Number_Text(const QString& text);
+
+class Browser {
+public:
+    Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter, Browser_Window& window);
+
+    // Creates the working folders, builds the tree, selects the root and lists it.
+    void Open();
+    // Empties the scratch folder of viewed files (what cannot be deleted stays).
+    void Close();
+
+    // A click on a tree node: rights, then what the list shows.
+    void Node_Click(const QString& key);
+    // The commands of the main window's menus.
+    void main_mnu_proc(const QString& command);
+
+    QString Icon_Lib_Dir() const;
+    QString Tmp_For_View_Dir() const;
+    bool Copy_List_Empty() const { return Copy_List.size() == 1 && Copy_List.front() == QLatin1String("none"); }
+
+    Catalogue_Tree Tree;
+    List_Model List;
+    Image_List Images;
+    File_List Files;
+    Browser_Operations Operations;
+    // File numbers copied, or the single entry "none".
+    QStringList Copy_List{QStringLiteral("none")};
+    QString Copy_Source;
+    // The file menu's and tree menu's item states between pop-ups.
+    Menu_State File_Menu, Tree_Menu, User_Menu;
+
+private:
+    void rebuild_tree();
+    void refresh();
+    bool checked();
+
+    db::Connection& c_;
+    Status_Strip& status_;
+    Prompter& prompter_;
+    Browser_Window& window_;
+};

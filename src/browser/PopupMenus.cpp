@@ -1,0 +1,79 @@
+#include "PopupMenus.h"
+
+#include "Rights.h"
+#include "SchemaCodes.h"
+#include "Session.h"
+
+List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
+    List_Press_Result out;
+    // A log shows no menu of its own here.
+    if (p.first_column == QLatin1String("File Name"))
+        return out;
+    out.changes_modes = true;
+    out.multi_select = false;
+    out.auto_edit = false;
+
+    if (p.row_selected && p.first_column == QLatin1String("Login Name")) {
+        if (p.right_button) {
+            menu.Set_Caption(QStringLiteral("mnu_propertier"), p.node_key.startsWith(QLatin1String("Dpmt"))
+                                                                   ? QStringLiteral("Department Right")
+                                                                   : QStringLiteral("Properties"));
+            menu.Set_Enabled(QStringLiteral("mnu_del_user"), p.row_text != codes::Builtin_Admin_Uid());
+            out.popup = List_Press_Result::User_Menu;
+        }
+        return out;
+    }
+
+    const QString& letter = session::Cur_Dept_Right;
+    out.auto_edit = letter != QLatin1String("C") && letter != QLatin1String("D");
+    out.multi_select = true;
+    menu.Enable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
+    if (!p.right_button)
+        return out;
+
+    const bool no_file_rows = p.row_count == p.node_children;
+    if (!p.row_selected) {
+        menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel", "mnu_file_copy", "mnulogbook"});
+        menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "Mnu_file_rename", "mnulogbook"},
+                    !no_file_rows);
+    } else if (p.row_key.startsWith(QLatin1String("v'''")) || no_file_rows) {
+        menu.Disable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "Mnu_file_rename", "mnulogbook",
+                      "mnu_file_copy"});
+        menu.Enable({"mnu_backup_file"});
+        Gate_File_Menu(menu, p.node_key);
+        menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
+    } else {
+        menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "mnulogbook", "mnu_file_copy",
+                     "mnu_backup_file"});
+    }
+    menu.Set_Enabled(QStringLiteral("mnu_file_paste"), !p.copy_list_empty);
+    Gate_File_Menu(menu, p.node_key);
+    if (!p.row_selected)
+        menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
+    out.popup = List_Press_Result::File_Menu;
+    return out;
+}
+
+bool Prepare_Tree_Menu(const QString& node_key, int list_rows, bool first_node, Menu_State& menu) {
+    const QString k = node_key.left(4);
+    QString caption;
+    bool department_user = false, deny_user = false;
+    if (k == QLatin1String("catl")) {
+        caption = QStringLiteral("Add Group");
+    } else if (k == QLatin1String("Grou")) {
+        caption = QStringLiteral("Add Department");
+    } else if (k == QLatin1String("Dpmt")) {
+        caption = QStringLiteral("Add Folder");
+        department_user = true;
+    } else if (k == QLatin1String("Fold")) {
+        caption = QStringLiteral("Add Sub Folder");
+        deny_user = true;
+    } else {
+        return false;
+    }
+    menu.Set_Caption(QStringLiteral("mun_add_child_nod"), caption);
+    menu.Set_Visible(QStringLiteral("Mnu_Department_User"), department_user);
+    menu.Set_Visible(QStringLiteral("Mnu_Deny_User"), deny_user);
+    Gate_Tree_Menu(menu, node_key, list_rows, first_node);
+    return true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "MenuState.h"
+
+#include <QString>
+
+// What a mouse press over the list decides: the list's selection and editing modes, the menu
+// items' states, and which menu pops up.
+struct List_Press {
+    bool right_button = false;
+    QString first_column;  // caption of the list's first column
+    bool row_selected = false;
+    QString row_key, row_text; // of the selected row
+    int row_count = 0;
+    int node_children = 0;     // children of the selected tree node
+    QString node_key;          // key of the selected tree node
+    bool copy_list_empty = true;
+};
+
+struct List_Press_Result {
+    enum Popup { None, File_Menu, User_Menu };
+    Popup popup = None;
+    bool changes_modes = false; // false: the press leaves the list as it was
+    bool multi_select = false;
+    bool auto_edit = false;
+};
+
+// Prepares the list's menu; `menu` holds the items' current states and is updated in place.
+List_Press_Result Prepare_List_Menu(const List_Press& press, Menu_State& menu);
+
+// Prepares the tree's menu for the selected node: captions and visibility by node kind, then
+// the rights gating. Returns false when no menu is shown for this kind of node.
+bool Prepare_Tree_Menu(const QString& node_key, int list_rows, bool first_node, Menu_State& menu);

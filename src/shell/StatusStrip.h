@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The main window's status strip as the logic writes it: the rights line (lblmsg), the progress
+// and total texts (lblcaption) and the progress bar (pbar). The main window implements it; tests
+// record it.
+class Status_Strip {
+public:
+    virtual ~Status_Strip() = default;
+    virtual void Set_Message(const QString& text) = 0;         // lblmsg
+    virtual QString Message() const = 0;
+    virtual void Set_Caption(const QString& text) = 0;         // lblcaption
+    virtual QString Caption() const = 0;
+    virtual void Set_Progress_Maximum(int maximum) = 0;        // pbar
+    virtual void Set_Progress_Value(int value) = 0;
+    virtual void Show_Progress(bool visible) = 0;
+};
