@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+// A file that fails after N bytes. Read, it announces the whole content as its size but
+// delivers only the first `good` bytes, then fails (or, with fail == false, ends there, like a
+// file cut short while it is read). Written, it accepts `good` bytes into `written`, then fails.
+// Open it Unbuffered so every read and write reaches it as the caller sent it.
+class Failing_Device : public QIODevice {
+public:
+    Failing_Device(QByteArray content, qint64 good, bool fail)
+        : content_(std::move(content)), good_(good), fail_(fail) {}
+    qint64 size() const override { return content_.size(); }
+    QByteArray written;
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        const qint64 n = std::min(max, good_ - at_);
+        if (n <= 0)
+            return fail_ ? failed() : 0;
+        std::memcpy(data, content_.constData() + at_, size_t(n));
+        at_ += n;
+        return n;
+    }
+    qint64 writeData(const char* data, qint64 n) override {
+        n = std::min(n, good_ - qint64(written.size()));
+        if (n <= 0)
+            return failed();
+        written.append(data, n);
+        return n;
+    }
+
+private:
+    qint64 failed() {
+        setErrorString(QStringLiteral("injected failure"));
+        return -1;
+    }
+    QByteArray content_;
+    qint64 good_;
+    bool fail_;
+    qint64 at_ = 0;
+};
