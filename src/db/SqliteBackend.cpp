@@ -176,7 +176,8 @@ private:
 class Sqlite_Blob_Reader : public Blob_Reader {
 public:
     Sqlite_Blob_Reader(sqlite3* db, const Blob_Target& t) : db_(db) {
-        Statement st(db_, "SELECT rowid, " + quoted_name(t.column) + " IS NULL FROM " +
+        // typeof() reads only the value's header; IS NULL would load the whole value.
+        Statement st(db_, "SELECT rowid, typeof(" + quoted_name(t.column) + ")='null' FROM " +
                               quoted_name(t.table) + " WHERE " + quoted_name(t.key_column) + "='" +
                               Quote_Sql(t.key).toUtf8() + "'");
         if (!st.step())
@@ -253,6 +254,9 @@ void Sqlite_Backend::create_schema_if_empty() {
     }
     // The page size only takes effect before the first table is written.
     exec_all(db_, "PRAGMA page_size=65536");
+    // Set again so the cache is sized for the new pages: kept from the old size it would hold
+    // 500 pages of 64 KiB, 32 MiB, for as long as this connection lives.
+    exec_all(db_, "PRAGMA cache_size=-2000");
     exec_all(db_, "BEGIN IMMEDIATE");
     try {
         // Another program may have created it while we waited for the lock.
