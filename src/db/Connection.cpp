@@ -114,6 +114,10 @@ void Connection::Run_Script(const QString& script) {
         // holds semicolons, so a statement ends where the engine says it is complete.
         QByteArray statement;
         for (const QByteArray& line : script.toUtf8().split('\n')) {
+            // Whole-line comments are dropped: a driver that splits at every ";" would
+            // otherwise cut a statement at a semicolon inside a comment.
+            if (line.trimmed().startsWith("--"))
+                continue;
             statement += line + '\n';
             if (sqlite3_complete(statement.constData())) {
                 b.execute(QString::fromUtf8(statement).trimmed());

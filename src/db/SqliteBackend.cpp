@@ -105,7 +105,10 @@ QByteArray quoted_name(const QString& name) {
 class Sqlite_Blob_Writer : public Blob_Writer {
 public:
     Sqlite_Blob_Writer(sqlite3* db, const Blob_Target& t, qint64 total) : db_(db), total_(total) {
-        exec_all(db_, "BEGIN IMMEDIATE");
+        // Inside a caller's transaction (a bulk load) the write is a savepoint of it, so it
+        // stays atomic without ending the caller's transaction.
+        nested_ = sqlite3_get_autocommit(db_) == 0;
+        exec_all(db_, nested_ ? "SAVEPOINT scrollkin_blob" : "BEGIN IMMEDIATE");
         in_tx_ = true;
         try {
             start(t);
@@ -139,7 +142,8 @@ public:
             sqlite3_blob_close(blob_);
         blob_ = nullptr;
         if (in_tx_)
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(db_, nested_ ? "ROLLBACK TO scrollkin_blob; RELEASE scrollkin_blob" : "ROLLBACK", nullptr,
+                         nullptr, nullptr);
         in_tx_ = false;
     }
     void append(const char* data, qint64 n) override {
@@ -161,7 +165,7 @@ public:
         blob_ = nullptr;
         if (rc != SQLITE_OK)
             fail(db_, rc);
-        exec_all(db_, "COMMIT");
+        exec_all(db_, nested_ ? "RELEASE scrollkin_blob" : "COMMIT");
         in_tx_ = false;
     }
 
@@ -171,6 +175,7 @@ private:
     qint64 total_;
     qint64 written_ = 0;
     bool in_tx_ = false;
+    bool nested_ = false;
 };
 
 class Sqlite_Blob_Reader : public Blob_Reader {

@@ -229,6 +229,31 @@ private Q_SLOTS:
         other.Run_Statement(QStringLiteral("update Tbl_File_Information set File_Name='y' where File_NO='9'"));
     }
 
+    void content_inside_a_callers_transaction() {
+        add_file_row(QStringLiteral("11"));
+        add_file_row(QStringLiteral("12"));
+        c_.Run_Statement(QStringLiteral("BEGIN TRANSACTION"));
+        store(c_, QStringLiteral("11"), "first");
+        {
+            auto w = c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                         QStringLiteral("file_no"), QStringLiteral("12"), 10);
+            w->append("half", 4); // dropped: only this write is undone
+        }
+        c_.Run_Statement(QStringLiteral("update Tbl_File_Information set File_Name='kept' where File_NO='12'"));
+        c_.Run_Statement(QStringLiteral("COMMIT"));
+        QCOMPARE(load(c_, QStringLiteral("11")), QByteArray("first"));
+        QCOMPARE(load(c_, QStringLiteral("12")), QByteArray());
+        QCOMPARE(c_.Open_Query(QStringLiteral("select File_Name from Tbl_File_Information where File_NO='12'")).text(0),
+                 QStringLiteral("kept"));
+    }
+
+    void scripts_with_semicolons_in_comments() {
+        c_.Run_Script(QStringLiteral("-- first; with a semicolon\ncreate table t_one(a int);\n"
+                                     "  -- another; one\ncreate table t_two(b int);\n"));
+        c_.Run_Statement(QStringLiteral("insert into t_two(b) values(1)"));
+        QCOMPARE(c_.Open_Query(QStringLiteral("select count(*) from t_one")).field(0).toInt(), 0);
+    }
+
     void oversized_content_refused_before_any_write() {
         add_file_row(QStringLiteral("4"));
         store(c_, QStringLiteral("4"), "kept");
