@@ -37,16 +37,21 @@ QString Leading_Number_Text(const QString& text) {
     return digits.isEmpty() ? QStringLiteral("0") : digits;
 }
 
-Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter, Browser_Window& window)
-    : Files(connection, Tree, List, status, Images), c_(connection), status_(status), prompter_(prompter),
-      window_(window) {
+Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter,
+                 Browser_Window& window)
+    : Files(connection, Tree, List, status, Images), c_(connection), status_(status),
+      prompter_(prompter), window_(window) {
     List.Set_Icon_Lookup([this](const QString& key) { return Images.Icon(key); });
     Files.Set_After_Fill([this] { window_.Autosize_List(); });
     Files.Set_Pump([this] { window_.Pump_Events(); });
 }
 
-QString Browser::Icon_Lib_Dir() const { return session::Templates_Dir + QStringLiteral("Icon_Lib/"); }
-QString Browser::Tmp_For_View_Dir() const { return session::Templates_Dir + QStringLiteral("TmpForView/"); }
+QString Browser::Icon_Lib_Dir() const {
+    return session::Templates_Dir + QStringLiteral("Icon_Lib/");
+}
+QString Browser::Tmp_For_View_Dir() const {
+    return session::Templates_Dir + QStringLiteral("TmpForView/");
+}
 
 void Browser::rebuild_tree() {
     try {
@@ -127,7 +132,9 @@ void Browser::Node_Click(const QString& key) {
     }
 }
 
-bool Browser::checked() { return !Operations.Check_File_Password || Operations.Check_File_Password(QString()) != 0; }
+bool Browser::checked() {
+    return !Operations.Check_File_Password || Operations.Check_File_Password(QString()) != 0;
+}
 
 void Browser::refresh() {
     if (Files.List_Shows_Node) {

@@ -36,7 +36,8 @@ QString Leading_Number_Text(const QString& text);
 
 class Browser {
 public:
-    Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter, Browser_Window& window);
+    Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter,
+            Browser_Window& window);
 
     // Creates the working folders, builds the tree, selects the root and lists it.
     void Open();
@@ -50,7 +51,9 @@ public:
 
     QString Icon_Lib_Dir() const;
     QString Tmp_For_View_Dir() const;
-    bool Copy_List_Empty() const { return Copy_List.size() == 1 && Copy_List.front() == QLatin1String("none"); }
+    bool Copy_List_Empty() const {
+        return Copy_List.size() == 1 && Copy_List.front() == QLatin1String("none");
+    }
 
     Catalogue_Tree Tree;
     List_Model List;

@@ -12,8 +12,12 @@ struct Browser_Geometry {
 };
 
 inline constexpr int Twips_Per_Pixel = 15;
-inline constexpr int To_Pixels(int twips) { return twips / Twips_Per_Pixel; }
-inline constexpr int To_Twips(int pixels) { return pixels * Twips_Per_Pixel; }
+inline constexpr int To_Pixels(int twips) {
+    return twips / Twips_Per_Pixel;
+}
+inline constexpr int To_Twips(int pixels) {
+    return pixels * Twips_Per_Pixel;
+}
 
 // The window's size when it opens, before it is centred.
 inline constexpr int Browser_Open_Width = 11264;

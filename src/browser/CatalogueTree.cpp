@@ -16,9 +16,10 @@ Catalogue_Tree::Catalogue_Tree() : selection_(&model_) {}
 
 const QStringList& Catalogue_Tree::Picture_Keys() {
     static const QStringList keys = {
-        QStringLiteral("user"),  QStringLiteral("buser"), QStringLiteral("g2"),     QStringLiteral("g1"),
-        QStringLiteral("ccomp"), QStringLiteral("cdepa"), QStringLiteral("bdepa"),  QStringLiteral("bcomp"),
-        QStringLiteral("bkeys"), QStringLiteral("keys"),  QStringLiteral("netfold"), QStringLiteral("userlog")};
+        QStringLiteral("user"),  QStringLiteral("buser"),   QStringLiteral("g2"),
+        QStringLiteral("g1"),    QStringLiteral("ccomp"),   QStringLiteral("cdepa"),
+        QStringLiteral("bdepa"), QStringLiteral("bcomp"),   QStringLiteral("bkeys"),
+        QStringLiteral("keys"),  QStringLiteral("netfold"), QStringLiteral("userlog")};
     return keys;
 }
 
@@ -38,8 +39,9 @@ void Catalogue_Tree::select(const QString& key) {
     selection_.setCurrentIndex(item->index(), QItemSelectionModel::ClearAndSelect);
 }
 
-QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& key, const QString& text,
-                                        const QString& picture, const QString& selected_picture) {
+QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& key,
+                                        const QString& text, const QString& picture,
+                                        const QString& selected_picture) {
     // Keys are unique in the tree; a second node with a key already shown is left out.
     if (by_key_.contains(key))
         return nullptr;
@@ -58,7 +60,8 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
     return raw;
 }
 
-void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role, const QString& cur_user) {
+void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role,
+                                const QString& cur_user) {
     const bool admin = cur_role == codes::Role_Administrator();
     QStringList names, ids;
     if (admin) {
@@ -73,7 +76,8 @@ void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role, cons
 
     // Groups: a failure here is the caller's to answer.
     try {
-        db::Result r = c.Open_Query(QStringLiteral("select Group_no,Group_name from ref_Group order by Group_no"));
+        db::Result r = c.Open_Query(
+            QStringLiteral("select Group_no,Group_name from ref_Group order by Group_no"));
         for (; !r.eof(); r.next()) {
             add_node(root, r.text(0), r.text(1), QStringLiteral("bcomp"), QStringLiteral("ccomp"));
             names << r.text(1);
@@ -104,8 +108,8 @@ void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role, cons
 }
 
 void Catalogue_Tree::add_departments(db::Connection& c) {
-    db::Result r = c.Open_Query(QStringLiteral(
-        "select Department_no ,Department_name,Group_NO from Tbl_Department order by Department_no"));
+    db::Result r = c.Open_Query(QStringLiteral("select Department_no ,Department_name,Group_NO "
+                                               "from Tbl_Department order by Department_no"));
     QStandardItem* root_item = root();
     for (; !r.eof(); r.next()) {
         QStandardItem* group = node(r.text(2));
@@ -116,8 +120,9 @@ void Catalogue_Tree::add_departments(db::Connection& c) {
 }
 
 void Catalogue_Tree::add_folders(db::Connection& c) {
-    db::Result r = c.Open_Query(QStringLiteral(
-        "select Folder_NO ,Folder_name,Department_no from Tbl_Folder WHERE folder_no LIKE 'fold____' order by Folder_NO"));
+    db::Result r =
+        c.Open_Query(QStringLiteral("select Folder_NO ,Folder_name,Department_no from Tbl_Folder "
+                                    "WHERE folder_no LIKE 'fold____' order by Folder_NO"));
     QStandardItem* root_item = root();
     for (; !r.eof(); r.next()) {
         // Only a department node (a grandchild of the root) can hold a folder.
@@ -129,8 +134,9 @@ void Catalogue_Tree::add_folders(db::Connection& c) {
 }
 
 void Catalogue_Tree::add_sub_folders(db::Connection& c) {
-    db::Result r = c.Open_Query(QStringLiteral(
-        "select Folder_NO ,Folder_name from Tbl_Folder WHERE folder_no LIKE 'fold_____%' order by Folder_NO"));
+    db::Result r =
+        c.Open_Query(QStringLiteral("select Folder_NO ,Folder_name from Tbl_Folder WHERE folder_no "
+                                    "LIKE 'fold_____%' order by Folder_NO"));
     for (; !r.eof(); r.next()) {
         const QString key = r.text(0);
         // The parent is a placed folder or sub folder: rows come ordered by key, so a parent
@@ -156,18 +162,22 @@ void Catalogue_Tree::add_replication_marks(db::Connection& c) {
 }
 
 void Catalogue_Tree::add_admin_branches(db::Connection& c) {
-    QStandardItem* security = add_node(nullptr, QStringLiteral("security"), QStringLiteral("Security"),
-                                       QStringLiteral("keys"), QStringLiteral("bkeys"));
-    add_node(security, QStringLiteral("User"), QStringLiteral("User"), QStringLiteral("buser"), QStringLiteral("user"));
-    QStandardItem* log_book = add_node(nullptr, QStringLiteral("uselog"), QStringLiteral("Log Book"),
-                                       QStringLiteral("userlog"), QStringLiteral("userlog"));
+    QStandardItem* security =
+        add_node(nullptr, QStringLiteral("security"), QStringLiteral("Security"),
+                 QStringLiteral("keys"), QStringLiteral("bkeys"));
+    add_node(security, QStringLiteral("User"), QStringLiteral("User"), QStringLiteral("buser"),
+             QStringLiteral("user"));
+    QStandardItem* log_book =
+        add_node(nullptr, QStringLiteral("uselog"), QStringLiteral("Log Book"),
+                 QStringLiteral("userlog"), QStringLiteral("userlog"));
     db::Result r = c.Open_Query(QStringLiteral("select uid,name from tbl_user order by Sys_Role"));
     for (; !r.eof(); r.next())
         add_node(log_book, QStringLiteral("uselog") + r.text(0), r.text(1), QStringLiteral("buser"),
                  QStringLiteral("user"));
 }
 
-void Catalogue_Tree::Refresh_Tree(db::Connection& c, const QString& cur_role, const QString& cur_user) {
+void Catalogue_Tree::Refresh_Tree(db::Connection& c, const QString& cur_role,
+                                  const QString& cur_user) {
     QStandardItem* current = selected();
     if (!current) {
         Build_Tree(c, cur_role, cur_user);

@@ -21,13 +21,14 @@ const QString Folder_Row_Prefix = QStringLiteral("v'''");
 
 } // namespace
 
-File_List::File_List(db::Connection& connection, Catalogue_Tree& tree, List_Model& list, Status_Strip& status,
-                     Image_List& images)
+File_List::File_List(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
+                     Status_Strip& status, Image_List& images)
     : c_(connection), tree_(tree), list_(list), status_(status), images_(images) {}
 
 const QStringList& File_List::File_Columns() {
     static const QStringList columns =
-        QStringLiteral("Name,Size(KB),Type,Created By,Accessed QTY,Created Date,LastAccessed By,LastAccessed,LastModified")
+        QStringLiteral("Name,Size(KB),Type,Created By,Accessed QTY,Created Date,LastAccessed "
+                       "By,LastAccessed,LastModified")
             .split(QLatin1Char(','));
     return columns;
 }
@@ -70,10 +71,12 @@ void File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
 
     db::Result result = c_.Open_Query(
         QStringLiteral("select ") +
-        QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,File_DateCreated,LastAccessed_by,"
+        QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,File_DateCreated,"
+                       "LastAccessed_by,"
                        "File_DateLastAccessed,File_DateLastModified,File_NO") +
         QStringLiteral(" from Tbl_File_Information ") + condition +
-        QStringLiteral("and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
+        QStringLiteral(
+            "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
     const int n = int(result.row_count());
     status_.Set_Progress_Maximum(n + 1);
     status_.Show_Progress(true);
@@ -83,8 +86,8 @@ void File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
         since_progress.start();
         for (int i = 0; i < n; ++i, result.next()) {
             if (i == 0 || since_progress.elapsed() >= Progress_Interval_Ms) {
-                status_.Set_Caption(QStringLiteral("  Loading data......") + QString::number(i) + QStringLiteral(" of ") +
-                                    QString::number(n));
+                status_.Set_Caption(QStringLiteral("  Loading data......") + QString::number(i) +
+                                    QStringLiteral(" of ") + QString::number(n));
                 status_.Set_Progress_Value(i);
                 if (pump_)
                     pump_();
@@ -111,7 +114,8 @@ void File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
     }
     const int total = int(rows.size());
     list_.Set_Rows(std::move(rows));
-    status_.Set_Caption(QStringLiteral("Total: ") + QString::number(total) + QStringLiteral(" files."));
+    status_.Set_Caption(QStringLiteral("Total: ") + QString::number(total) +
+                        QStringLiteral(" files."));
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
     if (n > 0 && after_fill_)
@@ -125,5 +129,6 @@ void File_List::Column_Click(int column) {
 }
 
 QString File_List::Selection_Count_Text(int selected) {
-    return QStringLiteral("Total: ") + QString::number(selected) + QStringLiteral("files selected.");
+    return QStringLiteral("Total: ") + QString::number(selected) +
+           QStringLiteral("files selected.");
 }

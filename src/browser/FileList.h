@@ -17,8 +17,8 @@ class Connection;
 // then the live files that a condition selects, with their icons, progress and totals.
 class File_List {
 public:
-    File_List(db::Connection& connection, Catalogue_Tree& tree, List_Model& list, Status_Strip& status,
-              Image_List& images);
+    File_List(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
+              Status_Strip& status, Image_List& images);
 
     static const QStringList& File_Columns();
     void Set_File_Columns();

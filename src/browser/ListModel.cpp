@@ -37,7 +37,9 @@ QString List_Model::Display_Text(const QVariant& value) {
         const QDateTime dt = value.toDateTime();
         const QLocale locale;
         const QString date = locale.toString(dt.date(), QLocale::ShortFormat);
-        return dt.time() == QTime(0, 0) ? date : date + QLatin1Char(' ') + locale.toString(dt.time(), QLocale::LongFormat);
+        return dt.time() == QTime(0, 0)
+                   ? date
+                   : date + QLatin1Char(' ') + locale.toString(dt.time(), QLocale::LongFormat);
     }
     return value.toString();
 }
@@ -150,7 +152,10 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
         if (!all_dates && !all_numbers)
             break;
     }
-    const Kind kind = !any ? Kind::Text : all_numbers ? Kind::Number : all_dates ? Kind::Date : Kind::Text;
+    const Kind kind = !any          ? Kind::Text
+                      : all_numbers ? Kind::Number
+                      : all_dates   ? Kind::Date
+                                    : Kind::Text;
 
     struct Keyed {
         double number;
@@ -165,9 +170,11 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
         k.index = i;
         const bool empty = !v.isValid() || v.isNull() || v.toString().isEmpty();
         if (kind == Kind::Number)
-            k.number = empty ? -std::numeric_limits<double>::infinity() : (as_number(v, &k.number), k.number);
+            k.number = empty ? -std::numeric_limits<double>::infinity()
+                             : (as_number(v, &k.number), k.number);
         else if (kind == Kind::Date)
-            k.time = empty ? std::numeric_limits<qint64>::min() : v.toDateTime().toMSecsSinceEpoch();
+            k.time =
+                empty ? std::numeric_limits<qint64>::min() : v.toDateTime().toMSecsSinceEpoch();
         else
             k.text = Display_Text(v);
     }
@@ -184,7 +191,8 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
     if (order == Qt::AscendingOrder)
         std::stable_sort(keys.begin(), keys.end(), less);
     else
-        std::stable_sort(keys.begin(), keys.end(), [&](const Keyed& a, const Keyed& b) { return less(b, a); });
+        std::stable_sort(keys.begin(), keys.end(),
+                         [&](const Keyed& a, const Keyed& b) { return less(b, a); });
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
@@ -204,9 +212,13 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-int List_Model::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int List_Model::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
 
-int List_Model::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
+int List_Model::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columns_.size());
+}
 
 QVariant List_Model::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Row_Count())
@@ -258,7 +270,8 @@ bool List_Model::setData(const QModelIndex& index, const QVariant& value, int ro
 }
 
 QVariant List_Model::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_.size())
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < columns_.size())
         return columns_[section];
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignVCenter);

@@ -15,7 +15,9 @@ class Menu_State {
 public:
     void Set_Enabled(const QString& item, bool enabled) { items_[item].enabled = enabled; }
     void Set_Visible(const QString& item, bool visible) { items_[item].visible = visible; }
-    void Set_Caption(const QString& item, const QString& caption) { items_[item].caption = caption; }
+    void Set_Caption(const QString& item, const QString& caption) {
+        items_[item].caption = caption;
+    }
     void Enable(std::initializer_list<const char*> items, bool enabled = true) {
         for (const char* item : items)
             Set_Enabled(QString::fromLatin1(item), enabled);

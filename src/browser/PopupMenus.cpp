@@ -15,10 +15,12 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
 
     if (p.row_selected && p.first_column == QLatin1String("Login Name")) {
         if (p.right_button) {
-            menu.Set_Caption(QStringLiteral("mnu_propertier"), p.node_key.startsWith(QLatin1String("Dpmt"))
-                                                                   ? QStringLiteral("Department Right")
-                                                                   : QStringLiteral("Properties"));
-            menu.Set_Enabled(QStringLiteral("mnu_del_user"), p.row_text != codes::Builtin_Admin_Uid());
+            menu.Set_Caption(QStringLiteral("mnu_propertier"),
+                             p.node_key.startsWith(QLatin1String("Dpmt"))
+                                 ? QStringLiteral("Department Right")
+                                 : QStringLiteral("Properties"));
+            menu.Set_Enabled(QStringLiteral("mnu_del_user"),
+                             p.row_text != codes::Builtin_Admin_Uid());
             out.popup = List_Press_Result::User_Menu;
         }
         return out;
@@ -33,18 +35,20 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
 
     const bool no_file_rows = p.row_count == p.node_children;
     if (!p.row_selected) {
-        menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel", "mnu_file_copy", "mnulogbook"});
-        menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "Mnu_file_rename", "mnulogbook"},
+        menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel", "mnu_file_copy",
+                      "mnulogbook"});
+        menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir",
+                     "Mnu_file_rename", "mnulogbook"},
                     !no_file_rows);
     } else if (p.row_key.startsWith(QLatin1String("v'''")) || no_file_rows) {
-        menu.Disable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "Mnu_file_rename", "mnulogbook",
-                      "mnu_file_copy"});
+        menu.Disable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir",
+                      "Mnu_file_rename", "mnulogbook", "mnu_file_copy"});
         menu.Enable({"mnu_backup_file"});
         Gate_File_Menu(menu, p.node_key);
         menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
     } else {
-        menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "mnulogbook", "mnu_file_copy",
-                     "mnu_backup_file"});
+        menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "mnulogbook",
+                     "mnu_file_copy", "mnu_backup_file"});
     }
     menu.Set_Enabled(QStringLiteral("mnu_file_paste"), !p.copy_list_empty);
     Gate_File_Menu(menu, p.node_key);

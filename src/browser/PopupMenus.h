@@ -8,12 +8,12 @@
 // items' states, and which menu pops up.
 struct List_Press {
     bool right_button = false;
-    QString first_column;  // caption of the list's first column
+    QString first_column; // caption of the list's first column
     bool row_selected = false;
     QString row_key, row_text; // of the selected row
     int row_count = 0;
-    int node_children = 0;     // children of the selected tree node
-    QString node_key;          // key of the selected tree node
+    int node_children = 0; // children of the selected tree node
+    QString node_key;      // key of the selected tree node
     bool copy_list_empty = true;
 };
 

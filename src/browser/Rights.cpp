@@ -25,20 +25,23 @@ QString status_text(const QString& letter) {
 }
 
 QString department_right(db::Connection& c, const QString& department) {
-    const db::Result r = c.Open_Query(QStringLiteral("SELECT User_Right FROM Tbl_User_Department_Right WHERE UID='") +
-                                      Quote_Sql(session::Cur_User) + QStringLiteral("'") +
-                                      QStringLiteral(" And DEPARTMENT_NO = '") + Quote_Sql(department) +
-                                      QStringLiteral("'"));
+    const db::Result r = c.Open_Query(
+        QStringLiteral("SELECT User_Right FROM Tbl_User_Department_Right WHERE UID='") +
+        Quote_Sql(session::Cur_User) + QStringLiteral("'") +
+        QStringLiteral(" And DEPARTMENT_NO = '") + Quote_Sql(department) + QStringLiteral("'"));
     return r.eof() ? QStringLiteral("D") : r.text(0);
 }
 
-bool is_admin() { return session::Cur_Role == codes::Role_Administrator(); }
+bool is_admin() {
+    return session::Cur_Role == codes::Role_Administrator();
+}
 
 } // namespace
 
 QString Rights_Line(const QString& user, const QString& role, const QString& letter,
                     const QString& folder_deny, bool* known) {
-    const QString head = QStringLiteral("Current user :  ") + user + QStringLiteral("       Sys Role :  ") + role;
+    const QString head =
+        QStringLiteral("Current user :  ") + user + QStringLiteral("       Sys Role :  ") + role;
     if (known)
         *known = true;
     if (letter == QLatin1String("P"))
@@ -49,12 +52,14 @@ QString Rights_Line(const QString& user, const QString& role, const QString& let
             *known = false;
         return {};
     }
-    QString deny = folder_deny != QLatin1String("A") ? QStringLiteral("Folder Access Deny") : QString();
+    QString deny =
+        folder_deny != QLatin1String("A") ? QStringLiteral("Folder Access Deny") : QString();
     if (letter == QLatin1String("D"))
         deny = QStringLiteral("Folder Access Deny");
     if (letter == QLatin1String("O"))
         deny.clear();
-    return head + QStringLiteral("       Department Right :  ") + text + QStringLiteral("       Folder Deny :  ") + deny;
+    return head + QStringLiteral("       Department Right :  ") + text +
+           QStringLiteral("       Folder Deny :  ") + deny;
 }
 
 void Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree, Status_Strip& status) {
@@ -69,13 +74,15 @@ void Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree, Status_Strip
         session::Cur_Folder_Deny = QStringLiteral("A");
     } else if (k == QLatin1String("Fold")) {
         const QStandardItem* top = tree.node(key.left(8));
-        const QString department = top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
+        const QString department =
+            top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
         letter = department_right(c, department);
-        const db::Result deny = c.Open_Query(QStringLiteral("SELECT * FROM Tbl_User_Folder_Deny WHERE UID='") +
-                                             Quote_Sql(session::Cur_User) + QStringLiteral("'") +
-                                             QStringLiteral(" And FOLDER_NO =  '") + Quote_Sql(key) +
-                                             QStringLiteral("'"));
-        session::Cur_Folder_Deny = deny.eof() || is_admin() ? QStringLiteral("A") : QStringLiteral("B");
+        const db::Result deny = c.Open_Query(
+            QStringLiteral("SELECT * FROM Tbl_User_Folder_Deny WHERE UID='") +
+            Quote_Sql(session::Cur_User) + QStringLiteral("'") +
+            QStringLiteral(" And FOLDER_NO =  '") + Quote_Sql(key) + QStringLiteral("'"));
+        session::Cur_Folder_Deny =
+            deny.eof() || is_admin() ? QStringLiteral("A") : QStringLiteral("B");
     }
     if (is_admin() && letter != QLatin1String("P"))
         letter = QStringLiteral("O");
@@ -84,7 +91,8 @@ void Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree, Status_Strip
     session::Cur_Dept_Right = letter;
 
     bool known = false;
-    const QString line = Rights_Line(session::Cur_User, session::Cur_Role, letter, session::Cur_Folder_Deny, &known);
+    const QString line =
+        Rights_Line(session::Cur_User, session::Cur_Role, letter, session::Cur_Folder_Deny, &known);
     if (known)
         status.Set_Message(line);
 }
@@ -92,12 +100,12 @@ void Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree, Status_Strip
 bool Gate_File_Menu(Menu_State& menu, const QString& selected_key) {
     const QString& letter = session::Cur_Dept_Right;
     if (letter == QLatin1String("D"))
-        menu.Disable({"Mnudelete_file", "Mnu_file_rename", "mnu_file_copy", "mnu_file_paste", "mnu_backup_file",
-                      "mnu_restore_file", "mnu_restore_file_to_dir", "mnu_setpassword", "mnuFileProtect",
-                      "mnuFileProtectCancel", "mnulogbook"});
+        menu.Disable({"Mnudelete_file", "Mnu_file_rename", "mnu_file_copy", "mnu_file_paste",
+                      "mnu_backup_file", "mnu_restore_file", "mnu_restore_file_to_dir",
+                      "mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel", "mnulogbook"});
     else if (letter == QLatin1String("C"))
-        menu.Disable({"Mnudelete_file", "mnulogbook", "Mnu_file_rename", "mnu_backup_file", "mnu_setpassword",
-                      "mnuFileProtect", "mnuFileProtectCancel"});
+        menu.Disable({"Mnudelete_file", "mnulogbook", "Mnu_file_rename", "mnu_backup_file",
+                      "mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
     else if (letter == QLatin1String("B"))
         menu.Disable({"Mnudelete_file", "Mnu_file_rename", "mnu_setpassword", "mnuFileProtect",
                       "mnuFileProtectCancel", "mnulogbook"});
@@ -105,9 +113,10 @@ bool Gate_File_Menu(Menu_State& menu, const QString& selected_key) {
         menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
 
     if (!is_admin() && session::Cur_Folder_Deny == QLatin1String("B"))
-        menu.Disable({"Mnudelete_file", "Mnu_file_rename", "mnulogbook", "mnu_file_copy", "mnu_file_paste",
-                      "mnu_backup_file", "mnu_restore_file", "mnu_restore_file_to_dir", "mnu_setpassword",
-                      "mnuFileProtect", "mnuFileProtectCancel"});
+        menu.Disable({"Mnudelete_file", "Mnu_file_rename", "mnulogbook", "mnu_file_copy",
+                      "mnu_file_paste", "mnu_backup_file", "mnu_restore_file",
+                      "mnu_restore_file_to_dir", "mnu_setpassword", "mnuFileProtect",
+                      "mnuFileProtectCancel"});
 
     const QString k = selected_key.left(4);
     const bool root_or_group = k == QLatin1String("catl") || k == QLatin1String("Grou");
@@ -124,10 +133,13 @@ void Gate_Tree_Menu(Menu_State& menu, const QString& selected_key, int list_rows
         menu.Enable({"mun_add_child_nod", "mnu_delete_child", "mnu_rename_child", "Mnu_Deny_User",
                      "Mnu_Department_User", "mnu_replicate"});
         menu.Set_Enabled(QStringLiteral("mnu_delete_child"), delete_allowed);
-    } else if (session::Cur_Role == codes::Role_Manager() && session::Cur_Dept_Right == QLatin1String("O")) {
-        menu.Enable({"Mnu_Department_User", "Mnu_Deny_User", "mnu_delete_child", "mnu_rename_child"});
+    } else if (session::Cur_Role == codes::Role_Manager() &&
+               session::Cur_Dept_Right == QLatin1String("O")) {
+        menu.Enable(
+            {"Mnu_Department_User", "Mnu_Deny_User", "mnu_delete_child", "mnu_rename_child"});
         menu.Set_Enabled(QStringLiteral("mnu_delete_child"), delete_allowed);
         const QString k = selected_key.left(4);
-        menu.Set_Enabled(QStringLiteral("mun_add_child_nod"), k == QLatin1String("Dpmt") || k == QLatin1String("Fold"));
+        menu.Set_Enabled(QStringLiteral("mun_add_child_nod"),
+                         k == QLatin1String("Dpmt") || k == QLatin1String("Fold"));
     }
 }

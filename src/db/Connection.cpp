@@ -24,7 +24,8 @@ void Connection::Open(const QString& connection_string) {
     Close();
     const Connection_String cs(connection_string);
     if (connection_string.trimmed().isEmpty())
-        throw Error(Err_Connect_Failed, QStringLiteral("No connection string is set for the library."));
+        throw Error(Err_Connect_Failed,
+                    QStringLiteral("No connection string is set for the library."));
     if (cs.is_embedded())
         backend_ = std::make_unique<Sqlite_Backend>(cs.data_source());
     else
@@ -58,9 +59,12 @@ QString Connection::default_of(const QString& table, const QString& column) {
     const QString t = table.toLower();
     if (!defaults_.contains(t)) {
         QHash<QString, QString> columns;
-        Result r = backend().query(QStringLiteral("PRAGMA table_info(\"%1\")").arg(QString(table).replace(QLatin1Char('"'), QLatin1String("\"\""))));
+        Result r = backend().query(
+            QStringLiteral("PRAGMA table_info(\"%1\")")
+                .arg(QString(table).replace(QLatin1Char('"'), QLatin1String("\"\""))));
         for (; !r.eof(); r.next())
-            columns.insert(r.text(QStringView(u"name")).toLower(), r.text(QStringView(u"dflt_value")));
+            columns.insert(r.text(QStringView(u"name")).toLower(),
+                           r.text(QStringView(u"dflt_value")));
         defaults_.insert(t, columns);
     }
     return defaults_.value(t).value(column.toLower());
@@ -84,22 +88,27 @@ Result Connection::Open_Query(const QString& sql) {
     return backend().query(Engine_Text(sql));
 }
 
-std::unique_ptr<Blob_Writer> Connection::Begin_Blob_Write(const QString& table, const QString& column,
+std::unique_ptr<Blob_Writer> Connection::Begin_Blob_Write(const QString& table,
+                                                          const QString& column,
                                                           const QString& key_column,
                                                           const QString& key, qint64 total) {
     Backend& b = backend();
     if (total < 0 || total > b.max_blob_size())
         throw Error(Err_Content_Too_Large,
-                    QStringLiteral("The file is too large for the library: %1 bytes; one file may hold at most %2 bytes.")
+                    QStringLiteral("The file is too large for the library: %1 bytes; one file may "
+                                   "hold at most %2 bytes.")
                         .arg(total)
                         .arg(b.max_blob_size()));
-    before_send(QStringLiteral("update %1 set %2=? where %3='%4'").arg(table, column, key_column, Quote_Sql(key)));
+    before_send(QStringLiteral("update %1 set %2=? where %3='%4'")
+                    .arg(table, column, key_column, Quote_Sql(key)));
     return b.blob_write({table, column, key_column, key}, total);
 }
 
 std::unique_ptr<Blob_Reader> Connection::Open_Blob_Read(const QString& table, const QString& column,
-                                                        const QString& key_column, const QString& key) {
-    before_send(QStringLiteral("select %2 from %1 where %3='%4'").arg(table, column, key_column, Quote_Sql(key)));
+                                                        const QString& key_column,
+                                                        const QString& key) {
+    before_send(QStringLiteral("select %2 from %1 where %3='%4'")
+                    .arg(table, column, key_column, Quote_Sql(key)));
     return backend().blob_read({table, column, key_column, key});
 }
 
@@ -129,7 +138,8 @@ void Connection::Run_Script(const QString& script) {
         return;
     }
     static const QRegularExpression go(QStringLiteral("^\\s*GO\\s*$"),
-                                       QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+                                       QRegularExpression::MultilineOption |
+                                           QRegularExpression::CaseInsensitiveOption);
     for (const QString& batch : script.split(go))
         if (!batch.trimmed().isEmpty())
             b.execute(batch);

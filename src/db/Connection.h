@@ -45,7 +45,9 @@ public:
     void Run_Script(const QString& script);
 
     // Receives every SQL text as the program wrote it, before any rewriting (for tests).
-    void Set_Recorder(std::function<void(const QString&)> recorder) { recorder_ = std::move(recorder); }
+    void Set_Recorder(std::function<void(const QString&)> recorder) {
+        recorder_ = std::move(recorder);
+    }
     // Makes the n-th statement or query from now fail (1 = the next one); 0 turns it off.
     void Fail_At_Statement(int n) { fail_at_ = n; }
 

@@ -44,8 +44,9 @@ QList<std::pair<QString, QString>> split_pairs(const QString& text) {
 } // namespace
 
 Connection_String::Connection_String(const QString& text) : text_(text) {
-    embedded_ = value(QStringLiteral("Provider")).compare(QLatin1String("SQLite"),
-                                                          Qt::CaseInsensitive) == 0;
+    embedded_ =
+        value(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) ==
+        0;
     if (embedded_) {
         data_source_ = value(QStringLiteral("Data Source"));
         if (data_source_.startsWith(QLatin1Char('{')) && data_source_.endsWith(QLatin1Char('}')))

@@ -46,8 +46,9 @@ QString diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLINTEGER* native) {
     return text;
 }
 
-[[noreturn]] void fail(SQLSMALLINT type, SQLHANDLE handle, long number = 0,
-                       const QString& fallback = QStringLiteral("The ODBC driver reported a failure.")) {
+[[noreturn]] void
+fail(SQLSMALLINT type, SQLHANDLE handle, long number = 0,
+     const QString& fallback = QStringLiteral("The ODBC driver reported a failure.")) {
     SQLINTEGER native = 0;
     QString text = handle ? diagnostics(type, handle, &native) : QString();
     if (text.isEmpty())
@@ -94,7 +95,8 @@ QVariant read_text(const Statement& st, SQLUSMALLINT col) {
             null = true;
             break;
         }
-        if (rc == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind >= SQLLEN(buf.size() * sizeof(SQLWCHAR)))) {
+        if (rc == SQL_SUCCESS_WITH_INFO &&
+            (ind == SQL_NO_TOTAL || ind >= SQLLEN(buf.size() * sizeof(SQLWCHAR)))) {
             text += from_wide(buf.data(), qsizetype(buf.size()) - 1);
             continue;
         }
@@ -109,7 +111,8 @@ QVariant read_binary(const Statement& st, SQLUSMALLINT col) {
     QByteArray bytes;
     for (;;) {
         SQLLEN ind = 0;
-        const SQLRETURN rc = SQLGetData(st.get(), col, SQL_C_BINARY, buf.data(), SQLLEN(buf.size()), &ind);
+        const SQLRETURN rc =
+            SQLGetData(st.get(), col, SQL_C_BINARY, buf.data(), SQLLEN(buf.size()), &ind);
         if (rc == SQL_NO_DATA)
             break;
         st.check(rc);
@@ -152,8 +155,9 @@ QVariant read_cell(const Statement& st, SQLUSMALLINT col, SQLSMALLINT type) {
         st.check(SQLGetData(st.get(), col, SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts, &ind));
         if (ind == SQL_NULL_DATA)
             return {};
-        return QVariant(QDateTime(QDate(ts.year, ts.month, ts.day),
-                                  QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))));
+        return QVariant(
+            QDateTime(QDate(ts.year, ts.month, ts.day),
+                      QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))));
     }
     case SQL_BINARY:
     case SQL_VARBINARY:
@@ -176,11 +180,13 @@ QString where_key(const Blob_Target& t) {
 class Odbc_Blob_Writer : public Blob_Writer {
 public:
     Odbc_Blob_Writer(SQLHDBC dbc, const Blob_Target& t, qint64 total) : st_(dbc), total_(total) {
-        const QString sql = QStringLiteral("update %1 set %2=?").arg(t.table, t.column) + where_key(t);
+        const QString sql =
+            QStringLiteral("update %1 set %2=?").arg(t.table, t.column) + where_key(t);
         st_.check(SQLPrepareW(st_.get(), wide(sql), SQL_NTS));
         ind_ = total == 0 ? 0 : SQL_LEN_DATA_AT_EXEC(SQLLEN(total));
         // A zero-length value is bound directly; anything longer streams at execution.
-        SQLPOINTER value = total == 0 ? static_cast<SQLPOINTER>(&empty_) : reinterpret_cast<SQLPOINTER>(1);
+        SQLPOINTER value =
+            total == 0 ? static_cast<SQLPOINTER>(&empty_) : reinterpret_cast<SQLPOINTER>(1);
         st_.check(SQLBindParameter(st_.get(), 1, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
                                    SQLULEN(std::max<qint64>(total, 1)), 0, value, 0, &ind_));
         if (total == 0)
@@ -234,7 +240,9 @@ class Odbc_Blob_Reader : public Blob_Reader {
 public:
     Odbc_Blob_Reader(SQLHDBC dbc, const Blob_Target& t, bool sqlite) : st_(dbc) {
         const QString length = sqlite ? QStringLiteral("length") : QStringLiteral("DATALENGTH");
-        const QString sql = QStringLiteral("select %1(%2), %2 from %3").arg(length, t.column, t.table) + where_key(t);
+        const QString sql =
+            QStringLiteral("select %1(%2), %2 from %3").arg(length, t.column, t.table) +
+            where_key(t);
         st_.check(SQLExecDirectW(st_.get(), wide(sql), SQL_NTS));
         const SQLRETURN rc = SQLFetch(st_.get());
         if (rc == SQL_NO_DATA)
@@ -271,22 +279,25 @@ private:
 Odbc_Backend::Odbc_Backend(const QString& connection_string) {
     try {
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_)))
-            throw Error(Err_Connect_Failed, QStringLiteral("The ODBC driver manager could not be started."));
+            throw Error(Err_Connect_Failed,
+                        QStringLiteral("The ODBC driver manager could not be started."));
         SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_)))
             fail(SQL_HANDLE_ENV, env_, Err_Connect_Failed);
         SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
         std::array<SQLWCHAR, 1024> out{};
         SQLSMALLINT out_len = 0;
-        const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, wide(connection_string), SQL_NTS, out.data(),
-                                               SQLSMALLINT(out.size()), &out_len, SQL_DRIVER_NOPROMPT);
+        const SQLRETURN rc =
+            SQLDriverConnectW(dbc_, nullptr, wide(connection_string), SQL_NTS, out.data(),
+                              SQLSMALLINT(out.size()), &out_len, SQL_DRIVER_NOPROMPT);
         if (!SQL_SUCCEEDED(rc))
             fail(SQL_HANDLE_DBC, dbc_, Err_Connect_Failed,
                  QStringLiteral("The library could not be reached with this connection string."));
         connected_ = true;
         std::array<SQLWCHAR, 256> dbms{};
         SQLSMALLINT len = 0;
-        if (SQL_SUCCEEDED(SQLGetInfoW(dbc_, SQL_DBMS_NAME, dbms.data(), SQLSMALLINT(sizeof dbms), &len)))
+        if (SQL_SUCCEEDED(
+                SQLGetInfoW(dbc_, SQL_DBMS_NAME, dbms.data(), SQLSMALLINT(sizeof dbms), &len)))
             sqlite_ = from_wide(dbms.data(), len / qsizetype(sizeof(SQLWCHAR)))
                           .contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
     } catch (...) {
@@ -295,7 +306,9 @@ Odbc_Backend::Odbc_Backend(const QString& connection_string) {
     }
 }
 
-Odbc_Backend::~Odbc_Backend() { release(); }
+Odbc_Backend::~Odbc_Backend() {
+    release();
+}
 
 void Odbc_Backend::release() {
     if (connected_)
@@ -328,8 +341,8 @@ Result Odbc_Backend::query(const QString& sql) {
         std::array<SQLWCHAR, 256> name{};
         SQLSMALLINT len = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        st.check(SQLDescribeColW(st.get(), i, name.data(), SQLSMALLINT(name.size()), &len, &type, &size,
-                                 &digits, &nullable));
+        st.check(SQLDescribeColW(st.get(), i, name.data(), SQLSMALLINT(name.size()), &len, &type,
+                                 &size, &digits, &nullable));
         names << from_wide(name.data(), std::min<qsizetype>(len, qsizetype(name.size()) - 1));
         types.push_back(type);
     }
@@ -346,7 +359,8 @@ Result Odbc_Backend::query(const QString& sql) {
 }
 
 std::unique_ptr<Blob_Writer> Odbc_Backend::blob_write(const Blob_Target& target, qint64 total) {
-    const Result r = query(QStringLiteral("select count(*) from %1").arg(target.table) + where_key(target));
+    const Result r =
+        query(QStringLiteral("select count(*) from %1").arg(target.table) + where_key(target));
     if (r.eof() || r.field(0).toLongLong() == 0)
         no_row(target);
     return std::make_unique<Odbc_Blob_Writer>(dbc_, target, total);

@@ -13,12 +13,17 @@ int Result::field_index(QStringView name) const {
 
 const QVariant& Result::field(int i) const {
     if (eof())
-        throw Error(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw Error(
+            3021,
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     if (i < 0 || i >= field_count())
-        throw Error(3265, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
+        throw Error(3265, QStringLiteral("Item cannot be found in the collection corresponding to "
+                                         "the requested name or ordinal."));
     return cells_[size_t(row_ * names_.size() + i)];
 }
 
-const QVariant& Result::field(QStringView name) const { return field(field_index(name)); }
+const QVariant& Result::field(QStringView name) const {
+    return field(field_index(name));
+}
 
 } // namespace db

@@ -21,7 +21,9 @@ public:
     // Back to the first row.
     void rewind() { row_ = 0; }
 
-    qsizetype row_count() const { return names_.isEmpty() ? 0 : qsizetype(cells_.size()) / names_.size(); }
+    qsizetype row_count() const {
+        return names_.isEmpty() ? 0 : qsizetype(cells_.size()) / names_.size();
+    }
     int field_count() const { return int(names_.size()); }
     const QStringList& field_names() const { return names_; }
     // Position of a field by its name without regard to letter case, or -1.

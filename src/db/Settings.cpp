@@ -2,10 +2,13 @@
 
 #include <QSettings>
 
-QString Program_Title() { return QStringLiteral("Scrollkin"); }
+QString Program_Title() {
+    return QStringLiteral("Scrollkin");
+}
 
 QString Get_Setting(const QString& section, const QString& key, const QString& default_value) {
-    const QSettings s(QSettings::NativeFormat, QSettings::UserScope, Program_Title(), Program_Title());
+    const QSettings s(QSettings::NativeFormat, QSettings::UserScope, Program_Title(),
+                      Program_Title());
     return s.value(section + QLatin1Char('/') + key, default_value).toString();
 }
 

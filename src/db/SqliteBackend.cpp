@@ -17,7 +17,8 @@ namespace {
 constexpr int Busy_Timeout_Ms = 15000;
 
 [[noreturn]] void fail(sqlite3* db, int rc) {
-    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString msg =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     throw Error(rc, msg);
 }
 
@@ -120,17 +121,19 @@ public:
     ~Sqlite_Blob_Writer() override { release(); }
 
     void start(const Blob_Target& t) {
-        const QByteArray where = " WHERE " + quoted_name(t.key_column) + "='" +
-                                 Quote_Sql(t.key).toUtf8() + "'";
+        const QByteArray where =
+            " WHERE " + quoted_name(t.key_column) + "='" + Quote_Sql(t.key).toUtf8() + "'";
         exec_all(db_, "UPDATE " + quoted_name(t.table) + " SET " + quoted_name(t.column) +
                           "=zeroblob(" + QByteArray::number(total_) + ")" + where);
         if (sqlite3_changes(db_) == 0)
-            throw Error(Err_No_Content_Row,
-                        QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
+            throw Error(
+                Err_No_Content_Row,
+                QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
         Statement st(db_, "SELECT rowid FROM " + quoted_name(t.table) + where);
         if (!st.step())
-            throw Error(Err_No_Content_Row,
-                        QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
+            throw Error(
+                Err_No_Content_Row,
+                QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
         const sqlite3_int64 rowid = sqlite3_column_int64(st.get(), 0);
         const int rc = sqlite3_blob_open(db_, "main", t.table.toUtf8().constData(),
                                          t.column.toUtf8().constData(), rowid, 1, &blob_);
@@ -142,8 +145,9 @@ public:
             sqlite3_blob_close(blob_);
         blob_ = nullptr;
         if (in_tx_)
-            sqlite3_exec(db_, nested_ ? "ROLLBACK TO scrollkin_blob; RELEASE scrollkin_blob" : "ROLLBACK", nullptr,
-                         nullptr, nullptr);
+            sqlite3_exec(
+                db_, nested_ ? "ROLLBACK TO scrollkin_blob; RELEASE scrollkin_blob" : "ROLLBACK",
+                nullptr, nullptr, nullptr);
         in_tx_ = false;
     }
     void append(const char* data, qint64 n) override {
@@ -186,8 +190,9 @@ public:
                               quoted_name(t.table) + " WHERE " + quoted_name(t.key_column) + "='" +
                               Quote_Sql(t.key).toUtf8() + "'");
         if (!st.step())
-            throw Error(Err_No_Content_Row,
-                        QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
+            throw Error(
+                Err_No_Content_Row,
+                QStringLiteral("There is no content row for %1 '%2'.").arg(t.key_column, t.key));
         if (sqlite3_column_int(st.get(), 1))
             return; // a null value reads as empty
         const int rc = sqlite3_blob_open(db_, "main", t.table.toUtf8().constData(),
@@ -224,14 +229,16 @@ private:
 
 Sqlite_Backend::Sqlite_Backend(const QString& path) {
     if (path.trimmed().isEmpty())
-        throw Error(Err_Connect_Failed, QStringLiteral("No library file is named in the connection string."));
+        throw Error(Err_Connect_Failed,
+                    QStringLiteral("No library file is named in the connection string."));
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         throw Error(Err_Connect_Failed,
-                    QStringLiteral("The folder of the library file does not exist: %1").arg(info.absolutePath()));
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                                   nullptr);
+                    QStringLiteral("The folder of the library file does not exist: %1")
+                        .arg(info.absolutePath()));
+    const int rc = sqlite3_open_v2(
+        path.toUtf8().constData(), &db_,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     try {
         if (rc != SQLITE_OK)
             fail(db_, rc);
@@ -243,12 +250,15 @@ Sqlite_Backend::Sqlite_Backend(const QString& path) {
     } catch (const Error& e) {
         sqlite3_close(db_);
         db_ = nullptr;
-        throw Error(Err_Connect_Failed,
-                    QStringLiteral("Cannot open the library file %1: %2").arg(path, e.description()));
+        throw Error(
+            Err_Connect_Failed,
+            QStringLiteral("Cannot open the library file %1: %2").arg(path, e.description()));
     }
 }
 
-Sqlite_Backend::~Sqlite_Backend() { sqlite3_close(db_); }
+Sqlite_Backend::~Sqlite_Backend() {
+    sqlite3_close(db_);
+}
 
 void Sqlite_Backend::create_schema_if_empty() {
     {
@@ -276,7 +286,9 @@ void Sqlite_Backend::create_schema_if_empty() {
     }
 }
 
-void Sqlite_Backend::execute(const QString& sql) { exec_all(db_, sql.toUtf8()); }
+void Sqlite_Backend::execute(const QString& sql) {
+    exec_all(db_, sql.toUtf8());
+}
 
 Result Sqlite_Backend::query(const QString& sql) {
     Statement st(db_, sql.toUtf8());
@@ -302,6 +314,8 @@ std::unique_ptr<Blob_Reader> Sqlite_Backend::blob_read(const Blob_Target& target
     return std::make_unique<Sqlite_Blob_Reader>(db_, target);
 }
 
-qint64 Sqlite_Backend::max_blob_size() const { return sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, -1); }
+qint64 Sqlite_Backend::max_blob_size() const {
+    return sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, -1);
+}
 
 } // namespace db

@@ -8,8 +8,13 @@ namespace {
 
 using Tokens = std::vector<Sql_Token>;
 
-bool is_word_start(QChar c) { return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#'); }
-bool is_word_char(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#') || c == QLatin1Char('$'); }
+bool is_word_start(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#');
+}
+bool is_word_char(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') ||
+           c == QLatin1Char('#') || c == QLatin1Char('$');
+}
 
 // Index of the next token after i that is not blank, or tokens.size().
 size_t next_sig(const Tokens& t, size_t i) {
@@ -70,8 +75,12 @@ std::vector<std::pair<size_t, size_t>> split_commas(const Tokens& t, size_t open
     return parts;
 }
 
-Sql_Token word(const QString& s) { return {Sql_Token::Word, s}; }
-Sql_Token space() { return {Sql_Token::Space, QStringLiteral(" ")}; }
+Sql_Token word(const QString& s) {
+    return {Sql_Token::Word, s};
+}
+Sql_Token space() {
+    return {Sql_Token::Space, QStringLiteral(" ")};
+}
 
 // "delete T where" -> "delete from T where".
 void add_delete_from(Tokens& t) {
@@ -80,7 +89,8 @@ void add_delete_from(Tokens& t) {
         return;
     const size_t n = next_sig(t, d);
     if (n < t.size() && !t[n].is_word(QLatin1StringView("from")))
-        t.insert(t.begin() + static_cast<std::ptrdiff_t>(d) + 1, {space(), word(QStringLiteral("from"))});
+        t.insert(t.begin() + static_cast<std::ptrdiff_t>(d) + 1,
+                 {space(), word(QStringLiteral("from"))});
 }
 
 // "GETDATE()" -> "datetime('now','localtime')"; "DATALENGTH(" -> "length(".
@@ -113,7 +123,8 @@ void move_top_to_limit(Tokens& t) {
         if (!t[i].is_word(QLatin1StringView("select")))
             continue;
         size_t k = next_sig(t, i);
-        if (k < t.size() && (t[k].is_word(QLatin1StringView("distinct")) || t[k].is_word(QLatin1StringView("all"))))
+        if (k < t.size() &&
+            (t[k].is_word(QLatin1StringView("distinct")) || t[k].is_word(QLatin1StringView("all"))))
             k = next_sig(t, k);
         if (k >= t.size() || !t[k].is_word(QLatin1StringView("top")))
             continue;
@@ -145,7 +156,8 @@ void move_top_to_limit(Tokens& t) {
         size_t erase_to = num + 1;
         if (erase_to < t.size() && t[erase_to].kind == Sql_Token::Space)
             ++erase_to;
-        t.erase(t.begin() + static_cast<std::ptrdiff_t>(k), t.begin() + static_cast<std::ptrdiff_t>(erase_to));
+        t.erase(t.begin() + static_cast<std::ptrdiff_t>(k),
+                t.begin() + static_cast<std::ptrdiff_t>(erase_to));
     }
 }
 
@@ -184,8 +196,9 @@ void rewrite_if_not_exists(Tokens& t) {
     QString out = join(t, ins, values);
     if (!out.endsWith(QLatin1Char(' ')))
         out += QLatin1Char(' ');
-    out += QStringLiteral("select ") + join(t, vopen + 1, vclose) + QStringLiteral(" where not exists") +
-           join(t, open, close + 1) + join(t, vclose + 1, t.size());
+    out += QStringLiteral("select ") + join(t, vopen + 1, vclose) +
+           QStringLiteral(" where not exists") + join(t, open, close + 1) +
+           join(t, vclose + 1, t.size());
     t = Tokenize_Sql(out);
 }
 
@@ -232,7 +245,8 @@ std::vector<Sql_Token> Tokenize_Sql(const QString& sql) {
                 ++j;
             kind = Sql_Token::Number;
         } else {
-            if (j < n && ((c == QLatin1Char('<') && (sql[j] == QLatin1Char('>') || sql[j] == QLatin1Char('='))) ||
+            if (j < n && ((c == QLatin1Char('<') &&
+                           (sql[j] == QLatin1Char('>') || sql[j] == QLatin1Char('='))) ||
                           (c == QLatin1Char('>') && sql[j] == QLatin1Char('=')) ||
                           (c == QLatin1Char('!') && sql[j] == QLatin1Char('='))))
                 ++j;

@@ -17,7 +17,9 @@ struct Sql_Token {
     bool is_word(QLatin1StringView w) const {
         return kind == Word && text.compare(w, Qt::CaseInsensitive) == 0;
     }
-    bool is_punct(char c) const { return kind == Punct && text.size() == 1 && text[0] == QLatin1Char(c); }
+    bool is_punct(char c) const {
+        return kind == Punct && text.size() == 1 && text[0] == QLatin1Char(c);
+    }
 };
 
 std::vector<Sql_Token> Tokenize_Sql(const QString& sql);

@@ -12,7 +12,9 @@ void Beep() {
         beep_handler()();
 }
 
-void Set_Beep_Handler(std::function<void()> handler) { beep_handler() = std::move(handler); }
+void Set_Beep_Handler(std::function<void()> handler) {
+    beep_handler() = std::move(handler);
+}
 
 ushort Filter_Key(ushort key, const QString& allowed, bool allow_backspace) {
     QString set = allowed.toUpper();

@@ -8,11 +8,11 @@
 class Status_Strip {
 public:
     virtual ~Status_Strip() = default;
-    virtual void Set_Message(const QString& text) = 0;         // lblmsg
+    virtual void Set_Message(const QString& text) = 0; // lblmsg
     virtual QString Message() const = 0;
-    virtual void Set_Caption(const QString& text) = 0;         // lblcaption
+    virtual void Set_Caption(const QString& text) = 0; // lblcaption
     virtual QString Caption() const = 0;
-    virtual void Set_Progress_Maximum(int maximum) = 0;        // pbar
+    virtual void Set_Progress_Maximum(int maximum) = 0; // pbar
     virtual void Set_Progress_Value(int value) = 0;
     virtual void Show_Progress(bool visible) = 0;
 };

@@ -14,32 +14,41 @@ struct Catalogue_Fixture {
 
     void run(const QString& sql) { c.Run_Statement(sql); }
     void group(const QString& no, const QString& name) {
-        run(QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('%1','%2')").arg(no, name));
+        run(QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('%1','%2')")
+                .arg(no, name));
     }
     void department(const QString& no, const QString& name, const QString& group) {
-        run(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES ('%1','%2','%3')")
+        run(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) "
+                           "VALUES ('%1','%2','%3')")
                 .arg(no, name, group));
     }
     void folder(const QString& no, const QString& name, const QString& department) {
-        run(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('%1','%2','%3')")
+        run(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES "
+                           "('%1','%2','%3')")
                 .arg(no, name, department));
     }
     void user(const QString& uid, const QString& name, const QString& role) {
-        run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values ('%1','%2','%3','pw','','0')")
+        run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values "
+                           "('%1','%2','%3','pw','','0')")
                 .arg(uid, name, role));
     }
     void right(const QString& uid, const QString& department, const QString& letter) {
-        run(QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right) VALUES('%1','%2','%3')")
+        run(QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right) "
+                           "VALUES('%1','%2','%3')")
                 .arg(uid, department, letter));
     }
     void deny(const QString& uid, const QString& folder) {
-        run(QStringLiteral("insert into Tbl_User_Folder_Deny(uid,Folder_NO) VALUES('%1','%2')").arg(uid, folder));
+        run(QStringLiteral("insert into Tbl_User_Folder_Deny(uid,Folder_NO) VALUES('%1','%2')")
+                .arg(uid, folder));
     }
     // A file row; times are 'YYYY-MM-DD hh:mm:ss' texts.
-    void file(const QString& no, const QString& folder, const QString& name, const QString& type, int accessed,
-              const QString& modified, const QString& deleted = QStringLiteral("0"), const QString& size = QStringLiteral("1.00")) {
-        run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Size,File_Type,File_Owner,"
-                           "File_QTYAccessed,File_DateLastModified,deleted) values ('%1','%2','%3','%4','%5','clerk1',%6,'%7','%8')")
+    void file(const QString& no, const QString& folder, const QString& name, const QString& type,
+              int accessed, const QString& modified, const QString& deleted = QStringLiteral("0"),
+              const QString& size = QStringLiteral("1.00")) {
+        run(QStringLiteral("insert into Tbl_File_Information "
+                           "(File_NO,Folder_NO,File_Name,File_Size,File_Type,File_Owner,"
+                           "File_QTYAccessed,File_DateLastModified,deleted) values "
+                           "('%1','%2','%3','%4','%5','clerk1',%6,'%7','%8')")
                 .arg(no, folder, name, size, type)
                 .arg(accessed)
                 .arg(modified, deleted));

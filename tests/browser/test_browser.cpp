@@ -11,7 +11,9 @@ namespace {
 
 struct Fake_Window : Browser_Window {
     QStringList calls;
-    void Pop_Up_Menu(const QString& menu, const Menu_State&) override { calls << QStringLiteral("popup ") + menu; }
+    void Pop_Up_Menu(const QString& menu, const Menu_State&) override {
+        calls << QStringLiteral("popup ") + menu;
+    }
     void Collapse_Node(const QModelIndex& node) override {
         calls << QStringLiteral("collapse ") + node.data(Catalogue_Tree::Key_Role).toString();
     }
@@ -47,17 +49,20 @@ private Q_SLOTS:
     void init() {
         f_ = std::make_unique<Catalogue_Fixture>();
         f_->group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
-        f_->department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"), QStringLiteral("Grou0001"));
-        f_->department(QStringLiteral("Dpmt0002"), QStringLiteral("Closed"), QStringLiteral("Grou0001"));
+        f_->department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
+                       QStringLiteral("Grou0001"));
+        f_->department(QStringLiteral("Dpmt0002"), QStringLiteral("Closed"),
+                       QStringLiteral("Grou0001"));
         f_->folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
-        f_->folder(QStringLiteral("Fold0002"), QStringLiteral("Secret"), QStringLiteral("Dpmt0001"));
+        f_->folder(QStringLiteral("Fold0002"), QStringLiteral("Secret"),
+                   QStringLiteral("Dpmt0001"));
         f_->user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
         f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("B"));
         f_->deny(QStringLiteral("clerk1"), QStringLiteral("Fold0002"));
-        f_->file(QStringLiteral("1"), QStringLiteral("Fold0001"), QStringLiteral("budget"), QStringLiteral(".xls-Sheet"), 0,
-                 QStringLiteral("2026-01-01 10:00:00"));
-        f_->file(QStringLiteral("2"), QStringLiteral("Fold0002"), QStringLiteral("hidden"), QStringLiteral(".txt-Text"), 0,
-                 QStringLiteral("2026-01-01 10:00:00"));
+        f_->file(QStringLiteral("1"), QStringLiteral("Fold0001"), QStringLiteral("budget"),
+                 QStringLiteral(".xls-Sheet"), 0, QStringLiteral("2026-01-01 10:00:00"));
+        f_->file(QStringLiteral("2"), QStringLiteral("Fold0002"), QStringLiteral("hidden"),
+                 QStringLiteral(".txt-Text"), 0, QStringLiteral("2026-01-01 10:00:00"));
         templates_ = std::make_unique<QTemporaryDir>();
         session::Templates_Dir = templates_->path() + QStringLiteral("/work/");
         session::Cur_User = QStringLiteral("clerk1");
@@ -106,7 +111,8 @@ private Q_SLOTS:
     void admin_nodes_reach_their_operations() {
         session::Cur_User = QStringLiteral("Scrollkin");
         session::Cur_Role = QStringLiteral("Administrator");
-        f_->user(QStringLiteral("Scrollkin"), QStringLiteral("Admin"), QStringLiteral("Administrator"));
+        f_->user(QStringLiteral("Scrollkin"), QStringLiteral("Admin"),
+                 QStringLiteral("Administrator"));
         b_->Operations.Load_User_List = record("Load_User_List");
         b_->Operations.Set_Log_Columns = record("Set_Log_Columns");
         b_->Open();
@@ -116,8 +122,9 @@ private Q_SLOTS:
         b_->Node_Click(QStringLiteral("uselog"));
         QCOMPARE(texts(), (QStringList{QStringLiteral("Admin"), QStringLiteral("Clerk")}));
         b_->Node_Click(QStringLiteral("uselogclerk1"));
-        QCOMPARE(ran_, (QStringList{QStringLiteral("Load_User_List"), QStringLiteral("Load_User_List"),
-                                    QStringLiteral("Set_Log_Columns"), QStringLiteral("Set_Log_Columns")}));
+        QCOMPARE(ran_, (QStringList{
+                           QStringLiteral("Load_User_List"), QStringLiteral("Load_User_List"),
+                           QStringLiteral("Set_Log_Columns"), QStringLiteral("Set_Log_Columns")}));
         QCOMPARE(window_.calls.last(), QStringLiteral("popup mnulogreturn"));
     }
 
@@ -128,7 +135,9 @@ private Q_SLOTS:
         o.Copy_Files = record("Copy_Files");
         o.Mark_Replicate = record("Mark_Replicate");
         o.Restore_File = record("Restore_File");
-        o.Restore_To_Folder = [this](const QString& folder) { ran_ << QStringLiteral("Restore_To_Folder[") + folder + QLatin1Char(']'); };
+        o.Restore_To_Folder = [this](const QString& folder) {
+            ran_ << QStringLiteral("Restore_To_Folder[") + folder + QLatin1Char(']');
+        };
         o.Backup_File = [this](const QString& path, bool progress) {
             ran_ << QStringLiteral("Backup_File[%1,%2]").arg(path).arg(progress);
         };
@@ -146,31 +155,36 @@ private Q_SLOTS:
             b_->main_mnu_proc(QString::fromLatin1(key));
         password_answer = 2;
         b_->main_mnu_proc(QStringLiteral("res_to"));
-        QCOMPARE(ran_, (QStringList{QStringLiteral("Add_Node"), QStringLiteral("Delete_Files"), QStringLiteral("Copy_Files"),
-                                    QStringLiteral("Mark_Replicate"), QStringLiteral("Check_File_Password[]"),
-                                    QStringLiteral("Backup_File[none,1]"), QStringLiteral("Check_File_Password[]"),
+        QCOMPARE(ran_, (QStringList{QStringLiteral("Add_Node"), QStringLiteral("Delete_Files"),
+                                    QStringLiteral("Copy_Files"), QStringLiteral("Mark_Replicate"),
+                                    QStringLiteral("Check_File_Password[]"),
+                                    QStringLiteral("Backup_File[none,1]"),
+                                    QStringLiteral("Check_File_Password[]"),
                                     QStringLiteral("Restore_To_Folder[]")}));
         QCOMPARE(window_.calls.last(), QStringLiteral("autosize"));
 
-        for (const QString& t : {QStringLiteral("15abc"), QString(), QStringLiteral("007"), QStringLiteral("x9")}) {
+        for (const QString& t :
+             {QStringLiteral("15abc"), QString(), QStringLiteral("007"), QStringLiteral("x9")}) {
             typed = t;
             b_->main_mnu_proc(QStringLiteral("top_log"));
         }
         b_->main_mnu_proc(QStringLiteral("all_log"));
-        QCOMPARE(tops, (QStringList{QStringLiteral("15"), QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("0"), QString()}));
+        QCOMPARE(tops, (QStringList{QStringLiteral("15"), QStringLiteral("0"), QStringLiteral("7"),
+                                    QStringLiteral("0"), QString()}));
     }
 
     void refresh_repeats_the_node_or_the_query() {
         b_->Node_Click(QStringLiteral("Fold0001"));
-        f_->file(QStringLiteral("3"), QStringLiteral("Fold0001"), QStringLiteral("new one"), QStringLiteral(".txt-Text"), 0,
-                 QStringLiteral("2026-02-01 10:00:00"));
+        f_->file(QStringLiteral("3"), QStringLiteral("Fold0001"), QStringLiteral("new one"),
+                 QStringLiteral(".txt-Text"), 0, QStringLiteral("2026-02-01 10:00:00"));
         b_->main_mnu_proc(QStringLiteral("refresh"));
         QCOMPARE(texts().size(), 2);
         b_->Operations.Run_Quick_Query = record("Run_Quick_Query");
         b_->Files.List_Shows_Node = false;
         b_->main_mnu_proc(QStringLiteral("refresh"));
         QCOMPARE(ran_, QStringList{QStringLiteral("Run_Quick_Query")});
-        f_->department(QStringLiteral("Dpmt0003"), QStringLiteral("Added"), QStringLiteral("Grou0001"));
+        f_->department(QStringLiteral("Dpmt0003"), QStringLiteral("Added"),
+                       QStringLiteral("Grou0001"));
         b_->main_mnu_proc(QStringLiteral("tv_refresh"));
         QVERIFY(b_->Tree.node(QStringLiteral("Dpmt0003")));
         QCOMPARE(Catalogue_Tree::key_of(b_->Tree.selected()), QStringLiteral("Fold0001"));

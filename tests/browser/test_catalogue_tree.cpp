@@ -8,8 +8,9 @@ namespace {
 
 // The tree as text: one line per node, indented by depth: "key|text|picture|selected".
 void dump(const QStandardItem* item, int depth, QStringList& out) {
-    out << QString(depth * 2, QLatin1Char(' ')) + Catalogue_Tree::key_of(item) + QLatin1Char('|') + item->text() +
-               QLatin1Char('|') + item->data(Catalogue_Tree::Picture_Role).toString() + QLatin1Char('|') +
+    out << QString(depth * 2, QLatin1Char(' ')) + Catalogue_Tree::key_of(item) + QLatin1Char('|') +
+               item->text() + QLatin1Char('|') +
+               item->data(Catalogue_Tree::Picture_Role).toString() + QLatin1Char('|') +
                item->data(Catalogue_Tree::Selected_Picture_Role).toString();
     for (int i = 0; i < item->rowCount(); ++i)
         dump(item->child(i), depth + 1, out);
@@ -31,21 +32,32 @@ private Q_SLOTS:
         Catalogue_Fixture f;
         f.group(QStringLiteral("Grou0002"), QStringLiteral("Second"));
         f.group(QStringLiteral("Grou0001"), QStringLiteral(""));
-        f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"), QStringLiteral("Grou0001"));
-        f.department(QStringLiteral("Dpmt0002"), QStringLiteral("Orphan dept"), QStringLiteral("Grou0099"));
-        f.department(QStringLiteral("Dpmt0003"), QStringLiteral("Named a folder"), QStringLiteral("Fold0001"));
+        f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
+                     QStringLiteral("Grou0001"));
+        f.department(QStringLiteral("Dpmt0002"), QStringLiteral("Orphan dept"),
+                     QStringLiteral("Grou0099"));
+        f.department(QStringLiteral("Dpmt0003"), QStringLiteral("Named a folder"),
+                     QStringLiteral("Fold0001"));
         f.folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
         f.folder(QStringLiteral("Fold00010001"), QStringLiteral("Sub"), QStringLiteral("Dpmt0001"));
-        f.folder(QStringLiteral("Fold000100010001"), QStringLiteral("Deep"), QStringLiteral("Dpmt0001"));
-        f.folder(QStringLiteral("Fold0002"), QStringLiteral("Orphan folder"), QStringLiteral("Dpmt0002"));
-        f.folder(QStringLiteral("Fold00020001"), QStringLiteral("Below orphan"), QStringLiteral("Dpmt0002"));
-        f.folder(QStringLiteral("Fold00990001"), QStringLiteral("No parent"), QStringLiteral("Dpmt0001"));
-        f.folder(QStringLiteral("Fold0003"), QStringLiteral("Under a group key"), QStringLiteral("Grou0001"));
-        f.run(QStringLiteral("insert into Tbl_Replicate(Replicate_ID,type) values('Fold00010001','4')"));
-        f.run(QStringLiteral("insert into Tbl_Replicate(Replicate_ID,type) values('Fold7777','4')"));
+        f.folder(QStringLiteral("Fold000100010001"), QStringLiteral("Deep"),
+                 QStringLiteral("Dpmt0001"));
+        f.folder(QStringLiteral("Fold0002"), QStringLiteral("Orphan folder"),
+                 QStringLiteral("Dpmt0002"));
+        f.folder(QStringLiteral("Fold00020001"), QStringLiteral("Below orphan"),
+                 QStringLiteral("Dpmt0002"));
+        f.folder(QStringLiteral("Fold00990001"), QStringLiteral("No parent"),
+                 QStringLiteral("Dpmt0001"));
+        f.folder(QStringLiteral("Fold0003"), QStringLiteral("Under a group key"),
+                 QStringLiteral("Grou0001"));
+        f.run(QStringLiteral(
+            "insert into Tbl_Replicate(Replicate_ID,type) values('Fold00010001','4')"));
+        f.run(
+            QStringLiteral("insert into Tbl_Replicate(Replicate_ID,type) values('Fold7777','4')"));
 
         Catalogue_Tree t;
-        QAbstractItemModelTester tester(t.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(t.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         t.Build_Tree(f.c, QStringLiteral("User"), QStringLiteral("clerk1"));
         QCOMPARE(dump(t), (QStringList{
                               QStringLiteral("catlog|QTX Scrollkin|g1|g2"),
@@ -57,18 +69,24 @@ private Q_SLOTS:
                               QStringLiteral("  Grou0002|Second|bcomp|ccomp"),
                           }));
         QCOMPARE(t.group_names()->stringList(), (QStringList{QString(), QStringLiteral("Second")}));
-        QCOMPARE(t.group_ids()->stringList(), (QStringList{QStringLiteral("Grou0001"), QStringLiteral("Grou0002")}));
+        QCOMPARE(t.group_ids()->stringList(),
+                 (QStringList{QStringLiteral("Grou0001"), QStringLiteral("Grou0002")}));
     }
 
     void admin_branches_by_letter_case_of_the_builtin_name_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("role");
         QTest::addColumn<bool>("branches");
-        QTest::newRow("built-in") << QStringLiteral("Scrollkin") << QStringLiteral("Administrator") << true;
-        QTest::newRow("lower case") << QStringLiteral("scrollkin") << QStringLiteral("Administrator") << true;
-        QTest::newRow("upper case") << QStringLiteral("SCROLLKIN") << QStringLiteral("Administrator") << true;
-        QTest::newRow("trailing blank counts") << QStringLiteral("scrollkin ") << QStringLiteral("Administrator") << false;
-        QTest::newRow("other administrator") << QStringLiteral("boss") << QStringLiteral("Administrator") << false;
+        QTest::newRow("built-in") << QStringLiteral("Scrollkin") << QStringLiteral("Administrator")
+                                  << true;
+        QTest::newRow("lower case")
+            << QStringLiteral("scrollkin") << QStringLiteral("Administrator") << true;
+        QTest::newRow("upper case")
+            << QStringLiteral("SCROLLKIN") << QStringLiteral("Administrator") << true;
+        QTest::newRow("trailing blank counts")
+            << QStringLiteral("scrollkin ") << QStringLiteral("Administrator") << false;
+        QTest::newRow("other administrator")
+            << QStringLiteral("boss") << QStringLiteral("Administrator") << false;
         QTest::newRow("user") << QStringLiteral("clerk1") << QStringLiteral("User") << false;
     }
     void admin_branches_by_letter_case_of_the_builtin_name() {
@@ -76,7 +94,8 @@ private Q_SLOTS:
         QFETCH(QString, role);
         QFETCH(bool, branches);
         Catalogue_Fixture f;
-        f.user(QStringLiteral("Scrollkin"), QStringLiteral("Admin"), QStringLiteral("Administrator"));
+        f.user(QStringLiteral("Scrollkin"), QStringLiteral("Admin"),
+               QStringLiteral("Administrator"));
         f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
         f.user(QStringLiteral("boss"), QStringLiteral("Boss"), QStringLiteral("Manager"));
         Catalogue_Tree t;
@@ -100,8 +119,10 @@ private Q_SLOTS:
         f.group(QStringLiteral("Grou0001"), QStringLiteral("One"));
         Catalogue_Tree t;
         t.Build_Tree(f.c, QStringLiteral("Administrator"), QStringLiteral("boss"));
-        QCOMPARE(t.group_names()->stringList(), (QStringList{QStringLiteral("All Group"), QStringLiteral("One")}));
-        QCOMPARE(t.group_ids()->stringList(), (QStringList{QStringLiteral("All Group"), QStringLiteral("Grou0001")}));
+        QCOMPARE(t.group_names()->stringList(),
+                 (QStringList{QStringLiteral("All Group"), QStringLiteral("One")}));
+        QCOMPARE(t.group_ids()->stringList(),
+                 (QStringList{QStringLiteral("All Group"), QStringLiteral("Grou0001")}));
         t.Build_Tree(f.c, QStringLiteral("Manager"), QStringLiteral("boss"));
         QCOMPARE(t.group_names()->stringList(), (QStringList{QStringLiteral("One")}));
     }
@@ -130,10 +151,12 @@ private Q_SLOTS:
             const QString dept = QStringLiteral("Dpmt%1").arg(d, 4, 10, QLatin1Char('0'));
             f.department(dept, dept, QStringLiteral("Grou0001"));
             for (int fo = 1; fo <= 100; ++fo) {
-                const QString folder = QStringLiteral("Fold%1").arg((d - 1) * 100 + fo, 4, 10, QLatin1Char('0'));
+                const QString folder =
+                    QStringLiteral("Fold%1").arg((d - 1) * 100 + fo, 4, 10, QLatin1Char('0'));
                 f.folder(folder, folder, dept);
                 for (int s = 1; s <= 9; ++s)
-                    f.folder(folder + QStringLiteral("%1").arg(s, 4, 10, QLatin1Char('0')), QStringLiteral("s"), dept);
+                    f.folder(folder + QStringLiteral("%1").arg(s, 4, 10, QLatin1Char('0')),
+                             QStringLiteral("s"), dept);
             }
         }
         f.run(QStringLiteral("COMMIT"));

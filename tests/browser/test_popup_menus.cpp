@@ -7,11 +7,17 @@
 
 namespace {
 
-const QStringList File_Items = {
-    QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_restore_file"), QStringLiteral("mnu_restore_file_to_dir"),
-    QStringLiteral("mnu_file_copy"), QStringLiteral("mnu_file_paste"), QStringLiteral("Mnu_file_rename"),
-    QStringLiteral("Mnudelete_file"), QStringLiteral("mnu_setpassword"), QStringLiteral("mnuFileProtect"),
-    QStringLiteral("mnuFileProtectCancel"), QStringLiteral("mnulogbook")};
+const QStringList File_Items = {QStringLiteral("mnu_backup_file"),
+                                QStringLiteral("mnu_restore_file"),
+                                QStringLiteral("mnu_restore_file_to_dir"),
+                                QStringLiteral("mnu_file_copy"),
+                                QStringLiteral("mnu_file_paste"),
+                                QStringLiteral("Mnu_file_rename"),
+                                QStringLiteral("Mnudelete_file"),
+                                QStringLiteral("mnu_setpassword"),
+                                QStringLiteral("mnuFileProtect"),
+                                QStringLiteral("mnuFileProtectCancel"),
+                                QStringLiteral("mnulogbook")};
 
 QStringList enabled(const Menu_State& m) {
     QStringList out;
@@ -54,29 +60,37 @@ private Q_SLOTS:
                 l.removeAll(s);
             return l;
         };
-        const QStringList secure = {QStringLiteral("mnu_setpassword"), QStringLiteral("mnuFileProtect"),
+        const QStringList secure = {QStringLiteral("mnu_setpassword"),
+                                    QStringLiteral("mnuFileProtect"),
                                     QStringLiteral("mnuFileProtectCancel")};
-        QTest::newRow("manager, file row") << "O" << true << "file7" << 3 << 1 << false << all << true;
-        QTest::newRow("manager, nothing copied") << "O" << true << "file7" << 3 << 1 << true
-                                                 << minus(all, {QStringLiteral("mnu_file_paste")}) << true;
+        QTest::newRow("manager, file row")
+            << "O" << true << "file7" << 3 << 1 << false << all << true;
+        QTest::newRow("manager, nothing copied")
+            << "O" << true << "file7" << 3 << 1 << true
+            << minus(all, {QStringLiteral("mnu_file_paste")}) << true;
         QTest::newRow("manager, folder row")
             << "O" << true << "v'''Fold00010001" << 3 << 1 << false
-            << QStringList{QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_file_paste")} << true;
+            << QStringList{QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_file_paste")}
+            << true;
         QTest::newRow("manager, empty selection with files")
             << "O" << false << "" << 3 << 1 << false
             << minus(all, secure + QStringList{QStringLiteral("mnu_file_copy")}) << true;
         QTest::newRow("manager, empty selection, only folder rows")
             << "O" << false << "" << 1 << 1 << false
-            << QStringList{QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_file_paste")} << true;
+            << QStringList{QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_file_paste")}
+            << true;
         QTest::newRow("read only, file row")
             << "C" << true << "file7" << 3 << 1 << false
-            << QStringList{QStringLiteral("mnu_restore_file"), QStringLiteral("mnu_restore_file_to_dir"),
+            << QStringList{QStringLiteral("mnu_restore_file"),
+                           QStringLiteral("mnu_restore_file_to_dir"),
                            QStringLiteral("mnu_file_copy"), QStringLiteral("mnu_file_paste")}
             << false;
-        QTest::newRow("no access") << "D" << true << "file7" << 3 << 1 << false << QStringList() << false;
+        QTest::newRow("no access")
+            << "D" << true << "file7" << 3 << 1 << false << QStringList() << false;
         QTest::newRow("read write, file row")
             << "B" << true << "file7" << 3 << 1 << false
-            << minus(all, secure + QStringList{QStringLiteral("Mnudelete_file"), QStringLiteral("Mnu_file_rename"),
+            << minus(all, secure + QStringList{QStringLiteral("Mnudelete_file"),
+                                               QStringLiteral("Mnu_file_rename"),
                                                QStringLiteral("mnulogbook")})
             << true;
     }
@@ -117,12 +131,14 @@ private Q_SLOTS:
         QCOMPARE(r.popup, List_Press_Result::User_Menu);
         QVERIFY(!r.multi_select);
         QVERIFY(!menu.Is_Enabled(QStringLiteral("mnu_del_user")));
-        QCOMPARE(menu.Items().value(QStringLiteral("mnu_propertier")).caption, QStringLiteral("Properties"));
+        QCOMPARE(menu.Items().value(QStringLiteral("mnu_propertier")).caption,
+                 QStringLiteral("Properties"));
         p.row_text = QStringLiteral("clerk1");
         p.node_key = QStringLiteral("Dpmt0001");
         Prepare_List_Menu(p, menu);
         QVERIFY(menu.Is_Enabled(QStringLiteral("mnu_del_user")));
-        QCOMPARE(menu.Items().value(QStringLiteral("mnu_propertier")).caption, QStringLiteral("Department Right"));
+        QCOMPARE(menu.Items().value(QStringLiteral("mnu_propertier")).caption,
+                 QStringLiteral("Department Right"));
 
         // The left button sets the modes but pops nothing up.
         p = press(true, QStringLiteral("file1"), 2, 0);
@@ -159,7 +175,8 @@ private Q_SLOTS:
         if (!shown)
             return;
         QCOMPARE(menu.Items().value(QStringLiteral("mun_add_child_nod")).caption, caption);
-        QCOMPARE(menu.Items().value(QStringLiteral("Mnu_Department_User")).visible, department_user);
+        QCOMPARE(menu.Items().value(QStringLiteral("Mnu_Department_User")).visible,
+                 department_user);
         QCOMPARE(menu.Items().value(QStringLiteral("Mnu_Deny_User")).visible, deny_user);
     }
 };

@@ -13,15 +13,23 @@ const QString Head = QStringLiteral("Current user :  %1       Sys Role :  %2");
 const QString Full = Head + QStringLiteral("       Department Right :  %3       Folder Deny :  %4");
 
 // Every item the file menu's gating can touch; names of the disabled ones come back sorted.
-const QStringList File_Items = {
-    QStringLiteral("Mnudelete_file"), QStringLiteral("Mnu_file_rename"), QStringLiteral("mnu_file_copy"),
-    QStringLiteral("mnu_file_paste"), QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_restore_file"),
-    QStringLiteral("mnu_restore_file_to_dir"), QStringLiteral("mnu_setpassword"), QStringLiteral("mnuFileProtect"),
-    QStringLiteral("mnuFileProtectCancel"), QStringLiteral("mnulogbook"), QStringLiteral("mnu_refresh")};
-const QStringList Tree_Items = {QStringLiteral("mun_add_child_nod"), QStringLiteral("mnu_delete_child"),
-                                QStringLiteral("mnu_rename_child"), QStringLiteral("Mnu_Deny_User"),
-                                QStringLiteral("Mnu_Department_User"), QStringLiteral("mnu_replicate"),
-                                QStringLiteral("mnu_TREE_refresh")};
+const QStringList File_Items = {QStringLiteral("Mnudelete_file"),
+                                QStringLiteral("Mnu_file_rename"),
+                                QStringLiteral("mnu_file_copy"),
+                                QStringLiteral("mnu_file_paste"),
+                                QStringLiteral("mnu_backup_file"),
+                                QStringLiteral("mnu_restore_file"),
+                                QStringLiteral("mnu_restore_file_to_dir"),
+                                QStringLiteral("mnu_setpassword"),
+                                QStringLiteral("mnuFileProtect"),
+                                QStringLiteral("mnuFileProtectCancel"),
+                                QStringLiteral("mnulogbook"),
+                                QStringLiteral("mnu_refresh")};
+const QStringList Tree_Items = {
+    QStringLiteral("mun_add_child_nod"),   QStringLiteral("mnu_delete_child"),
+    QStringLiteral("mnu_rename_child"),    QStringLiteral("Mnu_Deny_User"),
+    QStringLiteral("Mnu_Department_User"), QStringLiteral("mnu_replicate"),
+    QStringLiteral("mnu_TREE_refresh")};
 
 QStringList disabled(const Menu_State& m, const QStringList& items) {
     QStringList out;
@@ -64,7 +72,8 @@ private Q_SLOTS:
     void initTestCase() {
         f_ = std::make_unique<Catalogue_Fixture>();
         f_->group(QStringLiteral("Grou0001"), QStringLiteral("G"));
-        for (const char* d : {"Dpmt0001", "Dpmt0002", "Dpmt0003", "Dpmt0004", "Dpmt0005", "Dpmt0006"})
+        for (const char* d :
+             {"Dpmt0001", "Dpmt0002", "Dpmt0003", "Dpmt0004", "Dpmt0005", "Dpmt0006"})
             f_->department(QString::fromLatin1(d), QStringLiteral("D"), QStringLiteral("Grou0001"));
         f_->folder(QStringLiteral("Fold0001"), QStringLiteral("F"), QStringLiteral("Dpmt0001"));
         f_->folder(QStringLiteral("Fold00010001"), QStringLiteral("S"), QStringLiteral("Dpmt0001"));
@@ -84,24 +93,55 @@ private Q_SLOTS:
         QTest::addColumn<QString>("deny");
         QTest::addColumn<QString>("line");
         const QString u = QStringLiteral("clerk1"), r = QStringLiteral("User");
-        QTest::newRow("root") << r << "catlog" << "P" << "" << Head.arg(u, r);
-        QTest::newRow("group") << r << "Grou0001" << "P" << "" << Head.arg(u, r);
-        QTest::newRow("A") << r << "Dpmt0001" << "A" << "A" << Full.arg(u, r, QStringLiteral("Read,Write,Delete"), QString());
-        QTest::newRow("B") << r << "Dpmt0002" << "B" << "A" << Full.arg(u, r, QStringLiteral("Read,Write"), QString());
-        QTest::newRow("C") << r << "Dpmt0003" << "C" << "A" << Full.arg(u, r, QStringLiteral("Read"), QString());
-        QTest::newRow("O") << r << "Dpmt0004" << "O" << "A" << Full.arg(u, r, QStringLiteral("Manager"), QString());
-        QTest::newRow("D") << r << "Dpmt0006" << "D" << "A"
-                           << Full.arg(u, r, QStringLiteral("Access Deny"), QStringLiteral("Folder Access Deny"));
-        QTest::newRow("folder not denied") << r << "Fold0001" << "A" << "A" << Full.arg(u, r, QStringLiteral("Read,Write,Delete"), QString());
-        QTest::newRow("sub folder denied") << r << "Fold00010001" << "A" << "B"
-                                           << Full.arg(u, r, QStringLiteral("Read,Write,Delete"), QStringLiteral("Folder Access Deny"));
-        QTest::newRow("folder of a department without right") << r << "Fold0002" << "D" << "A"
-                                                               << Full.arg(u, r, QStringLiteral("Access Deny"), QStringLiteral("Folder Access Deny"));
+        QTest::newRow("root") << r << "catlog"
+                              << "P"
+                              << "" << Head.arg(u, r);
+        QTest::newRow("group") << r << "Grou0001"
+                               << "P"
+                               << "" << Head.arg(u, r);
+        QTest::newRow("A") << r << "Dpmt0001"
+                           << "A"
+                           << "A" << Full.arg(u, r, QStringLiteral("Read,Write,Delete"), QString());
+        QTest::newRow("B") << r << "Dpmt0002"
+                           << "B"
+                           << "A" << Full.arg(u, r, QStringLiteral("Read,Write"), QString());
+        QTest::newRow("C") << r << "Dpmt0003"
+                           << "C"
+                           << "A" << Full.arg(u, r, QStringLiteral("Read"), QString());
+        QTest::newRow("O") << r << "Dpmt0004"
+                           << "O"
+                           << "A" << Full.arg(u, r, QStringLiteral("Manager"), QString());
+        QTest::newRow("D") << r << "Dpmt0006"
+                           << "D"
+                           << "A"
+                           << Full.arg(u, r, QStringLiteral("Access Deny"),
+                                       QStringLiteral("Folder Access Deny"));
+        QTest::newRow("folder not denied")
+            << r << "Fold0001"
+            << "A"
+            << "A" << Full.arg(u, r, QStringLiteral("Read,Write,Delete"), QString());
+        QTest::newRow("sub folder denied") << r << "Fold00010001"
+                                           << "A"
+                                           << "B"
+                                           << Full.arg(u, r, QStringLiteral("Read,Write,Delete"),
+                                                       QStringLiteral("Folder Access Deny"));
+        QTest::newRow("folder of a department without right")
+            << r << "Fold0002"
+            << "D"
+            << "A"
+            << Full.arg(u, r, QStringLiteral("Access Deny"), QStringLiteral("Folder Access Deny"));
         const QString a = QStringLiteral("Administrator");
-        QTest::newRow("administrator without rows") << a << "Dpmt0006" << "O" << "A" << Full.arg(u, a, QStringLiteral("Manager"), QString());
-        QTest::newRow("administrator on a denied folder") << a << "Fold00010001" << "O" << "A"
-                                                          << Full.arg(u, a, QStringLiteral("Manager"), QString());
-        QTest::newRow("administrator on a group") << a << "Grou0001" << "P" << "" << Head.arg(u, a);
+        QTest::newRow("administrator without rows")
+            << a << "Dpmt0006"
+            << "O"
+            << "A" << Full.arg(u, a, QStringLiteral("Manager"), QString());
+        QTest::newRow("administrator on a denied folder")
+            << a << "Fold00010001"
+            << "O"
+            << "A" << Full.arg(u, a, QStringLiteral("Manager"), QString());
+        QTest::newRow("administrator on a group") << a << "Grou0001"
+                                                  << "P"
+                                                  << "" << Head.arg(u, a);
     }
     void status_line_for_every_letter() {
         QFETCH(QString, role);
@@ -137,22 +177,50 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("off");
         QTest::addColumn<bool>("root_or_group");
         const QString u = QStringLiteral("User");
-        const QStringList secure = {QStringLiteral("mnu_setpassword"), QStringLiteral("mnuFileProtect"), QStringLiteral("mnuFileProtectCancel")};
+        const QStringList secure = {QStringLiteral("mnu_setpassword"),
+                                    QStringLiteral("mnuFileProtect"),
+                                    QStringLiteral("mnuFileProtectCancel")};
         const QStringList all_but_refresh = File_Items.mid(0, File_Items.size() - 1);
-        QTest::newRow("D") << u << "D" << "A" << "Dpmt0001" << sorted(all_but_refresh) << false;
-        QTest::newRow("C") << u << "C" << "A" << "Fold0001"
-                           << sorted(QStringList{QStringLiteral("Mnudelete_file"), QStringLiteral("mnulogbook"), QStringLiteral("Mnu_file_rename"),
-                                                 QStringLiteral("mnu_backup_file")} + secure)
+        QTest::newRow("D") << u << "D"
+                           << "A"
+                           << "Dpmt0001" << sorted(all_but_refresh) << false;
+        QTest::newRow("C") << u << "C"
+                           << "A"
+                           << "Fold0001"
+                           << sorted(QStringList{QStringLiteral("Mnudelete_file"),
+                                                 QStringLiteral("mnulogbook"),
+                                                 QStringLiteral("Mnu_file_rename"),
+                                                 QStringLiteral("mnu_backup_file")} +
+                                     secure)
                            << false;
-        QTest::newRow("B") << u << "B" << "A" << "Fold0001"
-                           << sorted(QStringList{QStringLiteral("Mnudelete_file"), QStringLiteral("Mnu_file_rename"), QStringLiteral("mnulogbook")} + secure)
+        QTest::newRow("B") << u << "B"
+                           << "A"
+                           << "Fold0001"
+                           << sorted(QStringList{QStringLiteral("Mnudelete_file"),
+                                                 QStringLiteral("Mnu_file_rename"),
+                                                 QStringLiteral("mnulogbook")} +
+                                     secure)
                            << false;
-        QTest::newRow("A") << u << "A" << "A" << "Fold0001" << sorted(secure) << false;
-        QTest::newRow("O") << u << "O" << "A" << "Fold0001" << QStringList() << false;
-        QTest::newRow("P on root") << u << "P" << "A" << "catlog" << QStringList{QStringLiteral("mnu_backup_file")} << true;
-        QTest::newRow("P on group") << u << "P" << "" << "Grou0001" << QStringList{QStringLiteral("mnu_backup_file")} << true;
-        QTest::newRow("A denied") << u << "A" << "B" << "Fold0001" << sorted(all_but_refresh) << false;
-        QTest::newRow("administrator denied") << QStringLiteral("Administrator") << "O" << "B" << "Fold0001" << QStringList() << false;
+        QTest::newRow("A") << u << "A"
+                           << "A"
+                           << "Fold0001" << sorted(secure) << false;
+        QTest::newRow("O") << u << "O"
+                           << "A"
+                           << "Fold0001" << QStringList() << false;
+        QTest::newRow("P on root")
+            << u << "P"
+            << "A"
+            << "catlog" << QStringList{QStringLiteral("mnu_backup_file")} << true;
+        QTest::newRow("P on group")
+            << u << "P"
+            << ""
+            << "Grou0001" << QStringList{QStringLiteral("mnu_backup_file")} << true;
+        QTest::newRow("A denied") << u << "A"
+                                  << "B"
+                                  << "Fold0001" << sorted(all_but_refresh) << false;
+        QTest::newRow("administrator denied") << QStringLiteral("Administrator") << "O"
+                                              << "B"
+                                              << "Fold0001" << QStringList() << false;
     }
     void file_menu_gating() {
         QFETCH(QString, role);
@@ -181,23 +249,39 @@ private Q_SLOTS:
         QTest::addColumn<int>("rows");
         QTest::addColumn<bool>("first");
         QTest::addColumn<QStringList>("on");
-        const QStringList six = {QStringLiteral("mun_add_child_nod"), QStringLiteral("mnu_delete_child"), QStringLiteral("mnu_rename_child"),
-                                 QStringLiteral("Mnu_Deny_User"), QStringLiteral("Mnu_Department_User"), QStringLiteral("mnu_replicate")};
+        const QStringList six = {
+            QStringLiteral("mun_add_child_nod"),   QStringLiteral("mnu_delete_child"),
+            QStringLiteral("mnu_rename_child"),    QStringLiteral("Mnu_Deny_User"),
+            QStringLiteral("Mnu_Department_User"), QStringLiteral("mnu_replicate")};
         auto without = [](QStringList l, const QString& x) {
             l.removeAll(x);
             return l;
         };
-        const QString a = QStringLiteral("Administrator"), m = QStringLiteral("Manager"), u = QStringLiteral("User");
-        QTest::newRow("admin empty node") << a << "O" << "Dpmt0001" << 0 << false << six;
-        QTest::newRow("admin node with rows") << a << "O" << "Dpmt0001" << 3 << false << without(six, QStringLiteral("mnu_delete_child"));
-        QTest::newRow("admin on the root") << a << "P" << "catlog" << 0 << true << without(six, QStringLiteral("mnu_delete_child"));
-        const QStringList mgr = {QStringLiteral("Mnu_Department_User"), QStringLiteral("Mnu_Deny_User"), QStringLiteral("mnu_delete_child"),
-                                 QStringLiteral("mnu_rename_child"), QStringLiteral("mun_add_child_nod")};
-        QTest::newRow("manager O on department") << m << "O" << "Dpmt0001" << 0 << false << mgr;
-        QTest::newRow("manager O on folder with files") << m << "O" << "Fold0001" << 2 << false << without(mgr, QStringLiteral("mnu_delete_child"));
-        QTest::newRow("manager on a group") << m << "P" << "Grou0001" << 0 << false << QStringList();
-        QTest::newRow("manager with A") << m << "A" << "Dpmt0001" << 0 << false << QStringList();
-        QTest::newRow("user with O") << u << "O" << "Dpmt0001" << 0 << false << QStringList();
+        const QString a = QStringLiteral("Administrator"), m = QStringLiteral("Manager"),
+                      u = QStringLiteral("User");
+        QTest::newRow("admin empty node") << a << "O"
+                                          << "Dpmt0001" << 0 << false << six;
+        QTest::newRow("admin node with rows")
+            << a << "O"
+            << "Dpmt0001" << 3 << false << without(six, QStringLiteral("mnu_delete_child"));
+        QTest::newRow("admin on the root")
+            << a << "P"
+            << "catlog" << 0 << true << without(six, QStringLiteral("mnu_delete_child"));
+        const QStringList mgr = {
+            QStringLiteral("Mnu_Department_User"), QStringLiteral("Mnu_Deny_User"),
+            QStringLiteral("mnu_delete_child"), QStringLiteral("mnu_rename_child"),
+            QStringLiteral("mun_add_child_nod")};
+        QTest::newRow("manager O on department") << m << "O"
+                                                 << "Dpmt0001" << 0 << false << mgr;
+        QTest::newRow("manager O on folder with files")
+            << m << "O"
+            << "Fold0001" << 2 << false << without(mgr, QStringLiteral("mnu_delete_child"));
+        QTest::newRow("manager on a group") << m << "P"
+                                            << "Grou0001" << 0 << false << QStringList();
+        QTest::newRow("manager with A") << m << "A"
+                                        << "Dpmt0001" << 0 << false << QStringList();
+        QTest::newRow("user with O") << u << "O"
+                                     << "Dpmt0001" << 0 << false << QStringList();
     }
     void tree_menu_gating() {
         QFETCH(QString, role);

@@ -54,9 +54,12 @@ class Test_Connection : public QObject {
     Connection c_;
 
     void add_file_row(const QString& no) {
-        c_.Run_Statement(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values ('") + no +
-                         QStringLiteral("','Fold0001','f")+ no + QStringLiteral("')"));
-        c_.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no) values ('") + no + QStringLiteral("')"));
+        c_.Run_Statement(
+            QStringLiteral(
+                "insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values ('") +
+            no + QStringLiteral("','Fold0001','f") + no + QStringLiteral("')"));
+        c_.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no) values ('") + no +
+                         QStringLiteral("')"));
     }
 
 private Q_SLOTS:
@@ -81,16 +84,21 @@ private Q_SLOTS:
                 else
                     c_.Run_Statement(f.tsql);
             } catch (const db::Error& e) {
-                QFAIL(qPrintable(QStringLiteral("%1: %2 -> %3").arg(QString::fromLatin1(f.name), f.tsql, e.description())));
+                QFAIL(qPrintable(QStringLiteral("%1: %2 -> %3")
+                                     .arg(QString::fromLatin1(f.name), f.tsql, e.description())));
             }
         }
     }
 
     void defaults_of_a_new_library() {
-        c_.Run_Statement(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values ('1','Fold0001','a')"));
-        db::Result r = c_.Open_Query(QStringLiteral(
-            "select deleted,File_QTYAccessed,File_DateCreated,File_DateLastAccessed,File_DateLastModified,File_Protect "
-            "from Tbl_File_Information where File_NO='1'"));
+        c_.Run_Statement(
+            QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values "
+                           "('1','Fold0001','a')"));
+        db::Result r =
+            c_.Open_Query(QStringLiteral("select "
+                                         "deleted,File_QTYAccessed,File_DateCreated,File_"
+                                         "DateLastAccessed,File_DateLastModified,File_Protect "
+                                         "from Tbl_File_Information where File_NO='1'"));
         QCOMPARE(r.text(0), QStringLiteral("0"));
         QCOMPARE(r.field(1).toInt(), 0);
         for (int i = 2; i <= 4; ++i) {
@@ -100,21 +108,32 @@ private Q_SLOTS:
         }
         QCOMPARE(r.text(5), QStringLiteral("0"));
 
-        c_.Run_Statement(QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO) VALUES('clerk1','Dpmt0001')"));
-        QCOMPARE(c_.Open_Query(QStringLiteral("select User_Right from Tbl_User_Department_Right")).text(0), QStringLiteral("C"));
+        c_.Run_Statement(QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO) "
+                                        "VALUES('clerk1','Dpmt0001')"));
+        QCOMPARE(c_.Open_Query(QStringLiteral("select User_Right from Tbl_User_Department_Right"))
+                     .text(0),
+                 QStringLiteral("C"));
 
-        c_.Run_Statement(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role)values('u1','p','n','User')"));
-        r = c_.Open_Query(QStringLiteral("select User_deny,Create_Date,DateLastModified from tbl_user"));
+        c_.Run_Statement(QStringLiteral(
+            "insert into tbl_user(uid,pwd,[name],sys_role)values('u1','p','n','User')"));
+        r = c_.Open_Query(
+            QStringLiteral("select User_deny,Create_Date,DateLastModified from tbl_user"));
         QCOMPARE(r.text(0), QStringLiteral("0"));
         QVERIFY(r.field(0).toBool() == false);
         QVERIFY(db::To_Date_Time(r.field(1)).isValid());
 
-        c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log ( file_no,user_Name,date_accessed,Operation ) values('1','u1',default,'Created') "));
-        QVERIFY(db::To_Date_Time(c_.Open_Query(QStringLiteral("select Date_Accessed from Tbl_File_Log")).field(0)).isValid());
+        c_.Run_Statement(
+            QStringLiteral("insert into Tbl_File_Log ( file_no,user_Name,date_accessed,Operation ) "
+                           "values('1','u1',default,'Created') "));
+        QVERIFY(
+            db::To_Date_Time(
+                c_.Open_Query(QStringLiteral("select Date_Accessed from Tbl_File_Log")).field(0))
+                .isValid());
 
         c_.Run_Statement(QStringLiteral("insert into Ref_Query_History(query_txt) values('a')"));
         c_.Run_Statement(QStringLiteral("insert into Ref_Query_History(query_txt) values('a')"));
-        r = c_.Open_Query(QStringLiteral("select query_index from ref_query_history order by query_index"));
+        r = c_.Open_Query(
+            QStringLiteral("select query_index from ref_query_history order by query_index"));
         QCOMPARE(r.row_count(), 2);
         const int first = r.field(0).toInt();
         r.next();
@@ -122,16 +141,36 @@ private Q_SLOTS:
     }
 
     void text_compares_without_letter_case() {
-        c_.Run_Statement(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role)values('Clerk1','Pw','n','User')"));
-        QCOMPARE(c_.Open_Query(QStringLiteral("select uid from TBL_USER where UID='CLERK1'")).row_count(), 1);
-        QCOMPARE(c_.Open_Query(QStringLiteral("select uid from tbl_user where sys_role='user' and pwd='pW'")).row_count(), 1);
-        c_.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('Fold0001','F','Dpmt0001')"));
-        c_.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('Fold00010001','S','Dpmt0001')"));
-        QCOMPARE(c_.Open_Query(QStringLiteral("select Folder_NO from Tbl_Folder WHERE folder_no LIKE 'fold____'")).row_count(), 1);
-        QCOMPARE(c_.Open_Query(QStringLiteral("select Folder_NO from Tbl_Folder WHERE folder_no LIKE 'fold_____%'")).row_count(), 1);
+        c_.Run_Statement(QStringLiteral(
+            "insert into tbl_user(uid,pwd,[name],sys_role)values('Clerk1','Pw','n','User')"));
+        QCOMPARE(c_.Open_Query(QStringLiteral("select uid from TBL_USER where UID='CLERK1'"))
+                     .row_count(),
+                 1);
+        QCOMPARE(c_.Open_Query(QStringLiteral(
+                                   "select uid from tbl_user where sys_role='user' and pwd='pW'"))
+                     .row_count(),
+                 1);
+        c_.Run_Statement(
+            QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES "
+                           "('Fold0001','F','Dpmt0001')"));
+        c_.Run_Statement(
+            QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES "
+                           "('Fold00010001','S','Dpmt0001')"));
+        QCOMPARE(
+            c_.Open_Query(QStringLiteral(
+                              "select Folder_NO from Tbl_Folder WHERE folder_no LIKE 'fold____'"))
+                .row_count(),
+            1);
+        QCOMPARE(
+            c_.Open_Query(QStringLiteral(
+                              "select Folder_NO from Tbl_Folder WHERE folder_no LIKE 'fold_____%'"))
+                .row_count(),
+            1);
         // The primary key holds across letter case, as on the server.
-        QVERIFY_THROWS_EXCEPTION(db::Error, c_.Run_Statement(QStringLiteral(
-            "insert into tbl_user(uid,pwd,[name],sys_role)values('CLERK1','x','y','User')")));
+        QVERIFY_THROWS_EXCEPTION(
+            db::Error,
+            c_.Run_Statement(QStringLiteral(
+                "insert into tbl_user(uid,pwd,[name],sys_role)values('CLERK1','x','y','User')")));
     }
 
     void bootstrap_runs_once() {
@@ -145,7 +184,9 @@ private Q_SLOTS:
     }
 
     void results_read_forward_by_position_and_name() {
-        c_.Run_Statement(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role,remark)values('a','p',NULL,'User','Zoë ☃ 名前')"));
+        c_.Run_Statement(QStringLiteral(
+            "insert into tbl_user(uid,pwd,[name],sys_role,remark)values('a','p',NULL,'User','Zoë ☃ "
+            "名前')"));
         db::Result r = c_.Open_Query(QStringLiteral("select uid,Name,Remark from tbl_user"));
         QCOMPARE(r.field_count(), 3);
         QVERIFY(!r.eof());
@@ -155,14 +196,16 @@ private Q_SLOTS:
         r.next();
         QVERIFY(r.eof());
         QVERIFY_THROWS_EXCEPTION(db::Error, r.field(0));
-        db::Result empty = c_.Open_Query(QStringLiteral("select uid from tbl_user where uid='none'"));
+        db::Result empty =
+            c_.Open_Query(QStringLiteral("select uid from tbl_user where uid='none'"));
         QVERIFY(empty.eof());
         QCOMPARE(empty.row_count(), 0);
     }
 
     void content_round_trips_data() {
         QTest::addColumn<qint64>("length");
-        for (qint64 n : {qint64(0), qint64(1), qint64(Piece - 1), qint64(Piece), qint64(Piece + 1), qint64(3 * Piece + 5)})
+        for (qint64 n : {qint64(0), qint64(1), qint64(Piece - 1), qint64(Piece), qint64(Piece + 1),
+                         qint64(3 * Piece + 5)})
             QTest::newRow(qPrintable(QString::number(n))) << n;
     }
     void content_round_trips() {
@@ -178,25 +221,38 @@ private Q_SLOTS:
         // An empty value reads back as empty, not as missing.
         if (length == 0) {
             store(c_, QStringLiteral("5"), QByteArray());
-            auto r = c_.Open_Blob_Read(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"), QStringLiteral("file_no"), QStringLiteral("5"));
+            auto r = c_.Open_Blob_Read(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                       QStringLiteral("file_no"), QStringLiteral("5"));
             QCOMPARE(r->size(), 0);
-            QCOMPARE(c_.Open_Query(QStringLiteral("select file_data from Tbl_File_Data where file_no='5'")).is_null(0), false);
+            QCOMPARE(c_.Open_Query(
+                           QStringLiteral("select file_data from Tbl_File_Data where file_no='5'"))
+                         .is_null(0),
+                     false);
         }
     }
 
     void content_replace_stamps_the_file() {
         add_file_row(QStringLiteral("6"));
-        c_.Run_Statement(QStringLiteral("update Tbl_File_Information set File_DateLastModified='2001-02-03 04:05:06' where File_NO='6'"));
+        c_.Run_Statement(
+            QStringLiteral("update Tbl_File_Information set File_DateLastModified='2001-02-03 "
+                           "04:05:06' where File_NO='6'"));
         store(c_, QStringLiteral("6"), "abc");
-        const QDateTime d = db::To_Date_Time(c_.Open_Query(QStringLiteral(
-            "select File_DateLastModified from Tbl_File_Information where File_NO='6'")).field(0));
+        const QDateTime d = db::To_Date_Time(
+            c_
+                .Open_Query(QStringLiteral(
+                    "select File_DateLastModified from Tbl_File_Information where File_NO='6'"))
+                .field(0));
         QVERIFY(d.date().year() > 2001);
     }
 
     void account_change_stamps_the_account() {
-        c_.Run_Statement(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role)values('u2','p','n','User')"));
-        c_.Run_Statement(QStringLiteral("update tbl_user set DateLastModified='2001-02-03 04:05:06', Name='m' where uid='u2'"));
-        const QDateTime d = db::To_Date_Time(c_.Open_Query(QStringLiteral("select DateLastModified from tbl_user where uid='u2'")).field(0));
+        c_.Run_Statement(QStringLiteral(
+            "insert into tbl_user(uid,pwd,[name],sys_role)values('u2','p','n','User')"));
+        c_.Run_Statement(QStringLiteral(
+            "update tbl_user set DateLastModified='2001-02-03 04:05:06', Name='m' where uid='u2'"));
+        const QDateTime d = db::To_Date_Time(
+            c_.Open_Query(QStringLiteral("select DateLastModified from tbl_user where uid='u2'"))
+                .field(0));
         QVERIFY(d.date().year() > 2001);
     }
 
@@ -205,8 +261,9 @@ private Q_SLOTS:
         const QByteArray old = pattern(3 * Piece + 5, 1);
         store(c_, QStringLiteral("9"), old);
         {
-            auto w = c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
-                                         QStringLiteral("file_no"), QStringLiteral("9"), 5 * Piece);
+            auto w =
+                c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                    QStringLiteral("file_no"), QStringLiteral("9"), 5 * Piece);
             const QByteArray part = pattern(2 * Piece, 2);
             w->append(part.constData(), part.size());
             // Ending short of the announced size is refused, and nothing is stored.
@@ -214,19 +271,22 @@ private Q_SLOTS:
         }
         QCOMPARE(load(c_, QStringLiteral("9")), old);
         {
-            auto w = c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
-                                         QStringLiteral("file_no"), QStringLiteral("9"), 2 * Piece);
+            auto w =
+                c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                    QStringLiteral("file_no"), QStringLiteral("9"), 2 * Piece);
             const QByteArray part = pattern(Piece, 3);
             w->append(part.constData(), part.size());
             // The writer is dropped as if the file could not be read further.
         }
         QCOMPARE(load(c_, QStringLiteral("9")), old);
         // The connection is usable afterwards: no transaction was left open.
-        c_.Run_Statement(QStringLiteral("update Tbl_File_Information set File_Name='x' where File_NO='9'"));
+        c_.Run_Statement(
+            QStringLiteral("update Tbl_File_Information set File_Name='x' where File_NO='9'"));
         testenv::Fresh_Library* lib = lib_.get();
         Connection other;
         other.Open(lib->connection_string);
-        other.Run_Statement(QStringLiteral("update Tbl_File_Information set File_Name='y' where File_NO='9'"));
+        other.Run_Statement(
+            QStringLiteral("update Tbl_File_Information set File_Name='y' where File_NO='9'"));
     }
 
     void content_inside_a_callers_transaction() {
@@ -235,15 +295,19 @@ private Q_SLOTS:
         c_.Run_Statement(QStringLiteral("BEGIN TRANSACTION"));
         store(c_, QStringLiteral("11"), "first");
         {
-            auto w = c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
-                                         QStringLiteral("file_no"), QStringLiteral("12"), 10);
+            auto w =
+                c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                    QStringLiteral("file_no"), QStringLiteral("12"), 10);
             w->append("half", 4); // dropped: only this write is undone
         }
-        c_.Run_Statement(QStringLiteral("update Tbl_File_Information set File_Name='kept' where File_NO='12'"));
+        c_.Run_Statement(
+            QStringLiteral("update Tbl_File_Information set File_Name='kept' where File_NO='12'"));
         c_.Run_Statement(QStringLiteral("COMMIT"));
         QCOMPARE(load(c_, QStringLiteral("11")), QByteArray("first"));
         QCOMPARE(load(c_, QStringLiteral("12")), QByteArray());
-        QCOMPARE(c_.Open_Query(QStringLiteral("select File_Name from Tbl_File_Information where File_NO='12'")).text(0),
+        QCOMPARE(c_.Open_Query(QStringLiteral(
+                                   "select File_Name from Tbl_File_Information where File_NO='12'"))
+                     .text(0),
                  QStringLiteral("kept"));
     }
 
@@ -258,8 +322,9 @@ private Q_SLOTS:
         add_file_row(QStringLiteral("4"));
         store(c_, QStringLiteral("4"), "kept");
         try {
-            c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"), QStringLiteral("file_no"),
-                                QStringLiteral("4"), c_.Max_Content_Size() + 1);
+            c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                QStringLiteral("file_no"), QStringLiteral("4"),
+                                c_.Max_Content_Size() + 1);
             QFAIL("an oversized write was accepted");
         } catch (const db::Error& e) {
             QCOMPARE(e.number(), db::Err_Content_Too_Large);
@@ -273,11 +338,12 @@ private Q_SLOTS:
         for (int pass = 0; pass < 2; ++pass) {
             try {
                 if (pass == 0)
-                    c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"), QStringLiteral("file_no"),
+                    c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"),
+                                        QStringLiteral("file_data"), QStringLiteral("file_no"),
                                         QStringLiteral("404"), 3);
                 else
-                    c_.Open_Blob_Read(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"), QStringLiteral("file_no"),
-                                      QStringLiteral("404"));
+                    c_.Open_Blob_Read(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                      QStringLiteral("file_no"), QStringLiteral("404"));
                 QFAIL("content of a missing row was accepted");
             } catch (const db::Error& e) {
                 QCOMPARE(e.number(), db::Err_No_Content_Row);
@@ -291,13 +357,16 @@ private Q_SLOTS:
 
     void open_failures_carry_the_connect_number_data() {
         QTest::addColumn<QString>("text");
-        const QString missing_dir = QDir::tempPath() + QStringLiteral("/no-such-folder-for-scrollkin/lib.db");
+        const QString missing_dir =
+            QDir::tempPath() + QStringLiteral("/no-such-folder-for-scrollkin/lib.db");
         QTest::newRow("empty") << QString();
         QTest::newRow("blank") << QStringLiteral("   ");
         QTest::newRow("embedded without a file") << QStringLiteral("Provider=SQLite");
-        QTest::newRow("embedded in a missing folder") << db::Connection_String::embedded(missing_dir);
+        QTest::newRow("embedded in a missing folder")
+            << db::Connection_String::embedded(missing_dir);
         QTest::newRow("garbage") << QStringLiteral("this is not a connection string");
-        QTest::newRow("unknown driver") << QStringLiteral("Driver={No Such Driver};Server=localhost");
+        QTest::newRow("unknown driver")
+            << QStringLiteral("Driver={No Such Driver};Server=localhost");
         QTest::newRow("unknown data source") << QStringLiteral("DSN=scrollkin-no-such-dsn");
     }
     void open_failures_carry_the_connect_number() {
@@ -334,12 +403,15 @@ private Q_SLOTS:
         c.Open(db::Connection_String::embedded(dir.path() + QStringLiteral("/new.db")));
         QCOMPARE(c.engine(), db::Engine::Sqlite);
         // Opening again does not recreate anything.
-        c.Run_Statement(QStringLiteral("insert into ref_group(group_no,group_name) values('Grou0001','g')"));
+        c.Run_Statement(
+            QStringLiteral("insert into ref_group(group_no,group_name) values('Grou0001','g')"));
         c.Close();
         c.Open(db::Connection_String::embedded(dir.path() + QStringLiteral("/new.db")));
-        QCOMPARE(c.Open_Query(QStringLiteral("select count(*) from ref_group")).field(0).toInt(), 1);
+        QCOMPARE(c.Open_Query(QStringLiteral("select count(*) from ref_group")).field(0).toInt(),
+                 1);
         QCOMPARE(c.Open_Query(QStringLiteral("PRAGMA page_size")).field(0).toInt(), 65536);
-        QCOMPARE(c.Open_Query(QStringLiteral("PRAGMA journal_mode")).text(0), QStringLiteral("delete"));
+        QCOMPARE(c.Open_Query(QStringLiteral("PRAGMA journal_mode")).text(0),
+                 QStringLiteral("delete"));
     }
 
     void recorder_and_injected_failure() {
@@ -347,9 +419,11 @@ private Q_SLOTS:
         c_.Set_Recorder([&](const QString& s) { seen << s; });
         c_.Fail_At_Statement(2);
         c_.Run_Statement(QStringLiteral("delete tbl_user where uid='x'"));
-        QVERIFY_THROWS_EXCEPTION(db::Error, c_.Open_Query(QStringLiteral("select top 1 uid from tbl_user")));
+        QVERIFY_THROWS_EXCEPTION(db::Error,
+                                 c_.Open_Query(QStringLiteral("select top 1 uid from tbl_user")));
         c_.Open_Query(QStringLiteral("select uid from tbl_user"));
-        QCOMPARE(seen, (QStringList{QStringLiteral("delete tbl_user where uid='x'"), QStringLiteral("select top 1 uid from tbl_user"),
+        QCOMPARE(seen, (QStringList{QStringLiteral("delete tbl_user where uid='x'"),
+                                    QStringLiteral("select top 1 uid from tbl_user"),
                                     QStringLiteral("select uid from tbl_user")}));
         c_.Set_Recorder({});
     }
@@ -359,7 +433,8 @@ private Q_SLOTS:
             c_.Run_Statement(QStringLiteral("insert into no_such_table(a) values('1')"));
             QFAIL("ran");
         } catch (const db::Error& e) {
-            QVERIFY2(e.description().contains(QLatin1String("no_such_table")), qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QLatin1String("no_such_table")),
+                     qPrintable(e.description()));
             QVERIFY(e.number() != db::Err_Connect_Failed);
         }
     }

@@ -33,14 +33,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("tsql");
         QTest::addColumn<QString>("sqlite");
         QTest::newRow("literals untouched")
-            << QStringLiteral("select 'select top 1 x', 'GETDATE()', 'default', 'delete T where' from t")
-            << QStringLiteral("select 'select top 1 x', 'GETDATE()', 'default', 'delete T where' from t");
+            << QStringLiteral(
+                   "select 'select top 1 x', 'GETDATE()', 'default', 'delete T where' from t")
+            << QStringLiteral(
+                   "select 'select top 1 x', 'GETDATE()', 'default', 'delete T where' from t");
         QTest::newRow("doubled quote stays inside literal")
             << QStringLiteral("select top 2 a from t where b='it''s top 3'")
             << QStringLiteral("select a from t where b='it''s top 3' LIMIT 2");
         QTest::newRow("top in a sub query")
-            << QStringLiteral("select a from t where b in (select top 5 b from u order by b) and c=1")
-            << QStringLiteral("select a from t where b in (select b from u order by b LIMIT 5) and c=1");
+            << QStringLiteral(
+                   "select a from t where b in (select top 5 b from u order by b) and c=1")
+            << QStringLiteral(
+                   "select a from t where b in (select b from u order by b LIMIT 5) and c=1");
         QTest::newRow("upper-case delete") << QStringLiteral("DELETE Tbl_X WHERE a='1'")
                                            << QStringLiteral("DELETE from Tbl_X WHERE a='1'");
         QTest::newRow("delete from unchanged") << QStringLiteral("delete from t where a='1'")
@@ -50,15 +54,19 @@ private Q_SLOTS:
             << QStringLiteral("insert into t(a,[b]) values('x',NULL)");
         QTest::newRow("default in update, bracketed column")
             << QStringLiteral("update t set [Date_Accessed] = default where a='1'")
-            << QStringLiteral("update t set [Date_Accessed] = ") + Now_Sqlite() + QStringLiteral(" where a='1'");
+            << QStringLiteral("update t set [Date_Accessed] = ") + Now_Sqlite() +
+                   QStringLiteral(" where a='1'");
         QTest::newRow("column named like a keyword stays")
-            << QStringLiteral("select [default],topic from t") << QStringLiteral("select [default],topic from t");
+            << QStringLiteral("select [default],topic from t")
+            << QStringLiteral("select [default],topic from t");
         QTest::newRow("getdate in a condition")
             << QStringLiteral("select a from t where d < GetDate ( )")
             << QStringLiteral("select a from t where d < ") + Now_Sqlite();
-        QTest::newRow("unclosed literal passes whole") << QStringLiteral("select 'abc") << QStringLiteral("select 'abc");
-        QTest::newRow("datalength") << QStringLiteral("select DATALENGTH(file_data) from Tbl_File_Data")
-                                    << QStringLiteral("select length(file_data) from Tbl_File_Data");
+        QTest::newRow("unclosed literal passes whole")
+            << QStringLiteral("select 'abc") << QStringLiteral("select 'abc");
+        QTest::newRow("datalength")
+            << QStringLiteral("select DATALENGTH(file_data) from Tbl_File_Data")
+            << QStringLiteral("select length(file_data) from Tbl_File_Data");
     }
     void edge_forms() {
         QFETCH(QString, tsql);

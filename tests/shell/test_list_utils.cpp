@@ -16,7 +16,9 @@ class Test_List_Utils : public QObject {
 
     static std::unique_ptr<QStandardItemModel> model(int rows) {
         auto m = std::make_unique<QStandardItemModel>(rows, 3);
-        m->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("A very long column header"), QStringLiteral("C")});
+        m->setHorizontalHeaderLabels({QStringLiteral("Name"),
+                                      QStringLiteral("A very long column header"),
+                                      QStringLiteral("C")});
         for (int r = 0; r < rows; ++r) {
             m->setItem(r, 0, new QStandardItem(QString(r == 5 ? 60 : 3, QLatin1Char('x'))));
             m->setItem(r, 1, new QStandardItem(QStringLiteral("y")));
@@ -33,12 +35,14 @@ private Q_SLOTS:
         v.header()->resizeSection(0, 5);
         v.header()->resizeSection(1, 5);
         Autosize_Column(&v, 1, Fit_Contents);
-        QVERIFY(v.header()->sectionSize(0) >= v.fontMetrics().horizontalAdvance(QString(60, QLatin1Char('x'))));
+        QVERIFY(v.header()->sectionSize(0) >=
+                v.fontMetrics().horizontalAdvance(QString(60, QLatin1Char('x'))));
         Autosize_Column(&v, 2, Fit_Contents);
         const int contents_only = v.header()->sectionSize(1);
         Autosize_Column(&v, 2, Fit_Contents_And_Header);
         QVERIFY(v.header()->sectionSize(1) > contents_only);
-        QVERIFY(v.header()->sectionSize(1) >= v.fontMetrics().horizontalAdvance(QStringLiteral("A very long column header")));
+        QVERIFY(v.header()->sectionSize(1) >=
+                v.fontMetrics().horizontalAdvance(QStringLiteral("A very long column header")));
     }
 
     void autosize_outside_its_range_changes_nothing() {
@@ -55,7 +59,8 @@ private Q_SLOTS:
         QListView icons;
         icons.setViewMode(QListView::IconMode);
         icons.setModel(m.get());
-        Autosize_Columns(&icons, Fit_Contents_And_Header); // no report view: nothing to do, no crash
+        Autosize_Columns(&icons,
+                         Fit_Contents_And_Header); // no report view: nothing to do, no crash
         Autosize_Columns(nullptr, Fit_Contents_And_Header);
     }
 

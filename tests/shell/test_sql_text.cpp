@@ -36,8 +36,10 @@ private Q_SLOTS:
         QTest::newRow("backspace passes when allowed") << digits << true << 8 << 8;
         QTest::newRow("backspace dropped when not allowed") << digits << false << 8 << 0;
         QTest::newRow("letter dropped") << digits << true << int('a') << 0;
-        QTest::newRow("lower case matches upper allowed") << QStringLiteral("ABC") << false << int('b') << int('b');
-        QTest::newRow("upper case matches lower allowed") << QStringLiteral("xyz") << false << int('Y') << int('Y');
+        QTest::newRow("lower case matches upper allowed")
+            << QStringLiteral("ABC") << false << int('b') << int('b');
+        QTest::newRow("upper case matches lower allowed")
+            << QStringLiteral("xyz") << false << int('Y') << int('Y');
         QTest::newRow("zero key dropped") << digits << true << 0 << 0;
     }
     void filter_key() {
@@ -54,20 +56,25 @@ private Q_SLOTS:
 
     void date_literals() {
         const QDateTime t(QDate(2026, 3, 4), QTime(5, 6, 7));
-        QCOMPARE(db::Sql_Date_Literal(t, db::Engine::Sql_Server), QStringLiteral("20260304 05:06:07"));
-        QCOMPARE(db::Sql_Date_Literal(t, db::Engine::Sqlite), QStringLiteral("2026-03-04 05:06:07"));
+        QCOMPARE(db::Sql_Date_Literal(t, db::Engine::Sql_Server),
+                 QStringLiteral("20260304 05:06:07"));
+        QCOMPARE(db::Sql_Date_Literal(t, db::Engine::Sqlite),
+                 QStringLiteral("2026-03-04 05:06:07"));
         QCOMPARE(db::To_Date_Time(QStringLiteral("2026-03-04 05:06:07")), t);
         QCOMPARE(db::To_Date_Time(QVariant(t)), t);
         QVERIFY(!db::To_Date_Time(QStringLiteral("yesterday")).isValid());
     }
 
     void connection_strings() {
-        const db::Connection_String e(QStringLiteral("Provider=sqlite; Data Source = /tmp/a b.db ;"));
+        const db::Connection_String e(
+            QStringLiteral("Provider=sqlite; Data Source = /tmp/a b.db ;"));
         QVERIFY(e.is_embedded());
         QCOMPARE(e.data_source(), QStringLiteral("/tmp/a b.db"));
-        const db::Connection_String braces(db::Connection_String::embedded(QStringLiteral("/tmp/x;y.db")));
+        const db::Connection_String braces(
+            db::Connection_String::embedded(QStringLiteral("/tmp/x;y.db")));
         QCOMPARE(braces.data_source(), QStringLiteral("/tmp/x;y.db"));
-        const db::Connection_String odbc(QStringLiteral("Driver={FreeTDS};Server=db;PWD={a;b=c};UID=lib"));
+        const db::Connection_String odbc(
+            QStringLiteral("Driver={FreeTDS};Server=db;PWD={a;b=c};UID=lib"));
         QVERIFY(!odbc.is_embedded());
         QCOMPARE(odbc.value(QStringLiteral("pwd")), QStringLiteral("{a;b=c}"));
         QCOMPARE(odbc.value(QStringLiteral("UID")), QStringLiteral("lib"));

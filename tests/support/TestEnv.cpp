@@ -15,20 +15,24 @@ namespace testenv {
 void Isolate_User_Folders() {
     static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/scrollkin-test-home-XXXXXX"));
     const QByteArray h = home.path().toUtf8();
-    for (const char* sub : {"", "/.config", "/.local/share", "/.cache", "/Templates", "/Desktop", "/run"})
+    for (const char* sub :
+         {"", "/.config", "/.local/share", "/.cache", "/Templates", "/Desktop", "/run"})
         QDir().mkpath(home.path() + QString::fromLatin1(sub));
     qputenv("HOME", h);
     qputenv("XDG_CONFIG_HOME", h + "/.config");
     qputenv("XDG_DATA_HOME", h + "/.local/share");
     qputenv("XDG_CACHE_HOME", h + "/.cache");
     qputenv("XDG_RUNTIME_DIR", h + "/run");
-    QFile::setPermissions(home.path() + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home.path() + QStringLiteral("/run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_TEMPLATES_DIR", h + "/Templates");
     qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
     QStandardPaths::setTestModeEnabled(true);
 }
 
-bool Use_Odbc() { return qgetenv("SCROLLKIN_TEST_BACKEND") == "odbc"; }
+bool Use_Odbc() {
+    return qgetenv("SCROLLKIN_TEST_BACKEND") == "odbc";
+}
 
 QString Sqlite_Odbc_Driver() {
     for (const char* p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so",

@@ -32,7 +32,7 @@ struct Fresh_Library {
 } // namespace testenv
 
 // Like QTEST_GUILESS_MAIN / QTEST_MAIN, with the user's folders isolated first.
-#define SCROLLKIN_TEST_MAIN_IMPL(TestObject, AppClass)                                              \
+#define SCROLLKIN_TEST_MAIN_IMPL(TestObject, AppClass)                                             \
     int main(int argc, char** argv) {                                                              \
         testenv::Isolate_User_Folders();                                                           \
         AppClass app(argc, argv);                                                                  \
