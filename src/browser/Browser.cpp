@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "Hourglass.h"
 #include "Prompter.h"
+#include "Replication.h"
 #include "Rights.h"
 #include "Session.h"
 #include "SqlText.h"
@@ -39,11 +40,18 @@ QString Leading_Number_Text(const QString& text) {
 
 Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter,
                  Browser_Window& window)
-    : Files(connection, Tree, List, status, Images), c_(connection), status_(status),
+    : Files(connection, Tree, List, status, Images), Catalogue_Edit(connection, Tree, List, prompter, window),
+      c_(connection), status_(status),
       prompter_(prompter), window_(window) {
     List.Set_Icon_Lookup([this](const QString& key) { return Images.Icon(key); });
     Files.Set_After_Fill([this] { window_.Autosize_List(); });
     Files.Set_Pump([this] { window_.Pump_Events(); });
+    // The browser's own operations; the other layers set theirs.
+    Operations.Add_Node = [this] { Catalogue_Edit.Add_Node(); };
+    Operations.Rename_Node = [this] { Catalogue_Edit.Rename_Node(); };
+    Operations.Delete_Node = [this] { Catalogue_Edit.Delete_Node(); };
+    Operations.Mark_Replicate = [this] { ::Mark_Replicate(c_, Tree, prompter_); };
+    Operations.Unmark_Replicate = [this] { ::Unmark_Replicate(c_, Tree, prompter_); };
 }
 
 QString Browser::Icon_Lib_Dir() const {

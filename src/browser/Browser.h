@@ -3,6 +3,7 @@
 #include "BrowserOperations.h"
 #include "CatalogueTree.h"
 #include "FileList.h"
+#include "Hierarchy.h"
 #include "ImageList.h"
 #include "ListModel.h"
 #include "MenuState.h"
@@ -27,6 +28,9 @@ public:
     virtual void Autosize_List() = 0;
     // Lets pending window events run during a long operation.
     virtual void Pump_Events() = 0;
+    // Starts editing a tree node's name in place; the end of the edit goes to
+    // Hierarchy::End_Edit.
+    virtual void Edit_Tree_Node(const QModelIndex& node) { (void)node; }
 };
 
 // The library browser's logic (the window frmQuery_doc shows it): the catalogue tree, the list,
@@ -60,6 +64,7 @@ public:
     Image_List Images;
     File_List Files;
     Browser_Operations Operations;
+    Hierarchy Catalogue_Edit;
     // File numbers copied, or the single entry "none".
     QStringList Copy_List{QStringLiteral("none")};
     QString Copy_Source;

@@ -4,6 +4,8 @@
 #include "Error.h"
 #include "SchemaCodes.h"
 
+#include <functional>
+
 namespace {
 
 // Pictures of folders and sub folders: the image list's first and second (keyless) pictures.
@@ -50,7 +52,6 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
     item->setData(key, Key_Role);
     item->setData(picture, Picture_Role);
     item->setData(selected_picture, Selected_Picture_Role);
-    item->setData(picture, Expanded_Picture_Role);
     QStandardItem* raw = item.get();
     if (parent)
         parent->appendRow(item.release());
@@ -153,11 +154,7 @@ void Catalogue_Tree::add_replication_marks(db::Connection& c) {
     db::Result r = c.Open_Query(QStringLiteral("select Replicate_ID,Type from Tbl_Replicate"));
     const QString net = QStringLiteral("netfold");
     for (; !r.eof(); r.next()) {
-        if (QStandardItem* item = node(r.text(0))) {
-            item->setData(net, Picture_Role);
-            item->setData(net, Selected_Picture_Role);
-            item->setData(net, Expanded_Picture_Role);
-        }
+        Set_Pictures(r.text(0), net, net, net);
     }
 }
 
@@ -174,6 +171,31 @@ void Catalogue_Tree::add_admin_branches(db::Connection& c) {
     for (; !r.eof(); r.next())
         add_node(log_book, QStringLiteral("uselog") + r.text(0), r.text(1), QStringLiteral("buser"),
                  QStringLiteral("user"));
+}
+
+void Catalogue_Tree::Remove_Node(const QString& key) {
+    QStandardItem* item = node(key);
+    if (!item)
+        return;
+    std::function<void(QStandardItem*)> forget = [&](QStandardItem* i) {
+        by_key_.remove(key_of(i));
+        for (int r = 0; r < i->rowCount(); ++r)
+            forget(i->child(r));
+    };
+    forget(item);
+    if (QStandardItem* parent = item->parent())
+        parent->removeRow(item->row());
+    else
+        model_.removeRow(item->row());
+}
+
+void Catalogue_Tree::Set_Pictures(const QString& key, const QString& picture, const QString& selected,
+                                  const QString& expanded) {
+    if (QStandardItem* item = node(key)) {
+        item->setData(picture, Picture_Role);
+        item->setData(selected, Selected_Picture_Role);
+        item->setData(expanded, Expanded_Picture_Role);
+    }
 }
 
 void Catalogue_Tree::Refresh_Tree(db::Connection& c, const QString& cur_role,

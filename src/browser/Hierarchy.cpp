@@ -1,0 +1,181 @@
+#include "Hierarchy.h"
+
+#include "Browser.h"
+#include "CatalogueTree.h"
+#include "Connection.h"
+#include "Error.h"
+#include "ListModel.h"
+#include "NextId.h"
+#include "Prompter.h"
+#include "SqlText.h"
+
+namespace {
+
+// Another program may take the same new identifier at the same moment: draw again this often.
+constexpr int Insert_Attempts = 5;
+
+struct New_Node {
+    QString kind, name, picture, selected_picture, table, key_column;
+};
+
+bool new_node_for(const QString& parent_kind, New_Node* out) {
+    if (parent_kind == QLatin1String("catl"))
+        *out = {QStringLiteral("cat"), QStringLiteral("New Group"), QStringLiteral("ccomp"), QStringLiteral("bcomp"),
+                QStringLiteral("REF_Group"), QStringLiteral("Group_No")};
+    else if (parent_kind == QLatin1String("Grou"))
+        *out = {QStringLiteral("com"), QStringLiteral("New Department"), QStringLiteral("cdepa"), QStringLiteral("bdepa"),
+                QStringLiteral("TBL_DEPARTMENT"), QStringLiteral("DEPARTMENT_No")};
+    else if (parent_kind == QLatin1String("Dpmt"))
+        *out = {QStringLiteral("dpm"), QStringLiteral("New Folder"), QStringLiteral("2"), QStringLiteral("1"),
+                QStringLiteral("TBL_Folder"), QStringLiteral("Folder_No")};
+    else if (parent_kind == QLatin1String("Fold"))
+        *out = {QStringLiteral("Fold"), QStringLiteral("New Sub Folder"), QStringLiteral("2"), QStringLiteral("1"),
+                QStringLiteral("TBL_Folder"), QStringLiteral("Folder_No")};
+    else
+        return false;
+    return true;
+}
+
+QString error_text(const db::Error& e) { return QString::number(e.number()) + QLatin1Char(',') + e.description(); }
+
+} // namespace
+
+Hierarchy::Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list, Prompter& prompter,
+                     Browser_Window& window)
+    : c_(connection), tree_(tree), list_(list), prompter_(prompter), window_(window) {}
+
+bool Hierarchy::Can_Edit(const QString& key) {
+    const QString k = key.left(4);
+    return k == QLatin1String("Grou") || k == QLatin1String("Dpmt") || k == QLatin1String("Fold");
+}
+
+void Hierarchy::Add_Node() {
+    QStandardItem* parent = tree_.selected();
+    if (!parent)
+        return;
+    const QString parent_key = Catalogue_Tree::key_of(parent);
+    const QString p = parent_key.left(4);
+    if (p == QLatin1String("Fold") && parent_key.size() >= 48) {
+        prompter_.Tell(QStringLiteral("Can not add more sub folder!"));
+        return;
+    }
+    New_Node n;
+    if (!new_node_for(p, &n))
+        return;
+    QString key;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            key = Next_Id(c_, n.kind, parent_key);
+            const QString q = QStringLiteral("','");
+            if (p == QLatin1String("catl")) {
+                c_.Run_Statement(QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('") + key + q + n.name +
+                                 QStringLiteral("')"));
+            } else if (p == QLatin1String("Grou")) {
+                c_.Run_Statement(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES ('") +
+                                 key + q + n.name + q + Quote_Sql(parent_key) + QStringLiteral("')"));
+            } else {
+                // A sub folder is filed under the department that holds its top folder.
+                QString department = parent_key;
+                if (p == QLatin1String("Fold")) {
+                    const QStandardItem* top = tree_.node(key.left(8));
+                    department = top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
+                }
+                c_.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('") +
+                                 Quote_Sql(key) + q + n.name + q + Quote_Sql(department) + QStringLiteral("')"));
+            }
+            break;
+        } catch (const db::Error& e) {
+            if (e.number() == Err_Sequence_Full) {
+                prompter_.Tell(e.description());
+                return;
+            }
+            // Taken by another program since we drew it: draw the next one.
+            bool taken = false;
+            try {
+                taken = !key.isEmpty() && c_.Open_Query(QStringLiteral("select count(*) from ") + n.table +
+                                                        QStringLiteral(" where ") + n.key_column + QStringLiteral("='") +
+                                                        Quote_Sql(key) + QStringLiteral("'"))
+                                                  .field(0)
+                                                  .toInt() > 0;
+            } catch (const db::Error&) {
+            }
+            if (!taken || attempt >= Insert_Attempts) {
+                prompter_.Tell(error_text(e));
+                return;
+            }
+        }
+    }
+    QStandardItem* child = tree_.Add_Child(parent, key, n.name, n.picture, n.selected_picture);
+    if (!child)
+        return;
+    tree_.select(key);
+    list_.Clear_Rows();
+    window_.Edit_Tree_Node(child->index());
+}
+
+void Hierarchy::Rename_Node() {
+    QStandardItem* node = tree_.selected();
+    if (node && Can_Edit(Catalogue_Tree::key_of(node)))
+        window_.Edit_Tree_Node(node->index());
+}
+
+Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_text) {
+    QStandardItem* node = tree_.node(key);
+    if (!node || !Can_Edit(key))
+        return Edit_End::Kept_Old;
+    if (new_text.isEmpty()) {
+        prompter_.Tell(QStringLiteral("Please input name again!"));
+        return Edit_End::Restart;
+    }
+    const QString t = Quote_Sql(new_text), k = Quote_Sql(key);
+    QString sql;
+    if (key.startsWith(QLatin1String("Grou")))
+        sql = QStringLiteral("update ref_Group set Group_Name='") + t + QStringLiteral("' where Group_no='") + k + QStringLiteral("'");
+    else if (key.startsWith(QLatin1String("Dpmt")))
+        sql = QStringLiteral("update Tbl_department set department_Name='") + t + QStringLiteral("' where department_no='") + k +
+              QStringLiteral("'");
+    else
+        sql = QStringLiteral("update Tbl_Folder set Folder_Name='") + t + QStringLiteral("' where Folder_no='") + k +
+              QStringLiteral("'");
+    try {
+        c_.Run_Statement(sql);
+    } catch (const db::Error& e) {
+        prompter_.Tell(error_text(e));
+        return Edit_End::Kept_Old;
+    }
+    node->setText(new_text);
+    return Edit_End::Stored;
+}
+
+void Hierarchy::Delete_Node() {
+    QStandardItem* node = tree_.selected();
+    if (!node)
+        return;
+    if (prompter_.Message(QStringLiteral("Are you sure you want to delete the ") + node->text(), QString(),
+                          Prompt_Icon::None, Prompt_Buttons::Yes_No) != Prompt_Answer::Yes)
+        return;
+    const QString key = Catalogue_Tree::key_of(node);
+    const QString k = Quote_Sql(key);
+    QString sql;
+    if (key.startsWith(QLatin1String("Grou")))
+        sql = QStringLiteral("delete from ref_Group where Group_No='") + k + QStringLiteral("'");
+    else if (key.startsWith(QLatin1String("Dpmt")))
+        sql = QStringLiteral("delete from Tbl_department where department_No='") + k + QStringLiteral("'");
+    else if (key.startsWith(QLatin1String("Fold")))
+        sql = QStringLiteral("delete from Tbl_Folder where Folder_No='") + k + QStringLiteral("'");
+    // The root and the other branches have no row: the tree stays as the library has it.
+    if (sql.isEmpty())
+        return;
+    try {
+        c_.Run_Statement(sql);
+    } catch (const db::Error& e) {
+        prompter_.Tell(error_text(e));
+        return;
+    }
+    try {
+        c_.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") + k + QStringLiteral("'"));
+    } catch (const db::Error& e) {
+        prompter_.Tell(error_text(e));
+    }
+    tree_.Remove_Node(key);
+}

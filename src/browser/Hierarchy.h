@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+class Catalogue_Tree;
+class List_Model;
+class Prompter;
+class Browser_Window;
+namespace db {
+class Connection;
+}
+
+// Adding, renaming and deleting groups, departments, folders and sub folders in the tree.
+class Hierarchy {
+public:
+    Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list, Prompter& prompter,
+              Browser_Window& window);
+
+    // "add": a child of the selected node, stored, then its name edited in place.
+    void Add_Node();
+    // "ren": starts editing the selected node's name, where that node can be renamed.
+    void Rename_Node();
+    // "del": asks, then deletes the selected node's own row and its replication mark.
+    void Delete_Node();
+
+    // Whether a node's name can be edited in place: groups, departments, folders, sub folders.
+    static bool Can_Edit(const QString& key);
+
+    enum class Edit_End { Stored, Restart, Kept_Old };
+    // The end of an in-place edit of node `key` with the new text: stores it (Stored), or asks
+    // for a name again (Restart), or keeps the old name after a failure (Kept_Old).
+    Edit_End End_Edit(const QString& key, const QString& new_text);
+
+private:
+    db::Connection& c_;
+    Catalogue_Tree& tree_;
+    List_Model& list_;
+    Prompter& prompter_;
+    Browser_Window& window_;
+};

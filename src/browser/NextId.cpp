@@ -1,0 +1,64 @@
+#include "NextId.h"
+
+#include "Connection.h"
+#include "Error.h"
+#include "SqlText.h"
+#include "Transaction.h"
+
+namespace {
+
+// File numbers: the counter is raised and read back in one transaction, so two programs never
+// get the same number. From an empty counter the numbers run 1, 3, 4, ...
+QString next_file_number(db::Connection& c) {
+    db::Transaction tx(c);
+    // The update comes first: it takes the write lock before anything is read.
+    c.Run_Statement(QStringLiteral("update tbl_file_no set Last_File_No=Last_File_No+1"));
+    const db::Result r = c.Open_Query(QStringLiteral("select top 1 * from tbl_file_no"));
+    QString number;
+    if (r.eof()) {
+        c.Run_Statement(QStringLiteral("insert into tbl_file_no(Last_File_No) values(2)"));
+        number = QStringLiteral("1");
+    } else {
+        number = QString::number(r.field(0).toLongLong());
+    }
+    tx.commit();
+    return number;
+}
+
+} // namespace
+
+QString Next_Id(db::Connection& c, const QString& kind, const QString& parent_key) {
+    if (kind == QLatin1String("file"))
+        return next_file_number(c);
+    QString sql, prefix, what;
+    if (kind == QLatin1String("cat")) {
+        sql = QStringLiteral("select max(Group_no) from REF_Group");
+        prefix = QStringLiteral("Grou");
+        what = QStringLiteral("groups");
+    } else if (kind == QLatin1String("com")) {
+        sql = QStringLiteral("select max(Department_no) from tbl_Department");
+        prefix = QStringLiteral("Dpmt");
+        what = QStringLiteral("departments");
+    } else if (kind == QLatin1String("dpm")) {
+        sql = QStringLiteral("select max(Folder_NO) from tbl_FoldER where folder_no like'Fold____'");
+        prefix = QStringLiteral("Fold");
+        what = QStringLiteral("folders");
+    } else if (kind == QLatin1String("Fold")) {
+        sql = QStringLiteral("select max(Folder_NO) from tbl_FoldER where folder_no like'") + Quote_Sql(parent_key) +
+              QStringLiteral("____'");
+        prefix = parent_key;
+        what = QStringLiteral("sub folders in ") + parent_key;
+    } else {
+        return {};
+    }
+    const db::Result r = c.Open_Query(sql);
+    const QString max = r.eof() ? QString() : r.text(0);
+    if (max.isEmpty())
+        return prefix + QStringLiteral("0001");
+    const int next = max.right(4).toInt() + 1;
+    // Past 9999 the four digits would wrap onto an identifier already in use.
+    if (next > 9999)
+        throw db::Error(Err_Sequence_Full,
+                        QStringLiteral("No more %1 can be added: all numbers up to %2 are in use.").arg(what, prefix + QStringLiteral("9999")));
+    return prefix + QStringLiteral("%1").arg(next, 4, 10, QLatin1Char('0'));
+}

@@ -1,0 +1,284 @@
+#include "Browser.h"
+#include "Error.h"
+#include "CatalogueFixture.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "NextId.h"
+#include "Replication.h"
+#include "Session.h"
+
+#include <QtTest>
+
+#include <set>
+#include <thread>
+
+namespace {
+
+struct Edit_Window : Browser_Window {
+    QStringList edits;
+    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
+    void Collapse_Node(const QModelIndex&) override {}
+    void Set_Group_Text(const QString&) override {}
+    void Autosize_List() override {}
+    void Pump_Events() override {}
+    void Edit_Tree_Node(const QModelIndex& node) override { edits << node.data(Catalogue_Tree::Key_Role).toString(); }
+};
+
+// Answers every question with Yes and keeps what was told; usable from any thread.
+struct Quiet_Prompter : Prompter {
+    QStringList told;
+
+protected:
+    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon, Prompt_Buttons b) override {
+        told << text;
+        return b == Prompt_Buttons::Ok ? Prompt_Answer::Ok : Prompt_Answer::Yes;
+    }
+    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override { return {}; }
+    QString choose_save_file(const QString&, const QString&, const QString&, bool) override { return {}; }
+    QString choose_folder(const QString&, const QString&) override { return {}; }
+    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
+    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override { return {}; }
+};
+
+} // namespace
+
+class Test_Hierarchy : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Catalogue_Fixture> f_;
+    std::unique_ptr<QTemporaryDir> templates_;
+    Fake_Status_Strip status_;
+    std::unique_ptr<Fake_Prompter> prompter_;
+    Edit_Window window_;
+    std::unique_ptr<Browser> b_;
+    QStringList sent_;
+
+    void open_browser() {
+        b_ = std::make_unique<Browser>(f_->c, status_, *prompter_, window_);
+        b_->Open();
+        sent_.clear();
+        f_->c.Set_Recorder([this](const QString& s) { sent_ << s; });
+    }
+    QString add_under(const QString& parent) {
+        b_->Tree.select(parent);
+        b_->main_mnu_proc(QStringLiteral("add"));
+        return Catalogue_Tree::key_of(b_->Tree.selected());
+    }
+    int count(const QString& sql) { return f_->c.Open_Query(sql).field(0).toInt(); }
+
+private Q_SLOTS:
+    void init() {
+        f_ = std::make_unique<Catalogue_Fixture>();
+        templates_ = std::make_unique<QTemporaryDir>();
+        session::Templates_Dir = templates_->path() + QLatin1Char('/');
+        session::Cur_User = QStringLiteral("Scrollkin");
+        session::Cur_Role = QStringLiteral("Administrator");
+        prompter_ = std::make_unique<Fake_Prompter>();
+        window_.edits.clear();
+        open_browser();
+    }
+    void cleanup() {
+        f_->c.Set_Recorder({});
+        b_.reset();
+        prompter_.reset();
+    }
+
+    void building_a_catalogue() {
+        QCOMPARE(add_under(QStringLiteral("catlog")), QStringLiteral("Grou0001"));
+        QCOMPARE(add_under(QStringLiteral("Grou0001")), QStringLiteral("Dpmt0001"));
+        QCOMPARE(add_under(QStringLiteral("Dpmt0001")), QStringLiteral("Fold0001"));
+        QCOMPARE(add_under(QStringLiteral("Fold0001")), QStringLiteral("Fold00010001"));
+        QCOMPARE(add_under(QStringLiteral("Fold00010001")), QStringLiteral("Fold000100010001"));
+        QCOMPARE(add_under(QStringLiteral("Grou0001")), QStringLiteral("Dpmt0002"));
+        // Folder numbers run across departments.
+        QCOMPARE(add_under(QStringLiteral("Dpmt0002")), QStringLiteral("Fold0002"));
+        QCOMPARE(window_.edits, (QStringList{QStringLiteral("Grou0001"), QStringLiteral("Dpmt0001"), QStringLiteral("Fold0001"),
+                                            QStringLiteral("Fold00010001"), QStringLiteral("Fold000100010001"),
+                                            QStringLiteral("Dpmt0002"), QStringLiteral("Fold0002")}));
+        QCOMPARE(sent_.filter(QStringLiteral("INSERT")),
+                 (QStringList{
+                     QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','New Group')"),
+                     QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES ('Dpmt0001','New Department','Grou0001')"),
+                     QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('Fold0001','New Folder','Dpmt0001')"),
+                     QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('Fold00010001','New Sub Folder','Dpmt0001')"),
+                     QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('Fold000100010001','New Sub Folder','Dpmt0001')"),
+                     QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES ('Dpmt0002','New Department','Grou0001')"),
+                     QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('Fold0002','New Folder','Dpmt0002')"),
+                 }));
+        const QStandardItem* g = b_->Tree.node(QStringLiteral("Grou0001"));
+        QCOMPARE(g->text(), QStringLiteral("New Group"));
+        QCOMPARE(g->data(Catalogue_Tree::Picture_Role).toString(), QStringLiteral("ccomp"));
+        QCOMPARE(g->data(Catalogue_Tree::Selected_Picture_Role).toString(), QStringLiteral("bcomp"));
+        QCOMPARE(b_->Tree.node(QStringLiteral("Fold0001"))->data(Catalogue_Tree::Picture_Role).toString(), QStringLiteral("2"));
+        // A restart shows the same tree.
+        Catalogue_Tree again;
+        again.Build_Tree(f_->c, session::Cur_Role, session::Cur_User);
+        QCOMPARE(again.node(QStringLiteral("Fold000100010001"))->parent()->data(Catalogue_Tree::Key_Role).toString(),
+                 QStringLiteral("Fold00010001"));
+    }
+
+    void depth_limit() {
+        add_under(QStringLiteral("catlog"));
+        add_under(QStringLiteral("Grou0001"));
+        QString key = add_under(QStringLiteral("Dpmt0001"));
+        for (int level = 1; level <= 10; ++level)
+            key = add_under(key);
+        QCOMPARE(key.size(), 48);
+        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Can not add more sub folder!"));
+        add_under(key);
+        QCOMPARE(prompter_->Last().title, QStringLiteral("Scrollkin"));
+        QCOMPARE(prompter_->Last().icon, Prompt_Icon::Information);
+        QCOMPARE(count(QStringLiteral("select count(*) from Tbl_Folder")), 11);
+    }
+
+    void renaming() {
+        add_under(QStringLiteral("catlog"));
+        QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), QStringLiteral("O'Neil")), Hierarchy::Edit_End::Stored);
+        QCOMPARE(sent_.last(), QStringLiteral("update ref_Group set Group_Name='O''Neil' where Group_no='Grou0001'"));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select Group_Name from ref_Group")).text(0), QStringLiteral("O'Neil"));
+        QCOMPARE(b_->Tree.node(QStringLiteral("Grou0001"))->text(), QStringLiteral("O'Neil"));
+
+        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Please input name again!"));
+        QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), QString()), Hierarchy::Edit_End::Restart);
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select Group_Name from ref_Group")).text(0), QStringLiteral("O'Neil"));
+
+        for (const char* key : {"catlog", "k", "", "security", "User", "uselog"})
+            QVERIFY(!Hierarchy::Can_Edit(QString::fromLatin1(key)));
+        for (const char* key : {"Grou0001", "Dpmt0001", "Fold0001", "Fold00010001"})
+            QVERIFY(Hierarchy::Can_Edit(QString::fromLatin1(key)));
+        b_->Tree.select(QStringLiteral("catlog"));
+        window_.edits.clear();
+        b_->main_mnu_proc(QStringLiteral("ren"));
+        QVERIFY(window_.edits.isEmpty());
+    }
+
+    void deleting_leaves_the_rows_below() {
+        add_under(QStringLiteral("catlog"));
+        add_under(QStringLiteral("Grou0001"));
+        add_under(QStringLiteral("Dpmt0001"));
+        f_->run(QStringLiteral("insert into Tbl_Replicate(Replicate_ID,type) values('Dpmt0001','3')"));
+        b_->Tree.select(QStringLiteral("Dpmt0001"));
+        prompter_->Answer(Prompt_Answer::No);
+        b_->main_mnu_proc(QStringLiteral("del"));
+        QVERIFY(b_->Tree.node(QStringLiteral("Dpmt0001")));
+        prompter_->Answer(Prompt_Answer::Yes, QStringLiteral("Are you sure you want to delete the New Department"));
+        b_->main_mnu_proc(QStringLiteral("del"));
+        QCOMPARE(prompter_->Last().icon, Prompt_Icon::None);
+        QCOMPARE(prompter_->Last().buttons, Prompt_Buttons::Yes_No);
+        QVERIFY(!b_->Tree.node(QStringLiteral("Dpmt0001")));
+        QVERIFY(!b_->Tree.node(QStringLiteral("Fold0001")));
+        QCOMPARE(count(QStringLiteral("select count(*) from Tbl_Folder where Folder_NO='Fold0001'")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from Tbl_Department")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from Tbl_Replicate")), 0);
+        QCOMPARE(sent_.filter(QStringLiteral("delete from")),
+                 (QStringList{QStringLiteral("delete from Tbl_department where department_No='Dpmt0001'"),
+                              QStringLiteral("delete from Tbl_Replicate where Replicate_ID='Dpmt0001'")}));
+    }
+
+    void sequences_and_the_file_counter() {
+        QCOMPARE(Next_Id(f_->c, QStringLiteral("file")), QStringLiteral("1"));
+        QCOMPARE(Next_Id(f_->c, QStringLiteral("file")), QStringLiteral("3"));
+        QCOMPARE(Next_Id(f_->c, QStringLiteral("file")), QStringLiteral("4"));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select top 1 * from tbl_file_no")).field(0).toInt(), 4);
+        f_->department(QStringLiteral("Dpmt0009"), QStringLiteral("x"), QStringLiteral("Grou0001"));
+        QCOMPARE(Next_Id(f_->c, QStringLiteral("com")), QStringLiteral("Dpmt0010"));
+        f_->group(QStringLiteral("Grou9999"), QStringLiteral("last"));
+        try {
+            Next_Id(f_->c, QStringLiteral("cat"));
+            QFAIL("a full sequence wrapped");
+        } catch (const db::Error& e) {
+            QCOMPARE(e.number(), Err_Sequence_Full);
+            QVERIFY(e.description().contains(QLatin1String("groups")));
+        }
+        open_browser();
+        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("No more groups can be added: all numbers up to Grou9999 are in use."));
+        add_under(QStringLiteral("catlog"));
+        QCOMPARE(count(QStringLiteral("select count(*) from ref_Group")), 1);
+    }
+
+    void replication_marks() {
+        add_under(QStringLiteral("catlog"));
+        add_under(QStringLiteral("Grou0001"));
+        add_under(QStringLiteral("Dpmt0001"));
+        add_under(QStringLiteral("Fold0001"));
+        for (const char* key : {"catlog", "Grou0001", "Dpmt0001", "Fold0001", "Fold00010001", "Fold00010001"}) {
+            b_->Tree.select(QString::fromLatin1(key));
+            const QString text = b_->Tree.selected()->text();
+            prompter_->Answer(Prompt_Answer::Yes, QStringLiteral("Are you sure you want replicate ") + text + QStringLiteral("?"));
+            prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Replicate successful!"));
+            b_->main_mnu_proc(QStringLiteral("e_replicate"));
+            QCOMPARE(prompter_->Last().title, QStringLiteral("Replication"));
+            QCOMPARE(b_->Tree.selected()->data(Catalogue_Tree::Picture_Role).toString(), QStringLiteral("netfold"));
+        }
+        db::Result r = f_->c.Open_Query(QStringLiteral("select Replicate_ID,type from Tbl_Replicate order by type"));
+        QStringList rows;
+        for (; !r.eof(); r.next())
+            rows << r.text(0) + QLatin1Char('=') + r.text(1);
+        QCOMPARE(rows, (QStringList{QStringLiteral("catlog=1"), QStringLiteral("Grou0001=2"), QStringLiteral("Dpmt0001=3"),
+                                    QStringLiteral("Fold0001=4"), QStringLiteral("Fold00010001=4")}));
+
+        b_->Tree.select(QStringLiteral("Dpmt0001"));
+        prompter_->Answer(Prompt_Answer::Yes, QStringLiteral("Are you sure you want cancel replicate of New Department?"));
+        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Cancel replicate successful!"));
+        b_->main_mnu_proc(QStringLiteral("c_replicate"));
+        QCOMPARE(prompter_->Last().title, QStringLiteral("Cancel Replication"));
+        const QStandardItem* d = b_->Tree.node(QStringLiteral("Dpmt0001"));
+        QCOMPARE(d->data(Catalogue_Tree::Picture_Role).toString(), QStringLiteral("bdepa"));
+        QCOMPARE(d->data(Catalogue_Tree::Selected_Picture_Role).toString(), QStringLiteral("cdepa"));
+        QCOMPARE(d->data(Catalogue_Tree::Expanded_Picture_Role).toString(), QString());
+        QCOMPARE(count(QStringLiteral("select count(*) from Tbl_Replicate where Replicate_ID='Dpmt0001'")), 0);
+        QCOMPARE(Replicate_Type(QStringLiteral("uselog")), QString());
+    }
+
+    void concurrent_file_numbers_are_unique() {
+        constexpr int per_thread = 1500;
+        std::vector<QString> a, b;
+        auto issue = [&](std::vector<QString>* out) {
+            db::Connection c;
+            c.Open(f_->lib.connection_string);
+            c.Run_Statement(QStringLiteral("PRAGMA synchronous=OFF"));
+            for (int i = 0; i < per_thread; ++i)
+                out->push_back(Next_Id(c, QStringLiteral("file")));
+        };
+        std::thread t1(issue, &a), t2(issue, &b);
+        t1.join();
+        t2.join();
+        std::set<QString> all(a.begin(), a.end());
+        all.insert(b.begin(), b.end());
+        QCOMPARE(int(all.size()), 2 * per_thread);
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select top 1 * from tbl_file_no")).field(0).toInt(), 2 * per_thread + 1);
+    }
+
+    void concurrent_adds_lose_no_node() {
+        f_->c.Set_Recorder({});
+        constexpr int per_thread = 60;
+        auto add_groups = [&](QStringList* keys) {
+            db::Connection c;
+            c.Open(f_->lib.connection_string);
+            c.Run_Statement(QStringLiteral("PRAGMA synchronous=OFF"));
+            Catalogue_Tree tree;
+            List_Model list;
+            Quiet_Prompter prompter;
+            Edit_Window window;
+            tree.Build_Tree(c, QStringLiteral("Administrator"), QStringLiteral("boss"));
+            Hierarchy h(c, tree, list, prompter, window);
+            for (int i = 0; i < per_thread; ++i) {
+                tree.select(QStringLiteral("catlog"));
+                h.Add_Node();
+            }
+            *keys = window.edits;
+            keys->append(prompter.told);
+        };
+        QStringList a, b;
+        std::thread t1(add_groups, &a), t2(add_groups, &b);
+        t1.join();
+        t2.join();
+        QCOMPARE(a.size() + b.size(), 2 * per_thread);
+        QCOMPARE(count(QStringLiteral("select count(*) from ref_Group")), 2 * per_thread);
+        for (const QString& key : a + b)
+            QVERIFY2(key.startsWith(QLatin1String("Grou")), qPrintable(key));
+    }
+};
+
+SCROLLKIN_GUI_TEST_MAIN(Test_Hierarchy)
+#include "test_hierarchy.moc"
