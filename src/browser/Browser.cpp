@@ -11,6 +11,8 @@
 #include "StatusStrip.h"
 
 #include <QDir>
+
+#include <algorithm>
 #include <QFile>
 
 namespace {
@@ -138,6 +140,19 @@ void Browser::Node_Click(const QString& key) {
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
     }
+}
+
+int Browser::Current_Row() const {
+    const QModelIndex i = List_Selection.currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+std::vector<int> Browser::Selected_Rows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& i : List_Selection.selectedRows())
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 bool Browser::checked() {

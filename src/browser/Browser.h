@@ -61,10 +61,16 @@ public:
 
     Catalogue_Tree Tree;
     List_Model List;
+    // The list's selection and current row: the window's view shares it.
+    QItemSelectionModel List_Selection{&List};
     Image_List Images;
     File_List Files;
     Browser_Operations Operations;
     Hierarchy Catalogue_Edit;
+
+    // The list's current row (-1 for none) and its selected rows, in list order.
+    int Current_Row() const;
+    std::vector<int> Selected_Rows() const;
     // File numbers copied, or the single entry "none".
     QStringList Copy_List{QStringLiteral("none")};
     QString Copy_Source;
