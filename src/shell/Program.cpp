@@ -45,8 +45,22 @@ bool Program_Shell::Show_Login() {
 }
 
 void Program_Shell::signed_in() {
-    if (!main_)
-        main_ = std::make_unique<frmMain>();
-    main_->show();
+    if (!main_) {
+        main_ = std::make_unique<frmMain>(prompter_);
+        connect(main_.get(), &frmMain::Login_Out, this, &Program_Shell::login_out);
+        connect(main_.get(), &frmMain::Exit_Program, this, &Program_Shell::Quit);
+    }
+    main_->Open_Browser();
     dispose_later(login_);
+}
+
+void Program_Shell::login_out() {
+    // The dialog comes first, so the program always has a window; the attempts count on.
+    const bool shown = Show_Login();
+    if (main_) {
+        main_->Close_By_Program();
+        main_.release()->deleteLater();
+    }
+    if (!shown)
+        Q_EMIT Quit();
 }

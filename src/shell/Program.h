@@ -31,6 +31,7 @@ Q_SIGNALS:
 
 private:
     void signed_in();
+    void login_out();
 
     Prompter& prompter_;
     Single_Instance& instance_;

@@ -1,22 +1,76 @@
 #pragma once
 
+#include "MainMenus.h"
+#include "StatusStrip.h"
+
 #include <QMainWindow>
+#include <QSystemTrayIcon>
 
+#include <functional>
+
+class Prompter;
 class QLabel;
-class QMdiArea;
 class QProgressBar;
+class QStatusBar;
+class frmQuery_doc;
 
-// The frame of the program, around the browser window, with the status strip at the bottom.
-class frmMain : public QMainWindow {
+// The frame of the program: the browser window as its only child, the status strip, the five
+// pop-up menus and the notification-area icon. Its close box hides it to the tray; only the
+// program (sign-out, exit) or the system really closes it.
+class frmMain : public QMainWindow, public Status_Strip {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(Prompter& prompter, QWidget* parent = nullptr);
+    ~frmMain() override;
 
-    QMdiArea* Children() const { return mdi_; }
+    // Opens the browser window at its opening size, centred on the screen; showing it is what
+    // brings this window up.
+    void Open_Browser();
+    frmQuery_doc* Query_Doc() const { return browser_; }
+    Main_Menus& Menus() { return menus_; }
+    QSystemTrayIcon* Tray() const { return tray_; }
+    // Whether the desktop offers a notification area; tests replace the platform's answer.
+    void Set_Tray_Probe(std::function<bool()> probe) { tray_probe_ = std::move(probe); }
+
+    // "Hide Scrollkin": to the tray, or minimised where there is no tray to come back from.
+    void Hide_To_Tray();
+    // "Show Scrollkin" and a double-click on the tray icon.
+    void Show_From_Tray();
+    // A close the program asks for (sign-out, exit): it proceeds and closes the browser too.
+    void Close_By_Program();
+
+    // Status_Strip
+    void Set_Message(const QString& text) override;
+    QString Message() const override;
+    void Set_Caption(const QString& text) override;
+    QString Caption() const override;
+    void Set_Progress_Maximum(int maximum) override;
+    void Set_Progress_Value(int value) override;
+    void Show_Progress(bool visible) override;
+
+Q_SIGNALS:
+    // "Login out": the window is shown again; the program opens the login dialog and closes it.
+    void Login_Out();
+    // "Exit": the window has closed and the program ends.
+    void Exit_Program();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    QMdiArea* mdi_;
-    QWidget* Picture1;
+    void run_command(const QString& key);
+    void show_about();
+    void set_tray_items(bool hidden);
+
+    Prompter& prompter_;
+    Main_Menus menus_;
+    QSystemTrayIcon* tray_;
+    std::function<bool()> tray_probe_;
+    frmQuery_doc* browser_ = nullptr;
+    bool program_close_ = false;
+    bool system_close_ = false;
+
+    QStatusBar* Picture1;
     QLabel* lblmsg;
     QLabel* lblcaption;
     QProgressBar* pbar;

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "Browser.h"
+#include "BrowserLayout.h"
+
+#include <QFileIconProvider>
+#include <QWidget>
+
+#include <memory>
+
+class Main_Menus;
+class Prompter;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMouseEvent;
+class QPushButton;
+class QTreeView;
+class Status_Strip;
+
+// The library browser: the query strip on top, the catalogue tree on the left, the list on the
+// right, with a splitter between them. It shows the browser's logic and forwards the user's
+// clicks to it; the menus it pops up are its frame's.
+class frmQuery_doc : public QWidget, public Browser_Window {
+    Q_OBJECT
+public:
+    frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
+                 QWidget* parent = nullptr);
+    ~frmQuery_doc() override;
+
+    Browser& Logic() { return *browser_; }
+    // Builds the tree, selects the root and lists it (the frame sizes and centres itself).
+    void Open();
+    const Browser_Geometry& Geometry() const { return g_; }
+
+    // Browser_Window
+    void Pop_Up_Menu(const QString& menu, const Menu_State& state) override;
+    void Collapse_Node(const QModelIndex& node) override;
+    void Set_Group_Text(const QString& text) override;
+    void Autosize_List() override;
+    void Pump_Events() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_query_strip();
+    void place_controls();
+    void place_panes();
+    void node_click(const QModelIndex& index);
+    void tree_pressed(QMouseEvent* event);
+    void list_pressed(QMouseEvent* event);
+    void list_released();
+
+    Status_Strip& status_;
+    Main_Menus& menus_;
+    QFileIconProvider file_icons_;
+    std::unique_ptr<Browser> browser_;
+    Browser_Geometry g_;
+    int splitter_grab_ = -1; // pixels from the bar's left edge while it is dragged
+    bool closed_ = false;
+
+    QFrame* Frame1;
+    QLabel* lbl1;
+    QComboBox* cmbgroup;
+    QComboBox* cmbgroup_id;
+    QLabel* lbl1_1;
+    QComboBox* Cmbquery;
+    QPushButton* cmdquery;
+    QTreeView* tv;
+    QFrame* VSP;
+    QTreeView* lv;
+    QLabel* Picture1;
+};

@@ -1,0 +1,448 @@
+#include "Browser.h"
+#include "CatalogueFixture.h"
+#include "FakePrompter.h"
+#include "MainMenus.h"
+#include "Session.h"
+#include "frmMain.h"
+#include "frmQuery_doc.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+template <typename T> T* child(const QObject* o, const char* name) {
+    return o->findChild<T*>(QLatin1String(name));
+}
+
+// What a pop-up showed: the menu, and each item's caption, visibility and enabled state.
+struct Popped {
+    QString menu;
+    QHash<QString, QAction*> items;
+    QHash<QString, QString> text;
+    QHash<QString, bool> visible, enabled;
+
+    QStringList enabled_of(const QStringList& names) const {
+        QStringList out;
+        for (const QString& n : names)
+            if (enabled.value(n))
+                out << n;
+        return out;
+    }
+};
+
+void snapshot(const QMenu* menu, Popped& p) {
+    for (QAction* a : menu->actions()) {
+        p.text.insert(a->objectName(), a->text());
+        p.visible.insert(a->objectName(), a->isVisible());
+        p.enabled.insert(a->objectName(), a->isEnabled());
+        if (a->menu())
+            snapshot(a->menu(), p);
+    }
+}
+
+const QStringList File_Items = {QStringLiteral("mnu_backup_file"),
+                                QStringLiteral("mnu_restore_file"),
+                                QStringLiteral("mnu_restore_file_to_dir"),
+                                QStringLiteral("mnu_file_copy"),
+                                QStringLiteral("mnu_file_paste"),
+                                QStringLiteral("Mnu_file_rename"),
+                                QStringLiteral("Mnudelete_file"),
+                                QStringLiteral("mnu_setpassword"),
+                                QStringLiteral("mnuFileProtect"),
+                                QStringLiteral("mnuFileProtectCancel"),
+                                QStringLiteral("mnulogbook"),
+                                QStringLiteral("mnu_refresh")};
+
+} // namespace
+
+class Test_Browser_Window : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Catalogue_Fixture> f_;
+    std::unique_ptr<QTemporaryDir> templates_;
+    std::unique_ptr<Fake_Prompter> prompter_;
+    std::unique_ptr<frmMain> main_;
+    QList<Popped> popped_;
+
+    frmQuery_doc* doc() const { return main_->Query_Doc(); }
+    Browser& logic() const { return doc()->Logic(); }
+    QTreeView* tv() const { return child<QTreeView>(doc(), "tv"); }
+    QTreeView* lv() const { return child<QTreeView>(doc(), "lv"); }
+    QString caption() const { return child<QLabel>(main_.get(), "lblcaption")->text(); }
+
+    void open_as(const QString& user, const QString& role) {
+        session::Cur_User = user;
+        session::Cur_Role = role;
+        main_ = std::make_unique<frmMain>(*prompter_);
+        main_->Menus().Set_Popper([this](QMenu* menu, const QPoint&) {
+            Popped p;
+            p.menu = menu->objectName();
+            snapshot(menu, p);
+            popped_ << p;
+        });
+        main_->Open_Browser();
+        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+    }
+    QModelIndex node(const char* key) const {
+        return logic().Tree.node(QLatin1String(key))->index();
+    }
+    void click_node(const char* key, Qt::MouseButton button = Qt::LeftButton) {
+        tv()->scrollTo(node(key));
+        QTest::mouseClick(tv()->viewport(), button, {}, tv()->visualRect(node(key)).center());
+    }
+    QPoint row_point(int row) const {
+        return lv()->visualRect(lv()->model()->index(row, 0)).center();
+    }
+    int row_of(const char* text) const {
+        for (int i = 0; i < logic().List.Row_Count(); ++i)
+            if (logic().List.Row(i).text == QLatin1String(text))
+                return i;
+        return -1;
+    }
+    QStringList texts() const {
+        QStringList out;
+        for (int i = 0; i < logic().List.Row_Count(); ++i)
+            out << logic().List.Row(i).text;
+        return out;
+    }
+
+private Q_SLOTS:
+    void init() {
+        f_ = std::make_unique<Catalogue_Fixture>();
+        f_->group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
+        f_->group(QStringLiteral("Grou0002"), QStringLiteral("Works"));
+        f_->department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
+                       QStringLiteral("Grou0001"));
+        f_->folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
+        f_->folder(QStringLiteral("Fold00010001"), QStringLiteral("Drafts"),
+                   QStringLiteral("Dpmt0001"));
+        for (int i = 1; i <= 4; ++i)
+            f_->file(QString::number(i), QStringLiteral("Fold0001"),
+                     QStringLiteral("file%1").arg(i), QStringLiteral(".txt-Text"), 5 - i,
+                     QStringLiteral("2026-01-01 10:00:00"), QStringLiteral("0"),
+                     QString::number(i * 5));
+        f_->user(QStringLiteral("Scrollkin"), QStringLiteral("Admin"),
+                 QStringLiteral("Administrator"));
+        f_->user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
+        db::Lib_Connection().Open(f_->lib.connection_string);
+        templates_ = std::make_unique<QTemporaryDir>();
+        session::Templates_Dir = templates_->path() + QStringLiteral("/work/");
+        session::Cur_Dept_Right.clear();
+        session::Cur_Folder_Deny.clear();
+        prompter_ = std::make_unique<Fake_Prompter>();
+        popped_.clear();
+    }
+    void cleanup() {
+        main_.reset();
+        prompter_.reset();
+        db::Lib_Connection().Close();
+        f_.reset();
+    }
+
+    void opening_shows_the_catalogue() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        QCOMPARE(doc()->windowTitle(), QStringLiteral("Scrollkin"));
+        QCOMPARE(main_->centralWidget(), doc());
+        QCOMPARE(doc()->size(), QSize(750, 551));
+        const QRect screen = main_->screen()->geometry();
+        QCOMPARE(main_->pos(), QPoint((screen.width() - main_->width()) / 2,
+                                      (screen.height() - main_->height()) / 2));
+
+        QCOMPARE(child<QLabel>(doc(), "lbl1")->text(), QStringLiteral("Group:"));
+        QCOMPARE(child<QLabel>(doc(), "lbl1_1")->text(), QStringLiteral("File name:"));
+        QCOMPARE(child<QPushButton>(doc(), "cmdquery")->text(), QStringLiteral("Seach box .."));
+        QVERIFY(child<QComboBox>(doc(), "Cmbquery")->isEditable());
+        QVERIFY(child<QFrame>(doc(), "Frame1")->isAncestorOf(child<QComboBox>(doc(), "cmbgroup")));
+        QVERIFY(!child<QWidget>(doc(), "cmbgroup_id")->isVisible());
+        QVERIFY(!child<QWidget>(doc(), "Picture1")->isVisible());
+        QVERIFY(child<QWidget>(doc(), "VSP")->isVisible());
+        auto* group = child<QComboBox>(doc(), "cmbgroup");
+        auto* group_id = child<QComboBox>(doc(), "cmbgroup_id");
+        QCOMPARE(group->currentIndex(), 0);
+        QCOMPARE(group->currentText(), QStringLiteral("All Group"));
+        QCOMPARE(group->count(), 3);
+        group->setCurrentIndex(2);
+        QCOMPARE(group_id->currentText(), QStringLiteral("Grou0002"));
+
+        // Root selected and open, its groups listed; the admin's own branches are there.
+        QCOMPARE(tv()->selectionModel(), logic().Tree.selection());
+        QCOMPARE(lv()->selectionModel(), &logic().List_Selection);
+        QCOMPARE(tv()->currentIndex(), logic().Tree.root()->index());
+        QVERIFY(tv()->isExpanded(logic().Tree.root()->index()));
+        QCOMPARE(tv()->model()->rowCount(), 3);
+        QCOMPARE(texts(), (QStringList{QStringLiteral("Office"), QStringLiteral("Works")}));
+        QCOMPARE(lv()->model()->columnCount(), 9);
+        QVERIFY(!lv()->rootIsDecorated());
+        QVERIFY(lv()->uniformRowHeights());
+        QCOMPARE(caption(), QStringLiteral("Total: 2 files."));
+        QVERIFY(logic().Copy_List_Empty());
+        QVERIFY(QDir(logic().Icon_Lib_Dir()).exists());
+        QVERIFY(QDir(logic().Tmp_For_View_Dir()).exists());
+    }
+
+    void tree_pictures_are_all_there_and_distinct() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        QStringList keys = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+        keys << Catalogue_Tree::Picture_Keys();
+        QCOMPARE(keys.size(), 15);
+        QList<QImage> seen;
+        for (const QString& key : keys) {
+            QVERIFY2(logic().Images.Contains(key), qPrintable(key));
+            const QImage image = logic().Images.Icon(key).pixmap(16, 16).toImage();
+            QVERIFY2(!image.isNull(), qPrintable(key));
+            QVERIFY2(!seen.contains(image), qPrintable(key));
+            seen << image;
+        }
+    }
+
+    void node_click_fills_the_list() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        click_node("Grou0001");
+        QCOMPARE(texts(), QStringList{QStringLiteral("Sales")});
+        QCOMPARE(child<QComboBox>(doc(), "cmbgroup")->currentText(), QStringLiteral("Office"));
+        tv()->expand(node("Grou0001"));
+        tv()->expand(node("Dpmt0001"));
+        tv()->expand(node("Fold0001"));
+        click_node("Fold0001");
+        QCOMPARE(texts(), (QStringList{QStringLiteral("Drafts"), QStringLiteral("file1"),
+                                       QStringLiteral("file2"), QStringLiteral("file3"),
+                                       QStringLiteral("file4")}));
+        QCOMPARE(caption(), QStringLiteral("Total: 5 files."));
+        QCOMPARE(child<QLabel>(main_.get(), "lblmsg")->text(),
+                 QStringLiteral("Current user :  Scrollkin       Sys Role :  Administrator       "
+                                "Department Right :  Manager       Folder Deny :  "));
+        QVERIFY(!child<QWidget>(main_.get(), "pbar")->isVisible());
+        // Keys move through the tree as clicks do.
+        QTest::keyClick(tv(), Qt::Key_Down);
+        QCOMPARE(Catalogue_Tree::key_of(logic().Tree.selected()), QStringLiteral("Fold00010001"));
+        QCOMPARE(texts(), QStringList());
+    }
+
+    void list_menu_is_gated_by_the_right_data() {
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QStringList>("enabled");
+        QTest::addColumn<bool>("auto_edit");
+        const auto items = [](const char* list) {
+            return QString::fromLatin1(list).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        };
+        QTest::newRow("read only, file") << "C"
+                                         << "file2"
+                                         << items("mnu_restore_file,mnu_restore_file_to_dir,"
+                                                  "mnu_file_copy,mnu_refresh")
+                                         << false;
+        QTest::newRow("read write, file")
+            << "B"
+            << "file2"
+            << items("mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,"
+                     "mnu_refresh")
+            << true;
+        QTest::newRow("manager, file") << "O"
+                                       << "file2"
+                                       << items("mnu_backup_file,mnu_restore_file,"
+                                                "mnu_restore_file_to_dir,mnu_file_copy,"
+                                                "Mnu_file_rename,Mnudelete_file,mnu_setpassword,"
+                                                "mnuFileProtect,mnuFileProtectCancel,mnulogbook,"
+                                                "mnu_refresh")
+                                       << true;
+        QTest::newRow("manager, folder row")
+            << "O"
+            << "Drafts" << items("mnu_backup_file,mnu_refresh") << true;
+    }
+    void list_menu_is_gated_by_the_right() {
+        QFETCH(QString, right);
+        QFETCH(QString, row);
+        QFETCH(QStringList, enabled);
+        QFETCH(bool, auto_edit);
+        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), right);
+        open_as(QStringLiteral("clerk1"), QStringLiteral("User"));
+        tv()->expand(node("Grou0001"));
+        tv()->expand(node("Dpmt0001"));
+        click_node("Fold0001");
+        const int r = row_of(row.toLatin1().constData());
+        QVERIFY(r >= 0);
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, row_point(r));
+        QVERIFY(popped_.isEmpty());
+        QTest::mouseClick(lv()->viewport(), Qt::RightButton, {}, row_point(r));
+        QCOMPARE(popped_.size(), 1);
+        QCOMPARE(popped_[0].menu, QStringLiteral("mnu_file_manage"));
+        QCOMPARE(popped_[0].enabled_of(File_Items), enabled);
+        QCOMPARE(popped_[0].enabled.value(QStringLiteral("mnu_file_paste")), false);
+        QCOMPARE(lv()->editTriggers().testFlag(QAbstractItemView::SelectedClicked), auto_edit);
+        QCOMPARE(lv()->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+        // What the gating disabled cannot send its key.
+        bool deleted = false;
+        logic().Operations.Delete_Files = [&deleted] { deleted = true; };
+        child<QAction>(main_.get(), "Mnudelete_file")->trigger();
+        QCOMPARE(deleted, enabled.contains(QStringLiteral("Mnudelete_file")));
+    }
+
+    void user_list_pops_the_user_menu() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        click_node("Grou0001");
+        tv()->expand(node("Grou0001"));
+        click_node("Dpmt0001");
+        // What the user list of a department looks like to the menu.
+        logic().List.Clear_All();
+        logic().List.Set_Columns({QStringLiteral("Login Name"), QStringLiteral("Name")});
+        for (const char* uid : {"Scrollkin", "clerk1"}) {
+            List_Row r;
+            r.key = QStringLiteral("u") + QLatin1String(uid);
+            r.text = QLatin1String(uid);
+            logic().List.Add_Row(r);
+        }
+        QTest::mouseClick(lv()->viewport(), Qt::RightButton, {}, row_point(0));
+        QTest::mouseClick(lv()->viewport(), Qt::RightButton, {}, row_point(1));
+        QCOMPARE(popped_.size(), 2);
+        QCOMPARE(popped_[0].menu, QStringLiteral("mnu_use_conctrl"));
+        QCOMPARE(popped_[0].text.value(QStringLiteral("mnu_propertier")),
+                 QStringLiteral("Department Right"));
+        QVERIFY(!popped_[0].enabled.value(QStringLiteral("mnu_del_user")));
+        QVERIFY(popped_[1].enabled.value(QStringLiteral("mnu_del_user")));
+        QCOMPARE(lv()->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(lv()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    void tree_menu_concerns_the_selected_node_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("add_caption");
+        QTest::addColumn<bool>("department_user");
+        QTest::addColumn<bool>("deny_user");
+        QTest::addColumn<bool>("delete_enabled");
+        QTest::newRow("root") << "catlog"
+                              << "Add Group" << false << false << false;
+        QTest::newRow("group with departments") << "Grou0001"
+                                                << "Add Department" << false << false << false;
+        QTest::newRow("empty group") << "Grou0002"
+                                     << "Add Department" << false << false << true;
+        QTest::newRow("department") << "Dpmt0001"
+                                    << "Add Folder" << true << false << false;
+        QTest::newRow("empty sub folder") << "Fold00010001"
+                                          << "Add Sub Folder" << false << true << true;
+    }
+    void tree_menu_concerns_the_selected_node() {
+        QFETCH(QString, key);
+        QFETCH(QString, add_caption);
+        QFETCH(bool, department_user);
+        QFETCH(bool, deny_user);
+        QFETCH(bool, delete_enabled);
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        tv()->expandAll();
+        click_node(key.toLatin1().constData());
+        // The right button over another node still concerns the selected one.
+        click_node("uselog", Qt::RightButton);
+        QCOMPARE(Catalogue_Tree::key_of(logic().Tree.selected()), key);
+        QCOMPARE(popped_.size(), 1);
+        const Popped& p = popped_[0];
+        QCOMPARE(p.menu, QStringLiteral("mnu_tree_manage"));
+        QCOMPARE(p.text.value(QStringLiteral("mun_add_child_nod")), add_caption);
+        QCOMPARE(p.visible.value(QStringLiteral("Mnu_Department_User")), department_user);
+        QCOMPARE(p.visible.value(QStringLiteral("Mnu_Deny_User")), deny_user);
+        QCOMPARE(p.enabled.value(QStringLiteral("mnu_delete_child")), delete_enabled);
+        QVERIFY(p.enabled.value(QStringLiteral("mnu_replicate")));
+    }
+
+    void tree_menu_for_a_user_and_none_for_the_security_branch() {
+        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
+        open_as(QStringLiteral("clerk1"), QStringLiteral("User"));
+        tv()->expandAll();
+        click_node("Dpmt0001");
+        click_node("Dpmt0001", Qt::RightButton);
+        QCOMPARE(popped_.size(), 1);
+        for (const char* name : {"mun_add_child_nod", "mnu_rename_child", "mnu_delete_child",
+                                 "mnu_replicate", "Mnu_Department_User"})
+            QVERIFY2(!popped_[0].enabled.value(QLatin1String(name)), name);
+        QVERIFY(popped_[0].enabled.value(QStringLiteral("mnu_TREE_refresh")));
+
+        main_.reset();
+        popped_.clear();
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        click_node("security");
+        click_node("security", Qt::RightButton);
+        QVERIFY(popped_.isEmpty());
+    }
+
+    void release_shows_the_selection_count() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        tv()->expandAll();
+        click_node("Fold0001");
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, row_point(1));
+        QCOMPARE(caption(), QStringLiteral("Total: 1files selected."));
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, Qt::ControlModifier, row_point(2));
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, Qt::ControlModifier, row_point(4));
+        QCOMPARE(caption(), QStringLiteral("Total: 3files selected."));
+    }
+
+    void folder_rows_refuse_editing_file_rows_follow_the_mode() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        tv()->expandAll();
+        click_node("Fold0001");
+        const auto editor = [this]() -> QLineEdit* {
+            for (auto* e : lv()->viewport()->findChildren<QLineEdit*>())
+                if (e->isVisible())
+                    return e;
+            return nullptr;
+        };
+        // A click on a selected row's name starts editing where the right allows it.
+        for (int r : {0, 1}) {
+            QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, row_point(r));
+            QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, row_point(r));
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            QLineEdit* open = editor();
+            QCOMPARE(open != nullptr, r == 1);
+            if (open)
+                QTest::keyClick(open, Qt::Key_Escape);
+        }
+        QCOMPARE(logic().List.Row(1).text, QStringLiteral("file1"));
+        // Nor does a command start it on a folder row.
+        lv()->edit(lv()->model()->index(0, 0));
+        QVERIFY(!editor());
+    }
+
+    void header_click_sorts_alternately() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        tv()->expandAll();
+        click_node("Fold0001");
+        QHeaderView* header = lv()->header();
+        const QPoint size_column(header->sectionViewportPosition(1) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size_column);
+        QCOMPARE(logic().List.Row(1).text, QStringLiteral("file1"));
+        QCOMPARE(logic().List.Row(4).text, QStringLiteral("file4"));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size_column);
+        QCOMPARE(logic().List.Row(0).text, QStringLiteral("file4"));
+    }
+
+    void splitter_drag_is_clamped_and_a_resize_brings_it_back() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        auto* vsp = child<QWidget>(doc(), "VSP");
+        QCOMPARE(vsp->x(), 200);
+        QCOMPARE(tv()->width(), 200);
+        QTest::mousePress(vsp, Qt::LeftButton, {}, QPoint(1, 50));
+        QMouseEvent move(QEvent::MouseMove, QPointF(-400, 50), vsp->mapToGlobal(QPointF(-400, 50)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vsp, &move);
+        QTest::mouseRelease(vsp, Qt::LeftButton, {}, QPoint(1, 50));
+        QCOMPARE(doc()->Geometry().vsp_left, 10);
+        QCOMPARE(tv()->width(), 0);
+        QCOMPARE(lv()->x(), 0);
+
+        main_->resize(main_->width() + 30, main_->height());
+        QTRY_COMPARE(doc()->Geometry().vsp_left, 200);
+        QCOMPARE(vsp->x(), 13);
+        QCOMPARE(lv()->width(), (doc()->width() * 15 - (200 + 60) - 5) / 15);
+    }
+};
+
+SCROLLKIN_UI_TEST_MAIN(Test_Browser_Window)
+#include "test_browser_window.moc"
