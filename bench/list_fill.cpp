@@ -1,0 +1,352 @@
+// The list's fill against the bare query: every file of one folder (100,000 unless --rows N)
+// read into the list model and shown in a real view, beside the same query read through the
+// connection and, for reference, through the SQLite C API alone.
+//
+//   list_fill [--rows N] [--runs N] [--dir FOLDER]
+//
+// Each side runs in a child process of its own (so its peak memory is its own) and repeats its
+// work --runs times (default 3); the fastest run counts. The library is seeded once into
+// FOLDER (default: the current folder) and reused while it holds the asked number of files.
+
+#include "BenchSupport.h"
+#include "CatalogueTree.h"
+#include "FileList.h"
+#include "ImageList.h"
+#include "ListModel.h"
+#include "ListUtils.h"
+#include "SqlText.h"
+#include "StatusStrip.h"
+
+#include <QApplication>
+#include <QFileIconProvider>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <sqlite3.h>
+
+namespace {
+
+using bench::die;
+
+const QString Folder = QStringLiteral("Fold0001");
+
+QString condition() {
+    return QStringLiteral("where Folder_No='") + Folder + QStringLiteral("'");
+}
+
+// The text the list sends for a folder, as File_List writes it.
+QString list_query() {
+    return QStringLiteral("select File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,"
+                          "File_DateCreated,LastAccessed_by,File_DateLastAccessed,"
+                          "File_DateLastModified,File_NO from Tbl_File_Information ") +
+           condition() +
+           QStringLiteral(
+               "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc ");
+}
+
+qint64 live_files(db::Connection& c) {
+    return c
+        .Open_Query(QStringLiteral("select count(*) from Tbl_File_Information ") + condition() +
+                    QStringLiteral("and deleted='0'"))
+        .field(0)
+        .toLongLong();
+}
+
+// The sample's files all carry the moment they were seeded and no access; spread access
+// counts, readers and dates as a library in use has them (every tenth date at midnight).
+void spread_file_values(const QString& library) {
+    db::Connection c;
+    c.Open(db::Connection_String::embedded(library));
+    db::Result r =
+        c.Open_Query(QStringLiteral("select File_NO,File_Owner from Tbl_File_Information"));
+    quint64 x = 0x9E3779B97F4A7C15ull;
+    auto draw = [&x](quint64 n) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        return qint64(x % n);
+    };
+    const QDateTime start(QDate(2024, 1, 1), QTime(0, 0));
+    auto date = [&](bool midnight) {
+        const QDateTime d = start.addSecs(draw(3 * 365 * 86400));
+        return db::Sql_Date_Literal(midnight ? QDateTime(d.date(), QTime(0, 0)) : d,
+                                    db::Engine::Sqlite);
+    };
+    c.Run_Statement(QStringLiteral("BEGIN TRANSACTION"));
+    for (qint64 i = 0; !r.eof(); r.next(), ++i)
+        c.Run_Statement(QStringLiteral("update Tbl_File_Information set File_QTYAccessed=%1,"
+                                       "LastAccessed_by='%2',File_DateCreated='%3',"
+                                       "File_DateLastAccessed='%4',File_DateLastModified='%5' "
+                                       "where File_NO='%6'")
+                            .arg(draw(40))
+                            .arg(Quote_Sql(r.text(1)), date(i % 10 == 0), date(i % 10 == 1),
+                                 date(i % 10 == 2), Quote_Sql(r.text(0))));
+    c.Run_Statement(QStringLiteral("COMMIT"));
+}
+
+void make_library(const QString& path, qint64 rows) {
+    bench::cached_library(
+        path, [rows](db::Connection& c) { return live_files(c) == rows; },
+        [rows](const QString& part) {
+            bench::admin_tool(part, {"seed", "--groups", "1", "--departments", "1", "--folders",
+                                     "1", "--depth", "0", "--files", std::to_string(rows),
+                                     "--file-size", "0-2K", "--accounts", "6", "--seed", "7"});
+            spread_file_values(part);
+        });
+}
+
+// The reference below the connection: the engine's own calls on the text the connection
+// sends, every column of every row read in its stored type.
+int raw_side(const QString& library, int runs) {
+    QString sql;
+    {
+        db::Connection c;
+        c.Open(db::Connection_String::embedded(library));
+        sql = c.Engine_Text(list_query());
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(library.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK)
+        die("cannot open " + library.toStdString());
+    const QByteArray text = sql.toUtf8();
+    std::vector<double> seconds;
+    qint64 rows = 0, bytes = 0;
+    for (int run = 0; run < runs; ++run) {
+        rows = bytes = 0;
+        const double t0 = bench::now();
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK)
+            die(sqlite3_errmsg(db));
+        const int n = sqlite3_column_count(st);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            ++rows;
+            for (int i = 0; i < n; ++i) {
+                switch (sqlite3_column_type(st, i)) {
+                case SQLITE_INTEGER:
+                    bytes += sqlite3_column_int64(st, i) & 1;
+                    break;
+                case SQLITE_FLOAT:
+                    bytes += sqlite3_column_double(st, i) > 0;
+                    break;
+                case SQLITE_NULL:
+                    break;
+                default:
+                    sqlite3_column_text(st, i);
+                    bytes += sqlite3_column_bytes(st, i);
+                }
+            }
+        }
+        sqlite3_finalize(st);
+        seconds.push_back(bench::now() - t0);
+    }
+    sqlite3_close(db);
+    std::printf("  raw: %lld rows, %lld text bytes\n", rows, bytes);
+    std::fputs(bench::side_answer(seconds).c_str(), stdout);
+    return 0;
+}
+
+// The bare query: the list's text through the connection, every field of every row touched.
+int base_side(const QString& library, int runs) {
+    db::Connection c;
+    c.Open(db::Connection_String::embedded(library));
+    std::vector<double> seconds;
+    qint64 rows = 0, nulls = 0;
+    for (int run = 0; run < runs; ++run) {
+        rows = nulls = 0;
+        const double t0 = bench::now();
+        db::Result r = c.Open_Query(list_query());
+        const int n = r.field_count();
+        for (; !r.eof(); r.next(), ++rows)
+            for (int i = 0; i < n; ++i)
+                nulls += r.field(i).isNull();
+        seconds.push_back(bench::now() - t0);
+    }
+    std::printf("  base: %lld rows, %lld null fields\n", rows, nulls);
+    std::fputs(bench::side_answer(seconds).c_str(), stdout);
+    return 0;
+}
+
+// The list model as the view reads it, counting the rows that were asked for while on.
+class Counting_Model : public List_Model {
+public:
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (counting && index.isValid()) {
+            if (size_t(index.row()) >= seen.size())
+                seen.resize(size_t(index.row()) + 1);
+            seen[size_t(index.row())] = 1;
+        }
+        return List_Model::data(index, role);
+    }
+    long rows_seen() const { return long(std::count(seen.begin(), seen.end(), 1)); }
+    void start() {
+        seen.assign(size_t(Row_Count()), 0);
+        counting = true;
+    }
+
+    bool counting = false;
+    mutable std::vector<char> seen;
+};
+
+// The main window's status strip: a label and a progress bar under the list.
+class Strip : public Status_Strip {
+public:
+    explicit Strip(QWidget* parent) : caption_(parent), bar_(parent) {}
+    QLabel* caption() { return &caption_; }
+    QProgressBar* bar() { return &bar_; }
+    void Set_Message(const QString& text) override { message_ = text; }
+    QString Message() const override { return message_; }
+    void Set_Caption(const QString& text) override { caption_.setText(text); }
+    QString Caption() const override { return caption_.text(); }
+    void Set_Progress_Maximum(int maximum) override { bar_.setMaximum(maximum); }
+    void Set_Progress_Value(int value) override { bar_.setValue(value); }
+    void Show_Progress(bool visible) override { bar_.setVisible(visible); }
+
+private:
+    QString message_;
+    QLabel caption_;
+    QProgressBar bar_;
+};
+
+// Our side: File_List::Get_Lvdata into the list model, shown by a tree view in report form,
+// the columns sized to header and contents (in the fill, as the window does) and the view laid
+// out and painted once.
+int ours_side(const QString& library, const QString& icon_folder, int runs, int argc, char** argv) {
+    bench::quiet_platform_remarks();
+    QApplication app(argc, argv);
+    db::Connection c;
+    c.Open(db::Connection_String::embedded(library));
+    Catalogue_Tree tree;
+    tree.Build_Tree(c, QStringLiteral("Administrator"), QStringLiteral("Scrollkin"));
+    tree.select(Folder);
+    if (!tree.selected())
+        die("the library has no folder " + Folder.toStdString());
+
+    QWidget window;
+    window.resize(1200, 800);
+    auto* layout = new QVBoxLayout(&window); // owned by the window
+    QTreeView view;
+    view.setRootIsDecorated(false);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Strip strip(&window);
+    layout->addWidget(&view);
+    layout->addWidget(strip.caption());
+    layout->addWidget(strip.bar());
+
+    Counting_Model model;
+    Image_List images;
+    const QFileIconProvider provider;
+    images.Set_File_Icon_Provider(
+        [&provider](const QString& path) { return provider.icon(QFileInfo(path)); });
+    model.Set_Icon_Lookup([&images](const QString& key) { return images.Icon(key); });
+    view.setModel(&model);
+    File_List files(c, tree, model, strip, images);
+    QDir().mkpath(icon_folder);
+    files.Set_Icon_Folder(icon_folder + QLatin1Char('/'));
+    files.Set_File_Columns();
+    double fill_end = 0, sized_end = 0;
+    files.Set_After_Fill([&] {
+        fill_end = bench::now();
+        model.start();
+        Autosize_Columns(&view, Fit_Contents_And_Header);
+        model.counting = false;
+        sized_end = bench::now();
+    });
+    files.Set_Pump([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    window.show();
+    QCoreApplication::processEvents();
+
+    std::vector<double> seconds;
+    long sized_rows = 0;
+    for (int run = 0; run < runs; ++run) {
+        const double t0 = bench::now();
+        view.setUpdatesEnabled(false); // the window's redraw lock during the fill
+        files.Get_Lvdata(condition(), true);
+        view.setUpdatesEnabled(true);
+        sized_rows = model.rows_seen();
+        model.start();
+        QCoreApplication::processEvents();
+        const QPixmap shot = view.grab();
+        model.counting = false;
+        const double t1 = bench::now();
+        seconds.push_back(t1 - t0);
+        std::printf("  ours run %d: fill %.4f s, column sizing %.4f s, layout and paint %.4f s "
+                    "(%ld rows painted)\n",
+                    run + 1, fill_end - t0, sized_end - fill_end, t1 - sized_end,
+                    model.rows_seen());
+        if (shot.isNull())
+            die("the view painted nothing");
+    }
+    const int n = model.Row_Count();
+    std::printf("  ours: %d rows in the list; column sizing read %ld of them%s\n", n, sized_rows,
+                sized_rows >= n && n > 2000 ? " (EVERY ROW: the sample bound is not working)" : "");
+    std::fputs(bench::side_answer(seconds).c_str(), stdout);
+    return sized_rows >= n && n > 2000 ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bench::program_name() = "list_fill";
+    qint64 rows = 100000;
+    int runs = 3;
+    std::string dir, child_role, library_arg;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (a == "--rows" && has_value)
+            rows = std::atoll(argv[++i]);
+        else if (a == "--runs" && has_value)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--dir" && has_value)
+            dir = argv[++i];
+        else if (a == "--child" && has_value)
+            child_role = argv[++i];
+        else
+            die("usage: list_fill [--rows N] [--runs N] [--dir FOLDER]");
+    }
+    if (rows <= 0)
+        die("--rows must be positive");
+    if (dir.empty())
+        dir = QDir::currentPath().toStdString();
+    const QString folder = QString::fromStdString(dir);
+    const QString library = folder + QStringLiteral("/list_fill-%1.db").arg(rows);
+    const QString icons = folder + QStringLiteral("/list_fill-icons");
+
+    try {
+        if (child_role == "raw")
+            return raw_side(library, runs);
+        if (child_role == "base")
+            return base_side(library, runs);
+        if (child_role == "ours") {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            return ours_side(library, icons, runs, argc, argv);
+        }
+        if (!child_role.empty())
+            die("unknown side " + child_role);
+
+        std::printf("list_fill: %lld files in one folder, best of %d run(s)\n", rows, runs);
+        QDir().mkpath(folder);
+        make_library(library, rows);
+    } catch (const db::Error& e) {
+        die("library failure: " + std::to_string(e.number()) + " " + e.description().toStdString());
+    }
+
+    const std::string self = bench::self_path();
+    auto side = [&](const char* role) {
+        return bench::run_side({self, "--child", role, "--rows", std::to_string(rows), "--runs",
+                                std::to_string(runs), "--dir", dir});
+    };
+    const bench::Side raw = side("raw");
+    const bench::Side base = side("base");
+    const bench::Side ours = side("ours");
+    std::printf("  runs: raw %s s; base %s s; ours %s s\n", bench::seconds_list(raw).c_str(),
+                bench::seconds_list(base).c_str(), bench::seconds_list(ours).c_str());
+    bench::result("list_fill", ours, base.best());
+    bench::result("list_fill_raw", ours, raw.best());
+    bench::result("list_query_raw", base, raw.best());
+    return 0;
+}
