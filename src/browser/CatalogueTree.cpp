@@ -48,7 +48,9 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
     if (by_key_.contains(key))
         return nullptr;
     auto item = std::make_unique<QStandardItem>(text);
-    item->setEditable(false);
+    // Only catalogue nodes have a name the library stores.
+    const QString kind = key.left(4);
+    item->setEditable(kind == QLatin1String("Grou") || kind == QLatin1String("Dpmt") || kind == QLatin1String("Fold"));
     item->setData(key, Key_Role);
     item->setData(picture, Picture_Role);
     item->setData(selected_picture, Selected_Picture_Role);

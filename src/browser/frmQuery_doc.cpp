@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -72,6 +73,35 @@ protected:
 
 private:
     const Image_List& images_;
+};
+
+// Tree names are edited only by command ("add", "ren"), and the end of an edit goes to the
+// hierarchy logic, which stores the name or asks for it again.
+class Tree_Edit_Delegate : public Picture_Delegate {
+public:
+    Tree_Edit_Delegate(const Image_List& images, Hierarchy& hierarchy, QTreeView* tree)
+        : Picture_Delegate(images, tree), hierarchy_(hierarchy), tree_(tree) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (!Hierarchy::Can_Edit(Catalogue_Tree::key_of(index)))
+            return nullptr;
+        return Picture_Delegate::createEditor(parent, option, index);
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
+        const QString text = editor->property("text").toString();
+        const QPersistentModelIndex node(index);
+        if (hierarchy_.End_Edit(Catalogue_Tree::key_of(index), text) == Hierarchy::Edit_End::Restart) {
+            QTreeView* tree = tree_;
+            QTimer::singleShot(0, tree, [tree, node] {
+                if (node.isValid())
+                    tree->edit(node);
+            });
+        }
+    }
+
+private:
+    Hierarchy& hierarchy_;
+    QTreeView* tree_;
 };
 
 // Folder rows stand for tree nodes: their names are edited in the tree, never in the list.
@@ -151,7 +181,7 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     tv->setSelectionModel(browser_->Tree.selection());
     tv->setHeaderHidden(true);
     tv->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tv->setItemDelegate(new Picture_Delegate(browser_->Images, tv));
+    tv->setItemDelegate(new Tree_Edit_Delegate(browser_->Images, browser_->Catalogue_Edit, tv));
     tv->setContextMenuPolicy(Qt::PreventContextMenu);
     tree->right_pressed = [this](QMouseEvent* e) { tree_pressed(e); };
     tree->moved_to = [this](const QModelIndex& i) { node_click(i); };
@@ -363,6 +393,12 @@ void frmQuery_doc::list_released() {
 
 void frmQuery_doc::Pop_Up_Menu(const QString& menu, const Menu_State& state) {
     menus_.Pop_Up(menu, state, QCursor::pos());
+}
+
+void frmQuery_doc::Edit_Tree_Node(const QModelIndex& node) {
+    tv->scrollTo(node);
+    tv->setCurrentIndex(node);
+    tv->edit(node);
 }
 
 void frmQuery_doc::Collapse_Node(const QModelIndex& node) {

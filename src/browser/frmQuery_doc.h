@@ -39,6 +39,7 @@ public:
     void Set_Group_Text(const QString& text) override;
     void Autosize_List() override;
     void Pump_Events() override;
+    void Edit_Tree_Node(const QModelIndex& node) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

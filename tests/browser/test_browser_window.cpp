@@ -410,6 +410,40 @@ private Q_SLOTS:
         QVERIFY(!editor());
     }
 
+    void add_rename_and_delete_through_the_tree() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        click_node("Fold0001");
+        // The menu's "Add child" adds a sub folder and opens its name for editing.
+        main_->Menus().Item(QStringLiteral("mun_add_child_nod"))->trigger();
+        QCOMPARE(Catalogue_Tree::key_of(logic().Tree.selected()), QStringLiteral("Fold00010002"));
+        QTRY_VERIFY(tv()->findChild<QLineEdit*>());
+        auto* editor = tv()->findChild<QLineEdit*>();
+        QCOMPARE(editor->text(), QStringLiteral("New Sub Folder"));
+        // An empty name is refused and the edit opens again.
+        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Please input name again!"));
+        editor->clear();
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(prompter_->Unused(), 0);
+        QCOMPARE(logic().Tree.node(QStringLiteral("Fold00010002"))->text(), QStringLiteral("New Sub Folder"));
+        QTRY_VERIFY(tv()->findChild<QLineEdit*>() && tv()->findChild<QLineEdit*>() != editor);
+        editor = tv()->findChild<QLineEdit*>();
+        editor->setText(QStringLiteral("O'Neil"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(logic().Tree.node(QStringLiteral("Fold00010002"))->text(), QStringLiteral("O'Neil"));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select Folder_Name from Tbl_Folder where Folder_NO='Fold00010002'")).text(0),
+                 QStringLiteral("O'Neil"));
+        // The root's name cannot be edited.
+        click_node("catlog");
+        main_->Menus().Item(QStringLiteral("mnu_rename_child"))->trigger();
+        QVERIFY(!tv()->findChild<QLineEdit*>() || !tv()->findChild<QLineEdit*>()->isVisible());
+        // Delete asks, then the node goes from the tree and the library.
+        click_node("Fold00010002");
+        prompter_->Answer(Prompt_Answer::Yes, QStringLiteral("Are you sure you want to delete the O'Neil"));
+        main_->Menus().Item(QStringLiteral("mnu_delete_child"))->trigger();
+        QVERIFY(!logic().Tree.node(QStringLiteral("Fold00010002")));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select count(*) from Tbl_Folder where Folder_NO='Fold00010002'")).field(0).toInt(), 0);
+    }
+
     void header_click_sorts_alternately() {
         open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
         tv()->expandAll();
