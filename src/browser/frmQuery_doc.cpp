@@ -1,5 +1,7 @@
 #include "frmQuery_doc.h"
 
+#include "frmFilepass.h"
+
 #include "ListUtils.h"
 #include "MainMenus.h"
 #include "PopupMenus.h"
@@ -164,8 +166,10 @@ protected:
 frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
                            QWidget* parent)
     : QWidget(parent), status_(status), menus_(menus),
-      browser_(std::make_unique<Browser>(db::Lib_Connection(), status, prompter, *this)) {
+      browser_(std::make_unique<Browser>(db::Lib_Connection(), status, prompter, *this)),
+      filepass_(std::make_unique<Filepass_Window>(this)) {
     setObjectName(QStringLiteral("frmQuery_doc"));
+    Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
     setWindowTitle(QStringLiteral("Scrollkin"));
     setFont(QFont(QStringLiteral("Arial"), 9));
 

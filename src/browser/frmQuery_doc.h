@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class Filepass_Window;
 class Main_Menus;
 class Prompter;
 class QComboBox;
@@ -59,6 +60,7 @@ private:
     Main_Menus& menus_;
     QFileIconProvider file_icons_;
     std::unique_ptr<Browser> browser_;
+    std::unique_ptr<Filepass_Window> filepass_;
     Browser_Geometry g_;
     int splitter_grab_ = -1; // pixels from the bar's left edge while it is dragged
     bool closed_ = false;
