@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QFileIconProvider>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPixmap>
@@ -211,9 +212,9 @@ private:
     QProgressBar bar_;
 };
 
-// Our side: File_List::Get_Lvdata into the list model, shown by a tree view in report form,
-// the columns sized to header and contents (in the fill, as the window does) and the view laid
-// out and painted once.
+// Our side: File_List::Get_Lvdata into the list model, shown by a tree view in report form set
+// up as the browser window's list, the columns sized to header and contents (in the fill, as
+// the window does) and the view laid out and painted once.
 int ours_side(const QString& library, const QString& icon_folder, int runs, int argc, char** argv) {
     bench::quiet_platform_remarks();
     QApplication app(argc, argv);
@@ -227,10 +228,19 @@ int ours_side(const QString& library, const QString& icon_folder, int runs, int 
 
     QWidget window;
     window.resize(1200, 800);
+    window.setFont(QFont(QStringLiteral("Arial"), 9));
     auto* layout = new QVBoxLayout(&window); // owned by the window
+    // Set up as the browser window sets up its list (lv).
     QTreeView view;
     view.setRootIsDecorated(false);
+    view.setItemsExpandable(false);
+    view.setUniformRowHeights(true);
+    view.setAllColumnsShowFocus(true);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.header()->setSectionsClickable(true);
+    view.header()->setStretchLastSection(false);
     Strip strip(&window);
     layout->addWidget(&view);
     layout->addWidget(strip.caption());
@@ -263,9 +273,7 @@ int ours_side(const QString& library, const QString& icon_folder, int runs, int 
     long sized_rows = 0;
     for (int run = 0; run < runs; ++run) {
         const double t0 = bench::now();
-        view.setUpdatesEnabled(false); // the window's redraw lock during the fill
         files.Get_Lvdata(condition(), true);
-        view.setUpdatesEnabled(true);
         sized_rows = model.rows_seen();
         model.start();
         QCoreApplication::processEvents();

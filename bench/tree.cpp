@@ -13,6 +13,7 @@
 #include "CatalogueTree.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QTreeView>
 
 namespace {
@@ -111,6 +112,8 @@ int ours_side(const QString& library, int runs, bool shown) {
     QTreeView view;
     if (shown) {
         view.resize(400, 800);
+        view.setFont(QFont(QStringLiteral("Arial"), 9));
+        view.setHeaderHidden(true); // as the browser window's tree (tv)
         view.setModel(tree.model());
         view.show();
         QCoreApplication::processEvents();
