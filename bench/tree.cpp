@@ -9,6 +9,7 @@
 // the fastest run counts. The library is seeded once into FOLDER (default: the current folder)
 // and reused while it holds the asked number of folders.
 
+#include "LocalTime.h"
 #include "BenchSupport.h"
 #include "CatalogueTree.h"
 
@@ -142,6 +143,8 @@ int ours_side(const QString& library, int runs, bool shown) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program does, so the figures are the program's.
+    Pin_Local_Time_Zone();
     bench::program_name() = "tree";
     qint64 folders = 10000;
     int runs = 5;

@@ -1,3 +1,4 @@
+#include "LocalTime.h"
 #include "MessagePrompter.h"
 #include "Program.h"
 #include "SingleInstance.h"
@@ -5,6 +6,7 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    Pin_Local_Time_Zone();
     QApplication app(argc, argv);
     Message_Prompter prompter;
     Single_Instance instance;

@@ -1,0 +1,13 @@
+#include "LocalTime.h"
+
+#include <QFileInfo>
+#include <QtGlobal>
+
+#include <ctime>
+
+void Pin_Local_Time_Zone() {
+    if (qEnvironmentVariableIsSet("TZ") || !QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        return;
+    qputenv("TZ", ":/etc/localtime");
+    tzset();
+}
