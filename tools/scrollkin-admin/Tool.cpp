@@ -1,9 +1,11 @@
 #include "Tool.h"
 
+#include "BackupCommand.h"
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "Error.h"
 #include "Init.h"
+#include "RestoreCommand.h"
 #include "Seed.h"
 #include "SqlCommand.h"
 #include "Verify.h"
@@ -25,6 +27,9 @@ const Command Commands[] = {
     {"sql", "run one T-SQL statement and print its rows", Sql_Command},
     {"seed", "fill a library with a sample catalogue, files and accounts", Seed_Command},
     {"verify", "check that every live file has content of its catalogued size", Verify_Command},
+    {"backup", "store files in a folder as an account, as the program's backup does",
+     Backup_Command},
+    {"restore", "write a stored file's content to a disk file", Restore_Command},
 };
 
 void Print_Usage(QTextStream& s) {

@@ -1,0 +1,301 @@
+#include "Backup.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "ContentTransfer.h"
+#include "Error.h"
+#include "FileFacts.h"
+#include "Hourglass.h"
+#include "NextId.h"
+#include "Prompter.h"
+#include "Session.h"
+#include "SqlText.h"
+#include "StatusStrip.h"
+#include "Transaction.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <optional>
+
+namespace store {
+
+namespace {
+
+const QString Folder_Row_Prefix = QStringLiteral("v'''");
+
+// List columns, numbered as List_Model::Set_Cell numbers them.
+enum Column {
+    Size_Column = 1,
+    Type_Column,
+    Created_By_Column,
+    Accessed_Column,
+    Created_Column,
+    Last_Accessed_By_Column,
+    Last_Accessed_Column,
+    Last_Modified_Column,
+    Cells = Last_Modified_Column,
+};
+
+QString q(const QString& value) {
+    return Quote_Sql(value);
+}
+
+QString cell_text(const List_Row& row, int column) {
+    const size_t i = size_t(column - 1);
+    return i < row.cells.size() ? row.cells[i].toString() : QString();
+}
+
+QString catalogue_query(const QString& file_no) {
+    return QStringLiteral("select top 1 ") +
+           QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,"
+                          "File_DateCreated,LastAccessed_by,File_DateLastAccessed,"
+                          "File_DateLastModified,File_NO") +
+           QStringLiteral(" ,Folder_no from Tbl_File_information where file_no='") + q(file_no) +
+           QStringLiteral("'");
+}
+
+} // namespace
+
+Backup::Backup(Browser& browser, db::Connection& connection, Prompter& prompter,
+               Status_Strip& status, Browser_Window& window)
+    : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
+      open_source_(Open_Backup_Source) {}
+
+int Backup::find_listed(const File_Facts& facts) const {
+    const List_Model& list = browser_.List;
+    const size_t type = Type_Column - 1;
+    for (int i = 0; i < list.Row_Count(); ++i) {
+        const List_Row& r = list.Row(i);
+        if (!r.key.startsWith(Folder_Row_Prefix) && type < r.cells.size() &&
+            Is_Same_File(r.text, r.cells[type].toString(), facts.base_name, facts.extension))
+            return i;
+    }
+    return -1;
+}
+
+void Backup::select_row(int row) {
+    const QModelIndex index = browser_.List.index(row, 0);
+    browser_.List_Selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+}
+
+void Backup::set_row_key(int row, const QString& key) {
+    List_Model& list = browser_.List;
+    if (list.Row(row).key == key)
+        return;
+    // The list changes a key only by putting the row back whole; a new file's row is the last.
+    List_Row r = list.Row(row);
+    r.key = key;
+    if (row == list.Row_Count() - 1) {
+        list.Remove_Row(row);
+        list.Add_Row(std::move(r));
+    } else {
+        std::vector<List_Row> rows;
+        rows.reserve(size_t(list.Row_Count()));
+        for (int i = 0; i < list.Row_Count(); ++i)
+            rows.push_back(i == row ? r : list.Row(i));
+        list.Set_Rows(std::move(rows));
+    }
+}
+
+void Backup::tell_failure(const db::Error& e) {
+    prompter_.Tell(QStringLiteral("error ") + QString::number(e.number()) + e.description() +
+                       QStringLiteral(",Backup failed!"),
+                   QStringLiteral("Backup failed"), Prompt_Icon::Information);
+}
+
+Backup_Outcome Backup::check_overwrite(int row) {
+    select_row(row);
+    if (!prompter_.Ask_Yes_No(QStringLiteral("'") + browser_.List.Row(row).text +
+                                  QStringLiteral("' already exist,overwrite ?"),
+                              QStringLiteral("exist"), Prompt_Icon::Information))
+        return Backup_Outcome::Declined;
+    if (session::Cur_Dept_Right != QLatin1String("A") &&
+        session::Cur_Dept_Right != QLatin1String("O")) {
+        prompter_.Tell(QStringLiteral("No enough right!"));
+        return Backup_Outcome::Refused;
+    }
+    const auto& check = browser_.Operations.Check_File_Password;
+    const int answer = check ? check(QString()) : 1;
+    if (answer == 1)
+        return Backup_Outcome::Stored;
+    prompter_.Tell(answer == 2 ? QStringLiteral("The file is protected!")
+                               : QStringLiteral("The confirmation password is not correct! "),
+                   QStringLiteral("Can not overwrite!"));
+    return Backup_Outcome::Refused;
+}
+
+Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
+    Backup_Result result;
+    result.path = given;
+    if (given == QLatin1String("none")) {
+        result.path = prompter_.Ask_Open_File(QStringLiteral("Backup File"), QDir::currentPath(),
+                                              QStringLiteral("(All file Type) (*)"));
+        if (result.path.isEmpty())
+            return result;
+    }
+
+    File_Facts facts;
+    try {
+        facts = Backup_Source_Facts(result.path, c_.Max_Content_Size());
+    } catch (const db::Error& e) {
+        tell_failure(e);
+        result.outcome = Backup_Outcome::Failed;
+        return result;
+    }
+
+    List_Model& list = browser_.List;
+    int row = find_listed(facts);
+    const bool new_file = row < 0;
+    List_Row before;
+    if (!new_file) {
+        result.outcome = check_overwrite(row);
+        if (result.outcome != Backup_Outcome::Stored)
+            return result;
+        before = list.Row(row);
+        result.overwrite = true;
+    }
+
+    File_List& files = browser_.Files;
+    const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + facts.extension;
+    if (!files.Icon_Folder().isEmpty() && !QFileInfo::exists(placeholder))
+        files.Make_Icon_Placeholder(facts.extension);
+    if (new_file) {
+        if (!browser_.Images.Contains(facts.extension))
+            browser_.Images.Add(facts.extension, browser_.Images.Get_File_Icon(placeholder));
+        List_Row r;
+        r.text = facts.base_name;
+        r.icon_key = facts.extension;
+        r.cells.resize(Cells);
+        list.Add_Row(std::move(r));
+        row = list.Row_Count() - 1;
+    }
+    list.Set_Cell(row, Size_Column, facts.size_text);
+    list.Set_Cell(row, Type_Column, facts.type_text);
+
+    status_.Set_Caption(QStringLiteral("Backup file of ") + facts.name);
+    if (show_progress) {
+        status_.Set_Progress_Maximum(2);
+        status_.Set_Progress_Value(2);
+        status_.Show_Progress(true);
+    }
+    QStandardItem* node = browser_.Tree.selected();
+    const QString folder = node ? Catalogue_Tree::key_of(node) : QString();
+    QString file_no = list.Row(row).tag;
+    const bool stored = Backup_File_Data(result.path, file_no, row, folder, new_file);
+    status_.Set_Progress_Value(0);
+    status_.Show_Progress(false);
+    if (stored) {
+        status_.Set_Caption(facts.name + QStringLiteral(" Backuped!"));
+        result.outcome = Backup_Outcome::Stored;
+        result.file_no = file_no;
+        return result;
+    }
+    // Nothing was stored: the list must not show the file as if it were.
+    status_.Set_Caption(facts.name + QStringLiteral(" Backup failed!"));
+    if (new_file) {
+        list.Remove_Row(row);
+    } else {
+        list.Set_Text(row, before.text);
+        for (int column = Size_Column; column <= Cells; ++column)
+            list.Set_Cell(row, column,
+                          size_t(column - 1) < before.cells.size()
+                              ? before.cells[size_t(column - 1)]
+                              : QVariant());
+    }
+    result.outcome = Backup_Outcome::Failed;
+    return result;
+}
+
+bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
+                              const QString& folder_no, bool new_file) {
+    Hourglass wait;
+    std::optional<db::Error> failure;
+    try {
+        // Opened first: a file that cannot be read costs no file number.
+        const std::unique_ptr<QIODevice> source = open_source_(path);
+        if (new_file)
+            file_no = Next_Id(c_, QStringLiteral("file"));
+        const List_Row& r = browser_.List.Row(row);
+        const QString name = r.text, size = cell_text(r, Size_Column),
+                      type = cell_text(r, Type_Column), no = file_no;
+        const QString user = session::Cur_User;
+
+        // Rows and content together: a failure anywhere leaves the library as it was, so no
+        // file is catalogued without its content and no overwrite is half done.
+        db::Transaction tx(c_);
+        if (new_file) {
+            c_.Run_Statement(QStringLiteral("insert into Tbl_File_Information (File_Name,"
+                                            "File_Size,File_Type,File_Owner,File_NO,Folder_no) "
+                                            "values ('") +
+                             q(name) + QStringLiteral("','") + q(size) + QStringLiteral("','") +
+                             q(type) + QStringLiteral("','") + q(user) + QStringLiteral("','") +
+                             q(no) + QStringLiteral("','") + q(folder_no) + QStringLiteral("')"));
+            c_.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no) values ('") +
+                             q(no) + QStringLiteral("')"));
+        } else {
+            c_.Run_Statement(
+                QStringLiteral("update Tbl_File_Information set File_Name='") + q(name) +
+                QStringLiteral("',File_Size='") + q(size) + QStringLiteral("',File_Type='") +
+                q(type) + QStringLiteral("',File_Owner='") + q(user) +
+                QStringLiteral("',File_QTYAccessed=File_QTYAccessed+1,Folder_no='") + q(folder_no) +
+                QStringLiteral("' where file_no='") + q(no) + QStringLiteral("'"));
+            // A stored file whose content row went missing gets it back.
+            c_.Run_Statement(
+                QStringLiteral("if not EXISTS(select file_no from Tbl_File_Data where file_no='") +
+                q(no) + QStringLiteral("') insert into Tbl_File_Data(file_no) values('") + q(no) +
+                QStringLiteral("')"));
+        }
+        File_To_Blob(c_, *source, no);
+        c_.Run_Statement(
+            QStringLiteral("insert into Tbl_File_Log ( file_no,user_Name,date_accessed,Operation "
+                           ") values('") +
+            q(no) + QStringLiteral("','") + q(user) +
+            (new_file ? QStringLiteral("',default,'Created') ")
+                      : QStringLiteral("',default,'Modified') ")));
+        const db::Result stored = c_.Open_Query(catalogue_query(no));
+        if (stored.eof())
+            throw db::Error(
+                db::Err_Engine,
+                QStringLiteral("The catalogue row of file %1 could not be read back.").arg(no));
+        tx.commit();
+
+        List_Model& list = browser_.List;
+        set_row_key(row, QStringLiteral("file") + no);
+        list.Set_Cell(row, Created_By_Column, stored.field(3));
+        list.Set_Cell(row, Accessed_Column, stored.field(4));
+        list.Set_Cell(row, Created_Column, stored.field(5));
+        list.Set_Cell(row, Last_Accessed_By_Column, stored.field(6));
+        list.Set_Cell(row, Last_Accessed_Column, stored.field(7));
+        list.Set_Cell(row, Last_Modified_Column, stored.field(8));
+        list.Set_Tag(row, stored.text(9));
+    } catch (const db::Error& e) {
+        failure = e;
+    }
+    window_.Pump_Events();
+    wait.Restore();
+    if (failure)
+        tell_failure(*failure);
+    return !failure;
+}
+
+int Drop_Result::not_stored() const {
+    int n = 0;
+    for (const Backup_Result& f : files)
+        n += f.outcome == Backup_Outcome::Refused || f.outcome == Backup_Outcome::Failed;
+    return n;
+}
+
+std::shared_ptr<Backup> Install_Backup_Operations(Browser& browser, db::Connection& connection,
+                                                  Prompter& prompter, Status_Strip& status,
+                                                  Browser_Window& window) {
+    auto backup = std::make_shared<Backup>(browser, connection, prompter, status, window);
+    browser.Operations.Backup_File = [backup](const QString& path, bool show_progress) {
+        backup->Backup_File(path, show_progress);
+    };
+    return backup;
+}
+
+} // namespace store

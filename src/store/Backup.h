@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <Qt>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Browser;
+class Browser_Window;
+class Prompter;
+class QIODevice;
+class Status_Strip;
+namespace db {
+class Connection;
+class Error;
+} // namespace db
+
+// Storing files from disk in the library: one file chosen in a dialog or given by path, and
+// files dropped onto the list.
+namespace store {
+
+struct File_Facts;
+
+enum class Backup_Outcome {
+    Stored,   // catalogued, stored and logged
+    Declined, // the dialog was cancelled or the overwrite declined
+    Refused,  // no right, wrong password or a protected file: the user was told
+    Failed,   // could not be stored: the user was told, and nothing looks stored
+};
+
+struct Backup_Result {
+    QString path;
+    Backup_Outcome outcome = Backup_Outcome::Declined;
+    QString file_no;
+    bool overwrite = false;
+};
+
+struct Drop_Result {
+    bool accepted = false; // the drop was for this list and allowed
+    std::vector<Backup_Result> files;
+    int not_stored() const; // files refused or failed
+};
+
+class Backup {
+public:
+    Backup(Browser& browser, db::Connection& connection, Prompter& prompter, Status_Strip& status,
+           Browser_Window& window);
+
+    // Stores one file in the folder selected in the tree, as a new file or over the listed file
+    // of the same name and extension. path: a full file path, or "none" to ask for one.
+    // show_progress: the progress bar shows the single step.
+    Backup_Result Backup_File(const QString& path, bool show_progress);
+
+    // Writes the catalogue row, the content and the log row of the file shown in list row
+    // `row`, and refreshes the row from the library. file_no is the file's number, issued here
+    // for a new file. One transaction: on any failure nothing of it stays in the library, and
+    // the failure is told. Returns whether the file was stored.
+    bool Backup_File_Data(const QString& path, QString& file_no, int row, const QString& folder_no,
+                          bool new_file);
+
+    // Files dropped onto the list: the files directly inside a dropped folder (when the first
+    // path is one), otherwise every path in order. Ignored unless the list shows a folder's
+    // files and the source offers copy, move and link together.
+    Drop_Result Drop_Files(const QStringList& paths, Qt::DropActions offered);
+
+    // How a file to store is opened (tests put a failing device here).
+    using Source_Opener = std::function<std::unique_ptr<QIODevice>(const QString& path)>;
+    void Set_Source_Opener(Source_Opener opener) { open_source_ = std::move(opener); }
+
+private:
+    int find_listed(const File_Facts& facts) const;
+    void select_row(int row);
+    void set_row_key(int row, const QString& key);
+    void tell_failure(const db::Error& e);
+    Backup_Outcome check_overwrite(int row);
+
+    Browser& browser_;
+    db::Connection& c_;
+    Prompter& prompter_;
+    Status_Strip& status_;
+    Browser_Window& window_;
+    Source_Opener open_source_;
+};
+
+// Makes the browser's backup command ("bak") run Backup_File. The returned object also takes
+// the list's drops (Drop_Files); it lives as long as the browser's operation or the caller
+// holds it, and everything passed in must outlive it.
+std::shared_ptr<Backup> Install_Backup_Operations(Browser& browser, db::Connection& connection,
+                                                  Prompter& prompter, Status_Strip& status,
+                                                  Browser_Window& window);
+
+} // namespace store

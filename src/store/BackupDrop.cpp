@@ -1,0 +1,75 @@
+// Files dropped onto the browser's list.
+
+#include "Backup.h"
+
+#include "Browser.h"
+#include "Prompter.h"
+#include "Session.h"
+#include "StatusStrip.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace store {
+
+namespace {
+
+// The desktop and the file manager offer all three; a drag from elsewhere is not a file drop.
+constexpr Qt::DropActions File_Drop_Effects = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+
+bool may_add_files() {
+    return session::Cur_Role == QLatin1String("Administrator") ||
+           (session::Cur_Dept_Right != QLatin1String("C") &&
+            session::Cur_Dept_Right != QLatin1String("D") &&
+            session::Cur_Folder_Deny != QLatin1String("B"));
+}
+
+} // namespace
+
+Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered) {
+    Drop_Result result;
+    const QString first_column = browser_.List.Columns().value(0);
+    if (!browser_.Files.List_Shows_Node || first_column == QLatin1String("File Name") ||
+        first_column == QLatin1String("Login Name"))
+        return result;
+    const QStandardItem* node = browser_.Tree.selected();
+    if (!node)
+        return result;
+    const QString kind = Catalogue_Tree::key_of(node).left(4);
+    if (kind == QLatin1String("catl") || kind == QLatin1String("Grou"))
+        return result;
+    if (!may_add_files()) {
+        prompter_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
+        return result;
+    }
+    if ((offered & File_Drop_Effects) != File_Drop_Effects || paths.isEmpty())
+        return result;
+    result.accepted = true;
+
+    QStringList files = paths;
+    // A dropped folder brings its own files, not those of its sub folders; whatever was
+    // dropped with it is left alone.
+    if (QFileInfo(paths.first()).isDir()) {
+        const QDir folder(paths.first());
+        files.clear();
+        for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+            files << folder.filePath(name);
+    }
+    status_.Set_Progress_Maximum(int(files.size()));
+    status_.Show_Progress(true);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        result.files.push_back(Backup_File(files[i], false));
+        status_.Set_Progress_Value(int(i + 1));
+    }
+    status_.Set_Progress_Value(0);
+    status_.Show_Progress(false);
+    const int failed = result.not_stored();
+    status_.Set_Caption(
+        failed == 0
+            ? QStringLiteral("Backup file successful!")
+            : QStringLiteral("%1 of %2 files failed to back up!").arg(failed).arg(files.size()));
+    window_.Autosize_List();
+    return result;
+}
+
+} // namespace store

@@ -1,0 +1,104 @@
+#include "FileFacts.h"
+
+#include "ContentTransfer.h"
+#include "Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+
+namespace store {
+
+namespace {
+
+[[noreturn]] void access_error(const QString& path, const QString& why) {
+    throw db::Error(Err_File_Access,
+                    QStringLiteral("Path/File access error: %1 (%2)").arg(path, why));
+}
+
+QFileInfo existing(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw db::Error(Err_File_Not_Found, QStringLiteral("File not found: %1").arg(path));
+    if (info.isDir())
+        access_error(path, QStringLiteral("a folder, not a file"));
+    // A pipe or a device would never end, or end somewhere else each time it is read.
+    if (!info.isFile())
+        access_error(path, QStringLiteral("not a regular file"));
+    return info;
+}
+
+} // namespace
+
+QString File_Extension(const QString& file_name) {
+    const qsizetype dot = file_name.lastIndexOf(u'.');
+    return dot < 0 ? QStringLiteral(" ") : file_name.mid(dot).toLower();
+}
+
+QString File_Base_Name(const QString& file_name) {
+    const qsizetype dot = file_name.lastIndexOf(u'.');
+    return dot < 0 ? file_name : file_name.left(dot);
+}
+
+QString File_Size_Text(qint64 bytes) {
+    return QString::number(double(bytes) / 1024.0, 'f', 2);
+}
+
+QString File_Type_Description(const QString& file_name) {
+    static const QMimeDatabase mime;
+    // By name, not by content: the description is that of the name's type, as the icon is.
+    const QMimeType type = mime.mimeTypeForFile(file_name, QMimeDatabase::MatchExtension);
+    if (!type.isDefault() && !type.comment().isEmpty())
+        return type.comment();
+    const QString ext = File_Extension(file_name);
+    return ext == QLatin1String(" ") ? QStringLiteral("File")
+                                     : ext.mid(1).toUpper() + QStringLiteral(" File");
+}
+
+QString File_Type_Text(const QString& file_name) {
+    return File_Extension(file_name) + u'-' + File_Type_Description(file_name);
+}
+
+bool Is_Same_File(const QString& row_text, const QString& row_type, const QString& file_name) {
+    return Is_Same_File(row_text, row_type, File_Base_Name(file_name), File_Extension(file_name));
+}
+
+bool Is_Same_File(const QString& row_text, const QString& row_type, const QString& base_name,
+                  const QString& extension) {
+    return row_type.size() > extension.size() && row_type[extension.size()] == u'-' &&
+           row_type.startsWith(extension, Qt::CaseInsensitive) &&
+           row_text.compare(base_name, Qt::CaseInsensitive) == 0;
+}
+
+File_Facts Backup_Source_Facts(const QString& path, qint64 max_size) {
+    const QFileInfo info = existing(path);
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly))
+        access_error(path, probe.errorString());
+    File_Facts f;
+    f.path = path;
+    f.name = info.fileName();
+    f.size = probe.size();
+    if (max_size > 0 && f.size > max_size)
+        throw db::Error(db::Err_Content_Too_Large,
+                        QStringLiteral("The file %1 is too large for the library: %2 bytes; one "
+                                       "file may hold at most %3 bytes.")
+                            .arg(path)
+                            .arg(f.size)
+                            .arg(max_size));
+    f.extension = File_Extension(f.name);
+    f.base_name = File_Base_Name(f.name);
+    f.size_text = File_Size_Text(f.size);
+    f.type_text = File_Type_Text(f.name);
+    return f;
+}
+
+std::unique_ptr<QIODevice> Open_Backup_Source(const QString& path) {
+    existing(path);
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        access_error(path, file->errorString());
+    return file;
+}
+
+} // namespace store

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "../browser/CatalogueFixture.h"
+#include "Backup.h"
+#include "Browser.h"
+#include "ContentTransfer.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "Session.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A browser on a fresh library showing the folder Fold0001 (Office / Sales / Plans) to clerk1,
+// who holds right A there, with backup installed and a folder of source files at hand.
+struct Backup_Fixture {
+    struct Window : Browser_Window {
+        QStringList calls;
+        void Pop_Up_Menu(const QString& menu, const Menu_State&) override {
+            calls << QStringLiteral("popup ") + menu;
+        }
+        void Collapse_Node(const QModelIndex&) override {}
+        void Set_Group_Text(const QString&) override {}
+        void Autosize_List() override { calls << QStringLiteral("autosize"); }
+        void Pump_Events() override { calls << QStringLiteral("pump"); }
+    };
+
+    Catalogue_Fixture f;
+    QTemporaryDir templates, sources;
+    Fake_Status_Strip status;
+    Fake_Prompter prompter;
+    Window window;
+    Browser browser{f.c, status, prompter, window};
+    std::shared_ptr<store::Backup> backup;
+
+    Backup_Fixture() {
+        f.group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
+        f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
+                     QStringLiteral("Grou0001"));
+        f.folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
+        f.folder(QStringLiteral("Fold0002"), QStringLiteral("Secret"), QStringLiteral("Dpmt0001"));
+        f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
+        f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
+        session::Templates_Dir = templates.path() + QStringLiteral("/");
+        session::Cur_User = QStringLiteral("clerk1");
+        session::Cur_Role = QStringLiteral("User");
+        session::Cur_Dept_Right.clear();
+        session::Cur_Folder_Deny.clear();
+        backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
+        browser.Open();
+        browser.Node_Click(QStringLiteral("Fold0001"));
+    }
+
+    QString source(const QString& name, const QByteArray& bytes = QByteArray("content")) const {
+        const QString path = sources.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    QStringList rows(const QString& sql) {
+        QStringList out;
+        for (db::Result r = f.c.Open_Query(sql); !r.eof(); r.next()) {
+            QStringList cells;
+            for (int i = 0; i < r.field_count(); ++i)
+                cells << r.text(i);
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+    QString one(const QString& sql) { return rows(sql).value(0); }
+
+    QByteArray content(const QString& file_no) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        store::Blob_To_File(f.c, buffer, file_no);
+        return buffer.data();
+    }
+
+    // The list's rows as "text|size|type|key|tag".
+    QStringList listed() const {
+        QStringList out;
+        for (int i = 0; i < browser.List.Row_Count(); ++i) {
+            const List_Row& r = browser.List.Row(i);
+            out << QStringList{r.text, r.cells.size() > 0 ? r.cells[0].toString() : QString(),
+                               r.cells.size() > 1 ? r.cells[1].toString() : QString(), r.key, r.tag}
+                       .join(u'|');
+        }
+        return out;
+    }
+
+    // What must hold after any backup, failed or not: every live file has its content.
+    int files_without_content() {
+        return one(QStringLiteral("select count(*) from Tbl_File_Information i where "
+                                  "deleted='0' and not exists(select * from Tbl_File_Data d "
+                                  "where d.file_no=i.File_NO)"))
+            .toInt();
+    }
+};

@@ -1,0 +1,236 @@
+#include "Connection.h"
+#include "ConnectionString.h"
+#include "TestEnv.h"
+
+#include <QProcess>
+#include <QtTest>
+
+// The admin tool's backup and restore, run as the real executable against fresh libraries.
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out, err;
+};
+
+Run Admin(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(SCROLLKIN_ADMIN_EXE), args);
+    if (!p.waitForFinished(60000))
+        qWarning("scrollkin-admin did not finish");
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString Show(const Run& r) {
+    return QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3").arg(r.code).arg(r.out, r.err);
+}
+
+} // namespace
+
+class Test_Admin_Backup : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString cs_;
+
+    QString file(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_->filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    }
+    void run(const QString& sql) {
+        db::Connection c;
+        c.Open(cs_);
+        c.Run_Statement(sql);
+    }
+    QStringList rows(const QString& sql) {
+        db::Connection c;
+        c.Open(cs_);
+        QStringList out;
+        for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
+            QStringList cells;
+            for (int i = 0; i < r.field_count(); ++i)
+                cells << r.text(i);
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+    Run backup(const QString& user, const QStringList& rest) {
+        return Admin(QStringList{QStringLiteral("backup"), cs_, QStringLiteral("--user"), user,
+                                 QStringLiteral("--folder"), QStringLiteral("Fold0001")} +
+                     rest);
+    }
+
+private Q_SLOTS:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        cs_ = db::Connection_String::embedded(dir_->filePath(QStringLiteral("library.db")));
+        QCOMPARE(Admin({QStringLiteral("init"), cs_}).code, 0);
+        for (const char* sql :
+             {"INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Office')",
+              "INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES "
+              "('Dpmt0001','Sales','Grou0001')",
+              "INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES "
+              "('Fold0001','Plans','Dpmt0001')",
+              "insert into tbl_user(UID,Name,Sys_Role,PWD) values ('o''hara','O','User','p')",
+              "insert into tbl_user(UID,Name,Sys_Role,PWD) values ('reader','R','User','p')",
+              "insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right) VALUES "
+              "('o''hara','Dpmt0001','A')",
+              "insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right) VALUES "
+              "('reader','Dpmt0001','C')"})
+            run(QString::fromLatin1(sql));
+    }
+
+    void stores_and_restores() {
+        const QByteArray big(3 * 9182 + 17, 'b');
+        const QString plan = file(QStringLiteral("it's plan.txt"), QByteArray("plan"));
+        const QString readme = file(QStringLiteral("README"), big);
+        const Run r = backup(QStringLiteral("o'hara"), {plan, readme});
+        QVERIFY2(r.code == 0, qPrintable(Show(r)));
+        QCOMPARE(r.out, QStringLiteral("Stored %1 as file 1 in Fold0001\n"
+                                       "Stored %2 as file 3 in Fold0001\n"
+                                       "2 stored, 0 skipped, 0 not stored.\n")
+                            .arg(plan, readme));
+        QCOMPARE(r.err, QString());
+        QCOMPARE(rows(QStringLiteral("select File_NO,File_Name,File_Size,File_Owner,Folder_NO "
+                                     "from Tbl_File_Information order by File_NO")),
+                 (QStringList{QStringLiteral("1|it's plan|0.00|o'hara|Fold0001"),
+                              QStringLiteral("3|README|26.92|o'hara|Fold0001")}));
+        QCOMPARE(
+            rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log")),
+            (QStringList{QStringLiteral("1|o'hara|Created"), QStringLiteral("3|o'hara|Created")}));
+
+        const QString out = dir_->filePath(QStringLiteral("out.bin"));
+        file(QStringLiteral("out.bin"), QByteArray(100000, 'x')); // longer: replaced whole
+        const Run restored = Admin({QStringLiteral("restore"), cs_, QStringLiteral("--file"),
+                                    QStringLiteral("3"), QStringLiteral("--to"), out});
+        QVERIFY2(restored.code == 0, qPrintable(Show(restored)));
+        QCOMPARE(restored.out, QStringLiteral("Restored file 3 to %1 (27563 bytes).\n").arg(out));
+        QCOMPARE(read(out), big);
+        // It moves the content only.
+        QCOMPARE(rows(QStringLiteral("select count(*) from Tbl_File_Log")),
+                 QStringList{QStringLiteral("2")});
+
+        const Run missing = Admin({QStringLiteral("restore"), cs_, QStringLiteral("--file"),
+                                   QStringLiteral("9"), QStringLiteral("--to"), out});
+        QCOMPARE(missing.code, 1);
+        QCOMPARE(missing.err,
+                 QStringLiteral("-2147217900,There is no content row for file_no '9'.\n"));
+        QCOMPARE(read(out), big);
+    }
+
+    // The overwrite question answered by --overwrite, and the password check by --password.
+    void overwrite_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("protection"); // set on the stored file first
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<bool>("replaced");
+        const QString question = QStringLiteral("exist: 'plan' already exist,overwrite ? ");
+        const QString yes = QStringLiteral("--overwrite=yes");
+        const QString password = QStringLiteral("file_password='s''cret'");
+        QTest::newRow("default no")
+            << QStringList{} << QString() << 0 << question + QStringLiteral("no\n") << false;
+        QTest::newRow("yes") << QStringList{yes} << QString() << 0
+                             << question + QStringLiteral("yes\n") << true;
+        QTest::newRow("password given")
+            << QStringList{yes, QStringLiteral("--password=s'cret")} << password << 0
+            << question + QStringLiteral("yes\n") << true;
+        QTest::newRow("password missing")
+            << QStringList{yes} << password << 1
+            << question +
+                   QStringLiteral(
+                       "yes\nCan not overwrite!: The confirmation password is not correct! \n")
+            << false;
+        QTest::newRow("password wrong")
+            << QStringList{yes, QStringLiteral("--password=secret")} << password << 1
+            << question +
+                   QStringLiteral(
+                       "yes\nScrollkin: The password is not correct! \nCan not overwrite!: The "
+                       "confirmation password is not correct! \n")
+            << false;
+        QTest::newRow("protected")
+            << QStringList{yes} << QStringLiteral("File_Protect='1'") << 1
+            << question + QStringLiteral("yes\nCan not overwrite!: The file is protected!\n")
+            << false;
+    }
+    void overwrite() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, protection);
+        QFETCH(int, code);
+        QFETCH(QString, err);
+        QFETCH(bool, replaced);
+        const QString user = QStringLiteral("o'hara");
+        QCOMPARE(backup(user, {file(QStringLiteral("plan.txt"), "old")}).code, 0);
+        if (!protection.isEmpty())
+            run(QStringLiteral("update Tbl_File_Information set ") + protection);
+        const QString path = file(QStringLiteral("PLAN.TXT"), "new");
+        const Run r = backup(user, options + QStringList{path});
+        QVERIFY2(r.code == code, qPrintable(Show(r)));
+        QCOMPARE(r.err, err);
+        const QString out = dir_->filePath(QStringLiteral("out"));
+        QCOMPARE(Admin({QStringLiteral("restore"), cs_, QStringLiteral("--file"),
+                        QStringLiteral("1"), QStringLiteral("--to"), out})
+                     .code,
+                 0);
+        QCOMPARE(read(out), replaced ? QByteArray("new") : QByteArray("old"));
+        QCOMPARE(rows(QStringLiteral("select File_QTYAccessed from Tbl_File_Information")),
+                 QStringList{replaced ? QStringLiteral("1") : QStringLiteral("0")});
+        QCOMPARE(rows(QStringLiteral("select Operation from Tbl_File_Log")).size(),
+                 replaced ? 2 : 1);
+    }
+
+    void refusals_data() {
+        QTest::addColumn<QStringList>("args"); // after "backup LIB"
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("err");
+        const QString f = QStringLiteral("FILE");
+        const QString user = QStringLiteral("--user=o'hara");
+        QTest::newRow("read-only right")
+            << QStringList{QStringLiteral("--user=reader"), QStringLiteral("--folder=Fold0001"), f}
+            << 1 << QStringLiteral("Scrollkin: Have no enough right!\n");
+        QTest::newRow("no such account")
+            << QStringList{QStringLiteral("--user=nobody"), QStringLiteral("--folder=Fold0001"), f}
+            << 1 << QStringLiteral("scrollkin-admin backup: there is no account 'nobody'.\n");
+        QTest::newRow("not a folder")
+            << QStringList{user, QStringLiteral("--folder=Dpmt0001"), f} << 1
+            << QStringLiteral("scrollkin-admin backup: there is no folder 'Dpmt0001' in the "
+                              "catalogue.\n");
+        QTest::newRow("no user") << QStringList{QStringLiteral("--folder=Fold0001"), f} << 2
+                                 << QStringLiteral("scrollkin-admin backup: --user is required. "
+                                                   "Try 'scrollkin-admin backup --help'.\n");
+        QTest::newRow("no files") << QStringList{user, QStringLiteral("--folder=Fold0001")} << 2
+                                  << QStringLiteral("scrollkin-admin backup: expected CONNSTR "
+                                                    "FILE... Try 'scrollkin-admin backup "
+                                                    "--help'.\n");
+        QTest::newRow("bad overwrite")
+            << QStringList{user, QStringLiteral("--folder=Fold0001"),
+                           QStringLiteral("--overwrite=maybe"), f}
+            << 2
+            << QStringLiteral("scrollkin-admin backup: --overwrite takes yes or no, not 'maybe'. "
+                              "Try 'scrollkin-admin backup --help'.\n");
+    }
+    void refusals() {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, err);
+        args.replaceInStrings(QStringLiteral("FILE"), file(QStringLiteral("a.txt"), "a"));
+        const Run r = Admin(QStringList{QStringLiteral("backup"), cs_} + args);
+        QVERIFY2(r.code == code, qPrintable(Show(r)));
+        QCOMPARE(r.err, err);
+        QCOMPARE(rows(QStringLiteral("select count(*) from Tbl_File_Information")),
+                 QStringList{QStringLiteral("0")});
+    }
+};
+
+SCROLLKIN_TEST_MAIN(Test_Admin_Backup)
+#include "test_admin_backup.moc"
