@@ -35,6 +35,7 @@ void Connection::Open(const QString& connection_string) {
 
 void Connection::Close() {
     backend_.reset();
+    transaction_depth_ = 0;
     defaults_.clear();
 }
 

@@ -48,6 +48,10 @@ public:
     void Set_Recorder(std::function<void(const QString&)> recorder) {
         recorder_ = std::move(recorder);
     }
+    // How many db::Transaction are open on this connection (they nest as savepoints).
+    int Transaction_Depth() const { return transaction_depth_; }
+    void Set_Transaction_Depth(int depth) { transaction_depth_ = depth; }
+
     // Makes the n-th statement or query from now fail (1 = the next one); 0 turns it off.
     void Fail_At_Statement(int n) { fail_at_ = n; }
 
@@ -63,6 +67,7 @@ private:
     QString text_;
     std::function<void(const QString&)> recorder_;
     int fail_at_ = 0;
+    int transaction_depth_ = 0;
     QHash<QString, QHash<QString, QString>> defaults_;
 };
 

@@ -263,8 +263,45 @@ QString Tsql_Rewriter::default_of(const QString& table, const QString& column) c
     return d.isEmpty() ? QStringLiteral("NULL") : d;
 }
 
+namespace {
+
+// Transaction statements: a transaction takes the write lock at its start, so two writers
+// queue instead of failing on a lock upgrade; a T-SQL savepoint is a SQLite savepoint.
+bool rewrite_transaction(const Tokens& t, QString* out) {
+    std::vector<QString> words;
+    for (const Sql_Token& tok : t) {
+        if (tok.kind == Sql_Token::Space)
+            continue;
+        if (tok.kind != Sql_Token::Word && !tok.is_punct(';'))
+            return false;
+        if (tok.kind == Sql_Token::Word)
+            words.push_back(tok.text);
+    }
+    auto is = [&](size_t i, const char* w) {
+        return i < words.size() && words[i].compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+    };
+    const bool tran = is(1, "TRANSACTION") || is(1, "TRAN");
+    if (words.size() == 2 && is(0, "BEGIN") && tran) {
+        *out = QStringLiteral("BEGIN IMMEDIATE TRANSACTION");
+        return true;
+    }
+    if (words.size() == 3 && is(0, "SAVE") && tran) {
+        *out = QStringLiteral("SAVEPOINT ") + words[2];
+        return true;
+    }
+    if (words.size() == 3 && is(0, "ROLLBACK") && tran) {
+        *out = QStringLiteral("ROLLBACK TO ") + words[2];
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 QString Tsql_Rewriter::rewrite(const QString& tsql) const {
     Tokens t = Tokenize_Sql(tsql);
+    if (QString tx; rewrite_transaction(t, &tx))
+        return tx;
     rewrite_if_not_exists(t);
     add_delete_from(t);
     replace_functions(t);

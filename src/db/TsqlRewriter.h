@@ -31,6 +31,8 @@ std::vector<Sql_Token> Tokenize_Sql(const QString& sql);
 //   default in a value list or a set       -> the column's default expression
 //   if not EXISTS(q) insert into T(c) values(v) -> insert into T(c) select v where not exists(q)
 //   delete T where ...                     -> delete from T where ...
+//   BEGIN TRANSACTION                      -> BEGIN IMMEDIATE TRANSACTION
+//   SAVE / ROLLBACK TRANSACTION name       -> SAVEPOINT name / ROLLBACK TO name
 // Everything else passes unchanged.
 class Tsql_Rewriter {
 public:

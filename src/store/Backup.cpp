@@ -216,6 +216,10 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
     try {
         // Opened first: a file that cannot be read costs no file number.
         const std::unique_ptr<QIODevice> source = open_source_(path);
+        // Rows and content together: a failure anywhere leaves the library as it was, so no
+        // file is catalogued without its content and no overwrite is half done. The file
+        // number is drawn inside it, in the same commit.
+        db::Transaction tx(c_);
         if (new_file)
             file_no = Next_Id(c_, QStringLiteral("file"));
         const List_Row& r = browser_.List.Row(row);
@@ -223,9 +227,6 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
                       type = cell_text(r, Type_Column), no = file_no;
         const QString user = session::Cur_User;
 
-        // Rows and content together: a failure anywhere leaves the library as it was, so no
-        // file is catalogued without its content and no overwrite is half done.
-        db::Transaction tx(c_);
         if (new_file) {
             c_.Run_Statement(QStringLiteral("insert into Tbl_File_Information (File_Name,"
                                             "File_Size,File_Type,File_Owner,File_NO,Folder_no) "
