@@ -1,6 +1,7 @@
 #include "frmQuery_doc.h"
 
 #include "frmFilepass.h"
+#include "Backup.h"
 
 #include "ListUtils.h"
 #include "MainMenus.h"
@@ -21,6 +22,9 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QUrl>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTreeView>
 
 namespace {
@@ -147,8 +151,35 @@ class List_View : public QTreeView {
 public:
     using QTreeView::QTreeView;
     std::function<void(QMouseEvent*)> pressed, released;
+    std::function<void(const QStringList& paths, Qt::DropActions offered)> dropped;
 
 protected:
+    // Files dragged from a file manager: always taken as a copy, so the source never deletes
+    // its originals.
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (!event->mimeData()->hasUrls())
+            return QTreeView::dragEnterEvent(event);
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        if (!event->mimeData()->hasUrls())
+            return QTreeView::dragMoveEvent(event);
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
+    void dropEvent(QDropEvent* event) override {
+        if (!event->mimeData()->hasUrls())
+            return QTreeView::dropEvent(event);
+        QStringList paths;
+        for (const QUrl& url : event->mimeData()->urls())
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        if (dropped && !paths.isEmpty())
+            dropped(paths, event->possibleActions());
+    }
     void mousePressEvent(QMouseEvent* event) override {
         QTreeView::mousePressEvent(event);
         if (pressed)
@@ -170,6 +201,7 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
       filepass_(std::make_unique<Filepass_Window>(this)) {
     setObjectName(QStringLiteral("frmQuery_doc"));
     Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
+    backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
     setWindowTitle(QStringLiteral("Scrollkin"));
     setFont(QFont(QStringLiteral("Arial"), 9));
 
@@ -221,6 +253,12 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     lv->header()->setStretchLastSection(false);
     list->pressed = [this](QMouseEvent* e) { list_pressed(e); };
     list->released = [this](QMouseEvent*) { list_released(); };
+    list->dropped = [this](const QStringList& paths, Qt::DropActions offered) {
+        backup_->Drop_Files(paths, offered);
+    };
+    lv->setAcceptDrops(true);
+    lv->viewport()->setAcceptDrops(true);
+    lv->setDropIndicatorShown(false);
     connect(lv->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { browser_->Files.Column_Click(column); });
 

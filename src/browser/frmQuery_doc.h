@@ -9,6 +9,9 @@
 #include <memory>
 
 class Filepass_Window;
+namespace store {
+class Backup;
+}
 class Main_Menus;
 class Prompter;
 class QComboBox;
@@ -61,6 +64,7 @@ private:
     QFileIconProvider file_icons_;
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<Filepass_Window> filepass_;
+    std::shared_ptr<store::Backup> backup_;
     Browser_Geometry g_;
     int splitter_grab_ = -1; // pixels from the bar's left edge while it is dragged
     bool closed_ = false;

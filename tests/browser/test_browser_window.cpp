@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
+#include <QMimeData>
+#include <QUrl>
+#include <QFile>
 #include <QtTest>
 
 namespace {
@@ -442,6 +445,39 @@ private Q_SLOTS:
         main_->Menus().Item(QStringLiteral("mnu_delete_child"))->trigger();
         QVERIFY(!logic().Tree.node(QStringLiteral("Fold00010002")));
         QCOMPARE(f_->c.Open_Query(QStringLiteral("select count(*) from Tbl_Folder where Folder_NO='Fold00010002'")).field(0).toInt(), 0);
+    }
+
+    void backup_by_dialog_and_by_drop() {
+        f_->run(QStringLiteral("insert into tbl_file_no(Last_File_No) values(4)")); // files 1-4 exist
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        click_node("Fold00010001");
+        QTemporaryDir disk;
+        auto write = [&](const QString& name, const QByteArray& bytes) {
+            QFile f(disk.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+            return f.fileName();
+        };
+        // "Add File.." asks for one file and lists it.
+        prompter_->Answer_Path(write(QStringLiteral("notes.txt"), "some notes"));
+        main_->Menus().Item(QStringLiteral("mnu_backup_file"))->trigger();
+        QCOMPARE(prompter_->Last().title, QStringLiteral("Backup File"));
+        QCOMPARE(texts(), QStringList{QStringLiteral("notes")});
+        // Two files dropped from a file manager (copy, move and link offered) go in, in order.
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(write(QStringLiteral("a.txt"), "a")),
+                      QUrl::fromLocalFile(write(QStringLiteral("b.txt"), "bb"))});
+        const QPoint at = lv()->viewport()->rect().center();
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(lv()->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), offered, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(lv()->viewport(), &drop);
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
+        QCOMPARE(texts(), (QStringList{QStringLiteral("notes"), QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(caption(), QStringLiteral("Backup file successful!"));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select count(*) from Tbl_File_Data")).field(0).toInt(), 3);
     }
 
     void header_click_sorts_alternately() {
