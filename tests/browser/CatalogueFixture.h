@@ -41,6 +41,23 @@ struct Catalogue_Fixture {
         run(QStringLiteral("insert into Tbl_User_Folder_Deny(uid,Folder_NO) VALUES('%1','%2')")
                 .arg(uid, folder));
     }
+    // Rows in short: "Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001" for
+    // catalogue rows (the key's first letters name the table), "7|Fold0001|plan|.txt-Text|0|
+    // 2026-01-01 10:00:00[|deleted[|size]]" for a file.
+    void add(const char* rows) {
+        for (const QString& row : QString::fromUtf8(rows).split(QLatin1Char(';'))) {
+            const QStringList v = row.trimmed().split(QLatin1Char('|'));
+            if (v[0].startsWith(QLatin1String("Grou")))
+                group(v[0], v[1]);
+            else if (v[0].startsWith(QLatin1String("Dpmt")))
+                department(v[0], v[1], v[2]);
+            else if (v[0].startsWith(QLatin1String("Fold")))
+                folder(v[0], v[1], v[2]);
+            else
+                file(v[0], v[1], v[2], v[3], v[4].toInt(), v[5], v.value(6, QStringLiteral("0")),
+                     v.value(7, QStringLiteral("1.00")));
+        }
+    }
     // A file row; times are 'YYYY-MM-DD hh:mm:ss' texts.
     void file(const QString& no, const QString& folder, const QString& name, const QString& type,
               int accessed, const QString& modified, const QString& deleted = QStringLiteral("0"),

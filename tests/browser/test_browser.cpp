@@ -1,28 +1,12 @@
 #include "Browser.h"
 #include "CatalogueFixture.h"
+#include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
+#include "OperationLog.h"
 #include "Session.h"
 
-#include <QDir>
 #include <QtTest>
-
-namespace {
-
-struct Fake_Window : Browser_Window {
-    QStringList calls;
-    void Pop_Up_Menu(const QString& menu, const Menu_State&) override {
-        calls << QStringLiteral("popup ") + menu;
-    }
-    void Collapse_Node(const QModelIndex& node) override {
-        calls << QStringLiteral("collapse ") + node.data(Catalogue_Tree::Key_Role).toString();
-    }
-    void Set_Group_Text(const QString& text) override { calls << QStringLiteral("group ") + text; }
-    void Autosize_List() override { calls << QStringLiteral("autosize"); }
-    void Pump_Events() override {}
-};
-
-} // namespace
 
 class Test_Browser : public QObject {
     Q_OBJECT
@@ -31,38 +15,27 @@ class Test_Browser : public QObject {
     std::unique_ptr<QTemporaryDir> templates_;
     Fake_Status_Strip status_;
     std::unique_ptr<Fake_Prompter> prompter_;
-    Fake_Window window_;
+    Fake_Browser_Window window_;
     std::unique_ptr<Browser> b_;
-    QStringList ran_;
+    Operation_Log log_;
 
-    QStringList texts() const {
+    QString texts() const {
         QStringList out;
         for (int i = 0; i < b_->List.Row_Count(); ++i)
             out << b_->List.Row(i).text;
-        return out;
-    }
-    std::function<void()> record(const char* name) {
-        return [this, name] { ran_ << QString::fromLatin1(name); };
+        return out.join(u',');
     }
 
 private Q_SLOTS:
     void init() {
         f_ = std::make_unique<Catalogue_Fixture>();
-        f_->group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
-        f_->department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
-                       QStringLiteral("Grou0001"));
-        f_->department(QStringLiteral("Dpmt0002"), QStringLiteral("Closed"),
-                       QStringLiteral("Grou0001"));
-        f_->folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
-        f_->folder(QStringLiteral("Fold0002"), QStringLiteral("Secret"),
-                   QStringLiteral("Dpmt0001"));
+        f_->add("Grou0001|Office; Dpmt0001|Sales|Grou0001; Dpmt0002|Closed|Grou0001; "
+                "Fold0001|Plans|Dpmt0001; Fold0002|Secret|Dpmt0001; "
+                "1|Fold0001|budget|.xls-Sheet|0|2026-01-01 10:00:00; "
+                "2|Fold0002|hidden|.txt-Text|0|2026-01-01 10:00:00");
         f_->user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
         f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("B"));
         f_->deny(QStringLiteral("clerk1"), QStringLiteral("Fold0002"));
-        f_->file(QStringLiteral("1"), QStringLiteral("Fold0001"), QStringLiteral("budget"),
-                 QStringLiteral(".xls-Sheet"), 0, QStringLiteral("2026-01-01 10:00:00"));
-        f_->file(QStringLiteral("2"), QStringLiteral("Fold0002"), QStringLiteral("hidden"),
-                 QStringLiteral(".txt-Text"), 0, QStringLiteral("2026-01-01 10:00:00"));
         templates_ = std::make_unique<QTemporaryDir>();
         session::Templates_Dir = templates_->path() + QStringLiteral("/work/");
         session::Cur_User = QStringLiteral("clerk1");
@@ -71,7 +44,7 @@ private Q_SLOTS:
         session::Cur_Folder_Deny.clear();
         prompter_ = std::make_unique<Fake_Prompter>();
         window_.calls.clear();
-        ran_.clear();
+        log_ = Operation_Log();
         b_ = std::make_unique<Browser>(f_->c, status_, *prompter_, window_);
         b_->Open();
     }
@@ -84,7 +57,7 @@ private Q_SLOTS:
         QVERIFY(QDir(session::Templates_Dir + QStringLiteral("Icon_Lib")).exists());
         QVERIFY(QDir(session::Templates_Dir + QStringLiteral("TmpForView")).exists());
         QCOMPARE(Catalogue_Tree::key_of(b_->Tree.selected()), QStringLiteral("catlog"));
-        QCOMPARE(texts(), QStringList{QStringLiteral("Office")});
+        QCOMPARE(texts(), QStringLiteral("Office"));
         QCOMPARE(b_->List.Row(0).key, QStringLiteral("v'''Grou0001"));
         QVERIFY(b_->Copy_List_Empty());
         QCOMPARE(b_->List.columnCount(), 9);
@@ -92,19 +65,19 @@ private Q_SLOTS:
 
     void node_clicks_by_kind() {
         b_->Node_Click(QStringLiteral("Grou0001"));
-        QCOMPARE(texts(), (QStringList{QStringLiteral("Sales"), QStringLiteral("Closed")}));
+        QCOMPARE(texts(), QStringLiteral("Sales,Closed"));
         QVERIFY(window_.calls.contains(QStringLiteral("group Office")));
         QVERIFY(b_->Files.List_Shows_Node);
 
         b_->Node_Click(QStringLiteral("Fold0001"));
-        QCOMPARE(texts(), QStringList{QStringLiteral("budget")});
+        QCOMPARE(texts(), QStringLiteral("budget"));
         QCOMPARE(session::Cur_Dept_Right, QStringLiteral("B"));
 
         // A denied folder and a department without right leave the list empty.
         b_->Node_Click(QStringLiteral("Fold0002"));
-        QCOMPARE(texts(), QStringList());
+        QCOMPARE(texts(), QString());
         b_->Node_Click(QStringLiteral("Dpmt0002"));
-        QCOMPARE(texts(), QStringList());
+        QCOMPARE(texts(), QString());
         QVERIFY(window_.calls.contains(QStringLiteral("collapse Dpmt0002")));
     }
 
@@ -113,81 +86,54 @@ private Q_SLOTS:
         session::Cur_Role = QStringLiteral("Administrator");
         f_->user(QStringLiteral("Scrollkin"), QStringLiteral("Admin"),
                  QStringLiteral("Administrator"));
-        b_->Operations.Load_User_List = record("Load_User_List");
-        b_->Operations.Set_Log_Columns = record("Set_Log_Columns");
+        log_.Attach(b_->Operations);
         b_->Open();
         b_->Node_Click(QStringLiteral("User"));
         b_->Node_Click(QStringLiteral("security"));
-        QCOMPARE(texts(), QStringList{QStringLiteral("User")});
+        QCOMPARE(texts(), QStringLiteral("User"));
         b_->Node_Click(QStringLiteral("uselog"));
-        QCOMPARE(texts(), (QStringList{QStringLiteral("Admin"), QStringLiteral("Clerk")}));
+        QCOMPARE(texts(), QStringLiteral("Admin,Clerk"));
         b_->Node_Click(QStringLiteral("uselogclerk1"));
-        QCOMPARE(ran_, (QStringList{
-                           QStringLiteral("Load_User_List"), QStringLiteral("Load_User_List"),
-                           QStringLiteral("Set_Log_Columns"), QStringLiteral("Set_Log_Columns")}));
+        QCOMPARE(log_.ran,
+                 testenv::List("Load_User_List,Load_User_List,Set_Log_Columns,Set_Log_Columns"));
         QCOMPARE(window_.calls.last(), QStringLiteral("popup mnulogreturn"));
     }
 
     void commands_reach_their_operations() {
-        auto& o = b_->Operations;
-        o.Add_Node = record("Add_Node");
-        o.Delete_Files = record("Delete_Files");
-        o.Copy_Files = record("Copy_Files");
-        o.Mark_Replicate = record("Mark_Replicate");
-        o.Restore_File = record("Restore_File");
-        o.Restore_To_Folder = [this](const QString& folder) {
-            ran_ << QStringLiteral("Restore_To_Folder[") + folder + QLatin1Char(']');
-        };
-        o.Backup_File = [this](const QString& path, bool progress) {
-            ran_ << QStringLiteral("Backup_File[%1,%2]").arg(path).arg(progress);
-        };
-        int password_answer = 0;
-        o.Check_File_Password = [&](const QString& name) {
-            ran_ << QStringLiteral("Check_File_Password[") + name + QLatin1Char(']');
-            return password_answer;
-        };
-        QStringList tops;
-        o.Load_Log_Book = [&](const QString& top) { tops << top; };
-        QString typed;
-        o.Ask_Top_Count = [&]() -> std::optional<QString> { return typed; };
-
+        log_.Attach(b_->Operations);
+        log_.password_answer = 0;
         for (const char* key : {"add", "fdel", "fcopy", "e_replicate", "no_such_key", "res", "bak"})
             b_->main_mnu_proc(QString::fromLatin1(key));
-        password_answer = 2;
+        log_.password_answer = 2;
         b_->main_mnu_proc(QStringLiteral("res_to"));
-        QCOMPARE(ran_, (QStringList{QStringLiteral("Add_Node"), QStringLiteral("Delete_Files"),
-                                    QStringLiteral("Copy_Files"), QStringLiteral("Mark_Replicate"),
-                                    QStringLiteral("Check_File_Password[]"),
-                                    QStringLiteral("Backup_File[none,1]"),
-                                    QStringLiteral("Check_File_Password[]"),
-                                    QStringLiteral("Restore_To_Folder[]")}));
+        QCOMPARE(log_.ran, testenv::List("Add_Node,Delete_Files,Copy_Files,Mark_Replicate,"
+                                         "Check_File_Password[],Backup_File[none 1],"
+                                         "Check_File_Password[],Restore_To_Folder[]"));
         QCOMPARE(window_.calls.last(), QStringLiteral("autosize"));
 
-        for (const QString& t :
-             {QStringLiteral("15abc"), QString(), QStringLiteral("007"), QStringLiteral("x9")}) {
-            typed = t;
+        // The top count keeps the leading digits of what was typed.
+        log_.ran.clear();
+        for (const char* typed : {"15abc", "", "007", "x9"}) {
+            log_.top_count = QString::fromLatin1(typed);
             b_->main_mnu_proc(QStringLiteral("top_log"));
         }
+        log_.top_count.reset(); // cancelled: nothing
+        b_->main_mnu_proc(QStringLiteral("top_log"));
         b_->main_mnu_proc(QStringLiteral("all_log"));
-        QCOMPARE(tops, (QStringList{QStringLiteral("15"), QStringLiteral("0"), QStringLiteral("7"),
-                                    QStringLiteral("0"), QString()}));
+        QCOMPARE(log_.ran.filter(QStringLiteral("Load_Log_Book")),
+                 testenv::List("Load_Log_Book[15],Load_Log_Book[0],Load_Log_Book[7],"
+                               "Load_Log_Book[0],Load_Log_Book[]"));
     }
 
     void refresh_repeats_the_node_or_the_query() {
         b_->Node_Click(QStringLiteral("Fold0001"));
-        f_->file(QStringLiteral("3"), QStringLiteral("Fold0001"), QStringLiteral("new one"),
-                 QStringLiteral(".txt-Text"), 0, QStringLiteral("2026-02-01 10:00:00"));
+        f_->add("3|Fold0001|new one|.txt-Text|0|2026-02-01 10:00:00");
         b_->main_mnu_proc(QStringLiteral("refresh"));
-        QCOMPARE(texts().size(), 2);
-        b_->Operations.Run_Quick_Query = record("Run_Quick_Query");
+        QCOMPARE(texts(), QStringLiteral("new one,budget"));
+        log_.Attach(b_->Operations);
         b_->Files.List_Shows_Node = false;
         b_->main_mnu_proc(QStringLiteral("refresh"));
-        QCOMPARE(ran_, QStringList{QStringLiteral("Run_Quick_Query")});
-        f_->department(QStringLiteral("Dpmt0003"), QStringLiteral("Added"),
-                       QStringLiteral("Grou0001"));
-        b_->main_mnu_proc(QStringLiteral("tv_refresh"));
-        QVERIFY(b_->Tree.node(QStringLiteral("Dpmt0003")));
-        QCOMPARE(Catalogue_Tree::key_of(b_->Tree.selected()), QStringLiteral("Fold0001"));
+        QCOMPARE(log_.ran, testenv::List("Run_Quick_Query"));
     }
 
     void closing_empties_the_view_folder() {

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+// Geometry in twips: a 3000 wide tree left of a 60 wide splitter, all 600 from the top.
 class Test_Browser_Layout : public QObject {
     Q_OBJECT
 
@@ -10,11 +11,21 @@ class Test_Browser_Layout : public QObject {
         Browser_Geometry g;
         g.cmdquery_width = 1200;
         g.tv_top = g.vsp_top = g.lv_top = 600;
-        g.vsp_left = 3000;
+        g.vsp_left = g.tv_width = 3000;
         g.vsp_width = 60;
-        g.tv_width = 3000;
         g.lv_left = 3003;
         return g;
+    }
+    // The parts a layout sets, left to right: tree, splitter, list.
+    static QString parts(const Browser_Geometry& g) {
+        return QStringLiteral("tree %1x%2 splitter %3x%4 list %5+%6x%7")
+            .arg(g.tv_width)
+            .arg(g.tv_height)
+            .arg(g.vsp_left)
+            .arg(g.vsp_height)
+            .arg(g.lv_left)
+            .arg(g.lv_width)
+            .arg(g.lv_height);
     }
 
 private Q_SLOTS:
@@ -24,21 +35,11 @@ private Q_SLOTS:
         QCOMPARE(g.frame1_width, 11143);
         QCOMPARE(g.cmbquery_width, 11264 - 5480);
         QCOMPARE(g.cmdquery_left, 11264 - 1200 - 150);
-        QCOMPARE(g.tv_height, 7200);
-        QCOMPARE(g.lv_height, 7200);
-        QCOMPARE(g.vsp_height, 7200);
-        QCOMPARE(g.tv_width, 3000);
-        QCOMPARE(g.lv_left, 3003);
-        QCOMPARE(g.lv_width, 11144 - 3060 - 5);
-    }
-
-    void narrowing_past_the_list_moves_the_splitter() {
-        Browser_Geometry g = start();
+        QCOMPARE(parts(g), QStringLiteral("tree 3000x7200 splitter 3000x7200 list 3003+8079x7200"));
+        // Narrowing past the list moves the splitter.
+        g = start();
         Layout_Browser(g, 2900, 2800, 7800);
-        QCOMPARE(g.vsp_left, 2780);
-        QCOMPARE(g.tv_width, 2780);
-        QCOMPARE(g.lv_left, 2783);
-        QCOMPARE(g.lv_width, 2800 - 2840 - 5);
+        QCOMPARE(parts(g), QStringLiteral("tree 2780x7200 splitter 2780x7200 list 2783+-45x7200"));
     }
 
     void splitter_too_far_left_goes_to_200() {
@@ -64,10 +65,10 @@ private Q_SLOTS:
         QFETCH(int, left);
         Browser_Geometry g = start();
         Drag_Splitter(g, to, 11144);
-        QCOMPARE(g.vsp_left, left);
-        QCOMPARE(g.tv_width, left);
-        QCOMPARE(g.lv_left, left + 3);
-        QCOMPARE(g.lv_width, 11144 - (left + 60) - 5);
+        QCOMPARE(parts(g), QStringLiteral("tree %1x0 splitter %1x0 list %2+%3x0")
+                               .arg(left)
+                               .arg(left + 3)
+                               .arg(11144 - (left + 60) - 5));
     }
 };
 

@@ -5,8 +5,6 @@
 #include "ImageList.h"
 #include "ListModel.h"
 
-#include <QAbstractItemModelTester>
-#include <QDir>
 #include <QtTest>
 
 class Test_File_List : public QObject {
@@ -22,11 +20,11 @@ class Test_File_List : public QObject {
     std::unique_ptr<QTemporaryDir> icons_;
     QStringList icon_requests_;
 
-    QStringList texts() const {
+    QString texts() const {
         QStringList out;
         for (int i = 0; i < list_->Row_Count(); ++i)
             out << list_->Row(i).text;
-        return out;
+        return out.join(u',');
     }
     void show(const QString& key) {
         tree_->select(key);
@@ -36,13 +34,8 @@ class Test_File_List : public QObject {
 private Q_SLOTS:
     void init() {
         f_ = std::make_unique<Catalogue_Fixture>();
-        f_->group(QStringLiteral("Grou0001"), QStringLiteral("G"));
-        f_->department(QStringLiteral("Dpmt0001"), QStringLiteral("D"), QStringLiteral("Grou0001"));
-        f_->folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
-        f_->folder(QStringLiteral("Fold00010001"), QStringLiteral("Sub A"),
-                   QStringLiteral("Dpmt0001"));
-        f_->folder(QStringLiteral("Fold00010002"), QStringLiteral("Sub B"),
-                   QStringLiteral("Dpmt0001"));
+        f_->add("Grou0001|G; Dpmt0001|D|Grou0001; Fold0001|Plans|Dpmt0001; "
+                "Fold00010001|Sub A|Dpmt0001; Fold00010002|Sub B|Dpmt0001");
         tree_ = std::make_unique<Catalogue_Tree>();
         tree_->Build_Tree(f_->c, QStringLiteral("User"), QStringLiteral("clerk1"));
         list_ = std::make_unique<List_Model>();
@@ -62,21 +55,13 @@ private Q_SLOTS:
     }
 
     void folder_rows_then_files_in_access_and_date_order() {
-        f_->file(QStringLiteral("1"), QStringLiteral("Fold0001"), QStringLiteral("old"),
-                 QStringLiteral(".txt-Text"), 2, QStringLiteral("2026-01-01 10:00:00"));
-        f_->file(QStringLiteral("2"), QStringLiteral("Fold0001"), QStringLiteral("new"),
-                 QStringLiteral(".txt-Text"), 2, QStringLiteral("2026-03-01 10:00:00"));
-        f_->file(QStringLiteral("3"), QStringLiteral("Fold0001"), QStringLiteral("most read"),
-                 QStringLiteral(".doc-Word"), 9, QStringLiteral("2025-01-01 10:00:00"));
-        f_->file(QStringLiteral("4"), QStringLiteral("Fold0001"), QStringLiteral("gone"),
-                 QStringLiteral(".txt-Text"), 99, QStringLiteral("2026-01-01 10:00:00"),
-                 QStringLiteral("1"));
-        f_->file(QStringLiteral("5"), QStringLiteral("Fold0002"), QStringLiteral("elsewhere"),
-                 QStringLiteral(".txt-Text"), 1, QStringLiteral("2026-01-01 10:00:00"));
+        f_->add("1|Fold0001|old|.txt-Text|2|2026-01-01 10:00:00; "
+                "2|Fold0001|new|.txt-Text|2|2026-03-01 10:00:00; "
+                "3|Fold0001|most read|.doc-Word|9|2025-01-01 10:00:00; "
+                "4|Fold0001|gone|.txt-Text|99|2026-01-01 10:00:00|1; "
+                "5|Fold0002|elsewhere|.txt-Text|1|2026-01-01 10:00:00");
         show(QStringLiteral("Fold0001"));
-        QCOMPARE(texts(), (QStringList{QStringLiteral("Sub A"), QStringLiteral("Sub B"),
-                                       QStringLiteral("most read"), QStringLiteral("new"),
-                                       QStringLiteral("old")}));
+        QCOMPARE(texts(), QStringLiteral("Sub A,Sub B,most read,new,old"));
         QCOMPARE(list_->Row(0).key, QStringLiteral("v'''Fold00010001"));
         QCOMPARE(list_->Row(0).icon_key, QStringLiteral("1"));
         QCOMPARE(list_->Row(2).key, QStringLiteral("file3"));
@@ -99,28 +84,22 @@ private Q_SLOTS:
         QCOMPARE(status_->caption, QStringLiteral("Total: 2 files."));
         QCOMPARE(status_->captions.size(), 1);
         show(QStringLiteral("Grou0001"));
-        QCOMPARE(texts(), QStringList{QStringLiteral("D")});
+        QCOMPARE(texts(), QStringLiteral("D"));
         QCOMPARE(list_->Row(0).icon_key, QStringLiteral("bdepa"));
         tree_->selection()->clear();
         files_->Get_Lvdata(QStringLiteral("where 1=1 "), false);
-        QCOMPARE(texts(), QStringList{QStringLiteral("D")}); // nothing selected: nothing done
+        QCOMPARE(texts(), QStringLiteral("D")); // nothing selected: nothing done
     }
 
     void icon_placeholders_once_per_extension() {
-        f_->file(QStringLiteral("1"), QStringLiteral("Fold0001"), QStringLiteral("a"),
-                 QStringLiteral(".DOC-Word"), 1, QStringLiteral("2026-01-01 10:00:00"));
-        f_->file(QStringLiteral("2"), QStringLiteral("Fold0001"), QStringLiteral("b"),
-                 QStringLiteral(".doc-Word"), 1, QStringLiteral("2026-01-01 10:00:00"));
-        f_->file(QStringLiteral("3"), QStringLiteral("Fold0001"), QStringLiteral("c"), QString(), 1,
-                 QStringLiteral("2026-01-01 10:00:00"));
-        f_->file(QStringLiteral("4"), QStringLiteral("Fold0001"), QStringLiteral("d"),
-                 QStringLiteral(" -Unknown"), 1, QStringLiteral("2026-01-01 10:00:00"));
+        f_->add(
+            "1|Fold0001|a|.DOC-Word|1|2026-01-01 10:00:00; "
+            "2|Fold0001|b|.doc-Word|1|2026-01-01 10:00:00; "
+            "3|Fold0001|c||1|2026-01-01 10:00:00; 4|Fold0001|d| -Unknown|1|2026-01-01 10:00:00");
         show(QStringLiteral("Fold0001"));
         show(QStringLiteral("Fold0001"));
-        QCOMPARE(icon_requests_,
-                 (QStringList{QStringLiteral("Icon.doc"), QStringLiteral("Icon ")}));
-        QCOMPARE(QDir(icons_->path()).entryList(QDir::Files),
-                 (QStringList{QStringLiteral("Icon "), QStringLiteral("Icon.doc")}));
+        QCOMPARE(icon_requests_, testenv::List("Icon.doc,Icon "));
+        QCOMPARE(QDir(icons_->path()).entryList(QDir::Files), testenv::List("Icon ,Icon.doc"));
         QCOMPARE(QFileInfo(icons_->path() + QStringLiteral("/Icon.doc")).size(), 4);
         QCOMPARE(File_List::Extension_Key(QStringLiteral(".tar-gz-Archive")),
                  QStringLiteral(".tar"));
@@ -128,34 +107,19 @@ private Q_SLOTS:
     }
 
     void sorting_typed_and_alternating() {
-        f_->file(QStringLiteral("1"), QStringLiteral("Fold0002"), QStringLiteral("b"),
-                 QStringLiteral(".t-T"), 1, QStringLiteral("2026-01-02 10:00:00"),
-                 QStringLiteral("0"), QStringLiteral("10.00"));
-        f_->file(QStringLiteral("2"), QStringLiteral("Fold0002"), QStringLiteral("a"),
-                 QStringLiteral(".t-T"), 1, QStringLiteral("2026-01-10 10:00:00"),
-                 QStringLiteral("0"), QStringLiteral("9.50"));
-        f_->file(QStringLiteral("3"), QStringLiteral("Fold0002"), QStringLiteral("c"),
-                 QStringLiteral(".t-T"), 1, QStringLiteral("2025-12-31 10:00:00"),
-                 QStringLiteral("0"), QStringLiteral("100.00"));
-        f_->folder(QStringLiteral("Fold0002"), QStringLiteral("F2"), QStringLiteral("Dpmt0001"));
+        f_->add("Fold0002|F2|Dpmt0001; 1|Fold0002|b|.t-T|1|2026-01-02 10:00:00|0|10.00; "
+                "2|Fold0002|a|.t-T|1|2026-01-10 10:00:00|0|9.50; "
+                "3|Fold0002|c|.t-T|1|2025-12-31 10:00:00|0|100.00");
         tree_->Build_Tree(f_->c, QStringLiteral("User"), QStringLiteral("clerk1"));
         show(QStringLiteral("Fold0002"));
-        files_->Column_Click(1); // size, ascending, as numbers: 9.5 before 10
-        QCOMPARE(texts(),
-                 (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
-        files_->Column_Click(1); // same column again: descending
-        QCOMPARE(texts(),
-                 (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
-        files_->Column_Click(
-            8); // another column after a descending sort: ascending; dates as dates
-        QCOMPARE(texts(),
-                 (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
-        files_->Column_Click(0); // and the next click descends, whatever the column
-        QCOMPARE(texts(),
-                 (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
-        files_->Column_Click(0);
-        QCOMPARE(texts(),
-                 (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        // Size as numbers: 9.5 before 10; the same column again descends; another column after
+        // a descending sort ascends (dates as dates), and the next click descends again.
+        const std::pair<int, const char*> clicks[] = {
+            {1, "a,b,c"}, {1, "c,b,a"}, {8, "c,b,a"}, {0, "c,b,a"}, {0, "a,b,c"}};
+        for (auto [column, order] : clicks) {
+            files_->Column_Click(column);
+            QCOMPARE(texts(), QLatin1String(order));
+        }
     }
 
     void texts_shown() {

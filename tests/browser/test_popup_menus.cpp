@@ -7,24 +7,15 @@
 
 namespace {
 
-const QStringList File_Items = {QStringLiteral("mnu_backup_file"),
-                                QStringLiteral("mnu_restore_file"),
-                                QStringLiteral("mnu_restore_file_to_dir"),
-                                QStringLiteral("mnu_file_copy"),
-                                QStringLiteral("mnu_file_paste"),
-                                QStringLiteral("Mnu_file_rename"),
-                                QStringLiteral("Mnudelete_file"),
-                                QStringLiteral("mnu_setpassword"),
-                                QStringLiteral("mnuFileProtect"),
-                                QStringLiteral("mnuFileProtectCancel"),
-                                QStringLiteral("mnulogbook")};
-
-QStringList enabled(const Menu_State& m) {
+QString enabled(const Menu_State& m) {
     QStringList out;
-    for (const QString& i : File_Items)
+    for (const QString& i : testenv::List(
+             "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,"
+             "mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnu_setpassword,mnuFileProtect,"
+             "mnuFileProtectCancel,mnulogbook"))
         if (m.Is_Enabled(i))
             out << i;
-    return out;
+    return out.join(u',');
 }
 
 List_Press press(bool row_selected, const QString& row_key, int rows, int children) {
@@ -40,80 +31,58 @@ List_Press press(bool row_selected, const QString& row_key, int rows, int childr
     return p;
 }
 
+// A right-button press over the file list: the right's letter, the selected row (null: none),
+// the rows listed, whether anything was copied, the items left enabled, and in-place editing.
+struct Press {
+    const char *letter, *row_key;
+    int rows;
+    bool copy_empty;
+    const char* on;
+    bool auto_edit;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Press)
 
 class Test_Popup_Menus : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void file_menu_by_selection_data() {
-        QTest::addColumn<QString>("letter");
-        QTest::addColumn<bool>("row_selected");
-        QTest::addColumn<QString>("row_key");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("children");
-        QTest::addColumn<bool>("copy_empty");
-        QTest::addColumn<QStringList>("on");
-        QTest::addColumn<bool>("auto_edit");
-        const QStringList all = File_Items;
-        auto minus = [](QStringList l, const QStringList& x) {
-            for (const QString& s : x)
-                l.removeAll(s);
-            return l;
-        };
-        const QStringList secure = {QStringLiteral("mnu_setpassword"),
-                                    QStringLiteral("mnuFileProtect"),
-                                    QStringLiteral("mnuFileProtectCancel")};
-        QTest::newRow("manager, file row")
-            << "O" << true << "file7" << 3 << 1 << false << all << true;
-        QTest::newRow("manager, nothing copied")
-            << "O" << true << "file7" << 3 << 1 << true
-            << minus(all, {QStringLiteral("mnu_file_paste")}) << true;
-        QTest::newRow("manager, folder row")
-            << "O" << true << "v'''Fold00010001" << 3 << 1 << false
-            << QStringList{QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_file_paste")}
-            << true;
-        QTest::newRow("manager, empty selection with files")
-            << "O" << false << "" << 3 << 1 << false
-            << minus(all, secure + QStringList{QStringLiteral("mnu_file_copy")}) << true;
-        QTest::newRow("manager, empty selection, only folder rows")
-            << "O" << false << "" << 1 << 1 << false
-            << QStringList{QStringLiteral("mnu_backup_file"), QStringLiteral("mnu_file_paste")}
-            << true;
-        QTest::newRow("read only, file row")
-            << "C" << true << "file7" << 3 << 1 << false
-            << QStringList{QStringLiteral("mnu_restore_file"),
-                           QStringLiteral("mnu_restore_file_to_dir"),
-                           QStringLiteral("mnu_file_copy"), QStringLiteral("mnu_file_paste")}
-            << false;
-        QTest::newRow("no access")
-            << "D" << true << "file7" << 3 << 1 << false << QStringList() << false;
-        QTest::newRow("read write, file row")
-            << "B" << true << "file7" << 3 << 1 << false
-            << minus(all, secure + QStringList{QStringLiteral("Mnudelete_file"),
-                                               QStringLiteral("Mnu_file_rename"),
-                                               QStringLiteral("mnulogbook")})
-            << true;
+        QTest::addColumn<Press>("p");
+        const char* all = "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,"
+                          "mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnu_setpassword,"
+                          "mnuFileProtect,mnuFileProtectCancel,mnulogbook";
+        const char *file = "file7", *folder = "v'''Fold00010001";
+        // clang-format off
+        QTest::newRow("manager, file row")                          << Press{"O", file, 3, false, all, true};
+        QTest::newRow("manager, nothing copied")                    << Press{"O", file, 3, true,
+            "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,Mnu_file_rename,Mnudelete_file,"
+            "mnu_setpassword,mnuFileProtect,mnuFileProtectCancel,mnulogbook", true};
+        QTest::newRow("manager, folder row")                        << Press{"O", folder, 3, false, "mnu_backup_file,mnu_file_paste", true};
+        QTest::newRow("manager, empty selection with files")        << Press{"O", nullptr, 3, false,
+            "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnulogbook", true};
+        QTest::newRow("manager, empty selection, only folder rows") << Press{"O", nullptr, 1, false, "mnu_backup_file,mnu_file_paste", true};
+        QTest::newRow("read only, file row")                        << Press{"C", file, 3, false,
+            "mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste", false};
+        QTest::newRow("no access")                                  << Press{"D", file, 3, false, "", false};
+        QTest::newRow("read write, file row")                       << Press{"B", file, 3, false,
+            "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste", true};
+        // clang-format on
     }
     void file_menu_by_selection() {
-        QFETCH(QString, letter);
-        QFETCH(bool, row_selected);
-        QFETCH(QString, row_key);
-        QFETCH(int, rows);
-        QFETCH(int, children);
-        QFETCH(bool, copy_empty);
-        QFETCH(QStringList, on);
-        QFETCH(bool, auto_edit);
+        QFETCH(Press, p);
         session::Cur_Role = QStringLiteral("User");
-        session::Cur_Dept_Right = letter;
+        session::Cur_Dept_Right = QLatin1String(p.letter);
         session::Cur_Folder_Deny = QStringLiteral("A");
         Menu_State menu;
-        List_Press p = press(row_selected, row_key, rows, children);
-        p.copy_list_empty = copy_empty;
-        const List_Press_Result r = Prepare_List_Menu(p, menu);
+        List_Press lp = press(p.row_key, QLatin1String(p.row_key), p.rows, 1);
+        lp.copy_list_empty = p.copy_empty;
+        const List_Press_Result r = Prepare_List_Menu(lp, menu);
         QCOMPARE(r.popup, List_Press_Result::File_Menu);
-        QCOMPARE(enabled(menu), on);
+        QCOMPARE(enabled(menu), QLatin1String(p.on));
         QVERIFY(r.multi_select);
-        QCOMPARE(r.auto_edit, auto_edit);
+        QCOMPARE(r.auto_edit, p.auto_edit);
     }
 
     void other_lists_and_buttons() {
@@ -150,29 +119,29 @@ private Q_SLOTS:
 
     void tree_menu_captions_and_visibility_data() {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("caption"); // empty: no menu for this kind of node
         QTest::addColumn<bool>("department_user");
         QTest::addColumn<bool>("deny_user");
-        QTest::newRow("root") << "catlog" << true << "Add Group" << false << false;
-        QTest::newRow("group") << "Grou0001" << true << "Add Department" << false << false;
-        QTest::newRow("department") << "Dpmt0001" << true << "Add Folder" << true << false;
-        QTest::newRow("folder") << "Fold0001" << true << "Add Sub Folder" << false << true;
-        QTest::newRow("sub folder") << "Fold00010001" << true << "Add Sub Folder" << false << true;
-        QTest::newRow("users") << "User" << false << "" << false << false;
-        QTest::newRow("log book") << "uselog" << false << "" << false << false;
+        // clang-format off
+        QTest::newRow("root")       << "catlog"       << "Add Group"      << false << false;
+        QTest::newRow("group")      << "Grou0001"     << "Add Department" << false << false;
+        QTest::newRow("department") << "Dpmt0001"     << "Add Folder"     << true  << false;
+        QTest::newRow("folder")     << "Fold0001"     << "Add Sub Folder" << false << true;
+        QTest::newRow("sub folder") << "Fold00010001" << "Add Sub Folder" << false << true;
+        QTest::newRow("users")      << "User"         << ""               << false << false;
+        QTest::newRow("log book")   << "uselog"       << ""               << false << false;
+        // clang-format on
     }
     void tree_menu_captions_and_visibility() {
         QFETCH(QString, key);
-        QFETCH(bool, shown);
         QFETCH(QString, caption);
         QFETCH(bool, department_user);
         QFETCH(bool, deny_user);
         session::Cur_Role = QStringLiteral("Administrator");
         session::Cur_Dept_Right = QStringLiteral("O");
         Menu_State menu;
-        QCOMPARE(Prepare_Tree_Menu(key, 0, false, menu), shown);
-        if (!shown)
+        QCOMPARE(Prepare_Tree_Menu(key, 0, false, menu), !caption.isEmpty());
+        if (caption.isEmpty())
             return;
         QCOMPARE(menu.Items().value(QStringLiteral("mun_add_child_nod")).caption, caption);
         QCOMPARE(menu.Items().value(QStringLiteral("Mnu_Department_User")).visible,

@@ -9,43 +9,46 @@
 
 namespace {
 
-const QString Head = QStringLiteral("Current user :  %1       Sys Role :  %2");
-const QString Full = Head + QStringLiteral("       Department Right :  %3       Folder Deny :  %4");
+// Every item a menu's gating can touch, and those of them a menu leaves enabled, sorted.
+const QStringList File_Items = testenv::List(
+    "Mnudelete_file,Mnu_file_rename,mnu_file_copy,mnu_file_paste,mnu_backup_file,mnu_restore_file,"
+    "mnu_restore_file_to_dir,mnu_setpassword,mnuFileProtect,mnuFileProtectCancel,mnulogbook,"
+    "mnu_refresh");
+const QStringList Tree_Items = testenv::List("mun_add_child_nod,mnu_delete_child,mnu_rename_child,"
+                                             "Mnu_Deny_User,Mnu_Department_User,mnu_replicate");
 
-// Every item the file menu's gating can touch; names of the disabled ones come back sorted.
-const QStringList File_Items = {QStringLiteral("Mnudelete_file"),
-                                QStringLiteral("Mnu_file_rename"),
-                                QStringLiteral("mnu_file_copy"),
-                                QStringLiteral("mnu_file_paste"),
-                                QStringLiteral("mnu_backup_file"),
-                                QStringLiteral("mnu_restore_file"),
-                                QStringLiteral("mnu_restore_file_to_dir"),
-                                QStringLiteral("mnu_setpassword"),
-                                QStringLiteral("mnuFileProtect"),
-                                QStringLiteral("mnuFileProtectCancel"),
-                                QStringLiteral("mnulogbook"),
-                                QStringLiteral("mnu_refresh")};
-const QStringList Tree_Items = {
-    QStringLiteral("mun_add_child_nod"),   QStringLiteral("mnu_delete_child"),
-    QStringLiteral("mnu_rename_child"),    QStringLiteral("Mnu_Deny_User"),
-    QStringLiteral("Mnu_Department_User"), QStringLiteral("mnu_replicate"),
-    QStringLiteral("mnu_TREE_refresh")};
-
-QStringList disabled(const Menu_State& m, const QStringList& items) {
+QStringList enabled(const Menu_State& m, const QStringList& items) {
     QStringList out;
     for (const QString& i : items)
-        if (!m.Is_Enabled(i))
+        if (m.Is_Enabled(i))
             out << i;
     out.sort();
     return out;
 }
 
-QStringList sorted(QStringList l) {
+// A gating case: the signed-in role, the right's letter and the folder denial, the node, the
+// items left enabled, whether the node is the root or a group (for the tree: the first node),
+// and the rows the list shows.
+struct Gate {
+    const char *role, *letter, *deny, *key, *on;
+    bool root_or_group;
+    int rows = 0;
+};
+// A status line case: the right and denial as shown (right null: the line names neither).
+struct Status {
+    const char *role, *key, *letter, *deny, *right, *denied;
+};
+
+QStringList sorted(const char* items) {
+    QStringList l = testenv::List(items);
     l.sort();
     return l;
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Gate)
+Q_DECLARE_METATYPE(Status)
 
 class Test_Rights : public QObject {
     Q_OBJECT
@@ -54,15 +57,13 @@ class Test_Rights : public QObject {
     Catalogue_Tree tree_;
     Fake_Status_Strip status_;
 
-    void sign_in(const QString& user, const QString& role) {
+    void click_as(const QString& user, const QString& role, const QString& key) {
         session::Cur_User = user;
         session::Cur_Role = role;
         session::Cur_Dept_Right.clear();
         session::Cur_Folder_Deny.clear();
         status_ = Fake_Status_Strip();
         tree_.Build_Tree(f_->c, role, user);
-    }
-    void click(const QString& key) {
         tree_.select(key);
         Evaluate_Rights(f_->c, tree_, status_);
     }
@@ -71,235 +72,132 @@ private Q_SLOTS:
     // One catalogue for every case: rights are only read here.
     void initTestCase() {
         f_ = std::make_unique<Catalogue_Fixture>();
-        f_->group(QStringLiteral("Grou0001"), QStringLiteral("G"));
-        for (const char* d :
-             {"Dpmt0001", "Dpmt0002", "Dpmt0003", "Dpmt0004", "Dpmt0005", "Dpmt0006"})
-            f_->department(QString::fromLatin1(d), QStringLiteral("D"), QStringLiteral("Grou0001"));
-        f_->folder(QStringLiteral("Fold0001"), QStringLiteral("F"), QStringLiteral("Dpmt0001"));
-        f_->folder(QStringLiteral("Fold00010001"), QStringLiteral("S"), QStringLiteral("Dpmt0001"));
-        f_->folder(QStringLiteral("Fold0002"), QStringLiteral("F2"), QStringLiteral("Dpmt0006"));
-        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
-        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0002"), QStringLiteral("B"));
-        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0003"), QStringLiteral("C"));
-        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0004"), QStringLiteral("O"));
-        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0005"), QStringLiteral("X"));
+        f_->add("Grou0001|G; Dpmt0001|D|Grou0001; Dpmt0002|D|Grou0001; Dpmt0003|D|Grou0001; "
+                "Dpmt0004|D|Grou0001; Dpmt0005|D|Grou0001; Dpmt0006|D|Grou0001; "
+                "Fold0001|F|Dpmt0001; Fold00010001|S|Dpmt0001; Fold0002|F2|Dpmt0006");
+        const char* letters[] = {"A", "B", "C", "O", "X"};
+        for (int d = 0; d < 5; ++d)
+            f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt000%1").arg(d + 1),
+                      QLatin1String(letters[d]));
         f_->deny(QStringLiteral("clerk1"), QStringLiteral("Fold00010001"));
     }
 
+    // The line names the right and the denial only on departments and folders (right set).
     void status_line_for_every_letter_data() {
-        QTest::addColumn<QString>("role");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("letter");
-        QTest::addColumn<QString>("deny");
-        QTest::addColumn<QString>("line");
-        const QString u = QStringLiteral("clerk1"), r = QStringLiteral("User");
-        QTest::newRow("root") << r << "catlog"
-                              << "P"
-                              << "" << Head.arg(u, r);
-        QTest::newRow("group") << r << "Grou0001"
-                               << "P"
-                               << "" << Head.arg(u, r);
-        QTest::newRow("A") << r << "Dpmt0001"
-                           << "A"
-                           << "A" << Full.arg(u, r, QStringLiteral("Read,Write,Delete"), QString());
-        QTest::newRow("B") << r << "Dpmt0002"
-                           << "B"
-                           << "A" << Full.arg(u, r, QStringLiteral("Read,Write"), QString());
-        QTest::newRow("C") << r << "Dpmt0003"
-                           << "C"
-                           << "A" << Full.arg(u, r, QStringLiteral("Read"), QString());
-        QTest::newRow("O") << r << "Dpmt0004"
-                           << "O"
-                           << "A" << Full.arg(u, r, QStringLiteral("Manager"), QString());
-        QTest::newRow("D") << r << "Dpmt0006"
-                           << "D"
-                           << "A"
-                           << Full.arg(u, r, QStringLiteral("Access Deny"),
-                                       QStringLiteral("Folder Access Deny"));
-        QTest::newRow("folder not denied")
-            << r << "Fold0001"
-            << "A"
-            << "A" << Full.arg(u, r, QStringLiteral("Read,Write,Delete"), QString());
-        QTest::newRow("sub folder denied") << r << "Fold00010001"
-                                           << "A"
-                                           << "B"
-                                           << Full.arg(u, r, QStringLiteral("Read,Write,Delete"),
-                                                       QStringLiteral("Folder Access Deny"));
-        QTest::newRow("folder of a department without right")
-            << r << "Fold0002"
-            << "D"
-            << "A"
-            << Full.arg(u, r, QStringLiteral("Access Deny"), QStringLiteral("Folder Access Deny"));
-        const QString a = QStringLiteral("Administrator");
-        QTest::newRow("administrator without rows")
-            << a << "Dpmt0006"
-            << "O"
-            << "A" << Full.arg(u, a, QStringLiteral("Manager"), QString());
-        QTest::newRow("administrator on a denied folder")
-            << a << "Fold00010001"
-            << "O"
-            << "A" << Full.arg(u, a, QStringLiteral("Manager"), QString());
-        QTest::newRow("administrator on a group") << a << "Grou0001"
-                                                  << "P"
-                                                  << "" << Head.arg(u, a);
+        QTest::addColumn<Status>("s");
+        const auto row = [](const char* tag, Status s) { QTest::newRow(tag) << s; };
+        const char *u = "User", *a = "Administrator", *no = "Folder Access Deny";
+        // clang-format off
+        row("root",                                 {u, "catlog",       "P", "",  nullptr, ""});
+        row("group",                                {u, "Grou0001",     "P", "",  nullptr, ""});
+        row("A",                                    {u, "Dpmt0001",     "A", "A", "Read,Write,Delete", ""});
+        row("B",                                    {u, "Dpmt0002",     "B", "A", "Read,Write", ""});
+        row("C",                                    {u, "Dpmt0003",     "C", "A", "Read", ""});
+        row("O",                                    {u, "Dpmt0004",     "O", "A", "Manager", ""});
+        row("D",                                    {u, "Dpmt0006",     "D", "A", "Access Deny", no});
+        row("folder not denied",                    {u, "Fold0001",     "A", "A", "Read,Write,Delete", ""});
+        row("sub folder denied",                    {u, "Fold00010001", "A", "B", "Read,Write,Delete", no});
+        row("folder of a department without right", {u, "Fold0002",     "D", "A", "Access Deny", no});
+        row("administrator without rows",           {a, "Dpmt0006",     "O", "A", "Manager", ""});
+        row("administrator on a denied folder",     {a, "Fold00010001", "O", "A", "Manager", ""});
+        row("administrator on a group",             {a, "Grou0001",     "P", "",  nullptr, ""});
+        // clang-format on
     }
     void status_line_for_every_letter() {
-        QFETCH(QString, role);
-        QFETCH(QString, key);
-        QFETCH(QString, letter);
-        QFETCH(QString, deny);
-        QFETCH(QString, line);
-        sign_in(QStringLiteral("clerk1"), role);
-        click(key);
-        QCOMPARE(session::Cur_Dept_Right, letter);
-        QCOMPARE(session::Cur_Folder_Deny, deny);
+        QFETCH(Status, s);
+        click_as(QStringLiteral("clerk1"), QLatin1String(s.role), QLatin1String(s.key));
+        QCOMPARE(session::Cur_Dept_Right, QLatin1String(s.letter));
+        QCOMPARE(session::Cur_Folder_Deny, QLatin1String(s.deny));
+        QString line =
+            QStringLiteral("Current user :  clerk1       Sys Role :  ") + QLatin1String(s.role);
+        if (s.right)
+            line += QStringLiteral("       Department Right :  %1       Folder Deny :  %2")
+                        .arg(QLatin1String(s.right), QLatin1String(s.denied));
         QCOMPARE(status_.message, line);
     }
 
     void unknown_letter_leaves_the_line_and_other_nodes_keep_the_letter() {
-        sign_in(QStringLiteral("clerk1"), QStringLiteral("User"));
-        click(QStringLiteral("Dpmt0002"));
+        click_as(QStringLiteral("clerk1"), QStringLiteral("User"), QStringLiteral("Dpmt0002"));
         const QString before = status_.message;
-        click(QStringLiteral("Dpmt0005"));
+        tree_.select(QStringLiteral("Dpmt0005"));
+        Evaluate_Rights(f_->c, tree_, status_);
         QCOMPARE(session::Cur_Dept_Right, QStringLiteral("X"));
         QCOMPARE(status_.message, before);
         // A user name with a quote is a value, not SQL.
-        sign_in(QStringLiteral("o'neil"), QStringLiteral("User"));
-        click(QStringLiteral("Dpmt0001"));
+        click_as(QStringLiteral("o'neil"), QStringLiteral("User"), QStringLiteral("Dpmt0001"));
         QCOMPARE(session::Cur_Dept_Right, QStringLiteral("D"));
     }
 
     void file_menu_gating_data() {
-        QTest::addColumn<QString>("role");
-        QTest::addColumn<QString>("letter");
-        QTest::addColumn<QString>("deny");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QStringList>("off");
-        QTest::addColumn<bool>("root_or_group");
-        const QString u = QStringLiteral("User");
-        const QStringList secure = {QStringLiteral("mnu_setpassword"),
-                                    QStringLiteral("mnuFileProtect"),
-                                    QStringLiteral("mnuFileProtectCancel")};
-        const QStringList all_but_refresh = File_Items.mid(0, File_Items.size() - 1);
-        QTest::newRow("D") << u << "D"
-                           << "A"
-                           << "Dpmt0001" << sorted(all_but_refresh) << false;
-        QTest::newRow("C") << u << "C"
-                           << "A"
-                           << "Fold0001"
-                           << sorted(QStringList{QStringLiteral("Mnudelete_file"),
-                                                 QStringLiteral("mnulogbook"),
-                                                 QStringLiteral("Mnu_file_rename"),
-                                                 QStringLiteral("mnu_backup_file")} +
-                                     secure)
-                           << false;
-        QTest::newRow("B") << u << "B"
-                           << "A"
-                           << "Fold0001"
-                           << sorted(QStringList{QStringLiteral("Mnudelete_file"),
-                                                 QStringLiteral("Mnu_file_rename"),
-                                                 QStringLiteral("mnulogbook")} +
-                                     secure)
-                           << false;
-        QTest::newRow("A") << u << "A"
-                           << "A"
-                           << "Fold0001" << sorted(secure) << false;
-        QTest::newRow("O") << u << "O"
-                           << "A"
-                           << "Fold0001" << QStringList() << false;
-        QTest::newRow("P on root")
-            << u << "P"
-            << "A"
-            << "catlog" << QStringList{QStringLiteral("mnu_backup_file")} << true;
-        QTest::newRow("P on group")
-            << u << "P"
-            << ""
-            << "Grou0001" << QStringList{QStringLiteral("mnu_backup_file")} << true;
-        QTest::newRow("A denied") << u << "A"
-                                  << "B"
-                                  << "Fold0001" << sorted(all_but_refresh) << false;
-        QTest::newRow("administrator denied") << QStringLiteral("Administrator") << "O"
-                                              << "B"
-                                              << "Fold0001" << QStringList() << false;
+        QTest::addColumn<Gate>("g");
+        const char* read =
+            "mnu_file_copy,mnu_file_paste,mnu_restore_file,mnu_restore_file_to_dir,mnu_refresh";
+        const char* write = "mnu_backup_file,mnu_file_copy,mnu_file_paste,mnu_restore_file,mnu_"
+                            "restore_file_to_dir,mnu_refresh";
+        const char* all = "Mnudelete_file,Mnu_file_rename,mnu_backup_file,mnu_file_copy,mnu_file_"
+                          "paste,mnu_restore_file,"
+                          "mnu_restore_file_to_dir,mnu_setpassword,mnuFileProtect,"
+                          "mnuFileProtectCancel,mnulogbook,mnu_refresh";
+        const char* but_backup =
+            "Mnudelete_file,Mnu_file_rename,mnu_file_copy,mnu_file_paste,mnu_restore_file,"
+            "mnu_restore_file_to_dir,mnu_setpassword,mnuFileProtect,mnuFileProtectCancel,"
+            "mnulogbook,mnu_refresh";
+        const char *u = "User", *a = "Administrator";
+        // clang-format off
+        QTest::newRow("D")                    << Gate{u, "D", "A", "Dpmt0001", "mnu_refresh", false};
+        QTest::newRow("C")                    << Gate{u, "C", "A", "Fold0001", read, false};
+        QTest::newRow("B")                    << Gate{u, "B", "A", "Fold0001", write, false};
+        QTest::newRow("A")                    << Gate{u, "A", "A", "Fold0001", "Mnudelete_file,Mnu_file_rename,mnu_backup_file,mnu_file_copy,"
+                                                      "mnu_file_paste,mnu_restore_file,mnu_restore_file_to_dir,mnulogbook,mnu_refresh", false};
+        QTest::newRow("O")                    << Gate{u, "O", "A", "Fold0001", all, false};
+        QTest::newRow("P on root")            << Gate{u, "P", "A", "catlog",   but_backup, true};
+        QTest::newRow("P on group")           << Gate{u, "P", "",  "Grou0001", but_backup, true};
+        QTest::newRow("A denied")             << Gate{u, "A", "B", "Fold0001", "mnu_refresh", false};
+        QTest::newRow("administrator denied") << Gate{a, "O", "B", "Fold0001", all, false};
+        // clang-format on
     }
     void file_menu_gating() {
-        QFETCH(QString, role);
-        QFETCH(QString, letter);
-        QFETCH(QString, deny);
-        QFETCH(QString, key);
-        QFETCH(QStringList, off);
-        QFETCH(bool, root_or_group);
-        session::Cur_Role = role;
-        session::Cur_Dept_Right = letter;
-        session::Cur_Folder_Deny = deny;
+        QFETCH(Gate, g);
+        session::Cur_Role = QLatin1String(g.role);
+        session::Cur_Dept_Right = QLatin1String(g.letter);
+        session::Cur_Folder_Deny = QLatin1String(g.deny);
         Menu_State m;
-        QCOMPARE(Gate_File_Menu(m, key), root_or_group);
-        QCOMPARE(disabled(m, File_Items), off);
+        QCOMPARE(Gate_File_Menu(m, QLatin1String(g.key)), g.root_or_group);
+        QCOMPARE(enabled(m, File_Items), sorted(g.on));
         // Gating only takes away: an item already off stays off.
         Menu_State pre;
         pre.Set_Enabled(QStringLiteral("mnu_refresh"), false);
-        Gate_File_Menu(pre, key);
+        Gate_File_Menu(pre, QLatin1String(g.key));
         QVERIFY(!pre.Is_Enabled(QStringLiteral("mnu_refresh")));
     }
 
     void tree_menu_gating_data() {
-        QTest::addColumn<QString>("role");
-        QTest::addColumn<QString>("letter");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("first");
-        QTest::addColumn<QStringList>("on");
-        const QStringList six = {
-            QStringLiteral("mun_add_child_nod"),   QStringLiteral("mnu_delete_child"),
-            QStringLiteral("mnu_rename_child"),    QStringLiteral("Mnu_Deny_User"),
-            QStringLiteral("Mnu_Department_User"), QStringLiteral("mnu_replicate")};
-        auto without = [](QStringList l, const QString& x) {
-            l.removeAll(x);
-            return l;
-        };
-        const QString a = QStringLiteral("Administrator"), m = QStringLiteral("Manager"),
-                      u = QStringLiteral("User");
-        QTest::newRow("admin empty node") << a << "O"
-                                          << "Dpmt0001" << 0 << false << six;
-        QTest::newRow("admin node with rows")
-            << a << "O"
-            << "Dpmt0001" << 3 << false << without(six, QStringLiteral("mnu_delete_child"));
-        QTest::newRow("admin on the root")
-            << a << "P"
-            << "catlog" << 0 << true << without(six, QStringLiteral("mnu_delete_child"));
-        const QStringList mgr = {
-            QStringLiteral("Mnu_Department_User"), QStringLiteral("Mnu_Deny_User"),
-            QStringLiteral("mnu_delete_child"), QStringLiteral("mnu_rename_child"),
-            QStringLiteral("mun_add_child_nod")};
-        QTest::newRow("manager O on department") << m << "O"
-                                                 << "Dpmt0001" << 0 << false << mgr;
-        QTest::newRow("manager O on folder with files")
-            << m << "O"
-            << "Fold0001" << 2 << false << without(mgr, QStringLiteral("mnu_delete_child"));
-        QTest::newRow("manager on a group") << m << "P"
-                                            << "Grou0001" << 0 << false << QStringList();
-        QTest::newRow("manager with A") << m << "A"
-                                        << "Dpmt0001" << 0 << false << QStringList();
-        QTest::newRow("user with O") << u << "O"
-                                     << "Dpmt0001" << 0 << false << QStringList();
+        QTest::addColumn<Gate>("g");
+        const char *a = "Administrator", *m = "Manager", *u = "User";
+        const char* six = "mun_add_child_nod,mnu_delete_child,mnu_rename_child,Mnu_Deny_User,"
+                          "Mnu_Department_User,mnu_replicate";
+        const char* five = "mun_add_child_nod,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User,"
+                           "mnu_replicate";
+        const char* manager = "mun_add_child_nod,mnu_delete_child,mnu_rename_child,Mnu_Deny_User,"
+                              "Mnu_Department_User";
+        // clang-format off
+        QTest::newRow("admin empty node")               << Gate{a, "O", "", "Dpmt0001", six, false, 0};
+        QTest::newRow("admin node with rows")           << Gate{a, "O", "", "Dpmt0001", five, false, 3};
+        QTest::newRow("admin on the root")              << Gate{a, "P", "", "catlog",   five, true, 0};
+        QTest::newRow("manager O on department")        << Gate{m, "O", "", "Dpmt0001", manager, false, 0};
+        QTest::newRow("manager O on folder with files") << Gate{m, "O", "", "Fold0001", "mun_add_child_nod,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User", false, 2};
+        QTest::newRow("manager on a group")             << Gate{m, "P", "", "Grou0001", "", false, 0};
+        QTest::newRow("manager with A")                 << Gate{m, "A", "", "Dpmt0001", "", false, 0};
+        QTest::newRow("user with O")                    << Gate{u, "O", "", "Dpmt0001", "", false, 0};
+        // clang-format on
     }
     void tree_menu_gating() {
-        QFETCH(QString, role);
-        QFETCH(QString, letter);
-        QFETCH(QString, key);
-        QFETCH(int, rows);
-        QFETCH(bool, first);
-        QFETCH(QStringList, on);
-        session::Cur_Role = role;
-        session::Cur_Dept_Right = letter;
+        QFETCH(Gate, g);
+        session::Cur_Role = QLatin1String(g.role);
+        session::Cur_Dept_Right = QLatin1String(g.letter);
         Menu_State menu;
-        Gate_Tree_Menu(menu, key, rows, first);
-        QStringList enabled;
-        for (const QString& i : Tree_Items)
-            if (menu.Is_Enabled(i) && i != QLatin1String("mnu_TREE_refresh"))
-                enabled << i;
-        enabled.sort();
-        QCOMPARE(enabled, sorted(on));
+        Gate_Tree_Menu(menu, QLatin1String(g.key), g.rows, g.root_or_group);
+        QCOMPARE(enabled(menu, Tree_Items), sorted(g.on));
         QVERIFY(!menu.Knows(QStringLiteral("mnu_TREE_refresh")));
     }
 };

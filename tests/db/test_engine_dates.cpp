@@ -29,34 +29,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QVariant>("expected");
-        const QString date = QStringLiteral("File_DateLastModified");
-        auto text = [](const char* t) { return QVariant(QString::fromLatin1(t)); };
-        QTest::newRow("engine form")
-            << date << QStringLiteral("2026-12-06 19:18:07") << at(2026, 12, 6, 19, 18, 7);
-        QTest::newRow("T between")
-            << date << QStringLiteral("2026-12-06T19:18:07") << at(2026, 12, 6, 19, 18, 7);
-        QTest::newRow("first second")
-            << date << QStringLiteral("1999-01-01 00:00:00") << at(1999, 1, 1, 0, 0, 0);
-        QTest::newRow("leap day, last second")
-            << date << QStringLiteral("2024-02-29 23:59:59") << at(2024, 2, 29, 23, 59, 59);
-        QTest::newRow("end of day")
-            << date << QStringLiteral("2026-12-06 24:00:00") << at(2026, 12, 7, 0, 0, 0);
-        QTest::newRow("fraction") << date << QStringLiteral("2026-12-06 19:18:07.250")
-                                  << at(2026, 12, 6, 19, 18, 7, 250);
-        QTest::newRow("date only")
-            << date << QStringLiteral("2026-12-06") << at(2026, 12, 6, 0, 0, 0);
-        QTest::newRow("no such day")
-            << date << QStringLiteral("2026-02-29 10:00:00") << text("2026-02-29 10:00:00");
-        QTest::newRow("no such second")
-            << date << QStringLiteral("2026-12-06 19:18:60") << text("2026-12-06 19:18:60");
-        QTest::newRow("letter in a number")
-            << date << QStringLiteral("2026-1x-06 19:18:07") << text("2026-1x-06 19:18:07");
-        QTest::newRow("other separators")
-            << date << QStringLiteral("2026/12/06 19.18.07") << text("2026/12/06 19.18.07");
-        QTest::newRow("not a date") << date << QStringLiteral("soon") << text("soon");
-        QTest::newRow("date text in a text column")
-            << QStringLiteral("File_Name") << QStringLiteral("2026-12-06 19:18:07")
-            << text("2026-12-06 19:18:07");
+        // A date column's text and what it reads back as; no value: the text itself.
+        const auto row = [](const char* tag, const char* stored, QVariant expected = {},
+                            const char* column = "File_DateLastModified") {
+            QTest::newRow(tag) << QString::fromLatin1(column) << QString::fromLatin1(stored)
+                               << (expected.isValid() ? expected
+                                                      : QVariant(QString::fromLatin1(stored)));
+        };
+        // clang-format off
+        row("engine form",           "2026-12-06 19:18:07",     at(2026, 12, 6, 19, 18, 7));
+        row("T between",             "2026-12-06T19:18:07",     at(2026, 12, 6, 19, 18, 7));
+        row("first second",          "1999-01-01 00:00:00",     at(1999, 1, 1, 0, 0, 0));
+        row("leap day, last second", "2024-02-29 23:59:59",     at(2024, 2, 29, 23, 59, 59));
+        row("end of day",            "2026-12-06 24:00:00",     at(2026, 12, 7, 0, 0, 0));
+        row("fraction",              "2026-12-06 19:18:07.250", at(2026, 12, 6, 19, 18, 7, 250));
+        row("date only",             "2026-12-06",              at(2026, 12, 6, 0, 0, 0));
+        row("no such day",           "2026-02-29 10:00:00");
+        row("no such second",        "2026-12-06 19:18:60");
+        row("letter in a number",    "2026-1x-06 19:18:07");
+        row("other separators",      "2026/12/06 19.18.07");
+        row("not a date",            "soon");
+        row("date text in a text column", "2026-12-06 19:18:07", {}, "File_Name");
+        // clang-format on
     }
     void stored_text_reads_as_date_or_text() {
         QFETCH(QString, column);

@@ -1,37 +1,27 @@
 #include "ConnectionFields.h"
 #include "TestEnv.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(Connection_Fields)
 
 namespace {
 
-Connection_Fields server_fields(const QString& server, const QString& port, const QString& database,
-                                const QString& user, const QString& password) {
+// "file" for the embedded engine, "server|port|database|user|password" for SQL Server,
+// "odbc:text" for any other ODBC string.
+Connection_Fields fields(const char* desc) {
+    const QString text = QString::fromUtf8(desc);
     Connection_Fields f;
-    f.engine = Library_Engine::Sql_Server;
-    f.server = server;
-    f.port = port;
-    f.database = database;
-    f.user = user;
-    f.password = password;
-    return f;
-}
-
-Connection_Fields embedded(const QString& file) {
-    Connection_Fields f;
-    f.file = file;
-    return f;
-}
-
-Connection_Fields odbc(const QString& text) {
-    Connection_Fields f;
-    f.engine = Library_Engine::Other_Odbc;
-    f.odbc = text;
+    if (text.startsWith(QLatin1String("odbc:"))) {
+        f.engine = Library_Engine::Other_Odbc;
+        f.odbc = text.mid(5);
+    } else if (const QStringList v = text.split(u'|'); v.size() == 5) {
+        f.engine = Library_Engine::Sql_Server;
+        std::tie(f.server, f.port, f.database, f.user, f.password) =
+            std::tie(v[0], v[1], v[2], v[3], v[4]);
+    } else {
+        f.file = text;
+    }
     return f;
 }
 
@@ -43,37 +33,23 @@ private Q_SLOTS:
     void build_and_read_back_data() {
         QTest::addColumn<Connection_Fields>("fields");
         QTest::addColumn<QString>("text");
-        QTest::newRow("embedded") << embedded(QStringLiteral("/home/a/library.db"))
-                                  << QStringLiteral(
-                                         "Provider=SQLite;Data Source=/home/a/library.db");
-        QTest::newRow("embedded, path with ;")
-            << embedded(QStringLiteral("/home/a;b/library.db"))
-            << QStringLiteral("Provider=SQLite;Data Source={/home/a;b/library.db}");
-        QTest::newRow("SQL Server")
-            << server_fields(QStringLiteral("dbhost"), QStringLiteral("1433"),
-                             QStringLiteral("Library"), QStringLiteral("lib"),
-                             QStringLiteral("secret"))
-            << QStringLiteral("Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;"
-                              "PWD=secret;TDS_Version=7.4;ClientCharset=UTF-8");
-        QTest::newRow("SQL Server, only a server")
-            << server_fields(QStringLiteral("dbhost\\SQLEXPRESS"), {}, {}, {}, {})
-            << QStringLiteral("Driver={FreeTDS};Server=dbhost\\SQLEXPRESS;TDS_Version=7.4;"
-                              "ClientCharset=UTF-8");
-        QTest::newRow("password with ; and }")
-            << server_fields(QStringLiteral("h"), {}, QStringLiteral("Lib"), QStringLiteral("u"),
-                             QStringLiteral("a;b}c"))
-            << QStringLiteral("Driver={FreeTDS};Server=h;Database=Lib;UID=u;PWD={a;b}}c};TDS_"
-                              "Version=7.4;ClientCharset=UTF-8");
-        QTest::newRow("password with blanks at its ends")
-            << server_fields(QStringLiteral("h"), {}, {}, QStringLiteral("u"),
-                             QStringLiteral(" pw "))
-            << QStringLiteral("Driver={FreeTDS};Server=h;UID=u;PWD={ pw "
-                              "};TDS_Version=7.4;ClientCharset=UTF-8");
-        QTest::newRow("other ODBC")
-            << odbc(QStringLiteral("Driver={ODBC Driver 18 for SQL "
-                                   "Server};Server=tcp:h,1433;Database=L;Trusted_Connection=yes"))
-            << QStringLiteral("Driver={ODBC Driver 18 for SQL "
-                              "Server};Server=tcp:h,1433;Database=L;Trusted_Connection=yes");
+        const auto row = [](const char* tag, const char* desc, const char* text) {
+            QTest::newRow(tag) << fields(desc) << QString::fromUtf8(text);
+        };
+        // clang-format off
+        row("embedded", "/home/a/library.db", "Provider=SQLite;Data Source=/home/a/library.db");
+        row("embedded, path with ;", "/home/a;b/library.db", "Provider=SQLite;Data Source={/home/a;b/library.db}");
+        row("SQL Server", "dbhost|1433|Library|lib|secret",
+            "Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD=secret;TDS_Version=7.4;ClientCharset=UTF-8");
+        row("SQL Server, only a server", "dbhost\\SQLEXPRESS||||",
+            "Driver={FreeTDS};Server=dbhost\\SQLEXPRESS;TDS_Version=7.4;ClientCharset=UTF-8");
+        row("password with ; and }", "h||Lib|u|a;b}c",
+            "Driver={FreeTDS};Server=h;Database=Lib;UID=u;PWD={a;b}}c};TDS_Version=7.4;ClientCharset=UTF-8");
+        row("password with blanks at its ends", "h|||u| pw ",
+            "Driver={FreeTDS};Server=h;UID=u;PWD={ pw };TDS_Version=7.4;ClientCharset=UTF-8");
+        row("other ODBC", "odbc:Driver={ODBC Driver 18 for SQL Server};Server=tcp:h,1433;Database=L;Trusted_Connection=yes",
+            "Driver={ODBC Driver 18 for SQL Server};Server=tcp:h,1433;Database=L;Trusted_Connection=yes");
+        // clang-format on
     }
     void build_and_read_back() {
         QFETCH(Connection_Fields, fields);
@@ -85,15 +61,14 @@ private Q_SLOTS:
     // A string the SQL Server fields would not give back whole stays raw, so editing loses nothing.
     void unfamiliar_strings_stay_whole_data() {
         QTest::addColumn<QString>("text");
-        QTest::newRow("extra key") << QStringLiteral(
-            "Driver={FreeTDS};Server=h;TDS_Version=7.4;ClientCharset=UTF-8;Encrypt=require");
-        QTest::newRow("other TDS version")
-            << QStringLiteral("Driver={FreeTDS};Server=h;TDS_Version=7.3;ClientCharset=UTF-8");
-        QTest::newRow("keys in another order")
-            << QStringLiteral("Server=h;Driver={FreeTDS};TDS_Version=7.4;ClientCharset=UTF-8");
-        QTest::newRow("unclosed brace") << QStringLiteral("Driver={FreeTDS;Server=h");
-        QTest::newRow("not pairs") << QStringLiteral("just some text");
-        QTest::newRow("DSN") << QStringLiteral("DSN=library");
+        // clang-format off
+        QTest::newRow("extra key") << "Driver={FreeTDS};Server=h;TDS_Version=7.4;ClientCharset=UTF-8;Encrypt=require";
+        QTest::newRow("other TDS version") << "Driver={FreeTDS};Server=h;TDS_Version=7.3;ClientCharset=UTF-8";
+        QTest::newRow("keys in another order") << "Server=h;Driver={FreeTDS};TDS_Version=7.4;ClientCharset=UTF-8";
+        QTest::newRow("unclosed brace") << "Driver={FreeTDS;Server=h";
+        // clang-format on
+        QTest::newRow("not pairs") << "just some text";
+        QTest::newRow("DSN") << "DSN=library";
     }
     void unfamiliar_strings_stay_whole() {
         QFETCH(QString, text);
@@ -113,46 +88,15 @@ private Q_SLOTS:
                                                  QStringLiteral("/library.db"));
     }
 
-    void dialog_result_data() {
-        QTest::addColumn<bool>("edit_mode");
-        QTest::addColumn<bool>("confirmed");
-        QTest::addColumn<QString>("expected"); // null = nothing
-        QTest::newRow("new, confirmed") << false << true << QStringLiteral("built");
-        QTest::newRow("new, cancelled") << false << false << QString();
-        QTest::newRow("edit, confirmed") << true << true << QStringLiteral("built");
-        QTest::newRow("edit, cancelled") << true << false << QStringLiteral("original");
-    }
-    void dialog_result() {
-        QFETCH(bool, edit_mode);
-        QFETCH(bool, confirmed);
-        QFETCH(QString, expected);
-        const auto r = Connection_Dialog_Result(edit_mode, confirmed, QStringLiteral("original"),
-                                                QStringLiteral("built"));
-        QCOMPARE(r.has_value(), !expected.isNull());
-        if (r)
-            QCOMPARE(*r, expected);
-    }
-
+    // The dialog's test button shows these texts (success and a missing folder are driven
+    // through the dialog itself); a driver's failure carries the driver's own words.
     void test_connection_reports_what_failed() {
-        QTemporaryDir dir;
-        const Connection_Test good = Test_Connection(
-            Build_Connection_String(embedded(dir.path() + QStringLiteral("/t.db"))));
-        QVERIFY(good.ok);
-        QCOMPARE(good.message, QStringLiteral("Test connection succeeded."));
-
-        const Connection_Test missing = Test_Connection(
-            QStringLiteral("Provider=SQLite;Data Source=/nonexistent-scrollkin/t.db"));
-        QVERIFY(!missing.ok);
-        QCOMPARE(missing.message,
-                 QStringLiteral("Test connection failed: The folder of the library file does not "
-                                "exist: /nonexistent-scrollkin"));
-
-        const Connection_Test driver =
+        const Connection_Test t =
             Test_Connection(QStringLiteral("Driver={No Such Scrollkin Driver};Server=h"));
-        QVERIFY(!driver.ok);
-        QVERIFY2(driver.message.startsWith(QStringLiteral("Test connection failed: ")) &&
-                     driver.message.size() > QStringLiteral("Test connection failed: ").size(),
-                 qPrintable(driver.message));
+        QVERIFY(!t.ok);
+        QVERIFY2(t.message.startsWith(QLatin1String("Test connection failed: ")) &&
+                     t.message.size() > 24,
+                 qPrintable(t.message));
     }
 };
 

@@ -7,58 +7,16 @@
 #include "Settings.h"
 #include "SingleInstance.h"
 #include "TestEnv.h"
+#include "WindowTest.h"
 #include "frmConnection.h"
 #include "frmLogin.h"
 #include "frmMain.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QScreen>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
+using namespace wintest;
 
 namespace {
 
 const QString Invalid = QStringLiteral("Invalid user name or password!");
-
-// Runs action on the modal dialog named name once it is up; it runs inside that dialog's own
-// event loop, so the code that opened the dialog carries on when the action closes it.
-void on_modal(const QString& name, std::function<void(QWidget*)> action, int tries = 500) {
-    QTimer::singleShot(10, qApp, [=] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w && w->objectName() == name && w->isVisible()) {
-            action(w);
-            return;
-        }
-        if (tries > 0)
-            on_modal(name, action, tries - 1);
-        else
-            QTest::qFail(qPrintable(QStringLiteral("the dialog %1 never came up").arg(name)),
-                         __FILE__, __LINE__);
-    });
-}
-
-template <typename T> T* child(const QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
-}
-
-void type_into(QWidget* w, const char* name, const QString& text) {
-    auto* edit = child<QLineEdit>(w, name);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
-void click(const QWidget* w, const char* name) {
-    QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton);
-}
 
 QString constr() {
     return Get_Setting(QStringLiteral("ConStr"), QStringLiteral("value"),
@@ -72,8 +30,19 @@ class Test_Login_Window : public QObject {
 
     std::unique_ptr<testenv::Fresh_Library> lib_;
     db::Connection c_;
+    Fake_Prompter p_;
+    std::unique_ptr<frmLogin> dlg_;
 
     QString lock_path() const { return lib_->dir.path() + QStringLiteral("/run.lock"); }
+    // The dialog shown and active, opened with these remembered names.
+    frmLogin* open(const Login_Fields& fields = {}) {
+        dlg_ = std::make_unique<frmLogin>(p_, fields, c_);
+        dlg_->show();
+        if (!QTest::qWaitForWindowActive(dlg_.get()))
+            qWarning("the login dialog did not become active");
+        return dlg_.get();
+    }
+    QLineEdit* edit(const char* name) const { return child<QLineEdit>(dlg_.get(), name); }
 
 private Q_SLOTS:
     void init() {
@@ -83,167 +52,124 @@ private Q_SLOTS:
         Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), lib_->connection_string);
         Login_Attempts = 0;
         session::Cur_Role.clear();
-        c_.Close();
         db::Lib_Connection().Close();
     }
     void cleanup() {
+        dlg_.reset();
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
+        p_.Verify_Done();
         c_.Close();
         db::Lib_Connection().Close();
     }
 
     void controls_and_captions_data() {
-        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("shown");
         // clang-format off
-        QTest::newRow("fraLogin")    << "fraLogin"    << "QGroupBox"   << ""            << true;
-        QTest::newRow("lblLabels")   << "lblLabels"   << "QLabel"      << "Server:"     << false;
-        QTest::newRow("Server")      << "Server"      << "QComboBox"   << "db7"         << false;
-        QTest::newRow("lblUserName") << "lblUserName" << "QLabel"      << "Use Name:"   << true;
-        QTest::newRow("txtusername") << "txtusername" << "QLineEdit"   << "clerk"       << true;
-        QTest::newRow("lblPassword") << "lblPassword" << "QLabel"      << "Pass Word:"  << true;
-        QTest::newRow("txtPassword") << "txtPassword" << "QLineEdit"   << ""            << true;
-        QTest::newRow("cmdLogin")    << "cmdLogin"    << "QPushButton" << "Login"       << true;
-        QTest::newRow("cmdCancel")   << "cmdCancel"   << "QPushButton" << "Exit"        << true;
-        QTest::newRow("Command1")    << "Command1"    << "QPushButton" << "DataBase..." << true;
+        QTest::newRow("fraLogin")    << "QGroupBox"   << ""            << true;
+        QTest::newRow("lblLabels")   << "QLabel"      << "Server:"     << false;
+        QTest::newRow("Server")      << "QComboBox"   << "db7"         << false;
+        QTest::newRow("lblUserName") << "QLabel"      << "Use Name:"   << true;
+        QTest::newRow("txtusername") << "QLineEdit"   << "clerk"       << true;
+        QTest::newRow("lblPassword") << "QLabel"      << "Pass Word:"  << true;
+        QTest::newRow("txtPassword") << "QLineEdit"   << ""            << true;
+        QTest::newRow("cmdLogin")    << "QPushButton" << "Login"       << true;
+        QTest::newRow("cmdCancel")   << "QPushButton" << "Exit"        << true;
+        QTest::newRow("Command1")    << "QPushButton" << "DataBase..." << true;
         // clang-format on
     }
     void controls_and_captions() {
-        QFETCH(QString, name);
         QFETCH(QString, kind);
         QFETCH(QString, caption);
         QFETCH(bool, shown);
-        Fake_Prompter p;
-        frmLogin dlg(p, {QStringLiteral("clerk"), QStringLiteral("db7")}, c_);
-        dlg.show();
-        QCOMPARE(dlg.objectName(), QStringLiteral("frmLogin"));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Datebase Login"));
-        auto* w = dlg.findChild<QWidget*>(name);
-        QVERIFY(w);
-        QVERIFY(w->inherits(qPrintable(kind)));
+        open({QStringLiteral("clerk"), QStringLiteral("db7")});
+        QCOMPARE(dlg_->objectName(), QStringLiteral("frmLogin"));
+        QCOMPARE(dlg_->windowTitle(), QStringLiteral("Datebase Login"));
+        auto* w = child(dlg_.get(), QTest::currentDataTag());
+        QVERIFY(w && w->inherits(qPrintable(kind)));
         QCOMPARE(w->isVisible(), shown);
         QCOMPARE(w->font().family(), QStringLiteral("Arial"));
-        QString text;
-        if (auto* l = qobject_cast<QLabel*>(w))
-            text = l->text();
-        else if (auto* b = qobject_cast<QPushButton*>(w))
-            text = b->text();
-        else if (auto* e = qobject_cast<QLineEdit*>(w))
-            text = e->text();
-        else if (auto* c = qobject_cast<QComboBox*>(w))
-            text = c->currentText();
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            text = g->title();
-        QCOMPARE(text, caption);
-        QCOMPARE(child<QLineEdit>(&dlg, "txtPassword")->echoMode(), QLineEdit::Password);
+        const char* property = qobject_cast<QComboBox*>(w)   ? "currentText"
+                               : qobject_cast<QGroupBox*>(w) ? "title"
+                                                             : "text";
+        QCOMPARE(w->property(property).toString(), caption);
+        QCOMPARE(edit("txtPassword")->echoMode(), QLineEdit::Password);
     }
 
-    void stands_a_little_above_the_middle() {
+    void stands_a_little_above_the_middle_and_exit_ends_the_program() {
         QCOMPARE(frmLogin::Position_On(QRect(0, 0, 1000, 800), QSize(300, 200)), QPoint(350, 240));
         QCOMPARE(frmLogin::Position_On(QRect(1920, 0, 1280, 1024), QSize(280, 174)),
                  QPoint(1920 + 500, 340));
-        Fake_Prompter p;
-        frmLogin dlg(p, {}, c_);
-        dlg.show();
-        QCOMPARE(dlg.pos(), frmLogin::Position_On(dlg.screen()->geometry(), dlg.size()));
+        open();
+        QCOMPARE(dlg_->pos(), frmLogin::Position_On(dlg_->screen()->geometry(), dlg_->size()));
+        // "Exit" ends the program.
+        QSignalSpy end(dlg_.get(), &frmLogin::End_Program);
+        click(dlg_.get(), "cmdCancel");
+        QCOMPARE(end.count(), 1);
+        QVERIFY(!dlg_->isVisible());
+        QVERIFY(!c_.Is_Open());
     }
 
-    void keys_data() {
-        QTest::addColumn<QString>("box");
+    void quotes_are_discarded_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("name") << "txtusername"
-                              << "a\"b'c&d e"
-                              << "abcd e";
-        QTest::newRow("password") << "txtPassword"
-                                  << "&'\"x"
-                                  << "x";
+        QTest::newRow("txtusername") << "a\"b'c&d e"
+                                     << "abcd e";
+        QTest::newRow("txtPassword") << "&'\"x"
+                                     << "x";
     }
-    void keys() {
-        QFETCH(QString, box);
+    void quotes_are_discarded() {
         QFETCH(QString, typed);
         QFETCH(QString, kept);
-        Fake_Prompter p;
-        frmLogin dlg(p, {}, c_);
-        dlg.show();
-        auto* edit = dlg.findChild<QLineEdit*>(box);
-        QTest::keyClicks(edit, typed);
-        QCOMPARE(edit->text(), kept);
+        open();
+        QTest::keyClicks(edit(QTest::currentDataTag()), typed);
+        QCOMPARE(edit(QTest::currentDataTag())->text(), kept);
     }
 
-    void enter_moves_on_then_signs_in() {
-        Fake_Prompter p;
-        frmLogin dlg(p, {}, c_);
-        QSignalSpy signed_in(&dlg, &frmLogin::Signed_In);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        auto* name = child<QLineEdit>(&dlg, "txtusername");
-        auto* password = child<QLineEdit>(&dlg, "txtPassword");
-        QCOMPARE(QApplication::focusWidget(), name);
-        QTest::keyClicks(name, QStringLiteral("Scrollkin"));
-        QTest::keyClick(name, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), password);
-        QTest::keyClicks(password, QStringLiteral("Hollowfen"));
+    // Enter moves from the name to the password and there signs in; a refusal sends the focus
+    // back to the name when it is empty, else to the password.
+    void keys_and_focus_lead_to_signing_in() {
+        open();
+        QSignalSpy signed_in(dlg_.get(), &frmLogin::Signed_In);
+        QCOMPARE(QApplication::focusWidget(), edit("txtusername"));
+        p_.Answer(Prompt_Answer::Ok, Invalid).Answer(Prompt_Answer::Ok, Invalid);
+        click(dlg_.get(), "cmdLogin");
+        QCOMPARE(QApplication::focusWidget(), edit("txtusername"));
+        QTest::keyClicks(edit("txtusername"), QStringLiteral("Scrollkin"));
+        QTest::keyClick(edit("txtusername"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), edit("txtPassword"));
+        QTest::keyClicks(edit("txtPassword"), QStringLiteral("wrong"));
+        QTest::keyClick(edit("txtPassword"), Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), edit("txtPassword"));
+        QCOMPARE(Login_Attempts, qint16(2));
+        QVERIFY(dlg_->isVisible());
+        type_into(dlg_.get(), "txtPassword", QStringLiteral("Hollowfen"));
         QCOMPARE(signed_in.count(), 0);
-        QTest::keyClick(password, Qt::Key_Enter);
+        QTest::keyClick(edit("txtPassword"), Qt::Key_Enter);
         QCOMPARE(signed_in.count(), 1);
         QCOMPARE(session::Cur_Role, QStringLiteral("Administrator"));
-    }
-
-    void a_refusal_sends_the_focus_back() {
-        Fake_Prompter p;
-        frmLogin dlg(p, {}, c_);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        p.Answer(Prompt_Answer::Ok, Invalid);
-        click(&dlg, "cmdLogin");
-        QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(&dlg, "txtusername"));
-        type_into(&dlg, "txtusername", QStringLiteral("Scrollkin"));
-        p.Answer(Prompt_Answer::Ok, Invalid);
-        click(&dlg, "cmdLogin");
-        QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(&dlg, "txtPassword"));
-        QCOMPARE(Login_Attempts, qint16(2));
-        QVERIFY(dlg.isVisible());
     }
 
     void remembered_name_leads_to_the_password() {
         Save_Setting(QStringLiteral("usename"), QStringLiteral("name"),
                      QStringLiteral("Scrollkin "));
         Single_Instance instance(lock_path());
-        Fake_Prompter p;
-        const auto fields = Open_Login(p, instance);
+        const auto fields = Open_Login(p_, instance);
         QVERIFY(fields);
-        frmLogin dlg(p, *fields, c_);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        auto* name = child<QLineEdit>(&dlg, "txtusername");
-        auto* password = child<QLineEdit>(&dlg, "txtPassword");
-        QCOMPARE(name->text(), QStringLiteral("Scrollkin "));
-        QCOMPARE(QApplication::focusWidget(), password);
+        open(*fields);
+        QCOMPARE(edit("txtusername")->text(), QStringLiteral("Scrollkin "));
+        QCOMPARE(QApplication::focusWidget(), edit("txtPassword"));
         // Focus selects the whole text, so typing replaces it.
-        name->setFocus();
-        QTRY_COMPARE(name->selectedText(), QStringLiteral("Scrollkin "));
-    }
-
-    void exit_ends_the_program() {
-        Fake_Prompter p;
-        frmLogin dlg(p, {}, c_);
-        QSignalSpy end(&dlg, &frmLogin::End_Program);
-        dlg.show();
-        click(&dlg, "cmdCancel");
-        QCOMPARE(end.count(), 1);
-        QVERIFY(!dlg.isVisible());
-        QVERIFY(!c_.Is_Open());
+        edit("txtusername")->setFocus();
+        QTRY_COMPARE(edit("txtusername")->selectedText(), QStringLiteral("Scrollkin "));
     }
 
     void first_run_leads_to_the_frame_window() {
         Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), QString());
         Single_Instance instance(lock_path());
-        Fake_Prompter p;
-        Program_Shell shell(p, instance);
+        Program_Shell shell(p_, instance);
         QVERIFY(shell.Start());
         frmLogin* login = shell.Login_Window();
         QVERIFY(login && login->isVisible());
@@ -262,60 +188,29 @@ private Q_SLOTS:
         QCOMPARE(Login_Attempts, qint16(1));
         QVERIFY(!shell.Main_Window());
 
+        // The new library is empty: the built-in administrator is made and signs in.
         type_into(login, "txtusername", QStringLiteral("Scrollkin"));
         type_into(login, "txtPassword", QStringLiteral("Hollowfen"));
         click(login, "cmdLogin");
         frmMain* main = shell.Main_Window();
-        QVERIFY(main);
-        QVERIFY(main->isVisible());
+        QVERIFY(main && main->isVisible());
         QCOMPARE(main->objectName(), QStringLiteral("frmMain"));
         QCOMPARE(main->windowTitle(), QStringLiteral("QTX_Scrollkin"));
-        for (const char* name : {"Picture1", "lblmsg", "lblcaption", "pbar"})
-            QVERIFY2(main->findChild<QWidget*>(QLatin1String(name)), name);
-        QVERIFY(child<QWidget>(main, "Picture1")->isAncestorOf(child<QProgressBar>(main, "pbar")));
+        for (const char* name : {"lblmsg", "lblcaption"})
+            QVERIFY2(child(main, name), name);
+        QVERIFY(child(main, "Picture1")->isAncestorOf(child<QProgressBar>(main, "pbar")));
         QVERIFY(!shell.Login_Window());
         QVERIFY(QFileInfo::exists(proposed));
         QCOMPARE(Get_Setting(QStringLiteral("usename"), QStringLiteral("name")),
                  QStringLiteral("Scrollkin"));
     }
 
-    void limit_holds_when_the_dialog_opens_again() {
-        Single_Instance instance(lock_path());
-        Fake_Prompter p;
-        Program_Shell shell(p, instance);
-        QSignalSpy quit(&shell, &Program_Shell::Quit);
-        QVERIFY(shell.Start());
-        for (int i = 0; i < 2; ++i) {
-            p.Answer(Prompt_Answer::Ok, Invalid);
-            click(shell.Login_Window(), "cmdLogin");
-        }
-        type_into(shell.Login_Window(), "txtusername", QStringLiteral("Scrollkin"));
-        type_into(shell.Login_Window(), "txtPassword", QStringLiteral("Hollowfen"));
-        click(shell.Login_Window(), "cmdLogin");
-        QVERIFY(shell.Main_Window() && shell.Main_Window()->isVisible());
-        QVERIFY(!shell.Login_Window());
-
-        // Signing out opens the dialog again: the remembered name is there, the count is kept.
-        QVERIFY(shell.Show_Login());
-        frmLogin* again = shell.Login_Window();
-        QCOMPARE(child<QLineEdit>(again, "txtusername")->text(), QStringLiteral("Scrollkin"));
-        p.Answer(Prompt_Answer::Ok, Invalid);
-        click(again, "cmdLogin");
-        QCOMPARE(quit.count(), 0);
-        type_into(again, "txtPassword", QStringLiteral("Hollowfen"));
-        p.Answer(Prompt_Answer::Ok, QStringLiteral("Login Failid!"));
-        click(again, "cmdLogin");
-        QCOMPARE(quit.count(), 1);
-        QVERIFY(!again->isVisible());
-    }
-
     void a_second_copy_shows_no_window() {
         Single_Instance running(lock_path());
         QVERIFY(!running.Another_Copy_Running());
         Single_Instance instance(lock_path());
-        Fake_Prompter p;
-        p.Answer(Prompt_Answer::Ok, QStringLiteral("program is running!"));
-        Program_Shell shell(p, instance);
+        p_.Answer(Prompt_Answer::Ok, QStringLiteral("program is running!"));
+        Program_Shell shell(p_, instance);
         QVERIFY(!shell.Start());
         QVERIFY(!shell.Login_Window());
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -337,15 +232,12 @@ private Q_SLOTS:
             QSettings(QSettings::NativeFormat, QSettings::UserScope, Program_Title(),
                       Program_Title())
                 .clear();
-        const QString before = constr();
-        const QString other = lib_->dir.path() + QStringLiteral("/other.db");
-        Fake_Prompter p;
-        frmLogin dlg(p, {}, c_);
-        dlg.show();
+        const QString before = constr(), other = lib_->dir.path() + QStringLiteral("/other.db");
+        open();
         bool seen = false;
         on_modal(QStringLiteral("frmConnection"), [&](QWidget* con) {
             seen = true;
-            QCOMPARE(con->parentWidget(), &dlg);
+            QCOMPARE(con->parentWidget(), dlg_.get());
             auto* file = child<QLineEdit>(con, "txtFile");
             if (stored && !testenv::Use_Odbc())
                 QCOMPARE(file->text(), lib_->path);
@@ -353,82 +245,76 @@ private Q_SLOTS:
             file->setText(other);
             click(con, confirm ? "cmdOK" : "cmdCancel");
         });
-        click(&dlg, "Command1");
+        click(dlg_.get(), "Command1");
         QVERIFY(seen);
-        if (confirm)
-            QCOMPARE(constr(), db::Connection_String::embedded(other));
-        else
-            QCOMPARE(constr(), before);
+        QCOMPARE(constr(), confirm ? db::Connection_String::embedded(other) : before);
         QVERIFY(!c_.Is_Open());
         QCOMPARE(Login_Attempts, qint16(0));
     }
 
+    // A library that cannot be opened leads to the connection dialog, which says why.
     void the_connection_dialog_shows_what_failed() {
-        const QString bad =
-            QStringLiteral("Provider=SQLite;Data Source=/nonexistent-scrollkin/library.db");
-        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), bad);
-        Fake_Prompter p;
-        frmLogin dlg(p, {}, c_);
-        dlg.show();
+        Save_Setting(
+            QStringLiteral("ConStr"), QStringLiteral("value"),
+            QStringLiteral("Provider=SQLite;Data Source=/nonexistent-scrollkin/library.db"));
+        open();
         bool seen = false;
         on_modal(QStringLiteral("frmConnection"), [&](QWidget* con) {
             seen = true;
             auto* result = child<QLabel>(con, "lblTestResult");
-            QCOMPARE(result->text(),
-                     QStringLiteral(
-                         "The folder of the library file does not exist: /nonexistent-scrollkin"));
+            const QString why = QStringLiteral(
+                "The folder of the library file does not exist: /nonexistent-scrollkin");
+            QCOMPARE(result->text(), why);
             click(con, "cmdTest");
-            QCOMPARE(result->text(),
-                     QStringLiteral("Test connection failed: The folder of the library file does "
-                                    "not exist: /nonexistent-scrollkin"));
+            QCOMPARE(result->text(), QStringLiteral("Test connection failed: ") + why);
             child<QLineEdit>(con, "txtFile")->setText(lib_->path);
             click(con, "cmdTest");
             QCOMPARE(result->text(), QStringLiteral("Test connection succeeded."));
             click(con, "cmdOK");
         });
-        click(&dlg, "cmdLogin");
+        click(dlg_.get(), "cmdLogin");
         QVERIFY(seen);
         QCOMPARE(Login_Attempts, qint16(1));
         QCOMPARE(constr(), db::Connection_String::embedded(lib_->path));
     }
 
     void connection_dialog_fields() {
-        Fake_Prompter p;
         const QString server =
             QStringLiteral("Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD="
                            "pw;TDS_Version=7.4;ClientCharset=UTF-8");
-        frmConnection con(p, server, {});
+        frmConnection con(p_, server, {});
         con.show();
+        const auto text = [&con] {
+            const QString shown = child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText();
+            return shown == con.Connection_Text() ? shown : QStringLiteral("differs: ") + shown;
+        };
         QCOMPARE(con.windowTitle(), QStringLiteral("Library Connection"));
         QCOMPARE(child<QComboBox>(&con, "cboEngine")->currentIndex(), 1);
         QCOMPARE(child<QLineEdit>(&con, "txtServer")->text(), QStringLiteral("dbhost"));
         QCOMPARE(child<QLineEdit>(&con, "txtUserPassword")->echoMode(), QLineEdit::Password);
-        QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(), server);
-        QVERIFY(child<QLineEdit>(&con, "txtServer")->isVisible());
-        QVERIFY(!child<QLineEdit>(&con, "txtFile")->isVisible());
+        QCOMPARE(text(), server);
+        QVERIFY(child(&con, "txtServer")->isVisible());
+        QVERIFY(!child(&con, "txtFile")->isVisible());
         type_into(&con, "txtDatabase", QStringLiteral("Archive"));
-        QCOMPARE(con.Connection_Text(),
+        QCOMPARE(text(),
                  QStringLiteral("Driver={FreeTDS};Server=dbhost;Port=1433;Database=Archive;UID=lib;"
                                 "PWD=pw;TDS_Version=7.4;ClientCharset=UTF-8"));
-        QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(),
-                 con.Connection_Text());
 
         // To the embedded engine, the file chosen with Browse.
         child<QComboBox>(&con, "cboEngine")->setCurrentIndex(0);
-        QVERIFY(child<QLineEdit>(&con, "txtFile")->isVisible());
-        p.Answer_Path(QStringLiteral("/data/lib.db"));
+        QVERIFY(child(&con, "txtFile")->isVisible());
+        p_.Answer_Path(QStringLiteral("/data/lib.db"));
         click(&con, "cmdBrowse");
-        QCOMPARE(p.Last().kind, Fake_Prompter::Kind::Save_File);
-        QCOMPARE(p.Last().title, QStringLiteral("Library file"));
-        QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(),
-                 QStringLiteral("Provider=SQLite;Data Source=/data/lib.db"));
-        p.Answer_Path(QString());
+        QCOMPARE(p_.Last().kind, Fake_Prompter::Kind::Save_File);
+        QCOMPARE(p_.Last().title, QStringLiteral("Library file"));
+        QCOMPARE(text(), QStringLiteral("Provider=SQLite;Data Source=/data/lib.db"));
+        p_.Answer_Path(QString()); // cancelled: nothing changes
         click(&con, "cmdBrowse");
-        QCOMPARE(con.Connection_Text(), QStringLiteral("Provider=SQLite;Data Source=/data/lib.db"));
+        QCOMPARE(text(), QStringLiteral("Provider=SQLite;Data Source=/data/lib.db"));
 
         child<QComboBox>(&con, "cboEngine")->setCurrentIndex(2);
         type_into(&con, "txtOdbc", QStringLiteral("DSN=library"));
-        QCOMPARE(con.Connection_Text(), QStringLiteral("DSN=library"));
+        QCOMPARE(text(), QStringLiteral("DSN=library"));
     }
 };
 

@@ -3,59 +3,25 @@
 #include "FakePrompter.h"
 #include "Login.h"
 #include "MainMenus.h"
+#include "OperationLog.h"
 #include "Program.h"
 #include "Session.h"
 #include "Settings.h"
 #include "SingleInstance.h"
 #include "TestEnv.h"
+#include "WindowTest.h"
 #include "frmLogin.h"
 #include "frmMain.h"
 #include "frmQuery_doc.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDesktopServices>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPointer>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QTreeView>
-#include <QtTest>
+using namespace wintest;
 
 namespace {
 
-// Runs action on the modal dialog named name once it is up, inside its own event loop.
-void on_modal(const QString& name, std::function<void(QWidget*)> action, int tries = 500) {
-    QTimer::singleShot(10, qApp, [=] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w && w->objectName() == name && w->isVisible()) {
-            action(w);
-            return;
-        }
-        if (tries > 0)
-            on_modal(name, action, tries - 1);
-        else
-            QTest::qFail(qPrintable(QStringLiteral("the dialog %1 never came up").arg(name)),
-                         __FILE__, __LINE__);
-    });
-}
-
-template <typename T> T* child(const QObject* o, const QString& name) {
-    return o->findChild<T*>(name);
-}
-
-void sign_in(frmLogin* login) {
-    const std::pair<const char*, const char*> fields[] = {{"txtusername", "Scrollkin"},
-                                                          {"txtPassword", "Hollowfen"}};
-    for (const auto& [name, text] : fields) {
-        auto* edit = child<QLineEdit>(login, QLatin1String(name));
-        edit->clear();
-        QTest::keyClicks(edit, QLatin1String(text));
-    }
-    QTest::mouseClick(child<QPushButton>(login, QStringLiteral("cmdLogin")), Qt::LeftButton);
+void sign_in(frmLogin* login, const char* password = "Hollowfen") {
+    type_into(login, "txtusername", QStringLiteral("Scrollkin"));
+    type_into(login, "txtPassword", QLatin1String(password));
+    click(login, "cmdLogin");
 }
 
 // The names of a menu's entries in order, a sub-menu's entries after it, indented.
@@ -69,6 +35,10 @@ QStringList entries(const QMenu* menu, const QString& indent = {}) {
     return out;
 }
 
+QStringList split(const char* list) {
+    return QString::fromLatin1(list).split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
 } // namespace
 
 class Test_Main_Window : public QObject {
@@ -78,12 +48,15 @@ class Test_Main_Window : public QObject {
     std::unique_ptr<QTemporaryDir> templates_;
     std::unique_ptr<Fake_Prompter> prompter_;
     std::unique_ptr<frmMain> main_;
-    QStringList ran_;
     QList<QUrl> opened_;
 
-    QAction* item(const QString& name) const { return child<QAction>(main_.get(), name); }
-    std::function<void()> record(const char* name) {
-        return [this, name] { ran_ << QLatin1String(name); };
+    QAction* item(const char* name) const { return child<QAction>(main_.get(), name); }
+    // The window is shown, or hidden to the tray, with the tray menu's items to match.
+    void shown(bool window) {
+        QCOMPARE(main_->isVisible(), window);
+        QCOMPARE(main_->Tray()->isVisible(), !window);
+        QCOMPARE(item("mnuTray_Show")->isEnabled(), !window);
+        QCOMPARE(item("mnuTray_Hide")->isEnabled(), window);
     }
 
 public Q_SLOTS:
@@ -102,7 +75,6 @@ private Q_SLOTS:
         main_ = std::make_unique<frmMain>(*prompter_);
         main_->Set_Tray_Probe([] { return true; });
         main_->Open_Browser();
-        ran_.clear();
     }
     void cleanup() {
         main_.reset();
@@ -113,7 +85,7 @@ private Q_SLOTS:
     void menus_hold_their_items_in_order_data() {
         QTest::addColumn<QStringList>("items");
         const auto row = [](const char* menu, const char* items) {
-            QTest::newRow(menu) << QString::fromLatin1(items).split(QLatin1Char(','));
+            QTest::newRow(menu) << split(items);
         };
         row("mnu_tree_manage", "mun_add_child_nod,mnu_rename_child,MNUSP9,mnu_delete_child,split2,"
                                "mnu_replicate,  mnu_replicate_enable,  mnu_replicate_cancel,"
@@ -130,24 +102,21 @@ private Q_SLOTS:
     }
     void menus_hold_their_items_in_order() {
         QFETCH(QStringList, items);
-        const QString name = QString::fromLatin1(QTest::currentDataTag());
-        auto* menu = child<QMenu>(main_.get(), name);
+        auto* menu = child<QMenu>(main_.get(), QTest::currentDataTag());
         QVERIFY(menu);
         QCOMPARE(entries(menu), items);
-        // Never a menu bar: the menus only pop up.
-        QVERIFY(!menu->isVisible());
+        QVERIFY(!menu->isVisible()); // never a menu bar: the menus only pop up
     }
 
     void items_show_their_captions_and_send_their_keys_data() {
         QTest::addColumn<QString>("caption");
-        // What the item's command runs; "-" a separator, ">" a sub-menu; "" for the items whose
-        // effect has a test of its own (the tray's, the tree's refresh).
+        // The operations the item's command reaches; "-" a separator, ">" a sub-menu; "" for the
+        // items whose effect has a test of its own (the tray's, the tree's refresh).
         QTest::addColumn<QStringList>("ran");
         const auto row = [](const char* name, const char* caption, const char* ran) {
-            QTest::newRow(name) << QString::fromLatin1(caption)
-                                << QString::fromLatin1(ran).split(QLatin1Char(','),
-                                                                  Qt::SkipEmptyParts);
+            QTest::newRow(name) << QString::fromLatin1(caption) << split(ran);
         };
+        // clang-format off
         row("mun_add_child_nod", "Add child", "Add_Node");
         row("mnu_rename_child", "Rename", "Rename_Node");
         row("MNUSP9", "", "-");
@@ -158,18 +127,18 @@ private Q_SLOTS:
         row("mnu_TREE_refresh", "Refresh", "");
         row("Mnu_Department_User", "Department User", "Load_Department_Users");
         row("Mnu_Deny_User", "Deny Access user", "Load_Folder_Deny_Users");
-        row("mnu_backup_file", "Add File..", "Backup_File none");
-        row("mnu_restore_file", "Restore The File..", "check,Restore_File");
+        row("mnu_backup_file", "Add File..", "Backup_File[none 1]");
+        row("mnu_restore_file", "Restore The File..", "Check_File_Password[],Restore_File");
         row("mnu_restore_file_to_dir", "Restore All Selected File to ..", ">");
-        row("mnutofolder", "Folder..", "check,Restore_To_Folder");
-        row("mnuEmailReceiver", "Email Attachment..", "check");
-        row("mnudesktop", "Desktop", "check,Restore_To_Desktop");
+        row("mnutofolder", "Folder..", "Check_File_Password[],Restore_To_Folder[]");
+        row("mnuEmailReceiver", "Email Attachment..", "Check_File_Password[]");
+        row("mnudesktop", "Desktop", "Check_File_Password[],Restore_To_Desktop");
         row("mnu_file_copy", "Copy", "Copy_Files");
         row("mnu_file_paste", "Paste", "Paste_Files");
-        row("Mnu_file_rename", "Rename", "check,Start_File_Rename");
+        row("Mnu_file_rename", "Rename", "Check_File_Password[],Start_File_Rename");
         row("Mnudelete_file", "Delete ", "Delete_Files");
         row("mnufilesecure", "File Secure", ">");
-        row("mnu_setpassword", "File Password..", "check,Set_File_Password");
+        row("mnu_setpassword", "File Password..", "Check_File_Password[],Set_File_Password");
         row("mnuFileProtect", "Enable File Protect", "Protect_Files");
         row("mnuFileProtectCancel", "Cancel File Protect", "Cancel_Protect_Files");
         row("mnulogbook", "Log Book", "Show_File_Log");
@@ -177,18 +146,19 @@ private Q_SLOTS:
         row("mnu_add_new_user", "Add New User", "Add_User");
         row("mnu_del_user", "Delete", "Delete_User");
         row("mnu_propertier", "Properties", "Show_User_Properties");
-        row("mun_all_log", "Return all log", "Load_Log_Book ");
-        row("mnureturntopof", "Return top..", "Ask_Top_Count,Load_Log_Book 15");
+        row("mun_all_log", "Return all log", "Load_Log_Book[]");
+        row("mnureturntopof", "Return top..", "Ask_Top_Count,Load_Log_Book[15]");
         row("mnuTray_About", "About", "");
         row("mnuTray_Show", "Show Scrollkin", "");
         row("mnuTray_Hide", "Hide Scrollkin", "");
         row("Mnu_login_out", "Login out", "");
         row("mnuTray_Unload", "Exit", "");
+        // clang-format on
     }
     void items_show_their_captions_and_send_their_keys() {
         QFETCH(QString, caption);
         QFETCH(QStringList, ran);
-        QAction* a = item(QString::fromLatin1(QTest::currentDataTag()));
+        QAction* a = item(QTest::currentDataTag());
         QVERIFY(a);
         const bool separator = ran == QStringList{QStringLiteral("-")};
         QCOMPARE(a->isSeparator(), separator);
@@ -197,56 +167,17 @@ private Q_SLOTS:
             QCOMPARE(a->text(), caption);
         if (ran.isEmpty() || a->isSeparator() || a->menu())
             return;
-
-        Browser_Operations& o = main_->Query_Doc()->Logic().Operations;
-        o.Add_Node = record("Add_Node");
-        o.Rename_Node = record("Rename_Node");
-        o.Delete_Node = record("Delete_Node");
-        o.Mark_Replicate = record("Mark_Replicate");
-        o.Unmark_Replicate = record("Unmark_Replicate");
-        o.Load_Department_Users = record("Load_Department_Users");
-        o.Load_Folder_Deny_Users = record("Load_Folder_Deny_Users");
-        o.Backup_File = [this](const QString& path, bool) {
-            ran_ << QStringLiteral("Backup_File ") + path;
-        };
-        o.Check_File_Password = [this](const QString&) {
-            ran_ << QStringLiteral("check");
-            return 1;
-        };
-        o.Restore_File = record("Restore_File");
-        o.Restore_To_Folder = [this](const QString&) {
-            ran_ << QStringLiteral("Restore_To_Folder");
-        };
-        o.Restore_To_Desktop = record("Restore_To_Desktop");
-        o.Copy_Files = record("Copy_Files");
-        o.Paste_Files = record("Paste_Files");
-        o.Start_File_Rename = record("Start_File_Rename");
-        o.Delete_Files = record("Delete_Files");
-        o.Set_File_Password = record("Set_File_Password");
-        o.Protect_Files = record("Protect_Files");
-        o.Cancel_Protect_Files = record("Cancel_Protect_Files");
-        o.Show_File_Log = record("Show_File_Log");
-        o.Run_Quick_Query = record("Run_Quick_Query");
-        o.Add_User = record("Add_User");
-        o.Delete_User = record("Delete_User");
-        o.Show_User_Properties = record("Show_User_Properties");
-        o.Load_Log_Book = [this](const QString& top) {
-            ran_ << QStringLiteral("Load_Log_Book ") + top;
-        };
-        o.Ask_Top_Count = [this]() -> std::optional<QString> {
-            ran_ << QStringLiteral("Ask_Top_Count");
-            return QStringLiteral("15abc");
-        };
+        Operation_Log log;
+        log.Attach(main_->Query_Doc()->Logic().Operations);
         main_->Query_Doc()->Logic().Files.List_Shows_Node = false;
-
         a->setEnabled(true);
         a->trigger();
-        QCOMPARE(ran_, ran);
+        QCOMPARE(log.ran, ran);
         // A disabled item sends nothing.
-        ran_.clear();
+        log.ran.clear();
         a->setEnabled(false);
         a->trigger();
-        QCOMPARE(ran_, QStringList());
+        QCOMPARE(log.ran, QStringList());
     }
 
     void tree_refresh_rebuilds_and_keeps_the_selection() {
@@ -255,47 +186,26 @@ private Q_SLOTS:
             "INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Office')"));
         QVERIFY(!b.Tree.node(QStringLiteral("Grou0001")));
         b.Tree.select(QStringLiteral("uselog"));
-        item(QStringLiteral("mnu_TREE_refresh"))->trigger();
+        item("mnu_TREE_refresh")->trigger();
         QVERIFY(b.Tree.node(QStringLiteral("Grou0001")));
         QCOMPARE(Catalogue_Tree::key_of(b.Tree.selected()), QStringLiteral("uselog"));
-        auto* tv = child<QTreeView>(main_.get(), QStringLiteral("tv"));
-        QVERIFY(tv->isExpanded(b.Tree.root()->index()));
+        QVERIFY(child<QTreeView>(main_.get(), "tv")->isExpanded(b.Tree.root()->index()));
     }
 
-    void tray_icon_tip_menu_and_start_states() {
+    void close_box_and_tray_menu_hide_and_show() {
         QCOMPARE(main_->Tray()->toolTip(), QStringLiteral("QTX Scrollkin 2.0 Version "));
-        QCOMPARE(main_->Tray()->contextMenu(),
-                 child<QMenu>(main_.get(), QStringLiteral("mnuTray")));
-        QVERIFY(!main_->Tray()->isVisible());
-        QVERIFY(!item(QStringLiteral("mnuTray_Show"))->isEnabled());
-        QVERIFY(item(QStringLiteral("mnuTray_Hide"))->isEnabled());
-    }
-
-    void close_box_hides_to_the_tray_and_a_double_click_brings_it_back() {
-        QVERIFY(main_->isVisible());
+        QCOMPARE(main_->Tray()->contextMenu(), child<QMenu>(main_.get(), "mnuTray"));
+        shown(true);
         QVERIFY(!main_->close());
-        QVERIFY(!main_->isVisible());
-        QVERIFY(main_->Tray()->isVisible());
-        QVERIFY(item(QStringLiteral("mnuTray_Show"))->isEnabled());
-        QVERIFY(!item(QStringLiteral("mnuTray_Hide"))->isEnabled());
-
+        shown(false);
         Q_EMIT main_->Tray()->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(!main_->isVisible());
+        shown(false);
         Q_EMIT main_->Tray()->activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(main_->isVisible());
-        QVERIFY(!main_->Tray()->isVisible());
-        QVERIFY(!item(QStringLiteral("mnuTray_Show"))->isEnabled());
-        QVERIFY(item(QStringLiteral("mnuTray_Hide"))->isEnabled());
-    }
-
-    void tray_menu_hides_and_shows() {
-        item(QStringLiteral("mnuTray_Hide"))->trigger();
-        QVERIFY(!main_->isVisible());
-        QVERIFY(main_->Tray()->isVisible());
-        item(QStringLiteral("mnuTray_Show"))->trigger();
-        QVERIFY(main_->isVisible());
-        QVERIFY(!main_->Tray()->isVisible());
-        QVERIFY(!item(QStringLiteral("mnuTray_Show"))->isEnabled());
+        shown(true);
+        item("mnuTray_Hide")->trigger();
+        shown(false);
+        item("mnuTray_Show")->trigger();
+        shown(true);
     }
 
     void without_a_tray_the_close_box_minimises() {
@@ -314,15 +224,14 @@ private Q_SLOTS:
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open_url");
         QStringList texts;
         on_modal(QStringLiteral("frmAbout"), [&texts](QWidget* box) {
-            texts << box->windowTitle();
-            for (const char* name : {"lblTitle", "lblVersion"})
-                texts << child<QLabel>(box, QLatin1String(name))->text();
-            auto* contact = child<QLabel>(box, QStringLiteral("lblContact"));
+            texts << box->windowTitle() << child<QLabel>(box, "lblTitle")->text()
+                  << child<QLabel>(box, "lblVersion")->text();
+            auto* contact = child<QLabel>(box, "lblContact");
             QTest::mousePress(contact, Qt::LeftButton);
             QTest::mouseRelease(contact, Qt::LeftButton);
-            QTest::mouseClick(child<QPushButton>(box, QStringLiteral("cmdOK")), Qt::LeftButton);
+            click(box, "cmdOK");
         });
-        item(QStringLiteral("mnuTray_About"))->trigger();
+        item("mnuTray_About")->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         QCOMPARE(texts,
                  (QStringList{QStringLiteral("About this System"), QStringLiteral("Scrollkin "),
@@ -338,13 +247,14 @@ private Q_SLOTS:
         left.close();
         main_->Hide_To_Tray();
         QSignalSpy exit(main_.get(), &frmMain::Exit_Program);
-        item(QStringLiteral("mnuTray_Unload"))->trigger();
+        item("mnuTray_Unload")->trigger();
         QCOMPARE(exit.count(), 1);
         QVERIFY(!main_->isVisible());
         QVERIFY(!main_->Tray()->isVisible());
         QVERIFY(!left.exists());
     }
 
+    // "Login out" closes the frame and opens the dialog again; refusals count on across it.
     void login_out_reopens_the_login_and_keeps_the_attempt_count() {
         main_.reset();
         Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), lib_->connection_string);
@@ -353,29 +263,42 @@ private Q_SLOTS:
         QSignalSpy quit(&shell, &Program_Shell::Quit);
         Login_Attempts = 0;
         QVERIFY(shell.Start());
-        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Invalid user name or password!"));
-        QTest::mouseClick(child<QPushButton>(shell.Login_Window(), QStringLiteral("cmdLogin")),
-                          Qt::LeftButton);
+        const QString invalid = QStringLiteral("Invalid user name or password!");
+        prompter_->Answer(Prompt_Answer::Ok, invalid);
+        click(shell.Login_Window(), "cmdLogin");
         sign_in(shell.Login_Window());
         QPointer<frmMain> first = shell.Main_Window();
         QVERIFY(first && first->isVisible());
+        QVERIFY(!shell.Login_Window());
         first->Set_Tray_Probe([] { return true; });
         first->Hide_To_Tray();
         QVERIFY(first->Tray()->isVisible());
 
-        child<QAction>(first.data(), QStringLiteral("Mnu_login_out"))->trigger();
+        child<QAction>(first.data(), "Mnu_login_out")->trigger();
         QVERIFY(shell.Login_Window() && shell.Login_Window()->isVisible());
         QVERIFY(!shell.Main_Window());
         QVERIFY(!first->Tray()->isVisible());
         QVERIFY(!first->isVisible());
         QTRY_VERIFY(first.isNull());
         QCOMPARE(Login_Attempts, qint16(1));
-        QCOMPARE(quit.count(), 0);
-
-        // A new sign-in brings a new frame.
+        // The remembered name is there; a new sign-in brings a new frame.
+        QCOMPARE(child<QLineEdit>(shell.Login_Window(), "txtusername")->text(),
+                 QStringLiteral("Scrollkin"));
         sign_in(shell.Login_Window());
         QVERIFY(shell.Main_Window() && shell.Main_Window()->isVisible());
+
+        // Two more refusals after the next "Login out", then the fourth press ends the program.
+        child<QAction>(shell.Main_Window(), "Mnu_login_out")->trigger();
+        frmLogin* again = shell.Login_Window();
+        for (int i = 0; i < 2; ++i) {
+            prompter_->Answer(Prompt_Answer::Ok, invalid);
+            sign_in(again, "wrong");
+        }
         QCOMPARE(quit.count(), 0);
+        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Login Failid!"));
+        sign_in(again);
+        QCOMPARE(quit.count(), 1);
+        QVERIFY(!again->isVisible());
     }
 };
 

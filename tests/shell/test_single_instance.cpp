@@ -3,8 +3,6 @@
 #include "SingleInstance.h"
 #include "TestEnv.h"
 
-#include <QFileInfo>
-#include <QProcess>
 #include <QtTest>
 
 // The running copy is the real program, started as the user would, so the check is tested
@@ -50,6 +48,7 @@ private Q_SLOTS:
         QVERIFY(first_.waitForFinished());
         QVERIFY(QFileInfo::exists(lock));
         QVERIFY(Open_Login(p, second));
+        QVERIFY(Open_Login(p, second)); // its own dialog again (after signing out): no word
         // ... and holds it against the next one.
         Single_Instance third;
         p.Answer(Prompt_Answer::Ok, QStringLiteral("program is running!"));

@@ -5,23 +5,10 @@
 namespace {
 
 const char* kind_name(Fake_Prompter::Kind kind) {
-    switch (kind) {
-    case Fake_Prompter::Kind::Message:
-        return "message box";
-    case Fake_Prompter::Kind::Open_File:
-        return "open-file chooser";
-    case Fake_Prompter::Kind::Open_Files:
-        return "multi-file chooser";
-    case Fake_Prompter::Kind::Save_File:
-        return "save-file chooser";
-    case Fake_Prompter::Kind::Folder:
-        return "folder chooser";
-    case Fake_Prompter::Kind::Password:
-        return "password prompt";
-    case Fake_Prompter::Kind::Row_Count:
-        return "row-count prompt";
-    }
-    return "prompt";
+    static const char* const names[] = {
+        "message box",    "open-file chooser", "multi-file chooser", "save-file chooser",
+        "folder chooser", "password prompt",   "row-count prompt"};
+    return names[int(kind)];
 }
 
 bool offers(Prompt_Buttons buttons, Prompt_Answer answer) {
@@ -51,74 +38,40 @@ QString describe(const Fake_Prompter::Record& r) {
         .arg(QLatin1String(kind_name(r.kind)), r.text, r.title);
 }
 
-Fake_Prompter::Record record(Fake_Prompter::Kind kind, const QString& text, const QString& title) {
-    Fake_Prompter::Record r;
-    r.kind = kind;
-    r.text = text;
-    r.title = title;
-    return r;
-}
-
 } // namespace
 
 const char* Prompt_Answer_Name(Prompt_Answer answer) {
-    switch (answer) {
-    case Prompt_Answer::Ok:
-        return "Ok";
-    case Prompt_Answer::Cancel:
-        return "Cancel";
-    case Prompt_Answer::Yes:
-        return "Yes";
-    case Prompt_Answer::No:
-        return "No";
-    }
-    return "?";
+    static const char* const names[] = {"Ok", "Cancel", "Yes", "No"};
+    return names[int(answer)];
 }
 
 Fake_Prompter::~Fake_Prompter() {
-    if (!script_.empty())
-        fail(QStringLiteral("%1 scripted answer(s) were never asked for").arg(script_.size()));
+    Verify_Done();
 }
 
 Fake_Prompter& Fake_Prompter::Answer(Prompt_Answer answer, const QString& expected_text) {
-    Scripted s;
-    s.kind = Answer_Kind::Button;
-    s.button = answer;
-    s.expected_text = expected_text;
-    script_.push_back(s);
+    script_.push_back({Answer_Kind::Button, answer, expected_text, {}, {}, {}});
     return *this;
 }
 
 Fake_Prompter& Fake_Prompter::Answer_Path(const QString& path) {
-    Scripted s;
-    s.kind = Answer_Kind::Path;
-    if (!path.isEmpty())
-        s.paths = QStringList{path};
-    script_.push_back(s);
+    script_.push_back(
+        {Answer_Kind::Path, {}, {}, path.isEmpty() ? QStringList() : QStringList{path}, {}, {}});
     return *this;
 }
 
 Fake_Prompter& Fake_Prompter::Answer_Paths(const QStringList& paths) {
-    Scripted s;
-    s.kind = Answer_Kind::Paths;
-    s.paths = paths;
-    script_.push_back(s);
+    script_.push_back({Answer_Kind::Paths, {}, {}, paths, {}, {}});
     return *this;
 }
 
 Fake_Prompter& Fake_Prompter::Answer_Password(std::optional<QString> password) {
-    Scripted s;
-    s.kind = Answer_Kind::Password;
-    s.password = std::move(password);
-    script_.push_back(s);
+    script_.push_back({Answer_Kind::Password, {}, {}, {}, std::move(password), {}});
     return *this;
 }
 
 Fake_Prompter& Fake_Prompter::Answer_Count(std::optional<int> count) {
-    Scripted s;
-    s.kind = Answer_Kind::Count;
-    s.count = count;
-    script_.push_back(s);
+    script_.push_back({Answer_Kind::Count, {}, {}, {}, {}, count});
     return *this;
 }
 
@@ -131,11 +84,9 @@ QStringList Fake_Prompter::Texts() const {
 }
 
 Fake_Prompter::Record Fake_Prompter::Last() const {
-    if (records_.empty()) {
+    if (records_.empty())
         fail(QStringLiteral("no prompt was shown"));
-        return {};
-    }
-    return records_.back();
+    return records_.empty() ? Record() : records_.back();
 }
 
 void Fake_Prompter::Verify_Done() {
@@ -162,69 +113,56 @@ std::optional<Fake_Prompter::Scripted> Fake_Prompter::take(Answer_Kind wanted,
         fail(QStringLiteral("the scripted answer does not fit the %1").arg(describe(shown)));
         return std::nullopt;
     }
-    if (!next.expected_text.isNull() && next.expected_text != shown.text) {
+    if (!next.expected_text.isNull() && next.expected_text != shown.text)
         fail(QStringLiteral("expected the text \"%1\", the %2 was shown")
                  .arg(next.expected_text, describe(shown)));
-    }
     return next;
 }
 
 Prompt_Answer Fake_Prompter::show_message(const QString& text, const QString& title,
                                           Prompt_Icon icon, Prompt_Buttons buttons) {
-    Record shown = record(Kind::Message, text, title);
-    shown.icon = icon;
-    shown.buttons = buttons;
     const Prompt_Answer closed =
         buttons == Prompt_Buttons::Ok
             ? Prompt_Answer::Ok
             : (buttons == Prompt_Buttons::Yes_No ? Prompt_Answer::No : Prompt_Answer::Cancel);
+    const Record shown{Kind::Message, text, title, icon, buttons, {}, {}, 0, 0, 0};
     const auto next = take(Answer_Kind::Button, shown);
-    if (!next)
-        return closed;
-    if (!offers(buttons, next->button)) {
+    if (next && !offers(buttons, next->button))
         fail(QStringLiteral("the answer %1 is not a button of the %2")
                  .arg(QLatin1String(Prompt_Answer_Name(next->button)), describe(shown)));
-        return closed;
-    }
-    return next->button;
+    return next && offers(buttons, next->button) ? next->button : closed;
 }
 
 QStringList Fake_Prompter::choose_open_files(const QString& title, const QString& start,
                                              const QString& filter, bool multiple) {
-    Record shown = record(multiple ? Kind::Open_Files : Kind::Open_File, {}, title);
-    shown.start = start;
-    shown.filter = filter;
+    const Record shown{
+        multiple ? Kind::Open_Files : Kind::Open_File, {}, title, {}, {}, start, filter, 0, 0, 0};
     const auto next = take(multiple ? Answer_Kind::Paths : Answer_Kind::Path, shown);
     return next ? next->paths : QStringList();
 }
 
 QString Fake_Prompter::choose_save_file(const QString& title, const QString& start,
                                         const QString& filter, bool) {
-    Record shown = record(Kind::Save_File, {}, title);
-    shown.start = start;
-    shown.filter = filter;
-    const auto next = take(Answer_Kind::Path, shown);
-    return next && !next->paths.isEmpty() ? next->paths.first() : QString();
+    const auto next =
+        take(Answer_Kind::Path, {Kind::Save_File, {}, title, {}, {}, start, filter, 0, 0, 0});
+    return next ? next->paths.value(0) : QString();
 }
 
 QString Fake_Prompter::choose_folder(const QString& title, const QString& start) {
-    Record shown = record(Kind::Folder, {}, title);
-    shown.start = start;
-    const auto next = take(Answer_Kind::Path, shown);
-    return next && !next->paths.isEmpty() ? next->paths.first() : QString();
+    const auto next =
+        take(Answer_Kind::Path, {Kind::Folder, {}, title, {}, {}, start, {}, 0, 0, 0});
+    return next ? next->paths.value(0) : QString();
 }
 
 std::optional<QString> Fake_Prompter::ask_password(const QString& text, const QString& title) {
-    const auto next = take(Answer_Kind::Password, record(Kind::Password, text, title));
+    const auto next =
+        take(Answer_Kind::Password, {Kind::Password, text, title, {}, {}, {}, {}, 0, 0, 0});
     return next ? next->password : std::nullopt;
 }
 
 std::optional<int> Fake_Prompter::ask_number(const QString& text, const QString& title, int value,
                                              int minimum, int maximum) {
-    Record shown = record(Kind::Row_Count, text, title);
-    shown.value = value;
-    shown.minimum = minimum;
-    shown.maximum = maximum;
-    const auto next = take(Answer_Kind::Count, shown);
+    const auto next = take(Answer_Kind::Count,
+                           {Kind::Row_Count, text, title, {}, {}, {}, {}, value, minimum, maximum});
     return next ? next->count : std::nullopt;
 }

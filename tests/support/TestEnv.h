@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // Test isolation: every test process gets its own HOME, XDG folders and settings, so no test
@@ -28,6 +29,11 @@ struct Fresh_Library {
     QString connection_string;
     Fresh_Library();
 };
+
+// "a,b,c" as a list of texts ("" none); another separator where the items hold commas.
+inline QStringList List(const char* items, char separator = ',') {
+    return *items ? QString::fromUtf8(items).split(QLatin1Char(separator)) : QStringList();
+}
 
 } // namespace testenv
 
