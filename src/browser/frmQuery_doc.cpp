@@ -2,6 +2,7 @@
 
 #include "frmFilepass.h"
 #include "Backup.h"
+#include "FileOperations.h"
 
 #include "ListUtils.h"
 #include "MainMenus.h"
@@ -202,6 +203,17 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     setObjectName(QStringLiteral("frmQuery_doc"));
     Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
     backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    file_ops_ = store::Install_File_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    // "fren" opens the current file's name in the list; the end of the edit stores it.
+    file_ops_->Set_Row_Editor([this](int row) {
+        const QModelIndex name = browser_->List.index(row, 0);
+        lv->scrollTo(name);
+        lv->edit(name);
+    });
+    connect(&browser_->List, &List_Model::Text_Edited, this,
+            [this](int row, const QString& old_text, const QString& new_text) {
+                file_ops_->End_File_Rename(row, old_text, new_text);
+            });
     setWindowTitle(QStringLiteral("Scrollkin"));
     setFont(QFont(QStringLiteral("Arial"), 9));
 

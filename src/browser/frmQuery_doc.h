@@ -11,6 +11,7 @@
 class Filepass_Window;
 namespace store {
 class Backup;
+class File_Operations;
 }
 class Main_Menus;
 class Prompter;
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<Filepass_Window> filepass_;
     std::shared_ptr<store::Backup> backup_;
+    std::shared_ptr<store::File_Operations> file_ops_;
     Browser_Geometry g_;
     int splitter_grab_ = -1; // pixels from the bar's left edge while it is dragged
     bool closed_ = false;

@@ -480,6 +480,41 @@ private Q_SLOTS:
         QCOMPARE(f_->c.Open_Query(QStringLiteral("select count(*) from Tbl_File_Data")).field(0).toInt(), 3);
     }
 
+    void rename_in_place_through_the_menu() {
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        tv()->expandAll();
+        click_node("Fold0001");
+        const int row = row_of("file2");
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, row_point(row));
+        const auto editor = [this]() -> QLineEdit* {
+            for (auto* e : lv()->viewport()->findChildren<QLineEdit*>())
+                if (e->isVisible())
+                    return e;
+            return nullptr;
+        };
+        // A name with a character a file name cannot hold is refused; the old name comes back.
+        main_->Menus().Item(QStringLiteral("Mnu_file_rename"))->trigger();
+        QTRY_VERIFY(editor());
+        QCOMPARE(editor()->text(), QStringLiteral("file2"));
+        prompter_->Answer(Prompt_Answer::Ok,
+                          QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | "));
+        editor()->setText(QStringLiteral("a:b"));
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QTRY_COMPARE(prompter_->Unused(), 0);
+        QCOMPARE(logic().List.Row(row).text, QStringLiteral("file2"));
+        // A name with apostrophes is stored as typed, logged, and shows who renamed it.
+        main_->Menus().Item(QStringLiteral("Mnu_file_rename"))->trigger();
+        QTRY_VERIFY(editor());
+        editor()->setText(QStringLiteral("Plan 'B'"));
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QTRY_COMPARE(logic().List.Row(row).text, QStringLiteral("Plan 'B'"));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select File_Name from Tbl_File_Information where File_NO='2'")).text(0),
+                 QStringLiteral("Plan 'B'"));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select User_Name,Operation from Tbl_File_Log where file_no='2'")).text(1),
+                 QStringLiteral("Renname"));
+        QCOMPARE(lv()->model()->index(row, 6).data().toString(), QStringLiteral("Scrollkin"));
+    }
+
     void header_click_sorts_alternately() {
         open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
         tv()->expandAll();

@@ -1,0 +1,115 @@
+#include "FileOperations.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "Error.h"
+#include "FilePassword.h"
+#include "Hourglass.h"
+#include "NextId.h"
+#include "Prompter.h"
+#include "Session.h"
+#include "SqlText.h"
+#include "StatusStrip.h"
+#include "Transaction.h"
+
+namespace store {
+
+void File_Operations::Copy_Files() {
+    QStringList copied;
+    for (const int row : browser_.Selected_Rows()) {
+        // Folder rows stand for catalogue nodes, which are not copied.
+        if (!file_row(row))
+            continue;
+        make_current(row);
+        const List_Row r = browser_.List.Row(row);
+        if (check_password(r.text) == Password_Refused)
+            continue;
+        copied << r.tag;
+    }
+    browser_.Copy_List = copied.isEmpty() ? QStringList{QStringLiteral("none")} : copied;
+    status_.Set_Caption(QStringLiteral("Total ") + QString::number(copied.size()) +
+                        QStringLiteral(" files copyed."));
+    QStandardItem* node = browser_.Tree.selected();
+    browser_.Copy_Source = node ? Catalogue_Tree::key_of(node) : QString();
+}
+
+// The new file's number, catalogue row, content and log row come in one transaction. A source
+// deleted since it was copied would leave a live catalogue row without content: checked before
+// and after, and then nothing of the new file stays.
+QString File_Operations::paste_file(const QString& source_no, const QString& folder_no) {
+    const QString source = Quote_Sql(source_no), user = Quote_Sql(session::Cur_User);
+    db::Transaction tx(c_);
+    QString name;
+    {
+        const db::Result r = c_.Open_Query(
+            QStringLiteral("select File_Name,deleted from Tbl_File_Information where file_no='") +
+            source + QLatin1Char('\''));
+        if (!r.eof())
+            name = r.text(0);
+        if (r.eof() || r.text(1).trimmed() != QLatin1String("0"))
+            return name.isEmpty() ? QStringLiteral("File ") + source_no +
+                                        QStringLiteral(" is no longer in the library: it was "
+                                                       "not pasted.")
+                                  : QLatin1Char('\'') + name +
+                                        QStringLiteral("' is no longer in the library: it was "
+                                                       "not pasted.");
+    }
+    const QString no = Quote_Sql(Next_Id(c_, QStringLiteral("file")));
+    c_.Run_Statement(
+        QStringLiteral("insert into Tbl_File_Information (File_Name,File_Size,File_Type,File_Owner,"
+                       "File_NO,Folder_NO,LastAccessed_by)") +
+        QStringLiteral(" select File_Name,File_Size,File_Type,File_Owner,'") + no +
+        QStringLiteral("','") + Quote_Sql(folder_no) + QStringLiteral("','") + user +
+        QStringLiteral("' from Tbl_File_Information where file_no='") + source + QLatin1Char('\''));
+    c_.Run_Statement(QStringLiteral("insert into tbl_file_data(file_no,file_data) select '") + no +
+                     QStringLiteral("',file_data from tbl_file_data where file_no='") + source +
+                     QLatin1Char('\''));
+    if (c_.Open_Query(QStringLiteral("select count(*) from tbl_file_data where file_no='") + no +
+                      QLatin1Char('\''))
+            .field(0)
+            .toInt() == 0)
+        return QLatin1Char('\'') + name +
+               QStringLiteral("' has no content in the library: it was not pasted.");
+    c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
+                                    "file_no ) values('") +
+                     user + QStringLiteral("',default,'Create'") + QStringLiteral(",'") + no +
+                     QStringLiteral("') "));
+    tx.commit();
+    return {};
+}
+
+void File_Operations::Paste_Files() {
+    Hourglass wait;
+    QStandardItem* node = browser_.Tree.selected();
+    if (!node)
+        return;
+    const QString target = Catalogue_Tree::key_of(node);
+    if (browser_.Copy_List_Empty() || target == browser_.Copy_Source)
+        return;
+
+    const QStringList sources = browser_.Copy_List;
+    const QString n = QString::number(sources.size());
+    status_.Set_Progress_Maximum(int(sources.size()));
+    status_.Show_Progress(true);
+    Failures failures;
+    for (int k = 1; k <= sources.size(); ++k) {
+        status_.Set_Caption(QStringLiteral("Paste File : The ") + QString::number(k) +
+                            QStringLiteral(" OF ") + n);
+        try {
+            const QString missing = paste_file(sources[k - 1], target);
+            if (!missing.isEmpty())
+                failures.add(missing);
+        } catch (const db::Error& e) {
+            failures.add(e);
+        }
+        status_.Set_Progress_Value(k);
+        window_.Pump_Events();
+    }
+    reload_folder(target);
+    status_.Set_Progress_Value(0);
+    status_.Show_Progress(false);
+    wait.Restore();
+    tell(failures, QStringLiteral("Files not pasted: "), QStringLiteral("Paste failed"));
+}
+
+} // namespace store

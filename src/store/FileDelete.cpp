@@ -1,0 +1,96 @@
+#include "FileOperations.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "Error.h"
+#include "FilePassword.h"
+#include "Hourglass.h"
+#include "Prompter.h"
+#include "Session.h"
+#include "SqlText.h"
+#include "StatusStrip.h"
+#include "Transaction.h"
+
+namespace store {
+
+namespace {
+
+// Up to this many deleted rows are taken out of the list one by one; more reload the folder.
+constexpr int Rows_Removed_In_Place = 10;
+
+} // namespace
+
+// The content goes for good, the catalogue row stays marked as deleted, and the log says who:
+// all or nothing, so no file is left marked deleted with its content, or the other way round.
+void File_Operations::delete_file(const QString& file_no) {
+    const QString no = Quote_Sql(file_no);
+    db::Transaction tx(c_);
+    c_.Run_Statement(QStringLiteral("delete from tbl_file_data where file_no='") + no +
+                     QLatin1Char('\''));
+    c_.Run_Statement(QStringLiteral("update Tbl_File_information set deleted='1' where file_no='") +
+                     no + QLatin1Char('\''));
+    c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
+                                    "file_no ) values('") +
+                     Quote_Sql(session::Cur_User) + QStringLiteral("',default,'Delete'") +
+                     QStringLiteral(",'") + no + QStringLiteral("') "));
+    tx.commit();
+}
+
+void File_Operations::Delete_Files() {
+    const std::vector<int> selected = browser_.Selected_Rows();
+    const Prompt_Answer notify = prompter_.Ask_Yes_No_Cancel(
+        QStringLiteral("Do you want the notification of each delete operation?"),
+        QStringLiteral("Do you need notify?"), Prompt_Icon::Question);
+    if (notify == Prompt_Answer::Cancel)
+        return;
+
+    List_Model& list = browser_.List;
+    status_.Set_Progress_Maximum(list.Row_Count());
+    status_.Show_Progress(true);
+    QStringList deleted_keys;
+    Failures failures;
+    for (const int row : selected) {
+        if (!file_row(row))
+            continue;
+        const List_Row r = list.Row(row);
+        make_current(row);
+        // A protected file (2) or a password not given (0) keeps the file, without a word.
+        if (check_password(QString()) != Password_Open)
+            continue;
+        if (notify == Prompt_Answer::Yes &&
+            !prompter_.Ask_Yes_No(QStringLiteral("Are you sure you want to delete the file of '") +
+                                      r.text + QStringLiteral("'?"),
+                                  QStringLiteral("Delete bakfile"), Prompt_Icon::Question))
+            continue;
+        try {
+            const Hourglass wait;
+            delete_file(r.tag);
+            deleted_keys << r.key;
+        } catch (const db::Error& e) {
+            failures.add(e);
+        }
+        status_.Set_Progress_Value(row + 1);
+        window_.Pump_Events();
+    }
+
+    status_.Set_Caption(QString::number(deleted_keys.size()) + QStringLiteral(" files deleted!"));
+    if (deleted_keys.size() > Rows_Removed_In_Place) {
+        if (QStandardItem* node = browser_.Tree.selected())
+            reload_folder(Catalogue_Tree::key_of(node));
+    } else {
+        Hourglass wait;
+        status_.Show_Progress(true);
+        int removed = 0;
+        for (const QString& key : deleted_keys) {
+            list.Remove_Row(list.Find_Key(key));
+            status_.Set_Progress_Value(++removed);
+            window_.Pump_Events();
+        }
+        browser_.Copy_List = QStringList{QStringLiteral("none")};
+    }
+    status_.Set_Progress_Value(0);
+    status_.Show_Progress(false);
+    tell(failures, QStringLiteral("Files not deleted: "), QStringLiteral("Delete failed"));
+}
+
+} // namespace store

@@ -1,0 +1,71 @@
+#include "FileOperations.h"
+
+#include "Browser.h"
+#include "Error.h"
+#include "FilePassword.h"
+#include "Prompter.h"
+#include "SqlText.h"
+
+namespace store {
+
+File_Operations::File_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+                                 Status_Strip& status, Browser_Window& window)
+    : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window) {}
+
+void File_Operations::Failures::add(const QString& text) {
+    if (count++ == 0)
+        first = text;
+}
+
+void File_Operations::Failures::add(const db::Error& e) {
+    add(QString::number(e.number()) + QLatin1Char(',') + e.description());
+}
+
+bool File_Operations::file_row(int row) const {
+    if (row < 0 || row >= browser_.List.Row_Count())
+        return false;
+    const List_Row& r = browser_.List.Row(row);
+    return !r.key.startsWith(QLatin1String("v'''")) && !r.tag.trimmed().isEmpty();
+}
+
+void File_Operations::make_current(int row) {
+    // The selection stays: the rest of a multiple selection is still to be done.
+    browser_.List_Selection.setCurrentIndex(browser_.List.index(row, 0),
+                                            QItemSelectionModel::NoUpdate);
+}
+
+int File_Operations::check_password(const QString& file_name) {
+    const auto& check = browser_.Operations.Check_File_Password;
+    return check ? check(file_name) : Password_Open;
+}
+
+void File_Operations::reload_folder(const QString& folder_no) {
+    try {
+        browser_.Files.Get_Lvdata(
+            QStringLiteral("where Folder_No='") + Quote_Sql(folder_no) + QLatin1Char('\''), true);
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+    }
+}
+
+// One message for a whole run, however many files failed: the first failure and the count.
+void File_Operations::tell(const Failures& failures, const QString& what, const QString& title) {
+    if (failures.count == 0)
+        return;
+    prompter_.Tell(failures.first + QStringLiteral("\r\n") + what + QString::number(failures.count),
+                   title, Prompt_Icon::Information);
+}
+
+std::shared_ptr<File_Operations> Install_File_Operations(Browser& browser,
+                                                         db::Connection& connection,
+                                                         Prompter& prompter, Status_Strip& status,
+                                                         Browser_Window& window) {
+    auto ops = std::make_shared<File_Operations>(browser, connection, prompter, status, window);
+    browser.Operations.Delete_Files = [ops] { ops->Delete_Files(); };
+    browser.Operations.Copy_Files = [ops] { ops->Copy_Files(); };
+    browser.Operations.Paste_Files = [ops] { ops->Paste_Files(); };
+    browser.Operations.Start_File_Rename = [ops] { ops->Start_File_Rename(); };
+    return ops;
+}
+
+} // namespace store
