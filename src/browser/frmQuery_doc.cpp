@@ -2,6 +2,8 @@
 
 #include "frmFilepass.h"
 #include "Backup.h"
+#include "RestoreOperations.h"
+#include "frmOpenWith.h"
 #include "FileOperations.h"
 
 #include "ListUtils.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QDrag>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -153,23 +156,36 @@ public:
     using QTreeView::QTreeView;
     std::function<void(QMouseEvent*)> pressed, released;
     std::function<void(const QStringList& paths, Qt::DropActions offered)> dropped;
+    std::function<void()> drag_started;
 
 protected:
+    // Rows dragged out: the window decides and supplies the files.
+    void startDrag(Qt::DropActions) override {
+        if (drag_started)
+            drag_started();
+    }
     // Files dragged from a file manager: always taken as a copy, so the source never deletes
     // its originals.
     void dragEnterEvent(QDragEnterEvent* event) override {
+        // Rows dragged out of this list are not files dropped onto it.
+        if (event->source() == this)
+            return event->ignore();
         if (!event->mimeData()->hasUrls())
             return QTreeView::dragEnterEvent(event);
         event->setDropAction(Qt::CopyAction);
         event->accept();
     }
     void dragMoveEvent(QDragMoveEvent* event) override {
+        if (event->source() == this)
+            return event->ignore();
         if (!event->mimeData()->hasUrls())
             return QTreeView::dragMoveEvent(event);
         event->setDropAction(Qt::CopyAction);
         event->accept();
     }
     void dropEvent(QDropEvent* event) override {
+        if (event->source() == this)
+            return event->ignore();
         if (!event->mimeData()->hasUrls())
             return QTreeView::dropEvent(event);
         QStringList paths;
@@ -203,6 +219,12 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     setObjectName(QStringLiteral("frmQuery_doc"));
     Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
     backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    store::View_Hooks view_hooks;
+    view_hooks.Open_With = [this, &prompter](const QString& path) {
+        frmOpenWith::Open(path, prompter, this);
+    };
+    restore_ = store::Install_Restore_Operations(*browser_, db::Lib_Connection(), prompter, status,
+                                                 *this, std::move(view_hooks));
     file_ops_ = store::Install_File_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
     // "fren" opens the current file's name in the list; the end of the edit stores it.
     file_ops_->Set_Row_Editor([this](int row) {
@@ -268,6 +290,9 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     list->dropped = [this](const QStringList& paths, Qt::DropActions offered) {
         backup_->Drop_Files(paths, offered);
     };
+    list->drag_started = [this] { list_drag(); };
+    lv->setDragEnabled(true);
+    connect(lv, &QTreeView::doubleClicked, this, [this] { restore_->View(); });
     lv->setAcceptDrops(true);
     lv->viewport()->setAcceptDrops(true);
     lv->setDropIndicatorShown(false);
@@ -443,6 +468,15 @@ void frmQuery_doc::list_pressed(QMouseEvent* event) {
 void frmQuery_doc::list_released() {
     status_.Set_Caption(
         File_List::Selection_Count_Text(int(lv->selectionModel()->selectedRows().size())));
+}
+
+void frmQuery_doc::list_drag() {
+    if (!restore_->Start_Drag())
+        return;
+    // The files are written only when the drop target asks for them.
+    auto* drag = new QDrag(lv);
+    drag->setMimeData(restore_->Drag_Data().release());
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 void frmQuery_doc::Pop_Up_Menu(const QString& menu, const Menu_State& state) {

@@ -11,6 +11,7 @@
 class Filepass_Window;
 namespace store {
 class Backup;
+class Restore_Operations;
 class File_Operations;
 }
 class Main_Menus;
@@ -34,6 +35,8 @@ public:
     ~frmQuery_doc() override;
 
     Browser& Logic() { return *browser_; }
+    // Restore, view and drag-out: their hooks (picture viewer, associated program) are set here.
+    store::Restore_Operations& Restore_Group() { return *restore_; }
     // Builds the tree, selects the root and lists it (the frame sizes and centres itself).
     void Open();
     const Browser_Geometry& Geometry() const { return g_; }
@@ -59,6 +62,7 @@ private:
     void tree_pressed(QMouseEvent* event);
     void list_pressed(QMouseEvent* event);
     void list_released();
+    void list_drag();
 
     Status_Strip& status_;
     Main_Menus& menus_;
@@ -66,6 +70,7 @@ private:
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<Filepass_Window> filepass_;
     std::shared_ptr<store::Backup> backup_;
+    std::shared_ptr<store::Restore_Operations> restore_;
     std::shared_ptr<store::File_Operations> file_ops_;
     Browser_Geometry g_;
     int splitter_grab_ = -1; // pixels from the bar's left edge while it is dragged

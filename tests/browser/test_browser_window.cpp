@@ -2,12 +2,14 @@
 #include "CatalogueFixture.h"
 #include "FakePrompter.h"
 #include "MainMenus.h"
+#include "RestoreOperations.h"
 #include "Session.h"
 #include "frmMain.h"
 #include "frmQuery_doc.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDrag>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -526,6 +528,76 @@ private Q_SLOTS:
         QCOMPARE(logic().List.Row(4).text, QStringLiteral("file4"));
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size_column);
         QCOMPARE(logic().List.Row(0).text, QStringLiteral("file4"));
+    }
+
+    // "Restore The File.." writes the chosen file; a double-click views a file with its program;
+    // selected rows drag out as files.
+    void restore_and_view_through_the_window() {
+        for (int i = 1; i <= 4; ++i)
+            f_->run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values "
+                                   "('%1',X'%2')")
+                        .arg(i)
+                        .arg(QString::fromLatin1(QByteArray("text ").append(char('0' + i)).toHex())));
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        tv()->expandAll();
+        click_node("Fold0001");
+        QStringList opened;
+        doc()->Restore_Group().view().Hooks().Open_Associated = [&](const QString& path) {
+            opened << path;
+            return true;
+        };
+        QTemporaryDir out;
+        const QString copy = out.filePath(QStringLiteral("copy.txt"));
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, row_point(row_of("file3")));
+        prompter_->Answer_Path(copy);
+        main_->Menus().Item(QStringLiteral("mnu_restore_file"))->trigger();
+        QCOMPARE(prompter_->Last().title, QStringLiteral("Restore File of 'file3.txt'"));
+        QFile restored(copy);
+        QVERIFY(restored.open(QIODevice::ReadOnly));
+        QCOMPARE(restored.readAll(), QByteArray("text 3"));
+        QCOMPARE(caption(), QStringLiteral("file3.txt Restored!"));
+
+        const int row = row_of("file1");
+        // A widget's double-click follows a press on the same row.
+        QTest::mousePress(lv()->viewport(), Qt::LeftButton, {}, row_point(row));
+        QTest::mouseDClick(lv()->viewport(), Qt::LeftButton, {}, row_point(row));
+        const QString scratch = logic().Tmp_For_View_Dir() + QStringLiteral("file1.txt");
+        QCOMPARE(opened, QStringList{scratch});
+        QCOMPARE(caption(), QStringLiteral("View File "));
+        QFile viewed(scratch);
+        QVERIFY(viewed.open(QIODevice::ReadOnly));
+        QCOMPARE(viewed.readAll(), QByteArray("text 1"));
+        QCOMPARE(lv()->model()->index(row, 4).data().toString(), QStringLiteral("5"));
+        QCOMPARE(lv()->model()->index(row, 6).data().toString(), QStringLiteral("Scrollkin"));
+        QCOMPARE(f_->c.Open_Query(QStringLiteral("select count(*) from Tbl_File_Log where "
+                                                 "Operation='Read'"))
+                     .field(0)
+                     .toInt(),
+                 2);
+        // Two rows dragged out: the drag offers their scratch copies, written when asked for.
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, row_point(row_of("file2")));
+        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          row_point(row_of("file3")));
+        const QPoint from = row_point(row_of("file2"));
+        QTest::mousePress(lv()->viewport(), Qt::LeftButton, {}, from);
+        for (const QPoint by : {QPoint(20, 20), QPoint(40, 40)}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(from + by),
+                             lv()->viewport()->mapToGlobal(QPointF(from + by)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(lv()->viewport(), &move);
+        }
+        QDrag* drag = lv()->findChild<QDrag*>();
+        QVERIFY(drag);
+        QCOMPARE(drag->supportedActions(), Qt::CopyAction);
+        QCOMPARE(drag->mimeData()->urls(),
+                 (QList<QUrl>{QUrl::fromLocalFile(logic().Tmp_For_View_Dir() +
+                                                  QStringLiteral("file2.txt")),
+                              QUrl::fromLocalFile(logic().Tmp_For_View_Dir() +
+                                                  QStringLiteral("file3.txt"))}));
+        QCOMPARE(caption(), QStringLiteral("Total Restored 2 files"));
+        // The scratch copies go when the browser closes.
+        main_.reset();
+        QVERIFY(!QFile::exists(scratch));
     }
 
     void splitter_drag_is_clamped_and_a_resize_brings_it_back() {

@@ -64,6 +64,10 @@ class Test_Admin_Backup : public QObject {
         }
         return out;
     }
+    Run restore(const QString& user, const QString& file_no, const QString& to) {
+        return Admin({QStringLiteral("restore"), cs_, QStringLiteral("--user"), user,
+                      QStringLiteral("--file"), file_no, QStringLiteral("--to"), to});
+    }
     Run backup(const QString& user, const QStringList& rest) {
         return Admin(QStringList{QStringLiteral("backup"), cs_, QStringLiteral("--user"), user,
                                  QStringLiteral("--folder"), QStringLiteral("Fold0001")} +
@@ -111,21 +115,58 @@ private Q_SLOTS:
 
         const QString out = dir_->filePath(QStringLiteral("out.bin"));
         file(QStringLiteral("out.bin"), QByteArray(100000, 'x')); // longer: replaced whole
-        const Run restored = Admin({QStringLiteral("restore"), cs_, QStringLiteral("--file"),
-                                    QStringLiteral("3"), QStringLiteral("--to"), out});
+        const Run restored = restore(QStringLiteral("reader"), QStringLiteral("3"), out);
         QVERIFY2(restored.code == 0, qPrintable(Show(restored)));
         QCOMPARE(restored.out, QStringLiteral("Restored file 3 to %1 (27563 bytes).\n").arg(out));
         QCOMPARE(read(out), big);
-        // It moves the content only.
-        QCOMPARE(rows(QStringLiteral("select count(*) from Tbl_File_Log")),
-                 QStringList{QStringLiteral("2")});
+        // A read, as the program logs and counts it.
+        QCOMPARE(
+            rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log")),
+            (QStringList{QStringLiteral("1|o'hara|Created"), QStringLiteral("3|o'hara|Created"),
+                         QStringLiteral("3|reader|Read")}));
+        QCOMPARE(rows(QStringLiteral("select File_NO,File_QTYAccessed,LastAccessed_by from "
+                                     "Tbl_File_Information order by File_NO")),
+                 (QStringList{QStringLiteral("1|0|"), QStringLiteral("3|1|reader")}));
+    }
 
-        const Run missing = Admin({QStringLiteral("restore"), cs_, QStringLiteral("--file"),
-                                   QStringLiteral("9"), QStringLiteral("--to"), out});
+    // What cannot be restored is told with the program's message; a missing content counts
+    // nothing, a file that cannot be replaced is kept but the read still counts.
+    void restore_failures() {
+        QCOMPARE(backup(QStringLiteral("o'hara"), {file(QStringLiteral("plan.txt"), "plan")}).code,
+                 0);
+        const QString out = file(QStringLiteral("out.txt"), "kept");
+        QVERIFY(QFile::setPermissions(out, QFileDevice::ReadOwner));
+        const Run read_only = restore(QStringLiteral("o'hara"), QStringLiteral("1"), out);
+        QVERIFY2(read_only.code == 1, qPrintable(Show(read_only)));
+        QCOMPARE(read_only.err, QStringLiteral("Restore failed: The file of 'out.txt'is in using "
+                                               "or read only!,restore failed!\n"));
+        QCOMPARE(read(out), QByteArray("kept"));
+        QCOMPARE(rows(QStringLiteral("select File_QTYAccessed from Tbl_File_Information")),
+                 QStringList{QStringLiteral("1")});
+
+        run(QStringLiteral("delete from Tbl_File_Data"));
+        const QString fresh = dir_->filePath(QStringLiteral("fresh.txt"));
+        const Run missing = restore(QStringLiteral("o'hara"), QStringLiteral("1"), fresh);
         QCOMPARE(missing.code, 1);
         QCOMPARE(missing.err,
-                 QStringLiteral("-2147217900,There is no content row for file_no '9'.\n"));
-        QCOMPARE(read(out), big);
+                 QStringLiteral("Restore failed: The content of 'fresh.txt' is missing "
+                                "from the library,restore failed!\n"));
+        QVERIFY(!QFileInfo::exists(fresh));
+        QCOMPARE(rows(QStringLiteral("select File_QTYAccessed from Tbl_File_Information")),
+                 QStringList{QStringLiteral("1")});
+        QCOMPARE(rows(QStringLiteral("select count(*) from Tbl_File_Log where Operation='Read'")),
+                 QStringList{QStringLiteral("1")});
+
+        const Run nobody = restore(QStringLiteral("nobody"), QStringLiteral("1"), fresh);
+        QCOMPARE(nobody.code, 1);
+        QCOMPARE(nobody.err,
+                 QStringLiteral("scrollkin-admin restore: there is no account 'nobody'.\n"));
+        const Run no_user = Admin({QStringLiteral("restore"), cs_, QStringLiteral("--file=1"),
+                                   QStringLiteral("--to"), fresh});
+        QCOMPARE(no_user.code, 2);
+        QVERIFY2(
+            no_user.err.startsWith(QStringLiteral("scrollkin-admin restore: --user is required.")),
+            qPrintable(Show(no_user)));
     }
 
     // The overwrite question answered by --overwrite, and the password check by --password.
@@ -177,16 +218,13 @@ private Q_SLOTS:
         const Run r = backup(user, options + QStringList{path});
         QVERIFY2(r.code == code, qPrintable(Show(r)));
         QCOMPARE(r.err, err);
-        const QString out = dir_->filePath(QStringLiteral("out"));
-        QCOMPARE(Admin({QStringLiteral("restore"), cs_, QStringLiteral("--file"),
-                        QStringLiteral("1"), QStringLiteral("--to"), out})
-                     .code,
-                 0);
-        QCOMPARE(read(out), replaced ? QByteArray("new") : QByteArray("old"));
         QCOMPARE(rows(QStringLiteral("select File_QTYAccessed from Tbl_File_Information")),
                  QStringList{replaced ? QStringLiteral("1") : QStringLiteral("0")});
         QCOMPARE(rows(QStringLiteral("select Operation from Tbl_File_Log")).size(),
                  replaced ? 2 : 1);
+        const QString out = dir_->filePath(QStringLiteral("out"));
+        QCOMPARE(restore(user, QStringLiteral("1"), out).code, 0);
+        QCOMPARE(read(out), replaced ? QByteArray("new") : QByteArray("old"));
     }
 
     void refusals_data() {

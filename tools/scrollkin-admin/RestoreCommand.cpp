@@ -1,8 +1,9 @@
 #include "RestoreCommand.h"
 
 #include "Connection.h"
-#include "ContentTransfer.h"
 #include "Error.h"
+#include "Restore.h"
+#include "SqlText.h"
 
 #include <QFileInfo>
 
@@ -11,34 +12,56 @@ namespace admin_tool {
 namespace {
 
 const char* const Help =
-    "Usage: scrollkin-admin restore CONNSTR --file FILE_NO --to PATH\n\n"
-    "Writes the stored content of file FILE_NO to PATH in the pieces the program uses, replacing\n"
-    "a file already there (a read-only one is refused and kept). It moves the content only: the\n"
-    "read is not written to the file log and the file's access count and last reader stay as\n"
-    "they are. A file number without content fails without touching PATH.\n";
+    "Usage: scrollkin-admin restore CONNSTR --user UID --file FILE_NO --to PATH\n\n"
+    "Restores stored file FILE_NO to PATH as the account UID, exactly as the program does: its\n"
+    "content is written in the pieces the program uses, replacing a file already there, and the\n"
+    "read is logged (\"Read\" under UID) and counted (access count, last reader and date).\n\n"
+    "A read-only file at PATH, or a folder of that name, is kept as it is; the read is still\n"
+    "logged and counted, as in the program. A file number without content writes, logs and\n"
+    "counts nothing. Either failure prints the program's message to stderr as \"title: text\"\n"
+    "and exits with 1; bad arguments exit with 2.\n";
+
+bool Account_Exists(db::Connection& c, const QString& uid) {
+    return !c.Open_Query(QStringLiteral("select UID from tbl_user where UID='") + Quote_Sql(uid) +
+                         QStringLiteral("'"))
+                .eof();
+}
 
 } // namespace
 
 int Restore_Command(const QStringList& args, Console io) {
     const QString command = QStringLiteral("restore");
     QCommandLineParser parser;
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("UID"));
     const QCommandLineOption file(QStringLiteral("file"), QString(), QStringLiteral("FILE_NO"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("PATH"));
-    parser.addOptions({file, to});
+    parser.addOptions({user, file, to});
     if (auto code = Parse_Command(parser, command, args, {QStringLiteral("CONNSTR")},
                                   QString::fromLatin1(Help), io))
         return *code;
-    for (const QCommandLineOption* o : {&file, &to})
+    for (const QCommandLineOption* o : {&user, &file, &to})
         if (parser.value(*o).isEmpty())
             return Usage_Error(command, QStringLiteral("--%1 is required").arg(o->names().first()),
                                io);
+    const QString path = parser.value(to), file_no = parser.value(file);
     try {
         db::Connection c;
         Open_Existing(c, parser.positionalArguments().first());
-        store::Blob_To_File(c, parser.value(to), parser.value(file));
-        io.out << "Restored file " << parser.value(file) << " to " << parser.value(to) << " ("
-               << QFileInfo(parser.value(to)).size() << " bytes).\n";
+        if (!Account_Exists(c, parser.value(user)))
+            throw Refusal(QStringLiteral("there is no account '%1'").arg(parser.value(user)));
+        const store::Save_Result result =
+            store::Save_File_Data(c, path, file_no, parser.value(user));
+        if (!result.saved()) {
+            io.err << store::Restore_Failure_Title() << ": "
+                   << store::Restore_Failure_Text(result, QFileInfo(path).fileName()) << '\n';
+            return Exit_Failed;
+        }
+        io.out << "Restored file " << file_no << " to " << path << " (" << QFileInfo(path).size()
+               << " bytes).\n";
         return Exit_Ok;
+    } catch (const Refusal& r) {
+        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
+        return Exit_Failed;
     } catch (const db::Error& e) {
         Print_Error(e, io);
         return Exit_Failed;

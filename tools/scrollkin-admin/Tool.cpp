@@ -29,7 +29,7 @@ const Command Commands[] = {
     {"verify", "check that every live file has content of its catalogued size", Verify_Command},
     {"backup", "store files in a folder as an account, as the program's backup does",
      Backup_Command},
-    {"restore", "write a stored file's content to a disk file", Restore_Command},
+    {"restore", "restore a stored file to a disk file, logged as a read", Restore_Command},
 };
 
 void Print_Usage(QTextStream& s) {

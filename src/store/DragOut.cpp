@@ -1,0 +1,117 @@
+#include "DragOut.h"
+
+#include "Browser.h"
+#include "Restore.h"
+#include "Session.h"
+#include "StatusStrip.h"
+
+#include <QDir>
+
+namespace store {
+
+namespace {
+
+const QString Uri_List = QStringLiteral("text/uri-list");
+
+} // namespace
+
+bool Drag_Out_Allowed() {
+    return (session::Cur_Folder_Deny != QLatin1String("B") &&
+            session::Cur_Dept_Right != QLatin1String("D")) ||
+           session::Cur_Role == QLatin1String("Administrator");
+}
+
+Drag_Out::Drag_Out(Restore& restore) : restore_(restore) {}
+
+bool Drag_Out::may_start() const {
+    const Browser& browser = restore_.browser();
+    const int row = browser.Current_Row();
+    if (row < 0 || browser.List.Row(row).tag.isEmpty())
+        return false;
+    const QString first = browser.List.Columns().value(0);
+    return first != QLatin1String("File Name") && first != QLatin1String("Login Name");
+}
+
+bool Drag_Out::Start() {
+    if (!may_start())
+        return false;
+    if (Drag_Out_Allowed())
+        return true;
+    restore_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
+    return false;
+}
+
+QStringList Drag_Out::Supply() {
+    QStringList paths;
+    if (!Start())
+        return paths;
+    Browser& browser = restore_.browser();
+    Status_Strip& status = restore_.status();
+    QDir().mkpath(browser.Tmp_For_View_Dir());
+    const Restore::Hourglass_Scope wait(restore_);
+    const int n = int(browser.Selected_Rows().size());
+    status.Set_Progress_Maximum(browser.List.Row_Count());
+    status.Show_Progress(true);
+    int k = 0;
+    for (int row : restore_.Selected_File_Rows()) {
+        ++k;
+        const List_Row& r = browser.List.Row(row);
+        const QString name = Restore_File_Name(r), file_no = r.tag;
+        status.Set_Caption(Restore::Progress_Caption(name, k, n));
+        restore_.Make_Current(row);
+        const QString path = browser.Tmp_For_View_Dir() + name;
+        if (restore_.Check_File_Name(name) && restore_.Save_File_Data(path, file_no))
+            paths << path;
+        // No pending events run here, unlike the other restores: this runs inside the drop
+        // target's request for the data, which they could repeat or end by deleting the drag.
+        status.Set_Progress_Value(row + 1);
+    }
+    status.Set_Caption(Restore::Total_Caption(n));
+    status.Set_Progress_Value(0);
+    status.Show_Progress(false);
+    return paths;
+}
+
+Scratch_Copies_Mime::Scratch_Copies_Mime(std::function<QStringList()> supply)
+    : supply_(std::move(supply)) {}
+
+QStringList Scratch_Copies_Mime::formats() const {
+    return {Uri_List};
+}
+
+bool Scratch_Copies_Mime::hasFormat(const QString& mime_type) const {
+    return mime_type == Uri_List;
+}
+
+const QList<QUrl>& Scratch_Copies_Mime::files() const {
+    static const QList<QUrl> none;
+    if (files_)
+        return *files_;
+    // A request made while the files are being written (a message box runs events) gets none.
+    if (supplying_ || !supply_)
+        return none;
+    supplying_ = true;
+    const QStringList paths = supply_();
+    supplying_ = false;
+    files_.emplace();
+    for (const QString& path : paths)
+        files_->append(QUrl::fromLocalFile(path));
+    return *files_;
+}
+
+QVariant Scratch_Copies_Mime::retrieveData(const QString& mime_type, QMetaType type) const {
+    if (mime_type != Uri_List)
+        return {};
+    if (type.id() == QMetaType::QByteArray) {
+        QByteArray text;
+        for (const QUrl& url : files())
+            text += url.toEncoded() + "\r\n";
+        return text;
+    }
+    QVariantList urls;
+    for (const QUrl& url : files())
+        urls << url;
+    return urls;
+}
+
+} // namespace store

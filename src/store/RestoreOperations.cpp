@@ -1,0 +1,35 @@
+#include "RestoreOperations.h"
+
+#include "Browser.h"
+
+namespace store {
+
+Restore_Operations::Restore_Operations(Browser& browser, db::Connection& connection,
+                                       Prompter& prompter, Status_Strip& status,
+                                       Browser_Window& window, View_Hooks hooks)
+    : restore_(browser, connection, prompter, status, window), view_(restore_, std::move(hooks)),
+      drag_(restore_) {}
+
+std::unique_ptr<QMimeData> Restore_Operations::Drag_Data() {
+    // The data may be asked for late, or never; by then the browser may be gone.
+    return std::make_unique<Scratch_Copies_Mime>([weak = weak_from_this()] {
+        const auto group = weak.lock();
+        return group ? group->drag_.Supply() : QStringList();
+    });
+}
+
+std::shared_ptr<Restore_Operations>
+Install_Restore_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+                           Status_Strip& status, Browser_Window& window, View_Hooks hooks) {
+    auto group = std::make_shared<Restore_Operations>(browser, connection, prompter, status, window,
+                                                      std::move(hooks));
+    Restore* restore = &group->restore();
+    browser.Operations.Restore_File = [group, restore] { restore->Restore_File(); };
+    browser.Operations.Restore_To_Folder = [group, restore](const QString& folder) {
+        restore->Restore_To_Folder(folder);
+    };
+    browser.Operations.Restore_To_Desktop = [group, restore] { restore->Restore_To_Desktop(); };
+    return group;
+}
+
+} // namespace store

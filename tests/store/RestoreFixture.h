@@ -1,0 +1,158 @@
+#pragma once
+
+#include "../browser/CatalogueFixture.h"
+#include "Browser.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "RestoreOperations.h"
+#include "Session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A browser on a fresh library showing the folder Fold0001 (Office / Sales / Plans, with the
+// sub folder Drafts) to clerk1, who holds right A there. The folder holds four stored files:
+//   file 1 "plan"   .doc-Word document    accessed 5 times
+//   file 2 "photo"  .TIF-TIFF image       accessed 4 times
+//   file 3 "notes"  .txt-Text             accessed 3 times
+//   file 4 "README"  -File (no extension) accessed 2 times
+// The list shows the folder row first, then the files in that order (rows 1 to 4).
+// Restore is installed with fake viewer, associated program and "Open with".
+struct Restore_Fixture {
+    struct Window : Browser_Window {
+        int pumps = 0;
+        void Pop_Up_Menu(const QString&, const Menu_State&) override {}
+        void Collapse_Node(const QModelIndex&) override {}
+        void Set_Group_Text(const QString&) override {}
+        void Autosize_List() override {}
+        void Pump_Events() override { ++pumps; }
+    };
+
+    Catalogue_Fixture f;
+    QTemporaryDir templates, desktop, out;
+    Fake_Status_Strip status;
+    Fake_Prompter prompter;
+    Window window;
+    Browser browser{f.c, status, prompter, window};
+    std::shared_ptr<store::Restore_Operations> ops;
+    // What the hooks were given, as "picture <path>", "open <path>", "open with <path>".
+    QStringList opened;
+    bool associated_program = true;
+
+    static QByteArray content(const QString& file_no) {
+        return QByteArray("content of file ") + file_no.toLatin1();
+    }
+
+    Restore_Fixture() {
+        f.group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
+        f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
+                     QStringLiteral("Grou0001"));
+        f.folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
+        f.folder(QStringLiteral("Fold00010001"), QStringLiteral("Drafts"),
+                 QStringLiteral("Dpmt0001"));
+        f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
+        f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
+        const char* files[][2] = {{"plan", ".doc-Word document"},
+                                  {"photo", ".TIF-TIFF image"},
+                                  {"notes", ".txt-Text"},
+                                  {"README", " -File"}};
+        for (int i = 0; i < 4; ++i) {
+            const QString no = QString::number(i + 1);
+            f.file(no, QStringLiteral("Fold0001"), QLatin1String(files[i][0]),
+                   QLatin1String(files[i][1]), 5 - i, QStringLiteral("2026-01-01 10:00:00"));
+            store_content(no, content(no));
+        }
+        session::Templates_Dir = templates.path() + QStringLiteral("/");
+        session::Desktop_Dir = desktop.path();
+        session::Cur_User = QStringLiteral("clerk1");
+        session::Cur_Role = QStringLiteral("User");
+        session::Cur_Dept_Right.clear();
+        session::Cur_Folder_Deny.clear();
+
+        store::View_Hooks hooks;
+        hooks.Is_Picture_Type = [](const QString& extension) {
+            return QStringList{QStringLiteral(".BMP"), QStringLiteral(".JPG"),
+                               QStringLiteral(".TIF")}
+                .contains(extension.toUpper());
+        };
+        hooks.Show_Picture = [this](const QString& path) {
+            opened << QStringLiteral("picture ") + path;
+        };
+        hooks.Open_Associated = [this](const QString& path) {
+            opened << QStringLiteral("open ") + path;
+            return associated_program;
+        };
+        hooks.Open_With = [this](const QString& path) {
+            opened << QStringLiteral("open with ") + path;
+        };
+        ops = store::Install_Restore_Operations(browser, f.c, prompter, status, window,
+                                                std::move(hooks));
+        browser.Open();
+        browser.Node_Click(QStringLiteral("Fold0001"));
+    }
+
+    store::Restore& restore() { return ops->restore(); }
+
+    void store_content(const QString& file_no, const QByteArray& bytes) {
+        f.run(QStringLiteral("delete from Tbl_File_Data where file_no='%1'").arg(file_no));
+        f.run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
+                  .arg(file_no, QString::fromLatin1(bytes.toHex())));
+    }
+
+    int row_of(const QString& text) const {
+        for (int i = 0; i < browser.List.Row_Count(); ++i)
+            if (browser.List.Row(i).text == text)
+                return i;
+        return -1;
+    }
+    // Selects these rows (by text) and makes the first one current.
+    void select(const QStringList& texts) {
+        browser.List_Selection.clearSelection();
+        for (const QString& t : texts)
+            browser.List_Selection.select(browser.List.index(row_of(t), 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (!texts.isEmpty())
+            browser.List_Selection.setCurrentIndex(browser.List.index(row_of(texts.first()), 0),
+                                                   QItemSelectionModel::NoUpdate);
+    }
+
+    QStringList rows(const QString& sql) {
+        QStringList out;
+        for (db::Result r = f.c.Open_Query(sql); !r.eof(); r.next()) {
+            QStringList cells;
+            for (int i = 0; i < r.field_count(); ++i)
+                cells << r.text(i);
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+    QString one(const QString& sql) { return rows(sql).value(0); }
+    QStringList log() {
+        return rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log"));
+    }
+    // The library's count and last reader of a file: "3|clerk1".
+    QString counted(const QString& file_no) {
+        return one(QStringLiteral("select File_QTYAccessed,LastAccessed_by from "
+                                  "Tbl_File_Information where File_NO='%1'")
+                       .arg(file_no));
+    }
+    // The list's Accessed QTY and LastAccessed By of a row: "3|clerk1".
+    QString listed_count(int row) const {
+        const List_Row& r = browser.List.Row(row);
+        return r.cells.at(3).toString() + u'|' + r.cells.at(5).toString();
+    }
+
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+    }
+    QString out_path(const QString& name) const { return out.filePath(name); }
+};
