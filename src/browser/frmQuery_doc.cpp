@@ -1,6 +1,8 @@
 #include "frmQuery_doc.h"
 
 #include "frmFilepass.h"
+#include "PictureFile.h"
+#include "frmpicview.h"
 #include "Backup.h"
 #include "RestoreOperations.h"
 #include "frmOpenWith.h"
@@ -220,6 +222,8 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
     backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
     store::View_Hooks view_hooks;
+    view_hooks.Is_Picture_Type = [](const QString& extension) { return viewer::Is_Picture_Type(extension); };
+    view_hooks.Show_Picture = [this, &prompter](const QString& path) { Show_Picture(path, QString(), prompter, this); };
     view_hooks.Open_With = [this, &prompter](const QString& path) {
         frmOpenWith::Open(path, prompter, this);
     };

@@ -21,6 +21,8 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QFile>
+#include <QBuffer>
+#include <QImage>
 #include <QtTest>
 
 namespace {
@@ -532,6 +534,31 @@ private Q_SLOTS:
 
     // "Restore The File.." writes the chosen file; a double-click views a file with its program;
     // selected rows drag out as files.
+    void a_picture_opens_in_the_viewer() {
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(40, 30, QImage::Format_RGB32).save(&buffer, "BMP");
+        f_->file(QStringLiteral("5"), QStringLiteral("Fold0001"), QStringLiteral("photo"), QStringLiteral(".BMP-Bitmap"), 9,
+                 QStringLiteral("2026-01-01 10:00:00"));
+        f_->run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('5',X'%1')")
+                    .arg(QString::fromLatin1(bmp.toHex())));
+        open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
+        tv()->expandAll();
+        click_node("Fold0001");
+        const int row = row_of("photo");
+        QTest::mousePress(lv()->viewport(), Qt::LeftButton, {}, row_point(row));
+        QTest::mouseDClick(lv()->viewport(), Qt::LeftButton, {}, row_point(row));
+        QWidget* viewer = nullptr;
+        QTRY_VERIFY((viewer = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("frmpicview") && w->isVisible())
+                    return w;
+            return static_cast<QWidget*>(nullptr);
+        }()));
+        viewer->close();
+    }
+
     void restore_and_view_through_the_window() {
         for (int i = 1; i <= 4; ++i)
             f_->run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values "
