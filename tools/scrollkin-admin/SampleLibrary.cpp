@@ -3,7 +3,7 @@
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "Error.h"
-#include "FileValues.h"
+#include "FileFacts.h"
 #include "SchemaCodes.h"
 #include "SqlText.h"
 #include "Tool.h"
@@ -320,10 +320,10 @@ private:
                 const QString ext =
                     QString::fromLatin1(Extensions[draw(0, std::size(Extensions) - 1)]);
                 const QString file_name = QStringLiteral("%1 %2").arg(word).arg(j) + ext;
-                f.name = File_Base_Name(file_name);
-                f.type = File_Type_Text(file_name);
+                f.name = store::File_Base_Name(file_name);
+                f.type = store::File_Type_Text(file_name);
                 f.bytes = draw(o_.min_size, o_.max_size);
-                f.size_text = File_Size_Text(f.bytes);
+                f.size_text = store::File_Size_Text(f.bytes);
                 f.owner = owners_[draw(0, owners_.size() - 1)];
                 f.content_seed = rng_.generate64();
                 batch_bytes += f.bytes;
