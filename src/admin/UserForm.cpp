@@ -1,0 +1,190 @@
+#include "UserForm.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "Error.h"
+#include "LoginTimeWindow.h"
+#include "Prompter.h"
+#include "Result.h"
+#include "SqlText.h"
+
+#include <QDateTime>
+
+namespace {
+
+QString quoted(const QString& text) {
+    return QLatin1Char('\'') + Quote_Sql(text) + QLatin1Char('\'');
+}
+
+// Windows written before times had one form may hold "8:30:00" as well as "08:30:00".
+QTime read_time(const QString& text) {
+    for (const char* format : {"H:mm:ss", "H:mm", "HH:mm:ss"}) {
+        const QTime t = QTime::fromString(text.trimmed(), QLatin1String(format));
+        if (t.isValid())
+            return QTime(t.hour(), t.minute());
+    }
+    return QTime(0, 0);
+}
+
+QString minute_text(const QTime& t) {
+    return Login_Time_Text(QTime(t.hour(), t.minute(), 0));
+}
+
+} // namespace
+
+User_Form::User_Form(Browser& browser, Browser_Window& window, db::Connection& connection,
+                     Prompter& prompter)
+    : browser_(browser), window_(window), c_(connection), prompter_(prompter) {}
+
+void User_Form::Set_Limit_Time(bool on) {
+    limit_time_ = on;
+    time_controls_enabled_ = on;
+}
+
+bool User_Form::get_user(const QString& login) {
+    const db::Result account =
+        c_.Open_Query(QStringLiteral("select top 1 * from tbl_user where uid=") + quoted(login));
+    const bool found = !account.eof();
+    if (found) {
+        login_name = account.text(QStringLiteral("uid"));
+        user_name = account.text(QStringLiteral("name"));
+        remark = account.text(QStringLiteral("remark"));
+        password = account.text(QStringLiteral("PWD"));
+        confirm_password = password;
+        const QString deny = account.text(QStringLiteral("User_deny")).trimmed();
+        locked = deny == QLatin1String("1") || deny.compare(u"true", Qt::CaseInsensitive) == 0;
+        const QString r = account.text(QStringLiteral("sys_role"));
+        if (r == QLatin1String("Administrator"))
+            role = Role::None;
+        else if (r == QLatin1String("Manager"))
+            role = Role::Manager;
+        else if (r == QLatin1String("User"))
+            role = Role::User;
+    } else {
+        user_name.clear();
+        remark.clear();
+        password.clear();
+        confirm_password.clear();
+        locked = false;
+    }
+    const db::Result window =
+        c_.Open_Query(QStringLiteral("select UID,Login_DayOfWeek,Login_Start_Time,Login_End_Time "
+                                     "from tbl_user_login_time where uid=") +
+                      quoted(login));
+    if (window.eof()) {
+        limit_time_ = false;
+    } else {
+        limit_time_ = true;
+        start = read_time(window.text(2));
+        end = read_time(window.text(3));
+        const QString days = window.text(1);
+        for (int i = 0; i < 7; ++i)
+            weekdays[size_t(i)] = days.contains(QString::number(i + 1));
+    }
+    Set_Limit_Time(limit_time_);
+    return found;
+}
+
+QString User_Form::Role_Text() const {
+    switch (role) {
+    case Role::Manager:
+        return QStringLiteral("Manager");
+    case Role::User:
+        return QStringLiteral("User");
+    case Role::None:
+        break;
+    }
+    return QStringLiteral("Administrator");
+}
+
+QString User_Form::Day_Text() const {
+    QString days;
+    for (int i = 0; i < 7; ++i)
+        if (weekdays[size_t(i)])
+            days += QString::number(i + 1);
+    return days;
+}
+
+User_Form::Save_Outcome User_Form::Save() {
+    if (confirm_password != password) {
+        prompter_.Tell(QStringLiteral("The password is not correct! "));
+        return Save_Outcome::Stay;
+    }
+    if (QTime(start.hour(), start.minute()) > QTime(end.hour(), end.minute())) {
+        prompter_.Tell(QStringLiteral("Start time or end time correct!"));
+        return Save_Outcome::Focus_Start;
+    }
+    // One login name for the check and the writes, so blanks typed around it cannot make the
+    // check find an account that the update then misses.
+    const QString uid = login_name.trimmed();
+    try {
+        const bool is_new =
+            c_.Open_Query(QStringLiteral("select top 1 * from tbl_user where uid=") + quoted(uid))
+                .eof();
+        write(uid, is_new);
+        patch_list(uid, is_new);
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        return Save_Outcome::Stay;
+    }
+    return Save_Outcome::Close;
+}
+
+void User_Form::write(const QString& uid, bool is_new) {
+    const QString lock = locked ? QStringLiteral("1") : QStringLiteral("0");
+    if (is_new)
+        c_.Run_Statement(
+            QStringLiteral(
+                "insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values (") +
+            quoted(uid) + QLatin1Char(',') + quoted(user_name) + QLatin1Char(',') +
+            quoted(Role_Text()) + QLatin1Char(',') + quoted(password) + QLatin1Char(',') +
+            quoted(remark) + QLatin1Char(',') + quoted(lock) + QLatin1Char(')'));
+    else
+        c_.Run_Statement(QStringLiteral("update tbl_user set User_deny=") + quoted(lock) +
+                         QStringLiteral(", Name=") + quoted(user_name) +
+                         QStringLiteral(",sys_role=") + quoted(Role_Text()) +
+                         QStringLiteral(",pwd=") + quoted(password) + QStringLiteral(",remark=") +
+                         quoted(remark) + QStringLiteral(" where uid=") + quoted(uid));
+    c_.Run_Statement(QStringLiteral("delete tbl_user_login_time where uid=") + quoted(uid));
+    if (limit_time_)
+        c_.Run_Statement(QStringLiteral("insert into tbl_user_login_time"
+                                        "(UID,Login_DayOfWeek,Login_Start_Time,Login_End_Time) "
+                                        "values (") +
+                         quoted(uid) + QLatin1Char(',') + quoted(Day_Text()) + QLatin1Char(',') +
+                         quoted(minute_text(start)) + QLatin1Char(',') + quoted(minute_text(end)) +
+                         QLatin1Char(')'));
+}
+
+void User_Form::patch_list(const QString& uid, bool is_new) {
+    List_Model& list = browser_.List;
+    const QString key = QStringLiteral("u") + uid;
+    const QDateTime now = QDateTime::currentDateTime();
+    int row = list.Find_Key(key);
+    if (is_new) {
+        List_Row r;
+        r.key = key;
+        r.text = uid;
+        r.icon_key = QStringLiteral("user");
+        r.cells.resize(6);
+        list.Add_Row(std::move(r));
+        row = list.Row_Count() - 1;
+    }
+    if (row >= 0) {
+        list.Set_Cell(row, 1, user_name);
+        list.Set_Cell(row, 2, Role_Text());
+        list.Set_Cell(row, 4, remark);
+        list.Set_Cell(row, 5, now);
+        if (is_new) {
+            list.Set_Cell(row, 6, now);
+            browser_.List_Selection.setCurrentIndex(list.index(row, 0),
+                                                    QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
+        }
+        list.Set_Cell(row, 3, locked ? QStringLiteral("Locked") : QString());
+    }
+    window_.Autosize_List();
+    if (is_new)
+        prompter_.Tell(QStringLiteral("User add successful!"), QStringLiteral("use add"));
+    else
+        prompter_.Tell(QStringLiteral("User edit successful!"), QStringLiteral("use edit"));
+}

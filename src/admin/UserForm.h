@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+
+#include <array>
+
+class Browser;
+class Browser_Window;
+class Prompter;
+namespace db {
+class Connection;
+}
+
+// The user dialog's state and decisions, without widgets: the window frm_user shows the fields
+// and forwards edits and clicks here.
+class User_Form {
+public:
+    // Entry limits of the text fields.
+    static constexpr int Login_Name_Limit = 20;
+    static constexpr int User_Name_Limit = 50;
+    static constexpr int Password_Limit = 15;
+    static constexpr int Remark_Limit = 255;
+
+    // Role options (Option1): none selected stands for the built-in "Administrator".
+    enum class Role { None, Manager, User };
+    // What the window does after Save.
+    enum class Save_Outcome { Close, Stay, Focus_Start };
+
+    User_Form(Browser& browser, Browser_Window& window, db::Connection& connection,
+              Prompter& prompter);
+
+    // The window's caption.
+    QString caption = QStringLiteral("Use properties");
+
+    QString login_name, user_name, password, confirm_password, remark;
+    Role role = Role::User;
+    bool locked = false;
+    // Weekday boxes Chkweek(1..7), Monday first.
+    std::array<bool, 7> weekdays{true, true, true, true, true, true, true};
+    QTime start{0, 0}, end{0, 0};
+
+    // Properties of an existing account: the login name cannot be changed.
+    bool login_read_only = false;
+    // Both role options, Chklock and Chktime; off for the built-in administrator.
+    bool role_enabled = true, lock_enabled = true, limit_enabled = true;
+
+    bool Limit_Time() const { return limit_time_; }
+    // "Limit Login Time" clicked: the weekday boxes and pickers follow it.
+    void Set_Limit_Time(bool on);
+    bool Time_Controls_Enabled() const { return time_controls_enabled_; }
+
+    // Fills the form from an account's rows; true when the account exists.
+    bool get_user(const QString& login);
+    // The login name field lost the focus.
+    void Login_Name_Left() { get_user(login_name); }
+
+    QString Role_Text() const;
+    // The weekday digits of the checked boxes, in index order ("137").
+    QString Day_Text() const;
+
+    // Checks, writes the account and its time window, patches the browser's list.
+    Save_Outcome Save();
+
+private:
+    void write(const QString& uid, bool is_new);
+    void patch_list(const QString& uid, bool is_new);
+
+    Browser& browser_;
+    Browser_Window& window_;
+    db::Connection& c_;
+    Prompter& prompter_;
+    bool limit_time_ = false;
+    bool time_controls_enabled_ = false;
+};

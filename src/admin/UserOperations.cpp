@@ -1,0 +1,107 @@
+#include "UserOperations.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "Error.h"
+#include "Prompter.h"
+#include "Result.h"
+#include "SchemaCodes.h"
+#include "SqlText.h"
+#include "UserForm.h"
+
+User_Operations::User_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+                                 Browser_Window& window, User_Dialog& dialog)
+    : browser_(browser), c_(connection), prompter_(prompter), window_(window), dialog_(dialog) {}
+
+void User_Operations::Load_User_List() {
+    List_Model& list = browser_.List;
+    list.Clear_All();
+    list.Set_Columns(
+        QStringLiteral("Login Name,User Name,Sys Role,Is Locked,Remark,LastModified,Create Date")
+            .split(QLatin1Char(',')));
+    db::Result r = c_.Open_Query(QStringLiteral("select UID,Name,Sys_Role,User_deny,Remark,"
+                                                "DateLastModified,Create_Date from tbl_user order "
+                                                "by create_date"));
+    std::vector<List_Row> rows;
+    for (; !r.eof(); r.next()) {
+        List_Row row;
+        row.text = r.text(0);
+        row.key = QStringLiteral("u") + row.text;
+        row.icon_key = QStringLiteral("user");
+        for (int i = 1; i <= 6; ++i)
+            row.cells.push_back(r.field(i));
+        const QString deny = r.text(3).trimmed();
+        const bool locked =
+            deny == QLatin1String("1") || deny.compare(u"true", Qt::CaseInsensitive) == 0;
+        row.cells[2] = locked ? QStringLiteral("Locked") : QString();
+        rows.push_back(std::move(row));
+    }
+    list.Set_Rows(std::move(rows));
+}
+
+bool User_Operations::user_node_with_row() const {
+    if (browser_.Current_Row() < 0)
+        return false;
+    const QStandardItem* node = browser_.Tree.selected();
+    return node && Catalogue_Tree::key_of(node) == QLatin1String("User");
+}
+
+void User_Operations::Add_User() {
+    if (!user_node_with_row())
+        return;
+    User_Form form(browser_, window_, c_, prompter_);
+    form.caption += QStringLiteral(" -- Add User");
+    dialog_.Run(form);
+}
+
+void User_Operations::Show_User_Properties() {
+    if (!user_node_with_row())
+        return;
+    const List_Row& row = browser_.List.Row(browser_.Current_Row());
+    const QString login = row.key.mid(1);
+    User_Form form(browser_, window_, c_, prompter_);
+    form.login_read_only = true;
+    form.caption += QStringLiteral(" -- ") + login;
+    try {
+        form.get_user(login);
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        return;
+    }
+    if (row.text == codes::Builtin_Admin_Uid())
+        form.role_enabled = form.lock_enabled = form.limit_enabled = false;
+    dialog_.Run(form);
+}
+
+void User_Operations::Delete_User() {
+    if (!user_node_with_row())
+        return;
+    const int current = browser_.Current_Row();
+    const List_Row& row = browser_.List.Row(current);
+    if (!prompter_.Ask_Yes_No(QStringLiteral("Are you sure delete the user of '") + row.text +
+                              QStringLiteral("' ?")))
+        return;
+    const QString uid = QLatin1Char('\'') + Quote_Sql(row.key.mid(1)) + QLatin1Char('\'');
+    try {
+        for (const char* table : {"tbl_user", "Tbl_User_Department_Right", "Tbl_User_Folder_Deny",
+                                  "Tbl_User_Login_Time"})
+            c_.Run_Statement(QStringLiteral("delete from ") + QLatin1String(table) +
+                             QStringLiteral(" where uid=") + uid);
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        return;
+    }
+    browser_.List.Remove_Row(current);
+}
+
+std::shared_ptr<User_Operations>
+Install_User_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+                        Status_Strip& status, Browser_Window& window, User_Dialog& dialog) {
+    (void)status;
+    auto ops = std::make_shared<User_Operations>(browser, connection, prompter, window, dialog);
+    browser.Operations.Load_User_List = [ops] { ops->Load_User_List(); };
+    browser.Operations.Add_User = [ops] { ops->Add_User(); };
+    browser.Operations.Show_User_Properties = [ops] { ops->Show_User_Properties(); };
+    browser.Operations.Delete_User = [ops] { ops->Delete_User(); };
+    return ops;
+}
