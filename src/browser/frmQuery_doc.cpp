@@ -7,6 +7,7 @@
 #include "RestoreOperations.h"
 #include "frmOpenWith.h"
 #include "FileOperations.h"
+#include "frm_user.h"
 
 #include "ListUtils.h"
 #include "MainMenus.h"
@@ -230,6 +231,9 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     restore_ = store::Install_Restore_Operations(*browser_, db::Lib_Connection(), prompter, status,
                                                  *this, std::move(view_hooks));
     file_ops_ = store::Install_File_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    // The dialog runner is a child of this window, so it outlives the browser's operations.
+    Install_User_Operations(*browser_, db::Lib_Connection(), prompter, status, *this,
+                            *new User_Dialog_Runner(this));
     // "fren" opens the current file's name in the list; the end of the edit stores it.
     file_ops_->Set_Row_Editor([this](int row) {
         const QModelIndex name = browser_->List.index(row, 0);
