@@ -1,0 +1,144 @@
+#include "LogBook.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "Error.h"
+#include "Hourglass.h"
+#include "Prompter.h"
+#include "SqlText.h"
+#include "StatusStrip.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+namespace logs {
+
+namespace {
+
+// Progress is painted at most this often: painting every row of a long log costs more than
+// reading it.
+constexpr qint64 Progress_Interval_Ms = 100;
+
+QString total_text(int rows) {
+    return QStringLiteral("Total: ") + QString::number(rows) + QStringLiteral(" files.");
+}
+
+} // namespace
+
+const QStringList& Log_Book_Columns() {
+    static const QStringList columns =
+        QStringLiteral("File Name,Action Taken,Date").split(QLatin1Char(','));
+    return columns;
+}
+
+Log_Book::Log_Book(Browser& browser, db::Connection& connection, Prompter& prompter,
+                   Status_Strip& status, Browser_Window& window, Log_Windows windows)
+    : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
+      windows_(std::move(windows)) {}
+
+void Log_Book::tell(const db::Error& e) {
+    prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+}
+
+void Log_Book::Set_Log_Columns() {
+    browser_.List.Clear_All();
+    browser_.List.Set_Checkboxes(false);
+    browser_.List.Set_Columns(Log_Book_Columns());
+}
+
+void Log_Book::Load_Log_Book(const QString& top) {
+    const QStandardItem* node = browser_.Tree.selected();
+    if (!node)
+        return;
+    const Hourglass wait;
+    const QString user = Catalogue_Tree::key_of(node).mid(6);
+    const QString from =
+        QStringLiteral(" File_Name,File_Type,Operation,Date_Accessed from tbl_file_information "
+                       "join tbl_file_log on tbl_file_information.file_no=tbl_file_log.file_no "
+                       "and tbl_file_log.User_Name='") +
+        Quote_Sql(user) + QLatin1Char('\'');
+    // Only digits may stand after "top": whatever the caller passes, its leading number is used.
+    const QString sql =
+        top.isEmpty()
+            ? QStringLiteral("select") + from + QStringLiteral(" order by Date_Accessed desc")
+            : QStringLiteral("select top ") + Quote_Sql(Leading_Number_Text(top)) + from +
+                  QStringLiteral(" order by  Date_Accessed desc");
+    std::optional<db::Result> result;
+    try {
+        result.emplace(c_.Open_Query(sql));
+    } catch (const db::Error& e) {
+        tell(e);
+        return;
+    }
+    const int n = int(result->row_count());
+    status_.Set_Progress_Maximum(n + 1);
+    status_.Show_Progress(true);
+    if (n == 0) {
+        status_.Set_Caption(total_text(browser_.List.Row_Count()));
+        status_.Show_Progress(false);
+        return;
+    }
+    // The log rows follow whatever the list already holds (Set_Log_Columns emptied it).
+    std::vector<List_Row> rows;
+    rows.reserve(size_t(browser_.List.Row_Count() + n));
+    for (int i = 0; i < browser_.List.Row_Count(); ++i)
+        rows.push_back(browser_.List.Row(i));
+    File_List& files = browser_.Files;
+    Image_List& images = browser_.Images;
+    QElapsedTimer since_progress;
+    since_progress.start();
+    for (int i = 0; i < n; ++i, result->next()) {
+        if (i == 0 || since_progress.elapsed() >= Progress_Interval_Ms) {
+            status_.Set_Caption(QStringLiteral("  Loading log data......") + QString::number(i) +
+                                QStringLiteral(" of ") + QString::number(n));
+            status_.Set_Progress_Value(i);
+            window_.Pump_Events();
+            since_progress.restart();
+        }
+        const QString key = File_List::Extension_Key(result->text(1));
+        if (!images.Contains(key)) {
+            const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + key;
+            if (!QFileInfo::exists(placeholder))
+                files.Make_Icon_Placeholder(key);
+            images.Add(key, images.Get_File_Icon(placeholder));
+        }
+        List_Row r;
+        r.text = result->text(0);
+        r.icon_key = key;
+        r.cells = {result->field(2), result->field(3)};
+        rows.push_back(std::move(r));
+    }
+    status_.Set_Progress_Value(n);
+    browser_.List.Set_Rows(std::move(rows));
+    status_.Set_Caption(total_text(browser_.List.Row_Count()));
+    status_.Set_Progress_Value(0);
+    status_.Show_Progress(false);
+}
+
+void Log_Book::Show_File_Log() {
+    const int row = browser_.Current_Row();
+    if (row < 0 || !windows_.Show_File_Log)
+        return;
+    const List_Row& r = browser_.List.Row(row);
+    // Folder rows carry no file number: they have no log.
+    if (r.tag.trimmed().isEmpty())
+        return;
+    try {
+        windows_.Show_File_Log(QStringLiteral("File log of ") + r.text, r.tag);
+    } catch (const db::Error& e) {
+        tell(e);
+    }
+}
+
+std::shared_ptr<Log_Book> Install_Log_Operations(Browser& browser, db::Connection& connection,
+                                                 Prompter& prompter, Status_Strip& status,
+                                                 Browser_Window& window, Log_Windows windows) {
+    auto ops = std::make_shared<Log_Book>(browser, connection, prompter, status, window, windows);
+    browser.Operations.Set_Log_Columns = [ops] { ops->Set_Log_Columns(); };
+    browser.Operations.Load_Log_Book = [ops](const QString& top) { ops->Load_Log_Book(top); };
+    browser.Operations.Show_File_Log = [ops] { ops->Show_File_Log(); };
+    browser.Operations.Ask_Top_Count = std::move(windows.Ask_Top_Count);
+    return ops;
+}
+
+} // namespace logs
