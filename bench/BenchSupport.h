@@ -1,12 +1,18 @@
 #pragma once
 
-// What the database benchmarks share: clocks, peak memory, child runs, the RESULT line, and a
-// sample library seeded once by the admin tool and kept for later runs.
+// What the database benchmarks share: options, clocks, peak memory, child runs, the RESULT
+// line, test data on disk, a browser with nobody at it, and sample libraries (one seeded once by
+// the admin tool and kept for later runs, or one bench folder filled by the benchmark itself).
 
+#include "Browser.h"
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "Error.h"
+#include "Prompter.h"
+#include "Session.h"
+#include "StatusStrip.h"
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,11 +23,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +44,89 @@ inline std::string& program_name() {
 [[noreturn]] inline void die(const std::string& why) {
     std::fprintf(stderr, "%s: %s\n", program_name().c_str(), why.c_str());
     std::exit(2);
+}
+
+// A side's database failure ends the run with the error's number and text.
+[[noreturn]] inline void die_failed(const std::string& what, const db::Error& e) {
+    die(what + " failed: " + std::to_string(e.number()) + " " + e.description().toStdString());
+}
+
+constexpr long long MiB = 1024 * 1024;
+
+// One command-line option: "--name value", or a flag without a value (`set` gets nullptr).
+struct Option {
+    std::string name;
+    std::function<void(const char*)> set;
+    bool flag = false;
+};
+
+inline Option int_option(const char* name, int& v) {
+    return {name, [&v](const char* s) { v = std::atoi(s); }};
+}
+inline Option size_option(const char* name, long long& v) {
+    return {name, [&v](const char* s) { v = std::atoll(s); }};
+}
+inline Option text_option(const char* name, std::string& v) {
+    return {name, [&v](const char* s) { v = s; }};
+}
+inline Option flag_option(const char* name, bool& v) {
+    return {name, [&v](const char*) { v = true; }, true};
+}
+// At least one run, whatever is asked.
+inline Option runs_option(int& runs) {
+    return {"--runs", [&runs](const char* s) { runs = std::max(1, std::atoi(s)); }};
+}
+
+// Reads argv against `options`; anything else, or a value missing at the end, dies with `usage`.
+inline void parse_options(int argc, char** argv, const std::vector<Option>& options,
+                          const std::string& usage) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto o = std::find_if(options.begin(), options.end(),
+                                    [&](const Option& op) { return op.name == a; });
+        if (o == options.end())
+            die(usage);
+        if (o->flag)
+            o->set(nullptr);
+        else if (i + 1 < argc)
+            o->set(argv[++i]);
+        else
+            die(usage);
+    }
+}
+
+// The options of the benchmarks over many small files; `child_role` is set in a side's child.
+struct Many_Files_Options {
+    int files = 2000;
+    int file_kib = 20;
+    int runs = 3;
+    std::string dir, child_role;
+    bool keep = false;
+};
+
+// Reads them for the benchmark `name`; the data folder defaults to ./<name>-data.
+inline Many_Files_Options many_files_options(int argc, char** argv, const std::string& name) {
+    Many_Files_Options o;
+    parse_options(argc, argv,
+                  {int_option("--files", o.files), int_option("--file-kib", o.file_kib),
+                   runs_option(o.runs), text_option("--dir", o.dir),
+                   text_option("--child", o.child_role), flag_option("--keep", o.keep)},
+                  "usage: " + name +
+                      " [--files N] [--file-kib N] [--runs N] [--dir FOLDER] [--keep]");
+    if (o.dir.empty())
+        o.dir = QDir::currentPath().toStdString() + "/" + name + "-data";
+    return o;
+}
+
+// Makes the data folder and refuses one in memory: its figures would not be the disk's.
+inline void require_disk_folder(const std::string& dir) {
+    constexpr long Tmpfs_Magic = 0x01021994;
+    QDir().mkpath(QString::fromStdString(dir));
+    struct statfs fs {};
+    if (::statfs(dir.c_str(), &fs) != 0)
+        die("cannot reach " + dir);
+    if (fs.f_type == Tmpfs_Magic)
+        die(dir + " is in memory (tmpfs); give a folder on disk with --dir");
 }
 
 // Drops the offscreen platform's remarks (size hints, runtime folder), which are no figures.
@@ -144,9 +236,17 @@ inline Side run_side(const std::vector<std::string>& args) {
     return s;
 }
 
-inline void result(const char* name, const Side& ours, double base) {
-    std::printf("RESULT %s ours=%.4f base=%.4f ratio=%.2f peak_rss_mib=%ld\n", name, ours.best(),
-                base, ours.best() / base, long(std::ceil(double(ours.peak_kib) / 1024.0)));
+// Adds a run's figures to a side's: every time kept, the highest peak.
+inline void merge(Side& into, const Side& s) {
+    into.seconds.insert(into.seconds.end(), s.seconds.begin(), s.seconds.end());
+    into.peak_kib = std::max(into.peak_kib, s.peak_kib);
+}
+
+// The figure line; `digits` is the seconds' precision.
+inline void result(const char* name, const Side& ours, double base, int digits = 4) {
+    std::printf("RESULT %s ours=%.*f base=%.*f ratio=%.2f peak_rss_mib=%ld\n", name, digits,
+                ours.best(), digits, base, ours.best() / base,
+                long(std::ceil(double(ours.peak_kib) / 1024.0)));
 }
 
 inline std::string seconds_list(const Side& s) {
@@ -195,6 +295,145 @@ inline void cached_library(const QString& path, const std::function<bool(db::Con
     if (!QFile::rename(part, path))
         die("cannot rename " + part.toStdString());
     std::printf("  seeded in %.1f s\n", now() - t0);
+}
+
+inline void sync_file(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0)
+        die("cannot sync " + path + ": " + std::strerror(errno));
+    ::close(fd);
+}
+
+// Pseudo-random bytes (xorshift), so no layer below can shortcut the content.
+inline QByteArray random_bytes(qsizetype n, quint64 seed) {
+    QByteArray bytes(n, Qt::Uninitialized);
+    quint64 x = seed | 1;
+    for (qsizetype i = 0; i < n; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        bytes[i] = char(x);
+    }
+    return bytes;
+}
+
+// A file of pseudo-random bytes, written a MiB at a time.
+inline void write_random(const QString& path, long long bytes, quint64 seed) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        die("cannot create " + path.toStdString());
+    std::vector<quint64> chunk(size_t(std::min(bytes, MiB) + 7) / 8);
+    quint64 x = seed | 1;
+    for (long long left = bytes; left > 0; left -= MiB) {
+        for (quint64& v : chunk) {
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            v = x;
+        }
+        const long long n = std::min(left, MiB);
+        if (f.write(reinterpret_cast<const char*>(chunk.data()), n) != n)
+            die("cannot write " + path.toStdString());
+    }
+}
+
+inline bool same_content(const std::string& a, const std::string& b) {
+    QFile fa(QString::fromStdString(a)), fb(QString::fromStdString(b));
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    while (!fa.atEnd())
+        if (fa.read(MiB) != fb.read(MiB))
+            return false;
+    return true;
+}
+
+// `cp` of a file plus its sync, timed; the copy is removed and the disk settled before and
+// after, so no step pays for the write-back of another.
+inline double time_cp(const std::string& source, const std::string& copy) {
+    ::unlink(copy.c_str());
+    ::sync();
+    const double t0 = now();
+    if (run({"cp", "--", source, copy}) != 0)
+        die("cp failed");
+    sync_file(copy);
+    const double t = now() - t0;
+    ::unlink(copy.c_str());
+    ::sync();
+    return t;
+}
+
+// Replaces `library` with a fresh copy of `seeded`.
+inline void fresh_copy(const QString& seeded, const QString& library) {
+    QFile::remove(library);
+    QFile::remove(library + QStringLiteral("-journal"));
+    if (!QFile::copy(seeded, library))
+        die("cannot copy the seeded library");
+}
+
+// The bench's one group, department and folder (Fold0001) in an empty library.
+inline void seed_bench_folder(db::Connection& c) {
+    c.Run_Statement(
+        QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Bench')"));
+    c.Run_Statement(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,"
+                                   "Group_NO) VALUES ('Dpmt0001','Bench','Grou0001')"));
+    c.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) "
+                                   "VALUES ('Fold0001','Bench','Dpmt0001')"));
+}
+
+// The user "bench" signed in as an administrator, scratch copies under `dir`/work.
+inline void sign_in_bench(const QString& dir) {
+    session::Cur_User = QStringLiteral("bench");
+    session::Cur_Role = QStringLiteral("Administrator");
+    session::Templates_Dir = dir + QStringLiteral("/work/");
+}
+
+// Nobody at the keyboard: a question is a fault, except the one answered No if it is set.
+struct Quiet_Prompter : Prompter {
+    QString answer_no_to;
+    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
+                               Prompt_Buttons) override {
+        if (!answer_no_to.isEmpty() && text == answer_no_to)
+            return Prompt_Answer::No;
+        die("unexpected message: " + text.toStdString());
+    }
+    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
+        return {};
+    }
+    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
+        return {};
+    }
+    QString choose_folder(const QString&, const QString&) override { return {}; }
+    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
+    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
+        return {};
+    }
+};
+
+struct Quiet_Status : Status_Strip {
+    void Set_Message(const QString&) override {}
+    QString Message() const override { return {}; }
+    void Set_Caption(const QString& text) override { caption = text; }
+    QString Caption() const override { return caption; }
+    void Set_Progress_Maximum(int) override {}
+    void Set_Progress_Value(int) override {}
+    void Show_Progress(bool) override {}
+    QString caption;
+};
+
+struct No_Window : Browser_Window {
+    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
+    void Collapse_Node(const QModelIndex&) override {}
+    void Set_Group_Text(const QString&) override {}
+    void Autosize_List() override {}
+    void Pump_Events() override {}
+};
+
+// Selects every row of the list, as a user would.
+inline void select_all_rows(Browser& browser) {
+    const int rows = browser.List.Row_Count();
+    browser.List_Selection.select(
+        QItemSelection(browser.List.index(0, 0), browser.List.index(rows - 1, 0)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 } // namespace bench

@@ -12,22 +12,13 @@
 #include "BenchSupport.h"
 #include "Browser.h"
 #include "ContentTransfer.h"
-#include "Prompter.h"
-#include "Session.h"
-#include "StatusStrip.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <fcntl.h>
-#include <sys/vfs.h>
-
 using namespace bench;
 
 namespace {
-
-constexpr long long MiB = 1024 * 1024;
-constexpr long Tmpfs_Magic = 0x01021994;
 
 struct Options {
     long long mib = 900;
@@ -49,79 +40,6 @@ struct Paths {
     }
 };
 
-void sync_file(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0 || ::fsync(fd) != 0)
-        die("cannot sync " + path);
-    ::close(fd);
-}
-
-// Pseudo-random bytes (xorshift), so no layer below can shortcut the content.
-void write_random(const QString& path, long long bytes, quint64 seed) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        die("cannot create " + path.toStdString());
-    std::vector<quint64> chunk(size_t(std::min(bytes, MiB) + 7) / 8);
-    quint64 x = seed | 1;
-    for (long long left = bytes; left > 0; left -= MiB) {
-        for (quint64& v : chunk) {
-            x ^= x << 13;
-            x ^= x >> 7;
-            x ^= x << 17;
-            v = x;
-        }
-        const long long n = std::min(left, MiB);
-        if (f.write(reinterpret_cast<const char*>(chunk.data()), n) != n)
-            die("cannot write " + path.toStdString());
-    }
-}
-
-bool same_content(const std::string& a, const std::string& b) {
-    QFile fa(QString::fromStdString(a)), fb(QString::fromStdString(b));
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
-        return false;
-    while (!fa.atEnd())
-        if (fa.read(MiB) != fb.read(MiB))
-            return false;
-    return true;
-}
-
-struct Quiet_Prompter : Prompter {
-    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
-                               Prompt_Buttons) override {
-        die("unexpected message: " + text.toStdString());
-    }
-    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_folder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
-    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
-        return {};
-    }
-};
-
-struct Quiet_Status : Status_Strip {
-    void Set_Message(const QString&) override {}
-    QString Message() const override { return {}; }
-    void Set_Caption(const QString&) override {}
-    QString Caption() const override { return {}; }
-    void Set_Progress_Maximum(int) override {}
-    void Set_Progress_Value(int) override {}
-    void Show_Progress(bool) override {}
-};
-
-struct No_Window : Browser_Window {
-    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
-    void Collapse_Node(const QModelIndex&) override {}
-    void Set_Group_Text(const QString&) override {}
-    void Autosize_List() override {}
-    void Pump_Events() override {}
-};
-
 // A fresh library with one folder, and the browser showing it to an administrator.
 struct Backup_Setup {
     db::Connection c;
@@ -133,15 +51,8 @@ struct Backup_Setup {
 
     explicit Backup_Setup(const Paths& p) {
         c.Open(db::Connection_String::embedded(QString::fromStdString(p.library)));
-        c.Run_Statement(QStringLiteral(
-            "INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Bench')"));
-        c.Run_Statement(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,"
-                                       "Group_NO) VALUES ('Dpmt0001','Bench','Grou0001')"));
-        c.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,"
-                                       "DEPARTMENT_No) VALUES ('Fold0001','Bench','Dpmt0001')"));
-        session::Cur_User = QStringLiteral("bench");
-        session::Cur_Role = QStringLiteral("Administrator");
-        session::Templates_Dir = QString::fromStdString(p.dir) + QStringLiteral("/work/");
+        seed_bench_folder(c);
+        sign_in_bench(QString::fromStdString(p.dir));
         browser = std::make_unique<Browser>(c, status, prompter, window);
         backup = store::Install_Backup_Operations(*browser, c, prompter, status, window);
         browser->Open();
@@ -216,7 +127,7 @@ int child(const std::string& role, const Paths& p) {
         std::fputs(side_answer({seconds}).c_str(), stdout);
         return 0;
     } catch (const db::Error& e) {
-        die(role + " failed: " + std::to_string(e.number()) + " " + e.description().toStdString());
+        die_failed(role, e);
     }
 }
 
@@ -230,23 +141,6 @@ Side measure(const std::string& role, const Paths& p) {
     return run_side({self_path(), "--child", role, "--dir", p.dir});
 }
 
-double measure_cp(const Paths& p) {
-    ::unlink(p.copy.c_str());
-    ::sync();
-    const double t0 = now();
-    if (run({"cp", "--", p.source, p.copy}) != 0)
-        die("cp failed");
-    sync_file(p.copy);
-    const double t = now() - t0;
-    ::unlink(p.copy.c_str());
-    return t;
-}
-
-void merge(Side& into, const Side& s) {
-    into.seconds.insert(into.seconds.end(), s.seconds.begin(), s.seconds.end());
-    into.peak_kib = std::max(into.peak_kib, s.peak_kib);
-}
-
 void large_file(const Options& o, const Paths& p) {
     std::printf("backup: %lld MiB file in %s, best of %d run(s)\n", o.mib, p.dir.c_str(), o.runs);
     write_random(QString::fromStdString(p.source), o.mib * MiB, 0x9E3779B97F4A7C15ull);
@@ -254,7 +148,7 @@ void large_file(const Options& o, const Paths& p) {
     double cp = 1e9;
     Side stored, restored;
     for (int r = 0; r < o.runs; ++r) {
-        const double c = measure_cp(p);
+        const double c = time_cp(p.source, p.copy);
         const Side s = measure("store", p);
         const Side rr = measure("restore", p);
         if (!same_content(p.source, p.restored))
@@ -303,29 +197,13 @@ int main(int argc, char** argv) {
     program_name() = "backup";
     Options o;
     std::string child_role;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (a == "--mib" && has_value)
-            o.mib = std::atoll(argv[++i]);
-        else if (a == "--files" && has_value)
-            o.files = std::atoi(argv[++i]);
-        else if (a == "--file-kib" && has_value)
-            o.file_kib = std::atoi(argv[++i]);
-        else if (a == "--runs" && has_value)
-            o.runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--only" && has_value)
-            o.only = argv[++i];
-        else if (a == "--dir" && has_value)
-            o.dir = argv[++i];
-        else if (a == "--child" && has_value)
-            child_role = argv[++i];
-        else if (a == "--keep")
-            o.keep = true;
-        else
-            die("usage: backup [--mib N] [--files N] [--file-kib N] [--runs N] [--only store|drop] "
-                "[--dir FOLDER] [--keep]");
-    }
+    parse_options(argc, argv,
+                  {size_option("--mib", o.mib), int_option("--files", o.files),
+                   int_option("--file-kib", o.file_kib), runs_option(o.runs),
+                   text_option("--only", o.only), text_option("--dir", o.dir),
+                   text_option("--child", child_role), flag_option("--keep", o.keep)},
+                  "usage: backup [--mib N] [--files N] [--file-kib N] [--runs N] [--only "
+                  "store|drop] [--dir FOLDER] [--keep]");
     if (o.dir.empty())
         o.dir = QDir::currentPath().toStdString() + "/backup-data";
     const Paths paths(o.dir);
@@ -336,12 +214,7 @@ int main(int argc, char** argv) {
     if (!o.only.empty() && o.only != "store" && o.only != "drop")
         die("--only takes store or drop");
 
-    QDir().mkpath(QString::fromStdString(o.dir));
-    struct statfs fs {};
-    if (::statfs(o.dir.c_str(), &fs) != 0)
-        die("cannot reach " + o.dir);
-    if (fs.f_type == Tmpfs_Magic)
-        die(o.dir + " is in memory (tmpfs); give a folder on disk with --dir");
+    require_disk_folder(o.dir);
 
     if (o.only != "drop")
         large_file(o, paths);

@@ -10,31 +10,19 @@
 #include "Browser.h"
 #include "FileOperations.h"
 #include "FilePassword.h"
-#include "Prompter.h"
-#include "Session.h"
-#include "StatusStrip.h"
 #include "Transaction.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <sys/vfs.h>
-
 using namespace bench;
 
 namespace {
 
-constexpr long Tmpfs_Magic = 0x01021994;
 const QString Notify_Text =
     QStringLiteral("Do you want the notification of each delete operation?");
 
-struct Options {
-    int files = 2000;
-    int file_kib = 20;
-    int runs = 3;
-    std::string dir;
-    bool keep = false;
-};
+using Options = Many_Files_Options;
 
 struct Paths {
     QString dir, seeded, library;
@@ -43,31 +31,13 @@ struct Paths {
           library(dir + QStringLiteral("/library.db")) {}
 };
 
-// Pseudo-random bytes (xorshift), so the content is not all alike.
-QByteArray random_bytes(int n, quint64 seed) {
-    QByteArray b(n, Qt::Uninitialized);
-    quint64 x = seed | 1;
-    for (int i = 0; i < n; ++i) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        b[i] = char(x);
-    }
-    return b;
-}
-
 // One group, department and folder holding `files` files with content, the counter at the last.
 void seed(const Options& o, const Paths& p) {
     QFile::remove(p.seeded);
     db::Connection c;
     c.Open(db::Connection_String::embedded(p.seeded));
     db::Transaction tx(c);
-    c.Run_Statement(
-        QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Bench')"));
-    c.Run_Statement(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,"
-                                   "Group_NO) VALUES ('Dpmt0001','Bench','Grou0001')"));
-    c.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) "
-                                   "VALUES ('Fold0001','Bench','Dpmt0001')"));
+    seed_bench_folder(c);
     for (int i = 1; i <= o.files; ++i) {
         c.Run_Statement(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,"
                                        "File_Name,File_Size,File_Type,File_Owner) values "
@@ -87,48 +57,8 @@ void seed(const Options& o, const Paths& p) {
     tx.commit();
 }
 
-// Answers the delete's one question (no notification per file); anything else is a fault.
-struct Delete_Prompter : Prompter {
-    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
-                               Prompt_Buttons) override {
-        if (text == Notify_Text)
-            return Prompt_Answer::No;
-        die("unexpected message: " + text.toStdString());
-    }
-    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_folder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
-    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
-        return {};
-    }
-};
-
 struct No_Password_Dialog : File_Password_Dialog {
     void Run(File_Password_Form&) override { die("no file has a password"); }
-};
-
-struct Quiet_Status : Status_Strip {
-    void Set_Message(const QString&) override {}
-    QString Message() const override { return {}; }
-    void Set_Caption(const QString& text) override { caption = text; }
-    QString Caption() const override { return caption; }
-    void Set_Progress_Maximum(int) override {}
-    void Set_Progress_Value(int) override {}
-    void Show_Progress(bool) override {}
-    QString caption;
-};
-
-struct No_Window : Browser_Window {
-    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
-    void Collapse_Node(const QModelIndex&) override {}
-    void Set_Group_Text(const QString&) override {}
-    void Autosize_List() override {}
-    void Pump_Events() override {}
 };
 
 int count(db::Connection& c, const QString& sql) {
@@ -162,10 +92,10 @@ int child(const std::string& role, const Options& o, const Paths& p) {
         db::Connection c;
         c.Open(db::Connection_String::embedded(p.library));
         if (role == "ours") {
-            session::Cur_User = QStringLiteral("bench");
-            session::Cur_Role = QStringLiteral("Administrator");
-            session::Templates_Dir = p.dir + QStringLiteral("/work/");
-            Delete_Prompter prompter;
+            sign_in_bench(p.dir);
+            // The delete's one question (a notification per file?) is answered No.
+            Quiet_Prompter prompter;
+            prompter.answer_no_to = Notify_Text;
             No_Password_Dialog dialog;
             Quiet_Status status;
             No_Window window;
@@ -177,9 +107,7 @@ int child(const std::string& role, const Options& o, const Paths& p) {
             const int rows = browser.List.Row_Count();
             if (rows != o.files)
                 die("the folder lists " + std::to_string(rows) + " files");
-            browser.List_Selection.select(
-                QItemSelection(browser.List.index(0, 0), browser.List.index(rows - 1, 0)),
-                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            select_all_rows(browser);
             const double t0 = now();
             ops->Delete_Files();
             seconds = now() - t0;
@@ -205,64 +133,30 @@ int child(const std::string& role, const Options& o, const Paths& p) {
         std::fputs(side_answer({seconds}).c_str(), stdout);
         return 0;
     } catch (const db::Error& e) {
-        die(role + " failed: " + std::to_string(e.number()) + " " + e.description().toStdString());
+        die_failed(role, e);
     }
 }
 
 // A fresh copy of the seeded library, synced, then one side on it.
 Side measure(const std::string& role, const Options& o, const Paths& p) {
-    QFile::remove(p.library);
-    QFile::remove(p.library + QStringLiteral("-journal"));
-    if (!QFile::copy(p.seeded, p.library))
-        die("cannot copy the seeded library");
+    fresh_copy(p.seeded, p.library);
     ::sync();
     return run_side({self_path(), "--child", role, "--dir", p.dir.toStdString(), "--files",
                      std::to_string(o.files)});
-}
-
-void merge(Side& into, const Side& s) {
-    into.seconds.insert(into.seconds.end(), s.seconds.begin(), s.seconds.end());
-    into.peak_kib = std::max(into.peak_kib, s.peak_kib);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     program_name() = "delete_many";
-    Options o;
-    std::string child_role;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (a == "--files" && has_value)
-            o.files = std::atoi(argv[++i]);
-        else if (a == "--file-kib" && has_value)
-            o.file_kib = std::atoi(argv[++i]);
-        else if (a == "--runs" && has_value)
-            o.runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--dir" && has_value)
-            o.dir = argv[++i];
-        else if (a == "--child" && has_value)
-            child_role = argv[++i];
-        else if (a == "--keep")
-            o.keep = true;
-        else
-            die("usage: delete_many [--files N] [--file-kib N] [--runs N] [--dir FOLDER] [--keep]");
-    }
-    if (o.dir.empty())
-        o.dir = QDir::currentPath().toStdString() + "/delete_many-data";
+    const Options o = many_files_options(argc, argv, "delete_many");
     const Paths paths(o.dir);
-    if (!child_role.empty())
-        return child(child_role, o, paths);
+    if (!o.child_role.empty())
+        return child(o.child_role, o, paths);
     if (o.files <= 10 || o.file_kib < 0)
         die("--files must be more than 10");
 
-    QDir().mkpath(paths.dir);
-    struct statfs fs {};
-    if (::statfs(o.dir.c_str(), &fs) != 0)
-        die("cannot reach " + o.dir);
-    if (fs.f_type == Tmpfs_Magic)
-        die(o.dir + " is in memory (tmpfs); give a folder on disk with --dir");
+    require_disk_folder(o.dir);
 
     std::printf("delete_many: %d files of %d KiB in %s, best of %d run(s)\n", o.files, o.file_kib,
                 o.dir.c_str(), o.runs);

@@ -8,13 +8,13 @@
 // work --runs times (default 3); the fastest run counts. The library is seeded once into
 // FOLDER (default: the current folder) and reused while it holds the asked number of files.
 
-#include "LocalTime.h"
 #include "BenchSupport.h"
 #include "CatalogueTree.h"
 #include "FileList.h"
 #include "ImageList.h"
 #include "ListModel.h"
 #include "ListUtils.h"
+#include "LocalTime.h"
 #include "SqlText.h"
 #include "StatusStrip.h"
 
@@ -304,21 +304,12 @@ int main(int argc, char** argv) {
     bench::program_name() = "list_fill";
     qint64 rows = 100000;
     int runs = 3;
-    std::string dir, child_role, library_arg;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (a == "--rows" && has_value)
-            rows = std::atoll(argv[++i]);
-        else if (a == "--runs" && has_value)
-            runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--dir" && has_value)
-            dir = argv[++i];
-        else if (a == "--child" && has_value)
-            child_role = argv[++i];
-        else
-            die("usage: list_fill [--rows N] [--runs N] [--dir FOLDER]");
-    }
+    std::string dir, child_role;
+    bench::parse_options(argc, argv,
+                         {bench::size_option("--rows", rows), bench::runs_option(runs),
+                          bench::text_option("--dir", dir),
+                          bench::text_option("--child", child_role)},
+                         "usage: list_fill [--rows N] [--runs N] [--dir FOLDER]");
     if (rows <= 0)
         die("--rows must be positive");
     if (dir.empty())

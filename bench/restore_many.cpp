@@ -8,30 +8,17 @@
 
 #include "BenchSupport.h"
 #include "Browser.h"
-#include "Prompter.h"
 #include "RestoreOperations.h"
-#include "Session.h"
 #include "SqlText.h"
-#include "StatusStrip.h"
 
 #include <QDir>
 #include <QFile>
-
-#include <sys/vfs.h>
 
 using namespace bench;
 
 namespace {
 
-constexpr long Tmpfs_Magic = 0x01021994;
-
-struct Options {
-    int files = 2000;
-    int file_kib = 20;
-    int runs = 3;
-    std::string dir;
-    bool keep = false;
-};
+using Options = Many_Files_Options;
 
 struct Paths {
     QString dir, seed, library, out;
@@ -40,30 +27,12 @@ struct Paths {
           library(dir + QStringLiteral("/library.db")), out(dir + QStringLiteral("/restored")) {}
 };
 
-// Pseudo-random bytes (xorshift), different for every file.
-QByteArray random_bytes(qsizetype n, quint64 seed) {
-    QByteArray bytes(n, Qt::Uninitialized);
-    quint64 x = seed | 1;
-    for (qsizetype i = 0; i < n; ++i) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        bytes[i] = char(x);
-    }
-    return bytes;
-}
-
 // One folder with the files, their content and catalogue rows, as backups would leave them.
 void seed_library(const Options& o, const Paths& p) {
     QFile::remove(p.seed);
     db::Connection c;
     c.Open(db::Connection_String::embedded(p.seed));
-    c.Run_Statement(
-        QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Bench')"));
-    c.Run_Statement(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,"
-                                   "Group_NO) VALUES ('Dpmt0001','Bench','Grou0001')"));
-    c.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) "
-                                   "VALUES ('Fold0001','Bench','Dpmt0001')"));
+    seed_bench_folder(c);
     c.Run_Statement(QStringLiteral("BEGIN TRANSACTION"));
     for (int i = 1; i <= o.files; ++i) {
         const QString no = QString::number(i);
@@ -81,42 +50,6 @@ void seed_library(const Options& o, const Paths& p) {
     c.Run_Statement(QStringLiteral("COMMIT TRANSACTION"));
 }
 
-struct Quiet_Prompter : Prompter {
-    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
-                               Prompt_Buttons) override {
-        die("unexpected message: " + text.toStdString());
-    }
-    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_folder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
-    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
-        return {};
-    }
-};
-
-struct Quiet_Status : Status_Strip {
-    void Set_Message(const QString&) override {}
-    QString Message() const override { return {}; }
-    void Set_Caption(const QString&) override {}
-    QString Caption() const override { return {}; }
-    void Set_Progress_Maximum(int) override {}
-    void Set_Progress_Value(int) override {}
-    void Show_Progress(bool) override {}
-};
-
-struct No_Window : Browser_Window {
-    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
-    void Collapse_Node(const QModelIndex&) override {}
-    void Set_Group_Text(const QString&) override {}
-    void Autosize_List() override {}
-    void Pump_Events() override {}
-};
-
 int written_files(const Paths& p) {
     return int(QDir(p.out).entryList(QDir::Files).size());
 }
@@ -126,9 +59,7 @@ int child(const std::string& role, const Options& o, const Paths& p) {
     try {
         db::Connection c;
         c.Open(db::Connection_String::embedded(p.library));
-        session::Cur_User = QStringLiteral("bench");
-        session::Cur_Role = QStringLiteral("Administrator");
-        session::Templates_Dir = p.dir + QStringLiteral("/work/");
+        sign_in_bench(p.dir);
         double seconds = 0;
         if (role == "ours") {
             // The folder listed and every file selected, as a user would before "Folder..".
@@ -140,10 +71,7 @@ int child(const std::string& role, const Options& o, const Paths& p) {
                 store::Install_Restore_Operations(browser, c, prompter, status, window, {});
             browser.Open();
             browser.Node_Click(QStringLiteral("Fold0001"));
-            const int rows = browser.List.Row_Count();
-            browser.List_Selection.select(
-                QItemSelection(browser.List.index(0, 0), browser.List.index(rows - 1, 0)),
-                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            select_all_rows(browser);
             browser.List_Selection.setCurrentIndex(browser.List.index(0, 0),
                                                    QItemSelectionModel::NoUpdate);
             const double t0 = now();
@@ -199,16 +127,13 @@ int child(const std::string& role, const Options& o, const Paths& p) {
         std::fputs(side_answer({seconds}).c_str(), stdout);
         return 0;
     } catch (const db::Error& e) {
-        die(role + " failed: " + std::to_string(e.number()) + " " + e.description().toStdString());
+        die_failed(role, e);
     }
 }
 
 // A fresh copy of the seeded library and an empty folder, the disk settled, then the side.
 Side measure(const std::string& role, const Options& o, const Paths& p) {
-    QFile::remove(p.library);
-    QFile::remove(p.library + QStringLiteral("-journal"));
-    if (!QFile::copy(p.seed, p.library))
-        die("cannot copy the seeded library");
+    fresh_copy(p.seed, p.library);
     QDir(p.out).removeRecursively();
     QDir().mkpath(p.out);
     ::sync();
@@ -220,41 +145,14 @@ Side measure(const std::string& role, const Options& o, const Paths& p) {
 
 int main(int argc, char** argv) {
     program_name() = "restore_many";
-    Options o;
-    std::string child_role;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (a == "--files" && has_value)
-            o.files = std::atoi(argv[++i]);
-        else if (a == "--file-kib" && has_value)
-            o.file_kib = std::atoi(argv[++i]);
-        else if (a == "--runs" && has_value)
-            o.runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--dir" && has_value)
-            o.dir = argv[++i];
-        else if (a == "--child" && has_value)
-            child_role = argv[++i];
-        else if (a == "--keep")
-            o.keep = true;
-        else
-            die("usage: restore_many [--files N] [--file-kib N] [--runs N] [--dir FOLDER] "
-                "[--keep]");
-    }
-    if (o.dir.empty())
-        o.dir = QDir::currentPath().toStdString() + "/restore_many-data";
+    const Options o = many_files_options(argc, argv, "restore_many");
     const Paths paths(o.dir);
-    if (!child_role.empty())
-        return child(child_role, o, paths);
+    if (!o.child_role.empty())
+        return child(o.child_role, o, paths);
     if (o.files <= 0 || o.file_kib < 0)
         die("--files must be positive");
 
-    QDir().mkpath(paths.dir);
-    struct statfs fs {};
-    if (::statfs(o.dir.c_str(), &fs) != 0)
-        die("cannot reach " + o.dir);
-    if (fs.f_type == Tmpfs_Magic)
-        die(o.dir + " is in memory (tmpfs); give a folder on disk with --dir");
+    require_disk_folder(o.dir);
 
     std::printf("restore_many: %d selected files of %d KiB restored to a folder, in %s, best of "
                 "%d run(s)\n",
@@ -271,11 +169,8 @@ int main(int argc, char** argv) {
                     r + 1, d.best(), 1000 * d.best() / o.files, d.peak_kib, b.best(),
                     1000 * b.best() / o.files);
         std::fflush(stdout);
-        for (const Side* s : {&d, &b}) {
-            Side& into = s == &d ? ours : bare;
-            into.seconds.insert(into.seconds.end(), s->seconds.begin(), s->seconds.end());
-            into.peak_kib = std::max(into.peak_kib, s->peak_kib);
-        }
+        merge(ours, d);
+        merge(bare, b);
     }
     std::printf("  per file: restore %.2f ms, bare statements %.2f ms\n",
                 1000 * ours.best() / o.files, 1000 * bare.best() / o.files);

@@ -9,9 +9,9 @@
 // the fastest run counts. The library is seeded once into FOLDER (default: the current folder)
 // and reused while it holds the asked number of folders.
 
-#include "LocalTime.h"
 #include "BenchSupport.h"
 #include "CatalogueTree.h"
+#include "LocalTime.h"
 
 #include <QApplication>
 #include <QFont>
@@ -149,20 +149,11 @@ int main(int argc, char** argv) {
     qint64 folders = 10000;
     int runs = 5;
     std::string dir, child_role;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool has_value = i + 1 < argc;
-        if (a == "--folders" && has_value)
-            folders = std::atoll(argv[++i]);
-        else if (a == "--runs" && has_value)
-            runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--dir" && has_value)
-            dir = argv[++i];
-        else if (a == "--child" && has_value)
-            child_role = argv[++i];
-        else
-            die("usage: tree [--folders N] [--runs N] [--dir FOLDER]");
-    }
+    bench::parse_options(argc, argv,
+                         {bench::size_option("--folders", folders), bench::runs_option(runs),
+                          bench::text_option("--dir", dir),
+                          bench::text_option("--child", child_role)},
+                         "usage: tree [--folders N] [--runs N] [--dir FOLDER]");
     if (folders <= 0)
         die("--folders must be positive");
     // The seed makes whole folders of ten (a folder and its sub folders) in ten departments.

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "../browser/CatalogueFixture.h"
 #include "Backup.h"
 #include "Browser.h"
 #include "ContentTransfer.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
 #include "Session.h"
+#include "StoreFixture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -37,18 +37,9 @@ struct Backup_Fixture {
     std::shared_ptr<store::Backup> backup;
 
     Backup_Fixture() {
-        f.group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
-        f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
-                     QStringLiteral("Grou0001"));
-        f.folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
+        Seed_Sales_Office(f);
         f.folder(QStringLiteral("Fold0002"), QStringLiteral("Secret"), QStringLiteral("Dpmt0001"));
-        f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
-        f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
-        session::Templates_Dir = templates.path() + QStringLiteral("/");
-        session::Cur_User = QStringLiteral("clerk1");
-        session::Cur_Role = QStringLiteral("User");
-        session::Cur_Dept_Right.clear();
-        session::Cur_Folder_Deny.clear();
+        Sign_In_Clerk(templates.path());
         backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
         browser.Open();
         browser.Node_Click(QStringLiteral("Fold0001"));
@@ -64,16 +55,7 @@ struct Backup_Fixture {
         return path;
     }
 
-    QStringList rows(const QString& sql) {
-        QStringList out;
-        for (db::Result r = f.c.Open_Query(sql); !r.eof(); r.next()) {
-            QStringList cells;
-            for (int i = 0; i < r.field_count(); ++i)
-                cells << r.text(i);
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return Query_Rows(f.c, sql); }
     QString one(const QString& sql) { return rows(sql).value(0); }
 
     QByteArray content(const QString& file_no) {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "../browser/CatalogueFixture.h"
 #include "Browser.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
 #include "FileOperations.h"
 #include "FilePassword.h"
 #include "Session.h"
+#include "StoreFixture.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -38,36 +38,22 @@ struct Scripted_Password_Dialog : File_Password_Dialog {
 // 1 ... n, content "content i") as rows 1 ... n. Folders Fold0002 and Fold0003 are empty.
 // Password checks and the file operations are installed.
 struct File_Operations_Fixture {
-    struct Window : Browser_Window {
-        int pumps = 0;
-        void Pop_Up_Menu(const QString&, const Menu_State&) override {}
-        void Collapse_Node(const QModelIndex&) override {}
-        void Set_Group_Text(const QString&) override {}
-        void Autosize_List() override {}
-        void Pump_Events() override { ++pumps; }
-    };
-
     Catalogue_Fixture f;
     QTemporaryDir templates;
     Fake_Status_Strip status;
     Fake_Prompter prompter;
-    Window window;
+    Counting_Window window;
     Scripted_Password_Dialog dialog;
     Browser browser{f.c, status, prompter, window};
     std::shared_ptr<store::File_Operations> ops;
     QStringList sent;
 
     explicit File_Operations_Fixture(int files = 5) {
-        f.group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
-        f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
-                     QStringLiteral("Grou0001"));
-        f.folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
+        Seed_Sales_Office(f);
         f.folder(QStringLiteral("Fold00010001"), QStringLiteral("Drafts"),
                  QStringLiteral("Dpmt0001"));
         f.folder(QStringLiteral("Fold0002"), QStringLiteral("Archive"), QStringLiteral("Dpmt0001"));
         f.folder(QStringLiteral("Fold0003"), QStringLiteral("Spare"), QStringLiteral("Dpmt0001"));
-        f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
-        f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
         for (int i = 1; i <= files; ++i) {
             const QString no = QString::number(i);
             // Listed most accessed first: f1 first.
@@ -79,11 +65,7 @@ struct File_Operations_Fixture {
                     .arg(no, QString::fromLatin1(content(i).toHex())));
         }
         f.run(QStringLiteral("insert into tbl_file_no(Last_File_No) values(%1)").arg(files));
-        session::Templates_Dir = templates.path() + QStringLiteral("/");
-        session::Cur_User = QStringLiteral("clerk1");
-        session::Cur_Role = QStringLiteral("User");
-        session::Cur_Dept_Right.clear();
-        session::Cur_Folder_Deny.clear();
+        Sign_In_Clerk(templates.path());
         Install_Password_Operations(browser, f.c, prompter, status, dialog);
         ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
         browser.Open();
@@ -121,16 +103,7 @@ struct File_Operations_Fixture {
         f.c.Set_Recorder([this](const QString& sql) { sent << sql; });
     }
 
-    QStringList rows(const QString& sql) {
-        QStringList out;
-        for (db::Result r = f.c.Open_Query(sql); !r.eof(); r.next()) {
-            QStringList cells;
-            for (int i = 0; i < r.field_count(); ++i)
-                cells << r.text(i);
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return Query_Rows(f.c, sql); }
     QString one(const QString& sql) { return rows(sql).value(0); }
     QStringList texts() const {
         QStringList out;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "../browser/CatalogueFixture.h"
 #include "Browser.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
 #include "RestoreOperations.h"
 #include "Session.h"
+#include "StoreFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,20 +21,11 @@
 // The list shows the folder row first, then the files in that order (rows 1 to 4).
 // Restore is installed with fake viewer, associated program and "Open with".
 struct Restore_Fixture {
-    struct Window : Browser_Window {
-        int pumps = 0;
-        void Pop_Up_Menu(const QString&, const Menu_State&) override {}
-        void Collapse_Node(const QModelIndex&) override {}
-        void Set_Group_Text(const QString&) override {}
-        void Autosize_List() override {}
-        void Pump_Events() override { ++pumps; }
-    };
-
     Catalogue_Fixture f;
     QTemporaryDir templates, desktop, out;
     Fake_Status_Strip status;
     Fake_Prompter prompter;
-    Window window;
+    Counting_Window window;
     Browser browser{f.c, status, prompter, window};
     std::shared_ptr<store::Restore_Operations> ops;
     // What the hooks were given, as "picture <path>", "open <path>", "open with <path>".
@@ -46,14 +37,9 @@ struct Restore_Fixture {
     }
 
     Restore_Fixture() {
-        f.group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
-        f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"),
-                     QStringLiteral("Grou0001"));
-        f.folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
+        Seed_Sales_Office(f);
         f.folder(QStringLiteral("Fold00010001"), QStringLiteral("Drafts"),
                  QStringLiteral("Dpmt0001"));
-        f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
-        f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
         const char* files[][2] = {{"plan", ".doc-Word document"},
                                   {"photo", ".TIF-TIFF image"},
                                   {"notes", ".txt-Text"},
@@ -64,12 +50,8 @@ struct Restore_Fixture {
                    QLatin1String(files[i][1]), 5 - i, QStringLiteral("2026-01-01 10:00:00"));
             store_content(no, content(no));
         }
-        session::Templates_Dir = templates.path() + QStringLiteral("/");
+        Sign_In_Clerk(templates.path());
         session::Desktop_Dir = desktop.path();
-        session::Cur_User = QStringLiteral("clerk1");
-        session::Cur_Role = QStringLiteral("User");
-        session::Cur_Dept_Right.clear();
-        session::Cur_Folder_Deny.clear();
 
         store::View_Hooks hooks;
         hooks.Is_Picture_Type = [](const QString& extension) {
@@ -109,25 +91,13 @@ struct Restore_Fixture {
     }
     // Selects these rows (by text) and makes the first one current.
     void select(const QStringList& texts) {
-        browser.List_Selection.clearSelection();
+        QList<int> rows;
         for (const QString& t : texts)
-            browser.List_Selection.select(browser.List.index(row_of(t), 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        if (!texts.isEmpty())
-            browser.List_Selection.setCurrentIndex(browser.List.index(row_of(texts.first()), 0),
-                                                   QItemSelectionModel::NoUpdate);
+            rows << row_of(t);
+        Select_Rows(browser, rows);
     }
 
-    QStringList rows(const QString& sql) {
-        QStringList out;
-        for (db::Result r = f.c.Open_Query(sql); !r.eof(); r.next()) {
-            QStringList cells;
-            for (int i = 0; i < r.field_count(); ++i)
-                cells << r.text(i);
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return Query_Rows(f.c, sql); }
     QString one(const QString& sql) { return rows(sql).value(0); }
     QStringList log() {
         return rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log"));

@@ -1,34 +1,11 @@
+#include "AdminRun.h"
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "TestEnv.h"
 
-#include <QProcess>
 #include <QtTest>
 
 // The admin tool's backup and restore, run as the real executable against fresh libraries.
-
-namespace {
-
-struct Run {
-    int code = -1;
-    QString out, err;
-};
-
-Run Admin(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(SCROLLKIN_ADMIN_EXE), args);
-    if (!p.waitForFinished(60000))
-        qWarning("scrollkin-admin did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-QString Show(const Run& r) {
-    return QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3").arg(r.code).arg(r.out, r.err);
-}
-
-} // namespace
 
 class Test_Admin_Backup : public QObject {
     Q_OBJECT

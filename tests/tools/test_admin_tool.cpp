@@ -1,3 +1,4 @@
+#include "AdminRun.h"
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "TestEnv.h"
@@ -5,25 +6,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Run {
-    int code = -1;
-    QString out, err;
-};
-
-Run Admin(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(SCROLLKIN_ADMIN_EXE), args);
-    if (!p.waitForFinished(60000))
-        qWarning("scrollkin-admin did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-QString Show(const Run& r) {
-    return QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3").arg(r.code).arg(r.out, r.err);
-}
 
 bool Matches(const QString& pattern, const QString& text) {
     return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
