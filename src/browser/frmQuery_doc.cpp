@@ -7,6 +7,9 @@
 #include "RestoreOperations.h"
 #include "frmOpenWith.h"
 #include "FileOperations.h"
+#include "LogBook.h"
+#include "frmlogview.h"
+#include "frmtoplogreturn.h"
 #include "frm_user.h"
 
 #include "ListUtils.h"
@@ -231,6 +234,12 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     restore_ = store::Install_Restore_Operations(*browser_, db::Lib_Connection(), prompter, status,
                                                  *this, std::move(view_hooks));
     file_ops_ = store::Install_File_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    logs::Log_Windows log_windows;
+    log_windows.Show_File_Log = [this](const QString& caption, const QString& file_no) {
+        frmlogview::Show(caption, db::Lib_Connection(), file_no, this);
+    };
+    log_windows.Ask_Top_Count = [this] { return frmtoplogreturn::Ask(this); };
+    logs::Install_Log_Operations(*browser_, db::Lib_Connection(), prompter, status, *this, log_windows);
     // The dialog runner is a child of this window, so it outlives the browser's operations.
     Install_User_Operations(*browser_, db::Lib_Connection(), prompter, status, *this,
                             *new User_Dialog_Runner(this));
