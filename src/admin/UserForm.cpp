@@ -188,3 +188,11 @@ void User_Form::patch_list(const QString& uid, bool is_new) {
     else
         prompter_.Tell(QStringLiteral("User edit successful!"), QStringLiteral("use edit"));
 }
+
+void User_Form::Login_Name_Left() {
+    try {
+        get_user(login_name);
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+    }
+}

@@ -53,7 +53,8 @@ public:
     // Fills the form from an account's rows; true when the account exists.
     bool get_user(const QString& login);
     // The login name field lost the focus.
-    void Login_Name_Left() { get_user(login_name); }
+    // Leaving the login name field loads that account; a failure is told, not raised.
+    void Login_Name_Left();
 
     QString Role_Text() const;
     // The weekday digits of the checked boxes, in index order ("137").

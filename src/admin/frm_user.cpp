@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -210,13 +209,7 @@ void frm_user::save() {
 bool frm_user::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtloginname && event->type() == QEvent::FocusOut && isVisible()) {
         take_form();
-        try {
-            form_.Login_Name_Left();
-        } catch (const db::Error& e) {
-            QMessageBox::information(this, windowTitle(),
-                                     QString::number(e.number()) + QLatin1Char(',') +
-                                         e.description());
-        }
+        form_.Login_Name_Left();
         show_form();
     }
     if (event->type() == QEvent::KeyPress) {
