@@ -388,24 +388,13 @@ inline void sign_in_bench(const QString& dir) {
 }
 
 // Nobody at the keyboard: a question is a fault, except the one answered No if it is set.
-struct Quiet_Prompter : Prompter {
+struct Quiet_Prompter : Message_Only_Prompter {
     QString answer_no_to;
     Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
                                Prompt_Buttons) override {
         if (!answer_no_to.isEmpty() && text == answer_no_to)
             return Prompt_Answer::No;
         die("unexpected message: " + text.toStdString());
-    }
-    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_folder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
-    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
-        return {};
     }
 };
 

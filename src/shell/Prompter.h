@@ -57,5 +57,22 @@ protected:
                                           int minimum, int maximum) = 0;
 };
 
+// A Prompter with nobody to choose files, folders, passwords or numbers: every chooser counts as
+// cancelled; only messages are answered (by the subclass).
+class Message_Only_Prompter : public Prompter {
+protected:
+    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
+        return {};
+    }
+    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
+        return {};
+    }
+    QString choose_folder(const QString&, const QString&) override { return {}; }
+    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
+    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
+        return {};
+    }
+};
+
 // The title a prompt shows: its own, or the program's when it has none.
 QString Prompt_Title(const QString& title);

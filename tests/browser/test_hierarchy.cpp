@@ -16,7 +16,7 @@
 namespace {
 
 // Answers every question with Yes and keeps what was told; usable from any thread.
-struct Quiet_Prompter : Prompter {
+struct Quiet_Prompter : Message_Only_Prompter {
     QStringList told;
 
 protected:
@@ -24,17 +24,6 @@ protected:
                                Prompt_Buttons b) override {
         told << text;
         return b == Prompt_Buttons::Ok ? Prompt_Answer::Ok : Prompt_Answer::Yes;
-    }
-    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_folder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
-    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
-        return {};
     }
 };
 

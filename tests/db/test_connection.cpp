@@ -12,13 +12,7 @@ namespace {
 
 constexpr int Piece = 9182;
 
-QByteArray pattern(qint64 n, quint32 seed) {
-    QByteArray b(n, Qt::Uninitialized);
-    QRandomGenerator g(seed);
-    for (qint64 i = 0; i < n; ++i)
-        b[i] = char(g.generate() & 0xff);
-    return b;
-}
+QByteArray pattern(qint64 n, quint32 seed) { return testenv::Pattern(n, seed); }
 
 std::unique_ptr<db::Blob_Writer> writer(Connection& c, const char* no, qint64 size) {
     return c.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),

@@ -14,13 +14,7 @@ namespace {
 constexpr qint64 Piece = 9182;
 const QString Injected = QStringLiteral("Injected failure of the statement: ");
 
-QByteArray pattern(qint64 n, quint32 seed) {
-    QByteArray b(n, Qt::Uninitialized);
-    QRandomGenerator g(seed);
-    for (qint64 i = 0; i < n; ++i)
-        b[i] = char(g.generate() & 0xff);
-    return b;
-}
+QByteArray pattern(qint64 n, quint32 seed) { return testenv::Pattern(n, seed); }
 
 QString failed_text(long number, const QString& description) {
     return QStringLiteral("error ") + QString::number(number) + description +

@@ -17,13 +17,7 @@ namespace {
 
 constexpr qint64 Piece = 9182;
 
-QByteArray pattern(qint64 n, quint32 seed) {
-    QByteArray b(n, Qt::Uninitialized);
-    QRandomGenerator g(seed);
-    for (qint64 i = 0; i < n; ++i)
-        b[i] = char(g.generate() & 0xff);
-    return b;
-}
+QByteArray pattern(qint64 n, quint32 seed) { return testenv::Pattern(n, seed); }
 
 void write_file(const QString& path, const QByteArray& bytes) {
     QFile f(path);

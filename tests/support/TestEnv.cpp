@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -28,6 +29,14 @@ void Isolate_User_Folders() {
     qputenv("XDG_TEMPLATES_DIR", h + "/Templates");
     qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
     QStandardPaths::setTestModeEnabled(true);
+}
+
+QByteArray Pattern(qint64 n, quint32 seed) {
+    QByteArray b(n, Qt::Uninitialized);
+    QRandomGenerator g(seed);
+    for (qint64 i = 0; i < n; ++i)
+        b[i] = char(g.generate() & 0xff);
+    return b;
 }
 
 bool Use_Odbc() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -21,6 +22,9 @@ QString Sqlite_Odbc_Driver();
 // Connection string for a library file through the backend under test. Through ODBC the file
 // is first created by the embedded engine, so both paths see the same schema.
 QString Library_String(const QString& path);
+
+// Repeatable pseudo-random content of n bytes.
+QByteArray Pattern(qint64 n, quint32 seed);
 
 // A fresh library in its own temporary folder, with the connection string opened on it.
 struct Fresh_Library {

@@ -11,24 +11,13 @@ namespace admin_tool {
 // Answers the program's questions from the command line instead of a user: every message is
 // printed to err as "title: text", a yes/no question gets the answer given by an option (no
 // when there is none), and a chooser or an input box gets nothing, as if cancelled.
-class Console_Prompter : public Prompter {
+class Console_Prompter : public Message_Only_Prompter {
 public:
     Console_Prompter(Console io, bool yes) : io_(io), yes_(yes) {}
 
 protected:
     Prompt_Answer show_message(const QString& text, const QString& title, Prompt_Icon icon,
                                Prompt_Buttons buttons) override;
-    QStringList choose_open_files(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_save_file(const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
-    QString choose_folder(const QString&, const QString&) override { return {}; }
-    std::optional<QString> ask_password(const QString&, const QString&) override { return {}; }
-    std::optional<int> ask_number(const QString&, const QString&, int, int, int) override {
-        return {};
-    }
 
 private:
     Console io_;
