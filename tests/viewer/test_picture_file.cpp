@@ -19,17 +19,14 @@ QImage quadrants(int width, int height) {
     return image;
 }
 
-// Black and white squares of the given side.
-QImage checkerboard(int side, int squares) {
-    QImage image(side * squares, side * squares, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, ((x / side + y / side) % 2) ? 0xffffffff : 0xff000000);
-    return image;
-}
-
 QColor at(const QImage& image, int x, int y) {
     return image.pixelColor(x, y).toRgb();
+}
+
+void rows(const char* names, bool as_type, bool as_file) {
+    for (const QString& n : testenv::List(names))
+        QTest::newRow(qPrintable(QLatin1Char('"') + n + QLatin1Char('"')))
+            << n << as_type << as_file;
 }
 
 } // namespace
@@ -39,51 +36,29 @@ class Test_Picture_File : public QObject {
 
     QTemporaryDir dir_;
 
-    QString write(const QString& name, const QByteArray& bytes) {
-        QFile f(dir_.filePath(name));
-        if (!f.open(QIODevice::WriteOnly))
-            qFatal("cannot write the test file");
-        f.write(bytes);
-        return f.fileName();
-    }
-
 private Q_SLOTS:
-    void picture_types_data() {
-        QTest::addColumn<QString>("extension");
-        QTest::addColumn<bool>("picture");
-        for (const char* e : {".BMP", ".JPG", ".JPEG", ".TIF", ".TIFF", ".GIF", ".PCX", ".DCX",
-                              ".WIFF", ".tif", ".Jpeg", ".gIf", "bmp", "TIFF"})
-            QTest::newRow(e) << QString::fromLatin1(e) << true;
-        for (const char* e :
-             {".png", ".doc", ".tifx", ".ti", ".", "", " ", ".jpg ", "..jpg", ".b.mp", "x.jpg"})
-            QTest::newRow(e[0] ? e : "empty") << QString::fromLatin1(e) << false;
-    }
-    void picture_types() {
-        QFETCH(QString, extension);
-        QFETCH(bool, picture);
-        QCOMPARE(viewer::Is_Picture_Type(extension), picture);
-    }
-
-    void picture_files_data() {
+    // Each text as an extension (with or without its dot) and as a file name.
+    void picture_names_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("picture");
-        QTest::newRow("jpg") << QStringLiteral("holiday.JPG") << true;
-        QTest::newRow("two dots") << QStringLiteral("scan.2024.tiff") << true;
-        QTest::newRow("picture word first") << QStringLiteral("gif.doc") << false;
-        QTest::newRow("no dot") << QStringLiteral("bmp") << false;
-        QTest::newRow("png") << QStringLiteral("a.png") << false;
+        QTest::addColumn<bool>("as_type");
+        QTest::addColumn<bool>("as_file");
+        rows(".BMP,.JPG,.JPEG,.TIF,.TIFF,.GIF,.PCX,.DCX,.WIFF,.tif,.Jpeg,.gIf", true, true);
+        rows("bmp,TIFF", true, false);
+        rows("..jpg,x.jpg,holiday.JPG,scan.2024.tiff", false, true);
+        rows(".png,.doc,.tifx,.ti,.,, ,.jpg ,.b.mp,gif.doc,a.png", false, false);
     }
-    void picture_files() {
+    void picture_names() {
         QFETCH(QString, name);
-        QFETCH(bool, picture);
-        QCOMPARE(viewer::Is_Picture_File(name), picture);
+        QFETCH(bool, as_type);
+        QFETCH(bool, as_file);
+        QCOMPARE(viewer::Is_Picture_Type(name), as_type);
+        QCOMPARE(viewer::Is_Picture_File(name), as_file);
     }
 
     void loads_by_content() {
         // A picture stored under another type's extension still shows.
-        const QImage source = quadrants(30, 20);
         const QString path = dir_.filePath(QStringLiteral("photo.jpg"));
-        QVERIFY(source.save(path, "PNG"));
+        QVERIFY(quadrants(30, 20).save(path, "PNG"));
         const viewer::Loaded_Picture loaded = viewer::Load_Picture(path);
         QVERIFY(loaded.error.isEmpty());
         QCOMPARE(loaded.image.size(), QSize(30, 20));
@@ -92,54 +67,50 @@ private Q_SLOTS:
 
     void undecodable_files_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("bytes"); // null: no such file
         QTest::newRow("unknown format") << QStringLiteral("scan.pcx") << QByteArray(300, '\x0a');
         QTest::newRow("cut short")
             << QStringLiteral("cut.png") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-        QTest::newRow("empty") << QStringLiteral("empty.bmp") << QByteArray();
+        QTest::newRow("empty") << QStringLiteral("empty.bmp") << QByteArray("");
+        QTest::newRow("missing") << QStringLiteral("gone.bmp") << QByteArray();
     }
     void undecodable_files() {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        const QString path = write(name, bytes);
-        const viewer::Loaded_Picture loaded = viewer::Load_Picture(path);
+        QFile f(dir_.filePath(name));
+        QVERIFY(bytes.isNull() || (f.open(QIODevice::WriteOnly) && f.write(bytes) >= 0));
+        f.close();
+        const viewer::Loaded_Picture loaded = viewer::Load_Picture(f.fileName());
         QVERIFY(loaded.image.isNull());
         QVERIFY(!loaded.error.isEmpty());
-        QCOMPARE(viewer::Picture_Failure_Text(path, loaded.error),
+        QCOMPARE(viewer::Picture_Failure_Text(f.fileName(), loaded.error),
                  QStringLiteral("The picture of '") + name + QStringLiteral("' cannot be shown: ") +
                      loaded.error + QLatin1Char('.'));
     }
 
-    void missing_file() {
-        const viewer::Loaded_Picture loaded =
-            viewer::Load_Picture(dir_.filePath(QStringLiteral("gone.bmp")));
-        QVERIFY(loaded.image.isNull());
-        QVERIFY(!loaded.error.isEmpty());
-    }
-
-    void drawn_at_its_own_size_until_stretched() {
-        const QImage source = quadrants(40, 30);
-        const viewer::Stretched_Picture picture(source);
-        QCOMPARE(picture.Size(), QSize(40, 30));
-        QCOMPARE(picture.Render().convertToFormat(QImage::Format_RGB32), source);
-    }
-
     // The whole source fills the new size, whatever its proportions, both smaller (kept) and
-    // larger (stretched while painting) than the source.
+    // larger (stretched while painting) than the source; unstretched, it is the source.
     void stretched_over_the_whole_size_data() {
-        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("size"); // invalid: not stretched
+        QTest::newRow("unstretched") << QSize();
         QTest::newRow("smaller") << QSize(20, 16);
         QTest::newRow("narrower and higher") << QSize(10, 90);
         QTest::newRow("larger") << QSize(130, 50);
     }
     void stretched_over_the_whole_size() {
         QFETCH(QSize, size);
-        viewer::Stretched_Picture picture(quadrants(40, 30));
-        picture.Stretch_To(size);
+        const QImage source = quadrants(40, 30);
+        viewer::Stretched_Picture picture(source);
+        if (size.isValid())
+            picture.Stretch_To(size);
+        else
+            size = source.size();
         QCOMPARE(picture.Size(), size);
-        const QImage drawn = picture.Render();
-        QCOMPARE(drawn.size(), size);
+        const QImage drawn = picture.Render().convertToFormat(QImage::Format_RGB32);
+        if (size == source.size())
+            QCOMPARE(drawn, source);
         const int w = size.width(), h = size.height();
+        QCOMPARE(drawn.size(), size);
         QCOMPARE(at(drawn, 1, 1), QColor(Qt::red));
         QCOMPARE(at(drawn, w - 2, 1), QColor(Qt::green));
         QCOMPARE(at(drawn, 1, h - 2), QColor(Qt::blue));
@@ -155,20 +126,21 @@ private Q_SLOTS:
     }
     void every_size_drawn_from_the_source() {
         QFETCH(QSize, final_size);
-        const QImage source = checkerboard(4, 8); // 32 x 32
-        viewer::Stretched_Picture picture(source);
+        QImage source(32, 32, QImage::Format_RGB32); // black and white squares of 4 pixels
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                source.setPixel(x, y, ((x / 4 + y / 4) % 2) ? 0xffffffff : 0xff000000);
+        viewer::Stretched_Picture picture(source), at_once(source);
         picture.Stretch_To({4, 4});
         const QColor blur = at(picture.Render(), 1, 1);
         QVERIFY(blur.red() > 40 && blur.red() < 215);
         picture.Stretch_To({12, 12});
         picture.Stretch_To(final_size);
-
-        viewer::Stretched_Picture at_once(source);
         at_once.Stretch_To(final_size);
-        QCOMPARE(picture.Render(), at_once.Render());
+        const QImage drawn = picture.Render();
+        QCOMPARE(drawn, at_once.Render());
         // The middle of the first square is black, of the second white.
         const double scale = final_size.width() / 32.0;
-        const QImage drawn = picture.Render();
         QCOMPARE(at(drawn, int(2 * scale), int(2 * scale)), QColor(Qt::black));
         QCOMPARE(at(drawn, int(6 * scale), int(2 * scale)), QColor(Qt::white));
     }

@@ -1,19 +1,11 @@
 #include "FakePrompter.h"
 #include "TestEnv.h"
+#include "WindowTest.h"
 #include "frmpicview.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QPainter>
-#include <QPointer>
-#include <QScrollBar>
-#include <QtTest>
+using wintest::child;
 
 namespace {
-
-template <typename T> T* child(const QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
-}
 
 QList<frmpicview*> open_viewers() {
     QList<frmpicview*> out;
@@ -43,6 +35,20 @@ class Test_Picview_Window : public QObject {
     std::unique_ptr<QWidget> owner_;
     std::unique_ptr<Fake_Prompter> prompter_;
     QString picture_;
+    QPointer<frmpicview> v_;
+    QWidget* image_ = nullptr;
+    QScrollBar *hs1_ = nullptr, *vs1_ = nullptr;
+
+    // A viewer on the test picture, shown, with its controls at hand.
+    void open() {
+        v_ = Show_Picture(picture_, {}, *prompter_, owner_.get());
+        QVERIFY(QTest::qWaitForWindowExposed(v_));
+        image_ = child(v_, "imgPart_Image");
+        hs1_ = child<QScrollBar>(v_, "HS1");
+        vs1_ = child<QScrollBar>(v_, "VS1");
+        QVERIFY(image_ && hs1_ && vs1_);
+    }
+    QColor shown(int x, int y) const { return image_->grab().toImage().pixelColor(x, y); }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -67,120 +73,80 @@ private Q_SLOTS:
     }
 
     void opens_without_blocking() {
-        QPointer<frmpicview> v = Show_Picture(picture_, {}, *prompter_, owner_.get());
-        QVERIFY(v);
-        QVERIFY(QTest::qWaitForWindowExposed(v));
-        QCOMPARE(v->objectName(), QStringLiteral("frmpicview"));
-        QCOMPARE(v->windowTitle(), QStringLiteral("Picture view"));
-        QVERIFY(!v->isModal());
+        open();
+        QCOMPARE(v_->objectName(), QStringLiteral("frmpicview"));
+        QCOMPARE(v_->windowTitle(), QStringLiteral("Picture view"));
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(owner_->isEnabled());
-        QVERIFY(v->testAttribute(Qt::WA_DeleteOnClose));
-
-        auto* image = child<QWidget>(v, "imgPart_Image");
-        auto* p1 = child<QWidget>(v, "p1");
-        auto* hs1 = child<QScrollBar>(v, "HS1");
-        auto* vs1 = child<QScrollBar>(v, "VS1");
-        QVERIFY(image && p1 && hs1 && vs1);
-        QVERIFY(!p1->isVisible());
+        QVERIFY(!child(v_, "p1")->isVisible());
         // The design client area, 9060 x 6270 twips; the picture box fills it beside and above
         // the bars, so the horizontal bar shows and the vertical one does not.
-        QCOMPARE(v->size(), QSize(604, 418));
-        QCOMPARE(image->geometry(), QRect(QPoint(0, 0), pixels(room(v))));
-        QVERIFY(hs1->isVisible());
-        QCOMPARE(hs1->maximum(), int(room(v).width()));
-        QVERIFY(!vs1->isVisible());
-        QCOMPARE(hs1->geometry(), QRect(1, 400, 584, 18));
-        QCOMPARE(vs1->geometry(), QRect(585, 0, 19, 418));
+        QCOMPARE(v_->size(), QSize(604, 418));
+        QCOMPARE(image_->geometry(), QRect(QPoint(0, 0), pixels(room(v_))));
+        QVERIFY(hs1_->isVisible());
+        QCOMPARE(hs1_->maximum(), int(room(v_).width()));
+        QVERIFY(!vs1_->isVisible());
+        QCOMPARE(hs1_->geometry(), QRect(1, 400, 584, 18));
+        QCOMPARE(vs1_->geometry(), QRect(585, 0, 19, 418));
         // Until the first zoom the picture shows at its own size.
-        const QImage shown = image->grab().toImage();
-        QCOMPARE(shown.pixelColor(59, 39), QColor(Qt::blue));
-        QVERIFY(shown.pixelColor(70, 10) != QColor(Qt::blue));
+        QCOMPARE(shown(59, 39), QColor(Qt::blue));
+        QVERIFY(shown(70, 10) != QColor(Qt::blue));
 
         // Another picture opens its own viewer beside the first.
         QPointer<frmpicview> second =
             Show_Picture(picture_, QStringLiteral("chart.bmp"), *prompter_, owner_.get());
-        QVERIFY(second && second != v);
+        QVERIFY(second && second != v_);
         QCOMPARE(second->windowTitle(), QStringLiteral("chart.bmp"));
         QCOMPARE(open_viewers().size(), 2);
+        // Escape closes (and frees) only its own viewer.
+        QTest::keyClick(v_, Qt::Key_Escape);
+        QTRY_VERIFY(v_.isNull());
+        QVERIFY(second && second->isVisible());
     }
 
-    void zooms_by_mouse_from_the_source() {
-        QPointer<frmpicview> v = Show_Picture(picture_, {}, *prompter_, owner_.get());
-        QVERIFY(QTest::qWaitForWindowExposed(v));
-        auto* image = child<QWidget>(v, "imgPart_Image");
-        auto* hs1 = child<QScrollBar>(v, "HS1");
-        auto* vs1 = child<QScrollBar>(v, "VS1");
-
-        const QSizeF before = room(v);
-        QTest::mouseClick(image, Qt::LeftButton);
-        QCOMPARE(image->size(), pixels(before * 1.2));
-        QVERIFY(hs1->isVisible());
-        QCOMPARE(hs1->maximum(), qRound(before.width() * 1.2));
-        QVERIFY(vs1->isVisible());
-        QCOMPARE(vs1->maximum(), qRound(before.height() * 1.2));
-        const int w = image->width(), h = image->height();
+    void zooms_by_mouse_and_scrolls_by_moving_the_picture() {
+        open();
+        const QSizeF before = room(v_);
+        QTest::mouseClick(image_, Qt::LeftButton);
+        QCOMPARE(image_->size(), pixels(before * 1.2));
+        QVERIFY(hs1_->isVisible() && vs1_->isVisible());
+        QCOMPARE(hs1_->maximum(), qRound(before.width() * 1.2));
+        QCOMPARE(vs1_->maximum(), qRound(before.height() * 1.2));
         // The whole picture stretched over the whole box.
-        QImage shown = image->grab().toImage();
-        QCOMPARE(shown.pixelColor(2, 2), QColor(Qt::red));
-        QCOMPARE(shown.pixelColor(w / 2 - 20, h - 3), QColor(Qt::red));
-        QCOMPARE(shown.pixelColor(w / 2 + 20, 2), QColor(Qt::blue));
-        QCOMPARE(shown.pixelColor(w - 3, h - 3), QColor(Qt::blue));
+        const int w = image_->width(), h = image_->height();
+        QCOMPARE(shown(2, 2), QColor(Qt::red));
+        QCOMPARE(shown(w / 2 - 20, h - 3), QColor(Qt::red));
+        QCOMPARE(shown(w / 2 + 20, 2), QColor(Qt::blue));
+        QCOMPARE(shown(w - 3, h - 3), QColor(Qt::blue));
 
-        QTest::mouseClick(image, Qt::RightButton);
-        QCOMPARE(v->View().Image().width, before.width() * 0.96);
-        QCOMPARE(image->size(), pixels(before * 0.96));
-        QVERIFY(!hs1->isVisible());
-        QVERIFY(!vs1->isVisible());
-        shown = image->grab().toImage();
-        QCOMPARE(shown.pixelColor(image->width() / 2 - 10, image->height() - 3), QColor(Qt::red));
-        QCOMPARE(shown.pixelColor(image->width() / 2 + 10, image->height() - 3), QColor(Qt::blue));
+        hs1_->setValue(500);
+        vs1_->setValue(1500);
+        QCOMPARE(image_->geometry(), QRect(QPoint(-33, -100), QSize(w, h)));
+        hs1_->triggerAction(QAbstractSlider::SliderSingleStepAdd); // one arrow step: 20 pixels
+        QCOMPARE(hs1_->value(), 800);
+        QCOMPARE(image_->x(), -53);
 
-        QTest::mouseClick(image, Qt::MiddleButton);
-        QCOMPARE(image->size(), pixels(before * 0.96));
-    }
+        // A resize puts the box back to the window's size; the horizontal bar stays, and with it
+        // the place across.
+        v_->resize(700, 500);
+        QCOMPARE(image_->geometry(), QRect(QPoint(-53, 0), pixels(room(v_))));
+        QVERIFY(hs1_->isVisible() && !vs1_->isVisible());
+        QCOMPARE(hs1_->geometry(), QRect(1, 482, 680, 18));
+        QCOMPARE(vs1_->geometry(), QRect(681, 0, 19, 500));
 
-    void scrolls_by_moving_the_picture() {
-        QPointer<frmpicview> v = Show_Picture(picture_, {}, *prompter_, owner_.get());
-        QVERIFY(QTest::qWaitForWindowExposed(v));
-        auto* image = child<QWidget>(v, "imgPart_Image");
-        auto* hs1 = child<QScrollBar>(v, "HS1");
-        auto* vs1 = child<QScrollBar>(v, "VS1");
-        QTest::mouseClick(image, Qt::LeftButton);
-        const QSize zoomed = image->size();
-        hs1->setValue(500);
-        QCOMPARE(image->pos(), QPoint(-33, 0));
-        vs1->setValue(1500);
-        QCOMPARE(image->pos(), QPoint(-33, -100));
-        QCOMPARE(image->size(), zoomed);
-        hs1->triggerAction(QAbstractSlider::SliderSingleStepAdd); // one arrow step: 20 pixels
-        QCOMPARE(hs1->value(), 800);
-        QCOMPARE(image->x(), -53);
-
-        // A resize puts the box back to the window's size.
-        v->resize(700, 500);
-        QCOMPARE(image->size(), pixels(room(v)));
-        QVERIFY(hs1->isVisible());
-        QVERIFY(!vs1->isVisible());
-        QCOMPARE(image->y(), 0);
-        QCOMPARE(hs1->geometry(), QRect(1, 482, 680, 18));
-        QCOMPARE(vs1->geometry(), QRect(681, 0, 19, 500));
-    }
-
-    void escape_closes() {
-        QPointer<frmpicview> v = Show_Picture(picture_, {}, *prompter_, owner_.get());
-        QPointer<frmpicview> other = Show_Picture(picture_, {}, *prompter_, owner_.get());
-        QVERIFY(QTest::qWaitForWindowExposed(v));
-        QTest::keyClick(v, Qt::Key_Escape);
-        QTRY_VERIFY(v.isNull());
-        QVERIFY(other && other->isVisible());
+        QTest::mouseClick(image_, Qt::RightButton);
+        QCOMPARE(image_->size(), pixels(room(v_) * 0.8));
+        QVERIFY(!hs1_->isVisible() && !vs1_->isVisible());
+        QCOMPARE(shown(image_->width() / 2 - 10, image_->height() - 3), QColor(Qt::red));
+        QCOMPARE(shown(image_->width() / 2 + 10, image_->height() - 3), QColor(Qt::blue));
+        QTest::mouseClick(image_, Qt::MiddleButton);
+        QCOMPARE(image_->size(), pixels(room(v_) * 0.8));
     }
 
     void undecodable_picture_is_reported() {
         const QString path = dir_.filePath(QStringLiteral("scan.pcx"));
         QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(512, '\x0a'));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(512, '\x0a')) == 512);
         f.close();
         prompter_->Answer(Prompt_Answer::Ok);
         QVERIFY(!Show_Picture(path, {}, *prompter_, owner_.get()));
