@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using testenv::List;
+
 namespace {
 
 // The tree as text: one line per node, indented by depth: "key|text|picture|selected".
@@ -41,19 +43,19 @@ private Q_SLOTS:
         QAbstractItemModelTester tester(t.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         t.Build_Tree(f.c, QStringLiteral("User"), QStringLiteral("clerk1"));
-        QCOMPARE(dump(t), testenv::List("catlog|QTX Scrollkin|g1|g2;"
-                                        "  Grou0001||bcomp|ccomp;"
-                                        "    Dpmt0001|Sales|bdepa|cdepa;"
-                                        "      Fold0001|Plans|1|2;"
-                                        "        Fold00010001|Sub|netfold|netfold;"
-                                        "          Fold000100010001|Deep|1|2;"
-                                        "  Grou0002|Second|bcomp|ccomp",
-                                        ';'));
-        QCOMPARE(t.group_names()->stringList(), testenv::List(",Second"));
-        QCOMPARE(t.group_ids()->stringList(), testenv::List("Grou0001,Grou0002"));
+        QCOMPARE(dump(t), List("catlog|QTX Scrollkin|g1|g2;"
+                               "  Grou0001||bcomp|ccomp;"
+                               "    Dpmt0001|Sales|bdepa|cdepa;"
+                               "      Fold0001|Plans|1|2;"
+                               "        Fold00010001|Sub|netfold|netfold;"
+                               "          Fold000100010001|Deep|1|2;"
+                               "  Grou0002|Second|bcomp|ccomp",
+                               ';'));
+        QCOMPARE(t.group_names()->stringList(), List(",Second"));
+        QCOMPARE(t.group_ids()->stringList(), List("Grou0001,Grou0002"));
     }
 
-    void admin_branches_by_letter_case_of_the_builtin_name_data() {
+    void admin_branches_and_group_choice_by_role_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("role");
         QTest::addColumn<bool>("branches");
@@ -63,41 +65,37 @@ private Q_SLOTS:
         QTest::newRow("upper case")            << "SCROLLKIN"  << "Administrator" << true;
         QTest::newRow("trailing blank counts") << "scrollkin " << "Administrator" << false;
         QTest::newRow("other administrator")   << "boss"       << "Administrator" << false;
+        QTest::newRow("manager")               << "boss"       << "Manager"       << false;
         QTest::newRow("user")                  << "clerk1"     << "User"          << false;
         // clang-format on
     }
-    void admin_branches_by_letter_case_of_the_builtin_name() {
+    void admin_branches_and_group_choice_by_role() {
         QFETCH(QString, user);
         QFETCH(QString, role);
         QFETCH(bool, branches);
         Catalogue_Fixture f;
+        f.group(QStringLiteral("Grou0001"), QStringLiteral("One"));
         for (const char* u :
              {"Scrollkin|Admin|Administrator", "clerk1|Clerk|User", "boss|Boss|Manager"}) {
-            const QStringList v = testenv::List(u, '|');
+            const QStringList v = List(u, '|');
             f.user(v[0], v[1], v[2]);
         }
         Catalogue_Tree t;
         t.Build_Tree(f.c, role, user);
         QCOMPARE(t.model()->rowCount(), branches ? 3 : 1);
+        // Only an administrator may choose all groups at once.
+        const QStringList all =
+            role == QLatin1String("Administrator") ? List("All Group") : QStringList();
+        QCOMPARE(t.group_names()->stringList(), all + List("One"));
+        QCOMPARE(t.group_ids()->stringList(), all + List("Grou0001"));
         if (branches)
-            QCOMPARE(dump(t).mid(1), testenv::List("security|Security|keys|bkeys;"
-                                                   "  User|User|buser|user;"
-                                                   "uselog|Log Book|userlog|userlog;"
-                                                   "  uselogScrollkin|Admin|buser|user;"
-                                                   "  uselogboss|Boss|buser|user;"
-                                                   "  uselogclerk1|Clerk|buser|user",
-                                                   ';'));
-    }
-
-    void group_combos_by_role() {
-        Catalogue_Fixture f;
-        f.group(QStringLiteral("Grou0001"), QStringLiteral("One"));
-        Catalogue_Tree t;
-        t.Build_Tree(f.c, QStringLiteral("Administrator"), QStringLiteral("boss"));
-        QCOMPARE(t.group_names()->stringList(), testenv::List("All Group,One"));
-        QCOMPARE(t.group_ids()->stringList(), testenv::List("All Group,Grou0001"));
-        t.Build_Tree(f.c, QStringLiteral("Manager"), QStringLiteral("boss"));
-        QCOMPARE(t.group_names()->stringList(), testenv::List("One"));
+            QCOMPARE(dump(t).mid(2), List("security|Security|keys|bkeys;"
+                                          "  User|User|buser|user;"
+                                          "uselog|Log Book|userlog|userlog;"
+                                          "  uselogScrollkin|Admin|buser|user;"
+                                          "  uselogboss|Boss|buser|user;"
+                                          "  uselogclerk1|Clerk|buser|user",
+                                          ';'));
     }
 
     void refresh_keeps_the_selection_or_falls_back_to_the_root() {
