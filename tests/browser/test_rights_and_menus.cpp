@@ -8,12 +8,13 @@
 
 #include <QtTest>
 
+#include <cstring>
+
 using testenv::List;
 
 namespace {
 
-// Every item a menu's gating can touch (a press over the list never touches the last, the
-// refresh), and those of them a menu leaves enabled, sorted.
+// Every item a menu's gating can touch, and those of them a menu leaves enabled, sorted.
 const QStringList File_Items =
     List("mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste,"
          "Mnu_file_rename,Mnudelete_file,mnu_setpassword,mnuFileProtect,mnuFileProtectCancel,"
@@ -36,17 +37,29 @@ QStringList sorted(const char* items) {
     return l;
 }
 
-// A gating case: the signed-in role, the right's letter and the folder denial, the node, the
-// items left enabled, whether the node is the root or a group (for the tree: the first node),
-// and the rows the list shows.
-struct Gate {
-    const char *role, *letter, *deny, *key, *on;
-    bool root_or_group;
-    int rows = 0;
-};
 // A status line case: the right and denial as shown (right null: the line names neither).
 struct Status {
     const char *role, *key, *letter, *deny, *right, *denied;
+};
+
+// A right-button press over the file list on a node, as a role with a right's letter and a
+// folder denial: the selected row (null: none), the rows listed (one is a folder row), whether
+// anything was copied; then the items left enabled and whether names edit in place.
+struct Press {
+    const char *role, *letter, *deny, *node, *row_key;
+    int rows;
+    bool copy_empty;
+    const char* on;
+    bool auto_edit;
+};
+
+// The tree's menu on a node with rows listed, or the first node; the add item's caption (empty:
+// no menu), which of the department's and folder's user items shows, the items left enabled.
+struct Tree_Press {
+    const char *role, *letter, *key;
+    int rows;
+    bool first;
+    const char *caption, *shown, *on;
 };
 
 List_Press press(bool row_selected, const QString& row_key, int rows, int children) {
@@ -62,19 +75,9 @@ List_Press press(bool row_selected, const QString& row_key, int rows, int childr
     return p;
 }
 
-// A right-button press over the file list: the right's letter, the selected row (null: none),
-// the rows listed, whether anything was copied, the items left enabled, and in-place editing.
-struct Press {
-    const char *letter, *row_key;
-    int rows;
-    bool copy_empty;
-    const char* on;
-    bool auto_edit;
-};
-
 } // namespace
 
-Q_DECLARE_METATYPE(Gate)
+Q_DECLARE_METATYPE(Tree_Press)
 Q_DECLARE_METATYPE(Status)
 Q_DECLARE_METATYPE(Press)
 
@@ -157,112 +160,52 @@ private Q_SLOTS:
         QCOMPARE(session::Cur_Dept_Right, QStringLiteral("D"));
     }
 
-    void file_menu_gating_data() {
-        QTest::addColumn<Gate>("g");
-        const char* read =
-            "mnu_file_copy,mnu_file_paste,mnu_restore_file,mnu_restore_file_to_dir,mnu_refresh";
-        const char* write = "mnu_backup_file,mnu_file_copy,mnu_file_paste,mnu_restore_file,mnu_"
-                            "restore_file_to_dir,mnu_refresh";
-        const char* all = "Mnudelete_file,Mnu_file_rename,mnu_backup_file,mnu_file_copy,mnu_file_"
-                          "paste,mnu_restore_file,"
-                          "mnu_restore_file_to_dir,mnu_setpassword,mnuFileProtect,"
-                          "mnuFileProtectCancel,mnulogbook,mnu_refresh";
-        const char* but_backup =
-            "Mnudelete_file,Mnu_file_rename,mnu_file_copy,mnu_file_paste,mnu_restore_file,"
-            "mnu_restore_file_to_dir,mnu_setpassword,mnuFileProtect,mnuFileProtectCancel,"
-            "mnulogbook,mnu_refresh";
-        const char *u = "User", *a = "Administrator";
-        // clang-format off
-        QTest::newRow("D")                    << Gate{u, "D", "A", "Dpmt0001", "mnu_refresh", false};
-        QTest::newRow("C")                    << Gate{u, "C", "A", "Fold0001", read, false};
-        QTest::newRow("B")                    << Gate{u, "B", "A", "Fold0001", write, false};
-        QTest::newRow("A")                    << Gate{u, "A", "A", "Fold0001", "Mnudelete_file,Mnu_file_rename,mnu_backup_file,mnu_file_copy,"
-                                                      "mnu_file_paste,mnu_restore_file,mnu_restore_file_to_dir,mnulogbook,mnu_refresh", false};
-        QTest::newRow("O")                    << Gate{u, "O", "A", "Fold0001", all, false};
-        QTest::newRow("P on root")            << Gate{u, "P", "A", "catlog",   but_backup, true};
-        QTest::newRow("P on group")           << Gate{u, "P", "",  "Grou0001", but_backup, true};
-        QTest::newRow("A denied")             << Gate{u, "A", "B", "Fold0001", "mnu_refresh", false};
-        QTest::newRow("administrator denied") << Gate{a, "O", "B", "Fold0001", all, false};
-        // clang-format on
-    }
-    void file_menu_gating() {
-        QFETCH(Gate, g);
-        session::Cur_Role = QLatin1String(g.role);
-        session::Cur_Dept_Right = QLatin1String(g.letter);
-        session::Cur_Folder_Deny = QLatin1String(g.deny);
-        Menu_State m;
-        QCOMPARE(Gate_File_Menu(m, QLatin1String(g.key)), g.root_or_group);
-        QCOMPARE(enabled(m, File_Items), sorted(g.on));
-        // Gating only takes away: an item already off stays off.
-        Menu_State pre;
-        pre.Set_Enabled(QStringLiteral("mnu_refresh"), false);
-        Gate_File_Menu(pre, QLatin1String(g.key));
-        QVERIFY(!pre.Is_Enabled(QStringLiteral("mnu_refresh")));
-    }
-
-    void tree_menu_gating_data() {
-        QTest::addColumn<Gate>("g");
-        const char *a = "Administrator", *m = "Manager", *u = "User";
-        const char* six = "mun_add_child_nod,mnu_delete_child,mnu_rename_child,Mnu_Deny_User,"
-                          "Mnu_Department_User,mnu_replicate";
-        const char* five = "mun_add_child_nod,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User,"
-                           "mnu_replicate";
-        const char* manager = "mun_add_child_nod,mnu_delete_child,mnu_rename_child,Mnu_Deny_User,"
-                              "Mnu_Department_User";
-        // clang-format off
-        QTest::newRow("admin empty node")               << Gate{a, "O", "", "Dpmt0001", six, false, 0};
-        QTest::newRow("admin node with rows")           << Gate{a, "O", "", "Dpmt0001", five, false, 3};
-        QTest::newRow("admin on the root")              << Gate{a, "P", "", "catlog",   five, true, 0};
-        QTest::newRow("manager O on department")        << Gate{m, "O", "", "Dpmt0001", manager, false, 0};
-        QTest::newRow("manager O on folder with files") << Gate{m, "O", "", "Fold0001", "mun_add_child_nod,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User", false, 2};
-        QTest::newRow("manager on a group")             << Gate{m, "P", "", "Grou0001", "", false, 0};
-        QTest::newRow("manager with A")                 << Gate{m, "A", "", "Dpmt0001", "", false, 0};
-        QTest::newRow("user with O")                    << Gate{u, "O", "", "Dpmt0001", "", false, 0};
-        // clang-format on
-    }
-    void tree_menu_gating() {
-        QFETCH(Gate, g);
-        session::Cur_Role = QLatin1String(g.role);
-        session::Cur_Dept_Right = QLatin1String(g.letter);
-        Menu_State menu;
-        Gate_Tree_Menu(menu, QLatin1String(g.key), g.rows, g.root_or_group);
-        QCOMPARE(enabled(menu, Tree_Items), sorted(g.on));
-        QVERIFY(!menu.Knows(QStringLiteral("mnu_TREE_refresh")));
-    }
-
-    void file_menu_by_selection_data() {
+    // The press enables what the selection allows, then the right and the denial take away;
+    // the refresh is off beforehand and no gating turns it on.
+    void file_menu_by_right_and_selection_data() {
         QTest::addColumn<Press>("p");
         const char* all = "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,"
                           "mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnu_setpassword,"
                           "mnuFileProtect,mnuFileProtectCancel,mnulogbook";
-        const char *file = "file7", *folder = "v'''Fold00010001";
+        const char* but_backup = "mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,"
+                                 "mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnu_setpassword,"
+                                 "mnuFileProtect,mnuFileProtectCancel,mnulogbook";
+        const char *u = "User", *a = "Administrator", *file = "file7", *folder = "v'''Fold00010001";
         // clang-format off
-        QTest::newRow("manager, file row")                          << Press{"O", file, 3, false, all, true};
-        QTest::newRow("manager, nothing copied")                    << Press{"O", file, 3, true,
+        QTest::newRow("no access")                 << Press{u, "D", "A", "Dpmt0001", file, 3, false, "", false};
+        QTest::newRow("read only")                 << Press{u, "C", "A", "Fold0001", file, 3, false,
+            "mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste", false};
+        QTest::newRow("read write")                << Press{u, "B", "A", "Fold0001", file, 3, false,
+            "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste", true};
+        QTest::newRow("all but managing")          << Press{u, "A", "A", "Fold0001", file, 3, false,
+            "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnulogbook", true};
+        QTest::newRow("manager")                   << Press{u, "O", "A", "Fold0001", file, 3, false, all, true};
+        QTest::newRow("P on the root")             << Press{u, "P", "A", "catlog", file, 3, false, but_backup, true};
+        QTest::newRow("P on a group")              << Press{u, "P", "", "Grou0001", file, 3, false, but_backup, true};
+        QTest::newRow("denied folder")             << Press{u, "A", "B", "Fold0001", file, 3, false, "", true};
+        QTest::newRow("administrator, denied")     << Press{a, "O", "B", "Fold0001", file, 3, false, all, true};
+        QTest::newRow("nothing copied")            << Press{u, "O", "A", "Fold0001", file, 3, true,
             "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,Mnu_file_rename,Mnudelete_file,"
             "mnu_setpassword,mnuFileProtect,mnuFileProtectCancel,mnulogbook", true};
-        QTest::newRow("manager, folder row")                        << Press{"O", folder, 3, false, "mnu_backup_file,mnu_file_paste", true};
-        QTest::newRow("manager, empty selection with files")        << Press{"O", nullptr, 3, false,
+        QTest::newRow("folder row")                << Press{u, "O", "A", "Fold0001", folder, 3, false, "mnu_backup_file,mnu_file_paste", true};
+        QTest::newRow("no selection, with files")  << Press{u, "O", "A", "Fold0001", nullptr, 3, false,
             "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnulogbook", true};
-        QTest::newRow("manager, empty selection, only folder rows") << Press{"O", nullptr, 1, false, "mnu_backup_file,mnu_file_paste", true};
-        QTest::newRow("read only, file row")                        << Press{"C", file, 3, false,
-            "mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste", false};
-        QTest::newRow("no access")                                  << Press{"D", file, 3, false, "", false};
-        QTest::newRow("read write, file row")                       << Press{"B", file, 3, false,
-            "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste", true};
+        QTest::newRow("no selection, folder rows") << Press{u, "O", "A", "Fold0001", nullptr, 1, false, "mnu_backup_file,mnu_file_paste", true};
         // clang-format on
     }
-    void file_menu_by_selection() {
+    void file_menu_by_right_and_selection() {
         QFETCH(Press, p);
-        session::Cur_Role = QStringLiteral("User");
+        session::Cur_Role = QLatin1String(p.role);
         session::Cur_Dept_Right = QLatin1String(p.letter);
-        session::Cur_Folder_Deny = QStringLiteral("A");
+        session::Cur_Folder_Deny = QLatin1String(p.deny);
         Menu_State menu;
+        menu.Set_Enabled(QStringLiteral("mnu_refresh"), false);
         List_Press lp = press(p.row_key, QLatin1String(p.row_key), p.rows, 1);
+        lp.node_key = QLatin1String(p.node);
         lp.copy_list_empty = p.copy_empty;
         const List_Press_Result r = Prepare_List_Menu(lp, menu);
         QCOMPARE(r.popup, List_Press_Result::File_Menu);
-        QCOMPARE(enabled(menu, File_Items.first(File_Items.size() - 1)), sorted(p.on));
+        QCOMPARE(enabled(menu, File_Items), sorted(p.on));
         QVERIFY(r.multi_select);
         QCOMPARE(r.auto_edit, p.auto_edit);
     }
@@ -299,36 +242,44 @@ private Q_SLOTS:
         QVERIFY(r.changes_modes && r.multi_select && r.auto_edit);
     }
 
-    void tree_menu_captions_and_visibility_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("caption"); // empty: no menu for this kind of node
-        QTest::addColumn<bool>("department_user");
-        QTest::addColumn<bool>("deny_user");
+    void tree_menu_by_node_and_right_data() {
+        QTest::addColumn<Tree_Press>("t");
+        const char *a = "Administrator", *m = "Manager", *u = "User", *dept = "Mnu_Department_User",
+                   *deny = "Mnu_Deny_User";
+        const char* six = "mun_add_child_nod,mnu_delete_child,mnu_rename_child,Mnu_Deny_User,"
+                          "Mnu_Department_User,mnu_replicate";
+        const char* five = "mun_add_child_nod,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User,"
+                           "mnu_replicate";
         // clang-format off
-        QTest::newRow("root")       << "catlog"       << "Add Group"      << false << false;
-        QTest::newRow("group")      << "Grou0001"     << "Add Department" << false << false;
-        QTest::newRow("department") << "Dpmt0001"     << "Add Folder"     << true  << false;
-        QTest::newRow("folder")     << "Fold0001"     << "Add Sub Folder" << false << true;
-        QTest::newRow("sub folder") << "Fold00010001" << "Add Sub Folder" << false << true;
-        QTest::newRow("users")      << "User"         << ""               << false << false;
-        QTest::newRow("log book")   << "uselog"       << ""               << false << false;
+        QTest::newRow("admin, empty department")        << Tree_Press{a, "O", "Dpmt0001", 0, false, "Add Folder", dept, six};
+        QTest::newRow("admin, department with rows")    << Tree_Press{a, "O", "Dpmt0001", 3, false, "Add Folder", dept, five};
+        QTest::newRow("admin on the root")              << Tree_Press{a, "P", "catlog", 0, true, "Add Group", "", five};
+        QTest::newRow("admin, empty sub folder")        << Tree_Press{a, "O", "Fold00010001", 0, false, "Add Sub Folder", deny, six};
+        QTest::newRow("manager O on a department")      << Tree_Press{m, "O", "Dpmt0001", 0, false, "Add Folder", dept,
+            "mun_add_child_nod,mnu_delete_child,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User"};
+        QTest::newRow("manager O on folder with files") << Tree_Press{m, "O", "Fold0001", 2, false, "Add Sub Folder", deny,
+            "mun_add_child_nod,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User"};
+        QTest::newRow("manager on a group")             << Tree_Press{m, "P", "Grou0001", 0, false, "Add Department", "", ""};
+        QTest::newRow("manager with A")                 << Tree_Press{m, "A", "Dpmt0001", 0, false, "Add Folder", dept, ""};
+        QTest::newRow("user with O")                    << Tree_Press{u, "O", "Dpmt0001", 0, false, "Add Folder", dept, ""};
+        QTest::newRow("users")                          << Tree_Press{a, "O", "User", 0, false, "", "", ""};
+        QTest::newRow("log book")                       << Tree_Press{a, "O", "uselog", 0, false, "", "", ""};
         // clang-format on
     }
-    void tree_menu_captions_and_visibility() {
-        QFETCH(QString, key);
-        QFETCH(QString, caption);
-        QFETCH(bool, department_user);
-        QFETCH(bool, deny_user);
-        session::Cur_Role = QStringLiteral("Administrator");
-        session::Cur_Dept_Right = QStringLiteral("O");
+    void tree_menu_by_node_and_right() {
+        QFETCH(Tree_Press, t);
+        session::Cur_Role = QLatin1String(t.role);
+        session::Cur_Dept_Right = QLatin1String(t.letter);
         Menu_State menu;
-        QCOMPARE(Prepare_Tree_Menu(key, 0, false, menu), !caption.isEmpty());
-        if (caption.isEmpty())
+        QCOMPARE(Prepare_Tree_Menu(QLatin1String(t.key), t.rows, t.first, menu), *t.caption != 0);
+        if (!*t.caption)
             return;
-        QCOMPARE(menu.Items().value(QStringLiteral("mun_add_child_nod")).caption, caption);
-        QCOMPARE(menu.Items().value(QStringLiteral("Mnu_Department_User")).visible,
-                 department_user);
-        QCOMPARE(menu.Items().value(QStringLiteral("Mnu_Deny_User")).visible, deny_user);
+        QCOMPARE(menu.Items().value(QStringLiteral("mun_add_child_nod")).caption,
+                 QLatin1String(t.caption));
+        for (const char* item : {"Mnu_Department_User", "Mnu_Deny_User"})
+            QCOMPARE(menu.Items().value(QLatin1String(item)).visible, !strcmp(item, t.shown));
+        QCOMPARE(enabled(menu, Tree_Items), sorted(t.on));
+        QVERIFY(!menu.Knows(QStringLiteral("mnu_TREE_refresh")));
     }
 };
 
