@@ -16,6 +16,7 @@ User_Operations::User_Operations(Browser& browser, db::Connection& connection, P
 void User_Operations::Load_User_List() {
     List_Model& list = browser_.List;
     list.Clear_All();
+    list.Set_Checkboxes(false);
     list.Set_Columns(
         QStringLiteral("Login Name,User Name,Sys Role,Is Locked,Remark,LastModified,Create Date")
             .split(QLatin1Char(',')));

@@ -11,6 +11,8 @@
 #include "frmlogview.h"
 #include "frmtoplogreturn.h"
 #include "frm_user.h"
+#include "DepartmentRights.h"
+#include "frmDepartment_Access.h"
 
 #include "ListUtils.h"
 #include "MainMenus.h"
@@ -243,6 +245,8 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     // The dialog runner is a child of this window, so it outlives the browser's operations.
     Install_User_Operations(*browser_, db::Lib_Connection(), prompter, status, *this,
                             *new User_Dialog_Runner(this));
+    Install_Department_Operations(*browser_, db::Lib_Connection(), prompter,
+                                  *new Department_Access_Runner(this));
     // "fren" opens the current file's name in the list; the end of the edit stores it.
     file_ops_->Set_Row_Editor([this](int row) {
         const QModelIndex name = browser_->List.index(row, 0);

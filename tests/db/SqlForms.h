@@ -154,6 +154,7 @@ inline std::vector<Sql_Form> All_Sql_Forms() {
         {"folder denials", "select UID,User_Right from Tbl_User_Folder_Deny where folder_NO='Fold0001'"},
         {"deny add", "insert into Tbl_User_Folder_Deny(uid,Folder_NO) VALUES('clerk1','Fold0001')"},
         {"deny remove", "DELETE FROM Tbl_User_Folder_Deny WHERE UID='clerk1' and folder_no='Fold0001'"},
+        {"member check", "select UID from Tbl_User_Department_Right WHERE UID='clerk1' AND  DEPARTMENT_NO='Dpmt0001'"},
         {"right set", "UPDATE Tbl_User_Department_Right SET USER_RIGHT='A' WHERE UID='clerk1' AND  DEPARTMENT_NO='Dpmt0001'"},
         {"member remove", "DELETE FROM Tbl_User_Department_Right WHERE UID='clerk1'and DEPARTMENT_NO='Dpmt0001'"},
         {"member denials remove",

@@ -1,0 +1,276 @@
+#include "DepartmentRights.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "DepartmentAccessForm.h"
+#include "Error.h"
+#include "Prompter.h"
+#include "Result.h"
+#include "SchemaCodes.h"
+#include "SqlText.h"
+#include "Transaction.h"
+
+#include <QHash>
+
+namespace {
+
+QString quoted(const QString& text) {
+    return QLatin1Char('\'') + Quote_Sql(text) + QLatin1Char('\'');
+}
+
+void tell_error(Prompter& prompter, const db::Error& e) {
+    prompter.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+}
+
+bool is_view(const QString& key, const QString& prefix) {
+    return key.left(4) == prefix;
+}
+
+// One account row of either view: cells 1.. from fields 1..
+List_Row account_row_of(const db::Result& r) {
+    List_Row row;
+    row.text = r.text(0);
+    row.key = QStringLiteral("u") + row.text;
+    row.icon_key = QStringLiteral("user");
+    for (int i = 1; i < r.field_count(); ++i)
+        row.cells.push_back(r.field(i));
+    return row;
+}
+
+void show_rows(List_Model& list, const char* captions, std::vector<List_Row> rows) {
+    list.Clear_All();
+    list.Set_Checkboxes(true);
+    list.Set_Columns(QString::fromLatin1(captions).split(QLatin1Char(',')));
+    list.Set_Rows(std::move(rows));
+}
+
+} // namespace
+
+Department_Rights::Department_Rights(Browser& browser, db::Connection& connection,
+                                     Prompter& prompter, Department_Access_Dialog& dialog)
+    : browser_(browser), c_(connection), prompter_(prompter), dialog_(dialog) {}
+
+QString Department_Rights::selected_key() const {
+    return Catalogue_Tree::key_of(browser_.Tree.selected());
+}
+
+QString Department_Rights::Department_Of_Folder(const QString& folder_key) const {
+    // A sub folder's key begins with its top folder's key, whose parent is the department.
+    const QStandardItem* top = browser_.Tree.node(folder_key.left(8));
+    return top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
+}
+
+void Department_Rights::Load_Department_Users() {
+    const QString department = selected_key();
+    std::vector<List_Row> rows;
+    try {
+        db::Result r = c_.Open_Query(
+            QStringLiteral("select UID,Name,'',SYS_ROLE,Remark,DateLastModified,Create_Date from "
+                           "tbl_user where (uid<>") +
+            quoted(codes::Builtin_Admin_Uid()) +
+            QStringLiteral(" and User_deny<>'1') order by create_date"));
+        QHash<QString, size_t> by_uid;
+        for (; !r.eof(); r.next()) {
+            by_uid.insert(r.text(0), rows.size());
+            rows.push_back(account_row_of(r));
+        }
+        db::Result members = c_.Open_Query(
+            QStringLiteral("select UID,User_Right from Tbl_User_Department_Right where  "
+                           "Department_NO=") +
+            quoted(department));
+        // Members that are not listed (locked, the built-in administrator) change nothing.
+        for (; !members.eof(); members.next()) {
+            const auto at = by_uid.constFind(members.text(0));
+            if (at == by_uid.cend())
+                continue;
+            List_Row& row = rows[*at];
+            row.check = Qt::Checked;
+            row.tag = QStringLiteral("e");
+            const QString letter = members.text(1).trimmed();
+            const QString text = letter.size() == 1 ? codes::Right_Text(letter[0]) : QString();
+            if (!text.isEmpty()) {
+                row.cells[1] = text;
+                row.tag = text;
+            }
+        }
+    } catch (const db::Error& e) {
+        tell_error(prompter_, e);
+        return;
+    }
+    show_rows(browser_.List,
+              "Login Name,User Name,Department Right,Sys_Role,Remark,LastModified,Create Date",
+              std::move(rows));
+}
+
+void Department_Rights::Load_Folder_Deny_Users() {
+    const QString folder = selected_key();
+    std::vector<List_Row> rows;
+    try {
+        db::Result r = c_.Open_Query(
+            QStringLiteral("select DISTINCT bb.UID,[Name],bb.user_right,Remark,DateLastModified,"
+                           "Create_Date from tbl_user as aa ,Tbl_User_Department_Right as bb "
+                           "where aa.uid=bb.uid AND bb.user_Right <> 'O' and Department_NO=") +
+            quoted(Department_Of_Folder(folder)) + QStringLiteral(" order by DateLastModified"));
+        QHash<QString, size_t> by_uid;
+        for (; !r.eof(); r.next()) {
+            List_Row row = account_row_of(r);
+            const QString letter = r.text(2).trimmed();
+            if (letter == QLatin1String("A") || letter == QLatin1String("B") ||
+                letter == QLatin1String("C")) {
+                row.tag = codes::Right_Text(letter[0]);
+                row.cells[1] = row.tag;
+            }
+            if (!by_uid.contains(row.text))
+                by_uid.insert(row.text, rows.size());
+            rows.push_back(std::move(row));
+        }
+        db::Result denials = c_.Open_Query(
+            QStringLiteral("select UID,User_Right from Tbl_User_Folder_Deny where folder_NO=") +
+            quoted(folder));
+        for (; !denials.eof(); denials.next()) {
+            const auto at = by_uid.constFind(denials.text(0));
+            if (at == by_uid.cend())
+                continue;
+            rows[*at].check = Qt::Checked;
+            rows[*at].cells[1] = QStringLiteral("Access Deny");
+        }
+    } catch (const db::Error& e) {
+        tell_error(prompter_, e);
+        return;
+    }
+    show_rows(browser_.List, "Login Name,User Name,User Right,Remark,LastModified,Create Date",
+              std::move(rows));
+}
+
+bool Department_Rights::Toggle_Membership(int row) {
+    List_Model& list = browser_.List;
+    if (row < 0 || row >= list.Row_Count())
+        return false;
+    browser_.List_Selection.setCurrentIndex(
+        list.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QString key = selected_key();
+    const bool department = is_view(key, codes::Prefix_Department());
+    if (!department && !is_view(key, codes::Prefix_Folder()))
+        return false;
+    const List_Row& r = list.Row(row);
+    const bool checked = r.check == Qt::Checked;
+    const QString uid = quoted(r.text), node = quoted(key);
+    QString cell;
+    try {
+        if (department && checked) {
+            c_.Run_Statement(
+                QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO) VALUES(") +
+                uid + QLatin1Char(',') + node + QLatin1Char(')'));
+            cell = r.tag.isEmpty() ? QStringLiteral("Read only") : r.tag;
+        } else if (department) {
+            // Leaving a department drops its denials with it, or neither happens.
+            db::Transaction t(c_);
+            c_.Run_Statement(QStringLiteral("DELETE FROM Tbl_User_Department_Right WHERE UID=") +
+                             uid + QStringLiteral("and DEPARTMENT_NO=") + node);
+            c_.Run_Statement(QStringLiteral("DELETE FROM Tbl_User_Folder_Deny WHERE UID=") + uid +
+                             QStringLiteral("and Folder_NO in(select Folder_NO from Tbl_folder "
+                                            "where Department_no=") +
+                             node + QLatin1Char(')'));
+            t.commit();
+        } else if (checked) {
+            c_.Run_Statement(
+                QStringLiteral("insert into Tbl_User_Folder_Deny(uid,Folder_NO) VALUES(") + uid +
+                QLatin1Char(',') + node + QLatin1Char(')'));
+            cell = QStringLiteral("Access deny");
+        } else {
+            c_.Run_Statement(QStringLiteral("DELETE FROM Tbl_User_Folder_Deny WHERE UID=") + uid +
+                             QStringLiteral(" and folder_no=") + node);
+            cell = r.tag;
+        }
+    } catch (const db::Error& e) {
+        list.Set_Check(row, checked ? Qt::Unchecked : Qt::Checked);
+        tell_error(prompter_, e);
+        return false;
+    }
+    // A membership taken again starts from the default right, not the one it had before.
+    if (department && !checked)
+        list.Set_Tag(row, QString());
+    list.Set_Cell(row, 2, cell);
+    return true;
+}
+
+int Department_Rights::account_row() const {
+    const QString key = selected_key();
+    if (!is_view(key, codes::Prefix_Department()) && !is_view(key, codes::Prefix_Folder()))
+        return -1;
+    const int row = browser_.Current_Row();
+    if (row < 0 || !browser_.List.Row(row).key.startsWith(QLatin1Char('u')) ||
+        !browser_.List.Checkboxes())
+        return -1;
+    return row;
+}
+
+void Department_Rights::Add_User() {
+    const int row = account_row();
+    if (row < 0 || browser_.List.Row(row).check == Qt::Checked)
+        return;
+    browser_.List.Set_Check(row, Qt::Checked);
+    Toggle_Membership(row);
+}
+
+void Department_Rights::Delete_User() {
+    const int row = account_row();
+    if (row < 0 || browser_.List.Row(row).check != Qt::Checked)
+        return;
+    browser_.List.Set_Check(row, Qt::Unchecked);
+    Toggle_Membership(row);
+}
+
+void Department_Rights::Show_User_Properties() {
+    const int row = account_row();
+    if (row < 0)
+        return;
+    const QString key = selected_key();
+    if (!is_view(key, codes::Prefix_Department())) {
+        // A folder's rows are members of its department; their right is set there.
+        prompter_.Tell(QStringLiteral("Department rights are set in the department's user list."),
+                       QStringLiteral("User Right"));
+        return;
+    }
+    List_Model& list = browser_.List;
+    // Joining first; a row already checked is a member already.
+    if (list.Row(row).tag.isEmpty() && list.Row(row).check != Qt::Checked) {
+        list.Set_Check(row, Qt::Checked);
+        if (!Toggle_Membership(row))
+            return;
+    }
+    Department_Access_Form form(list, row, key, c_, prompter_);
+    form.Enable_By_Role(List_Model::Display_Text(list.Row(row).cells.at(2)));
+    try {
+        form.get_user(list.Row(row).text);
+    } catch (const db::Error& e) {
+        tell_error(prompter_, e);
+        return;
+    }
+    dialog_.Run(form);
+}
+
+std::shared_ptr<Department_Rights> Install_Department_Operations(Browser& browser,
+                                                                 db::Connection& connection,
+                                                                 Prompter& prompter,
+                                                                 Department_Access_Dialog& dialog) {
+    auto ops = std::make_shared<Department_Rights>(browser, connection, prompter, dialog);
+    Browser_Operations& o = browser.Operations;
+    o.Load_Department_Users = [ops] { ops->Load_Department_Users(); };
+    o.Load_Folder_Deny_Users = [ops] { ops->Load_Folder_Deny_Users(); };
+    const auto branch = [&browser](std::function<void()> accounts,
+                                   std::function<void()> department) {
+        return [&browser, accounts, department] {
+            if (Catalogue_Tree::key_of(browser.Tree.selected()) != QLatin1String("User"))
+                department();
+            else if (accounts)
+                accounts();
+        };
+    };
+    o.Add_User = branch(o.Add_User, [ops] { ops->Add_User(); });
+    o.Delete_User = branch(o.Delete_User, [ops] { ops->Delete_User(); });
+    o.Show_User_Properties = branch(o.Show_User_Properties, [ops] { ops->Show_User_Properties(); });
+    QObject::connect(&browser.List, &List_Model::Check_Changed, &browser.List,
+                     [ops](int row, Qt::CheckState) { ops->Toggle_Membership(row); });
+    return ops;
+}
