@@ -4,6 +4,8 @@
 
 #include "DepartmentAccessForm.h"
 #include "DepartmentRights.h"
+#include "Error.h"
+#include "Transaction.h"
 
 // The department right dialog as a script, as Scripted_User_Dialog.
 struct Scripted_Access_Dialog : Department_Access_Dialog {
@@ -37,6 +39,7 @@ struct Department_Fixture {
     QStringList sent;
 
     Department_Fixture() {
+        db::Transaction seeding(f.c); // one write to disk instead of one per row
         f.add("Grou0001|Office; Dpmt0001|Sales|Grou0001; Dpmt0002|Works|Grou0001;"
               "Fold0001|Plans|Dpmt0001; Fold00010001|Drafts|Dpmt0001; Fold0002|Tools|Dpmt0002");
         const char* accounts[][6] = {{"Scrollkin", "Admin", "Administrator", "0", "01", "01"},
@@ -63,6 +66,7 @@ struct Department_Fixture {
             const QStringList v = QString::fromLatin1(d).split(QLatin1Char('|'));
             f.deny(v[0], v[1]);
         }
+        seeding.commit();
         session::Cur_User = QStringLiteral("Scrollkin");
         session::Cur_Role = QStringLiteral("Administrator");
         session::Cur_Dept_Right.clear();

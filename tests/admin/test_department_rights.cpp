@@ -260,19 +260,10 @@ private Q_SLOTS:
                                          << "clerk1"
                                          << "User_Del"
                                          << "clerk1|-||" << -1 << -2;
-        QTest::newRow("delete a non-member") << "Dpmt0001"
-                                             << "ann"
-                                             << "User_Del"
-                                             << "ann|-||" << 0 << 0;
         QTest::newRow("add denies the folder") << "Fold00010001"
                                                << "o'neil"
                                                << "User_Add"
                                                << "o'neil|x|Access deny|Read Only" << 0 << 1;
-        QTest::newRow("delete lifts the denial")
-            << "Fold00010001"
-            << "clerk1"
-            << "User_Del"
-            << "clerk1|-|Read,Write,Delete|Read,Write,Delete" << 0 << -1;
     }
     void commands_in_a_department_and_a_folder() {
         QFETCH(QString, node);
