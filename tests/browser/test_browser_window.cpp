@@ -479,30 +479,17 @@ private Q_SLOTS:
         QCOMPARE(texts().first(), QStringLiteral("file4"));
     }
 
-    void a_picture_opens_in_the_viewer() {
-        QByteArray bmp;
-        QBuffer buffer(&bmp);
-        buffer.open(QIODevice::WriteOnly);
-        QImage(40, 30, QImage::Format_RGB32).save(&buffer, "BMP");
-        f_->add("5|Fold0001|photo|.BMP-Bitmap|9|2026-01-01 10:00:00");
-        store_content(QStringLiteral("5"), bmp);
-        open_folder();
-        double_click_row(row_of("photo"));
-        QWidget* viewer = nullptr;
-        QTRY_VERIFY((viewer = [] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == QLatin1String("frmpicview") && w->isVisible())
-                    return w;
-            return static_cast<QWidget*>(nullptr);
-        }()));
-        viewer->close();
-    }
-
-    // "Restore The File.." writes the chosen file; a double-click views a file with its program;
-    // selected rows drag out as files.
+    // "Restore The File.." writes the chosen file; a double-click views a file with its program,
+    // a picture in the viewer; selected rows drag out as files.
     void restore_and_view_through_the_window() {
         for (int i = 1; i <= 4; ++i)
             store_content(QString::number(i), QByteArray("text ").append(char('0' + i)));
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(&buffer, "BMP"));
+        f_->add("5|Fold0001|photo|.BMP-Bitmap|0|2026-01-01 10:00:00");
+        store_content(QStringLiteral("5"), bmp);
         open_folder();
         QStringList opened;
         doc()->Restore_Group().view().Hooks().Open_Associated = [&](const QString& path) {
@@ -532,6 +519,16 @@ private Q_SLOTS:
         QCOMPARE(lv()->model()->index(row, 6).data().toString(), QStringLiteral("Scrollkin"));
         QCOMPARE(count(QStringLiteral("select count(*) from Tbl_File_Log where Operation='Read'")),
                  2);
+        double_click_row(row_of("photo"));
+        QWidget* viewer = nullptr;
+        QTRY_VERIFY((viewer = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("frmpicview") && w->isVisible())
+                    return w;
+            return static_cast<QWidget*>(nullptr);
+        }()));
+        viewer->close();
+        QCOMPARE(opened.size(), 1);
         // Two rows dragged out: the drag offers their scratch copies, written when asked for.
         click_row(row_of("file2"));
         click_row(row_of("file3"), Qt::LeftButton, Qt::ShiftModifier);
