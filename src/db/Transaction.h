@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Connection.h"
+#include "Error.h"
 
 namespace db {
 
