@@ -1,11 +1,15 @@
 #include "Connection.h"
 
+#include "BlobSql.h"
 #include "ConnectionString.h"
 #include "Error.h"
 #include "OdbcBackend.h"
+#include "SqlRecord.h"
+#include "SqlServerText.h"
 #include "SqliteBackend.h"
 #include "TsqlRewriter.h"
 
+#include <QMutex>
 #include <QRegularExpression>
 
 #include <sqlite3.h>
@@ -18,6 +22,27 @@ Connection::~Connection() = default;
 Connection& Lib_Connection() {
     static Connection connection;
     return connection;
+}
+
+namespace {
+
+QMutex process_recorder_lock;
+std::function<void(const QString&)>& process_recorder() {
+    static std::function<void(const QString&)> recorder;
+    return recorder;
+}
+
+void record(const QString& sql) {
+    const QMutexLocker lock(&process_recorder_lock);
+    if (process_recorder())
+        process_recorder()(sql);
+}
+
+} // namespace
+
+void Set_Process_Recorder(std::function<void(const QString&)> recorder) {
+    const QMutexLocker lock(&process_recorder_lock);
+    process_recorder() = std::move(recorder);
 }
 
 void Connection::Open(const QString& connection_string) {
@@ -50,6 +75,7 @@ Backend& Connection::backend() {
 }
 
 void Connection::before_send(const QString& sql) {
+    record(sql);
     if (recorder_)
         recorder_(sql);
     if (fail_at_ > 0 && --fail_at_ == 0)
@@ -72,8 +98,9 @@ QString Connection::default_of(const QString& table, const QString& column) {
 }
 
 QString Connection::Engine_Text(const QString& tsql) {
+    // SQL Server reads the program's T-SQL as it is, but for literals outside ASCII.
     if (!backend().speaks_sqlite())
-        return tsql;
+        return Sql_Server_Text(tsql);
     const Tsql_Rewriter rewriter(
         [this](const QString& table, const QString& column) { return default_of(table, column); });
     return rewriter.rewrite(tsql);
@@ -100,17 +127,19 @@ std::unique_ptr<Blob_Writer> Connection::Begin_Blob_Write(const QString& table,
                                    "hold at most %2 bytes.")
                         .arg(total)
                         .arg(b.max_blob_size()));
-    before_send(QStringLiteral("update %1 set %2=? where %3='%4'")
-                    .arg(table, column, key_column, Quote_Sql(key)));
-    return b.blob_write({table, column, key_column, key}, total);
+    const Blob_Target target{table, column, key_column, key};
+    // Only the server sees the row check; it is no statement of the program's own.
+    record(Blob_Row_Count_Sql(target));
+    before_send(Blob_Update_Sql(target));
+    return b.blob_write(target, total);
 }
 
 std::unique_ptr<Blob_Reader> Connection::Open_Blob_Read(const QString& table, const QString& column,
                                                         const QString& key_column,
                                                         const QString& key) {
-    before_send(QStringLiteral("select %2 from %1 where %3='%4'")
-                    .arg(table, column, key_column, Quote_Sql(key)));
-    return backend().blob_read({table, column, key_column, key});
+    const Blob_Target target{table, column, key_column, key};
+    before_send(Blob_Read_Sql(target));
+    return backend().blob_read(target);
 }
 
 qint64 Connection::Max_Content_Size() const {

@@ -1,9 +1,8 @@
 #include "OdbcBackend.h"
 
+#include "BlobSql.h"
 #include "Error.h"
-#include "SqlText.h"
-
-#include <QDateTime>
+#include "OdbcValues.h"
 
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -80,96 +79,45 @@ private:
     SQLHSTMT h_ = SQL_NULL_HSTMT;
 };
 
-QVariant read_text(const Statement& st, SQLUSMALLINT col) {
-    std::array<SQLWCHAR, 2048> buf{};
-    QString text;
-    bool null = false;
-    for (;;) {
-        SQLLEN ind = 0;
-        const SQLRETURN rc = SQLGetData(st.get(), col, SQL_C_WCHAR, buf.data(),
-                                        SQLLEN(buf.size() * sizeof(SQLWCHAR)), &ind);
-        if (rc == SQL_NO_DATA)
-            break;
-        st.check(rc);
-        if (ind == SQL_NULL_DATA) {
-            null = true;
-            break;
-        }
-        if (rc == SQL_SUCCESS_WITH_INFO &&
-            (ind == SQL_NO_TOTAL || ind >= SQLLEN(buf.size() * sizeof(SQLWCHAR)))) {
-            text += from_wide(buf.data(), qsizetype(buf.size()) - 1);
-            continue;
-        }
-        text += from_wide(buf.data(), ind / qsizetype(sizeof(SQLWCHAR)));
-        break;
-    }
-    return null ? QVariant() : QVariant(text);
-}
-
-QVariant read_binary(const Statement& st, SQLUSMALLINT col) {
-    std::array<char, 65536> buf{};
-    QByteArray bytes;
-    for (;;) {
-        SQLLEN ind = 0;
-        const SQLRETURN rc =
-            SQLGetData(st.get(), col, SQL_C_BINARY, buf.data(), SQLLEN(buf.size()), &ind);
-        if (rc == SQL_NO_DATA)
-            break;
-        st.check(rc);
-        if (ind == SQL_NULL_DATA)
-            return {};
-        if (rc == SQL_SUCCESS_WITH_INFO) {
-            bytes.append(buf.data(), qsizetype(buf.size()));
-            continue;
-        }
-        bytes.append(buf.data(), qsizetype(ind));
-        break;
-    }
-    return QVariant(bytes);
+// Reads one column of the current row in pieces, throwing on a failed call.
+Odbc_Piece_Reader pieces(const Statement& st, SQLUSMALLINT col, SQLSMALLINT c_type) {
+    return [&st, col, c_type](SQLPOINTER buffer, SQLLEN capacity, SQLLEN* ind) {
+        const SQLRETURN rc = SQLGetData(st.get(), col, c_type, buffer, capacity, ind);
+        if (rc != SQL_NO_DATA)
+            st.check(rc);
+        return rc;
+    };
 }
 
 QVariant read_cell(const Statement& st, SQLUSMALLINT col, SQLSMALLINT type) {
     SQLLEN ind = 0;
-    switch (type) {
-    case SQL_INTEGER:
-    case SQL_SMALLINT:
-    case SQL_TINYINT:
-    case SQL_BIGINT:
-    case SQL_BIT: {
+    switch (Odbc_Cell_Of(type)) {
+    case Odbc_Cell::Integer: {
         SQLBIGINT v = 0;
         st.check(SQLGetData(st.get(), col, SQL_C_SBIGINT, &v, 0, &ind));
         return ind == SQL_NULL_DATA ? QVariant() : QVariant(qlonglong(v));
     }
-    case SQL_REAL:
-    case SQL_FLOAT:
-    case SQL_DOUBLE: {
+    case Odbc_Cell::Bit: {
+        unsigned char v = 0;
+        st.check(SQLGetData(st.get(), col, SQL_C_BIT, &v, 0, &ind));
+        return ind == SQL_NULL_DATA ? QVariant() : QVariant(qlonglong(v));
+    }
+    case Odbc_Cell::Real: {
         double v = 0;
         st.check(SQLGetData(st.get(), col, SQL_C_DOUBLE, &v, 0, &ind));
         return ind == SQL_NULL_DATA ? QVariant() : QVariant(v);
     }
-    case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP:
-    case SQL_TYPE_DATE:
-    case SQL_DATETIME: {
+    case Odbc_Cell::Timestamp: {
         SQL_TIMESTAMP_STRUCT ts{};
         st.check(SQLGetData(st.get(), col, SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts, &ind));
-        if (ind == SQL_NULL_DATA)
-            return {};
-        return QVariant(
-            QDateTime(QDate(ts.year, ts.month, ts.day),
-                      QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))));
+        return ind == SQL_NULL_DATA ? QVariant() : From_Odbc_Timestamp(ts);
     }
-    case SQL_BINARY:
-    case SQL_VARBINARY:
-    case SQL_LONGVARBINARY:
-        return read_binary(st, col);
-    default:
-        return read_text(st, col);
+    case Odbc_Cell::Binary:
+        return Gather_Binary(pieces(st, col, SQL_C_BINARY));
+    case Odbc_Cell::Text:
+        break;
     }
-}
-
-QString where_key(const Blob_Target& t) {
-    return QStringLiteral(" where %1='%2'").arg(t.key_column, Quote_Sql(t.key));
+    return Gather_Wide_Text(pieces(st, col, SQL_C_WCHAR));
 }
 
 [[noreturn]] void no_row(const Blob_Target& t) {
@@ -180,9 +128,7 @@ QString where_key(const Blob_Target& t) {
 class Odbc_Blob_Writer : public Blob_Writer {
 public:
     Odbc_Blob_Writer(SQLHDBC dbc, const Blob_Target& t, qint64 total) : st_(dbc), total_(total) {
-        const QString sql =
-            QStringLiteral("update %1 set %2=?").arg(t.table, t.column) + where_key(t);
-        st_.check(SQLPrepareW(st_.get(), wide(sql), SQL_NTS));
+        st_.check(SQLPrepareW(st_.get(), wide(Blob_Update_Sql(t)), SQL_NTS));
         ind_ = total == 0 ? 0 : SQL_LEN_DATA_AT_EXEC(SQLLEN(total));
         // A zero-length value is bound directly; anything longer streams at execution.
         SQLPOINTER value =
@@ -239,10 +185,7 @@ private:
 class Odbc_Blob_Reader : public Blob_Reader {
 public:
     Odbc_Blob_Reader(SQLHDBC dbc, const Blob_Target& t, bool sqlite) : st_(dbc) {
-        const QString length = sqlite ? QStringLiteral("length") : QStringLiteral("DATALENGTH");
-        const QString sql =
-            QStringLiteral("select %1(%2), %2 from %3").arg(length, t.column, t.table) +
-            where_key(t);
+        const QString sql = sqlite ? Blob_Read_Sql(t, QStringLiteral("length")) : Blob_Read_Sql(t);
         st_.check(SQLExecDirectW(st_.get(), wide(sql), SQL_NTS));
         const SQLRETURN rc = SQLFetch(st_.get());
         if (rc == SQL_NO_DATA)
@@ -300,6 +243,12 @@ Odbc_Backend::Odbc_Backend(const QString& connection_string) {
                 SQLGetInfoW(dbc_, SQL_DBMS_NAME, dbms.data(), SQLSMALLINT(sizeof dbms), &len)))
             sqlite_ = from_wide(dbms.data(), len / qsizetype(sizeof(SQLWCHAR)))
                           .contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+        if (!sqlite_) {
+            // Content comes back whole: a driver's default text size can cut a long
+            // varbinary(max) value short. Another engine may refuse it; that is harmless.
+            Statement st(dbc_);
+            SQLExecDirectW(st.get(), wide(QStringLiteral("SET TEXTSIZE 2147483647")), SQL_NTS);
+        }
     } catch (...) {
         release();
         throw;
@@ -359,8 +308,7 @@ Result Odbc_Backend::query(const QString& sql) {
 }
 
 std::unique_ptr<Blob_Writer> Odbc_Backend::blob_write(const Blob_Target& target, qint64 total) {
-    const Result r =
-        query(QStringLiteral("select count(*) from %1").arg(target.table) + where_key(target));
+    const Result r = query(Blob_Row_Count_Sql(target));
     if (r.eof() || r.field(0).toLongLong() == 0)
         no_row(target);
     return std::make_unique<Odbc_Blob_Writer>(dbc_, target, total);

@@ -1,3 +1,4 @@
+#include "SqlRecord.h"
 #include "UserFixture.h"
 
 #include "frm_user.h"
@@ -57,6 +58,7 @@ private Q_SLOTS:
         QVERIFY(filled);
         QCOMPARE(x.value(QStringLiteral("select Name from tbl_user where uid='night'")),
                  QStringLiteral("Night Shift"));
+        const db::Sql_Record_Pause sqlite_only; // || joins texts in SQLite only
         QCOMPARE(x.value(QStringLiteral("select Login_DayOfWeek || '|' || Login_Start_Time || '|' "
                                         "|| Login_End_Time from tbl_user_login_time where "
                                         "uid='night'")),

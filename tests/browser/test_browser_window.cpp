@@ -4,6 +4,7 @@
 #include "MainMenus.h"
 #include "RestoreOperations.h"
 #include "Session.h"
+#include "SqlRecord.h"
 #include "WindowTest.h"
 #include "frmMain.h"
 #include "frmQuery_doc.h"
@@ -114,6 +115,7 @@ class Test_Browser_Window : public QObject {
         return nullptr;
     }
     void store_content(const QString& file_no, const QByteArray& bytes) {
+        const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
         f_->run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
                     .arg(file_no, QString::fromLatin1(bytes.toHex())));
     }

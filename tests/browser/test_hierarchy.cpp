@@ -7,6 +7,7 @@
 #include "NextId.h"
 #include "Replication.h"
 #include "Session.h"
+#include "SqlRecord.h"
 
 #include <QtTest>
 
@@ -242,7 +243,10 @@ private Q_SLOTS:
         auto issue = [&](std::vector<QString>* out) {
             db::Connection c;
             c.Open(f_->lib.connection_string);
-            c.Run_Statement(QStringLiteral("PRAGMA synchronous=OFF"));
+            {
+                const db::Sql_Record_Pause sqlite_only;
+                c.Run_Statement(QStringLiteral("PRAGMA synchronous=OFF"));
+            }
             for (int i = 0; i < per_thread; ++i)
                 out->push_back(Next_Id(c, QStringLiteral("file")));
         };
@@ -261,7 +265,10 @@ private Q_SLOTS:
         auto add_groups = [&](QStringList* keys) {
             db::Connection c;
             c.Open(f_->lib.connection_string);
-            c.Run_Statement(QStringLiteral("PRAGMA synchronous=OFF"));
+            {
+                const db::Sql_Record_Pause sqlite_only;
+                c.Run_Statement(QStringLiteral("PRAGMA synchronous=OFF"));
+            }
             Catalogue_Tree tree;
             List_Model list;
             Quiet_Prompter prompter;

@@ -6,6 +6,7 @@
 #include "FileOperations.h"
 #include "FilePassword.h"
 #include "Session.h"
+#include "SqlRecord.h"
 #include "StoreFixture.h"
 
 #include <QTemporaryDir>
@@ -60,6 +61,7 @@ struct File_Operations_Fixture {
             f.file(no, QStringLiteral("Fold0001"), QStringLiteral("f") + no,
                    QStringLiteral(".txt-Text"), 1000 - i, QStringLiteral("2026-01-01 10:00:00"),
                    QStringLiteral("0"), QString::number(i) + QStringLiteral(".00"));
+            const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
             f.run(
                 QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
                     .arg(no, QString::fromLatin1(content(i).toHex())));

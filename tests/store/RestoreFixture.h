@@ -5,6 +5,7 @@
 #include "FakeStatusStrip.h"
 #include "RestoreOperations.h"
 #include "Session.h"
+#include "SqlRecord.h"
 #include "StoreFixture.h"
 
 #include <QDir>
@@ -79,6 +80,7 @@ struct Restore_Fixture {
 
     void store_content(const QString& file_no, const QByteArray& bytes) {
         f.run(QStringLiteral("delete from Tbl_File_Data where file_no='%1'").arg(file_no));
+        const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
         f.run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
                   .arg(file_no, QString::fromLatin1(bytes.toHex())));
     }

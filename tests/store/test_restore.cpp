@@ -54,7 +54,8 @@ private Q_SLOTS:
         x_->f.c.Set_Recorder({});
         QCOMPARE(sent,
                  (QStringList{
-                     QStringLiteral("select file_data from Tbl_File_Data where file_no='1'"),
+                     QStringLiteral("select DATALENGTH(file_data),file_data from Tbl_File_Data "
+                                    "where file_no='1'"),
                      QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
                                     "file_no ) values('o''hara',default,'Read','1') "),
                      QStringLiteral(" update Tbl_File_information  set LastAccessed_by='o''hara',"

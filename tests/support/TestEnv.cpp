@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "ConnectionString.h"
+#include "SqlRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +30,11 @@ void Isolate_User_Folders() {
     qputenv("XDG_TEMPLATES_DIR", h + "/Templates");
     qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
     QStandardPaths::setTestModeEnabled(true);
+    // Every statement a test sends is kept for the T-SQL check that ends the suite; the admin
+    // tool that tests start inherits the folder.
+    if (qEnvironmentVariableIsEmpty("SCROLLKIN_SQL_RECORD"))
+        qputenv("SCROLLKIN_SQL_RECORD", SCROLLKIN_SQL_RECORD_DIR);
+    db::Record_Sql_From_Environment();
 }
 
 QByteArray Pattern(qint64 n, quint32 seed) {

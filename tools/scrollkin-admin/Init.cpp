@@ -1,4 +1,5 @@
 #include "Init.h"
+#include "SqlRecord.h"
 
 #include "Connection.h"
 #include "ConnectionString.h"
@@ -62,7 +63,10 @@ Init_Outcome Init_Library(db::Connection& c, const QString& connection_string) {
             if (c.engine() == db::Engine::Sqlite) {
                 // As the embedded engine does: large pages suit large content, and only take
                 // effect before the first table.
-                c.Run_Statement(QStringLiteral("PRAGMA page_size=65536"));
+                {
+                    const db::Sql_Record_Pause sqlite_only;
+                    c.Run_Statement(QStringLiteral("PRAGMA page_size=65536"));
+                }
                 Apply_Script(c, QString::fromUtf8(db::Sqlite_Schema_Script()));
             } else {
                 Apply_Script(c, QString::fromUtf8(Mssql_Schema_Script()));

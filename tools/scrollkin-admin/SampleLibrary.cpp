@@ -1,4 +1,5 @@
 #include "SampleLibrary.h"
+#include "SqlRecord.h"
 
 #include "Connection.h"
 #include "ConnectionString.h"
@@ -73,6 +74,7 @@ private:
 class Quick_Commits {
 public:
     explicit Quick_Commits(db::Connection& c) : c_(c) {
+        const db::Sql_Record_Pause sqlite_only; // the embedded engine's own settings
         synchronous_ = c_.Open_Query(QStringLiteral("PRAGMA synchronous")).text(0);
         c_.Run_Statement(QStringLiteral("PRAGMA synchronous=OFF"));
         c_.Run_Statement(QStringLiteral("PRAGMA journal_mode=PERSIST"));
@@ -101,6 +103,7 @@ private:
         if (!active_)
             return;
         active_ = false;
+        const db::Sql_Record_Pause sqlite_only;
         bool number = false;
         const int level = synchronous_.toInt(&number);
         c_.Run_Statement(QStringLiteral("PRAGMA synchronous=%1").arg(number ? level : 2));

@@ -1,4 +1,5 @@
 #include "SqlCommand.h"
+#include "SqlRecord.h"
 
 #include "Connection.h"
 #include "Error.h"
@@ -58,6 +59,8 @@ QString Cell_Text(const QVariant& value) {
 }
 
 void Run_Sql(db::Connection& c, const QString& sql, QTextStream& out) {
+    // What the administrator typed, in whichever dialect the library speaks: no form of ours.
+    const db::Sql_Record_Pause typed;
     if (!Returns_Rows(sql)) {
         c.Run_Statement(sql);
         out << "done\n";
