@@ -221,6 +221,9 @@ function main() {
         console.log(`      sent by ${[...item.programs].sort().join(', ')}`);
         console.log(`      ${problem}`);
     }
+    if (failures.length && o.record)
+        console.log('A statement that the code no longer sends comes from an earlier partial run: ' +
+            'the record is read once, so running the whole suite again leaves it out.');
     process.exit(failures.length ? 1 : 0);
 }
 
