@@ -221,9 +221,13 @@ function main() {
         console.log(`      sent by ${[...item.programs].sort().join(', ')}`);
         console.log(`      ${problem}`);
     }
-    if (failures.length && o.record)
+    if (failures.length && o.record) {
+        console.log('A test\'s own SQLite statement (PRAGMA, X\'..\', ||, length()) belongs ' +
+            'inside a db::Sql_Record_Pause (src/db/SqlRecord.h); a valid T-SQL form that the ' +
+            'parser cannot read goes into tests/tsql/allowed-forms.txt with its reason.');
         console.log('A statement that the code no longer sends comes from an earlier partial run: ' +
             'the record is read once, so running the whole suite again leaves it out.');
+    }
     process.exit(failures.length ? 1 : 0);
 }
 
