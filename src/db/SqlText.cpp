@@ -8,6 +8,17 @@ QString Quote_Sql(const QString& text) {
     return out;
 }
 
+QString Quote_Like(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\\' || c == u'%' || c == u'_' || c == u'[')
+            out += u'\\';
+        out += c;
+    }
+    return Quote_Sql(out);
+}
+
 namespace db {
 
 QString Sql_Date_Literal(const QDateTime& when, Engine engine) {

@@ -7,6 +7,13 @@
 // value spliced into a statement passes through here; a text without quotes is unchanged.
 QString Quote_Sql(const QString& text);
 
+// A text to stand between quotes in a LIKE pattern and match only itself: quotes doubled, and
+// the backslash, "%", "_" and "[" escaped with a backslash. The statement follows the pattern
+// with Like_Escape, which both engines read the same way:
+//   "file_name like '%" + Quote_Like(q) + "%'" + Like_Escape
+QString Quote_Like(const QString& text);
+inline constexpr QLatin1StringView Like_Escape(" escape '\\'");
+
 namespace db {
 
 enum class Engine { Sql_Server, Sqlite };

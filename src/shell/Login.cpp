@@ -124,9 +124,11 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
         if (is_set(account.field(3)))
             return refuse(hourglass, QStringLiteral("The user is be locked!"),
                           QStringLiteral("Login failid"));
-        // The lookup ignores blanks around the name; the comparison does not.
+        // The lookup ignores blanks around the name; the comparison does not. Blanks around
+        // the password count on neither side: a password saved with them in the user dialog
+        // must still sign in, as the typed one loses them.
         if (account.text(0).compare(user_name, Qt::CaseInsensitive) != 0 ||
-            account.text(1).compare(trim_blanks(password), Qt::CaseInsensitive) != 0)
+            trim_blanks(account.text(1)).compare(trim_blanks(password), Qt::CaseInsensitive) != 0)
             throw db::Error(Err_Invalid_Login, QStringLiteral("The password does not match."));
         session::Cur_Role = account.text(2);
 

@@ -3,6 +3,9 @@
 #include "Backup.h"
 
 #include "Browser.h"
+#include "ContentTransfer.h"
+#include "Error.h"
+#include "FileFacts.h"
 #include "Prompter.h"
 #include "Session.h"
 #include "StatusStrip.h"
@@ -47,6 +50,9 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
     result.accepted = true;
 
     QStringList files = paths;
+    // Files whose names cannot be read as text: the listing leaves them out, so they are told
+    // here instead of being skipped unseen.
+    QStringList unreadable;
     // A dropped folder brings its own files, not those of its sub folders; whatever was
     // dropped with it is left alone.
     if (QFileInfo(paths.first()).isDir()) {
@@ -54,20 +60,26 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
         files.clear();
         for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
             files << folder.filePath(name);
+        unreadable = Unreadable_File_Names(folder.path());
     }
-    status_.Set_Progress_Maximum(int(files.size()));
+    const qsizetype total = files.size() + unreadable.size();
+    status_.Set_Progress_Maximum(int(total));
     status_.Show_Progress(true);
     for (qsizetype i = 0; i < files.size(); ++i) {
         result.files.push_back(Backup_File(files[i], false));
         status_.Set_Progress_Value(int(i + 1));
     }
+    for (const QString& path : unreadable) {
+        result.files.push_back({path, Backup_Outcome::Failed, {}, false});
+        tell_failure(db::Error(Err_File_Access, QStringLiteral("Path/File access error: ") + path +
+                                                    QStringLiteral(" (its name cannot be read)")));
+    }
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
     const int failed = result.not_stored();
-    status_.Set_Caption(
-        failed == 0
-            ? QStringLiteral("Backup file successful!")
-            : QStringLiteral("%1 of %2 files failed to back up!").arg(failed).arg(files.size()));
+    status_.Set_Caption(failed == 0 ? QStringLiteral("Backup file successful!")
+                                    : QStringLiteral("%1 of %2 files failed to back up!")
+                                          .arg(QString::number(failed), QString::number(total)));
     window_.Autosize_List();
     return result;
 }

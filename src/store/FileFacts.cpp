@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 namespace store {
 
 namespace {
@@ -83,9 +86,7 @@ File_Facts Backup_Source_Facts(const QString& path, qint64 max_size) {
         throw db::Error(db::Err_Content_Too_Large,
                         QStringLiteral("The file %1 is too large for the library: %2 bytes; one "
                                        "file may hold at most %3 bytes.")
-                            .arg(path)
-                            .arg(f.size)
-                            .arg(max_size));
+                            .arg(path, QString::number(f.size), QString::number(max_size)));
     f.extension = File_Extension(f.name);
     f.base_name = File_Base_Name(f.name);
     f.size_text = File_Size_Text(f.size);
@@ -99,6 +100,24 @@ std::unique_ptr<QIODevice> Open_Backup_Source(const QString& path) {
     if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         access_error(path, file->errorString());
     return file;
+}
+
+QStringList Unreadable_File_Names(const QString& folder) {
+    QStringList out;
+    const QByteArray dir = QFile::encodeName(folder);
+    const std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.constData()), ::closedir);
+    if (!d)
+        return out;
+    while (const dirent* e = ::readdir(d.get())) {
+        const QByteArray raw(e->d_name);
+        if (QFile::encodeName(QFile::decodeName(raw)) == raw)
+            continue;
+        struct stat st {};
+        if (::stat((dir + '/' + raw).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            out << folder + QLatin1Char('/') + QString::fromUtf8(raw);
+    }
+    out.sort();
+    return out;
 }
 
 } // namespace store

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -38,6 +39,11 @@ struct File_Facts {
 // Err_File_Not_Found for a missing file, Err_File_Access for a folder, a device or a file that
 // cannot be read, and db::Err_Content_Too_Large for a file over max_size bytes (0: no limit).
 File_Facts Backup_Source_Facts(const QString& path, qint64 max_size);
+
+// Files directly inside a folder whose names are not text in the system's encoding (a name
+// written by another system in another encoding): no path can name them again, so folder
+// listings leave them out. Returned as paths with the unreadable bytes shown as U+FFFD.
+QStringList Unreadable_File_Names(const QString& folder);
 
 // Opens a file to back up for reading, raising as above when it is gone or unreadable.
 std::unique_ptr<QIODevice> Open_Backup_Source(const QString& path);

@@ -1,0 +1,1 @@
+if not EXISTS(select * from tbl_user where SYS_ROLE='Administrator') insert into tbl_user(uid,pwd,[name],sys_role)values('Scrollkin','Hollowfen','Admin','Administrator')

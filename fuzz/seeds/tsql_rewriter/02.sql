@@ -1,0 +1,1 @@
+select top 1 UID,PWD ,sys_role,User_deny From TBL_USER WHERE UID='O''Hara'

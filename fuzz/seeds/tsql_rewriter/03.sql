@@ -1,0 +1,1 @@
+select UID,Login_DayOfWeek,Login_Start_Time,Login_End_Time,(GETDATE())from tbl_user_login_time where uid='x'

@@ -1,0 +1,1 @@
+select distinct top 10 File_Name from Tbl_File_Information where File_Name like '%a''b%' order by File_Name

@@ -1,0 +1,1 @@
+insert into Tbl_File_Log ( file_no,user_Name,date_accessed,Operation ) values('7','clerk1',default,'Created') 

@@ -1,0 +1,1 @@
+update tbl_user set DateLastModified=default, Name='a' where uid='b'

@@ -1,0 +1,1 @@
+delete tbl_user_login_time where uid='clerk1'

@@ -1,0 +1,1 @@
+select DATALENGTH(file_data), file_data from Tbl_File_Data where file_no='1'

@@ -1,0 +1,1 @@
+SAVE TRANSACTION scrollkin_2

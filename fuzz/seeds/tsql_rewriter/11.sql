@@ -1,0 +1,1 @@
+ROLLBACK TRANSACTION scrollkin_2

@@ -1,0 +1,1 @@
+select * from (select top 5 [File_NO] from Tbl_File_Information where deleted<>'1') a Union select top 2 Folder_NO from TBL_Folder

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "../store/StoreFixture.h"
+#include "HostileText.h"
+#include "SqlText.h"
+
+#include <QtTest>
+
+// Whether the backend under test can carry text in a statement. The SQLite ODBC driver that
+// runs the ODBC path in tests fails every statement that holds a character outside the BMP (a
+// bare SQLExecDirectW shows it); the embedded engine takes them, and so does SQL Server.
+inline bool Backend_Takes(const QString& text) {
+    if (!testenv::Use_Odbc())
+        return true;
+    for (const QChar c : text)
+        if (c.isSurrogate())
+            return false;
+    return true;
+}
+
+// hostile::Add_Rows for the backend under test.
+inline int Add_Hostile_Rows(const std::function<bool(const QString&)>& keep = {}, int limit = 0) {
+    return hostile::Add_Rows(
+        [&keep](const QString& text) { return Backend_Takes(text) && (!keep || keep(text)); },
+        limit);
+}
+
+// What no text may change by being run as SQL: the library's tables and its accounts (all but
+// `except`, the one a test adds itself).
+inline QStringList Library_Guard(db::Connection& c, const QString& except = QString()) {
+    QStringList out = Query_Rows(c, QStringLiteral("select name from sqlite_master where "
+                                                   "type='table' order by name"));
+    out << Query_Rows(c, QStringLiteral("select UID,PWD,Name,Sys_Role,User_deny,Remark from "
+                                        "tbl_user where UID<>'") +
+                             Quote_Sql(except) + QStringLiteral("' order by UID"));
+    return out;
+}
+
+// An account with right A in Sales (Dpmt0001), stored by hand, quotes doubled.
+inline void Add_Clerk(Catalogue_Fixture& f, const QString& uid) {
+    f.run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values "
+                         "('%1','Clerk','User','pw','','0')")
+              .arg(Quote_Sql(uid)));
+    f.run(QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right) "
+                         "VALUES('%1','Dpmt0001','A')")
+              .arg(Quote_Sql(uid)));
+}

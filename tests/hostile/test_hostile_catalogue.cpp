@@ -1,0 +1,236 @@
+// Hostile texts through the catalogue, the accounts and sign-in: node names typed in the tree,
+// the user dialog's fields, the login name and password, the log book of an account, and a
+// name matched with LIKE.
+
+#include "../admin/UserFixture.h"
+#include "../logs/LogFixture.h"
+#include "HostileFixture.h"
+#include "Login.h"
+#include "Settings.h"
+
+namespace {
+
+// The login name a user would type for an account made from text: the form drops the blanks
+// around it, and the box holds 20 characters.
+QString login_for(const QString& text) {
+    const QString uid = hostile::Fit(text, User_Form::Login_Name_Limit).trimmed();
+    return uid.isEmpty() ? QStringLiteral("blank") : uid;
+}
+
+} // namespace
+
+class Test_Hostile_Catalogue : public QObject {
+    Q_OBJECT
+
+    // One library for all rows of a test: each row checks only what it made.
+    std::unique_ptr<Catalogue_Fixture> catalogue_;
+    std::unique_ptr<User_Fixture> users_;
+    std::unique_ptr<Log_Fixture> logs_;
+
+private Q_SLOTS:
+    // Group, department, folder and sub folder names typed in place are stored and read back
+    // as typed.
+    void node_names_data() {
+        catalogue_ = std::make_unique<Catalogue_Fixture>();
+        catalogue_->run(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role) values "
+                                       "('Scrollkin','Hollowfen','Admin','Administrator')"));
+        Add_Hostile_Rows();
+    }
+    void node_names() {
+        QFETCH(QString, text);
+        Catalogue_Fixture& f = *catalogue_;
+        Fake_Status_Strip status;
+        Fake_Prompter prompter;
+        Fake_Browser_Window window;
+        session::Cur_User = QStringLiteral("Scrollkin");
+        session::Cur_Role = QStringLiteral("Administrator");
+        const QStringList guard = Library_Guard(f.c);
+        QStringList keys;
+        {
+            Browser b(f.c, status, prompter, window);
+            b.Open();
+            QString key = QStringLiteral("catlog");
+            for (int level = 0; level < 4; ++level) {
+                b.Tree.select(key);
+                b.main_mnu_proc(QStringLiteral("add"));
+                key = Catalogue_Tree::key_of(b.Tree.selected());
+                QCOMPARE(b.Catalogue_Edit.End_Edit(key, text), Hierarchy::Edit_End::Stored);
+                keys << key;
+            }
+        }
+        QCOMPARE(keys.value(3).size(), 12);
+        QCOMPARE(
+            Query_Rows(f.c, QStringLiteral("select Group_Name from ref_Group where "
+                                           "Group_No='%1' union all select Department_name "
+                                           "from Tbl_Department where Department_no='%2' union "
+                                           "all select Folder_Name from Tbl_Folder where "
+                                           "Folder_NO in ('%3','%4')")
+                                .arg(keys.value(0), keys.value(1), keys.value(2), keys.value(3))),
+            QStringList(4, text));
+        Browser again(f.c, status, prompter, window);
+        again.Open();
+        for (const QString& key : keys) {
+            QVERIFY2(again.Tree.node(key), qPrintable(key));
+            QCOMPARE(again.Tree.node(key)->text(), text);
+        }
+        QCOMPARE(Library_Guard(f.c), guard);
+    }
+
+    // Every field of the user dialog, each cut to its box, saved as a new account and read back
+    // as typed (the login name without the blanks around it); the account then signs in with
+    // the login name and password as typed.
+    void user_dialog_and_sign_in_data() {
+        users_ = std::make_unique<User_Fixture>();
+        Add_Hostile_Rows();
+    }
+    void user_dialog_and_sign_in() {
+        QFETCH(QString, text);
+        User_Fixture& x = *users_;
+        const QString uid = login_for(text);
+        // Texts that share a login name: the account of an earlier row goes first.
+        x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
+        x.browser.Node_Click(QStringLiteral("User"));
+        const QStringList guard = Library_Guard(x.f.c);
+        User_Form form(x.browser, x.window, x.f.c, x.prompter);
+        form.login_name = uid;
+        form.user_name = hostile::Fit(text, User_Form::User_Name_Limit);
+        form.password = form.confirm_password = hostile::Fit(text, User_Form::Password_Limit);
+        form.remark = hostile::Fit(text, User_Form::Remark_Limit);
+        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User add successful!"));
+        QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
+        QCOMPARE(Library_Guard(x.f.c, uid), guard);
+
+        User_Form back(x.browser, x.window, x.f.c, x.prompter);
+        QVERIFY(back.get_user(uid));
+        QCOMPARE(back.login_name, uid);
+        QCOMPARE(back.user_name, form.user_name);
+        QCOMPARE(back.password, form.password);
+        QCOMPARE(back.remark, form.remark);
+        QCOMPARE(x.cell(uid, 1), form.user_name);
+        QCOMPARE(x.cell(uid, 4), form.remark);
+
+        // An edit of the account writes the same texts over it.
+        back.user_name = form.user_name + QStringLiteral("'");
+        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
+        QCOMPARE(back.Save(), User_Form::Save_Outcome::Close);
+        QCOMPARE(x.value(QStringLiteral("select name from tbl_user where uid='") + Quote_Sql(uid) +
+                         u'\''),
+                 back.user_name);
+        QCOMPARE(Library_Guard(x.f.c, uid), guard);
+
+        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), x.f.lib.connection_string);
+        db::Connection c;
+        Login_Attempts = 0;
+        Sign_In sign_in(c, x.prompter,
+                        [](const QString&, const QString&) { return std::optional<QString>(); });
+        QCOMPARE(sign_in.Login(uid, form.password, text).outcome, Login_Outcome::Signed_In);
+        QCOMPARE(session::Cur_User, uid);
+        QCOMPARE(session::Cur_Role, QStringLiteral("User"));
+        QCOMPARE(Get_Setting(QStringLiteral("usename"), QStringLiteral("name")), uid);
+        QCOMPARE(Get_Setting(QStringLiteral("lastServer"), QStringLiteral("name")), text);
+        QCOMPARE(Login_Attempts, qint16(0));
+    }
+
+    // A hostile login name or password finds no account and changes nothing.
+    void sign_in_refuses_hostile_credentials_data() {
+        catalogue_ = std::make_unique<Catalogue_Fixture>();
+        Add_Hostile_Rows();
+    }
+    void sign_in_refuses_hostile_credentials() {
+        QFETCH(QString, text);
+        const testenv::Fresh_Library& lib = catalogue_->lib;
+        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), lib.connection_string);
+        db::Connection c;
+        Fake_Prompter prompter;
+        Sign_In sign_in(c, prompter,
+                        [](const QString&, const QString&) { return std::optional<QString>(); });
+        Login_Attempts = 0;
+        QCOMPARE(
+            sign_in.Login(QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"), {}).outcome,
+            Login_Outcome::Signed_In);
+        // A refusal closes the connection under test: the guard looks through its own.
+        db::Connection look;
+        look.Open(lib.connection_string);
+        const QStringList guard = Library_Guard(look);
+        for (const auto& [name, password] :
+             {std::pair{text, text}, std::pair{QStringLiteral("Scrollkin"), text},
+              std::pair{text, QStringLiteral("Hollowfen")}}) {
+            Login_Attempts = 0;
+            prompter.Answer(Prompt_Answer::Ok, QStringLiteral("Invalid user name or password!"));
+            QCOMPARE(sign_in.Login(name, password, {}).outcome, Login_Outcome::Refused);
+            QCOMPARE(Library_Guard(look), guard);
+        }
+    }
+
+    // The log book of an account with a hostile login lists its rows.
+    void log_book_of_hostile_login_data() {
+        logs_ = std::make_unique<Log_Fixture>();
+        Add_Hostile_Rows();
+    }
+    void log_book_of_hostile_login() {
+        QFETCH(QString, text);
+        Log_Fixture& x = *logs_;
+        const QString uid = login_for(text);
+        x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
+        x.f.run(QStringLiteral("delete from tbl_file_log where User_Name='") + Quote_Sql(uid) +
+                u'\'');
+        x.f.run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD) values ('") +
+                Quote_Sql(uid) + QStringLiteral("','") + Quote_Sql(text) +
+                QStringLiteral("','User','pw')"));
+        x.f.run(QStringLiteral("insert into tbl_file_log (file_no,User_Name,Operation) values "
+                               "('2','") +
+                Quote_Sql(uid) + QStringLiteral("','Backup')"));
+        const QStringList guard = Library_Guard(x.f.c);
+        x.browser.Open();
+        QCOMPARE(x.browser.Tree.node(QStringLiteral("uselog") + uid)->text(), text);
+        x.browser.Node_Click(QStringLiteral("uselog") + uid);
+        x.browser.main_mnu_proc(QStringLiteral("all_log"));
+        QCOMPARE(x.browser.List.Row_Count(), 1);
+        QCOMPARE(x.browser.List.Row(0).text, QStringLiteral("sheet"));
+        QCOMPARE(Library_Guard(x.f.c), guard);
+    }
+
+    // A name searched with LIKE matches itself literally: "%", "_", "[" and "\" are no
+    // wildcards, and every quote stays inside the pattern.
+    void like_matches_literally() {
+        Catalogue_Fixture f;
+        f.add("Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001");
+        QStringList names;
+        for (const hostile::Text& t : hostile::Texts()) {
+            if (!Backend_Takes(t.text))
+                continue;
+            names << QStringLiteral("<") + t.text + QStringLiteral(">");
+            // What a wildcard would wrongly match.
+            QString decoy = t.text;
+            decoy.replace(u'%', QStringLiteral("XY")).replace(u'_', u'Z').replace(u'[', u'(');
+            decoy.replace(u'\\', u'/');
+            names << QStringLiteral("<") + decoy + QStringLiteral(">");
+        }
+        names.removeDuplicates();
+        for (int i = 0; i < names.size(); ++i)
+            f.run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) "
+                                 "values ('") +
+                  QString::number(i + 1) + QStringLiteral("','Fold0001','") + Quote_Sql(names[i]) +
+                  QStringLiteral("')"));
+        const QStringList guard = Library_Guard(f.c);
+        for (const hostile::Text& t : hostile::Texts()) {
+            if (!Backend_Takes(t.text))
+                continue;
+            QStringList expected;
+            for (const QString& n : names)
+                if (n.contains(t.text, Qt::CaseInsensitive))
+                    expected << n;
+            QStringList found =
+                Query_Rows(f.c, QStringLiteral("select File_Name from Tbl_File_Information where "
+                                               "file_name like '%") +
+                                    Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape);
+            found.sort();
+            expected.sort();
+            QVERIFY2(found == expected, t.name);
+        }
+        QCOMPARE(Library_Guard(f.c), guard);
+    }
+};
+
+SCROLLKIN_GUI_TEST_MAIN(Test_Hostile_Catalogue)
+#include "test_hostile_catalogue.moc"

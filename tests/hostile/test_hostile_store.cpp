@@ -1,0 +1,255 @@
+// Hostile names through the file store: names of files on disk backed up and restored, typed
+// file names, names and logins carried by a paste, file passwords.
+
+#include "../store/BackupFixture.h"
+#include "../store/FileOperationsFixture.h"
+#include "FileFacts.h"
+#include "HostileFixture.h"
+#include "Restore.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Types the same text into both boxes of the password dialog and presses OK; Cancel when OK
+// leaves the dialog open.
+struct Typing_Password_Dialog : File_Password_Dialog {
+    QStringList typed;
+    void Run(File_Password_Form& form) override {
+        if (typed.isEmpty()) {
+            QTest::qFail("the password dialog was not expected", __FILE__, __LINE__);
+            form.Cancel();
+            return;
+        }
+        const QString t = typed.takeFirst();
+        if (form.Ok(t, t) != File_Password_Form::Ok_Outcome::Close)
+            form.Cancel();
+    }
+};
+
+bool has_forbidden_character(const QString& text) {
+    for (const QChar c : QStringLiteral("\\/:><|\"?*"))
+        if (text.contains(c))
+            return true;
+    return false;
+}
+
+QStringList names_in(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+class Test_Hostile_Store : public QObject {
+    Q_OBJECT
+
+    // One library for all rows of a test: each row checks only what it made.
+    std::unique_ptr<Backup_Fixture> backup_;
+    std::unique_ptr<File_Operations_Fixture> ops_;
+
+    // A file backed up from disk under its own name keeps that name, its type and its bytes in
+    // the library, and is restored under the same name with the same bytes.
+    void check_stored(Backup_Fixture& x, const QString& name, const QString& file_no,
+                      const QByteArray& bytes, const QTemporaryDir& out) {
+        QCOMPARE(x.one(QStringLiteral("select File_Name,File_Type,File_Owner from "
+                                      "Tbl_File_Information where File_NO='") +
+                       file_no + u'\''),
+                 store::File_Base_Name(name) + u'|' + store::File_Type_Text(name) +
+                     QStringLiteral("|clerk1"));
+        QCOMPARE(x.content(file_no), bytes);
+        int row = -1;
+        for (int i = 0; i < x.browser.List.Row_Count(); ++i)
+            if (x.browser.List.Row(i).tag == file_no)
+                row = i;
+        QVERIFY(row >= 0);
+        QCOMPARE(x.browser.List.Row(row).text, store::File_Base_Name(name));
+        const QString restored = store::Restore_File_Name(x.browser.List.Row(row));
+        QCOMPARE(restored, name);
+        QVERIFY(store::Save_File_Data(x.f.c, out.filePath(restored), file_no, session::Cur_User)
+                    .saved());
+        QFile back(out.filePath(name));
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), bytes);
+    }
+
+private Q_SLOTS:
+    void backup_and_restore_name_data() {
+        backup_ = std::make_unique<Backup_Fixture>();
+        Add_Hostile_Rows(hostile::Is_File_Name);
+    }
+    void backup_and_restore_name() {
+        QFETCH(QString, text);
+        Backup_Fixture& x = *backup_;
+        const QStringList guard = Library_Guard(x.f.c);
+        const QByteArray bytes = testenv::Pattern(3000, 7);
+        const store::Backup_Result r = x.backup->Backup_File(x.source(text, bytes), false);
+        QCOMPARE(r.outcome, store::Backup_Outcome::Stored);
+        QTemporaryDir out;
+        check_stored(x, text, r.file_no, bytes, out);
+        QCOMPARE(names_in(out.path()), QStringList{text});
+        QCOMPARE(Library_Guard(x.f.c), guard);
+    }
+
+    // A dropped folder brings every hostile name at once; a name that is no valid UTF-8 cannot
+    // be opened again by the name it is listed under: that file is told as failed, stores
+    // nothing, and the others are stored whole.
+    void drop_folder_of_hostile_names() {
+        Backup_Fixture x;
+        const QStringList guard = Library_Guard(x.f.c);
+        QTemporaryDir dropped;
+        QStringList names;
+        for (const hostile::Text& t : hostile::Texts())
+            if (hostile::Is_File_Name(t.text) && Backend_Takes(t.text))
+                names << t.text;
+        for (int i = 0; i < names.size(); ++i) {
+            QFile file(dropped.filePath(names[i]));
+            QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(names[i]));
+            file.write(testenv::Pattern(100 + i, quint32(i)));
+        }
+        const QByteArray raw = QFile::encodeName(dropped.path()) + "/bad\xff\xfe name";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        x.prompter.Answer(Prompt_Answer::Ok);
+
+        const store::Drop_Result r = x.backup->Drop_Files(
+            {dropped.path()}, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+        QVERIFY(r.accepted);
+        QCOMPARE(r.files.size(), size_t(names.size() + 1));
+        QCOMPARE(r.not_stored(), 1);
+        QCOMPARE(
+            x.prompter.Last().text,
+            QStringLiteral("error 75Path/File access error: ") + dropped.path() +
+                QStringLiteral("/bad\ufffd\ufffd name (its name cannot be read),Backup failed!"));
+        ::unlink(raw.constData());
+        QCOMPARE(x.status.caption,
+                 QStringLiteral("1 of %1 files failed to back up!").arg(names.size() + 1));
+        QCOMPARE(x.files_without_content(), 0);
+        QTemporaryDir out;
+        for (const store::Backup_Result& f : r.files) {
+            const QString name = QFileInfo(f.path).fileName();
+            const int i = int(names.indexOf(name));
+            if (f.outcome != store::Backup_Outcome::Stored) {
+                QCOMPARE(i, -1);
+                continue;
+            }
+            QVERIFY2(i >= 0, qPrintable(name));
+            check_stored(x, name, f.file_no, testenv::Pattern(100 + i, quint32(i)), out);
+        }
+        QCOMPARE(names_in(out.path()).size(), names.size());
+        QCOMPARE(x.one(QStringLiteral("select count(*) from Tbl_File_Information")),
+                 QString::number(names.size()));
+        QCOMPARE(Library_Guard(x.f.c), guard);
+    }
+
+    void rename_data() {
+        ops_ = std::make_unique<File_Operations_Fixture>(1);
+        Add_Hostile_Rows();
+    }
+    void rename() {
+        QFETCH(QString, text);
+        File_Operations_Fixture& x = *ops_;
+        const QStringList guard = Library_Guard(x.f.c);
+        const QString before = x.one(QStringLiteral("select File_Name from Tbl_File_Information"));
+        const QString logged = x.one(QStringLiteral("select count(*) from Tbl_File_Log"));
+        x.browser.List.Set_Text(1, text);
+        const bool refused = has_forbidden_character(text);
+        if (refused)
+            x.prompter.Answer(
+                Prompt_Answer::Ok,
+                QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | "));
+        x.ops->End_File_Rename(1, before, text);
+        const QString stored = refused ? before : text;
+        QCOMPARE(x.one(QStringLiteral("select File_Name from Tbl_File_Information")), stored);
+        QCOMPARE(x.one(QStringLiteral("select count(*) from Tbl_File_Log")).toInt(),
+                 logged.toInt() + (refused ? 0 : 1));
+        x.browser.Node_Click(QStringLiteral("Fold0001"));
+        QCOMPARE(x.texts(), (QStringList{QStringLiteral("Drafts"), stored}));
+        QCOMPARE(Library_Guard(x.f.c), guard);
+    }
+
+    // A file with a hostile name, copied and pasted by an account whose login is hostile too.
+    void paste_as_hostile_user_data() {
+        ops_ = std::make_unique<File_Operations_Fixture>(1);
+        Add_Hostile_Rows();
+    }
+    void paste_as_hostile_user() {
+        QFETCH(QString, text);
+        File_Operations_Fixture& x = *ops_;
+        QString uid = hostile::Fit(text.trimmed(), 20);
+        if (uid.isEmpty())
+            uid = QStringLiteral("blank");
+        if (x.one(QStringLiteral("select count(*) from tbl_user where UID='") + Quote_Sql(uid) +
+                  u'\'') == QLatin1String("0"))
+            Add_Clerk(x.f, uid);
+        const QStringList guard = Library_Guard(x.f.c);
+        x.f.run(QStringLiteral("update Tbl_File_Information set File_Name='") + Quote_Sql(text) +
+                QStringLiteral("' where File_NO='1'"));
+        session::Cur_User = uid;
+        x.browser.Node_Click(QStringLiteral("Fold0001"));
+        QCOMPARE(session::Cur_Dept_Right, QStringLiteral("A"));
+        QCOMPARE(x.texts().value(1), text);
+        x.select({1});
+        x.ops->Copy_Files();
+        x.browser.Node_Click(QStringLiteral("Fold0002"));
+        x.ops->Paste_Files();
+        const QString no = x.one(QStringLiteral("select Last_File_No from tbl_file_no"));
+        QCOMPARE(x.rows(QStringLiteral("select File_Name,LastAccessed_by,Folder_NO from "
+                                       "Tbl_File_Information where File_NO='") +
+                        no + u'\''),
+                 QStringList{text + u'|' + uid + QStringLiteral("|Fold0002")});
+        QCOMPARE(x.rows(QStringLiteral("select User_Name,Operation from Tbl_File_Log where "
+                                       "file_no='") +
+                        no + u'\''),
+                 QStringList{uid + QStringLiteral("|Create")});
+        QVERIFY(x.texts().contains(text));
+        QCOMPARE(Library_Guard(x.f.c), guard);
+    }
+
+    void file_password_data() {
+        ops_ = std::make_unique<File_Operations_Fixture>(1);
+        Add_Hostile_Rows({}, 50);
+    }
+    void file_password() {
+        QFETCH(QString, text);
+        File_Operations_Fixture& x = *ops_;
+        Typing_Password_Dialog dialog;
+        Install_Password_Operations(x.browser, x.f.c, x.prompter, x.status, dialog);
+        const QStringList guard = Library_Guard(x.f.c);
+        x.select({1});
+        dialog.typed = {text};
+        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("password chnange successful! "));
+        x.browser.Operations.Set_File_Password();
+        QCOMPARE(x.one(QStringLiteral("select file_password from Tbl_File_Information")), text);
+
+        dialog.typed = {text};
+        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")), Password_Open);
+        dialog.typed = {text + QStringLiteral("x")};
+        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("The password is not correct! "));
+        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")), Password_Refused);
+        QVERIFY(dialog.typed.isEmpty());
+        QCOMPARE(Library_Guard(x.f.c), guard);
+    }
+
+    // A message that names a file shows its path as it is, whatever markers the path holds.
+    void too_large_message_keeps_the_path() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("%1 %2 %3 %s.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("1234567");
+        file.close();
+        try {
+            store::Backup_Source_Facts(path, 1);
+            QFAIL("a file over the size was taken");
+        } catch (const db::Error& e) {
+            QCOMPARE(e.description(), QStringLiteral("The file ") + path +
+                                          QStringLiteral(" is too large for the library: 7 bytes; "
+                                                         "one file may hold at most 1 bytes."));
+        }
+    }
+};
+
+SCROLLKIN_GUI_TEST_MAIN(Test_Hostile_Store)
+#include "test_hostile_store.moc"
