@@ -7,6 +7,7 @@
 #include "Prompter.h"
 #include "Result.h"
 #include "SqlText.h"
+#include "Transaction.h"
 
 #include <QDateTime>
 
@@ -118,10 +119,15 @@ User_Form::Save_Outcome User_Form::Save() {
     // check find an account that the update then misses.
     const QString uid = login_name.trimmed();
     try {
+        // The account and its login window are one change: a failure midway must not leave an
+        // account whose window was deleted but not written again, which would let it sign in
+        // at any time.
+        db::Transaction tx(c_);
         const bool is_new =
             c_.Open_Query(QStringLiteral("select top 1 * from tbl_user where uid=") + quoted(uid))
                 .eof();
         write(uid, is_new);
+        tx.commit();
         patch_list(uid, is_new);
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());

@@ -42,6 +42,9 @@ public:
     virtual std::unique_ptr<Blob_Reader> blob_read(const Blob_Target& target) = 0;
     // The largest value the engine holds in one column.
     virtual qint64 max_blob_size() const = 0;
+    // How long a statement waits for another program's lock before it fails with Err_Busy.
+    // An engine that manages its own lock waits ignores it.
+    virtual void set_lock_wait(int /*milliseconds*/) {}
 };
 
 } // namespace db

@@ -40,6 +40,9 @@ public:
                                                 const QString& key_column, const QString& key);
     // The largest content one row can hold on this engine.
     qint64 Max_Content_Size() const;
+    // How long a statement waits for another program holding the library's lock before it
+    // fails with Err_Busy (the embedded engine waits 15 seconds unless told otherwise).
+    void Set_Lock_Wait(int milliseconds) { backend().set_lock_wait(milliseconds); }
 
     // Runs a whole creation script: statements separated by ";" (SQLite) or GO lines (T-SQL).
     void Run_Script(const QString& script);

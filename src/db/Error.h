@@ -13,6 +13,8 @@ inline constexpr long Err_Connect_Failed = -2147467259;
 inline constexpr long Err_Content_Too_Large = -2147024882;
 // A file number or key that has no row to hold content.
 inline constexpr long Err_No_Content_Row = -2147217900;
+// A statement that gave up waiting for another program holding the library's lock.
+inline constexpr long Err_Busy = -2147217871;
 // Any other failure reported by the engine or the driver.
 inline constexpr long Err_Engine = -2147217887;
 

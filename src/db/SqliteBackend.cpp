@@ -17,6 +17,12 @@ namespace {
 constexpr int Busy_Timeout_Ms = 15000;
 
 [[noreturn]] void fail(sqlite3* db, int rc) {
+    // The engine's own words ("database is locked") tell a user nothing they can act on.
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        throw Error(Err_Busy,
+                    QStringLiteral("The library is busy: another program kept it locked longer "
+                                   "than this one waits. Nothing was changed by this step; try "
+                                   "again when the other program has finished."));
     const QString msg =
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     throw Error(rc, msg);
@@ -345,6 +351,10 @@ std::unique_ptr<Blob_Writer> Sqlite_Backend::blob_write(const Blob_Target& targe
 
 std::unique_ptr<Blob_Reader> Sqlite_Backend::blob_read(const Blob_Target& target) {
     return std::make_unique<Sqlite_Blob_Reader>(db_, target);
+}
+
+void Sqlite_Backend::set_lock_wait(int milliseconds) {
+    sqlite3_busy_timeout(db_, milliseconds);
 }
 
 qint64 Sqlite_Backend::max_blob_size() const {

@@ -21,6 +21,7 @@ public:
     std::unique_ptr<Blob_Writer> blob_write(const Blob_Target& target, qint64 total) override;
     std::unique_ptr<Blob_Reader> blob_read(const Blob_Target& target) override;
     qint64 max_blob_size() const override;
+    void set_lock_wait(int milliseconds) override;
 
     sqlite3* handle() const { return db_; }
 

@@ -183,25 +183,26 @@ void Blob_To_File(db::Connection& connection, QIODevice& target, const QString& 
     Stream_From_Blob(*reader, target);
 }
 
-void Blob_To_File(db::Connection& connection, const QString& path, const QString& file_no) {
+void Blob_To_File(db::Connection& connection, const QString& path, const QString& file_no,
+                  const File_Opener& open_file) {
     // The content is found first: a missing row must not cost the user the old file.
     const auto reader =
         connection.Open_Blob_Read(content_table(), content_column(), key_column(), file_no);
     remove_existing(path);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        access_error(path, file.errorString());
+    const std::unique_ptr<QFile> file = open_file ? open_file(path) : std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        access_error(path, file->errorString());
     try {
-        Stream_From_Blob(*reader, file);
-        file.close();
-        if (file.error() != QFileDevice::NoError)
+        Stream_From_Blob(*reader, *file);
+        file->close();
+        if (file->error() != QFileDevice::NoError)
             throw db::Error(
                 Err_Device_Io,
-                QStringLiteral("Device I/O error writing %1: %2").arg(path, file.errorString()));
+                QStringLiteral("Device I/O error writing %1: %2").arg(path, file->errorString()));
     } catch (...) {
         // A partly written file must not pass for the restored one.
-        file.close();
-        file.remove();
+        file->close();
+        file->remove();
         throw;
     }
 }

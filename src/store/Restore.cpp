@@ -40,7 +40,7 @@ qlonglong number_of(const QVariant& value) {
 } // namespace
 
 Save_Result Save_File_Data(db::Connection& c, const QString& path, const QString& file_no,
-                           const QString& login) {
+                           const QString& login, const File_Opener& open_file) {
     Save_Result result;
     const auto failed = [&](const db::Error& e) {
         result.status = Save_Result::Status::Failed;
@@ -49,7 +49,7 @@ Save_Result Save_File_Data(db::Connection& c, const QString& path, const QString
     try {
         // The content is looked up before the target is touched, and streamed: memory stays
         // at one buffer whatever the file's size.
-        Blob_To_File(c, path, file_no);
+        Blob_To_File(c, path, file_no, open_file);
     } catch (const db::Error& e) {
         if (e.number() == db::Err_No_Content_Row) {
             // Nothing was read: no log row, no count.
@@ -147,7 +147,8 @@ void Restore::Tell(const QString& text, const QString& title, Prompt_Icon icon) 
 }
 
 bool Restore::Save_File_Data(const QString& path, const QString& file_no) {
-    const Save_Result result = store::Save_File_Data(c_, path, file_no, session::Cur_User);
+    const Save_Result result =
+        store::Save_File_Data(c_, path, file_no, session::Cur_User, open_file_);
     List_Model& list = browser_.List;
     const int row = browser_.Current_Row();
     if (row >= 0 && result.counted()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContentTransfer.h"
 #include "Error.h"
 #include "Prompter.h"
 
@@ -46,7 +47,7 @@ struct Save_Result {
 // folder in the way) is still logged and counted. Only a missing content row stops everything,
 // as there was nothing to read. Reports nothing itself.
 Save_Result Save_File_Data(db::Connection& connection, const QString& path, const QString& file_no,
-                           const QString& login);
+                           const QString& login, const File_Opener& open_file = {});
 
 // What the user is told about a save that did not succeed; row_text is the list row's text.
 QString Restore_Failure_Text(const Save_Result& result, const QString& row_text);
@@ -89,6 +90,8 @@ public:
     // LastAccessed By and Accessed QTY cells follow the library, and a failure is told once.
     // Returns whether the file was written.
     bool Save_File_Data(const QString& path, const QString& file_no);
+    // How restored files are made on disk (tests put a failing file here).
+    void Set_File_Opener(File_Opener opener) { open_file_ = std::move(opener); }
 
     // "res": the current file, to a path chosen in the save dialog.
     void Restore_File();
@@ -117,6 +120,7 @@ private:
     Status_Strip& status_;
     Browser_Window& window_;
     std::unique_ptr<Hourglass> hourglass_;
+    File_Opener open_file_;
 };
 
 } // namespace store

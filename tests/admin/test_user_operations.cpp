@@ -108,6 +108,7 @@ private Q_SLOTS:
         QCOMPARE(x_->prompter.Last().title, QStringLiteral("use add"));
         QCOMPARE(
             x_->sent, QStringList()
+                          << QStringLiteral("BEGIN TRANSACTION")
                           << QStringLiteral("select top 1 * from tbl_user where uid='obrien'")
                           << QStringLiteral(
                                  "insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) "
@@ -117,7 +118,8 @@ private Q_SLOTS:
                           << QStringLiteral(
                                  "insert into tbl_user_login_time(UID,Login_DayOfWeek,"
                                  "Login_Start_Time,Login_End_Time) values ('obrien','137',"
-                                 "'08:30:00','17:05:00')"));
+                                 "'08:30:00','17:05:00')")
+                          << QStringLiteral("COMMIT TRANSACTION"));
         QCOMPARE(x_->value(QStringLiteral("select remark from tbl_user where uid='obrien'")),
                  QStringLiteral("O'Brien"));
         // The list is patched in place and the new row selected.
@@ -156,10 +158,10 @@ private Q_SLOTS:
         x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
         x_->browser.main_mnu_proc(QStringLiteral("User_Add"));
         QCOMPARE(x_->prompter.Last().title, QStringLiteral("use edit"));
-        QCOMPARE(x_->sent.value(1),
+        QCOMPARE(x_->sent.value(2),
                  QStringLiteral("update tbl_user set User_deny='0', Name='Boss',sys_role='User',"
                                 "pwd='pw',remark='chief' where uid='boss'"));
-        QCOMPARE(x_->sent.size(), 3); // no window row without "Limit Login Time"
+        QCOMPARE(x_->sent.size(), 5); // no window row without "Limit Login Time"
         QCOMPARE(x_->browser.List.Row_Count(), 3);
         QCOMPARE(x_->cell(QStringLiteral("boss"), 3), QString());
         QCOMPARE(x_->cell(QStringLiteral("boss"), 2), QStringLiteral("User"));

@@ -203,6 +203,47 @@ private Q_SLOTS:
         QCOMPARE(count("select count(*) from ref_Group"), 1);
     }
 
+    // A counter behind the rows (written by a client that did not raise it) never hands out a
+    // number in use: the new number and the counter go past the highest one there.
+    void file_counter_behind_the_files_data() {
+        QTest::addColumn<QString>("counter"); // "" = no counter row
+        QTest::addColumn<QStringList>("catalogue");
+        QTest::addColumn<QStringList>("content");
+        QTest::addColumn<QStringList>("issued");
+        QTest::newRow("in step") << "4" << testenv::List("1,3,4") << testenv::List("1,3,4")
+                                 << testenv::List("5,6");
+        QTest::newRow("behind the catalogue")
+            << "2" << testenv::List("1,2,3,4,5") << QStringList() << testenv::List("6,7");
+        QTest::newRow("behind a content row")
+            << "3" << QStringList() << testenv::List("4") << testenv::List("5,6");
+        QTest::newRow("no counter")
+            << "" << testenv::List("1,2") << QStringList() << testenv::List("3,4");
+        QTest::newRow("gap below the highest")
+            << "0" << testenv::List("1,9") << QStringList() << testenv::List("10,11");
+        QTest::newRow("numbers that are not decimal")
+            << "2" << testenv::List("3,x77,") << QStringList() << testenv::List("4,5");
+    }
+    void file_counter_behind_the_files() {
+        QFETCH(QString, counter);
+        QFETCH(QStringList, catalogue);
+        QFETCH(QStringList, content);
+        QFETCH(QStringList, issued);
+        if (!counter.isEmpty())
+            f_->run(
+                QStringLiteral("insert into tbl_file_no(Last_File_No) values(%1)").arg(counter));
+        for (const QString& no : catalogue)
+            f_->file(no, QStringLiteral("Fold0001"), QStringLiteral("f") + no,
+                     QStringLiteral(".txt-Text"), 0, QStringLiteral("2026-01-01 10:00:00"));
+        for (const QString& no : content)
+            f_->run(QStringLiteral("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
+        QStringList got;
+        for (qsizetype i = 0; i < issued.size(); ++i)
+            got << Next_Id(f_->c, QStringLiteral("file"));
+        QCOMPARE(got, issued);
+        QCOMPARE(one("select top 1 * from tbl_file_no"), issued.last());
+        QCOMPARE(f_->c.Transaction_Depth(), 0);
+    }
+
     void replication_marks() {
         add_down(4);
         for (const char* key :

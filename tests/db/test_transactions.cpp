@@ -6,6 +6,9 @@
 
 #include <QtTest>
 
+#include <optional>
+#include <thread>
+
 // Transactions nest: the outermost commits, an inner one is a savepoint that can be undone
 // alone. Runs on both backends.
 class Test_Transactions : public QObject {
@@ -32,6 +35,56 @@ private Q_SLOTS:
         QFETCH(QString, tsql);
         QFETCH(QString, sqlite);
         QCOMPARE(db::Tsql_Rewriter().rewrite(tsql), sqlite);
+    }
+
+    // Another program holding the write lock is waited for; past the wait the statement fails
+    // with a message a user can act on instead of the engine's own words, and once the lock is
+    // gone the same work succeeds.
+    void a_held_lock_is_waited_for_then_told() {
+        if (testenv::Use_Odbc())
+            QSKIP("the ODBC driver keeps its own lock wait");
+        testenv::Fresh_Library lib;
+        db::Connection holder, waiter;
+        holder.Open(lib.connection_string);
+        waiter.Open(lib.connection_string);
+        waiter.Set_Lock_Wait(300);
+        auto held = std::make_unique<db::Transaction>(holder);
+        add(holder, "Grou0001");
+        QElapsedTimer waited;
+        waited.start();
+        for (const bool in_transaction : {false, true}) {
+            try {
+                std::optional<db::Transaction> tx;
+                if (in_transaction)
+                    tx.emplace(waiter);
+                add(waiter, "Grou0002");
+                QFAIL("written past a held lock");
+            } catch (const db::Error& e) {
+                QCOMPARE(e.number(), db::Err_Busy);
+                QVERIFY2(e.description().startsWith(QLatin1String("The library is busy: another "
+                                                                  "program kept it locked")),
+                         qPrintable(e.description()));
+            }
+        }
+        QVERIFY(waited.elapsed() >= 500);
+        QCOMPARE(waiter.Transaction_Depth(), 0);
+        // Readers are not kept waiting by a write that is not being committed.
+        QCOMPARE(groups(waiter), 0);
+        held->commit();
+        held.reset();
+        add(waiter, "Grou0002");
+
+        // A lock given up within the wait is simply waited for.
+        waiter.Set_Lock_Wait(10000);
+        held = std::make_unique<db::Transaction>(holder);
+        add(holder, "Grou0003");
+        std::thread release([&] {
+            QThread::msleep(200);
+            held->commit();
+        });
+        add(waiter, "Grou0004");
+        release.join();
+        QCOMPARE(groups(waiter), 4);
     }
 
     void nesting() {

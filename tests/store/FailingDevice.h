@@ -45,3 +45,29 @@ private:
     bool fail_;
     qint64 at_ = 0;
 };
+
+#include <QFile>
+
+// A disk file that accepts its first `good` bytes and then fails every write, as a disk that
+// fills up does. Whatever it accepted stays in the file.
+class Failing_File : public QFile {
+public:
+    Failing_File(const QString& path, qint64 good) : QFile(path), good_(good) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 n) override {
+        n = std::min(n, good_ - written_);
+        if (n <= 0) {
+            setErrorString(QStringLiteral("injected failure: the disk is full"));
+            return -1;
+        }
+        const qint64 w = QFile::writeData(data, n);
+        if (w > 0)
+            written_ += w;
+        return w;
+    }
+
+private:
+    qint64 good_;
+    qint64 written_ = 0;
+};

@@ -1,0 +1,424 @@
+#include "Backup.h"
+#include "Browser.h"
+#include "ContentTransfer.h"
+#include "FailingDevice.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "FileFacts.h"
+#include "FileOperations.h"
+#include "FilePassword.h"
+#include "Restore.h"
+#include "RestoreOperations.h"
+#include "StoreFixture.h"
+#include "UserForm.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Every way a step can fail, one at a time: the connection failing at each statement of an
+// operation, the file being read or written failing after each piece. Whatever fails, no file
+// is left with partial content or catalogued without it, the user is told, and the same
+// operation then succeeds.
+
+namespace {
+
+constexpr qint64 Piece = 9182;
+const QString Injected = QStringLiteral("Injected failure of the statement: ");
+
+QByteArray content_of(int file) {
+    return testenv::Pattern(file == 1 ? 2 * Piece + 5 : 100, quint32(file));
+}
+const QByteArray New_Content = testenv::Pattern(2 * Piece + 7, 3);
+const QByteArray Overwrite_Content = testenv::Pattern(Piece + 3, 4);
+
+QString size_text(qint64 bytes) {
+    return QString::number(double(bytes) / 1024.0, 'f', 2);
+}
+
+// Byte counts after which a device fails: each piece boundary and its neighbours.
+QList<qint64> byte_points(qint64 total) {
+    QList<qint64> points{0, 1};
+    const qint64 rest = total % Piece;
+    for (qint64 edge = rest; edge < total; edge += Piece)
+        for (qint64 n : {edge - 1, edge, edge + 1})
+            if (n > 1 && n < total && !points.contains(n))
+                points << n;
+    points << total - 1;
+    return points;
+}
+
+// A library with two stored files in Fold0001 (f1: three pieces, f2: one), an empty Fold0002,
+// and clerk1 (right A, a login window on weekdays) signed in, with every operation installed.
+struct Fault_Fixture {
+    Catalogue_Fixture f;
+    QTemporaryDir templates, disk;
+    Fake_Status_Strip status;
+    Fake_Prompter prompter;
+    Counting_Window window;
+    Browser browser{f.c, status, prompter, window};
+    struct No_Dialog : File_Password_Dialog {
+        void Run(File_Password_Form& form) override { form.Cancel(); }
+    } dialog;
+    std::shared_ptr<store::Backup> backup;
+    std::shared_ptr<store::File_Operations> ops;
+    std::shared_ptr<store::Restore_Operations> restore;
+    std::unique_ptr<User_Form> form;
+    int sent = 0;
+    int files_before = 0;
+
+    Fault_Fixture() {
+        // Hundreds of fresh libraries: none of them needs to survive a power cut.
+        f.run(QStringLiteral("PRAGMA synchronous=OFF"));
+        Seed_Sales_Office(f);
+        f.folder(QStringLiteral("Fold0002"), QStringLiteral("Archive"), QStringLiteral("Dpmt0001"));
+        for (int i : {1, 2}) {
+            const QString no = QString::number(i);
+            f.file(no, QStringLiteral("Fold0001"), QStringLiteral("f") + no,
+                   QStringLiteral(".txt-Text"), 3 - i, QStringLiteral("2026-01-01 10:00:00"),
+                   QStringLiteral("0"), size_text(content_of(i).size()));
+            f.run(
+                QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
+                    .arg(no, QString::fromLatin1(content_of(i).toHex())));
+        }
+        f.run(QStringLiteral("insert into tbl_file_no(Last_File_No) values(2)"));
+        f.run(QStringLiteral("insert into tbl_user_login_time(UID,Login_DayOfWeek,"
+                             "Login_Start_Time,Login_End_Time) values "
+                             "('clerk1','12345','08:00:00','17:00:00')"));
+        Sign_In_Clerk(templates.path());
+        Install_Password_Operations(browser, f.c, prompter, status, dialog);
+        backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
+        ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
+        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window, {});
+        browser.Open();
+        browser.Node_Click(QStringLiteral("Fold0001"));
+        f.c.Set_Recorder([this](const QString&) { ++sent; });
+    }
+
+    QString source(const QString& name, const QByteArray& bytes) const {
+        const QString path = disk.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    void select_file(const QString& text) {
+        for (int i = 0; i < browser.List.Row_Count(); ++i)
+            if (browser.List.Row(i).text == text)
+                Select_Rows(browser, {i});
+    }
+    QString one(const QString& sql) { return Query_Rows(f.c, sql).value(0); }
+
+    // Everything an operation may change, content as digests.
+    QStringList state() {
+        QStringList out;
+        for (const char* table : {"Tbl_File_Information", "Tbl_File_Log", "tbl_file_no", "tbl_user",
+                                  "tbl_user_login_time"})
+            out << Query_Rows(f.c, QStringLiteral("select * from %1").arg(QLatin1String(table)));
+        for (db::Result r = f.c.Open_Query(
+                 QStringLiteral("select file_no,file_data from Tbl_File_Data order by file_no"));
+             !r.eof(); r.next())
+            out << r.text(0) + u'=' +
+                       QString::fromLatin1(QCryptographicHash::hash(r.field(1).toByteArray(),
+                                                                    QCryptographicHash::Md5)
+                                               .toHex());
+        return out;
+    }
+    QByteArray content(const QString& file_no) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        store::Blob_To_File(f.c, buffer, file_no);
+        return buffer.data();
+    }
+    // Live files without content, and content without a live file: both must stay 0.
+    int half_files() {
+        return one(QStringLiteral("select count(*) from Tbl_File_Information i where "
+                                  "deleted='0' and not exists(select * from Tbl_File_Data d "
+                                  "where d.file_no=i.File_NO)"))
+                   .toInt() +
+               one(QStringLiteral("select count(*) from Tbl_File_Data d where not exists(select "
+                                  "* from Tbl_File_Information i where i.deleted='0' and "
+                                  "i.File_NO=d.file_no)"))
+                   .toInt();
+    }
+};
+
+// One operation of the scenario. `prepare` selects and loads what it works on (outside the
+// faults) and scripts the answers to its questions, `run` plays it and says whether it
+// reported success; `done` checks what must hold after it succeeded.
+struct Operation {
+    std::function<void(Fault_Fixture&)> prepare;
+    std::function<bool(Fault_Fixture&)> run;
+    std::function<void(Fault_Fixture&)> done;
+};
+
+int file_count(Fault_Fixture& x) {
+    return x.one(QStringLiteral("select count(*) from Tbl_File_Information")).toInt();
+}
+
+Operation operation(const QString& name) {
+    const auto nothing = [](Fault_Fixture&) {};
+    if (name == QLatin1String("backup new"))
+        return {nothing,
+                [](Fault_Fixture& x) {
+                    return x.backup
+                               ->Backup_File(x.source(QStringLiteral("new.bin"), New_Content),
+                                             false)
+                               .outcome == store::Backup_Outcome::Stored;
+                },
+                [](Fault_Fixture& x) {
+                    QCOMPARE(x.content(QStringLiteral("3")), New_Content);
+                    QCOMPARE(x.one(QStringLiteral("select File_Name from Tbl_File_Information "
+                                                  "where File_NO='3'")),
+                             QStringLiteral("new"));
+                }};
+    if (name == QLatin1String("backup overwrite"))
+        return {
+            [](Fault_Fixture& x) { x.prompter.Answer(Prompt_Answer::Yes); },
+            [](Fault_Fixture& x) {
+                return x.backup
+                           ->Backup_File(x.source(QStringLiteral("f1.txt"), Overwrite_Content),
+                                         false)
+                           .outcome == store::Backup_Outcome::Stored;
+            },
+            [](Fault_Fixture& x) { QCOMPARE(x.content(QStringLiteral("1")), Overwrite_Content); }};
+    if (name == QLatin1String("restore"))
+        return {[](Fault_Fixture& x) { x.select_file(QStringLiteral("f1")); },
+                [](Fault_Fixture& x) {
+                    return x.restore->restore().Save_File_Data(
+                        x.disk.filePath(QStringLiteral("f1.txt")), QStringLiteral("1"));
+                },
+                [](Fault_Fixture& x) {
+                    QFile out(x.disk.filePath(QStringLiteral("f1.txt")));
+                    QVERIFY(out.open(QIODevice::ReadOnly));
+                    QCOMPARE(out.readAll(), content_of(1));
+                }};
+    if (name == QLatin1String("delete"))
+        return {[](Fault_Fixture& x) {
+                    x.select_file(QStringLiteral("f1"));
+                    x.prompter.Answer(Prompt_Answer::No);
+                },
+                [](Fault_Fixture& x) {
+                    x.ops->Delete_Files();
+                    return x.status.Caption() == QLatin1String("1 files deleted!");
+                },
+                [](Fault_Fixture& x) {
+                    QCOMPARE(x.one(QStringLiteral("select deleted from Tbl_File_Information "
+                                                  "where File_NO='1'")),
+                             QStringLiteral("1"));
+                }};
+    if (name == QLatin1String("paste"))
+        return {[](Fault_Fixture& x) {
+                    x.browser.Copy_List = QStringList{QStringLiteral("1")};
+                    x.browser.Copy_Source = QStringLiteral("Fold0001");
+                    x.browser.Node_Click(QStringLiteral("Fold0002"));
+                    x.files_before = file_count(x);
+                },
+                [](Fault_Fixture& x) {
+                    x.ops->Paste_Files();
+                    // Counted after the faults: the paste itself tells only failures.
+                    return true;
+                },
+                [](Fault_Fixture& x) {
+                    QCOMPARE(x.content(QStringLiteral("3")), content_of(1));
+                    QCOMPARE(x.one(QStringLiteral("select Folder_NO from Tbl_File_Information "
+                                                  "where File_NO='3'")),
+                             QStringLiteral("Fold0002"));
+                }};
+    // The user dialog's save of an edited account and its login window.
+    return {[](Fault_Fixture& x) {
+                x.form = std::make_unique<User_Form>(x.browser, x.window, x.f.c, x.prompter);
+                x.form->login_name = QStringLiteral("clerk1");
+                x.form->Login_Name_Left();
+                QVERIFY(x.form->Limit_Time());
+                x.form->user_name = QStringLiteral("Clerk O'Neil");
+                x.form->role = User_Form::Role::Manager;
+                x.form->weekdays = {true, true, true, true, true, true, true};
+                x.form->start = QTime(7, 0);
+            },
+            [](Fault_Fixture& x) {
+                // One answer: the success message, or the failure's.
+                return x.form->Save() == User_Form::Save_Outcome::Close;
+            },
+            [](Fault_Fixture& x) {
+                QCOMPARE(x.one(QStringLiteral("select Name,Sys_Role from tbl_user where "
+                                              "UID='clerk1'")),
+                         QStringLiteral("Clerk O'Neil|Manager"));
+                QCOMPARE(x.one(QStringLiteral("select Login_DayOfWeek,Login_Start_Time from "
+                                              "tbl_user_login_time where UID='clerk1'")),
+                         QStringLiteral("1234567|07:00:00"));
+            }};
+}
+
+// Runs an operation prepared beforehand; a paste succeeded when it made one more file.
+bool play(const QString& name, const Operation& op, Fault_Fixture& x) {
+    const bool reported = op.run(x);
+    const int sent = x.sent;
+    x.f.c.Fail_At_Statement(0);
+    const auto restore_count = qScopeGuard([&] { x.sent = sent; });
+    return name == QLatin1String("paste") ? file_count(x) == x.files_before + 1 : reported;
+}
+
+} // namespace
+
+class Test_Fault_Injection : public QObject {
+    Q_OBJECT
+
+    int statement_points_ = 0, byte_points_ = 0;
+
+    // One message names the failure. The only other message a failure may bring: the
+    // overwrite's password check, whose failure also refuses the overwrite.
+    static void check_told(Fault_Fixture& x, const QString& name, const QString& told) {
+        QStringList messages;
+        for (const Fake_Prompter::Record& r : x.prompter.Records())
+            if (r.kind == Fake_Prompter::Kind::Message && r.buttons == Prompt_Buttons::Ok)
+                messages << r.text;
+        QVERIFY2(messages.filter(told).size() == 1, qPrintable(messages.join(u'\n')));
+        for (const QString& m : messages)
+            QVERIFY2(m.contains(told) ||
+                         (name == QLatin1String("backup overwrite") &&
+                          m == QLatin1String("The confirmation password is not correct! ")),
+                     qPrintable(m));
+        x.prompter.Clear();
+    }
+
+    // After a failed run: told once, nothing half stored, and the same operation succeeds.
+    void check_failed_run(Fault_Fixture& x, const QString& name, const QStringList& before,
+                          const QString& told) {
+        check_told(x, name, told);
+        QCOMPARE(x.f.c.Transaction_Depth(), 0);
+        QCOMPARE(x.half_files(), 0);
+        if (name == QLatin1String("restore")) {
+            // The read may still be logged and counted; the file on disk is whole or absent.
+            const QString path = x.disk.filePath(QStringLiteral("f1.txt"));
+            if (QFileInfo::exists(path)) {
+                QFile out(path);
+                QVERIFY(out.open(QIODevice::ReadOnly));
+                QCOMPARE(out.readAll(), content_of(1));
+                QFile::remove(path);
+            }
+            QCOMPARE(x.content(QStringLiteral("1")), content_of(1));
+        } else {
+            // Each of these is all or nothing.
+            QCOMPARE(x.state(), before);
+        }
+        const Operation op = operation(name);
+        op.prepare(x);
+        if (name == QLatin1String("user save"))
+            x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
+        QVERIFY2(play(name, op, x), "the operation did not succeed after a failure");
+        x.prompter.Verify_Done();
+        op.done(x);
+        QCOMPARE(x.half_files(), 0);
+    }
+
+private Q_SLOTS:
+    void cleanupTestCase() {
+        qInfo("RESULT fault_points statements=%d bytes=%d total=%d", statement_points_,
+              byte_points_, statement_points_ + byte_points_);
+    }
+
+    void failing_statement_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("points"); // statements the operation sends
+        QTest::newRow("backup new") << QStringLiteral("backup new") << 11;
+        QTest::newRow("backup overwrite") << QStringLiteral("backup overwrite") << 8;
+        QTest::newRow("restore") << QStringLiteral("restore") << 3;
+        QTest::newRow("delete") << QStringLiteral("delete") << 6;
+        QTest::newRow("paste") << QStringLiteral("paste") << 12;
+        QTest::newRow("user save") << QStringLiteral("user save") << 6;
+    }
+    void failing_statement() {
+        QFETCH(QString, name);
+        QFETCH(int, points);
+        const Operation op = operation(name);
+        int failed = 0;
+        for (int n = 1; n <= 100; ++n) {
+            Fault_Fixture x;
+            op.prepare(x);
+            const QStringList before = x.state();
+            x.sent = 0;
+            x.f.c.Fail_At_Statement(n);
+            // Room for the failure's message and one more; what is left is dropped.
+            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+            const bool ok = play(name, op, x);
+            x.f.c.Fail_At_Statement(0);
+            if (x.sent < n) {
+                // Past the last statement: nothing failed.
+                QVERIFY(ok);
+                op.done(x);
+                x.prompter.Clear();
+                break;
+            }
+            ++failed;
+            ++statement_points_;
+            if (ok) {
+                // Only the paste's reload of the list comes after its work: told, and the
+                // pasted file stands whole.
+                QCOMPARE(name, QStringLiteral("paste"));
+                check_told(x, name, Injected);
+                op.done(x);
+                QCOMPARE(x.half_files(), 0);
+                continue;
+            }
+            check_failed_run(x, name, before, Injected);
+            if (QTest::currentTestFailed()) {
+                qWarning("at statement %d", n);
+                return;
+            }
+        }
+        QCOMPARE(failed, points);
+    }
+
+    // The file read for a backup, or written by a restore, fails after n bytes.
+    void failing_device_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("cut_short"); // the source ends early instead of failing
+        QTest::newRow("backup new") << QStringLiteral("backup new") << false;
+        QTest::newRow("backup new, cut short") << QStringLiteral("backup new") << true;
+        QTest::newRow("backup overwrite") << QStringLiteral("backup overwrite") << false;
+        QTest::newRow("restore") << QStringLiteral("restore") << false;
+    }
+    void failing_device() {
+        QFETCH(QString, name);
+        QFETCH(bool, cut_short);
+        const Operation op = operation(name);
+        const QByteArray content = name == QLatin1String("backup new")         ? New_Content
+                                   : name == QLatin1String("backup overwrite") ? Overwrite_Content
+                                                                               : content_of(1);
+        for (const qint64 good : byte_points(content.size())) {
+            Fault_Fixture x;
+            op.prepare(x);
+            const QStringList before = x.state();
+            if (name == QLatin1String("restore"))
+                x.restore->restore().Set_File_Opener([good](const QString& path) {
+                    return std::make_unique<Failing_File>(path, good);
+                });
+            else
+                x.backup->Set_Source_Opener([content, good, cut_short](const QString&) {
+                    auto device = std::make_unique<Failing_Device>(content, good, !cut_short);
+                    device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+                    return device;
+                });
+            // Room for the failure's message and one more; what is left is dropped.
+            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+            QVERIFY2(!play(name, op, x),
+                     qPrintable(QStringLiteral("no failure after %1 bytes").arg(good)));
+            ++byte_points_;
+            if (name == QLatin1String("restore"))
+                x.restore->restore().Set_File_Opener({});
+            else
+                x.backup->Set_Source_Opener(store::Open_Backup_Source);
+            check_failed_run(x, name, before, QStringLiteral("Device I/O error"));
+            if (QTest::currentTestFailed()) {
+                qWarning("after %lld bytes", good);
+                return;
+            }
+        }
+    }
+};
+
+SCROLLKIN_GUI_TEST_MAIN(Test_Fault_Injection)
+#include "test_fault_injection.moc"
