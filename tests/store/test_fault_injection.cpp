@@ -9,6 +9,7 @@
 #include "FilePassword.h"
 #include "Restore.h"
 #include "RestoreOperations.h"
+#include "SqlRecord.h"
 #include "StoreFixture.h"
 #include "UserForm.h"
 
@@ -69,8 +70,11 @@ struct Fault_Fixture {
     int files_before = 0;
 
     Fault_Fixture() {
-        // Hundreds of fresh libraries: none of them needs to survive a power cut.
-        f.run(QStringLiteral("PRAGMA synchronous=OFF"));
+        {
+            // Hundreds of fresh libraries: none of them needs to survive a power cut.
+            const db::Sql_Record_Pause engine_only;
+            f.run(QStringLiteral("PRAGMA synchronous=OFF"));
+        }
         Seed_Sales_Office(f);
         f.folder(QStringLiteral("Fold0002"), QStringLiteral("Archive"), QStringLiteral("Dpmt0001"));
         for (int i : {1, 2}) {
@@ -78,6 +82,7 @@ struct Fault_Fixture {
             f.file(no, QStringLiteral("Fold0001"), QStringLiteral("f") + no,
                    QStringLiteral(".txt-Text"), 3 - i, QStringLiteral("2026-01-01 10:00:00"),
                    QStringLiteral("0"), size_text(content_of(i).size()));
+            const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
             f.run(
                 QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
                     .arg(no, QString::fromLatin1(content_of(i).toHex())));

@@ -1,4 +1,5 @@
 #include "AdminLibrary.h"
+#include "SqlRecord.h"
 #include "TestEnv.h"
 #include "Transaction.h"
 
@@ -73,6 +74,7 @@ private Q_SLOTS:
                                        "File_Name,File_Size,File_Type,File_Owner) values "
                                        "('%1','Fold0003','old%1','%2','.txt-Text','older')")
                             .arg(no, QString::number(double(content.size()) / 1024.0, 'f', 2)));
+                    const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
                     c.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) "
                                                    "values ('%1',X'%2')")
                                         .arg(no, QString::fromLatin1(content.toHex())));

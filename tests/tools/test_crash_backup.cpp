@@ -1,4 +1,5 @@
 #include "AdminLibrary.h"
+#include "SqlRecord.h"
 #include "TestEnv.h"
 
 #include <QElapsedTimer>
@@ -68,6 +69,7 @@ class Test_Crash_Backup : public QObject {
         db::Connection c;
         try {
             c.Open(lib_->cs);
+            const db::Sql_Record_Pause engine_only;
             const QString integrity =
                 c.Open_Query(QStringLiteral("PRAGMA integrity_check")).text(0);
             if (integrity != QLatin1String("ok"))
