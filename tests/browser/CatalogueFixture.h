@@ -13,6 +13,9 @@ struct Catalogue_Fixture {
     Catalogue_Fixture() { c.Open(lib.connection_string); }
 
     void run(const QString& sql) { c.Run_Statement(sql); }
+    // The first field of a query's first row.
+    QString one(const char* sql) { return c.Open_Query(QLatin1String(sql)).text(0); }
+    int count(const char* sql) { return one(sql).toInt(); }
     void group(const QString& no, const QString& name) {
         run(QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('%1','%2')")
                 .arg(no, name));

@@ -61,7 +61,6 @@ class Test_Browser_Window : public QObject {
     QTreeView* lv() const { return child<QTreeView>(doc(), "lv"); }
     QString caption() const { return child<QLabel>(main_.get(), "lblcaption")->text(); }
     void trigger(const char* item) { main_->Menus().Item(QLatin1String(item))->trigger(); }
-    int count(const QString& sql) { return f_->c.Open_Query(sql).field(0).toInt(); }
 
     void open_as(const char* user = "Scrollkin", const char* role = "Administrator") {
         session::Cur_User = QLatin1String(user);
@@ -384,10 +383,7 @@ private Q_SLOTS:
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_COMPARE(logic().Tree.node(QStringLiteral("Fold00010002"))->text(),
                      QStringLiteral("O'Neil"));
-        QCOMPARE(f_->c
-                     .Open_Query(QStringLiteral(
-                         "select Folder_Name from Tbl_Folder where Folder_NO='Fold00010002'"))
-                     .text(0),
+        QCOMPARE(f_->one("select Folder_Name from Tbl_Folder where Folder_NO='Fold00010002'"),
                  QStringLiteral("O'Neil"));
         // The root's name cannot be edited.
         click_node("catlog");
@@ -399,9 +395,7 @@ private Q_SLOTS:
                           QStringLiteral("Are you sure you want to delete the O'Neil"));
         trigger("mnu_delete_child");
         QVERIFY(!logic().Tree.node(QStringLiteral("Fold00010002")));
-        QCOMPARE(
-            count(QStringLiteral("select count(*) from Tbl_Folder where Folder_NO='Fold00010002'")),
-            0);
+        QCOMPARE(f_->count("select count(*) from Tbl_Folder where Folder_NO='Fold00010002'"), 0);
     }
 
     void backup_by_dialog_and_by_drop() {
@@ -434,7 +428,7 @@ private Q_SLOTS:
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
         QCOMPARE(texts(), List("notes,a,b"));
         QCOMPARE(caption(), QStringLiteral("Backup file successful!"));
-        QCOMPARE(count(QStringLiteral("select count(*) from Tbl_File_Data")), 3);
+        QCOMPARE(f_->count("select count(*) from Tbl_File_Data"), 3);
     }
 
     void rename_in_place_through_the_menu() {
@@ -458,15 +452,9 @@ private Q_SLOTS:
         list_editor()->setText(QStringLiteral("Plan 'B'"));
         QTest::keyClick(list_editor(), Qt::Key_Return);
         QTRY_COMPARE(logic().List.Row(row).text, QStringLiteral("Plan 'B'"));
-        QCOMPARE(f_->c
-                     .Open_Query(QStringLiteral(
-                         "select File_Name from Tbl_File_Information where File_NO='2'"))
-                     .text(0),
+        QCOMPARE(f_->one("select File_Name from Tbl_File_Information where File_NO='2'"),
                  QStringLiteral("Plan 'B'"));
-        QCOMPARE(f_->c
-                     .Open_Query(QStringLiteral(
-                         "select User_Name,Operation from Tbl_File_Log where file_no='2'"))
-                     .text(1),
+        QCOMPARE(f_->one("select Operation from Tbl_File_Log where file_no='2'"),
                  QStringLiteral("Renname"));
         QCOMPARE(lv()->model()->index(row, 6).data().toString(), QStringLiteral("Scrollkin"));
     }
@@ -519,8 +507,7 @@ private Q_SLOTS:
         QCOMPARE(viewed.readAll(), QByteArray("text 1"));
         QCOMPARE(lv()->model()->index(row, 4).data().toString(), QStringLiteral("5"));
         QCOMPARE(lv()->model()->index(row, 6).data().toString(), QStringLiteral("Scrollkin"));
-        QCOMPARE(count(QStringLiteral("select count(*) from Tbl_File_Log where Operation='Read'")),
-                 2);
+        QCOMPARE(f_->count("select count(*) from Tbl_File_Log where Operation='Read'"), 2);
         double_click_row(row_of("photo"));
         QWidget* viewer = nullptr;
         QTRY_VERIFY((viewer = [] {

@@ -58,8 +58,6 @@ class Test_Hierarchy : public QObject {
         for (int i = 0; i < levels; ++i)
             key = add_under(key);
     }
-    QString one(const char* sql) { return f_->c.Open_Query(QLatin1String(sql)).text(0); }
-    int count(const char* sql) { return f_->c.Open_Query(QLatin1String(sql)).field(0).toInt(); }
     static QString pictures(const QStandardItem* node) {
         QStringList roles;
         for (int role : {Catalogue_Tree::Picture_Role, Catalogue_Tree::Selected_Picture_Role,
@@ -129,7 +127,7 @@ private Q_SLOTS:
         add_under(key);
         QCOMPARE(prompter_->Last().title, QStringLiteral("Scrollkin"));
         QCOMPARE(prompter_->Last().icon, Prompt_Icon::Information);
-        QCOMPARE(count("select count(*) from Tbl_Folder"), 11);
+        QCOMPARE(f_->count("select count(*) from Tbl_Folder"), 11);
     }
 
     void renaming() {
@@ -138,13 +136,13 @@ private Q_SLOTS:
                  Hierarchy::Edit_End::Stored);
         QCOMPARE(sent_.last(), QStringLiteral("update ref_Group set Group_Name='O''Neil' where "
                                               "Group_no='Grou0001'"));
-        QCOMPARE(one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
+        QCOMPARE(f_->one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
         QCOMPARE(b_->Tree.node(QStringLiteral("Grou0001"))->text(), QStringLiteral("O'Neil"));
 
         prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Please input name again!"));
         QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), QString()),
                  Hierarchy::Edit_End::Restart);
-        QCOMPARE(one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
+        QCOMPARE(f_->one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
 
         for (const char* key : {"catlog", "k", "", "security", "User", "uselog"})
             QVERIFY(!Hierarchy::Can_Edit(QString::fromLatin1(key)));
@@ -171,9 +169,9 @@ private Q_SLOTS:
         QCOMPARE(prompter_->Last().buttons, Prompt_Buttons::Yes_No);
         QVERIFY(!b_->Tree.node(QStringLiteral("Dpmt0001")));
         QVERIFY(!b_->Tree.node(QStringLiteral("Fold0001")));
-        QCOMPARE(count("select count(*) from Tbl_Folder where Folder_NO='Fold0001'"), 1);
-        QCOMPARE(count("select count(*) from Tbl_Department"), 0);
-        QCOMPARE(count("select count(*) from Tbl_Replicate"), 0);
+        QCOMPARE(f_->count("select count(*) from Tbl_Folder where Folder_NO='Fold0001'"), 1);
+        QCOMPARE(f_->count("select count(*) from Tbl_Department"), 0);
+        QCOMPARE(f_->count("select count(*) from Tbl_Replicate"), 0);
         QCOMPARE(sent_.filter(QStringLiteral("delete from")),
                  testenv::List("delete from Tbl_department where department_No='Dpmt0001';"
                                "delete from Tbl_Replicate where Replicate_ID='Dpmt0001'",
@@ -184,7 +182,7 @@ private Q_SLOTS:
         // From an empty counter the first number is 1, the next 3.
         for (const char* expected : {"1", "3", "4"})
             QCOMPARE(Next_Id(f_->c, QStringLiteral("file")), QLatin1String(expected));
-        QCOMPARE(one("select top 1 * from tbl_file_no"), QStringLiteral("4"));
+        QCOMPARE(f_->one("select top 1 * from tbl_file_no"), QStringLiteral("4"));
         f_->department(QStringLiteral("Dpmt0009"), QStringLiteral("x"), QStringLiteral("Grou0001"));
         QCOMPARE(Next_Id(f_->c, QStringLiteral("com")), QStringLiteral("Dpmt0010"));
         f_->group(QStringLiteral("Grou9999"), QStringLiteral("last"));
@@ -200,7 +198,7 @@ private Q_SLOTS:
             Prompt_Answer::Ok,
             QStringLiteral("No more groups can be added: all numbers up to Grou9999 are in use."));
         add_under(QStringLiteral("catlog"));
-        QCOMPARE(count("select count(*) from ref_Group"), 1);
+        QCOMPARE(f_->count("select count(*) from ref_Group"), 1);
     }
 
     // A counter behind the rows (written by a client that did not raise it) never hands out a
@@ -274,7 +272,7 @@ private Q_SLOTS:
         QCOMPARE(prompter_->Last().title, QStringLiteral("Cancel Replication"));
         QCOMPARE(pictures(b_->Tree.node(QStringLiteral("Dpmt0001"))),
                  QStringLiteral("bdepa cdepa"));
-        QCOMPARE(count("select count(*) from Tbl_Replicate where Replicate_ID='Dpmt0001'"), 0);
+        QCOMPARE(f_->count("select count(*) from Tbl_Replicate where Replicate_ID='Dpmt0001'"), 0);
         QCOMPARE(Replicate_Type(QStringLiteral("uselog")), QString());
     }
 
@@ -297,7 +295,7 @@ private Q_SLOTS:
         std::set<QString> all(a.begin(), a.end());
         all.insert(b.begin(), b.end());
         QCOMPARE(int(all.size()), 2 * per_thread);
-        QCOMPARE(one("select top 1 * from tbl_file_no"), QString::number(2 * per_thread + 1));
+        QCOMPARE(f_->one("select top 1 * from tbl_file_no"), QString::number(2 * per_thread + 1));
     }
 
     void concurrent_adds_lose_no_node() {
@@ -328,7 +326,7 @@ private Q_SLOTS:
         t1.join();
         t2.join();
         QCOMPARE(a.size() + b.size(), 2 * per_thread);
-        QCOMPARE(count("select count(*) from ref_Group"), 2 * per_thread);
+        QCOMPARE(f_->count("select count(*) from ref_Group"), 2 * per_thread);
         for (const QString& key : a + b)
             QVERIFY2(key.startsWith(QLatin1String("Grou")), qPrintable(key));
     }
