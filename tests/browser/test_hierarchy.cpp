@@ -238,7 +238,7 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < issued.size(); ++i)
             got << Next_Id(f_->c, QStringLiteral("file"));
         QCOMPARE(got, issued);
-        QCOMPARE(one("select top 1 * from tbl_file_no"), issued.last());
+        QCOMPARE(f_->one("select top 1 * from tbl_file_no"), issued.last());
         QCOMPARE(f_->c.Transaction_Depth(), 0);
     }
 
