@@ -29,4 +29,6 @@ struct Browser_Operations {
     // Asks for the number of newest log rows; the field's text, nothing when cancelled.
     std::function<std::optional<QString>()> Ask_Top_Count;
     std::function<void()> Run_Quick_Query;
+    // "Seach box ..": the search dialog, for administrators only.
+    std::function<void()> Show_Search_Box;
 };

@@ -53,10 +53,28 @@ void File_List::Make_Icon_Placeholder(const QString& extension) const {
 }
 
 void File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
+    load(condition, show_child_nodes, false);
+}
+
+void File_List::Get_File_Lvdata(const QString& condition, bool show_child_nodes) {
+    load(condition, show_child_nodes, true);
+}
+
+void File_List::load(const QString& condition, bool show_child_nodes, bool file_columns) {
     QStandardItem* node = tree_.selected();
     if (!node)
         return;
     const Hourglass wait;
+    db::Result result = c_.Open_Query(
+        QStringLiteral("select ") +
+        QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,File_DateCreated,"
+                       "LastAccessed_by,"
+                       "File_DateLastAccessed,File_DateLastModified,File_NO") +
+        QStringLiteral(" from Tbl_File_Information ") + condition +
+        QStringLiteral(
+            "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
+    if (file_columns)
+        Set_File_Columns();
     std::vector<List_Row> rows;
     if (show_child_nodes)
         for (int i = 0; i < node->rowCount(); ++i) {
@@ -69,14 +87,6 @@ void File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
         }
     list_.Clear_Rows();
 
-    db::Result result = c_.Open_Query(
-        QStringLiteral("select ") +
-        QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,File_DateCreated,"
-                       "LastAccessed_by,"
-                       "File_DateLastAccessed,File_DateLastModified,File_NO") +
-        QStringLiteral(" from Tbl_File_Information ") + condition +
-        QStringLiteral(
-            "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
     const int n = int(result.row_count());
     status_.Set_Progress_Maximum(n + 1);
     status_.Show_Progress(true);

@@ -24,7 +24,11 @@ public:
     void Set_File_Columns();
 
     // condition: a SQL fragment beginning with "where". Does nothing without a selected node.
+    // The query runs before the list is touched, so a condition the engine rejects (db::Error)
+    // leaves the list as it was.
     void Get_Lvdata(const QString& condition, bool show_child_nodes);
+    // The same under the file columns, set once the query has run.
+    void Get_File_Lvdata(const QString& condition, bool show_child_nodes);
 
     // The icon cache folder (Templates_Dir + "Icon_Lib"), with a trailing separator.
     void Set_Icon_Folder(const QString& folder) { icon_folder_ = folder; }
@@ -47,6 +51,8 @@ public:
     bool Sort_Ascending_Next = false;
 
 private:
+    void load(const QString& condition, bool show_child_nodes, bool file_columns);
+
     db::Connection& c_;
     Catalogue_Tree& tree_;
     List_Model& list_;

@@ -13,6 +13,8 @@
 #include "frm_user.h"
 #include "DepartmentRights.h"
 #include "frmDepartment_Access.h"
+#include "frmSeachBox.h"
+#include "SearchOperations.h"
 
 #include "ListUtils.h"
 #include "MainMenus.h"
@@ -247,6 +249,8 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
                             *new User_Dialog_Runner(this));
     Install_Department_Operations(*browser_, db::Lib_Connection(), prompter,
                                   *new Department_Access_Runner(this));
+    Install_Search_Operations(*browser_, db::Lib_Connection(), prompter,
+                              [this](Search_Operations& search) { frmSeachBox::Show(search, this); });
     // "fren" opens the current file's name in the list; the end of the edit stores it.
     file_ops_->Set_Row_Editor([this](int row) {
         const QModelIndex name = browser_->List.index(row, 0);
@@ -351,6 +355,10 @@ void frmQuery_doc::build_query_strip() {
     Cmbquery = named(new QComboBox(Frame1), "Cmbquery");
     Cmbquery->setEditable(true);
     cmdquery = named(new QPushButton(QStringLiteral("Seach box .."), Frame1), "cmdquery");
+    connect(cmdquery, &QPushButton::clicked, this, [this] {
+        if (browser_->Operations.Show_Search_Box)
+            browser_->Operations.Show_Search_Box();
+    });
 
     // An index into one group combo is an index into the other; each build starts at the first.
     connect(cmbgroup, &QComboBox::currentIndexChanged, cmbgroup_id, &QComboBox::setCurrentIndex);

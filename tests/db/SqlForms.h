@@ -79,9 +79,10 @@ inline std::vector<Sql_Form> All_Sql_Forms() {
         {"search all", "@Lwhere 1=1 @T"},
         {"search fields",
          "@Lwhere 1=1  and File_Name like '%plan%'  and File_Type like '%doc%'  and File_Owner ='clerk1'  and LastAccessed_by ='clerk1'  and "
-         "file_size >='1' and file_size <='99'@T"},
+         "cast(file_size as float) >=1  and cast(file_size as float) <=99.5 @T"},
         {"search days", "@Lwhere 1=1  and File_DateCreated>='2026-12-01 00:00:00' @T"},
-        {"search between", "@Lwhere 1=1  and File_DateLastModified between '2026-12-01 00:00:00' and '2026-12-06 00:00:00'@T"},
+        {"search from to",
+         "@Lwhere 1=1  and File_DateLastModified>='2026-12-01 00:00:00' and File_DateLastModified<'2026-12-07 00:00:00' @T"},
         // Backup
         {"backup row",
          "select top 1 @C ,Folder_no from Tbl_File_information where file_no='7'",

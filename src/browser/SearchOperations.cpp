@@ -1,0 +1,71 @@
+#include "SearchOperations.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "Error.h"
+#include "Prompter.h"
+#include "Session.h"
+
+namespace {
+
+bool is_administrator() {
+    return session::Cur_Role == QLatin1String("Administrator");
+}
+
+} // namespace
+
+Search_Operations::Search_Operations(Browser& browser, db::Connection& connection,
+                                     Prompter& prompter)
+    : browser_(browser), c_(connection), prompter_(prompter) {}
+
+std::optional<QStringList> Search_Operations::User_Names() {
+    try {
+        QStringList names;
+        for (db::Result r = c_.Open_Query(QStringLiteral("select uid from tbl_user")); !r.eof();
+             r.next())
+            names << r.text(0);
+        return names;
+    } catch (const db::Error& e) {
+        tell(e);
+        return std::nullopt;
+    }
+}
+
+Search_Operations::Outcome Search_Operations::Query(const Search_Fields& fields,
+                                                    const QDate& today) {
+    refused_field_.clear();
+    if (!is_administrator())
+        return Outcome::Not_Administrator;
+    const Search_Condition condition = Build_Search_Condition(fields, today, c_.engine());
+    if (condition.refused()) {
+        refused_field_ = condition.refused_field;
+        prompter_.Tell(condition.refusal);
+        return Outcome::Refused;
+    }
+    try {
+        browser_.Files.Get_File_Lvdata(condition.where, false);
+    } catch (const db::Error& e) {
+        tell(e);
+        return Outcome::Failed;
+    }
+    return Outcome::Listed;
+}
+
+void Search_Operations::tell(const db::Error& e) {
+    prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+}
+
+std::shared_ptr<Search_Operations>
+Install_Search_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+                          std::function<void(Search_Operations&)> show_dialog) {
+    auto ops = std::make_shared<Search_Operations>(browser, connection, prompter);
+    browser.Operations.Show_Search_Box = [ops, &prompter, show = std::move(show_dialog)] {
+        if (!is_administrator()) {
+            prompter.Tell(QStringLiteral("Only Administrator can use this function!"));
+            return;
+        }
+        if (show)
+            show(*ops);
+    };
+    return ops;
+}

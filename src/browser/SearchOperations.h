@@ -1,0 +1,50 @@
+#pragma once
+
+#include "SearchConditions.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Browser;
+class Prompter;
+namespace db {
+class Connection;
+class Error;
+} // namespace db
+
+// The search dialog's work: the login names for its user boxes, and the search, whose result
+// replaces the browser's list.
+class Search_Operations {
+public:
+    Search_Operations(Browser& browser, db::Connection& connection, Prompter& prompter);
+
+    // Every account's login name, in the order the server returns them; a failure is told and
+    // gives nothing.
+    std::optional<QStringList> User_Names();
+
+    enum class Outcome { Listed, Not_Administrator, Refused, Failed };
+    // "&Query": administrators get the matching live files in the list under the file columns;
+    // anyone else gets nothing, not even a message. A field that cannot be used, or a condition
+    // the engine rejects, is told and leaves the list as it was.
+    Outcome Query(const Search_Fields& fields, const QDate& today);
+    // The control of the field the last refused query could not use.
+    const QString& Refused_Field() const { return refused_field_; }
+
+private:
+    void tell(const db::Error& e);
+
+    Browser& browser_;
+    db::Connection& c_;
+    Prompter& prompter_;
+    QString refused_field_;
+};
+
+// Sets the browser's Show_Search_Box: administrators get the dialog (show_dialog opens it
+// without blocking the browser), anyone else a message. Everything passed in must outlive the
+// browser's operations.
+std::shared_ptr<Search_Operations>
+Install_Search_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+                          std::function<void(Search_Operations&)> show_dialog);
