@@ -6,15 +6,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <sqlite3.h>
 
 namespace db {
 
 namespace {
-
-// How long a statement waits for another program that holds the library's write lock.
-constexpr int Busy_Timeout_Ms = 15000;
 
 [[noreturn]] void fail(sqlite3* db, int rc) {
     // The engine's own words ("database is locked") tell a user nothing they can act on.
@@ -277,7 +275,7 @@ Sqlite_Backend::Sqlite_Backend(const QString& path) {
     try {
         if (rc != SQLITE_OK)
             fail(db_, rc);
-        sqlite3_busy_timeout(db_, Busy_Timeout_Ms);
+        sqlite3_busy_handler(db_, &Sqlite_Backend::wait_for_lock, this);
         sqlite3_extended_result_codes(db_, 0);
         exec_all(db_, "PRAGMA secure_delete=FAST");
         exec_all(db_, "PRAGMA foreign_keys=OFF");
@@ -354,7 +352,21 @@ std::unique_ptr<Blob_Reader> Sqlite_Backend::blob_read(const Blob_Target& target
 }
 
 void Sqlite_Backend::set_lock_wait(int milliseconds) {
-    sqlite3_busy_timeout(db_, milliseconds);
+    lock_wait_ms_ = milliseconds;
+}
+
+// Called while another program holds the lock. The engine's own wait sleeps up to 100 ms at a
+// time, and a program that stores file after file takes the lock again within a few
+// milliseconds of giving it up: with several such programs a waiter could sleep through every
+// free moment until its time ran out. Short, uneven naps catch those moments.
+int Sqlite_Backend::wait_for_lock(void* self, int attempts) {
+    auto* backend = static_cast<Sqlite_Backend*>(self);
+    if (attempts == 0)
+        backend->waiting_.start();
+    if (backend->waiting_.elapsed() >= backend->lock_wait_ms_)
+        return 0;
+    sqlite3_sleep(1 + int(QRandomGenerator::global()->bounded(3)));
+    return 1;
 }
 
 qint64 Sqlite_Backend::max_blob_size() const {

@@ -2,6 +2,8 @@
 
 #include "Backend.h"
 
+#include <QElapsedTimer>
+
 struct sqlite3;
 
 namespace db {
@@ -27,8 +29,11 @@ public:
 
 private:
     void create_schema_if_empty();
+    static int wait_for_lock(void* self, int attempts);
 
     sqlite3* db_ = nullptr;
+    int lock_wait_ms_ = 15000;
+    QElapsedTimer waiting_;
 };
 
 // The schema script the embedded engine creates a new library from.

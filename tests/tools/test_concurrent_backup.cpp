@@ -23,6 +23,13 @@
 class Test_Concurrent_Backup : public QObject {
     Q_OBJECT
 
+public:
+    Test_Concurrent_Backup() {
+        // A long run outlasts QtTest's limit of five minutes per test function.
+        if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
+            qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");
+    }
+
 private Q_SLOTS:
     void programs_store_side_by_side() {
         const int programs = int(Env_Number("SCROLLKIN_CONCURRENT_PROCESSES", 3));

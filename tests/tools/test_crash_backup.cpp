@@ -112,6 +112,13 @@ class Test_Crash_Backup : public QObject {
         return committed;
     }
 
+public:
+    Test_Crash_Backup() {
+        // A long run outlasts QtTest's limit of five minutes per test function.
+        if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
+            qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");
+    }
+
 private Q_SLOTS:
     void killed_backups_lose_nothing() {
         const qint64 kills_wanted = Env_Number("SCROLLKIN_CRASH_KILLS", 20);
