@@ -26,8 +26,12 @@ QList<std::pair<QString, QString>> split_pairs(const QString& text) {
             ++v;
         QString value;
         if (v < n && text[v] == QLatin1Char('{')) {
-            const qsizetype close = text.indexOf(QLatin1Char('}'), v);
-            const qsizetype end = close < 0 ? n : close + 1;
+            // Inside braces a doubled "}" stands for one.
+            qsizetype close = v + 1;
+            while (close < n && !(text[close] == QLatin1Char('}') &&
+                                  (close + 1 >= n || text[close + 1] != QLatin1Char('}'))))
+                close += text[close] == QLatin1Char('}') ? 2 : 1;
+            const qsizetype end = close >= n ? n : close + 1;
             value = text.mid(v, end - v);
             const qsizetype next = text.indexOf(QLatin1Char(';'), end);
             i = next < 0 ? n : next + 1;
@@ -49,8 +53,10 @@ Connection_String::Connection_String(const QString& text) : text_(text) {
         0;
     if (embedded_) {
         data_source_ = value(QStringLiteral("Data Source"));
-        if (data_source_.startsWith(QLatin1Char('{')) && data_source_.endsWith(QLatin1Char('}')))
-            data_source_ = data_source_.mid(1, data_source_.size() - 2);
+        if (data_source_.size() >= 2 && data_source_.startsWith(QLatin1Char('{')) &&
+            data_source_.endsWith(QLatin1Char('}')))
+            data_source_ = data_source_.mid(1, data_source_.size() - 2)
+                               .replace(QLatin1String("}}"), QLatin1String("}"));
     }
 }
 
@@ -62,9 +68,14 @@ QString Connection_String::value(const QString& key) const {
 }
 
 QString Connection_String::embedded(const QString& path) {
-    const bool needs_braces = path.contains(QLatin1Char(';'));
-    return QStringLiteral("Provider=SQLite;Data Source=") +
-           (needs_braces ? QLatin1Char('{') + path + QLatin1Char('}') : path);
+    // A path that holds a separator or a brace, or blanks at its ends, goes between braces,
+    // with "}" doubled inside, so it reads back whole.
+    const bool needs_braces = path.contains(QLatin1Char(';')) || path.contains(QLatin1Char('{')) ||
+                              path.contains(QLatin1Char('}')) || path != path.trimmed();
+    if (!needs_braces)
+        return QStringLiteral("Provider=SQLite;Data Source=") + path;
+    return QStringLiteral("Provider=SQLite;Data Source={") +
+           QString(path).replace(QLatin1Char('}'), QLatin1String("}}")) + QLatin1Char('}');
 }
 
 } // namespace db

@@ -39,6 +39,9 @@ private Q_SLOTS:
         // clang-format off
         row("embedded", "/home/a/library.db", "Provider=SQLite;Data Source=/home/a/library.db");
         row("embedded, path with ;", "/home/a;b/library.db", "Provider=SQLite;Data Source={/home/a;b/library.db}");
+        row("embedded, path with ; and }", "/home/a;b}/lib.db", "Provider=SQLite;Data Source={/home/a;b}}/lib.db}");
+        row("embedded, path in braces", "{lib}", "Provider=SQLite;Data Source={{lib}}}");
+        row("embedded, blanks at the path's ends", " /lib.db ", "Provider=SQLite;Data Source={ /lib.db }");
         row("SQL Server", "dbhost|1433|Library|lib|secret",
             "Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD=secret;TDS_Version=7.4;ClientCharset=UTF-8");
         row("SQL Server, only a server", "dbhost\\SQLEXPRESS||||",
