@@ -19,6 +19,7 @@
 #include "ListUtils.h"
 #include "MainMenus.h"
 #include "PopupMenus.h"
+#include "QueryBox.h"
 #include "ProgramLogo.h"
 #include "StatusStrip.h"
 #include "TreePictures.h"
@@ -269,6 +270,8 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
         [this](const QString& path) { return file_icons_.icon(QFileInfo(path)); });
 
     build_query_strip();
+    // The quick query and its history; a child of this window, which outlives its use.
+    new Query_Box(*browser_, db::Lib_Connection(), prompter, cmbgroup, cmbgroup_id, Cmbquery, this);
 
     auto* tree = new Tree_View(this);
     tv = named<QTreeView>(tree, "tv");

@@ -64,7 +64,8 @@ inline std::vector<Sql_Form> All_Sql_Forms() {
         {"quick query user",
          "@LWHERE Folder_NO IN(SELECT group_no From ref_group WHERE group_no = 'Grou0001' Union SELECT aa.department_no From tbl_department as "
          "aa,Tbl_User_Department_Right as bb WHERE aa.department_no=bb.department_no AND BB.UID='clerk1' AND group_no ='Grou0001' Union SELECT "
-         "folder_no From tbl_folder WHERE department_no IN  (SELECT department_no From tbl_department WHERE group_no = 'Grou0001')) AND  folder_no "
+         "folder_no From tbl_folder WHERE department_no IN  (SELECT aa.department_no From tbl_department as aa,Tbl_User_Department_Right as bb "
+         "WHERE aa.department_no=bb.department_no AND BB.UID='clerk1' AND group_no ='Grou0001')) AND  folder_no "
          "NOT IN(SELECT FOLDER_NO FROM Tbl_User_Folder_Deny WHERE UID='clerk1') AND file_name LIKE '%pl''an%'@T"},
         {"quick query admin",
          "@LWHERE Folder_NO IN(SELECT group_no From ref_group WHERE group_no = 'Grou0001' Union SELECT department_no From tbl_department WHERE "

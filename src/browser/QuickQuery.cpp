@@ -1,0 +1,129 @@
+#include "QuickQuery.h"
+
+#include "Browser.h"
+#include "Connection.h"
+#include "Error.h"
+#include "Prompter.h"
+#include "Session.h"
+#include "SqlText.h"
+
+namespace {
+
+// Blanks only, as typed text is trimmed here; other white space stays part of the query.
+QString trim_blanks(const QString& text) {
+    qsizetype start = 0, end = text.size();
+    while (start < end && text[start] == QLatin1Char(' '))
+        ++start;
+    while (end > start && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+Quick_Query::Quick_Query(Browser& browser, db::Connection& connection, Prompter& prompter,
+                         Query_Strip& strip)
+    : browser_(browser), c_(connection), prompter_(prompter), strip_(strip) {}
+
+QString Quick_Query::All_Group() {
+    return QStringLiteral("All Group");
+}
+
+QString Quick_Query::Condition(const QString& group_text, const QString& group_no,
+                               const QString& text, const QString& user, bool administrator) {
+    const QString q = trim_blanks(Quote_Sql(text));
+    const QString g = Quote_Sql(group_no);
+    const QString u = Quote_Sql(user);
+    if (group_text == All_Group())
+        return administrator ? QStringLiteral("where file_name like '%") + q + QStringLiteral("%'")
+                             : QString();
+    if (administrator)
+        return QStringLiteral("WHERE Folder_NO IN") + QStringLiteral("(SELECT group_no") +
+               QStringLiteral(" From ref_group") + QStringLiteral(" WHERE group_no = '") + g +
+               QStringLiteral("'") +
+               QStringLiteral(" Union SELECT department_no From tbl_department WHERE group_no ='") +
+               g + QStringLiteral("'") +
+               QStringLiteral(" Union SELECT folder_no From tbl_folder WHERE department_no IN ") +
+               QStringLiteral(" (SELECT department_no From tbl_department WHERE group_no = '") + g +
+               QStringLiteral("')) AND file_name LIKE '%") + q + QStringLiteral("%'");
+    // The user's departments of the group: only these, and their folders, are searched.
+    const QString departments =
+        QStringLiteral("SELECT aa.department_no From tbl_department as aa,"
+                       "Tbl_User_Department_Right as bb WHERE aa.department_no=bb.department_no "
+                       "AND BB.UID='") +
+        u + QStringLiteral("' AND group_no ='") + g + QStringLiteral("'");
+    return QStringLiteral("WHERE Folder_NO IN") + QStringLiteral("(SELECT group_no") +
+           QStringLiteral(" From ref_group") + QStringLiteral(" WHERE group_no = '") + g +
+           QStringLiteral("'") + QStringLiteral(" Union ") + departments +
+           QStringLiteral(" Union SELECT folder_no From tbl_folder WHERE department_no IN ") +
+           QStringLiteral(" (") + departments + QStringLiteral(")) AND ") +
+           QStringLiteral(" folder_no NOT IN(SELECT FOLDER_NO FROM Tbl_User_Folder_Deny WHERE "
+                          "UID='") +
+           u + QStringLiteral("') AND ") + QStringLiteral("file_name LIKE '%") + q +
+           QStringLiteral("%'");
+}
+
+void Quick_Query::tell(const db::Error& e) {
+    prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+}
+
+void Quick_Query::Run() {
+    // The group whose name the box shows, or the first one.
+    const QStringList names = browser_.Tree.group_names()->stringList();
+    const QString group_text = strip_.Group_Text();
+    const int index = std::max(0, int(names.indexOf(group_text)));
+    strip_.Select_Group(index);
+    const QString group_no = browser_.Tree.group_ids()->stringList().value(index);
+    const QString text = strip_.Query_Text();
+    const QString condition = Condition(names.value(index), group_no, text, session::Cur_User,
+                                        session::Cur_Role == QLatin1String("Administrator"));
+
+    // The query runs before the list is emptied, so a rejected one leaves it as it was.
+    if (condition.isEmpty()) {
+        browser_.Files.Set_File_Columns();
+    } else {
+        try {
+            browser_.Files.Get_File_Lvdata(condition, false);
+        } catch (const db::Error& e) {
+            tell(e);
+            return;
+        }
+    }
+
+    if (browser_.List.Row_Count() > 0) {
+        try {
+            c_.Run_Statement(QStringLiteral("insert into Ref_Query_History(query_txt) values('") +
+                             Quote_Sql(text) + QStringLiteral("')"));
+        } catch (const db::Error& e) {
+            tell(e);
+        }
+    }
+    history_.insertRows(0, 1);
+    history_.setData(history_.index(0), text);
+    strip_.Focus_Query();
+    browser_.Files.List_Shows_Node = false;
+    session::Cur_Dept_Right = QStringLiteral("C");
+}
+
+void Quick_Query::Load_History() {
+    history_.setStringList({});
+    QStringList texts;
+    try {
+        for (db::Result r =
+                 c_.Open_Query(QStringLiteral("select distinct top 20 query_txt,query_index from "
+                                              "ref_query_history order by query_index desc "));
+             !r.eof(); r.next())
+            texts << r.text(0);
+    } catch (const db::Error& e) {
+        tell(e);
+        return;
+    }
+    history_.setStringList(texts);
+}
+
+std::shared_ptr<Quick_Query> Install_Quick_Query(Browser& browser, db::Connection& connection,
+                                                 Prompter& prompter, Query_Strip& strip) {
+    auto query = std::make_shared<Quick_Query>(browser, connection, prompter, strip);
+    browser.Operations.Run_Quick_Query = [query] { query->Run(); };
+    return query;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringListModel>
+
+#include <memory>
+
+class Browser;
+class Prompter;
+namespace db {
+class Connection;
+class Error;
+} // namespace db
+
+// What the quick query asks of the query strip above the tree.
+class Query_Strip {
+public:
+    virtual ~Query_Strip() = default;
+    // The group box's (cmbgroup) and the query box's (Cmbquery) texts.
+    virtual QString Group_Text() const = 0;
+    virtual QString Query_Text() const = 0;
+    // Selects the item at this index in both group boxes (cmbgroup, cmbgroup_id).
+    virtual void Select_Group(int index) = 0;
+    // Gives the query box the focus; gaining it reloads the history.
+    virtual void Focus_Query() = 0;
+};
+
+// The quick query: the live files whose names hold a text, within one group or (for
+// administrators) the whole library, within a user's department rights and folder denials;
+// and the history of the queries that found something.
+class Quick_Query {
+public:
+    Quick_Query(Browser& browser, db::Connection& connection, Prompter& prompter,
+                Query_Strip& strip);
+
+    // The group box's text for the whole library (administrators only).
+    static QString All_Group();
+    // The condition for the file list: the text within the group numbered group_no (or every
+    // group, when group_text is All_Group()), for this user. Empty when nothing may be listed.
+    static QString Condition(const QString& group_text, const QString& group_no,
+                             const QString& text, const QString& user, bool administrator);
+
+    // Lists the files for the strip's group and text. A query the server rejects is told and
+    // leaves the list as it was.
+    void Run();
+    // Refills the query box's list with the 20 newest remembered queries, newest first.
+    void Load_History();
+    // The query box's list.
+    QStringListModel* History() { return &history_; }
+
+private:
+    void tell(const db::Error& e);
+
+    Browser& browser_;
+    db::Connection& c_;
+    Prompter& prompter_;
+    Query_Strip& strip_;
+    QStringListModel history_;
+};
+
+// Sets the browser's Run_Quick_Query (the refresh command reaches it) to the returned query.
+// Everything passed in must outlive it.
+std::shared_ptr<Quick_Query> Install_Quick_Query(Browser& browser, db::Connection& connection,
+                                                 Prompter& prompter, Query_Strip& strip);
