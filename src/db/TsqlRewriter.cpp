@@ -78,6 +78,17 @@ std::vector<std::pair<size_t, size_t>> split_commas(const Tokens& t, size_t open
 Sql_Token word(const QString& s) {
     return {Sql_Token::Word, s};
 }
+
+// Puts a column's default expression in place of the token at x. A blank goes between it and a
+// literal that touches it ("default'x'"), so that a quote at its end cannot join the two.
+void put_default(std::vector<Sql_Token>& t, size_t x, const QString& expression) {
+    QString text = expression;
+    if (x > 0 && t[x - 1].kind == Sql_Token::String)
+        text.prepend(QLatin1Char(' '));
+    if (x + 1 < t.size() && t[x + 1].kind == Sql_Token::String)
+        text.append(QLatin1Char(' '));
+    t[x] = word(text);
+}
 Sql_Token space() {
     return {Sql_Token::Space, QStringLiteral(" ")};
 }
@@ -338,7 +349,7 @@ QString Tsql_Rewriter::rewrite(const QString& tsql) const {
                         for (size_t p = 0; p < parts.size() && p < columns.size(); ++p)
                             for (size_t x = parts[p].first; x < parts[p].second; ++x)
                                 if (t[x].is_word(QLatin1StringView("default")))
-                                    t[x] = word(default_of(table, columns[p]));
+                                    put_default(t, x, default_of(table, columns[p]));
                     }
                 }
             }
@@ -361,7 +372,7 @@ QString Tsql_Rewriter::rewrite(const QString& tsql) const {
                 --col;
             if (col == 0)
                 continue;
-            t[x] = word(default_of(table, unbracket(t[col - 1])));
+            put_default(t, x, default_of(table, unbracket(t[col - 1])));
         }
     }
     return join(t, 0, t.size());

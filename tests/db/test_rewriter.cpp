@@ -40,6 +40,8 @@ private Q_SLOTS:
             "insert into t(a,[b]) values('x',NULL)");
         row("default in update, bracketed column", "update t set [Date_Accessed] = default where a='1'",
             "update t set [Date_Accessed] = @N where a='1'");
+        row("a literal touching a default stays apart", "update t set deleted=default'x'",
+            "update t set deleted='0' 'x'");
         row("getdate in a condition", "select a from t where d < GetDate ( )", "select a from t where d < @N");
         row("datalength", "select DATALENGTH(file_data) from Tbl_File_Data", "select length(file_data) from Tbl_File_Data");
         // clang-format on
