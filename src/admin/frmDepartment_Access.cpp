@@ -1,4 +1,5 @@
 #include "frmDepartment_Access.h"
+#include "Named.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,11 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class T> T* named(T* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 // Read-only fields stand on the light 3-D face, so they do not look editable.
 template <class T> T* read_only(T* field, const QWidget* dialog) {

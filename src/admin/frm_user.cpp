@@ -1,4 +1,5 @@
 #include "frm_user.h"
+#include "Named.h"
 
 #include "Error.h"
 #include "UserForm.h"
@@ -19,12 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class T>
-T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QLineEdit* text_field(QWidget* parent, const char* name, int limit, bool hidden = false) {
     auto* field = named(new QLineEdit(parent), name);

@@ -1,4 +1,5 @@
 #include "frmQuery_doc.h"
+#include "Named.h"
 
 #include "frmFilepass.h"
 #include "PictureFile.h"
@@ -43,11 +44,6 @@
 #include <QTreeView>
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // Query strip positions, in twips like the layout rules.
 constexpr int Label_Left = 120, Label_Width = 720;

@@ -1,4 +1,5 @@
 #include "frmSeachBox.h"
+#include "Named.h"
 
 #include "SearchOperations.h"
 
@@ -16,11 +17,6 @@
 #include <QRadioButton>
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 const QString Size_Caption =
     QStringLiteral("   Size:  from                   K  to                   K");

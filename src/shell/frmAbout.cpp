@@ -1,4 +1,5 @@
 #include "frmAbout.h"
+#include "Named.h"
 
 #include "ProgramLogo.h"
 
@@ -9,15 +10,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QUrl>
-
-namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));

@@ -1,4 +1,5 @@
 #include "frmConnection.h"
+#include "Named.h"
 
 #include "Hourglass.h"
 
@@ -15,11 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QWidget* page(QWidget* parent, QLayout* layout) {
     auto* w = new QWidget(parent);

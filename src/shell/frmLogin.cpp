@@ -1,4 +1,5 @@
 #include "frmLogin.h"
+#include "Named.h"
 
 #include "frmConnection.h"
 
@@ -16,11 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 bool is_quote(const QString& text) {
     return text == QLatin1String("\"") || text == QLatin1String("'");

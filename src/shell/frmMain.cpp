@@ -1,4 +1,5 @@
 #include "frmMain.h"
+#include "Named.h"
 
 #include "BrowserLayout.h"
 #include "ProgramLogo.h"
@@ -17,11 +18,6 @@
 #include <QStatusBar>
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // Wide enough for "  Loading data......" with two six-digit counts.
 constexpr int Caption_Width = 260;

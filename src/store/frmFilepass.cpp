@@ -1,4 +1,5 @@
 #include "frmFilepass.h"
+#include "Named.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -9,11 +10,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // Each typed character shows as "*"; a disabled box shows the light 3-D face.
 QString box_style() {

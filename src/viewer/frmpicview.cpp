@@ -1,4 +1,5 @@
 #include "frmpicview.h"
+#include "Named.h"
 
 #include "Hourglass.h"
 #include "PictureFile.h"
@@ -10,11 +11,6 @@
 #include <QSignalBlocker>
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 void place(QWidget* w, const viewer::Box& box) {
     w->setGeometry(viewer::To_Pixels(box));
