@@ -3,102 +3,14 @@
 #include "Login.h"
 #include "MainMenus.h"
 #include "Program.h"
+#include "ProgramFrame.h"
 #include "Settings.h"
 #include "SingleInstance.h"
-#include "WindowTest.h"
 #include "frmLogin.h"
 #include "frmMain.h"
 #include "frmQuery_doc.h"
 
 using namespace wintest;
-
-namespace {
-
-const QStringList File_Items = testenv::List(
-    "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste,"
-    "Mnu_file_rename,Mnudelete_file,mnu_setpassword,mnuFileProtect,mnuFileProtectCancel,"
-    "mnulogbook,mnu_refresh");
-const QStringList Tree_Items = testenv::List("mun_add_child_nod,mnu_rename_child,"
-                                             "mnu_delete_child,mnu_replicate,"
-                                             "Mnu_Department_User,Mnu_Deny_User");
-
-// Drives one frame window by mouse: tree clicks, list clicks and check boxes, and the pop-up
-// menus, recorded instead of shown, whose items are then chosen as the user would.
-struct Frame {
-    frmMain* main;
-    QMenu* popped = nullptr;
-
-    explicit Frame(frmMain* m) : main(m) {
-        main->Menus().Set_Popper([this](QMenu* menu, const QPoint&) { popped = menu; });
-    }
-    frmQuery_doc* doc() const { return main->Query_Doc(); }
-    Browser& logic() const { return doc()->Logic(); }
-    QTreeView* tv() const { return child<QTreeView>(doc(), "tv"); }
-    QTreeView* lv() const { return child<QTreeView>(doc(), "lv"); }
-    QString rights_line() const { return child<QLabel>(main, "lblmsg")->text(); }
-
-    void click_node(const char* key, Qt::MouseButton button = Qt::LeftButton) {
-        tv()->expandAll();
-        const QModelIndex node = logic().Tree.node(QLatin1String(key))->index();
-        tv()->scrollTo(node);
-        QTest::mouseClick(tv()->viewport(), button, {}, tv()->visualRect(node).center());
-    }
-    int row_of(const char* text) const {
-        for (int i = 0; i < logic().List.Row_Count(); ++i)
-            if (logic().List.Row(i).text == QLatin1String(text))
-                return i;
-        return -1;
-    }
-    void click_row(const char* text, Qt::MouseButton button = Qt::LeftButton) {
-        const QModelIndex row = lv()->model()->index(row_of(text), 0);
-        QVERIFY2(row.isValid(), text);
-        lv()->scrollTo(row);
-        QTest::mouseClick(lv()->viewport(), button, {}, lv()->visualRect(row).center());
-    }
-    // A click on the row's check box, where the list's style draws it.
-    void click_check(const char* text) {
-        const QModelIndex row = lv()->model()->index(row_of(text), 0);
-        QVERIFY2(row.isValid(), text);
-        QStyleOptionViewItem option;
-        option.initFrom(lv()->viewport());
-        option.rect = lv()->visualRect(row);
-        option.features =
-            QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        const QRect box =
-            lv()->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, lv());
-        QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, box.center());
-    }
-    // The items of the menu last popped up that can be chosen, of those named.
-    QStringList enabled(const QStringList& names) const {
-        QStringList out;
-        for (const QString& n : names)
-            if (main->Menus().Item(n)->isEnabled() && main->Menus().Item(n)->isVisible())
-                out << n;
-        return out;
-    }
-    // Chooses an item of the menu that just popped up.
-    void choose(const char* item) {
-        QAction* action = main->Menus().Item(QLatin1String(item));
-        QVERIFY2(popped && action->isEnabled() && action->isVisible(), item);
-        popped = nullptr;
-        action->trigger();
-    }
-};
-
-void sign_in(frmLogin* login, const QString& user, const QString& password) {
-    type_into(login, "txtusername", user);
-    type_into(login, "txtPassword", password);
-    click(login, "cmdLogin");
-}
-
-template <typename T = QWidget> T* in(QWidget* dialog, const char* name) {
-    T* w = child<T>(dialog, name);
-    if (!w)
-        QTest::qFail(name, __FILE__, __LINE__);
-    return w;
-}
-
-} // namespace
 
 class Test_Department_Window : public QObject {
     Q_OBJECT
