@@ -139,9 +139,16 @@ private Q_SLOTS:
         QCOMPARE(f_->one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
         QCOMPARE(b_->Tree.node(QStringLiteral("Grou0001"))->text(), QStringLiteral("O'Neil"));
 
-        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Please input name again!"));
-        QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), QString()),
-                 Hierarchy::Edit_End::Restart);
+        // A name that is empty, blank or longer than its column is asked for again.
+        for (const QString& text : {QString(), QStringLiteral(" \t"), QString(256, u'n')}) {
+            prompter_->Answer(Prompt_Answer::Ok,
+                              text.size() > 255
+                                  ? QStringLiteral("The name is too long: 256 "
+                                                   "characters; it may hold at most 255.")
+                                  : QStringLiteral("Please input name again!"));
+            QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), text),
+                     Hierarchy::Edit_End::Restart);
+        }
         QCOMPARE(f_->one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
 
         for (const char* key : {"catlog", "k", "", "security", "User", "uselog"})

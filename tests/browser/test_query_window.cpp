@@ -95,6 +95,7 @@ private Q_SLOTS:
     void enter_runs_the_query_and_remembers_it() {
         open_as(QStringLiteral("Scrollkin"), QStringLiteral("Administrator"));
         QCOMPARE(items(query()), QStringList());
+        QCOMPARE(query()->lineEdit()->maxLength(), 255); // as query_txt holds
         type_query(QStringLiteral("o'neil"));
         QCOMPARE(QApplication::focusWidget(), query());
         QCOMPARE(items(query()), (QStringList{QStringLiteral("old"), QStringLiteral("older")}));

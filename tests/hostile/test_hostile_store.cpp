@@ -28,11 +28,17 @@ struct Typing_Password_Dialog : File_Password_Dialog {
     }
 };
 
-bool has_forbidden_character(const QString& text) {
+// What a rename to text is refused with, or nothing.
+QString rename_refusal(const QString& text) {
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("Please input name again!");
+    if (text.size() > 255)
+        return QStringLiteral("The name is too long: %1 characters; it may hold at most 255.")
+            .arg(text.size());
     for (const QChar c : QStringLiteral("\\/:><|\"?*"))
         if (text.contains(c))
-            return true;
-    return false;
+            return QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | ");
+    return {};
 }
 
 QStringList names_in(const QString& folder) {
@@ -154,12 +160,15 @@ private Q_SLOTS:
         const QString before = x.one(QStringLiteral("select File_Name from Tbl_File_Information"));
         const QString logged = x.one(QStringLiteral("select count(*) from Tbl_File_Log"));
         x.browser.List.Set_Text(1, text);
-        const bool refused = has_forbidden_character(text);
+        const QString refusal = rename_refusal(text);
+        const bool refused = !refusal.isEmpty();
         if (refused)
-            x.prompter.Answer(
-                Prompt_Answer::Ok,
-                QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | "));
+            x.prompter.Answer(Prompt_Answer::Ok, refusal);
+        int reopened = -1;
+        x.ops->Set_Row_Editor([&reopened](int row) { reopened = row; });
         x.ops->End_File_Rename(1, before, text);
+        // A blank or over-long name is asked for again; a refused character is not.
+        QCOMPARE(reopened, refused && !refusal.startsWith(QLatin1String("Can not")) ? 1 : -1);
         const QString stored = refused ? before : text;
         QCOMPARE(x.one(QStringLiteral("select File_Name from Tbl_File_Information")), stored);
         QCOMPARE(x.one(QStringLiteral("select count(*) from Tbl_File_Log")).toInt(),
@@ -172,7 +181,7 @@ private Q_SLOTS:
     // A file with a hostile name, copied and pasted by an account whose login is hostile too.
     void paste_as_hostile_user_data() {
         ops_ = std::make_unique<File_Operations_Fixture>(1);
-        Add_Hostile_Rows();
+        Add_Hostile_Rows([](const QString& text) { return text.size() <= 255; });
     }
     void paste_as_hostile_user() {
         QFETCH(QString, text);

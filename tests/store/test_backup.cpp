@@ -54,8 +54,14 @@ private Q_SLOTS:
                                   << QStringLiteral("plan.v2");
         QTest::newRow("no dot keeps its whole name")
             << QStringLiteral("README") << QStringLiteral(" ") << QStringLiteral("README");
-        QTest::newRow("hidden file")
-            << QStringLiteral(".profile") << QStringLiteral(".profile") << QStringLiteral("");
+        QTest::newRow("hidden file keeps its whole name")
+            << QStringLiteral(".profile") << QStringLiteral(" ") << QStringLiteral(".profile");
+        QTest::newRow("hidden file with an extension")
+            << QStringLiteral(".plan.txt") << QStringLiteral(".txt") << QStringLiteral(".plan");
+        // The description gives way: the whole fits its column.
+        QTest::newRow("long extension")
+            << QStringLiteral("a.") + QString(240, u'q') << QStringLiteral(".") + QString(240, u'q')
+            << QStringLiteral("a");
         QTest::newRow("trailing dot")
             << QStringLiteral("odd.") << QStringLiteral(".") << QStringLiteral("odd");
     }
@@ -66,7 +72,8 @@ private Q_SLOTS:
         QCOMPARE(store::File_Extension(name), extension);
         QCOMPARE(store::File_Base_Name(name), base);
         const QString type = store::File_Type_Text(name);
-        QVERIFY2(type.startsWith(extension + u'-') && type.size() > extension.size() + 1,
+        QVERIFY2(type.startsWith(extension + u'-') && type.size() > extension.size() + 1 &&
+                     type.size() <= 255,
                  qPrintable(type));
     }
 

@@ -102,7 +102,8 @@ private Q_SLOTS:
         }
     }
 
-    // A dropped folder brings the files directly inside it, by name; the rest is left alone.
+    // A dropped folder brings the files directly inside it, hidden ones too, by name; the rest
+    // is left alone.
     void dropped_folder() {
         const QString folder = x_->sources.filePath(QStringLiteral("in"));
         x_->source(QStringLiteral("in/b.txt"));
@@ -112,9 +113,10 @@ private Q_SLOTS:
         const auto r =
             x_->backup->Drop_Files({folder, x_->source(QStringLiteral("other.txt"))}, All_Three);
         QVERIFY(r.accepted);
-        QCOMPARE(stored_names(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
-        QCOMPARE(x_->browser.List.Row_Count(), 2);
-        QCOMPARE(x_->status.progress_maximum, 2);
+        QCOMPARE(stored_names(), (QStringList{QStringLiteral(".hidden"), QStringLiteral("a"),
+                                              QStringLiteral("b")}));
+        QCOMPARE(x_->browser.List.Row_Count(), 3);
+        QCOMPARE(x_->status.progress_maximum, 3);
         QCOMPARE(x_->status.progress_value, 0);
         QVERIFY(!x_->status.progress_visible);
         QCOMPARE(x_->status.caption, QStringLiteral("Backup file successful!"));
