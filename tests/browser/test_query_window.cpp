@@ -169,12 +169,6 @@ private Q_SLOTS:
         main_->Menus().Item(QStringLiteral("mnu_refresh"))->trigger();
         QCOMPARE(texts(), QStringLiteral("plan A,plan B,plan C,plan Z"));
         QCOMPARE(history_count(), 6);
-
-        // After a node click, refresh lists the node again.
-        logic().Node_Click(QStringLiteral("Fold0003"));
-        main_->Menus().Item(QStringLiteral("mnu_refresh"))->trigger();
-        QCOMPARE(texts(), QStringLiteral("plan C"));
-        QCOMPARE(history_count(), 6);
     }
 };
 

@@ -54,6 +54,7 @@ inline const std::vector<Text>& Texts() {
         {"trailing blanks", QStringLiteral("name   ")},
         {"leading blanks", QStringLiteral("   name")},
         {"blanks only", QStringLiteral("   ")},
+        {"hidden file", QStringLiteral(".hidden name")},
     };
     return texts;
 }
