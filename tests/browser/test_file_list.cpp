@@ -71,6 +71,7 @@ private Q_SLOTS:
                  QStringLiteral(".doc-Word"));
         QCOMPARE(list_->data(list_->index(2, 4), Qt::DisplayRole).toString(), QStringLiteral("9"));
         QCOMPARE(status_->caption, QStringLiteral("Total: 5 files."));
+        QCOMPARE(File_List::Selection_Count_Text(3), QStringLiteral("Total: 3files selected."));
         QCOMPARE(status_->captions.first(), QStringLiteral("  Loading data......0 of 3"));
         QCOMPARE(status_->progress_maximum, 4);
         QVERIFY(!status_->progress_visible);
@@ -122,15 +123,28 @@ private Q_SLOTS:
         }
     }
 
-    void texts_shown() {
-        QCOMPARE(File_List::Selection_Count_Text(3), QStringLiteral("Total: 3files selected."));
-        QCOMPARE(List_Model::Display_Text(QVariant()), QString());
-        const QDateTime midnight(QDate(2026, 2, 3), QTime(0, 0));
-        QCOMPARE(List_Model::Display_Text(midnight),
-                 QLocale().toString(midnight.date(), QLocale::ShortFormat));
+    // Dates in the user's locale, the time with seconds but never a zone, midnight as the date
+    // alone (the library's dates carry no zone).
+    void texts_shown_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("shown");
         const QDateTime later(QDate(2026, 2, 3), QTime(14, 5, 6));
-        QVERIFY(List_Model::Display_Text(later).startsWith(
-            QLocale().toString(later.date(), QLocale::ShortFormat) + QLatin1Char(' ')));
+        QTest::newRow("null") << "en_US" << QVariant() << "";
+        QTest::newRow("midnight") << "en_US" << QVariant(later.date().startOfDay()) << "2/3/26";
+        QTest::newRow("en_US") << "en_US" << QVariant(later) << "2/3/26 2:05:06 PM";
+        QTest::newRow("de_DE") << "de_DE" << QVariant(later) << "03.02.26 14:05:06";
+        QTest::newRow("zone in brackets") << "eu_ES" << QVariant(later) << "26/2/3 14:05:06";
+        QTest::newRow("zone after a comma")
+            << "sq_AL" << QVariant(later) << "3.2.26 2:05:06 E PASDITES";
+    }
+    void texts_shown() {
+        QFETCH(QString, locale);
+        QFETCH(QVariant, value);
+        QFETCH(QString, shown);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(List_Model::Display_Text(value), shown);
+        QLocale::setDefault(QLocale::system());
     }
 };
 

@@ -11,18 +11,22 @@ class Test_Log_Windows : public QObject {
     std::unique_ptr<Log_Fixture> x_;
     int beeps_ = 0;
 
-    // The file log window's rows as "user|action".
+    // The file log window's rows as "user|action|date" as they read.
     static QString rows(frmlogview* w) {
         QStringList out;
-        for (int i = 0; i < w->Rows().Row_Count(); ++i)
-            out << w->Rows().Row(i).text + QLatin1Char('|') +
-                       w->Rows().Row(i).cells.at(0).toString();
+        for (int i = 0; i < w->Rows().Row_Count(); ++i) {
+            QStringList cells;
+            for (int c = 0; c < 3; ++c)
+                cells << w->Rows().data(w->Rows().index(i, c), Qt::DisplayRole).toString();
+            out << cells.join(u'|');
+        }
         return out.join(u',');
     }
 
 private Q_SLOTS:
     void init() {
         x_ = std::make_unique<Log_Fixture>();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         beeps_ = 0;
         Set_Beep_Handler([this] { ++beeps_; });
         // The real windows behind the log operations.
@@ -36,6 +40,7 @@ private Q_SLOTS:
     }
     void cleanup() {
         x_.reset();
+        QLocale::setDefault(QLocale::system());
         Set_Beep_Handler({});
     }
 
@@ -61,9 +66,14 @@ private Q_SLOTS:
             QTest::keyClick(lv, Qt::Key_Escape);
         });
         x_->browser.main_mnu_proc(QStringLiteral("Viewlog"));
-        QCOMPARE(seen, QStringLiteral("File log of plan;boss|View,clerk1|Restore,clerk1|Backup"));
-        QCOMPARE(order, QStringLiteral("clerk1|Backup,clerk1|Restore,boss|View;"
-                                       "boss|View,clerk1|Restore,clerk1|Backup"));
+        // Dates in the locale's form, without a time zone.
+        const QString view = QStringLiteral("boss|View|1/5/26 9:00:00 AM"),
+                      restore = QStringLiteral("clerk1|Restore|1/3/26 9:00:00 AM"),
+                      backup = QStringLiteral("clerk1|Backup|1/1/26 9:00:00 AM");
+        QCOMPARE(seen, QStringLiteral("File log of plan;") +
+                           (QStringList{view, restore, backup}).join(u','));
+        QCOMPARE(order,
+                 (QStringList{backup, restore, view + u';' + view, restore, backup}).join(u','));
         QCOMPARE(tip, QStringLiteral("Press esc to exit"));
         QVERIFY(!QApplication::activeModalWidget());
     }

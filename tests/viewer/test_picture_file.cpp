@@ -2,6 +2,7 @@
 #include "StretchedPicture.h"
 #include "TestEnv.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QPainter>
 #include <QtTest>
@@ -55,33 +56,44 @@ private Q_SLOTS:
         QCOMPARE(viewer::Is_Picture_File(name), as_file);
     }
 
-    void loads_by_content() {
-        // A picture stored under another type's extension still shows.
-        const QString path = dir_.filePath(QStringLiteral("photo.jpg"));
-        QVERIFY(quadrants(30, 20).save(path, "PNG"));
-        const viewer::Loaded_Picture loaded = viewer::Load_Picture(path);
-        QVERIFY(loaded.error.isEmpty());
-        QCOMPARE(loaded.image.size(), QSize(30, 20));
-        QCOMPARE(at(loaded.image, 29, 19), QColor(Qt::yellow));
-    }
-
+    // Each refusal names the file and why: the decoder's words, or the picture's size against
+    // the memory free, told before anything is decoded (the file holds only a BMP header).
     void undecodable_files_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes"); // null: no such file
-        QTest::newRow("unknown format") << QStringLiteral("scan.pcx") << QByteArray(300, '\x0a');
-        QTest::newRow("cut short")
-            << QStringLiteral("cut.png") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-        QTest::newRow("empty") << QStringLiteral("empty.bmp") << QByteArray("");
-        QTest::newRow("missing") << QStringLiteral("gone.bmp") << QByteArray();
+        QTest::addColumn<qint64>("available"); // -1: not known
+        QTest::addColumn<QString>("error");    // empty: the decoder's own
+        const auto row = [](const char* name, const QByteArray& bytes, qint64 available = -1,
+                            const char* error = "") {
+            QTest::newRow(name) << QString::fromLatin1(name) << bytes << available
+                                << QString::fromLatin1(error);
+        };
+        row("scan.pcx", QByteArray(300, '\x0a'));
+        row("cut.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16), qint64(1) << 40);
+        row("empty.bmp", QByteArray(""));
+        row("gone.bmp", QByteArray());
+        QByteArray photo;
+        QBuffer buffer(&photo);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) &&
+                QImage(1, 1, QImage::Format_RGB32).save(&buffer, "BMP"));
+        qToLittleEndian<qint32>(8000, photo.data() + 18);
+        qToLittleEndian<qint32>(6000, photo.data() + 22);
+        row("photo.jpg", photo, 100 << 20,
+            "it is 8000 x 6000 pixels, and showing it needs 366.2 MB of memory; this computer has "
+            "100.0 MB free");
     }
     void undecodable_files() {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
+        QFETCH(qint64, available);
+        QFETCH(QString, error);
         QFile f(dir_.filePath(name));
         QVERIFY(bytes.isNull() || (f.open(QIODevice::WriteOnly) && f.write(bytes) >= 0));
         f.close();
-        const viewer::Loaded_Picture loaded = viewer::Load_Picture(f.fileName());
+        QLocale::setDefault(QLocale::c());
+        const viewer::Loaded_Picture loaded = viewer::Load_Picture(f.fileName(), available);
         QVERIFY(loaded.image.isNull());
+        QCOMPARE(error.isEmpty() ? QString() : loaded.error, error);
         QVERIFY(!loaded.error.isEmpty());
         QCOMPARE(viewer::Picture_Failure_Text(f.fileName(), loaded.error),
                  QStringLiteral("The picture of '") + name + QStringLiteral("' cannot be shown: ") +

@@ -39,9 +39,9 @@ class Test_Picview_Window : public QObject {
     QWidget* image_ = nullptr;
     QScrollBar *hs1_ = nullptr, *vs1_ = nullptr;
 
-    // A viewer on the test picture, shown, with its controls at hand.
-    void open() {
-        v_ = Show_Picture(picture_, {}, *prompter_, owner_.get());
+    // A viewer on the test picture (or another), shown, with its controls at hand.
+    void open(const QString& path = {}) {
+        v_ = Show_Picture(path.isEmpty() ? picture_ : path, {}, *prompter_, owner_.get());
         QVERIFY(QTest::qWaitForWindowExposed(v_));
         image_ = child(v_, "imgPart_Image");
         hs1_ = child<QScrollBar>(v_, "HS1");
@@ -141,6 +141,21 @@ private Q_SLOTS:
         QCOMPARE(shown(image_->width() / 2 + 10, image_->height() - 3), QColor(Qt::blue));
         QTest::mouseClick(image_, Qt::MiddleButton);
         QCOMPARE(image_->size(), pixels(room(v_) * 0.8));
+    }
+
+    // Above the decoder's former limit of 128 MiB (6000 x 6000 x 4 bytes) a picture still shows
+    // and zooms from its source.
+    void large_picture_is_shown() {
+        const QString path = dir_.filePath(QStringLiteral("scan.jpg"));
+        QImage large(6000, 6000, QImage::Format_RGB32);
+        large.fill(Qt::black);
+        QVERIFY(large.save(path, "JPEG"));
+        large = QImage();
+        open(path);
+        QCOMPARE(child<Picture_Box>(v_, "p1")->Picture().Source().size(), QSize(6000, 6000));
+        QCOMPARE(shown(image_->width() - 1, image_->height() - 1), QColor(Qt::black));
+        QTest::mouseClick(image_, Qt::LeftButton);
+        QCOMPARE(shown(image_->width() - 1, image_->height() - 1), QColor(Qt::black));
     }
 
     void undecodable_picture_is_reported() {
