@@ -172,14 +172,6 @@ private Q_SLOTS:
         QCOMPARE(box(v.HS1().place) + u' ' + box(v.VS1().place), places);
         QCOMPARE(state(v), after);
     }
-
-    void pixels() {
-        QCOMPARE(viewer::To_Pixels(Box{-500, 0, 8775, 6000}), QRect(-33, 0, 585, 400));
-        QCOMPARE(viewer::To_Pixels(22.5), 2); // 1.5 px
-        QCOMPARE(viewer::To_Pixels(37.5), 2); // 2.5 px
-        QCOMPARE(viewer::To_Pixels(-22.5), -2);
-        QCOMPARE(viewer::Round_Half_Even(3.5), 4LL);
-    }
 };
 
 SCROLLKIN_TEST_MAIN(Test_Picture_View)
