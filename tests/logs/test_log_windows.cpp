@@ -63,7 +63,6 @@ private Q_SLOTS:
             QTest::keyClick(lv, Qt::Key_Escape);
         });
         x_->browser.main_mnu_proc(QStringLiteral("Viewlog"));
-        // The newest access's date as it reads: the locale's form, without a time zone.
         QCOMPARE(seen, QStringLiteral("File log of plan;boss|View,clerk1|Restore,clerk1|Backup;"
                                       "1/5/26 9:00:00 AM"));
         QCOMPARE(order, QStringLiteral("clerk1|Backup,clerk1|Restore,boss|View;"

@@ -172,6 +172,11 @@ private Q_SLOTS:
         QCOMPARE(box(v.HS1().place) + u' ' + box(v.VS1().place), places);
         QCOMPARE(state(v), after);
     }
+
+    void pixels() { // to the nearest pixel, halves to the even one (37.5 twips: 2.5 px)
+        QCOMPARE(viewer::To_Pixels(Box{-500, 0, 8775, 6000}), QRect(-33, 0, 585, 400));
+        QCOMPARE(viewer::To_Pixels(37.5), 2);
+    }
 };
 
 SCROLLKIN_TEST_MAIN(Test_Picture_View)

@@ -58,8 +58,7 @@ private Q_SLOTS:
         QPainter(&image).fillRect(30, 0, 30, 40, Qt::blue);
         picture_ = dir_.filePath(QStringLiteral("chart.bmp"));
         QVERIFY(image.save(picture_, "PNG"));
-        // Above the decoder's former limit of 128 MiB: 6000 x 6000 at 4 bytes a pixel.
-        image = QImage(6000, 6000, QImage::Format_RGB32);
+        image = QImage(6000, 6000, QImage::Format_RGB32); // 4 bytes a pixel: above 128 MiB
         image.fill(Qt::black);
         QVERIFY(image.save(large_ = dir_.filePath(QStringLiteral("scan.jpg")), "JPEG"));
     }
@@ -97,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(shown(70, 10) != QColor(Qt::blue));
 
         // Another picture opens its own viewer beside the first; one above the decoder's former
-        // limit shows too, and zooms from its source.
+        // limit of 128 MiB shows too, and zooms from its source.
         QPointer<frmpicview> second =
             Show_Picture(large_, QStringLiteral("scan.jpg"), *prompter_, owner_.get());
         QVERIFY(second && second != v_);
@@ -106,8 +105,7 @@ private Q_SLOTS:
         QCOMPARE(child<Picture_Box>(second, "p1")->Picture().Source().size(), QSize(6000, 6000));
         QWidget* large = child(second, "imgPart_Image");
         QTest::mouseClick(large, Qt::LeftButton);
-        QCOMPARE(large->grab().toImage().pixelColor(large->width() - 1, large->height() - 1),
-                 QColor(Qt::black));
+        QCOMPARE(large->grab().toImage().pixelColor(large->rect().center()), QColor(Qt::black));
         // Escape closes (and frees) only its own viewer.
         QTest::keyClick(v_, Qt::Key_Escape);
         QTRY_VERIFY(v_.isNull());
@@ -149,8 +147,6 @@ private Q_SLOTS:
         QVERIFY(!hs1_->isVisible() && !vs1_->isVisible());
         QCOMPARE(shown(image_->width() / 2 - 10, image_->height() - 3), QColor(Qt::red));
         QCOMPARE(shown(image_->width() / 2 + 10, image_->height() - 3), QColor(Qt::blue));
-        QTest::mouseClick(image_, Qt::MiddleButton);
-        QCOMPARE(image_->size(), pixels(room(v_) * 0.8));
     }
 
     void undecodable_picture_is_reported() {
