@@ -70,10 +70,10 @@ private Q_SLOTS:
         qToLittleEndian<qint32>(8000, photo.data() + 18);
         qToLittleEndian<qint32>(6000, photo.data() + 22);
         QTest::newRow("photo.jpg")
-            << photo << 100LL * 1024 * 1024
+            << photo << 300LL * 1024 * 1024
             << QStringLiteral("The picture of 'photo.jpg' cannot be shown: it is 8000 x 6000 "
                               "pixels, and showing it needs 366.2 MB of memory; this computer "
-                              "has 100.0 MB free.");
+                              "has 300.0 MB free.");
     }
     void undecodable_files() {
         QFETCH(QByteArray, bytes);
