@@ -17,7 +17,9 @@ namespace {
 
 constexpr qint64 Piece = 9182;
 
-QByteArray pattern(qint64 n, quint32 seed) { return testenv::Pattern(n, seed); }
+QByteArray pattern(qint64 n, quint32 seed) {
+    return testenv::Pattern(n, seed);
+}
 
 void write_file(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -200,8 +202,12 @@ private Q_SLOTS:
         add_file_row(QStringLiteral("1"));
         store(QStringLiteral("1"), "short");
         write_file(path(QStringLiteral("out")), QByteArray(3 * Piece, 'x'));
+        const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        QVERIFY(QFile::setPermissions(path(QStringLiteral("out")), mode));
         store::Blob_To_File(c_, path(QStringLiteral("out")), QStringLiteral("1"));
         QCOMPARE(read_file(path(QStringLiteral("out"))), QByteArray("short"));
+        // The replacement keeps the old file's permissions (0x7077: all but the current user's).
+        QCOMPARE(QFileInfo(path(QStringLiteral("out"))).permissions() & 0x7077, mode);
     }
 
     void restore_fails_before_writing_where_it_cannot_replace_data() {
@@ -265,19 +271,24 @@ private Q_SLOTS:
         QCOMPARE(stored(QStringLiteral("3")), QByteArray("next"));
     }
 
-    void failed_restore_removes_the_partial_file() {
+    // A disk that fills up midway: the old file stays byte for byte, nothing is left beside it.
+    void failed_restore_keeps_the_old_file() {
         add_file_row(QStringLiteral("4"));
         store(QStringLiteral("4"), pattern(2 * 1024 * 1024, 6));
         const QString out = path(QStringLiteral("out"));
-        write_file(out, "old");
+        write_file(out, pattern(300 * 1024, 7));
+        const QStringList files = QDir(lib_->dir.path()).entryList(QDir::Files | QDir::Hidden);
         try {
             const File_Size_Limit limit(1024 * 1024);
             store::Blob_To_File(c_, out, QStringLiteral("4"));
             QFAIL("a restore cut short by the disk passed as whole");
         } catch (const db::Error& e) {
             QCOMPARE(e.number(), store::Err_Device_Io);
+            QVERIFY2(e.description().startsWith(QStringLiteral("Device I/O error writing ") + out),
+                     qPrintable(e.description()));
         }
-        QVERIFY(!QFileInfo::exists(out));
+        QVERIFY(read_file(out) == pattern(300 * 1024, 7));
+        QCOMPARE(QDir(lib_->dir.path()).entryList(QDir::Files | QDir::Hidden), files);
 
         // Into a device: the failure is raised the same way.
         Failing_Device target({}, Piece, true);

@@ -41,9 +41,11 @@ class Test_Admin_Backup : public QObject {
         }
         return out;
     }
-    Run restore(const QString& user, const QString& file_no, const QString& to) {
+    Run restore(const QString& user, const QString& file_no, const QString& to,
+                rlim_t file_size_limit = 0) {
         return Admin({QStringLiteral("restore"), cs_, QStringLiteral("--user"), user,
-                      QStringLiteral("--file"), file_no, QStringLiteral("--to"), to});
+                      QStringLiteral("--file"), file_no, QStringLiteral("--to"), to},
+                     file_size_limit);
     }
     Run backup(const QString& user, const QStringList& rest) {
         return Admin(QStringList{QStringLiteral("backup"), cs_, QStringLiteral("--user"), user,
@@ -144,6 +146,21 @@ private Q_SLOTS:
         QVERIFY2(
             no_user.err.startsWith(QStringLiteral("scrollkin-admin restore: --user is required.")),
             qPrintable(Show(no_user)));
+
+        // A 2 MiB file over a 300 KiB one on a disk full after 1 MiB (the library's own writes
+        // may hit it too and be the failure told): the old file stays, nothing beside it.
+        QCOMPARE(backup(QStringLiteral("o'hara"),
+                        {file(QStringLiteral("big.bin"), testenv::Pattern(2 << 20, 2))})
+                     .code,
+                 0);
+        QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("disk")));
+        const QString kept = file(QStringLiteral("disk/kept.bin"), testenv::Pattern(300 * 1024, 1));
+        const Run full = restore(QStringLiteral("o'hara"), QStringLiteral("3"), kept, 1 << 20);
+        QVERIFY2(full.code == 1 && full.err.startsWith(QStringLiteral("Restore failed: error ")),
+                 qPrintable(Show(full)));
+        QVERIFY(read(kept) == testenv::Pattern(300 * 1024, 1));
+        QCOMPARE(QDir(dir_->filePath(QStringLiteral("disk"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("kept.bin")});
     }
 
     // The overwrite question answered by --overwrite, and the password check by --password.
