@@ -94,6 +94,9 @@ std::optional<QFileDevice::Permissions> check_target(const QString& path) {
         return std::nullopt; // nothing there, or a dangling link: replaced like a file
     if (info.isDir())
         access_error(path, QStringLiteral("a folder of that name exists"));
+    // A device or a pipe is never replaced by a file, whoever runs the program.
+    if (!info.isFile())
+        access_error(path, QStringLiteral("not a plain file"));
     // The read-only attribute is the absence of every write bit; it protects the file from
     // whoever runs the program, root included, as it does on the platform it stands in for.
     constexpr auto any_write =

@@ -68,6 +68,7 @@ struct Fault_Fixture {
     std::unique_ptr<User_Form> form;
     int sent = 0;
     int files_before = 0;
+    int opened = 0; // files a view opened
 
     Fault_Fixture() {
         {
@@ -95,27 +96,16 @@ struct Fault_Fixture {
         Install_Password_Operations(browser, f.c, prompter, status, dialog);
         backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
         ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
-        store::View_Hooks quiet; // a viewed file opens nothing
-        quiet.Open_Associated = [](const QString&) { return true; };
-        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window, quiet);
+        store::View_Hooks hooks; // a viewed file is counted, not opened
+        hooks.Open_Associated = [this](const QString&) { return ++opened > 0; };
+        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window, hooks);
         browser.Open();
         browser.Node_Click(QStringLiteral("Fold0001"));
         f.c.Set_Recorder([this](const QString&) { ++sent; });
     }
 
-    static void write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-    }
     QString source(const QString& name, const QByteArray& bytes) const {
-        write(disk.filePath(name), bytes);
-        return disk.filePath(name);
-    }
-    static QByteArray read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+        return testenv::Write_File(disk.filePath(name), bytes);
     }
     void select_file(const QString& text) {
         for (int i = 0; i < browser.List.Row_Count(); ++i)
@@ -179,10 +169,9 @@ QString route_of(const QString& name) {
     return name.section(u',', 0, 0).mid(8);
 }
 QString restore_target(Fault_Fixture& x, const QString& name) {
-    const QString route = route_of(name);
-    return (route == QLatin1String("view") || route == QLatin1String("drag out")
-                ? x.browser.Tmp_For_View_Dir()
-                : x.disk.path() + u'/') +
+    const bool scratch =
+        QStringList{QStringLiteral("view"), QStringLiteral("drag out")}.contains(route_of(name));
+    return (scratch ? x.browser.Tmp_For_View_Dir() : x.disk.path() + u'/') +
            QStringLiteral("f1.txt");
 }
 
@@ -219,7 +208,7 @@ Operation operation(const QString& name) {
                     const QString target = restore_target(x, name), route = route_of(name);
                     QFile::remove(target);
                     if (!name.endsWith(QLatin1String("new file")))
-                        Fault_Fixture::write(target, Old_File);
+                        testenv::Write_File(target, Old_File);
                     if (route.startsWith(QLatin1String("res")))
                         x.prompter.Answer_Path(route == QLatin1String("res") ? target
                                                                              : x.disk.path());
@@ -230,22 +219,18 @@ Operation operation(const QString& name) {
                 [name](Fault_Fixture& x) {
                     const QString route = route_of(name);
                     if (route == QLatin1String("view"))
-                        x.restore->View();
-                    else if (route == QLatin1String("drag out"))
-                        x.restore->drag_out().Supply();
-                    else if (route.isEmpty())
-                        x.restore->restore().Save_File_Data(restore_target(x, name),
-                                                            QStringLiteral("1"));
-                    else
-                        x.browser.main_mnu_proc(route);
-                    for (const Fake_Prompter::Record& r : x.prompter.Records())
-                        if (r.title == QLatin1String("Restore failed"))
-                            return false;
-                    return true;
+                        return x.restore->View() != store::File_View::Outcome::Failed;
+                    if (route == QLatin1String("drag out")) // a file not written is not dropped
+                        return !x.restore->drag_out().Supply().isEmpty();
+                    if (route.isEmpty())
+                        return x.restore->restore().Save_File_Data(restore_target(x, name),
+                                                                   QStringLiteral("1"));
+                    x.browser.main_mnu_proc(route);
+                    return x.prompter.Texts().filter(QStringLiteral("restore failed!")).isEmpty();
                 },
                 [name](Fault_Fixture& x) {
                     const QString target = restore_target(x, name);
-                    QCOMPARE(Fault_Fixture::read(target), content_of(1));
+                    QCOMPARE(testenv::Read_File(target), content_of(1));
                     QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden),
                              QStringList{QStringLiteral("f1.txt")});
                 }};
@@ -348,13 +333,15 @@ class Test_Fault_Injection : public QObject {
             // The read may still be logged and counted. The old file stays byte for byte (the
             // new one is whole when only a log or count statement failed), nothing beside it.
             const QString target = restore_target(x, name);
-            const QByteArray now = Fault_Fixture::read(target);
-            QVERIFY(now == (name.endsWith(QLatin1String("new file")) ? QByteArray("<none>")
-                                                                     : Old_File) ||
-                    (told == Injected && now == content_of(1)));
+            const QByteArray now = testenv::Read_File(target);
+            const QByteArray old = name.endsWith(QLatin1String("new file")) ? "<none>" : Old_File;
+            QVERIFY(now == old || (told == Injected && now == content_of(1)));
             QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden).size(),
                      QFileInfo::exists(target) ? 1 : 0);
             QCOMPARE(x.content(QStringLiteral("1")), content_of(1));
+            QCOMPARE(x.opened, 0); // what could not be written is not shown
+            if (route_of(name) == QLatin1String("res"))
+                QCOMPARE(x.status.Caption(), QStringLiteral("f1.txt Restore failed!"));
         } else {
             // Each of these is all or nothing.
             QCOMPARE(x.state(), before);

@@ -14,15 +14,7 @@ class Test_Admin_Backup : public QObject {
     QString cs_;
 
     QString file(const QString& name, const QByteArray& bytes) {
-        const QString path = dir_->filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
-    QByteArray read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+        return testenv::Write_File(dir_->filePath(name), bytes);
     }
     void run(const QString& sql) {
         db::Connection c;
@@ -97,7 +89,7 @@ private Q_SLOTS:
         const Run restored = restore(QStringLiteral("reader"), QStringLiteral("3"), out);
         QVERIFY2(restored.code == 0, qPrintable(Show(restored)));
         QCOMPARE(restored.out, QStringLiteral("Restored file 3 to %1 (27563 bytes).\n").arg(out));
-        QCOMPARE(read(out), big);
+        QCOMPARE(testenv::Read_File(out), big);
         // A read, as the program logs and counts it.
         QCOMPARE(
             rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log")),
@@ -119,7 +111,7 @@ private Q_SLOTS:
         QVERIFY2(read_only.code == 1, qPrintable(Show(read_only)));
         QCOMPARE(read_only.err, QStringLiteral("Restore failed: The file of 'out.txt'is in using "
                                                "or read only!,restore failed!\n"));
-        QCOMPARE(read(out), QByteArray("kept"));
+        QCOMPARE(testenv::Read_File(out), QByteArray("kept"));
         QCOMPARE(rows(QStringLiteral("select File_QTYAccessed from Tbl_File_Information")),
                  QStringList{QStringLiteral("1")});
 
@@ -158,7 +150,7 @@ private Q_SLOTS:
         const Run full = restore(QStringLiteral("o'hara"), QStringLiteral("3"), kept, 1 << 20);
         QVERIFY2(full.code == 1 && full.err.startsWith(QStringLiteral("Restore failed: error ")),
                  qPrintable(Show(full)));
-        QVERIFY(read(kept) == testenv::Pattern(300 * 1024, 1));
+        QVERIFY(testenv::Read_File(kept) == testenv::Pattern(300 * 1024, 1));
         QCOMPARE(QDir(dir_->filePath(QStringLiteral("disk"))).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("kept.bin")});
     }
@@ -218,7 +210,7 @@ private Q_SLOTS:
                  replaced ? 2 : 1);
         const QString out = dir_->filePath(QStringLiteral("out"));
         QCOMPARE(restore(user, QStringLiteral("1"), out).code, 0);
-        QCOMPARE(read(out), replaced ? QByteArray("new") : QByteArray("old"));
+        QCOMPARE(testenv::Read_File(out), replaced ? QByteArray("new") : QByteArray("old"));
     }
 
     void refusals_data() {
