@@ -233,8 +233,9 @@ void Blob_To_File(db::Connection& connection, const QString& path, const QString
         file->remove();
     });
     try {
-        if (old_permissions && !file->setPermissions(*old_permissions))
-            access_error(path, file->errorString());
+        // Exactly the old bits, past the umask; a file system without permissions keeps none.
+        if (old_permissions)
+            file->setPermissions(*old_permissions);
         Stream_From_Blob(*reader, *file);
         file->close();
         if (file->error() != QFileDevice::NoError)
