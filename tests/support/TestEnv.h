@@ -19,8 +19,8 @@ bool Use_Odbc();
 // Path of the SQLite ODBC driver library, or empty when it is not installed.
 QString Sqlite_Odbc_Driver();
 
-// Connection string for a library file through the backend under test. Through ODBC the file
-// is first created by the embedded engine, so both paths see the same schema.
+// Creates a new library file (by the embedded engine, so both backends see the same schema)
+// and returns its connection string through the backend under test.
 QString Library_String(const QString& path);
 
 // Repeatable pseudo-random content of n bytes.
@@ -31,7 +31,7 @@ QByteArray Read_File(const QString& path);
 // Writes a disk file (and its folder) or ends the test run; returns the path.
 QString Write_File(const QString& path, const QByteArray& bytes);
 
-// A fresh library in its own temporary folder, with the connection string opened on it.
+// A fresh library in its own temporary folder, and the connection string that opens it.
 struct Fresh_Library {
     QTemporaryDir dir;
     QString path;
