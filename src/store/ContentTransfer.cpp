@@ -5,9 +5,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace store {
 
@@ -80,22 +86,47 @@ void read_piece(db::Blob_Reader& reader, char* to, qint32 n, qint32 count, qint3
                     QStringLiteral("Path/File access error: %1 (%2)").arg(path, why));
 }
 
-// A file restore may replace: deleted here, before a byte of the new one is written.
-void remove_existing(const QString& path) {
+// Checks the target a restore will replace before a byte is written, and returns the
+// permissions the new file takes over from the old one (none when there is no old file).
+std::optional<QFileDevice::Permissions> check_target(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return;
+    if (!info.exists())
+        return std::nullopt; // nothing there, or a dangling link: replaced like a file
     if (info.isDir())
         access_error(path, QStringLiteral("a folder of that name exists"));
+    // A device or a pipe is never replaced by a file, whoever runs the program.
+    if (!info.isFile())
+        access_error(path, QStringLiteral("not a plain file"));
     // The read-only attribute is the absence of every write bit; it protects the file from
     // whoever runs the program, root included, as it does on the platform it stands in for.
     constexpr auto any_write =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (info.exists() && !(info.permissions() & any_write))
+    if (!(info.permissions() & any_write))
         access_error(path, QStringLiteral("the file is read-only"));
-    QFile old(path);
-    if (!old.remove())
-        access_error(path, old.errorString());
+    constexpr auto kept = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                          QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                          QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    return info.permissions() & kept;
+}
+
+// A new, not yet existing file beside the target: the restore writes there and renames it
+// over the target only once it holds the whole content, so a failure never costs the old file.
+std::unique_ptr<QFile> open_temporary(const QString& path, const File_Opener& open_file,
+                                      QFileDevice::Permissions permissions) {
+    const QString folder = QFileInfo(path).path() + u'/';
+    QString why;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = folder + QStringLiteral(".scrollkin-restore-") +
+                             QString::number(QRandomGenerator::global()->generate64(), 36);
+        std::unique_ptr<QFile> file = open_file ? open_file(name) : std::make_unique<QFile>(name);
+        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
+                       permissions))
+            return file;
+        why = file->errorString();
+        if (!QFileInfo::exists(name))
+            break; // not a clash of names: the folder refuses it
+    }
+    access_error(path, why);
 }
 
 } // namespace
@@ -188,23 +219,38 @@ void Blob_To_File(db::Connection& connection, const QString& path, const QString
     // The content is found first: a missing row must not cost the user the old file.
     const auto reader =
         connection.Open_Blob_Read(content_table(), content_column(), key_column(), file_no);
-    remove_existing(path);
-    const std::unique_ptr<QFile> file = open_file ? open_file(path) : std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        access_error(path, file->errorString());
+    const auto old_permissions = check_target(path);
+    constexpr auto fresh = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                           QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                           QFileDevice::ReadOther | QFileDevice::WriteOther; // less the umask
+    // An old file's own permissions from the start, so its content is never more exposed.
+    const std::unique_ptr<QFile> file =
+        open_temporary(path, open_file, old_permissions.value_or(fresh));
+    const QString temporary = file->fileName();
+    // Whatever ends the restore before the rename takes the temporary file away with it.
+    auto discard = qScopeGuard([&] {
+        file->close();
+        file->remove();
+    });
     try {
+        // Exactly the old bits, past the umask; a file system without permissions keeps none.
+        if (old_permissions)
+            file->setPermissions(*old_permissions);
         Stream_From_Blob(*reader, *file);
         file->close();
         if (file->error() != QFileDevice::NoError)
-            throw db::Error(
-                Err_Device_Io,
-                QStringLiteral("Device I/O error writing %1: %2").arg(path, file->errorString()));
-    } catch (...) {
-        // A partly written file must not pass for the restored one.
-        file->close();
-        file->remove();
-        throw;
+            throw db::Error(Err_Device_Io, QStringLiteral("Device I/O error writing %1: %2")
+                                               .arg(temporary, file->errorString()));
+        // rename() replaces the target in one step (a link at the path is replaced, not
+        // followed), which QFile::rename does not.
+        if (::rename(QFile::encodeName(temporary).constData(),
+                     QFile::encodeName(path).constData()) != 0)
+            access_error(path, qt_error_string(errno));
+    } catch (const db::Error& e) {
+        // The user knows the target, not the temporary name.
+        throw db::Error(e.number(), QString(e.description()).replace(temporary, path));
     }
+    discard.dismiss();
 }
 
 } // namespace store

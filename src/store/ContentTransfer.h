@@ -48,13 +48,14 @@ void File_To_Blob(db::Connection& connection, const QString& path, const QString
 // The same from a device open for reading, whose size() is the length to store.
 void File_To_Blob(db::Connection& connection, QIODevice& source, const QString& file_no);
 
-// Makes the (not yet opened) disk file a restore writes to; tests put a failing file here.
+// Makes the (not yet opened) temporary file a restore writes to; tests put a failing file here.
 using File_Opener = std::function<std::unique_ptr<QFile>(const QString& path)>;
 
-// Writes the stored content of this file number to a disk file. An existing file is deleted
-// first; one that cannot be deleted (read-only, or a folder refuses it) fails before anything
-// is written and stays as it was. A missing content row also fails before the old file is
-// touched. A transfer that fails midway removes the partly written file.
+// Writes the stored content of this file number to a disk file. The content goes to a
+// temporary file in the target's folder, which replaces the target only once it holds the whole
+// content and keeps an old file's permissions; on any failure the old file stays as it was and
+// no temporary file remains. An old file that must not be replaced (read-only, a folder) and a
+// missing content row fail before anything is written.
 void Blob_To_File(db::Connection& connection, const QString& path, const QString& file_no,
                   const File_Opener& open_file = {});
 // The same into a device open for writing; the device is written from its current position.

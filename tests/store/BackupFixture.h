@@ -46,13 +46,7 @@ struct Backup_Fixture {
     }
 
     QString source(const QString& name, const QByteArray& bytes = QByteArray("content")) const {
-        const QString path = sources.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return testenv::Write_File(sources.filePath(name), bytes);
     }
 
     QStringList rows(const QString& sql) { return Query_Rows(f.c, sql); }

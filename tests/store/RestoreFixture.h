@@ -116,15 +116,9 @@ struct Restore_Fixture {
         return r.cells.at(3).toString() + u'|' + r.cells.at(5).toString();
     }
 
-    static QByteArray read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
+    static QByteArray read(const QString& path) { return testenv::Read_File(path); }
     static void write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
+        testenv::Write_File(path, bytes);
     }
     QString out_path(const QString& name) const { return out.filePath(name); }
 };

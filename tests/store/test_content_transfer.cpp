@@ -17,17 +17,8 @@ namespace {
 
 constexpr qint64 Piece = 9182;
 
-QByteArray pattern(qint64 n, quint32 seed) { return testenv::Pattern(n, seed); }
-
-void write_file(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray read_file(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+QByteArray pattern(qint64 n, quint32 seed) {
+    return testenv::Pattern(n, seed);
 }
 
 // The pieces a content of this length moves in: the remainder, then the whole ones.
@@ -100,7 +91,7 @@ class Test_Content_Transfer : public QObject {
         return out;
     }
     void store(const QString& no, const QByteArray& content) {
-        write_file(path(QStringLiteral("in")), content);
+        testenv::Write_File(path(QStringLiteral("in")), content);
         store::File_To_Blob(c_, path(QStringLiteral("in")), no);
     }
 
@@ -192,48 +183,15 @@ private Q_SLOTS:
         const QByteArray content = pattern(length, quint32(length));
         store(QStringLiteral("7"), content);
         QVERIFY(stored(QStringLiteral("7")) == content);
-        store::Blob_To_File(c_, path(QStringLiteral("out")), QStringLiteral("7"));
-        QVERIFY(read_file(path(QStringLiteral("out"))) == content);
-    }
-
-    void restore_replaces_a_longer_file() {
-        add_file_row(QStringLiteral("1"));
-        store(QStringLiteral("1"), "short");
-        write_file(path(QStringLiteral("out")), QByteArray(3 * Piece, 'x'));
-        store::Blob_To_File(c_, path(QStringLiteral("out")), QStringLiteral("1"));
-        QCOMPARE(read_file(path(QStringLiteral("out"))), QByteArray("short"));
-    }
-
-    void restore_fails_before_writing_where_it_cannot_replace_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("read-only file") << QStringLiteral("read-only");
-        QTest::newRow("folder of that name") << QStringLiteral("folder");
-        QTest::newRow("parent is a file") << QStringLiteral("parent");
-    }
-    void restore_fails_before_writing_where_it_cannot_replace() {
-        QFETCH(QString, kind);
-        add_file_row(QStringLiteral("2"));
-        store(QStringLiteral("2"), pattern(2 * Piece, 2));
-        const QString old = path(QStringLiteral("old"));
-        write_file(old, "old content");
-        QString target = old;
-        if (kind == QLatin1String("read-only"))
-            QVERIFY(QFile::setPermissions(old, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        else if (kind == QLatin1String("folder"))
-            QVERIFY(QDir().mkdir(target = path(QStringLiteral("dir"))));
-        else
-            target = old + QStringLiteral("/child");
-        try {
-            store::Blob_To_File(c_, target, QStringLiteral("2"));
-            QFAIL("the restore replaced what it must not");
-        } catch (const db::Error& e) {
-            QCOMPARE(e.number(), store::Err_File_Access);
-            QVERIFY2(
-                e.description().startsWith(QStringLiteral("Path/File access error: ") + target),
-                qPrintable(e.description()));
-        }
-        QCOMPARE(read_file(old), QByteArray("old content"));
-        QVERIFY(QFileInfo(target).isDir() == (kind == QLatin1String("folder")));
+        // Over an older, longer file: replaced whole, its permissions kept (0x7077: all but the
+        // current user's bits).
+        const QString out =
+            testenv::Write_File(path(QStringLiteral("out")), pattern(length + 9, 6));
+        const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        QVERIFY(QFile::setPermissions(out, mode));
+        store::Blob_To_File(c_, out, QStringLiteral("7"));
+        QVERIFY(testenv::Read_File(out) == content);
+        QCOMPARE(QFileInfo(out).permissions() & 0x7077, mode);
     }
 
     void failed_backup_keeps_old_content_data() {
@@ -265,19 +223,24 @@ private Q_SLOTS:
         QCOMPARE(stored(QStringLiteral("3")), QByteArray("next"));
     }
 
-    void failed_restore_removes_the_partial_file() {
+    // A disk that fills up midway: the old file stays byte for byte, nothing is left beside it.
+    void failed_restore_keeps_the_old_file() {
         add_file_row(QStringLiteral("4"));
         store(QStringLiteral("4"), pattern(2 * 1024 * 1024, 6));
         const QString out = path(QStringLiteral("out"));
-        write_file(out, "old");
+        testenv::Write_File(out, pattern(300 * 1024, 7));
+        const QStringList files = QDir(lib_->dir.path()).entryList(QDir::Files | QDir::Hidden);
         try {
             const File_Size_Limit limit(1024 * 1024);
             store::Blob_To_File(c_, out, QStringLiteral("4"));
             QFAIL("a restore cut short by the disk passed as whole");
         } catch (const db::Error& e) {
             QCOMPARE(e.number(), store::Err_Device_Io);
+            QVERIFY2(e.description().startsWith(QStringLiteral("Device I/O error writing ") + out),
+                     qPrintable(e.description()));
         }
-        QVERIFY(!QFileInfo::exists(out));
+        QVERIFY(testenv::Read_File(out) == pattern(300 * 1024, 7));
+        QCOMPARE(QDir(lib_->dir.path()).entryList(QDir::Files | QDir::Hidden), files);
 
         // Into a device: the failure is raised the same way.
         Failing_Device target({}, Piece, true);
@@ -287,7 +250,7 @@ private Q_SLOTS:
 
     void missing_content_or_file_is_an_error() {
         const QString out = path(QStringLiteral("out"));
-        write_file(out, "kept");
+        testenv::Write_File(out, "kept");
         try {
             store::Blob_To_File(c_, out, QStringLiteral("404"));
             QFAIL("restored a file without content");
@@ -295,7 +258,7 @@ private Q_SLOTS:
             QCOMPARE(e.number(), db::Err_No_Content_Row);
         }
         // The old file is not given up for content that is not there.
-        QCOMPARE(read_file(out), QByteArray("kept"));
+        QCOMPARE(testenv::Read_File(out), QByteArray("kept"));
         try {
             store::File_To_Blob(c_, out, QStringLiteral("404"));
             QFAIL("stored content without a row");

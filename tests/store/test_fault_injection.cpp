@@ -68,6 +68,7 @@ struct Fault_Fixture {
     std::unique_ptr<User_Form> form;
     int sent = 0;
     int files_before = 0;
+    int opened = 0; // files a view opened
 
     Fault_Fixture() {
         {
@@ -95,19 +96,16 @@ struct Fault_Fixture {
         Install_Password_Operations(browser, f.c, prompter, status, dialog);
         backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
         ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
-        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window, {});
+        store::View_Hooks hooks; // a viewed file is counted, not opened
+        hooks.Open_Associated = [this](const QString&) { return ++opened > 0; };
+        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window, hooks);
         browser.Open();
         browser.Node_Click(QStringLiteral("Fold0001"));
         f.c.Set_Recorder([this](const QString&) { ++sent; });
     }
 
     QString source(const QString& name, const QByteArray& bytes) const {
-        const QString path = disk.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return testenv::Write_File(disk.filePath(name), bytes);
     }
     void select_file(const QString& text) {
         for (int i = 0; i < browser.List.Row_Count(); ++i)
@@ -163,6 +161,20 @@ int file_count(Fault_Fixture& x) {
     return x.one(QStringLiteral("select count(*) from Tbl_File_Information")).toInt();
 }
 
+// The restore routes: "restore" (the routine they share), "restore res", "restore res_to",
+// "restore todesktop", "restore view", "restore drag out", each writing f1.txt over an old file
+// where it puts it (", new file": none there).
+const QByteArray Old_File = testenv::Pattern(300, 9);
+QString route_of(const QString& name) {
+    return name.section(u',', 0, 0).mid(8);
+}
+QString restore_target(Fault_Fixture& x, const QString& name) {
+    const bool scratch =
+        QStringList{QStringLiteral("view"), QStringLiteral("drag out")}.contains(route_of(name));
+    return (scratch ? x.browser.Tmp_For_View_Dir() : x.disk.path() + u'/') +
+           QStringLiteral("f1.txt");
+}
+
 Operation operation(const QString& name) {
     const auto nothing = [](Fault_Fixture&) {};
     if (name == QLatin1String("backup new"))
@@ -189,16 +201,38 @@ Operation operation(const QString& name) {
                            .outcome == store::Backup_Outcome::Stored;
             },
             [](Fault_Fixture& x) { QCOMPARE(x.content(QStringLiteral("1")), Overwrite_Content); }};
-    if (name == QLatin1String("restore"))
-        return {[](Fault_Fixture& x) { x.select_file(QStringLiteral("f1")); },
-                [](Fault_Fixture& x) {
-                    return x.restore->restore().Save_File_Data(
-                        x.disk.filePath(QStringLiteral("f1.txt")), QStringLiteral("1"));
+    if (name.startsWith(QLatin1String("restore")))
+        return {[name](Fault_Fixture& x) {
+                    x.select_file(QStringLiteral("f1"));
+                    session::Desktop_Dir = x.disk.path();
+                    const QString target = restore_target(x, name), route = route_of(name);
+                    QFile::remove(target);
+                    if (!name.endsWith(QLatin1String("new file")))
+                        testenv::Write_File(target, Old_File);
+                    if (route.startsWith(QLatin1String("res")))
+                        x.prompter.Answer_Path(route == QLatin1String("res") ? target
+                                                                             : x.disk.path());
+                    if (QFileInfo::exists(target) &&
+                        (route == QLatin1String("res_to") || route == QLatin1String("todesktop")))
+                        x.prompter.Answer(Prompt_Answer::Yes); // overwrite
                 },
-                [](Fault_Fixture& x) {
-                    QFile out(x.disk.filePath(QStringLiteral("f1.txt")));
-                    QVERIFY(out.open(QIODevice::ReadOnly));
-                    QCOMPARE(out.readAll(), content_of(1));
+                [name](Fault_Fixture& x) {
+                    const QString route = route_of(name);
+                    if (route == QLatin1String("view"))
+                        return x.restore->View() != store::File_View::Outcome::Failed;
+                    if (route == QLatin1String("drag out")) // a file not written is not dropped
+                        return !x.restore->drag_out().Supply().isEmpty();
+                    if (route.isEmpty())
+                        return x.restore->restore().Save_File_Data(restore_target(x, name),
+                                                                   QStringLiteral("1"));
+                    x.browser.main_mnu_proc(route);
+                    return x.prompter.Texts().filter(QStringLiteral("restore failed!")).isEmpty();
+                },
+                [name](Fault_Fixture& x) {
+                    const QString target = restore_target(x, name);
+                    QCOMPARE(testenv::Read_File(target), content_of(1));
+                    QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden),
+                             QStringList{QStringLiteral("f1.txt")});
                 }};
     if (name == QLatin1String("delete"))
         return {[](Fault_Fixture& x) {
@@ -295,16 +329,19 @@ class Test_Fault_Injection : public QObject {
         check_told(x, name, told);
         QCOMPARE(x.f.c.Transaction_Depth(), 0);
         QCOMPARE(x.half_files(), 0);
-        if (name == QLatin1String("restore")) {
-            // The read may still be logged and counted; the file on disk is whole or absent.
-            const QString path = x.disk.filePath(QStringLiteral("f1.txt"));
-            if (QFileInfo::exists(path)) {
-                QFile out(path);
-                QVERIFY(out.open(QIODevice::ReadOnly));
-                QCOMPARE(out.readAll(), content_of(1));
-                QFile::remove(path);
-            }
+        if (name.startsWith(QLatin1String("restore"))) {
+            // The read may still be logged and counted. The old file stays byte for byte (the
+            // new one is whole when only a log or count statement failed), nothing beside it.
+            const QString target = restore_target(x, name);
+            const QByteArray now = testenv::Read_File(target);
+            const QByteArray old = name.endsWith(QLatin1String("new file")) ? "<none>" : Old_File;
+            QVERIFY(now == old || (told == Injected && now == content_of(1)));
+            QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden).size(),
+                     QFileInfo::exists(target) ? 1 : 0);
             QCOMPARE(x.content(QStringLiteral("1")), content_of(1));
+            QCOMPARE(x.opened, 0); // what could not be written is not shown
+            if (route_of(name) == QLatin1String("res"))
+                QCOMPARE(x.status.Caption(), QStringLiteral("f1.txt Restore failed!"));
         } else {
             // Each of these is all or nothing.
             QCOMPARE(x.state(), before);
@@ -384,7 +421,10 @@ private Q_SLOTS:
         QTest::newRow("backup new") << QStringLiteral("backup new") << false;
         QTest::newRow("backup new, cut short") << QStringLiteral("backup new") << true;
         QTest::newRow("backup overwrite") << QStringLiteral("backup overwrite") << false;
-        QTest::newRow("restore") << QStringLiteral("restore") << false;
+        for (const char* route :
+             {"res", "res_to", "todesktop", "view", "drag out", "res, new file"})
+            QTest::addRow("restore %s", route)
+                << QStringLiteral("restore ") + QLatin1String(route) << false;
     }
     void failing_device() {
         QFETCH(QString, name);
@@ -397,7 +437,7 @@ private Q_SLOTS:
             Fault_Fixture x;
             op.prepare(x);
             const QStringList before = x.state();
-            if (name == QLatin1String("restore"))
+            if (name.startsWith(QLatin1String("restore")))
                 x.restore->restore().Set_File_Opener([good](const QString& path) {
                     return std::make_unique<Failing_File>(path, good);
                 });
@@ -412,7 +452,7 @@ private Q_SLOTS:
             QVERIFY2(!play(name, op, x),
                      qPrintable(QStringLiteral("no failure after %1 bytes").arg(good)));
             ++byte_points_;
-            if (name == QLatin1String("restore"))
+            if (name.startsWith(QLatin1String("restore")))
                 x.restore->restore().Set_File_Opener({});
             else
                 x.backup->Set_Source_Opener(store::Open_Backup_Source);

@@ -1,5 +1,6 @@
 #include "RestoreFixture.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -94,22 +95,29 @@ private Q_SLOTS:
         QTest::newRow("read-only file") << QStringLiteral("read-only");
         QTest::newRow("folder of that name") << QStringLiteral("folder");
         QTest::newRow("folder that refuses writing") << QStringLiteral("locked folder");
+        QTest::newRow("parent is a file") << QStringLiteral("parent");
+        QTest::newRow("pipe") << QStringLiteral("pipe");
     }
     void save_onto_a_file_that_cannot_be_replaced() {
         QFETCH(QString, kind);
         x_->select({QStringLiteral("plan")});
-        QString path = x_->out_path(QStringLiteral("plan.doc"));
+        QString path = x_->out_path(QStringLiteral("plan.doc")), kept = path;
         if (kind == QLatin1String("read-only")) {
             Restore_Fixture::write(path, "kept");
             QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
         } else if (kind == QLatin1String("folder")) {
             QVERIFY(QDir().mkpath(path));
+        } else if (kind == QLatin1String("pipe")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        } else if (kind == QLatin1String("parent")) {
+            Restore_Fixture::write(kept, "kept");
+            path = kept + QStringLiteral("/plan.doc");
         } else {
             if (::geteuid() == 0)
                 QSKIP("root writes into every folder");
             const QString folder = x_->out_path(QStringLiteral("locked"));
             QVERIFY(QDir().mkpath(folder));
-            path = folder + QStringLiteral("/plan.doc");
+            kept = path = folder + QStringLiteral("/plan.doc");
             Restore_Fixture::write(path, "kept");
             QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
@@ -118,10 +126,10 @@ private Q_SLOTS:
                                            "failed!"));
         QVERIFY(!x_->restore().Save_File_Data(path, QStringLiteral("1")));
         QCOMPARE(x_->prompter.Last().title, Failed_Title);
-        if (kind == QLatin1String("folder"))
-            QVERIFY(QFileInfo(path).isDir());
+        if (kind == QLatin1String("folder") || kind == QLatin1String("pipe"))
+            QVERIFY(!QFileInfo(path).isFile());
         else
-            QCOMPARE(x_->read(path), QByteArray("kept"));
+            QCOMPARE(x_->read(kept), QByteArray("kept"));
         QCOMPARE(x_->log(), QStringList{QStringLiteral("1|clerk1|Read")});
         QCOMPARE(x_->counted(QStringLiteral("1")), QStringLiteral("6|clerk1"));
         QCOMPARE(x_->listed_count(1), QStringLiteral("6|clerk1"));
@@ -199,16 +207,6 @@ private Q_SLOTS:
         QCOMPARE(x_->status.progress_maximum, 2);
         QCOMPARE(x_->status.progress_value, 0);
         QVERIFY(!x_->status.progress_visible);
-    }
-
-    void restore_file_that_fails_says_so() {
-        x_->f.run(QStringLiteral("delete from Tbl_File_Data where file_no='1'"));
-        x_->select({QStringLiteral("plan")});
-        x_->prompter.Answer_Path(x_->out_path(QStringLiteral("plan.doc")));
-        x_->prompter.Answer(Prompt_Answer::Ok);
-        x_->browser.main_mnu_proc(QStringLiteral("res"));
-        QCOMPARE(x_->status.caption, QStringLiteral("plan.doc Restore failed!"));
-        QVERIFY(!QFileInfo::exists(x_->out_path(QStringLiteral("plan.doc"))));
     }
 
     // Three of ten rows: the captions count the files, the total says how many were selected.

@@ -104,20 +104,6 @@ private Q_SLOTS:
         QCOMPARE(x_->log(), QStringList());
     }
 
-    // A scratch copy that could not be written is not shown, so an older copy never passes for
-    // the file.
-    void view_shows_nothing_it_could_not_write() {
-        x_->select({QStringLiteral("notes")});
-        Restore_Fixture::write(scratch(QStringLiteral("notes.txt")), "older copy");
-        QVERIFY(
-            QFile::setPermissions(scratch(QStringLiteral("notes.txt")), QFileDevice::ReadOwner));
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("The file of 'notes'is in using or "
-                                                              "read only!,restore failed!"));
-        QCOMPARE(x_->ops->View(), Outcome::Failed);
-        QVERIFY(x_->opened.isEmpty());
-        QCOMPARE(x_->read(scratch(QStringLiteral("notes.txt"))), QByteArray("older copy"));
-    }
-
     void drag_rights_data() {
         QTest::addColumn<QString>("role");
         QTest::addColumn<QString>("right");
@@ -201,15 +187,6 @@ private Q_SLOTS:
         QCOMPARE(x_->log(),
                  (QStringList{QStringLiteral("1|clerk1|Read"), QStringLiteral("3|clerk1|Read")}));
         QCOMPARE(x_->browser.Selected_Rows().size(), size_t(3));
-    }
-
-    // A file whose copy could not be made is told and left out of the drop.
-    void drag_leaves_out_what_it_could_not_write() {
-        x_->f.run(QStringLiteral("delete from Tbl_File_Data where file_no='1'"));
-        x_->select({QStringLiteral("plan"), QStringLiteral("notes")});
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("The content of 'plan' is missing "
-                                                              "from the library,restore failed!"));
-        QCOMPARE(x_->ops->drag_out().Supply(), QStringList{scratch(QStringLiteral("notes.txt"))});
     }
 
     void open_with_call_data() {

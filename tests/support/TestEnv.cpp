@@ -45,6 +45,19 @@ QByteArray Pattern(qint64 n, quint32 seed) {
     return b;
 }
 
+QByteArray Read_File(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+QString Write_File(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
 bool Use_Odbc() {
     return qgetenv("SCROLLKIN_TEST_BACKEND") == "odbc";
 }

@@ -26,6 +26,11 @@ QString Library_String(const QString& path);
 // Repeatable pseudo-random content of n bytes.
 QByteArray Pattern(qint64 n, quint32 seed);
 
+// A disk file's whole content, "<none>" when it cannot be read.
+QByteArray Read_File(const QString& path);
+// Writes a disk file (and its folder) or ends the test run; returns the path.
+QString Write_File(const QString& path, const QByteArray& bytes);
+
 // A fresh library in its own temporary folder, and the connection string that opens it.
 struct Fresh_Library {
     QTemporaryDir dir;

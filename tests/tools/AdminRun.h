@@ -7,13 +7,23 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <csignal>
+#include <sys/resource.h>
+
 struct Run {
     int code = -1;
     QString out, err;
 };
 
-inline Run Admin(const QStringList& args) {
+// file_size_limit: the largest file the tool may write, as on a small disk (0: no limit).
+inline Run Admin(const QStringList& args, rlim_t file_size_limit = 0) {
     QProcess p;
+    if (file_size_limit)
+        p.setChildProcessModifier([file_size_limit] {
+            const rlimit limit{file_size_limit, file_size_limit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN); // a write past it fails instead of killing the tool
+        });
     p.start(QStringLiteral(SCROLLKIN_ADMIN_EXE), args);
     if (!p.waitForFinished(60000))
         qWarning("scrollkin-admin did not finish");

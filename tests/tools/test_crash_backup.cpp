@@ -44,12 +44,8 @@ class Test_Crash_Backup : public QObject {
     QHash<QString, QString> number_;
 
     QString source(const QString& name, const QByteArray& bytes) {
-        const QString path =
-            lib_->dir.filePath(QStringLiteral("disk/") + name + QStringLiteral(".bin"));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return testenv::Write_File(
+            lib_->dir.filePath(QStringLiteral("disk/") + name + QStringLiteral(".bin")), bytes);
     }
 
     // Runs a backup to its end; returns how long it took.

@@ -17,9 +17,10 @@ const char* const Help =
     "content is written in the pieces the program uses, replacing a file already there, and the\n"
     "read is logged (\"Read\" under UID) and counted (access count, last reader and date).\n\n"
     "A read-only file at PATH, or a folder of that name, is kept as it is; the read is still\n"
-    "logged and counted, as in the program. A file number without content writes, logs and\n"
-    "counts nothing. Either failure prints the program's message to stderr as \"title: text\"\n"
-    "and exits with 1; bad arguments exit with 2.\n";
+    "logged and counted, as in the program. A file already there is replaced only once the whole\n"
+    "content is written: a write that fails (a full disk) keeps it as it was. A file number\n"
+    "without content writes, logs and counts nothing. A failure prints the program's message to\n"
+    "stderr as \"title: text\" and exits with 1; bad arguments exit with 2.\n";
 
 bool Account_Exists(db::Connection& c, const QString& uid) {
     return !c.Open_Query(QStringLiteral("select UID from tbl_user where UID='") + Quote_Sql(uid) +
