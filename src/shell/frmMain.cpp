@@ -103,9 +103,9 @@ frmMain::frmMain(Prompter& prompter, QWidget* parent)
     Picture1->addPermanentWidget(cmdSystem);
     connect(cmdSystem, &QToolButton::clicked, this, [this, tray_menu] {
         const QSize menu = tray_menu->sizeHint();
-        menus_.Pop_Up(tray_menu->objectName(), Menu_State(),
-                      cmdSystem->mapToGlobal(QPoint(cmdSystem->width() - menu.width(), 0) -
-                                             QPoint(0, menu.height())));
+        menus_.Pop_Up(
+            tray_menu->objectName(), Menu_State(),
+            cmdSystem->mapToGlobal(QPoint(cmdSystem->width() - menu.width(), -menu.height())));
     });
     tray_ = new QSystemTrayIcon(QIcon(Program_Logo()), this);
     tray_->setToolTip(QStringLiteral("QTX Scrollkin 2.0 Version "));
