@@ -40,6 +40,7 @@ class Test_Main_Window : public QObject {
     std::unique_ptr<Fake_Prompter> prompter_;
     std::unique_ptr<frmMain> main_;
     QList<QUrl> opened_;
+    bool tray_ = true; // the desktop's answer, as the window asks it
 
     QAction* item(const char* name) const { return child<QAction>(main_.get(), name); }
     // The window is shown, or hidden to the tray, with the tray menu's items to match.
@@ -75,7 +76,8 @@ private Q_SLOTS:
         session::Cur_Role = QStringLiteral("Administrator");
         prompter_ = std::make_unique<Fake_Prompter>();
         main_ = std::make_unique<frmMain>(*prompter_);
-        main_->Set_Tray_Probe([] { return true; });
+        tray_ = true;
+        main_->Set_Tray_Probe([this] { return tray_; });
         main_->Open_Browser();
     }
     void cleanup() {
@@ -198,11 +200,13 @@ private Q_SLOTS:
         exits_and_cleans_the_view_folder([this] { item("mnuTray_Unload")->trigger(); });
     }
 
-    // Without a notification area the strip's button, in view whatever the rights line says,
-    // pops the tray menu up; the close box asks, and Cancel keeps the window as it was.
+    // The tray goes away: on the user's return the strip's button, in view whatever the rights
+    // line says, pops the tray menu up; the close box asks, and Cancel keeps all as it was.
     void without_a_tray_the_strip_and_the_close_box_reach_the_tray_menu() {
-        main_->Set_Tray_Probe([] { return false; });
         auto* button = child<QToolButton>(main_.get(), "cmdSystem");
+        tray_ = false;
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(main_.get(), &activate);
         const int width = main_->width();
         const QString rights = QStringLiteral("Department rights: Read,Write,Delete; ").repeated(9);
         main_->Set_Message(rights);
@@ -229,8 +233,7 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         QCOMPARE(texts.join(QLatin1Char('|')),
                  QStringLiteral("About this System|Scrollkin |Version: 2.0  "));
-        QCOMPARE(opened_.size(), 1);
-        QCOMPARE(opened_.front().scheme(), QStringLiteral("mailto"));
+        QVERIFY(opened_.size() == 1 && opened_.front().scheme() == QLatin1String("mailto"));
 
         // "Hide Scrollkin" minimises, so the window can always come back.
         item("mnuTray_Hide")->trigger();
@@ -261,15 +264,12 @@ private Q_SLOTS:
         click(shell.Login_Window(), "cmdLogin");
         sign_in(shell.Login_Window(), QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"));
         QPointer<frmMain> first = shell.Main_Window();
-        QVERIFY(first && first->isVisible());
-        QVERIFY(!shell.Login_Window());
+        QVERIFY(first && first->isVisible() && !shell.Login_Window());
         first->Set_Tray_Probe([] { return true; });
         first->Hide_To_Tray();
-        QVERIFY(first->Tray()->isVisible());
 
         child<QAction>(first.data(), "Mnu_login_out")->trigger();
-        QVERIFY(shell.Login_Window() && shell.Login_Window()->isVisible());
-        QVERIFY(!shell.Main_Window());
+        QVERIFY(shell.Login_Window() && shell.Login_Window()->isVisible() && !shell.Main_Window());
         QVERIFY(!first->Tray()->isVisible() && !first->isVisible());
         QTRY_VERIFY(first.isNull());
         QCOMPARE(Login_Attempts, qint16(1));
