@@ -50,7 +50,7 @@ struct Backup_Setup {
     std::shared_ptr<store::Backup> backup;
 
     explicit Backup_Setup(const Paths& p) {
-        c.Open(db::Connection_String::embedded(QString::fromStdString(p.library)));
+        c.Open_Or_Create(db::Connection_String::embedded(QString::fromStdString(p.library)));
         seed_bench_folder(c);
         sign_in_bench(QString::fromStdString(p.dir));
         browser = std::make_unique<Browser>(c, status, prompter, window);
@@ -103,7 +103,7 @@ int child(const std::string& role, const Paths& p) {
                 die("the drop did not store every file");
         } else if (role == "bare") {
             db::Connection c;
-            c.Open(db::Connection_String::embedded(QString::fromStdString(p.library)));
+            c.Open_Or_Create(db::Connection_String::embedded(QString::fromStdString(p.library)));
             const QDir folder(QString::fromStdString(p.folder));
             const QStringList names = folder.entryList(QDir::Files, QDir::Name);
             before = rss_kib();

@@ -35,7 +35,7 @@ struct Paths {
 void seed(const Options& o, const Paths& p) {
     QFile::remove(p.seeded);
     db::Connection c;
-    c.Open(db::Connection_String::embedded(p.seeded));
+    c.Open_Or_Create(db::Connection_String::embedded(p.seeded));
     db::Transaction tx(c);
     seed_bench_folder(c);
     for (int i = 1; i <= o.files; ++i) {

@@ -31,7 +31,7 @@ struct Paths {
 void seed_library(const Options& o, const Paths& p) {
     QFile::remove(p.seed);
     db::Connection c;
-    c.Open(db::Connection_String::embedded(p.seed));
+    c.Open_Or_Create(db::Connection_String::embedded(p.seed));
     seed_bench_folder(c);
     c.Run_Statement(QStringLiteral("BEGIN TRANSACTION"));
     for (int i = 1; i <= o.files; ++i) {

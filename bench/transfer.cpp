@@ -38,7 +38,7 @@ int child(const std::string& what, const Paths& p) {
         if (what != "store" && what != "restore")
             die("unknown step " + what);
         if (what == "store") {
-            c.Open(db::Connection_String::embedded(lib));
+            c.Open_Or_Create(db::Connection_String::embedded(lib)); // removed before each run
             c.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no) values ('1')"));
             t0 = now();
             store::File_To_Blob(c, QString::fromStdString(p.source), QStringLiteral("1"));

@@ -1,6 +1,18 @@
 -- Library database for SQL Server. Run once, as the library's owner, in an empty database:
---   sqlcmd -S dbhost -d Library -i schema/mssql.sql     or     scrollkin-admin init "<ODBC string>"
+--   sqlcmd -b -S dbhost -d Library -i schema/mssql.sql   or   scrollkin-admin init "<ODBC string>"
 -- Text columns compare without regard to letter case; batches are separated by GO lines.
+--
+-- The database's collation must ignore letter case (a CI collation, such as Latin1_General_CI_AS):
+-- the program writes one table or column name in varying case (tbl_user, TBL_USER, Tbl_User),
+-- and SQL Server matches names by the database's collation. On a case-sensitive or binary one
+-- the first batch below refuses, and SET NOEXEC ON keeps every later batch from running.
+DECLARE @collation nvarchar(128) = CAST(DATABASEPROPERTYEX(DB_NAME(), 'Collation') AS nvarchar(128));
+IF '_' + @collation + '_' NOT LIKE '%[_]CI[_]%'
+BEGIN
+    RAISERROR(N'The library needs a database whose collation ignores letter case (a CI collation such as Latin1_General_CI_AS), but this database uses %s. Nothing was created. Change it with ALTER DATABASE ... COLLATE Latin1_General_CI_AS, or create the database with that collation, and run the script again.', 16, 1, @collation);
+    SET NOEXEC ON;
+END
+GO
 
 CREATE TABLE ref_Group (
     Group_No   nvarchar(8)   COLLATE Latin1_General_CI_AS NOT NULL PRIMARY KEY,

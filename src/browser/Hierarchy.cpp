@@ -7,6 +7,7 @@
 #include "ListModel.h"
 #include "NextId.h"
 #include "Prompter.h"
+#include "SchemaCodes.h"
 #include "SqlText.h"
 
 namespace {
@@ -123,8 +124,14 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
     QStandardItem* node = tree_.node(key);
     if (!node || !Can_Edit(key))
         return Edit_End::Kept_Old;
-    if (new_text.isEmpty()) {
+    // A name of blanks shows as none; a longer one than the column holds the server refuses.
+    if (new_text.trimmed().isEmpty()) {
         prompter_.Tell(QStringLiteral("Please input name again!"));
+        return Edit_End::Restart;
+    }
+    if (new_text.size() > codes::Name_Length) {
+        prompter_.Tell(
+            codes::Too_Long_Text(QStringLiteral("The name"), new_text.size(), codes::Name_Length));
         return Edit_End::Restart;
     }
     const QString t = Quote_Sql(new_text), k = Quote_Sql(key);

@@ -28,7 +28,8 @@ public:
 
     enum class Edit_End { Stored, Restart, Kept_Old };
     // The end of an in-place edit of node `key` with the new text: stores it (Stored), or asks
-    // for a name again (Restart), or keeps the old name after a failure (Kept_Old).
+    // for a name again when it is blank or too long (Restart), or keeps the old name after a
+    // failure (Kept_Old).
     Edit_End End_Edit(const QString& key, const QString& new_text);
 
 private:

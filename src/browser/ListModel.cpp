@@ -28,6 +28,36 @@ bool as_number(const QVariant& v, double* out) {
     }
 }
 
+// A locale's time form with seconds but without the time zone: the library's dates carry no
+// zone, so naming one would only mislead. The zone goes with its brackets and with the blank
+// or comma that parts it from the time ("HH:mm:ss (t)", "h:mm:ss AP, t", "t HH:mm:ss").
+QString time_without_zone(const QString& format) {
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't') {
+            out += c;
+            continue;
+        }
+        const QChar next = i + 1 < format.size() ? format[i + 1] : QChar();
+        if (!out.isEmpty() &&
+            ((out.back() == u'(' && next == u')') || (out.back() == u'[' && next == u']'))) {
+            out.chop(1);
+            ++i;
+        }
+    }
+    const auto separator = [](QChar c) { return c.isSpace() || c == u','; };
+    qsizetype begin = 0, end = out.size();
+    while (begin < end && separator(out[begin]))
+        ++begin;
+    while (end > begin && separator(out[end - 1]))
+        --end;
+    return out.mid(begin, end - begin);
+}
+
 } // namespace
 
 QString List_Model::Display_Text(const QVariant& value) {
@@ -37,9 +67,16 @@ QString List_Model::Display_Text(const QVariant& value) {
         const QDateTime dt = value.toDateTime();
         const QLocale locale;
         const QString date = locale.toString(dt.date(), QLocale::ShortFormat);
-        return dt.time() == QTime(0, 0)
-                   ? date
-                   : date + QLatin1Char(' ') + locale.toString(dt.time(), QLocale::LongFormat);
+        if (dt.time() == QTime(0, 0))
+            return date;
+        // Lists fill from the one window thread; the form is worked out once per locale.
+        static QLocale formed_for = QLocale::c();
+        static QString time_format = time_without_zone(formed_for.timeFormat(QLocale::LongFormat));
+        if (locale != formed_for) {
+            formed_for = locale;
+            time_format = time_without_zone(locale.timeFormat(QLocale::LongFormat));
+        }
+        return date + QLatin1Char(' ') + locale.toString(dt.time(), time_format);
     }
     return value.toString();
 }

@@ -60,7 +60,7 @@ public:
     void Sort_By(int column, Qt::SortOrder order);
 
     // How a cell's value reads in the list: a date in the locale's short form, followed by
-    // the time unless it is midnight; a null as empty text.
+    // the time with seconds (no time zone) unless it is midnight; a null as empty text.
     static QString Display_Text(const QVariant& value);
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,7 @@
 #include "QueryBox.h"
 
 #include "ListUtils.h"
+#include "SchemaCodes.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -27,6 +28,8 @@ Query_Box::Query_Box(Browser& browser, db::Connection& connection, Prompter& pro
     // The typed text is the query: no completion from the history, and Enter adds no item.
     query_->setCompleter(nullptr);
     query_->setInsertPolicy(QComboBox::NoInsert);
+    // The history's column holds this much of a query.
+    query_->lineEdit()->setMaxLength(codes::Name_Length);
     group_->installEventFilter(this);
     query_->installEventFilter(this);
     connect(query_, &QComboBox::activated, this, [this] {

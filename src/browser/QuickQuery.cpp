@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "Error.h"
 #include "Prompter.h"
+#include "SchemaCodes.h"
 #include "Session.h"
 #include "SqlText.h"
 
@@ -68,13 +69,19 @@ void Quick_Query::tell(const db::Error& e) {
 }
 
 void Quick_Query::Run() {
+    // The history keeps the text as typed, and the server refuses one longer than query_txt.
+    const QString text = strip_.Query_Text();
+    if (text.size() > codes::Name_Length) {
+        prompter_.Tell(
+            codes::Too_Long_Text(QStringLiteral("The query"), text.size(), codes::Name_Length));
+        return;
+    }
     // The group whose name the box shows, or the first one.
     const QStringList names = browser_.Tree.group_names()->stringList();
     const QString group_text = strip_.Group_Text();
     const int index = std::max(0, int(names.indexOf(group_text)));
     strip_.Select_Group(index);
     const QString group_no = browser_.Tree.group_ids()->stringList().value(index);
-    const QString text = strip_.Query_Text();
     const QString condition = Condition(names.value(index), group_no, text, session::Cur_User,
                                         session::Cur_Role == QLatin1String("Administrator"));
 

@@ -40,8 +40,8 @@ public:
     static QString Condition(const QString& group_text, const QString& group_no,
                              const QString& text, const QString& user, bool administrator);
 
-    // Lists the files for the strip's group and text. A query the server rejects is told and
-    // leaves the list as it was.
+    // Lists the files for the strip's group and text. A query the server rejects, or a text
+    // longer than the history holds, is told and leaves the list as it was.
     void Run();
     // Refills the query box's list with the 20 newest remembered queries, newest first.
     void Load_History();

@@ -26,6 +26,7 @@
 #include "TreePictures.h"
 
 #include "Connection.h"
+#include "SchemaCodes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -34,6 +35,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -61,6 +63,13 @@ constexpr int Strip_Margin = 6;
 void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(To_Pixels(left), To_Pixels(top), width < 0 ? w->width() : To_Pixels(width),
                    height < 0 ? w->height() : To_Pixels(height));
+}
+
+// An in-place name editor takes no more than the name columns hold.
+QWidget* name_editor(QWidget* editor) {
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->setMaxLength(codes::Name_Length);
+    return editor;
 }
 
 bool is_folder_row(const QModelIndex& index) {
@@ -102,7 +111,7 @@ public:
                           const QModelIndex& index) const override {
         if (!Hierarchy::Can_Edit(Catalogue_Tree::key_of(index)))
             return nullptr;
-        return Picture_Delegate::createEditor(parent, option, index);
+        return name_editor(Picture_Delegate::createEditor(parent, option, index));
     }
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
         const QString text = editor->property("text").toString();
@@ -129,7 +138,7 @@ public:
                           const QModelIndex& index) const override {
         if (is_folder_row(index))
             return nullptr;
-        return QStyledItemDelegate::createEditor(parent, option, index);
+        return name_editor(QStyledItemDelegate::createEditor(parent, option, index));
     }
 };
 
@@ -248,11 +257,16 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
                                   *new Department_Access_Runner(this));
     Install_Search_Operations(*browser_, db::Lib_Connection(), prompter,
                               [this](Search_Operations& search) { frmSeachBox::Show(search, this); });
-    // "fren" opens the current file's name in the list; the end of the edit stores it.
+    // "fren" opens the current file's name in the list; the end of the edit stores it or opens
+    // it again, once the ending edit has closed.
     file_ops_->Set_Row_Editor([this](int row) {
-        const QModelIndex name = browser_->List.index(row, 0);
-        lv->scrollTo(name);
-        lv->edit(name);
+        const QPersistentModelIndex name = browser_->List.index(row, 0);
+        QTimer::singleShot(0, lv, [this, name] {
+            if (!name.isValid())
+                return;
+            lv->scrollTo(name);
+            lv->edit(name);
+        });
     });
     connect(&browser_->List, &List_Model::Text_Edited, this,
             [this](int row, const QString& old_text, const QString& new_text) {

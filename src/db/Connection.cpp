@@ -46,13 +46,23 @@ void Set_Process_Recorder(std::function<void(const QString&)> recorder) {
 }
 
 void Connection::Open(const QString& connection_string) {
+    open(connection_string, false);
+}
+
+void Connection::Open_Or_Create(const QString& connection_string) {
+    open(connection_string, true);
+}
+
+void Connection::open(const QString& connection_string, bool create) {
     Close();
     const Connection_String cs(connection_string);
     if (connection_string.trimmed().isEmpty())
         throw Error(Err_Connect_Failed,
                     QStringLiteral("No connection string is set for the library."));
     if (cs.is_embedded())
-        backend_ = std::make_unique<Sqlite_Backend>(cs.data_source());
+        backend_ = std::make_unique<Sqlite_Backend>(cs.data_source(),
+                                                    create ? Sqlite_Backend::Missing_File::Create
+                                                           : Sqlite_Backend::Missing_File::Fail);
     else
         backend_ = std::make_unique<Odbc_Backend>(connection_string);
     text_ = connection_string;

@@ -21,8 +21,13 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens from a connection string; every failure carries Err_Connect_Failed.
+    // Opens from a connection string; every failure carries Err_Connect_Failed, an embedded
+    // library file that does not exist among them.
     void Open(const QString& connection_string);
+    // Opens as Open does, but first makes a new, empty embedded library where the file named
+    // does not exist. Only for a path a person chose as a new library (the connection dialog,
+    // scrollkin-admin init).
+    void Open_Or_Create(const QString& connection_string);
     void Close();
     bool Is_Open() const { return backend_ != nullptr; }
     const QString& Connection_Text() const { return text_; }
@@ -62,6 +67,7 @@ public:
     QString Engine_Text(const QString& tsql);
 
 private:
+    void open(const QString& connection_string, bool create);
     Backend& backend();
     void before_send(const QString& sql);
     QString default_of(const QString& table, const QString& column);

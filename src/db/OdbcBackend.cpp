@@ -274,9 +274,10 @@ void Odbc_Backend::release() {
 void Odbc_Backend::execute(const QString& sql) {
     Statement st(dbc_);
     st.check(SQLExecDirectW(st.get(), wide(sql), SQL_NTS));
-    // Drain every result of a batch so that errors in later statements surface here.
-    while (SQLMoreResults(st.get()) != SQL_NO_DATA) {
-    }
+    // Drain every result of a batch so that errors in later statements surface here (the
+    // creation script's collation guard raises its error after a declaration).
+    for (SQLRETURN rc; (rc = SQLMoreResults(st.get())) != SQL_NO_DATA;)
+        st.check(rc);
 }
 
 Result Odbc_Backend::query(const QString& sql) {

@@ -17,4 +17,9 @@ QString Right_Text(QChar letter) {
     }
 }
 
+QString Too_Long_Text(const QString& subject, qsizetype length, int limit) {
+    return QStringLiteral("%1 is too long: %2 characters; it may hold at most %3.")
+        .arg(subject, QString::number(length), QString::number(limit));
+}
+
 } // namespace codes

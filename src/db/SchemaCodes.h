@@ -70,6 +70,17 @@ inline QString Op_Create() {
     return QStringLiteral("Create");
 }
 
+// Lengths of the text columns that names and typed texts fill, in UTF-16 units as SQL Server's
+// nvarchar counts them: the server refuses a longer value where the embedded engine would keep
+// it, so the program refuses it first, alike on both.
+// File_Name, Group_Name, Department_name, Folder_Name, query_txt:
+inline constexpr int Name_Length = 255;
+inline constexpr int File_Type_Length = 255;
+inline constexpr int File_Password_Length = 50;
+
+// The message for a text longer than its column: "<subject> is too long: ..."
+QString Too_Long_Text(const QString& subject, qsizetype length, int limit);
+
 // Content moves in pieces of this size.
 inline constexpr int Block_Size = 9182;
 

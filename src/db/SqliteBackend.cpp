@@ -260,7 +260,7 @@ private:
 
 } // namespace
 
-Sqlite_Backend::Sqlite_Backend(const QString& path) {
+Sqlite_Backend::Sqlite_Backend(const QString& path, Missing_File missing) {
     if (path.trimmed().isEmpty())
         throw Error(Err_Connect_Failed,
                     QStringLiteral("No library file is named in the connection string."));
@@ -269,9 +269,12 @@ Sqlite_Backend::Sqlite_Backend(const QString& path) {
         throw Error(Err_Connect_Failed,
                     QStringLiteral("The folder of the library file does not exist: %1")
                         .arg(info.absolutePath()));
-    const int rc = sqlite3_open_v2(
-        path.toUtf8().constData(), &db_,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (missing == Missing_File::Fail && !info.exists())
+        throw Error(Err_Connect_Failed, QStringLiteral("The library file does not exist: %1")
+                                            .arg(QDir::cleanPath(info.absoluteFilePath())));
+    const int create = missing == Missing_File::Create ? SQLITE_OPEN_CREATE : 0;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
+                                   SQLITE_OPEN_READWRITE | create | SQLITE_OPEN_FULLMUTEX, nullptr);
     try {
         if (rc != SQLITE_OK)
             fail(db_, rc);

@@ -8,11 +8,14 @@ struct sqlite3;
 
 namespace db {
 
-// The embedded library: one SQLite file, created from the schema on first open.
+// The embedded library: one SQLite file, given its tables from the schema when it has none.
 class Sqlite_Backend : public Backend {
 public:
-    // Opens (or creates) the library file; throws Error(Err_Connect_Failed) when it cannot.
-    explicit Sqlite_Backend(const QString& path);
+    enum class Missing_File { Fail, Create };
+    // Opens the library file; throws Error(Err_Connect_Failed) when it cannot. A file that does
+    // not exist fails unless `missing` says to create it: a mistyped path must not quietly
+    // become a new, empty library.
+    Sqlite_Backend(const QString& path, Missing_File missing);
     ~Sqlite_Backend() override;
     Sqlite_Backend(const Sqlite_Backend&) = delete;
     Sqlite_Backend& operator=(const Sqlite_Backend&) = delete;

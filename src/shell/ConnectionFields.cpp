@@ -3,8 +3,10 @@
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "Error.h"
+#include "Prompter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QList>
 #include <QStandardPaths>
 
@@ -137,6 +139,33 @@ Connection_Fields New_Connection_Fields() {
     Connection_Fields f;
     f.file = Default_Library_Path();
     return f;
+}
+
+Connection_Fields With_Absolute_File(Connection_Fields fields) {
+    QString& file = fields.file;
+    if (fields.engine != Library_Engine::Embedded || file.trimmed().isEmpty())
+        return fields;
+    if (file == QLatin1String("~") || file.startsWith(QLatin1String("~/")))
+        file = QDir::homePath() + file.mid(1);
+    file = QDir::cleanPath(QDir::current().absoluteFilePath(file));
+    return fields;
+}
+
+New_Library Offer_New_Library(const Connection_Fields& fields, Prompter& prompter) {
+    if (fields.engine != Library_Engine::Embedded || fields.file.trimmed().isEmpty())
+        return New_Library::Not_Asked;
+    const QFileInfo file(fields.file);
+    // A missing folder is told by the open itself; there is nothing to offer there.
+    if (file.exists() || !file.absoluteDir().exists())
+        return New_Library::Not_Asked;
+    if (!prompter.Ask_Yes_No(QStringLiteral("There is no library file %1.\r\nCreate a new, "
+                                            "empty library there?")
+                                 .arg(fields.file),
+                             QStringLiteral("Library Connection")))
+        return New_Library::Declined;
+    db::Connection maker;
+    maker.Open_Or_Create(Build_Connection_String(fields));
+    return New_Library::Created;
 }
 
 Connection_Test Test_Connection(const QString& text) {

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class Prompter;
+
 // The connection dialog's model: the engine and its fields, turned into the one stored
 // connection string and read back from it.
 enum class Library_Engine { Embedded, Sql_Server, Other_Odbc };
@@ -28,6 +30,16 @@ Connection_Fields Parse_Connection_String(const QString& text);
 // created so the library can be.
 Connection_Fields New_Connection_Fields();
 QString Default_Library_Path();
+
+// The embedded library file as an absolute path: "~" stands for the home folder, any other
+// relative path is taken from the working folder. Other engines' fields are left as they are.
+Connection_Fields With_Absolute_File(Connection_Fields fields);
+
+// Before OK or "Test Connection" opens an embedded library file that does not exist (in a
+// folder that does): asks whether to create a new, empty library there, and creates it on Yes.
+// A failure to create raises db::Error.
+enum class New_Library { Not_Asked, Created, Declined };
+New_Library Offer_New_Library(const Connection_Fields& fields, Prompter& prompter);
 
 // "Test Connection": opens a throw-away connection on the string.
 struct Connection_Test {

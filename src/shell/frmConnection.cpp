@@ -1,6 +1,7 @@
 #include "frmConnection.h"
 #include "Named.h"
 
+#include "Error.h"
 #include "Hourglass.h"
 
 #include <QComboBox>
@@ -109,7 +110,7 @@ frmConnection::frmConnection(Prompter& prompter, const QString& current, const Q
         connect(e, &QLineEdit::textChanged, this, &frmConnection::update_text);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmConnection::browse);
     connect(cmdTest, &QPushButton::clicked, this, &frmConnection::test);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdOK, &QPushButton::clicked, this, &frmConnection::confirm);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     resize(560, sizeHint().height());
@@ -175,10 +176,41 @@ void frmConnection::browse() {
         txtFile->setText(chosen);
 }
 
+bool frmConnection::prepare_library(QString& failure) {
+    const Connection_Fields absolute = With_Absolute_File(fields());
+    if (absolute.file != txtFile->text())
+        txtFile->setText(absolute.file);
+    try {
+        if (Offer_New_Library(absolute, prompter_) != New_Library::Declined)
+            return true;
+        failure.clear();
+    } catch (const db::Error& e) {
+        failure = QStringLiteral("Cannot create the library: ") + e.description();
+    }
+    return false;
+}
+
 void frmConnection::test() {
+    QString failure;
+    // Declined: the test says the file is missing, as the sign-in would.
+    if (!prepare_library(failure) && !failure.isEmpty()) {
+        lblTestResult->setText(failure);
+        return;
+    }
     Hourglass hourglass;
     const Connection_Test t = Test_Connection(Connection_Text());
     lblTestResult->setText(t.message);
+}
+
+void frmConnection::confirm() {
+    QString failure;
+    if (prepare_library(failure)) {
+        accept();
+        return;
+    }
+    if (!failure.isEmpty())
+        prompter_.Tell(failure, windowTitle(), Prompt_Icon::Warning);
+    txtFile->setFocus();
 }
 
 std::optional<QString> frmConnection::Edit(QWidget* owner, Prompter& prompter,

@@ -36,7 +36,11 @@ private:
     Connection_Fields fields() const;
     void update_text();
     void browse();
+    // OK and "Test Connection" first make the library path absolute and offer to create a
+    // library file that does not exist; false when the user declined or creating it failed.
+    bool prepare_library(QString& failure);
     void test();
+    void confirm();
 
     Prompter& prompter_;
     QString original_;

@@ -61,9 +61,9 @@ public:
     bool Backup_File_Data(const QString& path, QString& file_no, int row, const QString& folder_no,
                           bool new_file);
 
-    // Files dropped onto the list: the files directly inside a dropped folder (when the first
-    // path is one), otherwise every path in order. Ignored unless the list shows a folder's
-    // files and the source offers copy, move and link together.
+    // Files dropped onto the list: the files directly inside a dropped folder, hidden ones too
+    // (when the first path is one), otherwise every path in order. Ignored unless the list
+    // shows a folder's files and the source offers copy, move and link together.
     Drop_Result Drop_Files(const QStringList& paths, Qt::DropActions offered);
 
     // How a file to store is opened (tests put a failing device here).

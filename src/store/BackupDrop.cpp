@@ -53,12 +53,12 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
     // Files whose names cannot be read as text: the listing leaves them out, so they are told
     // here instead of being skipped unseen.
     QStringList unreadable;
-    // A dropped folder brings its own files, not those of its sub folders; whatever was
-    // dropped with it is left alone.
+    // A dropped folder brings its own files, hidden ones too, not those of its sub folders;
+    // whatever was dropped with it is left alone.
     if (QFileInfo(paths.first()).isDir()) {
         const QDir folder(paths.first());
         files.clear();
-        for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name))
             files << folder.filePath(name);
         unreadable = Unreadable_File_Names(folder.path());
     }

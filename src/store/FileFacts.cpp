@@ -2,6 +2,7 @@
 
 #include "ContentTransfer.h"
 #include "Error.h"
+#include "SchemaCodes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,15 +32,25 @@ QFileInfo existing(const QString& path) {
     return info;
 }
 
+// Where the extension starts, or -1. The dots that begin a hidden file's name (".profile")
+// start no extension, so such a file keeps a name to show.
+qsizetype extension_start(const QString& file_name) {
+    const qsizetype dot = file_name.lastIndexOf(u'.');
+    qsizetype leading = 0;
+    while (leading < file_name.size() && file_name[leading] == u'.')
+        ++leading;
+    return dot < leading ? -1 : dot;
+}
+
 } // namespace
 
 QString File_Extension(const QString& file_name) {
-    const qsizetype dot = file_name.lastIndexOf(u'.');
+    const qsizetype dot = extension_start(file_name);
     return dot < 0 ? QStringLiteral(" ") : file_name.mid(dot).toLower();
 }
 
 QString File_Base_Name(const QString& file_name) {
-    const qsizetype dot = file_name.lastIndexOf(u'.');
+    const qsizetype dot = extension_start(file_name);
     return dot < 0 ? file_name : file_name.left(dot);
 }
 
@@ -59,7 +70,15 @@ QString File_Type_Description(const QString& file_name) {
 }
 
 QString File_Type_Text(const QString& file_name) {
-    return File_Extension(file_name) + u'-' + File_Type_Description(file_name);
+    // The description only labels the type: it gives way where a long extension leaves it no
+    // room in the column, without splitting a pair of UTF-16 units.
+    QString text = File_Extension(file_name) + u'-' + File_Type_Description(file_name);
+    if (text.size() > codes::File_Type_Length) {
+        text.truncate(codes::File_Type_Length);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
+    }
+    return text;
 }
 
 bool Is_Same_File(const QString& row_text, const QString& row_type, const QString& file_name) {
@@ -89,6 +108,10 @@ File_Facts Backup_Source_Facts(const QString& path, qint64 max_size) {
                             .arg(path, QString::number(f.size), QString::number(max_size)));
     f.extension = File_Extension(f.name);
     f.base_name = File_Base_Name(f.name);
+    // A file system here holds 255 bytes a name, which never exceed the columns; others may not.
+    if (f.base_name.size() > codes::Name_Length || f.extension.size() >= codes::File_Type_Length)
+        throw db::Error(Err_File_Access, codes::Too_Long_Text(QStringLiteral("The name of ") + path,
+                                                              f.name.size(), codes::Name_Length));
     f.size_text = File_Size_Text(f.size);
     f.type_text = File_Type_Text(f.name);
     return f;

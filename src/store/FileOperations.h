@@ -42,7 +42,8 @@ public:
     // come back.
     bool Rename_File(int row, const QString& new_text);
     // The end of the list's in-place edit as the list reports it (its label already shows
-    // new_text): an unchanged name stores nothing; a cancelled rename puts old_text back.
+    // new_text): an unchanged name stores nothing; a cancelled rename puts old_text back, and
+    // a blank or over-long name opens the edit again.
     void End_File_Rename(int row, const QString& old_text, const QString& new_text);
 
     // Opens a list row's name for editing in place; the window sets it.

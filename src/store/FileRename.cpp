@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "Error.h"
 #include "Prompter.h"
+#include "SchemaCodes.h"
 #include "Session.h"
 #include "SqlText.h"
 #include "Transaction.h"
@@ -24,6 +25,16 @@ bool has_forbidden_character(const QString& text) {
     return false;
 }
 
+// Why a new name is asked for again, or nothing. A blank name would restore as a bare
+// extension (a hidden ".txt"); a longer one than File_Name holds the server would refuse.
+QString ask_again_because(const QString& text) {
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("Please input name again!");
+    if (text.size() > codes::Name_Length)
+        return codes::Too_Long_Text(QStringLiteral("The name"), text.size(), codes::Name_Length);
+    return {};
+}
+
 } // namespace
 
 void File_Operations::Start_File_Rename() {
@@ -37,6 +48,10 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
     if (row < 0 || row >= list.Row_Count() || list.Row(row).tag.trimmed().isEmpty()) {
         prompter_.Tell(QStringLiteral("Edit error."), {}, Prompt_Icon::None);
         return true;
+    }
+    if (const QString why = ask_again_because(new_text); !why.isEmpty()) {
+        prompter_.Tell(why);
+        return false;
     }
     if (has_forbidden_character(new_text)) {
         prompter_.Tell(QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | "),
@@ -69,8 +84,14 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
 void File_Operations::End_File_Rename(int row, const QString& old_text, const QString& new_text) {
     if (new_text == old_text)
         return;
-    if (!Rename_File(row, new_text))
-        browser_.List.Set_Text(row, old_text);
+    // Decided first: new_text may be the list's own label, which the old name replaces.
+    const bool ask_again = !ask_again_because(new_text).isEmpty();
+    if (Rename_File(row, new_text))
+        return;
+    browser_.List.Set_Text(row, old_text);
+    // As for a node's name: the edit opens again on the old name.
+    if (ask_again && edit_row_)
+        edit_row_(row);
 }
 
 } // namespace store

@@ -1,5 +1,6 @@
 #include "frmFilepass.h"
 #include "Named.h"
+#include "SchemaCodes.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -33,6 +34,7 @@ frmFilepass::frmFilepass(File_Password_Form& form, QWidget* owner) : QDialog(own
     CmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "CmdCancel");
     for (QLineEdit* box : {txtPasswordnew, txtconfirmpass}) {
         box->setEchoMode(QLineEdit::Password);
+        box->setMaxLength(codes::File_Password_Length);
         box->setStyleSheet(box_style());
     }
     txtPasswordnew->setEnabled(form.New_Password_Enabled());

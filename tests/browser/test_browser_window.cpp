@@ -372,6 +372,7 @@ private Q_SLOTS:
         QTRY_VERIFY(tv()->findChild<QLineEdit*>());
         auto* editor = tv()->findChild<QLineEdit*>();
         QCOMPARE(editor->text(), QStringLiteral("New Sub Folder"));
+        QCOMPARE(editor->maxLength(), 255);
         // An empty name is refused and the edit opens again.
         prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Please input name again!"));
         editor->clear();
@@ -446,9 +447,17 @@ private Q_SLOTS:
         QTest::keyClick(list_editor(), Qt::Key_Return);
         QTRY_COMPARE(prompter_->Unused(), 0);
         QCOMPARE(logic().List.Row(row).text, QStringLiteral("file2"));
-        // A name with apostrophes is stored as typed, logged, and shows who renamed it.
+        // A blank name is asked for again: the edit (as long as the column) opens on the old name.
         trigger("Mnu_file_rename");
         QTRY_VERIFY(list_editor());
+        QCOMPARE(list_editor()->maxLength(), 255);
+        QLineEdit* blank = list_editor();
+        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Please input name again!"));
+        blank->setText(QStringLiteral("   "));
+        QTest::keyClick(blank, Qt::Key_Return);
+        QTRY_VERIFY(list_editor() && list_editor() != blank);
+        QCOMPARE(list_editor()->text(), QStringLiteral("file2"));
+        // A name with apostrophes is stored as typed, logged, and shows who renamed it.
         list_editor()->setText(QStringLiteral("Plan 'B'"));
         QTest::keyClick(list_editor(), Qt::Key_Return);
         QTRY_COMPARE(logic().List.Row(row).text, QStringLiteral("Plan 'B'"));

@@ -132,17 +132,17 @@ private Q_SLOTS:
 
     void renaming() {
         add_down(1);
-        QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), QStringLiteral("O'Neil")),
-                 Hierarchy::Edit_End::Stored);
-        QCOMPARE(sent_.last(), QStringLiteral("update ref_Group set Group_Name='O''Neil' where "
-                                              "Group_no='Grou0001'"));
-        QCOMPARE(f_->one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
-        QCOMPARE(b_->Tree.node(QStringLiteral("Grou0001"))->text(), QStringLiteral("O'Neil"));
-
-        prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Please input name again!"));
-        QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), QString()),
-                 Hierarchy::Edit_End::Restart);
-        QCOMPARE(f_->one("select Group_Name from ref_Group"), QStringLiteral("O'Neil"));
+        // A name that is empty, blank or longer than its column is asked for again.
+        for (const QString& text : {QString(), QStringLiteral(" \t"), QString(256, u'n')}) {
+            prompter_->Answer(Prompt_Answer::Ok,
+                              text.size() > 255
+                                  ? QStringLiteral("The name is too long: 256 "
+                                                   "characters; it may hold at most 255.")
+                                  : QStringLiteral("Please input name again!"));
+            QCOMPARE(b_->Catalogue_Edit.End_Edit(QStringLiteral("Grou0001"), text),
+                     Hierarchy::Edit_End::Restart);
+        }
+        QCOMPARE(f_->one("select Group_Name from ref_Group"), QStringLiteral("New Group"));
 
         for (const char* key : {"catlog", "k", "", "security", "User", "uselog"})
             QVERIFY(!Hierarchy::Can_Edit(QString::fromLatin1(key)));

@@ -230,6 +230,11 @@ private Q_SLOTS:
         run(QStringLiteral("All Group"), QStringLiteral("nothing like it"));
         run(QStringLiteral("All Group"), QStringLiteral("budget"));
         run(QStringLiteral("All Group"), QStringLiteral(" O'Neil "));
+        // A text longer than the history holds is refused before anything runs.
+        prompter_->Answer(Prompt_Answer::Ok,
+                          QStringLiteral("The query is too long: 256 characters; "
+                                         "it may hold at most 255."));
+        run(QStringLiteral("All Group"), QString(256, u'r'));
         // The text as typed: quotes and blanks kept.
         QCOMPARE(sent_.last(),
                  QStringLiteral("insert into Ref_Query_History(query_txt) values(' O''Neil ')"));

@@ -295,6 +295,8 @@ private Q_SLOTS:
         QTest::newRow("embedded without a file") << "Provider=SQLite";
         QTest::newRow("embedded in a missing folder") << db::Connection_String::embedded(
             QDir::tempPath() + QStringLiteral("/no-such-folder-for-scrollkin/lib.db"));
+        // A mistyped path is no new library: nothing is made on disk.
+        QTest::newRow("embedded, a file that does not exist") << "@missing";
         QTest::newRow("a file that is not a library") << "@junk";
         QTest::newRow("garbage") << "this is not a connection string";
         QTest::newRow("unknown driver") << "Driver={No Such Driver};Server=localhost";
@@ -302,12 +304,17 @@ private Q_SLOTS:
     }
     void open_failures_carry_the_connect_number() {
         QFETCH(QString, text);
+        if (text == QLatin1String("@missing"))
+            text =
+                db::Connection_String::embedded(lib_->dir.path() + QStringLiteral("/librray.db"));
         if (text == QLatin1String("@junk")) {
             QFile f(lib_->dir.path() + QStringLiteral("/not-a-library.db"));
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QByteArray(4096, 'x'));
             text = db::Connection_String::embedded(f.fileName());
         }
+        const QString file = db::Connection_String(text).data_source();
+        const bool existed = QFileInfo::exists(file);
         Connection c;
         try {
             c.Open(text);
@@ -317,13 +324,14 @@ private Q_SLOTS:
             QVERIFY(!e.description().isEmpty());
         }
         QVERIFY(!c.Is_Open());
+        QCOMPARE(QFileInfo::exists(file), existed);
     }
 
     void new_embedded_library_settings() {
         QTemporaryDir dir;
         const QString text = db::Connection_String::embedded(dir.path() + QStringLiteral("/n.db"));
         Connection c;
-        c.Open(text);
+        c.Open_Or_Create(text);
         QCOMPARE(c.engine(), db::Engine::Sqlite);
         // Opening again does not recreate anything.
         c.Run_Statement(

@@ -28,11 +28,15 @@ struct Typing_Password_Dialog : File_Password_Dialog {
     }
 };
 
-bool has_forbidden_character(const QString& text) {
-    for (const QChar c : QStringLiteral("\\/:><|\"?*"))
-        if (text.contains(c))
-            return true;
-    return false;
+// What a rename to text is refused with, or nothing.
+QString rename_refusal(const QString& text) {
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("Please input name again!");
+    if (text.size() > 255)
+        return QStringLiteral("The name is too long: 256 characters; it may hold at most 255.");
+    return text.contains(QRegularExpression(QStringLiteral("[\\\\/:><|\"?*]")))
+               ? QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | ")
+               : QString();
 }
 
 QStringList names_in(const QString& folder) {
@@ -91,40 +95,42 @@ private Q_SLOTS:
         QCOMPARE(Library_Guard(x.f.c), guard);
     }
 
-    // A dropped folder brings every hostile name at once; a name that is no valid UTF-8 cannot
-    // be opened again by the name it is listed under: that file is told as failed, stores
-    // nothing, and the others are stored whole.
-    void drop_folder_of_hostile_names() {
+    // A dropped folder brings the files directly inside it, hidden ones too, with every hostile
+    // name at once, and neither those of its sub folders nor whatever was dropped with it. A
+    // name that is no valid UTF-8 cannot be opened again by the name it is listed under: that
+    // file is told as failed, stores nothing, and the others are stored whole.
+    void dropped_folder_of_hostile_names() {
         Backup_Fixture x;
         const QStringList guard = Library_Guard(x.f.c);
-        QTemporaryDir dropped;
+        const QString dropped = x.sources.filePath(QStringLiteral("in"));
         QStringList names;
         for (const hostile::Text& t : hostile::Texts())
             if (hostile::Is_File_Name(t.text) && Backend_Takes(t.text))
                 names << t.text;
-        for (int i = 0; i < names.size(); ++i) {
-            QFile file(dropped.filePath(names[i]));
-            QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(names[i]));
-            file.write(testenv::Pattern(100 + i, quint32(i)));
-        }
-        const QByteArray raw = QFile::encodeName(dropped.path()) + "/bad\xff\xfe name";
+        for (int i = 0; i < names.size(); ++i)
+            x.source(QStringLiteral("in/") + names[i], testenv::Pattern(100 + i, quint32(i)));
+        x.source(QStringLiteral("in/sub/c.txt"));
+        const QByteArray raw = QFile::encodeName(dropped) + "/bad\xff\xfe name";
         const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY(fd >= 0);
         ::close(fd);
         x.prompter.Answer(Prompt_Answer::Ok);
 
-        const store::Drop_Result r = x.backup->Drop_Files(
-            {dropped.path()}, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+        const store::Drop_Result r =
+            x.backup->Drop_Files({dropped, x.source(QStringLiteral("other.txt"))},
+                                 Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
         QVERIFY(r.accepted);
         QCOMPARE(r.files.size(), size_t(names.size() + 1));
         QCOMPARE(r.not_stored(), 1);
         QCOMPARE(
             x.prompter.Last().text,
-            QStringLiteral("error 75Path/File access error: ") + dropped.path() +
+            QStringLiteral("error 75Path/File access error: ") + dropped +
                 QStringLiteral("/bad\ufffd\ufffd name (its name cannot be read),Backup failed!"));
         ::unlink(raw.constData());
         QCOMPARE(x.status.caption,
                  QStringLiteral("1 of %1 files failed to back up!").arg(names.size() + 1));
+        QCOMPARE(x.status.progress_maximum, names.size() + 1);
+        QCOMPARE(x.window.calls.last(), QStringLiteral("autosize"));
         QCOMPARE(x.files_without_content(), 0);
         QTemporaryDir out;
         for (const store::Backup_Result& f : r.files) {
@@ -154,12 +160,14 @@ private Q_SLOTS:
         const QString before = x.one(QStringLiteral("select File_Name from Tbl_File_Information"));
         const QString logged = x.one(QStringLiteral("select count(*) from Tbl_File_Log"));
         x.browser.List.Set_Text(1, text);
-        const bool refused = has_forbidden_character(text);
+        const QString refusal = rename_refusal(text);
+        const bool refused = !refusal.isEmpty();
         if (refused)
-            x.prompter.Answer(
-                Prompt_Answer::Ok,
-                QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | "));
+            x.prompter.Answer(Prompt_Answer::Ok, refusal);
+        int reopened = -1;
+        x.ops->Set_Row_Editor([&reopened](int row) { reopened = row; });
         x.ops->End_File_Rename(1, before, text);
+        QCOMPARE(reopened, refused && !refusal.startsWith(u'C') ? 1 : -1); // asked again
         const QString stored = refused ? before : text;
         QCOMPARE(x.one(QStringLiteral("select File_Name from Tbl_File_Information")), stored);
         QCOMPARE(x.one(QStringLiteral("select count(*) from Tbl_File_Log")).toInt(),
@@ -172,7 +180,7 @@ private Q_SLOTS:
     // A file with a hostile name, copied and pasted by an account whose login is hostile too.
     void paste_as_hostile_user_data() {
         ops_ = std::make_unique<File_Operations_Fixture>(1);
-        Add_Hostile_Rows();
+        Add_Hostile_Rows([](const QString& text) { return text.size() <= 255; });
     }
     void paste_as_hostile_user() {
         QFETCH(QString, text);

@@ -23,6 +23,7 @@ class Test_Log_Windows : public QObject {
 private Q_SLOTS:
     void init() {
         x_ = std::make_unique<Log_Fixture>();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         beeps_ = 0;
         Set_Beep_Handler([this] { ++beeps_; });
         // The real windows behind the log operations.
@@ -48,7 +49,8 @@ private Q_SLOTS:
         wintest::on_modal(QStringLiteral("frmlogview"), [&](QWidget* w) {
             auto* log = static_cast<frmlogview*>(w);
             auto* lv = wintest::child<QTreeView>(w, "lv");
-            seen = w->windowTitle() + QLatin1Char(';') + rows(log);
+            seen = w->windowTitle() + QLatin1Char(';') + rows(log) + QLatin1Char(';') +
+                   log->Rows().data(log->Rows().index(0, 2), Qt::DisplayRole).toString();
             tip = lv->toolTip();
             QCOMPARE(log->Rows().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
                      QStringLiteral("Action Taken "));
@@ -61,7 +63,8 @@ private Q_SLOTS:
             QTest::keyClick(lv, Qt::Key_Escape);
         });
         x_->browser.main_mnu_proc(QStringLiteral("Viewlog"));
-        QCOMPARE(seen, QStringLiteral("File log of plan;boss|View,clerk1|Restore,clerk1|Backup"));
+        QCOMPARE(seen, QStringLiteral("File log of plan;boss|View,clerk1|Restore,clerk1|Backup;"
+                                      "1/5/26 9:00:00 AM"));
         QCOMPARE(order, QStringLiteral("clerk1|Backup,clerk1|Restore,boss|View;"
                                        "boss|View,clerk1|Restore,clerk1|Backup"));
         QCOMPARE(tip, QStringLiteral("Press esc to exit"));

@@ -80,15 +80,11 @@ private Q_SLOTS:
         QCOMPARE(Build_Connection_String(f), text);
     }
 
-    void a_new_connection_proposes_the_embedded_library() {
-        const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        QDir(dir).removeRecursively();
-        const Connection_Fields f = New_Connection_Fields();
-        QCOMPARE(f.engine, Library_Engine::Embedded);
-        QCOMPARE(f.file, dir + QStringLiteral("/library.db"));
-        QVERIFY(QFileInfo(dir).isDir());
-        QCOMPARE(Build_Connection_String(f), QStringLiteral("Provider=SQLite;Data Source=") + dir +
-                                                 QStringLiteral("/library.db"));
+    // A typed path is made absolute ("~" is the home folder); other engines keep theirs.
+    void typed_paths_become_absolute() {
+        QCOMPARE(With_Absolute_File(fields("~/a/../lib.db")).file,
+                 QDir::homePath() + QStringLiteral("/lib.db"));
+        QCOMPARE(With_Absolute_File(fields("h|||u|")), fields("h|||u|"));
     }
 };
 

@@ -46,16 +46,14 @@ class Test_Login : public QObject {
     std::unique_ptr<testenv::Fresh_Library> lib_;
     db::Connection c_;
     int weekday_ = 1;
-    QStringList editor_current_, editor_failure_;
-    std::optional<QString> editor_answer_;
+    QStringList editor_current_;
 
     Sign_In sign_in(Prompter& p) {
         return Sign_In(
             c_, p,
-            [this](const QString& current, const QString& failure) {
+            [this](const QString& current, const QString&) {
                 editor_current_ << current;
-                editor_failure_ << failure;
-                return editor_answer_;
+                return std::optional<QString>();
             },
             [this] { return weekday_; });
     }
@@ -88,8 +86,6 @@ private Q_SLOTS:
         session::Cur_Role.clear();
         weekday_ = 1;
         editor_current_.clear();
-        editor_failure_.clear();
-        editor_answer_.reset();
     }
     void cleanup() {
         c_.Close();
@@ -226,47 +222,6 @@ private Q_SLOTS:
         QCOMPARE(Login_Attempts, qint16(1));
         QVERIFY(!c_.Is_Open());
         QVERIFY(editor_current_.isEmpty());
-    }
-
-    void connection_failure_opens_the_editor_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("failure"); // empty: the driver's own words
-        QTest::newRow("nothing stored")
-            << QString() << "No connection string is set for the library.";
-        QTest::newRow("missing folder")
-            << "Provider=SQLite;Data Source=/nonexistent-scrollkin/library.db"
-            << "The folder of the library file does not exist: /nonexistent-scrollkin";
-        QTest::newRow("unknown ODBC driver")
-            << "Driver={No Such Scrollkin Driver};Server=x" << QString();
-    }
-    void connection_failure_opens_the_editor() {
-        QFETCH(QString, stored);
-        QFETCH(QString, failure);
-        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), stored);
-        Fake_Prompter p;
-        // Cancelled in new mode: nothing is stored.
-        const Login_Result r =
-            sign_in(p).Login(QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"), {});
-        QCOMPARE(r.outcome, Login_Outcome::Refused);
-        QCOMPARE(r.focus, Login_Focus::Password);
-        QCOMPARE(Login_Attempts, qint16(1));
-        QCOMPARE(editor_current_, QStringList{stored});
-        QVERIFY(!editor_failure_.first().isEmpty());
-        if (!failure.isEmpty())
-            QCOMPARE(editor_failure_.first(), failure);
-        QVERIFY(!c_.Is_Open());
-        QCOMPARE(Get_Setting(QStringLiteral("ConStr"), QStringLiteral("value")), stored);
-        QVERIFY(p.Records().empty());
-        QVERIFY(session::Cur_User.isEmpty());
-
-        // The editor's string is stored and the next attempt opens it.
-        editor_answer_ = lib_->connection_string;
-        login(p, "", "");
-        QCOMPARE(Get_Setting(QStringLiteral("ConStr"), QStringLiteral("value")),
-                 lib_->connection_string);
-        QCOMPARE(Login_Attempts, qint16(2));
-        QCOMPARE(login(p, "Scrollkin"), Login_Outcome::Signed_In);
-        QCOMPARE(session::Cur_Role, QStringLiteral("Administrator"));
     }
 
     // What a sign-in remembers (see sign_in_decides) comes back when the dialog opens.

@@ -17,6 +17,8 @@ using namespace wintest;
 namespace {
 
 const QString Invalid = QStringLiteral("Invalid user name or password!");
+const QString Create_Question =
+    QStringLiteral("There is no library file %1.\r\nCreate a new, empty library there?");
 
 QString constr() {
     return Get_Setting(QStringLiteral("ConStr"), QStringLiteral("value"),
@@ -159,32 +161,38 @@ private Q_SLOTS:
                 QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
         }
         QVERIFY(shell.Start());
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir(data).removeRecursively(); // the dialog makes the folder it proposes
         frmLogin* login = shell.Login_Window();
         QVERIFY(login && login->isVisible());
+        // A new connection cancelled stores nothing.
+        on_modal(QStringLiteral("frmConnection"), [](QWidget* dlg) { click(dlg, "cmdCancel"); });
+        click(login, "cmdLogin");
+        QCOMPARE(constr(), QString());
 
         QString proposed;
-        on_modal(QStringLiteral("frmConnection"), [&proposed](QWidget* dlg) {
+        on_modal(QStringLiteral("frmConnection"), [this, &proposed](QWidget* dlg) {
             QCOMPARE(child<QComboBox>(dlg, "cboEngine")->currentIndex(), 0);
             auto* file = child<QLineEdit>(dlg, "txtFile");
             auto* result = child<QLabel>(dlg, "lblTestResult");
             proposed = file->text();
             QCOMPARE(result->text(),
                      QStringLiteral("No connection string is set for the library."));
-            // The test button says what failed, in the engine's words, or that all is well.
+            // The test button says what failed, in the engine's words.
             file->setText(QStringLiteral("/nonexistent-scrollkin/library.db"));
             click(dlg, "cmdTest");
             QCOMPARE(result->text(),
                      QStringLiteral("Test connection failed: The folder of the library file does "
                                     "not exist: /nonexistent-scrollkin"));
+            // OK on the proposed file asks once before it makes the new library.
             file->setText(proposed);
-            click(dlg, "cmdTest");
-            QCOMPARE(result->text(), QStringLiteral("Test connection succeeded."));
+            p_.Answer(Prompt_Answer::Yes, Create_Question.arg(proposed));
             click(dlg, "cmdOK");
         });
         click(login, "cmdLogin");
-        QVERIFY(proposed.endsWith(QStringLiteral("/library.db")));
+        QCOMPARE(proposed, data + QStringLiteral("/library.db"));
         QCOMPARE(constr(), QStringLiteral("Provider=SQLite;Data Source=") + proposed);
-        QCOMPARE(Login_Attempts, qint16(1));
+        QCOMPARE(Login_Attempts, qint16(2));
         QVERIFY(!shell.Main_Window());
 
         // The new library is empty: the built-in administrator is made and signs in.
@@ -195,44 +203,56 @@ private Q_SLOTS:
         QVERIFY(main && main->isVisible());
         QCOMPARE(main->windowTitle(), QStringLiteral("QTX_Scrollkin - [Scrollkin]"));
         QVERIFY(child(main, "Picture1")->isAncestorOf(child<QProgressBar>(main, "pbar")));
-        QVERIFY(QFileInfo::exists(proposed));
         QCOMPARE(Get_Setting(QStringLiteral("usename"), QStringLiteral("name")),
                  QStringLiteral("Scrollkin"));
     }
 
-    void database_button_data() {
-        QTest::addColumn<bool>("stored"); // a string is stored: edit mode
-        QTest::addColumn<bool>("confirm");
-        QTest::newRow("edit, OK") << true << true;
-        QTest::newRow("edit, Cancel") << true << false;
-        QTest::newRow("new, OK") << false << true;
-        QTest::newRow("new, Cancel") << false << false;
-    }
-    void database_button() {
-        QFETCH(bool, stored);
-        QFETCH(bool, confirm);
-        if (!stored)
-            QSettings(QSettings::NativeFormat, QSettings::UserScope, Program_Title(),
-                      Program_Title())
-                .clear();
-        const QString before = constr(), other = lib_->dir.path() + QStringLiteral("/other.db");
+    // A misspelt path is no new library: the sign-in opens the connection dialog, which makes
+    // a typed relative path absolute and creates a library only when asked to.
+    void misspelt_library_path_opens_the_dialog_and_creates_nothing() {
+        const QString dir = lib_->dir.path(), misspelt = dir + QStringLiteral("/librray.db"),
+                      chosen = dir + QStringLiteral("/new.db"), was = QDir::currentPath();
+        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"),
+                     db::Connection_String::embedded(misspelt));
+        QDir::setCurrent(dir);
         open();
-        bool seen = false;
-        on_modal(QStringLiteral("frmConnection"), [&](QWidget* con) {
-            seen = true;
+        // "DataBase..." edits the stored string; Cancel keeps it.
+        on_modal(QStringLiteral("frmConnection"), [this](QWidget* con) {
             QCOMPARE(con->parentWidget(), dlg_.get());
-            auto* file = child<QLineEdit>(con, "txtFile");
-            if (stored && !testenv::Use_Odbc())
-                QCOMPARE(file->text(), lib_->path);
             QCOMPARE(child<QLabel>(con, "lblTestResult")->text(), QString());
-            file->setText(other);
-            click(con, confirm ? "cmdOK" : "cmdCancel");
+            click(con, "cmdCancel");
         });
         click(dlg_.get(), "Command1");
-        QVERIFY(seen);
-        QCOMPARE(constr(), confirm ? db::Connection_String::embedded(other) : before);
-        QVERIFY(!c_.Is_Open());
-        QCOMPARE(Login_Attempts, qint16(0));
+        QCOMPARE(constr(), db::Connection_String::embedded(misspelt));
+        QSignalSpy signed_in(dlg_.get(), &frmLogin::Signed_In);
+        type_into(dlg_.get(), "txtusername", QStringLiteral("Scrollkin"));
+        type_into(dlg_.get(), "txtPassword", QStringLiteral("Hollowfen"));
+        on_modal(QStringLiteral("frmConnection"), [&](QWidget* con) {
+            auto* file = child<QLineEdit>(con, "txtFile");
+            auto* result = child<QLabel>(con, "lblTestResult");
+            const QString missing = QStringLiteral("The library file does not exist: ") + misspelt;
+            QCOMPARE(result->text(), missing);
+            p_.Answer(Prompt_Answer::No, Create_Question.arg(misspelt));
+            click(con, "cmdTest");
+            QCOMPARE(result->text(), QStringLiteral("Test connection failed: ") + missing);
+            file->setText(QStringLiteral("new.db"));
+            p_.Answer(Prompt_Answer::No, Create_Question.arg(chosen));
+            click(con, "cmdOK");
+            QVERIFY(con->isVisible());
+            QCOMPARE(file->text(), chosen);
+            QVERIFY(!QFileInfo::exists(chosen));
+            p_.Answer(Prompt_Answer::Yes, Create_Question.arg(chosen));
+            click(con, "cmdTest");
+            QCOMPARE(result->text(), QStringLiteral("Test connection succeeded."));
+            click(con, "cmdOK"); // the file is there now: no question
+        });
+        click(dlg_.get(), "cmdLogin");
+        QDir::setCurrent(was);
+        QCOMPARE(Login_Attempts, qint16(1));
+        QVERIFY(!QFileInfo::exists(misspelt));
+        QCOMPARE(constr(), db::Connection_String::embedded(chosen));
+        click(dlg_.get(), "cmdLogin");
+        QCOMPARE(signed_in.count(), 1);
     }
 
     void connection_dialog_fields() {

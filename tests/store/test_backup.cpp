@@ -54,8 +54,8 @@ private Q_SLOTS:
                                   << QStringLiteral("plan.v2");
         QTest::newRow("no dot keeps its whole name")
             << QStringLiteral("README") << QStringLiteral(" ") << QStringLiteral("README");
-        QTest::newRow("hidden file")
-            << QStringLiteral(".profile") << QStringLiteral(".profile") << QStringLiteral("");
+        QTest::newRow("hidden file keeps its whole name")
+            << QStringLiteral(".profile") << QStringLiteral(" ") << QStringLiteral(".profile");
         QTest::newRow("trailing dot")
             << QStringLiteral("odd.") << QStringLiteral(".") << QStringLiteral("odd");
     }
@@ -88,6 +88,9 @@ private Q_SLOTS:
         QCOMPARE(store::File_Type_Text(QStringLiteral("a.qqzz")),
                  QStringLiteral(".qqzz-QQZZ File"));
         QCOMPARE(store::File_Type_Text(QStringLiteral("x9q")), QStringLiteral(" -File"));
+        // The description gives way to a long extension: the whole fits its column.
+        QCOMPARE(store::File_Type_Text(QStringLiteral("a.") + QString(240, u'q')),
+                 (u'.' + QString(240, u'q') + u'-' + QString(240, u'Q')).left(255));
         QVERIFY(
             !store::File_Type_Text(QStringLiteral("a.pdf")).endsWith(QLatin1String("PDF File")));
     }

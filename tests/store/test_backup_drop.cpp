@@ -102,25 +102,6 @@ private Q_SLOTS:
         }
     }
 
-    // A dropped folder brings the files directly inside it, by name; the rest is left alone.
-    void dropped_folder() {
-        const QString folder = x_->sources.filePath(QStringLiteral("in"));
-        x_->source(QStringLiteral("in/b.txt"));
-        x_->source(QStringLiteral("in/a.txt"));
-        x_->source(QStringLiteral("in/.hidden"));
-        x_->source(QStringLiteral("in/sub/c.txt"));
-        const auto r =
-            x_->backup->Drop_Files({folder, x_->source(QStringLiteral("other.txt"))}, All_Three);
-        QVERIFY(r.accepted);
-        QCOMPARE(stored_names(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
-        QCOMPARE(x_->browser.List.Row_Count(), 2);
-        QCOMPARE(x_->status.progress_maximum, 2);
-        QCOMPARE(x_->status.progress_value, 0);
-        QVERIFY(!x_->status.progress_visible);
-        QCOMPARE(x_->status.caption, QStringLiteral("Backup file successful!"));
-        QCOMPARE(x_->window.calls.last(), QStringLiteral("autosize"));
-    }
-
     // Several files go in the order given; each failure is told at its turn and the end says
     // how many were not stored. A declined overwrite is the user's choice, not a failure.
     void several_files_with_failures() {

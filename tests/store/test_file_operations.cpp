@@ -322,25 +322,22 @@ private Q_SLOTS:
         QCOMPARE(listed, (QStringList{QStringLiteral("f1"), QStringLiteral("f3")}));
     }
 
-    void rename_refuses_characters_data() {
-        QTest::addColumn<QString>("name");
-        for (const char* ch : {"\\", "/", ":", ">", "<", "|", "\"", "?", "*"})
-            QTest::newRow(ch) << QStringLiteral("plan%1b").arg(QLatin1String(ch));
-    }
+    // Each character a file name on disk cannot hold is refused: the label comes back.
     void rename_refuses_characters() {
-        QFETCH(QString, name);
         x_ = std::make_unique<File_Operations_Fixture>(1);
         connect(&x_->browser.List, &List_Model::Text_Edited, this,
                 [this](int row, const QString& old_text, const QString& new_text) {
                     x_->ops->End_File_Rename(row, old_text, new_text);
                 });
         x_->record();
-        x_->prompter.Answer(Prompt_Answer::Ok, Refused_Name);
-        QVERIFY(x_->browser.List.setData(x_->browser.List.index(1, 0), name, Qt::EditRole));
-        QCOMPARE(x_->prompter.Unused(), 0);
+        for (const QChar ch : QStringLiteral("\\/:><|\"?*")) {
+            x_->prompter.Answer(Prompt_Answer::Ok, Refused_Name);
+            QVERIFY(x_->browser.List.setData(x_->browser.List.index(1, 0),
+                                             QStringLiteral("plan") + ch, Qt::EditRole));
+            QCOMPARE(x_->browser.List.Row(1).text, QStringLiteral("f1"));
+        }
         QCOMPARE(x_->prompter.Records().back().title, QStringLiteral("Error"));
         QCOMPARE(x_->prompter.Records().back().icon, Prompt_Icon::Information);
-        QCOMPARE(x_->browser.List.Row(1).text, QStringLiteral("f1"));
         QCOMPARE(x_->sent, QStringList());
     }
 
@@ -360,10 +357,6 @@ private Q_SLOTS:
                                              "'Renname','2') "),
                               QStringLiteral("COMMIT TRANSACTION")}));
         QCOMPARE(by_cell(2), QStringLiteral("o'hara"));
-        QCOMPARE(x_->rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log")),
-                 QStringList{QStringLiteral("2|o'hara|Renname")});
-        x_->browser.Node_Click(QStringLiteral("Fold0001"));
-        QCOMPARE(x_->browser.List.Row(2).text, QStringLiteral("O'Neil's plan"));
 
         // An edit that leaves the name as it was stores nothing.
         x_->record();

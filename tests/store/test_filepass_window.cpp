@@ -102,6 +102,7 @@ private Q_SLOTS:
                                          QStringLiteral("Confirm Password:"), QStringLiteral("OK"),
                                          QStringLiteral("Cancel")}));
             QVERIFY(child<QLineEdit>(w, "txtPasswordnew")->isEnabled());
+            QCOMPARE(child<QLineEdit>(w, "txtconfirmpass")->maxLength(), 50); // file_password
             const QPoint off = w->frameGeometry().center() - owner_->frameGeometry().center();
             // Within the dialog's frame margins, unknown until it shows.
             QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");

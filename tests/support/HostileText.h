@@ -41,6 +41,8 @@ inline const std::vector<Text>& Texts() {
         {"format markers", QStringLiteral("%1 %2 %s %n %%")},
         {"255 characters", QString(255, QLatin1Char('n'))},
         {"255 with quotes", QString(127, QLatin1Char('\'')) + QString(128, QLatin1Char('q'))},
+        {"256 characters", QString(256, QLatin1Char('n'))},
+        {"long extension", QStringLiteral("x.") + QString(253, QLatin1Char('e'))},
         {"latin accents", QStringLiteral("M\u00fcller \u00c6r\u00f8 \u00d1and\u00fa")},
         {"cjk", QStringLiteral("\u6587\u4ef6\u540d\u79f0")},
         {"right to left", QStringLiteral("\u0645\u0644\u0641 \u202etxt")},
@@ -52,6 +54,7 @@ inline const std::vector<Text>& Texts() {
         {"trailing blanks", QStringLiteral("name   ")},
         {"leading blanks", QStringLiteral("   name")},
         {"blanks only", QStringLiteral("   ")},
+        {"hidden file", QStringLiteral(".hidden name")},
     };
     return texts;
 }

@@ -59,12 +59,12 @@ QString Sqlite_Odbc_Driver() {
 }
 
 QString Library_String(const QString& path) {
-    if (!Use_Odbc())
-        return db::Connection_String::embedded(path);
     {
         db::Connection creator;
-        creator.Open(db::Connection_String::embedded(path));
+        creator.Open_Or_Create(db::Connection_String::embedded(path));
     }
+    if (!Use_Odbc())
+        return db::Connection_String::embedded(path);
     return QStringLiteral("Driver=%1;Database=%2;Timeout=15000").arg(Sqlite_Odbc_Driver(), path);
 }
 

@@ -19,14 +19,14 @@ bool Use_Odbc();
 // Path of the SQLite ODBC driver library, or empty when it is not installed.
 QString Sqlite_Odbc_Driver();
 
-// Connection string for a library file through the backend under test. Through ODBC the file
-// is first created by the embedded engine, so both paths see the same schema.
+// Creates a new library file (by the embedded engine, so both backends see the same schema)
+// and returns its connection string through the backend under test.
 QString Library_String(const QString& path);
 
 // Repeatable pseudo-random content of n bytes.
 QByteArray Pattern(qint64 n, quint32 seed);
 
-// A fresh library in its own temporary folder, with the connection string opened on it.
+// A fresh library in its own temporary folder, and the connection string that opens it.
 struct Fresh_Library {
     QTemporaryDir dir;
     QString path;

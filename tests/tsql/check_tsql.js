@@ -74,7 +74,11 @@ function load_allow_list(file) {
 
 // Kinds of statement the program and its scripts send. The parser also reads any "word word"
 // as a procedure call assigned to a variable; a text read only that way is no statement of ours.
-const KINDS = new Set(['select', 'insert', 'update', 'delete', 'if', 'create', 'drop', 'set']);
+const KINDS = new Set(['select', 'insert', 'update', 'delete', 'if', 'create', 'drop', 'set', 'declare']);
+// A creation script's first batch refuses a database whose collation compares names case by
+// case (the program writes tbl_user, TBL_USER and Tbl_User for one table) before anything exists.
+const COLLATION_GUARD =
+    /DATABASEPROPERTYEX\(DB_NAME\(\),\s*'Collation'\).*\bNOT LIKE '%\[_\]CI\[_\]%'.*\bRAISERROR\(.*\bSET NOEXEC ON\b/is;
 // Functions that SQLite has and SQL Server does not (the rewriter's targets, mostly).
 const SQLITE_ONLY = new Set(['datetime', 'length', 'substr', 'ifnull', 'group_concat', 'strftime',
     'julianday', 'printf', 'instr', 'zeroblob', 'randomblob', 'last_insert_rowid', 'changes']);
@@ -181,6 +185,7 @@ function main() {
     }
     const failures = [];
     const report = [];
+
     let parsed = 0;
     for (const item of items) {
         const problem = parse_problem(parser, item.sql);
@@ -213,6 +218,8 @@ function main() {
     const what = o.record ? 'distinct recorded statement forms' : `batches of ${o.script}`;
     console.log(`T-SQL check: ${items.length} ${what}: ${parsed} read by the parser, ` +
         `${items.length - parsed - failures.length} allowed, ${failures.length} failed.`);
+    if (o.script && !COLLATION_GUARD.test(items[0].sql))
+        failures.push({ item: items[0], problem: 'the script does not begin with the collation guard' });
     for (const e of allowed)
         if (e.used)
             console.log(`  allowed ${e.used}x: ${e.text}  (${e.why})`);

@@ -52,9 +52,17 @@ try {
 
     assert.strictEqual(run('record', folder).code, 1, 'an empty record fails');
 
+    // A script must begin with the collation guard, which passes.
     const script = path.join(folder, 'schema.sql');
-    fs.writeFileSync(script, '-- a comment\nCREATE TABLE a (x int NULL CONSTRAINT DF_x DEFAULT 0);\nGO\n' +
-        'CREATE TABLE b (y nvarchar(8) NULL);\nGO\n');
+    const tables = 'CREATE TABLE a (x int NULL CONSTRAINT DF_x DEFAULT 0);\nGO\n' +
+        'CREATE TABLE b (y nvarchar(8) NULL);\nGO\n';
+    fs.writeFileSync(script, tables);
+    const unguarded = run('script', script);
+    assert.strictEqual(unguarded.failed.length, 1, unguarded.out);
+    fs.writeFileSync(script, "-- a comment\nDECLARE @collation nvarchar(128) = CAST(DATABASEPROPERTYEX(" +
+        "DB_NAME(), 'Collation') AS nvarchar(128));\nIF '_' + @collation + '_' NOT LIKE '%[_]CI[_]%'\n" +
+        "BEGIN\n    RAISERROR(N'Needs a CI collation, not %s.', 16, 1, @collation);\n" +
+        '    SET NOEXEC ON;\nEND\nGO\n' + tables);
     assert.strictEqual(run('script', script).code, 0, run('script', script).out);
     fs.appendFileSync(script, 'CREATE TABLE c (z int NULL DEFAULT datetime());\nGO\n');
     const bad = run('script', script);

@@ -56,7 +56,7 @@ Init_Outcome Init_Library(db::Connection& c, const QString& connection_string) {
     if (cs.is_embedded()) {
         const QFileInfo file(cs.data_source());
         created = !file.exists() || file.size() == 0;
-        c.Open(connection_string); // creates the tables of a new file
+        c.Open_Or_Create(connection_string); // a new file gets the library's tables
     } else {
         c.Open(connection_string);
         if (Existing_Tables(c).isEmpty()) {
