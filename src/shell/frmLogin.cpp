@@ -3,7 +3,6 @@
 
 #include "frmConnection.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -109,10 +108,10 @@ bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
             return true;
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             break;
+        // Only the password box signs in; on a button Enter moves on too, so it never presses
+        // "Exit" by accident.
         if (watched == txtPassword)
             login();
-        else if (auto* button = qobject_cast<QAbstractButton*>(watched))
-            button->click();
         else
             focusNextChild();
         return true;

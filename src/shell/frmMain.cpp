@@ -2,7 +2,9 @@
 #include "Named.h"
 
 #include "BrowserLayout.h"
+#include "MenuState.h"
 #include "ProgramLogo.h"
+#include "Prompter.h"
 #include "frmAbout.h"
 #include "frmQuery_doc.h"
 
@@ -12,15 +14,50 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSessionManager>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QToolTip>
 
 namespace {
 
 // Wide enough for "  Loading data......" with two six-digit counts.
 constexpr int Caption_Width = 260;
+
+// A strip label that never asks for more width than it is given: a text too long for it ends in
+// "..." and shows whole as its tooltip. Its text() stays whole, for whoever reads it back.
+class Elided_Label : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override { return {0, QLabel::sizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        style()->drawItemText(&painter, contentsRect(),
+                              QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                              isEnabled(), shown(), foregroundRole());
+    }
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::ToolTip)
+            return QLabel::event(event);
+        if (shown() != text())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+
+private:
+    QString shown() const {
+        return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+    }
+};
 
 } // namespace
 
@@ -37,8 +74,8 @@ frmMain::frmMain(Prompter& prompter, QWidget* parent)
     Picture1->setSizeGripEnabled(false);
     setStatusBar(Picture1);
     auto* strip = new QWidget(Picture1);
-    lblmsg = named(new QLabel(strip), "lblmsg");
-    lblcaption = named(new QLabel(strip), "lblcaption");
+    lblmsg = named(new Elided_Label(strip), "lblmsg");
+    lblcaption = named(new Elided_Label(strip), "lblcaption");
     lblcaption->setFixedWidth(Caption_Width);
     pbar = named(new QProgressBar(strip), "pbar");
     pbar->setTextVisible(false);
@@ -55,6 +92,21 @@ frmMain::frmMain(Prompter& prompter, QWidget* parent)
 
     menus_.Set_Command_Handler([this](const QString& key) { run_command(key); });
     QMenu* tray_menu = menus_.Menu(QStringLiteral("mnuTray"));
+
+    // Without a notification area, the tray menu pops up from here, above the button.
+    cmdSystem = named(new QToolButton(Picture1), "cmdSystem");
+    cmdSystem->setText(tray_menu->title());
+    cmdSystem->setIcon(QIcon(Program_Logo()));
+    cmdSystem->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    cmdSystem->setToolTip(QStringLiteral("About, sign out, exit"));
+    cmdSystem->hide();
+    Picture1->addPermanentWidget(cmdSystem);
+    connect(cmdSystem, &QToolButton::clicked, this, [this, tray_menu] {
+        const QSize menu = tray_menu->sizeHint();
+        menus_.Pop_Up(
+            tray_menu->objectName(), Menu_State(),
+            cmdSystem->mapToGlobal(QPoint(cmdSystem->width() - menu.width(), -menu.height())));
+    });
     tray_ = new QSystemTrayIcon(QIcon(Program_Logo()), this);
     tray_->setToolTip(QStringLiteral("QTX Scrollkin 2.0 Version "));
     tray_->setContextMenu(tray_menu);
@@ -86,10 +138,27 @@ frmMain::frmMain(Prompter& prompter, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
+void frmMain::Set_Tray_Probe(std::function<bool()> probe) {
+    tray_probe_ = std::move(probe);
+    update_menu_button();
+}
+
+void frmMain::update_menu_button() {
+    cmdSystem->setVisible(!tray_probe_());
+}
+
+bool frmMain::event(QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
+        update_menu_button();
+    return QMainWindow::event(event);
+}
+
 void frmMain::Open_Browser() {
     if (!browser_) {
         browser_ = new frmQuery_doc(prompter_, *this, menus_, this);
         setCentralWidget(browser_);
+        // The browser fills the frame, so its caption joins the frame's in the title bar.
+        setWindowTitle(QStringLiteral("QTX_Scrollkin - [%1]").arg(browser_->windowTitle()));
     }
     // The browser opens at its own size; the frame adds only the status strip around it.
     const QSize inner(To_Pixels(Browser_Open_Width), To_Pixels(Browser_Open_Height));
@@ -134,13 +203,28 @@ void frmMain::Close_By_Program() {
 void frmMain::closeEvent(QCloseEvent* event) {
     if (!program_close_ && !system_close_) {
         event->ignore();
-        Hide_To_Tray();
+        if (tray_probe_())
+            Hide_To_Tray();
+        else
+            ask_how_to_close();
         return;
     }
     tray_->hide();
     if (browser_)
         browser_->close();
     event->accept();
+}
+
+void frmMain::ask_how_to_close() {
+    const Prompt_Answer answer = prompter_.Ask_Yes_No_Cancel(
+        QStringLiteral("Exit Scrollkin?\n\nYes ends the program, No signs out (\"Login out\"), "
+                       "Cancel keeps the window open."));
+    if (answer == Prompt_Answer::Cancel)
+        return;
+    // The menu item does it, once this close request is over.
+    QAction* item = menus_.Item(
+        QLatin1String(answer == Prompt_Answer::Yes ? "mnuTray_Unload" : "Mnu_login_out"));
+    QMetaObject::invokeMethod(item, &QAction::trigger, Qt::QueuedConnection);
 }
 
 void frmMain::run_command(const QString& key) {

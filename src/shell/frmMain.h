@@ -12,11 +12,14 @@ class Prompter;
 class QLabel;
 class QProgressBar;
 class QStatusBar;
+class QToolButton;
 class frmQuery_doc;
 
 // The frame of the program: the browser window as its only child, the status strip, the five
 // pop-up menus and the notification-area icon. Its close box hides it to the tray; only the
-// program (sign-out, exit) or the system really closes it.
+// program (sign-out, exit) or the system really closes it. On a desktop without a notification
+// area the tray menu is a button at the right end of the strip instead, and the close box asks
+// whether to exit or sign out.
 class frmMain : public QMainWindow, public Status_Strip {
     Q_OBJECT
 public:
@@ -29,8 +32,9 @@ public:
     frmQuery_doc* Query_Doc() const { return browser_; }
     Main_Menus& Menus() { return menus_; }
     QSystemTrayIcon* Tray() const { return tray_; }
-    // Whether the desktop offers a notification area; tests replace the platform's answer.
-    void Set_Tray_Probe(std::function<bool()> probe) { tray_probe_ = std::move(probe); }
+    // Whether the desktop offers a notification area, asked whenever it matters, since one can
+    // come or go while the program runs; tests replace the platform's answer.
+    void Set_Tray_Probe(std::function<bool()> probe);
 
     // "Hide Scrollkin": to the tray, or minimised where there is no tray to come back from.
     void Hide_To_Tray();
@@ -56,11 +60,15 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void run_command(const QString& key);
     void show_about();
     void set_tray_items(bool hidden);
+    // Shows the strip's menu button only where there is no tray to reach the menu from.
+    void update_menu_button();
+    void ask_how_to_close();
 
     Prompter& prompter_;
     Main_Menus menus_;
@@ -74,4 +82,5 @@ private:
     QLabel* lblmsg;
     QLabel* lblcaption;
     QProgressBar* pbar;
+    QToolButton* cmdSystem;
 };

@@ -2,27 +2,16 @@
 #include "Connection.h"
 #include "FakePrompter.h"
 #include "Login.h"
-#include "MainMenus.h"
 #include "OperationLog.h"
 #include "Program.h"
+#include "ProgramFrame.h"
 #include "Session.h"
 #include "Settings.h"
 #include "SingleInstance.h"
-#include "TestEnv.h"
-#include "WindowTest.h"
-#include "frmLogin.h"
-#include "frmMain.h"
-#include "frmQuery_doc.h"
 
 using namespace wintest;
 
 namespace {
-
-void sign_in(frmLogin* login, const char* password = "Hollowfen") {
-    type_into(login, "txtusername", QStringLiteral("Scrollkin"));
-    type_into(login, "txtPassword", QLatin1String(password));
-    click(login, "cmdLogin");
-}
 
 // A menu's entries in order as name=caption (a separator by its name), a sub-menu's entries
 // after it, indented.
@@ -51,6 +40,7 @@ class Test_Main_Window : public QObject {
     std::unique_ptr<Fake_Prompter> prompter_;
     std::unique_ptr<frmMain> main_;
     QList<QUrl> opened_;
+    bool tray_ = true; // the desktop's answer, as the window asks it
 
     QAction* item(const char* name) const { return child<QAction>(main_.get(), name); }
     // The window is shown, or hidden to the tray, with the tray menu's items to match.
@@ -59,6 +49,17 @@ class Test_Main_Window : public QObject {
         QCOMPARE(main_->Tray()->isVisible(), !window);
         QCOMPARE(item("mnuTray_Show")->isEnabled(), !window);
         QCOMPARE(item("mnuTray_Hide")->isEnabled(), window);
+    }
+
+    // Exit closes the window, removes the tray icon and closes the browser, which empties its
+    // view folder.
+    void exits_and_cleans_the_view_folder(const std::function<void()>& exit_by) {
+        const QString left = main_->Query_Doc()->Logic().Tmp_For_View_Dir() + QStringLiteral("a");
+        QVERIFY(QFile(left).open(QIODevice::WriteOnly));
+        QSignalSpy exit(main_.get(), &frmMain::Exit_Program);
+        exit_by();
+        QTRY_COMPARE(exit.count(), 1);
+        QVERIFY(!main_->isVisible() && !main_->Tray()->isVisible() && !QFile::exists(left));
     }
 
 public Q_SLOTS:
@@ -75,7 +76,8 @@ private Q_SLOTS:
         session::Cur_Role = QStringLiteral("Administrator");
         prompter_ = std::make_unique<Fake_Prompter>();
         main_ = std::make_unique<frmMain>(*prompter_);
-        main_->Set_Tray_Probe([] { return true; });
+        tray_ = true;
+        main_->Set_Tray_Probe([this] { return tray_; });
         main_->Open_Browser();
     }
     void cleanup() {
@@ -179,9 +181,10 @@ private Q_SLOTS:
         QVERIFY(child<QTreeView>(main_.get(), "tv")->isExpanded(b.Tree.root()->index()));
     }
 
-    void close_box_and_tray_menu_hide_and_show() {
+    void close_box_and_tray_menu_hide_and_show_and_exit() {
         QCOMPARE(main_->Tray()->toolTip(), QStringLiteral("QTX Scrollkin 2.0 Version "));
         QCOMPARE(main_->Tray()->contextMenu(), child<QMenu>(main_.get(), "mnuTray"));
+        QVERIFY(!child(main_.get(), "cmdSystem")->isVisible());
         shown(true);
         QVERIFY(!main_->close());
         shown(false);
@@ -193,21 +196,29 @@ private Q_SLOTS:
         shown(false);
         item("mnuTray_Show")->trigger();
         shown(true);
+        main_->Hide_To_Tray();
+        exits_and_cleans_the_view_folder([this] { item("mnuTray_Unload")->trigger(); });
     }
 
-    void without_a_tray_the_close_box_minimises() {
-        main_->Set_Tray_Probe([] { return false; });
-        QVERIFY(!main_->close());
-        QVERIFY(main_->isVisible());
-        QVERIFY(main_->windowState() & Qt::WindowMinimized);
-        QVERIFY(!main_->Tray()->isVisible());
-        // The window can still come back, and the browser is still open.
-        main_->Show_From_Tray();
-        QVERIFY(!(main_->windowState() & Qt::WindowMinimized));
-        QVERIFY(main_->Query_Doc()->isVisible());
-    }
+    // The tray goes away: on the user's return the strip's button, in view whatever the rights
+    // line says, pops the tray menu up; the close box asks, and Cancel keeps all as it was.
+    void without_a_tray_the_strip_and_the_close_box_reach_the_tray_menu() {
+        auto* button = child<QToolButton>(main_.get(), "cmdSystem");
+        tray_ = false;
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(main_.get(), &activate);
+        const int width = main_->width();
+        const QString rights = QStringLiteral("Department rights: Read,Write,Delete; ").repeated(9);
+        main_->Set_Message(rights);
+        QTest::qWait(100); // the layouts settle in posted steps
+        QCOMPARE(main_->width(), width);
+        QCOMPARE(main_->Message(), rights);
+        QVERIFY(button->isVisible() &&
+                main_->rect().contains(button->mapTo(main_.get(), button->rect().bottomRight())));
+        Frame w(main_.get());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(w.popped, child<QMenu>(main_.get(), "mnuTray"));
 
-    void about_box_opens_and_closes() {
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open_url");
         QStringList texts;
         on_modal(QStringLiteral("frmAbout"), [&texts](QWidget* box) {
@@ -218,27 +229,24 @@ private Q_SLOTS:
             QTest::mouseRelease(contact, Qt::LeftButton);
             click(box, "cmdOK");
         });
-        item("mnuTray_About")->trigger();
+        w.choose("mnuTray_About");
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-        QCOMPARE(texts,
-                 (QStringList{QStringLiteral("About this System"), QStringLiteral("Scrollkin "),
-                              QStringLiteral("Version: 2.0  ")}));
-        QCOMPARE(opened_.size(), 1);
-        QCOMPARE(opened_.front().scheme(), QStringLiteral("mailto"));
-        QVERIFY(!QApplication::activeModalWidget());
-    }
+        QCOMPARE(texts.join(QLatin1Char('|')),
+                 QStringLiteral("About this System|Scrollkin |Version: 2.0  "));
+        QVERIFY(opened_.size() == 1 && opened_.front().scheme() == QLatin1String("mailto"));
 
-    void exit_ends_the_program_and_cleans_the_view_folder() {
-        QFile left(main_->Query_Doc()->Logic().Tmp_For_View_Dir() + QStringLiteral("viewed.txt"));
-        QVERIFY(left.open(QIODevice::WriteOnly));
-        left.close();
-        main_->Hide_To_Tray();
-        QSignalSpy exit(main_.get(), &frmMain::Exit_Program);
-        item("mnuTray_Unload")->trigger();
-        QCOMPARE(exit.count(), 1);
-        QVERIFY(!main_->isVisible());
-        QVERIFY(!main_->Tray()->isVisible());
-        QVERIFY(!left.exists());
+        // "Hide Scrollkin" minimises, so the window can always come back.
+        item("mnuTray_Hide")->trigger();
+        QVERIFY(main_->isVisible() && (main_->windowState() & Qt::WindowMinimized));
+        main_->setWindowState(Qt::WindowNoState);
+        prompter_->Answer(Prompt_Answer::Cancel,
+                          QStringLiteral("Exit Scrollkin?\n\nYes ends the program, No signs out "
+                                         "(\"Login out\"), Cancel keeps the window open."));
+        QVERIFY(!main_->close());
+        QApplication::processEvents();
+        QVERIFY(main_->Query_Doc()->isVisible() && !main_->Tray()->isVisible());
+        prompter_->Answer(Prompt_Answer::Yes);
+        exits_and_cleans_the_view_folder([this] { main_->close(); });
     }
 
     // "Login out" closes the frame and opens the dialog again; refusals count on across it, and
@@ -254,38 +262,40 @@ private Q_SLOTS:
         const QString invalid = QStringLiteral("Invalid user name or password!");
         prompter_->Answer(Prompt_Answer::Ok, invalid);
         click(shell.Login_Window(), "cmdLogin");
-        sign_in(shell.Login_Window());
+        sign_in(shell.Login_Window(), QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"));
         QPointer<frmMain> first = shell.Main_Window();
-        QVERIFY(first && first->isVisible());
-        QVERIFY(!shell.Login_Window());
+        QVERIFY(first && first->isVisible() && !shell.Login_Window());
         first->Set_Tray_Probe([] { return true; });
         first->Hide_To_Tray();
-        QVERIFY(first->Tray()->isVisible());
 
         child<QAction>(first.data(), "Mnu_login_out")->trigger();
-        QVERIFY(shell.Login_Window() && shell.Login_Window()->isVisible());
-        QVERIFY(!shell.Main_Window());
-        QVERIFY(!first->Tray()->isVisible());
-        QVERIFY(!first->isVisible());
+        QVERIFY(shell.Login_Window() && shell.Login_Window()->isVisible() && !shell.Main_Window());
+        QVERIFY(!first->Tray()->isVisible() && !first->isVisible());
         QTRY_VERIFY(first.isNull());
         QCOMPARE(Login_Attempts, qint16(1));
         QVERIFY(db::Lib_Connection().Is_Open()); // the dialog opens again on the same connection
-        // The remembered name is there; a new sign-in brings a new frame.
+        // The remembered name is there, the focus on the password; a new sign-in brings a new
+        // frame.
         QCOMPARE(child<QLineEdit>(shell.Login_Window(), "txtusername")->text(),
                  QStringLiteral("Scrollkin"));
-        sign_in(shell.Login_Window());
+        QCOMPARE(shell.Login_Window()->focusWidget(), child(shell.Login_Window(), "txtPassword"));
+        sign_in(shell.Login_Window(), QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"));
         QVERIFY(shell.Main_Window() && shell.Main_Window()->isVisible());
 
         // Two more refusals after the next "Login out", then the fourth press ends the program.
-        child<QAction>(shell.Main_Window(), "Mnu_login_out")->trigger();
+        // Without a tray, the close box signs out.
+        shell.Main_Window()->Set_Tray_Probe([] { return false; });
+        prompter_->Answer(Prompt_Answer::No);
+        QVERIFY(!shell.Main_Window()->close());
+        QTRY_VERIFY(shell.Login_Window() && !shell.Main_Window());
         frmLogin* again = shell.Login_Window();
         for (int i = 0; i < 2; ++i) {
             prompter_->Answer(Prompt_Answer::Ok, invalid);
-            sign_in(again, "wrong");
+            sign_in(again, QStringLiteral("Scrollkin"), QStringLiteral("wrong"));
         }
         QCOMPARE(quit.count(), 0);
         prompter_->Answer(Prompt_Answer::Ok, QStringLiteral("Login Failid!"));
-        sign_in(again);
+        sign_in(again, QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"));
         QCOMPARE(quit.count(), 1);
         QCOMPARE(prompter_->Last().title, QStringLiteral("Scrollkin"));
         QCOMPARE(prompter_->Last().icon, Prompt_Icon::Information);
