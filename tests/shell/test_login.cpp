@@ -172,10 +172,8 @@ private Q_SLOTS:
                                        << "Scrollkin|Administrator|0|Hollowfen";
         QTest::newRow("another administrator") << "boss|Administrator|0"
                                                << "boss|Administrator|0|pw";
-        // The built-in name held by another role (older versions let the dialog do it): its
-        // role comes back instead of an insert that collides with the name.
-        QTest::newRow("built-in demoted") << "Scrollkin|User|0"
-                                          << "Scrollkin|Administrator|0|pw";
+        // The built-in name held by another role or locked (older versions let the dialog do
+        // it): it is made usable again instead of an insert that collides with the name.
         QTest::newRow("built-in locked, only locked administrators")
             << "Scrollkin|Administrator|1;boss|Administrator|1"
             << "boss|Administrator|1|pw;Scrollkin|Administrator|0|pw";
