@@ -22,8 +22,7 @@ private Q_SLOTS:
         db::Lib_Connection().Close();
     }
 
-    // The dialog's controls, enabling by role, Esc, the right of a manager made a plain user,
-    // and a member leaving by its check box.
+    // The dialog's controls, enabling by role and by the right held, Esc, a member leaving.
     void department_right_dialog_in_the_window() {
         Department_Fixture x;
         QTemporaryDir templates;

@@ -46,17 +46,14 @@ private Q_SLOTS:
         const int stay = int(User_Form::Save_Outcome::Stay);
         const int focus = int(User_Form::Save_Outcome::Focus_Start);
         const int close = int(User_Form::Save_Outcome::Close);
-        QTest::newRow("case differs")
-            << "Secret" << QTime(9, 0) << QTime(9, 0) << Not_Correct << stay;
-        QTest::newRow("password before times")
-            << "x" << QTime(17, 0) << QTime(9, 0) << Not_Correct << stay;
-        QTest::newRow("start after end")
-            << "secret" << QTime(17, 0) << QTime(9, 0) << Bad_Times << focus;
-        QTest::newRow("one minute later")
-            << "secret" << QTime(9, 1) << QTime(9, 0) << Bad_Times << focus;
-        QTest::newRow("equal") << "secret" << QTime(9, 0) << QTime(9, 0) << QString() << close;
-        QTest::newRow("seconds ignored")
-            << "secret" << QTime(9, 0, 59) << QTime(9, 0, 1) << QString() << close;
+        // clang-format off
+        QTest::newRow("case differs")          << "Secret" << QTime(9, 0) << QTime(9, 0) << Not_Correct << stay;
+        QTest::newRow("password before times") << "x" << QTime(17, 0) << QTime(9, 0) << Not_Correct << stay;
+        QTest::newRow("start after end")       << "secret" << QTime(17, 0) << QTime(9, 0) << Bad_Times << focus;
+        QTest::newRow("one minute later")      << "secret" << QTime(9, 1) << QTime(9, 0) << Bad_Times << focus;
+        QTest::newRow("equal")                 << "secret" << QTime(9, 0) << QTime(9, 0) << QString() << close;
+        QTest::newRow("seconds ignored")       << "secret" << QTime(9, 0, 59) << QTime(9, 0, 1) << QString() << close;
+        // clang-format on
     }
     void save_checks() {
         QFETCH(QString, confirm);
@@ -118,7 +115,6 @@ private Q_SLOTS:
         x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
         x_->record();
         QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
-        QCOMPARE(x_->prompter.Last().title, QStringLiteral("use edit"));
         QCOMPARE(
             x_->sent.value(3),
             QStringLiteral("update tbl_user set User_deny='1', Name='',sys_role='Administrator',"

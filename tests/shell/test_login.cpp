@@ -168,18 +168,16 @@ private Q_SLOTS:
     void bootstrap_leaves_one_usable_administrator_data() {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("empty library") << ""
-                                       << "Scrollkin|Administrator|0|Hollowfen";
-        QTest::newRow("another administrator") << "boss|Administrator|0"
-                                               << "boss|Administrator|0|pw";
+        // clang-format off
+        QTest::newRow("empty library")         << "" << "Scrollkin|Administrator|0|Hollowfen";
+        QTest::newRow("another administrator") << "boss|Administrator|0" << "boss|Administrator|0|pw";
         // The built-in name held by another role or locked (older versions let the dialog do
         // it): it is made usable again instead of an insert that collides with the name.
-        QTest::newRow("built-in locked, only locked administrators")
-            << "Scrollkin|Administrator|1;boss|Administrator|1"
-            << "boss|Administrator|1|pw;Scrollkin|Administrator|0|pw";
-        QTest::newRow("built-in demoted, another administrator")
-            << "scrollkin|Manager|0;boss|Administrator|0"
-            << "boss|Administrator|0|pw;scrollkin|Manager|0|pw";
+        QTest::newRow("built-in locked, only locked administrators") << "Scrollkin|Administrator|1;boss|Administrator|1"
+                                                                     << "boss|Administrator|1|pw;Scrollkin|Administrator|0|pw";
+        QTest::newRow("built-in demoted, another administrator")     << "scrollkin|Manager|0;boss|Administrator|0"
+                                                                     << "boss|Administrator|0|pw;scrollkin|Manager|0|pw";
+        // clang-format on
     }
     void bootstrap_leaves_one_usable_administrator() {
         QFETCH(QString, before);
