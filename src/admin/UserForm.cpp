@@ -102,6 +102,9 @@ void User_Form::protect_builtin() {
         role = Role::None;
         locked = false;
         Set_Limit_Time(false);
+        // A window stored by an older version may run backwards; its disabled pickers must not
+        // make Save refuse an account whose window is dropped anyway.
+        start = end = QTime(0, 0);
     }
 }
 
