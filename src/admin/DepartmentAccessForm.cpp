@@ -58,8 +58,12 @@ bool Department_Access_Form::get_user(const QString& login) {
                               ? List_Model::Display_Text(list_.Row(row_).cells.at(1))
                               : QString();
     for (int i = 0; i < Option_Count; ++i)
-        if (shown == codes::Right_Text(Letter_Of(i)))
+        if (shown == codes::Right_Text(Letter_Of(i))) {
+            // The right the account holds stays choosable whatever its role allows, so a plain
+            // Save keeps it instead of silently changing it.
             option = i;
+            enabled[size_t(i)] = true;
+        }
     keep_selection_enabled();
     return true;
 }

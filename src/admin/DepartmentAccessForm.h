@@ -29,8 +29,8 @@ public:
     // Disables the options the account's role rules out ("User": no manager; "Administrator":
     // manager only). A disabled option never stays selected.
     void Enable_By_Role(const QString& role);
-    // Fills the fields from the account and selects the option its row shows; true when the
-    // account exists.
+    // Fills the fields from the account and selects (and enables) the option of the right its
+    // row shows; true when the account exists.
     bool get_user(const QString& login);
     // Writes the chosen right; true when the dialog closes.
     bool Save();

@@ -3,9 +3,11 @@
 #include "Browser.h"
 #include "Connection.h"
 #include "Error.h"
+#include "Login.h"
 #include "LoginTimeWindow.h"
 #include "Prompter.h"
 #include "Result.h"
+#include "SchemaCodes.h"
 #include "SqlText.h"
 #include "Transaction.h"
 
@@ -31,6 +33,11 @@ QString minute_text(const QTime& t) {
     return Login_Time_Text(QTime(t.hour(), t.minute(), 0));
 }
 
+bool is_locked(const QString& deny) {
+    const QString d = deny.trimmed();
+    return d == QLatin1String("1") || d.compare(u"true", Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 User_Form::User_Form(Browser& browser, Browser_Window& window, db::Connection& connection,
@@ -52,8 +59,7 @@ bool User_Form::get_user(const QString& login) {
         remark = account.text(QStringLiteral("remark"));
         password = account.text(QStringLiteral("PWD"));
         confirm_password = password;
-        const QString deny = account.text(QStringLiteral("User_deny")).trimmed();
-        locked = deny == QLatin1String("1") || deny.compare(u"true", Qt::CaseInsensitive) == 0;
+        locked = is_locked(account.text(QStringLiteral("User_deny")));
         const QString r = account.text(QStringLiteral("sys_role"));
         if (r == QLatin1String("Administrator"))
             role = Role::None;
@@ -83,7 +89,23 @@ bool User_Form::get_user(const QString& login) {
             weekdays[size_t(i)] = days.contains(QString::number(i + 1));
     }
     Set_Limit_Time(limit_time_);
+    loaded_ = found ? login_name : QString();
+    protect_builtin();
     return found;
+}
+
+void User_Form::protect_builtin() {
+    const bool builtin =
+        login_name.trimmed().compare(codes::Builtin_Admin_Uid(), Qt::CaseInsensitive) == 0;
+    role_enabled = lock_enabled = limit_enabled = !builtin;
+    if (builtin) {
+        role = Role::None;
+        locked = false;
+        Set_Limit_Time(false);
+        // A window stored by an older version may run backwards; its disabled pickers must not
+        // make Save refuse an account whose window is dropped anyway.
+        start = end = QTime(0, 0);
+    }
 }
 
 QString User_Form::Role_Text() const {
@@ -107,6 +129,10 @@ QString User_Form::Day_Text() const {
 }
 
 User_Form::Save_Outcome User_Form::Save() {
+    if (!Has_Visible_Character(login_name)) {
+        prompter_.Tell(QStringLiteral("Please input the login name!"));
+        return Save_Outcome::Focus_Login;
+    }
     if (confirm_password != password) {
         prompter_.Tell(QStringLiteral("The password is not correct! "));
         return Save_Outcome::Stay;
@@ -118,22 +144,52 @@ User_Form::Save_Outcome User_Form::Save() {
     // One login name for the check and the writes, so blanks typed around it cannot make the
     // check find an account that the update then misses.
     const QString uid = login_name.trimmed();
+    protect_builtin();
     try {
-        // The account and its login window are one change: a failure midway must not leave an
-        // account whose window was deleted but not written again, which would let it sign in
-        // at any time.
-        db::Transaction tx(c_);
-        const bool is_new =
-            c_.Open_Query(QStringLiteral("select top 1 * from tbl_user where uid=") + quoted(uid))
-                .eof();
-        write(uid, is_new);
-        tx.commit();
+        bool is_new = false, refused = false;
+        {
+            // The account and its login window are one change: a failure midway must not leave
+            // an account whose window was deleted but not written again, which would let it
+            // sign in at any time.
+            db::Transaction tx(c_);
+            const db::Result stored = c_.Open_Query(
+                QStringLiteral("select top 1 * from tbl_user where uid=") + quoted(uid));
+            is_new = stored.eof();
+            refused = !is_new && demotes_last_administrator(uid, stored);
+            if (!refused) {
+                write(uid, is_new);
+                tx.commit();
+            }
+        }
+        if (refused) {
+            prompter_.Tell(QStringLiteral("'") + uid +
+                               QStringLiteral("' is the last administrator who is not locked: it "
+                                              "keeps the Administrator role and cannot be locked."),
+                           QString(), Prompt_Icon::Warning);
+            return Save_Outcome::Stay;
+        }
         patch_list(uid, is_new);
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
         return Save_Outcome::Stay;
     }
     return Save_Outcome::Close;
+}
+
+bool User_Form::demotes_last_administrator(const QString& uid, const db::Result& stored) {
+    const QString administrator = codes::Role_Administrator();
+    if ((Role_Text() == administrator && !locked) ||
+        stored.text(QStringLiteral("sys_role")) != administrator ||
+        is_locked(stored.text(QStringLiteral("User_deny"))))
+        return false;
+    // Without an unlocked administrator nobody could shape the catalogue, and sign-in would not
+    // make the built-in account again while a locked one exists.
+    return c_
+        .Open_Query(QStringLiteral("select top 1 UID from tbl_user where sys_role=") +
+                    quoted(administrator) +
+                    QStringLiteral(" and (User_deny is null or User_deny<>'1') and uid<>") +
+                    quoted(uid))
+        .eof();
 }
 
 void User_Form::write(const QString& uid, bool is_new) {
@@ -196,9 +252,17 @@ void User_Form::patch_list(const QString& uid, bool is_new) {
 }
 
 void User_Form::Login_Name_Left() {
+    const QString uid = login_name.trimmed();
     try {
-        get_user(login_name);
+        // Loading a name no account has would clear what the user typed in the other fields,
+        // and reloading the account shown would undo the edits made to it.
+        if (uid.compare(loaded_, Qt::CaseInsensitive) != 0 &&
+            !c_.Open_Query(QStringLiteral("select top 1 uid from tbl_user where uid=") +
+                           quoted(uid))
+                 .eof())
+            get_user(uid);
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
     }
+    protect_builtin();
 }

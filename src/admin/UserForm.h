@@ -10,7 +10,8 @@ class Browser_Window;
 class Prompter;
 namespace db {
 class Connection;
-}
+class Result;
+} // namespace db
 
 // The user dialog's state and decisions, without widgets: the window frm_user shows the fields
 // and forwards edits and clicks here.
@@ -25,7 +26,7 @@ public:
     // Role options (Option1): none selected stands for the built-in "Administrator".
     enum class Role { None, Manager, User };
     // What the window does after Save.
-    enum class Save_Outcome { Close, Stay, Focus_Start };
+    enum class Save_Outcome { Close, Stay, Focus_Start, Focus_Login };
 
     User_Form(Browser& browser, Browser_Window& window, db::Connection& connection,
               Prompter& prompter);
@@ -42,7 +43,8 @@ public:
 
     // Properties of an existing account: the login name cannot be changed.
     bool login_read_only = false;
-    // Both role options, Chklock and Chktime; off for the built-in administrator.
+    // Both role options, Chklock and Chktime; off for the built-in administrator, which keeps
+    // its role, is never locked and has no login window.
     bool role_enabled = true, lock_enabled = true, limit_enabled = true;
 
     bool Limit_Time() const { return limit_time_; }
@@ -52,8 +54,9 @@ public:
 
     // Fills the form from an account's rows; true when the account exists.
     bool get_user(const QString& login);
-    // The login name field lost the focus.
-    // Leaving the login name field loads that account; a failure is told, not raised.
+    // The login name field lost the focus: an account of that name is loaded, unless it is the
+    // one shown already; a name no account has keeps every field as typed. A failure is told,
+    // not raised.
     void Login_Name_Left();
 
     QString Role_Text() const;
@@ -64,6 +67,10 @@ public:
     Save_Outcome Save();
 
 private:
+    // Holds the built-in administrator's fields and controls fixed while its name is shown.
+    void protect_builtin();
+    // Whether the save would demote or lock the last unlocked administrator.
+    bool demotes_last_administrator(const QString& uid, const db::Result& stored);
     void write(const QString& uid, bool is_new);
     void patch_list(const QString& uid, bool is_new);
 
@@ -73,4 +80,6 @@ private:
     Prompter& prompter_;
     bool limit_time_ = false;
     bool time_controls_enabled_ = false;
+    // The login name of the account the fields were last loaded from.
+    QString loaded_;
 };

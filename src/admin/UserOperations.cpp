@@ -5,7 +5,6 @@
 #include "Error.h"
 #include "Prompter.h"
 #include "Result.h"
-#include "SchemaCodes.h"
 #include "SqlText.h"
 #include "UserForm.h"
 
@@ -69,8 +68,6 @@ void User_Operations::Show_User_Properties() {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
         return;
     }
-    if (row.text == codes::Builtin_Admin_Uid())
-        form.role_enabled = form.lock_enabled = form.limit_enabled = false;
     dialog_.Run(form);
 }
 

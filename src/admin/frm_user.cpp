@@ -196,6 +196,9 @@ void frm_user::save() {
     case User_Form::Save_Outcome::Focus_Start:
         dtpstar->setFocus();
         break;
+    case User_Form::Save_Outcome::Focus_Login:
+        txtloginname->setFocus();
+        break;
     case User_Form::Save_Outcome::Stay:
         break;
     }

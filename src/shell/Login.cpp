@@ -70,6 +70,12 @@ std::optional<Login_Fields> Open_Login(Prompter& prompter, Single_Instance& inst
     return fields;
 }
 
+QString Admin_Repair_Sql() {
+    return QStringLiteral("update tbl_user set sys_role='Administrator',User_deny='0' where "
+                          "uid='Scrollkin' and not exists(select * from tbl_user where "
+                          "SYS_ROLE='Administrator' and (User_deny is null or User_deny<>'1'))");
+}
+
 QString Admin_Bootstrap_Sql() {
     return QStringLiteral(
         "if not EXISTS(select * from tbl_user where SYS_ROLE='Administrator') insert into "
@@ -85,6 +91,13 @@ QString Login_Window_Sql(const QString& user_name) {
     return QStringLiteral("select UID,Login_DayOfWeek,Login_Start_Time,Login_End_Time,(GETDATE())"
                           "from tbl_user_login_time where uid='") +
            Quote_Sql(user_name) + QLatin1Char('\'');
+}
+
+bool Has_Visible_Character(const QString& text) {
+    for (const char32_t c : text.toUcs4())
+        if (QChar::isPrint(c) && !QChar::isSpace(c))
+            return true;
+    return false;
 }
 
 int Client_Weekday() {
@@ -116,7 +129,11 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
             return {Login_Outcome::End_Program, Login_Focus::Unchanged};
         }
 
+        connection_.Run_Statement(Admin_Repair_Sql());
         connection_.Run_Statement(Admin_Bootstrap_Sql());
+        // An account without a visible name (left by older versions) cannot sign in.
+        if (!Has_Visible_Character(user_name))
+            throw db::Error(Err_Invalid_Login, QStringLiteral("The user name is empty."));
         const db::Result account = connection_.Open_Query(Login_User_Sql(trim_blanks(user_name)));
         if (account.eof())
             throw db::Error(Err_Invalid_Login, QStringLiteral("No account has this name."));

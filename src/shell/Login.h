@@ -40,9 +40,17 @@ struct Login_Fields {
 std::optional<Login_Fields> Open_Login(Prompter& prompter, Single_Instance& instance);
 
 // The statements of a sign-in attempt, typed values quote-doubled.
+// Gives the built-in account back its role and unlocks it while no unlocked administrator
+// exists, so a library whose built-in name holds another role is not left without one and the
+// bootstrap's insert does not collide with that name.
+QString Admin_Repair_Sql();
 QString Admin_Bootstrap_Sql();
 QString Login_User_Sql(const QString& user_name);
 QString Login_Window_Sql(const QString& user_name);
+
+// Whether a login name holds a character that can be seen: a name of blanks, control or format
+// characters names no one, in the user dialog and at sign-in.
+bool Has_Visible_Character(const QString& text);
 
 // Today's weekday on this machine, Monday = 1 .. Sunday = 7.
 int Client_Weekday();

@@ -22,7 +22,7 @@ private Q_SLOTS:
         db::Lib_Connection().Close();
     }
 
-    // The dialog's controls, enabling by role, Esc, and a member leaving by its check box.
+    // The dialog's controls, enabling by role and by the right held, Esc, a member leaving.
     void department_right_dialog_in_the_window() {
         Department_Fixture x;
         QTemporaryDir templates;
@@ -34,10 +34,29 @@ private Q_SLOTS:
         main.Open_Browser();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
 
+        // mgr1, the manager of Sales, becomes a plain "User" in the user dialog.
+        w.click_node("User");
+        w.click_row("mgr1", Qt::RightButton);
+        on_modal(QStringLiteral("frm_user"), [&](QWidget* d) {
+            in<QRadioButton>(d, "Option1_2")->click();
+            p.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
+            click(d, "cmdsave");
+        });
+        w.choose("mnu_propertier");
         w.click_node("Dpmt0001");
         w.click_node("Dpmt0001", Qt::RightButton);
         w.choose("Mnu_Department_User");
         QCOMPARE(w.logic().List.Row_Count(), 5);
+        // Its right dialog shows the right it holds, so a plain Save keeps it.
+        w.click_row("mgr1", Qt::RightButton);
+        on_modal(QStringLiteral("frmDepartment_Access"), [&](QWidget* d) {
+            auto* manager = in<QRadioButton>(d, "Option1_3");
+            QVERIFY(manager->isEnabled() && manager->isChecked());
+            p.Answer(Prompt_Answer::Ok, QStringLiteral("User right change successful!"));
+            click(d, "cmdsave");
+        });
+        w.choose("mnu_propertier");
+        QVERIFY(x.memberships().contains(QStringLiteral("mgr1|Dpmt0001|O")));
         QCOMPARE(w.lv()->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
 
         // An administrator's right: only "Department Manager" can be chosen.

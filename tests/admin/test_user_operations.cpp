@@ -1,7 +1,5 @@
 #include "UserFixture.h"
 
-#include "Login.h"
-
 namespace {
 
 const QString Not_Correct = QStringLiteral("The password is not correct! ");
@@ -48,17 +46,14 @@ private Q_SLOTS:
         const int stay = int(User_Form::Save_Outcome::Stay);
         const int focus = int(User_Form::Save_Outcome::Focus_Start);
         const int close = int(User_Form::Save_Outcome::Close);
-        QTest::newRow("case differs")
-            << "Secret" << QTime(9, 0) << QTime(9, 0) << Not_Correct << stay;
-        QTest::newRow("password before times")
-            << "x" << QTime(17, 0) << QTime(9, 0) << Not_Correct << stay;
-        QTest::newRow("start after end")
-            << "secret" << QTime(17, 0) << QTime(9, 0) << Bad_Times << focus;
-        QTest::newRow("one minute later")
-            << "secret" << QTime(9, 1) << QTime(9, 0) << Bad_Times << focus;
-        QTest::newRow("equal") << "secret" << QTime(9, 0) << QTime(9, 0) << QString() << close;
-        QTest::newRow("seconds ignored")
-            << "secret" << QTime(9, 0, 59) << QTime(9, 0, 1) << QString() << close;
+        // clang-format off
+        QTest::newRow("case differs")          << "Secret" << QTime(9, 0) << QTime(9, 0) << Not_Correct << stay;
+        QTest::newRow("password before times") << "x" << QTime(17, 0) << QTime(9, 0) << Not_Correct << stay;
+        QTest::newRow("start after end")       << "secret" << QTime(17, 0) << QTime(9, 0) << Bad_Times << focus;
+        QTest::newRow("one minute later")      << "secret" << QTime(9, 1) << QTime(9, 0) << Bad_Times << focus;
+        QTest::newRow("equal")                 << "secret" << QTime(9, 0) << QTime(9, 0) << QString() << close;
+        QTest::newRow("seconds ignored")       << "secret" << QTime(9, 0, 59) << QTime(9, 0, 1) << QString() << close;
+        // clang-format on
     }
     void save_checks() {
         QFETCH(QString, confirm);
@@ -82,114 +77,50 @@ private Q_SLOTS:
                  message.isEmpty() ? QStringLiteral("new1") : QStringLiteral("<none>"));
     }
 
-    void add_writes_account_and_window() {
-        x_->select_row(QStringLiteral("clerk1"));
-        x_->dialog.step = [this](User_Form& form) {
-            QCOMPARE(form.caption, QStringLiteral("Use properties -- Add User"));
-            QCOMPARE(form.role, User_Form::Role::User);
-            QVERIFY(!form.Limit_Time() && !form.Time_Controls_Enabled() && !form.login_read_only);
-            form.login_name = QStringLiteral("obrien");
-            form.user_name = QStringLiteral("Pat O'Brien");
-            form.password = form.confirm_password = QStringLiteral("it's");
-            form.remark = QStringLiteral("O'Brien");
-            form.role = User_Form::Role::Manager;
-            form.locked = true;
-            form.Set_Limit_Time(true);
-            QVERIFY(form.Time_Controls_Enabled());
-            form.weekdays = {true, false, true, false, false, false, true};
-            form.start = QTime(8, 30, 45);
-            form.end = QTime(17, 5);
-            x_->record();
-            QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
-        };
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User add successful!"));
-        x_->browser.main_mnu_proc(QStringLiteral("User_Add"));
-        QCOMPARE(x_->dialog.shown, 1);
-        QCOMPARE(x_->prompter.Last().title, QStringLiteral("use add"));
-        QCOMPARE(
-            x_->sent, QStringList()
-                          << QStringLiteral("BEGIN TRANSACTION")
-                          << QStringLiteral("select top 1 * from tbl_user where uid='obrien'")
-                          << QStringLiteral(
-                                 "insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) "
-                                 "values ('obrien','Pat O''Brien','Manager','it''s',"
-                                 "'O''Brien','1')")
-                          << QStringLiteral("delete tbl_user_login_time where uid='obrien'")
-                          << QStringLiteral(
-                                 "insert into tbl_user_login_time(UID,Login_DayOfWeek,"
-                                 "Login_Start_Time,Login_End_Time) values ('obrien','137',"
-                                 "'08:30:00','17:05:00')")
-                          << QStringLiteral("COMMIT TRANSACTION"));
-        QCOMPARE(x_->value(QStringLiteral("select remark from tbl_user where uid='obrien'")),
-                 QStringLiteral("O'Brien"));
-        // The list is patched in place and the new row selected.
-        const int row = x_->browser.Current_Row();
-        QCOMPARE(x_->browser.List.Row(row).key, QStringLiteral("uobrien"));
-        QCOMPARE(x_->cell(QStringLiteral("obrien"), 2), QStringLiteral("Manager"));
-        QCOMPARE(x_->cell(QStringLiteral("obrien"), 3), QStringLiteral("Locked"));
-        QCOMPARE(x_->cell(QStringLiteral("obrien"), 4), QStringLiteral("O'Brien"));
-        QVERIFY(!x_->cell(QStringLiteral("obrien"), 6).isEmpty());
-        QVERIFY(x_->window.calls.contains(QStringLiteral("autosize")));
-
-        // Reading the account back gives what was saved.
-        User_Form again(x_->browser, x_->window, x_->f.c, x_->prompter);
-        QVERIFY(again.get_user(QStringLiteral("obrien")));
-        QCOMPARE(again.user_name, QStringLiteral("Pat O'Brien"));
-        QCOMPARE(again.role, User_Form::Role::Manager);
-        QVERIFY(again.locked && again.Limit_Time() && again.Time_Controls_Enabled());
-        QCOMPARE(again.Day_Text(), QStringLiteral("137"));
-        QCOMPARE(again.start, QTime(8, 30));
-        QCOMPARE(again.end, QTime(17, 5));
-    }
-
-    void typed_existing_name_edits_it() {
-        x_->select_row(QStringLiteral("clerk1"));
-        x_->dialog.step = [this](User_Form& form) {
-            form.login_name = QStringLiteral("boss");
-            form.Login_Name_Left();
-            QCOMPARE(form.user_name, QStringLiteral("Boss"));
-            QCOMPARE(form.role, User_Form::Role::Manager);
-            QVERIFY(form.locked && !form.Limit_Time());
-            form.locked = false;
-            form.role = User_Form::Role::User;
-            x_->record();
-            QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
-        };
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
-        x_->browser.main_mnu_proc(QStringLiteral("User_Add"));
-        QCOMPARE(x_->prompter.Last().title, QStringLiteral("use edit"));
-        QCOMPARE(x_->sent.value(2),
-                 QStringLiteral("update tbl_user set User_deny='0', Name='Boss',sys_role='User',"
-                                "pwd='pw',remark='chief' where uid='boss'"));
-        QCOMPARE(x_->sent.size(), 5); // no window row without "Limit Login Time"
-        QCOMPARE(x_->browser.List.Row_Count(), 3);
-        QCOMPARE(x_->cell(QStringLiteral("boss"), 3), QString());
-        QCOMPARE(x_->cell(QStringLiteral("boss"), 2), QStringLiteral("User"));
-    }
-
-    void unknown_name_clears_the_form() {
+    // An older library: the built-in account demoted, adm2 the only administrator. adm2 keeps
+    // its role and stays unlocked until the built-in account, saved, is an administrator again.
+    void the_last_administrator_is_kept() {
+        x_->f.run(QStringLiteral("update tbl_user set sys_role='Manager' where uid='Scrollkin'"));
+        x_->f.run(QStringLiteral("insert into tbl_user(UID,Sys_Role,PWD,User_deny) values "
+                                 "('adm2','Administrator','pw','0')"));
+        x_->browser.Node_Click(QStringLiteral("User"));
+        const QString last =
+            QStringLiteral("'adm2' is the last administrator who is not locked: "
+                           "it keeps the Administrator role and cannot be locked.");
+        const QString adm2 = QStringLiteral("select sys_role from tbl_user where uid='adm2' and "
+                                            "user_deny='0'");
         User_Form form(x_->browser, x_->window, x_->f.c, x_->prompter);
-        QVERIFY(form.get_user(QStringLiteral("boss")));
-        form.role = User_Form::Role::Manager;
-        QVERIFY(!form.get_user(QStringLiteral("nobody")));
-        QVERIFY(form.user_name.isEmpty() && form.password.isEmpty() && form.remark.isEmpty());
-        QVERIFY(!form.locked);
-        QCOMPARE(form.role, User_Form::Role::Manager);
-    }
-
-    void built_in_administrator_keeps_its_role() {
-        x_->select_row(QStringLiteral("Scrollkin"));
-        x_->dialog.step = [this](User_Form& form) {
-            QCOMPARE(form.caption, QStringLiteral("Use properties -- Scrollkin"));
-            QVERIFY(form.login_read_only);
-            QVERIFY(!form.role_enabled && !form.lock_enabled && !form.limit_enabled);
-            QCOMPARE(form.role, User_Form::Role::None);
-            QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
-        };
+        QVERIFY(form.get_user(QStringLiteral("adm2")));
+        for (const auto& [role, locked] :
+             {std::pair{User_Form::Role::User, false}, std::pair{User_Form::Role::None, true}}) {
+            form.role = role;
+            form.locked = locked;
+            x_->prompter.Answer(Prompt_Answer::Ok, last);
+            QCOMPARE(form.Save(), User_Form::Save_Outcome::Stay);
+            QCOMPARE(x_->prompter.Last().icon, Prompt_Icon::Warning);
+            QCOMPARE(x_->value(adm2), QStringLiteral("Administrator"));
+        }
+        // The built-in account, typed in any case, is saved an unlocked administrator whatever
+        // the fields say.
+        User_Form builtin(x_->browser, x_->window, x_->f.c, x_->prompter);
+        builtin.login_name = QStringLiteral("SCROLLKIN");
+        builtin.Login_Name_Left();
+        builtin.role = User_Form::Role::User;
+        builtin.locked = true;
         x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
-        x_->browser.main_mnu_proc(QStringLiteral("User_Pro"));
-        QCOMPARE(x_->value(QStringLiteral("select sys_role from tbl_user where uid='Scrollkin'")),
+        QCOMPARE(builtin.Save(), User_Form::Save_Outcome::Close);
+        QCOMPARE(x_->value(QStringLiteral("select sys_role from tbl_user where uid='Scrollkin' "
+                                          "and user_deny='0'")),
                  QStringLiteral("Administrator"));
+        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
+        x_->record();
+        QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
+        QCOMPARE(
+            x_->sent.value(3),
+            QStringLiteral("update tbl_user set User_deny='1', Name='',sys_role='Administrator',"
+                           "pwd='pw',remark='' where uid='adm2'"));
+        QCOMPARE(x_->sent.size(), 6); // no window row without "Limit Login Time"
+        QCOMPARE(x_->cell(QStringLiteral("adm2"), 3), QStringLiteral("Locked"));
     }
 
     void delete_removes_account_rows() {
@@ -222,48 +153,6 @@ private Q_SLOTS:
         x_->browser.main_mnu_proc(QStringLiteral("User_Pro"));
         x_->browser.main_mnu_proc(QStringLiteral("User_Del"));
         QCOMPARE(x_->dialog.shown, 0);
-    }
-
-    void sign_in_reads_saved_window_data() {
-        QTest::addColumn<int>("weekday");
-        QTest::addColumn<bool>("now_inside");
-        QTest::addColumn<bool>("signed_in");
-        QTest::newRow("allowed") << 3 << true << true;
-        QTest::newRow("wrong day") << 2 << true << false;
-        QTest::newRow("wrong time") << 7 << false << false;
-    }
-    void sign_in_reads_saved_window() {
-        QFETCH(int, weekday);
-        QFETCH(bool, now_inside);
-        QFETCH(bool, signed_in);
-        // A window of half a day that holds the present moment or not; the last minute of each
-        // half is left out of the saved window (minutes only), so wait it out.
-        while (QTime::currentTime().minute() == 59 && QTime::currentTime().hour() % 12 == 11)
-            QTest::qWait(1000);
-        const bool morning = QTime::currentTime().hour() < 12;
-        const bool first_half = morning == now_inside;
-        User_Form form(x_->browser, x_->window, x_->f.c, x_->prompter);
-        form.login_name = QStringLiteral("shift");
-        form.password = form.confirm_password = QStringLiteral("pw");
-        form.Set_Limit_Time(true);
-        form.weekdays = {false, false, true, false, false, false, true};
-        form.start = first_half ? QTime(0, 0) : QTime(12, 0);
-        form.end = first_half ? QTime(11, 59) : QTime(23, 59);
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User add successful!"));
-        QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
-
-        Login_Attempts = 0;
-        if (!signed_in)
-            x_->prompter.Answer();
-        Sign_In sign_in(
-            x_->f.c, x_->prompter, [](const QString&, const QString&) { return std::nullopt; },
-            [weekday] { return weekday; });
-        const Login_Result r = sign_in.Login(QStringLiteral("shift"), QStringLiteral("pw"), {});
-        QCOMPARE(r.outcome == Login_Outcome::Signed_In, signed_in);
-        if (!signed_in)
-            QVERIFY(x_->prompter.Last().text.startsWith(
-                weekday == 2 ? QStringLiteral("Can not Login at this Day.")
-                             : QStringLiteral("Can not Login at this time.")));
     }
 };
 

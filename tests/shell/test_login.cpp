@@ -27,7 +27,7 @@ QString setting(const char* section) {
 struct Attempt {
     const char *name, *password;
     const char* account;            // an extra account "clerk"/"pw" of role User: "" none,
-                                    // "plain", "locked", or "quoted" (named O'Brien)
+                                    // "plain", "locked", "quoted" (named O'Brien), "blank" ('')
     const char *days, *start, *end; // its login window row; days null: none
     int weekday;                    // the client's day, Monday = 1
     QString text;                   // the refusal's message; empty: signed in
@@ -106,7 +106,7 @@ private Q_SLOTS:
         row("name lower case, trailing blank", {"scrollkin ", "Hollowfen", "", no, no, no, 1, Invalid, "Scrollkin", "", false});
         row("name with a leading blank",       {" Scrollkin", "Hollowfen", "", no, no, no, 1, Invalid, "Scrollkin", "", false});
         row("wrong password",                  {"Scrollkin", "Hollowfen2", "", no, no, no, 1, Invalid, "Scrollkin", "", false});
-        row("empty name and password",         {"", "", "", no, no, no, 1, Invalid, "Scrollkin", "", false});
+        row("empty name, a blank account",     {"", "pw", "blank", no, no, no, 1, Invalid, "Scrollkin", "", false});
         row("pasted quote in the name",        {"x' or '1'='1", "x' or '1'='1", "", no, no, no, 1, Invalid, "Scrollkin", "", false});
         row("account with a quote",            {"O'Brien", "pw", "quoted", "1234567", day, night, 4, {}, "", user, true});
         row("locked, right password",          {"clerk", "pw", "locked", no, no, no, 1, Locked, lf, "", true});
@@ -121,7 +121,9 @@ private Q_SLOTS:
     }
     void sign_in_decides() {
         QFETCH(Attempt, a);
-        const QString uid = QLatin1String(strcmp(a.account, "quoted") ? "clerk" : "O''Brien");
+        const QString uid = QLatin1String(!strcmp(a.account, "quoted")  ? "O''Brien"
+                                          : !strcmp(a.account, "blank") ? ""
+                                                                        : "clerk");
         if (*a.account)
             setup(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role,user_deny) "
                                  "values('%1','pw','n','User','%2')")
@@ -162,26 +164,39 @@ private Q_SLOTS:
             QCOMPARE(r.focus, name.isEmpty() ? Login_Focus::User_Name : Login_Focus::Password);
     }
 
-    void bootstrap_creates_the_administrator_only_while_none_exists() {
+    // The accounts before one attempt by "nobody", and after it (uid|role|lock|password).
+    void bootstrap_leaves_one_usable_administrator_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        // clang-format off
+        QTest::newRow("empty library")         << "" << "Scrollkin|Administrator|0|Hollowfen";
+        QTest::newRow("another administrator") << "boss|Administrator|0" << "boss|Administrator|0|pw";
+        // The built-in name held by another role or locked (older versions let the dialog do
+        // it): it is made usable again instead of an insert that collides with the name.
+        QTest::newRow("built-in locked, only locked administrators") << "Scrollkin|Administrator|1;boss|Administrator|1"
+                                                                     << "boss|Administrator|1|pw;Scrollkin|Administrator|0|pw";
+        QTest::newRow("built-in demoted, another administrator")     << "scrollkin|Manager|0;boss|Administrator|0"
+                                                                     << "boss|Administrator|0|pw;scrollkin|Manager|0|pw";
+        // clang-format on
+    }
+    void bootstrap_leaves_one_usable_administrator() {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        for (const QString& account : before.split(u';', Qt::SkipEmptyParts)) {
+            const QStringList v = account.split(u'|');
+            setup(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role,user_deny) "
+                                 "values('%1','pw','n','%2','%3')")
+                      .arg(v[0], v[1], v[2]));
+        }
         Fake_Prompter p;
-        p.Answer(Prompt_Answer::Ok, Invalid).Answer(Prompt_Answer::Ok, Invalid);
-        login(p, "nobody");
-        login(p, "nobody");
-        db::Result r =
-            setup(QStringLiteral("select uid,pwd,[name],sys_role,user_deny from tbl_user"));
-        QCOMPARE(r.row_count(), 1);
-        QCOMPARE(QStringList({r.text(0), r.text(1), r.text(2), r.text(3), r.text(4)}).join(u'|'),
-                 QStringLiteral("Scrollkin|Hollowfen|Admin|Administrator|0"));
-
-        // Another administrator: the built-in one is not created.
-        use_new_library();
-        setup(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role) "
-                             "values('boss','pw','B','Administrator')"));
         p.Answer(Prompt_Answer::Ok, Invalid);
-        login(p, "Scrollkin");
-        QCOMPARE(
-            setup(QStringLiteral("select count(*) from tbl_user where uid='Scrollkin'")).text(0),
-            QStringLiteral("0"));
+        QCOMPARE(login(p, "nobody"), Login_Outcome::Refused);
+        QStringList rows;
+        for (db::Result r = setup(
+                 QStringLiteral("select uid,sys_role,user_deny,pwd from tbl_user order by uid"));
+             !r.eof(); r.next())
+            rows << QStringList({r.text(0), r.text(1), r.text(2), r.text(3)}).join(u'|');
+        QCOMPARE(rows.join(u';'), after);
     }
 
     void statements_as_sent() {
@@ -194,6 +209,10 @@ private Q_SLOTS:
         p.Answer(Prompt_Answer::Ok, Invalid);
         login(p, " O'Brien ", "pw");
         QCOMPARE(login(p, "o'brien", "pw"), Login_Outcome::Signed_In);
+        const QString repair = QStringLiteral(
+            "update tbl_user set sys_role='Administrator',User_deny='0' where uid='Scrollkin' and "
+            "not exists(select * from tbl_user where SYS_ROLE='Administrator' and (User_deny is "
+            "null or User_deny<>'1'))");
         const QString boot = QStringLiteral(
             "if not EXISTS(select * from tbl_user where SYS_ROLE='Administrator') insert into "
             "tbl_user(uid,pwd,[name],sys_role)values('Scrollkin','Hollowfen','Admin','"
@@ -201,14 +220,14 @@ private Q_SLOTS:
         const QString account =
             QStringLiteral("select top 1 UID,PWD ,sys_role,User_deny From TBL_USER WHERE UID=");
         // clang-format off
-        QCOMPARE(sent, QStringList({boot, account + QStringLiteral("'O''Brien'"), boot, account + QStringLiteral("'o''brien'"),
+        QCOMPARE(sent, QStringList({repair, boot, account + QStringLiteral("'O''Brien'"), repair, boot, account + QStringLiteral("'o''brien'"),
                                     QStringLiteral("select UID,Login_DayOfWeek,Login_Start_Time,Login_End_Time,(GETDATE())from tbl_user_login_time where uid='o''brien'")}));
         // clang-format on
     }
 
     void other_errors_show_number_and_description() {
         c_.Open(lib_->connection_string);
-        c_.Fail_At_Statement(2);
+        c_.Fail_At_Statement(3);
         Fake_Prompter p;
         p.Answer(Prompt_Answer::Ok,
                  QStringLiteral("-2147217887,Injected failure of the statement: select top 1 "
