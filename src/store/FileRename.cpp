@@ -69,7 +69,9 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
 void File_Operations::End_File_Rename(int row, const QString& old_text, const QString& new_text) {
     if (new_text == old_text)
         return;
-    if (!Rename_File(row, new_text))
+    // An edit may have started by a click while the right allowed it; the right holds now.
+    if (!browser_.May_Write_Rows(QStringLiteral("Mnu_file_rename"), {row}) ||
+        !Rename_File(row, new_text))
         browser_.List.Set_Text(row, old_text);
 }
 
