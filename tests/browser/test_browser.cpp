@@ -154,10 +154,9 @@ private Q_SLOTS:
         QCOMPARE(run("fpaste", "Fold0001"), QStringLiteral("Paste_Files"));
         QCOMPARE(run("del", "Fold0001", "You have no right to delete 'Plans'."), QString());
         // File commands: where each listed file is filed, as a query's result lists them.
-        b_->List.Set_Rows({{QStringLiteral("file1"), QStringLiteral("budget"), {}, {},
-                            QStringLiteral("1")},
-                           {QStringLiteral("file3"), QStringLiteral("closed"), {}, {},
-                            QStringLiteral("3")}});
+        b_->List.Set_Rows(
+            {{QStringLiteral("file1"), QStringLiteral("budget"), {}, {}, QStringLiteral("1")},
+             {QStringLiteral("file3"), QStringLiteral("closed"), {}, {}, QStringLiteral("3")}});
         const auto rows = QItemSelectionModel::Select | QItemSelectionModel::Rows;
         b_->List_Selection.setCurrentIndex(b_->List.index(0, 0), rows);
         const char* plans = "You have no right to change files in 'Plans'.";

@@ -101,6 +101,22 @@ class Test_Browser_Window : public QObject {
         QTest::mousePress(lv()->viewport(), Qt::LeftButton, {}, row_point(row));
         QTest::mouseDClick(lv()->viewport(), Qt::LeftButton, {}, row_point(row));
     }
+    void right_click_empty_list() {
+        QTest::mouseClick(lv()->viewport(), Qt::RightButton, {},
+                          QPoint(5, lv()->viewport()->height() - 5));
+    }
+    void quick_query(const QString& text) {
+        auto* box = child<QComboBox>(doc(), "Cmbquery");
+        QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    int files_in(const char* folder) {
+        return f_->count(qPrintable(QStringLiteral("select count(*) from Tbl_File_Information "
+                                                   "where Folder_NO='%1' and deleted='0'")
+                                        .arg(QLatin1String(folder))));
+    }
     QStringList texts() const {
         QStringList out;
         for (int i = 0; i < logic().List.Row_Count(); ++i)
@@ -267,63 +283,126 @@ private Q_SLOTS:
         QCOMPARE(deleted, enabled.contains(QStringLiteral("Mnudelete_file")));
     }
 
-    void user_list_pops_the_user_menu() {
+    // A quick query that finds nothing leaves a department's list empty: Delete still counts
+    // what the library holds, and so does the delete itself when run from a stale menu. After
+    // a delete the parent is selected and shows what it now holds.
+    void tree_delete_goes_by_the_library() {
         open_as();
         tv()->expandAll();
         click_node("Dpmt0001");
-        // What the user list of a department looks like to the menu.
-        logic().List.Clear_All();
-        logic().List.Set_Columns({QStringLiteral("Login Name"), QStringLiteral("Name")});
-        for (const char* uid : {"Scrollkin", "clerk1"}) {
-            List_Row r;
-            r.key = QStringLiteral("u") + QLatin1String(uid);
-            r.text = QLatin1String(uid);
-            logic().List.Add_Row(r);
-        }
-        click_row(0, Qt::RightButton);
-        click_row(1, Qt::RightButton);
-        QCOMPARE(popped_.size(), 2);
-        QCOMPARE(popped_[0].menu, QStringLiteral("mnu_use_conctrl"));
-        QCOMPARE(popped_[0].text.value(QStringLiteral("mnu_propertier")),
-                 QStringLiteral("Department Right"));
-        QVERIFY(!popped_[0].enabled.value(QStringLiteral("mnu_del_user")));
-        QVERIFY(popped_[1].enabled.value(QStringLiteral("mnu_del_user")));
-        QCOMPARE(lv()->selectionMode(), QAbstractItemView::SingleSelection);
-        QCOMPARE(lv()->editTriggers(), QAbstractItemView::NoEditTriggers);
+        quick_query(QStringLiteral("nothing like this"));
+        QCOMPARE(texts(), QStringList());
+        click_node("Fold0001", Qt::RightButton); // the menu concerns the selected node
+        QCOMPARE(popped_.last().text.value(QStringLiteral("mun_add_child_nod")),
+                 QStringLiteral("Add Folder"));
+        QVERIFY(!popped_.last().enabled.value(QStringLiteral("mnu_delete_child")));
+        prompter_->Answer(Prompt_Answer::Ok,
+                          QStringLiteral("Can not delete 'Sales': it still holds 2 folders."));
+        logic().main_mnu_proc(QStringLiteral("del"));
+        QCOMPARE(f_->count("select count(*) from Tbl_Department"), 1);
+        QVERIFY(logic().Tree.node(QStringLiteral("Dpmt0001")));
+
+        click_node("Fold00010001");
+        click_node("Fold00010001", Qt::RightButton);
+        QVERIFY(popped_.last().enabled.value(QStringLiteral("mnu_delete_child")));
+        prompter_->Answer(Prompt_Answer::Yes,
+                          QStringLiteral("Are you sure you want to delete the Drafts"));
+        trigger("mnu_delete_child");
+        QCOMPARE(f_->count("select count(*) from Tbl_Folder"), 1);
+        QCOMPARE(Catalogue_Tree::key_of(logic().Tree.selected()), QStringLiteral("Fold0001"));
+        QCOMPARE(tv()->currentIndex(), node("Fold0001"));
+        QCOMPARE(texts(), List("file1,file2,file3,file4"));
+        click_node("Fold0001", Qt::RightButton);
+        QVERIFY(!popped_.last().enabled.value(QStringLiteral("mnu_delete_child")));
+        prompter_->Verify_Done();
     }
 
-    // Captions and items by kind of node are in the logic's tests; here the menu follows the
-    // selected node and its rows in the tree.
-    void tree_menu_concerns_the_selected_node_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("add_caption");
-        QTest::addColumn<bool>("deny_user");
-        QTest::addColumn<bool>("delete_enabled");
-        QTest::newRow("group with departments") << "Grou0001"
-                                                << "Add Department" << false << false;
-        QTest::newRow("empty group") << "Grou0002"
-                                     << "Add Department" << false << true;
-        QTest::newRow("empty sub folder") << "Fold00010001"
-                                          << "Add Sub Folder" << true << true;
-    }
-    void tree_menu_concerns_the_selected_node() {
-        QFETCH(QString, key);
-        QFETCH(QString, add_caption);
-        QFETCH(bool, deny_user);
-        QFETCH(bool, delete_enabled);
-        open_as();
+    // Copied, then a department without access selected and a quick query run: the query's
+    // read-only letter keeps Paste, but the paste goes by the node's own right and is refused.
+    void paste_goes_by_the_selected_nodes_right() {
+        f_->add("Dpmt0002|Closed|Grou0001; Fold0002|Minutes|Dpmt0001");
+        f_->right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
+        store_content(QStringLiteral("2"), "two");
+        open_as("clerk1", "User");
         tv()->expandAll();
-        click_node(qPrintable(key));
-        // The right button over another node still concerns the selected one.
-        click_node("uselog", Qt::RightButton);
-        QCOMPARE(Catalogue_Tree::key_of(logic().Tree.selected()), key);
-        QCOMPARE(popped_.size(), 1);
-        const Popped& p = popped_[0];
-        QCOMPARE(p.menu, QStringLiteral("mnu_tree_manage"));
-        QCOMPARE(p.text.value(QStringLiteral("mun_add_child_nod")), add_caption);
-        QCOMPARE(p.visible.value(QStringLiteral("Mnu_Deny_User")), deny_user);
-        QCOMPARE(p.enabled.value(QStringLiteral("mnu_delete_child")), delete_enabled);
-        QVERIFY(p.enabled.value(QStringLiteral("mnu_replicate")));
+        click_node("Fold0001");
+        click_row(row_of("file2"));
+        click_row(row_of("file2"), Qt::RightButton);
+        trigger("mnu_file_copy");
+        click_node("Dpmt0002");
+        QCOMPARE(texts(), QStringList());
+        QVERIFY(
+            child<QLabel>(main_.get(), "lblmsg")->text().contains(QStringLiteral("Access Deny")));
+        quick_query(QStringLiteral("file"));
+        QCOMPARE(texts(), List("file1,file2,file3,file4"));
+        click_row(0, Qt::RightButton);
+        QVERIFY(popped_.last().enabled.value(QStringLiteral("mnu_file_paste")));
+        prompter_->Answer(Prompt_Answer::Ok,
+                          QStringLiteral("You have no right to change files in 'Closed'."));
+        trigger("mnu_file_paste");
+        QCOMPARE(files_in("Dpmt0002"), 0);
+        QCOMPARE(texts(), List("file1,file2,file3,file4"));
+        // Where the right allows it, the same copy lands and is listed.
+        click_node("Fold0002");
+        right_click_empty_list();
+        trigger("mnu_file_paste");
+        QCOMPARE(files_in("Fold0002"), 1);
+        QCOMPARE(texts(), List("file2"));
+        prompter_->Verify_Done();
+    }
+
+    // Over the accounts only the account menu pops up, with or without a row; a backup sent
+    // from there anyway is refused: no file is filed under the user list.
+    void user_list_has_only_the_account_menu() {
+        open_as();
+        click_node("User");
+        QCOMPARE(texts(), List("Scrollkin,clerk1"));
+        const QStringList items = List("mnu_add_new_user,mnu_del_user,mnu_propertier");
+        right_click_empty_list();
+        QCOMPARE(popped_.last().menu, QStringLiteral("mnu_use_conctrl"));
+        QCOMPARE(popped_.last().enabled_of(items), List("mnu_add_new_user"));
+        click_row(row_of("Scrollkin"), Qt::RightButton);
+        QCOMPARE(popped_.last().enabled_of(items), List("mnu_add_new_user,mnu_propertier"));
+        QCOMPARE(popped_.last().text.value(QStringLiteral("mnu_propertier")),
+                 QStringLiteral("Properties"));
+        click_row(row_of("clerk1"), Qt::RightButton);
+        QCOMPARE(popped_.last().enabled_of(items), items);
+        QCOMPARE(lv()->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(lv()->editTriggers(), QAbstractItemView::NoEditTriggers);
+        prompter_->Answer(Prompt_Answer::Ok,
+                          QStringLiteral("You have no right to change files in 'User'."));
+        logic().main_mnu_proc(QStringLiteral("bak"));
+        QCOMPARE(files_in("User"), 0);
+        prompter_->Verify_Done();
+    }
+
+    // A manager right-clicks a group's list (no files there), adds a folder and right-clicks
+    // its empty list: "Add File.." follows the new node, not the group's menu.
+    void add_file_follows_the_current_node() {
+        f_->user(QStringLiteral("mgr"), QStringLiteral("Manager"), QStringLiteral("Manager"));
+        f_->right(QStringLiteral("mgr"), QStringLiteral("Dpmt0001"), QStringLiteral("O"));
+        open_as("mgr", "Manager");
+        click_node("Grou0001");
+        click_row(0, Qt::RightButton);
+        QVERIFY(!popped_.last().enabled.value(QStringLiteral("mnu_backup_file")));
+        tv()->expandAll();
+        click_node("Dpmt0001");
+        click_node("Dpmt0001", Qt::RightButton);
+        trigger("mun_add_child_nod");
+        QTRY_VERIFY(tv()->findChild<QLineEdit*>());
+        QTest::keyClick(tv()->findChild<QLineEdit*>(), Qt::Key_Return);
+        QCOMPARE(Catalogue_Tree::key_of(logic().Tree.selected()), QStringLiteral("Fold0002"));
+        right_click_empty_list();
+        QVERIFY(popped_.last().enabled.value(QStringLiteral("mnu_backup_file")));
+        QTemporaryDir disk;
+        QFile notes(disk.filePath(QStringLiteral("notes.txt")));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("notes") == 5);
+        notes.close();
+        prompter_->Answer_Path(notes.fileName());
+        trigger("mnu_backup_file");
+        QCOMPARE(texts(), List("notes"));
+        QCOMPARE(files_in("Fold0002"), 1);
+        prompter_->Verify_Done();
     }
 
     void tree_menu_for_a_user_and_none_for_the_security_branch() {
