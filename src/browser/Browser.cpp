@@ -236,8 +236,8 @@ bool Browser::may_delete_node() {
     const QString key = Catalogue_Tree::key_of(node);
     try {
         // Whether it is empty is the delete's own check, told with what is still inside.
-        if (Tree_Right_Allows(QStringLiteral("mnu_delete_child"), key,
-                              Right_On_Node(c_, Tree, key), 0, node == Tree.root()))
+        if (Tree_Right_Allows(QStringLiteral("mnu_delete_child"), key, Right_On_Node(c_, Tree, key),
+                              0, node == Tree.root()))
             return true;
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
@@ -267,8 +267,7 @@ void Browser::main_mnu_proc(const QString& command) {
     else if (is("del")) {
         if (may_delete_node())
             call(Operations.Delete_Node);
-    }
-    else if (is("ren"))
+    } else if (is("ren"))
         call(Operations.Rename_Node);
     else if (is("bak")) {
         if (!May_Write_Here(QStringLiteral("mnu_backup_file")))
@@ -308,8 +307,7 @@ void Browser::main_mnu_proc(const QString& command) {
         if (!Copy_List_Empty() && !May_Write_Here(QStringLiteral("mnu_file_paste")))
             return;
         call(Operations.Paste_Files);
-    }
-    else if (is("refresh"))
+    } else if (is("refresh"))
         refresh();
     else if (is("tv_refresh")) {
         try {

@@ -152,17 +152,20 @@ Hierarchy::Content Hierarchy::Content_Of(const QString& key) {
     Content n;
     QString sub_nodes;
     if (key.startsWith(QLatin1String("Grou")))
-        sub_nodes = QStringLiteral("select count(*) from Tbl_Department where Group_NO='") + k + QLatin1Char('\'');
+        sub_nodes = QStringLiteral("select count(*) from Tbl_Department where Group_NO='") + k +
+                    QLatin1Char('\'');
     else if (key.startsWith(QLatin1String("Dpmt")))
-        sub_nodes = QStringLiteral("select count(*) from Tbl_Folder where Department_no='") + k + QLatin1Char('\'');
+        sub_nodes = QStringLiteral("select count(*) from Tbl_Folder where Department_no='") + k +
+                    QLatin1Char('\'');
     else if (key.startsWith(QLatin1String("Fold")))
         // Every folder below, at any depth: none may be left without its parent.
         sub_nodes = QStringLiteral("select count(*) from Tbl_Folder where Folder_NO like '") + k +
                     QStringLiteral("_%'");
     if (!sub_nodes.isEmpty())
         n.sub_nodes = c_.Open_Query(sub_nodes).field(0).toInt();
-    n.files = c_.Open_Query(QStringLiteral("select count(*) from Tbl_File_Information where Folder_NO='") + k +
-                            QStringLiteral("' and deleted='0'"))
+    n.files = c_.Open_Query(
+                    QStringLiteral("select count(*) from Tbl_File_Information where Folder_NO='") +
+                    k + QStringLiteral("' and deleted='0'"))
                   .field(0)
                   .toInt();
     return n;
@@ -205,8 +208,9 @@ QString Hierarchy::Delete_Node() {
             const Content n = Content_Of(key);
             if (n.total() == 0)
                 return false;
-            prompter_.Tell(QStringLiteral("Can not delete '") + name + QStringLiteral("': it still holds ") +
-                           what_is_inside(key, n) + QStringLiteral("."));
+            prompter_.Tell(QStringLiteral("Can not delete '") + name +
+                           QStringLiteral("': it still holds ") + what_is_inside(key, n) +
+                           QStringLiteral("."));
         } catch (const db::Error& e) {
             prompter_.Tell(error_text(e));
         }

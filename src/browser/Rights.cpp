@@ -111,8 +111,8 @@ void Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree, Status_Strip
     }
 
     bool known = false;
-    const QString line = Rights_Line(session::Cur_User, session::Cur_Role,
-                                     session::Cur_Dept_Right, session::Cur_Folder_Deny, &known);
+    const QString line = Rights_Line(session::Cur_User, session::Cur_Role, session::Cur_Dept_Right,
+                                     session::Cur_Folder_Deny, &known);
     if (known)
         status.Set_Message(line);
 }

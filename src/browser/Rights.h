@@ -16,7 +16,7 @@ void Evaluate_Rights(db::Connection& connection, const Catalogue_Tree& tree, Sta
 // The right letter and folder denial the signed-in user holds on a node, as the library has
 // them now. Only catalogue nodes (root, group, department, folder) hold files.
 struct Node_Right {
-    QString letter;             // as Cur_Dept_Right
+    QString letter;                            // as Cur_Dept_Right
     QString folder_deny = QStringLiteral("A"); // as Cur_Folder_Deny
     bool catalogue = false;
 };

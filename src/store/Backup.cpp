@@ -121,7 +121,7 @@ Backup_Outcome Backup::check_overwrite(int row) {
             letter = Right_On_Node(c_, browser_.Tree, Catalogue_Tree::key_of(node)).letter;
         } catch (const db::Error& e) {
             tell_failure(e);
-            return Backup_Outcome::Refused;
+            return Backup_Outcome::Failed;
         }
     }
     if (letter != QLatin1String("A") && letter != QLatin1String("O")) {
@@ -163,6 +163,8 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
     List_Row before;
     if (!new_file) {
         result.outcome = check_overwrite(row);
+        if (result.outcome == Backup_Outcome::Failed)
+            status_.Set_Caption(facts.name + QStringLiteral(" Backup failed!"));
         if (result.outcome != Backup_Outcome::Stored)
             return result;
         before = list.Row(row);
