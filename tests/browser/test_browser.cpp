@@ -142,8 +142,6 @@ private Q_SLOTS:
         };
         session::Cur_Dept_Right = QStringLiteral("O"); // a menu left as a manager's
         const char* closed = "You have no right to change files in 'Closed'.";
-        QCOMPARE(run("bak", "Fold0002", "You have no right to change files in 'Secret'."),
-                 QString());
         // File commands: where each listed file is filed, as a query's result lists them.
         b_->List.Set_Rows(
             {{QStringLiteral("file1"), QStringLiteral("budget"), {}, {}, QStringLiteral("1")},

@@ -311,7 +311,6 @@ private Q_SLOTS:
         click_row(row_of("clerk1"), Qt::RightButton);
         QCOMPARE(popped_.last().enabled_of(items), items);
         QCOMPARE(lv()->selectionMode(), QAbstractItemView::SingleSelection);
-        QCOMPARE(lv()->editTriggers(), QAbstractItemView::NoEditTriggers);
         expect("You have no right to change files in 'User'.");
         logic().main_mnu_proc(QStringLiteral("bak"));
         QCOMPARE(files_in("User"), 0);

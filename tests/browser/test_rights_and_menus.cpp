@@ -182,7 +182,6 @@ private Q_SLOTS:
             "mnu_backup_file,mnu_restore_file,mnu_restore_file_to_dir,mnu_file_copy,mnu_file_paste,Mnu_file_rename,Mnudelete_file,mnulogbook", true};
         QTest::newRow("manager")                   << Press{u, "O", "A", "Fold0001", file, 3, false, all, true};
         QTest::newRow("P on the root")             << Press{u, "P", "A", "catlog", file, 3, false, but_backup, true};
-        QTest::newRow("P on a group")              << Press{u, "P", "", "Grou0001", file, 3, false, but_backup, true};
         QTest::newRow("denied folder")             << Press{u, "A", "B", "Fold0001", file, 3, false, "", false};
         QTest::newRow("administrator, denied")     << Press{a, "O", "B", "Fold0001", file, 3, false, all, true};
         QTest::newRow("nothing copied")            << Press{u, "O", "A", "Fold0001", file, 3, true,
@@ -242,7 +241,6 @@ private Q_SLOTS:
         QTest::newRow("admin, empty department")        << Tree_Press{a, "O", "Dpmt0001", 0, false, "Add Folder", dept, six};
         QTest::newRow("admin, department not empty")    << Tree_Press{a, "O", "Dpmt0001", 3, false, "Add Folder", dept, five};
         QTest::newRow("admin on the root")              << Tree_Press{a, "P", "catlog", 0, true, "Add Group", "", five};
-        QTest::newRow("admin, empty sub folder")        << Tree_Press{a, "O", "Fold00010001", 0, false, "Add Sub Folder", deny, six};
         QTest::newRow("manager O on a department")      << Tree_Press{m, "O", "Dpmt0001", 0, false, "Add Folder", dept,
             "mun_add_child_nod,mnu_delete_child,mnu_rename_child,Mnu_Deny_User,Mnu_Department_User"};
         QTest::newRow("manager O on folder with files") << Tree_Press{m, "O", "Fold0001", 2, false, "Add Sub Folder", deny,
@@ -252,7 +250,6 @@ private Q_SLOTS:
         QTest::newRow("user with O")                    << Tree_Press{u, "O", "Dpmt0001", 0, false, "Add Folder", dept, ""};
         QTest::newRow("security")                       << Tree_Press{a, "O", "security", 0, false, "", "", ""};
         QTest::newRow("users")                          << Tree_Press{a, "O", "User", 0, false, "", "", ""};
-        QTest::newRow("log book")                       << Tree_Press{a, "O", "uselog", 0, false, "", "", ""};
         // clang-format on
     }
     void tree_menu_by_node_and_right() {
