@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "Error.h"
 #include "Hourglass.h"
+#include "PopupMenus.h"
 #include "Prompter.h"
 #include "Replication.h"
 #include "Rights.h"
@@ -51,7 +52,12 @@ Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& pro
     // The browser's own operations; the other layers set theirs.
     Operations.Add_Node = [this] { Catalogue_Edit.Add_Node(); };
     Operations.Rename_Node = [this] { Catalogue_Edit.Rename_Node(); };
-    Operations.Delete_Node = [this] { Catalogue_Edit.Delete_Node(); };
+    Operations.Delete_Node = [this] {
+        // The parent takes the selection and shows what it now holds.
+        const QString parent = Catalogue_Edit.Delete_Node();
+        if (!parent.isEmpty())
+            Node_Click(parent);
+    };
     Operations.Mark_Replicate = [this] { ::Mark_Replicate(c_, Tree, prompter_); };
     Operations.Unmark_Replicate = [this] { ::Unmark_Replicate(c_, Tree, prompter_); };
 }
@@ -155,6 +161,92 @@ std::vector<int> Browser::Selected_Rows() const {
     return rows;
 }
 
+void Browser::tell_no_right(const QString& what, const QString& key) {
+    const QStandardItem* node = Tree.node(key);
+    prompter_.Tell(QStringLiteral("You have no right to ") + what + QStringLiteral(" '") +
+                       (node ? node->text() : key) + QStringLiteral("'."),
+                   QString(), Prompt_Icon::Information);
+}
+
+bool Browser::May_Write(const QString& item, const QString& key) {
+    try {
+        if (Right_Allows(item, key, Right_On_Node(c_, Tree, key)))
+            return true;
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        return false;
+    }
+    tell_no_right(QStringLiteral("change files in"), key);
+    return false;
+}
+
+bool Browser::May_Write_Here(const QString& item) {
+    const QStandardItem* node = Tree.selected();
+    return node && May_Write(item, Catalogue_Tree::key_of(node));
+}
+
+bool Browser::May_Write_Rows(const QString& item, const std::vector<int>& rows) {
+    // A query's result lists files of many folders: each is checked where it is filed.
+    QStringList folders;
+    try {
+        for (const int row : rows) {
+            if (row < 0 || row >= List.Row_Count())
+                continue;
+            const List_Row& r = List.Row(row);
+            if (r.key.startsWith(QLatin1String("v'''")) || r.tag.trimmed().isEmpty())
+                continue;
+            const db::Result filed = c_.Open_Query(
+                QStringLiteral("select Folder_NO from Tbl_File_Information where file_no='") +
+                Quote_Sql(r.tag) + QLatin1Char('\''));
+            if (!filed.eof() && !folders.contains(filed.text(0)))
+                folders << filed.text(0);
+        }
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        return false;
+    }
+    for (const QString& folder : folders)
+        if (!May_Write(item, folder))
+            return false;
+    return true;
+}
+
+bool Browser::Prepare_Tree_Menu(Menu_State& menu) {
+    const QStandardItem* node = Tree.selected();
+    if (!node)
+        return false;
+    const QString key = Catalogue_Tree::key_of(node);
+    int content = 0;
+    // What the library holds decides, not the list: it may show a query's result.
+    if (Hierarchy::Can_Edit(key)) {
+        try {
+            content = Catalogue_Edit.Content_Of(key).total();
+        } catch (const db::Error& e) {
+            prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+            return false;
+        }
+    }
+    return ::Prepare_Tree_Menu(key, content, node == Tree.root(), menu);
+}
+
+bool Browser::may_delete_node() {
+    const QStandardItem* node = Tree.selected();
+    if (!node)
+        return false;
+    const QString key = Catalogue_Tree::key_of(node);
+    try {
+        // Whether it is empty is the delete's own check, told with what is still inside.
+        if (Tree_Right_Allows(QStringLiteral("mnu_delete_child"), key, Right_On_Node(c_, Tree, key),
+                              0, node == Tree.root()))
+            return true;
+    } catch (const db::Error& e) {
+        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        return false;
+    }
+    tell_no_right(QStringLiteral("delete"), key);
+    return false;
+}
+
 bool Browser::checked() {
     return !Operations.Check_File_Password || Operations.Check_File_Password(QString()) != 0;
 }
@@ -172,11 +264,14 @@ void Browser::main_mnu_proc(const QString& command) {
     const auto is = [&](const char* key) { return command == QLatin1String(key); };
     if (is("add"))
         call(Operations.Add_Node);
-    else if (is("del"))
-        call(Operations.Delete_Node);
-    else if (is("ren"))
+    else if (is("del")) {
+        if (may_delete_node())
+            call(Operations.Delete_Node);
+    } else if (is("ren"))
         call(Operations.Rename_Node);
     else if (is("bak")) {
+        if (!May_Write_Here(QStringLiteral("mnu_backup_file")))
+            return;
         if (Operations.Backup_File)
             Operations.Backup_File(QStringLiteral("none"), true);
         window_.Autosize_List();
@@ -192,22 +287,27 @@ void Browser::main_mnu_proc(const QString& command) {
     } else if (is("email")) {
         checked(); // sending mail is not offered: the check is all it does
     } else if (is("pass")) {
-        if (checked())
+        if (May_Write_Rows(QStringLiteral("mnu_setpassword"), {Current_Row()}) && checked())
             call(Operations.Set_File_Password);
-    } else if (is("protec"))
-        call(Operations.Protect_Files);
-    else if (is("Cprotec"))
-        call(Operations.Cancel_Protect_Files);
-    else if (is("fdel"))
-        call(Operations.Delete_Files);
-    else if (is("fren")) {
-        if (checked())
+    } else if (is("protec")) {
+        if (May_Write_Rows(QStringLiteral("mnuFileProtect"), Selected_Rows()))
+            call(Operations.Protect_Files);
+    } else if (is("Cprotec")) {
+        if (May_Write_Rows(QStringLiteral("mnuFileProtectCancel"), Selected_Rows()))
+            call(Operations.Cancel_Protect_Files);
+    } else if (is("fdel")) {
+        if (May_Write_Rows(QStringLiteral("Mnudelete_file"), Selected_Rows()))
+            call(Operations.Delete_Files);
+    } else if (is("fren")) {
+        if (May_Write_Rows(QStringLiteral("Mnu_file_rename"), {Current_Row()}) && checked())
             call(Operations.Start_File_Rename);
     } else if (is("fcopy"))
         call(Operations.Copy_Files);
-    else if (is("fpaste"))
+    else if (is("fpaste")) {
+        if (!Copy_List_Empty() && !May_Write_Here(QStringLiteral("mnu_file_paste")))
+            return;
         call(Operations.Paste_Files);
-    else if (is("refresh"))
+    } else if (is("refresh"))
         refresh();
     else if (is("tv_refresh")) {
         try {

@@ -50,8 +50,19 @@ public:
 
     // A click on a tree node: rights, then what the list shows.
     void Node_Click(const QString& key);
-    // The commands of the main window's menus.
+    // The commands of the main window's menus. Write commands first check the signed-in
+    // user's right on what they write to, whatever state the menu was in.
     void main_mnu_proc(const QString& command);
+
+    // Whether the signed-in user may run the file-menu command `item` on node `key`, by the
+    // right the library gives now; tells the user when not.
+    bool May_Write(const QString& item, const QString& key);
+    // The same on the selected tree node (backup, paste: the node's right, not a query's).
+    bool May_Write_Here(const QString& item);
+    // The same on the folders that hold the files of these list rows.
+    bool May_Write_Rows(const QString& item, const std::vector<int>& rows);
+    // Prepares the tree menu for the selected node; false when no menu is shown for it.
+    bool Prepare_Tree_Menu(Menu_State& menu);
 
     QString Icon_Lib_Dir() const;
     QString Tmp_For_View_Dir() const;
@@ -74,13 +85,13 @@ public:
     // File numbers copied, or the single entry "none".
     QStringList Copy_List{QStringLiteral("none")};
     QString Copy_Source;
-    // The file menu's and tree menu's item states between pop-ups.
-    Menu_State File_Menu, Tree_Menu, User_Menu;
 
 private:
     void rebuild_tree();
     void refresh();
     bool checked();
+    bool may_delete_node();
+    void tell_no_right(const QString& what, const QString& key);
 
     db::Connection& c_;
     Status_Strip& status_;

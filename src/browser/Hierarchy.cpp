@@ -154,14 +154,82 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
     return Edit_End::Stored;
 }
 
-void Hierarchy::Delete_Node() {
+Hierarchy::Content Hierarchy::Content_Of(const QString& key) {
+    const QString k = Quote_Sql(key);
+    Content n;
+    QString sub_nodes;
+    if (key.startsWith(QLatin1String("Grou")))
+        sub_nodes = QStringLiteral("select count(*) from Tbl_Department where Group_NO='") + k +
+                    QLatin1Char('\'');
+    else if (key.startsWith(QLatin1String("Dpmt")))
+        sub_nodes = QStringLiteral("select count(*) from Tbl_Folder where Department_no='") + k +
+                    QLatin1Char('\'');
+    else if (key.startsWith(QLatin1String("Fold")))
+        // Every folder below, at any depth: none may be left without its parent.
+        sub_nodes = QStringLiteral("select count(*) from Tbl_Folder where Folder_NO like '") + k +
+                    QStringLiteral("_%'");
+    if (!sub_nodes.isEmpty())
+        n.sub_nodes = c_.Open_Query(sub_nodes).field(0).toInt();
+    n.files = c_.Open_Query(
+                    QStringLiteral("select count(*) from Tbl_File_Information where Folder_NO='") +
+                    k + QStringLiteral("' and deleted='0'"))
+                  .field(0)
+                  .toInt();
+    return n;
+}
+
+namespace {
+
+QString counted(int n, const char* one, const char* many) {
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
+// "it still holds 6 folders and 18 files"
+QString what_is_inside(const QString& key, const Hierarchy::Content& n) {
+    QStringList parts;
+    if (n.sub_nodes > 0) {
+        if (key.startsWith(QLatin1String("Grou")))
+            parts << counted(n.sub_nodes, "department", "departments");
+        else if (key.startsWith(QLatin1String("Dpmt")))
+            parts << counted(n.sub_nodes, "folder", "folders");
+        else
+            parts << counted(n.sub_nodes, "sub folder", "sub folders");
+    }
+    if (n.files > 0)
+        parts << counted(n.files, "file", "files");
+    return parts.join(QStringLiteral(" and "));
+}
+
+} // namespace
+
+QString Hierarchy::Delete_Node() {
     QStandardItem* node = tree_.selected();
     if (!node)
-        return;
-    if (prompter_.Message(QStringLiteral("Are you sure you want to delete the ") + node->text(), QString(),
-                          Prompt_Icon::None, Prompt_Buttons::Yes_No) != Prompt_Answer::Yes)
-        return;
+        return {};
     const QString key = Catalogue_Tree::key_of(node);
+    const QString name = node->text();
+    // The library decides, not the list: it may show a query's result, and another program may
+    // have filed something here since the menu was shown.
+    const auto still_inside = [&] {
+        try {
+            const Content n = Content_Of(key);
+            if (n.total() == 0)
+                return false;
+            prompter_.Tell(QStringLiteral("Can not delete '") + name +
+                           QStringLiteral("': it still holds ") + what_is_inside(key, n) +
+                           QStringLiteral("."));
+        } catch (const db::Error& e) {
+            prompter_.Tell(error_text(e));
+        }
+        return true;
+    };
+    if (Can_Edit(key) && still_inside())
+        return {};
+    if (prompter_.Message(QStringLiteral("Are you sure you want to delete the ") + name, QString(),
+                          Prompt_Icon::None, Prompt_Buttons::Yes_No) != Prompt_Answer::Yes)
+        return {};
+    if (Can_Edit(key) && still_inside())
+        return {};
     const QString k = Quote_Sql(key);
     QString sql;
     if (key.startsWith(QLatin1String("Grou")))
@@ -172,17 +240,19 @@ void Hierarchy::Delete_Node() {
         sql = QStringLiteral("delete from Tbl_Folder where Folder_No='") + k + QStringLiteral("'");
     // The root and the other branches have no row: the tree stays as the library has it.
     if (sql.isEmpty())
-        return;
+        return {};
     try {
         c_.Run_Statement(sql);
     } catch (const db::Error& e) {
         prompter_.Tell(error_text(e));
-        return;
+        return {};
     }
     try {
         c_.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") + k + QStringLiteral("'"));
     } catch (const db::Error& e) {
         prompter_.Tell(error_text(e));
     }
+    const QString parent = node->parent() ? Catalogue_Tree::key_of(node->parent()) : QString();
     tree_.Remove_Node(key);
+    return parent;
 }

@@ -20,8 +20,17 @@ public:
     void Add_Node();
     // "ren": starts editing the selected node's name, where that node can be renamed.
     void Rename_Node();
-    // "del": asks, then deletes the selected node's own row and its replication mark.
-    void Delete_Node();
+    // "del": asks, then deletes the selected node's own row and its replication mark. A node
+    // that still holds sub nodes or live files is not deleted: the user is told what is inside.
+    // Returns the parent's key when the node was deleted, else an empty text.
+    QString Delete_Node();
+
+    // What the library holds in a node: its sub nodes and its live files.
+    struct Content {
+        int sub_nodes = 0, files = 0;
+        int total() const { return sub_nodes + files; }
+    };
+    Content Content_Of(const QString& key);
 
     // Whether a node's name can be edited in place: groups, departments, folders, sub folders.
     static bool Can_Edit(const QString& key);

@@ -2,7 +2,6 @@
 
 #include "Rights.h"
 #include "SchemaCodes.h"
-#include "Session.h"
 
 List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
     List_Press_Result out;
@@ -12,22 +11,32 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
     out.changes_modes = true;
     out.multi_select = false;
     out.auto_edit = false;
+    menu = Menu_State();
 
-    if (p.row_selected && p.first_column == QLatin1String("Login Name")) {
+    // Over the accounts only the account menu pops up, with or without a row: a file filed
+    // from here would belong to no folder.
+    if (p.first_column == QLatin1String("Login Name")) {
         if (p.right_button) {
             menu.Set_Caption(QStringLiteral("mnu_propertier"),
                              p.node_key.startsWith(QLatin1String("Dpmt"))
                                  ? QStringLiteral("Department Right")
                                  : QStringLiteral("Properties"));
+            menu.Enable({"mnu_add_new_user"});
+            menu.Set_Enabled(QStringLiteral("mnu_propertier"), p.row_selected);
             menu.Set_Enabled(QStringLiteral("mnu_del_user"),
-                             p.row_text != codes::Builtin_Admin_Uid());
+                             p.row_selected && p.row_text != codes::Builtin_Admin_Uid());
             out.popup = List_Press_Result::User_Menu;
         }
         return out;
     }
+    menu.Enable({"mnu_backup_file", "mnu_restore_file", "mnu_restore_file_to_dir", "mnu_file_copy",
+                 "mnu_file_paste", "Mnu_file_rename", "Mnudelete_file", "mnu_setpassword",
+                 "mnuFileProtect", "mnuFileProtectCancel", "mnulogbook", "mnu_refresh"});
 
-    const QString& letter = session::Cur_Dept_Right;
-    out.auto_edit = letter != QLatin1String("C") && letter != QLatin1String("D");
+    // A click on a name edits it only where renaming is allowed: the rename would be refused.
+    Menu_State rights;
+    Gate_File_Menu(rights, p.node_key);
+    out.auto_edit = rights.Is_Enabled(QStringLiteral("Mnu_file_rename"));
     out.multi_select = true;
     menu.Enable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
     if (!p.right_button)
@@ -58,7 +67,7 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
     return out;
 }
 
-bool Prepare_Tree_Menu(const QString& node_key, int list_rows, bool first_node, Menu_State& menu) {
+bool Prepare_Tree_Menu(const QString& node_key, int content, bool first_node, Menu_State& menu) {
     const QString k = node_key.left(4);
     QString caption;
     bool department_user = false, deny_user = false;
@@ -78,6 +87,6 @@ bool Prepare_Tree_Menu(const QString& node_key, int list_rows, bool first_node, 
     menu.Set_Caption(QStringLiteral("mun_add_child_nod"), caption);
     menu.Set_Visible(QStringLiteral("Mnu_Department_User"), department_user);
     menu.Set_Visible(QStringLiteral("Mnu_Deny_User"), deny_user);
-    Gate_Tree_Menu(menu, node_key, list_rows, first_node);
+    Gate_Tree_Menu(menu, node_key, content, first_node);
     return true;
 }

@@ -25,9 +25,11 @@ struct List_Press_Result {
     bool auto_edit = false;
 };
 
-// Prepares the list's menu; `menu` holds the items' current states and is updated in place.
+// Prepares the list's menu into `menu`, computed afresh from this press alone: nothing an
+// earlier pop-up left carries over.
 List_Press_Result Prepare_List_Menu(const List_Press& press, Menu_State& menu);
 
 // Prepares the tree's menu for the selected node: captions and visibility by node kind, then
-// the rights gating. Returns false when no menu is shown for this kind of node.
-bool Prepare_Tree_Menu(const QString& node_key, int list_rows, bool first_node, Menu_State& menu);
+// the rights gating; content counts the node's sub nodes and live files in the library.
+// Returns false when no menu is shown for this kind of node.
+bool Prepare_Tree_Menu(const QString& node_key, int content, bool first_node, Menu_State& menu);

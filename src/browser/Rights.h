@@ -13,6 +13,23 @@ class Connection;
 // Cur_Folder_Deny and writes the rights line.
 void Evaluate_Rights(db::Connection& connection, const Catalogue_Tree& tree, Status_Strip& status);
 
+// The right letter and folder denial the signed-in user holds on a node, as the library has
+// them now. Only catalogue nodes (root, group, department, folder) hold files.
+struct Node_Right {
+    QString letter;                            // as Cur_Dept_Right
+    QString folder_deny = QStringLiteral("A"); // as Cur_Folder_Deny
+    bool catalogue = false;
+};
+Node_Right Right_On_Node(db::Connection& connection, const Catalogue_Tree& tree,
+                         const QString& key);
+
+// Whether the file menu's gating leaves `item` enabled on node `key` for that right: what a
+// write command checks when it runs, whatever the menu showed.
+bool Right_Allows(const QString& item, const QString& key, const Node_Right& right);
+// The same for the tree menu's `item`; `content` counts the node's sub nodes and live files.
+bool Tree_Right_Allows(const QString& item, const QString& key, const Node_Right& right,
+                       int content, bool first_node);
+
 // The rights line for a letter ("" when the letter is not one the line knows).
 QString Rights_Line(const QString& user, const QString& role, const QString& letter,
                     const QString& folder_deny, bool* known = nullptr);
@@ -21,6 +38,6 @@ QString Rights_Line(const QString& user, const QString& role, const QString& let
 // the selected node is the root or a group.
 bool Gate_File_Menu(Menu_State& menu, const QString& selected_key);
 
-// Sets the tree-menu items by role and right. list_rows is the number of rows the list shows
-// for the node; first_node tells whether the node is the tree's first (the root).
-void Gate_Tree_Menu(Menu_State& menu, const QString& selected_key, int list_rows, bool first_node);
+// Sets the tree-menu items by role and right. content is the number of sub nodes and live files
+// the library holds in the node; first_node tells whether the node is the tree's first (the root).
+void Gate_Tree_Menu(Menu_State& menu, const QString& selected_key, int content, bool first_node);

@@ -461,13 +461,9 @@ void frmQuery_doc::node_click(const QModelIndex& index) {
 }
 
 void frmQuery_doc::tree_pressed(QMouseEvent* event) {
-    const QStandardItem* node = browser_->Tree.selected();
-    if (!node)
-        return;
-    if (Prepare_Tree_Menu(Catalogue_Tree::key_of(node), browser_->List.Row_Count(),
-                          node == browser_->Tree.root(), browser_->Tree_Menu))
-        menus_.Pop_Up(QStringLiteral("mnu_tree_manage"), browser_->Tree_Menu,
-                      event->globalPosition().toPoint());
+    Menu_State menu;
+    if (browser_->Prepare_Tree_Menu(menu))
+        menus_.Pop_Up(QStringLiteral("mnu_tree_manage"), menu, event->globalPosition().toPoint());
 }
 
 void frmQuery_doc::list_pressed(QMouseEvent* event) {
@@ -491,8 +487,8 @@ void frmQuery_doc::list_pressed(QMouseEvent* event) {
     press.node_key = Catalogue_Tree::key_of(node);
     press.copy_list_empty = b.Copy_List_Empty();
 
-    // One state holds the list menus' items, so what a press leaves stays for the next.
-    const List_Press_Result result = Prepare_List_Menu(press, b.File_Menu);
+    Menu_State menu;
+    const List_Press_Result result = Prepare_List_Menu(press, menu);
     if (result.changes_modes) {
         lv->setSelectionMode(result.multi_select ? QAbstractItemView::ExtendedSelection
                                                  : QAbstractItemView::SingleSelection);
@@ -502,9 +498,9 @@ void frmQuery_doc::list_pressed(QMouseEvent* event) {
     }
     const QPoint at = event->globalPosition().toPoint();
     if (result.popup == List_Press_Result::File_Menu)
-        menus_.Pop_Up(QStringLiteral("mnu_file_manage"), b.File_Menu, at);
+        menus_.Pop_Up(QStringLiteral("mnu_file_manage"), menu, at);
     else if (result.popup == List_Press_Result::User_Menu)
-        menus_.Pop_Up(QStringLiteral("mnu_use_conctrl"), b.File_Menu, at);
+        menus_.Pop_Up(QStringLiteral("mnu_use_conctrl"), menu, at);
 }
 
 void frmQuery_doc::list_released() {

@@ -8,6 +8,7 @@
 #include "Hourglass.h"
 #include "NextId.h"
 #include "Prompter.h"
+#include "Rights.h"
 #include "Session.h"
 #include "SqlText.h"
 #include "StatusStrip.h"
@@ -112,8 +113,18 @@ Backup_Outcome Backup::check_overwrite(int row) {
                                   QStringLiteral("' already exist,overwrite ?"),
                               QStringLiteral("exist"), Prompt_Icon::Information))
         return Backup_Outcome::Declined;
-    if (session::Cur_Dept_Right != QLatin1String("A") &&
-        session::Cur_Dept_Right != QLatin1String("O")) {
+    // The folder's own right as the library gives it now: the list may show a query's
+    // result, whose letter is not the folder's.
+    QString letter;
+    if (const QStandardItem* node = browser_.Tree.selected()) {
+        try {
+            letter = Right_On_Node(c_, browser_.Tree, Catalogue_Tree::key_of(node)).letter;
+        } catch (const db::Error& e) {
+            tell_failure(e);
+            return Backup_Outcome::Failed;
+        }
+    }
+    if (letter != QLatin1String("A") && letter != QLatin1String("O")) {
         prompter_.Tell(QStringLiteral("No enough right!"));
         return Backup_Outcome::Refused;
     }
@@ -152,6 +163,8 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
     List_Row before;
     if (!new_file) {
         result.outcome = check_overwrite(row);
+        if (result.outcome == Backup_Outcome::Failed)
+            status_.Set_Caption(facts.name + QStringLiteral(" Backup failed!"));
         if (result.outcome != Backup_Outcome::Stored)
             return result;
         before = list.Row(row);

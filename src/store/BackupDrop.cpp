@@ -7,7 +7,7 @@
 #include "Error.h"
 #include "FileFacts.h"
 #include "Prompter.h"
-#include "Session.h"
+#include "Rights.h"
 #include "StatusStrip.h"
 
 #include <QDir>
@@ -20,13 +20,6 @@ namespace {
 // The desktop and the file manager offer all three; a drag from elsewhere is not a file drop.
 constexpr Qt::DropActions File_Drop_Effects = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 
-bool may_add_files() {
-    return session::Cur_Role == QLatin1String("Administrator") ||
-           (session::Cur_Dept_Right != QLatin1String("C") &&
-            session::Cur_Dept_Right != QLatin1String("D") &&
-            session::Cur_Folder_Deny != QLatin1String("B"));
-}
-
 } // namespace
 
 Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered) {
@@ -38,11 +31,19 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
     const QStandardItem* node = browser_.Tree.selected();
     if (!node)
         return result;
-    const QString kind = Catalogue_Tree::key_of(node).left(4);
+    const QString key = Catalogue_Tree::key_of(node);
+    const QString kind = key.left(4);
     if (kind == QLatin1String("catl") || kind == QLatin1String("Grou"))
         return result;
-    if (!may_add_files()) {
-        prompter_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
+    // The right the library gives on the folder now, not the one seen at its click.
+    try {
+        if (!Right_Allows(QStringLiteral("mnu_backup_file"), key,
+                          Right_On_Node(c_, browser_.Tree, key))) {
+            prompter_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
+            return result;
+        }
+    } catch (const db::Error& e) {
+        tell_failure(e);
         return result;
     }
     if ((offered & File_Drop_Effects) != File_Drop_Effects || paths.isEmpty())

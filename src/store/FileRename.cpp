@@ -84,6 +84,11 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
 void File_Operations::End_File_Rename(int row, const QString& old_text, const QString& new_text) {
     if (new_text == old_text)
         return;
+    // An edit may have started by a click while the right allowed it; the right holds now.
+    if (!browser_.May_Write_Rows(QStringLiteral("Mnu_file_rename"), {row})) {
+        browser_.List.Set_Text(row, old_text);
+        return;
+    }
     // Decided first: new_text may be the list's own label, which the old name replaces.
     const bool ask_again = !ask_again_because(new_text).isEmpty();
     if (Rename_File(row, new_text))

@@ -101,6 +101,8 @@ private Q_SLOTS:
 
     // The menus reach their keys in the main window's tests; here what only the keys decide.
     void commands_reach_their_operations() {
+        b_->Node_Click(QStringLiteral("Fold0001"));
+        window_.calls.clear();
         log_.Attach(b_->Operations);
         log_.password_answer = 0; // a refused password stops the command
         for (const char* key : {"no_such_key", "res", "bak"})
@@ -123,6 +125,37 @@ private Q_SLOTS:
         QCOMPARE(log_.ran.filter(QStringLiteral("Load_Log_Book")),
                  testenv::List("Load_Log_Book[15],Load_Log_Book[0],Load_Log_Book[7],"
                                "Load_Log_Book[0],Load_Log_Book[]"));
+    }
+
+    // A write command checks the right the library gives on what it writes to when it runs:
+    // not the menu's state, nor the letter a quick query or an earlier click left.
+    void write_commands_check_the_library_right() {
+        f_->add("3|Dpmt0002|closed|.txt-Text|0|2026-01-01 10:00:00");
+        log_.Attach(b_->Operations);
+        const auto run = [&](const char* key, const char* node, const char* told = nullptr) {
+            b_->Tree.select(QLatin1String(node));
+            if (told)
+                prompter_->Answer(Prompt_Answer::Ok, QLatin1String(told));
+            log_.ran.clear();
+            b_->main_mnu_proc(QLatin1String(key));
+            return log_.ran.join(u',');
+        };
+        session::Cur_Dept_Right = QStringLiteral("O"); // a menu left as a manager's
+        const char* closed = "You have no right to change files in 'Closed'.";
+        // File commands: where each listed file is filed, as a query's result lists them.
+        b_->List.Set_Rows(
+            {{QStringLiteral("file1"), QStringLiteral("budget"), {}, {}, QStringLiteral("1")},
+             {QStringLiteral("file3"), QStringLiteral("closed"), {}, {}, QStringLiteral("3")}});
+        const auto rows = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+        b_->List_Selection.setCurrentIndex(b_->List.index(0, 0), rows);
+        for (const char* key : {"fdel", "fren", "pass", "protec", "Cprotec"})
+            QCOMPARE(run(key, "Fold0001", "You have no right to change files in 'Plans'."),
+                     QString());
+        f_->run(QStringLiteral("update Tbl_User_Department_Right set User_Right='A'"));
+        QCOMPARE(run("fren", "catlog"), QStringLiteral("Check_File_Password[],Start_File_Rename"));
+        b_->List_Selection.select(b_->List.index(1, 0), rows);
+        QCOMPARE(run("fdel", "Fold0001", closed), QString());
+        prompter_->Verify_Done();
     }
 
     void refresh_repeats_the_node_or_the_query() {

@@ -154,28 +154,44 @@ private Q_SLOTS:
         QVERIFY(window_.edits.isEmpty());
     }
 
-    void deleting_leaves_the_rows_below() {
+    // The delete checks who may delete and what the library holds in the node, again after the
+    // question (another program may file something meanwhile); then the parent is selected.
+    void deleting_only_what_is_empty() {
         add_down(3);
         f_->run(
-            QStringLiteral("insert into Tbl_Replicate(Replicate_ID,type) values('Dpmt0001','3')"));
-        b_->Tree.select(QStringLiteral("Dpmt0001"));
-        prompter_->Answer(Prompt_Answer::No);
-        b_->main_mnu_proc(QStringLiteral("del"));
-        QVERIFY(b_->Tree.node(QStringLiteral("Dpmt0001")));
-        prompter_->Answer(Prompt_Answer::Yes,
-                          QStringLiteral("Are you sure you want to delete the New Department"));
-        b_->main_mnu_proc(QStringLiteral("del"));
-        QCOMPARE(prompter_->Last().icon, Prompt_Icon::None);
+            QStringLiteral("insert into Tbl_Replicate(Replicate_ID,type) values('Fold0001','3')"));
+        f_->add("7|Fold0001|plan|.txt-Text|0|2026-01-01 10:00:00; "
+                "8|Fold0001|old|.txt-Text|0|2026-01-01 10:00:00|1");
+        b_->Tree.select(QStringLiteral("Fold0001"));
+        const auto del = [&](const char* told, Prompt_Answer answer = Prompt_Answer::Ok) {
+            prompter_->Answer(answer, QLatin1String(told));
+            b_->main_mnu_proc(QStringLiteral("del"));
+        };
+        session::Cur_Role = QStringLiteral("User"); // whatever the menu showed
+        del("You have no right to delete 'New Folder'.");
+        session::Cur_Role = QStringLiteral("Administrator");
+        del("Can not delete 'New Folder': it still holds 1 file.");
+        f_->run(QStringLiteral("update Tbl_File_Information set deleted='1'"));
+        int checks = 0;
+        f_->c.Set_Recorder([&](const QString& s) {
+            if (s.contains(QLatin1String("Folder_NO like")) && ++checks == 2)
+                f_->folder(QStringLiteral("Fold00010001"), QStringLiteral("S"),
+                           QStringLiteral("Dpmt0001"));
+        });
+        prompter_->Answer(Prompt_Answer::Yes);
+        del("Can not delete 'New Folder': it still holds 1 sub folder.");
+        f_->run(QStringLiteral("delete from Tbl_Folder where Folder_NO='Fold00010001'"));
+        f_->c.Set_Recorder([this](const QString& s) { sent_ << s; });
+        del("Are you sure you want to delete the New Folder", Prompt_Answer::Yes);
         QCOMPARE(prompter_->Last().buttons, Prompt_Buttons::Yes_No);
-        QVERIFY(!b_->Tree.node(QStringLiteral("Dpmt0001")));
-        QVERIFY(!b_->Tree.node(QStringLiteral("Fold0001")));
-        QCOMPARE(f_->count("select count(*) from Tbl_Folder where Folder_NO='Fold0001'"), 1);
-        QCOMPARE(f_->count("select count(*) from Tbl_Department"), 0);
+        QCOMPARE(Catalogue_Tree::key_of(b_->Tree.selected()), QStringLiteral("Dpmt0001"));
+        QCOMPARE(f_->count("select count(*) from Tbl_Folder"), 0);
         QCOMPARE(f_->count("select count(*) from Tbl_Replicate"), 0);
         QCOMPARE(sent_.filter(QStringLiteral("delete from")),
-                 testenv::List("delete from Tbl_department where department_No='Dpmt0001';"
-                               "delete from Tbl_Replicate where Replicate_ID='Dpmt0001'",
+                 testenv::List("delete from Tbl_Folder where Folder_No='Fold0001';"
+                               "delete from Tbl_Replicate where Replicate_ID='Fold0001'",
                                ';'));
+        prompter_->Verify_Done();
     }
 
     void sequences_and_the_file_counter() {

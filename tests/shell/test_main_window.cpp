@@ -157,9 +157,13 @@ private Q_SLOTS:
         QFETCH(QStringList, ran);
         QAction* a = item(QTest::currentDataTag());
         QVERIFY(a);
+        // A folder, where the administrator may add files and delete the node.
+        Browser& b = main_->Query_Doc()->Logic();
+        b.Tree.Add_Child(b.Tree.root(), QStringLiteral("Fold0001"), QStringLiteral("F"), {}, {});
+        b.Tree.select(QStringLiteral("Fold0001"));
         Operation_Log log;
-        log.Attach(main_->Query_Doc()->Logic().Operations);
-        main_->Query_Doc()->Logic().Files.List_Shows_Node = false;
+        log.Attach(b.Operations);
+        b.Files.List_Shows_Node = false;
         a->setEnabled(true);
         a->trigger();
         QCOMPARE(log.ran, ran);

@@ -366,7 +366,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("points"); // statements the operation sends
         QTest::newRow("backup new") << QStringLiteral("backup new") << 11;
-        QTest::newRow("backup overwrite") << QStringLiteral("backup overwrite") << 8;
+        QTest::newRow("backup overwrite") << QStringLiteral("backup overwrite") << 10; // 2: right
         QTest::newRow("restore") << QStringLiteral("restore") << 3;
         QTest::newRow("delete") << QStringLiteral("delete") << 6;
         QTest::newRow("paste") << QStringLiteral("paste") << 12;

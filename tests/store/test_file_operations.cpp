@@ -338,7 +338,10 @@ private Q_SLOTS:
         }
         QCOMPARE(x_->prompter.Records().back().title, QStringLiteral("Error"));
         QCOMPARE(x_->prompter.Records().back().icon, Prompt_Icon::Information);
-        QCOMPARE(x_->sent, QStringList());
+        // Only the right was read; nothing was written.
+        QCOMPARE(x_->sent.filter(QRegularExpression(QStringLiteral("^(?!select)"),
+                                                    QRegularExpression::CaseInsensitiveOption)),
+                 QStringList());
     }
 
     void rename_stores_the_name_as_typed() {

@@ -3,6 +3,7 @@
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
 #include "FilePassword.h"
+#include "Session.h"
 #include "TestEnv.h"
 
 #include <QtTest>
@@ -122,6 +123,7 @@ private Q_SLOTS:
         prompter_ = std::make_unique<Fake_Prompter>();
         status_ = Fake_Status_Strip();
         dialog_ = Fake_Password_Dialog();
+        session::Cur_Role = QStringLiteral("Administrator"); // manages every folder
         b_ = std::make_unique<Browser>(*c_, status_, *prompter_, window_);
         b_->Files.Set_File_Columns();
         Install_Password_Operations(*b_, *c_, *prompter_, status_, dialog_);
@@ -297,7 +299,7 @@ private Q_SLOTS:
         prompter_->Answer(Prompt_Answer::No, question);
         record();
         b_->main_mnu_proc(command);
-        QCOMPARE(sql_, QStringList());
+        QCOMPARE(sql_.filter(QStringLiteral("update")), QStringList());
         QCOMPARE(status_.captions, QStringList());
 
         prompter_->Answer(Prompt_Answer::Yes, question);
@@ -312,7 +314,8 @@ private Q_SLOTS:
         QCOMPARE(told.icon, Prompt_Icon::Information);
         const QString head = QStringLiteral("update tbl_file_information set File_Protect='") +
                              flag + QStringLiteral("' where file_no='");
-        QCOMPARE(sql_, (QStringList{head + QStringLiteral("2'"), head + QStringLiteral("3'")}));
+        QCOMPARE(sql_.filter(QStringLiteral("update")),
+                 (QStringList{head + QStringLiteral("2'"), head + QStringLiteral("3'")}));
         QCOMPARE(status_.captions, QStringList{caption});
         QCOMPARE(field(QStringLiteral("1"), "File_Protect").toString(), other);
         QCOMPARE(field(QStringLiteral("2"), "File_Protect").toString(), flag);
@@ -329,13 +332,13 @@ private Q_SLOTS:
         dialog_.scripts.push_back({QStringLiteral("ok:old")});
         dialog_.scripts.push_back({QStringLiteral("ok:new|new"), QStringLiteral("cancel")});
         expect_message({});
-        c_->Fail_At_Statement(2); // the update, after the check's query
+        c_->Fail_At_Statement(5); // the update, after the right's three and the check's query
         b_->main_mnu_proc(QStringLiteral("pass"));
         QCOMPARE(dialog_.outcomes.back(), Outcome::Stay);
 
         prompter_->Answer(Prompt_Answer::Yes);
         expect_message({});
-        c_->Fail_At_Statement(2); // the second file's update
+        c_->Fail_At_Statement(6); // the second file's update, after the right's four
         b_->main_mnu_proc(QStringLiteral("protec"));
 
         QCOMPARE(prompter_->Texts().size(), 3);
