@@ -13,8 +13,8 @@
 
 #include <QDir>
 
-#include <algorithm>
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -43,8 +43,8 @@ QString Leading_Number_Text(const QString& text) {
 
 Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter,
                  Browser_Window& window)
-    : Files(connection, Tree, List, status, Images), Catalogue_Edit(connection, Tree, List, prompter, window),
-      c_(connection), status_(status),
+    : Files(connection, Tree, List, status, Images),
+      Catalogue_Edit(connection, Tree, List, prompter, window), c_(connection), status_(status),
       prompter_(prompter), window_(window) {
     List.Set_Icon_Lookup([this](const QString& key) { return Images.Icon(key); });
     Files.Set_After_Fill([this] { window_.Autosize_List(); });

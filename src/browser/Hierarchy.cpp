@@ -21,28 +21,35 @@ struct New_Node {
 
 bool new_node_for(const QString& parent_kind, New_Node* out) {
     if (parent_kind == QLatin1String("catl"))
-        *out = {QStringLiteral("cat"), QStringLiteral("New Group"), QStringLiteral("ccomp"), QStringLiteral("bcomp"),
-                QStringLiteral("REF_Group"), QStringLiteral("Group_No")};
+        *out = {QStringLiteral("cat"),   QStringLiteral("New Group"), QStringLiteral("ccomp"),
+                QStringLiteral("bcomp"), QStringLiteral("REF_Group"), QStringLiteral("Group_No")};
     else if (parent_kind == QLatin1String("Grou"))
-        *out = {QStringLiteral("com"), QStringLiteral("New Department"), QStringLiteral("cdepa"), QStringLiteral("bdepa"),
-                QStringLiteral("TBL_DEPARTMENT"), QStringLiteral("DEPARTMENT_No")};
+        *out = {QStringLiteral("com"),
+                QStringLiteral("New Department"),
+                QStringLiteral("cdepa"),
+                QStringLiteral("bdepa"),
+                QStringLiteral("TBL_DEPARTMENT"),
+                QStringLiteral("DEPARTMENT_No")};
     else if (parent_kind == QLatin1String("Dpmt"))
-        *out = {QStringLiteral("dpm"), QStringLiteral("New Folder"), QStringLiteral("2"), QStringLiteral("1"),
-                QStringLiteral("TBL_Folder"), QStringLiteral("Folder_No")};
+        *out = {QStringLiteral("dpm"), QStringLiteral("New Folder"), QStringLiteral("2"),
+                QStringLiteral("1"),   QStringLiteral("TBL_Folder"), QStringLiteral("Folder_No")};
     else if (parent_kind == QLatin1String("Fold"))
-        *out = {QStringLiteral("Fold"), QStringLiteral("New Sub Folder"), QStringLiteral("2"), QStringLiteral("1"),
+        *out = {QStringLiteral("Fold"),       QStringLiteral("New Sub Folder"),
+                QStringLiteral("2"),          QStringLiteral("1"),
                 QStringLiteral("TBL_Folder"), QStringLiteral("Folder_No")};
     else
         return false;
     return true;
 }
 
-QString error_text(const db::Error& e) { return QString::number(e.number()) + QLatin1Char(',') + e.description(); }
+QString error_text(const db::Error& e) {
+    return QString::number(e.number()) + QLatin1Char(',') + e.description();
+}
 
 } // namespace
 
-Hierarchy::Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list, Prompter& prompter,
-                     Browser_Window& window)
+Hierarchy::Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
+                     Prompter& prompter, Browser_Window& window)
     : c_(connection), tree_(tree), list_(list), prompter_(prompter), window_(window) {}
 
 bool Hierarchy::Can_Edit(const QString& key) {
@@ -69,20 +76,27 @@ void Hierarchy::Add_Node() {
             key = Next_Id(c_, n.kind, parent_key);
             const QString q = QStringLiteral("','");
             if (p == QLatin1String("catl")) {
-                c_.Run_Statement(QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('") + key + q + n.name +
-                                 QStringLiteral("')"));
+                c_.Run_Statement(
+                    QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('") + key +
+                    q + n.name + QStringLiteral("')"));
             } else if (p == QLatin1String("Grou")) {
-                c_.Run_Statement(QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES ('") +
-                                 key + q + n.name + q + Quote_Sql(parent_key) + QStringLiteral("')"));
+                c_.Run_Statement(
+                    QStringLiteral(
+                        "INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES "
+                        "('") +
+                    key + q + n.name + q + Quote_Sql(parent_key) + QStringLiteral("')"));
             } else {
                 // A sub folder is filed under the department that holds its top folder.
                 QString department = parent_key;
                 if (p == QLatin1String("Fold")) {
                     const QStandardItem* top = tree_.node(key.left(8));
-                    department = top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
+                    department =
+                        top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
                 }
-                c_.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('") +
-                                 Quote_Sql(key) + q + n.name + q + Quote_Sql(department) + QStringLiteral("')"));
+                c_.Run_Statement(
+                    QStringLiteral(
+                        "INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('") +
+                    Quote_Sql(key) + q + n.name + q + Quote_Sql(department) + QStringLiteral("')"));
             }
             break;
         } catch (const db::Error& e) {
@@ -93,11 +107,12 @@ void Hierarchy::Add_Node() {
             // Taken by another program since we drew it: draw the next one.
             bool taken = false;
             try {
-                taken = !key.isEmpty() && c_.Open_Query(QStringLiteral("select count(*) from ") + n.table +
-                                                        QStringLiteral(" where ") + n.key_column + QStringLiteral("='") +
-                                                        Quote_Sql(key) + QStringLiteral("'"))
-                                                  .field(0)
-                                                  .toInt() > 0;
+                taken = !key.isEmpty() &&
+                        c_.Open_Query(QStringLiteral("select count(*) from ") + n.table +
+                                      QStringLiteral(" where ") + n.key_column +
+                                      QStringLiteral("='") + Quote_Sql(key) + QStringLiteral("'"))
+                                .field(0)
+                                .toInt() > 0;
             } catch (const db::Error&) {
             }
             if (!taken || attempt >= Insert_Attempts) {
@@ -137,13 +152,14 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
     const QString t = Quote_Sql(new_text), k = Quote_Sql(key);
     QString sql;
     if (key.startsWith(QLatin1String("Grou")))
-        sql = QStringLiteral("update ref_Group set Group_Name='") + t + QStringLiteral("' where Group_no='") + k + QStringLiteral("'");
+        sql = QStringLiteral("update ref_Group set Group_Name='") + t +
+              QStringLiteral("' where Group_no='") + k + QStringLiteral("'");
     else if (key.startsWith(QLatin1String("Dpmt")))
-        sql = QStringLiteral("update Tbl_department set department_Name='") + t + QStringLiteral("' where department_no='") + k +
-              QStringLiteral("'");
+        sql = QStringLiteral("update Tbl_department set department_Name='") + t +
+              QStringLiteral("' where department_no='") + k + QStringLiteral("'");
     else
-        sql = QStringLiteral("update Tbl_Folder set Folder_Name='") + t + QStringLiteral("' where Folder_no='") + k +
-              QStringLiteral("'");
+        sql = QStringLiteral("update Tbl_Folder set Folder_Name='") + t +
+              QStringLiteral("' where Folder_no='") + k + QStringLiteral("'");
     try {
         c_.Run_Statement(sql);
     } catch (const db::Error& e) {
@@ -235,7 +251,8 @@ QString Hierarchy::Delete_Node() {
     if (key.startsWith(QLatin1String("Grou")))
         sql = QStringLiteral("delete from ref_Group where Group_No='") + k + QStringLiteral("'");
     else if (key.startsWith(QLatin1String("Dpmt")))
-        sql = QStringLiteral("delete from Tbl_department where department_No='") + k + QStringLiteral("'");
+        sql = QStringLiteral("delete from Tbl_department where department_No='") + k +
+              QStringLiteral("'");
     else if (key.startsWith(QLatin1String("Fold")))
         sql = QStringLiteral("delete from Tbl_Folder where Folder_No='") + k + QStringLiteral("'");
     // The root and the other branches have no row: the tree stays as the library has it.
@@ -248,7 +265,8 @@ QString Hierarchy::Delete_Node() {
         return {};
     }
     try {
-        c_.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") + k + QStringLiteral("'"));
+        c_.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") + k +
+                         QStringLiteral("'"));
     } catch (const db::Error& e) {
         prompter_.Tell(error_text(e));
     }

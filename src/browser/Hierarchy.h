@@ -13,8 +13,8 @@ class Connection;
 // Adding, renaming and deleting groups, departments, folders and sub folders in the tree.
 class Hierarchy {
 public:
-    Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list, Prompter& prompter,
-              Browser_Window& window);
+    Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
+              Prompter& prompter, Browser_Window& window);
 
     // "add": a child of the selected node, stored, then its name edited in place.
     void Add_Node();

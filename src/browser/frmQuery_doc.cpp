@@ -1,27 +1,27 @@
 #include "frmQuery_doc.h"
 #include "Named.h"
 
-#include "frmFilepass.h"
-#include "PictureFile.h"
-#include "frmpicview.h"
 #include "Backup.h"
-#include "RestoreOperations.h"
-#include "frmOpenWith.h"
+#include "DepartmentRights.h"
 #include "FileOperations.h"
 #include "LogBook.h"
-#include "frmlogview.h"
-#include "frmtoplogreturn.h"
-#include "frm_user.h"
-#include "DepartmentRights.h"
-#include "frmDepartment_Access.h"
-#include "frmSeachBox.h"
+#include "PictureFile.h"
+#include "RestoreOperations.h"
 #include "SearchOperations.h"
+#include "frmDepartment_Access.h"
+#include "frmFilepass.h"
+#include "frmOpenWith.h"
+#include "frmSeachBox.h"
+#include "frm_user.h"
+#include "frmlogview.h"
+#include "frmpicview.h"
+#include "frmtoplogreturn.h"
 
 #include "ListUtils.h"
 #include "MainMenus.h"
 #include "PopupMenus.h"
-#include "QueryBox.h"
 #include "ProgramLogo.h"
+#include "QueryBox.h"
 #include "StatusStrip.h"
 #include "TreePictures.h"
 
@@ -32,18 +32,18 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDrag>
+#include <QDropEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <QUrl>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QTreeView>
+#include <QUrl>
 
 namespace {
 
@@ -113,10 +113,12 @@ public:
             return nullptr;
         return name_editor(Picture_Delegate::createEditor(parent, option, index));
     }
-    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
         const QString text = editor->property("text").toString();
         const QPersistentModelIndex node(index);
-        if (hierarchy_.End_Edit(Catalogue_Tree::key_of(index), text) == Hierarchy::Edit_End::Restart) {
+        if (hierarchy_.End_Edit(Catalogue_Tree::key_of(index), text) ==
+            Hierarchy::Edit_End::Restart) {
             QTreeView* tree = tree_;
             QTimer::singleShot(0, tree, [tree, node] {
                 if (node.isValid())
@@ -234,29 +236,37 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
       filepass_(std::make_unique<Filepass_Window>(this)) {
     setObjectName(QStringLiteral("frmQuery_doc"));
     Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
-    backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    backup_ =
+        store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
     store::View_Hooks view_hooks;
-    view_hooks.Is_Picture_Type = [](const QString& extension) { return viewer::Is_Picture_Type(extension); };
-    view_hooks.Show_Picture = [this, &prompter](const QString& path) { Show_Picture(path, QString(), prompter, this); };
+    view_hooks.Is_Picture_Type = [](const QString& extension) {
+        return viewer::Is_Picture_Type(extension);
+    };
+    view_hooks.Show_Picture = [this, &prompter](const QString& path) {
+        Show_Picture(path, QString(), prompter, this);
+    };
     view_hooks.Open_With = [this, &prompter](const QString& path) {
         frmOpenWith::Open(path, prompter, this);
     };
     restore_ = store::Install_Restore_Operations(*browser_, db::Lib_Connection(), prompter, status,
                                                  *this, std::move(view_hooks));
-    file_ops_ = store::Install_File_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    file_ops_ =
+        store::Install_File_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
     logs::Log_Windows log_windows;
     log_windows.Show_File_Log = [this](const QString& caption, const QString& file_no) {
         frmlogview::Show(caption, db::Lib_Connection(), file_no, this);
     };
     log_windows.Ask_Top_Count = [this] { return frmtoplogreturn::Ask(this); };
-    logs::Install_Log_Operations(*browser_, db::Lib_Connection(), prompter, status, *this, log_windows);
+    logs::Install_Log_Operations(*browser_, db::Lib_Connection(), prompter, status, *this,
+                                 log_windows);
     // The dialog runner is a child of this window, so it outlives the browser's operations.
     Install_User_Operations(*browser_, db::Lib_Connection(), prompter, status, *this,
                             *new User_Dialog_Runner(this));
     Install_Department_Operations(*browser_, db::Lib_Connection(), prompter,
                                   *new Department_Access_Runner(this));
-    Install_Search_Operations(*browser_, db::Lib_Connection(), prompter,
-                              [this](Search_Operations& search) { frmSeachBox::Show(search, this); });
+    Install_Search_Operations(
+        *browser_, db::Lib_Connection(), prompter,
+        [this](Search_Operations& search) { frmSeachBox::Show(search, this); });
     // "fren" opens the current file's name in the list; the end of the edit stores it or opens
     // it again, once the ending edit has closed.
     file_ops_->Set_Row_Editor([this](int row) {
