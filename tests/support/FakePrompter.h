@@ -52,6 +52,8 @@ public:
     // Fails the test when scripted answers are left; forgets them and the records.
     void Verify_Done();
     void Clear();
+    // Forgets what was shown, keeping the answers still scripted.
+    void Forget_Records() { records_.clear(); }
 
 protected:
     Prompt_Answer show_message(const QString& text, const QString& title, Prompt_Icon icon,
