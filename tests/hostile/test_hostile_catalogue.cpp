@@ -8,17 +8,6 @@
 #include "Login.h"
 #include "Settings.h"
 
-namespace {
-
-// The login name a user would type for an account made from text: the form drops the blanks
-// around it, and the box holds 20 characters.
-QString login_for(const QString& text) {
-    const QString uid = hostile::Fit(text, User_Form::Login_Name_Limit).trimmed();
-    return uid.isEmpty() ? QStringLiteral("blank") : uid;
-}
-
-} // namespace
-
 class Test_Hostile_Catalogue : public QObject {
     Q_OBJECT
 
@@ -88,7 +77,7 @@ private Q_SLOTS:
     void user_dialog_and_sign_in() {
         QFETCH(QString, text);
         User_Fixture& x = *users_;
-        const QString uid = login_for(text);
+        const QString uid = Login_For(text);
         // Texts that share a login name: the account of an earlier row goes first.
         x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
         x.browser.Node_Click(QStringLiteral("User"));
@@ -172,7 +161,7 @@ private Q_SLOTS:
     void log_book_of_hostile_login() {
         QFETCH(QString, text);
         Log_Fixture& x = *logs_;
-        const QString uid = login_for(text);
+        const QString uid = Login_For(text);
         x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
         x.f.run(QStringLiteral("delete from tbl_file_log where User_Name='") + Quote_Sql(uid) +
                 u'\'');
