@@ -88,16 +88,19 @@ class Test_Admin : public QObject {
 
 private Q_SLOTS:
     void init() {
-        lib_ =
-            std::make_unique<Admin_Library>(QByteArray(QTest::currentTestFunction()) == "backup");
-        const QString name = QStringLiteral("tools/transcripts/%1.txt")
-                                 .arg(QLatin1String(QTest::currentTestFunction()));
+        const QString test = QLatin1String(QTest::currentTestFunction());
+        lib_ = std::make_unique<Admin_Library>(test == QLatin1String("backup"));
+        const QString name = QStringLiteral("tools/transcripts/%1.txt").arg(test);
         t_ = std::make_unique<Transcript>(name);
         script_ =
             QString::fromUtf8(testenv::Read_File(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + name))
                 .split(u'\n');
     }
-    void cleanup() { QVERIFY(t_->Matches()); }
+    // A failed step leaves the transcript short: approving it would drop the script's rest.
+    void cleanup() {
+        if (!QTest::currentTestFailed())
+            QVERIFY(t_->Matches());
+    }
 
     // Bad arguments and failed connections touch no library: only init makes one.
     void arguments() {
