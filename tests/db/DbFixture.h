@@ -1,0 +1,113 @@
+#pragma once
+
+#include "Connection.h"
+#include "ConnectionString.h"
+#include "Error.h"
+#include "SqlText.h"
+#include "TestEnv.h"
+#include "Transcript.h"
+
+#include <QtTest>
+
+#include <functional>
+#include <map>
+
+// A fresh library through the backend under test, and helpers to write what it holds.
+struct Db_Fixture {
+    static constexpr int Piece = 9182;
+    testenv::Fresh_Library lib;
+    db::Connection c;
+
+    Db_Fixture() { c.Open(lib.connection_string); }
+    void run(const QString& sql) { c.Run_Statement(sql); }
+    // Every row of a query, fields joined by "|"; NULL shown, a stamp of the last minutes "<now>".
+    QString rows(const QString& sql) {
+        QStringList out;
+        for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
+            QStringList fields;
+            for (int i = 0; i < r.field_count(); ++i) {
+                const QDateTime d = db::To_Date_Time(r.field(i));
+                fields << (r.is_null(i) ? QStringLiteral("NULL")
+                           : d.isValid() && qAbs(d.secsTo(QDateTime::currentDateTime())) < 120
+                               ? QStringLiteral("<now>")
+                               : r.text(i));
+            }
+            out << fields.join(QLatin1Char('|'));
+        }
+        return sql + QStringLiteral(" -> ") + out.join(QLatin1String("; "));
+    }
+    void add_file(const QString& no) {
+        run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values "
+                           "('%1','Fold0001','f')")
+                .arg(Quote_Sql(no)));
+        run(QStringLiteral("insert into Tbl_File_Data (file_no) values ('%1')").arg(Quote_Sql(no)));
+    }
+    std::unique_ptr<db::Blob_Writer> writer(const QString& no, qint64 size) {
+        return c.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                  QStringLiteral("file_no"), no, size);
+    }
+    // Writes content as the file store does: the remainder first, then whole pieces.
+    void store(const QString& no, const QByteArray& content) {
+        auto w = writer(no, content.size());
+        const qint64 rest = content.size() % Piece;
+        w->append(content.constData(), rest);
+        for (qint64 at = rest; at < content.size(); at += Piece)
+            w->append(content.constData() + at, Piece);
+        w->commit();
+    }
+    QByteArray load(const QString& no) {
+        auto r = c.Open_Blob_Read(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                  QStringLiteral("file_no"), no);
+        QByteArray out, buf(Piece, Qt::Uninitialized);
+        for (qint64 got; (got = r->read(buf.data(), Piece)) > 0;)
+            out.append(buf.constData(), got);
+        return out.size() == r->size() ? out : QByteArray("<short read>");
+    }
+};
+
+// The number of the error an action throws, or 0.
+inline long Error_Of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const db::Error& e) {
+        return e.number() ? e.number() : -1;
+    }
+    return 0;
+}
+
+// A table kept as data: every "out:" line of the approved file is made again from the "in:" line
+// before it by the function its "[section]" names, then the whole is compared.
+inline bool Table_Matches(const QString& approved,
+                          const std::map<QString, std::function<QString(const QString&)>>& fns) {
+    QFile file(QStringLiteral(SCROLLKIN_DB_TESTS_DIR "/../") + approved);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    Transcript t(approved);
+    std::function<QString(const QString&)> fn;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1Char('[')))
+            fn =
+                fns.at(line.section(QLatin1Char(':'), 0, 0).section(QLatin1Char(']'), 0, 0).mid(1));
+        if (line.isEmpty() || line.startsWith(QLatin1String("out: ")))
+            continue;
+        t << line;
+        if (line.startsWith(QLatin1String("in: ")))
+            t << QStringLiteral("out: ") + fn(line.mid(4));
+    }
+    return t.Matches();
+}
+
+// The "in:" lines of one section of a table file.
+inline QStringList Table_Inputs(const QString& approved, const QString& section) {
+    QFile file(QStringLiteral(SCROLLKIN_DB_TESTS_DIR "/../") + approved);
+    QStringList out;
+    bool in = false;
+    if (file.open(QIODevice::ReadOnly))
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+            if (line.startsWith(QLatin1Char('[')))
+                in = line.startsWith(QLatin1Char('[') + section);
+            else if (in && line.startsWith(QLatin1String("in: ")))
+                out << line.mid(4);
+        }
+    return out;
+}
