@@ -1,0 +1,187 @@
+#pragma once
+
+#include "../browser/CatalogueFixture.h"
+#include "Browser.h"
+#include "DepartmentAccessForm.h"
+#include "DepartmentRights.h"
+#include "FakeBrowserWindow.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "Session.h"
+#include "Transaction.h"
+#include "Transcript.h"
+#include "UserForm.h"
+#include "UserOperations.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <functional>
+
+// A dialog played by a script: each showing hands the form to the next step.
+template <typename Dialog, typename Form> struct Scripted : Dialog {
+    std::function<void(Form&)> step;
+    int shown = 0;
+    void Run(Form& form) override {
+        ++shown;
+        if (step)
+            step(form);
+        else
+            QTest::qFail("a dialog was not expected", __FILE__, __LINE__);
+    }
+};
+
+inline Transcript& operator<<(Transcript& t, const QStringList& lines) {
+    for (const QString& line : lines)
+        t << line;
+    return t;
+}
+
+// Every control of a dialog as one line: class, name, text and state.
+inline QStringList Dialog_Lines(QWidget* d) {
+    QStringList out{QStringLiteral("dialog %1: %2").arg(d->objectName(), d->windowTitle())};
+    for (QWidget* w : d->findChildren<QWidget*>()) {
+        const auto* b = qobject_cast<QAbstractButton*>(w);
+        const auto* e = qobject_cast<QLineEdit*>(w);
+        const auto* p = qobject_cast<QPlainTextEdit*>(w);
+        const auto* l = qobject_cast<QLabel*>(w);
+        const auto* t = qobject_cast<QTabWidget*>(w);
+        QString s =
+            b   ? b->text() + (b->isChecked() ? QStringLiteral(" [x]") : QString())
+            : e ? e->text() + QStringLiteral(" max %1").arg(e->maxLength()) +
+                      (e->echoMode() == QLineEdit::Password ? QStringLiteral(" hidden")
+                                                            : QString()) +
+                      (e->isReadOnly() ? QStringLiteral(" read-only") : QString())
+            : p ? p->toPlainText() + (p->isReadOnly() ? QStringLiteral(" read-only") : QString())
+            : l ? l->text()
+            : t ? t->tabText(0)
+            : qobject_cast<QTimeEdit*>(w) ? qobject_cast<QTimeEdit*>(w)->text()
+                                          : QString();
+        if (!w->objectName().startsWith(QLatin1String("qt_")) &&
+            (!s.isEmpty() || !w->objectName().isEmpty() || b || e))
+            out << QStringLiteral("  %1 %2: %3%4")
+                       .arg(QLatin1String(w->metaObject()->className()), w->objectName(), s,
+                            w->isEnabled() ? QString() : QStringLiteral(" disabled"));
+    }
+    return out;
+}
+
+// A browser signed in as the built-in administrator over Office > Sales (Dpmt0001: Plans
+// Fold0001 with Drafts Fold00010001) and Works (Dpmt0002: Tools Fold0002), with accounts in
+// creation order Scrollkin, clerk1, boss (locked), mgr1, ann, o'neil, adm2 (last modified in
+// the order Scrollkin, boss, mgr1, ann, clerk1, o'neil, adm2).
+// Sales: Scrollkin A, clerk1 A, boss B, mgr1 O, o'neil C, adm2 X; Works: clerk1 B.
+// Denied: clerk1 Plans, Drafts and Tools; o'neil Plans.
+struct Admin_Fixture {
+    Catalogue_Fixture f;
+    Fake_Status_Strip status;
+    Fake_Prompter prompter;
+    Fake_Browser_Window window;
+    Scripted<User_Dialog, User_Form> users;
+    Scripted<Department_Access_Dialog, Department_Access_Form> access;
+    Browser browser{f.c, status, prompter, window};
+    std::shared_ptr<User_Operations> user_ops;
+    std::shared_ptr<Department_Rights> ops;
+
+    Admin_Fixture() {
+        db::Transaction seeding(f.c); // one write to disk instead of one per row
+        f.add("Grou0001|Office; Dpmt0001|Sales|Grou0001; Dpmt0002|Works|Grou0001;"
+              "Fold0001|Plans|Dpmt0001; Fold00010001|Drafts|Dpmt0001; Fold0002|Tools|Dpmt0002");
+        for (const char* a : {"Scrollkin|Admin|Administrator|0|01|01", "clerk1|Clerk|User|0|02|05",
+                              "boss|Boss|Manager|1|03|02", "mgr1|Manager One|Manager|0|04|03",
+                              "ann|Ann|User|0|05|04", "o''neil|Mary O''Neil|User|0|06|06",
+                              "adm2|Second Admin|Administrator|0|07|07"}) {
+            const QStringList v = QString::fromLatin1(a).split(u'|');
+            f.run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny,"
+                                 "create_date,DateLastModified) values ('%1','%2','%3','pw',"
+                                 "'r %1','%4','2026-01-%5','2026-03-%6')")
+                      .arg(v[0], v[1], v[2], v[3], v[4], v[5]));
+        }
+        for (const char* r :
+             {"Scrollkin|Dpmt0001|A", "clerk1|Dpmt0001|A", "boss|Dpmt0001|B", "mgr1|Dpmt0001|O",
+              "o''neil|Dpmt0001|C", "adm2|Dpmt0001|X", "clerk1|Dpmt0002|B"}) {
+            const QStringList v = QString::fromLatin1(r).split(u'|');
+            f.right(v[0], v[1], v[2]);
+        }
+        for (const char* d :
+             {"clerk1|Fold0001", "clerk1|Fold00010001", "clerk1|Fold0002", "o''neil|Fold0001"})
+            f.deny(QString::fromLatin1(d).section(u'|', 0, 0),
+                   QString::fromLatin1(d).section(u'|', 1));
+        seeding.commit();
+        session::Cur_User = QStringLiteral("Scrollkin");
+        session::Cur_Role = QStringLiteral("Administrator");
+        session::Cur_Dept_Right.clear();
+        session::Cur_Folder_Deny.clear();
+        user_ops = Install_User_Operations(browser, f.c, prompter, status, window, users);
+        ops = Install_Department_Operations(browser, f.c, prompter, access);
+        browser.Open();
+    }
+
+    // Clicks the node, then "Department User" (a department) or "Deny Access user" (a folder).
+    void show(const QString& key) {
+        browser.Node_Click(key);
+        browser.main_mnu_proc(key.startsWith(QLatin1String("Dpmt"))
+                                  ? QStringLiteral("Department_User")
+                                  : QStringLiteral("Deny_User"));
+    }
+    int row_of(const QString& uid) const {
+        return browser.List.Find_Key(QStringLiteral("u") + uid);
+    }
+    void select(const QString& uid) {
+        browser.List_Selection.setCurrentIndex(browser.List.index(row_of(uid), 0),
+                                               QItemSelectionModel::ClearAndSelect |
+                                                   QItemSelectionModel::Rows);
+    }
+    // As the list's check box does it.
+    void check(const QString& uid, bool on) {
+        browser.List.setData(browser.List.index(row_of(uid), 0), on ? Qt::Checked : Qt::Unchecked,
+                             Qt::CheckStateRole);
+    }
+    // One row as "key|text|icon|x or -|cells...|tag".
+    QString row_text(int i) const { return Row_Text(browser.List, i); }
+    static QString Row_Text(const List_Model& list, int i) {
+        if (i < 0)
+            return QStringLiteral("<none>");
+        const List_Row& r = list.Row(i);
+        QStringList cells{r.key, r.text, r.icon_key,
+                          r.check == Qt::Checked ? QStringLiteral("x") : QStringLiteral("-")};
+        for (const QVariant& v : r.cells)
+            cells << (v.metaType().id() == QMetaType::QDateTime &&
+                              qAbs(v.toDateTime().secsTo(QDateTime::currentDateTime())) < 120
+                          ? QStringLiteral("<now>")
+                          : List_Model::Display_Text(v));
+        return (cells << r.tag).join(u'|');
+    }
+    // The list: columns, check boxes, current row and every row.
+    QStringList list() const {
+        QStringList out{QStringLiteral("list %1 (%2), current %3")
+                            .arg(browser.List.Columns().join(u','),
+                                 browser.List.Checkboxes() ? QStringLiteral("check boxes")
+                                                           : QStringLiteral("plain"))
+                            .arg(browser.Current_Row())};
+        for (int i = 0; i < browser.List.Row_Count(); ++i)
+            out << QStringLiteral("  ") + row_text(i);
+        return out;
+    }
+    // Memberships and denials as stored, sorted.
+    QString rights() {
+        QStringList out;
+        for (const char* sql :
+             {"select uid,Department_NO,User_Right from Tbl_User_Department_Right",
+              "select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"})
+            for (db::Result r = f.c.Open_Query(QLatin1String(sql)); !r.eof(); r.next())
+                out << r.text(0) + u'|' + r.text(1) + u'|' + r.text(2);
+        out.sort();
+        return QStringLiteral("stored: ") + out.join(QLatin1String("; "));
+    }
+    // The list, the stored rights when asked, and the prompts shown, without the queries made
+    // to write them.
+    void note(Transcript& t, bool with_rights = false) {
+        t.Detach();
+        t << list();
+        if (with_rights)
+            t << rights();
+        t.Prompts(prompter);
+        t.Attach(f.c);
+    }
+};
