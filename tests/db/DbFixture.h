@@ -20,7 +20,8 @@ struct Db_Fixture {
 
     Db_Fixture() { c.Open(lib.connection_string); }
     void run(const QString& sql) { c.Run_Statement(sql); }
-    // Every row of a query, fields joined by "|"; NULL shown, a stamp of the last minutes "<now>".
+    // Every row of a query ("; " between rows, "|" between fields); a stamp of the last minutes
+    // shows as "<now>".
     QString rows(const QString& sql) {
         QStringList out;
         for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
@@ -34,7 +35,7 @@ struct Db_Fixture {
             }
             out << fields.join(QLatin1Char('|'));
         }
-        return sql + QStringLiteral(" -> ") + out.join(QLatin1String("; "));
+        return out.join(QLatin1String("; "));
     }
     void add_file(const QString& no) {
         run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values "
@@ -95,19 +96,4 @@ inline bool Table_Matches(const QString& approved,
             t << QStringLiteral("out: ") + fn(line.mid(4));
     }
     return t.Matches();
-}
-
-// The "in:" lines of one section of a table file.
-inline QStringList Table_Inputs(const QString& approved, const QString& section) {
-    QFile file(QStringLiteral(SCROLLKIN_DB_TESTS_DIR "/../") + approved);
-    QStringList out;
-    bool in = false;
-    if (file.open(QIODevice::ReadOnly))
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-            if (line.startsWith(QLatin1Char('[')))
-                in = line.startsWith(QLatin1Char('[') + section);
-            else if (in && line.startsWith(QLatin1String("in: ")))
-                out << line.mid(4);
-        }
-    return out;
 }
