@@ -7,6 +7,7 @@
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
+#include "ProgramFrame.h"
 #include "Session.h"
 #include "Transaction.h"
 #include "Transcript.h"
@@ -163,14 +164,22 @@ struct Admin_Fixture {
             out << QStringLiteral("  ") + row_text(i);
         return out;
     }
+    // Every row of a query, fields joined by "|".
+    QStringList rows(const char* sql) {
+        QStringList out;
+        for (db::Result r = f.c.Open_Query(QLatin1String(sql)); !r.eof(); r.next()) {
+            QStringList fields;
+            for (int i = 0; i < r.field_count(); ++i)
+                fields << r.text(i);
+            out << fields.join(u'|');
+        }
+        return out;
+    }
     // Memberships and denials as stored, sorted.
     QString rights() {
-        QStringList out;
-        for (const char* sql :
-             {"select uid,Department_NO,User_Right from Tbl_User_Department_Right",
-              "select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"})
-            for (db::Result r = f.c.Open_Query(QLatin1String(sql)); !r.eof(); r.next())
-                out << r.text(0) + u'|' + r.text(1) + u'|' + r.text(2);
+        QStringList out =
+            rows("select uid,Department_NO,User_Right from Tbl_User_Department_Right") +
+            rows("select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny");
         out.sort();
         return QStringLiteral("stored: ") + out.join(QLatin1String("; "));
     }
@@ -183,5 +192,35 @@ struct Admin_Fixture {
             t << rights();
         t.Prompts(prompter);
         t.Attach(f.c);
+    }
+};
+
+// The same library in the program's main window, the "User" node's list showing.
+struct Admin_Window : Admin_Fixture {
+    QTemporaryDir templates;
+    std::unique_ptr<frmMain> main;
+    Admin_Window() {
+        session::Templates_Dir = templates.path() + QStringLiteral("/work/");
+        db::Lib_Connection().Open(f.lib.connection_string);
+        main = std::make_unique<frmMain>(prompter);
+        main->Open_Browser();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        wintest::Frame(main.get()).click_node("User");
+    }
+    ~Admin_Window() { db::Lib_Connection().Close(); }
+    // Right-clicks the row, runs the steps in the dialog the menu item opens, closes it if the
+    // steps left it up (a failed check does).
+    static void dialog(wintest::Frame& w, const char* row, const char* item, const char* name,
+                       const std::function<void(QWidget*)>& steps) {
+        w.click_row(row, Qt::RightButton);
+        // Focus leaves a field only in the active window.
+        wintest::on_modal(QLatin1String(name), [&steps](QWidget* d) {
+            d->activateWindow();
+            if (QTest::qWaitForWindowActive(d))
+                steps(d);
+            if (d->isVisible())
+                static_cast<QDialog*>(d)->reject();
+        });
+        w.choose(item);
     }
 };
