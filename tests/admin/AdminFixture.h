@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../browser/CatalogueFixture.h"
+#include "../db/Script.h"
 #include "Browser.h"
 #include "DepartmentAccessForm.h"
 #include "DepartmentRights.h"
@@ -183,15 +184,108 @@ struct Admin_Fixture {
         out.sort();
         return QStringLiteral("stored: ") + out.join(QLatin1String("; "));
     }
-    // The list, the stored rights when asked, and the prompts shown, without the queries made
-    // to write them.
-    void note(Transcript& t, bool with_rights = false) {
-        t.Detach();
-        t << list();
-        if (with_rights)
-            t << rights();
-        t.Prompts(prompter);
-        t.Attach(f.c);
+    // One step of a scenario kept as data (Script.h). Answers are queued before the step that
+    // asks; "list", "rights" and "row" write what they show, then the prompts, without the
+    // queries made to write them.
+    std::unique_ptr<User_Form> form;
+    bool attached = false;
+    void step(Transcript& t, const QString& in) {
+        const QString cmd = in.section(u' ', 0, 0), arg = in.section(u' ', 1);
+        const auto seen = [&](const std::function<QStringList()>& lines) {
+            t.Detach();
+            t << lines();
+            t.Prompts(prompter);
+            if (attached)
+                t.Attach(f.c);
+        };
+        const auto saved = [&](User_Form& user) {
+            t << QStringLiteral("outcome %1").arg(int(user.Save()));
+            t.Prompts(prompter);
+        };
+        if (cmd == u"attach" || cmd == u"detach")
+            (attached = cmd == u"attach") ? t.Attach(f.c) : t.Detach();
+        else if (cmd == u"show")
+            show(arg);
+        else if (cmd == u"node")
+            browser.Node_Click(arg);
+        else if (cmd == u"menu")
+            browser.main_mnu_proc(arg);
+        else if (cmd == u"select" && arg.isEmpty())
+            browser.List_Selection.clearCurrentIndex();
+        else if (cmd == u"select")
+            select(arg);
+        else if (cmd == u"check")
+            check(arg.section(u' ', 0, 0), arg.endsWith(u"on"));
+        else if (cmd == u"fail")
+            f.c.Fail_At_Statement(arg.toInt());
+        else if (cmd == u"answer")
+            prompter.Answer(arg == u"no"    ? Prompt_Answer::No
+                            : arg == u"yes" ? Prompt_Answer::Yes
+                                            : Prompt_Answer::Ok);
+        else if (cmd == u"sql")
+            f.run(arg);
+        else if (cmd == u"list")
+            seen([this] { return list(); });
+        else if (cmd == u"rights")
+            seen([this] { return QStringList{rights()}; });
+        else if (cmd == u"row")
+            seen([&] { return QStringList{row_text(row_of(arg))}; });
+        else if (cmd == u"prompts")
+            seen([] { return QStringList(); });
+        else if (cmd == u"dialogs")
+            t << QStringLiteral("dialogs shown: %1 user, %2 rights")
+                     .arg(users.shown)
+                     .arg(access.shown);
+        else if (cmd == u"caption") // the user dialog as it opens
+            users.step = [&t](User_Form& user) { t.Field(QStringLiteral("dialog"), user.caption); };
+        else if (cmd == u"describe") // the right dialog as it opens
+            access.step = [&t](Department_Access_Form& d) {
+                QString on;
+                for (int i = 0; i < Department_Access_Form::Option_Count; ++i)
+                    on += d.enabled[size_t(i)] ? QString::number(i) : QStringLiteral("-");
+                t << QStringLiteral("%1 (%2, %3, %4): options %5, chosen %6")
+                         .arg(d.login_name, d.user_name, d.remark, d.password, on)
+                         .arg(d.option);
+            };
+        else if (cmd == u"option") // "option N[ fail K][ then sql S]": saved; after S saved again
+            access.step = [this, &t, arg](Department_Access_Form& d) {
+                d.option = arg.section(u' ', 0, 0).toInt();
+                if (arg.contains(QLatin1String(" fail ")))
+                    f.c.Fail_At_Statement(arg.section(u' ', 2, 2).toInt());
+                t << QStringLiteral("saved: %1").arg(d.Save());
+                if (arg.contains(QLatin1String(" then sql "))) {
+                    f.run(arg.section(QStringLiteral(" then sql "), 1));
+                    t << QStringLiteral("saved: %1").arg(d.Save());
+                }
+            };
+        else if (cmd == u"new") { // "new LOGIN CONFIRM START END", the password "secret"
+            User_Form user(browser, window, f.c, prompter);
+            user.login_name = arg.section(u' ', 0, 0);
+            user.password = QStringLiteral("secret");
+            user.confirm_password = arg.section(u' ', 1, 1);
+            user.start = QTime::fromString(arg.section(u' ', 2, 2));
+            user.end = QTime::fromString(arg.section(u' ', 3, 3));
+            saved(user);
+        } else if (cmd == u"load") {
+            form = std::make_unique<User_Form>(browser, window, f.c, prompter);
+            t << QStringLiteral("loaded: %1").arg(form->get_user(arg));
+        } else if (cmd == u"save") { // "save User|None locked|unlocked" the loaded account
+            form->role = arg.startsWith(u"User") ? User_Form::Role::User : User_Form::Role::None;
+            form->locked = arg.endsWith(u" locked");
+            saved(*form);
+        } else if (cmd == u"builtin") { // the built-in name in any case, saved a locked user
+            User_Form builtin(browser, window, f.c, prompter);
+            builtin.login_name = arg;
+            builtin.Login_Name_Left();
+            builtin.role = User_Form::Role::User;
+            builtin.locked = true;
+            saved(builtin);
+        } else
+            QTest::qFail(qPrintable(QStringLiteral("unknown step ") + in), __FILE__, __LINE__);
+    }
+    bool script_matches(const char* approved) {
+        return Script_Matches(QLatin1String(approved), [this](Transcript& t, const QString&,
+                                                              const QString& in) { step(t, in); });
     }
 };
 

@@ -3,14 +3,13 @@
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "Error.h"
+#include "Script.h"
 #include "SqlText.h"
 #include "TestEnv.h"
-#include "Transcript.h"
 
 #include <QtTest>
 
 #include <functional>
-#include <map>
 
 // A fresh library through the backend under test, and helpers to write what it holds.
 struct Db_Fixture {
@@ -74,26 +73,4 @@ inline long Error_Of(const std::function<void()>& action) {
         return e.number() ? e.number() : -1;
     }
     return 0;
-}
-
-// A table kept as data: every "out:" line of the approved file is made again from the "in:" line
-// before it by the function its "[section]" names, then the whole is compared.
-inline bool Table_Matches(const QString& approved,
-                          const std::map<QString, std::function<QString(const QString&)>>& fns) {
-    QFile file(QStringLiteral(SCROLLKIN_DB_TESTS_DIR "/../") + approved);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    Transcript t(approved);
-    std::function<QString(const QString&)> fn;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1Char('[')))
-            fn =
-                fns.at(line.section(QLatin1Char(':'), 0, 0).section(QLatin1Char(']'), 0, 0).mid(1));
-        if (line.isEmpty() || line.startsWith(QLatin1String("out: ")))
-            continue;
-        t << line;
-        if (line.startsWith(QLatin1String("in: ")))
-            t << QStringLiteral("out: ") + fn(line.mid(4));
-    }
-    return t.Matches();
 }
