@@ -65,11 +65,13 @@ struct Db_Fixture {
     }
 };
 
-// The number of the error an action throws, or 0.
+// The number of the error an action throws (its description in Last_Error), or 0.
+inline QString Last_Error;
 inline long Error_Of(const std::function<void()>& action) {
     try {
         action();
     } catch (const db::Error& e) {
+        Last_Error = e.description();
         return e.number() ? e.number() : -1;
     }
     return 0;
