@@ -43,27 +43,20 @@ inline Transcript& operator<<(Transcript& t, const QStringList& lines) {
 inline QStringList Dialog_Lines(QWidget* d) {
     QStringList out{QStringLiteral("dialog %1: %2").arg(d->objectName(), d->windowTitle())};
     for (QWidget* w : d->findChildren<QWidget*>()) {
-        const auto* b = qobject_cast<QAbstractButton*>(w);
         const auto* e = qobject_cast<QLineEdit*>(w);
-        const auto* p = qobject_cast<QPlainTextEdit*>(w);
-        const auto* l = qobject_cast<QLabel*>(w);
-        const auto* t = qobject_cast<QTabWidget*>(w);
-        QString s =
-            b   ? b->text() + (b->isChecked() ? QStringLiteral(" [x]") : QString())
-            : e ? e->text() + QStringLiteral(" max %1").arg(e->maxLength()) +
-                      (e->echoMode() == QLineEdit::Password ? QStringLiteral(" hidden")
-                                                            : QString()) +
-                      (e->isReadOnly() ? QStringLiteral(" read-only") : QString())
-            : p ? p->toPlainText() + (p->isReadOnly() ? QStringLiteral(" read-only") : QString())
-            : l ? l->text()
-            : t ? t->tabText(0)
-            : qobject_cast<QTimeEdit*>(w) ? qobject_cast<QTimeEdit*>(w)->text()
-                                          : QString();
+        const auto* tabs = qobject_cast<QTabWidget*>(w);
+        QString s = tabs ? tabs->tabText(0)
+                         : w->property("text").toString() + w->property("plainText").toString();
+        if (e)
+            s += QStringLiteral(" max %1").arg(e->maxLength()) +
+                 QLatin1String(e->echoMode() == QLineEdit::Password ? " hidden" : "");
+        s += QLatin1String(w->property("checked").toBool() ? " [x]" : "") +
+             QLatin1String(w->property("readOnly").toBool() ? " read-only" : "") +
+             QLatin1String(w->isEnabled() ? "" : " disabled");
         if (!w->objectName().startsWith(QLatin1String("qt_")) &&
-            (!s.isEmpty() || !w->objectName().isEmpty() || b || e))
-            out << QStringLiteral("  %1 %2: %3%4")
-                       .arg(QLatin1String(w->metaObject()->className()), w->objectName(), s,
-                            w->isEnabled() ? QString() : QStringLiteral(" disabled"));
+            (!s.isEmpty() || !w->objectName().isEmpty() || w->property("text").isValid()))
+            out << QStringLiteral("  %1 %2: %3")
+                       .arg(QLatin1String(w->metaObject()->className()), w->objectName(), s);
     }
     return out;
 }
@@ -89,26 +82,25 @@ struct Admin_Fixture {
         db::Transaction seeding(f.c); // one write to disk instead of one per row
         f.add("Grou0001|Office; Dpmt0001|Sales|Grou0001; Dpmt0002|Works|Grou0001;"
               "Fold0001|Plans|Dpmt0001; Fold00010001|Drafts|Dpmt0001; Fold0002|Tools|Dpmt0002");
-        for (const char* a : {"Scrollkin|Admin|Administrator|0|01|01", "clerk1|Clerk|User|0|02|05",
-                              "boss|Boss|Manager|1|03|02", "mgr1|Manager One|Manager|0|04|03",
-                              "ann|Ann|User|0|05|04", "o''neil|Mary O''Neil|User|0|06|06",
-                              "adm2|Second Admin|Administrator|0|07|07"}) {
-            const QStringList v = QString::fromLatin1(a).split(u'|');
-            f.run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny,"
-                                 "create_date,DateLastModified) values ('%1','%2','%3','pw',"
-                                 "'r %1','%4','2026-01-%5','2026-03-%6')")
-                      .arg(v[0], v[1], v[2], v[3], v[4], v[5]));
+        for (const char* row :
+             {"Scrollkin|Admin|Administrator|0|01|01", "clerk1|Clerk|User|0|02|05",
+              "boss|Boss|Manager|1|03|02", "mgr1|Manager One|Manager|0|04|03",
+              "ann|Ann|User|0|05|04", "o''neil|Mary O''Neil|User|0|06|06",
+              "adm2|Second Admin|Administrator|0|07|07", "Scrollkin|Dpmt0001|A",
+              "clerk1|Dpmt0001|A", "boss|Dpmt0001|B", "mgr1|Dpmt0001|O", "o''neil|Dpmt0001|C",
+              "adm2|Dpmt0001|X", "clerk1|Dpmt0002|B", "clerk1|Fold0001", "clerk1|Fold00010001",
+              "clerk1|Fold0002", "o''neil|Fold0001"}) {
+            const QStringList v = QString::fromLatin1(row).split(u'|');
+            if (v.size() == 2)
+                f.deny(v[0], v[1]);
+            else if (v.size() == 3)
+                f.right(v[0], v[1], v[2]);
+            else
+                f.run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny,"
+                                     "create_date,DateLastModified) values ('%1','%2','%3','pw',"
+                                     "'r %1','%4','2026-01-%5','2026-03-%6')")
+                          .arg(v[0], v[1], v[2], v[3], v[4], v[5]));
         }
-        for (const char* r :
-             {"Scrollkin|Dpmt0001|A", "clerk1|Dpmt0001|A", "boss|Dpmt0001|B", "mgr1|Dpmt0001|O",
-              "o''neil|Dpmt0001|C", "adm2|Dpmt0001|X", "clerk1|Dpmt0002|B"}) {
-            const QStringList v = QString::fromLatin1(r).split(u'|');
-            f.right(v[0], v[1], v[2]);
-        }
-        for (const char* d :
-             {"clerk1|Fold0001", "clerk1|Fold00010001", "clerk1|Fold0002", "o''neil|Fold0001"})
-            f.deny(QString::fromLatin1(d).section(u'|', 0, 0),
-                   QString::fromLatin1(d).section(u'|', 1));
         seeding.commit();
         session::Cur_User = QStringLiteral("Scrollkin");
         session::Cur_Role = QStringLiteral("Administrator");
