@@ -158,9 +158,9 @@ struct Admin_Fixture {
         return out;
     }
     // Every row of a query, fields joined by "|".
-    QStringList rows(const char* sql) {
+    QStringList rows(const QString& sql) {
         QStringList out;
-        for (db::Result r = f.c.Open_Query(QLatin1String(sql)); !r.eof(); r.next()) {
+        for (db::Result r = f.c.Open_Query(sql); !r.eof(); r.next()) {
             QStringList fields;
             for (int i = 0; i < r.field_count(); ++i)
                 fields << r.text(i);
@@ -171,8 +171,9 @@ struct Admin_Fixture {
     // Memberships and denials as stored, sorted.
     QString rights() {
         QStringList out =
-            rows("select uid,Department_NO,User_Right from Tbl_User_Department_Right") +
-            rows("select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny");
+            rows(QStringLiteral(
+                "select uid,Department_NO,User_Right from Tbl_User_Department_Right")) +
+            rows(QStringLiteral("select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"));
         out.sort();
         return QStringLiteral("stored: ") + out.join(QLatin1String("; "));
     }
@@ -181,7 +182,8 @@ struct Admin_Fixture {
     // queries made to write them.
     std::unique_ptr<User_Form> form;
     bool attached = false;
-    void step(Transcript& t, const QString& in) {
+    virtual ~Admin_Fixture() = default;
+    virtual void step(Transcript& t, const QString& in) {
         const QString cmd = in.section(u' ', 0, 0), arg = in.section(u' ', 1);
         const auto seen = [&](const std::function<QStringList()>& lines) {
             t.Detach();
@@ -222,6 +224,8 @@ struct Admin_Fixture {
             seen([this] { return QStringList{rights()}; });
         else if (cmd == u"row")
             seen([&] { return QStringList{row_text(row_of(arg))}; });
+        else if (cmd == u"query")
+            seen([&] { return rows(arg); });
         else if (cmd == u"prompts")
             seen([] { return QStringList(); });
         else if (cmd == u"dialogs")
@@ -275,9 +279,9 @@ struct Admin_Fixture {
         } else
             QTest::qFail(qPrintable(QStringLiteral("unknown step ") + in), __FILE__, __LINE__);
     }
-    bool script_matches(const char* approved) {
-        return Script_Matches(QLatin1String(approved), [this](Transcript& t, const QString&,
-                                                              const QString& in) { step(t, in); });
+    bool script_matches(const QString& approved) {
+        return Script_Matches(
+            approved, [this](Transcript& t, const QString&, const QString& in) { step(t, in); });
     }
 };
 
@@ -285,28 +289,88 @@ struct Admin_Fixture {
 struct Admin_Window : Admin_Fixture {
     QTemporaryDir templates;
     std::unique_ptr<frmMain> main;
+    std::optional<wintest::Frame> w;
     Admin_Window() {
         session::Templates_Dir = templates.path() + QStringLiteral("/work/");
         db::Lib_Connection().Open(f.lib.connection_string);
         main = std::make_unique<frmMain>(prompter);
         main->Open_Browser();
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
-        wintest::Frame(main.get()).click_node("User");
+        QVERIFY(QTest::qWaitForWindowActive(main.get())); // before a dialog, not after
+        w.emplace(main.get()).click_node("User");
     }
-    ~Admin_Window() { db::Lib_Connection().Close(); }
-    // Right-clicks the row, runs the steps in the dialog the menu item opens, closes it if the
-    // steps left it up (a failed check does).
-    static void dialog(wintest::Frame& w, const char* row, const char* item, const char* name,
-                       const std::function<void(QWidget*)>& steps) {
-        w.click_row(row, Qt::RightButton);
-        // Focus leaves a field only in the active window.
-        wintest::on_modal(QLatin1String(name), [&steps](QWidget* d) {
-            d->activateWindow();
-            if (QTest::qWaitForWindowActive(d))
-                steps(d);
-            if (d->isVisible())
-                static_cast<QDialog*>(d)->reject();
-        });
-        w.choose(item);
+    ~Admin_Window() override { db::Lib_Connection().Close(); }
+
+    // Window steps: the mouse on the tree, the list and its pop-up menu. The steps between
+    // "open ROW ITEM DIALOG" (ITEM chosen in ROW's pop-up) and "end" run in that dialog once it
+    // is up (what they write follows "end"); it is closed if they leave it up.
+    QStringList dialog_steps;
+    QString opened;
+    void step(Transcript& t, const QString& in) override {
+        const QString cmd = in.section(u' ', 0, 0);
+        const QByteArray a = in.section(u' ', 1, 1).toUtf8();
+        if (!opened.isEmpty() && cmd != u"end") {
+            dialog_steps << in;
+        } else if (cmd == u"open") {
+            opened = in.section(u' ', 1);
+        } else if (cmd == u"end") {
+            const QStringList o = std::exchange(opened, QString()).split(u' ');
+            w->click_row(o[0].toUtf8().constData(), Qt::RightButton);
+            wintest::on_modal(o[2], [&, steps = std::exchange(dialog_steps, {})](QWidget* d) {
+                // Focus leaves a field only in the active window, which the main window may take
+                // back late.
+                for (const QString& s : steps)
+                    if (d->activateWindow(); QTest::qWaitForWindowActive(d))
+                        dialog_step(t, d, s);
+                if (d->isVisible())
+                    static_cast<QDialog*>(d)->reject();
+            });
+            w->choose(o[1].toUtf8().constData());
+            t.Prompts(prompter);
+        } else if (cmd == u"node" || cmd == u"rnode") {
+            w->click_node(a.constData(), cmd == u"node" ? Qt::LeftButton : Qt::RightButton);
+        } else if (cmd == u"choose") {
+            w->choose(a.constData());
+        } else if (cmd == u"check") {
+            w->click_check(a.constData());
+        } else if (cmd == u"row") {
+            t << Row_Text(w->logic().List, w->row_of(a.constData()));
+        } else if (cmd == u"selected") {
+            t.Field(QStringLiteral("selected"), w->logic().List.Row(w->logic().Current_Row()).text);
+        } else if (cmd == u"item") {
+            t.Field(QStringLiteral("menu item"), main->Menus().Item(QLatin1String(a))->text());
+        } else {
+            Admin_Fixture::step(t, in);
+        }
+    }
+    void dialog_step(Transcript& t, QWidget* d, const QString& line) {
+        using wintest::in;
+        const QString cmd = line.section(u' ', 0, 0), text = line.section(u' ', 2);
+        const QByteArray a = line.section(u' ', 1, 1).toUtf8();
+        const char* name = a.constData();
+        if (cmd == u"lines") {
+            t << Dialog_Lines(d);
+        } else if (cmd == u"type") { // focus on the field first: leaving one may look it up
+            in<QLineEdit>(d, name)->setFocus();
+            QTest::keyClicks(in<QLineEdit>(d, name), text);
+        } else if (cmd == u"clear") {
+            in<QLineEdit>(d, name)->clear();
+        } else if (cmd == u"keys") {
+            QTest::keyClicks(in(d, name), text);
+        } else if (cmd == u"toggle") {
+            in<QAbstractButton>(d, name)->click();
+        } else if (cmd == u"click") {
+            wintest::click(d, name);
+        } else if (cmd == u"time") {
+            in<QTimeEdit>(d, name)->setTime(QTime::fromString(text, QStringLiteral("HH:mm")));
+        } else if (cmd == u"focus") {
+            in(d, name)->setFocus();
+        } else if (cmd == u"focused") {
+            QWidget* focus = QApplication::focusWidget();
+            t.Prompts(prompter).Field(cmd, focus ? focus->objectName() : QString());
+        } else if (cmd == u"esc") {
+            QTest::keyClick(d, Qt::Key_Escape);
+        } else {
+            step(t, line);
+        }
     }
 };
