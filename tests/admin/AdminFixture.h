@@ -111,28 +111,10 @@ struct Admin_Fixture {
         browser.Open();
     }
 
-    // Clicks the node, then "Department User" (a department) or "Deny Access user" (a folder).
-    void show(const QString& key) {
-        browser.Node_Click(key);
-        browser.main_mnu_proc(key.startsWith(QLatin1String("Dpmt"))
-                                  ? QStringLiteral("Department_User")
-                                  : QStringLiteral("Deny_User"));
-    }
     int row_of(const QString& uid) const {
         return browser.List.Find_Key(QStringLiteral("u") + uid);
     }
-    void select(const QString& uid) {
-        browser.List_Selection.setCurrentIndex(browser.List.index(row_of(uid), 0),
-                                               QItemSelectionModel::ClearAndSelect |
-                                                   QItemSelectionModel::Rows);
-    }
-    // As the list's check box does it.
-    void check(const QString& uid, bool on) {
-        browser.List.setData(browser.List.index(row_of(uid), 0), on ? Qt::Checked : Qt::Unchecked,
-                             Qt::CheckStateRole);
-    }
     // One row as "key|text|icon|x or -|cells...|tag".
-    QString row_text(int i) const { return Row_Text(browser.List, i); }
     static QString Row_Text(const List_Model& list, int i) {
         if (i < 0)
             return QStringLiteral("<none>");
@@ -154,7 +136,7 @@ struct Admin_Fixture {
                                                            : QStringLiteral("plain"))
                             .arg(browser.Current_Row())};
         for (int i = 0; i < browser.List.Row_Count(); ++i)
-            out << QStringLiteral("  ") + row_text(i);
+            out << QStringLiteral("  ") + Row_Text(browser.List, i);
         return out;
     }
     // Every row of a query, fields joined by "|".
@@ -170,10 +152,9 @@ struct Admin_Fixture {
     }
     // Memberships and denials as stored, sorted.
     QString rights() {
-        QStringList out =
-            rows(QStringLiteral(
-                "select uid,Department_NO,User_Right from Tbl_User_Department_Right")) +
-            rows(QStringLiteral("select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"));
+        QStringList out = rows(QStringLiteral(
+            "select uid,Department_NO,User_Right from Tbl_User_Department_Right union all "
+            "select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"));
         out.sort();
         return QStringLiteral("stored: ") + out.join(QLatin1String("; "));
     }
@@ -198,18 +179,24 @@ struct Admin_Fixture {
         };
         if (cmd == u"attach" || cmd == u"detach")
             (attached = cmd == u"attach") ? t.Attach(f.c) : t.Detach();
-        else if (cmd == u"show")
-            show(arg);
-        else if (cmd == u"node")
+        else if (cmd == u"show") { // the node, then "Department User" or "Deny Access user"
+            browser.Node_Click(arg);
+            browser.main_mnu_proc(
+                QLatin1String(arg.startsWith(u"Dpmt") ? "Department_User" : "Deny_User"));
+        } else if (cmd == u"node")
             browser.Node_Click(arg);
         else if (cmd == u"menu")
             browser.main_mnu_proc(arg);
         else if (cmd == u"select" && arg.isEmpty())
             browser.List_Selection.clearCurrentIndex();
         else if (cmd == u"select")
-            select(arg);
-        else if (cmd == u"check")
-            check(arg.section(u' ', 0, 0), arg.endsWith(u"on"));
+            browser.List_Selection.setCurrentIndex(browser.List.index(row_of(arg), 0),
+                                                   QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+        else if (cmd == u"check") // as the list's check box does it
+            browser.List.setData(browser.List.index(row_of(arg.section(u' ', 0, 0)), 0),
+                                 arg.endsWith(u"on") ? Qt::Checked : Qt::Unchecked,
+                                 Qt::CheckStateRole);
         else if (cmd == u"fail")
             f.c.Fail_At_Statement(arg.toInt());
         else if (cmd == u"answer")
@@ -223,7 +210,7 @@ struct Admin_Fixture {
         else if (cmd == u"rights")
             seen([this] { return QStringList{rights()}; });
         else if (cmd == u"row")
-            seen([&] { return QStringList{row_text(row_of(arg))}; });
+            seen([&] { return QStringList{Row_Text(browser.List, row_of(arg))}; });
         else if (cmd == u"query")
             seen([&] { return rows(arg); });
         else if (cmd == u"prompts")

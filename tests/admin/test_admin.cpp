@@ -4,11 +4,6 @@ class Test_Admin : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-    }
-
     // Scenarios kept as data (every step, then what it showed), each on the seeded library.
     // accounts: the "User" node's list, Save's checks, the last administrator kept, Delete.
     // department_views: what a department's and a folder's user lists show, the right dialog's

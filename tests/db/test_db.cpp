@@ -83,12 +83,25 @@ private Q_SLOTS:
                 return QStringLiteral("refused");
             return rows;
         };
-        const auto read_back = [](Fake_Column& column, const QVariant& v, bool whole) {
-            return QStringLiteral("%1, %2 calls")
-                .arg(QLatin1String(v.isNull() ? "null"
-                                   : whole    ? "whole"
-                                              : "wrong"))
-                .arg(column.calls);
+        // "N T V": the value V repeated N times (binary: N bytes), T 1 when the driver gives no
+        // total; "null" a NULL.
+        const auto gather = [](bool text) {
+            return [text](const QString& s) {
+                const int n = s.section(u' ', 0, 0).toInt();
+                const QString value = s.section(u' ', 2).repeated(n);
+                Fake_Column column{text ? QByteArray(reinterpret_cast<const char*>(value.utf16()),
+                                                     value.size() * 2)
+                                        : testenv::Pattern(n, quint32(n)),
+                                   text, s.section(u' ', 1, 1) == u'1', s == QLatin1String("null")};
+                const QVariant v = text ? db::Gather_Wide_Text(std::ref(column), 8)
+                                        : db::Gather_Binary(std::ref(column), 16);
+                const bool whole = text ? v.toString() == value : v.toByteArray() == column.bytes;
+                return QStringLiteral("%1, %2 calls")
+                    .arg(QLatin1String(v.isNull() ? "null"
+                                       : whole    ? "whole"
+                                                  : "wrong"))
+                    .arg(column.calls);
+            };
         };
         QVERIFY(Table_Matches(
             Texts,
@@ -165,22 +178,8 @@ private Q_SLOTS:
                   return d.toString(Qt::ISODateWithMs) +
                          QLatin1String(d.timeSpec() == Qt::LocalTime ? " local" : " not local");
               }},
-             {QStringLiteral("ODBC text"),
-              [&](const QString& s) {
-                  const QString value = s.section(u' ', 2).repeated(s.section(u' ', 0, 0).toInt());
-                  Fake_Column column{
-                      QByteArray(reinterpret_cast<const char*>(value.utf16()), value.size() * 2),
-                      true, s.section(u' ', 1, 1) == u'1', s == QLatin1String("null")};
-                  const QVariant v = db::Gather_Wide_Text(std::ref(column), 8);
-                  return read_back(column, v, v.toString() == value);
-              }},
-             {QStringLiteral("ODBC binary"), [&](const QString& s) {
-                  const int size = s.section(u' ', 0, 0).toInt();
-                  Fake_Column column{testenv::Pattern(size, quint32(size)), false,
-                                     s.section(u' ', 1, 1) == u'1', s == QLatin1String("null")};
-                  const QVariant v = db::Gather_Binary(std::ref(column), 16);
-                  return read_back(column, v, v.toByteArray() == column.bytes);
-              }}}));
+             {QStringLiteral("ODBC text"), gather(true)},
+             {QStringLiteral("ODBC binary"), gather(false)}}));
     }
 
     // Fields by position and by name in any case, text outside the BMP longer than one piece the
@@ -207,8 +206,10 @@ private Q_SLOTS:
                  0);
     }
 
-    // Storing again replaces the content whole, shorter or longer; empty reads back empty.
-    void content_round_trips() {
+    // Storing again replaces the content whole, shorter or longer; empty reads back empty. A
+    // write ended short, dropped, oversized or without its row stores nothing and leaves no
+    // transaction open; inside a caller's transaction only the dropped write is undone.
+    void content() {
         const qint64 piece = Db_Fixture::Piece;
         x_->add_file(QStringLiteral("5"));
         for (qint64 n : {qint64(0), qint64(1), piece - 1, piece, piece + 1, 3 * piece + 5})
@@ -219,12 +220,6 @@ private Q_SLOTS:
             }
         QVERIFY(
             !x_->c.Open_Query(QStringLiteral("select file_data from Tbl_File_Data")).is_null(0));
-    }
-
-    // A write ended short, dropped, oversized or without its row stores nothing and leaves no
-    // transaction open; inside a caller's transaction only the dropped write is undone.
-    void content_writes_that_fail() {
-        const qint64 piece = Db_Fixture::Piece;
         const QByteArray old = testenv::Pattern(3 * piece + 5, 1),
                          part = testenv::Pattern(2 * piece, 2);
         for (const char* no : {"9", "a'b", "11", "12"})
