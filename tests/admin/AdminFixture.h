@@ -336,24 +336,22 @@ struct Admin_Window : Admin_Fixture {
         const char* name = a.constData();
         if (cmd == u"lines") {
             t << Dialog_Lines(d);
-        } else if (cmd == u"type") { // focus on the field first: leaving one may look it up
-            in<QLineEdit>(d, name)->setFocus();
-            QTest::keyClicks(in<QLineEdit>(d, name), text);
-        } else if (cmd == u"clear") {
-            in<QLineEdit>(d, name)->clear();
-        } else if (cmd == u"keys") {
-            QTest::keyClicks(in(d, name), text);
-        } else if (cmd == u"toggle") {
-            in<QAbstractButton>(d, name)->click();
-        } else if (cmd == u"click") {
-            wintest::click(d, name);
+        } else if (cmd == u"type") { // focus first (leaving a field may look it up), then clear
+            QWidget* field = in(d, name);
+            field->setFocus();
+            if (auto* e = qobject_cast<QLineEdit*>(field))
+                e->clear();
+            QTest::keyClicks(field, text);
+        } else if (cmd == u"click") { // a push button by mouse (focus moves), a box by click()
+            auto* b = in<QAbstractButton>(d, name);
+            qobject_cast<QPushButton*>(b) ? QTest::mouseClick(b, Qt::LeftButton) : b->click();
         } else if (cmd == u"time") {
             in<QTimeEdit>(d, name)->setTime(QTime::fromString(text, QStringLiteral("HH:mm")));
         } else if (cmd == u"focus") {
             in(d, name)->setFocus();
-        } else if (cmd == u"focused") {
-            QWidget* focus = QApplication::focusWidget();
-            t.Prompts(prompter).Field(cmd, focus ? focus->objectName() : QString());
+        } else if (cmd == u"focused") { // the dialog's own: the main window may hold the focus
+            t.Prompts(prompter).Field(cmd, d->focusWidget() ? d->focusWidget()->objectName()
+                                                            : QString());
         } else if (cmd == u"esc") {
             QTest::keyClick(d, Qt::Key_Escape);
         } else {
