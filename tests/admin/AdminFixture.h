@@ -2,23 +2,15 @@
 
 #include "../browser/CatalogueFixture.h"
 #include "../db/Script.h"
-#include "Browser.h"
 #include "DepartmentAccessForm.h"
 #include "DepartmentRights.h"
 #include "FakeBrowserWindow.h"
-#include "FakePrompter.h"
 #include "FakeStatusStrip.h"
 #include "ProgramFrame.h"
 #include "Session.h"
 #include "Transaction.h"
-#include "Transcript.h"
 #include "UserForm.h"
 #include "UserOperations.h"
-
-#include <QtTest>
-#include <QtWidgets>
-
-#include <functional>
 
 // A dialog played by a script: each showing hands the form to the next step.
 template <typename Dialog, typename Form> struct Scripted : Dialog {
@@ -241,28 +233,26 @@ struct Admin_Fixture {
                     t << QStringLiteral("saved: %1").arg(d.Save());
                 }
             };
-        else if (cmd == u"new") { // "new LOGIN CONFIRM START END", the password "secret"
-            User_Form user(browser, window, f.c, prompter);
-            user.login_name = arg.section(u' ', 0, 0);
-            user.password = QStringLiteral("secret");
-            user.confirm_password = arg.section(u' ', 1, 1);
-            user.start = QTime::fromString(arg.section(u' ', 2, 2));
-            user.end = QTime::fromString(arg.section(u' ', 3, 3));
-            saved(user);
-        } else if (cmd == u"load") {
+        else if (cmd == u"new" || cmd == u"load" || cmd == u"typed") {
+            // A form as a new dialog's: "new LOGIN CONFIRM START END" saved with the password
+            // "secret", "load UID" an account, "typed LOGIN" the login name typed and left.
             form = std::make_unique<User_Form>(browser, window, f.c, prompter);
-            t << QStringLiteral("loaded: %1").arg(form->get_user(arg));
-        } else if (cmd == u"save") { // "save User|None locked|unlocked" the loaded account
+            form->login_name = arg.section(u' ', 0, 0);
+            if (cmd == u"load")
+                t << QStringLiteral("loaded: %1").arg(form->get_user(arg));
+            else if (cmd == u"typed")
+                form->Login_Name_Left();
+            else {
+                form->password = QStringLiteral("secret");
+                form->confirm_password = arg.section(u' ', 1, 1);
+                form->start = QTime::fromString(arg.section(u' ', 2, 2));
+                form->end = QTime::fromString(arg.section(u' ', 3, 3));
+                saved(*form);
+            }
+        } else if (cmd == u"save") { // "save User|None locked|unlocked"
             form->role = arg.startsWith(u"User") ? User_Form::Role::User : User_Form::Role::None;
             form->locked = arg.endsWith(u" locked");
             saved(*form);
-        } else if (cmd == u"builtin") { // the built-in name in any case, saved a locked user
-            User_Form builtin(browser, window, f.c, prompter);
-            builtin.login_name = arg;
-            builtin.Login_Name_Left();
-            builtin.role = User_Form::Role::User;
-            builtin.locked = true;
-            saved(builtin);
         } else
             QTest::qFail(qPrintable(QStringLiteral("unknown step ") + in), __FILE__, __LINE__);
     }

@@ -185,10 +185,8 @@ private Q_SLOTS:
     // Fields by position and by name in any case, text outside the BMP longer than one piece the
     // ODBC backend reads (written by the engine: the SQLite ODBC driver garbles it in a statement).
     void results_read_forward() {
-        const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");
-        QString remark;
-        while (remark.size() < 5000)
-            remark += QStringLiteral("Zoë 名前 ") + face;
+        const QString remark =
+            (QStringLiteral("Zoë 名前 ") + QString::fromUtf8("\xF0\x9F\x98\x80")).repeated(560);
         db::Connection engine;
         engine.Open(db::Connection_String::embedded(x_->lib.path));
         engine.Run_Statement(QStringLiteral("insert into tbl_user(uid,remark) values('a','%1')")
