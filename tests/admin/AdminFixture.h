@@ -1,7 +1,7 @@
 #pragma once
 
-#include "../browser/CatalogueFixture.h"
-#include "../db/Script.h"
+#include "CatalogueFixture.h"
+#include "Script.h"
 #include "DepartmentAccessForm.h"
 #include "DepartmentRights.h"
 #include "FakeBrowserWindow.h"

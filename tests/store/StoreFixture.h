@@ -3,7 +3,7 @@
 // What the store fixtures share: the office every fixture opens on, clerk1 signed in there,
 // a browser window that counts its event pumps, and query rows as text.
 
-#include "../browser/CatalogueFixture.h"
+#include "CatalogueFixture.h"
 #include "Browser.h"
 #include "Session.h"
 

@@ -31,7 +31,7 @@ QStringList Rows(const QString& cs, const QString& sql) {
 
 } // namespace
 
-class Test_Admin : public QObject {
+class Test_Admin_Tool : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Admin_Library> lib_;
@@ -175,5 +175,5 @@ private Q_SLOTS:
     }
 };
 
-SCROLLKIN_TEST_MAIN(Test_Admin)
-#include "test_admin.moc"
+SCROLLKIN_TEST_MAIN(Test_Admin_Tool)
+#include "test_admin_tool.moc"
