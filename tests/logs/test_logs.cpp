@@ -15,6 +15,28 @@
 
 using namespace wintest;
 
+namespace {
+
+// A list's header, then its rows as they show with each row's icon key; then the status line.
+void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
+    QStringList out;
+    for (int i = -1; i < m.Row_Count(); ++i) {
+        for (int c = 0; c < m.columnCount(); ++c)
+            out << (i < 0 ? m.headerData(c, Qt::Horizontal, Qt::DisplayRole)
+                          : m.data(m.index(i, c), Qt::DisplayRole))
+                       .toString();
+        out << (i < 0 ? QString() : m.Row(i).icon_key) + u';';
+    }
+    t << out.join(u'|')
+      << status.captions.join(u'|') + QStringLiteral(", progress %1 of %2 %3")
+                                          .arg(status.progress_value)
+                                          .arg(status.progress_maximum)
+                                          .arg(status.progress_visible);
+    status.captions.clear();
+}
+
+} // namespace
+
 class Test_Logs : public QObject {
     Q_OBJECT
 
@@ -24,6 +46,7 @@ private Q_SLOTS:
     // (what they were asked), then with the real ones.
     void log_book_file_log_and_their_windows() {
         Transcript t(QStringLiteral("logs/transcripts/logs.txt"));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         testenv::Fresh_Library lib;
         db::Connection c;
         c.Open(lib.connection_string);
@@ -65,25 +88,12 @@ private Q_SLOTS:
         hooks.Ask_Top_Count = [&] { return real ? frmtoplogreturn::Ask(nullptr) : top; };
         const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
         b.Open();
-        // Rows as text|cell 1|date (MM-dd)|icon key; the status line and progress.
-        const auto rows = [&] {
-            QStringList out;
-            for (int i = 0; i < b.List.Row_Count(); ++i)
-                out << QStringList{b.List.Row(i).text, b.List.Row(i).cells.at(0).toString(),
-                                   b.List.Row(i).cells.at(1).toDateTime().toString(u"MM-dd"_qs),
-                                   b.List.Row(i).icon_key}
-                           .join(u'|');
-            t << out.join(u';')
-              << status.captions.join(u'|') + QStringLiteral(", progress %1 of %2, shown %3")
-                                                  .arg(status.progress_value)
-                                                  .arg(status.progress_maximum)
-                                                  .arg(status.progress_visible);
-            status.captions.clear();
-        };
+        t.Attach(c);
         b.List.Set_Checkboxes(true);
         b.Node_Click(QStringLiteral("uselogclerk1"));
-        QVERIFY(b.List.Row_Count() == 0 && !b.List.Checkboxes());
-        t << b.List.Columns().join(u',') + QStringLiteral(", ") + window.calls.last();
+        QVERIFY(!b.List.Checkboxes());
+        t << window.calls.last();
+        list(t, b.List, status);
         // user|command|typed top count ("-": the question is cancelled)
         for (const QString& run :
              testenv::List("clerk1|top_log|3,clerk1|top_log|007,clerk1|top_log|,clerk1|top_log|-,"
@@ -92,10 +102,9 @@ private Q_SLOTS:
             top = v[2] == u'-' ? std::nullopt : std::optional(v[2]);
             b.Node_Click(QStringLiteral("uselog") + v[0]);
             status.captions.clear();
-            t.Step(run).Attach(c);
+            t.Step(run);
             b.main_mnu_proc(v[1]);
-            t.Detach();
-            rows();
+            list(t, b.List, status);
         }
         // The key without an extension gets its placeholder "Icon" + one blank.
         QVERIFY(QFileInfo::exists(b.Files.Icon_Folder() + QStringLiteral("Icon ")));
@@ -103,15 +112,11 @@ private Q_SLOTS:
         // An apostrophe in a login name stays inside its literal; only the leading digits of a
         // top text reach the statement. A file's log is by user, newest first.
         b.Tree.selected()->setData(QStringLiteral("uselogo'hara"), Catalogue_Tree::Key_Role);
-        t.Step(QStringLiteral("o'hara, top '5; drop', file logs of 1 and x'y")).Attach(c);
+        t.Step(QStringLiteral("o'hara, top '5; drop', file log of x'y"));
         ops->Load_Log_Book(QStringLiteral("5; drop table tbl_user"));
-        for (const List_Row& r : logs::Read_File_Log(c, QStringLiteral("1")))
-            t << r.text + u'|' + r.cells.at(0).toString() + u'|' +
-                     r.cells.at(1).toDateTime().toString(u"MM-dd"_qs);
         QVERIFY(logs::Read_File_Log(c, QStringLiteral("x'y")).empty());
-        t.Detach();
         b.Tree.selected()->setData(QStringLiteral("uselogclerk1"), Catalogue_Tree::Key_Role);
-        t << status.caption << logs::File_Log_Columns().join(u',');
+        t << status.caption;
         b.Node_Click(QStringLiteral("Fold0001"));
         b.main_mnu_proc(QStringLiteral("Viewlog")); // no current row: nothing
         const auto select = [&b](const char* key) {
@@ -124,26 +129,16 @@ private Q_SLOTS:
         // The file log window lists and sorts (one direction flag: ascending, then descending)
         // and closes on Esc; the top-N dialog takes digits only.
         real = true;
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         int beeps = 0;
         Set_Beep_Handler([&beeps] { ++beeps; });
         select("file1");
-        on_modal(QStringLiteral("frmlogview"), [&t](QWidget* w) {
-            const List_Model& m = static_cast<frmlogview*>(w)->Rows();
+        on_modal(QStringLiteral("frmlogview"), [&](QWidget* w) {
             auto* lv = child<QTreeView>(w, "lv");
             t.Step(w->windowTitle() + u'|' + lv->toolTip());
             for (int sort = 0; sort < 3; ++sort) {
-                QStringList out;
-                for (int c = 0; c < 3; ++c)
-                    out << m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-                for (int i = 0; i < m.Row_Count(); ++i)
-                    out << m.data(m.index(i, 0), Qt::DisplayRole).toString() + u' ' +
-                               m.data(m.index(i, 1), Qt::DisplayRole).toString() + u' ' +
-                               m.data(m.index(i, 2), Qt::DisplayRole).toString();
-                t << out.join(u'|');
+                list(t, static_cast<frmlogview*>(w)->Rows(), status);
                 Q_EMIT lv->header()->sectionClicked(1);
             }
-            lv->setFocus();
             QTest::keyClick(lv, Qt::Key_Escape);
         });
         b.main_mnu_proc(QStringLiteral("Viewlog"));
@@ -162,11 +157,11 @@ private Q_SLOTS:
             click(w, "OKButton");
         });
         b.main_mnu_proc(QStringLiteral("top_log"));
-        rows();
+        list(t, b.List, status);
         // Closing the dialog otherwise lists nothing more.
         on_modal(QStringLiteral("frmtoplogreturn"), [](QWidget* w) { w->close(); });
         b.main_mnu_proc(QStringLiteral("top_log"));
-        rows();
+        list(t, b.List, status);
         Set_Beep_Handler({});
         QVERIFY(t.Matches());
     }
