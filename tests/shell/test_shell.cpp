@@ -20,6 +20,10 @@ namespace {
 const QString Create_Question =
     QStringLiteral("There is no library file %1.\r\nCreate a new, empty library there?");
 
+// Values joined by "|", one transcript line.
+template <typename... T> QString row(const T&... values) {
+    return QStringList{QVariant(values).toString()...}.join(u'|');
+}
 QString setting(const char* key, const char* section = "name") {
     return Get_Setting(QLatin1String(key), QLatin1String(section), QStringLiteral("<absent>"));
 }
@@ -32,9 +36,8 @@ void controls(Transcript& t, const QWidget* window, const char* names) {
                         : w->inherits("QGroupBox")      ? "title"
                         : w->inherits("QPlainTextEdit") ? "plainText"
                                                         : "text";
-        t << QStringList{n, QLatin1String(w->metaObject()->className()), w->property(p).toString(),
-                         QString::number(w->isVisible()), w->font().family()}
-                 .join(u'|');
+        t << row(n, QLatin1String(w->metaObject()->className()), w->property(p), w->isVisible(),
+                 w->font().family());
     }
 }
 // A menu's entries in order as name=caption (a separator by its name), a sub-menu's indented;
@@ -124,13 +127,8 @@ private Q_SLOTS:
                            "{FreeTDS};Server=db;PWD={a;b=c};UID=lib|;;=;x",
                            '|')) {
             const db::Connection_String c(s);
-            t << QStringList{s,
-                             QString::number(c.is_embedded()),
-                             c.data_source(),
-                             c.value(u"pwd"_qs),
-                             c.value(u"UID"_qs),
-                             c.value(u"Database"_qs)}
-                     .join(u'|');
+            t << row(s, c.is_embedded(), c.data_source(), c.value(u"pwd"_qs), c.value(u"UID"_qs),
+                     c.value(u"Database"_qs));
         }
         QCOMPARE(db::Connection_String(db::Connection_String::embedded(u"/a;b"_qs)).data_source(),
                  QStringLiteral("/a;b"));
@@ -176,8 +174,7 @@ private Q_SLOTS:
             const QDateTime now = v[1] == u"none"_qs
                                       ? QDateTime()
                                       : QDateTime(QDate(2026, 3, 4), QTime::fromString(v[1]));
-            t << w + u' ' +
-                     QString::number(int(Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
+            t << row(w, int(Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
         }
         // Columns fit their contents, and their headers when asked; out of range nothing changes.
         QStandardItemModel m(3, 3);
@@ -187,13 +184,9 @@ private Q_SLOTS:
         v.setModel(&m);
         for (int c = 0; c < 3; ++c)
             v.header()->resizeSection(c, 40);
-        for (auto [column, fit] : {std::pair{0, -2}, {4, -2}, {1, 5}, {1, -1}, {2, -1}, {2, -2}}) {
-            Autosize_Column(&v, column, fit);
-            t << QStringLiteral("%1 %2: %3 %4")
-                     .arg(column)
-                     .arg(fit)
-                     .arg(v.header()->sectionSize(0))
-                     .arg(v.header()->sectionSize(1));
+        for (const QString& call : testenv::List("0 -2,4 -2,1 5,1 -1,2 -1,2 -2")) {
+            Autosize_Column(&v, call.section(u' ', 0, 0).toInt(), call.section(u' ', 1).toInt());
+            t << row(call, v.header()->sectionSize(0), v.header()->sectionSize(1));
         }
         Autosize_Columns(nullptr, Fit_Contents_And_Header);
         // Selections as if set by the program: the index given back, -1 out of range, 0 for
@@ -202,22 +195,14 @@ private Q_SLOTS:
         combo.addItems(testenv::List("a,b"));
         QListWidget list;
         list.addItems(testenv::List("a,b,c"));
-        QSignalSpy activated(&combo, &QComboBox::activated),
-            clicked(&list, &QListWidget::itemClicked);
+        QSignalSpy activated(&combo, &QComboBox::activated);
+        QSignalSpy clicked(&list, &QListWidget::itemClicked);
         QLineEdit other;
-        for (auto [w, index] : {std::pair<QWidget*, int>{&combo, 2},
-                                {&combo, 0},
-                                {&combo, -1},
-                                {&combo, 1},
-                                {&list, 2},
-                                {&other, 1},
-                                {&list, 7}})
-            t << QStringLiteral("%1 %2: %3 %4 %5")
-                     .arg(index)
-                     .arg(Set_List_Selection(w, index))
-                     .arg(combo.currentText())
-                     .arg(list.selectedItems().size())
-                     .arg(activated.count() + clicked.count());
+        for (const QString& call : testenv::List("c2,c0,c-1,c1,l2,o1,l7")) {
+            QWidget* w = call[0] == u'c' ? &combo : call[0] == u'l' ? (QWidget*)&list : &other;
+            t << row(call, Set_List_Selection(w, call.mid(1).toInt()), combo.currentText(),
+                     list.selectedItems().size(), activated.count() + clicked.count());
+        }
         QVERIFY(t.Matches());
     }
 
@@ -255,14 +240,9 @@ private Q_SLOTS:
             p_.Answer(Prompt_Answer::Ok);
             const Login_Result r = login(v[0], v[1], QStringLiteral("srv"));
             prompts(t);
-            t << QStringLiteral("outcome %1, user %2, role %3, attempts %4, focus %5, remembered "
-                                "%6|%7, edits %8")
-                     .arg(int(r.outcome))
-                     .arg(session::Cur_User, session::Cur_Role)
-                     .arg(Login_Attempts)
-                     .arg(c_.Is_Open() ? QStringLiteral("open") : QString::number(int(r.focus)))
-                     .arg(setting("usename"), setting("lastServer"))
-                     .arg(edits_);
+            t << row(int(r.outcome), session::Cur_User, session::Cur_Role, Login_Attempts,
+                     c_.Is_Open() ? -1 : int(r.focus), setting("usename"), setting("lastServer"),
+                     edits_);
             c_.Fail_At_Statement(0);
         }
         // Any sign-in leaves one usable administrator: accounts before (uid|role|lock) and after.
@@ -284,7 +264,7 @@ private Q_SLOTS:
             for (db::Result r = c_.Open_Query(
                      u"select uid,sys_role,user_deny,pwd from tbl_user order by uid"_qs);
                  !r.eof(); r.next())
-                t << QStringList({r.text(0), r.text(1), r.text(2), r.text(3)}).join(u'|');
+                t << row(r.text(0), r.text(1), r.text(2), r.text(3));
         }
         QVERIFY(t.Matches());
     }
@@ -534,12 +514,9 @@ private Q_SLOTS:
             {"Show", [&] { child<QAction>(main.get(), "mnuTray_Show")->trigger(); }}};
         for (const auto& [what, step] : steps) {
             step();
-            t << QStringLiteral("%1: window %2, tray %3, show %4, hide %5")
-                     .arg(QLatin1String(what))
-                     .arg(main->isVisible())
-                     .arg(main->Tray()->isVisible())
-                     .arg(child<QAction>(main.get(), "mnuTray_Show")->isEnabled())
-                     .arg(child<QAction>(main.get(), "mnuTray_Hide")->isEnabled());
+            t << row(QLatin1String(what), main->isVisible(), main->Tray()->isVisible(),
+                     child<QAction>(main.get(), "mnuTray_Show")->isEnabled(),
+                     child<QAction>(main.get(), "mnuTray_Hide")->isEnabled());
         }
         main->Hide_To_Tray();
         exits(main.get(), [&] { child<QAction>(main.get(), "mnuTray_Unload")->trigger(); });
