@@ -28,8 +28,7 @@ void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
         out << (i < 0 ? QString() : m.Row(i).icon_key) + u';';
     }
     t << out.join(u'|')
-      << status.captions.join(u'|') + QStringLiteral(", progress %1 of %2 %3")
-                                          .arg(status.progress_value)
+      << status.captions.join(u'|') + u", progress %1 of %2 %3"_qs.arg(status.progress_value)
                                           .arg(status.progress_maximum)
                                           .arg(status.progress_visible);
     status.captions.clear();
@@ -45,7 +44,7 @@ private Q_SLOTS:
     // (type "-Odd", no extension) and their log rows, first with the log windows recorded
     // (what they were asked), then with the real ones.
     void log_book_file_log_and_their_windows() {
-        Transcript t(QStringLiteral("logs/transcripts/logs.txt"));
+        Transcript t(u"logs/transcripts/logs.txt"_qs);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         testenv::Fresh_Library lib;
         db::Connection c;
@@ -71,9 +70,9 @@ private Q_SLOTS:
                "'Restore';'2','clerk1','2026-01-02 09:00:00','Backup';'3','clerk1','2026-01-04 "
                "09:00:00','Delete';'1','boss','2026-01-05 09:00:00','View'");
         QTemporaryDir templates;
-        session::Templates_Dir = templates.path() + QStringLiteral("/work/");
-        session::Cur_User = QStringLiteral("Scrollkin");
-        session::Cur_Role = QStringLiteral("Administrator");
+        session::Templates_Dir = templates.path() + u"/work/"_qs;
+        session::Cur_User = u"Scrollkin"_qs;
+        session::Cur_Role = u"Administrator"_qs;
         Fake_Status_Strip status;
         Fake_Prompter prompter;
         Fake_Browser_Window window;
@@ -83,14 +82,14 @@ private Q_SLOTS:
         logs::Log_Windows hooks;
         hooks.Show_File_Log = [&](const QString& caption, const QString& file_no) {
             real ? frmlogview::Show(caption, c, file_no, nullptr)
-                 : void(t << QStringLiteral("file log window: ") + caption + u'|' + file_no);
+                 : void(t << u"file log window: "_qs + caption + u'|' + file_no);
         };
         hooks.Ask_Top_Count = [&] { return real ? frmtoplogreturn::Ask(nullptr) : top; };
         const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
         b.Open();
         t.Attach(c);
         b.List.Set_Checkboxes(true);
-        b.Node_Click(QStringLiteral("uselogclerk1"));
+        b.Node_Click(u"uselogclerk1"_qs);
         QVERIFY(!b.List.Checkboxes());
         t << window.calls.last();
         list(t, b.List, status);
@@ -100,31 +99,31 @@ private Q_SLOTS:
                            "boss|all_log|,Scrollkin|all_log|,clerk1|all_log|")) {
             const QStringList v = run.split(u'|');
             top = v[2] == u'-' ? std::nullopt : std::optional(v[2]);
-            b.Node_Click(QStringLiteral("uselog") + v[0]);
+            b.Node_Click(u"uselog"_qs + v[0]);
             status.captions.clear();
             t.Step(run);
             b.main_mnu_proc(v[1]);
             list(t, b.List, status);
         }
         // The key without an extension gets its placeholder "Icon" + one blank.
-        QVERIFY(QFileInfo::exists(b.Files.Icon_Folder() + QStringLiteral("Icon ")));
-        QVERIFY(b.Images.Contains(QStringLiteral(".xls")));
+        QVERIFY(QFileInfo::exists(b.Files.Icon_Folder() + u"Icon "_qs));
+        QVERIFY(b.Images.Contains(u".xls"_qs));
         // An apostrophe in a login name stays inside its literal; only the leading digits of a
         // top text reach the statement. A file's log is by user, newest first.
-        b.Tree.selected()->setData(QStringLiteral("uselogo'hara"), Catalogue_Tree::Key_Role);
-        t.Step(QStringLiteral("o'hara, top '5; drop', file log of x'y"));
-        ops->Load_Log_Book(QStringLiteral("5; drop table tbl_user"));
-        QVERIFY(logs::Read_File_Log(c, QStringLiteral("x'y")).empty());
-        b.Tree.selected()->setData(QStringLiteral("uselogclerk1"), Catalogue_Tree::Key_Role);
+        b.Tree.selected()->setData(u"uselogo'hara"_qs, Catalogue_Tree::Key_Role);
+        t.Step(u"o'hara, top '5; drop', file log of x'y"_qs);
+        ops->Load_Log_Book(u"5; drop table tbl_user"_qs);
+        QVERIFY(logs::Read_File_Log(c, u"x'y"_qs).empty());
+        b.Tree.selected()->setData(u"uselogclerk1"_qs, Catalogue_Tree::Key_Role);
         t << status.caption;
-        b.Node_Click(QStringLiteral("Fold0001"));
-        b.main_mnu_proc(QStringLiteral("Viewlog")); // no current row: nothing
+        b.Node_Click(u"Fold0001"_qs);
+        b.main_mnu_proc(u"Viewlog"_qs); // no current row: nothing
         const auto select = [&b](const char* key) {
             b.List_Selection.setCurrentIndex(b.List.index(b.List.Find_Key(QLatin1String(key)), 0),
                                              QItemSelectionModel::ClearAndSelect);
         };
         select("file2");
-        b.main_mnu_proc(QStringLiteral("Viewlog"));
+        b.main_mnu_proc(u"Viewlog"_qs);
 
         // The file log window lists and sorts (one direction flag: ascending, then descending)
         // and closes on Esc; the top-N dialog takes digits only.
@@ -132,7 +131,7 @@ private Q_SLOTS:
         int beeps = 0;
         Set_Beep_Handler([&beeps] { ++beeps; });
         select("file1");
-        on_modal(QStringLiteral("frmlogview"), [&](QWidget* w) {
+        on_modal(u"frmlogview"_qs, [&](QWidget* w) {
             auto* lv = child<QTreeView>(w, "lv");
             t.Step(w->windowTitle() + u'|' + lv->toolTip());
             for (int sort = 0; sort < 3; ++sort) {
@@ -141,26 +140,26 @@ private Q_SLOTS:
             }
             QTest::keyClick(lv, Qt::Key_Escape);
         });
-        b.main_mnu_proc(QStringLiteral("Viewlog"));
+        b.main_mnu_proc(u"Viewlog"_qs);
         QVERIFY(!QApplication::activeModalWidget());
-        b.Node_Click(QStringLiteral("uselogclerk1"));
-        on_modal(QStringLiteral("frmtoplogreturn"), [&](QWidget* w) {
+        b.Node_Click(u"uselogclerk1"_qs);
+        on_modal(u"frmtoplogreturn"_qs, [&](QWidget* w) {
             auto* text = child<QLineEdit>(w, "Text1");
             t.Step(w->windowTitle()) << child<QLabel>(w, "Label1")->text() << text->selectedText();
-            QTest::keyClicks(text, QStringLiteral("1a2-"));
-            t << text->text() + QStringLiteral(", beeps %1").arg(beeps);
+            QTest::keyClicks(text, u"1a2-"_qs);
+            t << text->text() + u", beeps %1"_qs.arg(beeps);
             QTest::keyClick(text, Qt::Key_Backspace);
-            QTest::keyClicks(text, QStringLiteral("34567890"));
-            t << text->text() + QStringLiteral(", beeps %1").arg(beeps);
+            QTest::keyClicks(text, u"34567890"_qs);
+            t << text->text() + u", beeps %1"_qs.arg(beeps);
             text->selectAll();
-            QTest::keyClicks(text, QStringLiteral("02"));
+            QTest::keyClicks(text, u"02"_qs);
             click(w, "OKButton");
         });
-        b.main_mnu_proc(QStringLiteral("top_log"));
+        b.main_mnu_proc(u"top_log"_qs);
         list(t, b.List, status);
         // Closing the dialog otherwise lists nothing more.
-        on_modal(QStringLiteral("frmtoplogreturn"), [](QWidget* w) { w->close(); });
-        b.main_mnu_proc(QStringLiteral("top_log"));
+        on_modal(u"frmtoplogreturn"_qs, [](QWidget* w) { w->close(); });
+        b.main_mnu_proc(u"top_log"_qs);
         list(t, b.List, status);
         Set_Beep_Handler({});
         QVERIFY(t.Matches());

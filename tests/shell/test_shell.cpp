@@ -18,14 +18,14 @@ using namespace wintest;
 namespace {
 
 const QString Create_Question =
-    QStringLiteral("There is no library file %1.\r\nCreate a new, empty library there?");
+    u"There is no library file %1.\r\nCreate a new, empty library there?"_qs;
 
 // Values joined by "|", one transcript line.
 template <typename... T> QString row(const T&... values) {
     return QStringList{QVariant(values).toString()...}.join(u'|');
 }
 QString setting(const char* key, const char* section = "name") {
-    return Get_Setting(QLatin1String(key), QLatin1String(section), QStringLiteral("<absent>"));
+    return Get_Setting(QLatin1String(key), QLatin1String(section), u"<absent>"_qs);
 }
 // The window's caption, then each named control as class 'caption' shown font.
 void controls(Transcript& t, const QWidget* window, const char* names) {
@@ -46,7 +46,7 @@ void entries(Transcript& t, const QMenu* menu, QList<QAction*>& commands, QStrin
     for (QAction* a : menu->actions()) {
         t << indent + a->objectName() + (a->isSeparator() ? QString() : u'=' + a->text());
         if (a->menu())
-            entries(t, a->menu(), commands, indent + QStringLiteral("  "));
+            entries(t, a->menu(), commands, indent + u"  "_qs);
         else if (!a->isSeparator())
             commands << a;
     }
@@ -76,13 +76,13 @@ class Test_Shell : public QObject {
                      .replace(u'\r', u"\\r"_qs);
         p_.Clear();
     }
-    QString lock() const { return lib_->dir.path() + QStringLiteral("/run.lock"); }
+    QString lock() const { return lib_->dir.path() + u"/run.lock"_qs; }
     // A frame window of the signed-in administrator, with a tray while tray says so.
     std::unique_ptr<frmMain> frame(const bool& tray) {
         db::Lib_Connection().Open(lib_->connection_string);
         session::Templates_Dir = templates_.path() + u'/';
-        session::Cur_User = QStringLiteral("Scrollkin");
-        session::Cur_Role = QStringLiteral("Administrator");
+        session::Cur_User = u"Scrollkin"_qs;
+        session::Cur_Role = u"Administrator"_qs;
         auto main = std::make_unique<frmMain>(p_);
         main->Set_Tray_Probe([&tray] { return tray; });
         main->Open_Browser();
@@ -106,7 +106,7 @@ private Q_SLOTS:
         lib_ = std::make_unique<testenv::Fresh_Library>();
         QSettings(QSettings::NativeFormat, QSettings::UserScope, Program_Title(), Program_Title())
             .clear();
-        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), lib_->connection_string);
+        Save_Setting(u"ConStr"_qs, u"value"_qs, lib_->connection_string);
         Login_Attempts = 0;
         session::Cur_User = session::Cur_Role = QString();
         c_.Close();
@@ -121,7 +121,7 @@ private Q_SLOTS:
     }
 
     void connection_strings_login_windows_and_lists() {
-        Transcript t(QStringLiteral("shell/transcripts/texts.txt"));
+        Transcript t(u"shell/transcripts/texts.txt"_qs);
         for (const QString& s :
              testenv::List("Provider=sqlite; Data Source = /tmp/a b.db ;||Driver="
                            "{FreeTDS};Server=db;PWD={a;b=c};UID=lib|;;=;x",
@@ -131,7 +131,7 @@ private Q_SLOTS:
                      c.value(u"Database"_qs));
         }
         QCOMPARE(db::Connection_String(db::Connection_String::embedded(u"/a;b"_qs)).data_source(),
-                 QStringLiteral("/a;b"));
+                 u"/a;b"_qs);
         // The dialog's fields to a string and back: file, or server|port|database|user|password.
         for (const QString& d : testenv::List(
                  "/home/a/library.db*/home/a;b/library.db*/home/a;b}/lib.db*{lib}* /lib.db *"
@@ -158,8 +158,8 @@ private Q_SLOTS:
             QVERIFY(f.engine == Library_Engine::Other_Odbc && Build_Connection_String(f) == s);
         }
         Connection_Fields typed;
-        typed.file = QStringLiteral("~/a/../lib.db");
-        QCOMPARE(With_Absolute_File(typed).file, QDir::homePath() + QStringLiteral("/lib.db"));
+        typed.file = u"~/a/../lib.db"_qs;
+        QCOMPARE(With_Absolute_File(typed).file, QDir::homePath() + u"/lib.db"_qs);
         // Who may sign in: client's weekday, server's time, days, start, end.
         QStringList windows = testenv::List(
             "1 08:00:00 1234567 08:00:00 17:00:00,1 07:59:59 1234567 08:00:00 17:00:00,"
@@ -168,7 +168,7 @@ private Q_SLOTS:
             "1 03:00:00 1234567 17:00:00 08:00:00,1 12:00:00 1234567 17:00:00 08:00:00,"
             "2 20:00:00 1 17:00:00 08:00:00,1 none 1234567 00:00:00 23:59:59");
         for (int day = 1; day <= 7; ++day)
-            windows << QStringLiteral("%1 12:00:00 135 00:00:00 23:59:59").arg(day);
+            windows << u"%1 12:00:00 135 00:00:00 23:59:59"_qs.arg(day);
         for (const QString& w : windows) {
             const QStringList v = w.split(u' ');
             const QDateTime now = v[1] == u"none"_qs
@@ -210,7 +210,7 @@ private Q_SLOTS:
     // start|end|client's weekday. The extra account "clerk"/"pw", role User: plain, locked,
     // quoted (named O'Brien), blank (named ''). What it sent, showed and left.
     void sign_in_decides() {
-        Transcript t(QStringLiteral("shell/transcripts/sign_in.txt"));
+        Transcript t(u"shell/transcripts/sign_in.txt"_qs);
         for (const QString& attempt : testenv::List(
                  "someone|x||-|||1;Scrollkin|Hollowfen||-|||1;sCROLLKIN|HOLLOWfen||-|||1;"
                  "Scrollkin| Hollowfen ||-|||1;scrollkin |Hollowfen||-|||1; Scrollkin|Hollowfen||"
@@ -238,7 +238,7 @@ private Q_SLOTS:
             weekday_ = v[6].toInt();
             t.Step(attempt).Attach(c_);
             p_.Answer(Prompt_Answer::Ok);
-            const Login_Result r = login(v[0], v[1], QStringLiteral("srv"));
+            const Login_Result r = login(v[0], v[1], u"srv"_qs);
             prompts(t);
             t << row(int(r.outcome), session::Cur_User, session::Cur_Role, Login_Attempts,
                      c_.Is_Open() ? -1 : int(r.focus), setting("usename"), setting("lastServer"),
@@ -275,13 +275,13 @@ private Q_SLOTS:
     // name when it is empty, else to the password, selected whole; quotes and & typed are
     // dropped; Exit ends the program. The dialog stands a little above the middle.
     void login_dialog_and_a_misspelt_library_path() {
-        Transcript t(QStringLiteral("shell/transcripts/login_dialog.txt"));
-        const QString dir = lib_->dir.path(), misspelt = dir + QStringLiteral("/librray.db"),
-                      chosen = dir + QStringLiteral("/new.db"), was = QDir::currentPath();
+        Transcript t(u"shell/transcripts/login_dialog.txt"_qs);
+        const QString dir = lib_->dir.path(), misspelt = dir + u"/librray.db"_qs,
+                      chosen = dir + u"/new.db"_qs, was = QDir::currentPath();
         Save_Setting(u"ConStr"_qs, u"value"_qs, db::Connection_String::embedded(misspelt));
         QDir::setCurrent(dir);
         c_.Close();
-        frmLogin dlg(p_, {QStringLiteral("clerk"), QStringLiteral("db7")}, c_);
+        frmLogin dlg(p_, {u"clerk"_qs, u"db7"_qs}, c_);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QCOMPARE(dlg.pos(), frmLogin::Position_On(dlg.screen()->geometry(), dlg.size()));
@@ -306,7 +306,7 @@ private Q_SLOTS:
             p_.Answer(Prompt_Answer::No, Create_Question.arg(misspelt));
             click(con, "cmdTest");
             result(con);
-            file->setText(QStringLiteral("new.db"));
+            file->setText(u"new.db"_qs);
             p_.Answer(Prompt_Answer::No, Create_Question.arg(chosen));
             click(con, "cmdOK");
             QVERIFY(con->isVisible() && file->text() == chosen && !QFileInfo::exists(chosen));
@@ -330,14 +330,14 @@ private Q_SLOTS:
         p_.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
         click(&dlg, "cmdLogin");
         QCOMPARE(QApplication::focusWidget(), name);
-        QTest::keyClicks(name, QStringLiteral("Scr\"oll'kin&"));
+        QTest::keyClicks(name, u"Scr\"oll'kin&"_qs);
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), password);
-        QTest::keyClicks(password, QStringLiteral("&wr' o\"ng"));
+        QTest::keyClicks(password, u"&wr' o\"ng"_qs);
         QTest::keyClick(password, Qt::Key_Enter);
         QVERIFY(QApplication::focusWidget() == password &&
                 password->echoMode() == QLineEdit::Password);
-        QTRY_COMPARE(password->selectedText(), QStringLiteral("wr ong"));
+        QTRY_COMPARE(password->selectedText(), u"wr ong"_qs);
         prompts(t);
         // On a button Enter only moves on: neither "Login" nor "Exit" is pressed.
         child(&dlg, "cmdLogin")->setFocus();
@@ -346,7 +346,7 @@ private Q_SLOTS:
             QCOMPARE(QApplication::focusWidget(), child(&dlg, next));
         }
         QVERIFY(Login_Attempts == 2 && dlg.isVisible() && signed_in.isEmpty());
-        type_into(&dlg, "txtPassword", QStringLiteral("Hollowfen"));
+        type_into(&dlg, "txtPassword", u"Hollowfen"_qs);
         QTest::keyClick(password, Qt::Key_Enter);
         QVERIFY(signed_in.count() == 1 && session::Cur_Role == u"Administrator"_qs);
         click(&dlg, "cmdCancel");
@@ -365,15 +365,15 @@ private Q_SLOTS:
             controls(t, &con, "cboEngine,txtFile,txtServer,txtConnectionString");
         };
         QCOMPARE(child<QLineEdit>(&con, "txtUserPassword")->echoMode(), QLineEdit::Password);
-        type_into(&con, "txtDatabase", QStringLiteral("Archive"));
+        type_into(&con, "txtDatabase", u"Archive"_qs);
         fields();
         child<QComboBox>(&con, "cboEngine")->setCurrentIndex(0);
-        p_.Answer_Path(QStringLiteral("/data/lib.db")).Answer_Path(QString());
+        p_.Answer_Path(u"/data/lib.db"_qs).Answer_Path(QString());
         click(&con, "cmdBrowse");
         click(&con, "cmdBrowse");
         fields();
         child<QComboBox>(&con, "cboEngine")->setCurrentIndex(2);
-        type_into(&con, "txtOdbc", QStringLiteral("DSN=library"));
+        type_into(&con, "txtOdbc", u"DSN=library"_qs);
         fields();
         QVERIFY(t.Matches());
     }
@@ -382,9 +382,9 @@ private Q_SLOTS:
     // it, makes the missing folders and signs in; "Login out" opens the dialog again with the
     // remembered names, refusals count on across it, and the fourth press ends the program.
     void first_run_to_the_frame_and_back() {
-        Transcript t(QStringLiteral("shell/transcripts/first_run.txt"));
-        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), QString());
-        Save_Setting(QStringLiteral("lastServer"), QStringLiteral("name"), QStringLiteral("db1"));
+        Transcript t(u"shell/transcripts/first_run.txt"_qs);
+        Save_Setting(u"ConStr"_qs, u"value"_qs, QString());
+        Save_Setting(u"lastServer"_qs, u"name"_qs, u"db1"_qs);
         const QString templates =
             QStandardPaths::writableLocation(QStandardPaths::TemplatesLocation);
         const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
@@ -407,15 +407,15 @@ private Q_SLOTS:
         QVERIFY(login && login->isVisible() && QFileInfo(templates).isDir() &&
                 QFileInfo(desktop).isDir());
         QVERIFY(session::Templates_Dir == templates + u'/' && session::Desktop_Dir == desktop);
-        on_modal(QStringLiteral("frmConnection"), [](QWidget* dlg) { click(dlg, "cmdCancel"); });
+        on_modal(u"frmConnection"_qs, [](QWidget* dlg) { click(dlg, "cmdCancel"); });
         click(login, "cmdLogin");
         QCOMPARE(setting("ConStr", "value"), QString()); // cancelled: nothing stored
         QString proposed;
-        on_modal(QStringLiteral("frmConnection"), [&](QWidget* dlg) {
+        on_modal(u"frmConnection"_qs, [&](QWidget* dlg) {
             auto* file = child<QLineEdit>(dlg, "txtFile");
             proposed = file->text();
             controls(t, dlg, "cboEngine,lblTestResult");
-            file->setText(QStringLiteral("/nonexistent-scrollkin/library.db"));
+            file->setText(u"/nonexistent-scrollkin/library.db"_qs);
             click(dlg, "cmdTest");
             controls(t, dlg, "lblTestResult");
             file->setText(proposed);
@@ -423,13 +423,12 @@ private Q_SLOTS:
             click(dlg, "cmdOK");
         });
         click(login, "cmdLogin");
-        QCOMPARE(proposed, data + QStringLiteral("/library.db"));
-        QCOMPARE(setting("ConStr", "value"),
-                 QStringLiteral("Provider=SQLite;Data Source=") + proposed);
+        QCOMPARE(proposed, data + u"/library.db"_qs);
+        QCOMPARE(setting("ConStr", "value"), u"Provider=SQLite;Data Source="_qs + proposed);
         QVERIFY(Login_Attempts == 2 && !shell.Main_Window());
         prompts(t);
         // The new library is empty: the built-in administrator is made and signs in.
-        wintest::sign_in(login, QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"));
+        wintest::sign_in(login, u"Scrollkin"_qs, u"Hollowfen"_qs);
         QPointer<frmMain> first = shell.Main_Window();
         QVERIFY(first && first->isVisible() && !shell.Login_Window());
         QVERIFY(child(first, "Picture1")->isAncestorOf(child<QProgressBar>(first, "pbar")));
@@ -444,8 +443,7 @@ private Q_SLOTS:
         QVERIFY(Login_Attempts == 2 && db::Lib_Connection().Is_Open());
         controls(t, shell.Login_Window(), "Server,txtusername");
         QCOMPARE(shell.Login_Window()->focusWidget(), child(shell.Login_Window(), "txtPassword"));
-        wintest::sign_in(shell.Login_Window(), QStringLiteral("Scrollkin"),
-                         QStringLiteral("Hollowfen"));
+        wintest::sign_in(shell.Login_Window(), u"Scrollkin"_qs, u"Hollowfen"_qs);
         QVERIFY(shell.Main_Window() && shell.Main_Window()->isVisible());
         // Without a tray the close box asks; No signs out.
         shell.Main_Window()->Set_Tray_Probe([] { return false; });
@@ -454,16 +452,16 @@ private Q_SLOTS:
         QTRY_VERIFY(shell.Login_Window() && !shell.Main_Window());
         frmLogin* again = shell.Login_Window();
         p_.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
-        wintest::sign_in(again, QStringLiteral("Scrollkin"), QStringLiteral("wrong"));
+        wintest::sign_in(again, u"Scrollkin"_qs, u"wrong"_qs);
         QCOMPARE(quit.count(), 0);
-        wintest::sign_in(again, QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"));
+        wintest::sign_in(again, u"Scrollkin"_qs, u"Hollowfen"_qs);
         QVERIFY(quit.count() == 1 && !again->isVisible());
         prompts(t);
         QVERIFY(t.Matches());
     }
 
     void frame_menus_items_and_tray() {
-        Transcript t(QStringLiteral("shell/transcripts/frame.txt"));
+        Transcript t(u"shell/transcripts/frame.txt"_qs);
         bool tray = true;
         std::unique_ptr<frmMain> main = frame(tray);
         QList<QAction*> commands;
@@ -475,18 +473,18 @@ private Q_SLOTS:
         // Each item reaches its operations on a folder where the administrator may do all;
         // a disabled item sends nothing.
         Browser& b = main->Query_Doc()->Logic();
-        b.Tree.Add_Child(b.Tree.root(), QStringLiteral("Fold0001"), QStringLiteral("F"), {}, {});
-        b.Tree.select(QStringLiteral("Fold0001"));
+        b.Tree.Add_Child(b.Tree.root(), u"Fold0001"_qs, u"F"_qs, {}, {});
+        b.Tree.select(u"Fold0001"_qs);
         Operation_Log log;
         log.Attach(b.Operations);
         b.Files.List_Shows_Node = false;
-        t.Step(QStringLiteral("commands"));
+        t.Step(u"commands"_qs);
         for (QAction* a : commands.mid(0, commands.size() - 5)) { // not the tray's
             if (a->objectName() == u"mnu_TREE_refresh"_qs)
                 continue;
             a->setEnabled(true);
             a->trigger();
-            t << a->objectName() + QStringLiteral(": ") + log.ran.join(u',');
+            t << a->objectName() + u": "_qs + log.ran.join(u',');
             log.ran.clear();
             a->setEnabled(false);
             a->trigger();
@@ -495,9 +493,9 @@ private Q_SLOTS:
         // The tree's refresh rebuilds it and keeps the selection.
         db::Lib_Connection().Run_Statement(
             u"INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Office')"_qs);
-        b.Tree.select(QStringLiteral("uselog"));
+        b.Tree.select(u"uselog"_qs);
         child<QAction>(main.get(), "mnu_TREE_refresh")->trigger();
-        QVERIFY(b.Tree.node(QStringLiteral("Grou0001")) &&
+        QVERIFY(b.Tree.node(u"Grou0001"_qs) &&
                 Catalogue_Tree::key_of(b.Tree.selected()) == u"uselog"_qs);
         QVERIFY(child<QTreeView>(main.get(), "tv")->isExpanded(b.Tree.root()->index()));
         // The close box and the tray's menu hide and show; Exit ends the program.
@@ -529,7 +527,7 @@ private Q_SLOTS:
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(main.get(), &activate);
         const int width = main->width();
-        const QString rights = QStringLiteral("Department rights: Read,Write,Delete; ").repeated(9);
+        const QString rights = u"Department rights: Read,Write,Delete; "_qs.repeated(9);
         main->Set_Message(rights);
         QTest::qWait(100); // the layouts settle in posted steps
         QVERIFY(main->width() == width && main->Message() == rights && button->isVisible());
@@ -537,8 +535,8 @@ private Q_SLOTS:
         Frame w(main.get());
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(w.popped, child<QMenu>(main.get(), "mnuTray"));
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open_url");
-        on_modal(QStringLiteral("frmAbout"), [&t](QWidget* box) {
+        QDesktopServices::setUrlHandler(u"mailto"_qs, this, "open_url");
+        on_modal(u"frmAbout"_qs, [&t](QWidget* box) {
             controls(t, box, "lblTitle,lblVersion,lblDescription,lblDisclaimer,lblContact");
             // Long texts wrap inside the box.
             const QLabel* disclaimer = child<QLabel>(box, "lblDisclaimer");
@@ -548,7 +546,7 @@ private Q_SLOTS:
             click(box, "cmdOK");
         });
         w.choose("mnuTray_About");
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        QDesktopServices::unsetUrlHandler(u"mailto"_qs);
         QVERIFY(opened_.size() == 1 && opened_.front().scheme() == QLatin1String("mailto"));
         // "Hide Scrollkin" minimises, so the window can always come back.
         child<QAction>(main.get(), "mnuTray_Hide")->trigger();
@@ -574,12 +572,12 @@ private Q_SLOTS:
         first.start(QStringLiteral(SCROLLKIN_BINARY), QStringList());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(lock).size() > 0, 20000); // the owner's details
         Single_Instance second, third;
-        p_.Answer(Prompt_Answer::Ok, QStringLiteral("program is running!"));
+        p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
         QVERIFY(first.state() == QProcess::Running && !Open_Login(p_, second));
         first.kill();
         QVERIFY(first.waitForFinished() && QFileInfo::exists(lock));
         QVERIFY(Open_Login(p_, second) && Open_Login(p_, second)); // its own again: no word
-        p_.Answer(Prompt_Answer::Ok, QStringLiteral("program is running!"));
+        p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
         QVERIFY(!Open_Login(p_, third));
     }
 };

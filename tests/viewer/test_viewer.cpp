@@ -33,9 +33,8 @@ QString colours(const QImage& i) {
 QString state(const Picture_View& v) {
     QString out = row(v.Image().left, v.Image().top, v.Image().width, v.Image().height);
     for (const viewer::Scroll_Bar& b : {v.HS1(), v.VS1()})
-        out += b.visible
-                   ? QStringLiteral(" %1@%2/%3").arg(b.maximum).arg(b.value).arg(b.twips_per_unit)
-                   : QStringLiteral(" -");
+        out += b.visible ? u" %1@%2/%3"_qs.arg(b.maximum).arg(b.value).arg(b.twips_per_unit)
+                         : u" -"_qs;
     return out;
 }
 // The viewer's picture box and bars as they show, and what the box shows.
@@ -59,7 +58,7 @@ class Test_Viewer : public QObject {
 
 private Q_SLOTS:
     void picture_files_and_stretching() {
-        Transcript t(QStringLiteral("viewer/transcripts/picture_files.txt"));
+        Transcript t(u"viewer/transcripts/picture_files.txt"_qs);
         for (const QString& n :
              testenv::List(".BMP,.JPG,.JPEG,.TIF,.TIFF,.GIF,.PCX,.DCX,.WIFF,.tif,"
                            ".Jpeg,.gIf,bmp,TIFF,..jpg,x.jpg,holiday.JPG,scan.2024."
@@ -68,14 +67,14 @@ private Q_SLOTS:
         // Refusals name the file and why: the decoder's words, or, before anything is decoded,
         // the picture's size against the memory free (the photo is a BMP header alone).
         QTemporaryDir dir;
-        QVERIFY(!viewer::Load_Picture(dir.filePath(QStringLiteral("gone.bmp"))).error.isEmpty());
+        QVERIFY(!viewer::Load_Picture(dir.filePath(u"gone.bmp"_qs)).error.isEmpty());
         QByteArray photo;
         QBuffer buffer(&photo);
         QVERIFY(buffer.open(QIODevice::WriteOnly) &&
                 QImage(1, 1, QImage::Format_RGB32).save(&buffer, "BMP"));
         qToLittleEndian<qint32>(8000, photo.data() + 18);
         qToLittleEndian<qint32>(6000, photo.data() + 22);
-        const QString path = testenv::Write_File(dir.filePath(QStringLiteral("photo.jpg")), photo);
+        const QString path = testenv::Write_File(dir.filePath(u"photo.jpg"_qs), photo);
         QLocale::setDefault(QLocale::c());
         const viewer::Loaded_Picture loaded = viewer::Load_Picture(path, 300LL * 1024 * 1024);
         QVERIFY(loaded.image.isNull());
@@ -93,8 +92,9 @@ private Q_SLOTS:
             viewer::Stretched_Picture picture(quadrants);
             picture.Stretch_To(size);
             const QImage drawn = picture.Render().convertToFormat(QImage::Format_RGB32);
-            t << row(picture.Size().width(), picture.Size().height(), drawn.width(), drawn.height()) + u' ' +
-                     (drawn.isNull() ? QString() : colours(drawn));
+            t << row(picture.Size().width(), picture.Size().height(), drawn.width(),
+                     drawn.height()) +
+                     u' ' + (drawn.isNull() ? QString() : colours(drawn));
         }
         // Shrunk to a grey blur and enlarged again, the picture is drawn from its source.
         QImage squares(32, 32, QImage::Format_RGB32); // black and white squares of 4 pixels
@@ -118,7 +118,7 @@ private Q_SLOTS:
     // button, where only the middle one changes nothing. The state after each step. The room
     // is the outer size (9060 x 6270 before any resize) less the other bar: 8775 x 6000.
     void picture_view_steps() {
-        Transcript t(QStringLiteral("viewer/transcripts/picture_view.txt"));
+        Transcript t(u"viewer/transcripts/picture_view.txt"_qs);
         for (const QString& run : testenv::List(
                  "6000x4000 + - + + m + + + - - - - -,8775x6000,8774x5999,8776x6001,8774.5x5999.5,"
                  "8775.5x6000.5,8775.4x6000.6,20000x15000 h500 v250 h99999 v-5 h-3 h500 v14000 + - "
@@ -130,7 +130,7 @@ private Q_SLOTS:
             v.Set_Image({0, 0, steps[0].section(u'x', 0, 0).toDouble(),
                          steps[0].section(u'x', 1).toDouble()});
             v.init_vshs();
-            t << steps[0] + QStringLiteral(": ") + state(v);
+            t << steps[0] + u": "_qs + state(v);
             // Arrow and page steps stay 20 and 40 pixels, whatever a unit of the bar stands for.
             QVERIFY(v.HS1().Single_Step() * v.HS1().twips_per_unit == 300 &&
                     v.VS1().Page_Step() * v.VS1().twips_per_unit == 600);
@@ -147,7 +147,7 @@ private Q_SLOTS:
                 else
                     n = v.Zoom(c == '+' ? Qt::LeftButton
                                         : (c == '-' ? Qt::RightButton : Qt::MiddleButton));
-                t << QStringLiteral("  %1 %2: ").arg(step).arg(n) + state(v);
+                t << u"  %1 %2: "_qs.arg(step).arg(n) + state(v);
             }
         }
         // The box fills the room whatever the zoom was; a negative size keeps the one before.
@@ -160,7 +160,7 @@ private Q_SLOTS:
             const QStringList s = sizes.split(u' ');
             for (qsizetype i = 0; i + 3 < s.size(); i += 4)
                 r.Resize(s[i].toInt(), s[i + 1].toInt(), s[i + 2].toInt(), s[i + 3].toInt());
-            t << sizes + QStringLiteral(": ") + state(r);
+            t << sizes + u": "_qs + state(r);
             for (const viewer::Scroll_Bar& b : {r.HS1(), r.VS1()})
                 t << row(b.place.left, b.place.top, b.place.width, b.place.height);
         }
@@ -173,16 +173,16 @@ private Q_SLOTS:
     // Viewers open without blocking, one per picture; the mouse zooms, the bars move the
     // picture; a picture that cannot be decoded is reported.
     void viewer_window() {
-        Transcript t(QStringLiteral("viewer/transcripts/viewer_window.txt"));
+        Transcript t(u"viewer/transcripts/viewer_window.txt"_qs);
         QTemporaryDir dir;
         QImage image(60, 40, QImage::Format_RGB32); // left half red, right half blue
         image.fill(Qt::red);
         QPainter(&image).fillRect(30, 0, 30, 40, Qt::blue);
-        const QString chart = dir.filePath(QStringLiteral("chart.bmp"));
+        const QString chart = dir.filePath(u"chart.bmp"_qs);
         QVERIFY(image.save(chart, "PNG"));
         image = QImage(6000, 6000, QImage::Format_RGB32); // 4 bytes a pixel: above 128 MiB
         image.fill(Qt::black);
-        QVERIFY(image.save(dir.filePath(QStringLiteral("scan.jpg")), "JPEG"));
+        QVERIFY(image.save(dir.filePath(u"scan.jpg"_qs), "JPEG"));
         QWidget owner;
         owner.show();
         Fake_Prompter prompter;
@@ -207,8 +207,8 @@ private Q_SLOTS:
         t << shown(v);
         // Another picture opens its own viewer; one above the decoder's former limit of 128 MiB
         // shows too, and zooms from its source. Escape closes only its own viewer.
-        QPointer<frmpicview> second = Show_Picture(dir.filePath(QStringLiteral("scan.jpg")),
-                                                   QStringLiteral("scan.jpg"), prompter, &owner);
+        QPointer<frmpicview> second =
+            Show_Picture(dir.filePath(u"scan.jpg"_qs), u"scan.jpg"_qs, prompter, &owner);
         QVERIFY(second && second != v);
         QCOMPARE(child<Picture_Box>(second, "p1")->Picture().Source().size(), QSize(6000, 6000));
         QTest::mouseClick(child(second, "imgPart_Image"), Qt::LeftButton);
@@ -217,10 +217,10 @@ private Q_SLOTS:
         QTRY_VERIFY(v.isNull());
         QVERIFY(second && second->isVisible());
         const QString pcx =
-            testenv::Write_File(dir.filePath(QStringLiteral("scan.pcx")), QByteArray(512, '\x0a'));
+            testenv::Write_File(dir.filePath(u"scan.pcx"_qs), QByteArray(512, '\x0a'));
         prompter.Answer(Prompt_Answer::Ok);
         QVERIFY(!Show_Picture(pcx, {}, prompter, &owner));
-        t << Transcript::Prompt_Line(prompter.Last()).section(QStringLiteral("shown: "), 0, 0);
+        t << Transcript::Prompt_Line(prompter.Last()).section(u"shown: "_qs, 0, 0);
         QVERIFY(t.Matches());
     }
 };
