@@ -1,6 +1,7 @@
 #include "Connection.h"
 #include "ConnectionFields.h"
 #include "ConnectionString.h"
+#include "Lines.h"
 #include "ListUtils.h"
 #include "Login.h"
 #include "LoginTimeWindow.h"
@@ -10,7 +11,6 @@
 #include "Session.h"
 #include "Settings.h"
 #include "SingleInstance.h"
-#include "Transcript.h"
 #include "frmConnection.h"
 
 using namespace wintest;
@@ -20,10 +20,6 @@ namespace {
 const QString Create_Question =
     u"There is no library file %1.\r\nCreate a new, empty library there?"_qs;
 
-// Values joined by "|", one transcript line.
-template <typename... T> QString row(const T&... values) {
-    return QStringList{QVariant(values).toString()...}.join(u'|');
-}
 QString setting(const char* key, const char* section = "name") {
     return Get_Setting(QLatin1String(key), QLatin1String(section), u"<absent>"_qs);
 }
@@ -32,11 +28,10 @@ void controls(Transcript& t, const QWidget* window, const char* names) {
     t << window->objectName() + u' ' + window->windowTitle();
     for (const QString& n : testenv::List(names)) {
         const QWidget* w = window->findChild<QWidget*>(n);
-        const char* p = w->inherits("QComboBox")        ? "currentText"
-                        : w->inherits("QGroupBox")      ? "title"
-                        : w->inherits("QPlainTextEdit") ? "plainText"
-                                                        : "text";
-        t << row(n, QLatin1String(w->metaObject()->className()), w->property(p), w->isVisible(),
+        QString text; // the one of these the control has
+        for (const char* p : {"text", "currentText", "title", "plainText"})
+            text += w->property(p).toString();
+        t << row(n, QLatin1String(w->metaObject()->className()), text, w->isVisible(),
                  w->font().family());
     }
 }
@@ -76,7 +71,6 @@ class Test_Shell : public QObject {
                      .replace(u'\r', u"\\r"_qs);
         p_.Clear();
     }
-    QString lock() const { return lib_->dir.path() + u"/run.lock"_qs; }
     // A frame window of the signed-in administrator, with a tray while tray says so.
     std::unique_ptr<frmMain> frame(const bool& tray) {
         db::Lib_Connection().Open(lib_->connection_string);
@@ -120,70 +114,22 @@ private Q_SLOTS:
         db::Lib_Connection().Close();
     }
 
+    // [fields] file, or server|port|database|user|password: to a string and back. [stored] a
+    // stored string read into the fields; one the server fields would not give back whole stays
+    // raw, so editing loses nothing. [window] who may sign in: client's weekday, server's time,
+    // days, start, end. [autosize] column, mode: columns fit their contents, and their headers
+    // when asked; out of range nothing changes. [select] selections as if set by the program
+    // on a combo box, list or other widget: the index given back, -1 out of range, 0 for
+    // another kind of widget.
     void connection_strings_login_windows_and_lists() {
         Transcript t(u"shell/transcripts/texts.txt"_qs);
-        // The dialog's fields to a string and back: file, or server|port|database|user|password.
-        for (const QString& d : testenv::List(
-                 "/home/a/library.db*/home/a;b/library.db*/home/a;b}/lib.db*{lib}* /lib.db *"
-                 "dbhost|1433|Library|lib|secret*dbhost\\SQLEXPRESS||||*h||Lib|u|a;b}c*h|||u| pw ",
-                 '*')) {
-            Connection_Fields f;
-            f.file = d;
-            if (const QStringList v = d.split(u'|'); v.size() == 5) {
-                f = {Library_Engine::Sql_Server, {}, v[0], v[1], v[2], v[3], v[4], {}};
-                QVERIFY(With_Absolute_File(f) == f);
-            }
-            t << Build_Connection_String(f);
-            QVERIFY(Parse_Connection_String(Build_Connection_String(f)) == f);
-        }
-        // Stored strings read into the fields; one the server fields would not give back whole
-        // stays raw, so editing loses nothing.
-        for (const QString& s : testenv::List(
-                 "Provider=sqlite; Data Source = /tmp/a b.db ;|Provider=SQLite;Data Source={/a;b}|"
-                 "Driver={FreeTDS};Server=h;TDS_Version=7.4;ClientCharset=UTF-8;Encrypt=require|"
-                 "Driver={FreeTDS};Server=h;TDS_Version=7.3;ClientCharset=UTF-8|"
-                 "Server=h;Driver={FreeTDS};TDS_Version=7.4;ClientCharset=UTF-8|"
-                 "Driver={FreeTDS;Server=h|just some text|DSN=library|Driver={ODBC "
-                 "18};Server=tcp:h|"
-                 "|;;=;x",
-                 '|')) {
-            const Connection_Fields f = Parse_Connection_String(s);
-            t << row(s, int(f.engine), f.file, f.odbc == s, Build_Connection_String(f) == s);
-        }
-        Connection_Fields typed;
-        typed.file = u"~/a/../lib.db"_qs;
-        QCOMPARE(With_Absolute_File(typed).file, QDir::homePath() + u"/lib.db"_qs);
-        // Who may sign in: client's weekday, server's time, days, start, end.
-        QStringList windows = testenv::List(
-            "1 08:00:00 1234567 08:00:00 17:00:00,1 07:59:59 1234567 08:00:00 17:00:00,"
-            "1 17:00:00 1234567 08:00:00 17:00:00,1 17:00:01 1234567 08:00:00 17:00:00,"
-            "1 13:00:00 1234567 09:00:00 14:00:00,1 20:00:00 1234567 17:00:00 08:00:00,"
-            "1 03:00:00 1234567 17:00:00 08:00:00,1 12:00:00 1234567 17:00:00 08:00:00,"
-            "2 20:00:00 1 17:00:00 08:00:00,1 none 1234567 00:00:00 23:59:59");
-        for (int day = 1; day <= 7; ++day)
-            windows << u"%1 12:00:00 135 00:00:00 23:59:59"_qs.arg(day);
-        for (const QString& w : windows) {
-            const QStringList v = w.split(u' ');
-            const QDateTime now = v[1] == u"none"_qs
-                                      ? QDateTime()
-                                      : QDateTime(QDate(2026, 3, 4), QTime::fromString(v[1]));
-            t << row(w, int(Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
-        }
-        // Columns fit their contents, and their headers when asked; out of range nothing changes.
         QStandardItemModel m(3, 3);
         m.setHorizontalHeaderLabels(testenv::List("Name,A very long column header,C"));
         m.setItem(1, 0, new QStandardItem(QString(60, u'x')));
-        QTreeView v;
-        v.setModel(&m);
+        QTreeView view;
+        view.setModel(&m);
         for (int c = 0; c < 3; ++c)
-            v.header()->resizeSection(c, 40);
-        for (const QString& call : testenv::List("0 -2,4 -2,1 5,1 -1,2 -1,2 -2")) {
-            Autosize_Column(&v, call.section(u' ', 0, 0).toInt(), call.section(u' ', 1).toInt());
-            t << row(call, v.header()->sectionSize(0), v.header()->sectionSize(1));
-        }
-        Autosize_Columns(nullptr, Fit_Contents_And_Header);
-        // Selections as if set by the program: the index given back, -1 out of range, 0 for
-        // another kind of widget.
+            view.header()->resizeSection(c, 40);
         QComboBox combo;
         combo.addItems(testenv::List("a,b"));
         QListWidget list;
@@ -191,45 +137,60 @@ private Q_SLOTS:
         QSignalSpy activated(&combo, &QComboBox::activated);
         QSignalSpy clicked(&list, &QListWidget::itemClicked);
         QLineEdit other;
-        for (const QString& call : testenv::List("c2,c0,c-1,c1,l2,o1,l7")) {
-            QWidget* w = call[0] == u'c' ? &combo : call[0] == u'l' ? (QWidget*)&list : &other;
-            t << row(call, Set_List_Selection(w, call.mid(1).toInt()), combo.currentText(),
-                     list.selectedItems().size(), activated.count() + clicked.count());
-        }
+        Run_Cases(t, u"shell/transcripts/texts.txt"_qs, [&](const QString& s, const QString& in) {
+            const QStringList v = in.split(s == u"[fields]"_qs ? u'|' : u' ');
+            Connection_Fields f = Parse_Connection_String(in);
+            if (s == u"[stored]"_qs) {
+                t << row(int(f.engine), f.file, f.odbc == in, Build_Connection_String(f) == in);
+            } else if (s == u"[fields]"_qs) {
+                f = {};
+                f.file = in;
+                if (v.size() == 5) {
+                    f = {Library_Engine::Sql_Server, {}, v[0], v[1], v[2], v[3], v[4], {}};
+                    QVERIFY(With_Absolute_File(f) == f);
+                }
+                t << Build_Connection_String(f);
+                QVERIFY(Parse_Connection_String(Build_Connection_String(f)) == f);
+            } else if (s == u"[window]"_qs) {
+                const auto now = QDateTime::fromString(u"2026-03-04T"_qs + v[1], Qt::ISODate);
+                t << QString::number(int(Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
+            } else if (s == u"[autosize]"_qs) {
+                Autosize_Column(&view, v[0].toInt(), v[1].toInt());
+                t << row(view.header()->sectionSize(0), view.header()->sectionSize(1));
+            } else {
+                QWidget* w = in[0] == u'c' ? &combo : in[0] == u'l' ? (QWidget*)&list : &other;
+                t << row(Set_List_Selection(w, in.mid(1).toInt()), combo.currentText(),
+                         list.selectedItems().size(), activated.count() + clicked.count());
+            }
+        });
+        Autosize_Columns(nullptr, Fit_Contents_And_Header);
+        Connection_Fields typed;
+        typed.file = u"~/a/../lib.db"_qs;
+        QCOMPARE(With_Absolute_File(typed).file, QDir::homePath() + u"/lib.db"_qs);
         QVERIFY(t.Matches());
     }
 
-    // Each attempt on a fresh library: name|password|extra account|its login days (- none)|
-    // start|end|client's weekday. The extra account "clerk"/"pw", role User: plain, locked,
-    // quoted (named O'Brien), blank (named ''). What it sent, showed and left.
+    // Each attempt on a fresh library: name|password|an extra account of role User and
+    // password "pw" (- none; fail: the third statement fails, its number and description
+    // show)|its user_deny|its login days (- none)|start|end|client's weekday. What it sent,
+    // showed and left.
     void sign_in_decides() {
         Transcript t(u"shell/transcripts/sign_in.txt"_qs);
-        for (const QString& attempt : testenv::List(
-                 "someone|x||-|||1;Scrollkin|Hollowfen||-|||1;sCROLLKIN|HOLLOWfen||-|||1;"
-                 "Scrollkin| Hollowfen ||-|||1;scrollkin |Hollowfen||-|||1; Scrollkin|Hollowfen||"
-                 "-|||1;Scrollkin|Hollowfen2||-|||1;|pw|blank|-|||1;x' or '1'='1|x' or '1'='1||-|"
-                 "||1;O'Brien|pw|quoted|1234567|||4;clerk|pw|locked|-|||1;clerk|nope|locked|-|||1;"
-                 "clerk|pw|plain|-|||7;clerk|pw|plain|135|||5;clerk|pw|plain|135|||2;clerk|pw|plain"
-                 "||||3;clerk|pw|plain|1234567|17:00:00|08:00:00|3;Scrollkin|Hollowfen|fail|-|||1",
-                 ';')) {
+        Run_Cases(t, u"shell/transcripts/sign_in.txt"_qs, [&](const QString&, const QString& in) {
             init();
-            const QStringList v = attempt.split(u'|');
-            const QString uid = v[2] == u"quoted"_qs  ? u"O''Brien"_qs
-                                : v[2] == u"blank"_qs ? QString()
-                                                      : u"clerk"_qs;
-            if (v[2] == u"fail"_qs) // the third statement fails: its number and description show
+            const QStringList v = in.split(u'|');
+            const QString uid = QString(v[2]).replace(u"'"_qs, u"''"_qs);
+            if (v[2] == u"fail"_qs)
                 c_.Fail_At_Statement(3);
-            else if (!v[2].isEmpty())
+            else if (v[2] != u'-')
                 c_.Run_Statement(u"insert into tbl_user(uid,pwd,[name],sys_role,user_deny) values"
-                                 "('%1','pw','n','User','%2')"_qs.arg(uid)
-                                     .arg(v[2] == u"locked"_qs));
-            if (v[3] != u'-')
+                                 "('%1','pw','n','User','%2')"_qs.arg(uid, v[3]));
+            if (v[4] != u'-')
                 c_.Run_Statement(u"insert into tbl_user_login_time(uid,Login_DayOfWeek,Login_Start_"
                                  "Time,Login_End_Time) values('%1','%2','%3','%4')"_qs.arg(
-                                     uid, v[3], v[4].isEmpty() ? u"00:00:00"_qs : v[4],
-                                     v[5].isEmpty() ? u"23:59:59"_qs : v[5]));
-            weekday_ = v[6].toInt();
-            t.Step(attempt).Attach(c_);
+                                     uid, v[4], v[5], v[6]));
+            weekday_ = v[7].toInt();
+            t.Attach(c_);
             p_.Answer(Prompt_Answer::Ok);
             const Login_Result r = login(v[0], v[1], u"srv"_qs);
             prompts(t);
@@ -237,7 +198,7 @@ private Q_SLOTS:
                      c_.Is_Open() ? -1 : int(r.focus), setting("usename"), setting("lastServer"),
                      edits_);
             c_.Fail_At_Statement(0);
-        }
+        });
         QVERIFY(t.Matches());
     }
 
@@ -324,33 +285,32 @@ private Q_SLOTS:
         click(&dlg, "cmdCancel");
         QVERIFY(end.count() == 1 && !dlg.isVisible());
 
-        // The connection dialog's fields for each engine; the file chosen with Browse, cancelled.
+        // The connection dialog's fields for each engine, after each case: a control and what
+        // it is set to (cmdBrowse: the file chosen, none when cancelled).
         frmConnection con(
             p_,
             u"Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD=pw;TDS_Version=7.4;ClientCharset=UTF-8"_qs,
             {});
         con.show();
-        const auto fields = [&] {
-            QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(),
-                     con.Connection_Text());
-            prompts(t);
-            controls(t, &con, "cboEngine,txtFile,txtServer,txtConnectionString");
-        };
         QCOMPARE(child<QLineEdit>(&con, "txtUserPassword")->echoMode(), QLineEdit::Password);
-        type_into(&con, "txtDatabase", u"Archive"_qs);
-        fields();
-        child<QComboBox>(&con, "cboEngine")->setCurrentIndex(0);
-        p_.Answer_Path(u"/data/lib.db"_qs).Answer_Path(QString());
-        click(&con, "cmdBrowse");
-        click(&con, "cmdBrowse");
-        fields();
-        child<QComboBox>(&con, "cboEngine")->setCurrentIndex(2);
-        type_into(&con, "txtOdbc", u"DSN=library"_qs);
-        fields();
+        Run_Cases(t, u"shell/transcripts/login_dialog.txt"_qs,
+                  [&](const QString&, const QString& in) {
+                      const QString name = in.section(u' ', 0, 0), value = in.section(u' ', 1);
+                      if (name == u"cboEngine"_qs)
+                          child<QComboBox>(&con, "cboEngine")->setCurrentIndex(value.toInt());
+                      else if (name == u"cmdBrowse"_qs)
+                          p_.Answer_Path(value), click(&con, "cmdBrowse");
+                      else
+                          type_into(&con, qPrintable(name), value);
+                      QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(),
+                               con.Connection_Text());
+                      prompts(t);
+                      controls(t, &con, "cboEngine,txtFile,txtServer,txtConnectionString");
+                  });
         QVERIFY(t.Matches());
     }
 
-    // While another copy runs nothing is shown; then the first run asks for a library, makes
+    // The first run asks for a library, makes
     // it, makes the missing folders and signs in; "Login out" opens the dialog again with the
     // remembered names, refusals count on across it, and the fourth press ends the program.
     void first_run_to_the_frame_and_back() {
@@ -361,17 +321,9 @@ private Q_SLOTS:
             QStandardPaths::writableLocation(QStandardPaths::TemplatesLocation);
         const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
         QVERIFY(QDir(templates).removeRecursively() && QDir(desktop).removeRecursively());
-        Single_Instance instance(lock());
+        Single_Instance instance(lib_->dir.path() + u"/run.lock"_qs);
         Program_Shell shell(p_, instance);
         QSignalSpy quit(&shell, &Program_Shell::Quit);
-        {
-            Single_Instance running(lock());
-            QVERIFY(!running.Another_Copy_Running());
-            p_.Answer(Prompt_Answer::Ok);
-            QVERIFY(!shell.Start());
-            for (QWidget* w : QApplication::topLevelWidgets())
-                QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
-        }
         QVERIFY(shell.Start());
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QDir(data).removeRecursively(); // the dialog makes the folder it proposes
@@ -474,17 +426,15 @@ private Q_SLOTS:
         t.Step(main->Tray()->toolTip());
         QCOMPARE(main->Tray()->contextMenu(), child<QMenu>(main.get(), "mnuTray"));
         QVERIFY(!child(main.get(), "cmdSystem")->isVisible());
-        const std::pair<const char*, std::function<void()>> steps[] = {
-            {"shown", [] {}},
-            {"close box", [&] { main->close(); }},
-            {"tray clicked", [&] { Q_EMIT main->Tray()->activated(QSystemTrayIcon::Trigger); }},
-            {"tray double-clicked",
-             [&] { Q_EMIT main->Tray()->activated(QSystemTrayIcon::DoubleClick); }},
-            {"Hide", [&] { child<QAction>(main.get(), "mnuTray_Hide")->trigger(); }},
-            {"Show", [&] { child<QAction>(main.get(), "mnuTray_Show")->trigger(); }}};
-        for (const auto& [what, step] : steps) {
-            step();
-            t << row(QLatin1String(what), main->isVisible(), main->Tray()->isVisible(),
+        // Each step: the close box, the tray clicked (3) or double-clicked (2), or a tray item.
+        for (const QString& step : testenv::List("shown,close,3,2,mnuTray_Hide,mnuTray_Show")) {
+            if (step == u"close"_qs)
+                main->close();
+            else if (step[0].isDigit())
+                Q_EMIT main->Tray()->activated(QSystemTrayIcon::ActivationReason(step.toInt()));
+            else if (step != u"shown"_qs)
+                child<QAction>(main.get(), qPrintable(step))->trigger();
+            t << row(step, main->isVisible(), main->Tray()->isVisible(),
                      child<QAction>(main.get(), "mnuTray_Show")->isEnabled(),
                      child<QAction>(main.get(), "mnuTray_Hide")->isEnabled());
         }
@@ -534,7 +484,8 @@ private Q_SLOTS:
         QVERIFY(t.Matches());
     }
 
-    // The running copy is the real program, started as the user would; a copy that died leaves
+    // The running copy is the real program, started as the user would; nothing of this one
+    // shows while it runs. A copy that died leaves
     // its lock behind, and the next start takes it over and holds it.
     void a_running_program_refuses_a_second_copy() {
         const QString lock = Single_Instance::Default_Lock_Path();
@@ -545,7 +496,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(lock).size() > 0, 20000); // the owner's details
         Single_Instance second, third;
         p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
-        QVERIFY(first.state() == QProcess::Running && !Open_Login(p_, second));
+        QVERIFY(first.state() == QProcess::Running && !Program_Shell(p_, second).Start());
         first.kill();
         QVERIFY(first.waitForFinished() && QFileInfo::exists(lock));
         QVERIFY(Open_Login(p_, second) && Open_Login(p_, second)); // its own again: no word
