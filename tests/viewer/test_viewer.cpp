@@ -1,9 +1,9 @@
+#include "../shell/Lines.h"
 #include "FakePrompter.h"
 #include "PictureFile.h"
 #include "PictureView.h"
 #include "StretchedPicture.h"
 #include "TestEnv.h"
-#include "Transcript.h"
 #include "WindowTest.h"
 #include "frmpicview.h"
 
@@ -12,21 +12,13 @@ using wintest::child;
 
 namespace {
 
-// Values joined by "|", one transcript line.
-template <typename... T> QString row(const T&... values) {
-    return QStringList{QVariant(values).toString()...}.join(u'|');
-}
 // The colours at an image's corners and on either side of its middle.
 QString colours(const QImage& i) {
-    const int w = i.width(), h = i.height();
+    const int w = i.width(), h = i.height(), x[] = {1, w - 2, 1, w - 2, w / 2 - 3, w / 2 + 2},
+              y[] = {1, 1, h - 2, h - 2, h / 2, h / 2};
     QStringList out;
-    for (const QPoint p : {QPoint(1, 1),
-                           {w - 2, 1},
-                           {1, h - 2},
-                           {w - 2, h - 2},
-                           {w / 2 - 3, h / 2},
-                           {w / 2 + 2, h / 2}})
-        out << i.pixelColor(p).name();
+    for (int k = 0; k < 6; ++k)
+        out << i.pixelColor(x[k], y[k]).name();
     return out.join(u' ');
 }
 // The picture box, then each bar as maximum@value/twips per unit, "-" when hidden.
@@ -59,11 +51,25 @@ class Test_Viewer : public QObject {
 private Q_SLOTS:
     void picture_files_and_stretching() {
         Transcript t(u"viewer/transcripts/picture_files.txt"_qs);
-        for (const QString& n :
-             testenv::List(".BMP,.JPG,.JPEG,.TIF,.TIFF,.GIF,.PCX,.DCX,.WIFF,.tif,"
-                           ".Jpeg,.gIf,bmp,TIFF,..jpg,x.jpg,holiday.JPG,scan.2024."
-                           "tiff,.png,.doc,.tifx,.ti,.,, ,.jpg ,.b.mp,gif.doc,a.png"))
-            t << row(n, viewer::Is_Picture_Type(n), viewer::Is_Picture_File(n));
+        // [names] a file type or name: picture type, picture file. [stretch] the whole source
+        // fills the new size, smaller or larger; at no width nothing is drawn.
+        QImage quadrants(2, 2, QImage::Format_RGB32); // red, green above blue, yellow
+        for (int k = 0; k < 4; ++k)
+            quadrants.setPixelColor(k % 2, k / 2,
+                                    QList<QColor>{Qt::red, Qt::green, Qt::blue, Qt::yellow}[k]);
+        quadrants = quadrants.scaled(40, 30);
+        Run_Cases(
+            t, u"viewer/transcripts/picture_files.txt"_qs,
+            [&](const QString& s, const QString& in) {
+                if (s == u"[names]"_qs)
+                    return void(t << row(viewer::Is_Picture_Type(in), viewer::Is_Picture_File(in)));
+                viewer::Stretched_Picture picture(quadrants);
+                picture.Stretch_To({in.section(u'x', 0, 0).toInt(), in.section(u'x', 1).toInt()});
+                const QImage drawn = picture.Render().convertToFormat(QImage::Format_RGB32);
+                t << row(picture.Size().width(), picture.Size().height(), drawn.width(),
+                         drawn.height()) +
+                         u' ' + (drawn.isNull() ? QString() : colours(drawn));
+            });
         // Refusals name the file and why: the decoder's words, or, before anything is decoded,
         // the picture's size against the memory free (the photo is a BMP header alone).
         QTemporaryDir dir;
@@ -79,28 +85,11 @@ private Q_SLOTS:
         const viewer::Loaded_Picture loaded = viewer::Load_Picture(path, 300LL * 1024 * 1024);
         QVERIFY(loaded.image.isNull());
         t << viewer::Picture_Failure_Text(path, loaded.error);
-        // The whole source fills the new size, smaller or larger; at no width nothing is drawn.
-        QImage quadrants(40, 30, QImage::Format_RGB32);
-        QPainter p(&quadrants);
-        for (auto [x, y, colour] : {std::tuple{0, 0, Qt::red},
-                                    {20, 0, Qt::green},
-                                    {0, 15, Qt::blue},
-                                    {20, 15, Qt::yellow}})
-            p.fillRect(x, y, 20, 15, colour);
-        p.end();
-        for (const QSize size : {QSize(-5, 12), QSize(20, 16), QSize(10, 90), QSize(130, 50)}) {
-            viewer::Stretched_Picture picture(quadrants);
-            picture.Stretch_To(size);
-            const QImage drawn = picture.Render().convertToFormat(QImage::Format_RGB32);
-            t << row(picture.Size().width(), picture.Size().height(), drawn.width(),
-                     drawn.height()) +
-                     u' ' + (drawn.isNull() ? QString() : colours(drawn));
-        }
         // Shrunk to a grey blur and enlarged again, the picture is drawn from its source.
-        QImage squares(32, 32, QImage::Format_RGB32); // black and white squares of 4 pixels
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x)
-                squares.setPixel(x, y, ((x / 4 + y / 4) % 2) ? 0xffffffff : 0xff000000);
+        QImage squares(8, 8, QImage::Format_RGB32); // black and white squares of 4 pixels
+        for (int k = 0; k < 64; ++k)
+            squares.setPixel(k % 8, k / 8, (k % 8 + k / 8) % 2 ? 0xffffffff : 0xff000000);
+        squares = squares.scaled(32, 32);
         for (const int side : {24, 96}) {
             viewer::Stretched_Picture picture(squares), at_once(squares);
             picture.Stretch_To({4, 4});
@@ -119,37 +108,34 @@ private Q_SLOTS:
     // is the outer size (9060 x 6270 before any resize) less the other bar: 8775 x 6000.
     void picture_view_steps() {
         Transcript t(u"viewer/transcripts/picture_view.txt"_qs);
-        for (const QString& run : testenv::List(
-                 "6000x4000 + - + + m + + + - - - - -,8775x6000,8774x5999,8776x6001,8774.5x5999.5,"
-                 "8775.5x6000.5,8775.4x6000.6,20000x15000 h500 v250 h99999 v-5 h-3 h500 v14000 + - "
-                 "-,9000x6200 h700 v100 -,30000x30000 h30000 + h18000,32767x32767 h32767 v32767,"
-                 "32767.4x32767.4,32767.5x32767.5 h16384 v16384,40000x40000 h20000,65534x65534 "
-                 "h32767,65535x65535 h21845,491505x491505 h32767,9000x6000 > < - +")) {
-            const QStringList steps = run.split(u' ');
-            Picture_View v;
-            v.Set_Image({0, 0, steps[0].section(u'x', 0, 0).toDouble(),
-                         steps[0].section(u'x', 1).toDouble()});
-            v.init_vshs();
-            t << steps[0] + u": "_qs + state(v);
-            // Arrow and page steps stay 20 and 40 pixels, whatever a unit of the bar stands for.
-            QVERIFY(v.HS1().Single_Step() * v.HS1().twips_per_unit == 300 &&
-                    v.VS1().Page_Step() * v.VS1().twips_per_unit == 600);
-            for (const QString& step : steps.mid(1)) {
-                const char c = step[0].toLatin1();
-                int n = 0; // < and > zoom until refused: the box neither outgrows the painter's
-                           // range nor shrinks below a pixel that could be clicked again
-                if (c == 'h' || c == 'v')
-                    (c == 'h') ? v.Scroll_Horizontal(step.mid(1).toInt())
-                               : v.Scroll_Vertical(step.mid(1).toInt());
-                else if (c == '<' || c == '>')
-                    while (v.Zoom(c == '>' ? Qt::LeftButton : Qt::RightButton) && ++n < 100) {
-                    }
-                else
-                    n = v.Zoom(c == '+' ? Qt::LeftButton
-                                        : (c == '-' ? Qt::RightButton : Qt::MiddleButton));
-                t << u"  %1 %2: "_qs.arg(step).arg(n) + state(v);
-            }
-        }
+        Run_Cases(
+            t, u"viewer/transcripts/picture_view.txt"_qs, [&](const QString&, const QString& run) {
+                const QStringList steps = run.split(u' ');
+                Picture_View v;
+                v.Set_Image({0, 0, steps[0].section(u'x', 0, 0).toDouble(),
+                             steps[0].section(u'x', 1).toDouble()});
+                v.init_vshs();
+                t << steps[0] + u": "_qs + state(v);
+                // Arrow and page steps stay 20 and 40 pixels, whatever a unit of the bar stands
+                // for.
+                QVERIFY(v.HS1().Single_Step() * v.HS1().twips_per_unit == 300 &&
+                        v.VS1().Page_Step() * v.VS1().twips_per_unit == 600);
+                for (const QString& step : steps.mid(1)) {
+                    const char c = step[0].toLatin1();
+                    int n = 0; // < and > zoom until refused: the box neither outgrows the painter's
+                               // range nor shrinks below a pixel that could be clicked again
+                    if (c == 'h' || c == 'v')
+                        (c == 'h') ? v.Scroll_Horizontal(step.mid(1).toInt())
+                                   : v.Scroll_Vertical(step.mid(1).toInt());
+                    else if (c == '<' || c == '>')
+                        while (v.Zoom(c == '>' ? Qt::LeftButton : Qt::RightButton) && ++n < 100) {
+                        }
+                    else
+                        n = v.Zoom(c == '+' ? Qt::LeftButton
+                                            : (c == '-' ? Qt::RightButton : Qt::MiddleButton));
+                    t << u"  %1 %2: "_qs.arg(step).arg(n) + state(v);
+                }
+            });
         // To the nearest pixel, halves to the even one (37.5 twips: 2.5 px).
         QVERIFY(viewer::To_Pixels(viewer::Box{-500, 0, 8775, 6000}) == QRect(-33, 0, 585, 400) &&
                 viewer::To_Pixels(37.5) == 2);
