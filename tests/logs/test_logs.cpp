@@ -1,3 +1,4 @@
+#include "../shell/Lines.h"
 #include "Browser.h"
 #include "Connection.h"
 #include "FakeBrowserWindow.h"
@@ -8,7 +9,6 @@
 #include "LogBook.h"
 #include "Session.h"
 #include "TestEnv.h"
-#include "Transcript.h"
 #include "WindowTest.h"
 #include "frmlogview.h"
 #include "frmtoplogreturn.h"
@@ -16,11 +16,6 @@
 using namespace wintest;
 
 namespace {
-
-// Values joined by "|", one transcript line.
-template <typename... T> QString row(const T&... values) {
-    return QStringList{QVariant(values).toString()...}.join(u'|');
-}
 
 // A list's header, then its rows as they show with each row's icon key; then the status line.
 void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
@@ -53,23 +48,6 @@ private Q_SLOTS:
         testenv::Fresh_Library lib;
         db::Connection c;
         c.Open(lib.connection_string);
-        const auto insert = [&c](const char* into, const char* rows) {
-            for (const QString& row : QString::fromLatin1(rows).split(u';'))
-                c.Run_Statement(u"insert into %1 values (%2)"_qs.arg(QLatin1String(into), row));
-        };
-        insert("REF_Group(Group_No,Group_Name)", "'Grou0001','Office'");
-        insert("TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO)",
-               "'Dpmt0001','Sales','Grou0001'");
-        insert("TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No)", "'Fold0001','Plans','Dpmt0001'");
-        insert("tbl_user(UID,Sys_Role)",
-               "'Scrollkin','Administrator';'clerk1','User';'boss','User'");
-        insert("Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,deleted)",
-               "'1','Fold0001','plan','.txt-Text','0';'2','Fold0001','sheet','.XLS-Sheet','0';"
-               "'3','Fold0001','odd','-Odd','0'");
-        insert("tbl_file_log (file_no,User_Name,Date_Accessed,Operation)",
-               "'1','clerk1','2026-01-01 09:00:00','Backup';'1','clerk1','2026-01-03 09:00:00',"
-               "'Restore';'2','clerk1','2026-01-02 09:00:00','Backup';'3','clerk1','2026-01-04 "
-               "09:00:00','Delete';'1','boss','2026-01-05 09:00:00','View'");
         QTemporaryDir templates;
         session::Templates_Dir = templates.path() + u"/work/"_qs;
         session::Cur_User = u"Scrollkin"_qs;
@@ -86,24 +64,22 @@ private Q_SLOTS:
         int beeps = 0;
         Set_Beep_Handler([&beeps] { ++beeps; });
         const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
-        b.Open();
-        t.Attach(c);
-        b.List.Set_Checkboxes(true);
-        b.Node_Click(u"uselogclerk1"_qs);
-        QVERIFY(!b.List.Checkboxes());
-        t << window.calls.last();
-        list(t, b.List, status);
-        // user|command|typed top count ("-": the question is cancelled). A user's node clicked
-        // anew empties the list; a cancelled question leaves it as it was.
+        // [seed] the library's statements. [runs] user|command|typed top count ("-": the question
+        // is cancelled). A user's node clicked anew empties the list and turns off its check
+        // boxes; a cancelled question leaves the list as it was.
         QString user;
-        for (const QString& run :
-             testenv::List("clerk1|top_log|3,clerk1|top_log|-,boss|all_log|,clerk1|top_log|007,"
-                           "Scrollkin|all_log|,clerk1|top_log|,boss|all_log|,clerk1|all_log|")) {
+        Run_Cases(t, u"logs/transcripts/logs.txt"_qs, [&](const QString& s, const QString& run) {
+            if (s == u"[seed]"_qs)
+                return void(c.Run_Statement(run));
             const QStringList v = run.split(u'|');
-            if (std::exchange(user, v[0]) != v[0])
+            if (user.isEmpty())
+                b.Open(), t.Attach(c);
+            if (std::exchange(user, v[0]) != v[0]) {
+                b.List.Set_Checkboxes(true);
                 b.Node_Click(u"uselog"_qs + v[0]);
-            status.captions.clear();
-            t.Step(run);
+                t << row(b.List.Checkboxes(), window.calls.last());
+                list(t, b.List, status);
+            }
             // The top-N dialog takes digits only, at most six; Cancel, or closing it, lists
             // nothing.
             if (v[1] == u"top_log"_qs)
@@ -120,7 +96,7 @@ private Q_SLOTS:
                 });
             b.main_mnu_proc(v[1]);
             list(t, b.List, status);
-        }
+        });
         // The key without an extension gets its placeholder "Icon" + one blank.
         QVERIFY(QFileInfo::exists(b.Files.Icon_Folder() + u"Icon "_qs));
         QVERIFY(b.Images.Contains(u".xls"_qs));
