@@ -43,7 +43,7 @@ private Q_SLOTS:
     // The administrator browses a library with files 1 plan (.txt), 2 sheet (.XLS) and 3 odd
     // (type "-Odd", no extension) and their log rows.
     void log_book_file_log_and_their_windows() {
-        Transcript t(u"logs/transcripts/logs.txt"_qs);
+        Cases t(u"logs/transcripts/logs.txt"_qs);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         testenv::Fresh_Library lib;
         db::Connection c;
@@ -68,7 +68,7 @@ private Q_SLOTS:
         // is cancelled). A user's node clicked anew empties the list and turns off its check
         // boxes; a cancelled question leaves the list as it was.
         QString user;
-        Run_Cases(t, u"logs/transcripts/logs.txt"_qs, [&](const QString& s, const QString& run) {
+        t.Run([&](auto& s, auto& run) {
             if (s == u"[seed]"_qs)
                 return void(c.Run_Statement(run));
             const QStringList v = run.split(u'|');

@@ -13,16 +13,22 @@ template <typename... T> QString row(const T&... values) {
     return QStringList{QVariant(values).toString()...}.join(u'|');
 }
 
-// Cases kept in the approved file: each "in: " line is written again and run with the
-// "[section]" line above it; every other line is what the cases wrote, made again and compared.
-inline void Run_Cases(Transcript& t, const QString& approved,
-                      const std::function<void(const QString& section, const QString& in)>& run) {
-    QFile file(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + approved);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QString section;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n'))
-        if (line.startsWith(u'['))
-            t << (section = line);
-        else if (line.startsWith(u"in: "))
-            run(section, (t << line, line.mid(4)));
-}
+// A transcript whose approved file holds its cases too: Run writes each "in: " line again and
+// runs it with the "[section]" line above it; every other line is what the cases wrote.
+class Cases : public Transcript {
+public:
+    explicit Cases(const QString& approved) : Transcript(approved), approved_(approved) {}
+    void Run(const std::function<void(const QString& section, const QString& in)>& run) {
+        QFile file(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + approved_);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString section;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n'))
+            if (line.startsWith(u'['))
+                *this << (section = line);
+            else if (line.startsWith(u"in: "))
+                run(section, (*this << line, line.mid(4)));
+    }
+
+private:
+    QString approved_;
+};

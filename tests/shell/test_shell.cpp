@@ -98,7 +98,7 @@ private Q_SLOTS:
     // on a combo box, list or other widget: the index given back, -1 out of range, 0 for
     // another kind of widget.
     void connection_strings_login_windows_and_lists() {
-        Transcript t(u"shell/transcripts/texts.txt"_qs);
+        Cases t(u"shell/transcripts/texts.txt"_qs);
         QStandardItemModel m(3, 3);
         m.setHorizontalHeaderLabels(testenv::List("Name,A very long column header,C"));
         m.setItem(1, 0, new QStandardItem(QString(60, u'x')));
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QSignalSpy activated(&combo, &QComboBox::activated);
         QSignalSpy clicked(&list, &QListWidget::itemClicked);
         QLineEdit other;
-        Run_Cases(t, u"shell/transcripts/texts.txt"_qs, [&](const QString& s, const QString& in) {
+        t.Run([&](auto& s, auto& in) {
             const QStringList v = in.split(s == u"[fields]"_qs ? u'|' : u' ');
             Connection_Fields f = Parse_Connection_String(in);
             if (s == u"[stored]"_qs) {
@@ -151,8 +151,8 @@ private Q_SLOTS:
     // show)|its user_deny|its login days (- none)|start|end|client's weekday. What it sent,
     // showed and left.
     void sign_in_decides() {
-        Transcript t(u"shell/transcripts/sign_in.txt"_qs);
-        Run_Cases(t, u"shell/transcripts/sign_in.txt"_qs, [&](const QString&, const QString& in) {
+        Cases t(u"shell/transcripts/sign_in.txt"_qs);
+        t.Run([&](auto&, auto& in) {
             init();
             const QStringList v = in.split(u'|');
             const QString uid = QString(v[2]).replace(u"'"_qs, u"''"_qs);
@@ -189,7 +189,7 @@ private Q_SLOTS:
     // whole; quotes and & typed are dropped; Exit ends the program. The dialog stands a little
     // above the middle.
     void login_dialog_and_a_misspelt_library_path() {
-        Transcript t(u"shell/transcripts/login_dialog.txt"_qs);
+        Cases t(u"shell/transcripts/login_dialog.txt"_qs);
         const QString dir = lib_->dir.path(), misspelt = dir + u"/librray.db"_qs,
                       chosen = dir + u"/new.db"_qs, was = QDir::currentPath();
         Save_Setting(u"ConStr"_qs, u"value"_qs, db::Connection_String::embedded(misspelt));
@@ -246,23 +246,22 @@ private Q_SLOTS:
         QSignalSpy signed_in(&dlg, &frmLogin::Signed_In), end(&dlg, &frmLogin::End_Program);
         name->clear();
         p_.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
-        Run_Cases(t, u"shell/transcripts/login_dialog.txt"_qs,
-                  [&](const QString&, const QString& in) {
-                      const QString what = in.section(u' ', 0, 0), arg = in.section(u' ', 1);
-                      if (what == u"click"_qs)
-                          click(&dlg, qPrintable(arg));
-                      else if (what == u"focus"_qs)
-                          child(&dlg, qPrintable(arg))->setFocus();
-                      else if (what == u"keys"_qs)
-                          QTest::keyClicks(dlg.focusWidget(), arg);
-                      else
-                          QTest::keyClick(dlg.focusWidget(),
-                                          what == u"enter"_qs ? Qt::Key_Enter : Qt::Key_Return);
-                      QTest::qWait(20); // the selection follows the focus in a posted step
-                      t << row(dlg.focusWidget()->objectName(), name->text(),
-                               password->selectedText(), int(password->echoMode()), Login_Attempts,
-                               signed_in.count(), end.count(), dlg.isVisible(), session::Cur_Role);
-                  });
+        t.Run([&](auto&, auto& in) {
+            const QString what = in.section(u' ', 0, 0), arg = in.section(u' ', 1);
+            if (what == u"click"_qs)
+                click(&dlg, qPrintable(arg));
+            else if (what == u"focus"_qs)
+                child(&dlg, qPrintable(arg))->setFocus();
+            else if (what == u"keys"_qs)
+                QTest::keyClicks(dlg.focusWidget(), arg);
+            else
+                QTest::keyClick(dlg.focusWidget(),
+                                what == u"enter"_qs ? Qt::Key_Enter : Qt::Key_Return);
+            QTest::qWait(20); // the selection follows the focus in a posted step
+            t << row(dlg.focusWidget()->objectName(), name->text(), password->selectedText(),
+                     int(password->echoMode()), Login_Attempts, signed_in.count(), end.count(),
+                     dlg.isVisible(), session::Cur_Role);
+        });
         prompts(t);
         QVERIFY(t.Matches());
     }
@@ -270,27 +269,26 @@ private Q_SLOTS:
     // The connection dialog's fields for each engine, after each case: a control and what it
     // is set to (cmdBrowse: the file chosen, none when cancelled).
     void connection_dialog_engines() {
-        Transcript t(u"shell/transcripts/connection_dialog.txt"_qs);
+        Cases t(u"shell/transcripts/connection_dialog.txt"_qs);
         frmConnection con(
             p_,
             u"Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD=pw;TDS_Version=7.4;ClientCharset=UTF-8"_qs,
             {});
         con.show();
         QCOMPARE(child<QLineEdit>(&con, "txtUserPassword")->echoMode(), QLineEdit::Password);
-        Run_Cases(t, u"shell/transcripts/connection_dialog.txt"_qs,
-                  [&](const QString&, const QString& in) {
-                      const QString name = in.section(u' ', 0, 0), value = in.section(u' ', 1);
-                      if (name == u"cboEngine"_qs)
-                          child<QComboBox>(&con, "cboEngine")->setCurrentIndex(value.toInt());
-                      else if (name == u"cmdBrowse"_qs)
-                          p_.Answer_Path(value), click(&con, "cmdBrowse");
-                      else
-                          type_into(&con, qPrintable(name), value);
-                      QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(),
-                               con.Connection_Text());
-                      prompts(t);
-                      controls(t, &con, "cboEngine,txtFile,txtServer,txtConnectionString");
-                  });
+        t.Run([&](auto&, auto& in) {
+            const QString name = in.section(u' ', 0, 0), value = in.section(u' ', 1);
+            if (name == u"cboEngine"_qs)
+                child<QComboBox>(&con, "cboEngine")->setCurrentIndex(value.toInt());
+            else if (name == u"cmdBrowse"_qs)
+                p_.Answer_Path(value), click(&con, "cmdBrowse");
+            else
+                type_into(&con, qPrintable(name), value);
+            QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(),
+                     con.Connection_Text());
+            prompts(t);
+            controls(t, &con, "cboEngine,txtFile,txtServer,txtConnectionString");
+        });
         QVERIFY(t.Matches());
     }
 

@@ -50,7 +50,7 @@ class Test_Viewer : public QObject {
 
 private Q_SLOTS:
     void picture_files_and_stretching() {
-        Transcript t(u"viewer/transcripts/picture_files.txt"_qs);
+        Cases t(u"viewer/transcripts/picture_files.txt"_qs);
         // [names] a file type or name: picture type, picture file. [stretch] the whole source
         // fills the new size, smaller or larger; at no width nothing is drawn.
         QImage quadrants(2, 2, QImage::Format_RGB32); // red, green above blue, yellow
@@ -58,18 +58,16 @@ private Q_SLOTS:
             quadrants.setPixelColor(k % 2, k / 2,
                                     QList<QColor>{Qt::red, Qt::green, Qt::blue, Qt::yellow}[k]);
         quadrants = quadrants.scaled(40, 30);
-        Run_Cases(
-            t, u"viewer/transcripts/picture_files.txt"_qs,
-            [&](const QString& s, const QString& in) {
-                if (s == u"[names]"_qs)
-                    return void(t << row(viewer::Is_Picture_Type(in), viewer::Is_Picture_File(in)));
-                viewer::Stretched_Picture picture(quadrants);
-                picture.Stretch_To({in.section(u'x', 0, 0).toInt(), in.section(u'x', 1).toInt()});
-                const QImage drawn = picture.Render().convertToFormat(QImage::Format_RGB32);
-                t << row(picture.Size().width(), picture.Size().height(), drawn.width(),
-                         drawn.height()) +
-                         u' ' + (drawn.isNull() ? QString() : colours(drawn));
-            });
+        t.Run([&](auto& s, auto& in) {
+            if (s == u"[names]"_qs)
+                return void(t << row(viewer::Is_Picture_Type(in), viewer::Is_Picture_File(in)));
+            viewer::Stretched_Picture picture(quadrants);
+            picture.Stretch_To({in.section(u'x', 0, 0).toInt(), in.section(u'x', 1).toInt()});
+            const QImage drawn = picture.Render().convertToFormat(QImage::Format_RGB32);
+            t << row(picture.Size().width(), picture.Size().height(), drawn.width(),
+                     drawn.height()) +
+                     u' ' + (drawn.isNull() ? QString() : colours(drawn));
+        });
         // Refusals name the file and why: the decoder's words, or, before anything is decoded,
         // the picture's size against the memory free (the photo is a BMP header alone).
         QTemporaryDir dir;
@@ -107,35 +105,34 @@ private Q_SLOTS:
     // button, where only the middle one changes nothing. The state after each step. The room
     // is the outer size (9060 x 6270 before any resize) less the other bar: 8775 x 6000.
     void picture_view_steps() {
-        Transcript t(u"viewer/transcripts/picture_view.txt"_qs);
-        Run_Cases(
-            t, u"viewer/transcripts/picture_view.txt"_qs, [&](const QString&, const QString& run) {
-                const QStringList steps = run.split(u' ');
-                Picture_View v;
-                v.Set_Image({0, 0, steps[0].section(u'x', 0, 0).toDouble(),
-                             steps[0].section(u'x', 1).toDouble()});
-                v.init_vshs();
-                t << steps[0] + u": "_qs + state(v);
-                // Arrow and page steps stay 20 and 40 pixels, whatever a unit of the bar stands
-                // for.
-                QVERIFY(v.HS1().Single_Step() * v.HS1().twips_per_unit == 300 &&
-                        v.VS1().Page_Step() * v.VS1().twips_per_unit == 600);
-                for (const QString& step : steps.mid(1)) {
-                    const char c = step[0].toLatin1();
-                    int n = 0; // < and > zoom until refused: the box neither outgrows the painter's
-                               // range nor shrinks below a pixel that could be clicked again
-                    if (c == 'h' || c == 'v')
-                        (c == 'h') ? v.Scroll_Horizontal(step.mid(1).toInt())
-                                   : v.Scroll_Vertical(step.mid(1).toInt());
-                    else if (c == '<' || c == '>')
-                        while (v.Zoom(c == '>' ? Qt::LeftButton : Qt::RightButton) && ++n < 100) {
-                        }
-                    else
-                        n = v.Zoom(c == '+' ? Qt::LeftButton
-                                            : (c == '-' ? Qt::RightButton : Qt::MiddleButton));
-                    t << u"  %1 %2: "_qs.arg(step).arg(n) + state(v);
-                }
-            });
+        Cases t(u"viewer/transcripts/picture_view.txt"_qs);
+        t.Run([&](auto&, auto& run) {
+            const QStringList steps = run.split(u' ');
+            Picture_View v;
+            v.Set_Image({0, 0, steps[0].section(u'x', 0, 0).toDouble(),
+                         steps[0].section(u'x', 1).toDouble()});
+            v.init_vshs();
+            t << steps[0] + u": "_qs + state(v);
+            // Arrow and page steps stay 20 and 40 pixels, whatever a unit of the bar stands
+            // for.
+            QVERIFY(v.HS1().Single_Step() * v.HS1().twips_per_unit == 300 &&
+                    v.VS1().Page_Step() * v.VS1().twips_per_unit == 600);
+            for (const QString& step : steps.mid(1)) {
+                const char c = step[0].toLatin1();
+                int n = 0; // < and > zoom until refused: the box neither outgrows the painter's
+                           // range nor shrinks below a pixel that could be clicked again
+                if (c == 'h' || c == 'v')
+                    (c == 'h') ? v.Scroll_Horizontal(step.mid(1).toInt())
+                               : v.Scroll_Vertical(step.mid(1).toInt());
+                else if (c == '<' || c == '>')
+                    while (v.Zoom(c == '>' ? Qt::LeftButton : Qt::RightButton) && ++n < 100) {
+                    }
+                else
+                    n = v.Zoom(c == '+' ? Qt::LeftButton
+                                        : (c == '-' ? Qt::RightButton : Qt::MiddleButton));
+                t << u"  %1 %2: "_qs.arg(step).arg(n) + state(v);
+            }
+        });
         // To the nearest pixel, halves to the even one (37.5 twips: 2.5 px).
         QVERIFY(viewer::To_Pixels(viewer::Box{-500, 0, 8775, 6000}) == QRect(-33, 0, 585, 400) &&
                 viewer::To_Pixels(37.5) == 2);
