@@ -142,7 +142,7 @@ private Q_SLOTS:
     // Viewers open without blocking, one per picture; the mouse zooms, the bars move the
     // picture; a picture that cannot be decoded is reported.
     void viewer_window() {
-        Transcript t(u"viewer/transcripts/viewer_window.txt"_qs);
+        Cases t(u"viewer/transcripts/viewer_window.txt"_qs);
         QTemporaryDir dir;
         QImage image(60, 40, QImage::Format_RGB32); // left half red, right half blue
         image.fill(Qt::red);
@@ -163,23 +163,21 @@ private Q_SLOTS:
         auto *hs1 = child<QScrollBar>(v, "HS1"), *vs1 = child<QScrollBar>(v, "VS1");
         // The design client area; until the first zoom the picture shows at its own size.
         t << row(v->objectName(), v->windowTitle(), v->width(), v->height()) << shown(v);
-        QTest::mouseClick(img, Qt::LeftButton);
-        t << shown(v);
-        hs1->setValue(500);
-        vs1->setValue(1500);
-        t << shown(v);
-        hs1->triggerAction(QAbstractSlider::SliderSingleStepAdd); // one arrow step: 20 pixels
-        t << shown(v);
-        v->resize(700, 500); // the box back to the window's size; the place across stays
-        t << shown(v);
-        QTest::mouseClick(img, Qt::RightButton);
-        t << shown(v);
-        // The box fills the room whatever the zoom was; too narrow for the horizontal bar, it
-        // keeps its width and the vertical one moves left; a negative size keeps the one before.
-        for (const QSize size : {QSize(13, 418), QSize(1, 1), QSize(604, 418)}) {
-            v->resize(size);
+        // Steps: a click of the left or right button, a bar set, one arrow step (20 pixels), a
+        // resize. The box fills the room whatever the zoom was; too narrow for the horizontal
+        // bar, it keeps its width and the vertical one moves left; a negative size keeps the one
+        // before.
+        t.Run([&](auto&, auto& in) {
+            if (in == u"left"_qs || in == u"right"_qs)
+                QTest::mouseClick(img, in == u"left"_qs ? Qt::LeftButton : Qt::RightButton);
+            else if (in == u"arrow"_qs)
+                hs1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            else if (in[0] == u'h' || in[0] == u'v')
+                (in[0] == u'h' ? hs1 : vs1)->setValue(in.mid(1).toInt());
+            else
+                v->resize(in.section(u'x', 0, 0).toInt(), in.section(u'x', 1).toInt());
             t << shown(v);
-        }
+        });
         // Another picture opens its own viewer; one above the decoder's former limit of 128 MiB
         // shows too, and zooms from its source. Escape closes only its own viewer.
         QPointer<frmpicview> second =
