@@ -1,9 +1,7 @@
 #include "Connection.h"
-#include "ConnectionFields.h"
 #include "ConnectionString.h"
 #include "Lines.h"
 #include "ListUtils.h"
-#include "Login.h"
 #include "LoginTimeWindow.h"
 #include "OperationLog.h"
 #include "Program.h"
@@ -329,7 +327,6 @@ private Q_SLOTS:
             click(dlg, "cmdOK");
         });
         click(login, "cmdLogin");
-        QCOMPARE(proposed, data + u"/library.db"_qs);
         QCOMPARE(setting("ConStr", "value"), u"Provider=SQLite;Data Source="_qs + proposed);
         QVERIFY(Login_Attempts == 2 && !shell.Main_Window());
         prompts(t);
