@@ -255,7 +255,7 @@ private Q_SLOTS:
             else
                 QTest::keyClick(dlg.focusWidget(),
                                 what == u"enter"_qs ? Qt::Key_Enter : Qt::Key_Return);
-            QTest::qWait(20); // the selection follows the focus in a posted step
+            QTest::qWait(1); // the selection follows the focus in a posted step
             t << row(dlg.focusWidget()->objectName(), name->text(), password->selectedText(),
                      int(password->echoMode()), Login_Attempts, signed_in.count(), end.count(),
                      dlg.isVisible(), session::Cur_Role);
