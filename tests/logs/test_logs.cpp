@@ -17,7 +17,8 @@ using namespace wintest;
 
 namespace {
 
-// A list's header, then its rows as they show with each row's icon key; then the status line.
+// A list's header, then its rows as they show with each row's icon key; then the status
+// line and progress value|maximum|shown.
 void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
     QStringList out;
     for (int i = -1; i < m.Row_Count(); ++i) {
@@ -28,9 +29,8 @@ void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
         out << (i < 0 ? QString() : m.Row(i).icon_key) + u';';
     }
     t << out.join(u'|')
-      << status.captions.join(u'|') + u", progress %1 of %2 %3"_qs.arg(status.progress_value)
-                                          .arg(status.progress_maximum)
-                                          .arg(status.progress_visible);
+      << status.captions.join(u'|') + u", progress "_qs +
+             row(status.progress_value, status.progress_maximum, status.progress_visible);
     status.captions.clear();
 }
 
