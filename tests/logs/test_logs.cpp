@@ -1,0 +1,134 @@
+#include "../shell/Lines.h"
+#include "Browser.h"
+#include "Connection.h"
+#include "FakeBrowserWindow.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "FileLog.h"
+#include "KeyFilter.h"
+#include "LogBook.h"
+#include "Session.h"
+#include "TestEnv.h"
+#include "WindowTest.h"
+#include "frmlogview.h"
+#include "frmtoplogreturn.h"
+
+using namespace wintest;
+
+namespace {
+
+// A list's header, then its rows as they show with each row's icon key; then the status
+// line and progress value|maximum|shown.
+void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
+    QStringList out;
+    for (int i = -1; i < m.Row_Count(); ++i) {
+        for (int c = 0; c < m.columnCount(); ++c)
+            out << (i < 0 ? m.headerData(c, Qt::Horizontal, Qt::DisplayRole)
+                          : m.data(m.index(i, c), Qt::DisplayRole))
+                       .toString();
+        out << (i < 0 ? QString() : m.Row(i).icon_key) + u';';
+    }
+    t << out.join(u'|')
+      << status.captions.join(u'|') + u", progress "_qs +
+             row(status.progress_value, status.progress_maximum, status.progress_visible);
+    status.captions.clear();
+}
+
+} // namespace
+
+class Test_Logs : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The administrator browses a library with files 1 plan (.txt), 2 sheet (.XLS) and 3 odd
+    // (type "-Odd", no extension) and their log rows.
+    void log_book_file_log_and_their_windows() {
+        Cases t(u"logs/transcripts/logs.txt"_qs);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        testenv::Fresh_Library lib;
+        db::Connection c;
+        c.Open(lib.connection_string);
+        QTemporaryDir templates;
+        session::Templates_Dir = templates.path() + u"/work/"_qs;
+        session::Cur_User = u"Scrollkin"_qs;
+        session::Cur_Role = u"Administrator"_qs;
+        Fake_Status_Strip status;
+        Fake_Prompter prompter;
+        Fake_Browser_Window window;
+        Browser b(c, status, prompter, window);
+        logs::Log_Windows hooks;
+        hooks.Show_File_Log = [&c](const QString& caption, const QString& file_no) {
+            frmlogview::Show(caption, c, file_no, nullptr);
+        };
+        hooks.Ask_Top_Count = [] { return frmtoplogreturn::Ask(nullptr); };
+        int beeps = 0;
+        Set_Beep_Handler([&beeps] { ++beeps; });
+        const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
+        // [seed] the library's statements. [runs] user|command|typed top count ("-": the question
+        // is cancelled). A user's node clicked anew empties the list and turns off its check
+        // boxes; a cancelled question leaves the list as it was.
+        QString user;
+        t.Run([&](auto& s, auto& run) {
+            if (s == u"[seed]"_qs)
+                return void(c.Run_Statement(run));
+            const QStringList v = run.split(u'|');
+            if (user.isEmpty())
+                b.Open(), t.Attach(c);
+            if (std::exchange(user, v[0]) != v[0]) {
+                b.List.Set_Checkboxes(true);
+                b.Node_Click(u"uselog"_qs + v[0]);
+                t << row(b.List.Checkboxes(), window.calls.last());
+                list(t, b.List, status);
+            }
+            // The top-N dialog takes digits only, at most six; Cancel, or closing it, lists
+            // nothing.
+            if (v[1] == u"top_log"_qs)
+                on_modal(u"frmtoplogreturn"_qs, [&](QWidget* w) {
+                    auto* text = child<QLineEdit>(w, "Text1");
+                    t << row(w->windowTitle(), child<QLabel>(w, "Label1")->text(),
+                             text->selectedText());
+                    QTest::keyClicks(text, u"1a2-"_qs);
+                    QTest::keyClick(text, Qt::Key_Backspace);
+                    QTest::keyClicks(text, u"34567890"_qs);
+                    t << row(text->text(), std::exchange(beeps, 0));
+                    text->setText(v[2]);
+                    v[2] == u'-' ? (void)w->close() : click(w, "OKButton");
+                });
+            b.main_mnu_proc(v[1]);
+            list(t, b.List, status);
+        });
+        // The key without an extension gets its placeholder "Icon" + one blank.
+        QVERIFY(QFileInfo::exists(b.Files.Icon_Folder() + u"Icon "_qs));
+        QVERIFY(b.Images.Contains(u".xls"_qs));
+        // An apostrophe in a login name stays inside its literal; only the leading digits of a
+        // top text reach the statement. A file's log is by user, newest first.
+        b.Tree.selected()->setData(u"uselogo'hara"_qs, Catalogue_Tree::Key_Role);
+        t.Step(u"o'hara, top '5; drop', file log of x'y"_qs);
+        ops->Load_Log_Book(u"5; drop table tbl_user"_qs);
+        QVERIFY(logs::Read_File_Log(c, u"x'y"_qs).empty());
+        b.Tree.selected()->setData(u"uselogclerk1"_qs, Catalogue_Tree::Key_Role);
+        t << status.caption;
+        b.Node_Click(u"Fold0001"_qs);
+        b.main_mnu_proc(u"Viewlog"_qs); // no current row: nothing
+        b.List_Selection.setCurrentIndex(b.List.index(b.List.Find_Key(u"file1"_qs), 0),
+                                         QItemSelectionModel::ClearAndSelect);
+        // The file log window lists and sorts (one direction flag: ascending, then descending)
+        // and closes on Esc.
+        on_modal(u"frmlogview"_qs, [&](QWidget* w) {
+            auto* lv = child<QTreeView>(w, "lv");
+            t.Step(w->windowTitle() + u'|' + lv->toolTip());
+            for (int sort = 0; sort < 3; ++sort) {
+                list(t, static_cast<frmlogview*>(w)->Rows(), status);
+                Q_EMIT lv->header()->sectionClicked(1);
+            }
+            QTest::keyClick(lv, Qt::Key_Escape);
+        });
+        b.main_mnu_proc(u"Viewlog"_qs);
+        QVERIFY(!QApplication::activeModalWidget());
+        Set_Beep_Handler({});
+        QVERIFY(t.Matches());
+    }
+};
+
+SCROLLKIN_UI_TEST_MAIN(Test_Logs)
+#include "test_logs.moc"

@@ -1,0 +1,494 @@
+#include "Connection.h"
+#include "ConnectionString.h"
+#include "Lines.h"
+#include "ListUtils.h"
+#include "LoginTimeWindow.h"
+#include "OperationLog.h"
+#include "Program.h"
+#include "ProgramFrame.h"
+#include "Session.h"
+#include "Settings.h"
+#include "SingleInstance.h"
+#include "frmConnection.h"
+
+using namespace wintest;
+
+namespace {
+
+const QString Create_Question =
+    u"There is no library file %1.\r\nCreate a new, empty library there?"_qs;
+
+QString setting(const char* key, const char* section = "name") {
+    return Get_Setting(QLatin1String(key), QLatin1String(section), u"<absent>"_qs);
+}
+// The window's caption, then each named control as class 'caption' shown font.
+void controls(Transcript& t, const QWidget* window, const char* names) {
+    t << window->objectName() + u' ' + window->windowTitle();
+    for (const QString& n : testenv::List(names)) {
+        const QWidget* w = window->findChild<QWidget*>(n);
+        QString text; // the one of these the control has
+        for (const char* p : {"text", "currentText", "title", "plainText"})
+            text += w->property(p).toString();
+        t << row(n, QLatin1String(w->metaObject()->className()), text, w->isVisible(),
+                 w->font().family());
+    }
+}
+// A menu's entries in order as name=caption (a separator by its name), a sub-menu's indented;
+// the items that run a command are gathered in commands.
+void entries(Transcript& t, const QMenu* menu, QList<QAction*>& commands, QString indent = {}) {
+    for (QAction* a : menu->actions()) {
+        t << indent + a->objectName() + (a->isSeparator() ? QString() : u'=' + a->text());
+        if (a->menu())
+            entries(t, a->menu(), commands, indent + u"  "_qs);
+        else if (!a->isSeparator())
+            commands << a;
+    }
+}
+
+} // namespace
+
+class Test_Shell : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testenv::Fresh_Library> lib_;
+    db::Connection c_;
+    Fake_Prompter p_;
+    int weekday_ = 1, edits_ = 0;
+    QList<QUrl> opened_;
+    QTemporaryDir templates_;
+
+    // The prompts shown since the last call, the home folder as ~ and a carriage return shown.
+    void prompts(Transcript& t) {
+        for (const Fake_Prompter::Record& r : p_.Records())
+            t << Transcript::Prompt_Line(r)
+                     .replace(QDir::homePath(), u"~"_qs)
+                     .replace(u'\r', u"\\r"_qs);
+        p_.Clear();
+    }
+
+public Q_SLOTS:
+    void open_url(const QUrl& url) { opened_ << url; } // the platform's "open" of a mailto link
+
+private Q_SLOTS:
+    void init() {
+        lib_ = std::make_unique<testenv::Fresh_Library>();
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, Program_Title(), Program_Title())
+            .clear();
+        Save_Setting(u"ConStr"_qs, u"value"_qs, lib_->connection_string);
+        Login_Attempts = 0;
+        session::Cur_User = session::Cur_Role = QString();
+        c_.Close();
+        c_.Open(lib_->connection_string);
+    }
+    void cleanup() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+        p_.Verify_Done();
+        c_.Close();
+        db::Lib_Connection().Close();
+    }
+
+    // [fields] file, or server|port|database|user|password: to a string and back. [stored] a
+    // stored string read into the fields; one the server fields would not give back whole stays
+    // raw, so editing loses nothing. [window] who may sign in: client's weekday, server's time,
+    // days, start, end. [autosize] column, mode: columns fit their contents, and their headers
+    // when asked; out of range nothing changes. [select] selections as if set by the program
+    // on a combo box, list or other widget: the index given back, -1 out of range, 0 for
+    // another kind of widget.
+    void connection_strings_login_windows_and_lists() {
+        Cases t(u"shell/transcripts/texts.txt"_qs);
+        QStandardItemModel m(3, 3);
+        m.setHorizontalHeaderLabels(testenv::List("Name,A very long column header,C"));
+        m.setItem(1, 0, new QStandardItem(QString(60, u'x')));
+        QTreeView view;
+        view.setModel(&m);
+        for (int c = 0; c < 3; ++c)
+            view.header()->resizeSection(c, 40);
+        QComboBox combo;
+        combo.addItems(testenv::List("a,b"));
+        QListWidget list;
+        list.addItems(testenv::List("a,b,c"));
+        QSignalSpy activated(&combo, &QComboBox::activated);
+        QSignalSpy clicked(&list, &QListWidget::itemClicked);
+        QLineEdit other;
+        t.Run([&](auto& s, auto& in) {
+            const QStringList v = in.split(s == u"[fields]"_qs ? u'|' : u' ');
+            Connection_Fields f = Parse_Connection_String(in);
+            if (s == u"[stored]"_qs) {
+                t << row(int(f.engine), f.file, f.odbc == in, Build_Connection_String(f) == in);
+            } else if (s == u"[fields]"_qs) {
+                f = {};
+                f.file = in;
+                if (v.size() == 5) {
+                    f = {Library_Engine::Sql_Server, {}, v[0], v[1], v[2], v[3], v[4], {}};
+                    QVERIFY(With_Absolute_File(f) == f);
+                }
+                t << Build_Connection_String(f);
+                QVERIFY(Parse_Connection_String(Build_Connection_String(f)) == f);
+            } else if (s == u"[window]"_qs) {
+                const auto now = QDateTime::fromString(u"2026-03-04T"_qs + v[1], Qt::ISODate);
+                t << QString::number(int(Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
+            } else if (s == u"[autosize]"_qs) {
+                Autosize_Column(&view, v[0].toInt(), v[1].toInt());
+                t << row(view.header()->sectionSize(0), view.header()->sectionSize(1));
+            } else {
+                QWidget* w = in[0] == u'c' ? &combo : in[0] == u'l' ? (QWidget*)&list : &other;
+                t << row(Set_List_Selection(w, in.mid(1).toInt()), combo.currentText(),
+                         list.selectedItems().size(), activated.count() + clicked.count());
+            }
+        });
+        Autosize_Columns(nullptr, Fit_Contents_And_Header);
+        Connection_Fields typed;
+        typed.file = u"~/a/../lib.db"_qs;
+        QCOMPARE(With_Absolute_File(typed).file, QDir::homePath() + u"/lib.db"_qs);
+        QVERIFY(t.Matches());
+    }
+
+    // Each attempt on a fresh library: name|password|an extra account of role User and
+    // password "pw" (- none; fail: the third statement fails, its number and description
+    // show)|its user_deny|its login days (- none)|start|end|client's weekday. What it sent,
+    // showed and left.
+    void sign_in_decides() {
+        Cases t(u"shell/transcripts/sign_in.txt"_qs);
+        t.Run([&](auto&, auto& in) {
+            init();
+            const QStringList v = in.split(u'|');
+            const QString uid = QString(v[2]).replace(u"'"_qs, u"''"_qs);
+            if (v[2] == u"fail"_qs)
+                c_.Fail_At_Statement(3);
+            else if (v[2] != u'-')
+                c_.Run_Statement(u"insert into tbl_user(uid,pwd,[name],sys_role,user_deny) values"
+                                 "('%1','pw','n','User','%2')"_qs.arg(uid, v[3]));
+            if (v[4] != u'-')
+                c_.Run_Statement(u"insert into tbl_user_login_time(uid,Login_DayOfWeek,Login_Start_"
+                                 "Time,Login_End_Time) values('%1','%2','%3','%4')"_qs.arg(
+                                     uid, v[4], v[5], v[6]));
+            weekday_ = v[7].toInt();
+            t.Attach(c_);
+            p_.Answer(Prompt_Answer::Ok);
+            const auto edit = [this](const QString&, const QString&) {
+                return ++edits_, std::nullopt;
+            };
+            const Login_Result r =
+                Sign_In(c_, p_, edit, [this] { return weekday_; }).Login(v[0], v[1], u"srv"_qs);
+            prompts(t);
+            t << row(int(r.outcome), session::Cur_User, session::Cur_Role, Login_Attempts,
+                     c_.Is_Open() ? -1 : int(r.focus), setting("usename"), setting("lastServer"),
+                     edits_);
+            c_.Fail_At_Statement(0);
+        });
+        QVERIFY(t.Matches());
+    }
+
+    // A misspelt path is no new library: the sign-in opens the connection dialog, which makes
+    // a typed relative path absolute and creates a library only when asked to. Then Enter moves
+    // from the name to the password and there signs in, and on a button only moves on; a
+    // refusal sends the focus back to the name when it is empty, else to the password, selected
+    // whole; quotes and & typed are dropped; Exit ends the program. The dialog stands a little
+    // above the middle.
+    void login_dialog_and_a_misspelt_library_path() {
+        Cases t(u"shell/transcripts/login_dialog.txt"_qs);
+        const QString dir = lib_->dir.path(), misspelt = dir + u"/librray.db"_qs,
+                      chosen = dir + u"/new.db"_qs, was = QDir::currentPath();
+        Save_Setting(u"ConStr"_qs, u"value"_qs, db::Connection_String::embedded(misspelt));
+        QDir::setCurrent(dir);
+        c_.Close();
+        frmLogin dlg(p_, {u"clerk"_qs, u"db7"_qs}, c_);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QCOMPARE(dlg.pos(), frmLogin::Position_On(dlg.screen()->geometry(), dlg.size()));
+        QCOMPARE(frmLogin::Position_On(QRect(1920, 0, 1280, 1024), QSize(280, 174)),
+                 QPoint(2420, 340));
+        controls(t, &dlg,
+                 "fraLogin,lblLabels,Server,lblUserName,txtusername,lblPassword,txtPassword,"
+                 "cmdLogin,cmdCancel,Command1");
+        const auto result = [&t, &dir](QWidget* con) {
+            t << child<QLabel>(con, "lblTestResult")->text().replace(dir, u"<dir>"_qs);
+        };
+        on_modal(u"frmConnection"_qs, [&](QWidget* con) { // "DataBase..."; Cancel keeps the string
+            QVERIFY(con->parentWidget() == &dlg);
+            result(con);
+            click(con, "cmdCancel");
+        });
+        click(&dlg, "Command1");
+        QCOMPARE(setting("ConStr", "value"), db::Connection_String::embedded(misspelt));
+        on_modal(u"frmConnection"_qs, [&](QWidget* con) {
+            auto* file = child<QLineEdit>(con, "txtFile");
+            result(con);
+            p_.Answer(Prompt_Answer::No, Create_Question.arg(misspelt));
+            click(con, "cmdTest");
+            result(con);
+            file->setText(u"new.db"_qs);
+            p_.Answer(Prompt_Answer::No, Create_Question.arg(chosen));
+            click(con, "cmdOK");
+            QVERIFY(con->isVisible() && file->text() == chosen && !QFileInfo::exists(chosen));
+            p_.Answer(Prompt_Answer::Yes, Create_Question.arg(chosen));
+            click(con, "cmdTest");
+            result(con);
+            click(con, "cmdOK"); // the file is there now: no question
+        });
+        click(&dlg, "cmdLogin");
+        QDir::setCurrent(was);
+        QVERIFY(Login_Attempts == 1 && !QFileInfo::exists(misspelt));
+        QCOMPARE(setting("ConStr", "value"), db::Connection_String::embedded(chosen));
+        p_.Clear();
+        Login_Attempts = 0; // as a new start of the dialog would have it
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        // Keys and clicks; a text box selects its text on coming into focus, so typed keys
+        // replace it. After each the focus, the typed
+        // name, the password's selection and echo, the attempts, sign-ins and ends, whether the
+        // dialog shows, the role signed in.
+        auto *name = child<QLineEdit>(&dlg, "txtusername"),
+             *password = child<QLineEdit>(&dlg, "txtPassword");
+        QSignalSpy signed_in(&dlg, &frmLogin::Signed_In), end(&dlg, &frmLogin::End_Program);
+        name->clear();
+        p_.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+        t.Run([&](auto&, auto& in) {
+            const QString what = in.section(u' ', 0, 0), arg = in.section(u' ', 1);
+            if (what == u"click"_qs)
+                click(&dlg, qPrintable(arg));
+            else if (what == u"focus"_qs)
+                child(&dlg, qPrintable(arg))->setFocus();
+            else if (what == u"keys"_qs)
+                QTest::keyClicks(dlg.focusWidget(), arg);
+            else
+                QTest::keyClick(dlg.focusWidget(),
+                                what == u"enter"_qs ? Qt::Key_Enter : Qt::Key_Return);
+            QTest::qWait(1); // the selection follows the focus in a posted step
+            t << row(dlg.focusWidget()->objectName(), name->text(), password->selectedText(),
+                     int(password->echoMode()), Login_Attempts, signed_in.count(), end.count(),
+                     dlg.isVisible(), session::Cur_Role);
+        });
+        prompts(t);
+        QVERIFY(t.Matches());
+    }
+
+    // The connection dialog's fields for each engine, after each case: a control and what it
+    // is set to (cmdBrowse: the file chosen, none when cancelled).
+    void connection_dialog_engines() {
+        Cases t(u"shell/transcripts/connection_dialog.txt"_qs);
+        frmConnection con(
+            p_,
+            u"Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD=pw;TDS_Version=7.4;ClientCharset=UTF-8"_qs,
+            {});
+        con.show();
+        QCOMPARE(child<QLineEdit>(&con, "txtUserPassword")->echoMode(), QLineEdit::Password);
+        t.Run([&](auto&, auto& in) {
+            const QString name = in.section(u' ', 0, 0), value = in.section(u' ', 1);
+            if (name == u"cboEngine"_qs)
+                child<QComboBox>(&con, "cboEngine")->setCurrentIndex(value.toInt());
+            else if (name == u"cmdBrowse"_qs)
+                p_.Answer_Path(value), click(&con, "cmdBrowse");
+            else
+                type_into(&con, qPrintable(name), value);
+            QCOMPARE(child<QPlainTextEdit>(&con, "txtConnectionString")->toPlainText(),
+                     con.Connection_Text());
+            prompts(t);
+            controls(t, &con, "cboEngine,txtFile,txtServer,txtConnectionString");
+        });
+        QVERIFY(t.Matches());
+    }
+
+    // The first run asks for a library, makes
+    // it, makes the missing folders and signs in; "Login out" opens the dialog again with the
+    // remembered names, refusals count on across it, and the fourth press ends the program.
+    void first_run_to_the_frame_and_back() {
+        Transcript t(u"shell/transcripts/first_run.txt"_qs);
+        Save_Setting(u"ConStr"_qs, u"value"_qs, QString());
+        Save_Setting(u"lastServer"_qs, u"name"_qs, u"db1"_qs);
+        const QString templates =
+            QStandardPaths::writableLocation(QStandardPaths::TemplatesLocation);
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        QVERIFY(QDir(templates).removeRecursively() && QDir(desktop).removeRecursively());
+        Single_Instance instance(lib_->dir.path() + u"/run.lock"_qs);
+        Program_Shell shell(p_, instance);
+        QSignalSpy quit(&shell, &Program_Shell::Quit);
+        QVERIFY(shell.Start());
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir(data).removeRecursively(); // the dialog makes the folder it proposes
+        frmLogin* login = shell.Login_Window();
+        QVERIFY(login && login->isVisible() && QFileInfo(templates).isDir() &&
+                QFileInfo(desktop).isDir() && session::Templates_Dir == templates + u'/' &&
+                session::Desktop_Dir == desktop);
+        on_modal(u"frmConnection"_qs, [](QWidget* dlg) { click(dlg, "cmdCancel"); });
+        click(login, "cmdLogin");
+        QCOMPARE(setting("ConStr", "value"), QString()); // cancelled: nothing stored
+        QString proposed;
+        on_modal(u"frmConnection"_qs, [&](QWidget* dlg) {
+            auto* file = child<QLineEdit>(dlg, "txtFile");
+            proposed = file->text();
+            controls(t, dlg, "cboEngine,lblTestResult");
+            file->setText(u"/nonexistent-scrollkin/library.db"_qs);
+            click(dlg, "cmdTest");
+            controls(t, dlg, "lblTestResult");
+            file->setText(proposed);
+            p_.Answer(Prompt_Answer::Yes, Create_Question.arg(proposed));
+            click(dlg, "cmdOK");
+        });
+        click(login, "cmdLogin");
+        QCOMPARE(setting("ConStr", "value"), u"Provider=SQLite;Data Source="_qs + proposed);
+        QVERIFY(Login_Attempts == 2 && !shell.Main_Window());
+        prompts(t);
+        // The new library is empty: the built-in administrator is made and signs in.
+        wintest::sign_in(login, u"Scrollkin"_qs, u"Hollowfen"_qs);
+        QPointer<frmMain> first = shell.Main_Window();
+        QVERIFY(first && first->isVisible() && !shell.Login_Window());
+        QVERIFY(child(first, "Picture1")->isAncestorOf(child<QProgressBar>(first, "pbar")));
+        controls(t, first, "");
+        first->Set_Tray_Probe([] { return true; });
+        first->Hide_To_Tray();
+        child<QAction>(first.data(), "Mnu_login_out")->trigger();
+        QVERIFY(shell.Login_Window() && shell.Login_Window()->isVisible() && !shell.Main_Window());
+        QVERIFY(!first->Tray()->isVisible() && !first->isVisible());
+        QTRY_VERIFY(first.isNull());
+        // On the same connection; the remembered names, the focus on the password.
+        QVERIFY(Login_Attempts == 2 && db::Lib_Connection().Is_Open());
+        controls(t, shell.Login_Window(), "Server,txtusername");
+        QCOMPARE(shell.Login_Window()->focusWidget(), child(shell.Login_Window(), "txtPassword"));
+        wintest::sign_in(shell.Login_Window(), u"Scrollkin"_qs, u"Hollowfen"_qs);
+        QVERIFY(shell.Main_Window() && shell.Main_Window()->isVisible());
+        // Without a tray the close box asks; No signs out.
+        shell.Main_Window()->Set_Tray_Probe([] { return false; });
+        p_.Answer(Prompt_Answer::No);
+        QVERIFY(!shell.Main_Window()->close());
+        QTRY_VERIFY(shell.Login_Window() && !shell.Main_Window());
+        frmLogin* again = shell.Login_Window();
+        p_.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+        wintest::sign_in(again, u"Scrollkin"_qs, u"wrong"_qs);
+        QCOMPARE(quit.count(), 0);
+        wintest::sign_in(again, u"Scrollkin"_qs, u"Hollowfen"_qs);
+        QVERIFY(quit.count() == 1 && !again->isVisible());
+        prompts(t);
+        QVERIFY(t.Matches());
+    }
+
+    void frame_menus_items_and_tray() {
+        Transcript t(u"shell/transcripts/frame.txt"_qs);
+        // A frame window of the signed-in administrator, with a tray while tray says so.
+        bool tray = true;
+        db::Lib_Connection().Open(lib_->connection_string);
+        session::Templates_Dir = templates_.path() + u'/';
+        session::Cur_User = u"Scrollkin"_qs;
+        session::Cur_Role = u"Administrator"_qs;
+        auto main = std::make_unique<frmMain>(p_);
+        main->Set_Tray_Probe([&tray] { return tray; });
+        main->Open_Browser();
+        QList<QAction*> commands;
+        for (const char* name :
+             {"mnu_tree_manage", "mnu_file_manage", "mnu_use_conctrl", "mnulogreturn", "mnuTray"}) {
+            QVERIFY(!child<QMenu>(main.get(), name)->isVisible()); // never a menu bar: pop-ups only
+            entries(t.Step(QLatin1String(name)), child<QMenu>(main.get(), name), commands);
+        }
+        // Each item reaches its operations on a folder where the administrator may do all.
+        Browser& b = main->Query_Doc()->Logic();
+        b.Tree.Add_Child(b.Tree.root(), u"Fold0001"_qs, u"F"_qs, {}, {});
+        b.Tree.select(u"Fold0001"_qs);
+        Operation_Log log;
+        log.Attach(b.Operations);
+        b.Files.List_Shows_Node = false;
+        t.Step(u"commands"_qs);
+        for (QAction* a : commands.mid(0, commands.size() - 5)) { // not the tray's
+            if (a->objectName() == u"mnu_TREE_refresh"_qs)
+                continue;
+            a->setEnabled(true);
+            a->trigger();
+            t << a->objectName() + u": "_qs + log.ran.join(u',');
+            log.ran.clear();
+        }
+        // The tree's refresh rebuilds it and keeps the selection.
+        db::Lib_Connection().Run_Statement(
+            u"INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0001','Office')"_qs);
+        b.Tree.select(u"uselog"_qs);
+        child<QAction>(main.get(), "mnu_TREE_refresh")->trigger();
+        QVERIFY(b.Tree.node(u"Grou0001"_qs) &&
+                Catalogue_Tree::key_of(b.Tree.selected()) == u"uselog"_qs);
+        QVERIFY(child<QTreeView>(main.get(), "tv")->isExpanded(b.Tree.root()->index()));
+        // The close box and the tray's menu hide and show; Exit ends the program.
+        t.Step(main->Tray()->toolTip());
+        QCOMPARE(main->Tray()->contextMenu(), child<QMenu>(main.get(), "mnuTray"));
+        QVERIFY(!child(main.get(), "cmdSystem")->isVisible());
+        // Each step: the close box, the tray clicked (3) or double-clicked (2), or a tray item.
+        for (const QString& step : testenv::List("shown,close,3,2,mnuTray_Hide,mnuTray_Show")) {
+            if (step == u"close"_qs)
+                main->close();
+            else if (step[0].isDigit())
+                Q_EMIT main->Tray()->activated(QSystemTrayIcon::ActivationReason(step.toInt()));
+            else if (step != u"shown"_qs)
+                child<QAction>(main.get(), qPrintable(step))->trigger();
+            t << row(step, main->isVisible(), main->Tray()->isVisible(),
+                     child<QAction>(main.get(), "mnuTray_Show")->isEnabled(),
+                     child<QAction>(main.get(), "mnuTray_Hide")->isEnabled());
+        }
+        // The tray goes away: on the user's return the strip's button, in view whatever the
+        // rights line says, pops the tray menu up; the close box asks, and Cancel keeps all.
+        auto* button = child<QToolButton>(main.get(), "cmdSystem");
+        tray = false;
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(main.get(), &activate);
+        const int width = main->width();
+        const QString rights = u"Department rights: Read,Write,Delete; "_qs.repeated(9);
+        main->Set_Message(rights);
+        QTest::qWait(100); // the layouts settle in posted steps
+        QVERIFY(main->width() == width && main->Message() == rights && button->isVisible());
+        QVERIFY(main->rect().contains(button->mapTo(main.get(), button->rect().bottomRight())));
+        Frame w(main.get());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(w.popped, child<QMenu>(main.get(), "mnuTray"));
+        QDesktopServices::setUrlHandler(u"mailto"_qs, this, "open_url");
+        on_modal(u"frmAbout"_qs, [&t](QWidget* box) {
+            controls(t, box, "lblTitle,lblVersion,lblDescription,lblDisclaimer,lblContact");
+            // Long texts wrap inside the box.
+            const QLabel* disclaimer = child<QLabel>(box, "lblDisclaimer");
+            t << row(disclaimer->wordWrap(), box->rect().contains(disclaimer->geometry()));
+            QTest::mousePress(child(box, "lblContact"), Qt::LeftButton);
+            QTest::mouseRelease(child(box, "lblContact"), Qt::LeftButton);
+            click(box, "cmdOK");
+        });
+        w.choose("mnuTray_About");
+        QDesktopServices::unsetUrlHandler(u"mailto"_qs);
+        QVERIFY(opened_.size() == 1 && opened_.front().scheme() == QLatin1String("mailto"));
+        // "Hide Scrollkin" minimises, so the window can always come back.
+        child<QAction>(main.get(), "mnuTray_Hide")->trigger();
+        QVERIFY(main->isVisible() && (main->windowState() & Qt::WindowMinimized));
+        main->setWindowState(Qt::WindowNoState);
+        p_.Answer(Prompt_Answer::Cancel);
+        QVERIFY(!main->close());
+        QApplication::processEvents();
+        QVERIFY(main->Query_Doc()->isVisible() && !main->Tray()->isVisible());
+        // Yes ends the program: the window closes, the tray icon goes, the view folder empties.
+        main->Tray()->show();
+        const QString left = main->Query_Doc()->Logic().Tmp_For_View_Dir() + u'a';
+        QVERIFY(QFile(left).open(QIODevice::WriteOnly));
+        QSignalSpy exit(main.get(), &frmMain::Exit_Program);
+        p_.Answer(Prompt_Answer::Yes);
+        main->close();
+        QTRY_COMPARE(exit.count(), 1);
+        QVERIFY(!main->isVisible() && !main->Tray()->isVisible() && !QFile::exists(left));
+        prompts(t);
+        QVERIFY(t.Matches());
+    }
+
+    // The running copy is the real program, started as the user would; nothing of this one
+    // shows while it runs. A copy that died leaves
+    // its lock behind, and the next start takes it over and holds it.
+    void a_running_program_refuses_a_second_copy() {
+        const QString lock = Single_Instance::Default_Lock_Path();
+        QVERIFY(lock.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")) &&
+                !QFileInfo::exists(lock));
+        QProcess first;
+        first.start(QStringLiteral(SCROLLKIN_BINARY), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(lock).size() > 0, 20000); // the owner's details
+        Single_Instance second, third;
+        p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
+        QVERIFY(first.state() == QProcess::Running && !Program_Shell(p_, second).Start());
+        first.kill();
+        QVERIFY(first.waitForFinished() && QFileInfo::exists(lock));
+        QVERIFY(Open_Login(p_, second) && Open_Login(p_, second)); // its own again: no word
+        p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
+        QVERIFY(!Open_Login(p_, third));
+    }
+};
+
+SCROLLKIN_UI_TEST_MAIN(Test_Shell)
+#include "test_shell.moc"
