@@ -1,42 +1,39 @@
 #pragma once
 
-// What the store fixtures share: the office every fixture opens on, clerk1 signed in there,
-// a browser window that counts its event pumps, and query rows as text.
+// The store tests' one fixture: a fresh library holding Office / Sales / Plans (Fold0001, with
+// the sub folder Drafts) and the empty folders Archive (Fold0002) and Spare (Fold0003); clerk1
+// holds right A in Sales and is signed in; Plans holds `files` stored files; a browser shows
+// Plans with every store operation installed over a scripted prompter, password dialog and
+// viewers. The files, listed after the Drafts row in file number order:
+//   1 "plan"   .doc-Word document  (three pieces of content)
+//   2 "photo"  .TIF-TIFF image
+//   3 "notes"  .txt-Text
+//   4 "README"  -File              (no extension)
+//   5 ... "f5" ... .txt-Text
 
 #include "../browser/CatalogueFixture.h"
+#include "Backup.h"
 #include "Browser.h"
+#include "ContentTransfer.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "FileFacts.h"
+#include "FileOperations.h"
+#include "FilePassword.h"
+#include "RestoreOperations.h"
 #include "Session.h"
+#include "SqlRecord.h"
+#include "Transcript.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QItemSelectionModel>
-#include <QStringList>
+#include <QTemporaryDir>
+#include <QtTest>
 
-// Does nothing but count how often the browser let events through.
-struct Counting_Window : Browser_Window {
-    int pumps = 0;
-    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
-    void Collapse_Node(const QModelIndex&) override {}
-    void Set_Group_Text(const QString&) override {}
-    void Autosize_List() override {}
-    void Pump_Events() override { ++pumps; }
-};
+#include <deque>
 
-// Office / Sales / Plans (Fold0001), and clerk1 holding right A in Sales.
-inline void Seed_Sales_Office(Catalogue_Fixture& f) {
-    f.group(QStringLiteral("Grou0001"), QStringLiteral("Office"));
-    f.department(QStringLiteral("Dpmt0001"), QStringLiteral("Sales"), QStringLiteral("Grou0001"));
-    f.folder(QStringLiteral("Fold0001"), QStringLiteral("Plans"), QStringLiteral("Dpmt0001"));
-    f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
-    f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
-}
-
-// clerk1 signed in as a plain user, scratch copies going to `templates`.
-inline void Sign_In_Clerk(const QString& templates) {
-    session::Templates_Dir = templates + QStringLiteral("/");
-    session::Cur_User = QStringLiteral("clerk1");
-    session::Cur_Role = QStringLiteral("User");
-    session::Cur_Dept_Right.clear();
-    session::Cur_Folder_Deny.clear();
-}
+constexpr qint64 Piece = 9182;
 
 // All rows of a query, each row's fields joined by "|".
 inline QStringList Query_Rows(db::Connection& c, const QString& sql) {
@@ -50,13 +47,234 @@ inline QStringList Query_Rows(db::Connection& c, const QString& sql) {
     return out;
 }
 
-// Selects these list rows and makes the first one current.
-inline void Select_Rows(Browser& browser, const QList<int>& rows) {
-    browser.List_Selection.clearSelection();
-    for (int r : rows)
-        browser.List_Selection.select(browser.List.index(r, 0),
-                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    if (!rows.isEmpty())
-        browser.List_Selection.setCurrentIndex(browser.List.index(rows.first(), 0),
-                                               QItemSelectionModel::NoUpdate);
+inline Transcript& operator<<(Transcript& t, const QStringList& lines) {
+    for (const QString& line : lines)
+        t << line;
+    return t;
 }
+
+struct Store_Window : Browser_Window {
+    QStringList calls; // "popup <menu>", "autosize", "pump"
+    int pumps = 0;
+    void Pop_Up_Menu(const QString& menu, const Menu_State&) override {
+        calls << QStringLiteral("popup ") + menu;
+    }
+    void Collapse_Node(const QModelIndex&) override {}
+    void Set_Group_Text(const QString&) override {}
+    void Autosize_List() override { calls << QStringLiteral("autosize"); }
+    void Pump_Events() override { calls << QStringLiteral("pump"), ++pumps; }
+};
+
+// The password dialog as a script: each showing plays its next list of steps, "ok:<new>|<confirm>"
+// (or "ok:<confirm>" with the new box empty) and "cancel", until the dialog closes. What it
+// showed and what each OK did are kept as lines for a transcript.
+struct Script_Dialog : File_Password_Dialog {
+    std::deque<QStringList> scripts;
+    QStringList seen;
+    void Run(File_Password_Form& form) override {
+        seen << QStringLiteral("dialog [%1] '%2' new box %3")
+                    .arg(form.Caption(), form.First_Label(),
+                         form.New_Password_Enabled() ? QStringLiteral("on")
+                                                     : QStringLiteral("off"));
+        if (scripts.empty())
+            return QTest::qFail("the password dialog was not expected", __FILE__, __LINE__);
+        for (const QString& step : scripts.front()) {
+            if (step == QLatin1String("cancel")) {
+                form.Cancel();
+                break;
+            }
+            const QString texts = step.mid(3);
+            const qsizetype bar = texts.indexOf(u'|');
+            const auto o =
+                bar < 0 ? form.Ok(QString(), texts) : form.Ok(texts.left(bar), texts.mid(bar + 1));
+            static const char* const outcomes[] = {"close", "focus new", "focus confirm", "stay"};
+            seen << QStringLiteral("  %1 -> %2").arg(step, QLatin1String(outcomes[int(o)]));
+            if (o == File_Password_Form::Ok_Outcome::Close)
+                break;
+        }
+        scripts.pop_front();
+        seen << QStringLiteral("  answer: ") + form.Answer();
+    }
+};
+
+struct Store_Fixture {
+    Catalogue_Fixture f;
+    QTemporaryDir templates, disk;
+    QTemporaryDir& sources = disk;
+    Fake_Status_Strip status;
+    Fake_Prompter prompter;
+    Store_Window window;
+    Script_Dialog dialog;
+    Browser browser{f.c, status, prompter, window};
+    std::shared_ptr<store::Backup> backup;
+    std::shared_ptr<store::File_Operations> ops;
+    std::shared_ptr<store::Restore_Operations> restore;
+    QStringList opened; // "picture <path>", "open <path>", "open with <path>"
+    bool associated_program = true;
+    QStringList sent;
+
+    static QByteArray content(int i) {
+        return i == 1 ? testenv::Pattern(2 * Piece + 5, 1) : "content " + QByteArray::number(i);
+    }
+
+    explicit Store_Fixture(int files = 0) {
+        {
+            // Hundreds of fresh libraries: none of them needs to survive a power cut.
+            const db::Sql_Record_Pause engine_only;
+            f.run(QStringLiteral("PRAGMA synchronous=OFF"));
+        }
+        f.add("Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001; "
+              "Fold00010001|Drafts|Dpmt0001; Fold0002|Archive|Dpmt0001; Fold0003|Spare|Dpmt0001");
+        f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
+        f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
+        f.run(QStringLiteral("insert into tbl_user_login_time(UID,Login_DayOfWeek,Login_Start_Time,"
+                             "Login_End_Time) values ('clerk1','12345','08:00:00','17:00:00')"));
+        const QStringList names{QStringLiteral("plan|.doc-Word document"),
+                                QStringLiteral("photo|.TIF-TIFF image"),
+                                QStringLiteral("notes|.txt-Text"), QStringLiteral("README| -File")};
+        for (int i = 1; i <= files; ++i) {
+            const QString no = QString::number(i);
+            const QStringList v =
+                names.value(i - 1, QStringLiteral("f%1|.txt-Text").arg(i)).split(u'|');
+            f.file(no, QStringLiteral("Fold0001"), v[0], v[1], 1000 - i,
+                   QStringLiteral("2026-01-01 10:00:00"), QStringLiteral("0"),
+                   store::File_Size_Text(content(i).size()));
+            store_content(no, content(i));
+        }
+        if (files) // else the counter is empty, as in a new library
+            f.run(QStringLiteral("insert into tbl_file_no(Last_File_No) values(%1)").arg(files));
+        session::Templates_Dir = templates.path() + u'/';
+        session::Desktop_Dir = disk.filePath(QStringLiteral("desktop"));
+        QDir().mkpath(session::Desktop_Dir);
+        session::Cur_User = QStringLiteral("clerk1");
+        session::Cur_Role = QStringLiteral("User");
+        session::Cur_Dept_Right.clear();
+        session::Cur_Folder_Deny.clear();
+        Install_Password_Operations(browser, f.c, prompter, status, dialog);
+        backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
+        ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
+        store::View_Hooks hooks;
+        hooks.Is_Picture_Type = [](const QString& extension) {
+            return QStringList{QStringLiteral(".BMP"), QStringLiteral(".JPG"),
+                               QStringLiteral(".TIF")}
+                .contains(extension.toUpper());
+        };
+        hooks.Show_Picture = [this](const QString& p) { opened << QStringLiteral("picture ") + p; };
+        hooks.Open_Associated = [this](const QString& p) {
+            opened << QStringLiteral("open ") + p;
+            return associated_program;
+        };
+        hooks.Open_With = [this](const QString& p) { opened << QStringLiteral("open with ") + p; };
+        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window,
+                                                    std::move(hooks));
+        browser.Open();
+        browser.Node_Click(QStringLiteral("Fold0001"));
+        status.captions.clear();
+    }
+
+    void store_content(const QString& file_no, const QByteArray& bytes) {
+        const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
+        f.run(QStringLiteral("delete from Tbl_File_Data where file_no='%1'").arg(file_no));
+        f.run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
+                  .arg(file_no, QString::fromLatin1(bytes.toHex())));
+    }
+    QString source(const QString& name, const QByteArray& bytes = QByteArray("content")) const {
+        return testenv::Write_File(disk.filePath(name), bytes);
+    }
+    QString path(const QString& name) const { return disk.filePath(name); }
+    QStringList rows(const QString& sql) { return Query_Rows(f.c, sql); }
+    QString one(const QString& sql) { return rows(sql).value(0); }
+    QByteArray content(const QString& file_no) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        store::Blob_To_File(f.c, buffer, file_no);
+        return buffer.data();
+    }
+    QStringList log() {
+        return rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log "
+                                   "order by cast(file_no as int)"));
+    }
+    // Live files without content and content without a live file: both must stay 0.
+    int half_files() {
+        return one(QStringLiteral("select (select count(*) from Tbl_File_Information i where "
+                                  "deleted='0' and not exists(select * from Tbl_File_Data d where "
+                                  "d.file_no=i.File_NO))+(select count(*) from Tbl_File_Data d "
+                                  "where not exists(select * from Tbl_File_Information i where "
+                                  "i.deleted='0' and i.File_NO=d.file_no))"))
+            .toInt();
+    }
+    int files_without_content() { return half_files(); }
+    void protect(int no, const QString& password, bool on) {
+        f.run(QStringLiteral("update Tbl_File_Information set file_password=%1, File_Protect='%2' "
+                             "where File_NO='%3'")
+                  .arg(password.isNull() ? QStringLiteral("NULL") : u'\'' + password + u'\'')
+                  .arg(on ? 1 : 0)
+                  .arg(no));
+    }
+
+    QStringList texts() const {
+        QStringList out;
+        for (int i = 0; i < browser.List.Row_Count(); ++i)
+            out << browser.List.Row(i).text;
+        return out;
+    }
+    // Selects these list rows and makes the first one current.
+    void select(const QList<int>& rows) {
+        browser.List_Selection.clearSelection();
+        for (int r : rows)
+            browser.List_Selection.select(browser.List.index(r, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (!rows.isEmpty())
+            browser.List_Selection.setCurrentIndex(browser.List.index(rows.first(), 0),
+                                                   QItemSelectionModel::NoUpdate);
+    }
+    void pick(const QStringList& names) {
+        QList<int> rows;
+        for (const QString& n : names)
+            rows << int(texts().indexOf(n));
+        select(rows);
+    }
+    void record() {
+        sent.clear();
+        f.c.Set_Recorder([this](const QString& sql) { sent << sql; });
+    }
+
+    // The list as lines: text, cells and tag of each row.
+    // The list as lines: text, size, type, owner, accesses, last reader, key, tag and icon.
+    QStringList listed() const {
+        QStringList out;
+        for (int i = 0; i < browser.List.Row_Count(); ++i) {
+            const List_Row& r = browser.List.Row(i);
+            QStringList cells{r.text};
+            for (int c : {0, 1, 2, 3, 5})
+                cells << (c < int(r.cells.size()) ? r.cells[size_t(c)].toString() : QString());
+            out << (cells << r.key << r.tag << r.icon_key).join(u'|');
+        }
+        return out;
+    }
+    // What the user saw since the last call: prompts (the temporary and working folders as <disk>
+    // and <cwd>), password
+    // dialogs, captions and the progress bar.
+    void seen(Transcript& t) {
+        for (const auto& r : prompter.Records())
+            t << Transcript::Prompt_Line(r)
+                     .replace(disk.path(), QStringLiteral("<disk>"))
+                     .replace(QDir::currentPath(), QStringLiteral("<cwd>"));
+        prompter.Forget_Records();
+        for (const QString& line : std::as_const(dialog.seen))
+            t << line;
+        dialog.seen.clear();
+        for (const QString& caption : std::as_const(status.captions))
+            t.Field(QStringLiteral("caption"), caption);
+        status.captions.clear();
+        t.Field(QStringLiteral("progress"),
+                QStringLiteral("%1 of %2, %3")
+                    .arg(status.progress_value)
+                    .arg(status.progress_maximum)
+                    .arg(QLatin1String(status.progress_visible ? "shown" : "hidden")));
+    }
+};
+
+// The fixture as other layers' tests knew it.
+using Backup_Fixture = Store_Fixture;
+using File_Operations_Fixture = Store_Fixture;

@@ -1,22 +1,9 @@
-#include "Backup.h"
-#include "Browser.h"
-#include "ContentTransfer.h"
 #include "FailingDevice.h"
-#include "FakePrompter.h"
-#include "FakeStatusStrip.h"
-#include "FileFacts.h"
-#include "FileOperations.h"
-#include "FilePassword.h"
-#include "Restore.h"
-#include "RestoreOperations.h"
-#include "SqlRecord.h"
 #include "StoreFixture.h"
+#include "StoreTests.h"
 #include "UserForm.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
-#include <QTemporaryDir>
-#include <QtTest>
 
 // Every way a step can fail, one at a time: the connection failing at each statement of an
 // operation, the file being read or written failing after each piece. Whatever fails, no file
@@ -25,101 +12,32 @@
 
 namespace {
 
-constexpr qint64 Piece = 9182;
 const QString Injected = QStringLiteral("Injected failure of the statement: ");
-
-QByteArray content_of(int file) {
-    return testenv::Pattern(file == 1 ? 2 * Piece + 5 : 100, quint32(file));
-}
 const QByteArray New_Content = testenv::Pattern(2 * Piece + 7, 3);
 const QByteArray Overwrite_Content = testenv::Pattern(Piece + 3, 4);
-
-QString size_text(qint64 bytes) {
-    return QString::number(double(bytes) / 1024.0, 'f', 2);
-}
 
 // Byte counts after which a device fails: each piece boundary and its neighbours.
 QList<qint64> byte_points(qint64 total) {
     QList<qint64> points{0, 1};
-    const qint64 rest = total % Piece;
-    for (qint64 edge = rest; edge < total; edge += Piece)
+    for (qint64 edge = total % Piece; edge < total; edge += Piece)
         for (qint64 n : {edge - 1, edge, edge + 1})
             if (n > 1 && n < total && !points.contains(n))
                 points << n;
-    points << total - 1;
-    return points;
+    return points << total - 1;
 }
 
-// A library with two stored files in Fold0001 (f1: three pieces, f2: one), an empty Fold0002,
-// and clerk1 (right A, a login window on weekdays) signed in, with every operation installed.
-struct Fault_Fixture {
-    Catalogue_Fixture f;
-    QTemporaryDir templates, disk;
-    Fake_Status_Strip status;
-    Fake_Prompter prompter;
-    Counting_Window window;
-    Browser browser{f.c, status, prompter, window};
-    struct No_Dialog : File_Password_Dialog {
-        void Run(File_Password_Form& form) override { form.Cancel(); }
-    } dialog;
-    std::shared_ptr<store::Backup> backup;
-    std::shared_ptr<store::File_Operations> ops;
-    std::shared_ptr<store::Restore_Operations> restore;
+// Two stored files in Plans (plan: three pieces), clerk1 with a login window on weekdays.
+struct Fault_Fixture : Store_Fixture {
     std::unique_ptr<User_Form> form;
-    int sent = 0;
     int files_before = 0;
-    int opened = 0; // files a view opened
 
-    Fault_Fixture() {
-        {
-            // Hundreds of fresh libraries: none of them needs to survive a power cut.
-            const db::Sql_Record_Pause engine_only;
-            f.run(QStringLiteral("PRAGMA synchronous=OFF"));
-        }
-        Seed_Sales_Office(f);
-        f.folder(QStringLiteral("Fold0002"), QStringLiteral("Archive"), QStringLiteral("Dpmt0001"));
-        for (int i : {1, 2}) {
-            const QString no = QString::number(i);
-            f.file(no, QStringLiteral("Fold0001"), QStringLiteral("f") + no,
-                   QStringLiteral(".txt-Text"), 3 - i, QStringLiteral("2026-01-01 10:00:00"),
-                   QStringLiteral("0"), size_text(content_of(i).size()));
-            const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
-            f.run(
-                QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
-                    .arg(no, QString::fromLatin1(content_of(i).toHex())));
-        }
-        f.run(QStringLiteral("insert into tbl_file_no(Last_File_No) values(2)"));
-        f.run(QStringLiteral("insert into tbl_user_login_time(UID,Login_DayOfWeek,"
-                             "Login_Start_Time,Login_End_Time) values "
-                             "('clerk1','12345','08:00:00','17:00:00')"));
-        Sign_In_Clerk(templates.path());
-        Install_Password_Operations(browser, f.c, prompter, status, dialog);
-        backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
-        ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
-        store::View_Hooks hooks; // a viewed file is counted, not opened
-        hooks.Open_Associated = [this](const QString&) { return ++opened > 0; };
-        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window, hooks);
-        browser.Open();
-        browser.Node_Click(QStringLiteral("Fold0001"));
-        f.c.Set_Recorder([this](const QString&) { ++sent; });
-    }
-
-    QString source(const QString& name, const QByteArray& bytes) const {
-        return testenv::Write_File(disk.filePath(name), bytes);
-    }
-    void select_file(const QString& text) {
-        for (int i = 0; i < browser.List.Row_Count(); ++i)
-            if (browser.List.Row(i).text == text)
-                Select_Rows(browser, {i});
-    }
-    QString one(const QString& sql) { return Query_Rows(f.c, sql).value(0); }
-
+    Fault_Fixture() : Store_Fixture(2) {}
     // Everything an operation may change, content as digests.
     QStringList state() {
         QStringList out;
         for (const char* table : {"Tbl_File_Information", "Tbl_File_Log", "tbl_file_no", "tbl_user",
                                   "tbl_user_login_time"})
-            out << Query_Rows(f.c, QStringLiteral("select * from %1").arg(QLatin1String(table)));
+            out << rows(QStringLiteral("select * from %1").arg(QLatin1String(table)));
         for (db::Result r = f.c.Open_Query(
                  QStringLiteral("select file_no,file_data from Tbl_File_Data order by file_no"));
              !r.eof(); r.next())
@@ -128,23 +46,6 @@ struct Fault_Fixture {
                                                                     QCryptographicHash::Md5)
                                                .toHex());
         return out;
-    }
-    QByteArray content(const QString& file_no) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        store::Blob_To_File(f.c, buffer, file_no);
-        return buffer.data();
-    }
-    // Live files without content, and content without a live file: both must stay 0.
-    int half_files() {
-        return one(QStringLiteral("select count(*) from Tbl_File_Information i where "
-                                  "deleted='0' and not exists(select * from Tbl_File_Data d "
-                                  "where d.file_no=i.File_NO)"))
-                   .toInt() +
-               one(QStringLiteral("select count(*) from Tbl_File_Data d where not exists(select "
-                                  "* from Tbl_File_Information i where i.deleted='0' and "
-                                  "i.File_NO=d.file_no)"))
-                   .toInt();
     }
 };
 
@@ -158,11 +59,11 @@ struct Operation {
 };
 
 int file_count(Fault_Fixture& x) {
-    return x.one(QStringLiteral("select count(*) from Tbl_File_Information")).toInt();
+    return x.rows(QStringLiteral("select File_NO from Tbl_File_Information")).size();
 }
 
 // The restore routes: "restore" (the routine they share), "restore res", "restore res_to",
-// "restore todesktop", "restore view", "restore drag out", each writing f1.txt over an old file
+// "restore todesktop", "restore view", "restore drag out", each writing plan.doc over an old file
 // where it puts it (", new file": none there).
 const QByteArray Old_File = testenv::Pattern(300, 9);
 QString route_of(const QString& name) {
@@ -172,7 +73,7 @@ QString restore_target(Fault_Fixture& x, const QString& name) {
     const bool scratch =
         QStringList{QStringLiteral("view"), QStringLiteral("drag out")}.contains(route_of(name));
     return (scratch ? x.browser.Tmp_For_View_Dir() : x.disk.path() + u'/') +
-           QStringLiteral("f1.txt");
+           QStringLiteral("plan.doc");
 }
 
 Operation operation(const QString& name) {
@@ -196,14 +97,14 @@ Operation operation(const QString& name) {
             [](Fault_Fixture& x) { x.prompter.Answer(Prompt_Answer::Yes); },
             [](Fault_Fixture& x) {
                 return x.backup
-                           ->Backup_File(x.source(QStringLiteral("f1.txt"), Overwrite_Content),
+                           ->Backup_File(x.source(QStringLiteral("plan.doc"), Overwrite_Content),
                                          false)
                            .outcome == store::Backup_Outcome::Stored;
             },
             [](Fault_Fixture& x) { QCOMPARE(x.content(QStringLiteral("1")), Overwrite_Content); }};
     if (name.startsWith(QLatin1String("restore")))
         return {[name](Fault_Fixture& x) {
-                    x.select_file(QStringLiteral("f1"));
+                    x.pick({QStringLiteral("plan")});
                     session::Desktop_Dir = x.disk.path();
                     const QString target = restore_target(x, name), route = route_of(name);
                     QFile::remove(target);
@@ -230,13 +131,13 @@ Operation operation(const QString& name) {
                 },
                 [name](Fault_Fixture& x) {
                     const QString target = restore_target(x, name);
-                    QCOMPARE(testenv::Read_File(target), content_of(1));
+                    QCOMPARE(testenv::Read_File(target), Store_Fixture::content(1));
                     QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden),
-                             QStringList{QStringLiteral("f1.txt")});
+                             QStringList{QStringLiteral("plan.doc")});
                 }};
     if (name == QLatin1String("delete"))
         return {[](Fault_Fixture& x) {
-                    x.select_file(QStringLiteral("f1"));
+                    x.pick({QStringLiteral("plan")});
                     x.prompter.Answer(Prompt_Answer::No);
                 },
                 [](Fault_Fixture& x) {
@@ -261,7 +162,7 @@ Operation operation(const QString& name) {
                     return true;
                 },
                 [](Fault_Fixture& x) {
-                    QCOMPARE(x.content(QStringLiteral("3")), content_of(1));
+                    QCOMPARE(x.content(QStringLiteral("3")), Store_Fixture::content(1));
                     QCOMPARE(x.one(QStringLiteral("select Folder_NO from Tbl_File_Information "
                                                   "where File_NO='3'")),
                              QStringLiteral("Fold0002"));
@@ -294,9 +195,8 @@ Operation operation(const QString& name) {
 // Runs an operation prepared beforehand; a paste succeeded when it made one more file.
 bool play(const QString& name, const Operation& op, Fault_Fixture& x) {
     const bool reported = op.run(x);
-    const int sent = x.sent;
+    x.f.c.Set_Recorder({}); // x.sent holds what the operation sent
     x.f.c.Fail_At_Statement(0);
-    const auto restore_count = qScopeGuard([&] { x.sent = sent; });
     return name == QLatin1String("paste") ? file_count(x) == x.files_before + 1 : reported;
 }
 
@@ -335,13 +235,13 @@ class Test_Fault_Injection : public QObject {
             const QString target = restore_target(x, name);
             const QByteArray now = testenv::Read_File(target);
             const QByteArray old = name.endsWith(QLatin1String("new file")) ? "<none>" : Old_File;
-            QVERIFY(now == old || (told == Injected && now == content_of(1)));
+            QVERIFY(now == old || (told == Injected && now == Store_Fixture::content(1)));
             QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden).size(),
                      QFileInfo::exists(target) ? 1 : 0);
-            QCOMPARE(x.content(QStringLiteral("1")), content_of(1));
-            QCOMPARE(x.opened, 0); // what could not be written is not shown
+            QCOMPARE(x.content(QStringLiteral("1")), Store_Fixture::content(1));
+            QCOMPARE(x.opened, QStringList()); // what could not be written is not shown
             if (route_of(name) == QLatin1String("res"))
-                QCOMPARE(x.status.Caption(), QStringLiteral("f1.txt Restore failed!"));
+                QCOMPARE(x.status.Caption(), QStringLiteral("plan.doc Restore failed!"));
         } else {
             // Each of these is all or nothing.
             QCOMPARE(x.state(), before);
@@ -381,13 +281,13 @@ private Q_SLOTS:
             Fault_Fixture x;
             op.prepare(x);
             const QStringList before = x.state();
-            x.sent = 0;
+            x.record();
             x.f.c.Fail_At_Statement(n);
             // Room for the failure's message and one more; what is left is dropped.
             x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
             const bool ok = play(name, op, x);
             x.f.c.Fail_At_Statement(0);
-            if (x.sent < n) {
+            if (x.sent.size() < n) {
                 // Past the last statement: nothing failed.
                 QVERIFY(ok);
                 op.done(x);
@@ -430,9 +330,10 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, cut_short);
         const Operation op = operation(name);
-        const QByteArray content = name == QLatin1String("backup new")         ? New_Content
-                                   : name == QLatin1String("backup overwrite") ? Overwrite_Content
-                                                                               : content_of(1);
+        const QByteArray content = name == QLatin1String("backup new") ? New_Content
+                                   : name == QLatin1String("backup overwrite")
+                                       ? Overwrite_Content
+                                       : Store_Fixture::content(1);
         for (const qint64 good : byte_points(content.size())) {
             Fault_Fixture x;
             op.prepare(x);
@@ -465,5 +366,5 @@ private Q_SLOTS:
     }
 };
 
-SCROLLKIN_GUI_TEST_MAIN(Test_Fault_Injection)
+STORE_TEST(Test_Fault_Injection)
 #include "test_fault_injection.moc"

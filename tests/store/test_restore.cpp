@@ -1,39 +1,59 @@
-#include "RestoreFixture.h"
+#include "Restore.h"
+#include "StoreFixture.h"
+#include "StoreTests.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+using Outcome = store::File_View::Outcome;
+
 namespace {
 
-const QString Failed_Title = QStringLiteral("Restore failed");
+// What a read leaves: the log, the library's counts and readers, the list's.
+void counts(Store_Fixture& x, Transcript& t) {
+    t.Field(QStringLiteral("log"), x.log().join(u' '));
+    t.Field(QStringLiteral("library"),
+            x.rows(QStringLiteral("select File_NO,File_QTYAccessed,LastAccessed_by from "
+                                  "Tbl_File_Information order by cast(File_NO as int)"))
+                .join(u' '));
+    QStringList listed = x.listed();
+    for (QString& row : listed)
+        row = row.section(u'|', 7, 7) + u'|' + row.section(u'|', 4, 5);
+    t.Field(QStringLiteral("list"), listed.mid(1).join(u' '));
+}
+
+QStringList files_in(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
 
 } // namespace
 
 class Test_Restore : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Restore_Fixture> x_;
-
 private Q_SLOTS:
-    void init() { x_ = std::make_unique<Restore_Fixture>(); }
-    void cleanup() { x_.reset(); }
-
     void file_names_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("name");
-        QTest::newRow("extension")
-            << QStringLiteral("plan") << QStringLiteral(".doc-Word") << QStringLiteral("plan.doc");
-        QTest::newRow("case kept") << QStringLiteral("Photo") << QStringLiteral(".TIF-TIFF")
-                                   << QStringLiteral("Photo.TIF");
-        QTest::newRow("first dash") << QStringLiteral("clip") << QStringLiteral(".mp4-MPEG-4 video")
-                                    << QStringLiteral("clip.mp4");
-        QTest::newRow("no extension")
-            << QStringLiteral("README") << QStringLiteral(" -File") << QStringLiteral("README");
-        QTest::newRow("no dash") << QStringLiteral("odd") << QStringLiteral(".dat")
-                                 << QStringLiteral("odd.dat");
-        QTest::newRow("empty type")
-            << QStringLiteral("bare") << QString() << QStringLiteral("bare");
+        QTest::newRow("extension") << "plan"
+                                   << ".doc-Word"
+                                   << "plan.doc";
+        QTest::newRow("case kept") << "Photo"
+                                   << ".TIF-TIFF"
+                                   << "Photo.TIF";
+        QTest::newRow("first dash") << "clip"
+                                    << ".mp4-MPEG-4 video"
+                                    << "clip.mp4";
+        QTest::newRow("no extension") << "README"
+                                      << " -File"
+                                      << "README";
+        QTest::newRow("no dash") << "odd"
+                                 << ".dat"
+                                 << "odd.dat";
+        QTest::newRow("empty type") << "bare"
+                                    << ""
+                                    << "bare";
     }
     void file_names() {
         QFETCH(QString, text);
@@ -45,293 +65,352 @@ private Q_SLOTS:
         QCOMPARE(store::Restore_File_Name(row), name);
     }
 
-    void save_statements_log_and_counts() {
+    // Every way a file leaves the library, and what each read leaves behind.
+    void scenario() {
+        Store_Fixture x(10);
+        Transcript t(QStringLiteral("store/transcripts/restore.txt"));
+        const QString out = x.path(QStringLiteral("out")),
+                      plan = x.path(QStringLiteral("plan.doc"));
+        QVERIFY(QDir().mkpath(out) && QDir().mkpath(x.path(QStringLiteral("to"))));
+        t.Step(QStringLiteral("o'hara saves plan"));
         session::Cur_User = QStringLiteral("o'hara");
-        x_->select({QStringLiteral("plan")});
-        QStringList sent;
-        x_->f.c.Set_Recorder([&](const QString& sql) { sent << sql; });
-        const QString path = x_->out_path(QStringLiteral("plan.doc"));
-        QVERIFY(x_->restore().Save_File_Data(path, QStringLiteral("1")));
-        x_->f.c.Set_Recorder({});
-        QCOMPARE(sent,
-                 (QStringList{
-                     QStringLiteral("select DATALENGTH(file_data),file_data from Tbl_File_Data "
-                                    "where file_no='1'"),
-                     QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
-                                    "file_no ) values('o''hara',default,'Read','1') "),
-                     QStringLiteral(" update Tbl_File_information  set LastAccessed_by='o''hara',"
-                                    "file_datelastAccessed=default,file_qtyaccessed="
-                                    "file_qtyaccessed+1  where file_no='1'")}));
-        QCOMPARE(x_->read(path), Restore_Fixture::content(QStringLiteral("1")));
-        QCOMPARE(x_->log(), QStringList{QStringLiteral("1|o'hara|Read")});
-        QCOMPARE(x_->counted(QStringLiteral("1")), QStringLiteral("6|o'hara"));
-        QVERIFY(x_->one(QStringLiteral("select File_DateLastAccessed from Tbl_File_Information "
-                                       "where File_NO='1'")) > QStringLiteral("2026-01-01"));
-        QCOMPARE(x_->listed_count(1), QStringLiteral("6|o'hara"));
-        QCOMPARE(x_->prompter.Records().size(), size_t(0));
-    }
+        x.pick({QStringLiteral("plan")});
+        t.Attach(x.f.c);
+        QVERIFY(x.restore->restore().Save_File_Data(plan, QStringLiteral("1")));
+        t.Detach();
+        session::Cur_User = QStringLiteral("clerk1");
+        QCOMPARE(testenv::Read_File(plan), Store_Fixture::content(1));
+        QVERIFY(x.one(QStringLiteral("select File_DateLastAccessed from Tbl_File_Information "
+                                     "where File_NO='1'")) > QStringLiteral("2026-01-01"));
+        x.seen(t);
+        counts(x, t);
 
-    // The content row is missing: the user is told, and nothing is written, logged or counted.
-    void save_without_content_row() {
-        x_->f.run(QStringLiteral("delete from Tbl_File_Data where file_no='1'"));
-        x_->select({QStringLiteral("plan")});
-        const QString path = x_->out_path(QStringLiteral("plan.doc"));
-        Restore_Fixture::write(path, "kept");
-        x_->prompter.Answer(Prompt_Answer::Ok,
-                            QStringLiteral("The content of 'plan' is missing from the "
-                                           "library,restore failed!"));
-        QVERIFY(!x_->restore().Save_File_Data(path, QStringLiteral("1")));
-        QCOMPARE(x_->prompter.Last().title, Failed_Title);
-        QCOMPARE(x_->prompter.Last().icon, Prompt_Icon::Information);
-        QCOMPARE(x_->read(path), QByteArray("kept"));
-        QCOMPARE(x_->log(), QStringList());
-        QCOMPARE(x_->counted(QStringLiteral("1")), QStringLiteral("5|"));
-        QCOMPARE(x_->listed_count(1), QStringLiteral("5|"));
+        t.Step(
+            QStringLiteral("photo's content row is missing: nothing written, logged or counted"));
+        x.f.run(QStringLiteral("delete from Tbl_File_Data where file_no='2'"));
+        x.pick({QStringLiteral("photo")});
+        testenv::Write_File(plan, "kept");
+        x.prompter.Answer(Prompt_Answer::Ok);
+        QVERIFY(!x.restore->restore().Save_File_Data(plan, QStringLiteral("2")));
+        QCOMPARE(testenv::Read_File(plan), QByteArray("kept"));
+        x.seen(t);
+        counts(x, t);
+
+        t.Step(QStringLiteral("the log row fails, then the count: the file is written"));
+        for (int at : {2, 3}) {
+            x.pick({QStringLiteral("plan")});
+            QFile::remove(plan);
+            x.f.c.Fail_At_Statement(at);
+            x.prompter.Answer(Prompt_Answer::Ok);
+            QVERIFY(!x.restore->restore().Save_File_Data(plan, QStringLiteral("1")));
+            x.f.c.Fail_At_Statement(0);
+            QCOMPARE(testenv::Read_File(plan), Store_Fixture::content(1));
+            x.seen(t);
+            counts(x, t);
+        }
+
+        t.Step(QStringLiteral("res through the save dialog: cancelled, then chosen"));
+        for (const QString& name : {QStringLiteral("notes"), QStringLiteral("README")}) {
+            x.pick({name});
+            x.prompter.Answer_Path(QString());
+            x.browser.main_mnu_proc(QStringLiteral("res"));
+            x.prompter.Answer_Path(x.path(QStringLiteral("chosen")));
+            x.browser.main_mnu_proc(QStringLiteral("res"));
+            QCOMPARE(testenv::Read_File(x.path(QStringLiteral("chosen"))),
+                     Store_Fixture::content(int(x.texts().indexOf(name))));
+            x.seen(t);
+        }
+        counts(x, t);
+
+        t.Step(QStringLiteral("res_to and todesktop: password refused, then protected"));
+        int checks = 0, answer = 0;
+        const auto check = x.browser.Operations.Check_File_Password;
+        x.browser.Operations.Check_File_Password = [&](const QString&) { return ++checks, answer; };
+        x.pick({QStringLiteral("notes")});
+        x.browser.main_mnu_proc(QStringLiteral("res_to"));
+        x.browser.main_mnu_proc(QStringLiteral("todesktop"));
+        answer = 2;
+        x.prompter.Answer_Path(QString());
+        x.browser.main_mnu_proc(QStringLiteral("res_to"));
+        x.prompter.Answer_Path(out);
+        x.browser.main_mnu_proc(QStringLiteral("res_to"));
+        x.browser.main_mnu_proc(QStringLiteral("todesktop"));
+        x.browser.Operations.Check_File_Password = check;
+        QCOMPARE(checks, 5);
+        QCOMPARE(testenv::Read_File(out + QStringLiteral("/notes.txt")), Store_Fixture::content(3));
+        QCOMPARE(testenv::Read_File(session::Desktop_Dir + QStringLiteral("/notes.txt")),
+                 Store_Fixture::content(3));
+        x.seen(t);
+        counts(x, t);
+
+        t.Step(QStringLiteral("to a folder: three of ten rows, then a folder row and photo"));
+        for (const QStringList& names :
+             {testenv::List("f6,plan,README"), testenv::List("Drafts,f5")}) {
+            x.pick(names);
+            const int pumps = x.window.pumps;
+            x.restore->restore().Restore_To_Folder(x.path(QStringLiteral("to")));
+            t.Field(QStringLiteral("pumps"), QString::number(x.window.pumps - pumps));
+            t.Field(QStringLiteral("selected"), QString::number(x.browser.Selected_Rows().size()));
+            x.seen(t);
+        }
+        t << files_in(x.path(QStringLiteral("to"))).join(u' ');
+        QCOMPARE(testenv::Read_File(x.path(QStringLiteral("to/f6.txt"))),
+                 Store_Fixture::content(6));
+
+        t.Step(QStringLiteral("over files in the folder: plan replaced, f5 kept"));
+        testenv::Write_File(x.path(QStringLiteral("to/f5.txt")), "old");
+        x.pick(testenv::List("plan,f5,f7"));
+        x.prompter.Answer(Prompt_Answer::Yes).Answer(Prompt_Answer::No);
+        x.restore->restore().Restore_To_Folder(x.path(QStringLiteral("to/")));
+        QCOMPARE(testenv::Read_File(x.path(QStringLiteral("to/f5.txt"))), QByteArray("old"));
+        QCOMPARE(testenv::Read_File(x.path(QStringLiteral("to/plan.doc"))),
+                 Store_Fixture::content(1));
+        x.seen(t);
+        counts(x, t);
+
+        t.Step(QStringLiteral("names that would leave the chosen folder are refused"));
+        for (const char* name : {"../escaped", ".."}) {
+            x.f.run(
+                QStringLiteral("update Tbl_File_Information set File_Name='%1', File_Type=' -File' "
+                               "where File_NO='4'")
+                    .arg(QLatin1String(name)));
+            x.browser.Node_Click(QStringLiteral("Fold0001"));
+            x.pick({QLatin1String(name)});
+            x.prompter.Answer(Prompt_Answer::Ok);
+            x.restore->restore().Restore_To_Folder(x.path(QStringLiteral("to")));
+        }
+        QCOMPARE(files_in(x.disk.path()), testenv::List("chosen,plan.doc"));
+        x.seen(t);
+        counts(x, t);
+        QVERIFY(t.Matches());
     }
 
     // A target that cannot be replaced keeps what it holds; the read is still logged and counted.
     void save_onto_a_file_that_cannot_be_replaced_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("read-only file") << QStringLiteral("read-only");
-        QTest::newRow("folder of that name") << QStringLiteral("folder");
-        QTest::newRow("folder that refuses writing") << QStringLiteral("locked folder");
-        QTest::newRow("parent is a file") << QStringLiteral("parent");
-        QTest::newRow("pipe") << QStringLiteral("pipe");
+        for (const char* kind : {"read-only", "folder", "locked folder", "parent", "pipe"})
+            QTest::newRow(kind) << kind;
     }
     void save_onto_a_file_that_cannot_be_replaced() {
         QFETCH(QString, kind);
-        x_->select({QStringLiteral("plan")});
-        QString path = x_->out_path(QStringLiteral("plan.doc")), kept = path;
+        Store_Fixture x(1);
+        x.select({1});
+        QString path = x.path(QStringLiteral("plan.doc")), kept = path;
+        const QString folder = x.path(QStringLiteral("locked"));
         if (kind == QLatin1String("read-only")) {
-            Restore_Fixture::write(path, "kept");
+            testenv::Write_File(path, "kept");
             QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
         } else if (kind == QLatin1String("folder")) {
             QVERIFY(QDir().mkpath(path));
         } else if (kind == QLatin1String("pipe")) {
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         } else if (kind == QLatin1String("parent")) {
-            Restore_Fixture::write(kept, "kept");
+            testenv::Write_File(kept, "kept");
             path = kept + QStringLiteral("/plan.doc");
         } else {
             if (::geteuid() == 0)
                 QSKIP("root writes into every folder");
-            const QString folder = x_->out_path(QStringLiteral("locked"));
-            QVERIFY(QDir().mkpath(folder));
-            kept = path = folder + QStringLiteral("/plan.doc");
-            Restore_Fixture::write(path, "kept");
+            kept = path = testenv::Write_File(folder + QStringLiteral("/plan.doc"), "kept");
             QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
-        x_->prompter.Answer(Prompt_Answer::Ok,
-                            QStringLiteral("The file of 'plan'is in using or read only!,restore "
-                                           "failed!"));
-        QVERIFY(!x_->restore().Save_File_Data(path, QStringLiteral("1")));
-        QCOMPARE(x_->prompter.Last().title, Failed_Title);
+        x.prompter.Answer(Prompt_Answer::Ok);
+        QVERIFY(!x.restore->restore().Save_File_Data(path, QStringLiteral("1")));
+        QCOMPARE(Transcript::Prompt_Line(x.prompter.Last()),
+                 QStringLiteral("prompt message [Restore failed] information ok: The file of "
+                                "'plan'is in using or read only!,restore failed!"));
         if (kind == QLatin1String("folder") || kind == QLatin1String("pipe"))
             QVERIFY(!QFileInfo(path).isFile());
         else
-            QCOMPARE(x_->read(kept), QByteArray("kept"));
-        QCOMPARE(x_->log(), QStringList{QStringLiteral("1|clerk1|Read")});
-        QCOMPARE(x_->counted(QStringLiteral("1")), QStringLiteral("6|clerk1"));
-        QCOMPARE(x_->listed_count(1), QStringLiteral("6|clerk1"));
-        QFile::setPermissions(x_->out_path(QStringLiteral("locked")), QFileDevice::ReadOwner |
-                                                                          QFileDevice::WriteOwner |
-                                                                          QFileDevice::ExeOwner);
+            QCOMPARE(testenv::Read_File(kept), QByteArray("kept"));
+        QCOMPARE(x.log(), QStringList{QStringLiteral("1|clerk1|Read")});
+        QCOMPARE(x.one(QStringLiteral("select File_QTYAccessed,LastAccessed_by from "
+                                      "Tbl_File_Information")),
+                 QStringLiteral("1000|clerk1"));
+        QCOMPARE(x.listed().value(1).section(u'|', 4, 5), QStringLiteral("1000|clerk1"));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
     }
 
-    // A failing statement does not stop the later ones; the last failure is the one told.
-    void failing_statements_data() {
-        QTest::addColumn<int>("fail_at");
-        QTest::addColumn<QString>("failed");
-        QTest::addColumn<QStringList>("log");
-        QTest::addColumn<QString>("counted");
-        QTest::newRow("log row") << 2 << QStringLiteral("insert into Tbl_File_Log") << QStringList()
-                                 << QStringLiteral("6|clerk1");
-        QTest::newRow("count") << 3 << QStringLiteral(" update Tbl_File_information")
-                               << QStringList{QStringLiteral("1|clerk1|Read")}
-                               << QStringLiteral("5|");
+    // Pictures by extension in any letter case go to the viewer, other files to their program;
+    // rows and lists that are no files, and a refused password, view nothing.
+    void view_data() {
+        QTest::addColumn<QString>("type"); // of photo; or what else is set up
+        QTest::addColumn<bool>("associated");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("caption");
+        const int picture = int(Outcome::Picture), associated = int(Outcome::Associated);
+        const int nothing = int(Outcome::Nothing);
+        QTest::newRow(".TIF") << ".TIF-TIFF image" << true << picture << "picture"
+                              << "View picture";
+        QTest::newRow(".tif") << ".tif-TIFF image" << true << picture << "picture"
+                              << "View picture";
+        QTest::newRow(".Jpg") << ".Jpg-JPEG image" << true << picture << "picture"
+                              << "View picture";
+        QTest::newRow("associated") << ".doc-Word document" << true << associated << "open"
+                                    << "View File ";
+        QTest::newRow(".tiff is not .tif") << ".tiff-TIFF image" << true << associated << "open"
+                                           << "View File ";
+        QTest::newRow("no program")
+            << ".qqz-QQZ File" << false << int(Outcome::Open_With) << "open|open with"
+            << "View File ";
+        QTest::newRow("password refused") << "refused" << true << int(Outcome::Refused) << ""
+                                          << "";
+        QTest::newRow("no current row") << "none" << true << nothing << ""
+                                        << "";
+        QTest::newRow("folder row") << "Drafts" << true << nothing << ""
+                                    << "";
+        QTest::newRow("log") << "File Name" << true << nothing << ""
+                             << "";
+        QTest::newRow("user list") << "Login Name" << true << nothing << ""
+                                   << "";
     }
-    void failing_statements() {
-        QFETCH(int, fail_at);
-        QFETCH(QString, failed);
-        QFETCH(QStringList, log);
-        QFETCH(QString, counted);
-        x_->select({QStringLiteral("plan")});
-        const QString path = x_->out_path(QStringLiteral("plan.doc"));
-        x_->f.c.Fail_At_Statement(fail_at);
-        x_->prompter.Answer(Prompt_Answer::Ok);
-        QVERIFY(!x_->restore().Save_File_Data(path, QStringLiteral("1")));
-        const QString told = x_->prompter.Last().text;
-        QVERIFY2(told.startsWith(QStringLiteral("error -2147217887Injected failure of the "
-                                                "statement: ") +
-                                 failed) &&
-                     told.endsWith(QLatin1String(",restore failed!")),
-                 qPrintable(told));
-        QCOMPARE(x_->read(path), Restore_Fixture::content(QStringLiteral("1")));
-        QCOMPARE(x_->log(), log);
-        QCOMPARE(x_->counted(QStringLiteral("1")), counted);
-        // The list counts the read as the program did.
-        QCOMPARE(x_->listed_count(1), QStringLiteral("6|clerk1"));
-    }
-
-    void restore_file_through_the_save_dialog_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("filter");
-        QTest::newRow("extension") << QStringLiteral("plan") << QStringLiteral("plan.doc")
-                                   << QStringLiteral("*.doc (*.doc)");
-        QTest::newRow("none") << QStringLiteral("README") << QStringLiteral("README")
-                              << QStringLiteral("* (*)");
-    }
-    void restore_file_through_the_save_dialog() {
-        QFETCH(QString, text);
-        QFETCH(QString, name);
-        QFETCH(QString, filter);
-        x_->select({text});
-        const QString file_no = x_->browser.List.Row(x_->row_of(text)).tag;
-        // Cancelled: nothing happens.
-        x_->prompter.Answer_Path(QString());
-        x_->browser.main_mnu_proc(QStringLiteral("res"));
-        const auto dialog = x_->prompter.Last();
-        QCOMPARE(dialog.kind, Fake_Prompter::Kind::Save_File);
-        QCOMPARE(dialog.title, QStringLiteral("Restore File of '") + name + u'\'');
-        QCOMPARE(dialog.start, name);
-        QCOMPARE(dialog.filter, filter);
-        QCOMPARE(x_->log(), QStringList());
-
-        const QString path = x_->out_path(QStringLiteral("chosen"));
-        x_->prompter.Answer_Path(path);
-        x_->browser.main_mnu_proc(QStringLiteral("res"));
-        QCOMPARE(x_->read(path), Restore_Fixture::content(file_no));
-        QCOMPARE(x_->log(), QStringList{file_no + QStringLiteral("|clerk1|Read")});
-        QCOMPARE(x_->status.caption, name + QStringLiteral(" Restored!"));
-        QCOMPARE(x_->status.progress_maximum, 2);
-        QCOMPARE(x_->status.progress_value, 0);
-        QVERIFY(!x_->status.progress_visible);
-    }
-
-    // Three of ten rows: the captions count the files, the total says how many were selected.
-    void restore_to_folder_captions_data() {
-        QTest::addColumn<QStringList>("selected");
-        QTest::addColumn<QStringList>("captions");
-        QTest::newRow("three files") << QStringList{QStringLiteral("notes"), QStringLiteral("plan"),
-                                                    QStringLiteral("README")}
-                                     << QStringList{QStringLiteral("Restore:plan.doc(1of3)"),
-                                                    QStringLiteral("Restore:notes.txt(2of3)"),
-                                                    QStringLiteral("Restore:README(3of3)"),
-                                                    QStringLiteral("Total Restored 3 files")};
-        // A folder row counts as selected but is never restored.
-        QTest::newRow("with a folder row")
-            << QStringList{QStringLiteral("Drafts"), QStringLiteral("photo")}
-            << QStringList{QStringLiteral("Restore:photo.TIF(1of2)"),
-                           QStringLiteral("Total Restored 2 files")};
-    }
-    void restore_to_folder_captions() {
-        QFETCH(QStringList, selected);
-        QFETCH(QStringList, captions);
-        for (int i = 5; i <= 10; ++i) // ten rows in all
-            x_->f.file(QString::number(i), QStringLiteral("Fold0001"),
-                       QStringLiteral("other%1").arg(i), QStringLiteral(".txt-Text"), 0,
-                       QStringLiteral("2025-01-01 10:00:00"));
-        x_->browser.Node_Click(QStringLiteral("Fold0001"));
-        x_->select(selected);
-        x_->status.captions.clear();
-        const int pumps = x_->window.pumps;
-        x_->ops->restore().Restore_To_Folder(x_->out.path());
-        QCOMPARE(x_->status.captions, captions);
-        QCOMPARE(x_->status.progress_maximum, selected.size());
-        QVERIFY(!x_->status.progress_visible);
-        QCOMPARE(x_->window.pumps - pumps, captions.size() - 1);
-        const QStringList written = QDir(x_->out.path()).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(written.size(), captions.size() - 1);
-        for (const QString& name : written)
-            QVERIFY(x_->read(x_->out_path(name)).startsWith("content of file "));
-        // The selection is left as it was.
-        QCOMPARE(x_->browser.Selected_Rows().size(), size_t(selected.size()));
-    }
-
-    // Each file already in the folder is asked about, and replaced only on Yes.
-    void restore_to_folder_asks_per_existing_file() {
-        x_->select({QStringLiteral("plan"), QStringLiteral("photo"), QStringLiteral("notes")});
-        Restore_Fixture::write(x_->out_path(QStringLiteral("plan.doc")), "old plan");
-        Restore_Fixture::write(x_->out_path(QStringLiteral("photo.TIF")), "old photo");
-        x_->prompter.Answer(Prompt_Answer::Yes,
-                            QStringLiteral("The file of plan.doc already exist,overwrite?"));
-        x_->prompter.Answer(Prompt_Answer::No,
-                            QStringLiteral("The file of photo.TIF already exist,overwrite?"));
-        x_->ops->restore().Restore_To_Folder(x_->out.path() + u'/');
-        const auto question = x_->prompter.Records().at(0);
-        QCOMPARE(question.title, QStringLiteral("Overwrite"));
-        QCOMPARE(question.icon, Prompt_Icon::Question);
-        QCOMPARE(question.buttons, Prompt_Buttons::Yes_No);
-        QCOMPARE(x_->read(x_->out_path(QStringLiteral("plan.doc"))),
-                 Restore_Fixture::content(QStringLiteral("1")));
-        QCOMPARE(x_->read(x_->out_path(QStringLiteral("photo.TIF"))), QByteArray("old photo"));
-        QCOMPARE(x_->read(x_->out_path(QStringLiteral("notes.txt"))),
-                 Restore_Fixture::content(QStringLiteral("3")));
-        QCOMPARE(x_->log(),
-                 (QStringList{QStringLiteral("1|clerk1|Read"), QStringLiteral("3|clerk1|Read")}));
-        QCOMPARE(x_->listed_count(2), QStringLiteral("4|"));
-        QCOMPARE(x_->status.caption, QStringLiteral("Total Restored 3 files"));
-    }
-
-    void folder_and_desktop_commands() {
-        x_->select({QStringLiteral("notes")});
-        int checks = 0;
-        int answer = 0;
-        x_->browser.Operations.Check_File_Password = [&](const QString&) {
-            ++checks;
-            return answer;
+    void view() {
+        QFETCH(QString, type);
+        QFETCH(bool, associated);
+        QFETCH(int, outcome);
+        QFETCH(QString, opened);
+        QFETCH(QString, caption);
+        Store_Fixture x(2);
+        const bool file = type.startsWith(u'.');
+        if (file)
+            x.f.run(QStringLiteral("update Tbl_File_Information set File_Type='%1' where "
+                                   "File_NO='2'")
+                        .arg(type));
+        x.browser.Node_Click(QStringLiteral("Fold0001"));
+        x.pick({type == QLatin1String("Drafts") ? type : QStringLiteral("photo")});
+        if (type == QLatin1String("none"))
+            x.browser.List_Selection.clear();
+        if (type.contains(u' ') && !file)
+            x.browser.List.Set_Columns({type, QStringLiteral("Other")});
+        QString asked = QStringLiteral("<not asked>");
+        x.browser.Operations.Check_File_Password = [&](const QString& name) {
+            asked = name;
+            return type == QLatin1String("refused") ? 0 : 1;
         };
-        // A refused password asks for nothing.
-        x_->browser.main_mnu_proc(QStringLiteral("res_to"));
-        x_->browser.main_mnu_proc(QStringLiteral("todesktop"));
-        QCOMPARE(checks, 2);
-        QCOMPARE(x_->prompter.Records().size(), size_t(0));
-
-        answer = 2; // protected without password: restoring is allowed
-        x_->prompter.Answer_Path(QString());
-        x_->browser.main_mnu_proc(QStringLiteral("res_to"));
-        const auto chooser = x_->prompter.Last();
-        QCOMPARE(chooser.kind, Fake_Prompter::Kind::Folder);
-        QCOMPARE(chooser.title, QStringLiteral("Please select a directory"));
-        QCOMPARE(chooser.start, QDir::rootPath());
-        QCOMPARE(x_->log(), QStringList());
-
-        x_->prompter.Answer_Path(x_->out.path());
-        x_->browser.main_mnu_proc(QStringLiteral("res_to"));
-        QCOMPARE(x_->read(x_->out_path(QStringLiteral("notes.txt"))),
-                 Restore_Fixture::content(QStringLiteral("3")));
-
-        x_->browser.main_mnu_proc(QStringLiteral("todesktop"));
-        QCOMPARE(x_->read(x_->desktop.filePath(QStringLiteral("notes.txt"))),
-                 Restore_Fixture::content(QStringLiteral("3")));
-        QCOMPARE(x_->log().size(), 2);
-        QCOMPARE(checks, 5);
+        x.associated_program = associated;
+        x.status.captions.clear();
+        QCOMPARE(int(x.restore->View()), outcome);
+        const QString path =
+            x.browser.Tmp_For_View_Dir() + QStringLiteral("photo") + type.section(u'-', 0, 0);
+        QStringList expected;
+        for (const QString& how : opened.split(u'|', Qt::SkipEmptyParts))
+            expected << how + u' ' + path;
+        QCOMPARE(x.opened, expected);
+        QCOMPARE(asked, file || outcome == int(Outcome::Refused) ? QString()
+                                                                 : QStringLiteral("<not asked>"));
+        QCOMPARE(x.log(), file ? QStringList{QStringLiteral("2|clerk1|Read")} : QStringList());
+        QCOMPARE(files_in(x.browser.Tmp_For_View_Dir()).size(), file ? 1 : 0);
+        if (!file)
+            return;
+        QCOMPARE(testenv::Read_File(path), Store_Fixture::content(2));
+        QCOMPARE(x.status.captions,
+                 (QStringList{QStringLiteral("Restore file from database"), caption}));
+        QCOMPARE(x.status.progress_maximum, 2);
+        QVERIFY(!x.status.progress_visible);
+        QCOMPARE(x.listed().value(2).section(u'|', 4, 5), QStringLiteral("999|clerk1"));
     }
 
-    // A stored name that would lead out of the chosen folder is refused, not followed.
-    void names_that_leave_the_folder_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("parent") << QStringLiteral("../escaped");
-        QTest::newRow("dot dot") << QStringLiteral("..");
+    void drag_rights_data() {
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<QString>("deny");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("read only") << "User"
+                                   << "C"
+                                   << "A" << true;
+        QTest::newRow("not evaluated") << "User"
+                                       << ""
+                                       << "" << true;
+        QTest::newRow("denied folder") << "User"
+                                       << "A"
+                                       << "B" << false;
+        QTest::newRow("no department right") << "Manager"
+                                             << "D"
+                                             << "A" << false;
+        QTest::newRow("administrator") << "Administrator"
+                                       << "D"
+                                       << "B" << true;
     }
-    void names_that_leave_the_folder() {
-        QFETCH(QString, name);
-        x_->f.run(
-            QStringLiteral("update Tbl_File_Information set File_Name='%1', File_Type=' -File' "
-                           "where File_NO='3'")
-                .arg(name));
-        x_->browser.Node_Click(QStringLiteral("Fold0001"));
-        x_->select({name});
-        const QString inner = x_->out_path(QStringLiteral("inner"));
-        QVERIFY(QDir().mkpath(inner));
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("error 52Bad file name: '") + name +
-                                                   QStringLiteral("',restore failed!"));
-        x_->ops->restore().Restore_To_Folder(inner);
-        QCOMPARE(QDir(x_->out.path()).entryList(QDir::Files).size(), 0);
-        QCOMPARE(x_->log(), QStringList());
+    void drag_rights() {
+        QFETCH(QString, role);
+        QFETCH(QString, right);
+        QFETCH(QString, deny);
+        QFETCH(bool, allowed);
+        Store_Fixture x(1);
+        x.select({1});
+        session::Cur_Role = role;
+        session::Cur_Dept_Right = right;
+        session::Cur_Folder_Deny = deny;
+        for (int i = 0; !allowed && i < 2; ++i)
+            x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("Have no enough right!"));
+        QCOMPARE(x.restore->Start_Drag(), allowed);
+        QCOMPARE(x.restore->drag_out().Supply().isEmpty(), !allowed);
+        for (const auto& r : x.prompter.Records())
+            QCOMPARE(Transcript::Prompt_Line(r),
+                     QStringLiteral("prompt message [Scrollkin] none ok: ") + r.text);
+    }
+
+    // A drag starts from a file row only, without its password. The target asks once: the
+    // selected files are written then, and only then; a request made while they are being
+    // written (a message box runs events) gets none.
+    void drag_out() {
+        Store_Fixture x(4);
+        Transcript t(QStringLiteral("store/transcripts/drag_out.txt"));
+        int checks = 0;
+        x.browser.Operations.Check_File_Password = [&](const QString&) { return ++checks, 0; };
+        x.pick({QStringLiteral("Drafts")});
+        QVERIFY(!x.restore->Start_Drag());
+        x.pick(testenv::List("notes,Drafts,plan"));
+        QVERIFY(x.restore->Start_Drag());
+        int supplied = 0;
+        QList<QUrl> inner{QUrl()};
+        std::unique_ptr<store::Scratch_Copies_Mime> mime;
+        mime = std::make_unique<store::Scratch_Copies_Mime>([&] {
+            if (++supplied == 1)
+                inner = mime->urls();
+            return x.restore->drag_out().Supply();
+        });
+        QCOMPARE(mime->formats(), QStringList{QStringLiteral("text/uri-list")});
+        QVERIFY(mime->hasUrls());
+        QCOMPARE(supplied, 0);
+        QCOMPARE(x.log(), QStringList());
+        const QByteArray text = mime->data(QStringLiteral("text/uri-list"));
+        QCOMPARE(supplied, 1);
+        QCOMPARE(inner, QList<QUrl>());
+        const QList<QUrl> urls = mime->urls();
+        QCOMPARE(text, urls.value(0).toEncoded() + "\r\n" + urls.value(1).toEncoded() + "\r\n");
+        for (const QUrl& url : urls)
+            t << url.toLocalFile().replace(x.browser.Tmp_For_View_Dir(), QStringLiteral("<tmp>"));
+        QCOMPARE(testenv::Read_File(urls.value(1).toLocalFile()), Store_Fixture::content(3));
+        x.seen(t);
+        counts(x, t);
+        t.Field(QStringLiteral("selected"), QString::number(x.browser.Selected_Rows().size()));
+        x.browser.List.Set_Columns({QStringLiteral("Login Name")});
+        QVERIFY(!x.restore->Start_Drag());
+        QCOMPARE(checks, 0);
+        QVERIFY(t.Matches());
+    }
+
+    void open_with_call_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("call"); // program and arguments apart by "|"; empty: none
+        QTest::newRow("program") << "gedit"
+                                 << "gedit|/tmp/a b.txt";
+        QTest::newRow("arguments") << "libreoffice --view"
+                                   << "libreoffice|--view|/tmp/a b.txt";
+        QTest::newRow("quoted path") << "\"/opt/My Tools/show\" -q"
+                                     << "/opt/My Tools/show|-q|/tmp/a b.txt";
+        QTest::newRow("blanks") << "   "
+                                << "";
+    }
+    void open_with_call() {
+        QFETCH(QString, line);
+        QFETCH(QString, call);
+        const auto got = store::Open_With_Call(line, QStringLiteral("/tmp/a b.txt"));
+        QCOMPARE(got ? (QStringList{got->program} + got->arguments).join(u'|') : QString(), call);
     }
 };
+STORE_TEST(Test_Restore)
 
-SCROLLKIN_GUI_TEST_MAIN(Test_Restore)
 #include "test_restore.moc"
