@@ -33,6 +33,8 @@
 
 #include <deque>
 
+using namespace Qt::StringLiterals;
+
 constexpr qint64 Piece = 9182;
 
 // All rows of a query, each row's fields joined by "|".
@@ -54,15 +56,13 @@ inline Transcript& operator<<(Transcript& t, const QStringList& lines) {
 }
 
 struct Store_Window : Browser_Window {
-    QStringList calls; // "popup <menu>", "autosize", "pump"
+    QStringList calls; // "autosize", "pump"
     int pumps = 0;
-    void Pop_Up_Menu(const QString& menu, const Menu_State&) override {
-        calls << QStringLiteral("popup ") + menu;
-    }
+    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
     void Collapse_Node(const QModelIndex&) override {}
     void Set_Group_Text(const QString&) override {}
-    void Autosize_List() override { calls << QStringLiteral("autosize"); }
-    void Pump_Events() override { calls << QStringLiteral("pump"), ++pumps; }
+    void Autosize_List() override { calls << u"autosize"_s; }
+    void Pump_Events() override { calls << u"pump"_s, ++pumps; }
 };
 
 // The password dialog as a script: each showing plays its next list of steps, "ok:<new>|<confirm>"
@@ -72,28 +72,25 @@ struct Script_Dialog : File_Password_Dialog {
     std::deque<QStringList> scripts;
     QStringList seen;
     void Run(File_Password_Form& form) override {
-        seen << QStringLiteral("dialog [%1] '%2' new box %3")
-                    .arg(form.Caption(), form.First_Label(),
-                         form.New_Password_Enabled() ? QStringLiteral("on")
-                                                     : QStringLiteral("off"));
+        seen << u"dialog [%1] '%2' new box %3"_s.arg(form.Caption(), form.First_Label(),
+                                                     form.New_Password_Enabled() ? u"on" : u"off");
         if (scripts.empty())
             return QTest::qFail("the password dialog was not expected", __FILE__, __LINE__);
         for (const QString& step : scripts.front()) {
-            if (step == QLatin1String("cancel")) {
+            if (step == u"cancel") {
                 form.Cancel();
                 break;
             }
-            const QString texts = step.mid(3);
-            const qsizetype bar = texts.indexOf(u'|');
-            const auto o =
-                bar < 0 ? form.Ok(QString(), texts) : form.Ok(texts.left(bar), texts.mid(bar + 1));
-            static const char* const outcomes[] = {"close", "focus new", "focus confirm", "stay"};
-            seen << QStringLiteral("  %1 -> %2").arg(step, QLatin1String(outcomes[int(o)]));
+            const QStringList typed = step.mid(3).split(u'|');
+            const auto o = form.Ok(typed.size() > 1 ? typed[0] : QString(), typed.last());
+            static const char16_t* const outcomes[] = {u"close", u"focus new", u"focus confirm",
+                                                       u"stay"};
+            seen << u"  %1 -> %2"_s.arg(step, outcomes[int(o)]);
             if (o == File_Password_Form::Ok_Outcome::Close)
                 break;
         }
         scripts.pop_front();
-        seen << QStringLiteral("  answer: ") + form.Answer();
+        seen << u"  answer: "_s + form.Answer();
     }
 };
 
@@ -121,33 +118,30 @@ struct Store_Fixture {
         {
             // Hundreds of fresh libraries: none of them needs to survive a power cut.
             const db::Sql_Record_Pause engine_only;
-            f.run(QStringLiteral("PRAGMA synchronous=OFF"));
+            f.run(u"PRAGMA synchronous=OFF"_s);
         }
         f.add("Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001; "
               "Fold00010001|Drafts|Dpmt0001; Fold0002|Archive|Dpmt0001; Fold0003|Spare|Dpmt0001");
-        f.user(QStringLiteral("clerk1"), QStringLiteral("Clerk"), QStringLiteral("User"));
-        f.right(QStringLiteral("clerk1"), QStringLiteral("Dpmt0001"), QStringLiteral("A"));
-        f.run(QStringLiteral("insert into tbl_user_login_time(UID,Login_DayOfWeek,Login_Start_Time,"
-                             "Login_End_Time) values ('clerk1','12345','08:00:00','17:00:00')"));
-        const QStringList names{QStringLiteral("plan|.doc-Word document"),
-                                QStringLiteral("photo|.TIF-TIFF image"),
-                                QStringLiteral("notes|.txt-Text"), QStringLiteral("README| -File")};
+        f.user(u"clerk1"_s, u"Clerk"_s, u"User"_s);
+        f.right(u"clerk1"_s, u"Dpmt0001"_s, u"A"_s);
+        f.run(u"insert into tbl_user_login_time(UID,Login_DayOfWeek,Login_Start_Time,"
+              "Login_End_Time) values ('clerk1','12345','08:00:00','17:00:00')"_s);
+        const QStringList names = testenv::List("plan|.doc-Word document;photo|.TIF-TIFF image;"
+                                                "notes|.txt-Text;README| -File",
+                                                ';');
         for (int i = 1; i <= files; ++i) {
-            const QString no = QString::number(i);
-            const QStringList v =
-                names.value(i - 1, QStringLiteral("f%1|.txt-Text").arg(i)).split(u'|');
-            f.file(no, QStringLiteral("Fold0001"), v[0], v[1], 1000 - i,
-                   QStringLiteral("2026-01-01 10:00:00"), QStringLiteral("0"),
-                   store::File_Size_Text(content(i).size()));
-            store_content(no, content(i));
+            const QStringList v = names.value(i - 1, u"f%1|.txt-Text"_s.arg(i)).split(u'|');
+            f.file(QString::number(i), u"Fold0001"_s, v[0], v[1], 1000 - i,
+                   u"2026-01-01 10:00:00"_s, u"0"_s, store::File_Size_Text(content(i).size()));
+            store_content(QString::number(i), content(i));
         }
         if (files) // else the counter is empty, as in a new library
-            f.run(QStringLiteral("insert into tbl_file_no(Last_File_No) values(%1)").arg(files));
+            f.run(u"insert into tbl_file_no(Last_File_No) values(%1)"_s.arg(files));
         session::Templates_Dir = templates.path() + u'/';
-        session::Desktop_Dir = disk.filePath(QStringLiteral("desktop"));
+        session::Desktop_Dir = disk.filePath(u"desktop"_s);
         QDir().mkpath(session::Desktop_Dir);
-        session::Cur_User = QStringLiteral("clerk1");
-        session::Cur_Role = QStringLiteral("User");
+        session::Cur_User = u"clerk1"_s;
+        session::Cur_Role = u"User"_s;
         session::Cur_Dept_Right.clear();
         session::Cur_Folder_Deny.clear();
         Install_Password_Operations(browser, f.c, prompter, status, dialog);
@@ -155,28 +149,26 @@ struct Store_Fixture {
         ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
         store::View_Hooks hooks;
         hooks.Is_Picture_Type = [](const QString& extension) {
-            return QStringList{QStringLiteral(".BMP"), QStringLiteral(".JPG"),
-                               QStringLiteral(".TIF")}
-                .contains(extension.toUpper());
+            return testenv::List(".BMP,.JPG,.TIF").contains(extension.toUpper());
         };
-        hooks.Show_Picture = [this](const QString& p) { opened << QStringLiteral("picture ") + p; };
+        hooks.Show_Picture = [this](const QString& p) { opened << u"picture "_s + p; };
         hooks.Open_Associated = [this](const QString& p) {
-            opened << QStringLiteral("open ") + p;
+            opened << u"open "_s + p;
             return associated_program;
         };
-        hooks.Open_With = [this](const QString& p) { opened << QStringLiteral("open with ") + p; };
+        hooks.Open_With = [this](const QString& p) { opened << u"open with "_s + p; };
         restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window,
                                                     std::move(hooks));
         browser.Open();
-        browser.Node_Click(QStringLiteral("Fold0001"));
+        browser.Node_Click(u"Fold0001"_s);
         status.captions.clear();
     }
 
     void store_content(const QString& file_no, const QByteArray& bytes) {
         const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
-        f.run(QStringLiteral("delete from Tbl_File_Data where file_no='%1'").arg(file_no));
-        f.run(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
-                  .arg(file_no, QString::fromLatin1(bytes.toHex())));
+        f.run(u"delete from Tbl_File_Data where file_no='%1'"_s.arg(file_no));
+        f.run(u"insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')"_s.arg(
+            file_no, QString::fromLatin1(bytes.toHex())));
     }
     QString source(const QString& name, const QByteArray& bytes = QByteArray("content")) const {
         return testenv::Write_File(disk.filePath(name), bytes);
@@ -191,25 +183,33 @@ struct Store_Fixture {
         return buffer.data();
     }
     QStringList log() {
-        return rows(QStringLiteral("select file_no,User_Name,Operation from Tbl_File_Log "
-                                   "order by cast(file_no as int)"));
+        return rows(u"select file_no,User_Name,Operation from Tbl_File_Log order by "
+                    "cast(file_no as int)"_s);
     }
     // Live files without content and content without a live file: both must stay 0.
     int half_files() {
-        return one(QStringLiteral("select (select count(*) from Tbl_File_Information i where "
-                                  "deleted='0' and not exists(select * from Tbl_File_Data d where "
-                                  "d.file_no=i.File_NO))+(select count(*) from Tbl_File_Data d "
-                                  "where not exists(select * from Tbl_File_Information i where "
-                                  "i.deleted='0' and i.File_NO=d.file_no))"))
+        return one(u"select (select count(*) from Tbl_File_Information i where deleted='0' and "
+                   "not exists(select * from Tbl_File_Data d where d.file_no=i.File_NO))+(select "
+                   "count(*) from Tbl_File_Data d where not exists(select * from "
+                   "Tbl_File_Information i where i.deleted='0' and i.File_NO=d.file_no))"_s)
             .toInt();
     }
     int files_without_content() { return half_files(); }
     void protect(int no, const QString& password, bool on) {
-        f.run(QStringLiteral("update Tbl_File_Information set file_password=%1, File_Protect='%2' "
-                             "where File_NO='%3'")
-                  .arg(password.isNull() ? QStringLiteral("NULL") : u'\'' + password + u'\'')
+        f.run(u"update Tbl_File_Information set file_password=%1, File_Protect='%2' where "
+              "File_NO='%3'"_s.arg(password.isNull() ? u"NULL"_s : u'\'' + password + u'\'')
                   .arg(on ? 1 : 0)
                   .arg(no));
+    }
+    // clerk1's right in Sales as the library holds it ("D": no right row).
+    void set_right(const QString& right) {
+        f.run(right == u"D" ? u"delete from Tbl_User_Department_Right"_s
+                            : u"update Tbl_User_Department_Right set User_Right='%1'"_s.arg(right));
+    }
+    void sign_in_ohara() {
+        f.user(u"o''hara"_s, u"O''Hara"_s, u"User"_s);
+        f.right(u"o''hara"_s, u"Dpmt0001"_s, u"A"_s);
+        session::Cur_User = u"o'hara"_s;
     }
 
     QStringList texts() const {
@@ -228,9 +228,10 @@ struct Store_Fixture {
             browser.List_Selection.setCurrentIndex(browser.List.index(rows.first(), 0),
                                                    QItemSelectionModel::NoUpdate);
     }
-    void pick(const QStringList& names) {
+    // The same by the rows' texts, "plan,photo".
+    void pick(const QString& names) {
         QList<int> rows;
-        for (const QString& n : names)
+        for (const QString& n : names.split(u','))
             rows << int(texts().indexOf(n));
         select(rows);
     }
@@ -239,42 +240,37 @@ struct Store_Fixture {
         f.c.Set_Recorder([this](const QString& sql) { sent << sql; });
     }
 
-    // The list as lines: text, cells and tag of each row.
     // The list as lines: text, size, type, owner, accesses, last reader, key, tag and icon.
     QStringList listed() const {
         QStringList out;
         for (int i = 0; i < browser.List.Row_Count(); ++i) {
             const List_Row& r = browser.List.Row(i);
             QStringList cells{r.text};
-            for (int c : {0, 1, 2, 3, 5})
-                cells << (c < int(r.cells.size()) ? r.cells[size_t(c)].toString() : QString());
+            for (size_t c : {0, 1, 2, 3, 5})
+                cells << (c < r.cells.size() ? r.cells[c].toString() : QString());
             out << (cells << r.key << r.tag << r.icon_key).join(u'|');
         }
         return out;
     }
-    // What the user saw since the last call: prompts (the temporary and working folders as <disk>
-    // and <cwd>), password
-    // dialogs, captions and the progress bar.
+    // What the user saw since the last call: prompts (the temporary and working folders as
+    // <disk> and <cwd>), password dialogs, captions and the progress bar.
     void seen(Transcript& t) {
         for (const auto& r : prompter.Records())
             t << Transcript::Prompt_Line(r)
-                     .replace(disk.path(), QStringLiteral("<disk>"))
-                     .replace(QDir::currentPath(), QStringLiteral("<cwd>"));
+                     .replace(disk.path(), u"<disk>"_s)
+                     .replace(QDir::currentPath(), u"<cwd>"_s);
         prompter.Forget_Records();
-        for (const QString& line : std::as_const(dialog.seen))
-            t << line;
+        t << dialog.seen;
         dialog.seen.clear();
         for (const QString& caption : std::as_const(status.captions))
-            t.Field(QStringLiteral("caption"), caption);
+            t.Field(u"caption"_s, caption);
         status.captions.clear();
-        t.Field(QStringLiteral("progress"),
-                QStringLiteral("%1 of %2, %3")
-                    .arg(status.progress_value)
-                    .arg(status.progress_maximum)
-                    .arg(QLatin1String(status.progress_visible ? "shown" : "hidden")));
+        t.Field(u"progress"_s, u"%1 of %2, %3"_s.arg(status.progress_value)
+                                   .arg(status.progress_maximum)
+                                   .arg(status.progress_visible ? u"shown" : u"hidden"));
     }
 };
 
-// The fixture as other layers' tests knew it.
+// The fixture as other layers' tests know it.
 using Backup_Fixture = Store_Fixture;
 using File_Operations_Fixture = Store_Fixture;
