@@ -14,7 +14,7 @@ namespace {
 void on_modal(std::function<void(QWidget*)> action, int tries = 500) {
     QTimer::singleShot(10, qApp, [=] {
         QWidget* w = QApplication::activeModalWidget();
-        if (w && w->objectName() == QLatin1String("frmFilepass") && w->isVisible()) {
+        if (w && w->objectName() == u"frmFilepass" && w->isVisible()) {
             action(w);
             if (w->isVisible())
                 w->close();
@@ -48,7 +48,7 @@ class Test_Filepass_Window : public QObject {
     std::unique_ptr<QWidget> owner_;
 
     QString stored_password() {
-        return x_->one(QStringLiteral("select file_password from Tbl_File_Information"));
+        return x_->one(u"select file_password from Tbl_File_Information"_s);
     }
     // The dialog's controls in order, "name 'text'" each.
     static QStringList controls(const QWidget* w) {
@@ -56,9 +56,8 @@ class Test_Filepass_Window : public QObject {
         for (const QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             const auto* l = qobject_cast<const QLabel*>(c);
             const auto* b = qobject_cast<const QPushButton*>(c);
-            out << c->objectName() + (l || b
-                                          ? QStringLiteral(" '%1'").arg(l ? l->text() : b->text())
-                                          : QString());
+            out << c->objectName() +
+                       (l || b ? u" '%1'"_s.arg(l ? l->text() : b->text()) : QString());
         }
         return out;
     }
@@ -66,7 +65,7 @@ class Test_Filepass_Window : public QObject {
 private Q_SLOTS:
     void init() {
         x_ = std::make_unique<Store_Fixture>(1);
-        x_->protect(1, QStringLiteral("old"), false);
+        x_->protect(1, u"old"_s, false);
         owner_ = std::make_unique<QWidget>();
         owner_->setGeometry(200, 150, 800, 600);
         owner_->show();
@@ -78,14 +77,13 @@ private Q_SLOTS:
     }
 
     void setting_mode() {
-        x_->prompter.Answer(Prompt_Answer::Ok,
-                            QStringLiteral("The confirmation password is not correct! "));
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("password chnange successful! "));
-        File_Password_Form form(x_->f.c, x_->prompter, QStringLiteral("1"));
+        x_->prompter.Answer(Prompt_Answer::Ok, u"The confirmation password is not correct! "_s);
+        x_->prompter.Answer(Prompt_Answer::Ok, u"password chnange successful! "_s);
+        File_Password_Form form(x_->f.c, x_->prompter, u"1"_s);
         bool ran = false;
         on_modal([&](QWidget* w) {
             ran = true;
-            QCOMPARE(w->windowTitle(), QStringLiteral("File password setting"));
+            QCOMPARE(w->windowTitle(), u"File password setting"_s);
             QCOMPARE(controls(w), testenv::List("lblLabels_0 'New Password:';txtPasswordnew;"
                                                 "lblLabels_1 'Confirm Password:';txtconfirmpass;"
                                                 "cmdOK 'OK';CmdCancel 'Cancel'",
@@ -95,45 +93,45 @@ private Q_SLOTS:
             const QPoint off = w->frameGeometry().center() - owner_->frameGeometry().center();
             // Within the dialog's frame margins, unknown until it shows.
             QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");
-            type_into(w, "txtPasswordnew", QStringLiteral("it's"));
-            type_into(w, "txtconfirmpass", QStringLiteral("its"));
+            type_into(w, "txtPasswordnew", u"it's"_s);
+            type_into(w, "txtconfirmpass", u"its"_s);
             QCOMPARE(box(w, "txtPasswordnew")->displayText() +
                          box(w, "txtconfirmpass")->displayText(),
-                     QStringLiteral("*******"));
+                     u"*******"_s);
             click(w, "cmdOK");
             QVERIFY(w->isVisible());
             QTRY_COMPARE(QApplication::focusWidget(), box(w, "txtPasswordnew"));
-            type_into(w, "txtconfirmpass", QStringLiteral("it's"));
+            type_into(w, "txtconfirmpass", u"it's"_s);
             click(w, "cmdOK");
             QVERIFY(!w->isVisible());
         });
         Filepass_Window(owner_.get()).Run(form);
         QVERIFY(ran);
-        QCOMPARE(stored_password(), QStringLiteral("it's"));
+        QCOMPARE(stored_password(), u"it's"_s);
     }
 
     void asking_mode() {
-        x_->prompter.Answer(Prompt_Answer::Ok, QStringLiteral("The password is not correct! "));
-        File_Password_Form form(x_->f.c, x_->prompter, QStringLiteral("1"));
-        form.Switch_To_Asking(QStringLiteral("report.doc"), QStringLiteral("old"));
+        x_->prompter.Answer(Prompt_Answer::Ok, u"The password is not correct! "_s);
+        File_Password_Form form(x_->f.c, x_->prompter, u"1"_s);
+        form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
         on_modal([&](QWidget* w) {
-            QCOMPARE(w->windowTitle(), QStringLiteral("Input password of 'report.doc'"));
-            QCOMPARE(controls(w).first(), QStringLiteral("lblLabels_0 '  File password:'"));
+            QCOMPARE(w->windowTitle(), u"Input password of 'report.doc'"_s);
+            QCOMPARE(controls(w).first(), u"lblLabels_0 '  File password:'"_s);
             QVERIFY(!box(w, "txtPasswordnew")->isEnabled());
             QCOMPARE(
                 box(w, "txtPasswordnew")->palette().color(QPalette::Disabled, QPalette::Base).rgb(),
                 QApplication::palette().color(QPalette::Midlight).rgb());
-            type_into(w, "txtconfirmpass", QStringLiteral("OLD"));
+            type_into(w, "txtconfirmpass", u"OLD"_s);
             click(w, "cmdOK");
             QVERIFY(w->isVisible());
             QTRY_COMPARE(QApplication::focusWidget(), box(w, "txtconfirmpass"));
-            type_into(w, "txtconfirmpass", QStringLiteral("old"));
+            type_into(w, "txtconfirmpass", u"old"_s);
             click(w, "cmdOK");
             QVERIFY(!w->isVisible());
         });
         Filepass_Window(owner_.get()).Run(form);
         QVERIFY(form.Password_Entered());
-        QCOMPARE(form.Answer(), QStringLiteral("old"));
+        QCOMPARE(form.Answer(), u"old"_s);
     }
 
     void ways_out_without_ok_data() {
@@ -150,13 +148,13 @@ private Q_SLOTS:
     void ways_out_without_ok() {
         QFETCH(bool, asking);
         QFETCH(int, way);
-        File_Password_Form form(x_->f.c, x_->prompter, QStringLiteral("1"));
+        File_Password_Form form(x_->f.c, x_->prompter, u"1"_s);
         if (asking)
-            form.Switch_To_Asking(QString(), QStringLiteral("old"));
+            form.Switch_To_Asking(QString(), u"old"_s);
         on_modal([&](QWidget* w) {
             if (!asking)
-                type_into(w, "txtPasswordnew", QStringLiteral("new"));
-            type_into(w, "txtconfirmpass", asking ? QStringLiteral("old") : QStringLiteral("new"));
+                type_into(w, "txtPasswordnew", u"new"_s);
+            type_into(w, "txtconfirmpass", asking ? u"old"_s : u"new"_s);
             if (way == 0)
                 click(w, "CmdCancel");
             else if (way == 1)
@@ -168,7 +166,7 @@ private Q_SLOTS:
         Filepass_Window(owner_.get()).Run(form);
         QCOMPARE(form.Answer(), asking ? Password_Cancel_Marker() : QString());
         QVERIFY(!form.Password_Entered());
-        QCOMPARE(stored_password(), QStringLiteral("old"));
+        QCOMPARE(stored_password(), u"old"_s);
         QCOMPARE(x_->prompter.Records().size(), size_t(0));
     }
 };
