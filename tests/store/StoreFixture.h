@@ -133,7 +133,9 @@ struct Store_Fixture {
             const QStringList v = names.value(i - 1, u"f%1|.txt-Text"_s.arg(i)).split(u'|');
             f.file(QString::number(i), u"Fold0001"_s, v[0], v[1], 1000 - i,
                    u"2026-01-01 10:00:00"_s, u"0"_s, store::File_Size_Text(content(i).size()));
-            store_content(QString::number(i), content(i));
+            const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
+            f.run(u"insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')"_s.arg(
+                QString::number(i), QString::fromLatin1(content(i).toHex())));
         }
         if (files) // else the counter is empty, as in a new library
             f.run(u"insert into tbl_file_no(Last_File_No) values(%1)"_s.arg(files));
@@ -142,8 +144,7 @@ struct Store_Fixture {
         QDir().mkpath(session::Desktop_Dir);
         session::Cur_User = u"clerk1"_s;
         session::Cur_Role = u"User"_s;
-        session::Cur_Dept_Right.clear();
-        session::Cur_Folder_Deny.clear();
+        session::Cur_Dept_Right = session::Cur_Folder_Deny = QString();
         Install_Password_Operations(browser, f.c, prompter, status, dialog);
         backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
         ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
@@ -153,8 +154,7 @@ struct Store_Fixture {
         };
         hooks.Show_Picture = [this](const QString& p) { opened << u"picture "_s + p; };
         hooks.Open_Associated = [this](const QString& p) {
-            opened << u"open "_s + p;
-            return associated_program;
+            return opened << u"open "_s + p, associated_program;
         };
         hooks.Open_With = [this](const QString& p) { opened << u"open with "_s + p; };
         restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window,
@@ -164,12 +164,6 @@ struct Store_Fixture {
         status.captions.clear();
     }
 
-    void store_content(const QString& file_no, const QByteArray& bytes) {
-        const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
-        f.run(u"delete from Tbl_File_Data where file_no='%1'"_s.arg(file_no));
-        f.run(u"insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')"_s.arg(
-            file_no, QString::fromLatin1(bytes.toHex())));
-    }
     QString source(const QString& name, const QByteArray& bytes = QByteArray("content")) const {
         return testenv::Write_File(disk.filePath(name), bytes);
     }

@@ -3,21 +3,21 @@
 #include <QtTest>
 
 #include <functional>
-#include <utility>
 #include <vector>
 
 // The test objects of the store program, by class name. Its main runs those named in
-// SCROLLKIN_STORE_TESTS (comma separated), so ctest can run each part as a process of its own.
-inline std::vector<std::pair<QString, std::function<int(int, char**)>>>& Store_Tests() {
-    static std::vector<std::pair<QString, std::function<int(int, char**)>>> tests;
+// SCROLLKIN_STORE_TESTS (comma separated; all when unset), so ctest can run each part as a process
+// of its own.
+using Store_Test = std::pair<QString, std::function<int(int, char**)>>;
+inline std::vector<Store_Test>& Store_Tests() {
+    static std::vector<Store_Test> tests;
     return tests;
 }
-
-#define STORE_TEST(Class)                                                                          \
-    static const bool Class##_registered =                                                         \
-        (Store_Tests().emplace_back(QStringLiteral(#Class),                                        \
-                                    [](int argc, char** argv) {                                    \
-                                        Class test;                                                \
-                                        return QTest::qExec(&test, argc, argv);                    \
-                                    }),                                                            \
-         true);
+template <typename T> bool Register_Store_Test(const char* name) {
+    Store_Tests().emplace_back(QString::fromLatin1(name), [](int argc, char** argv) {
+        T test;
+        return QTest::qExec(&test, argc, argv);
+    });
+    return true;
+}
+#define STORE_TEST(Class) static const bool Class##_registered = Register_Store_Test<Class>(#Class);

@@ -11,7 +11,6 @@ int main(int argc, char** argv) {
         qEnvironmentVariable("SCROLLKIN_STORE_TESTS").split(u',', Qt::SkipEmptyParts);
     int failed = 0;
     for (const auto& [name, run] : Store_Tests())
-        if (only.isEmpty() || only.contains(name))
-            failed += run(argc, argv);
+        failed += only.isEmpty() || only.contains(name) ? run(argc, argv) : 0;
     return failed;
 }
