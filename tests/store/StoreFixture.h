@@ -246,6 +246,24 @@ struct Store_Fixture {
         }
         return out;
     }
+    // Runs an action with its statements written to the transcript, then what the user saw.
+    void traced(Transcript& t, const std::function<void()>& action) {
+        t.Attach(f.c);
+        action();
+        t.Detach();
+        seen(t);
+    }
+    // What a read leaves: the log, the library's counts and readers, the list's.
+    void reads(Transcript& t) {
+        t.Field(u"log"_s, log().join(u' '));
+        t.Field(u"library"_s, rows(u"select File_NO,File_QTYAccessed,LastAccessed_by from "
+                                   "Tbl_File_Information order by cast(File_NO as int)"_s)
+                                  .join(u' '));
+        QStringList list = listed().mid(1);
+        for (QString& row : list)
+            row = row.section(u'|', 7, 7) + u'|' + row.section(u'|', 4, 5);
+        t.Field(u"list"_s, list.join(u' '));
+    }
     // What the user saw since the last call: prompts (the temporary and working folders as
     // <disk> and <cwd>), password dialogs, captions and the progress bar.
     void seen(Transcript& t) {
