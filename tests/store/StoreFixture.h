@@ -246,12 +246,80 @@ struct Store_Fixture {
         }
         return out;
     }
-    // Runs an action with its statements written to the transcript, then what the user saw.
-    void traced(Transcript& t, const std::function<void()>& action) {
-        t.Attach(f.c);
-        action();
-        t.Detach();
-        seen(t);
+    // Plays a scenario's steps, apart by ";": "step <heading>", "pick <texts>", "rows <numbers>",
+    // "node <key>", "menu <command>", "answer <YNCO...>", "path <name in disk, - to cancel>",
+    // "dialog <steps,...>", "sql <statement>", "fail <statement number>", "right <letter>",
+    // "protect <file> <password or -> <0|1>", "ohara", "copy", "paste", "delete",
+    // "backup <name> [content]"; written to the transcript: "trace" (statements until
+    // "untrace"), "seen", "reads", "list", "log", "texts".
+    void play(Transcript& t, const QString& script) {
+        for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
+            const QString verb = command.trimmed().section(u' ', 0, 0);
+            const QString arg = command.trimmed().section(u' ', 1);
+            const QStringList args = arg.split(u' ');
+            if (verb == u"step")
+                t.Step(arg);
+            else if (verb == u"pick")
+                pick(arg);
+            else if (verb == u"rows") {
+                QList<int> numbers;
+                for (const QString& n : arg.split(u',', Qt::SkipEmptyParts))
+                    numbers << n.toInt();
+                select(numbers);
+            } else if (verb == u"node")
+                browser.Node_Click(arg);
+            else if (verb == u"menu")
+                browser.main_mnu_proc(arg);
+            else if (verb == u"answer")
+                for (const QChar b : arg)
+                    prompter.Answer(b == u'Y'   ? Prompt_Answer::Yes
+                                    : b == u'N' ? Prompt_Answer::No
+                                    : b == u'C' ? Prompt_Answer::Cancel
+                                                : Prompt_Answer::Ok);
+            else if (verb == u"path")
+                prompter.Answer_Path(arg == u"-" ? QString() : path(arg));
+            else if (verb == u"dialog")
+                dialog.scripts.push_back(arg.split(u','));
+            else if (verb == u"sql")
+                f.run(arg);
+            else if (verb == u"fail")
+                f.c.Fail_At_Statement(arg.toInt());
+            else if (verb == u"right")
+                set_right(arg);
+            else if (verb == u"protect")
+                protect(args[0].toInt(), args[1] == u"-" ? QString() : args[1], args[2] == u"1");
+            else if (verb == u"ohara")
+                sign_in_ohara();
+            else if (verb == u"copy")
+                ops->Copy_Files();
+            else if (verb == u"paste")
+                ops->Paste_Files();
+            else if (verb == u"delete")
+                ops->Delete_Files();
+            else if (verb == u"backup")
+                t.Field(u"outcome"_s,
+                        QString::number(int(
+                            backup
+                                ->Backup_File(source(args[0], args.value(1, u"content"_s).toUtf8()),
+                                              false)
+                                .outcome)));
+            else if (verb == u"trace")
+                t.Attach(f.c);
+            else if (verb == u"untrace")
+                t.Detach();
+            else if (verb == u"seen")
+                seen(t);
+            else if (verb == u"reads")
+                reads(t);
+            else if (verb == u"list")
+                t << listed();
+            else if (verb == u"log")
+                t << log().join(u' ');
+            else if (verb == u"texts")
+                t << texts().join(u',');
+            else
+                QTest::qFail(qPrintable(u"unknown step "_s + command), __FILE__, __LINE__);
+        }
     }
     // What a read leaves: the log, the library's counts and readers, the list's.
     void reads(Transcript& t) {

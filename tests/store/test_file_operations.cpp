@@ -145,46 +145,24 @@ private Q_SLOTS:
     void scenario() {
         Store_Fixture x(4);
         Transcript t(u"store/transcripts/file_operations.txt"_s);
-        t.Step(u"copy: photo protected, notes and README with passwords"_s);
-        x.protect(2, {}, true);
-        x.protect(3, u"s3"_s, false);
-        x.protect(4, u"s4"_s, true);
-        x.select({0, 1, 2, 3, 4});
-        x.dialog.scripts = {{u"cancel"_s}, {u"ok:s4"_s}};
-        x.ops->Copy_Files();
-        x.seen(t);
+        x.play(t, u"step copy: photo protected, notes and README with passwords; protect 2 - 1; "
+                  "protect 3 s3 0; protect 4 s4 1; rows 0,1,2,3,4; dialog cancel; dialog ok:s4; "
+                  "copy; seen"_s);
         t << x.browser.Copy_List.join(u',') + u" from "_s + x.browser.Copy_Source;
         QCOMPARE(x.browser.Selected_Rows().size(), size_t(5));
-
-        t.Step(u"o'hara pastes into Archive, then Spare"_s);
-        x.sign_in_ohara();
-        x.browser.Node_Click(u"Fold0002"_s);
-        x.status.captions.clear();
-        t.Attach(x.f.c);
-        x.ops->Paste_Files();
-        t.Detach();
-        x.seen(t);
-        x.browser.Node_Click(u"Fold0003"_s);
-        x.ops->Paste_Files();
-        x.seen(t);
-        t << x.browser.Copy_List.join(u',') << x.listed() << x.log()
+        x.play(t, u"step o'hara pastes into Archive, then Spare; ohara; node Fold0002; trace; "
+                  "paste; untrace; seen; node Fold0003; paste; seen; list; log"_s);
+        t << x.browser.Copy_List.join(u',')
           << x.rows(u"select File_NO,Folder_NO,File_Name,File_Size,File_Owner,LastAccessed_by,"
                     "File_QTYAccessed,File_Protect,coalesce(file_password,'-') from "
                     "Tbl_File_Information where Folder_NO<>'Fold0001'"_s);
         QCOMPARE(x.content(u"10"_s), Store_Fixture::content(4));
-
-        t.Step(u"paste into the source folder, and with nothing copied"_s);
-        x.browser.Node_Click(u"Fold0001"_s);
-        t.Attach(x.f.c);
-        x.ops->Paste_Files();
+        x.play(t, u"step paste into the source folder, and with nothing copied; node Fold0001; "
+                  "trace; paste"_s);
         x.browser.Copy_List = QStringList{u"none"_s};
-        x.browser.Node_Click(u"Fold0002"_s);
-        x.ops->Paste_Files();
-        t.Detach();
-        x.seen(t);
+        x.play(t, u"node Fold0002; paste; untrace; seen; node Fold0001"_s);
 
         t.Step(u"rename: refused characters, a quote, no change, no row"_s);
-        x.browser.Node_Click(u"Fold0001"_s);
         x.record();
         connect(&x.browser.List, &List_Model::Text_Edited, this,
                 [&x](int row, const QString& old_text, const QString& new_text) {
@@ -200,27 +178,16 @@ private Q_SLOTS:
         QCOMPARE(x.sent.filter(QRegularExpression(u"^(?!select)"_s,
                                                   QRegularExpression::CaseInsensitiveOption)),
                  QStringList());
-        x.select({1});
-        t.Attach(x.f.c);
+        x.play(t, u"rows 1; trace"_s);
         QVERIFY(
             x.browser.List.setData(x.browser.List.index(1, 0), u"O'Neil's plan"_s, Qt::EditRole));
         x.ops->End_File_Rename(1, u"O'Neil's plan"_s, u"O'Neil's plan"_s);
         x.prompter.Answer(Prompt_Answer::Ok);
         QVERIFY(x.ops->Rename_File(-1, u"x"_s));
-        t.Detach();
-        x.seen(t);
+        x.play(t, u"untrace; seen"_s);
         t << x.listed().first(2);
-
-        t.Step(u"delete: cancelled, then the four files"_s);
-        x.select({1, 2, 3, 4});
-        t.Attach(x.f.c);
-        answer(x.prompter, u"CN"_s);
-        x.ops->Delete_Files();
-        x.dialog.scripts = {{u"cancel"_s}, {u"ok:s4"_s}};
-        x.ops->Delete_Files();
-        t.Detach();
-        x.seen(t);
-        t << x.texts().join(u',');
+        x.play(t, u"step delete: cancelled, then the four files; rows 1,2,3,4; trace; answer CN; "
+                  "delete; dialog cancel; dialog ok:s4; delete; untrace; seen; texts"_s);
         QCOMPARE(x.half_files(), 0);
         QVERIFY(t.Matches());
     }
@@ -229,48 +196,25 @@ private Q_SLOTS:
     void password_scenario() {
         Store_Fixture x(3);
         Transcript t(u"store/transcripts/file_password.txt"_s);
-        x.set_right(u"O"_s);
-        t.Step(u"set on protected plan: confirmation differs, then it's"_s);
-        x.protect(1, {}, true);
-        x.select({1});
-        x.dialog.scripts = {{u"ok:a|b"_s, u"ok:it's|it's"_s}};
-        answer(x.prompter, u"OO"_s);
-        t.Attach(x.f.c);
-        x.browser.main_mnu_proc(u"pass"_s);
-        t.Detach();
-        x.seen(t);
-        t.Step(u"change: asked cancelled, then asked and removed"_s);
-        x.dialog.scripts = {{u"cancel"_s}, {u"ok:it's"_s}, {u"ok:|"_s}};
-        x.browser.main_mnu_proc(u"pass"_s);
-        answer(x.prompter, u"O"_s);
-        x.browser.main_mnu_proc(u"pass"_s);
+        x.play(t, u"right O; step set on protected plan: confirmation differs, then it's; "
+                  "protect 1 - 1; rows 1; dialog ok:a|b,ok:it's|it's; answer OO; trace; menu pass; "
+                  "untrace; seen; step change: asked cancelled, then asked and removed; "
+                  "dialog cancel; dialog ok:it's; dialog ok:|; menu pass; answer O; menu pass"_s);
         t << QString::number(x.browser.Operations.Check_File_Password(QString()));
         x.seen(t);
         for (const QString& command : {u"protec"_s, u"Cprotec"_s}) {
-            t.Step(command + u" of photo and notes: No, then Yes"_s);
-            x.protect(2, u"pw"_s, command[0] == u'C'); // no password is asked
-            x.protect(3, {}, command[0] == u'C');
-            x.select({3, 2});
-            t.Attach(x.f.c);
-            answer(x.prompter, u"NYO"_s);
-            x.browser.main_mnu_proc(command);
-            x.browser.main_mnu_proc(command);
-            t.Detach();
-            x.seen(t);
+            const QString flag = command[0] == u'C' ? u"1"_s : u"0"_s; // no password is asked
+            x.play(t, u"step %1 of photo and notes: No, then Yes; protect 2 pw %2; protect 3 - %2; "
+                      "rows 3,2; trace; answer NYO; menu %1; menu %1; untrace; seen"_s.arg(command,
+                                                                                           flag));
             t << passwords(x);
         }
-        t.Step(u"failed statements: the password's update, the second protect"_s);
-        x.protect(1, u"old"_s, false);
-        x.protect(2, {}, false);
-        x.select({1, 2});
-        x.dialog.scripts = {{u"ok:old"_s}, {u"ok:new|new"_s, u"cancel"_s}};
-        answer(x.prompter, u"OYO"_s);
-        x.f.c.Fail_At_Statement(5); // after the right's three and the check's query
-        x.browser.main_mnu_proc(u"pass"_s);
-        x.f.c.Fail_At_Statement(6); // the second file's update, after the right's four
-        x.browser.main_mnu_proc(u"protec"_s);
-        x.f.c.Fail_At_Statement(0);
-        x.seen(t);
+        // The password's update fails (after the right's three and the check's query), then the
+        // second protect (after the right's four).
+        x.play(t,
+               u"step failed statements: the password's update, the second protect; "
+               "protect 1 old 0; protect 2 - 0; rows 1,2; dialog ok:old; dialog ok:new|new,cancel; "
+               "answer OYO; fail 5; menu pass; fail 6; menu protec; fail 0; seen"_s);
         t << passwords(x);
         QVERIFY(t.Matches());
     }

@@ -119,66 +119,48 @@ private Q_SLOTS:
         Transcript t(u"store/transcripts/restore.txt"_s);
         const QString out = x.path(u"out"_s), plan = x.path(u"plan.doc"_s), to = x.path(u"to"_s);
         QVERIFY(QDir().mkpath(out) && QDir().mkpath(to));
-        t.Step(u"o'hara saves plan"_s);
+        x.play(t, u"step o'hara saves plan; pick plan; trace"_s);
         session::Cur_User = u"o'hara"_s;
-        x.pick(u"plan"_s);
-        x.traced(t, [&] { QVERIFY(x.restore->restore().Save_File_Data(plan, u"1"_s)); });
+        QVERIFY(x.restore->restore().Save_File_Data(plan, u"1"_s));
         session::Cur_User = u"clerk1"_s;
+        x.play(t, u"untrace; seen; reads"_s);
         QCOMPARE(testenv::Read_File(plan), Store_Fixture::content(1));
         QVERIFY(x.one(u"select File_DateLastAccessed from Tbl_File_Information where "
                       "File_NO='1'"_s) > u"2026-01-01"_s);
-        x.reads(t);
-
-        t.Step(u"photo's content row is missing: nothing written, logged or counted"_s);
-        x.f.run(u"delete from Tbl_File_Data where file_no='2'"_s);
-        x.pick(u"photo"_s);
+        // The content row is missing: nothing written, logged or counted. Then the log row
+        // fails, and the count: the file is written.
+        x.play(t, u"step photo's content row is missing; sql delete from Tbl_File_Data where "
+                  "file_no='2'; pick photo; answer O"_s);
         testenv::Write_File(plan, "kept");
-        x.prompter.Answer(Prompt_Answer::Ok);
         QVERIFY(!x.restore->restore().Save_File_Data(plan, u"2"_s));
         QCOMPARE(testenv::Read_File(plan), QByteArray("kept"));
-        x.seen(t);
-        x.reads(t);
-
-        t.Step(u"the log row fails, then the count: the file is written"_s);
+        x.play(t, u"seen; reads; step the log row fails, then the count"_s);
         for (int at : {2, 3}) {
-            x.pick(u"plan"_s);
+            x.play(t, u"pick plan; answer O; fail %1"_s.arg(at));
             QFile::remove(plan);
-            x.f.c.Fail_At_Statement(at);
-            x.prompter.Answer(Prompt_Answer::Ok);
             QVERIFY(!x.restore->restore().Save_File_Data(plan, u"1"_s));
-            x.f.c.Fail_At_Statement(0);
             QCOMPARE(testenv::Read_File(plan), Store_Fixture::content(1));
-            x.seen(t);
-            x.reads(t);
+            x.play(t, u"fail 0; seen; reads"_s);
         }
+        x.play(t, u"step res through the save dialog: cancelled, then chosen; pick notes; path -; "
+                  "path chosen; menu res; menu res; seen"_s);
+        QCOMPARE(testenv::Read_File(x.path(u"chosen"_s)), Store_Fixture::content(3));
+        x.play(t, u"pick README; path -; path chosen; menu res; menu res; seen; reads"_s);
+        QCOMPARE(testenv::Read_File(x.path(u"chosen"_s)), Store_Fixture::content(4));
 
-        t.Step(u"res through the save dialog: cancelled, then chosen"_s);
-        for (const QString& name : {u"notes"_s, u"README"_s}) {
-            x.pick(name);
-            x.prompter.Answer_Path(QString()).Answer_Path(x.path(u"chosen"_s));
-            x.browser.main_mnu_proc(u"res"_s);
-            x.browser.main_mnu_proc(u"res"_s);
-            QCOMPARE(testenv::Read_File(x.path(u"chosen"_s)),
-                     Store_Fixture::content(int(x.texts().indexOf(name))));
-            x.seen(t);
-        }
-        x.reads(t);
-
-        t.Step(u"res_to and todesktop: password refused, then protected"_s);
+        // res_to and todesktop: the password refused, then protected.
         int checks = 0, answer = 0;
         const auto check = x.browser.Operations.Check_File_Password;
         x.browser.Operations.Check_File_Password = [&](const QString&) { return ++checks, answer; };
-        x.pick(u"notes"_s);
-        x.prompter.Answer_Path(QString()).Answer_Path(out);
-        for (const char* command : {"res_to", "todesktop", "+", "res_to", "res_to", "todesktop"})
-            *command == '+' ? void(answer = 2) : x.browser.main_mnu_proc(QLatin1String(command));
+        x.play(t, u"step res_to and todesktop; pick notes; path -; path out; menu res_to; "
+                  "menu todesktop"_s);
+        answer = 2;
+        x.play(t, u"menu res_to; menu res_to; menu todesktop; seen; reads"_s);
         x.browser.Operations.Check_File_Password = check;
         QCOMPARE(checks, 5);
         QCOMPARE(testenv::Read_File(out + u"/notes.txt"_s), Store_Fixture::content(3));
         QCOMPARE(testenv::Read_File(session::Desktop_Dir + u"/notes.txt"_s),
                  Store_Fixture::content(3));
-        x.seen(t);
-        x.reads(t);
 
         t.Step(u"to a folder: three of ten rows, then a folder row and f5"_s);
         for (const QString& names : {u"f6,plan,README"_s, u"Drafts,f5"_s}) {
