@@ -250,8 +250,9 @@ struct Store_Fixture {
     // "node <key>", "menu <command>", "answer <YNCO...>", "path <name in disk, - to cancel>",
     // "dialog <steps,...>", "sql <statement>", "fail <statement number>", "right <letter>",
     // "protect <file> <password or -> <0|1>", "ohara", "copy", "paste", "delete",
-    // "backup <name> [content]"; written to the transcript: "trace" (statements until
-    // "untrace"), "seen", "reads", "list", "log", "texts".
+    // "backup <name>|<content>", "drop <names in disk> <drop actions>", "columns <titles>",
+    // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left); written to the transcript:
+    // "trace" (statements until "untrace"), "seen", "reads", "list", "log", "texts", "files".
     void play(Transcript& t, const QString& script) {
         for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
             const QString verb = command.trimmed().section(u' ', 0, 0);
@@ -296,13 +297,36 @@ struct Store_Fixture {
                 ops->Paste_Files();
             else if (verb == u"delete")
                 ops->Delete_Files();
-            else if (verb == u"backup")
-                t.Field(u"outcome"_s,
-                        QString::number(int(
-                            backup
-                                ->Backup_File(source(args[0], args.value(1, u"content"_s).toUtf8()),
-                                              false)
-                                .outcome)));
+            else if (verb == u"backup") {
+                const QString name = arg.section(u'|', 0, 0);
+                const auto r =
+                    backup->Backup_File(source(name, arg.section(u'|', 1).toUtf8()), false);
+                t.Field(u"outcome"_s, QString::number(int(r.outcome)));
+            } else if (verb == u"drop") {
+                QStringList paths;
+                for (const QString& name : arg.section(u' ', 0, -2).split(u','))
+                    paths << path(name);
+                const auto r =
+                    backup->Drop_Files(paths, Qt::DropActions(arg.section(u' ', -1).toInt()));
+                t << u"accepted %1, not stored %2, current row %3"_s.arg(r.accepted)
+                         .arg(r.not_stored())
+                         .arg(browser.Current_Row());
+                for (const auto& file : r.files)
+                    t << u"  %1: %2 %3"_s.arg(QFileInfo(file.path).fileName())
+                             .arg(int(file.outcome))
+                             .arg(file.file_no);
+            } else if (verb == u"columns")
+                browser.List.Set_Columns(arg.split(u','));
+            else if (verb == u"deny")
+                f.deny(u"clerk1"_s, u"Fold0001"_s);
+            else if (verb == u"role")
+                session::Cur_Role = arg;
+            else if (verb == u"clear")
+                prompter.Clear();
+            else if (verb == u"files")
+                t << rows(u"select File_NO,File_Name,File_Size from Tbl_File_Information order by "
+                          "cast(File_NO as int)"_s)
+                         .join(u' ');
             else if (verb == u"trace")
                 t.Attach(f.c);
             else if (verb == u"untrace")

@@ -3,23 +3,6 @@
 #include "StoreTests.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-constexpr Qt::DropActions All_Three = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-
-// A source that fails after two pieces and some bytes, or ends there.
-store::Backup::Source_Opener failing_source(bool fails) {
-    return [fails](const QString&) {
-        auto device =
-            std::make_unique<Failing_Device>(testenv::Pattern(5 * Piece, 4), 2 * Piece + 5, fails);
-        device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        return device;
-    };
-}
-
-} // namespace
 
 class Test_Backup : public QObject {
     Q_OBJECT
@@ -28,13 +11,12 @@ private Q_SLOTS:
     // Names and types of files on disk; which listed file a backup replaces; the overwrite's
     // right and password checks in the order the user meets them; sources that cannot be
     // stored (told, and no row or number spent); drops that are not for this list, not file
-    // drops, or not allowed by the right the library holds when they come.
+    // drops (7: copy, move and link), or not allowed by the right the library holds then.
     void cases() {
         Transcript t(u"store/transcripts/backup_cases.txt"_s);
         t.Step(u"name: extension | base | type (platform descriptions as ~)"_s);
-        for (const QString& name : testenv::List("Report.DOC|plan.v2.txt|README|.profile|x9q|odd."
-                                                 "|a.qqzz|a.pdf",
-                                                 '|')) {
+        for (const QString& name :
+             testenv::List("Report.DOC|plan.v2.txt|README|.profile|x9q|odd.|a.qqzz|a.pdf", '|')) {
             const QString type = store::File_Type_Text(name), ext = store::File_Extension(name);
             QVERIFY2(type.startsWith(ext + u'-') && type.size() > ext.size() + 1, qPrintable(type));
             t << u"%1: %2 | %3 | %4"_s.arg(name, ext, store::File_Base_Name(name),
@@ -46,7 +28,6 @@ private Q_SLOTS:
                  (u'.' + q240 + u'-' + QString(240, u'Q')).left(255));
         for (qint64 n : {0, 512, 1023, 1234567890})
             t << u"%1 bytes: %2"_s.arg(n).arg(store::File_Size_Text(n));
-
         t.Step(u"listed name|type, file name: same file"_s);
         for (const QString& c : testenv::List(
                  "report|.doc-Word document|Report.DOC;report|.docx-Word 2007 document|report.doc;"
@@ -56,28 +37,16 @@ private Q_SLOTS:
             const QStringList v = c.split(u'|');
             t << c + u": "_s + (store::Is_Same_File(v[0], v[1], v[2]) ? u"same"_s : u"other"_s);
         }
-
-        t.Step(u"overwrite of notes: right, password check's answer"_s);
         for (const QString& c : testenv::List("A 1,O 1,B 1,C 1,D 1,A 0,O 2")) {
             Store_Fixture x(3);
-            QString checks;
             x.browser.Operations.Check_File_Password = [&](const QString& name) {
-                checks += u" check '%1' at row %2"_s.arg(name).arg(x.browser.Current_Row());
+                t << u"check '%1' at row %2"_s.arg(name).arg(x.browser.Current_Row());
                 return c.right(1).toInt();
             };
-            x.set_right(c.left(1));
-            x.prompter.Answer(Prompt_Answer::Yes).Answer(Prompt_Answer::Ok);
-            const auto r = x.backup->Backup_File(x.source(u"notes.txt"_s, "new"), false);
-            t << c +
-                     u": outcome %1, content %2, log %3"_s.arg(int(r.outcome))
-                         .arg(QString::fromLatin1(x.content(u"3"_s)))
-                         .arg(x.log().size()) +
-                     checks;
-            x.seen(t);
-            x.prompter.Clear();
+            x.play(t, u"step overwrite of notes: right, password check's answer %1; right %2; "
+                      "answer YO; backup notes.txt|new; seen; clear; log"_s.arg(c, c.left(1)));
+            t << QString::fromLatin1(x.content(u"3"_s));
         }
-
-        t.Step(u"unusable sources"_s);
         for (const QString& kind : testenv::List("missing,folder,pipe,large")) {
             Store_Fixture x;
             const QString path = x.path(u"it.dat"_s);
@@ -87,129 +56,78 @@ private Q_SLOTS:
                 QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
             else if (kind == u"large")
                 QVERIFY(QFile(x.source(u"it.dat"_s)).resize(x.f.c.Max_Content_Size() + 1));
-            x.prompter.Answer(Prompt_Answer::Ok);
-            t << kind + u": outcome %1"_s.arg(int(x.backup->Backup_File(path, false).outcome));
-            x.seen(t);
-            t << x.texts().join(u',') + u", counter: "_s + x.one(u"select * from tbl_file_no"_s);
+            x.play(t, u"step a source %1; answer O"_s.arg(kind));
+            t << QString::number(int(x.backup->Backup_File(path, false).outcome));
+            x.play(t, u"seen; texts"_s);
+            t << x.one(u"select count(*) from tbl_file_no"_s);
         }
-        if (::geteuid() != 0) { // root reads every file
+        for (const QString& c : testenv::List("columns File Name,User|columns Login Name,Name|"
+                                              "query|node catlog|node Grou0001|drop 1|drop 3|"
+                                              "right B|right C|deny|right D;deny;role "
+                                              "Administrator|right C;drop 1",
+                                              '|')) {
             Store_Fixture x;
-            QVERIFY(QFile::setPermissions(x.source(u"it.dat"_s), QFileDevice::WriteOwner));
-            x.prompter.Answer(Prompt_Answer::Ok);
-            x.backup->Backup_File(x.path(u"it.dat"_s), false);
-            QVERIFY(x.prompter.Last().text.startsWith(u"error 75Path/File access error: "));
-        }
-
-        t.Step(u"drops: setup, effects"_s);
-        for (const QString& c : testenv::List("log 7,users 7,query 7,catlog 7,Grou0001 7,- 1,- 3,"
-                                              "B 7,C 7,A-denied 7,D-denied-admin 7,C 1")) {
-            Store_Fixture x;
-            const QString setup = c.section(u' ', 0, 0);
-            if (setup == u"log" || setup == u"users")
-                x.browser.List.Set_Columns(
-                    {setup == u"log" ? u"File Name"_s : u"Login Name"_s, u"Other"_s});
-            else if (setup == u"query")
+            x.source(u"a.txt"_s);
+            const QString setup = c.section(u"drop"_s, 0, 0);
+            if (setup == u"query")
                 x.browser.Files.List_Shows_Node = false;
-            else if (setup.size() > 4)
-                x.browser.Node_Click(setup);
-            else if (setup != u"-")
-                x.set_right(setup.left(1));
-            if (setup.contains(u"denied"))
-                x.f.deny(u"clerk1"_s, u"Fold0001"_s);
-            if (setup.endsWith(u"admin"))
-                session::Cur_Role = u"Administrator"_s;
-            x.prompter.Answer(Prompt_Answer::Ok);
-            const auto r =
-                x.backup->Drop_Files({x.source(u"a.txt"_s)}, Qt::DropActions(c.right(1).toInt()));
-            t << c + u": accepted %1, rows %2, stored '%3'"_s.arg(r.accepted)
-                         .arg(x.browser.List.Row_Count())
-                         .arg(x.rows(u"select File_Name from Tbl_File_Information"_s).join(u','));
-            x.seen(t);
-            x.prompter.Clear(); // the answer scripted in case
+            else
+                x.play(t, setup);
+            x.play(t,
+                   u"step drop after: %1; answer O; drop a.txt %2; seen; clear; texts; files"_s.arg(
+                       QString(c).replace(u';', u'+'),
+                       c.contains(u"drop") ? c.section(u"drop "_s, 1) : u"7"_s));
         }
         QVERIFY(t.Matches());
     }
 
-    // A new file through the dialog, an overwrite by another user, failures told exactly, and
-    // an overwrite that brings back lost content.
+    // A new file through the dialog, an overwrite by another user, failures told exactly, an
+    // overwrite that brings back lost content, and a drop of several files: each failure told
+    // at its turn, then how many; a declined overwrite is the user's choice, not a failure.
     void scenario() {
         Store_Fixture x;
         Transcript t(u"store/transcripts/backup.txt"_s);
-        t.Step(u"dialog cancelled, then a new file chosen"_s);
-        x.prompter.Answer_Path(QString());
-        x.browser.main_mnu_proc(u"bak"_s);
+        x.play(t, u"step dialog cancelled, then a new file chosen; path -; menu bak"_s);
         QCOMPARE(x.one(u"select count(*) from tbl_file_no"_s), u"0"_s);
-        x.prompter.Answer_Path(x.source(u"O'Neil's plan.qqzz"_s));
+        x.source(u"O'Neil's plan.qqzz"_s);
         x.window.calls.clear();
-        t.Attach(x.f.c);
-        x.browser.main_mnu_proc(u"bak"_s);
-        t.Detach();
-        x.seen(t);
-        t << x.listed() << x.window.calls.join(u' ');
+        x.play(t, u"path O'Neil's plan.qqzz; trace; menu bak; untrace; seen; list"_s);
+        t << x.window.calls.join(u' ');
         const List_Row row = x.browser.List.Row(1);
         QVERIFY(row.cells.at(4).toDateTime().isValid() && row.cells.at(7).toDateTime().isValid());
         QVERIFY(QFileInfo::exists(x.browser.Icon_Lib_Dir() + u"Icon.qqzz"_s));
-        x.browser.Node_Click(u"Fold0001"_s);
-        t << x.listed();
-
-        t.Step(u"overwrite by o'hara"_s);
-        x.f.run(u"update Tbl_File_Information set File_QTYAccessed=3, "
-                "File_DateCreated='2026-01-02 03:04:05' where File_NO='1'"_s);
-        x.sign_in_ohara();
-        x.browser.Node_Click(u"Fold0001"_s);
-        x.prompter.Answer(Prompt_Answer::Yes);
-        t.Attach(x.f.c);
+        x.play(t, u"node Fold0001; list; step overwrite by o'hara; sql update Tbl_File_Information "
+                  "set File_QTYAccessed=3, File_DateCreated='2026-01-02 03:04:05' where "
+                  "File_NO='1'; ohara; node Fold0001; answer Y; trace"_s);
         const auto r =
             x.backup->Backup_File(x.source(u"O'NEIL'S PLAN.QQZZ"_s, QByteArray(2048, 'n')), false);
-        t.Detach();
+        x.play(t, u"untrace; seen; list; log"_s);
         QVERIFY(r.overwrite);
         QCOMPARE(x.content(u"1"_s), QByteArray(2048, 'n'));
-        x.seen(t);
-        t << x.listed() << x.log()
-          << x.rows(u"select File_Name,File_Owner,File_QTYAccessed,File_DateCreated from "
+        t << x.rows(u"select File_Name,File_Owner,File_QTYAccessed,File_DateCreated from "
                     "Tbl_File_Information"_s);
-
-        t.Step(u"the content statement fails; the source fails midway, then ends early"_s);
-        x.prompter.Answer(Prompt_Answer::Yes).Answer(Prompt_Answer::Ok);
-        x.f.c.Fail_At_Statement(6);
-        x.backup->Backup_File(x.source(u"O'Neil's plan.qqzz"_s), false);
-        x.f.c.Fail_At_Statement(0);
+        x.play(t, u"step the content statement fails; answer YO; fail 6; backup O'Neil's "
+                  u"plan.qqzz|content; "
+                  "fail 0; step the source fails midway, then ends early"_s);
         for (const bool fails : {true, false}) {
-            x.backup->Set_Source_Opener(failing_source(fails));
-            x.prompter.Answer(Prompt_Answer::Ok);
-            x.backup->Backup_File(x.source(u"new.txt"_s), false);
+            x.backup->Set_Source_Opener([fails](const QString&) {
+                auto device = std::make_unique<Failing_Device>(testenv::Pattern(5 * Piece, 4),
+                                                               2 * Piece + 5, fails);
+                device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+                return device;
+            });
+            x.play(t, u"answer O; backup new.txt|content"_s);
         }
         x.backup->Set_Source_Opener(store::Open_Backup_Source);
-        x.seen(t);
-        t << x.listed();
-        QCOMPARE(x.half_files(), 0);
-
-        t.Step(u"an overwrite restores a lost content row"_s);
-        x.f.run(u"delete from Tbl_File_Data"_s);
-        x.prompter.Answer(Prompt_Answer::Yes);
-        x.backup->Backup_File(x.source(u"O'Neil's plan.qqzz"_s, "again"), false);
+        x.play(t, u"seen; list; step an overwrite restores a lost content row; sql delete from "
+                  "Tbl_File_Data; answer Y; backup O'Neil's plan.qqzz|again; seen"_s);
         QCOMPARE(x.content(u"1"_s), QByteArray("again"));
-        x.seen(t);
-
-        t.Step(u"a drop of several files: each failure told at its turn, then how many"_s);
-        x.backup->Backup_File(x.source(u"kept.txt"_s), false);
-        const QString folder = x.path(u"a folder"_s);
-        QVERIFY(QDir().mkpath(folder));
-        x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::No);
-        x.seen(t);
-        const auto drop =
-            x.backup->Drop_Files({x.source(u"one.txt"_s), x.path(u"gone.txt"_s), folder,
-                                  x.source(u"two.txt"_s), x.source(u"kept.txt"_s, "changed")},
-                                 All_Three | Qt::TargetMoveAction);
-        x.seen(t);
-        for (const auto& f : drop.files)
-            t << u"%1: %2 %3"_s.arg(QFileInfo(f.path).fileName())
-                     .arg(int(f.outcome))
-                     .arg(f.file_no);
-        t << u"not stored: %1, current row %2"_s.arg(drop.not_stored())
-                 .arg(x.browser.Current_Row());
-        t << x.rows(u"select File_NO,File_Name from Tbl_File_Information"_s);
-        QCOMPARE(x.content(drop.files[0].file_no), QByteArray("content"));
+        QVERIFY(QDir().mkpath(x.path(u"a folder"_s)));
+        x.play(t, u"step a drop of several files; backup kept.txt|content; answer OON; seen"_s);
+        for (const char* name : {"one.txt", "two.txt", "kept.txt"})
+            x.source(QLatin1String(name), name[0] == 'k' ? "changed" : "content");
+        x.play(t, u"drop one.txt,gone.txt,a folder,two.txt,kept.txt 32775; seen; files"_s);
+        QCOMPARE(x.content(u"3"_s), QByteArray("content"));
         QCOMPARE(x.half_files(), 0);
         QVERIFY(t.Matches());
     }
