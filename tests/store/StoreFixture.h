@@ -251,8 +251,9 @@ struct Store_Fixture {
     // "dialog <steps,...>", "sql <statement>", "fail <statement number>", "right <letter>",
     // "protect <file> <password or -> <0|1>", "ohara", "copy", "paste", "delete",
     // "backup <name>|<content>", "drop <names in disk> <drop actions>", "columns <titles>",
-    // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left); written to the transcript:
-    // "trace" (statements until "untrace"), "seen", "reads", "list", "log", "texts", "files".
+    // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left), "check [name]" (the password
+    // check); written to the transcript: "trace" (statements until "untrace"), "seen", "reads",
+    // "list", "log", "texts", "files".
     void play(Transcript& t, const QString& script) {
         for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
             const QString verb = command.trimmed().section(u' ', 0, 0);
@@ -315,7 +316,9 @@ struct Store_Fixture {
                     t << u"  %1: %2 %3"_s.arg(QFileInfo(file.path).fileName())
                              .arg(int(file.outcome))
                              .arg(file.file_no);
-            } else if (verb == u"columns")
+            } else if (verb == u"check")
+                t.Field(u"code"_s, QString::number(browser.Operations.Check_File_Password(arg)));
+            else if (verb == u"columns")
                 browser.List.Set_Columns(arg.split(u','));
             else if (verb == u"deny")
                 f.deny(u"clerk1"_s, u"Fold0001"_s);

@@ -132,45 +132,4 @@ private Q_SLOTS:
 };
 STORE_TEST(Test_Content_Transfer)
 
-// A large file goes through the embedded engine and back with memory bounded by one buffer.
-// Run alone (the peak is the process's): its own ctest entry.
-class Test_Transfer_Memory : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void large_file_round_trips_in_bounded_memory() {
-        constexpr qint64 MiB = 1 << 20, length = 200 * MiB + 9181; // not whole pieces
-        testenv::Fresh_Library lib;
-        QFile a(lib.dir.filePath(u"in"_s)), b(lib.dir.filePath(u"out"_s));
-        QVERIFY(a.open(QIODevice::WriteOnly));
-        for (qint64 at = 0; at < length; at += MiB)
-            a.write(testenv::Pattern(std::min(MiB, length - at), quint32(at / MiB)));
-        a.close();
-        db::Connection c;
-        c.Open(lib.connection_string);
-        c.Run_Statement(u"insert into Tbl_File_Data (file_no) values ('1')"_s);
-        store::File_To_Blob(c, a.fileName(), u"1"_s);
-        store::Blob_To_File(c, b.fileName(), u"1"_s);
-        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-        QCOMPARE(b.size(), length);
-        for (qint64 at = 0; at < length; at += MiB)
-            QVERIFY2(a.read(MiB) == b.read(MiB), qPrintable(QString::number(at)));
-        QFile status(u"/proc/self/status"_s);
-        QVERIFY(status.open(QIODevice::ReadOnly));
-        const QByteArray all = status.readAll();
-        const qint64 peak = all.mid(all.indexOf("VmHWM:") + 6).trimmed().split(' ')[0].toLongLong();
-        qInfo("peak resident memory: %lld MiB", peak / 1024);
-        QVERIFY2(peak > 0 && peak < 64 * 1024, qPrintable(QString::number(peak)));
-    }
-};
-STORE_TEST(Test_Transfer_Memory)
-
-#ifdef __SANITIZE_ADDRESS__
-// Under AddressSanitizer freed memory waits in a quarantine of 256 MiB before it is reused,
-// which would count every freed piece as resident: kept small so the bound still measures.
-extern "C" const char* __asan_default_options() {
-    return "quarantine_size_mb=1:thread_local_quarantine_size_kb=64";
-}
-#endif
-
 #include "test_content_transfer.moc"

@@ -3,16 +3,6 @@
 
 namespace {
 
-// The answer buttons of a case, "YNC" or "-" for none.
-void answer(Fake_Prompter& p, const QString& buttons) {
-    for (const QChar b : buttons)
-        if (b != u'-')
-            p.Answer(b == u'Y'   ? Prompt_Answer::Yes
-                     : b == u'N' ? Prompt_Answer::No
-                     : b == u'C' ? Prompt_Answer::Cancel
-                                 : Prompt_Answer::Ok);
-}
-
 QString passwords(Store_Fixture& x) {
     return x
         .rows(u"select File_NO,coalesce(file_password,'-'),File_Protect from "
@@ -34,19 +24,11 @@ private Q_SLOTS:
         for (const QString& c : testenv::List("5 1,3,5 N;3 0,1,2,3 YYNY;12 1,2,3,4,5,6,7,8,9,10 N;"
                                               "12 1,2,3,4,5,6,7,8,9,10,11 N",
                                               ';')) {
-            t.Step(u"delete: files, rows, answers "_s + c);
-            const QStringList v = c.split(u' ');
-            Store_Fixture x(v[0].toInt());
+            Store_Fixture x(c.section(u' ', 0, 0).toInt());
             x.browser.Copy_List = QStringList{u"4"_s};
-            QList<int> rows;
-            for (const QString& r : v[1].split(u','))
-                rows << r.toInt();
-            x.select(rows);
-            answer(x.prompter, v[2]);
-            x.ops->Delete_Files();
-            x.seen(t);
-            t << x.texts().join(u',') << u"copy list: "_s + x.browser.Copy_List.join(u',');
-            t << x.log().join(u' ');
+            x.play(t, u"step delete: files, rows, answers %1; rows %2; answer %3; delete; seen; "
+                      "texts; log"_s.arg(c, c.section(u' ', 1, 1), c.section(u' ', 2)));
+            t << u"copy list: "_s + x.browser.Copy_List.join(u',');
             QCOMPARE(x.half_files(), 0);
         }
         for (const QString& removal : testenv::List(
@@ -55,21 +37,12 @@ private Q_SLOTS:
                  "from Tbl_File_Information where File_NO='2'|delete from Tbl_File_Data where "
                  "file_no='2'",
                  '|')) {
-            t.Step(u"paste of plan, photo, notes after: "_s + removal);
             Store_Fixture x(3);
-            x.select({1, 2, 3});
-            x.ops->Copy_Files();
-            for (const QString& sql : removal.split(u';'))
-                x.f.run(sql);
+            x.play(t, u"step paste of plan, photo, notes after: %1; rows 1,2,3; copy; sql %2"_s.arg(
+                          QString(removal).replace(u';', u'+'),
+                          QString(removal).replace(u";"_s, u"; sql "_s)));
             const int half = x.half_files();
-            x.browser.Node_Click(u"Fold0002"_s);
-            x.prompter.Answer(Prompt_Answer::Ok);
-            x.status.captions.clear();
-            x.ops->Paste_Files();
-            x.seen(t);
-            t << x.rows(u"select File_NO,File_Name from Tbl_File_Information where "
-                        "Folder_NO='Fold0002'"_s)
-              << x.texts().join(u',') << x.log().join(u' ');
+            x.play(t, u"node Fold0002; answer O; paste; seen; files; texts; log"_s);
             QCOMPARE(x.half_files(), half);
         }
         // The second file's statements: delete 8 to 12, paste 19 to 28; rename: the log row.
@@ -82,15 +55,15 @@ private Q_SLOTS:
                 x.f.c.Fail_At_Statement(at);
                 if (operation == u"rename") {
                     x.browser.List.Set_Text(2, u"new"_s);
-                    answer(x.prompter, u"O"_s);
+                    x.play(t, u"answer O"_s);
                     x.ops->End_File_Rename(2, u"photo"_s, u"new"_s);
                 } else if (x.select({1, 2, 3}); operation == u"delete") {
-                    answer(x.prompter, u"NO"_s);
+                    x.play(t, u"answer NO"_s);
                     x.ops->Delete_Files();
                 } else {
                     x.ops->Copy_Files();
                     x.browser.Node_Click(u"Fold0002"_s);
-                    answer(x.prompter, u"O"_s);
+                    x.play(t, u"answer O"_s);
                     x.ops->Paste_Files();
                 }
                 x.f.c.Fail_At_Statement(0);
@@ -110,33 +83,21 @@ private Q_SLOTS:
               u"'pw' 0 - ok:PW,ok:pw"_s, u"'pw' 1 - cancel"_s, u"'pw' 0 - ok:x,cancel"_s,
               u"'it''s' 0 - ok:it's"_s,
               u"'"_s + QString(marker).replace(u"'"_s, u"''"_s) + u"' 0 - cancel"_s}) {
-            t.Step(u"password check: password, protect flag, name, dialog: "_s + c);
             const QStringList v = c.split(u' ');
             Store_Fixture x(1);
             x.f.run(u"update Tbl_File_Information set file_password=%1,File_Protect=%2"_s.arg(
                 v[0], v[1] == u"NULL" ? v[1] : u'\'' + v[1] + u'\''));
-            x.select({1});
             if (v[3] != u"-")
                 x.dialog.scripts.push_back(v[3].split(u','));
-            x.prompter.Answer(Prompt_Answer::Ok);
-            x.record();
-            t.Field(u"code"_s, QString::number(x.browser.Operations.Check_File_Password(
-                                   v[2] == u"-" ? QString() : v[2])));
-            t << x.sent;
-            x.seen(t);
-            x.prompter.Clear();
+            x.play(t, u"step password check: password, protect flag, name, dialog: %1; rows 1; "
+                      "answer O; trace; check %2; untrace; seen; clear"_s.arg(
+                          QString(c).replace(u';', u'+'), v[2] == u"-" ? QString() : v[2]));
         }
-        t.Step(u"password check: no current row, no catalogue row, a failing query"_s);
         Store_Fixture x(1);
         x.browser.List_Selection.clear();
-        t << QString::number(x.browser.Operations.Check_File_Password(QString()));
-        x.f.run(u"delete from Tbl_File_Information"_s);
-        x.select({1});
-        t << QString::number(x.browser.Operations.Check_File_Password(QString()));
-        x.f.c.Fail_At_Statement(1);
-        x.prompter.Answer(Prompt_Answer::Ok);
-        t << QString::number(x.browser.Operations.Check_File_Password(QString()));
-        x.seen(t);
+        x.play(t, u"step password check: no current row, no catalogue row, a failing query; "
+                  "check; sql delete from Tbl_File_Information; rows 1; check; fail 1; answer O; "
+                  "check; seen"_s);
         QVERIFY(t.Matches());
     }
 
