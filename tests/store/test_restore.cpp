@@ -47,11 +47,9 @@ private Q_SLOTS:
                                           QFileDevice::ReadOwner | QFileDevice::ExeOwner) ||
                     kind != u"read-only");
             path += kind == u"parent" ? u"/plan.doc"_s : QString();
-            x.select({1});
-            x.prompter.Answer(Prompt_Answer::Ok);
+            x.play(t, u"rows 1; answer O"_s);
             t << (x.restore->restore().Save_File_Data(path, u"1"_s) ? u"saved"_s : u"failed"_s);
-            x.seen(t);
-            x.reads(t);
+            x.play(t, u"seen; reads"_s);
             t << (kind == u"folder" || kind == u"pipe"
                       ? (QFileInfo(path).isFile() ? u"a file"_s : u"no file"_s)
                       : QString::fromLatin1(testenv::Read_File(kept)));
@@ -61,13 +59,11 @@ private Q_SLOTS:
         for (const QString& c : testenv::List(".TIF-TIFF image,.tif-TIFF image,.Jpg-JPEG image,"
                                               ".doc-Word document,.tiff-TIFF image,.qqz-QQZ File,"
                                               "refused,none,Drafts,File Name,Login Name")) {
-            t.Step(u"view photo typed, or: "_s + c);
             Store_Fixture x(2);
             const bool file = c.startsWith(u'.');
-            x.f.run(u"update Tbl_File_Information set File_Type='%1' where File_NO='2'"_s.arg(
-                file ? c : u".TIF-TIFF image"_s));
-            x.browser.Node_Click(u"Fold0001"_s);
-            x.pick(c == u"Drafts" ? c : u"photo"_s);
+            x.play(t, u"step view photo typed, or: %1; sql update Tbl_File_Information set "
+                      "File_Type='%2' where File_NO='2'; node Fold0001; pick %3"_s.arg(
+                          c, file ? c : u".TIF-TIFF image"_s, c == u"Drafts" ? c : u"photo"_s));
             if (c == u"none")
                 x.browser.List_Selection.clear();
             if (c.contains(u' ') && !file)
@@ -80,26 +76,22 @@ private Q_SLOTS:
             t.Field(u"outcome"_s, QString::number(int(x.restore->View())));
             t << x.opened.join(u',').replace(x.browser.Tmp_For_View_Dir(), u"<tmp>"_s)
               << files_in(x.browser.Tmp_For_View_Dir()).join(u',');
-            x.seen(t);
-            x.reads(t);
+            x.play(t, u"seen; reads"_s);
             if (file)
                 QCOMPARE(testenv::Read_File(x.opened.last().section(u' ', -1)),
                          Store_Fixture::content(2));
         }
-        t.Step(u"drags: role, right, folder denial"_s);
         for (const QString& c :
              testenv::List("User C A,User - -,User A B,Manager D A,Administrator D B")) {
             Store_Fixture x(1);
-            x.select({1});
             const QStringList v = QString(c).remove(u'-').split(u' ');
             session::Cur_Role = v[0];
             session::Cur_Dept_Right = v[1];
             session::Cur_Folder_Deny = v[2];
-            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
-            t << c + u": start %1, files %2"_s.arg(x.restore->Start_Drag())
-                         .arg(x.restore->drag_out().Supply().size());
-            x.seen(t);
-            x.prompter.Clear();
+            x.play(t, u"step drag by role, right, folder denial: %1; rows 1; answer OO"_s.arg(c));
+            t << u"start %1, files %2"_s.arg(x.restore->Start_Drag())
+                     .arg(x.restore->drag_out().Supply().size());
+            x.play(t, u"seen; clear"_s);
         }
         for (const QString& line :
              {u"gedit"_s, u"libreoffice --view"_s, u"\"/opt/My Tools/show\" -q"_s, u"   "_s}) {
