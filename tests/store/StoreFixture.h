@@ -32,6 +32,7 @@
 #include <QtTest>
 
 #include <deque>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -195,16 +196,6 @@ struct Store_Fixture {
                   .arg(on ? 1 : 0)
                   .arg(no));
     }
-    // clerk1's right in Sales as the library holds it ("D": no right row).
-    void set_right(const QString& right) {
-        f.run(right == u"D" ? u"delete from Tbl_User_Department_Right"_s
-                            : u"update Tbl_User_Department_Right set User_Right='%1'"_s.arg(right));
-    }
-    void sign_in_ohara() {
-        f.user(u"o''hara"_s, u"O''Hara"_s, u"User"_s);
-        f.right(u"o''hara"_s, u"Dpmt0001"_s, u"A"_s);
-        session::Cur_User = u"o'hara"_s;
-    }
 
     QStringList texts() const {
         QStringList out;
@@ -255,97 +246,103 @@ struct Store_Fixture {
     // check); written to the transcript: "trace" (statements until "untrace"), "seen", "reads",
     // "list", "log", "texts", "files".
     void play(Transcript& t, const QString& script) {
+        using Step = std::function<void(const QString&)>;
+        const auto ops_step = [this](void (store::File_Operations::*op)()) {
+            return [this, op](const QString&) { (ops.get()->*op)(); };
+        };
+        const std::map<QString, Step> steps{
+            {u"step"_s, [&](const QString& a) { t.Step(a); }},
+            {u"pick"_s, [this](const QString& a) { pick(a); }},
+            {u"rows"_s,
+             [this](const QString& a) {
+                 QList<int> numbers;
+                 for (const QString& n : a.split(u',', Qt::SkipEmptyParts))
+                     numbers << n.toInt();
+                 select(numbers);
+             }},
+            {u"node"_s, [this](const QString& a) { browser.Node_Click(a); }},
+            {u"menu"_s, [this](const QString& a) { browser.main_mnu_proc(a); }},
+            {u"answer"_s,
+             [this](const QString& a) {
+                 for (const QChar b : a)
+                     prompter.Answer(b == u'Y'   ? Prompt_Answer::Yes
+                                     : b == u'N' ? Prompt_Answer::No
+                                     : b == u'C' ? Prompt_Answer::Cancel
+                                                 : Prompt_Answer::Ok);
+             }},
+            {u"path"_s,
+             [this](const QString& a) { prompter.Answer_Path(a == u"-" ? QString() : path(a)); }},
+            {u"dialog"_s, [this](const QString& a) { dialog.scripts.push_back(a.split(u',')); }},
+            {u"sql"_s, [this](const QString& a) { f.run(a); }},
+            {u"fail"_s, [this](const QString& a) { f.c.Fail_At_Statement(a.toInt()); }},
+            {u"right"_s,
+             [this](const QString& a) {
+                 f.run(a == u"D"
+                           ? u"delete from Tbl_User_Department_Right"_s
+                           : u"update Tbl_User_Department_Right set User_Right='%1'"_s.arg(a));
+             }},
+            {u"protect"_s,
+             [this](const QString& a) {
+                 const QStringList v = a.split(u' ');
+                 protect(v[0].toInt(), v[1] == u"-" ? QString() : v[1], v[2] == u"1");
+             }},
+            {u"ohara"_s,
+             [this](const QString&) {
+                 f.user(u"o''hara"_s, u"O''Hara"_s, u"User"_s);
+                 f.right(u"o''hara"_s, u"Dpmt0001"_s, u"A"_s);
+                 session::Cur_User = u"o'hara"_s;
+             }},
+            {u"copy"_s, ops_step(&store::File_Operations::Copy_Files)},
+            {u"paste"_s, ops_step(&store::File_Operations::Paste_Files)},
+            {u"delete"_s, ops_step(&store::File_Operations::Delete_Files)},
+            {u"backup"_s,
+             [&](const QString& a) {
+                 const QString name = a.section(u'|', 0, 0);
+                 const auto r =
+                     backup->Backup_File(source(name, a.section(u'|', 1).toUtf8()), false);
+                 t.Field(u"outcome"_s, QString::number(int(r.outcome)));
+             }},
+            {u"drop"_s,
+             [&](const QString& a) {
+                 QStringList paths;
+                 for (const QString& name : a.section(u' ', 0, -2).split(u','))
+                     paths << path(name);
+                 const auto r =
+                     backup->Drop_Files(paths, Qt::DropActions(a.section(u' ', -1).toInt()));
+                 t << u"accepted %1, not stored %2, current row %3"_s.arg(r.accepted)
+                          .arg(r.not_stored())
+                          .arg(browser.Current_Row());
+                 for (const auto& file : r.files)
+                     t << u"  %1: %2 %3"_s.arg(QFileInfo(file.path).fileName())
+                              .arg(int(file.outcome))
+                              .arg(file.file_no);
+             }},
+            {u"check"_s,
+             [&](const QString& a) {
+                 t.Field(u"code"_s, QString::number(browser.Operations.Check_File_Password(a)));
+             }},
+            {u"columns"_s, [this](const QString& a) { browser.List.Set_Columns(a.split(u',')); }},
+            {u"deny"_s, [this](const QString&) { f.deny(u"clerk1"_s, u"Fold0001"_s); }},
+            {u"role"_s, [](const QString& a) { session::Cur_Role = a; }},
+            {u"clear"_s, [this](const QString&) { prompter.Clear(); }},
+            {u"files"_s,
+             [&](const QString&) {
+                 t << rows(u"select File_NO,File_Name,File_Size from Tbl_File_Information order "
+                           "by cast(File_NO as int)"_s)
+                          .join(u' ');
+             }},
+            {u"trace"_s, [&](const QString&) { t.Attach(f.c); }},
+            {u"untrace"_s, [&](const QString&) { t.Detach(); }},
+            {u"seen"_s, [&](const QString&) { seen(t); }},
+            {u"reads"_s, [&](const QString&) { reads(t); }},
+            {u"list"_s, [&](const QString&) { t << listed(); }},
+            {u"log"_s, [&](const QString&) { t << log().join(u' '); }},
+            {u"texts"_s, [&](const QString&) { t << texts().join(u','); }}};
         for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
-            const QString verb = command.trimmed().section(u' ', 0, 0);
-            const QString arg = command.trimmed().section(u' ', 1);
-            const QStringList args = arg.split(u' ');
-            if (verb == u"step")
-                t.Step(arg);
-            else if (verb == u"pick")
-                pick(arg);
-            else if (verb == u"rows") {
-                QList<int> numbers;
-                for (const QString& n : arg.split(u',', Qt::SkipEmptyParts))
-                    numbers << n.toInt();
-                select(numbers);
-            } else if (verb == u"node")
-                browser.Node_Click(arg);
-            else if (verb == u"menu")
-                browser.main_mnu_proc(arg);
-            else if (verb == u"answer")
-                for (const QChar b : arg)
-                    prompter.Answer(b == u'Y'   ? Prompt_Answer::Yes
-                                    : b == u'N' ? Prompt_Answer::No
-                                    : b == u'C' ? Prompt_Answer::Cancel
-                                                : Prompt_Answer::Ok);
-            else if (verb == u"path")
-                prompter.Answer_Path(arg == u"-" ? QString() : path(arg));
-            else if (verb == u"dialog")
-                dialog.scripts.push_back(arg.split(u','));
-            else if (verb == u"sql")
-                f.run(arg);
-            else if (verb == u"fail")
-                f.c.Fail_At_Statement(arg.toInt());
-            else if (verb == u"right")
-                set_right(arg);
-            else if (verb == u"protect")
-                protect(args[0].toInt(), args[1] == u"-" ? QString() : args[1], args[2] == u"1");
-            else if (verb == u"ohara")
-                sign_in_ohara();
-            else if (verb == u"copy")
-                ops->Copy_Files();
-            else if (verb == u"paste")
-                ops->Paste_Files();
-            else if (verb == u"delete")
-                ops->Delete_Files();
-            else if (verb == u"backup") {
-                const QString name = arg.section(u'|', 0, 0);
-                const auto r =
-                    backup->Backup_File(source(name, arg.section(u'|', 1).toUtf8()), false);
-                t.Field(u"outcome"_s, QString::number(int(r.outcome)));
-            } else if (verb == u"drop") {
-                QStringList paths;
-                for (const QString& name : arg.section(u' ', 0, -2).split(u','))
-                    paths << path(name);
-                const auto r =
-                    backup->Drop_Files(paths, Qt::DropActions(arg.section(u' ', -1).toInt()));
-                t << u"accepted %1, not stored %2, current row %3"_s.arg(r.accepted)
-                         .arg(r.not_stored())
-                         .arg(browser.Current_Row());
-                for (const auto& file : r.files)
-                    t << u"  %1: %2 %3"_s.arg(QFileInfo(file.path).fileName())
-                             .arg(int(file.outcome))
-                             .arg(file.file_no);
-            } else if (verb == u"check")
-                t.Field(u"code"_s, QString::number(browser.Operations.Check_File_Password(arg)));
-            else if (verb == u"columns")
-                browser.List.Set_Columns(arg.split(u','));
-            else if (verb == u"deny")
-                f.deny(u"clerk1"_s, u"Fold0001"_s);
-            else if (verb == u"role")
-                session::Cur_Role = arg;
-            else if (verb == u"clear")
-                prompter.Clear();
-            else if (verb == u"files")
-                t << rows(u"select File_NO,File_Name,File_Size from Tbl_File_Information order by "
-                          "cast(File_NO as int)"_s)
-                         .join(u' ');
-            else if (verb == u"trace")
-                t.Attach(f.c);
-            else if (verb == u"untrace")
-                t.Detach();
-            else if (verb == u"seen")
-                seen(t);
-            else if (verb == u"reads")
-                reads(t);
-            else if (verb == u"list")
-                t << listed();
-            else if (verb == u"log")
-                t << log().join(u' ');
-            else if (verb == u"texts")
-                t << texts().join(u',');
-            else
-                QTest::qFail(qPrintable(u"unknown step "_s + command), __FILE__, __LINE__);
+            const auto step = steps.find(command.trimmed().section(u' ', 0, 0));
+            if (step == steps.end())
+                return QTest::qFail(qPrintable(u"unknown step "_s + command), __FILE__, __LINE__);
+            step->second(command.trimmed().section(u' ', 1));
         }
     }
     // What a read leaves: the log, the library's counts and readers, the list's.
