@@ -197,6 +197,15 @@ struct Store_Fixture {
                   .arg(no));
     }
 
+    // A file on disk ("" for the disk folder itself): "name: file <n>" when it holds that stored
+    // file's content, else its text.
+    QString read(const QString& name) const {
+        const QByteArray bytes = testenv::Read_File(name.startsWith(u'/') ? name : path(name));
+        for (int i = 1; i <= 12; ++i)
+            if (bytes == content(i))
+                return u"%1: file %2"_s.arg(name).arg(i);
+        return name + u": "_s + QString::fromUtf8(bytes);
+    }
     QStringList texts() const {
         QStringList out;
         for (int i = 0; i < browser.List.Row_Count(); ++i)
@@ -330,6 +339,29 @@ struct Store_Fixture {
                  t << rows(u"select File_NO,File_Name,File_Size from Tbl_File_Information order "
                            "by cast(File_NO as int)"_s)
                           .join(u' ');
+             }},
+            {u"save"_s,
+             [&](const QString& a) {
+                 t << (restore->restore().Save_File_Data(path(a.section(u' ', 0, 0)),
+                                                         a.section(u' ', 1))
+                           ? u"saved"_s
+                           : u"not saved"_s);
+             }},
+            {u"tofolder"_s,
+             [&](const QString& a) {
+                 const int before = window.pumps;
+                 restore->restore().Restore_To_Folder(path(a));
+                 t << u"pumps %1, selected %2"_s.arg(window.pumps - before)
+                          .arg(browser.Selected_Rows().size());
+             }},
+            {u"write"_s,
+             [this](const QString& a) {
+                 testenv::Write_File(path(a.section(u' ', 0, 0)), a.section(u' ', 1).toUtf8());
+             }},
+            {u"read"_s, [&](const QString& a) { t << read(a); }},
+            {u"folder"_s,
+             [&](const QString& a) {
+                 t << QDir(path(a)).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' ');
              }},
             {u"trace"_s, [&](const QString&) { t.Attach(f.c); }},
             {u"untrace"_s, [&](const QString&) { t.Detach(); }},

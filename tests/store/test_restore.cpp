@@ -111,35 +111,25 @@ private Q_SLOTS:
         Transcript t(u"store/transcripts/restore.txt"_s);
         const QString out = x.path(u"out"_s), plan = x.path(u"plan.doc"_s), to = x.path(u"to"_s);
         QVERIFY(QDir().mkpath(out) && QDir().mkpath(to));
-        x.play(t, u"step o'hara saves plan; pick plan; trace"_s);
         session::Cur_User = u"o'hara"_s;
-        QVERIFY(x.restore->restore().Save_File_Data(plan, u"1"_s));
+        x.play(t, u"step o'hara saves plan; pick plan; trace; save plan.doc 1; untrace; seen; "
+                  "reads; read plan.doc"_s);
         session::Cur_User = u"clerk1"_s;
-        x.play(t, u"untrace; seen; reads"_s);
-        QCOMPARE(testenv::Read_File(plan), Store_Fixture::content(1));
         QVERIFY(x.one(u"select File_DateLastAccessed from Tbl_File_Information where "
                       "File_NO='1'"_s) > u"2026-01-01"_s);
         // The content row is missing: nothing written, logged or counted. Then the log row
         // fails, and the count: the file is written.
         x.play(t, u"step photo's content row is missing; sql delete from Tbl_File_Data where "
-                  "file_no='2'; pick photo; answer O"_s);
-        testenv::Write_File(plan, "kept");
-        QVERIFY(!x.restore->restore().Save_File_Data(plan, u"2"_s));
-        QCOMPARE(testenv::Read_File(plan), QByteArray("kept"));
-        x.play(t, u"seen; reads; step the log row fails, then the count"_s);
+                  "file_no='2'; pick photo; answer O; write plan.doc kept; save plan.doc 2; "
+                  "read plan.doc; seen; reads; step the log row fails, then the count"_s);
         for (int at : {2, 3}) {
-            x.play(t, u"pick plan; answer O; fail %1"_s.arg(at));
             QFile::remove(plan);
-            QVERIFY(!x.restore->restore().Save_File_Data(plan, u"1"_s));
-            QCOMPARE(testenv::Read_File(plan), Store_Fixture::content(1));
-            x.play(t, u"fail 0; seen; reads"_s);
+            x.play(t, u"pick plan; answer O; fail %1; save plan.doc 1; fail 0; read plan.doc; "
+                      "seen; reads"_s.arg(at));
         }
         x.play(t, u"step res through the save dialog: cancelled, then chosen; pick notes; path -; "
-                  "path chosen; menu res; menu res; seen"_s);
-        QCOMPARE(testenv::Read_File(x.path(u"chosen"_s)), Store_Fixture::content(3));
-        x.play(t, u"pick README; path -; path chosen; menu res; menu res; seen; reads"_s);
-        QCOMPARE(testenv::Read_File(x.path(u"chosen"_s)), Store_Fixture::content(4));
-
+                  "path chosen; menu res; menu res; read chosen; seen; pick README; path -; "
+                  "path chosen; menu res; menu res; read chosen; seen; reads"_s);
         // res_to and todesktop: the password refused, then protected.
         int checks = 0, answer = 0;
         const auto check = x.browser.Operations.Check_File_Password;
@@ -147,47 +137,21 @@ private Q_SLOTS:
         x.play(t, u"step res_to and todesktop; pick notes; path -; path out; menu res_to; "
                   "menu todesktop"_s);
         answer = 2;
-        x.play(t, u"menu res_to; menu res_to; menu todesktop; seen; reads"_s);
+        x.play(t, u"menu res_to; menu res_to; menu todesktop; seen; reads; read out/notes.txt; "
+                  "read desktop/notes.txt"_s);
         x.browser.Operations.Check_File_Password = check;
         QCOMPARE(checks, 5);
-        QCOMPARE(testenv::Read_File(out + u"/notes.txt"_s), Store_Fixture::content(3));
-        QCOMPARE(testenv::Read_File(session::Desktop_Dir + u"/notes.txt"_s),
-                 Store_Fixture::content(3));
-
-        t.Step(u"to a folder: three of ten rows, then a folder row and f5"_s);
-        for (const QString& names : {u"f6,plan,README"_s, u"Drafts,f5"_s}) {
-            x.pick(names);
-            const int pumps = x.window.pumps;
-            x.restore->restore().Restore_To_Folder(to);
-            t << u"pumps %1, selected %2"_s.arg(x.window.pumps - pumps)
-                     .arg(x.browser.Selected_Rows().size());
-            x.seen(t);
-        }
-        t << files_in(to).join(u' ');
-        QCOMPARE(testenv::Read_File(to + u"/f6.txt"_s), Store_Fixture::content(6));
-
-        t.Step(u"over files in the folder: plan replaced, f5 kept"_s);
-        testenv::Write_File(to + u"/f5.txt"_s, "old");
-        x.pick(u"plan,f5,f7"_s);
-        x.prompter.Answer(Prompt_Answer::Yes).Answer(Prompt_Answer::No);
-        x.restore->restore().Restore_To_Folder(to + u'/');
-        QCOMPARE(testenv::Read_File(to + u"/f5.txt"_s), QByteArray("old"));
-        QCOMPARE(testenv::Read_File(to + u"/plan.doc"_s), Store_Fixture::content(1));
-        x.seen(t);
-        x.reads(t);
-
-        t.Step(u"names that would leave the chosen folder are refused"_s);
-        for (const QString& name : {u"../escaped"_s, u".."_s}) {
-            x.f.run(u"update Tbl_File_Information set File_Name='%1', File_Type=' -File' where "
-                    "File_NO='4'"_s.arg(name));
-            x.browser.Node_Click(u"Fold0001"_s);
-            x.pick(name);
-            x.prompter.Answer(Prompt_Answer::Ok);
-            x.restore->restore().Restore_To_Folder(to);
-        }
-        QCOMPARE(files_in(x.disk.path()), testenv::List("chosen,plan.doc"));
-        x.seen(t);
-        x.reads(t);
+        x.play(t, u"step to a folder: three of ten rows, then a folder row and f5; "
+                  "pick f6,plan,README; tofolder to; seen; pick Drafts,f5; tofolder to; seen; "
+                  "folder to; read to/f6.txt; step over files in the folder: plan replaced, f5 "
+                  "kept; write to/f5.txt old; pick plan,f5,f7; answer YN; tofolder to/; seen; "
+                  "reads; read to/f5.txt; read to/plan.doc; step names that would leave the "
+                  "chosen folder are refused"_s);
+        for (const QString& name : {u"../escaped"_s, u".."_s})
+            x.play(t,
+                   u"sql update Tbl_File_Information set File_Name='%1', File_Type=' -File' "
+                   "where File_NO='4'; node Fold0001; pick %1; answer O; tofolder to"_s.arg(name));
+        x.play(t, u"folder ; seen; reads"_s);
 
         t.Step(u"drag out of f7, Drafts and f6, passwords unasked"_s);
         x.browser.Operations.Check_File_Password = [&](const QString&) { return ++checks, 0; };
@@ -211,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(text, urls.value(0).toEncoded() + "\r\n" + urls.value(1).toEncoded() + "\r\n");
         for (const QUrl& url : urls)
             t << url.toLocalFile().replace(x.browser.Tmp_For_View_Dir(), u"<tmp>"_s);
-        QCOMPARE(testenv::Read_File(urls.value(1).toLocalFile()), Store_Fixture::content(7));
+        t << x.read(urls.value(1).toLocalFile()).replace(x.browser.Tmp_For_View_Dir(), u"<tmp>"_s);
         x.seen(t);
         x.reads(t);
         t << u"selected: %1"_s.arg(x.browser.Selected_Rows().size());
