@@ -3,6 +3,7 @@
 #include "../store/StoreFixture.h"
 #include "HostileText.h"
 #include "SqlText.h"
+#include "UserForm.h"
 
 #include <QtTest>
 
@@ -34,6 +35,13 @@ inline QStringList Library_Guard(db::Connection& c, const QString& except = QStr
                                         "tbl_user where UID<>'") +
                              Quote_Sql(except) + QStringLiteral("' order by UID"));
     return out;
+}
+
+// The login name a user would type for an account made from text: the form drops the blanks
+// around it, and the box holds 20 characters.
+inline QString Login_For(const QString& text) {
+    const QString uid = hostile::Fit(text, User_Form::Login_Name_Limit).trimmed();
+    return uid.isEmpty() ? QStringLiteral("blank") : uid;
 }
 
 // An account with right A in Sales (Dpmt0001), stored by hand, quotes doubled.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../browser/CatalogueFixture.h"
+#include "CatalogueFixture.h"
 #include "Browser.h"
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"

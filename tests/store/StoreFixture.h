@@ -11,9 +11,9 @@
 //   4 "README"  -File              (no extension)
 //   5 ... "f5" ... .txt-Text
 
-#include "../browser/CatalogueFixture.h"
 #include "Backup.h"
 #include "Browser.h"
+#include "CatalogueFixture.h"
 #include "ContentTransfer.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"

@@ -35,7 +35,7 @@ QString one_line(QString text) {
 } // namespace
 
 Transcript::Transcript(const QString& approved)
-    : path_(QStringLiteral(SCROLLKIN_TESTS_SOURCE_DIR "/") + approved) {}
+    : path_(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + approved) {}
 
 Transcript::~Transcript() {
     Detach();

@@ -1,4 +1,4 @@
-#include "AdminLibrary.h"
+#include "AdminTool.h"
 #include "SqlRecord.h"
 #include "TestEnv.h"
 #include "Transaction.h"
@@ -20,15 +20,8 @@
 // SCROLLKIN_CONCURRENT_PROCESSES (default 3) programs of SCROLLKIN_CONCURRENT_FILES (default
 // 200) files each.
 
-class Test_Concurrent_Backup : public QObject {
+class Test_Concurrent_Backup : public QObject, Long_Runs {
     Q_OBJECT
-
-public:
-    Test_Concurrent_Backup() {
-        // A long run outlasts QtTest's limit of five minutes per test function.
-        if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
-            qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");
-    }
 
 private Q_SLOTS:
     void programs_store_side_by_side() {
@@ -48,8 +41,7 @@ private Q_SLOTS:
                 const QString name =
                     QStringLiteral("p%1_%2").arg(p).arg(k, 3, 10, QLatin1Char('0'));
                 const QByteArray bytes = testenv::Pattern(rng.bounded(64 * 1024), rng.generate());
-                QFile f(dir + u'/' + name + QStringLiteral(".dat"));
-                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+                testenv::Write_File(dir + u'/' + name + QStringLiteral(".dat"), bytes);
                 digest.insert(name, Digest(bytes));
             }
             args << lib.backup_args(

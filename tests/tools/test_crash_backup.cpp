@@ -1,4 +1,4 @@
-#include "AdminLibrary.h"
+#include "AdminTool.h"
 #include "SqlRecord.h"
 #include "TestEnv.h"
 
@@ -34,7 +34,7 @@ QByteArray random_bytes(qint64 n, quint32 seed) {
 
 } // namespace
 
-class Test_Crash_Backup : public QObject {
+class Test_Crash_Backup : public QObject, Long_Runs {
     Q_OBJECT
 
     std::unique_ptr<Admin_Library> lib_;
@@ -106,13 +106,6 @@ class Test_Crash_Backup : public QObject {
         if (verify.code != 0)
             qFatal("%s: verify: %s", qPrintable(where), qPrintable(Show(verify)));
         return committed;
-    }
-
-public:
-    Test_Crash_Backup() {
-        // A long run outlasts QtTest's limit of five minutes per test function.
-        if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
-            qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");
     }
 
 private Q_SLOTS:
@@ -193,13 +186,11 @@ private Q_SLOTS:
         // Every stored file restored to disk by the program, byte for byte.
         for (auto it = number_.cbegin(); it != number_.cend(); ++it) {
             const QString out = lib_->dir.filePath(QStringLiteral("restored.bin"));
-            const Run r = Admin({QStringLiteral("restore"), lib_->cs, QStringLiteral("--user"),
-                                 QStringLiteral("clerk1"), QStringLiteral("--file"), it.value(),
-                                 QStringLiteral("--to"), out});
+            const Run r = Admin(QStringLiteral("restore|%1|--user=clerk1|--file=%2|--to|%3")
+                                    .arg(lib_->cs, it.value(), out)
+                                    .split(u'|'));
             QVERIFY2(r.code == 0, qPrintable(Show(r)));
-            QFile f(out);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            QCOMPARE(Digest(f.readAll()), digest_.value(it.key()));
+            QCOMPARE(Digest(testenv::Read_File(out)), digest_.value(it.key()));
         }
         // And the library takes a backup as before.
         completed_backup({source(QStringLiteral("after"), QByteArray("after the kills"))});

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Connection.h"
+#include "ConnectionString.h"
+#include "Error.h"
+#include "Script.h"
+#include "SqlText.h"
+#include "TestEnv.h"
+
+#include <QtTest>
+
+#include <functional>
+
+// A fresh library through the backend under test, and helpers to write what it holds.
+struct Db_Fixture {
+    static constexpr int Piece = 9182;
+    testenv::Fresh_Library lib;
+    db::Connection c;
+
+    Db_Fixture() { c.Open(lib.connection_string); }
+    void run(const QString& sql) { c.Run_Statement(sql); }
+    // Every row of a query ("; " between rows, "|" between fields); a stamp of the last minutes
+    // shows as "<now>".
+    QString rows(const QString& sql) {
+        QStringList out;
+        for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
+            QStringList fields;
+            for (int i = 0; i < r.field_count(); ++i) {
+                const QDateTime d = db::To_Date_Time(r.field(i));
+                fields << (r.is_null(i) ? QStringLiteral("NULL")
+                           : d.isValid() && qAbs(d.secsTo(QDateTime::currentDateTime())) < 120
+                               ? QStringLiteral("<now>")
+                               : r.text(i));
+            }
+            out << fields.join(QLatin1Char('|'));
+        }
+        return out.join(QLatin1String("; "));
+    }
+    void add_file(const QString& no) {
+        run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values "
+                           "('%1','Fold0001','f')")
+                .arg(Quote_Sql(no)));
+        run(QStringLiteral("insert into Tbl_File_Data (file_no) values ('%1')").arg(Quote_Sql(no)));
+    }
+    std::unique_ptr<db::Blob_Writer> writer(const QString& no, qint64 size) {
+        return c.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                  QStringLiteral("file_no"), no, size);
+    }
+    // Writes content as the file store does: the remainder first, then whole pieces.
+    void store(const QString& no, const QByteArray& content) {
+        auto w = writer(no, content.size());
+        const qint64 rest = content.size() % Piece;
+        w->append(content.constData(), rest);
+        for (qint64 at = rest; at < content.size(); at += Piece)
+            w->append(content.constData() + at, Piece);
+        w->commit();
+    }
+    QByteArray load(const QString& no) {
+        auto r = c.Open_Blob_Read(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
+                                  QStringLiteral("file_no"), no);
+        QByteArray out, buf(Piece, Qt::Uninitialized);
+        for (qint64 got; (got = r->read(buf.data(), Piece)) > 0;)
+            out.append(buf.constData(), got);
+        return out.size() == r->size() ? out : QByteArray("<short read>");
+    }
+};
+
+// The number of the error an action throws (its description in Last_Error), or 0.
+inline QString Last_Error;
+inline long Error_Of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const db::Error& e) {
+        Last_Error = e.description();
+        return e.number() ? e.number() : -1;
+    }
+    return 0;
+}

@@ -1,0 +1,400 @@
+#include "DbFixture.h"
+#include "OdbcValues.h"
+#include "SqlRecord.h"
+#include "SqlServerText.h"
+#include "Transaction.h"
+#include "TsqlRewriter.h"
+
+#include <cstring>
+#include <optional>
+#include <thread>
+
+namespace {
+
+const QString Texts = QStringLiteral("db/transcripts/texts.txt");
+
+QString defaults(const QString&, const QString& column) {
+    const QString c = column.toLower();
+    if (c == QLatin1String("date_accessed") || c == QLatin1String("file_datelastaccessed"))
+        return QStringLiteral("datetime('now','localtime')");
+    return c == QLatin1String("deleted") ? QStringLiteral("'0'") : QString();
+}
+
+// SQLGetData over one value as a driver answers it: pieces that fill the buffer (text ends each
+// with a terminator), the remaining length or SQL_NO_TOTAL, then SQL_NO_DATA.
+struct Fake_Column {
+    QByteArray bytes; // UTF-16 units for text
+    bool text = true, no_total = false, null = false, done = false;
+    qsizetype at = 0;
+    int calls = 0;
+    SQLRETURN operator()(SQLPOINTER buffer, SQLLEN capacity, SQLLEN* ind) {
+        ++calls;
+        if (done)
+            return SQL_NO_DATA;
+        if (null) {
+            *ind = SQL_NULL_DATA;
+            done = true;
+            return SQL_SUCCESS;
+        }
+        const qsizetype rest = bytes.size() - at, room = capacity - (text ? 2 : 0);
+        const qsizetype n = std::min(rest, room);
+        std::memcpy(buffer, bytes.constData() + at, size_t(n));
+        if (text)
+            std::memset(static_cast<char*>(buffer) + n, 0, 2);
+        at += n;
+        *ind = rest > room && no_total ? SQL_NO_TOTAL : SQLLEN(rest);
+        done = rest <= room;
+        return done ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+    }
+};
+
+} // namespace
+
+class Test_Db : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Db_Fixture> x_;
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (testenv::Use_Odbc() && testenv::Sqlite_Odbc_Driver().isEmpty())
+            QFAIL("The SQLite ODBC driver is not installed (scripts/deps installs it).");
+        testenv::Fresh_Library lib; // each backend is really the one under test
+        QCOMPARE(db::Connection_String(lib.connection_string).is_embedded(), !testenv::Use_Odbc());
+    }
+    void init() { x_ = std::make_unique<Db_Fixture>(); }
+    void cleanup() { x_.reset(); }
+
+    // Every statement form the program sends runs on a fresh library, in order, and turns into
+    // the embedded engine's form; another library's defaults and stamps; how the rewriter, the
+    // SQL Server text, the record key, the tokenizer and the ODBC readers turn their inputs.
+    void texts_as_the_program_turns_them() {
+        db::Connection engine; // the embedded engine whatever the backend: the text is its own
+        engine.Open(db::Connection_String::embedded(x_->lib.path));
+        Db_Fixture y;
+        int file = 0;
+        const auto rewrite = [](const QString& s) {
+            return db::Tsql_Rewriter(defaults).rewrite(s);
+        };
+        const auto run = [](Db_Fixture& on, const QString& sql) {
+            QString rows = QStringLiteral("done");
+            const bool select = sql.startsWith(QLatin1String("select"), Qt::CaseInsensitive);
+            if (Error_Of([&] { select ? void(rows = on.rows(sql)) : on.run(sql); }))
+                return QStringLiteral("refused");
+            return rows;
+        };
+        // "N T V": the value V repeated N times (binary: N bytes), T 1 when the driver gives no
+        // total; "null" a NULL.
+        const auto gather = [](bool text) {
+            return [text](const QString& s) {
+                const int n = s.section(u' ', 0, 0).toInt();
+                const QString value = s.section(u' ', 2).repeated(n);
+                Fake_Column column{text ? QByteArray(reinterpret_cast<const char*>(value.utf16()),
+                                                     value.size() * 2)
+                                        : testenv::Pattern(n, quint32(n)),
+                                   text, s.section(u' ', 1, 1) == u'1', s == QLatin1String("null")};
+                const QVariant v = text ? db::Gather_Wide_Text(std::ref(column), 8)
+                                        : db::Gather_Binary(std::ref(column), 16);
+                const bool whole = text ? v.toString() == value : v.toByteArray() == column.bytes;
+                return QStringLiteral("%1, %2 calls")
+                    .arg(QLatin1String(v.isNull() ? "null"
+                                       : whole    ? "whole"
+                                                  : "wrong"))
+                    .arg(column.calls);
+            };
+        };
+        QVERIFY(Table_Matches(
+            Texts,
+            {{QStringLiteral("statement forms"),
+              [&](const QString& s) {
+                  const QString got = run(*x_, s);
+                  return got == QLatin1String("refused") ? got : rewrite(s);
+              }},
+             {QStringLiteral("library"),
+              [&](const QString& s) {
+                  return s == QLatin1String("store abc")
+                             ? (y.store(QStringLiteral("1"), "abc"), QStringLiteral("done"))
+                             : run(y, s);
+              }},
+             {QStringLiteral("rewrite"), rewrite},
+             {QStringLiteral("national text for SQL Server"), db::Sql_Server_Text},
+             {QStringLiteral("form key"), db::Sql_Form_Key},
+             {QStringLiteral("tokens"),
+              [](const QString& s) {
+                  QStringList parts;
+                  for (const auto& t : db::Tokenize_Sql(s))
+                      parts << t.text;
+                  return parts.join(QLatin1Char('|'));
+              }},
+             {QStringLiteral("embedded engine"),
+              [&](const QString& s) {
+                  const QString column = s.section(u'|', 0, 0),
+                                no = QStringLiteral("e%1").arg(++file);
+                  engine.Run_Statement(
+                      QStringLiteral("insert into Tbl_File_Information (File_NO,%1) "
+                                     "values ('%2','%3')")
+                          .arg(column, no, Quote_Sql(s.section(u'|', 1))));
+                  const QVariant v =
+                      engine
+                          .Open_Query(QStringLiteral(
+                                          "select %1 from Tbl_File_Information where File_NO='%2'")
+                                          .arg(column, no))
+                          .field(0);
+                  if (v.metaType().id() != QMetaType::QDateTime)
+                      return QLatin1String(v.metaType().id() == QMetaType::QString ? "text "
+                                                                                   : v.typeName()) +
+                             v.toString();
+                  return QLatin1String(v.toDateTime().timeSpec() == Qt::LocalTime
+                                           ? "date "
+                                           : "non-local date ") +
+                         v.toDateTime().toString(Qt::ISODateWithMs);
+              }},
+             {QStringLiteral("opening fails"),
+              [&](QString text) {
+                  if (text.startsWith(QLatin1Char('@')))
+                      text = db::Connection_String::embedded(x_->lib.dir.path() + QLatin1Char('/') +
+                                                             text.mid(1));
+                  const QString file = db::Connection_String(text).data_source();
+                  if (text.endsWith(QLatin1String("junk.db")))
+                      testenv::Write_File(file, QByteArray(4096, 'x'));
+                  const bool existed = QFileInfo::exists(file);
+                  db::Connection c;
+                  const long e = Error_Of([&] { c.Open(text); });
+                  return QStringLiteral("error %1, %2, %3")
+                      .arg(e)
+                      .arg(QLatin1String(c.Is_Open() ? "open" : "closed"))
+                      .arg(QLatin1String(QFileInfo::exists(file) == existed ? "no file made"
+                                                                            : "a file made"));
+              }},
+             {QStringLiteral("ODBC column type"),
+              [](const QString& s) {
+                  const char* names[] = {"Integer", "Bit", "Real", "Timestamp", "Binary", "Text"};
+                  return QLatin1String(names[int(db::Odbc_Cell_Of(SQLSMALLINT(s.toInt())))]);
+              }},
+             {QStringLiteral("ODBC timestamp"),
+              [](const QString& s) {
+                  const QDateTime d =
+                      db::From_Odbc_Timestamp({2026, 12, 6, 13, 45, 30, s.toUInt()}).toDateTime();
+                  return d.toString(Qt::ISODateWithMs) +
+                         QLatin1String(d.timeSpec() == Qt::LocalTime ? " local" : " not local");
+              }},
+             {QStringLiteral("ODBC text"), gather(true)},
+             {QStringLiteral("ODBC binary"), gather(false)}}));
+    }
+
+    // Fields by position and by name in any case, text outside the BMP longer than one piece the
+    // ODBC backend reads (written by the engine: the SQLite ODBC driver garbles it in a statement).
+    void results_read_forward() {
+        const QString remark =
+            (QStringLiteral("Zoë 名前 ") + QString::fromUtf8("\xF0\x9F\x98\x80")).repeated(560);
+        db::Connection engine;
+        engine.Open(db::Connection_String::embedded(x_->lib.path));
+        engine.Run_Statement(QStringLiteral("insert into tbl_user(uid,remark) values('a','%1')")
+                                 .arg(Quote_Sql(remark)));
+        db::Result r = x_->c.Open_Query(QStringLiteral("select uid,Name,Remark from tbl_user"));
+        QCOMPARE(r.field_count(), 3);
+        QVERIFY(!r.eof() && r.is_null(1));
+        QCOMPARE(r.text(QStringView(u"UID")) + r.text(QStringView(u"name")), QStringLiteral("a"));
+        QCOMPARE(r.text(QStringView(u"REMARK")), remark);
+        r.next();
+        QVERIFY(r.eof());
+        QVERIFY(Error_Of([&] { r.field(0); }));
+        QCOMPARE(x_->c.Open_Query(QStringLiteral("select uid from tbl_user where uid='none'"))
+                     .row_count(),
+                 0);
+    }
+
+    // Storing again replaces the content whole, shorter or longer; empty reads back empty. A
+    // write ended short, dropped, oversized or without its row stores nothing and leaves no
+    // transaction open; inside a caller's transaction only the dropped write is undone.
+    void content() {
+        const qint64 piece = Db_Fixture::Piece;
+        x_->add_file(QStringLiteral("5"));
+        for (qint64 n : {qint64(0), qint64(1), piece - 1, piece, piece + 1, 3 * piece + 5})
+            for (const QByteArray& content :
+                 {testenv::Pattern(n, quint32(n)), testenv::Pattern(n / 2 + 3, 99), QByteArray()}) {
+                x_->store(QStringLiteral("5"), content);
+                QCOMPARE(x_->load(QStringLiteral("5")), content);
+            }
+        QVERIFY(
+            !x_->c.Open_Query(QStringLiteral("select file_data from Tbl_File_Data")).is_null(0));
+        const QByteArray old = testenv::Pattern(3 * piece + 5, 1),
+                         part = testenv::Pattern(2 * piece, 2);
+        for (const char* no : {"9", "a'b", "11", "12"})
+            x_->add_file(QString::fromUtf8(no));
+        x_->store(QStringLiteral("9"), old);
+        auto w = x_->writer(QStringLiteral("9"), 5 * piece);
+        w->append(part.constData(), part.size());
+        QVERIFY(Error_Of([&] { w->commit(); }));
+        w.reset();
+        x_->writer(QStringLiteral("9"), 2 * piece)->append(part.constData(), piece);
+        QCOMPARE(x_->c.Max_Content_Size(), qint64(1000000000));
+        QCOMPARE(Error_Of([&] { x_->writer(QStringLiteral("9"), x_->c.Max_Content_Size() + 1); }),
+                 long(db::Err_Content_Too_Large));
+        QCOMPARE(x_->load(QStringLiteral("9")), old);
+        for (const auto& missing : std::initializer_list<std::function<void()>>{
+                 [&] { x_->writer(QStringLiteral("404"), 3); },
+                 [&] { x_->load(QStringLiteral("404")); }})
+            QCOMPARE(Error_Of(missing), long(db::Err_No_Content_Row));
+        x_->store(QStringLiteral("a'b"), "q"); // a key with a quote is a value, not SQL
+        QCOMPARE(x_->load(QStringLiteral("a'b")), QByteArray("q"));
+        x_->run(QStringLiteral("BEGIN TRANSACTION"));
+        x_->store(QStringLiteral("11"), "first");
+        x_->writer(QStringLiteral("12"), 10)->append("half", 4);
+        x_->run(
+            QStringLiteral("update Tbl_File_Information set File_Name='kept' where File_NO='12'"));
+        x_->run(QStringLiteral("COMMIT TRANSACTION"));
+        QCOMPARE(x_->load(QStringLiteral("11")) + x_->load(QStringLiteral("12")),
+                 QByteArray("first"));
+        db::Connection other;
+        other.Open(x_->lib.connection_string);
+        other.Run_Statement(
+            QStringLiteral("update Tbl_File_Information set File_Name='y' where File_NO='9'"));
+        QCOMPARE(x_->rows(QStringLiteral("select File_Name from Tbl_File_Information where File_NO "
+                                         "in ('9','12') order by File_Name")),
+                 QStringLiteral("kept; y"));
+    }
+
+    void new_embedded_library_and_statement_errors() {
+        const QString text =
+            db::Connection_String::embedded(x_->lib.dir.path() + QStringLiteral("/n.db"));
+        db::Connection c;
+        c.Open_Or_Create(text);
+        QCOMPARE(c.engine(), db::Engine::Sqlite);
+        c.Run_Statement(
+            QStringLiteral("insert into ref_group(group_no,group_name) values('Grou0001','g')"));
+        c.Close();
+        c.Open(text); // opening again recreates nothing
+        c.Run_Script(QStringLiteral("-- first; with a semicolon\ncreate table t_one(a int);\n  -- "
+                                    "another; one\ncreate table t_two(b int);\n"));
+        const auto one = [&c](const char* sql) { return c.Open_Query(QLatin1String(sql)).text(0); };
+        QCOMPARE(one("select count(*) from ref_group") + one("select count(*) from t_one"),
+                 QStringLiteral("10"));
+        const db::Sql_Record_Pause engine_only;
+        QCOMPARE(one("PRAGMA page_size") + one("PRAGMA journal_mode"),
+                 QStringLiteral("65536delete"));
+        const long missing =
+            Error_Of([&] { x_->run(QStringLiteral("insert into no_such_table(a) values('1')")); });
+        QVERIFY2(missing && missing != db::Err_Connect_Failed &&
+                     Last_Error.contains(QLatin1String("no_such_table")),
+                 qPrintable(Last_Error));
+        QVERIFY(Error_Of([] { db::Connection().Open_Query(QStringLiteral("select 1")); }));
+        // The recorder sees every statement, the one made to fail too.
+        QStringList seen;
+        x_->c.Set_Recorder([&](const QString& s) { seen << s; });
+        x_->c.Fail_At_Statement(2);
+        x_->run(QStringLiteral("delete tbl_user where uid='x'"));
+        QVERIFY(
+            Error_Of([&] { x_->c.Open_Query(QStringLiteral("select top 1 uid from tbl_user")); }));
+        x_->c.Open_Query(QStringLiteral("select uid from tbl_user"));
+        QCOMPARE(seen.join(u'|'), QStringLiteral("delete tbl_user where uid='x'|select top 1 uid "
+                                                 "from tbl_user|select uid from tbl_user"));
+        x_->c.Set_Recorder({});
+    }
+
+    // The outermost transaction commits; an inner one is a savepoint undone alone.
+    void transactions_nest() {
+        const auto add = [](db::Connection& c, const char* no) {
+            c.Run_Statement(
+                QStringLiteral("insert into ref_Group(Group_No,Group_Name) values('%1','g')")
+                    .arg(QLatin1String(no)));
+        };
+        const auto groups = [this] {
+            return x_->rows(QStringLiteral("select Group_No from ref_Group order by Group_No"));
+        };
+        {
+            db::Transaction outer(x_->c);
+            add(x_->c, "Grou0001");
+            {
+                db::Transaction inner(x_->c);
+                add(x_->c, "Grou0002");
+            }
+            db::Transaction inner(x_->c);
+            add(x_->c, "Grou0003");
+            inner.commit();
+            QCOMPARE(x_->c.Transaction_Depth(), 1);
+            outer.commit();
+        }
+        {
+            db::Transaction outer(x_->c);
+            add(x_->c, "Grou0004");
+            db::Transaction inner(x_->c);
+            add(x_->c, "Grou0005");
+            inner.commit();
+        }
+        QCOMPARE(x_->c.Transaction_Depth(), 0);
+        db::Connection other; // not blocked by a finished transaction
+        other.Open(x_->lib.connection_string);
+        add(other, "Grou0006");
+        QCOMPARE(groups(), QStringLiteral("Grou0001; Grou0003; Grou0006"));
+        if (testenv::Use_Odbc())
+            return; // the ODBC driver keeps its own lock wait
+        // A held write lock is waited for, then told in words a user can act on; readers go on.
+        other.Set_Lock_Wait(300);
+        auto held = std::make_unique<db::Transaction>(x_->c);
+        add(x_->c, "Grou0007");
+        QElapsedTimer waited;
+        waited.start();
+        for (const bool in_transaction : {false, true}) {
+            QCOMPARE(Error_Of([&] {
+                         std::optional<db::Transaction> tx;
+                         if (in_transaction)
+                             tx.emplace(other);
+                         add(other, "Grou0008");
+                     }),
+                     long(db::Err_Busy));
+            QVERIFY2(Last_Error.startsWith(
+                         QLatin1String("The library is busy: another program kept it locked")),
+                     qPrintable(Last_Error));
+        }
+        QVERIFY(waited.elapsed() >= 500);
+        QCOMPARE(other.Transaction_Depth(), 0);
+        QCOMPARE(
+            other.Open_Query(QStringLiteral("select count(*) from ref_Group")).field(0).toInt(), 3);
+        held->commit();
+        other.Set_Lock_Wait(10000); // a lock given up within the wait is simply waited for
+        held = std::make_unique<db::Transaction>(x_->c);
+        add(x_->c, "Grou0009");
+        std::thread release([&] {
+            QThread::msleep(200);
+            held->commit();
+        });
+        add(other, "Grou0010");
+        release.join();
+        QCOMPARE(groups(),
+                 QStringLiteral("Grou0001; Grou0003; Grou0006; Grou0007; Grou0009; Grou0010"));
+    }
+
+    // Every connection of the process records into one file, each form once, content
+    // statements as the ODBC backend sends them to the server.
+    void every_connection_records_each_form_once() {
+        QTemporaryDir folder;
+        db::Record_Sql_To(folder.path());
+        db::Connection b;
+        b.Open(x_->lib.connection_string);
+        x_->run(QStringLiteral("insert into Tbl_File_Data (file_no) values ('7')"));
+        b.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no) values ('8')"));
+        b.Open_Query(QStringLiteral("select top 1 file_no from Tbl_File_Data"));
+        x_->store(QStringLiteral("7"), "abc");
+        QCOMPARE(x_->load(QStringLiteral("7")), QByteArray("abc"));
+        {
+            const db::Sql_Record_Pause engine_only;
+            x_->c.Open_Query(QStringLiteral("PRAGMA page_size"));
+        }
+        db::Record_Sql_From_Environment(); // back to the suite's record
+        x_->run(QStringLiteral("delete Tbl_File_Data where file_no='8'"));
+        QFile f(QStringLiteral("%1/sql-%2.jsonl")
+                    .arg(folder.path())
+                    .arg(QCoreApplication::applicationPid()));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        Transcript t(QStringLiteral("db/transcripts/sql_record.txt"));
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (const QJsonObject o = QJsonDocument::fromJson(line).object(); !line.isEmpty())
+                t << o.value(QLatin1String("p")).toString() + QStringLiteral(": ") +
+                         o.value(QLatin1String("sql")).toString();
+        QVERIFY(t.Matches());
+    }
+};
+
+SCROLLKIN_TEST_MAIN(Test_Db)
+#include "test_db.moc"
