@@ -363,6 +363,29 @@ struct Store_Fixture {
              [&](const QString& a) {
                  t << QDir(path(a)).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' ');
              }},
+            {u"copylist"_s,
+             [&](const QString& a) {
+                 a.isEmpty() ? void(t << u"copy list: "_s + browser.Copy_List.join(u','))
+                             : void(browser.Copy_List = a.split(u','));
+             }},
+            {u"unselect"_s, [this](const QString&) { browser.List_Selection.clear(); }},
+            {u"rename"_s,
+             [this](const QString& a) {
+                 const QStringList v = a.split(u' ');
+                 browser.List.Set_Text(v[0].toInt(), v[2]);
+                 ops->End_File_Rename(v[0].toInt(), v[1], v[2]);
+             }},
+            {u"state"_s,
+             [&](const QString&) {
+                 QString two = u"missing"_s;
+                 try {
+                     two = content(u"2"_s) == content(2) ? u"whole"_s : u"changed"_s;
+                 } catch (const db::Error&) {
+                 }
+                 t << u"half files %1, transaction depth %2, file 2 %3"_s.arg(half_files())
+                          .arg(f.c.Transaction_Depth())
+                          .arg(two);
+             }},
             {u"trace"_s, [&](const QString&) { t.Attach(f.c); }},
             {u"untrace"_s, [&](const QString&) { t.Detach(); }},
             {u"seen"_s, [&](const QString&) { seen(t); }},

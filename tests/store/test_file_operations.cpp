@@ -1,3 +1,4 @@
+#include "Script.h"
 #include "StoreFixture.h"
 #include "StoreTests.h"
 
@@ -20,85 +21,16 @@ private Q_SLOTS:
     // whose source is gone by then, a statement failing for the second of three files (only
     // that file is lost, one message for the run), and the password check every command runs.
     void cases() {
-        Transcript t(u"store/transcripts/file_operations_cases.txt"_s);
-        for (const QString& c : testenv::List("5 1,3,5 N;3 0,1,2,3 YYNY;12 1,2,3,4,5,6,7,8,9,10 N;"
-                                              "12 1,2,3,4,5,6,7,8,9,10,11 N",
-                                              ';')) {
-            Store_Fixture x(c.section(u' ', 0, 0).toInt());
-            x.browser.Copy_List = QStringList{u"4"_s};
-            x.play(t, u"step delete: files, rows, answers %1; rows %2; answer %3; delete; seen; "
-                      "texts; log"_s.arg(c, c.section(u' ', 1, 1), c.section(u' ', 2)));
-            t << u"copy list: "_s + x.browser.Copy_List.join(u',');
-            QCOMPARE(x.half_files(), 0);
-        }
-        for (const QString& removal : testenv::List(
-                 "delete from Tbl_File_Data where file_no='2';update Tbl_File_Information set "
-                 "deleted='1' where File_NO='2'|delete from Tbl_File_Data where file_no='2';delete "
-                 "from Tbl_File_Information where File_NO='2'|delete from Tbl_File_Data where "
-                 "file_no='2'",
-                 '|')) {
-            Store_Fixture x(3);
-            x.play(t, u"step paste of plan, photo, notes after: %1; rows 1,2,3; copy; sql %2"_s.arg(
-                          QString(removal).replace(u';', u'+'),
-                          QString(removal).replace(u";"_s, u"; sql "_s)));
-            const int half = x.half_files();
-            x.play(t, u"node Fold0002; answer O; paste; seen; files; texts; log"_s);
-            QCOMPARE(x.half_files(), half);
-        }
-        // The second file's statements: delete 8 to 12, paste 19 to 28; rename: the log row.
-        for (const auto& [operation, first, last] :
-             {std::tuple{u"delete"_s, 8, 12}, std::tuple{u"paste"_s, 19, 28},
-              std::tuple{u"rename"_s, 6, 6}})
-            for (int at = first; at <= last; ++at) {
-                t.Step(u"%1 of three files, statement %2 fails"_s.arg(operation).arg(at));
-                Store_Fixture x(3);
-                x.f.c.Fail_At_Statement(at);
-                if (operation == u"rename") {
-                    x.browser.List.Set_Text(2, u"new"_s);
-                    x.play(t, u"answer O"_s);
-                    x.ops->End_File_Rename(2, u"photo"_s, u"new"_s);
-                } else if (x.select({1, 2, 3}); operation == u"delete") {
-                    x.play(t, u"answer NO"_s);
-                    x.ops->Delete_Files();
-                } else {
-                    x.ops->Copy_Files();
-                    x.browser.Node_Click(u"Fold0002"_s);
-                    x.play(t, u"answer O"_s);
-                    x.ops->Paste_Files();
-                }
-                x.f.c.Fail_At_Statement(0);
-                x.status.captions = x.status.captions.mid(x.status.captions.size() - 1);
-                x.seen(t);
-                t << x.texts().join(u',') << x.listed().value(2) << x.log().join(u' ');
-                t << x.rows(u"select File_NO,File_Name,deleted from Tbl_File_Information where "
-                            "File_NO in ('2','5')"_s);
-                QCOMPARE(x.content(u"2"_s), Store_Fixture::content(2));
-                QCOMPARE(x.f.c.Transaction_Depth(), 0);
-                QCOMPARE(x.half_files(), 0);
-            }
-        const QString marker = Password_Cancel_Marker();
-        for (const QString& c :
-             {u"NULL 0 - -"_s, u"NULL NULL - -"_s, u"NULL 1 - -"_s, u"'' 1 - -"_s,
-              u"'pw' 0 - ok:pw"_s, u"'pw' 0 a.doc ok:pw"_s, u"'pw' 1 - ok:pw"_s,
-              u"'pw' 0 - ok:PW,ok:pw"_s, u"'pw' 1 - cancel"_s, u"'pw' 0 - ok:x,cancel"_s,
-              u"'it''s' 0 - ok:it's"_s,
-              u"'"_s + QString(marker).replace(u"'"_s, u"''"_s) + u"' 0 - cancel"_s}) {
-            const QStringList v = c.split(u' ');
-            Store_Fixture x(1);
-            x.f.run(u"update Tbl_File_Information set file_password=%1,File_Protect=%2"_s.arg(
-                v[0], v[1] == u"NULL" ? v[1] : u'\'' + v[1] + u'\''));
-            if (v[3] != u"-")
-                x.dialog.scripts.push_back(v[3].split(u','));
-            x.play(t, u"step password check: password, protect flag, name, dialog: %1; rows 1; "
-                      "answer O; trace; check %2; untrace; seen; clear"_s.arg(
-                          QString(c).replace(u';', u'+'), v[2] == u"-" ? QString() : v[2]));
-        }
-        Store_Fixture x(1);
-        x.browser.List_Selection.clear();
-        x.play(t, u"step password check: no current row, no catalogue row, a failing query; "
-                  "check; sql delete from Tbl_File_Information; rows 1; check; fail 1; answer O; "
-                  "check; seen"_s);
-        QVERIFY(t.Matches());
+        std::unique_ptr<Store_Fixture> x;
+        QString current;
+        QVERIFY(Script_Matches(
+            u"store/transcripts/file_operations_cases.txt"_s,
+            [&](Transcript& t, const QString& section, const QString& steps) {
+                if (section != current) // a case of its own, on a library of that many files
+                    x = std::make_unique<Store_Fixture>(section.section(u' ', 0, 0).toInt());
+                current = section;
+                x->play(t, steps);
+            }));
     }
 
     // Copy with passwords, paste into two folders by another user, pastes that do nothing,
