@@ -21,6 +21,7 @@
 #include "FileOperations.h"
 #include "FilePassword.h"
 #include "RestoreOperations.h"
+#include "Script.h"
 #include "Session.h"
 #include "SqlRecord.h"
 #include "Transcript.h"
@@ -386,6 +387,21 @@ struct Store_Fixture {
                           .arg(f.c.Transaction_Depth())
                           .arg(two);
              }},
+            {u"passwords"_s,
+             [&](const QString&) {
+                 t << rows(u"select File_NO,coalesce(file_password,'-'),File_Protect from "
+                           "Tbl_File_Information"_s)
+                          .join(u' ');
+             }},
+            {u"query"_s, [this](const QString&) { browser.Files.List_Shows_Node = false; }},
+            {u"checks"_s,
+             [&](const QString& a) {
+                 browser.Operations.Check_File_Password = [&t, this, a](const QString& name) {
+                     t << u"check '%1' at row %2"_s.arg(name).arg(browser.Current_Row());
+                     return a.toInt();
+                 };
+             }},
+            {u"stored"_s, [&](const QString& a) { t << QString::fromUtf8(content(a)); }},
             {u"trace"_s, [&](const QString&) { t.Attach(f.c); }},
             {u"untrace"_s, [&](const QString&) { t.Detach(); }},
             {u"seen"_s, [&](const QString&) { seen(t); }},
@@ -433,3 +449,16 @@ struct Store_Fixture {
 // The fixture as other layers' tests know it.
 using Backup_Fixture = Store_Fixture;
 using File_Operations_Fixture = Store_Fixture;
+
+// Cases kept as steps in their approved file: each "[<files> <title>]" section plays on a fresh
+// fixture of that many files.
+inline bool Store_Cases_Match(const QString& approved) {
+    std::unique_ptr<Store_Fixture> x;
+    QString current;
+    return Script_Matches(approved, [&](Transcript& t, const QString& section, const QString& in) {
+        if (section != current)
+            x = std::make_unique<Store_Fixture>(section.section(u' ', 0, 0).toInt());
+        current = section;
+        x->play(t, in);
+    });
+}

@@ -37,16 +37,6 @@ private Q_SLOTS:
             const QStringList v = c.split(u'|');
             t << c + u": "_s + (store::Is_Same_File(v[0], v[1], v[2]) ? u"same"_s : u"other"_s);
         }
-        for (const QString& c : testenv::List("A 1,O 1,B 1,C 1,D 1,A 0,O 2")) {
-            Store_Fixture x(3);
-            x.browser.Operations.Check_File_Password = [&](const QString& name) {
-                t << u"check '%1' at row %2"_s.arg(name).arg(x.browser.Current_Row());
-                return c.right(1).toInt();
-            };
-            x.play(t, u"step overwrite of notes: right, password check's answer %1; right %2; "
-                      "answer YO; backup notes.txt|new; seen; clear; log"_s.arg(c, c.left(1)));
-            t << QString::fromLatin1(x.content(u"3"_s));
-        }
         for (const QString& kind : testenv::List("missing,folder,pipe,large")) {
             Store_Fixture x;
             const QString path = x.path(u"it.dat"_s);
@@ -61,24 +51,8 @@ private Q_SLOTS:
             x.play(t, u"seen; texts"_s);
             t << x.one(u"select count(*) from tbl_file_no"_s);
         }
-        for (const QString& c : testenv::List("columns File Name,User|columns Login Name,Name|"
-                                              "query|node catlog|node Grou0001|drop 1|drop 3|"
-                                              "right B|right C|deny|right D;deny;role "
-                                              "Administrator|right C;drop 1",
-                                              '|')) {
-            Store_Fixture x;
-            x.source(u"a.txt"_s);
-            const QString setup = c.section(u"drop"_s, 0, 0);
-            if (setup == u"query")
-                x.browser.Files.List_Shows_Node = false;
-            else
-                x.play(t, setup);
-            x.play(t,
-                   u"step drop after: %1; answer O; drop a.txt %2; seen; clear; texts; files"_s.arg(
-                       QString(c).replace(u';', u'+'),
-                       c.contains(u"drop") ? c.section(u"drop "_s, 1) : u"7"_s));
-        }
         QVERIFY(t.Matches());
+        QVERIFY(Store_Cases_Match(u"store/transcripts/backup_steps.txt"_s));
     }
 
     // A new file through the dialog, an overwrite by another user, failures told exactly, an

@@ -1,17 +1,7 @@
-#include "Script.h"
 #include "StoreFixture.h"
 #include "StoreTests.h"
 
-namespace {
-
-QString passwords(Store_Fixture& x) {
-    return x
-        .rows(u"select File_NO,coalesce(file_password,'-'),File_Protect from "
-              "Tbl_File_Information"_s)
-        .join(u' ');
-}
-
-} // namespace
+namespace {} // namespace
 
 class Test_File_Operations : public QObject {
     Q_OBJECT
@@ -20,18 +10,7 @@ private Q_SLOTS:
     // Deletes of selections (ten rows are removed in place, more reload the folder), pastes
     // whose source is gone by then, a statement failing for the second of three files (only
     // that file is lost, one message for the run), and the password check every command runs.
-    void cases() {
-        std::unique_ptr<Store_Fixture> x;
-        QString current;
-        QVERIFY(Script_Matches(
-            u"store/transcripts/file_operations_cases.txt"_s,
-            [&](Transcript& t, const QString& section, const QString& steps) {
-                if (section != current) // a case of its own, on a library of that many files
-                    x = std::make_unique<Store_Fixture>(section.section(u' ', 0, 0).toInt());
-                current = section;
-                x->play(t, steps);
-            }));
-    }
+    void cases() { QVERIFY(Store_Cases_Match(u"store/transcripts/file_operations_cases.txt"_s)); }
 
     // Copy with passwords, paste into two folders by another user, pastes that do nothing,
     // renames refused and stored, deletes cancelled and guarded by protection and passwords.
@@ -88,28 +67,9 @@ private Q_SLOTS:
     // Setting, changing and removing a password; protecting and unprotecting; failures told.
     void password_scenario() {
         Store_Fixture x(3);
-        Transcript t(u"store/transcripts/file_password.txt"_s);
-        x.play(t, u"right O; step set on protected plan: confirmation differs, then it's; "
-                  "protect 1 - 1; rows 1; dialog ok:a|b,ok:it's|it's; answer OO; trace; menu pass; "
-                  "untrace; seen; step change: asked cancelled, then asked and removed; "
-                  "dialog cancel; dialog ok:it's; dialog ok:|; menu pass; answer O; menu pass"_s);
-        t << QString::number(x.browser.Operations.Check_File_Password(QString()));
-        x.seen(t);
-        for (const QString& command : {u"protec"_s, u"Cprotec"_s}) {
-            const QString flag = command[0] == u'C' ? u"1"_s : u"0"_s; // no password is asked
-            x.play(t, u"step %1 of photo and notes: No, then Yes; protect 2 pw %2; protect 3 - %2; "
-                      "rows 3,2; trace; answer NYO; menu %1; menu %1; untrace; seen"_s.arg(command,
-                                                                                           flag));
-            t << passwords(x);
-        }
-        // The password's update fails (after the right's three and the check's query), then the
-        // second protect (after the right's four).
-        x.play(t,
-               u"step failed statements: the password's update, the second protect; "
-               "protect 1 old 0; protect 2 - 0; rows 1,2; dialog ok:old; dialog ok:new|new,cancel; "
-               "answer OYO; fail 5; menu pass; fail 6; menu protec; fail 0; seen"_s);
-        t << passwords(x);
-        QVERIFY(t.Matches());
+        QVERIFY(Script_Matches(
+            u"store/transcripts/file_password.txt"_s,
+            [&](Transcript& t, const QString&, const QString& steps) { x.play(t, steps); }));
     }
 };
 STORE_TEST(Test_File_Operations)
