@@ -402,6 +402,51 @@ struct Store_Fixture {
                  };
              }},
             {u"stored"_s, [&](const QString& a) { t << QString::fromUtf8(content(a)); }},
+            {u"user"_s, [](const QString& a) { session::Cur_User = a; }},
+            {u"dept"_s,
+             [](const QString& a) {
+                 session::Cur_Dept_Right = a.section(u' ', 0, 0).remove(u'-');
+                 session::Cur_Folder_Deny = a.section(u' ', 1).remove(u'-');
+             }},
+            {u"program"_s, [this](const QString& a) { associated_program = a == u"yes"; }},
+            {u"view"_s,
+             [&](const QString&) {
+                 const QString tmp = browser.Tmp_For_View_Dir();
+                 t.Field(u"outcome"_s, QString::number(int(restore->View())));
+                 t << opened.join(u',').replace(tmp, u"<tmp>"_s)
+                   << QDir(tmp).entryList(QDir::Files).join(u',') + u' ' +
+                          read(opened.isEmpty() ? QString() : opened.last().section(u' ', -1))
+                              .replace(tmp, u"<tmp>"_s);
+             }},
+            {u"drag"_s,
+             [&](const QString&) {
+                 t << u"start %1, files %2"_s.arg(restore->Start_Drag())
+                          .arg(restore->drag_out().Supply().size());
+             }},
+            // The drop target asks for the files once, and again while they are being written
+            // (a message box runs events): that request gets none.
+            {u"dragout"_s,
+             [&](const QString&) {
+                 int asked = 0;
+                 QList<QUrl> inner{QUrl()};
+                 std::unique_ptr<store::Scratch_Copies_Mime> mime;
+                 mime = std::make_unique<store::Scratch_Copies_Mime>([&] {
+                     if (++asked == 1)
+                         inner = mime->urls();
+                     return restore->drag_out().Supply();
+                 });
+                 t << u"formats %1, urls %2, asked %3"_s.arg(mime->formats().join(u','))
+                          .arg(mime->hasUrls())
+                          .arg(asked);
+                 const QString text = QString::fromUtf8(mime->data(u"text/uri-list"_s));
+                 t << u"asked %1, asked while writing: %2 files"_s.arg(asked).arg(inner.size());
+                 t << QString(text)
+                          .replace(u"\r\n"_s, u" <CRLF> "_s)
+                          .replace(QUrl::fromLocalFile(browser.Tmp_For_View_Dir()).toString(),
+                                   u"<tmp>"_s);
+                 for (const QUrl& url : mime->urls())
+                     t << read(url.toLocalFile()).replace(browser.Tmp_For_View_Dir(), u"<tmp>"_s);
+             }},
             {u"trace"_s, [&](const QString&) { t.Attach(f.c); }},
             {u"untrace"_s, [&](const QString&) { t.Detach(); }},
             {u"seen"_s, [&](const QString&) { seen(t); }},
