@@ -366,15 +366,42 @@ struct Store_Fixture {
              }},
             {u"copylist"_s,
              [&](const QString& a) {
-                 a.isEmpty() ? void(t << u"copy list: "_s + browser.Copy_List.join(u','))
+                 a.isEmpty() ? void(t << u"copy list: %1 from %2, %3 rows selected"_s
+                                             .arg(browser.Copy_List.join(u','), browser.Copy_Source)
+                                             .arg(browser.Selected_Rows().size()))
                              : void(browser.Copy_List = a.split(u','));
              }},
             {u"unselect"_s, [this](const QString&) { browser.List_Selection.clear(); }},
             {u"rename"_s,
              [this](const QString& a) {
-                 const QStringList v = a.split(u' ');
+                 const QStringList v = a.split(u'|');
                  browser.List.Set_Text(v[0].toInt(), v[2]);
                  ops->End_File_Rename(v[0].toInt(), v[1], v[2]);
+             }},
+            // A name typed into a row's label, as the list's editor ends it.
+            {u"edit"_s,
+             [&](const QString& a) {
+                 QObject::connect(
+                     &browser.List, &List_Model::Text_Edited, &browser.List,
+                     [this](int row, const QString& old_text, const QString& new_text) {
+                         ops->End_File_Rename(row, old_text, new_text);
+                     },
+                     Qt::SingleShotConnection);
+                 const int row = a.section(u'|', 0, 0).toInt();
+                 browser.List.setData(browser.List.index(row, 0), a.section(u'|', 1), Qt::EditRole);
+                 t << u"row %1: "_s.arg(row) + browser.List.Row(row).text;
+             }},
+            {u"renamefile"_s,
+             [&](const QString& a) {
+                 t << u"renamed %1"_s.arg(
+                     ops->Rename_File(a.section(u'|', 0, 0).toInt(), a.section(u'|', 1)));
+             }},
+            {u"catalogue"_s,
+             [&](const QString&) {
+                 t << rows(
+                     u"select File_NO,Folder_NO,File_Name,File_Size,File_Owner,LastAccessed_by,"
+                     "File_QTYAccessed,File_Protect,coalesce(file_password,'-') from "
+                     "Tbl_File_Information order by cast(File_NO as int)"_s);
              }},
             {u"state"_s,
              [&](const QString&) {
