@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QIODevice>
 
 #include <algorithm>
@@ -24,15 +25,11 @@ protected:
         if (n <= 0)
             return fail_ ? failed() : 0;
         std::memcpy(data, content_.constData() + at_, size_t(n));
-        at_ += n;
-        return n;
+        return at_ += n, n;
     }
     qint64 writeData(const char* data, qint64 n) override {
         n = std::min(n, good_ - qint64(written.size()));
-        if (n <= 0)
-            return failed();
-        written.append(data, n);
-        return n;
+        return n <= 0 ? failed() : (written.append(data, n), n);
     }
 
 private:
@@ -45,8 +42,6 @@ private:
     bool fail_;
     qint64 at_ = 0;
 };
-
-#include <QFile>
 
 // A disk file that accepts its first `good` bytes and then fails every write, as a disk that
 // fills up does. Whatever it accepted stays in the file.
@@ -62,9 +57,7 @@ protected:
             return -1;
         }
         const qint64 w = QFile::writeData(data, n);
-        if (w > 0)
-            written_ += w;
-        return w;
+        return written_ += std::max<qint64>(w, 0), w;
     }
 
 private:

@@ -1,22 +1,9 @@
-#include "Backup.h"
-#include "Browser.h"
-#include "ContentTransfer.h"
 #include "FailingDevice.h"
-#include "FakePrompter.h"
-#include "FakeStatusStrip.h"
-#include "FileFacts.h"
-#include "FileOperations.h"
-#include "FilePassword.h"
-#include "Restore.h"
-#include "RestoreOperations.h"
-#include "SqlRecord.h"
 #include "StoreFixture.h"
+#include "StoreTests.h"
 #include "UserForm.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
-#include <QTemporaryDir>
-#include <QtTest>
 
 // Every way a step can fail, one at a time: the connection failing at each statement of an
 // operation, the file being read or written failing after each piece. Whatever fails, no file
@@ -25,126 +12,40 @@
 
 namespace {
 
-constexpr qint64 Piece = 9182;
-const QString Injected = QStringLiteral("Injected failure of the statement: ");
-
-QByteArray content_of(int file) {
-    return testenv::Pattern(file == 1 ? 2 * Piece + 5 : 100, quint32(file));
-}
+const QString Injected = u"Injected failure of the statement: "_s;
 const QByteArray New_Content = testenv::Pattern(2 * Piece + 7, 3);
 const QByteArray Overwrite_Content = testenv::Pattern(Piece + 3, 4);
-
-QString size_text(qint64 bytes) {
-    return QString::number(double(bytes) / 1024.0, 'f', 2);
-}
 
 // Byte counts after which a device fails: each piece boundary and its neighbours.
 QList<qint64> byte_points(qint64 total) {
     QList<qint64> points{0, 1};
-    const qint64 rest = total % Piece;
-    for (qint64 edge = rest; edge < total; edge += Piece)
+    for (qint64 edge = total % Piece; edge < total; edge += Piece)
         for (qint64 n : {edge - 1, edge, edge + 1})
             if (n > 1 && n < total && !points.contains(n))
                 points << n;
-    points << total - 1;
-    return points;
+    return points << total - 1;
 }
 
-// A library with two stored files in Fold0001 (f1: three pieces, f2: one), an empty Fold0002,
-// and clerk1 (right A, a login window on weekdays) signed in, with every operation installed.
-struct Fault_Fixture {
-    Catalogue_Fixture f;
-    QTemporaryDir templates, disk;
-    Fake_Status_Strip status;
-    Fake_Prompter prompter;
-    Counting_Window window;
-    Browser browser{f.c, status, prompter, window};
-    struct No_Dialog : File_Password_Dialog {
-        void Run(File_Password_Form& form) override { form.Cancel(); }
-    } dialog;
-    std::shared_ptr<store::Backup> backup;
-    std::shared_ptr<store::File_Operations> ops;
-    std::shared_ptr<store::Restore_Operations> restore;
+// Two stored files in Plans (plan: three pieces), clerk1 with a login window on weekdays.
+struct Fault_Fixture : Store_Fixture {
     std::unique_ptr<User_Form> form;
-    int sent = 0;
     int files_before = 0;
-    int opened = 0; // files a view opened
 
-    Fault_Fixture() {
-        {
-            // Hundreds of fresh libraries: none of them needs to survive a power cut.
-            const db::Sql_Record_Pause engine_only;
-            f.run(QStringLiteral("PRAGMA synchronous=OFF"));
-        }
-        Seed_Sales_Office(f);
-        f.folder(QStringLiteral("Fold0002"), QStringLiteral("Archive"), QStringLiteral("Dpmt0001"));
-        for (int i : {1, 2}) {
-            const QString no = QString::number(i);
-            f.file(no, QStringLiteral("Fold0001"), QStringLiteral("f") + no,
-                   QStringLiteral(".txt-Text"), 3 - i, QStringLiteral("2026-01-01 10:00:00"),
-                   QStringLiteral("0"), size_text(content_of(i).size()));
-            const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
-            f.run(
-                QStringLiteral("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
-                    .arg(no, QString::fromLatin1(content_of(i).toHex())));
-        }
-        f.run(QStringLiteral("insert into tbl_file_no(Last_File_No) values(2)"));
-        f.run(QStringLiteral("insert into tbl_user_login_time(UID,Login_DayOfWeek,"
-                             "Login_Start_Time,Login_End_Time) values "
-                             "('clerk1','12345','08:00:00','17:00:00')"));
-        Sign_In_Clerk(templates.path());
-        Install_Password_Operations(browser, f.c, prompter, status, dialog);
-        backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
-        ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
-        store::View_Hooks hooks; // a viewed file is counted, not opened
-        hooks.Open_Associated = [this](const QString&) { return ++opened > 0; };
-        restore = store::Install_Restore_Operations(browser, f.c, prompter, status, window, hooks);
-        browser.Open();
-        browser.Node_Click(QStringLiteral("Fold0001"));
-        f.c.Set_Recorder([this](const QString&) { ++sent; });
-    }
-
-    QString source(const QString& name, const QByteArray& bytes) const {
-        return testenv::Write_File(disk.filePath(name), bytes);
-    }
-    void select_file(const QString& text) {
-        for (int i = 0; i < browser.List.Row_Count(); ++i)
-            if (browser.List.Row(i).text == text)
-                Select_Rows(browser, {i});
-    }
-    QString one(const QString& sql) { return Query_Rows(f.c, sql).value(0); }
-
+    Fault_Fixture() : Store_Fixture(2) {}
     // Everything an operation may change, content as digests.
     QStringList state() {
         QStringList out;
         for (const char* table : {"Tbl_File_Information", "Tbl_File_Log", "tbl_file_no", "tbl_user",
                                   "tbl_user_login_time"})
-            out << Query_Rows(f.c, QStringLiteral("select * from %1").arg(QLatin1String(table)));
-        for (db::Result r = f.c.Open_Query(
-                 QStringLiteral("select file_no,file_data from Tbl_File_Data order by file_no"));
+            out << rows(u"select * from "_s + QLatin1String(table));
+        for (db::Result r =
+                 f.c.Open_Query(u"select file_no,file_data from Tbl_File_Data order by file_no"_s);
              !r.eof(); r.next())
             out << r.text(0) + u'=' +
                        QString::fromLatin1(QCryptographicHash::hash(r.field(1).toByteArray(),
                                                                     QCryptographicHash::Md5)
                                                .toHex());
         return out;
-    }
-    QByteArray content(const QString& file_no) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        store::Blob_To_File(f.c, buffer, file_no);
-        return buffer.data();
-    }
-    // Live files without content, and content without a live file: both must stay 0.
-    int half_files() {
-        return one(QStringLiteral("select count(*) from Tbl_File_Information i where "
-                                  "deleted='0' and not exists(select * from Tbl_File_Data d "
-                                  "where d.file_no=i.File_NO)"))
-                   .toInt() +
-               one(QStringLiteral("select count(*) from Tbl_File_Data d where not exists(select "
-                                  "* from Tbl_File_Information i where i.deleted='0' and "
-                                  "i.File_NO=d.file_no)"))
-                   .toInt();
     }
 };
 
@@ -158,146 +59,129 @@ struct Operation {
 };
 
 int file_count(Fault_Fixture& x) {
-    return x.one(QStringLiteral("select count(*) from Tbl_File_Information")).toInt();
+    return int(x.rows(u"select File_NO from Tbl_File_Information"_s).size());
 }
 
 // The restore routes: "restore" (the routine they share), "restore res", "restore res_to",
-// "restore todesktop", "restore view", "restore drag out", each writing f1.txt over an old file
-// where it puts it (", new file": none there).
+// "restore todesktop", "restore view", "restore drag out", each writing plan.doc over an old
+// file where it puts it (", new file": none there).
 const QByteArray Old_File = testenv::Pattern(300, 9);
 QString route_of(const QString& name) {
     return name.section(u',', 0, 0).mid(8);
 }
 QString restore_target(Fault_Fixture& x, const QString& name) {
-    const bool scratch =
-        QStringList{QStringLiteral("view"), QStringLiteral("drag out")}.contains(route_of(name));
-    return (scratch ? x.browser.Tmp_For_View_Dir() : x.disk.path() + u'/') +
-           QStringLiteral("f1.txt");
+    const bool scratch = route_of(name) == u"view" || route_of(name) == u"drag out";
+    return (scratch ? x.browser.Tmp_For_View_Dir() : x.disk.path() + u'/') + u"plan.doc"_s;
 }
 
 Operation operation(const QString& name) {
     const auto nothing = [](Fault_Fixture&) {};
-    if (name == QLatin1String("backup new"))
-        return {nothing,
-                [](Fault_Fixture& x) {
-                    return x.backup
-                               ->Backup_File(x.source(QStringLiteral("new.bin"), New_Content),
-                                             false)
-                               .outcome == store::Backup_Outcome::Stored;
-                },
-                [](Fault_Fixture& x) {
-                    QCOMPARE(x.content(QStringLiteral("3")), New_Content);
-                    QCOMPARE(x.one(QStringLiteral("select File_Name from Tbl_File_Information "
-                                                  "where File_NO='3'")),
-                             QStringLiteral("new"));
+    const auto backup = [](const QString& file, const QByteArray& bytes) {
+        return [=](Fault_Fixture& x) {
+            return x.backup->Backup_File(x.source(file, bytes), false).outcome ==
+                   store::Backup_Outcome::Stored;
+        };
+    };
+    if (name == u"backup new")
+        return {nothing, backup(u"new.bin"_s, New_Content), [](Fault_Fixture& x) {
+                    QCOMPARE(x.content(u"3"_s), New_Content);
+                    QCOMPARE(x.one(u"select File_Name from Tbl_File_Information where "
+                                   "File_NO='3'"_s),
+                             u"new"_s);
                 }};
-    if (name == QLatin1String("backup overwrite"))
-        return {
-            [](Fault_Fixture& x) { x.prompter.Answer(Prompt_Answer::Yes); },
-            [](Fault_Fixture& x) {
-                return x.backup
-                           ->Backup_File(x.source(QStringLiteral("f1.txt"), Overwrite_Content),
-                                         false)
-                           .outcome == store::Backup_Outcome::Stored;
-            },
-            [](Fault_Fixture& x) { QCOMPARE(x.content(QStringLiteral("1")), Overwrite_Content); }};
-    if (name.startsWith(QLatin1String("restore")))
+    if (name == u"backup overwrite")
+        return {[](Fault_Fixture& x) { x.prompter.Answer(Prompt_Answer::Yes); },
+                backup(u"plan.doc"_s, Overwrite_Content),
+                [](Fault_Fixture& x) { QCOMPARE(x.content(u"1"_s), Overwrite_Content); }};
+    if (name.startsWith(u"restore"))
         return {[name](Fault_Fixture& x) {
-                    x.select_file(QStringLiteral("f1"));
+                    x.pick(u"plan"_s);
                     session::Desktop_Dir = x.disk.path();
                     const QString target = restore_target(x, name), route = route_of(name);
                     QFile::remove(target);
-                    if (!name.endsWith(QLatin1String("new file")))
+                    if (!name.endsWith(u"new file"))
                         testenv::Write_File(target, Old_File);
-                    if (route.startsWith(QLatin1String("res")))
-                        x.prompter.Answer_Path(route == QLatin1String("res") ? target
-                                                                             : x.disk.path());
-                    if (QFileInfo::exists(target) &&
-                        (route == QLatin1String("res_to") || route == QLatin1String("todesktop")))
+                    if (route.startsWith(u"res"))
+                        x.prompter.Answer_Path(route == u"res" ? target : x.disk.path());
+                    if (QFileInfo::exists(target) && (route == u"res_to" || route == u"todesktop"))
                         x.prompter.Answer(Prompt_Answer::Yes); // overwrite
                 },
                 [name](Fault_Fixture& x) {
                     const QString route = route_of(name);
-                    if (route == QLatin1String("view"))
+                    if (route == u"view")
                         return x.restore->View() != store::File_View::Outcome::Failed;
-                    if (route == QLatin1String("drag out")) // a file not written is not dropped
+                    if (route == u"drag out") // a file not written is not dropped
                         return !x.restore->drag_out().Supply().isEmpty();
                     if (route.isEmpty())
-                        return x.restore->restore().Save_File_Data(restore_target(x, name),
-                                                                   QStringLiteral("1"));
+                        return x.restore->restore().Save_File_Data(restore_target(x, name), u"1"_s);
                     x.browser.main_mnu_proc(route);
-                    return x.prompter.Texts().filter(QStringLiteral("restore failed!")).isEmpty();
+                    return x.prompter.Texts().filter(u"restore failed!"_s).isEmpty();
                 },
                 [name](Fault_Fixture& x) {
                     const QString target = restore_target(x, name);
-                    QCOMPARE(testenv::Read_File(target), content_of(1));
+                    QCOMPARE(testenv::Read_File(target), Store_Fixture::content(1));
                     QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden),
-                             QStringList{QStringLiteral("f1.txt")});
+                             QStringList{u"plan.doc"_s});
                 }};
-    if (name == QLatin1String("delete"))
+    if (name == u"delete")
         return {[](Fault_Fixture& x) {
-                    x.select_file(QStringLiteral("f1"));
+                    x.pick(u"plan"_s);
                     x.prompter.Answer(Prompt_Answer::No);
                 },
                 [](Fault_Fixture& x) {
                     x.ops->Delete_Files();
-                    return x.status.Caption() == QLatin1String("1 files deleted!");
+                    return x.status.Caption() == u"1 files deleted!";
                 },
                 [](Fault_Fixture& x) {
-                    QCOMPARE(x.one(QStringLiteral("select deleted from Tbl_File_Information "
-                                                  "where File_NO='1'")),
-                             QStringLiteral("1"));
+                    QCOMPARE(x.one(u"select deleted from Tbl_File_Information where File_NO='1'"_s),
+                             u"1"_s);
                 }};
-    if (name == QLatin1String("paste"))
+    if (name == u"paste")
         return {[](Fault_Fixture& x) {
-                    x.browser.Copy_List = QStringList{QStringLiteral("1")};
-                    x.browser.Copy_Source = QStringLiteral("Fold0001");
-                    x.browser.Node_Click(QStringLiteral("Fold0002"));
+                    x.browser.Copy_List = QStringList{u"1"_s};
+                    x.browser.Copy_Source = u"Fold0001"_s;
+                    x.browser.Node_Click(u"Fold0002"_s);
                     x.files_before = file_count(x);
                 },
                 [](Fault_Fixture& x) {
                     x.ops->Paste_Files();
-                    // Counted after the faults: the paste itself tells only failures.
-                    return true;
+                    return true; // counted after the faults: the paste tells only failures
                 },
                 [](Fault_Fixture& x) {
-                    QCOMPARE(x.content(QStringLiteral("3")), content_of(1));
-                    QCOMPARE(x.one(QStringLiteral("select Folder_NO from Tbl_File_Information "
-                                                  "where File_NO='3'")),
-                             QStringLiteral("Fold0002"));
+                    QCOMPARE(x.content(u"3"_s), Store_Fixture::content(1));
+                    QCOMPARE(x.one(u"select Folder_NO from Tbl_File_Information where "
+                                   "File_NO='3'"_s),
+                             u"Fold0002"_s);
                 }};
     // The user dialog's save of an edited account and its login window.
     return {[](Fault_Fixture& x) {
                 x.form = std::make_unique<User_Form>(x.browser, x.window, x.f.c, x.prompter);
-                x.form->login_name = QStringLiteral("clerk1");
+                x.form->login_name = u"clerk1"_s;
                 x.form->Login_Name_Left();
                 QVERIFY(x.form->Limit_Time());
-                x.form->user_name = QStringLiteral("Clerk O'Neil");
+                x.form->user_name = u"Clerk O'Neil"_s;
                 x.form->role = User_Form::Role::Manager;
                 x.form->weekdays = {true, true, true, true, true, true, true};
                 x.form->start = QTime(7, 0);
             },
-            [](Fault_Fixture& x) {
-                // One answer: the success message, or the failure's.
+            [](Fault_Fixture& x) { // one answer: the success message, or the failure's
                 return x.form->Save() == User_Form::Save_Outcome::Close;
             },
             [](Fault_Fixture& x) {
-                QCOMPARE(x.one(QStringLiteral("select Name,Sys_Role from tbl_user where "
-                                              "UID='clerk1'")),
-                         QStringLiteral("Clerk O'Neil|Manager"));
-                QCOMPARE(x.one(QStringLiteral("select Login_DayOfWeek,Login_Start_Time from "
-                                              "tbl_user_login_time where UID='clerk1'")),
-                         QStringLiteral("1234567|07:00:00"));
+                QCOMPARE(x.one(u"select Name,Sys_Role from tbl_user where UID='clerk1'"_s),
+                         u"Clerk O'Neil|Manager"_s);
+                QCOMPARE(x.one(u"select Login_DayOfWeek,Login_Start_Time from "
+                               "tbl_user_login_time where UID='clerk1'"_s),
+                         u"1234567|07:00:00"_s);
             }};
 }
 
 // Runs an operation prepared beforehand; a paste succeeded when it made one more file.
 bool play(const QString& name, const Operation& op, Fault_Fixture& x) {
     const bool reported = op.run(x);
-    const int sent = x.sent;
+    x.f.c.Set_Recorder({}); // x.sent holds what the operation sent
     x.f.c.Fail_At_Statement(0);
-    const auto restore_count = qScopeGuard([&] { x.sent = sent; });
-    return name == QLatin1String("paste") ? file_count(x) == x.files_before + 1 : reported;
+    return name == u"paste" ? file_count(x) == x.files_before + 1 : reported;
 }
 
 } // namespace
@@ -316,9 +200,8 @@ class Test_Fault_Injection : public QObject {
                 messages << r.text;
         QVERIFY2(messages.filter(told).size() == 1, qPrintable(messages.join(u'\n')));
         for (const QString& m : messages)
-            QVERIFY2(m.contains(told) ||
-                         (name == QLatin1String("backup overwrite") &&
-                          m == QLatin1String("The confirmation password is not correct! ")),
+            QVERIFY2(m.contains(told) || (name == u"backup overwrite" &&
+                                          m == u"The confirmation password is not correct! "),
                      qPrintable(m));
         x.prompter.Clear();
     }
@@ -329,27 +212,27 @@ class Test_Fault_Injection : public QObject {
         check_told(x, name, told);
         QCOMPARE(x.f.c.Transaction_Depth(), 0);
         QCOMPARE(x.half_files(), 0);
-        if (name.startsWith(QLatin1String("restore"))) {
+        if (name.startsWith(u"restore")) {
             // The read may still be logged and counted. The old file stays byte for byte (the
             // new one is whole when only a log or count statement failed), nothing beside it.
             const QString target = restore_target(x, name);
             const QByteArray now = testenv::Read_File(target);
-            const QByteArray old = name.endsWith(QLatin1String("new file")) ? "<none>" : Old_File;
-            QVERIFY(now == old || (told == Injected && now == content_of(1)));
+            const QByteArray old = name.endsWith(u"new file") ? "<none>" : Old_File;
+            QVERIFY(now == old || (told == Injected && now == Store_Fixture::content(1)));
             QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden).size(),
                      QFileInfo::exists(target) ? 1 : 0);
-            QCOMPARE(x.content(QStringLiteral("1")), content_of(1));
-            QCOMPARE(x.opened, 0); // what could not be written is not shown
-            if (route_of(name) == QLatin1String("res"))
-                QCOMPARE(x.status.Caption(), QStringLiteral("f1.txt Restore failed!"));
+            QCOMPARE(x.content(u"1"_s), Store_Fixture::content(1));
+            QCOMPARE(x.opened, QStringList()); // what could not be written is not shown
+            if (route_of(name) == u"res")
+                QCOMPARE(x.status.Caption(), u"plan.doc Restore failed!"_s);
         } else {
             // Each of these is all or nothing.
             QCOMPARE(x.state(), before);
         }
         const Operation op = operation(name);
         op.prepare(x);
-        if (name == QLatin1String("user save"))
-            x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
+        if (name == u"user save")
+            x.prompter.Answer(Prompt_Answer::Ok, u"User edit successful!"_s);
         QVERIFY2(play(name, op, x), "the operation did not succeed after a failure");
         x.prompter.Verify_Done();
         op.done(x);
@@ -365,12 +248,9 @@ private Q_SLOTS:
     void failing_statement_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("points"); // statements the operation sends
-        QTest::newRow("backup new") << QStringLiteral("backup new") << 11;
-        QTest::newRow("backup overwrite") << QStringLiteral("backup overwrite") << 10; // 2: right
-        QTest::newRow("restore") << QStringLiteral("restore") << 3;
-        QTest::newRow("delete") << QStringLiteral("delete") << 6;
-        QTest::newRow("paste") << QStringLiteral("paste") << 12;
-        QTest::newRow("user save") << QStringLiteral("user save") << 6;
+        for (const QString& c : testenv::List("backup new 11,backup overwrite 10,restore 3,"
+                                              "delete 6,paste 12,user save 6"))
+            QTest::newRow(qPrintable(c)) << c.section(u' ', 0, -2) << c.section(u' ', -1).toInt();
     }
     void failing_statement() {
         QFETCH(QString, name);
@@ -381,13 +261,13 @@ private Q_SLOTS:
             Fault_Fixture x;
             op.prepare(x);
             const QStringList before = x.state();
-            x.sent = 0;
+            x.record();
             x.f.c.Fail_At_Statement(n);
             // Room for the failure's message and one more; what is left is dropped.
             x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
             const bool ok = play(name, op, x);
             x.f.c.Fail_At_Statement(0);
-            if (x.sent < n) {
+            if (x.sent.size() < n) {
                 // Past the last statement: nothing failed.
                 QVERIFY(ok);
                 op.done(x);
@@ -399,7 +279,7 @@ private Q_SLOTS:
             if (ok) {
                 // Only the paste's reload of the list comes after its work: told, and the
                 // pasted file stands whole.
-                QCOMPARE(name, QStringLiteral("paste"));
+                QCOMPARE(name, u"paste"_s);
                 check_told(x, name, Injected);
                 op.done(x);
                 QCOMPARE(x.half_files(), 0);
@@ -418,26 +298,25 @@ private Q_SLOTS:
     void failing_device_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("cut_short"); // the source ends early instead of failing
-        QTest::newRow("backup new") << QStringLiteral("backup new") << false;
-        QTest::newRow("backup new, cut short") << QStringLiteral("backup new") << true;
-        QTest::newRow("backup overwrite") << QStringLiteral("backup overwrite") << false;
-        for (const char* route :
-             {"res", "res_to", "todesktop", "view", "drag out", "res, new file"})
-            QTest::addRow("restore %s", route)
-                << QStringLiteral("restore ") + QLatin1String(route) << false;
+        for (const QString& c : testenv::List("backup new;backup new, cut short;backup overwrite;"
+                                              "restore res;restore res_to;restore todesktop;"
+                                              "restore view;restore drag out;restore res, new file",
+                                              ';'))
+            QTest::newRow(qPrintable(c))
+                << c.section(u',', 0, c.startsWith(u'b') ? 0 : 1) << c.endsWith(u"cut short");
     }
     void failing_device() {
         QFETCH(QString, name);
         QFETCH(bool, cut_short);
         const Operation op = operation(name);
-        const QByteArray content = name == QLatin1String("backup new")         ? New_Content
-                                   : name == QLatin1String("backup overwrite") ? Overwrite_Content
-                                                                               : content_of(1);
+        const QByteArray content = name == u"backup new"         ? New_Content
+                                   : name == u"backup overwrite" ? Overwrite_Content
+                                                                 : Store_Fixture::content(1);
         for (const qint64 good : byte_points(content.size())) {
             Fault_Fixture x;
             op.prepare(x);
             const QStringList before = x.state();
-            if (name.startsWith(QLatin1String("restore")))
+            if (name.startsWith(u"restore"))
                 x.restore->restore().Set_File_Opener([good](const QString& path) {
                     return std::make_unique<Failing_File>(path, good);
                 });
@@ -449,14 +328,13 @@ private Q_SLOTS:
                 });
             // Room for the failure's message and one more; what is left is dropped.
             x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
-            QVERIFY2(!play(name, op, x),
-                     qPrintable(QStringLiteral("no failure after %1 bytes").arg(good)));
+            QVERIFY2(!play(name, op, x), qPrintable(u"no failure after %1 bytes"_s.arg(good)));
             ++byte_points_;
-            if (name.startsWith(QLatin1String("restore")))
+            if (name.startsWith(u"restore"))
                 x.restore->restore().Set_File_Opener({});
             else
                 x.backup->Set_Source_Opener(store::Open_Backup_Source);
-            check_failed_run(x, name, before, QStringLiteral("Device I/O error"));
+            check_failed_run(x, name, before, u"Device I/O error"_s);
             if (QTest::currentTestFailed()) {
                 qWarning("after %lld bytes", good);
                 return;
@@ -465,5 +343,5 @@ private Q_SLOTS:
     }
 };
 
-SCROLLKIN_GUI_TEST_MAIN(Test_Fault_Injection)
+STORE_TEST(Test_Fault_Injection)
 #include "test_fault_injection.moc"

@@ -1,7 +1,4 @@
-#include "Connection.h"
-#include "FakePrompter.h"
-#include "FilePassword.h"
-#include "TestEnv.h"
+#include "StoreFixture.h"
 #include "frmFilepass.h"
 
 #include <QApplication>
@@ -9,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QtTest>
 
 namespace {
 
@@ -18,31 +14,44 @@ namespace {
 void on_modal(std::function<void(QWidget*)> action, int tries = 500) {
     QTimer::singleShot(10, qApp, [=] {
         QWidget* w = QApplication::activeModalWidget();
-        if (w && w->objectName() == QLatin1String("frmFilepass") && w->isVisible()) {
+        if (w && w->objectName() == u"frmFilepass" && w->isVisible()) {
             action(w);
             if (w->isVisible())
                 w->close();
-            return;
-        }
-        if (tries > 0)
+        } else if (tries > 0) {
             on_modal(action, tries - 1);
-        else
+        } else {
             QTest::qFail("frmFilepass never came up", __FILE__, __LINE__);
+        }
     });
 }
 
-template <typename T> T* child(const QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
+QLineEdit* box(const QWidget* w, int i) {
+    return w->findChild<QLineEdit*>(i ? u"txtconfirmpass"_s : u"txtPasswordnew"_s);
 }
 
-void type_into(QWidget* w, const char* name, const QString& text) {
-    auto* edit = child<QLineEdit>(w, name);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
-void click(const QWidget* w, const char* name) {
-    QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton);
+// Types into the new password box (unless asking) and the confirmation box, then presses OK
+// (or Cancel, Escape, the close box); says what the dialog shows afterwards.
+QString type(QWidget* w, const QString& typed, const QString& key = u"OK"_s) {
+    const QStringList v = typed.split(u'|');
+    for (int i : {0, 1})
+        if (box(w, i)->isEnabled()) {
+            box(w, i)->clear();
+            QTest::keyClicks(box(w, i), i ? v.last() : v.first());
+        }
+    const QString shown = box(w, 0)->displayText() + u'|' + box(w, 1)->displayText();
+    if (key == u"Escape")
+        QTest::keyClick(box(w, 1), Qt::Key_Escape);
+    else if (key == u"close")
+        w->close();
+    else
+        QTest::mouseClick(w->findChild<QPushButton*>(key == u"OK" ? u"cmdOK"_s : u"CmdCancel"_s),
+                          Qt::LeftButton);
+    (void)QTest::qWaitFor(
+        [&] { return !w->isVisible() || qobject_cast<QLineEdit*>(qApp->focusWidget()); });
+    const QWidget* focus = QApplication::focusWidget();
+    return u"%1 %2: %3, focus %4"_s.arg(key, shown, w->isVisible() ? u"open"_s : u"closed"_s,
+                                        focus ? focus->objectName() : QString());
 }
 
 } // namespace
@@ -50,141 +59,57 @@ void click(const QWidget* w, const char* name) {
 class Test_Filepass_Window : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testenv::Fresh_Library> lib_;
-    db::Connection c_;
-    std::unique_ptr<QWidget> owner_;
-
-    QString stored_password() {
-        db::Result r = c_.Open_Query(
-            QStringLiteral("select file_password from Tbl_File_Information where File_NO='1'"));
-        return r.text(0);
-    }
-
 private Q_SLOTS:
-    void init() {
-        lib_ = std::make_unique<testenv::Fresh_Library>();
-        c_.Open(lib_->connection_string);
-        c_.Run_Statement(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,"
-                                        "File_Name,file_password) values "
-                                        "('1','Fold0001','report.doc','old')"));
-        owner_ = std::make_unique<QWidget>();
-        owner_->setGeometry(200, 150, 800, 600);
-        owner_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(owner_.get()));
-    }
-    void cleanup() {
-        owner_.reset();
-        c_.Close();
-    }
-
-    void setting_mode() {
-        Fake_Prompter p;
-        p.Answer(Prompt_Answer::Ok, QStringLiteral("The confirmation password is not correct! "));
-        p.Answer(Prompt_Answer::Ok, QStringLiteral("password chnange successful! "));
-        File_Password_Form form(c_, p, QStringLiteral("1"));
-        bool ran = false;
-        on_modal([&](QWidget* w) {
-            ran = true;
-            QCOMPARE(w->windowTitle(), QStringLiteral("File password setting"));
-            QStringList names, texts;
-            for (const QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                names << c->objectName();
-                if (const auto* l = qobject_cast<const QLabel*>(c))
-                    texts << l->text();
-                if (const auto* b = qobject_cast<const QPushButton*>(c))
-                    texts << b->text();
-            }
-            QCOMPARE(names,
-                     (QStringList{QStringLiteral("lblLabels_0"), QStringLiteral("txtPasswordnew"),
-                                  QStringLiteral("lblLabels_1"), QStringLiteral("txtconfirmpass"),
-                                  QStringLiteral("cmdOK"), QStringLiteral("CmdCancel")}));
-            QCOMPARE(texts, (QStringList{QStringLiteral("New Password:"),
-                                         QStringLiteral("Confirm Password:"), QStringLiteral("OK"),
-                                         QStringLiteral("Cancel")}));
-            QVERIFY(child<QLineEdit>(w, "txtPasswordnew")->isEnabled());
-            QCOMPARE(child<QLineEdit>(w, "txtconfirmpass")->maxLength(), 50); // file_password
-            const QPoint off = w->frameGeometry().center() - owner_->frameGeometry().center();
-            // Within the dialog's frame margins, unknown until it shows.
-            QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");
-
-            type_into(w, "txtPasswordnew", QStringLiteral("it's"));
-            type_into(w, "txtconfirmpass", QStringLiteral("its"));
-            QCOMPARE(child<QLineEdit>(w, "txtPasswordnew")->displayText(), QStringLiteral("****"));
-            QCOMPARE(child<QLineEdit>(w, "txtconfirmpass")->displayText(), QStringLiteral("***"));
-            click(w, "cmdOK");
-            QVERIFY(w->isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), child<QLineEdit>(w, "txtPasswordnew"));
-
-            type_into(w, "txtconfirmpass", QStringLiteral("it's"));
-            click(w, "cmdOK");
-            QVERIFY(!w->isVisible());
-        });
-        Filepass_Window(owner_.get()).Run(form);
-        QVERIFY(ran);
-        QCOMPARE(stored_password(), QStringLiteral("it's"));
-    }
-
-    void asking_mode() {
-        Fake_Prompter p;
-        p.Answer(Prompt_Answer::Ok, QStringLiteral("The password is not correct! "));
-        File_Password_Form form(c_, p, QStringLiteral("1"));
-        form.Switch_To_Asking(QStringLiteral("report.doc"), QStringLiteral("old"));
-        on_modal([&](QWidget* w) {
-            QCOMPARE(w->windowTitle(), QStringLiteral("Input password of 'report.doc'"));
-            QCOMPARE(child<QLabel>(w, "lblLabels_0")->text(), QStringLiteral("  File password:"));
-            auto* box = child<QLineEdit>(w, "txtPasswordnew");
-            QVERIFY(!box->isEnabled());
-            QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Base).rgb(),
-                     QApplication::palette().color(QPalette::Midlight).rgb());
-
-            type_into(w, "txtconfirmpass", QStringLiteral("OLD"));
-            click(w, "cmdOK");
-            QVERIFY(w->isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), child<QLineEdit>(w, "txtconfirmpass"));
-            type_into(w, "txtconfirmpass", QStringLiteral("old"));
-            click(w, "cmdOK");
-            QVERIFY(!w->isVisible());
-        });
-        Filepass_Window(owner_.get()).Run(form);
-        QVERIFY(form.Password_Entered());
-        QCOMPARE(form.Answer(), QStringLiteral("old"));
-    }
-
-    void ways_out_without_ok_data() {
-        QTest::addColumn<bool>("asking");
-        QTest::addColumn<int>("way");
-        for (const bool asking : {false, true})
-            for (const int way : {0, 1, 2})
-                QTest::addRow("%s, %s", asking ? "asking" : "setting",
-                              way == 0   ? "Cancel"
-                              : way == 1 ? "Escape"
-                                         : "close box")
-                    << asking << way;
-    }
-    void ways_out_without_ok() {
-        QFETCH(bool, asking);
-        QFETCH(int, way);
-        Fake_Prompter p;
-        File_Password_Form form(c_, p, QStringLiteral("1"));
-        if (asking)
-            form.Switch_To_Asking(QString(), QStringLiteral("old"));
-        on_modal([&](QWidget* w) {
-            if (!asking)
-                type_into(w, "txtPasswordnew", QStringLiteral("new"));
-            type_into(w, "txtconfirmpass", asking ? QStringLiteral("old") : QStringLiteral("new"));
-            if (way == 0)
-                click(w, "CmdCancel");
-            else if (way == 1)
-                QTest::keyClick(child<QLineEdit>(w, "txtconfirmpass"), Qt::Key_Escape);
-            else
-                w->close();
-            QVERIFY(!w->isVisible());
-        });
-        Filepass_Window(owner_.get()).Run(form);
-        QCOMPARE(form.Answer(), asking ? Password_Cancel_Marker() : QString());
-        QVERIFY(!form.Password_Entered());
-        QCOMPARE(stored_password(), QStringLiteral("old"));
-        QCOMPARE(p.Records().size(), size_t(0));
+    // Both modes shown over the browser, typed into and left by OK and every other way.
+    void modes() {
+        Store_Fixture x(1);
+        Transcript t(u"store/transcripts/filepass_window.txt"_s);
+        x.protect(1, u"old"_s, false);
+        QWidget owner;
+        owner.setGeometry(200, 150, 800, 600);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        for (const QString& c : testenv::List("setting:it's|its:it's|it's;asking:OLD:old;"
+                                              "setting:new|new Cancel;asking:old Escape;"
+                                              "setting:new|new close;asking:old close;"
+                                              "asking:old Cancel;setting:new|new Escape",
+                                              ';')) {
+            t.Step(c);
+            File_Password_Form form(x.f.c, x.prompter, u"1"_s);
+            if (c.startsWith(u"asking"))
+                form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
+            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+            on_modal([&](QWidget* w) {
+                t << w->windowTitle();
+                for (const QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                    const auto* l = qobject_cast<const QLabel*>(child);
+                    const auto* b = qobject_cast<const QPushButton*>(child);
+                    const auto* e = qobject_cast<const QLineEdit*>(child);
+                    t << child->objectName() + u' ' +
+                             (l   ? l->text()
+                              : b ? b->text()
+                                  : u"enabled %1, at most %2"_s.arg(e->isEnabled())
+                                        .arg(e->maxLength()));
+                }
+                const QPoint off = w->frameGeometry().center() - owner.frameGeometry().center();
+                // Within the dialog's frame margins, unknown until it shows.
+                QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");
+                if (!box(w, 0)->isEnabled())
+                    QCOMPARE(box(w, 0)->palette().color(QPalette::Disabled, QPalette::Base).rgb(),
+                             QApplication::palette().color(QPalette::Midlight).rgb());
+                for (const QString& step : c.section(u':', 1).split(u':'))
+                    t << type(w, step.section(u' ', 0, 0),
+                              step.section(u' ', 1).isEmpty() ? u"OK"_s : step.section(u' ', 1));
+            });
+            Filepass_Window(&owner).Run(form);
+            t << u"answer '%1', entered %2, stored %3"_s.arg(form.Answer())
+                     .arg(form.Password_Entered())
+                     .arg(x.one(u"select file_password from Tbl_File_Information"_s));
+            x.seen(t);
+            x.prompter.Clear();
+            x.protect(1, u"old"_s, false);
+        }
+        QVERIFY(t.Matches());
     }
 };
 
