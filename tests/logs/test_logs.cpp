@@ -43,7 +43,7 @@ private Q_SLOTS:
     // The administrator browses a library with files 1 plan (.txt), 2 sheet (.XLS) and 3 odd
     // (type "-Odd", no extension) and their log rows.
     void log_book_file_log_and_their_windows() {
-        Cases t(u"logs/transcripts/logs.txt"_qs);
+        Script t(u"logs/transcripts/logs.txt"_qs);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         testenv::Fresh_Library lib;
         db::Connection c;
@@ -69,7 +69,7 @@ private Q_SLOTS:
         // boxes; a cancelled question leaves the list as it was.
         QString user;
         t.Run([&](auto& s, auto& run) {
-            if (s == u"[seed]"_qs)
+            if (s == u"seed"_qs)
                 return void(c.Run_Statement(run));
             const QStringList v = run.split(u'|');
             if (user.isEmpty())

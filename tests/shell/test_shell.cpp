@@ -96,7 +96,7 @@ private Q_SLOTS:
     // on a combo box, list or other widget: the index given back, -1 out of range, 0 for
     // another kind of widget.
     void connection_strings_login_windows_and_lists() {
-        Cases t(u"shell/transcripts/texts.txt"_qs);
+        Script t(u"shell/transcripts/texts.txt"_qs);
         QStandardItemModel m(3, 3);
         m.setHorizontalHeaderLabels(testenv::List("Name,A very long column header,C"));
         m.setItem(1, 0, new QStandardItem(QString(60, u'x')));
@@ -112,11 +112,11 @@ private Q_SLOTS:
         QSignalSpy clicked(&list, &QListWidget::itemClicked);
         QLineEdit other;
         t.Run([&](auto& s, auto& in) {
-            const QStringList v = in.split(s == u"[fields]"_qs ? u'|' : u' ');
+            const QStringList v = in.split(s == u"fields"_qs ? u'|' : u' ');
             Connection_Fields f = Parse_Connection_String(in);
-            if (s == u"[stored]"_qs) {
+            if (s == u"stored"_qs) {
                 t << row(int(f.engine), f.file, f.odbc == in, Build_Connection_String(f) == in);
-            } else if (s == u"[fields]"_qs) {
+            } else if (s == u"fields"_qs) {
                 f = {};
                 f.file = in;
                 if (v.size() == 5) {
@@ -125,10 +125,10 @@ private Q_SLOTS:
                 }
                 t << Build_Connection_String(f);
                 QVERIFY(Parse_Connection_String(Build_Connection_String(f)) == f);
-            } else if (s == u"[window]"_qs) {
+            } else if (s == u"window"_qs) {
                 const auto now = QDateTime::fromString(u"2026-03-04T"_qs + v[1], Qt::ISODate);
                 t << QString::number(int(Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
-            } else if (s == u"[autosize]"_qs) {
+            } else if (s == u"autosize"_qs) {
                 Autosize_Column(&view, v[0].toInt(), v[1].toInt());
                 t << row(view.header()->sectionSize(0), view.header()->sectionSize(1));
             } else {
@@ -149,7 +149,7 @@ private Q_SLOTS:
     // show)|its user_deny|its login days (- none)|start|end|client's weekday. What it sent,
     // showed and left.
     void sign_in_decides() {
-        Cases t(u"shell/transcripts/sign_in.txt"_qs);
+        Script t(u"shell/transcripts/sign_in.txt"_qs);
         t.Run([&](auto&, auto& in) {
             init();
             const QStringList v = in.split(u'|');
@@ -187,7 +187,7 @@ private Q_SLOTS:
     // whole; quotes and & typed are dropped; Exit ends the program. The dialog stands a little
     // above the middle.
     void login_dialog_and_a_misspelt_library_path() {
-        Cases t(u"shell/transcripts/login_dialog.txt"_qs);
+        Script t(u"shell/transcripts/login_dialog.txt"_qs);
         const QString dir = lib_->dir.path(), misspelt = dir + u"/librray.db"_qs,
                       chosen = dir + u"/new.db"_qs, was = QDir::currentPath();
         Save_Setting(u"ConStr"_qs, u"value"_qs, db::Connection_String::embedded(misspelt));
@@ -267,7 +267,7 @@ private Q_SLOTS:
     // The connection dialog's fields for each engine, after each case: a control and what it
     // is set to (cmdBrowse: the file chosen, none when cancelled).
     void connection_dialog_engines() {
-        Cases t(u"shell/transcripts/connection_dialog.txt"_qs);
+        Script t(u"shell/transcripts/connection_dialog.txt"_qs);
         frmConnection con(
             p_,
             u"Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD=pw;TDS_Version=7.4;ClientCharset=UTF-8"_qs,

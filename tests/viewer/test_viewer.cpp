@@ -50,7 +50,7 @@ class Test_Viewer : public QObject {
 
 private Q_SLOTS:
     void picture_files_and_stretching() {
-        Cases t(u"viewer/transcripts/picture_files.txt"_qs);
+        Script t(u"viewer/transcripts/picture_files.txt"_qs);
         // [names] a file type or name: picture type, picture file. [stretch] the whole source
         // fills the new size, smaller or larger; at no width nothing is drawn.
         QImage quadrants(2, 2, QImage::Format_RGB32); // red, green above blue, yellow
@@ -59,7 +59,7 @@ private Q_SLOTS:
                                     QList<QColor>{Qt::red, Qt::green, Qt::blue, Qt::yellow}[k]);
         quadrants = quadrants.scaled(40, 30);
         t.Run([&](auto& s, auto& in) {
-            if (s == u"[names]"_qs)
+            if (s == u"names"_qs)
                 return void(t << row(viewer::Is_Picture_Type(in), viewer::Is_Picture_File(in)));
             viewer::Stretched_Picture picture(quadrants);
             picture.Stretch_To({in.section(u'x', 0, 0).toInt(), in.section(u'x', 1).toInt()});
@@ -105,7 +105,7 @@ private Q_SLOTS:
     // button, where only the middle one changes nothing. The state after each step. The room
     // is the outer size (9060 x 6270 before any resize) less the other bar: 8775 x 6000.
     void picture_view_steps() {
-        Cases t(u"viewer/transcripts/picture_view.txt"_qs);
+        Script t(u"viewer/transcripts/picture_view.txt"_qs);
         t.Run([&](auto&, auto& run) {
             const QStringList steps = run.split(u' ');
             Picture_View v;
@@ -142,7 +142,7 @@ private Q_SLOTS:
     // Viewers open without blocking, one per picture; the mouse zooms, the bars move the
     // picture; a picture that cannot be decoded is reported.
     void viewer_window() {
-        Cases t(u"viewer/transcripts/viewer_window.txt"_qs);
+        Script t(u"viewer/transcripts/viewer_window.txt"_qs);
         QTemporaryDir dir;
         QImage image(60, 40, QImage::Format_RGB32); // left half red, right half blue
         image.fill(Qt::red);
