@@ -11,25 +11,57 @@
 
 #include <QtTest>
 
-// The browser's tests: a fresh library filed in short rows, and the browser's logic over it
-// with a scripted prompter, a recorded status strip and window.
+// The browser's tests: a fresh library filed in short rows; the browser's logic over it with a
+// scripted prompter and a recorded status strip and window; the real windows signed in.
+
+inline QString L(const char* text) {
+    return QString::fromUtf8(text);
+}
+inline QString str(const QString& s) {
+    return s;
+}
+inline QString str(const char* s) {
+    return L(s);
+}
+inline QString str(qint64 n) {
+    return QString::number(n);
+}
+// The parts apart by blanks: one transcript line.
+template <typename... T> QString J(const T&... parts) {
+    QStringList out;
+    ((out << str(parts)), ...);
+    return out.join(u' ');
+}
+
+// clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
+// denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
+inline const char* const Catalogue =
+    "Grou0001|Office; Grou0002|Works; Grou0003|Empty; Dpmt0001|Sales|Grou0001; "
+    "Dpmt0002|Closed|Grou0001; Dpmt0003|Plant|Grou0002; Dpmt0004|Stock|Grou0003; "
+    "Fold0001|Plans|Dpmt0001; Fold00010001|Drafts|Dpmt0001; Fold0002|Secret|Dpmt0001; "
+    "Fold00020001|Inner|Dpmt0001; Fold0003|Vault|Dpmt0002; Fold0004|Yard|Dpmt0003; "
+    "Fold0005|Shelf|Dpmt0004; u:Scrollkin|Admin|Administrator; u:clerk1|Clerk|User; "
+    "u:boss|Boss|Manager; r:clerk1|Dpmt0001|B; r:clerk1|Dpmt0003|C; d:clerk1|Fold0002; "
+    "r:boss|Dpmt0002|O; d:boss|Fold0001";
+
 struct Library {
     testenv::Fresh_Library lib;
     db::Connection c;
     QTemporaryDir templates;
 
-    Library() {
+    explicit Library(const char* rows = "") {
         c.Open(lib.connection_string);
-        session::Templates_Dir = templates.path() + QStringLiteral("/work/");
+        session::Templates_Dir = templates.path() + L("/work/");
         session::Cur_Dept_Right.clear();
         session::Cur_Folder_Deny.clear();
+        if (*rows)
+            add(rows);
     }
     void run(const QString& sql) { c.Run_Statement(sql); }
-    QString one(const QString& sql) { return c.Open_Query(sql).text(0); }
     // A query's rows, fields apart by "|", rows by ",".
-    QString rows(const QString& sql) {
+    QString one(const char* sql) {
         QStringList out;
-        for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
+        for (db::Result r = c.Open_Query(L(sql)); !r.eof(); r.next()) {
             QStringList fields;
             for (int i = 0; i < r.field_count(); ++i)
                 fields << r.text(i);
@@ -37,44 +69,31 @@ struct Library {
         }
         return out.join(u',');
     }
-    // "Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001" for catalogue rows
-    // (the key's first letters name the table), "7|Fold0001|plan|.txt-Text|0|2026-01-01
-    // 10:00:00[|deleted[|size]]" for a file, "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B"
-    // a right and "d:clerk1|Fold0002" a denial.
+    // "Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001" catalogue rows (the
+    // key's first letters name the table), "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B" a
+    // right, "d:clerk1|Fold0002" a denial, "7|Fold0001|plan|.txt-Text|0|2026-01-01
+    // 10:00:00[|deleted[|size]]" a file.
     void add(const char* rows) {
-        for (const QString& row : QString::fromUtf8(rows).split(u';')) {
+        static const QHash<QString, QString> tables{
+            {L("Grou"), L("REF_Group(Group_No,Group_Name)")},
+            {L("Dpmt"), L("TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO)")},
+            {L("Fold"), L("TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No)")},
+            {L("u:"), L("tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny)")},
+            {L("r:"), L("Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right)")},
+            {L("d:"), L("Tbl_User_Folder_Deny(uid,Folder_NO)")}};
+        for (const QString& row : L(rows).split(u';')) {
             QStringList v = row.trimmed().split(u'|');
-            const QString k = v[0];
-            if (k.startsWith(QLatin1String("u:")))
-                v << QStringLiteral("pw") << QString() << QStringLiteral("0");
-            const auto is = [&](const char* p) { return k.startsWith(QLatin1String(p)); };
-            const auto values = [&](const char* table, qsizetype from) {
-                QStringList quoted;
-                for (qsizetype i = from; i < v.size(); ++i)
-                    quoted << u'\'' + v[i] + u'\'';
-                run(QLatin1String(table) + QStringLiteral(" VALUES (") +
-                    (from ? u'\'' + k.mid(2) + u'\'' + u',' : QString()) + quoted.join(u',') +
-                    u')');
-            };
-            if (is("Grou"))
-                values("INSERT INTO REF_Group(Group_No,Group_Name)", 0);
-            else if (is("Dpmt"))
-                values("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO)", 0);
-            else if (is("Fold"))
-                values("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No)", 0);
-            else if (is("u:"))
-                values("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny)", 1);
-            else if (is("r:"))
-                values("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right)", 1);
-            else if (is("d:"))
-                values("insert into Tbl_User_Folder_Deny(uid,Folder_NO)", 1);
-            else
-                run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,"
-                                   "File_Type,File_QTYAccessed,File_DateLastModified,deleted,"
-                                   "File_Size,File_Owner) values ('%1','%2','%3','%4',%5,'%6',"
-                                   "'%7','%8','clerk1')")
-                        .arg(v[0], v[1], v[2], v[3], v[4], v[5], v.value(6, QStringLiteral("0")),
-                             v.value(7, QStringLiteral("1.00"))));
+            QString table = tables.value(v[0].left(4), tables.value(v[0].left(2)));
+            if (v[0].mid(1, 1) == L(":"))
+                v[0] = v[0].mid(2);
+            if (table.startsWith(L("tbl_user")))
+                v << L("pw") << QString() << L("0");
+            if (table.isEmpty()) {
+                table = L("Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,"
+                          "File_QTYAccessed,File_DateLastModified,deleted,File_Size,File_Owner)");
+                v << QStringList{L("0"), L("1.00")}.mid(v.size() - 6) << L("clerk1");
+            }
+            run(L("INSERT INTO ") + table + L(" VALUES ('") + v.join(L("','")) + L("')"));
         }
     }
 };
@@ -86,16 +105,26 @@ struct Logic : Library {
     Fake_Prompter prompter;
     std::unique_ptr<Browser> b;
 
+    using Library::Library;
     void open_as(const char* user, const char* role) {
-        session::Cur_User = QLatin1String(user);
-        session::Cur_Role = QLatin1String(role);
+        session::Cur_User = L(user);
+        session::Cur_Role = L(role);
         b = std::make_unique<Browser>(c, status, prompter, window);
         b->Open();
     }
+    void click(const char* key) { b->Node_Click(L(key)); }
+    void cmd(const char* key) { b->main_mnu_proc(L(key)); }
     QString texts() const {
         QStringList out;
         for (int i = 0; i < b->List.Row_Count(); ++i)
             out << b->List.Row(i).text;
         return out.join(u',');
+    }
+    // What a step left: the list, the right and denial, the window's calls, the prompts shown.
+    void note(Transcript& t, const QString& what, const QString& more = {}) {
+        t << J(what + L(":"), L("[") + texts() + L("]"), session::Cur_Dept_Right,
+               session::Cur_Folder_Deny, window.calls.join(u';'), more);
+        t.Prompts(prompter);
+        window.calls.clear();
     }
 };
