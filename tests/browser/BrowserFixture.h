@@ -128,3 +128,71 @@ struct Logic : Library {
         window.calls.clear();
     }
 };
+
+#ifdef QT_WIDGETS_LIB
+#include "ProgramFrame.h"
+
+// The real main window on the library, driven by mouse and keys as a user does.
+struct Program : Library {
+    Fake_Prompter prompter;
+    std::unique_ptr<frmMain> main;
+    std::unique_ptr<wintest::Frame> f;
+
+    explicit Program(const char* rows) : Library(rows) {
+        db::Lib_Connection().Open(lib.connection_string);
+    }
+    ~Program() {
+        f.reset();
+        main.reset();
+        db::Lib_Connection().Close();
+    }
+    void open_as(const char* user, const char* role) {
+        session::Cur_User = L(user);
+        session::Cur_Role = L(role);
+        f.reset();
+        main.reset();
+        main = std::make_unique<frmMain>(prompter);
+        f = std::make_unique<wintest::Frame>(main.get());
+        main->Open_Browser();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    }
+    template <typename T = QWidget> T* w(const char* name) const {
+        return wintest::child<T>(main.get(), name);
+    }
+    QString texts() const {
+        QStringList out;
+        for (int i = 0; i < f->logic().List.Row_Count(); ++i)
+            out << f->logic().List.Row(i).text;
+        return out.join(u',');
+    }
+    // What a step left: the list, the status strip's caption, the prompts shown.
+    void note(Transcript& t, const QString& what, const QString& more = {}) {
+        t << J(what + L(":"), L("[") + texts() + L("]"), w<QLabel>("lblcaption")->text(), more);
+        for (const auto& r : prompter.Records()) // the folders a chooser starts in vary
+            t << Transcript::Prompt_Line(r)
+                     .replace(templates.path(), L("<tmp>"))
+                     .replace(QDir::currentPath(), L("<cwd>"));
+        prompter.Forget_Records();
+    }
+    // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
+    static QString look(const QWidget* c) {
+        QString s = c->objectName() + L(":");
+        if (auto* b = qobject_cast<const QAbstractButton*>(c))
+            s += J("", b->text(), b->isChecked() ? "on" : "");
+        else if (auto* l = qobject_cast<const QLabel*>(c))
+            s += J("", l->text());
+        else if (auto* e = qobject_cast<const QLineEdit*>(c))
+            s += J("", e->text(), e->maxLength());
+        else if (auto* d = qobject_cast<const QDateEdit*>(c))
+            s += J("", QDate::currentDate().daysTo(d->date()));
+        else if (auto* box = qobject_cast<const QComboBox*>(c)) {
+            QStringList items;
+            for (int i = 0; i < box->count(); ++i)
+                items << box->itemText(i);
+            s += J("", box->currentText(), L("of"), items.join(u','),
+                   box->lineEdit() ? box->lineEdit()->maxLength() : 0);
+        }
+        return J(s, c->isVisible() ? "" : "hidden", c->isEnabled() ? "" : "disabled").trimmed();
+    }
+};
+#endif
