@@ -33,6 +33,28 @@ template <typename... T> QString J(const T&... parts) {
     return out.join(u' ');
 }
 
+// The cases of a table kept in its approved transcript: what stands before " -> " on each line
+// under the heading. A case is added by writing its line there and approving.
+inline QStringList Cases(const char* approved, const char* heading) {
+    QFile f(L(BROWSER_TESTS_DIR "/transcripts/") + L(approved));
+    QStringList out;
+    bool in = false;
+    if (f.open(QIODevice::ReadOnly))
+        for (const QString& line : QString::fromUtf8(f.readAll()).split(u'\n')) {
+            if (line.startsWith(L("== ")))
+                in = line == L("== ") + L(heading);
+            else if (in && line.contains(L(" -> ")))
+                out << line.left(line.indexOf(L(" -> ")));
+        }
+    return out;
+}
+
+// A table's heading, then its cases.
+inline QStringList Table(Transcript& t, const char* approved, const char* heading) {
+    t.Step(L(heading));
+    return Cases(approved, heading);
+}
+
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
 // denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
 inline const char* const Catalogue =
@@ -122,7 +144,7 @@ struct Logic : Library {
     }
     // What a step left: the list, the right and denial, the window's calls, the prompts shown.
     void note(Transcript& t, const QString& what, const QString& more = {}) {
-        t << J(what + L(":"), L("[") + texts() + L("]"), session::Cur_Dept_Right,
+        t << J(what, L("-> [") + texts() + L("]"), session::Cur_Dept_Right,
                session::Cur_Folder_Deny, window.calls.join(u';'), more);
         t.Prompts(prompter);
         window.calls.clear();
@@ -167,7 +189,7 @@ struct Program : Library {
     }
     // What a step left: the list, the status strip's caption, the prompts shown.
     void note(Transcript& t, const QString& what, const QString& more = {}) {
-        t << J(what + L(":"), L("[") + texts() + L("]"), w<QLabel>("lblcaption")->text(), more);
+        t << J(what, L("-> [") + texts() + L("]"), w<QLabel>("lblcaption")->text(), more);
         for (const auto& r : prompter.Records()) // the folders a chooser starts in vary
             t << Transcript::Prompt_Line(r)
                      .replace(templates.path(), L("<tmp>"))

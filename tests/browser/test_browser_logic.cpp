@@ -156,15 +156,9 @@ private Q_SLOTS:
         Transcript t(L("browser/transcripts/rights.txt"));
         Catalogue_Tree tree;
         Fake_Status_Strip status;
-        t.Step(L("user role node -> right denial | status line (an unknown letter leaves it)"));
-        for (const char* row :
-             {"clerk1 User catlog", "clerk1 User Grou0001", "clerk1 User Dpmt0001",
-              "clerk1 User Dpmt0002", "clerk1 User Dpmt0005", "clerk1 User Dpmt0003",
-              "clerk1 User Dpmt0004", "clerk1 User Dpmt0006", "clerk1 User Fold0001",
-              "clerk1 User Fold00010001", "clerk1 User Fold0002", "clerk1 Administrator Dpmt0006",
-              "clerk1 Administrator Fold00010001", "clerk1 Administrator Grou0001",
-              "o'neil User Dpmt0001"}) {
-            const QStringList p = L(row).split(u' ');
+        for (const QString& row :
+             Table(t, "rights.txt", "status: user role node -> right denial | line")) {
+            const QStringList p = row.split(u' ');
             session::Cur_User = p[0];
             session::Cur_Role = p[1];
             session::Cur_Dept_Right.clear();
@@ -176,18 +170,11 @@ private Q_SLOTS:
                    status.message);
         }
         // One menu state for every press: what one pop-up disabled must not carry over.
-        t.Step(L("list press: role letter denial node row rows copied [first column, button] -> "
-                 "popup, modes, multi, edit: enabled"));
         Menu_State menu;
-        for (const char* row :
-             {"User D A Dpmt0001 file7 3 0", "User C A Fold0001 file7 3 0",
-              "User B A Fold0001 file7 3 0", "User A A Fold0001 file7 3 0",
-              "User O A Fold0001 file7 3 0", "User P A catlog file7 3 0",
-              "User A B Fold0001 file7 3 0", "Administrator O B Fold0001 file7 3 0",
-              "User O A Fold0001 file7 3 1", "User O A Fold0001 v'''Fold00010001 3 0",
-              "User O A Fold0001 - 3 0", "User O A Fold0001 - 1 0",
-              "User O A Fold0001 uScrollkin 3 0 File Name", "User O A Fold0001 file1 2 0 left"}) {
-            const QStringList p = L(row).split(u' ');
+        for (const QString& row : Table(t, "rights.txt",
+                                        "list: role letter denial node row rows copied [column, "
+                                        "button] -> popup modes multi edit enabled")) {
+            const QStringList p = row.split(u' ');
             session::Cur_Role = p[0];
             session::Cur_Dept_Right = p[1];
             session::Cur_Folder_Deny = p[2];
@@ -203,14 +190,10 @@ private Q_SLOTS:
             const List_Press_Result r = Prepare_List_Menu(press, menu);
             t << J(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit, enabled(menu));
         }
-        t.Step(L("tree press: role letter node content first -> caption | department users, "
-                 "folder denial shown | enabled"));
-        for (const char* row :
-             {"Administrator O Dpmt0001 0 0", "Administrator O Dpmt0001 3 0",
-              "Administrator P catlog 0 1", "Manager O Dpmt0001 0 0", "Manager O Fold0001 2 0",
-              "Manager P Grou0001 0 0", "Manager A Dpmt0001 0 0", "User O Dpmt0001 0 0",
-              "Administrator O security 0 0", "Administrator O User 0 0"}) {
-            const QStringList p = L(row).split(u' ');
+        for (const QString& row : Table(t, "rights.txt",
+                                        "tree: role letter node content first -> shown caption | "
+                                        "users denial | enabled")) {
+            const QStringList p = row.split(u' ');
             session::Cur_Role = p[0];
             session::Cur_Dept_Right = p[1];
             Menu_State m;
@@ -422,11 +405,10 @@ private Q_SLOTS:
     // number in use; two clients at once never get the same number nor lose a node.
     void file_numbers() {
         Transcript t(L("browser/transcripts/file_numbers.txt"));
-        t.Step(L("counter|catalogue|content -> issued, counter"));
-        for (const char* row :
-             {"||", "4|1,3,4|1,3,4", "2|1,2,3,4,5|", "3||4", "|1,2|", "0|1,9|", "2|3,x77,|"}) {
+        for (const QString& row :
+             Table(t, "file_numbers.txt", "counter|catalogue|content -> issued, counter")) {
             Library f;
-            const QStringList v = L(row).split(u'|');
+            const QStringList v = row.split(u'|');
             if (!v[0].isEmpty())
                 f.run(L("insert into tbl_file_no(Last_File_No) values(%1)").arg(v[0]));
             for (const QString& no : v[1].isEmpty() ? QStringList() : v[1].split(u','))
@@ -585,15 +567,12 @@ private Q_SLOTS:
                 t << J(group, administrator,
                        Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "), L("o'hara"),
                                               administrator));
-        t.Step(L("role|group|text after a click on Plans"));
-        for (const char* row :
-             {"A|All Group|rep", "A|Office|rep", "U|Office|rep", "U|Works|REP", "U|Empty|rep",
-              "U|All Group|rep", "A|Nowhere|rep", "U|Nowhere|rep", "A|All Group|O'Neil's",
-              "U|Office|'neil'", "A|All Group|  plan  ", "U|Works|"}) {
-            const QStringList v = L(row).split(u'|');
+        for (const QString& row :
+             Table(t, "quick_query.txt", "role|group|text after a click on Plans")) {
+            const QStringList v = row.split(u'|');
             v[0] == L("A") ? open_as("Scrollkin", "Administrator") : open_as("clerk1", "User");
             l.click("Fold0001");
-            run(qPrintable(v[1]), v[2], row);
+            run(qPrintable(v[1]), v[2], qPrintable(row));
             l.run(L("delete from Ref_Query_History"));
         }
         t.Step(L("history: found twice, not found, quotes and blanks, too long"));
@@ -657,40 +636,14 @@ private Q_SLOTS:
     void search() {
         Transcript t(L("browser/transcripts/search.txt"));
         const QDate day(2026, 3, 31);
-        t.Step(L("conditions on 2026-03-31, SQLite || SQL Server where it differs"));
-        for (const char* pairs :
-             {"",
-              "name=  ;type= ;owner= ;reader= ;from= ;to=  ",
-              "name=abc",
-              "name=plan;owner=clerk1",
-              "name= plan ",
-              "type=doc",
-              "owner=clerk1",
-              "reader=clerk1",
-              "from=10",
-              "to= 2.5 ",
-              "name=O'Brien;type=a'b;owner=d'Arcy;reader=O'Hara",
-              "name=a;time=0;days=3",
-              "option=days;days=3",
-              "time=0;option=days;days=3",
-              "time=1;option=days;days=31",
-              "time=2;option=days;days=0",
-              "time=0;option=days;days=15abc",
-              "time=0;option=days;days=abc",
-              "time=0;option=days;days=  ",
-              "time=0;option=days;days=99999999999999999999999",
-              "time=2;option=months;months=1",
-              "time=0;option=months;months=14",
-              "time=0;option=months;days=3",
-              "time=0;option=dates",
-              "time=1;option=dates;since=2025-12-24;until=2025-12-31",
-              "name=plan;type=doc;owner=clerk1;reader=clerk2;from=1;to=99.5;time=2;option=days;"
-              "days=7"}) {
-            const Search_Fields f = fields(L(pairs), day);
+        for (const QString& pairs :
+             Table(t, "search.txt",
+                   "fields on 2026-03-31 -> SQLite || SQL Server where it differs")) {
+            const Search_Fields f = fields(pairs, day);
             const Search_Condition c = Build_Search_Condition(f, day, db::Engine::Sqlite);
             const QString server = Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
             QVERIFY(!c.refused());
-            t << J(pairs, "=>", c.where, server == c.where ? QString() : L("|| ") + server);
+            t << J(pairs, "->", c.where, server == c.where ? QString() : L("|| ") + server);
         }
         Logic l(Catalogue);
         const auto days_ago = [](int n) {
@@ -711,32 +664,26 @@ private Q_SLOTS:
         l.run((dates + L("='3'")).arg(days_ago(2), days_ago(10), days_ago(3)));
         l.open_as("Scrollkin", "Administrator");
         Search_Operations search(*l.b, l.c, l.prompter);
-        const auto query = [&](const char* pairs, const char* role = "Administrator") {
+        const auto query = [&](const QString& pairs, const char* role = "Administrator") {
             session::Cur_Role = L(role);
             const auto outcome =
-                search.Query(fields(L(pairs), QDate::currentDate()), QDate::currentDate());
-            l.note(t, J(pairs, "as", role),
-                   J("=>", int(outcome), search.Refused_Field(), l.status.caption,
+                search.Query(fields(pairs, QDate::currentDate()), QDate::currentDate());
+            l.note(t, *role == 'A' ? pairs : J(pairs, "as", role),
+                   J(int(outcome), search.Refused_Field(), l.status.caption,
                      l.b->List.Columns() == File_List::File_Columns(), l.b->Files.List_Shows_Node));
         };
-        t.Step(L("searches"));
-        for (const char* pairs :
-             {"", "name=plan", "name=O'B", "type=doc", "owner=clerk2", "reader=O'Hara", "from=10",
-              "to=10", "from=9.5;to=9.5", "time=0;option=days;days=5", "time=1;option=days;days=5",
-              "time=0;option=months;months=2", "time=2;option=dates",
-              "name=notes;time=2;option=days;days=3", "name=plan;owner=nobody"})
+        for (const QString& pairs : Table(t, "search.txt", "searches by an administrator"))
             query(pairs);
         t.Step(L("after a node, a list under other columns"));
         l.click("Fold0001");
         l.b->List.Set_Columns({L("Login Name")});
-        query("owner=clerk2");
+        query(L("owner=clerk2"));
         t << l.b->List.Row(0).key;
         t.Step(L("refused: nothing sent, the list stays"));
         t.Attach(l.c);
         for (const char* role : {"Manager", "User", ""})
-            query("name=plan", role);
-        for (const char* pairs : {"from=ten", "to=12K", "from=1'0", "to=-5", "from=1.5.2",
-                                  "from=1e3", "to=2,5", "name=plan;from=1;to=x"}) {
+            query(L("name=plan"), role);
+        for (const QString& pairs : Table(t, "search.txt", "sizes that are not numbers")) {
             l.prompter.Answer();
             query(pairs);
         }
@@ -744,7 +691,7 @@ private Q_SLOTS:
         l.b->List.Set_Columns({L("Login Name"), L("Name")});
         l.c.Fail_At_Statement(1);
         l.prompter.Answer();
-        query("name=plan");
+        query(L("name=plan"));
         QVERIFY_THROWS_EXCEPTION(db::Error,
                                  l.b->Files.Get_File_Lvdata(L("where no_such_column='1' "), false));
         t << search.User_Names().value_or(QStringList()).join(u',');
@@ -769,11 +716,12 @@ private Q_SLOTS:
     // laid out in a window and inner width, the splitter set at or dragged to a place.
     void layout() {
         Transcript t(L("browser/transcripts/layout.txt"));
-        const int rows[][4] = {{11264, 11144, 3000, 0}, {2900, 2800, 3000, 0},
-                               {11264, 11144, 19, 0},   {11264, 11144, 20, 0},
-                               {0, 11144, 3000, -500},  {0, 11144, 3000, 4000},
-                               {0, 11144, 3000, 20000}};
-        for (auto [width, inner, at, drag] : rows) {
+        for (const QString& row :
+             Table(t, "layout.txt",
+                   "window inner splitter dragged -> strip query button | tree, splitter, list")) {
+            const QStringList v = row.split(u' ');
+            const int width = v[0].toInt(), inner = v[1].toInt(), at = v[2].toInt(),
+                      drag = v[3].toInt();
             Browser_Geometry g{0, 0, 0, 1200, 600, 3000, 0, 600, at, 60, 0, 600, 3003, 0, 0};
             width ? Layout_Browser(g, width, inner, 7800) : Drag_Splitter(g, drag, inner);
             t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width, g.cmdquery_left,
