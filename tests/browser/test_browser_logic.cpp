@@ -448,7 +448,7 @@ private Q_SLOTS:
             keys[i] = window.edits + prompter.told;
         });
         const QStringList added = keys[0] + keys[1];
-        QCOMPARE(added.filter(QRegularExpression(L("^Grou"))), added);
+        QCOMPARE(added.join(u',').remove(QRegularExpression(L("Grou\\d{4},?"))), QString());
         QCOMPARE(added.size(), 120);
         QCOMPARE(f.one("select count(*) from ref_Group"), L("120"));
     }
