@@ -196,6 +196,87 @@ struct Program : Library {
                      .replace(QDir::currentPath(), L("<cwd>"));
         prompter.Forget_Records();
     }
+    // The editor open in place in a view, if any.
+    static QLineEdit* editor(QWidget* view) {
+        for (auto* e : view->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                return e;
+        return nullptr;
+    }
+    // Ends an edit in place with this text; a refused one opens a new editor.
+    static void end_edit(QWidget* view, const QString& text) {
+        QLineEdit* e = nullptr;
+        QTRY_VERIFY((e = editor(view)));
+        e->setText(text);
+        QTest::keyClick(e, Qt::Key_Return);
+        QTRY_VERIFY(editor(view) != e);
+    }
+    // Plays a user's steps apart by " / ", each a word and what it takes: open user role; node,
+    // rnode (right button) key; row, rrow, crow (control), srow (shift) text; rlist (the list's
+    // empty part); choose (from the menu just popped), item (a menu item) name; cmd key (the
+    // logic's command); query text; ok, yes, expect text (the answers); path file (in the
+    // temporary folder); sql statement; tedit, ledit text (ends an edit in the tree or list);
+    // note what; tmenu, fmenu (the items of the tree's or the file menu that can be chosen);
+    // one query (its rows); look name; editor tv or lv.
+    void play(Transcript& t, const char* steps) {
+        for (const QString& step : L(steps).split(L(" / "))) {
+            const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
+            const QByteArray k = a.toUtf8();
+            QTreeView* lv = v == L("open") ? nullptr : f->lv();
+            const auto at_row = [&] {
+                return lv->visualRect(lv->model()->index(f->row_of(k), 0)).center();
+            };
+            if (v == L("open"))
+                open_as(k.split(' ')[0], k.split(' ')[1]);
+            else if (v == L("node") || v == L("rnode"))
+                f->click_node(k, v == L("node") ? Qt::LeftButton : Qt::RightButton);
+            else if (v == L("row") || v == L("rrow"))
+                f->click_row(k, v == L("row") ? Qt::LeftButton : Qt::RightButton);
+            else if (v == L("crow") || v == L("srow"))
+                QTest::mouseClick(lv->viewport(), Qt::LeftButton,
+                                  v == L("crow") ? Qt::ControlModifier : Qt::ShiftModifier,
+                                  at_row());
+            else if (v == L("rlist"))
+                QTest::mouseClick(lv->viewport(), Qt::RightButton, {},
+                                  {5, lv->viewport()->height() - 5});
+            else if (v == L("choose"))
+                f->choose(k);
+            else if (v == L("item"))
+                main->Menus().Item(a)->trigger();
+            else if (v == L("cmd"))
+                f->logic().main_mnu_proc(a);
+            else if (v == L("query")) {
+                w<QComboBox>("Cmbquery")->setEditText(a);
+                QTest::keyClick(w<QComboBox>("Cmbquery"), Qt::Key_Return);
+            } else if (v == L("ok") || v == L("yes") || v == L("expect"))
+                prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
+            else if (v == L("path"))
+                prompter.Answer_Path(templates.path() + u'/' + a);
+            else if (v == L("sql"))
+                run(a);
+            else if (v == L("tedit") || v == L("ledit"))
+                end_edit(v == L("tedit") ? f->tv() : lv, a);
+            else if (v == L("note"))
+                note(t, a);
+            else if (v == L("tmenu") || v == L("fmenu") || v == L("umenu")) {
+                const QStringList users =
+                    testenv::List("mnu_add_new_user,mnu_del_user,mnu_propertier");
+                t << J(f->popped ? f->popped->objectName() : L("-"),
+                       f->enabled(v == L("tmenu")   ? wintest::Tree_Items
+                                  : v == L("fmenu") ? wintest::File_Items
+                                                    : users)
+                           .join(u','));
+            } else if (v == L("one"))
+                t << one(k);
+            else if (v == L("look"))
+                t << look(w(k));
+            else if (v == L("editor")) {
+                QTRY_VERIFY(editor(w(k)));
+                t << look(editor(w(k)));
+            } else
+                QFAIL(qPrintable(L("no such step: ") + step));
+        }
+    }
     // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
     static QString look(const QWidget* c) {
         QString s = c->objectName() + L(":");

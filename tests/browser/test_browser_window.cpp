@@ -4,6 +4,7 @@
 #include "frmSeachBox.h"
 
 using wintest::child;
+constexpr auto editor = &Program::editor;
 
 namespace {
 
@@ -21,21 +22,6 @@ void store_content(Library& lib, const char* file_no, const QByteArray& bytes) {
     lib.run(L("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
                 .arg(L(file_no), QString::fromLatin1(bytes.toHex())));
 }
-QLineEdit* editor(QWidget* view) {
-    for (auto* e : view->findChildren<QLineEdit*>())
-        if (e->isVisible())
-            return e;
-    return nullptr;
-}
-// Ends an edit in place with this text; a refused one opens a new editor.
-void end_edit(QWidget* view, const char* text) {
-    QLineEdit* e = nullptr;
-    QTRY_VERIFY((e = editor(view)));
-    e->setText(L(text));
-    QTest::keyClick(e, Qt::Key_Return);
-    QTRY_VERIFY(editor(view) != e);
-}
-
 } // namespace
 
 class Test_Browser_Window : public QObject {
@@ -126,46 +112,21 @@ private Q_SLOTS:
         p.run(L("insert into tbl_file_no(Last_File_No) values(5)"));
         p.open_as("Scrollkin", "Administrator");
         Transcript t(L("browser/transcripts/window_editing.txt"));
-        QTreeView *tv = p.f->tv(), *lv = p.f->lv();
-        const auto menu = [&](const char* node, bool left = true) {
-            if (left)
-                p.f->click_node(node);
-            p.f->click_node(node, Qt::RightButton);
-            return J(node, p.f->enabled(wintest::Tree_Items).join(u','));
-        };
-        p.f->click_node("Dpmt0001");
-        child<QComboBox>(p.f->doc(), "Cmbquery")->setEditText(L("nothing like this"));
-        QTest::keyClick(child<QComboBox>(p.f->doc(), "Cmbquery"), Qt::Key_Return);
-        p.note(t, menu("Dpmt0001", false));
-        p.prompter.Answer();
-        p.f->logic().main_mnu_proc(L("del"));
-        p.note(t, menu("Fold00010001"));
-        p.prompter.Answer(Prompt_Answer::Yes);
-        p.f->choose("mnu_delete_child");
-        QCOMPARE(tv->currentIndex(), p.f->logic().Tree.node(L("Fold0001"))->index());
-        p.note(t, menu("Fold0001"), p.one("select count(*) from Tbl_Folder"));
-        // "Add child": a sub folder whose name opens for editing; an empty name is refused.
-        p.f->choose("mun_add_child_nod");
-        QTRY_VERIFY(editor(tv));
-        t << Program::look(editor(tv));
-        p.prompter.Answer();
-        end_edit(tv, "");
-        end_edit(tv, "O'Neil");
-        p.note(t, L("added"),
-               p.one("select Folder_NO,Folder_Name from Tbl_Folder where "
-                     "Folder_Name like 'O%'"));
-        // An empty department added under a group, then deleted again.
-        p.note(t, menu("Grou0003"));
-        p.f->choose("mun_add_child_nod");
-        end_edit(tv, "Temp");
-        p.note(t, menu("Dpmt0005"), p.one("select count(*) from Tbl_Department"));
-        p.prompter.Answer(Prompt_Answer::Yes);
-        p.f->choose("mnu_delete_child");
-        p.note(t, L("deleted"),
-               J(p.one("select count(*) from Tbl_Department"),
-                 bool(p.f->logic().Tree.node(L("Dpmt0005"))),
-                 Catalogue_Tree::key_of(p.f->logic().Tree.selected())));
-
+        QTreeView* lv = p.f->lv();
+        // Delete goes by the library after a quick query found nothing; an added sub folder's
+        // name edits in place, refused empty; an empty department added and deleted again.
+        p.play(t,
+               "node Dpmt0001 / query nothing like this / rnode Dpmt0001 / tmenu / ok / cmd del / "
+               "note after a query / node Fold00010001 / rnode Fold00010001 / tmenu / yes / "
+               "choose mnu_delete_child / note Drafts deleted / rnode Fold0001 / tmenu / "
+               "one select count(*) from Tbl_Folder / choose mun_add_child_nod / editor tv / "
+               "ok / tedit  / tedit O'Neil / note added / one select Folder_NO,Folder_Name "
+               "from Tbl_Folder where Folder_Name like 'O%' / node Grou0003 / rnode Grou0003 / "
+               "tmenu / choose mun_add_child_nod / tedit Temp / node Dpmt0005 / "
+               "rnode Dpmt0005 / tmenu / yes / choose mnu_delete_child / note Temp deleted / "
+               "one select count(*) from Tbl_Department");
+        QVERIFY(!p.f->logic().Tree.node(L("Dpmt0005")));
+        QCOMPARE(p.f->tv()->currentIndex(), p.f->logic().Tree.node(L("Grou0003"))->index());
         // A click on a selected row's name edits it, not on a folder row, nor by a command.
         p.f->click_node("Fold0001");
         for (const char* row : {"O'Neil", "file1"}) {
@@ -180,24 +141,13 @@ private Q_SLOTS:
         QVERIFY(!editor(lv));
         // Renamed through the menu: a character a file name cannot hold, a blank name, then one
         // with apostrophes, stored, logged and shown with who renamed it.
-        p.f->click_row("file2");
-        for (const char* text : {"a:b", "   "}) {
-            p.f->main->Menus().Item(L("Mnu_file_rename"))->trigger();
-            QTRY_VERIFY(editor(lv));
-            t << Program::look(editor(lv));
-            p.prompter.Answer(Prompt_Answer::Ok,
-                              *text == 'a' ? L("Can not use the character of \r\n       / \\ ? > "
-                                               "< * ? | ")
-                                           : QString());
-            end_edit(lv, text);
-        }
-        QTRY_VERIFY(editor(lv)); // asked for again, on the old name
-        t << Program::look(editor(lv));
-        end_edit(lv, "Plan 'B'");
-        p.note(t, L("renamed"),
-               J(lv->model()->index(p.f->row_of("Plan 'B'"), 6).data().toString(),
-                 p.one("select File_Name,Operation from Tbl_File_Information a,Tbl_File_Log b "
-                       "where a.file_no=b.file_no")));
+        p.play(t, "row file2 / item Mnu_file_rename / editor lv");
+        p.prompter.Answer(Prompt_Answer::Ok,
+                          L("Can not use the character of \r\n       / \\ ? > < * ? | "));
+        p.play(t, "ledit a:b / item Mnu_file_rename / editor lv / ok / ledit    / editor lv / "
+                  "ledit Plan 'B' / note renamed / one select File_Name,Operation from "
+                  "Tbl_File_Information a,Tbl_File_Log b where a.file_no=b.file_no");
+        t << lv->model()->index(p.f->row_of("Plan 'B'"), 6).data().toString();
         // Two files dropped from a file manager (copy, move and link offered) go in, in order.
         const QString dir = p.templates.path() + L("/");
         p.f->click_node("Fold0005");
@@ -220,10 +170,7 @@ private Q_SLOTS:
             opened << QFileInfo(path).fileName();
             return true;
         };
-        p.f->click_node("Fold0001");
-        p.f->click_row("file3");
-        p.prompter.Answer_Path(dir + L("copy.txt"));
-        p.f->main->Menus().Item(L("mnu_restore_file"))->trigger();
+        p.play(t, "node Fold0001 / row file3 / path copy.txt / item mnu_restore_file");
         p.note(t, L("restored"), QString::fromUtf8(testenv::Read_File(dir + L("copy.txt"))));
         const auto double_click = [&](const char* row) {
             const QPoint at = lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center();
@@ -247,9 +194,7 @@ private Q_SLOTS:
         }()));
         viewer->close();
         QCOMPARE(opened.size(), 1);
-        p.f->click_row("Plan 'B'");
-        QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                          lv->visualRect(lv->model()->index(p.f->row_of("file3"), 0)).center());
+        p.play(t, "row Plan 'B' / srow file3");
         const QPoint from = lv->visualRect(lv->model()->index(p.f->row_of("Plan 'B'"), 0)).center();
         QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, from);
         for (const QPoint by : {QPoint(20, 20), QPoint(40, 40)}) {
@@ -275,55 +220,26 @@ private Q_SLOTS:
         Program p(Catalogue);
         p.add(Files);
         store_content(p, "2", "two");
+        testenv::Write_File(p.templates.path() + L("/notes.txt"), "n");
         Transcript t(L("browser/transcripts/window_roles.txt"));
-        p.open_as("clerk1", "User");
-        p.f->click_node("Fold0001");
-        p.f->click_row("file2");
-        p.f->click_row("file2", Qt::RightButton);
-        p.f->choose("mnu_file_copy");
-        p.f->click_node("Dpmt0002");
-        child<QComboBox>(p.f->doc(), "Cmbquery")->setEditText(L("file"));
-        QTest::keyClick(child<QComboBox>(p.f->doc(), "Cmbquery"), Qt::Key_Return);
-        p.f->click_row("file1", Qt::RightButton);
-        p.prompter.Answer();
-        p.f->choose("mnu_file_paste");
-        p.note(t, L("pasted in Closed"), p.one("select count(*) from Tbl_File_Information"));
-        p.f->click_node("Fold00010001");
-        QTest::mouseClick(p.f->lv()->viewport(), Qt::RightButton, {}, {5, 5});
-        p.f->choose("mnu_file_paste");
-        p.note(t, L("pasted in Drafts"), p.one("select count(*) from Tbl_File_Information"));
-
-        p.open_as("Scrollkin", "Administrator");
-        p.f->click_node("User");
-        const QStringList items = testenv::List("mnu_add_new_user,mnu_del_user,mnu_propertier");
-        for (const char* row : {"", "Scrollkin", "clerk1"}) {
-            *row ? p.f->click_row(row, Qt::RightButton)
-                 : QTest::mouseClick(p.f->lv()->viewport(), Qt::RightButton, {},
-                                     {5, p.f->lv()->viewport()->height() - 5});
-            p.note(t, J("right click on", row, p.f->popped->objectName()),
-                   p.f->enabled(items).join(u','));
-        }
+        p.play(t,
+               "open clerk1 User / node Fold0001 / row file2 / rrow file2 / choose mnu_file_copy / "
+               "node Dpmt0002 / query file / rrow file1 / ok / choose mnu_file_paste / "
+               "note pasted in Closed / one select count(*) from Tbl_File_Information / "
+               "node Fold00010001 / rlist / choose mnu_file_paste / note pasted in Drafts / "
+               "one select count(*) from Tbl_File_Information");
+        // Over the accounts only the account menu, with or without a row; a backup sent from
+        // there anyway files nothing under the user list.
+        p.play(t, "open Scrollkin Administrator / node User / rlist / umenu / "
+                  "rrow Scrollkin / umenu / rrow clerk1 / umenu / "
+                  "ok / cmd bak / note backup sent anyway / one select count(*) from "
+                  "Tbl_File_Information");
         QCOMPARE(p.f->lv()->selectionMode(), QAbstractItemView::SingleSelection);
-        p.prompter.Answer();
-        p.f->logic().main_mnu_proc(L("bak"));
-        p.note(t, L("backup sent anyway"), p.one("select count(*) from Tbl_File_Information"));
-
-        p.open_as("boss", "Manager");
-        p.f->click_node("Grou0001");
-        p.f->click_row("Closed", Qt::RightButton);
-        p.note(t, L("group's list"), p.f->enabled(wintest::File_Items).join(u','));
-        p.f->click_node("Dpmt0002");
-        p.f->click_node("Dpmt0002", Qt::RightButton);
-        p.f->choose("mun_add_child_nod");
-        end_edit(p.f->tv(), "New Folder");
-        QTest::mouseClick(p.f->lv()->viewport(), Qt::RightButton, {}, {5, 5});
-        p.note(t, Catalogue_Tree::key_of(p.f->logic().Tree.selected()),
-               p.f->enabled(wintest::File_Items).join(u','));
-        p.prompter.Answer_Path(testenv::Write_File(p.templates.path() + L("/notes.txt"), "n"));
-        p.f->choose("mnu_backup_file");
-        p.note(t, L("backed up"),
-               p.one("select Folder_NO from Tbl_File_Information where "
-                     "File_Name='notes'"));
+        // A manager's file menu on a group's list, then on a folder just added.
+        p.play(t, "open boss Manager / node Grou0001 / rrow Closed / fmenu / node Dpmt0002 / "
+                  "rnode Dpmt0002 / choose mun_add_child_nod / tedit New Folder / rlist / fmenu / "
+                  "path notes.txt / choose mnu_backup_file / note backed up / one select "
+                  "Folder_NO from Tbl_File_Information where File_Name='notes'");
         QVERIFY(t.Matches());
     }
 
