@@ -212,12 +212,12 @@ struct Program : Library {
         QTRY_VERIFY(editor(view) != e);
     }
     // Plays a user's steps apart by " / ", each a word and what it takes: open user role; node,
-    // rnode (right button) key; row, rrow, crow (control), srow (shift) text; rlist (the list's
+    // rnode (right button) key; row, rrow, srow (shift) text; rlist (the list's
     // empty part); choose (from the menu just popped), item (a menu item) name; cmd key (the
-    // logic's command); query text; ok, yes, expect text (the answers); path file (in the
-    // temporary folder); sql statement; tedit, ledit text (ends an edit in the tree or list);
-    // note what; tmenu, fmenu (the items of the tree's or the file menu that can be chosen);
-    // one query (its rows); look name; editor tv or lv.
+    // logic's command); query text; ok, yes (the answers); path file (in the
+    // temporary folder); tedit, ledit text (ends an edit in the tree or list);
+    // note what; tmenu, fmenu, umenu (what the tree, file or account menu offers);
+    // one query (its rows); editor tv or lv.
     void play(Transcript& t, const char* steps) {
         for (const QString& step : L(steps).split(L(" / "))) {
             const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
@@ -232,10 +232,8 @@ struct Program : Library {
                 f->click_node(k, v == L("node") ? Qt::LeftButton : Qt::RightButton);
             else if (v == L("row") || v == L("rrow"))
                 f->click_row(k, v == L("row") ? Qt::LeftButton : Qt::RightButton);
-            else if (v == L("crow") || v == L("srow"))
-                QTest::mouseClick(lv->viewport(), Qt::LeftButton,
-                                  v == L("crow") ? Qt::ControlModifier : Qt::ShiftModifier,
-                                  at_row());
+            else if (v == L("srow"))
+                QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ShiftModifier, at_row());
             else if (v == L("rlist"))
                 QTest::mouseClick(lv->viewport(), Qt::RightButton, {},
                                   {5, lv->viewport()->height() - 5});
@@ -248,12 +246,10 @@ struct Program : Library {
             else if (v == L("query")) {
                 w<QComboBox>("Cmbquery")->setEditText(a);
                 QTest::keyClick(w<QComboBox>("Cmbquery"), Qt::Key_Return);
-            } else if (v == L("ok") || v == L("yes") || v == L("expect"))
+            } else if (v == L("ok") || v == L("yes"))
                 prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
             else if (v == L("path"))
                 prompter.Answer_Path(templates.path() + u'/' + a);
-            else if (v == L("sql"))
-                run(a);
             else if (v == L("tedit") || v == L("ledit"))
                 end_edit(v == L("tedit") ? f->tv() : lv, a);
             else if (v == L("note"))
@@ -268,8 +264,6 @@ struct Program : Library {
                            .join(u','));
             } else if (v == L("one"))
                 t << one(k);
-            else if (v == L("look"))
-                t << look(w(k));
             else if (v == L("editor")) {
                 QTRY_VERIFY(editor(w(k)));
                 t << look(editor(w(k)));
