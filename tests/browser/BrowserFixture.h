@@ -176,7 +176,7 @@ struct Program : Library {
         main = std::make_unique<frmMain>(prompter);
         f = std::make_unique<wintest::Frame>(main.get());
         main->Open_Browser();
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        QVERIFY(QTest::qWaitForWindowActive(main.get()));
     }
     template <typename T = QWidget> T* w(const char* name) const {
         return wintest::child<T>(main.get(), name);
@@ -214,15 +214,19 @@ struct Program : Library {
     // Plays a user's steps apart by " / ", each a word and what it takes: open user role; node,
     // rnode (right button) key; row, rrow, srow (shift) text; rlist (the list's
     // empty part); choose (from the menu just popped), item (a menu item) name; cmd key (the
-    // logic's command); query text; ok, yes (the answers); path file (in the
-    // temporary folder); tedit, ledit text (ends an edit in the tree or list);
-    // note what; tmenu, fmenu, umenu (what the tree, file or account menu offers);
-    // one query (its rows); editor tv or lv.
-    void play(Transcript& t, const char* steps) {
-        for (const QString& step : L(steps).split(L(" / "))) {
+    // logic's command); group (chosen in the group box), text, query (typed, then Enter) text;
+    // visit (leaves the query box and comes back); ok, yes (the answers); path file (in the
+    // temporary folder); tedit, ledit text (ends an edit in the tree or list); note what;
+    // tmenu, fmenu, umenu (what the tree, file or account menu offers); one query (its rows);
+    // editor tv or lv; look name (a control); right (and denial); sql statement, add rows; fail n
+    // (the window's connection fails its n-th statement); attach, detach (record its statements).
+    void play(Transcript& t, const char* steps) { play(t, L(steps)); }
+    void play(Transcript& t, const QString& steps) {
+        for (const QString& step : steps.split(L(" / "))) {
             const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
             const QByteArray k = a.toUtf8();
             QTreeView* lv = v == L("open") ? nullptr : f->lv();
+            auto* query = v == L("open") ? nullptr : w<QComboBox>("Cmbquery");
             const auto at_row = [&] {
                 return lv->visualRect(lv->model()->index(f->row_of(k), 0)).center();
             };
@@ -243,10 +247,31 @@ struct Program : Library {
                 main->Menus().Item(a)->trigger();
             else if (v == L("cmd"))
                 f->logic().main_mnu_proc(a);
-            else if (v == L("query")) {
-                w<QComboBox>("Cmbquery")->setEditText(a);
-                QTest::keyClick(w<QComboBox>("Cmbquery"), Qt::Key_Return);
-            } else if (v == L("ok") || v == L("yes"))
+            else if (v == L("group"))
+                w<QComboBox>("cmbgroup")->setCurrentIndex(w<QComboBox>("cmbgroup")->findText(a));
+            else if (v == L("text") || v == L("query")) {
+                query->setEditText(a);
+                if (v == L("query"))
+                    QTest::keyClick(query, Qt::Key_Return);
+            } else if (v == L("visit")) {
+                f->tv()->setFocus(Qt::MouseFocusReason);
+                QTest::qWait(1); // a visit ends once the events of leaving have run
+                query->setFocus(Qt::TabFocusReason);
+            } else if (v == L("sql"))
+                run(a);
+            else if (v == L("add"))
+                add(k);
+            else if (v == L("fail"))
+                db::Lib_Connection().Fail_At_Statement(a.toInt());
+            else if (v == L("attach"))
+                t.Attach(db::Lib_Connection());
+            else if (v == L("detach"))
+                t.Detach();
+            else if (v == L("look"))
+                t << look(w(k));
+            else if (v == L("right"))
+                t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
+            else if (v == L("ok") || v == L("yes"))
                 prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
             else if (v == L("path"))
                 prompter.Answer_Path(templates.path() + u'/' + a);

@@ -4,7 +4,6 @@
 #include "NextId.h"
 #include "OperationLog.h"
 #include "PopupMenus.h"
-#include "QuickQuery.h"
 #include "Replication.h"
 #include "Rights.h"
 #include "SearchOperations.h"
@@ -62,16 +61,6 @@ Search_Fields fields(const QString& pairs, const QDate& today) {
     f.to = at("until").isEmpty() ? today : QDate::fromString(at("until"), Qt::ISODate);
     return f;
 }
-// What the query strip shows the logic, and what it was asked to do.
-struct Fake_Strip : Query_Strip {
-    QString group, query;
-    QStringList selected;
-    int focused = 0;
-    QString Group_Text() const override { return group; }
-    QString Query_Text() const override { return query; }
-    void Select_Group(int index) override { selected << QString::number(index); }
-    void Focus_Query() override { ++focused; }
-};
 // Answers every question with Yes and keeps what was told; usable from any thread.
 struct Quiet_Prompter : Message_Only_Prompter {
     QStringList told;
@@ -521,115 +510,6 @@ private Q_SLOTS:
             l.b->Files.Column_Click(column);
             t << J(column, l.texts());
         }
-        QVERIFY(t.Matches());
-    }
-
-    // The quick query's scope by role and group, its history and its failures.
-    void quick_query() {
-        Logic l(Catalogue);
-        l.add("1|Fold0001|report plans|.doc-Word|9|2026-01-01; "
-              "2|Fold00010001|report drafts|.doc-Word|8|2026-01-01; "
-              "3|Fold0002|report secret|.doc-Word|7|2026-01-01; "
-              "4|Fold00020001|report inner|.doc-Word|6|2026-01-01; "
-              "5|Fold0003|report vault|.doc-Word|5|2026-01-01; "
-              "6|Fold0004|report yard|.doc-Word|4|2026-01-01; "
-              "7|Fold0005|report shelf|.doc-Word|3|2026-01-01; "
-              "8|Fold0001|report gone|.doc-Word|99|2026-01-01|1; "
-              "9|Fold0001|O''Neil''s plan|.txt-Text|2|2026-01-01; "
-              "10|Fold0001|budget|.xls-Sheet|1|2026-01-01");
-        Transcript t(L("browser/transcripts/quick_query.txt"));
-        Fake_Strip strip;
-        std::shared_ptr<Quick_Query> q;
-        const auto open_as = [&](const char* user, const char* role) {
-            q.reset();
-            l.open_as(user, role);
-            q = Install_Quick_Query(*l.b, l.c, l.prompter, strip);
-            strip = Fake_Strip();
-        };
-        const auto seen = [&](const char* what) {
-            l.note(t, L(what),
-                   J(l.status.caption, "| group", strip.selected.join(u','), "focused",
-                     strip.focused, "columns", l.b->List.columnCount(), "node",
-                     l.b->Files.List_Shows_Node, "| box", q->History()->stringList().join(u','),
-                     "| history",
-                     l.one("select count(*),group_concat(query_txt) from Ref_Query_History")));
-            strip.selected.clear();
-        };
-        const auto run = [&](const char* group, const QString& text, const char* noted = nullptr) {
-            strip.group = L(group);
-            strip.query = text;
-            q->Run();
-            if (noted)
-                seen(noted);
-        };
-        t.Step(L("conditions for ' pl'an ' by o'hara"));
-        for (const char* group : {"All Group", "Office"})
-            for (bool administrator : {true, false})
-                t << J(group, administrator,
-                       Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "), L("o'hara"),
-                                              administrator));
-        for (const QString& row :
-             Table(t, "quick_query.txt", "role|group|text after a click on Plans")) {
-            const QStringList v = row.split(u'|');
-            v[0] == L("A") ? open_as("Scrollkin", "Administrator") : open_as("clerk1", "User");
-            l.click("Fold0001");
-            run(qPrintable(v[1]), v[2], qPrintable(row));
-            l.run(L("delete from Ref_Query_History"));
-        }
-        t.Step(L("history: found twice, not found, quotes and blanks, too long"));
-        open_as("Scrollkin", "Administrator");
-        for (const char* text : {"budget", "nothing like it", "budget"})
-            run("All Group", L(text));
-        t.Attach(l.c);
-        run("All Group", L(" O'Neil "));
-        l.prompter.Answer();
-        run("All Group", QString(256, u'r'));
-        q->Load_History();
-        t.Detach();
-        seen("five runs, then loaded");
-        for (int i = 1; i <= 25; ++i)
-            l.run(L("insert into Ref_Query_History(query_txt) values('q%1')").arg(i));
-        q->Load_History();
-        t << q->History()->stringList().join(u',');
-        l.run(L("delete from Ref_Query_History"));
-
-        t.Step(L("refresh"));
-        l.click("Fold0001");
-        l.cmd("refresh");
-        l.note(t, L("before any query"));
-        run("Office", L("report"));
-        l.add("11|Fold0003|report new|.doc-Word|0|2026-01-01");
-        l.cmd("refresh");
-        seen("run, then the query again");
-        strip.query = L("budget");
-        l.cmd("refresh");
-        seen("with the box's text");
-        l.click("Fold0004");
-        l.cmd("refresh");
-        l.note(t, L("after a node click"), J(l.b->Files.List_Shows_Node));
-
-        t.Step(L("failures: the history insert, its load"));
-        q->History()->setStringList({L("old")});
-        l.prompter.Answer();
-        l.c.Fail_At_Statement(2); // the file query, then the insert
-        run("All Group", L("budget"), "insert failed");
-        l.prompter.Answer();
-        l.c.Fail_At_Statement(1);
-        q->Load_History();
-        seen("load failed");
-
-        t.Step(L("clerk1 over all groups, when a group of that name exists; a rejected query"));
-        l.add("Grou0004|All Group; Dpmt0005|Any|Grou0004; r:clerk1|Dpmt0005|A");
-        open_as("clerk1", "User");
-        l.click("Fold0001");
-        t.Attach(l.c);
-        run("All Group", L("rep"));
-        t.Detach();
-        seen("nothing sent");
-        l.click("Fold0001");
-        l.run(L("drop table Tbl_User_Folder_Deny"));
-        l.prompter.Answer();
-        run("Office", L("report"), "rejected");
         QVERIFY(t.Matches());
     }
 

@@ -1,4 +1,5 @@
 #include "BrowserFixture.h"
+#include "QuickQuery.h"
 #include "RestoreOperations.h"
 #include "SqlRecord.h"
 #include "frmSeachBox.h"
@@ -240,6 +241,66 @@ private Q_SLOTS:
                   "rnode Dpmt0002 / choose mun_add_child_nod / tedit New Folder / rlist / fmenu / "
                   "path notes.txt / choose mnu_backup_file / note backed up / one select "
                   "Folder_NO from Tbl_File_Information where File_Name='notes'");
+        QVERIFY(t.Matches());
+    }
+
+    // The quick query's scope by role and group, its history, refresh and failures.
+    void quick_query() {
+        Program p(Catalogue);
+        p.add("1|Fold0001|report plans|.doc-Word|9|2026-01-01; "
+              "2|Fold00010001|report drafts|.doc-Word|8|2026-01-01; "
+              "3|Fold0002|report secret|.doc-Word|7|2026-01-01; "
+              "4|Fold00020001|report inner|.doc-Word|6|2026-01-01; "
+              "5|Fold0003|report vault|.doc-Word|5|2026-01-01; "
+              "6|Fold0004|report yard|.doc-Word|4|2026-01-01; "
+              "7|Fold0005|report shelf|.doc-Word|3|2026-01-01; "
+              "8|Fold0001|report gone|.doc-Word|99|2026-01-01|1; "
+              "9|Fold0001|O''Neil''s plan|.txt-Text|2|2026-01-01; "
+              "10|Fold0001|budget|.xls-Sheet|1|2026-01-01");
+        Transcript t(L("browser/transcripts/quick_query.txt"));
+        t.Step(L("conditions for ' pl'an ' by o'hara"));
+        for (const char* group : {"All Group", "Office"})
+            for (bool administrator : {true, false})
+                t << J(group, administrator,
+                       Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "), L("o'hara"),
+                                              administrator));
+        const QString seen = L(" / right / look Cmbquery / look cmbgroup / one select count(*),"
+                               "group_concat(query_txt) from Ref_Query_History");
+        for (const QString& row :
+             Table(t, "quick_query.txt", "role|group|text after a click on Plans")) {
+            const QStringList v = row.split(u'|');
+            p.play(t, (v[0] == L("A") ? L("open Scrollkin Administrator") : L("open clerk1 User")) +
+                          L(" / node Fold0001 / group ") + v[1] + L(" / query ") + v[2] +
+                          L(" / note ") + row + seen + L(" / sql delete from Ref_Query_History"));
+        }
+        t.Step(L("history: found twice, not found, quotes and blanks, too long"));
+        p.play(t, "open Scrollkin Administrator");
+        // The box holds 255 characters; the query itself refuses a longer text all the same.
+        p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
+        p.play(t, L("query budget / query nothing like it / "
+                    "query budget / attach / query  O'Neil  / ok / query ") +
+                      QString(256, u'r') + L(" / visit / detach / note five runs, then loaded") +
+                      seen);
+        for (int i = 1; i <= 25; ++i)
+            p.run(L("insert into Ref_Query_History(query_txt) values('q%1')").arg(i));
+        p.play(t, L("visit / look Cmbquery / sql delete from Ref_Query_History"));
+        t.Step(L("refresh"));
+        p.play(t, L("node Fold0001 / item mnu_refresh / note before any query / group Office / "
+                    "query report / add 11|Fold0003|report new|.doc-Word|0|2026-01-01 / "
+                    "item mnu_refresh / note run, then the query again") +
+                      seen + L(" / text budget / item mnu_refresh / note with the box's text") +
+                      seen + L(" / node Fold0004 / item mnu_refresh / note after a node click"));
+        t.Step(L("failures: the history insert, its load"));
+        p.play(t, L("ok / fail 2 / group All Group / query budget / note insert failed") + seen +
+                      L(" / ok / fail 1 / visit / note load failed") + seen);
+        t.Step(L("clerk1 over all groups, when a group of that name exists; a rejected query"));
+        p.play(t, L("add Grou0004|All Group; Dpmt0005|Any|Grou0004; r:clerk1|Dpmt0005|A / "
+                    "open clerk1 User / node Fold0001 / group All Group / attach / query rep / "
+                    "detach / note nothing sent") +
+                      seen +
+                      L(" / node Fold0001 / sql drop table Tbl_User_Folder_Deny / ok / "
+                        "group Office / query report / note rejected") +
+                      seen);
         QVERIFY(t.Matches());
     }
 
