@@ -33,9 +33,9 @@ template <typename... T> QString J(const T&... parts) {
     return out.join(u' ');
 }
 
-// The cases of a table kept in its approved transcript: what stands before " -> " on each line
-// under the heading. A case is added by writing its line there and approving.
-inline QStringList Cases(const char* approved, const char* heading) {
+// The lines under a heading ("== heading") of an approved transcript: a table's cases or a
+// scenario's steps, kept there as data. A case or step is added by writing its line and approving.
+inline QStringList Section(const char* approved, const char* heading) {
     QFile f(L(BROWSER_TESTS_DIR "/transcripts/") + L(approved));
     QStringList out;
     bool in = false;
@@ -43,16 +43,20 @@ inline QStringList Cases(const char* approved, const char* heading) {
         for (const QString& line : QString::fromUtf8(f.readAll()).split(u'\n')) {
             if (line.startsWith(L("== ")))
                 in = line == L("== ") + L(heading);
-            else if (in && line.contains(L(" -> ")))
-                out << line.left(line.indexOf(L(" -> ")));
+            else if (in)
+                out << line;
         }
     return out;
 }
 
-// A table's heading, then its cases.
+// A table's heading, then its cases: what stands before " -> " on each line under it.
 inline QStringList Table(Transcript& t, const char* approved, const char* heading) {
     t.Step(L(heading));
-    return Cases(approved, heading);
+    QStringList out;
+    for (const QString& line : Section(approved, heading))
+        if (line.contains(L(" -> ")))
+            out << line.left(line.indexOf(L(" -> ")));
+    return out;
 }
 
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
@@ -220,7 +224,17 @@ struct Program : Library {
     // tmenu, fmenu, umenu (what the tree, file or account menu offers); one query (its rows);
     // editor tv or lv; look name (a control); right (and denial); sql statement, add rows; fail n
     // (the window's connection fails its n-th statement); attach, detach (record its statements).
-    void play(Transcript& t, const char* steps) { play(t, L(steps)); }
+    // The steps ("> step") under a heading of the approved transcript, each followed by what
+    // it left.
+    void script(Transcript& t, const char* approved, const char* heading) {
+        t.Step(L(heading));
+        for (const QString& line : Section(approved, heading))
+            if (line.startsWith(L("> "))) {
+                t << line;
+                play(t, line.mid(2));
+            }
+    }
+
     void play(Transcript& t, const QString& steps) {
         for (const QString& step : steps.split(L(" / "))) {
             const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);

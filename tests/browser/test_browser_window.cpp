@@ -116,16 +116,8 @@ private Q_SLOTS:
         QTreeView* lv = p.f->lv();
         // Delete goes by the library after a quick query found nothing; an added sub folder's
         // name edits in place, refused empty; an empty department added and deleted again.
-        p.play(t,
-               "node Dpmt0001 / query nothing like this / rnode Dpmt0001 / tmenu / ok / cmd del / "
-               "note after a query / node Fold00010001 / rnode Fold00010001 / tmenu / yes / "
-               "choose mnu_delete_child / note Drafts deleted / rnode Fold0001 / tmenu / "
-               "one select count(*) from Tbl_Folder / choose mun_add_child_nod / editor tv / "
-               "ok / tedit  / tedit O'Neil / note added / one select Folder_NO,Folder_Name "
-               "from Tbl_Folder where Folder_Name like 'O%' / node Grou0003 / rnode Grou0003 / "
-               "tmenu / choose mun_add_child_nod / tedit Temp / node Dpmt0005 / "
-               "rnode Dpmt0005 / tmenu / yes / choose mnu_delete_child / note Temp deleted / "
-               "one select count(*) from Tbl_Department");
+        p.script(t, "window_editing.txt",
+                 "the tree: a delete after a query, nodes added and deleted");
         QVERIFY(!p.f->logic().Tree.node(L("Dpmt0005")));
         QCOMPARE(p.f->tv()->currentIndex(), p.f->logic().Tree.node(L("Grou0003"))->index());
         // A click on a selected row's name edits it, not on a folder row, nor by a command.
@@ -142,12 +134,9 @@ private Q_SLOTS:
         QVERIFY(!editor(lv));
         // Renamed through the menu: a character a file name cannot hold, a blank name, then one
         // with apostrophes, stored, logged and shown with who renamed it.
-        p.play(t, "row file2 / item Mnu_file_rename / editor lv");
         p.prompter.Answer(Prompt_Answer::Ok,
                           L("Can not use the character of \r\n       / \\ ? > < * ? | "));
-        p.play(t, "ledit a:b / item Mnu_file_rename / editor lv / ok / ledit    / editor lv / "
-                  "ledit Plan 'B' / note renamed / one select File_Name,Operation from "
-                  "Tbl_File_Information a,Tbl_File_Log b where a.file_no=b.file_no");
+        p.script(t, "window_editing.txt", "renamed in place");
         t << lv->model()->index(p.f->row_of("Plan 'B'"), 6).data().toString();
         // Two files dropped from a file manager (copy, move and link offered) go in, in order.
         const QString dir = p.templates.path() + L("/");
@@ -171,7 +160,7 @@ private Q_SLOTS:
             opened << QFileInfo(path).fileName();
             return true;
         };
-        p.play(t, "node Fold0001 / row file3 / path copy.txt / item mnu_restore_file");
+        p.script(t, "window_editing.txt", "restored");
         p.note(t, L("restored"), QString::fromUtf8(testenv::Read_File(dir + L("copy.txt"))));
         const auto double_click = [&](const char* row) {
             const QPoint at = lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center();
@@ -195,7 +184,7 @@ private Q_SLOTS:
         }()));
         viewer->close();
         QCOMPARE(opened.size(), 1);
-        p.play(t, "row Plan 'B' / srow file3");
+        p.script(t, "window_editing.txt", "dragged out");
         const QPoint from = lv->visualRect(lv->model()->index(p.f->row_of("Plan 'B'"), 0)).center();
         QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, from);
         for (const QPoint by : {QPoint(20, 20), QPoint(40, 40)}) {
@@ -223,24 +212,13 @@ private Q_SLOTS:
         store_content(p, "2", "two");
         testenv::Write_File(p.templates.path() + L("/notes.txt"), "n");
         Transcript t(L("browser/transcripts/window_roles.txt"));
-        p.play(t,
-               "open clerk1 User / node Fold0001 / row file2 / rrow file2 / choose mnu_file_copy / "
-               "node Dpmt0002 / query file / rrow file1 / ok / choose mnu_file_paste / "
-               "note pasted in Closed / one select count(*) from Tbl_File_Information / "
-               "node Fold00010001 / rlist / choose mnu_file_paste / note pasted in Drafts / "
-               "one select count(*) from Tbl_File_Information");
+        p.script(t, "window_roles.txt", "a clerk pastes");
         // Over the accounts only the account menu, with or without a row; a backup sent from
         // there anyway files nothing under the user list.
-        p.play(t, "open Scrollkin Administrator / node User / rlist / umenu / "
-                  "rrow Scrollkin / umenu / rrow clerk1 / umenu / "
-                  "ok / cmd bak / note backup sent anyway / one select count(*) from "
-                  "Tbl_File_Information");
+        p.script(t, "window_roles.txt", "the accounts");
         QCOMPARE(p.f->lv()->selectionMode(), QAbstractItemView::SingleSelection);
         // A manager's file menu on a group's list, then on a folder just added.
-        p.play(t, "open boss Manager / node Grou0001 / rrow Closed / fmenu / node Dpmt0002 / "
-                  "rnode Dpmt0002 / choose mun_add_child_nod / tedit New Folder / rlist / fmenu / "
-                  "path notes.txt / choose mnu_backup_file / note backed up / one select "
-                  "Folder_NO from Tbl_File_Information where File_Name='notes'");
+        p.script(t, "window_roles.txt", "a manager's file menu");
         QVERIFY(t.Matches());
     }
 
@@ -264,43 +242,16 @@ private Q_SLOTS:
                 t << J(group, administrator,
                        Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "), L("o'hara"),
                                               administrator));
-        const QString seen = L(" / right / look Cmbquery / look cmbgroup / one select count(*),"
-                               "group_concat(query_txt) from Ref_Query_History");
-        for (const QString& row :
-             Table(t, "quick_query.txt", "role|group|text after a click on Plans")) {
-            const QStringList v = row.split(u'|');
-            p.play(t, (v[0] == L("A") ? L("open Scrollkin Administrator") : L("open clerk1 User")) +
-                          L(" / node Fold0001 / group ") + v[1] + L(" / query ") + v[2] +
-                          L(" / note ") + row + seen + L(" / sql delete from Ref_Query_History"));
-        }
-        t.Step(L("history: found twice, not found, quotes and blanks, too long"));
-        p.play(t, "open Scrollkin Administrator");
+        p.script(t, "quick_query.txt", "role|group|text after a click on Plans");
+        p.open_as("Scrollkin", "Administrator");
         // The box holds 255 characters; the query itself refuses a longer text all the same.
         p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
-        p.play(t, L("query budget / query nothing like it / "
-                    "query budget / attach / query  O'Neil  / ok / query ") +
-                      QString(256, u'r') + L(" / visit / detach / note five runs, then loaded") +
-                      seen);
-        for (int i = 1; i <= 25; ++i)
-            p.run(L("insert into Ref_Query_History(query_txt) values('q%1')").arg(i));
-        p.play(t, L("visit / look Cmbquery / sql delete from Ref_Query_History"));
-        t.Step(L("refresh"));
-        p.play(t, L("node Fold0001 / item mnu_refresh / note before any query / group Office / "
-                    "query report / add 11|Fold0003|report new|.doc-Word|0|2026-01-01 / "
-                    "item mnu_refresh / note run, then the query again") +
-                      seen + L(" / text budget / item mnu_refresh / note with the box's text") +
-                      seen + L(" / node Fold0004 / item mnu_refresh / note after a node click"));
-        t.Step(L("failures: the history insert, its load"));
-        p.play(t, L("ok / fail 2 / group All Group / query budget / note insert failed") + seen +
-                      L(" / ok / fail 1 / visit / note load failed") + seen);
-        t.Step(L("clerk1 over all groups, when a group of that name exists; a rejected query"));
-        p.play(t, L("add Grou0004|All Group; Dpmt0005|Any|Grou0004; r:clerk1|Dpmt0005|A / "
-                    "open clerk1 User / node Fold0001 / group All Group / attach / query rep / "
-                    "detach / note nothing sent") +
-                      seen +
-                      L(" / node Fold0001 / sql drop table Tbl_User_Folder_Deny / ok / "
-                        "group Office / query report / note rejected") +
-                      seen);
+        p.script(t, "quick_query.txt",
+                 "history: found twice, not found, quotes and blanks, too long");
+        p.script(t, "quick_query.txt", "refresh");
+        p.script(t, "quick_query.txt", "failures: the history insert, its load");
+        p.script(t, "quick_query.txt",
+                 "clerk1 over all groups, when a group of that name exists; a rejected query");
         QVERIFY(t.Matches());
     }
 
