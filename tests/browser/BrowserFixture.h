@@ -239,8 +239,8 @@ struct Program : Library {
         for (const QString& step : steps.split(L(" / "))) {
             const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
             const QByteArray k = a.toUtf8();
-            QTreeView* lv = v == L("open") ? nullptr : f->lv();
-            auto* query = v == L("open") ? nullptr : w<QComboBox>("Cmbquery");
+            QTreeView* lv = f ? f->lv() : nullptr;
+            auto* query = f ? w<QComboBox>("Cmbquery") : nullptr;
             const auto at_row = [&] {
                 return lv->visualRect(lv->model()->index(f->row_of(k), 0)).center();
             };
@@ -267,6 +267,25 @@ struct Program : Library {
                 query->setEditText(a);
                 if (v == L("query"))
                     QTest::keyClick(query, Qt::Key_Return);
+            } else if (v == L("type"))
+                QTest::keyClicks(query, a);
+            else if (v == L("key")) // a key on a control: "key cmbgroup Return"
+                QTest::keyClick(w(k.split(' ')[0]),
+                                QKeySequence::fromString(a.section(u' ', 1))[0].key());
+            else if (v == L("focus")) {
+                w(k)->setFocus(Qt::MouseFocusReason);
+                QTest::qWait(1);
+            } else if (v == L("click"))
+                QTest::mouseClick(query->lineEdit(), Qt::LeftButton);
+            else if (v == L("pick"))
+                query->setCurrentIndex(a.toInt());
+            else if (v == L("box")) { // the query strip as the user sees it
+                QWidget* focus = QApplication::focusWidget();
+                note(t, a,
+                     J(look(query), look(w("cmbgroup")), w<QComboBox>("cmbgroup_id")->currentText(),
+                       "| focus", focus ? focus->objectName() : L("none"), "selected",
+                       query->lineEdit()->selectedText(), "| history",
+                       one("select count(*) from Ref_Query_History")));
             } else if (v == L("visit")) {
                 f->tv()->setFocus(Qt::MouseFocusReason);
                 QTest::qWait(1); // a visit ends once the events of leaving have run

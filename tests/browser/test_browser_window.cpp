@@ -259,65 +259,9 @@ private Q_SLOTS:
     // it; Enter in the group box moves on; a history item runs; refresh runs it again.
     void quick_query_strip() {
         Program p(Catalogue);
-        p.add("1|Fold0001|plan A|.txt-Text|3|2026-01-01; 2|Fold0002|plan B|.txt-Text|2|2026-01-01; "
-              "3|Fold0004|plan C|.txt-Text|1|2026-01-01; 4|Fold0001|O''Neil memo|.doc-Word|0|"
-              "2026-01-01");
-        for (const char* old : {"older", "old"})
-            p.run(L("insert into Ref_Query_History(query_txt) values('%1')").arg(L(old)));
         Transcript t(L("browser/transcripts/window_query.txt"));
-        QComboBox* query = nullptr;
-        const auto seen = [&](const char* what) {
-            QWidget* focus = QApplication::focusWidget();
-            p.note(t, L(what),
-                   J(Program::look(query), Program::look(p.w("cmbgroup")),
-                     p.w<QComboBox>("cmbgroup_id")->currentText(), "| focus",
-                     focus ? focus->objectName() : L("none"), "selected",
-                     query->lineEdit()->selectedText(), "| history",
-                     p.one("select count(*) from Ref_Query_History")));
-        };
-        for (const char* who : {"Scrollkin Administrator", "clerk1 User"}) {
-            const QStringList u = L(who).split(u' ');
-            p.open_as(qPrintable(u[0]), qPrintable(u[1]));
-            QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
-            query = p.w<QComboBox>("Cmbquery");
-            p.f->tv()->setFocus(Qt::MouseFocusReason);
-            QTRY_COMPARE(QApplication::focusWidget(), p.f->tv());
-            seen(who);
-            if (u[1] == L("User")) {
-                p.w("cmbgroup")->setFocus(Qt::MouseFocusReason);
-                QTest::keyClick(p.w("cmbgroup"), Qt::Key_Return);
-                seen("Enter in the group box");
-                QTest::keyClicks(query, L("plan"));
-                QTest::keyClick(query, Qt::Key_Return);
-                seen("plan in Office");
-                p.w<QComboBox>("cmbgroup")->setCurrentIndex(2);
-                QTest::keyClick(query, Qt::Key_Return);
-                seen("plan in Empty");
-                break;
-            }
-            QTest::mouseClick(query->lineEdit(), Qt::LeftButton);
-            query->lineEdit()->selectAll();
-            QTest::keyClicks(query, L("o'neil"));
-            seen("typed");
-            QTest::keyClick(query, Qt::Key_Return);
-            seen("Return");
-            QTest::keyClick(query, Qt::Key_Enter);
-            seen("Enter");
-            p.f->tv()->setFocus(Qt::MouseFocusReason);
-            query->setFocus(Qt::TabFocusReason);
-            seen("left and entered again");
-            for (const char* text : {"plan", "plot"})
-                p.run(L("insert into Ref_Query_History(query_txt) values('%1')").arg(L(text)));
-            p.f->tv()->setFocus(Qt::MouseFocusReason);
-            QTest::qWait(1); // a visit ends once the events of leaving have run
-            QTest::mouseClick(query->lineEdit(), Qt::LeftButton);
-            query->setCurrentIndex(0);
-            QTest::keyClick(query, Qt::Key_Down); // the arrow keys choose from the list
-            seen("an item chosen");
-            p.run(L("update Tbl_File_Information set File_Name='plan Z' where File_NO='4'"));
-            p.main->Menus().Item(L("mnu_refresh"))->trigger();
-            seen("refresh");
-        }
+        p.script(t, "window_query.txt", "an administrator types, runs and picks from the history");
+        p.script(t, "window_query.txt", "a clerk's Enter in the group box moves on");
         QVERIFY(t.Matches());
     }
 
