@@ -265,16 +265,6 @@ private Q_SLOTS:
         QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList{L("sub")});
 
-        l.open_as("Scrollkin", "Administrator");
-        log.Attach(l.b->Operations);
-        for (const char* key : {"User", "security", "uselog", "uselogclerk1"}) {
-            l.click(key);
-            l.note(t, L(key), log.ran.join(u','));
-        }
-        l.run(L("drop table ref_Group"));
-        l.prompter.Answer();
-        l.b->Open();
-        l.note(t, L("opened without the group table"));
         QVERIFY(t.Matches());
     }
 
