@@ -215,15 +215,6 @@ struct Program : Library {
         QTest::keyClick(e, Qt::Key_Return);
         QTRY_VERIFY(editor(view) != e);
     }
-    // Plays a user's steps apart by " / ", each a word and what it takes: open user role; node,
-    // rnode (right button) key; row, rrow, srow (shift) text; rlist (the list's
-    // empty part); choose (from the menu just popped), item (a menu item) name; cmd key (the
-    // logic's command); group (chosen in the group box), text, query (typed, then Enter) text;
-    // visit (leaves the query box and comes back); ok, yes (the answers); path file (in the
-    // temporary folder); tedit, ledit text (ends an edit in the tree or list); note what;
-    // tmenu, fmenu, umenu (what the tree, file or account menu offers); one query (its rows);
-    // editor tv or lv; look name (a control); right (and denial); sql statement, add rows; fail n
-    // (the window's connection fails its n-th statement); attach, detach (record its statements).
     // The steps ("> step") under a heading of the approved transcript, each followed by what
     // it left.
     void script(Transcript& t, const char* approved, const char* heading) {
@@ -234,100 +225,107 @@ struct Program : Library {
                 play(t, line.mid(2));
             }
     }
-
-    void play(Transcript& t, const QString& steps) {
-        for (const QString& step : steps.split(L(" / "))) {
-            const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
-            const QByteArray k = a.toUtf8();
-            QTreeView* lv = f ? f->lv() : nullptr;
-            auto* query = f ? w<QComboBox>("Cmbquery") : nullptr;
-            const auto at_row = [&] {
-                return lv->visualRect(lv->model()->index(f->row_of(k), 0)).center();
-            };
-            if (v == L("open"))
-                open_as(k.split(' ')[0], k.split(' ')[1]);
-            else if (v == L("node") || v == L("rnode"))
-                f->click_node(k, v == L("node") ? Qt::LeftButton : Qt::RightButton);
-            else if (v == L("row") || v == L("rrow"))
-                f->click_row(k, v == L("row") ? Qt::LeftButton : Qt::RightButton);
-            else if (v == L("srow"))
-                QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ShiftModifier, at_row());
-            else if (v == L("rlist"))
-                QTest::mouseClick(lv->viewport(), Qt::RightButton, {},
-                                  {5, lv->viewport()->height() - 5});
-            else if (v == L("choose"))
-                f->choose(k);
-            else if (v == L("item"))
-                main->Menus().Item(a)->trigger();
-            else if (v == L("cmd"))
-                f->logic().main_mnu_proc(a);
-            else if (v == L("group"))
-                w<QComboBox>("cmbgroup")->setCurrentIndex(w<QComboBox>("cmbgroup")->findText(a));
-            else if (v == L("text") || v == L("query")) {
-                query->setEditText(a);
-                if (v == L("query"))
-                    QTest::keyClick(query, Qt::Key_Return);
-            } else if (v == L("type"))
-                QTest::keyClicks(query, a);
-            else if (v == L("key")) // a key on a control: "key cmbgroup Return"
-                QTest::keyClick(w(k.split(' ')[0]),
-                                QKeySequence::fromString(a.section(u' ', 1))[0].key());
-            else if (v == L("focus")) {
-                w(k)->setFocus(Qt::MouseFocusReason);
-                QTest::qWait(1);
-            } else if (v == L("click"))
-                QTest::mouseClick(query->lineEdit(), Qt::LeftButton);
-            else if (v == L("pick"))
-                query->setCurrentIndex(a.toInt());
-            else if (v == L("box")) { // the query strip as the user sees it
-                QWidget* focus = QApplication::focusWidget();
-                note(t, a,
-                     J(look(query), look(w("cmbgroup")), w<QComboBox>("cmbgroup_id")->currentText(),
-                       "| focus", focus ? focus->objectName() : L("none"), "selected",
-                       query->lineEdit()->selectedText(), "| history",
-                       one("select count(*) from Ref_Query_History")));
-            } else if (v == L("visit")) {
-                f->tv()->setFocus(Qt::MouseFocusReason);
-                QTest::qWait(1); // a visit ends once the events of leaving have run
-                query->setFocus(Qt::TabFocusReason);
-            } else if (v == L("sql"))
-                run(a);
-            else if (v == L("add"))
-                add(k);
-            else if (v == L("fail"))
-                db::Lib_Connection().Fail_At_Statement(a.toInt());
-            else if (v == L("attach"))
-                t.Attach(db::Lib_Connection());
-            else if (v == L("detach"))
-                t.Detach();
-            else if (v == L("look"))
-                t << look(w(k));
-            else if (v == L("right"))
-                t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
-            else if (v == L("ok") || v == L("yes"))
-                prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
-            else if (v == L("path"))
-                prompter.Answer_Path(templates.path() + u'/' + a);
-            else if (v == L("tedit") || v == L("ledit"))
-                end_edit(v == L("tedit") ? f->tv() : lv, a);
-            else if (v == L("note"))
-                note(t, a);
-            else if (v == L("tmenu") || v == L("fmenu") || v == L("umenu")) {
-                const QStringList users =
-                    testenv::List("mnu_add_new_user,mnu_del_user,mnu_propertier");
-                t << J(f->popped ? f->popped->objectName() : L("-"),
-                       f->enabled(v == L("tmenu")   ? wintest::Tree_Items
-                                  : v == L("fmenu") ? wintest::File_Items
-                                                    : users)
-                           .join(u','));
-            } else if (v == L("one"))
-                t << one(k);
-            else if (v == L("editor")) {
-                QTRY_VERIFY(editor(w(k)));
-                t << look(editor(w(k)));
-            } else
-                QFAIL(qPrintable(L("no such step: ") + step));
-        }
+    // Plays a step a user takes, a word and what it takes: open user role; node,
+    // rnode (right button) key; row, rrow, srow (shift) text; rlist (the list's
+    // empty part); choose (from the menu just popped), item (a menu item) name; cmd key (the
+    // logic's command); group (chosen in the group box), text, query (typed, then Enter) text;
+    // visit (leaves the query box and comes back); ok, yes (the answers); path file (in the
+    // temporary folder); tedit, ledit text (ends an edit in the tree or list); note what;
+    // tmenu, fmenu, umenu (what the tree, file or account menu offers); one query (its rows);
+    // editor tv or lv; look name (a control); right (and denial); sql statement, add rows; fail n
+    // (the window's connection fails its n-th statement); attach, detach (record its statements);
+    // type text (into the query box), key name key, focus name, click (the query box), pick n
+    // (its n-th item), box what (a note with the query strip's state).
+    void play(Transcript& t, const QString& step) {
+        const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
+        const QByteArray k = a.toUtf8();
+        QTreeView* lv = f ? f->lv() : nullptr;
+        auto* query = f ? w<QComboBox>("Cmbquery") : nullptr;
+        const auto at_row = [&] {
+            return lv->visualRect(lv->model()->index(f->row_of(k), 0)).center();
+        };
+        if (v == L("open"))
+            open_as(k.split(' ')[0], k.split(' ')[1]);
+        else if (v == L("node") || v == L("rnode"))
+            f->click_node(k, v == L("node") ? Qt::LeftButton : Qt::RightButton);
+        else if (v == L("row") || v == L("rrow"))
+            f->click_row(k, v == L("row") ? Qt::LeftButton : Qt::RightButton);
+        else if (v == L("srow"))
+            QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ShiftModifier, at_row());
+        else if (v == L("rlist"))
+            QTest::mouseClick(lv->viewport(), Qt::RightButton, {},
+                              {5, lv->viewport()->height() - 5});
+        else if (v == L("choose"))
+            f->choose(k);
+        else if (v == L("item"))
+            main->Menus().Item(a)->trigger();
+        else if (v == L("cmd"))
+            f->logic().main_mnu_proc(a);
+        else if (v == L("group"))
+            w<QComboBox>("cmbgroup")->setCurrentIndex(w<QComboBox>("cmbgroup")->findText(a));
+        else if (v == L("text") || v == L("query")) {
+            query->setEditText(a);
+            if (v == L("query"))
+                QTest::keyClick(query, Qt::Key_Return);
+        } else if (v == L("type"))
+            QTest::keyClicks(query, a);
+        else if (v == L("key")) // a key on a control: "key cmbgroup Return"
+            QTest::keyClick(w(k.split(' ')[0]),
+                            QKeySequence::fromString(a.section(u' ', 1))[0].key());
+        else if (v == L("focus")) {
+            w(k)->setFocus(Qt::MouseFocusReason);
+            QTest::qWait(1);
+        } else if (v == L("click"))
+            QTest::mouseClick(query->lineEdit(), Qt::LeftButton);
+        else if (v == L("pick"))
+            query->setCurrentIndex(a.toInt());
+        else if (v == L("box")) { // the query strip as the user sees it
+            QWidget* focus = QApplication::focusWidget();
+            note(t, a,
+                 J(look(query), look(w("cmbgroup")), w<QComboBox>("cmbgroup_id")->currentText(),
+                   "| focus", focus ? focus->objectName() : L("none"), "selected",
+                   query->lineEdit()->selectedText(), "| history",
+                   one("select count(*) from Ref_Query_History")));
+        } else if (v == L("visit")) {
+            f->tv()->setFocus(Qt::MouseFocusReason);
+            QTest::qWait(1); // a visit ends once the events of leaving have run
+            query->setFocus(Qt::TabFocusReason);
+        } else if (v == L("sql"))
+            run(a);
+        else if (v == L("add"))
+            add(k);
+        else if (v == L("fail"))
+            db::Lib_Connection().Fail_At_Statement(a.toInt());
+        else if (v == L("attach"))
+            t.Attach(db::Lib_Connection());
+        else if (v == L("detach"))
+            t.Detach();
+        else if (v == L("look"))
+            t << look(w(k));
+        else if (v == L("right"))
+            t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
+        else if (v == L("ok") || v == L("yes"))
+            prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
+        else if (v == L("path"))
+            prompter.Answer_Path(templates.path() + u'/' + a);
+        else if (v == L("tedit") || v == L("ledit"))
+            end_edit(v == L("tedit") ? f->tv() : lv, a);
+        else if (v == L("note"))
+            note(t, a);
+        else if (v == L("tmenu") || v == L("fmenu") || v == L("umenu")) {
+            const QStringList users = testenv::List("mnu_add_new_user,mnu_del_user,mnu_propertier");
+            t << J(f->popped ? f->popped->objectName() : L("-"),
+                   f->enabled(v == L("tmenu")   ? wintest::Tree_Items
+                              : v == L("fmenu") ? wintest::File_Items
+                                                : users)
+                       .join(u','));
+        } else if (v == L("one"))
+            t << one(k);
+        else if (v == L("editor")) {
+            QTRY_VERIFY(editor(w(k)));
+            t << look(editor(w(k)));
+        } else
+            QFAIL(qPrintable(L("no such step: ") + step));
     }
     // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
     static QString look(const QWidget* c) {
