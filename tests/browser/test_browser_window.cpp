@@ -225,16 +225,6 @@ private Q_SLOTS:
     // The quick query's scope by role and group, its history, refresh and failures.
     void quick_query() {
         Program p(Catalogue);
-        p.add("1|Fold0001|report plans|.doc-Word|9|2026-01-01; "
-              "2|Fold00010001|report drafts|.doc-Word|8|2026-01-01; "
-              "3|Fold0002|report secret|.doc-Word|7|2026-01-01; "
-              "4|Fold00020001|report inner|.doc-Word|6|2026-01-01; "
-              "5|Fold0003|report vault|.doc-Word|5|2026-01-01; "
-              "6|Fold0004|report yard|.doc-Word|4|2026-01-01; "
-              "7|Fold0005|report shelf|.doc-Word|3|2026-01-01; "
-              "8|Fold0001|report gone|.doc-Word|99|2026-01-01|1; "
-              "9|Fold0001|O''Neil''s plan|.txt-Text|2|2026-01-01; "
-              "10|Fold0001|budget|.xls-Sheet|1|2026-01-01");
         Transcript t(L("browser/transcripts/quick_query.txt"));
         t.Step(L("conditions for ' pl'an ' by o'hara"));
         for (const char* group : {"All Group", "Office"})
