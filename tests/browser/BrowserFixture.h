@@ -1,0 +1,351 @@
+#pragma once
+
+#include "Browser.h"
+#include "Connection.h"
+#include "FakeBrowserWindow.h"
+#include "FakePrompter.h"
+#include "FakeStatusStrip.h"
+#include "Session.h"
+#include "TestEnv.h"
+#include "Transcript.h"
+
+#include <QtTest>
+
+// The browser's tests: a fresh library filed in short rows; the browser's logic over it with a
+// scripted prompter and a recorded status strip and window; the real windows signed in.
+
+inline QString L(const char* text) {
+    return QString::fromUtf8(text);
+}
+inline QString str(const QString& s) {
+    return s;
+}
+inline QString str(const char* s) {
+    return L(s);
+}
+inline QString str(qint64 n) {
+    return QString::number(n);
+}
+// The parts apart by blanks: one transcript line.
+template <typename... T> QString J(const T&... parts) {
+    QStringList out;
+    ((out << str(parts)), ...);
+    return out.join(u' ');
+}
+
+// The lines under a heading ("== heading") of an approved transcript: a table's cases or a
+// scenario's steps, kept there as data. A case or step is added by writing its line and approving.
+inline QStringList Section(const char* approved, const char* heading) {
+    QFile f(L(BROWSER_TESTS_DIR "/transcripts/") + L(approved));
+    QStringList out;
+    bool in = false;
+    if (f.open(QIODevice::ReadOnly))
+        for (const QString& line : QString::fromUtf8(f.readAll()).split(u'\n')) {
+            if (line.startsWith(L("== ")))
+                in = line == L("== ") + L(heading);
+            else if (in)
+                out << line;
+        }
+    return out;
+}
+
+// A table's heading, then its cases: what stands before " -> " on each line under it.
+inline QStringList Table(Transcript& t, const char* approved, const char* heading) {
+    t.Step(L(heading));
+    QStringList out;
+    for (const QString& line : Section(approved, heading))
+        if (line.contains(L(" -> ")))
+            out << line.left(line.indexOf(L(" -> ")));
+    return out;
+}
+
+// clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
+// denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
+inline const char* const Catalogue =
+    "Grou0001|Office; Grou0002|Works; Grou0003|Empty; Dpmt0001|Sales|Grou0001; "
+    "Dpmt0002|Closed|Grou0001; Dpmt0003|Plant|Grou0002; Dpmt0004|Stock|Grou0003; "
+    "Fold0001|Plans|Dpmt0001; Fold00010001|Drafts|Dpmt0001; Fold0002|Secret|Dpmt0001; "
+    "Fold00020001|Inner|Dpmt0001; Fold0003|Vault|Dpmt0002; Fold0004|Yard|Dpmt0003; "
+    "Fold0005|Shelf|Dpmt0004; u:Scrollkin|Admin|Administrator; u:clerk1|Clerk|User; "
+    "u:boss|Boss|Manager; r:clerk1|Dpmt0001|B; r:clerk1|Dpmt0003|C; d:clerk1|Fold0002; "
+    "r:boss|Dpmt0002|O; d:boss|Fold0001";
+
+struct Library {
+    testenv::Fresh_Library lib;
+    db::Connection c;
+    QTemporaryDir templates;
+
+    explicit Library(const char* rows = "") {
+        c.Open(lib.connection_string);
+        session::Templates_Dir = templates.path() + L("/work/");
+        session::Cur_Dept_Right.clear();
+        session::Cur_Folder_Deny.clear();
+        if (*rows)
+            add(rows);
+    }
+    void run(const QString& sql) { c.Run_Statement(sql); }
+    // A query's rows, fields apart by "|", rows by ",".
+    QString one(const char* sql) {
+        QStringList out;
+        for (db::Result r = c.Open_Query(L(sql)); !r.eof(); r.next()) {
+            QStringList fields;
+            for (int i = 0; i < r.field_count(); ++i)
+                fields << r.text(i);
+            out << fields.join(u'|');
+        }
+        return out.join(u',');
+    }
+    // "Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001" catalogue rows (the
+    // key's first letters name the table), "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B" a
+    // right, "d:clerk1|Fold0002" a denial, "7|Fold0001|plan|.txt-Text|0|2026-01-01
+    // 10:00:00[|deleted[|size]]" a file.
+    void add(const char* rows) {
+        static const QHash<QString, QString> tables{
+            {L("Grou"), L("REF_Group(Group_No,Group_Name)")},
+            {L("Dpmt"), L("TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO)")},
+            {L("Fold"), L("TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No)")},
+            {L("u:"), L("tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny)")},
+            {L("r:"), L("Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right)")},
+            {L("d:"), L("Tbl_User_Folder_Deny(uid,Folder_NO)")}};
+        for (const QString& row : L(rows).split(u';')) {
+            QStringList v = row.trimmed().split(u'|');
+            QString table = tables.value(v[0].left(4), tables.value(v[0].left(2)));
+            if (v[0].mid(1, 1) == L(":"))
+                v[0] = v[0].mid(2);
+            if (table.startsWith(L("tbl_user")))
+                v << L("pw") << QString() << L("0");
+            if (table.isEmpty()) {
+                table = L("Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,"
+                          "File_QTYAccessed,File_DateLastModified,deleted,File_Size,File_Owner)");
+                v << QStringList{L("0"), L("1.00")}.mid(v.size() - 6) << L("clerk1");
+            }
+            run(L("INSERT INTO ") + table + L(" VALUES ('") + v.join(L("','")) + L("')"));
+        }
+    }
+};
+
+// The browser's logic as its window drives it.
+struct Logic : Library {
+    Fake_Status_Strip status;
+    Fake_Browser_Window window;
+    Fake_Prompter prompter;
+    std::unique_ptr<Browser> b;
+
+    using Library::Library;
+    void open_as(const char* user, const char* role) {
+        session::Cur_User = L(user);
+        session::Cur_Role = L(role);
+        b = std::make_unique<Browser>(c, status, prompter, window);
+        b->Open();
+    }
+    void click(const char* key) { b->Node_Click(L(key)); }
+    void cmd(const char* key) { b->main_mnu_proc(L(key)); }
+    QString texts() const {
+        QStringList out;
+        for (int i = 0; i < b->List.Row_Count(); ++i)
+            out << b->List.Row(i).text;
+        return out.join(u',');
+    }
+    // What a step left: the list, the right and denial, the window's calls, the prompts shown.
+    void note(Transcript& t, const QString& what, const QString& more = {}) {
+        t << J(what, L("-> [") + texts() + L("]"), session::Cur_Dept_Right,
+               session::Cur_Folder_Deny, window.calls.join(u';'), more);
+        t.Prompts(prompter);
+        window.calls.clear();
+    }
+};
+
+#ifdef QT_WIDGETS_LIB
+#include "ProgramFrame.h"
+
+// The real main window on the library, driven by mouse and keys as a user does.
+struct Program : Library {
+    Fake_Prompter prompter;
+    std::unique_ptr<frmMain> main;
+    std::unique_ptr<wintest::Frame> f;
+
+    explicit Program(const char* rows) : Library(rows) {
+        db::Lib_Connection().Open(lib.connection_string);
+    }
+    ~Program() {
+        f.reset();
+        main.reset();
+        db::Lib_Connection().Close();
+    }
+    void open_as(const char* user, const char* role) {
+        session::Cur_User = L(user);
+        session::Cur_Role = L(role);
+        f.reset();
+        main.reset();
+        main = std::make_unique<frmMain>(prompter);
+        f = std::make_unique<wintest::Frame>(main.get());
+        main->Open_Browser();
+        QVERIFY(QTest::qWaitForWindowActive(main.get()));
+    }
+    template <typename T = QWidget> T* w(const char* name) const {
+        return wintest::child<T>(main.get(), name);
+    }
+    QString texts() const {
+        QStringList out;
+        for (int i = 0; i < f->logic().List.Row_Count(); ++i)
+            out << f->logic().List.Row(i).text;
+        return out.join(u',');
+    }
+    // What a step left: the list, the status strip's caption, the prompts shown.
+    void note(Transcript& t, const QString& what, const QString& more = {}) {
+        t << J(what, L("-> [") + texts() + L("]"), w<QLabel>("lblcaption")->text(), more);
+        for (const auto& r : prompter.Records()) // the folders a chooser starts in vary
+            t << Transcript::Prompt_Line(r)
+                     .replace(templates.path(), L("<tmp>"))
+                     .replace(QDir::currentPath(), L("<cwd>"));
+        prompter.Forget_Records();
+    }
+    // The editor open in place in a view, if any.
+    static QLineEdit* editor(QWidget* view) {
+        for (auto* e : view->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                return e;
+        return nullptr;
+    }
+    // Ends an edit in place with this text; a refused one opens a new editor.
+    static void end_edit(QWidget* view, const QString& text) {
+        QLineEdit* e = nullptr;
+        QTRY_VERIFY((e = editor(view)));
+        e->setText(text);
+        QTest::keyClick(e, Qt::Key_Return);
+        QTRY_VERIFY(editor(view) != e);
+    }
+    // The steps ("> step") under a heading of the approved transcript, each followed by what
+    // it left.
+    void script(Transcript& t, const char* approved, const char* heading) {
+        t.Step(L(heading));
+        for (const QString& line : Section(approved, heading))
+            if (line.startsWith(L("> "))) {
+                t << line;
+                play(t, line.mid(2));
+            }
+    }
+    // Plays a step a user takes, a word and what it takes: open user role; node,
+    // rnode (right button) key; row, rrow, srow (shift) text; rlist (the list's
+    // empty part); choose (from the menu just popped), item (a menu item) name; cmd key (the
+    // logic's command); group (chosen in the group box), text, query (typed, then Enter) text;
+    // visit (leaves the query box and comes back); ok, yes (the answers); path file (in the
+    // temporary folder); tedit, ledit text (ends an edit in the tree or list); note what;
+    // tmenu, fmenu, umenu (what the tree, file or account menu offers); one query (its rows);
+    // editor tv or lv; look name (a control); right (and denial); sql statement, add rows; fail n
+    // (the window's connection fails its n-th statement); attach, detach (record its statements);
+    // type text (into the query box), key name key, focus name, click (the query box), pick n
+    // (its n-th item), box what (a note with the query strip's state).
+    void play(Transcript& t, const QString& step) {
+        const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
+        const QByteArray k = a.toUtf8();
+        QTreeView* lv = f ? f->lv() : nullptr;
+        auto* query = f ? w<QComboBox>("Cmbquery") : nullptr;
+        const auto at_row = [&] {
+            return lv->visualRect(lv->model()->index(f->row_of(k), 0)).center();
+        };
+        if (v == L("open"))
+            open_as(k.split(' ')[0], k.split(' ')[1]);
+        else if (v == L("node") || v == L("rnode"))
+            f->click_node(k, v == L("node") ? Qt::LeftButton : Qt::RightButton);
+        else if (v == L("row") || v == L("rrow"))
+            f->click_row(k, v == L("row") ? Qt::LeftButton : Qt::RightButton);
+        else if (v == L("srow"))
+            QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ShiftModifier, at_row());
+        else if (v == L("rlist"))
+            QTest::mouseClick(lv->viewport(), Qt::RightButton, {},
+                              {5, lv->viewport()->height() - 5});
+        else if (v == L("choose"))
+            f->choose(k);
+        else if (v == L("item"))
+            main->Menus().Item(a)->trigger();
+        else if (v == L("cmd"))
+            f->logic().main_mnu_proc(a);
+        else if (v == L("group"))
+            w<QComboBox>("cmbgroup")->setCurrentIndex(w<QComboBox>("cmbgroup")->findText(a));
+        else if (v == L("text") || v == L("query")) {
+            query->setEditText(a);
+            if (v == L("query"))
+                QTest::keyClick(query, Qt::Key_Return);
+        } else if (v == L("type"))
+            QTest::keyClicks(query, a);
+        else if (v == L("key")) // a key on a control: "key cmbgroup Return"
+            QTest::keyClick(w(k.split(' ')[0]),
+                            QKeySequence::fromString(a.section(u' ', 1))[0].key());
+        else if (v == L("focus")) {
+            w(k)->setFocus(Qt::MouseFocusReason);
+            QTest::qWait(1);
+        } else if (v == L("click"))
+            QTest::mouseClick(query->lineEdit(), Qt::LeftButton);
+        else if (v == L("pick"))
+            query->setCurrentIndex(a.toInt());
+        else if (v == L("box")) { // the query strip as the user sees it
+            QWidget* focus = QApplication::focusWidget();
+            note(t, a,
+                 J(look(query), look(w("cmbgroup")), w<QComboBox>("cmbgroup_id")->currentText(),
+                   "| focus", focus ? focus->objectName() : L("none"), "selected",
+                   query->lineEdit()->selectedText(), "| history",
+                   one("select count(*) from Ref_Query_History")));
+        } else if (v == L("visit")) {
+            f->tv()->setFocus(Qt::MouseFocusReason);
+            QTest::qWait(1); // a visit ends once the events of leaving have run
+            query->setFocus(Qt::TabFocusReason);
+        } else if (v == L("sql"))
+            run(a);
+        else if (v == L("add"))
+            add(k);
+        else if (v == L("fail"))
+            db::Lib_Connection().Fail_At_Statement(a.toInt());
+        else if (v == L("attach"))
+            t.Attach(db::Lib_Connection());
+        else if (v == L("detach"))
+            t.Detach();
+        else if (v == L("look"))
+            t << look(w(k));
+        else if (v == L("right"))
+            t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
+        else if (v == L("ok") || v == L("yes"))
+            prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
+        else if (v == L("path"))
+            prompter.Answer_Path(templates.path() + u'/' + a);
+        else if (v == L("tedit") || v == L("ledit"))
+            end_edit(v == L("tedit") ? f->tv() : lv, a);
+        else if (v == L("note"))
+            note(t, a);
+        else if (v == L("tmenu") || v == L("fmenu") || v == L("umenu")) {
+            const QStringList users = testenv::List("mnu_add_new_user,mnu_del_user,mnu_propertier");
+            t << J(f->popped ? f->popped->objectName() : L("-"),
+                   f->enabled(v == L("tmenu")   ? wintest::Tree_Items
+                              : v == L("fmenu") ? wintest::File_Items
+                                                : users)
+                       .join(u','));
+        } else if (v == L("one"))
+            t << one(k);
+        else if (v == L("editor")) {
+            QTRY_VERIFY(editor(w(k)));
+            t << look(editor(w(k)));
+        } else
+            QFAIL(qPrintable(L("no such step: ") + step));
+    }
+    // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
+    static QString look(const QWidget* c) {
+        QString s = c->objectName() + L(":");
+        if (auto* b = qobject_cast<const QAbstractButton*>(c))
+            s += J("", b->text(), b->isChecked() ? "on" : "");
+        else if (auto* l = qobject_cast<const QLabel*>(c))
+            s += J("", l->text());
+        else if (auto* e = qobject_cast<const QLineEdit*>(c))
+            s += J("", e->text(), e->maxLength());
+        else if (auto* d = qobject_cast<const QDateEdit*>(c))
+            s += J("", QDate::currentDate().daysTo(d->date()));
+        else if (auto* box = qobject_cast<const QComboBox*>(c)) {
+            QStringList items;
+            for (int i = 0; i < box->count(); ++i)
+                items << box->itemText(i);
+            s += J("", box->currentText(), L("of"), items.join(u','),
+                   box->lineEdit() ? box->lineEdit()->maxLength() : 0);
+        }
+        return J(s, c->isVisible() ? "" : "hidden", c->isEnabled() ? "" : "disabled").trimmed();
+    }
+};
+#endif
