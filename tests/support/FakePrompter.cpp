@@ -60,18 +60,8 @@ Fake_Prompter& Fake_Prompter::Answer_Path(const QString& path) {
     return *this;
 }
 
-Fake_Prompter& Fake_Prompter::Answer_Paths(const QStringList& paths) {
-    script_.push_back({Answer_Kind::Paths, {}, {}, paths, {}, {}});
-    return *this;
-}
-
 Fake_Prompter& Fake_Prompter::Answer_Password(std::optional<QString> password) {
     script_.push_back({Answer_Kind::Password, {}, {}, {}, std::move(password), {}});
-    return *this;
-}
-
-Fake_Prompter& Fake_Prompter::Answer_Count(std::optional<int> count) {
-    script_.push_back({Answer_Kind::Count, {}, {}, {}, {}, count});
     return *this;
 }
 

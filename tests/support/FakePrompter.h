@@ -38,17 +38,13 @@ public:
                           const QString& expected_text = {});
     // The next file chooser (open, save) or folder chooser gives this path; empty = cancelled.
     Fake_Prompter& Answer_Path(const QString& path);
-    // The next multi-file chooser gives these paths; empty = cancelled.
-    Fake_Prompter& Answer_Paths(const QStringList& paths);
     Fake_Prompter& Answer_Password(std::optional<QString> password);
-    Fake_Prompter& Answer_Count(std::optional<int> count);
 
     const std::vector<Record>& Records() const { return records_; }
     // Texts of the message boxes shown, in order.
     QStringList Texts() const;
     // The last prompt shown; fails the test when there was none.
     Record Last() const;
-    qsizetype Unused() const { return qsizetype(script_.size()); }
     // Fails the test when scripted answers are left; forgets them and the records.
     void Verify_Done();
     void Clear();

@@ -7,33 +7,6 @@
 #include <QFileInfo>
 #include <QtTest>
 
-namespace {
-
-const char* icon_name(Prompt_Icon icon) {
-    static const char* const names[] = {"none", "information", "question", "warning", "critical"};
-    return names[int(icon)];
-}
-
-const char* buttons_name(Prompt_Buttons buttons) {
-    static const char* const names[] = {"ok", "ok/cancel", "yes/no", "yes/no/cancel"};
-    return names[int(buttons)];
-}
-
-const char* kind_name(Fake_Prompter::Kind kind) {
-    static const char* const names[] = {"message", "open",     "open-many", "save",
-                                        "folder",  "password", "count"};
-    return names[int(kind)];
-}
-
-// Line breaks inside one text stay visible and keep the text on one line.
-QString one_line(QString text) {
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\\n"))
-        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
-        .replace(QLatin1Char('\r'), QLatin1String("\\r"));
-}
-
-} // namespace
-
 Transcript::Transcript(const QString& approved)
     : path_(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + approved) {}
 
@@ -42,7 +15,11 @@ Transcript::~Transcript() {
 }
 
 Transcript& Transcript::operator<<(const QString& line) {
-    lines_ << one_line(line);
+    // Line breaks inside one text stay visible and keep the text on one line.
+    lines_ << QString(line)
+                  .replace(QLatin1String("\r\n"), QLatin1String("\\n"))
+                  .replace(u'\n', QLatin1String("\\n"))
+                  .replace(u'\r', QLatin1String("\\r"));
     return *this;
 }
 
@@ -55,10 +32,14 @@ Transcript& Transcript::Field(const QString& label, const QString& value) {
 }
 
 QString Transcript::Prompt_Line(const Fake_Prompter::Record& r) {
-    QString line = QStringLiteral("prompt %1 [%2]").arg(QLatin1String(kind_name(r.kind)), r.title);
+    static const char* const kinds[] = {"message", "open",     "open-many", "save",
+                                        "folder",  "password", "count"};
+    static const char* const icons[] = {"none", "information", "question", "warning", "critical"};
+    static const char* const buttons[] = {"ok", "ok/cancel", "yes/no", "yes/no/cancel"};
+    QString line = QStringLiteral("prompt %1 [%2]").arg(QLatin1String(kinds[int(r.kind)]), r.title);
     if (r.kind == Fake_Prompter::Kind::Message)
         line += QStringLiteral(" %1 %2: %3")
-                    .arg(QLatin1String(icon_name(r.icon)), QLatin1String(buttons_name(r.buttons)),
+                    .arg(QLatin1String(icons[int(r.icon)]), QLatin1String(buttons[int(r.buttons)]),
                          r.text);
     else if (!r.text.isEmpty())
         line += QStringLiteral(": ") + r.text;
@@ -90,25 +71,21 @@ void Transcript::Detach() {
 
 bool Transcript::Matches() {
     Detach();
-    const QString text = lines_.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    const QStringList seen = lines_ + QStringList{QString()};
+    QFile file(path_);
     if (qEnvironmentVariableIntValue("SCROLLKIN_APPROVE") == 1) {
-        QDir().mkpath(QFileInfo(path_).absolutePath());
-        QFile out(path_);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(text.toUtf8()) < 0) {
-            qWarning("Transcript: cannot write %s", qPrintable(path_));
-            return false;
-        }
-        qInfo("Transcript: approved %s", qPrintable(path_));
-        return true;
+        const bool ok = QDir().mkpath(QFileInfo(path_).absolutePath()) &&
+                        file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                        file.write(seen.join(u'\n').toUtf8()) >= 0;
+        qInfo("Transcript: %s %s", ok ? "approved" : "cannot write", qPrintable(path_));
+        return ok;
     }
-    QFile in(path_);
-    if (!in.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         qWarning("Transcript: no approved file %s (SCROLLKIN_APPROVE=1 writes it)",
                  qPrintable(path_));
         return false;
     }
-    const QStringList approved = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'));
-    const QStringList seen = text.split(QLatin1Char('\n'));
+    const QStringList approved = QString::fromUtf8(file.readAll()).split(u'\n');
     for (qsizetype i = 0; i < std::max(approved.size(), seen.size()); ++i) {
         const QString a = approved.value(i, QStringLiteral("<end>"));
         const QString s = seen.value(i, QStringLiteral("<end>"));
