@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../store/StoreFixture.h"
+#include "CatalogueFixture.h"
 #include "HostileText.h"
 #include "SqlText.h"
 #include "UserForm.h"
@@ -26,14 +26,25 @@ inline int Add_Hostile_Rows(const std::function<bool(const QString&)>& keep = {}
         limit);
 }
 
+// Every row of a query, fields joined by "|".
+inline QStringList Rows_Of(db::Connection& c, const QString& sql) {
+    QStringList out;
+    for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
+        out << r.text(0);
+        for (int i = 1; i < r.field_count(); ++i)
+            out.last() += u'|' + r.text(i);
+    }
+    return out;
+}
+
 // What no text may change by being run as SQL: the library's tables and its accounts (all but
 // `except`, the one a test adds itself).
 inline QStringList Library_Guard(db::Connection& c, const QString& except = QString()) {
-    QStringList out = Query_Rows(c, QStringLiteral("select name from sqlite_master where "
-                                                   "type='table' order by name"));
-    out << Query_Rows(c, QStringLiteral("select UID,PWD,Name,Sys_Role,User_deny,Remark from "
-                                        "tbl_user where UID<>'") +
-                             Quote_Sql(except) + QStringLiteral("' order by UID"));
+    QStringList out = Rows_Of(c, QStringLiteral("select name from sqlite_master where "
+                                                "type='table' order by name"));
+    out << Rows_Of(c, QStringLiteral("select UID,PWD,Name,Sys_Role,User_deny,Remark from "
+                                     "tbl_user where UID<>'") +
+                          Quote_Sql(except) + QStringLiteral("' order by UID"));
     return out;
 }
 

@@ -2,9 +2,9 @@
 // the user dialog's fields, the login name and password, the log book of an account, and a
 // name matched with LIKE.
 
-#include "../admin/UserFixture.h"
-#include "../logs/LogFixture.h"
+#include "../admin/AdminFixture.h"
 #include "HostileFixture.h"
+#include "LogBook.h"
 #include "Login.h"
 #include "Settings.h"
 
@@ -13,10 +13,13 @@ class Test_Hostile_Catalogue : public QObject {
 
     // One library for all rows of a test: each row checks only what it made.
     std::unique_ptr<Catalogue_Fixture> catalogue_;
-    std::unique_ptr<User_Fixture> users_;
-    std::unique_ptr<Log_Fixture> logs_;
+    std::unique_ptr<Admin_Fixture> admin_;
+    std::shared_ptr<logs::Log_Book> log_book_;
+    QTemporaryDir templates_;
 
 private Q_SLOTS:
+    void initTestCase() { session::Templates_Dir = templates_.path() + u'/'; }
+
     // Group, department, folder and sub folder names typed in place are stored and read back
     // as typed.
     void node_names_data() {
@@ -63,13 +66,16 @@ private Q_SLOTS:
     // as typed (the login name without the blanks around it); the account then signs in with
     // the login name and password as typed.
     void user_dialog_and_sign_in_data() {
-        users_ = std::make_unique<User_Fixture>();
+        admin_ = std::make_unique<Admin_Fixture>();
         Add_Hostile_Rows();
     }
     void user_dialog_and_sign_in() {
         QFETCH(QString, text);
-        User_Fixture& x = *users_;
+        Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
+        const auto cell = [&x, &uid](size_t column) {
+            return List_Model::Display_Text(x.browser.List.Row(x.row_of(uid)).cells.at(column));
+        };
         // Texts that share a login name: the account of an earlier row goes first.
         x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
         x.browser.Node_Click(QStringLiteral("User"));
@@ -87,16 +93,17 @@ private Q_SLOTS:
         QVERIFY(back.get_user(uid));
         QCOMPARE((QStringList{back.login_name, back.user_name, back.password, back.remark}),
                  (QStringList{uid, form.user_name, form.password, form.remark}));
-        QCOMPARE(x.cell(uid, 1), form.user_name);
-        QCOMPARE(x.cell(uid, 4), form.remark);
+        QVERIFY(x.row_of(uid) >= 0);
+        QCOMPARE(cell(0), form.user_name);
+        QCOMPARE(cell(3), form.remark);
 
         // An edit of the account writes the same texts over it.
         back.user_name = form.user_name + QStringLiteral("'");
         x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
         QCOMPARE(back.Save(), User_Form::Save_Outcome::Close);
-        QCOMPARE(x.value(QStringLiteral("select name from tbl_user where uid='") + Quote_Sql(uid) +
-                         u'\''),
-                 back.user_name);
+        QCOMPARE(x.rows(QStringLiteral("select name from tbl_user where uid='") + Quote_Sql(uid) +
+                        u'\''),
+                 QStringList{back.user_name});
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
         Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), x.f.lib.connection_string);
@@ -145,12 +152,15 @@ private Q_SLOTS:
 
     // The log book of an account with a hostile login lists its rows.
     void log_book_of_hostile_login_data() {
-        logs_ = std::make_unique<Log_Fixture>();
+        admin_ = std::make_unique<Admin_Fixture>();
+        admin_->f.add("2|Fold0001|sheet|.XLS-Sheet|0|2026-01-01 10:00:00");
+        log_book_ = logs::Install_Log_Operations(admin_->browser, admin_->f.c, admin_->prompter,
+                                                 admin_->status, admin_->window, {});
         Add_Hostile_Rows();
     }
     void log_book_of_hostile_login() {
         QFETCH(QString, text);
-        Log_Fixture& x = *logs_;
+        Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
         const QString q = Quote_Sql(uid);
         x.f.run(QStringLiteral("delete from tbl_user where uid='%1'").arg(q));
@@ -203,9 +213,9 @@ private Q_SLOTS:
                 if (n.contains(t.text, Qt::CaseInsensitive))
                     expected << n;
             QStringList found =
-                Query_Rows(f.c, QStringLiteral("select File_Name from Tbl_File_Information where "
-                                               "file_name like '%") +
-                                    Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape);
+                Rows_Of(f.c, QStringLiteral("select File_Name from Tbl_File_Information where "
+                                            "file_name like '%") +
+                                 Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape);
             found.sort();
             expected.sort();
             QVERIFY2(found == expected, t.name);
