@@ -26,14 +26,12 @@ inline int Add_Hostile_Rows(const std::function<bool(const QString&)>& keep = {}
         limit);
 }
 
-// Every row of a query, fields joined by "|".
+// Every field of every row of a query, in order.
 inline QStringList Rows_Of(db::Connection& c, const QString& sql) {
     QStringList out;
-    for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
-        out << r.text(0);
-        for (int i = 1; i < r.field_count(); ++i)
-            out.last() += u'|' + r.text(i);
-    }
+    for (db::Result r = c.Open_Query(sql); !r.eof(); r.next())
+        for (int i = 0; i < r.field_count(); ++i)
+            out << r.text(i);
     return out;
 }
 
@@ -53,14 +51,4 @@ inline QStringList Library_Guard(db::Connection& c, const QString& except = QStr
 inline QString Login_For(const QString& text) {
     const QString uid = hostile::Fit(text, User_Form::Login_Name_Limit).trimmed();
     return uid.isEmpty() ? QStringLiteral("blank") : uid;
-}
-
-// An account with right A in Sales (Dpmt0001), stored by hand, quotes doubled.
-inline void Add_Clerk(Catalogue_Fixture& f, const QString& uid) {
-    f.run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values "
-                         "('%1','Clerk','User','pw','','0')")
-              .arg(Quote_Sql(uid)));
-    f.run(QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right) "
-                         "VALUES('%1','Dpmt0001','A')")
-              .arg(Quote_Sql(uid)));
 }

@@ -23,43 +23,33 @@ private Q_SLOTS:
     // Group, department, folder and sub folder names typed in place are stored and read back
     // as typed.
     void node_names_data() {
-        catalogue_ = std::make_unique<Catalogue_Fixture>();
-        catalogue_->run(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role) values "
-                                       "('Scrollkin','Hollowfen','Admin','Administrator')"));
+        admin_ = std::make_unique<Admin_Fixture>(); // signed in as the administrator
         // Blank and over-long names are asked for again (test_hierarchy).
         Add_Hostile_Rows(
             [](const QString& t) { return !t.trimmed().isEmpty() && t.size() <= 255; });
     }
     void node_names() {
         QFETCH(QString, text);
-        Catalogue_Fixture& f = *catalogue_;
-        Fake_Status_Strip status;
-        Fake_Prompter prompter;
-        Fake_Browser_Window window;
-        session::Cur_User = QStringLiteral("Scrollkin");
-        session::Cur_Role = QStringLiteral("Administrator");
-        const QStringList guard = Library_Guard(f.c);
+        Admin_Fixture& x = *admin_;
+        const QStringList guard = Library_Guard(x.f.c);
         QStringList keys;
-        {
-            Browser b(f.c, status, prompter, window);
-            b.Open();
-            QString key = QStringLiteral("catlog");
-            for (int level = 0; level < 4; ++level) {
-                b.Tree.select(key);
-                b.main_mnu_proc(QStringLiteral("add"));
-                key = Catalogue_Tree::key_of(b.Tree.selected());
-                QCOMPARE(b.Catalogue_Edit.End_Edit(key, text), Hierarchy::Edit_End::Stored);
-                keys << key;
-            }
+        QString key = QStringLiteral("catlog");
+        x.browser.Open();
+        for (int level = 0; level < 4; ++level) {
+            x.browser.Tree.select(key);
+            x.browser.main_mnu_proc(QStringLiteral("add"));
+            key = Catalogue_Tree::key_of(x.browser.Tree.selected());
+            QCOMPARE(x.browser.Catalogue_Edit.End_Edit(key, text), Hierarchy::Edit_End::Stored);
+            keys << key;
         }
         QCOMPARE(keys.value(3).size(), 12);
-        Browser again(f.c, status, prompter, window);
+        Browser again(x.f.c, x.status, x.prompter, x.window);
         again.Open();
         for (const QString& key : keys) {
             QVERIFY2(again.Tree.node(key), qPrintable(key));
             QCOMPARE(again.Tree.node(key)->text(), text);
         }
-        QCOMPARE(Library_Guard(f.c), guard);
+        QCOMPARE(Library_Guard(x.f.c), guard);
     }
 
     // Every field of the user dialog, each cut to its box, saved as a new account and read back
@@ -73,9 +63,6 @@ private Q_SLOTS:
         QFETCH(QString, text);
         Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
-        const auto cell = [&x, &uid](size_t column) {
-            return List_Model::Display_Text(x.browser.List.Row(x.row_of(uid)).cells.at(column));
-        };
         // Texts that share a login name: the account of an earlier row goes first.
         x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
         x.browser.Node_Click(QStringLiteral("User"));
@@ -94,8 +81,9 @@ private Q_SLOTS:
         QCOMPARE((QStringList{back.login_name, back.user_name, back.password, back.remark}),
                  (QStringList{uid, form.user_name, form.password, form.remark}));
         QVERIFY(x.row_of(uid) >= 0);
-        QCOMPARE(cell(0), form.user_name);
-        QCOMPARE(cell(3), form.remark);
+        const List_Row& row = x.browser.List.Row(x.row_of(uid));
+        QCOMPARE(List_Model::Display_Text(row.cells.at(0)), form.user_name);
+        QCOMPARE(List_Model::Display_Text(row.cells.at(3)), form.remark);
 
         // An edit of the account writes the same texts over it.
         back.user_name = form.user_name + QStringLiteral("'");
@@ -165,10 +153,7 @@ private Q_SLOTS:
         const QString q = Quote_Sql(uid);
         x.f.run(QStringLiteral("delete from tbl_user where uid='%1'").arg(q));
         x.f.run(QStringLiteral("delete from tbl_file_log where User_Name='%1'").arg(q));
-        x.f.run(
-            QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD) values ('%1','%2','User',"
-                           "'pw')")
-                .arg(q, Quote_Sql(text)));
+        x.f.user(q, Quote_Sql(text), QStringLiteral("User"));
         x.f.run(QStringLiteral("insert into tbl_file_log (file_no,User_Name,Operation) values "
                                "('2','%1','Backup')")
                     .arg(q));

@@ -154,8 +154,10 @@ private Q_SLOTS:
         Store_Fixture& x = *ops_;
         const QString uid = Login_For(text);
         if (x.one(QStringLiteral("select count(*) from tbl_user where UID='") + Quote_Sql(uid) +
-                  u'\'') == QLatin1String("0"))
-            Add_Clerk(x.f, uid);
+                  u'\'') == QLatin1String("0")) { // an account with right A in Sales
+            x.f.user(Quote_Sql(uid), u"Clerk"_s, u"User"_s);
+            x.f.right(Quote_Sql(uid), u"Dpmt0001"_s, u"A"_s);
+        }
         const QStringList guard = Library_Guard(x.f.c);
         x.f.run(QStringLiteral("update Tbl_File_Information set File_Name='") + Quote_Sql(text) +
                 QStringLiteral("' where File_NO='1'"));
