@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../store/StoreFixture.h"
+#include "CatalogueFixture.h"
 #include "HostileText.h"
 #include "SqlText.h"
 #include "UserForm.h"
@@ -26,14 +26,23 @@ inline int Add_Hostile_Rows(const std::function<bool(const QString&)>& keep = {}
         limit);
 }
 
+// Every field of every row of a query, in order.
+inline QStringList Rows_Of(db::Connection& c, const QString& sql) {
+    QStringList out;
+    for (db::Result r = c.Open_Query(sql); !r.eof(); r.next())
+        for (int i = 0; i < r.field_count(); ++i)
+            out << r.text(i);
+    return out;
+}
+
 // What no text may change by being run as SQL: the library's tables and its accounts (all but
 // `except`, the one a test adds itself).
 inline QStringList Library_Guard(db::Connection& c, const QString& except = QString()) {
-    QStringList out = Query_Rows(c, QStringLiteral("select name from sqlite_master where "
-                                                   "type='table' order by name"));
-    out << Query_Rows(c, QStringLiteral("select UID,PWD,Name,Sys_Role,User_deny,Remark from "
-                                        "tbl_user where UID<>'") +
-                             Quote_Sql(except) + QStringLiteral("' order by UID"));
+    QStringList out = Rows_Of(c, QStringLiteral("select name from sqlite_master where "
+                                                "type='table' order by name"));
+    out << Rows_Of(c, QStringLiteral("select UID,PWD,Name,Sys_Role,User_deny,Remark from "
+                                     "tbl_user where UID<>'") +
+                          Quote_Sql(except) + QStringLiteral("' order by UID"));
     return out;
 }
 
@@ -42,14 +51,4 @@ inline QStringList Library_Guard(db::Connection& c, const QString& except = QStr
 inline QString Login_For(const QString& text) {
     const QString uid = hostile::Fit(text, User_Form::Login_Name_Limit).trimmed();
     return uid.isEmpty() ? QStringLiteral("blank") : uid;
-}
-
-// An account with right A in Sales (Dpmt0001), stored by hand, quotes doubled.
-inline void Add_Clerk(Catalogue_Fixture& f, const QString& uid) {
-    f.run(QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values "
-                         "('%1','Clerk','User','pw','','0')")
-              .arg(Quote_Sql(uid)));
-    f.run(QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right) "
-                         "VALUES('%1','Dpmt0001','A')")
-              .arg(Quote_Sql(uid)));
 }

@@ -2,9 +2,9 @@
 // the user dialog's fields, the login name and password, the log book of an account, and a
 // name matched with LIKE.
 
-#include "../admin/UserFixture.h"
-#include "../logs/LogFixture.h"
+#include "../admin/AdminFixture.h"
 #include "HostileFixture.h"
+#include "LogBook.h"
 #include "Login.h"
 #include "Settings.h"
 
@@ -13,62 +13,55 @@ class Test_Hostile_Catalogue : public QObject {
 
     // One library for all rows of a test: each row checks only what it made.
     std::unique_ptr<Catalogue_Fixture> catalogue_;
-    std::unique_ptr<User_Fixture> users_;
-    std::unique_ptr<Log_Fixture> logs_;
+    std::unique_ptr<Admin_Fixture> admin_;
+    std::shared_ptr<logs::Log_Book> log_book_;
+    QTemporaryDir templates_;
 
 private Q_SLOTS:
+    void initTestCase() { session::Templates_Dir = templates_.path() + u'/'; }
+
     // Group, department, folder and sub folder names typed in place are stored and read back
     // as typed.
     void node_names_data() {
-        catalogue_ = std::make_unique<Catalogue_Fixture>();
-        catalogue_->run(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role) values "
-                                       "('Scrollkin','Hollowfen','Admin','Administrator')"));
+        admin_ = std::make_unique<Admin_Fixture>(); // signed in as the administrator
         // Blank and over-long names are asked for again (test_hierarchy).
         Add_Hostile_Rows(
             [](const QString& t) { return !t.trimmed().isEmpty() && t.size() <= 255; });
     }
     void node_names() {
         QFETCH(QString, text);
-        Catalogue_Fixture& f = *catalogue_;
-        Fake_Status_Strip status;
-        Fake_Prompter prompter;
-        Fake_Browser_Window window;
-        session::Cur_User = QStringLiteral("Scrollkin");
-        session::Cur_Role = QStringLiteral("Administrator");
-        const QStringList guard = Library_Guard(f.c);
+        Admin_Fixture& x = *admin_;
+        const QStringList guard = Library_Guard(x.f.c);
         QStringList keys;
-        {
-            Browser b(f.c, status, prompter, window);
-            b.Open();
-            QString key = QStringLiteral("catlog");
-            for (int level = 0; level < 4; ++level) {
-                b.Tree.select(key);
-                b.main_mnu_proc(QStringLiteral("add"));
-                key = Catalogue_Tree::key_of(b.Tree.selected());
-                QCOMPARE(b.Catalogue_Edit.End_Edit(key, text), Hierarchy::Edit_End::Stored);
-                keys << key;
-            }
+        QString key = QStringLiteral("catlog");
+        x.browser.Open();
+        for (int level = 0; level < 4; ++level) {
+            x.browser.Tree.select(key);
+            x.browser.main_mnu_proc(QStringLiteral("add"));
+            key = Catalogue_Tree::key_of(x.browser.Tree.selected());
+            QCOMPARE(x.browser.Catalogue_Edit.End_Edit(key, text), Hierarchy::Edit_End::Stored);
+            keys << key;
         }
         QCOMPARE(keys.value(3).size(), 12);
-        Browser again(f.c, status, prompter, window);
+        Browser again(x.f.c, x.status, x.prompter, x.window);
         again.Open();
         for (const QString& key : keys) {
             QVERIFY2(again.Tree.node(key), qPrintable(key));
             QCOMPARE(again.Tree.node(key)->text(), text);
         }
-        QCOMPARE(Library_Guard(f.c), guard);
+        QCOMPARE(Library_Guard(x.f.c), guard);
     }
 
     // Every field of the user dialog, each cut to its box, saved as a new account and read back
     // as typed (the login name without the blanks around it); the account then signs in with
     // the login name and password as typed.
     void user_dialog_and_sign_in_data() {
-        users_ = std::make_unique<User_Fixture>();
+        admin_ = std::make_unique<Admin_Fixture>();
         Add_Hostile_Rows();
     }
     void user_dialog_and_sign_in() {
         QFETCH(QString, text);
-        User_Fixture& x = *users_;
+        Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
         // Texts that share a login name: the account of an earlier row goes first.
         x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
@@ -87,16 +80,18 @@ private Q_SLOTS:
         QVERIFY(back.get_user(uid));
         QCOMPARE((QStringList{back.login_name, back.user_name, back.password, back.remark}),
                  (QStringList{uid, form.user_name, form.password, form.remark}));
-        QCOMPARE(x.cell(uid, 1), form.user_name);
-        QCOMPARE(x.cell(uid, 4), form.remark);
+        QVERIFY(x.row_of(uid) >= 0);
+        const List_Row& row = x.browser.List.Row(x.row_of(uid));
+        QCOMPARE(List_Model::Display_Text(row.cells.at(0)), form.user_name);
+        QCOMPARE(List_Model::Display_Text(row.cells.at(3)), form.remark);
 
         // An edit of the account writes the same texts over it.
         back.user_name = form.user_name + QStringLiteral("'");
         x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
         QCOMPARE(back.Save(), User_Form::Save_Outcome::Close);
-        QCOMPARE(x.value(QStringLiteral("select name from tbl_user where uid='") + Quote_Sql(uid) +
-                         u'\''),
-                 back.user_name);
+        QCOMPARE(x.rows(QStringLiteral("select name from tbl_user where uid='") + Quote_Sql(uid) +
+                        u'\''),
+                 QStringList{back.user_name});
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
         Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), x.f.lib.connection_string);
@@ -145,20 +140,20 @@ private Q_SLOTS:
 
     // The log book of an account with a hostile login lists its rows.
     void log_book_of_hostile_login_data() {
-        logs_ = std::make_unique<Log_Fixture>();
+        admin_ = std::make_unique<Admin_Fixture>();
+        admin_->f.add("2|Fold0001|sheet|.XLS-Sheet|0|2026-01-01 10:00:00");
+        log_book_ = logs::Install_Log_Operations(admin_->browser, admin_->f.c, admin_->prompter,
+                                                 admin_->status, admin_->window, {});
         Add_Hostile_Rows();
     }
     void log_book_of_hostile_login() {
         QFETCH(QString, text);
-        Log_Fixture& x = *logs_;
+        Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
         const QString q = Quote_Sql(uid);
         x.f.run(QStringLiteral("delete from tbl_user where uid='%1'").arg(q));
         x.f.run(QStringLiteral("delete from tbl_file_log where User_Name='%1'").arg(q));
-        x.f.run(
-            QStringLiteral("insert into tbl_user(UID,Name,Sys_Role,PWD) values ('%1','%2','User',"
-                           "'pw')")
-                .arg(q, Quote_Sql(text)));
+        x.f.user(q, Quote_Sql(text), QStringLiteral("User"));
         x.f.run(QStringLiteral("insert into tbl_file_log (file_no,User_Name,Operation) values "
                                "('2','%1','Backup')")
                     .arg(q));
@@ -203,9 +198,9 @@ private Q_SLOTS:
                 if (n.contains(t.text, Qt::CaseInsensitive))
                     expected << n;
             QStringList found =
-                Query_Rows(f.c, QStringLiteral("select File_Name from Tbl_File_Information where "
-                                               "file_name like '%") +
-                                    Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape);
+                Rows_Of(f.c, QStringLiteral("select File_Name from Tbl_File_Information where "
+                                            "file_name like '%") +
+                                 Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape);
             found.sort();
             expected.sort();
             QVERIFY2(found == expected, t.name);

@@ -1,8 +1,7 @@
 // Hostile names through the file store: names of files on disk backed up and restored, typed
 // file names, names and logins carried by a paste, file passwords.
 
-#include "../store/BackupFixture.h"
-#include "../store/FileOperationsFixture.h"
+#include "../store/StoreFixture.h"
 #include "FileFacts.h"
 #include "HostileFixture.h"
 #include "Restore.h"
@@ -43,11 +42,11 @@ class Test_Hostile_Store : public QObject {
     Q_OBJECT
 
     // One library for all rows of a test: each row checks only what it made.
-    std::unique_ptr<File_Operations_Fixture> ops_;
+    std::unique_ptr<Store_Fixture> ops_;
 
     // A file backed up from disk under its own name keeps that name, its type and its bytes in
     // the library, and is restored under the same name with the same bytes.
-    void check_stored(Backup_Fixture& x, const QString& name, const QString& file_no,
+    void check_stored(Store_Fixture& x, const QString& name, const QString& file_no,
                       const QByteArray& bytes, const QTemporaryDir& out) {
         QCOMPARE(x.one(QStringLiteral("select File_Name,File_Type,File_Owner from "
                                       "Tbl_File_Information where File_NO='") +
@@ -72,7 +71,7 @@ private Q_SLOTS:
     // opened again by the name it is listed under: that file is told as failed, stores nothing, and
     // the others are stored whole.
     void dropped_folder_of_hostile_names() {
-        Backup_Fixture x;
+        Store_Fixture x;
         const QStringList guard = Library_Guard(x.f.c);
         const QString dropped = x.sources.filePath(QStringLiteral("in"));
         QStringList names;
@@ -118,12 +117,12 @@ private Q_SLOTS:
     }
 
     void rename_data() {
-        ops_ = std::make_unique<File_Operations_Fixture>(1);
+        ops_ = std::make_unique<Store_Fixture>(1);
         Add_Hostile_Rows();
     }
     void rename() {
         QFETCH(QString, text);
-        File_Operations_Fixture& x = *ops_;
+        Store_Fixture& x = *ops_;
         const QStringList guard = Library_Guard(x.f.c);
         const QString name_and_logs = QStringLiteral(
             "select File_Name,(select count(*) from Tbl_File_Log) from Tbl_File_Information");
@@ -147,16 +146,18 @@ private Q_SLOTS:
 
     // A file with a hostile name, copied and pasted by an account whose login is hostile too.
     void paste_as_hostile_user_data() {
-        ops_ = std::make_unique<File_Operations_Fixture>(1);
+        ops_ = std::make_unique<Store_Fixture>(1);
         Add_Hostile_Rows([](const QString& text) { return text.size() <= 255; });
     }
     void paste_as_hostile_user() {
         QFETCH(QString, text);
-        File_Operations_Fixture& x = *ops_;
+        Store_Fixture& x = *ops_;
         const QString uid = Login_For(text);
         if (x.one(QStringLiteral("select count(*) from tbl_user where UID='") + Quote_Sql(uid) +
-                  u'\'') == QLatin1String("0"))
-            Add_Clerk(x.f, uid);
+                  u'\'') == QLatin1String("0")) { // an account with right A in Sales
+            x.f.user(Quote_Sql(uid), u"Clerk"_s, u"User"_s);
+            x.f.right(Quote_Sql(uid), u"Dpmt0001"_s, u"A"_s);
+        }
         const QStringList guard = Library_Guard(x.f.c);
         x.f.run(QStringLiteral("update Tbl_File_Information set File_Name='") + Quote_Sql(text) +
                 QStringLiteral("' where File_NO='1'"));
@@ -180,12 +181,12 @@ private Q_SLOTS:
     }
 
     void file_password_data() {
-        ops_ = std::make_unique<File_Operations_Fixture>(1);
+        ops_ = std::make_unique<Store_Fixture>(1);
         Add_Hostile_Rows({}, 50);
     }
     void file_password() {
         QFETCH(QString, text);
-        File_Operations_Fixture& x = *ops_;
+        Store_Fixture& x = *ops_;
         Typing_Password_Dialog dialog;
         Install_Password_Operations(x.browser, x.f.c, x.prompter, x.status, dialog);
         const QStringList guard = Library_Guard(x.f.c);

@@ -1,4 +1,0 @@
-#pragma once
-
-// Other layers' tests include the store fixture by this name.
-#include "StoreFixture.h"
