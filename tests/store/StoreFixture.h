@@ -264,7 +264,6 @@ struct Store_Fixture {
             return [this, op](const QString&) { (ops.get()->*op)(); };
         };
         const std::map<QString, Step> steps{
-            {u"step"_s, [&](const QString& a) { t.Step(a); }},
             {u"pick"_s, [this](const QString& a) { pick(a); }},
             {u"rows"_s,
              [this](const QString& a) {
@@ -441,13 +440,6 @@ struct Store_Fixture {
                  t << u"renamed %1"_s.arg(
                      ops->Rename_File(a.section(u'|', 0, 0).toInt(), a.section(u'|', 1)));
              }},
-            {u"catalogue"_s,
-             [&](const QString&) {
-                 t << rows(
-                     u"select File_NO,Folder_NO,File_Name,File_Size,File_Owner,LastAccessed_by,"
-                     "File_QTYAccessed,File_Protect,coalesce(file_password,'-') from "
-                     "Tbl_File_Information order by cast(File_NO as int)"_s);
-             }},
             {u"state"_s,
              [&](const QString&) {
                  QString two = u"missing"_s;
@@ -458,12 +450,6 @@ struct Store_Fixture {
                  t << u"half files %1, transaction depth %2, file 2 %3"_s.arg(half_files())
                           .arg(f.c.Transaction_Depth())
                           .arg(two);
-             }},
-            {u"passwords"_s,
-             [&](const QString&) {
-                 t << rows(u"select File_NO,coalesce(file_password,'-'),File_Protect from "
-                           "Tbl_File_Information"_s)
-                          .join(u' ');
              }},
             {u"query"_s, [this](const QString&) { browser.Files.List_Shows_Node = false; }},
             {u"checks"_s,

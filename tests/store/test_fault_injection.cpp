@@ -1,6 +1,5 @@
 #include "FailingDevice.h"
 #include "StoreFixture.h"
-#include "StoreTests.h"
 #include "UserForm.h"
 
 #include <QCryptographicHash>
@@ -343,5 +342,5 @@ private Q_SLOTS:
     }
 };
 
-STORE_TEST(Test_Fault_Injection)
+SCROLLKIN_GUI_TEST_MAIN(Test_Fault_Injection)
 #include "test_fault_injection.moc"

@@ -1,4 +1,5 @@
 #include "StoreFixture.h"
+#include "StoreTests.h"
 #include "frmFilepass.h"
 
 #include <QApplication>
@@ -56,62 +57,54 @@ QString type(QWidget* w, const QString& typed, const QString& key = u"OK"_s) {
 
 } // namespace
 
-class Test_Filepass_Window : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    // Both modes shown over the browser, typed into and left by OK and every other way.
-    void modes() {
-        Store_Fixture x(1);
-        Transcript t(u"store/transcripts/filepass_window.txt"_s);
+// Both modes shown over the browser, typed into and left by OK and every other way.
+void Test_Store::password_dialog() {
+    Store_Fixture x(1);
+    Transcript t(u"store/transcripts/filepass_window.txt"_s);
+    x.protect(1, u"old"_s, false);
+    QWidget owner;
+    owner.setGeometry(200, 150, 800, 600);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    for (const QString& c : testenv::List("setting:it's|its:it's|it's;asking:OLD:old;"
+                                          "setting:new|new Cancel;asking:old Escape;"
+                                          "setting:new|new close;asking:old close;"
+                                          "asking:old Cancel;setting:new|new Escape",
+                                          ';')) {
+        t.Step(c);
+        File_Password_Form form(x.f.c, x.prompter, u"1"_s);
+        if (c.startsWith(u"asking"))
+            form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
+        x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+        on_modal([&](QWidget* w) {
+            t << w->windowTitle();
+            for (const QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const auto* l = qobject_cast<const QLabel*>(child);
+                const auto* b = qobject_cast<const QPushButton*>(child);
+                const auto* e = qobject_cast<const QLineEdit*>(child);
+                t << child->objectName() + u' ' +
+                         (l   ? l->text()
+                          : b ? b->text()
+                              : u"enabled %1, at most %2"_s.arg(e->isEnabled())
+                                    .arg(e->maxLength()));
+            }
+            const QPoint off = w->frameGeometry().center() - owner.frameGeometry().center();
+            // Within the dialog's frame margins, unknown until it shows.
+            QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");
+            if (!box(w, 0)->isEnabled())
+                QCOMPARE(box(w, 0)->palette().color(QPalette::Disabled, QPalette::Base).rgb(),
+                         QApplication::palette().color(QPalette::Midlight).rgb());
+            for (const QString& step : c.section(u':', 1).split(u':'))
+                t << type(w, step.section(u' ', 0, 0),
+                          step.section(u' ', 1).isEmpty() ? u"OK"_s : step.section(u' ', 1));
+        });
+        Filepass_Window(&owner).Run(form);
+        t << u"answer '%1', entered %2, stored %3"_s.arg(form.Answer())
+                 .arg(form.Password_Entered())
+                 .arg(x.one(u"select file_password from Tbl_File_Information"_s));
+        x.seen(t);
+        x.prompter.Clear();
         x.protect(1, u"old"_s, false);
-        QWidget owner;
-        owner.setGeometry(200, 150, 800, 600);
-        owner.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&owner));
-        for (const QString& c : testenv::List("setting:it's|its:it's|it's;asking:OLD:old;"
-                                              "setting:new|new Cancel;asking:old Escape;"
-                                              "setting:new|new close;asking:old close;"
-                                              "asking:old Cancel;setting:new|new Escape",
-                                              ';')) {
-            t.Step(c);
-            File_Password_Form form(x.f.c, x.prompter, u"1"_s);
-            if (c.startsWith(u"asking"))
-                form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
-            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
-            on_modal([&](QWidget* w) {
-                t << w->windowTitle();
-                for (const QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                    const auto* l = qobject_cast<const QLabel*>(child);
-                    const auto* b = qobject_cast<const QPushButton*>(child);
-                    const auto* e = qobject_cast<const QLineEdit*>(child);
-                    t << child->objectName() + u' ' +
-                             (l   ? l->text()
-                              : b ? b->text()
-                                  : u"enabled %1, at most %2"_s.arg(e->isEnabled())
-                                        .arg(e->maxLength()));
-                }
-                const QPoint off = w->frameGeometry().center() - owner.frameGeometry().center();
-                // Within the dialog's frame margins, unknown until it shows.
-                QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");
-                if (!box(w, 0)->isEnabled())
-                    QCOMPARE(box(w, 0)->palette().color(QPalette::Disabled, QPalette::Base).rgb(),
-                             QApplication::palette().color(QPalette::Midlight).rgb());
-                for (const QString& step : c.section(u':', 1).split(u':'))
-                    t << type(w, step.section(u' ', 0, 0),
-                              step.section(u' ', 1).isEmpty() ? u"OK"_s : step.section(u' ', 1));
-            });
-            Filepass_Window(&owner).Run(form);
-            t << u"answer '%1', entered %2, stored %3"_s.arg(form.Answer())
-                     .arg(form.Password_Entered())
-                     .arg(x.one(u"select file_password from Tbl_File_Information"_s));
-            x.seen(t);
-            x.prompter.Clear();
-            x.protect(1, u"old"_s, false);
-        }
-        QVERIFY(t.Matches());
     }
-};
-
-SCROLLKIN_UI_TEST_MAIN(Test_Filepass_Window)
-#include "test_filepass_window.moc"
+    QVERIFY(t.Matches());
+}
