@@ -226,11 +226,11 @@ struct Store_Fixture {
             browser.List_Selection.setCurrentIndex(browser.List.index(rows.first(), 0),
                                                    QItemSelectionModel::NoUpdate);
     }
-    // The same by the rows' texts, "plan,photo".
+    // The same by the rows' texts or numbers, "plan,photo" or "1,2".
     void pick(const QString& names) {
         QList<int> rows;
-        for (const QString& n : names.split(u','))
-            rows << int(texts().indexOf(n));
+        for (const QString& n : names.split(u',', Qt::SkipEmptyParts))
+            rows << (n[0].isDigit() ? n.toInt() : int(texts().indexOf(n)));
         select(rows);
     }
     void record() {
@@ -265,22 +265,13 @@ struct Store_Fixture {
         };
         const std::map<QString, Step> steps{
             {u"pick"_s, [this](const QString& a) { pick(a); }},
-            {u"rows"_s,
-             [this](const QString& a) {
-                 QList<int> numbers;
-                 for (const QString& n : a.split(u',', Qt::SkipEmptyParts))
-                     numbers << n.toInt();
-                 select(numbers);
-             }},
+            {u"rows"_s, [this](const QString& a) { pick(a); }},
             {u"node"_s, [this](const QString& a) { browser.Node_Click(a); }},
             {u"menu"_s, [this](const QString& a) { browser.main_mnu_proc(a); }},
             {u"answer"_s,
              [this](const QString& a) {
-                 for (const QChar b : a)
-                     prompter.Answer(b == u'Y'   ? Prompt_Answer::Yes
-                                     : b == u'N' ? Prompt_Answer::No
-                                     : b == u'C' ? Prompt_Answer::Cancel
-                                                 : Prompt_Answer::Ok);
+                 for (const QChar b : a) // O (and any other letter), C, Y, N
+                     prompter.Answer(Prompt_Answer(std::max(0, int(u"OCYN"_s.indexOf(b)))));
              }},
             {u"path"_s,
              [this](const QString& a) { prompter.Answer_Path(a == u"-" ? QString() : path(a)); }},

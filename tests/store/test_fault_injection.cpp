@@ -285,10 +285,8 @@ private Q_SLOTS:
                 continue;
             }
             check_failed_run(x, name, before, Injected);
-            if (QTest::currentTestFailed()) {
-                qWarning("at statement %d", n);
-                return;
-            }
+            if (QTest::currentTestFailed())
+                return qWarning("at statement %d", n);
         }
         QCOMPARE(failed, points);
     }
@@ -334,10 +332,8 @@ private Q_SLOTS:
             else
                 x.backup->Set_Source_Opener(store::Open_Backup_Source);
             check_failed_run(x, name, before, u"Device I/O error"_s);
-            if (QTest::currentTestFailed()) {
-                qWarning("after %lld bytes", good);
-                return;
-            }
+            if (QTest::currentTestFailed())
+                return qWarning("after %lld bytes", good);
         }
     }
 };
