@@ -57,11 +57,6 @@ void Test_Store::transfers() {
     Store_Fixture x;
     for (qint64 length : {qint64(0), qint64(1), Piece - 1, Piece, Piece + 1, 3 * Piece + 5,
                           64 * Piece, 130 * Piece + 17}) {
-        QList<qint64> pieces;
-        if (length % Piece)
-            pieces << length % Piece;
-        for (qint64 i = 0; i < length / Piece; ++i)
-            pieces << Piece;
         const QByteArray content = testenv::Pattern(length, quint32(length));
         QBuffer source, target;
         source.setData(content);
@@ -71,7 +66,11 @@ void Test_Store::transfers() {
         Array_Reader reader;
         reader.value = content;
         store::Stream_From_Blob(reader, target);
-        QVERIFY(writer.pieces == pieces && reader.reads == pieces);
+        t << u"%1: %2 pieces, the first %3"_s.arg(length)
+                 .arg(writer.pieces.size())
+                 .arg(writer.pieces.value(0));
+        QVERIFY(reader.reads == writer.pieces &&
+                writer.pieces.count(Piece) >= writer.pieces.size() - 1);
         QVERIFY(writer.bytes == content && target.data() == content);
 
         const QByteArray longer = testenv::Pattern(length + 40, 5);
@@ -103,8 +102,7 @@ void Test_Store::transfers() {
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing us
-    rlimit limit = old;
-    limit.rlim_cur = 1 << 20;
+    const rlimit limit{1 << 20, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
     t << outcome([&] { store::Blob_To_File(x.f.c, out, file_no); })
              .replace(x.disk.path(), u"<disk>"_s)
