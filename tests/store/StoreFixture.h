@@ -62,12 +62,11 @@ inline Transcript& operator<<(Transcript& t, const QStringList& lines) {
 
 struct Store_Window : Browser_Window {
     QStringList calls; // "autosize", "pump"
-    int pumps = 0;
     void Pop_Up_Menu(const QString&, const Menu_State&) override {}
     void Collapse_Node(const QModelIndex&) override {}
     void Set_Group_Text(const QString&) override {}
     void Autosize_List() override { calls << u"autosize"_s; }
-    void Pump_Events() override { calls << u"pump"_s, ++pumps; }
+    void Pump_Events() override { calls << u"pump"_s; }
 };
 
 // The password dialog as a script: each showing plays its next list of steps, "ok:<new>|<confirm>"
@@ -253,7 +252,7 @@ struct Store_Fixture {
     // Plays a scenario's steps, apart by ";": "step <heading>", "pick <texts>", "rows <numbers>",
     // "node <key>", "menu <command>", "answer <YNCO...>", "path <name in disk, - to cancel>",
     // "dialog <steps,...>", "sql <statement>", "fail <statement number>", "right <letter>",
-    // "protect <file> <password or -> <0|1>", "ohara", "copy", "paste", "delete",
+    // "protect <file> <password or -> <0|1>", "copy", "paste", "delete",
     // "backup <name>|<content>", "drop <names in disk> <drop actions>", "columns <titles>",
     // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left), "check [name]" (the password
     // check); written to the transcript: "trace" (statements until "untrace"), "seen", "reads",
@@ -289,12 +288,7 @@ struct Store_Fixture {
                  const QStringList v = a.split(u' ');
                  protect(v[0].toInt(), v[1] == u"-" ? QString() : v[1], v[2] == u"1");
              }},
-            {u"ohara"_s,
-             [this](const QString&) {
-                 f.user(u"o''hara"_s, u"O''Hara"_s, u"User"_s);
-                 f.right(u"o''hara"_s, u"Dpmt0001"_s, u"A"_s);
-                 session::Cur_User = u"o'hara"_s;
-             }},
+
             {u"copy"_s, ops_step(&store::File_Operations::Copy_Files)},
             {u"paste"_s, ops_step(&store::File_Operations::Paste_Files)},
             {u"delete"_s, ops_step(&store::File_Operations::Delete_Files)},
@@ -385,9 +379,9 @@ struct Store_Fixture {
              }},
             {u"tofolder"_s,
              [&](const QString& a) {
-                 const int before = window.pumps;
+                 const auto before = window.calls.count(u"pump"_s);
                  restore->restore().Restore_To_Folder(path(a));
-                 t << u"pumps %1, selected %2"_s.arg(window.pumps - before)
+                 t << u"pumps %1, selected %2"_s.arg(window.calls.count(u"pump"_s) - before)
                           .arg(browser.Selected_Rows().size());
              }},
             {u"write"_s,
