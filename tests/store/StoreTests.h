@@ -8,7 +8,6 @@ class Test_Store : public QObject {
 
 private Q_SLOTS:
     void names();
-    void steps_data();
     void steps();
     void transfers();
     void password_dialog();

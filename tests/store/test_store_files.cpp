@@ -41,15 +41,10 @@ void Test_Store::names() {
 // overwrites' right and password checks, sources that cannot be stored; copies, pastes,
 // renames, deletes and their failures; passwords set, changed and checked; every way a file
 // leaves the library (saves, views, drags) and what each read leaves behind.
-void Test_Store::steps_data() {
-    QTest::addColumn<QString>("file");
+void Test_Store::steps() {
     for (const char* name : {"backup", "backup_steps", "file_operations", "file_operations_cases",
                              "file_password", "restore", "restore_steps"})
-        QTest::newRow(name) << u"store/transcripts/%1.txt"_s.arg(QLatin1String(name));
-}
-void Test_Store::steps() {
-    QFETCH(QString, file);
-    QVERIFY(Store_Cases_Match(file));
+        QVERIFY2(Store_Cases_Match(u"store/transcripts/%1.txt"_s.arg(QLatin1String(name))), name);
 }
 
 SCROLLKIN_UI_TEST_MAIN(Test_Store)
