@@ -15,6 +15,7 @@
 #include "Browser.h"
 #include "CatalogueFixture.h"
 #include "ContentTransfer.h"
+#include "FailingDevice.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
 #include "FileFacts.h"
@@ -34,6 +35,8 @@
 
 #include <deque>
 #include <map>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -59,12 +62,11 @@ inline Transcript& operator<<(Transcript& t, const QStringList& lines) {
 
 struct Store_Window : Browser_Window {
     QStringList calls; // "autosize", "pump"
-    int pumps = 0;
     void Pop_Up_Menu(const QString&, const Menu_State&) override {}
     void Collapse_Node(const QModelIndex&) override {}
     void Set_Group_Text(const QString&) override {}
     void Autosize_List() override { calls << u"autosize"_s; }
-    void Pump_Events() override { calls << u"pump"_s, ++pumps; }
+    void Pump_Events() override { calls << u"pump"_s; }
 };
 
 // The password dialog as a script: each showing plays its next list of steps, "ok:<new>|<confirm>"
@@ -223,11 +225,11 @@ struct Store_Fixture {
             browser.List_Selection.setCurrentIndex(browser.List.index(rows.first(), 0),
                                                    QItemSelectionModel::NoUpdate);
     }
-    // The same by the rows' texts, "plan,photo".
+    // The same by the rows' texts or numbers, "plan,photo" or "1,2".
     void pick(const QString& names) {
         QList<int> rows;
-        for (const QString& n : names.split(u','))
-            rows << int(texts().indexOf(n));
+        for (const QString& n : names.split(u',', Qt::SkipEmptyParts))
+            rows << (n[0].isDigit() ? n.toInt() : int(texts().indexOf(n)));
         select(rows);
     }
     void record() {
@@ -250,7 +252,7 @@ struct Store_Fixture {
     // Plays a scenario's steps, apart by ";": "step <heading>", "pick <texts>", "rows <numbers>",
     // "node <key>", "menu <command>", "answer <YNCO...>", "path <name in disk, - to cancel>",
     // "dialog <steps,...>", "sql <statement>", "fail <statement number>", "right <letter>",
-    // "protect <file> <password or -> <0|1>", "ohara", "copy", "paste", "delete",
+    // "protect <file> <password or -> <0|1>", "copy", "paste", "delete",
     // "backup <name>|<content>", "drop <names in disk> <drop actions>", "columns <titles>",
     // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left), "check [name]" (the password
     // check); written to the transcript: "trace" (statements until "untrace"), "seen", "reads",
@@ -261,24 +263,14 @@ struct Store_Fixture {
             return [this, op](const QString&) { (ops.get()->*op)(); };
         };
         const std::map<QString, Step> steps{
-            {u"step"_s, [&](const QString& a) { t.Step(a); }},
             {u"pick"_s, [this](const QString& a) { pick(a); }},
-            {u"rows"_s,
-             [this](const QString& a) {
-                 QList<int> numbers;
-                 for (const QString& n : a.split(u',', Qt::SkipEmptyParts))
-                     numbers << n.toInt();
-                 select(numbers);
-             }},
+            {u"rows"_s, [this](const QString& a) { pick(a); }},
             {u"node"_s, [this](const QString& a) { browser.Node_Click(a); }},
             {u"menu"_s, [this](const QString& a) { browser.main_mnu_proc(a); }},
             {u"answer"_s,
              [this](const QString& a) {
-                 for (const QChar b : a)
-                     prompter.Answer(b == u'Y'   ? Prompt_Answer::Yes
-                                     : b == u'N' ? Prompt_Answer::No
-                                     : b == u'C' ? Prompt_Answer::Cancel
-                                                 : Prompt_Answer::Ok);
+                 for (const QChar b : a) // O (and any other letter), C, Y, N
+                     prompter.Answer(Prompt_Answer(std::max(0, int(u"OCYN"_s.indexOf(b)))));
              }},
             {u"path"_s,
              [this](const QString& a) { prompter.Answer_Path(a == u"-" ? QString() : path(a)); }},
@@ -296,21 +288,58 @@ struct Store_Fixture {
                  const QStringList v = a.split(u' ');
                  protect(v[0].toInt(), v[1] == u"-" ? QString() : v[1], v[2] == u"1");
              }},
-            {u"ohara"_s,
-             [this](const QString&) {
-                 f.user(u"o''hara"_s, u"O''Hara"_s, u"User"_s);
-                 f.right(u"o''hara"_s, u"Dpmt0001"_s, u"A"_s);
-                 session::Cur_User = u"o'hara"_s;
-             }},
+
             {u"copy"_s, ops_step(&store::File_Operations::Copy_Files)},
             {u"paste"_s, ops_step(&store::File_Operations::Paste_Files)},
             {u"delete"_s, ops_step(&store::File_Operations::Delete_Files)},
+            // "backup <name>" stores the file there; "<name>|<content>" ("<c>*<n>": n times c)
+            // writes it first.
             {u"backup"_s,
              [&](const QString& a) {
-                 const QString name = a.section(u'|', 0, 0);
-                 const auto r =
-                     backup->Backup_File(source(name, a.section(u'|', 1).toUtf8()), false);
-                 t.Field(u"outcome"_s, QString::number(int(r.outcome)));
+                 const QString name = a.section(u'|', 0, 0), c = a.section(u'|', 1);
+                 const QByteArray bytes =
+                     c.contains(u'*') ? QByteArray(c.section(u'*', 1).toInt(), c[0].toLatin1())
+                                      : c.toUtf8();
+                 const auto r = backup->Backup_File(
+                     a.contains(u'|') ? source(name, bytes) : path(name), false);
+                 t.Field(u"outcome"_s, QString::number(int(r.outcome)) +
+                                           (r.overwrite ? u" overwrite"_s : QString()));
+             }},
+            // The backup's source: "fail" or "short" after two pieces and five bytes, or "file".
+            {u"source"_s,
+             [this](const QString& a) {
+                 if (a == u"file")
+                     return backup->Set_Source_Opener(store::Open_Backup_Source);
+                 backup->Set_Source_Opener([a](const QString&) {
+                     auto device = std::make_unique<Failing_Device>(testenv::Pattern(5 * Piece, 4),
+                                                                    2 * Piece + 5, a == u"fail");
+                     device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+                     return device;
+                 });
+             }},
+            {u"mkdir"_s,
+             [this](const QString& a) {
+                 for (const QString& d : a.split(u','))
+                     QDir().mkpath(path(d));
+             }},
+            {u"fifo"_s, [this](const QString& a) { ::mkfifo(QFile::encodeName(path(a)), 0644); }},
+            {u"chmod"_s,
+             [this](const QString& a) {
+                 ::chmod(QFile::encodeName(path(a.section(u' ', 0, 0))),
+                         a.section(u' ', 1).toUInt(nullptr, 8));
+             }},
+            {u"large"_s,
+             [this](const QString& a) { QFile(source(a)).resize(f.c.Max_Content_Size() + 1); }},
+            {u"select"_s, [&](const QString& a) { t << rows(u"select "_s + a).join(u' '); }},
+            {u"calls"_s,
+             [&](const QString&) { t << window.calls.join(u' '), window.calls.clear(); }},
+            {u"dated"_s,
+             [&](const QString& a) {
+                 const List_Row& r = browser.List.Row(1);
+                 t << u"row 1 dated %1, icon %2"_s
+                          .arg(r.cells.at(4).toDateTime().isValid() &&
+                               r.cells.at(7).toDateTime().isValid())
+                          .arg(QFileInfo::exists(browser.Icon_Lib_Dir() + u"Icon"_s + a));
              }},
             {u"drop"_s,
              [&](const QString& a) {
@@ -350,14 +379,14 @@ struct Store_Fixture {
              }},
             {u"tofolder"_s,
              [&](const QString& a) {
-                 const int before = window.pumps;
+                 const auto before = window.calls.count(u"pump"_s);
                  restore->restore().Restore_To_Folder(path(a));
-                 t << u"pumps %1, selected %2"_s.arg(window.pumps - before)
+                 t << u"pumps %1, selected %2"_s.arg(window.calls.count(u"pump"_s) - before)
                           .arg(browser.Selected_Rows().size());
              }},
             {u"write"_s,
              [this](const QString& a) {
-                 testenv::Write_File(path(a.section(u' ', 0, 0)), a.section(u' ', 1).toUtf8());
+                 testenv::Write_File(path(a.section(u' ', 0, -2)), a.section(u' ', -1).toUtf8());
              }},
             {u"read"_s, [&](const QString& a) { t << read(a); }},
             {u"folder"_s,
@@ -396,13 +425,6 @@ struct Store_Fixture {
                  t << u"renamed %1"_s.arg(
                      ops->Rename_File(a.section(u'|', 0, 0).toInt(), a.section(u'|', 1)));
              }},
-            {u"catalogue"_s,
-             [&](const QString&) {
-                 t << rows(
-                     u"select File_NO,Folder_NO,File_Name,File_Size,File_Owner,LastAccessed_by,"
-                     "File_QTYAccessed,File_Protect,coalesce(file_password,'-') from "
-                     "Tbl_File_Information order by cast(File_NO as int)"_s);
-             }},
             {u"state"_s,
              [&](const QString&) {
                  QString two = u"missing"_s;
@@ -413,12 +435,6 @@ struct Store_Fixture {
                  t << u"half files %1, transaction depth %2, file 2 %3"_s.arg(half_files())
                           .arg(f.c.Transaction_Depth())
                           .arg(two);
-             }},
-            {u"passwords"_s,
-             [&](const QString&) {
-                 t << rows(u"select File_NO,coalesce(file_password,'-'),File_Protect from "
-                           "Tbl_File_Information"_s)
-                          .join(u' ');
              }},
             {u"query"_s, [this](const QString&) { browser.Files.List_Shows_Node = false; }},
             {u"checks"_s,
@@ -523,12 +539,12 @@ using Backup_Fixture = Store_Fixture;
 using File_Operations_Fixture = Store_Fixture;
 
 // Cases kept as steps in their approved file: each "[<files> <title>]" section plays on a fresh
-// fixture of that many files.
+// fixture of that many files, a section without a number on the one before.
 inline bool Store_Cases_Match(const QString& approved) {
     std::unique_ptr<Store_Fixture> x;
     QString current;
     return Script_Matches(approved, [&](Transcript& t, const QString& section, const QString& in) {
-        if (section != current)
+        if (section != current && section[0].isDigit())
             x = std::make_unique<Store_Fixture>(section.section(u' ', 0, 0).toInt());
         current = section;
         x->play(t, in);

@@ -1,4 +1,5 @@
 #include "StoreFixture.h"
+#include "StoreTests.h"
 #include "frmFilepass.h"
 
 #include <QApplication>
@@ -9,20 +10,14 @@
 
 namespace {
 
-// Runs action on the modal dialog once it is up, inside that dialog's own event loop; closes
-// the dialog afterwards if a failed check left it open, so the test cannot hang.
-void on_modal(std::function<void(QWidget*)> action, int tries = 500) {
-    QTimer::singleShot(10, qApp, [=] {
+// Runs action on the modal dialog inside its own event loop; closes it afterwards if a failed
+// check left it open, so the test cannot hang.
+void on_modal(std::function<void(QWidget*)> action) {
+    QTimer::singleShot(0, qApp, [=] {
         QWidget* w = QApplication::activeModalWidget();
-        if (w && w->objectName() == u"frmFilepass" && w->isVisible()) {
-            action(w);
-            if (w->isVisible())
-                w->close();
-        } else if (tries > 0) {
-            on_modal(action, tries - 1);
-        } else {
-            QTest::qFail("frmFilepass never came up", __FILE__, __LINE__);
-        }
+        QVERIFY2(w && w->objectName() == u"frmFilepass", "frmFilepass is not up");
+        action(w);
+        w->close();
     });
 }
 
@@ -33,12 +28,9 @@ QLineEdit* box(const QWidget* w, int i) {
 // Types into the new password box (unless asking) and the confirmation box, then presses OK
 // (or Cancel, Escape, the close box); says what the dialog shows afterwards.
 QString type(QWidget* w, const QString& typed, const QString& key = u"OK"_s) {
-    const QStringList v = typed.split(u'|');
     for (int i : {0, 1})
-        if (box(w, i)->isEnabled()) {
-            box(w, i)->clear();
-            QTest::keyClicks(box(w, i), i ? v.last() : v.first());
-        }
+        if (box(w, i)->isEnabled())
+            box(w, i)->clear(), QTest::keyClicks(box(w, i), typed.section(u'|', -i, -i));
     const QString shown = box(w, 0)->displayText() + u'|' + box(w, 1)->displayText();
     if (key == u"Escape")
         QTest::keyClick(box(w, 1), Qt::Key_Escape);
@@ -56,62 +48,48 @@ QString type(QWidget* w, const QString& typed, const QString& key = u"OK"_s) {
 
 } // namespace
 
-class Test_Filepass_Window : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    // Both modes shown over the browser, typed into and left by OK and every other way.
-    void modes() {
-        Store_Fixture x(1);
-        Transcript t(u"store/transcripts/filepass_window.txt"_s);
+// Both modes shown over the browser, typed into and left by OK and every other way.
+void Test_Store::password_dialog() {
+    Store_Fixture x(1);
+    QWidget owner;
+    owner.setGeometry(200, 150, 800, 600);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    Script t(u"store/transcripts/filepass_window.txt"_s);
+    t.Run([&](const QString&, const QString& c) {
+        File_Password_Form form(x.f.c, x.prompter, u"1"_s);
+        if (c.startsWith(u"asking"))
+            form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
+        x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+        on_modal([&](QWidget* w) {
+            t << w->windowTitle();
+            for (const QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const auto* l = qobject_cast<const QLabel*>(child);
+                const auto* b = qobject_cast<const QPushButton*>(child);
+                const auto* e = qobject_cast<const QLineEdit*>(child);
+                t << child->objectName() + u' ' +
+                         (l   ? l->text()
+                          : b ? b->text()
+                              : u"enabled %1, at most %2"_s.arg(e->isEnabled())
+                                    .arg(e->maxLength()));
+            }
+            const QPoint off = w->frameGeometry().center() - owner.frameGeometry().center();
+            // Within the dialog's frame margins, unknown until it shows.
+            QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");
+            if (!box(w, 0)->isEnabled())
+                QCOMPARE(box(w, 0)->palette().color(QPalette::Disabled, QPalette::Base).rgb(),
+                         QApplication::palette().color(QPalette::Midlight).rgb());
+            for (const QString& step : c.section(u':', 1).split(u':'))
+                t << type(w, step.section(u' ', 0, 0),
+                          step.section(u' ', 1).isEmpty() ? u"OK"_s : step.section(u' ', 1));
+        });
+        Filepass_Window(&owner).Run(form);
+        t << u"answer '%1', entered %2, stored %3"_s.arg(form.Answer())
+                 .arg(form.Password_Entered())
+                 .arg(x.one(u"select file_password from Tbl_File_Information"_s));
+        x.seen(t);
+        x.prompter.Clear();
         x.protect(1, u"old"_s, false);
-        QWidget owner;
-        owner.setGeometry(200, 150, 800, 600);
-        owner.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&owner));
-        for (const QString& c : testenv::List("setting:it's|its:it's|it's;asking:OLD:old;"
-                                              "setting:new|new Cancel;asking:old Escape;"
-                                              "setting:new|new close;asking:old close;"
-                                              "asking:old Cancel;setting:new|new Escape",
-                                              ';')) {
-            t.Step(c);
-            File_Password_Form form(x.f.c, x.prompter, u"1"_s);
-            if (c.startsWith(u"asking"))
-                form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
-            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
-            on_modal([&](QWidget* w) {
-                t << w->windowTitle();
-                for (const QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                    const auto* l = qobject_cast<const QLabel*>(child);
-                    const auto* b = qobject_cast<const QPushButton*>(child);
-                    const auto* e = qobject_cast<const QLineEdit*>(child);
-                    t << child->objectName() + u' ' +
-                             (l   ? l->text()
-                              : b ? b->text()
-                                  : u"enabled %1, at most %2"_s.arg(e->isEnabled())
-                                        .arg(e->maxLength()));
-                }
-                const QPoint off = w->frameGeometry().center() - owner.frameGeometry().center();
-                // Within the dialog's frame margins, unknown until it shows.
-                QVERIFY2(off.manhattanLength() <= 8, "not centred over the browser window");
-                if (!box(w, 0)->isEnabled())
-                    QCOMPARE(box(w, 0)->palette().color(QPalette::Disabled, QPalette::Base).rgb(),
-                             QApplication::palette().color(QPalette::Midlight).rgb());
-                for (const QString& step : c.section(u':', 1).split(u':'))
-                    t << type(w, step.section(u' ', 0, 0),
-                              step.section(u' ', 1).isEmpty() ? u"OK"_s : step.section(u' ', 1));
-            });
-            Filepass_Window(&owner).Run(form);
-            t << u"answer '%1', entered %2, stored %3"_s.arg(form.Answer())
-                     .arg(form.Password_Entered())
-                     .arg(x.one(u"select file_password from Tbl_File_Information"_s));
-            x.seen(t);
-            x.prompter.Clear();
-            x.protect(1, u"old"_s, false);
-        }
-        QVERIFY(t.Matches());
-    }
-};
-
-SCROLLKIN_UI_TEST_MAIN(Test_Filepass_Window)
-#include "test_filepass_window.moc"
+    });
+    QVERIFY(t.Matches());
+}
