@@ -534,9 +534,6 @@ struct Store_Fixture {
     }
 };
 
-// The fixture as other layers' tests know it.
-using Backup_Fixture = Store_Fixture;
-using File_Operations_Fixture = Store_Fixture;
 
 // Cases kept as steps in their approved file: each "[<files> <title>]" section plays on a fresh
 // fixture of that many files, a section without a number on the one before.
