@@ -36,12 +36,6 @@ struct Db_Fixture {
         }
         return out.join(QLatin1String("; "));
     }
-    void add_file(const QString& no) {
-        run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values "
-                           "('%1','Fold0001','f')")
-                .arg(Quote_Sql(no)));
-        run(QStringLiteral("insert into Tbl_File_Data (file_no) values ('%1')").arg(Quote_Sql(no)));
-    }
     std::unique_ptr<db::Blob_Writer> writer(const QString& no, qint64 size) {
         return c.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
                                   QStringLiteral("file_no"), no, size);

@@ -103,7 +103,7 @@ private Q_SLOTS:
             };
         };
         // Statements on another fresh library, what selects read back ("refused" when they
-        // fail), and its content and transactions: "file NO"; "store NO N SEED" a pattern; "load
+        // fail), and its content and transactions: "store NO N SEED" a pattern; "load
         // NO N SEED" "same" when it reads back as that; "end NO SIZE N" a write of SIZE bytes
         // ended after N, "leave NO SIZE N" one dropped after N; "begin", "commit", "undo" a
         // transaction and the depth then; "max" the largest content; "other S" on another
@@ -117,9 +117,7 @@ private Q_SLOTS:
             const auto n = [&w](int i) { return w.value(i).toLongLong(); };
             QString out = QStringLiteral("done");
             const long e = Error_Of([&] {
-                if (w[0] == u"file")
-                    y.add_file(w[1]);
-                else if (w[0] == u"store")
+                if (w[0] == u"store")
                     y.store(w[1], testenv::Pattern(n(2), quint32(n(3))));
                 else if (w[0] == u"load")
                     out = y.load(w[1]) == testenv::Pattern(n(2), quint32(n(3)))
@@ -333,12 +331,12 @@ private Q_SLOTS:
         }
         db::Record_Sql_From_Environment(); // back to the suite's record
         x_->run(QStringLiteral("delete Tbl_File_Data where file_no='8'"));
-        QFile f(QStringLiteral("%1/sql-%2.jsonl")
-                    .arg(folder.path())
-                    .arg(QCoreApplication::applicationPid()));
-        QVERIFY(f.open(QIODevice::ReadOnly));
         Transcript t(QStringLiteral("db/transcripts/sql_record.txt"));
-        for (const QByteArray& line : f.readAll().split('\n'))
+        for (const QByteArray& line :
+             testenv::Read_File(QStringLiteral("%1/sql-%2.jsonl")
+                                    .arg(folder.path())
+                                    .arg(QCoreApplication::applicationPid()))
+                 .split('\n'))
             if (const QJsonObject o = QJsonDocument::fromJson(line).object(); !line.isEmpty())
                 t << o.value(QLatin1String("p")).toString() + QStringLiteral(": ") +
                          o.value(QLatin1String("sql")).toString();
