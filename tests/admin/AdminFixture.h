@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../db/DbFixture.h"
 #include "CatalogueFixture.h"
 #include "DepartmentAccessForm.h"
 #include "DepartmentRights.h"
@@ -29,11 +30,10 @@ template <typename Dialog, typename Form> struct Scripted : Dialog {
 inline void Dialog_Lines(Transcript& t, QWidget* d) {
     t << QStringLiteral("dialog %1: %2").arg(d->objectName(), d->windowTitle());
     for (QWidget* w : d->findChildren<QWidget*>()) {
-        const auto* e = qobject_cast<QLineEdit*>(w);
         const auto* tabs = qobject_cast<QTabWidget*>(w);
         QString s = tabs ? tabs->tabText(0)
                          : w->property("text").toString() + w->property("plainText").toString();
-        if (e)
+        if (const auto* e = qobject_cast<QLineEdit*>(w))
             s += QStringLiteral(" max %1").arg(e->maxLength()) +
                  QLatin1String(e->echoMode() == QLineEdit::Password ? " hidden" : "");
         s += QLatin1String(w->property("checked").toBool() ? " [x]" : "") +
@@ -64,8 +64,10 @@ struct Admin_Fixture {
     Scripted<User_Dialog, User_Form> users;
     Scripted<Department_Access_Dialog, Department_Access_Form> access;
     Browser browser{f.c, status, prompter, window};
-    std::shared_ptr<User_Operations> user_ops;
-    std::shared_ptr<Department_Rights> ops;
+    std::shared_ptr<User_Operations> user_ops =
+        Install_User_Operations(browser, f.c, prompter, status, window, users);
+    std::shared_ptr<Department_Rights> ops =
+        Install_Department_Operations(browser, f.c, prompter, access);
     Transcript* t = nullptr;
     QString arg;    // the running step's, after its command
     QString opened; // the steps between "open" and "end" wait for its dialog (Admin_Window)
@@ -95,17 +97,6 @@ struct Admin_Fixture {
                           : List_Model::Display_Text(v));
         return (cells << r.tag).join(u'|');
     }
-    // Every row of a query, fields joined by "|".
-    QStringList rows(const QString& sql) {
-        QStringList out;
-        for (db::Result r = f.c.Open_Query(sql); !r.eof(); r.next()) {
-            QStringList fields;
-            for (int i = 0; i < r.field_count(); ++i)
-                fields << r.text(i);
-            out << fields.join(u'|');
-        }
-        return out;
-    }
     void seen(QStringView cmd, const std::function<QStringList()>& lines) {
         on(cmd, [this, lines] {
             t->Detach();
@@ -133,8 +124,6 @@ struct Admin_Fixture {
         session::Cur_Role = QStringLiteral("Administrator");
         session::Cur_Dept_Right.clear();
         session::Cur_Folder_Deny.clear();
-        user_ops = Install_User_Operations(browser, f.c, prompter, status, window, users);
-        ops = Install_Department_Operations(browser, f.c, prompter, access);
         browser.Open();
         on(u"attach", [this] { t->Attach(f.c), attached = true; });
         on(u"detach", [this] { t->Detach(), attached = false; });
@@ -176,14 +165,16 @@ struct Admin_Fixture {
             return out;
         });
         seen(u"rights", [this] { // memberships and denials as stored, sorted
-            QStringList out = rows(QStringLiteral(
-                "select uid,Department_NO,User_Right from Tbl_User_Department_Right union all "
-                "select uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"));
+            QStringList out =
+                Rows(f.c, QStringLiteral("select uid,Department_NO,User_Right from "
+                                         "Tbl_User_Department_Right union all select "
+                                         "uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"))
+                    .split(QLatin1String("; "));
             out.sort();
             return QStringList{QStringLiteral("stored: ") + out.join(QLatin1String("; "))};
         });
         seen(u"row", [this] { return QStringList{Row_Text(browser.List, row_of(arg))}; });
-        seen(u"query", [this] { return rows(arg); });
+        seen(u"query", [this] { return QStringList{Rows(f.c, arg)}; });
         seen(u"prompts", [] { return QStringList(); });
         on(u"dialogs", [this] {
             *t << QStringLiteral("dialogs shown: %1 user, %2 rights")
@@ -193,21 +184,18 @@ struct Admin_Fixture {
         on(u"caption", [this] { // the user dialog as it opens
             users.step = [this](User_Form& u) { t->Field(QStringLiteral("dialog"), u.caption); };
         });
-        on(u"describe", [this] { // the right dialog as it opens
-            access.step = [this](Department_Access_Form& d) {
+        on(u"option", [this] { // "option[ N[ then sql S]]": the dialog as it opens, N saved, after
+                               // S saved again
+            access.step = [this, a = arg](Department_Access_Form& d) {
                 QString on;
                 for (int i = 0; i < Department_Access_Form::Option_Count; ++i)
                     on += d.enabled[size_t(i)] ? QString::number(i) : QStringLiteral("-");
                 *t << QStringLiteral("%1 (%2, %3, %4): options %5, chosen %6")
                           .arg(d.login_name, d.user_name, d.remark, d.password, on)
                           .arg(d.option);
-            };
-        });
-        on(u"option", [this] { // "option N[ fail K][ then sql S]": saved; after S saved again
-            access.step = [this, a = arg](Department_Access_Form& d) {
+                if (a.isEmpty())
+                    return;
                 d.option = a.section(u' ', 0, 0).toInt();
-                if (a.contains(QLatin1String(" fail ")))
-                    f.c.Fail_At_Statement(a.section(u' ', 2, 2).toInt());
                 *t << QStringLiteral("saved: %1").arg(d.Save());
                 if (a.contains(QLatin1String(" then sql "))) {
                     f.run(a.section(QStringLiteral(" then sql "), 1));

@@ -78,7 +78,7 @@ private Q_SLOTS:
         const auto run = [](Db_Fixture& on, const QString& sql) {
             QString rows = QStringLiteral("done");
             const bool select = sql.startsWith(QLatin1String("select"), Qt::CaseInsensitive);
-            if (Error_Of([&] { select ? void(rows = on.rows(sql)) : on.run(sql); }))
+            if (Error_Of([&] { select ? void(rows = Rows(on.c, sql)) : on.run(sql); }))
                 return QStringLiteral("refused");
             return rows;
         };
@@ -309,7 +309,7 @@ private Q_SLOTS:
         });
         add(other, "Grou0010");
         release.join();
-        QCOMPARE(x_->rows(QStringLiteral("select Group_No from ref_Group order by Group_No")),
+        QCOMPARE(Rows(x_->c, QStringLiteral("select Group_No from ref_Group order by Group_No")),
                  QStringLiteral("Grou0007; Grou0009; Grou0010"));
     }
 
