@@ -15,9 +15,10 @@ const QString Texts = QStringLiteral("db/transcripts/texts.txt");
 
 QString defaults(const QString&, const QString& column) {
     const QString c = column.toLower();
-    if (c == QLatin1String("date_accessed") || c == QLatin1String("file_datelastaccessed"))
-        return QStringLiteral("datetime('now','localtime')");
-    return c == QLatin1String("deleted") ? QStringLiteral("'0'") : QString();
+    return c == u"date_accessed" || c == u"file_datelastaccessed"
+               ? QStringLiteral("datetime('now','localtime')")
+           : c == u"deleted" ? QStringLiteral("'0'")
+                             : QString();
 }
 
 // SQLGetData over one value as a driver answers it: pieces that fill the buffer (text ends each
@@ -31,18 +32,13 @@ struct Fake_Column {
         ++calls;
         if (done)
             return SQL_NO_DATA;
-        if (null) {
-            *ind = SQL_NULL_DATA;
-            done = true;
-            return SQL_SUCCESS;
-        }
         const qsizetype rest = bytes.size() - at, room = capacity - (text ? 2 : 0);
         const qsizetype n = std::min(rest, room);
         std::memcpy(buffer, bytes.constData() + at, size_t(n));
         if (text)
             std::memset(static_cast<char*>(buffer) + n, 0, 2);
         at += n;
-        *ind = rest > room && no_total ? SQL_NO_TOTAL : SQLLEN(rest);
+        *ind = null ? SQL_NULL_DATA : rest > room && no_total ? SQL_NO_TOTAL : SQLLEN(rest);
         done = rest <= room;
         return done ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
     }
@@ -165,26 +161,25 @@ private Q_SLOTS:
               }},
              {QStringLiteral("embedded engine"),
               [&](const QString& s) {
-                  const QString column = s.section(u'|', 0, 0),
-                                no = QStringLiteral("e%1").arg(++file);
+                  const QString column = s.section(u'|', 0, 0), no = QString::number(++file);
                   engine.Run_Statement(
                       QStringLiteral("insert into Tbl_File_Information (File_NO,%1) "
-                                     "values ('%2','%3')")
+                                     "values ('e%2','%3')")
                           .arg(column, no, Quote_Sql(s.section(u'|', 1))));
                   const QVariant v =
                       engine
-                          .Open_Query(QStringLiteral(
-                                          "select %1 from Tbl_File_Information where File_NO='%2'")
+                          .Open_Query(QStringLiteral("select %1 from Tbl_File_"
+                                                     "Information where File_NO='e%2'")
                                           .arg(column, no))
                           .field(0);
-                  if (v.metaType().id() != QMetaType::QDateTime)
-                      return QLatin1String(v.metaType().id() == QMetaType::QString ? "text "
-                                                                                   : v.typeName()) +
-                             v.toString();
-                  return QLatin1String(v.toDateTime().timeSpec() == Qt::LocalTime
-                                           ? "date "
-                                           : "non-local date ") +
-                         v.toDateTime().toString(Qt::ISODateWithMs);
+                  const QDateTime d = v.toDateTime();
+                  if (v.metaType().id() == QMetaType::QDateTime)
+                      return QLatin1String(d.timeSpec() == Qt::LocalTime ? "date "
+                                                                         : "non-local date ") +
+                             d.toString(Qt::ISODateWithMs);
+                  return QLatin1String(v.metaType().id() == QMetaType::QString ? "text "
+                                                                               : v.typeName()) +
+                         v.toString();
               }},
              {QStringLiteral("opening fails"),
               [&](QString text) {
@@ -221,7 +216,8 @@ private Q_SLOTS:
 
     // Fields by position and by name in any case, text outside the BMP longer than one piece the
     // ODBC backend reads (written by the engine: the SQLite ODBC driver garbles it in a statement).
-    void results_read_forward() {
+    // A new embedded library is made once, runs a script with comments; failed statements throw.
+    void results_new_libraries_and_statement_errors() {
         const QString remark =
             (QStringLiteral("Zoë 名前 ") + QString::fromUtf8("\xF0\x9F\x98\x80")).repeated(560);
         db::Connection engine;
@@ -239,9 +235,6 @@ private Q_SLOTS:
         QCOMPARE(x_->c.Open_Query(QStringLiteral("select uid from tbl_user where uid='none'"))
                      .row_count(),
                  0);
-    }
-
-    void new_embedded_library_and_statement_errors() {
         const QString text =
             db::Connection_String::embedded(x_->lib.dir.path() + QStringLiteral("/n.db"));
         db::Connection c;
