@@ -19,10 +19,7 @@ template <typename Dialog, typename Form> struct Scripted : Dialog {
     int shown = 0;
     void Run(Form& form) override {
         ++shown;
-        if (step)
-            step(form);
-        else
-            QTest::qFail("a dialog was not expected", __FILE__, __LINE__);
+        step ? step(form) : void(QTest::qFail("a dialog was not expected", __FILE__, __LINE__));
     }
 };
 
@@ -54,7 +51,7 @@ inline void Dialog_Lines(Transcript& t, QWidget* d) {
 // Denied: clerk1 Plans, Drafts and Tools; o'neil Plans.
 //
 // A scenario kept as data (Script.h): each "in: " line is a command and its argument. Answers
-// are queued before the step that asks; "list", "rights", "row", "query" and "prompts" write
+// are queued before the step that asks; "list", "rights", "row" and "query" write
 // what they show, then the prompts, without the queries made to show it.
 struct Admin_Fixture {
     Catalogue_Fixture f;
@@ -175,11 +172,10 @@ struct Admin_Fixture {
         });
         seen(u"row", [this] { return QStringList{Row_Text(browser.List, row_of(arg))}; });
         seen(u"query", [this] { return QStringList{Rows(f.c, arg)}; });
-        seen(u"prompts", [] { return QStringList(); });
         on(u"dialogs", [this] {
-            *t << QStringLiteral("dialogs shown: %1 user, %2 rights")
-                      .arg(users.shown)
-                      .arg(access.shown);
+            t->Prompts(prompter) << QStringLiteral("dialogs shown: %1 user, %2 rights")
+                                        .arg(users.shown)
+                                        .arg(access.shown);
         });
         on(u"caption", [this] { // the user dialog as it opens
             users.step = [this](User_Form& u) { t->Field(QStringLiteral("dialog"), u.caption); };

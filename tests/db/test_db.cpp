@@ -91,11 +91,8 @@ private Q_SLOTS:
                 const QVariant v = text ? db::Gather_Wide_Text(std::ref(column), 8)
                                         : db::Gather_Binary(std::ref(column), 16);
                 const bool whole = text ? v.toString() == value : v.toByteArray() == column.bytes;
-                return QStringLiteral("%1, %2 calls")
-                    .arg(QLatin1String(v.isNull() ? "null"
-                                       : whole    ? "whole"
-                                                  : "wrong"))
-                    .arg(column.calls);
+                const char* what = v.isNull() ? "null" : whole ? "whole" : "wrong";
+                return QStringLiteral("%1, %2 calls").arg(QLatin1String(what)).arg(column.calls);
             };
         };
         // Statements on another fresh library, what selects read back ("refused" when they
@@ -192,11 +189,11 @@ private Q_SLOTS:
                   const bool existed = QFileInfo::exists(file);
                   db::Connection c;
                   const long e = Error_Of([&] { c.Open(text); });
+                  const char* made =
+                      QFileInfo::exists(file) == existed ? "no file made" : "a file made";
                   return QStringLiteral("error %1, %2, %3")
-                      .arg(e)
-                      .arg(QLatin1String(c.Is_Open() ? "open" : "closed"))
-                      .arg(QLatin1String(QFileInfo::exists(file) == existed ? "no file made"
-                                                                            : "a file made"));
+                      .arg(QString::number(e), QLatin1String(c.Is_Open() ? "open" : "closed"),
+                           QLatin1String(made));
               }},
              {QStringLiteral("ODBC column type"),
               [](const QString& s) {
