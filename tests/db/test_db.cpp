@@ -163,12 +163,9 @@ private Q_SLOTS:
                       QStringLiteral("insert into Tbl_File_Information (File_NO,%1) "
                                      "values ('e%2','%3')")
                           .arg(column, no, Quote_Sql(s.section(u'|', 1))));
-                  const QVariant v =
-                      engine
-                          .Open_Query(QStringLiteral("select %1 from Tbl_File_"
-                                                     "Information where File_NO='e%2'")
-                                          .arg(column, no))
-                          .field(0);
+                  const QString select =
+                      QStringLiteral("select %1 from Tbl_File_Information where File_NO='e%2'");
+                  const QVariant v = engine.Open_Query(select.arg(column, no)).field(0);
                   const QDateTime d = v.toDateTime();
                   if (v.metaType().id() == QMetaType::QDateTime)
                       return QLatin1String(d.timeSpec() == Qt::LocalTime ? "date "
