@@ -11,6 +11,23 @@
 
 #include <functional>
 
+// Every row of a query ("; " between rows, "|" between fields); a stamp of the last minutes
+// shows as "<now>".
+inline QString Rows(db::Connection& c, const QString& sql) {
+    QStringList out;
+    for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
+        QStringList fields;
+        for (int i = 0; i < r.field_count(); ++i) {
+            const QDateTime d = db::To_Date_Time(r.field(i));
+            fields << (r.is_null(i) ? QStringLiteral("NULL")
+                       : d.isValid() && qAbs(d.secsTo(QDateTime::currentDateTime())) < 120
+                           ? QStringLiteral("<now>")
+                           : r.text(i));
+        }
+        out << fields.join(QLatin1Char('|'));
+    }
+    return out.join(QLatin1String("; "));
+}
 // A fresh library through the backend under test, and helpers to write what it holds.
 struct Db_Fixture {
     static constexpr int Piece = 9182;
@@ -19,29 +36,6 @@ struct Db_Fixture {
 
     Db_Fixture() { c.Open(lib.connection_string); }
     void run(const QString& sql) { c.Run_Statement(sql); }
-    // Every row of a query ("; " between rows, "|" between fields); a stamp of the last minutes
-    // shows as "<now>".
-    QString rows(const QString& sql) {
-        QStringList out;
-        for (db::Result r = c.Open_Query(sql); !r.eof(); r.next()) {
-            QStringList fields;
-            for (int i = 0; i < r.field_count(); ++i) {
-                const QDateTime d = db::To_Date_Time(r.field(i));
-                fields << (r.is_null(i) ? QStringLiteral("NULL")
-                           : d.isValid() && qAbs(d.secsTo(QDateTime::currentDateTime())) < 120
-                               ? QStringLiteral("<now>")
-                               : r.text(i));
-            }
-            out << fields.join(QLatin1Char('|'));
-        }
-        return out.join(QLatin1String("; "));
-    }
-    void add_file(const QString& no) {
-        run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) values "
-                           "('%1','Fold0001','f')")
-                .arg(Quote_Sql(no)));
-        run(QStringLiteral("insert into Tbl_File_Data (file_no) values ('%1')").arg(Quote_Sql(no)));
-    }
     std::unique_ptr<db::Blob_Writer> writer(const QString& no, qint64 size) {
         return c.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
                                   QStringLiteral("file_no"), no, size);
