@@ -89,8 +89,8 @@ private Q_SLOTS:
         back.user_name = form.user_name + QStringLiteral("'");
         x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
         QCOMPARE(back.Save(), User_Form::Save_Outcome::Close);
-        QCOMPARE(x.rows(QStringLiteral("select name from tbl_user where uid='") + Quote_Sql(uid) +
-                        u'\''),
+        QCOMPARE(Rows_Of(x.f.c, QStringLiteral("select name from tbl_user where uid='") +
+                                    Quote_Sql(uid) + u'\''),
                  QStringList{back.user_name});
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
