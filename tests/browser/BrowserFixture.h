@@ -156,6 +156,7 @@ struct Logic : Library {
 };
 
 #ifdef QT_WIDGETS_LIB
+#include "OperationLog.h"
 #include "ProgramFrame.h"
 
 // The real main window on the library, driven by mouse and keys as a user does.
@@ -163,6 +164,7 @@ struct Program : Library {
     Fake_Prompter prompter;
     std::unique_ptr<frmMain> main;
     std::unique_ptr<wintest::Frame> f;
+    Operation_Log log;
 
     explicit Program(const char* rows) : Library(rows) {
         db::Lib_Connection().Open(lib.connection_string);
@@ -235,7 +237,10 @@ struct Program : Library {
     // editor tv or lv; look name (a control); right (and denial); sql statement, add rows; fail n
     // (the window's connection fails its n-th statement); attach, detach (record its statements);
     // type text (into the query box), key name key, focus name, click (the query box), pick n
-    // (its n-th item), box what (a note with the query strip's state).
+    // (its n-th item), box what (a note with the query strip's state); log (the browser's
+    // operations only record), pw n, top text or - (their answers), ran (what they recorded);
+    // select key (without a click), letter l (the right a menu left), rows key|text|file number,..
+    // (listed, the first selected), also n (the n-th selected too), seen.
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
         const QByteArray k = a.toUtf8();
@@ -290,6 +295,31 @@ struct Program : Library {
             f->tv()->setFocus(Qt::MouseFocusReason);
             QTest::qWait(1); // a visit ends once the events of leaving have run
             query->setFocus(Qt::TabFocusReason);
+        } else if (v == L("log")) {
+            log = {};
+            log.Attach(f->logic().Operations);
+        } else if (v == L("pw"))
+            log.password_answer = a.toInt();
+        else if (v == L("top"))
+            log.top_count = a == L("-") ? std::nullopt : std::optional(a);
+        else if (v == L("ran"))
+            t << J("ran", log.ran.join(u',')), log.ran.clear();
+        else if (v == L("select"))
+            f->logic().Tree.select(a);
+        else if (v == L("letter"))
+            session::Cur_Dept_Right = a;
+        else if (v == L("rows") || v == L("also")) {
+            Browser& b = f->logic();
+            std::vector<List_Row> rows;
+            for (const QString& r : a.split(u','))
+                rows.push_back(
+                    {r.section(u'|', 0, 0), r.section(u'|', 1, 1), {}, {}, r.section(u'|', 2)});
+            const auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+            if (v == L("rows")) {
+                b.List.Set_Rows(rows);
+                b.List_Selection.setCurrentIndex(b.List.index(0, 0), flags);
+            } else
+                b.List_Selection.select(b.List.index(a.toInt(), 0), flags);
         } else if (v == L("sql"))
             run(a);
         else if (v == L("add"))
@@ -304,6 +334,10 @@ struct Program : Library {
             t << look(w(k));
         else if (v == L("right"))
             t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
+        else if (v == L("seen")) // beyond the list: whether it lists a node's, the group, open
+            t << J("seen", f->logic().Files.List_Shows_Node,
+                   w<QComboBox>("cmbgroup")->currentText(),
+                   f->tv()->isExpanded(f->tv()->currentIndex()));
         else if (v == L("ok") || v == L("yes"))
             prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
         else if (v == L("path"))

@@ -2,7 +2,6 @@
 #include "BrowserLayout.h"
 #include "Error.h"
 #include "NextId.h"
-#include "OperationLog.h"
 #include "PopupMenus.h"
 #include "Replication.h"
 #include "Rights.h"
@@ -193,75 +192,6 @@ private Q_SLOTS:
                    items.value(L("Mnu_Deny_User")).visible, "|", enabled(m));
             QVERIFY(!m.Knows(L("mnu_TREE_refresh")));
         }
-        QVERIFY(t.Matches());
-    }
-
-    // A clerk browses; the menus' commands reach their operations, write commands go by the
-    // right the library gives when they run; the administrator's nodes; closing.
-    void browsing_and_commands() {
-        Logic l(Catalogue);
-        l.add("1|Fold0001|budget|.xls-Sheet|0|2026-01-01 10:00:00; "
-              "2|Fold0002|hidden|.txt-Text|0|2026-01-01 10:00:00; "
-              "3|Fold0003|closed|.txt-Text|0|2026-01-01 10:00:00");
-        Transcript t(L("browser/transcripts/browsing.txt"));
-        l.open_as("clerk1", "User");
-        for (const char* dir : {"Icon_Lib", "TmpForView"})
-            QVERIFY(QDir(session::Templates_Dir + L(dir)).exists());
-        QVERIFY(l.b->Copy_List_Empty());
-        Operation_Log log;
-        l.note(t, J("opened on", Catalogue_Tree::key_of(l.b->Tree.selected()), l.b->List.Row(0).key,
-                    l.b->List.columnCount()));
-        for (const char* key : {"Grou0001", "Fold0001", "Fold0002", "Dpmt0002", "Fold0001"}) {
-            l.click(key);
-            l.note(t, L(key), J(l.b->Files.List_Shows_Node));
-        }
-        log.Attach(l.b->Operations);
-        log.password_answer = 0; // a refused password stops the command
-        for (const char* key : {"no_such_key", "res", "bak"})
-            l.cmd(key);
-        log.password_answer = 2;
-        l.cmd("res_to");
-        // The top count keeps the leading digits of what was typed; cancelled: nothing.
-        for (const char* typed : {"15abc", "", "007", "x9", "-"}) {
-            log.top_count = *typed != '-' ? std::optional(L(typed)) : std::nullopt;
-            l.cmd("top_log");
-        }
-        l.cmd("all_log");
-        l.note(t, L("no_such_key res bak res_to, top_log 15abc '' 007 x9 cancelled, all_log"),
-               log.ran.join(u','));
-        log.ran.clear();
-        // File commands go by where each listed file is filed, as a query's result lists them,
-        // not by the letter a menu or an earlier click left.
-        session::Cur_Dept_Right = L("O");
-        l.b->List.Set_Rows(
-            {{L("file1"), L("budget"), {}, {}, L("1")}, {L("file3"), L("closed"), {}, {}, L("3")}});
-        const auto rows = QItemSelectionModel::Select | QItemSelectionModel::Rows;
-        l.b->List_Selection.setCurrentIndex(l.b->List.index(0, 0), rows);
-        const auto run = [&](const char* key, const char* node, bool told = true) {
-            l.b->Tree.select(L(node));
-            if (told)
-                l.prompter.Answer();
-            l.cmd(key);
-            l.note(t, J(key, node), log.ran.join(u','));
-            log.ran.clear();
-        };
-        for (const char* key : {"fdel", "fren", "pass", "protec", "Cprotec"})
-            run(key, "Fold0001");
-        l.run(L("update Tbl_User_Department_Right set User_Right='A'"));
-        run("fren", "catlog", false);
-        l.b->List_Selection.select(l.b->List.index(1, 0), rows);
-        run("fdel", "Fold0001");
-        // Closing empties the scratch folder of viewed files, not its sub folders.
-        const QString tmp = l.b->Tmp_For_View_Dir();
-        testenv::Write_File(tmp + L("left.txt"), "x");
-        QVERIFY(QDir().mkpath(tmp + L("sub")));
-        l.b->Close();
-        QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-                 QStringList{L("sub")});
-        l.run(L("drop table ref_Group"));
-        l.prompter.Answer();
-        l.b->Open();
-        l.note(t, L("opened without the group table"));
         QVERIFY(t.Matches());
     }
 
