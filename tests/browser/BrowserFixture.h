@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Browser.h"
+#include "CatalogueFixture.h"
 #include "Connection.h"
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
@@ -70,20 +71,16 @@ inline const char* const Catalogue =
     "u:boss|Boss|Manager; r:clerk1|Dpmt0001|B; r:clerk1|Dpmt0003|C; d:clerk1|Fold0002; "
     "r:boss|Dpmt0002|O; d:boss|Fold0001";
 
-struct Library {
-    testenv::Fresh_Library lib;
-    db::Connection c;
+struct Library : Catalogue_Fixture {
     QTemporaryDir templates;
 
     explicit Library(const char* rows = "") {
-        c.Open(lib.connection_string);
         session::Templates_Dir = templates.path() + L("/work/");
         session::Cur_Dept_Right.clear();
         session::Cur_Folder_Deny.clear();
         if (*rows)
             add(rows);
     }
-    void run(const QString& sql) { c.Run_Statement(sql); }
     // A query's rows, fields apart by "|", rows by ",".
     QString one(const char* sql) {
         QStringList out;
@@ -95,31 +92,20 @@ struct Library {
         }
         return out.join(u',');
     }
-    // "Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001" catalogue rows (the
-    // key's first letters name the table), "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B" a
-    // right, "d:clerk1|Fold0002" a denial, "7|Fold0001|plan|.txt-Text|0|2026-01-01
-    // 10:00:00[|deleted[|size]]" a file.
+    // Catalogue rows and files, and "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B" a
+    // right, "d:clerk1|Fold0002" a denial.
     void add(const char* rows) {
-        static const QHash<QString, QString> tables{
-            {L("Grou"), L("REF_Group(Group_No,Group_Name)")},
-            {L("Dpmt"), L("TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO)")},
-            {L("Fold"), L("TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No)")},
-            {L("u:"), L("tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny)")},
-            {L("r:"), L("Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right)")},
-            {L("d:"), L("Tbl_User_Folder_Deny(uid,Folder_NO)")}};
-        for (const QString& row : L(rows).split(u';')) {
-            QStringList v = row.trimmed().split(u'|');
-            QString table = tables.value(v[0].left(4), tables.value(v[0].left(2)));
-            if (v[0].mid(1, 1) == L(":"))
-                v[0] = v[0].mid(2);
-            if (table.startsWith(L("tbl_user")))
-                v << L("pw") << QString() << L("0");
-            if (table.isEmpty()) {
-                table = L("Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,"
-                          "File_QTYAccessed,File_DateLastModified,deleted,File_Size,File_Owner)");
-                v << QStringList{L("0"), L("1.00")}.mid(v.size() - 6) << L("clerk1");
-            }
-            run(L("INSERT INTO ") + table + L(" VALUES ('") + v.join(L("','")) + L("')"));
+        for (QString row : L(rows).split(u';')) {
+            row = row.trimmed();
+            const QStringList v = row.mid(2).split(u'|');
+            if (row.startsWith(L("u:")))
+                user(v[0], v[1], v[2]);
+            else if (row.startsWith(L("r:")))
+                right(v[0], v[1], v[2]);
+            else if (row.startsWith(L("d:")))
+                deny(v[0], v[1]);
+            else
+                Catalogue_Fixture::add(row.toUtf8().constData());
         }
     }
 };
@@ -158,6 +144,7 @@ struct Logic : Library {
 #ifdef QT_WIDGETS_LIB
 #include "OperationLog.h"
 #include "ProgramFrame.h"
+#include "frmSeachBox.h"
 
 // The real main window on the library, driven by mouse and keys as a user does.
 struct Program : Library {
@@ -165,6 +152,7 @@ struct Program : Library {
     std::unique_ptr<frmMain> main;
     std::unique_ptr<wintest::Frame> f;
     Operation_Log log;
+    QPointer<frmSeachBox> last_box;
 
     explicit Program(const char* rows) : Library(rows) {
         db::Lib_Connection().Open(lib.connection_string);
@@ -320,7 +308,63 @@ struct Program : Library {
                 b.List_Selection.setCurrentIndex(b.List.index(0, 0), flags);
             } else
                 b.List_Selection.select(b.List.index(a.toInt(), 0), flags);
-        } else if (v == L("sql"))
+        } else if (v == L("sbox")) {
+            QTRY_VERIFY(!box() || box()->isVisible()); // a closed box goes once its events ran
+            wintest::click(w("Frame1"), "cmdquery");
+            frmSeachBox* b = box();
+            if (b)
+                (void)QTest::qWaitForWindowExposed(b);
+            t << (b ? J("box", b->windowTitle(), b->isVisible(), b->isWindow(),
+                        bool(QApplication::activeModalWidget()), b == last_box ? "same" : "new")
+                    : L("box -"));
+            last_box = b;
+        } else if (v == L("controls")) {
+            QStringList controls;
+            for (const QWidget* c : box()->findChildren<QWidget*>())
+                if ((!c->objectName().isEmpty() && !c->objectName().startsWith(L("qt_"))) ||
+                    qobject_cast<const QLabel*>(c))
+                    controls << look(c);
+            controls.sort();
+            for (const QString& c : controls)
+                t << c;
+        } else if (v == L("times")) {
+            wintest::child<QAbstractButton>(box(), k)->click();
+            QStringList s{a};
+            for (const char* c : {"Option1", "Option2", "Option3", "txtBeforeDay", "txtBeforeMonth",
+                                  "DTPf", "DTPt"}) {
+                const QWidget* x = wintest::child(box(), c);
+                s << look(x);
+                if (c[0] == 't') // a disabled box has the window's colour
+                    QCOMPARE(x->palette().color(QPalette::Base),
+                             x->isEnabled() ? QColor(Qt::white)
+                                            : box()->palette().color(QPalette::Window));
+            }
+            t << s.join(L(" | "));
+        } else if (v == L("press"))
+            wintest::child<QAbstractButton>(box(), k)->click();
+        else if (v == L("fill"))
+            wintest::type_into(box(), k.split(' ')[0], a.section(u' ', 1));
+        else if (v == L("index"))
+            wintest::child<QComboBox>(box(), k.split(' ')[0])
+                ->setCurrentIndex(a.section(u' ', 1).toInt());
+        else if (v == L("search")) {
+            wintest::click(box(), "cmdquery");
+            note(t, a, J(f->logic().List.columnCount(), box()->isVisible()));
+        } else if (v == L("enter")) {
+            QWidget* c = wintest::child(box(), k.split(' ')[0]);
+            c->setFocus();
+            QTRY_VERIFY(c->hasFocus());
+            QTest::keyClicks(QApplication::focusWidget(), a.section(u' ', 1));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            t << J("Enter on", c->objectName(), "->", QApplication::focusWidget()->objectName());
+        } else if (v == L("blook"))
+            t << look(wintest::child(box(), k));
+        else if (v == L("activate")) {
+            box()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(box()));
+        } else if (v == L("focused"))
+            QTRY_COMPARE(box()->focusWidget(), wintest::child(box(), k));
+        else if (v == L("sql"))
             run(a);
         else if (v == L("add"))
             add(k);
@@ -361,6 +405,7 @@ struct Program : Library {
         } else
             QFAIL(qPrintable(L("no such step: ") + step));
     }
+    frmSeachBox* box() const { return f->doc()->findChild<frmSeachBox*>(); }
     // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
     static QString look(const QWidget* c) {
         QString s = c->objectName() + L(":");
