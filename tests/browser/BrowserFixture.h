@@ -62,6 +62,13 @@ inline QStringList Table(Transcript& t, const char* approved, const char* headin
 
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
 // denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
+inline QString pictures(const QStandardItem* node) {
+    return J(node->data(Catalogue_Tree::Picture_Role).toString(),
+             node->data(Catalogue_Tree::Selected_Picture_Role).toString(),
+             node->data(Catalogue_Tree::Expanded_Picture_Role).toString())
+        .trimmed();
+}
+
 inline const char* const Catalogue =
     "Grou0001|Office; Grou0002|Works; Grou0003|Empty; Dpmt0001|Sales|Grou0001; "
     "Dpmt0002|Closed|Grou0001; Dpmt0003|Plant|Grou0002; Dpmt0004|Stock|Grou0003; "
@@ -294,6 +301,8 @@ struct Program : Library {
             t << J("ran", log.ran.join(u',')), log.ran.clear();
         else if (v == L("select"))
             f->logic().Tree.select(a);
+        else if (v == L("role"))
+            session::Cur_Role = a; // whatever a menu showed
         else if (v == L("letter"))
             session::Cur_Dept_Right = a;
         else if (v == L("rows") || v == L("also")) {
@@ -364,6 +373,33 @@ struct Program : Library {
             QVERIFY(QTest::qWaitForWindowActive(box()));
         } else if (v == L("focused"))
             QTRY_COMPARE(box()->focusWidget(), wintest::child(box(), k));
+        else if (v == L("pic")) { // a node's text and pictures, "-" the selected one's
+            QStandardItem* n = a == L("-") ? f->logic().Tree.selected() : f->logic().Tree.node(a);
+            t << J(a, n->text(), pictures(n));
+        } else if (v == L("editable")) {
+            QStringList out{J(bool(editor(f->tv())))};
+            for (const QString& key : a.split(u','))
+                out << key + u'=' + J(Hierarchy::Can_Edit(key));
+            t << out.join(u' ');
+        } else if (v == L("rebuilt")) {
+            Catalogue_Tree again;
+            again.Build_Tree(c, session::Cur_Role, session::Cur_User);
+            t << J("rebuilt,", a, "is under", Catalogue_Tree::key_of(again.node(a)->parent()));
+        } else if (v == L("has")) {
+            QStringList out{Catalogue_Tree::key_of(f->logic().Tree.selected())};
+            for (const QString& key : a.split(u',', Qt::SkipEmptyParts))
+                out << key + u'=' + J(bool(f->logic().Tree.node(key)));
+            t << out.join(u' ');
+        } else if (v == L("race")) { // a statement sent before the n-th check for sub folders
+            auto checks = std::make_shared<int>(0);
+            db::Lib_Connection().Set_Recorder(
+                [checks, n = k.split(' ')[0].toInt(), sql = a.section(u' ', 1)](const QString& s) {
+                    if (s.contains(L("Folder_NO like")) && ++*checks == n)
+                        db::Lib_Connection().Run_Statement(sql);
+                });
+        } else if (v == L("end")) // a node's edit ended with a text, without the editor's limits
+            t << J(int(
+                f->logic().Catalogue_Edit.End_Edit(step.section(u' ', 1, 1), a.section(u' ', 1))));
         else if (v == L("sql"))
             run(a);
         else if (v == L("add"))

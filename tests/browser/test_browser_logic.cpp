@@ -13,12 +13,6 @@
 
 namespace {
 
-QString pictures(const QStandardItem* node) {
-    return J(node->data(Catalogue_Tree::Picture_Role).toString(),
-             node->data(Catalogue_Tree::Selected_Picture_Role).toString(),
-             node->data(Catalogue_Tree::Expanded_Picture_Role).toString())
-        .trimmed();
-}
 // One line per node, indented by depth: "key|text|pictures".
 void dump(const QStandardItem* item, int depth, Transcript& t) {
     t << QString(depth * 2, u' ') + Catalogue_Tree::key_of(item) + u'|' + item->text() + u'|' +
@@ -192,118 +186,6 @@ private Q_SLOTS:
                    items.value(L("Mnu_Deny_User")).visible, "|", enabled(m));
             QVERIFY(!m.Knows(L("mnu_TREE_refresh")));
         }
-        QVERIFY(t.Matches());
-    }
-
-    // Adding, renaming, deleting and marking nodes, as the library and the tree have them.
-    void catalogue_edits() {
-        Logic l;
-        l.open_as("Scrollkin", "Administrator");
-        Transcript t(L("browser/transcripts/hierarchy.txt"));
-        const auto add_under = [&](const QString& parent) {
-            l.b->Tree.select(parent);
-            l.cmd("add");
-            return Catalogue_Tree::key_of(l.b->Tree.selected());
-        };
-        t.Step(L("added under each parent in turn"));
-        t.Attach(l.c);
-        QString key = L("catlog");
-        for (int i = 0; i < 5; ++i)
-            key = add_under(key);
-        add_under(L("Grou0001"));
-        add_under(L("Dpmt0002"));
-        t.Detach();
-        t << l.window.edits.join(u',');
-        for (const char* k : {"Grou0001", "Fold0001", "Fold00010001"})
-            t << J(k, l.b->Tree.node(L(k))->text(), pictures(l.b->Tree.node(L(k))));
-        Catalogue_Tree again;
-        again.Build_Tree(l.c, session::Cur_Role, session::Cur_User);
-        t << J("restarted, Fold000100010001 is under",
-               Catalogue_Tree::key_of(again.node(L("Fold000100010001"))->parent()));
-
-        t.Step(L("ten levels below Fold0001, then one more"));
-        key = L("Fold0001");
-        for (int level = 1; level <= 10; ++level)
-            key = add_under(key);
-        l.prompter.Answer();
-        t << J(key, add_under(key), l.one("select count(*) from Tbl_Folder"));
-        t.Prompts(l.prompter);
-
-        t.Step(L("renaming Grou0001: empty, blank, too long, then O'Neil; which nodes edit"));
-        for (const QString& text : {QString(), L(" \t"), QString(256, u'n'), L("O'Neil")}) {
-            if (text != L("O'Neil"))
-                l.prompter.Answer();
-            t << J(int(l.b->Catalogue_Edit.End_Edit(L("Grou0001"), text)));
-            t.Prompts(l.prompter);
-        }
-        QStringList editable{l.one("select Group_Name from ref_Group")};
-        for (const char* k : {"catlog", "k", "", "security", "User", "uselog", "Grou0001",
-                              "Dpmt0001", "Fold0001", "Fold00010001"})
-            editable << L(k) + u'=' + J(Hierarchy::Can_Edit(L(k)));
-        t << editable.join(u' ');
-        l.window.edits.clear();
-        l.b->Tree.select(L("catlog"));
-        l.cmd("ren");
-        QVERIFY(l.window.edits.isEmpty());
-
-        // The delete checks who may delete and what the library holds, again after the question
-        // (another program may file something meanwhile); then the parent is selected.
-        t.Step(L("deleting Fold0002, then its empty department"));
-        l.run(L("insert into Tbl_Replicate(Replicate_ID,type) values('Fold0002','3')"));
-        l.add("7|Fold0002|plan|.txt-Text|0|2026-01-01 10:00:00; "
-              "8|Fold0002|old|.txt-Text|0|2026-01-01 10:00:00|1");
-        const auto del = [&](const char* node, Prompt_Answer answer = Prompt_Answer::Ok) {
-            l.b->Tree.select(L(node));
-            l.prompter.Answer(answer);
-            l.cmd("del");
-            t.Prompts(l.prompter);
-        };
-        session::Cur_Role = L("User"); // whatever the menu showed
-        del("Fold0002");
-        session::Cur_Role = L("Administrator");
-        del("Fold0002");
-        l.run(L("update Tbl_File_Information set deleted='1'"));
-        int checks = 0;
-        l.c.Set_Recorder([&](const QString& s) {
-            if (s.contains(L("Folder_NO like")) && ++checks == 2)
-                l.add("Fold00020001|S|Dpmt0002");
-        });
-        l.prompter.Answer(Prompt_Answer::Yes);
-        del("Fold0002");
-        l.run(L("delete from Tbl_Folder where Folder_NO='Fold00020001'"));
-        t.Attach(l.c);
-        del("Fold0002", Prompt_Answer::Yes);
-        t << Catalogue_Tree::key_of(l.b->Tree.selected());
-        del("Dpmt0002", Prompt_Answer::Yes);
-        t.Detach();
-        t << J(Catalogue_Tree::key_of(l.b->Tree.selected()), bool(l.b->Tree.node(L("Fold0002"))),
-               bool(l.b->Tree.node(L("Dpmt0002"))),
-               l.one("select (select count(*) from Tbl_Department),"
-                     "(select count(*) from Tbl_Replicate)"));
-
-        t.Step(L("replication marks and one cancelled"));
-        for (const char* k :
-             {"catlog", "Grou0001", "Dpmt0001", "Fold0001", "Fold00010001", "Fold00010001", "-"}) {
-            l.b->Tree.select(*k == '-' ? L("Dpmt0001") : L(k));
-            l.prompter.Answer(Prompt_Answer::Yes).Answer();
-            l.cmd(*k == '-' ? "c_replicate" : "e_replicate");
-            t.Prompts(l.prompter) << J(k, pictures(l.b->Tree.selected()));
-        }
-        t << l.one("select Replicate_ID,type from Tbl_Replicate order by type");
-        QCOMPARE(Replicate_Type(L("uselog")), QString());
-
-        t.Step(L("full sequences"));
-        l.add("Dpmt0009|x|Grou0001; Grou9999|last");
-        t << Next_Id(l.c, L("com"));
-        try {
-            Next_Id(l.c, L("cat"));
-            QFAIL("a full sequence wrapped");
-        } catch (const db::Error& e) {
-            t << J(e.number() == Err_Sequence_Full, e.description());
-        }
-        l.prompter.Answer();
-        add_under(L("catlog"));
-        t.Prompts(l.prompter) << l.one("select count(*) from ref_Group");
         QVERIFY(t.Matches());
     }
 

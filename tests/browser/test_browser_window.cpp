@@ -1,5 +1,8 @@
 #include "BrowserFixture.h"
+#include "Error.h"
+#include "NextId.h"
 #include "QuickQuery.h"
+#include "Replication.h"
 #include "RestoreOperations.h"
 #include "SqlRecord.h"
 #include "frmSeachBox.h"
@@ -200,6 +203,26 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(scratch + L("sub"))); // closing empties it of files only
         p.main.reset();
         QVERIFY(!QFile::exists(scratch + L("file1.txt")) && QDir(scratch + L("sub")).exists());
+        QVERIFY(t.Matches());
+    }
+
+    // Nodes added under each parent (ten levels of sub folders at most), renamed in place,
+    // deleted by what the library holds again after the question (another program may file
+    // something meanwhile), marked for replication; full sequences.
+    void catalogue_edits() {
+        Program p("");
+        Transcript t(L("browser/transcripts/hierarchy.txt"));
+        p.script(t, "hierarchy.txt", "nodes added under each parent, renamed, deleted and marked");
+        p.script(t, "hierarchy.txt", "replication marks and one cancelled");
+        QCOMPARE(Replicate_Type(L("uselog")), QString());
+        p.script(t, "hierarchy.txt", "full sequences");
+        t << Next_Id(p.c, L("com"));
+        try {
+            Next_Id(p.c, L("cat"));
+            QFAIL("a full sequence wrapped");
+        } catch (const db::Error& e) {
+            t << J(e.number() == Err_Sequence_Full, e.description());
+        }
         QVERIFY(t.Matches());
     }
 
