@@ -148,7 +148,6 @@ struct Logic : Library {
     }
 };
 
-#ifdef QT_WIDGETS_LIB
 #include "OperationLog.h"
 #include "ProgramFrame.h"
 #include "frmSeachBox.h"
@@ -463,4 +462,3 @@ struct Program : Library {
         return J(s, c->isVisible() ? "" : "hidden", c->isEnabled() ? "" : "disabled").trimmed();
     }
 };
-#endif
