@@ -117,37 +117,6 @@ struct Library : Catalogue_Fixture {
     }
 };
 
-// The browser's logic as its window drives it.
-struct Logic : Library {
-    Fake_Status_Strip status;
-    Fake_Browser_Window window;
-    Fake_Prompter prompter;
-    std::unique_ptr<Browser> b;
-
-    using Library::Library;
-    void open_as(const char* user, const char* role) {
-        session::Cur_User = L(user);
-        session::Cur_Role = L(role);
-        b = std::make_unique<Browser>(c, status, prompter, window);
-        b->Open();
-    }
-    void click(const char* key) { b->Node_Click(L(key)); }
-    void cmd(const char* key) { b->main_mnu_proc(L(key)); }
-    QString texts() const {
-        QStringList out;
-        for (int i = 0; i < b->List.Row_Count(); ++i)
-            out << b->List.Row(i).text;
-        return out.join(u',');
-    }
-    // What a step left: the list, the right and denial, the window's calls, the prompts shown.
-    void note(Transcript& t, const QString& what, const QString& more = {}) {
-        t << J(what, L("-> [") + texts() + L("]"), session::Cur_Dept_Right,
-               session::Cur_Folder_Deny, window.calls.join(u';'), more);
-        t.Prompts(prompter);
-        window.calls.clear();
-    }
-};
-
 #include "OperationLog.h"
 #include "ProgramFrame.h"
 #include "frmSeachBox.h"

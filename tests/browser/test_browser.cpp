@@ -265,7 +265,7 @@ private Q_SLOTS:
 
     // Folder rows, then files by access count and date; cells, captions, icons, sorting.
     void file_list() {
-        Logic l(Catalogue);
+        Program l(Catalogue);
         l.add("1|Fold0001|old|.txt-Text|2|2026-01-01 00:00:00; "
               "2|Fold0001|new|.txt-Text|2|2026-03-01 10:00:00; "
               "3|Fold0001|most read|.doc-Word|9|2025-01-01 10:00:00; "
@@ -276,58 +276,57 @@ private Q_SLOTS:
               "9|Fold0005|a|.DOC-Word|1|2026-01-01; 10|Fold0005|b|.doc-Word|1|2026-01-01; "
               "11|Fold0005|c||1|2026-01-01; 12|Fold0005|d| -Unknown|1|2026-01-01");
         l.open_as("Scrollkin", "Administrator");
-        QAbstractItemModelTester tester(&l.b->List,
+        QAbstractItemModelTester tester(&l.f->logic().List,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QStringList icons;
-        l.b->Images.Set_File_Icon_Provider([&](const QString& path) {
+        l.f->logic().Images.Set_File_Icon_Provider([&](const QString& path) {
             icons << QFileInfo(path).fileName();
             return QIcon();
         });
         Transcript t(L("browser/transcripts/file_list.txt"));
         const auto show = [&](const char* key) {
-            l.status.captions.clear();
-            l.click(key);
-            t.Step(L(key)) << J(l.status.captions.join(u';'), l.status.progress_maximum,
-                                l.status.progress_visible);
+            l.f->click_node(key);
+            t.Step(L(key)) << J(l.w<QLabel>("lblcaption")->text(),
+                                l.w<QProgressBar>("pbar")->maximum(), l.w("pbar")->isVisible());
         };
         const QLocale before;
         QLocale::setDefault(QLocale(L("en_US")));
         show("Fold0001");
-        for (int r = 0; r < l.b->List.Row_Count(); ++r) {
-            const List_Row& row = l.b->List.Row(r);
+        for (int r = 0; r < l.f->logic().List.Row_Count(); ++r) {
+            const List_Row& row = l.f->logic().List.Row(r);
             QStringList cells{row.key, row.icon_key, row.tag};
             for (int c : {0, 1, 2, 3, 4, 6, 8}) // the others hold the time of the seeding
-                cells << l.b->List.index(r, c).data().toString();
+                cells << l.f->logic().List.index(r, c).data().toString();
             t << cells.join(u'|');
         }
-        for (int c = 0; c < l.b->List.columnCount(); ++c)
-            t << l.b->List.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        for (int c = 0; c < l.f->logic().List.columnCount(); ++c)
+            t << l.f->logic().List.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         // Dates in the user's locale with seconds but no time zone (the library's dates carry
         // none; locales put it in brackets, after a comma, ...); midnight as the date alone.
         for (const char* locale : {"en_US", "eu_ES", "sq_AL", "yue_HK"}) {
             QLocale::setDefault(QLocale(L(locale)));
-            t << J(locale, l.b->List.index(2, 8).data().toString(),
-                   l.b->List.index(3, 8).data().toString());
+            t << J(locale, l.f->logic().List.index(2, 8).data().toString(),
+                   l.f->logic().List.index(3, 8).data().toString());
         }
         QLocale::setDefault(before);
         t << File_List::Selection_Count_Text(3);
         show("Grou0001");
-        t << J(l.texts(), l.b->List.Row(0).icon_key);
+        t << J(l.texts(), l.f->logic().List.Row(0).icon_key);
         const QString listed = l.texts();
-        l.b->Tree.selection()->clear();
-        l.b->Files.Get_Lvdata(L("where 1=1 "), false); // nothing selected: nothing done
+        l.f->logic().Tree.selection()->clear();
+        l.f->logic().Files.Get_Lvdata(L("where 1=1 "), false); // nothing selected: nothing done
         QCOMPARE(l.texts(), listed);
         show("Fold0005");
         show("Fold0005");
-        t << J(icons.join(u','), QDir(l.b->Icon_Lib_Dir()).entryList(QDir::Files).join(u','),
-               QFileInfo(l.b->Icon_Lib_Dir() + L("Icon.doc")).size(),
-               File_List::Extension_Key(L(".tar-gz-Archive")),
-               File_List::Extension_Key(L("noDash")));
+        t << J(
+            icons.join(u','), QDir(l.f->logic().Icon_Lib_Dir()).entryList(QDir::Files).join(u','),
+            QFileInfo(l.f->logic().Icon_Lib_Dir() + L("Icon.doc")).size(),
+            File_List::Extension_Key(L(".tar-gz-Archive")), File_List::Extension_Key(L("noDash")));
         // Size as numbers: 9.5 before 10; the same column again descends; another column after
         // a descending sort ascends (dates as dates), and the next click descends again.
         show("Fold0004");
         for (int column : {1, 1, 8, 0, 0}) {
-            l.b->Files.Column_Click(column);
+            l.f->logic().Files.Column_Click(column);
             t << J(column, l.texts());
         }
         QVERIFY(t.Matches());
@@ -346,7 +345,7 @@ private Q_SLOTS:
             QVERIFY(!c.refused());
             t << J(pairs, "->", c.where, server == c.where ? QString() : L("|| ") + server);
         }
-        Logic l(Catalogue);
+        Program l(Catalogue);
         const auto days_ago = [](int n) {
             return QDateTime(QDate::currentDate().addDays(-n), QTime(10, 0))
                 .toString(L("yyyy-MM-dd HH:mm:ss"));
@@ -364,24 +363,25 @@ private Q_SLOTS:
         l.run((dates + L("<>'3'")).arg(days_ago(40), days_ago(1), days_ago(0)));
         l.run((dates + L("='3'")).arg(days_ago(2), days_ago(10), days_ago(3)));
         l.open_as("Scrollkin", "Administrator");
-        Search_Operations search(*l.b, l.c, l.prompter);
+        Search_Operations search(l.f->logic(), db::Lib_Connection(), l.prompter);
         const auto query = [&](const QString& pairs, const char* role = "Administrator") {
             session::Cur_Role = L(role);
             const auto outcome =
                 search.Query(fields(pairs, QDate::currentDate()), QDate::currentDate());
             l.note(t, *role == 'A' ? pairs : J(pairs, "as", role),
-                   J(int(outcome), search.Refused_Field(), l.status.caption,
-                     l.b->List.Columns() == File_List::File_Columns(), l.b->Files.List_Shows_Node));
+                   J(int(outcome), search.Refused_Field(),
+                     l.f->logic().List.Columns() == File_List::File_Columns(),
+                     l.f->logic().Files.List_Shows_Node));
         };
         for (const QString& pairs : Table(t, "search.txt", "searches by an administrator"))
             query(pairs);
         t.Step(L("after a node, a list under other columns"));
-        l.click("Fold0001");
-        l.b->List.Set_Columns({L("Login Name")});
+        l.f->click_node("Fold0001");
+        l.f->logic().List.Set_Columns({L("Login Name")});
         query(L("owner=clerk2"));
-        t << l.b->List.Row(0).key;
+        t << l.f->logic().List.Row(0).key;
         t.Step(L("refused: nothing sent, the list stays"));
-        t.Attach(l.c);
+        t.Attach(db::Lib_Connection());
         for (const char* role : {"Manager", "User", ""})
             query(L("name=plan"), role);
         for (const QString& pairs : Table(t, "search.txt", "sizes that are not numbers")) {
@@ -389,25 +389,25 @@ private Q_SLOTS:
             query(pairs);
         }
         t.Step(L("failures: the list and its columns stay"));
-        l.b->List.Set_Columns({L("Login Name"), L("Name")});
-        l.c.Fail_At_Statement(1);
+        l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
+        db::Lib_Connection().Fail_At_Statement(1);
         l.prompter.Answer();
         query(L("name=plan"));
-        QVERIFY_THROWS_EXCEPTION(db::Error,
-                                 l.b->Files.Get_File_Lvdata(L("where no_such_column='1' "), false));
+        QVERIFY_THROWS_EXCEPTION(
+            db::Error, l.f->logic().Files.Get_File_Lvdata(L("where no_such_column='1' "), false));
         t << search.User_Names().value_or(QStringList()).join(u',');
-        l.c.Fail_At_Statement(1);
+        db::Lib_Connection().Fail_At_Statement(1);
         l.prompter.Answer();
         t << J(search.User_Names().has_value());
         t.Prompts(l.prompter).Step(L("the search box button"));
         for (const char* role : {"Administrator", "Manager", "User"}) {
             int shows = 0;
-            const auto ops =
-                Install_Search_Operations(*l.b, l.c, l.prompter, [&](auto&) { ++shows; });
+            const auto ops = Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
+                                                       l.prompter, [&](auto&) { ++shows; });
             session::Cur_Role = L(role);
             if (role[0] != 'A')
                 l.prompter.Answer();
-            l.b->Operations.Show_Search_Box();
+            l.f->logic().Operations.Show_Search_Box();
             t.Prompts(l.prompter) << J(role, shows);
         }
         QVERIFY(t.Matches());
