@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Browser.h"
+#include "CatalogueFixture.h"
 #include "Connection.h"
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
@@ -61,6 +62,13 @@ inline QStringList Table(Transcript& t, const char* approved, const char* headin
 
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
 // denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
+inline QString pictures(const QStandardItem* node) {
+    return J(node->data(Catalogue_Tree::Picture_Role).toString(),
+             node->data(Catalogue_Tree::Selected_Picture_Role).toString(),
+             node->data(Catalogue_Tree::Expanded_Picture_Role).toString())
+        .trimmed();
+}
+
 inline const char* const Catalogue =
     "Grou0001|Office; Grou0002|Works; Grou0003|Empty; Dpmt0001|Sales|Grou0001; "
     "Dpmt0002|Closed|Grou0001; Dpmt0003|Plant|Grou0002; Dpmt0004|Stock|Grou0003; "
@@ -70,20 +78,16 @@ inline const char* const Catalogue =
     "u:boss|Boss|Manager; r:clerk1|Dpmt0001|B; r:clerk1|Dpmt0003|C; d:clerk1|Fold0002; "
     "r:boss|Dpmt0002|O; d:boss|Fold0001";
 
-struct Library {
-    testenv::Fresh_Library lib;
-    db::Connection c;
+struct Library : Catalogue_Fixture {
     QTemporaryDir templates;
 
     explicit Library(const char* rows = "") {
-        c.Open(lib.connection_string);
         session::Templates_Dir = templates.path() + L("/work/");
         session::Cur_Dept_Right.clear();
         session::Cur_Folder_Deny.clear();
         if (*rows)
             add(rows);
     }
-    void run(const QString& sql) { c.Run_Statement(sql); }
     // A query's rows, fields apart by "|", rows by ",".
     QString one(const char* sql) {
         QStringList out;
@@ -95,74 +99,35 @@ struct Library {
         }
         return out.join(u',');
     }
-    // "Grou0001|Office; Dpmt0001|Sales|Grou0001; Fold0001|Plans|Dpmt0001" catalogue rows (the
-    // key's first letters name the table), "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B" a
-    // right, "d:clerk1|Fold0002" a denial, "7|Fold0001|plan|.txt-Text|0|2026-01-01
-    // 10:00:00[|deleted[|size]]" a file.
+    // Catalogue rows and files, and "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B" a
+    // right, "d:clerk1|Fold0002" a denial.
     void add(const char* rows) {
-        static const QHash<QString, QString> tables{
-            {L("Grou"), L("REF_Group(Group_No,Group_Name)")},
-            {L("Dpmt"), L("TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO)")},
-            {L("Fold"), L("TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No)")},
-            {L("u:"), L("tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny)")},
-            {L("r:"), L("Tbl_User_Department_Right(uid,DEPARTMENT_NO,User_Right)")},
-            {L("d:"), L("Tbl_User_Folder_Deny(uid,Folder_NO)")}};
-        for (const QString& row : L(rows).split(u';')) {
-            QStringList v = row.trimmed().split(u'|');
-            QString table = tables.value(v[0].left(4), tables.value(v[0].left(2)));
-            if (v[0].mid(1, 1) == L(":"))
-                v[0] = v[0].mid(2);
-            if (table.startsWith(L("tbl_user")))
-                v << L("pw") << QString() << L("0");
-            if (table.isEmpty()) {
-                table = L("Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,"
-                          "File_QTYAccessed,File_DateLastModified,deleted,File_Size,File_Owner)");
-                v << QStringList{L("0"), L("1.00")}.mid(v.size() - 6) << L("clerk1");
-            }
-            run(L("INSERT INTO ") + table + L(" VALUES ('") + v.join(L("','")) + L("')"));
+        for (QString row : L(rows).split(u';')) {
+            row = row.trimmed();
+            const QStringList v = row.mid(2).split(u'|');
+            if (row.startsWith(L("u:")))
+                user(v[0], v[1], v[2]);
+            else if (row.startsWith(L("r:")))
+                right(v[0], v[1], v[2]);
+            else if (row.startsWith(L("d:")))
+                deny(v[0], v[1]);
+            else
+                Catalogue_Fixture::add(row.toUtf8().constData());
         }
     }
 };
 
-// The browser's logic as its window drives it.
-struct Logic : Library {
-    Fake_Status_Strip status;
-    Fake_Browser_Window window;
-    Fake_Prompter prompter;
-    std::unique_ptr<Browser> b;
-
-    using Library::Library;
-    void open_as(const char* user, const char* role) {
-        session::Cur_User = L(user);
-        session::Cur_Role = L(role);
-        b = std::make_unique<Browser>(c, status, prompter, window);
-        b->Open();
-    }
-    void click(const char* key) { b->Node_Click(L(key)); }
-    void cmd(const char* key) { b->main_mnu_proc(L(key)); }
-    QString texts() const {
-        QStringList out;
-        for (int i = 0; i < b->List.Row_Count(); ++i)
-            out << b->List.Row(i).text;
-        return out.join(u',');
-    }
-    // What a step left: the list, the right and denial, the window's calls, the prompts shown.
-    void note(Transcript& t, const QString& what, const QString& more = {}) {
-        t << J(what, L("-> [") + texts() + L("]"), session::Cur_Dept_Right,
-               session::Cur_Folder_Deny, window.calls.join(u';'), more);
-        t.Prompts(prompter);
-        window.calls.clear();
-    }
-};
-
-#ifdef QT_WIDGETS_LIB
+#include "OperationLog.h"
 #include "ProgramFrame.h"
+#include "frmSeachBox.h"
 
 // The real main window on the library, driven by mouse and keys as a user does.
 struct Program : Library {
     Fake_Prompter prompter;
     std::unique_ptr<frmMain> main;
     std::unique_ptr<wintest::Frame> f;
+    Operation_Log log;
+    QPointer<frmSeachBox> last_box;
 
     explicit Program(const char* rows) : Library(rows) {
         db::Lib_Connection().Open(lib.connection_string);
@@ -235,7 +200,10 @@ struct Program : Library {
     // editor tv or lv; look name (a control); right (and denial); sql statement, add rows; fail n
     // (the window's connection fails its n-th statement); attach, detach (record its statements);
     // type text (into the query box), key name key, focus name, click (the query box), pick n
-    // (its n-th item), box what (a note with the query strip's state).
+    // (its n-th item), box what (a note with the query strip's state); log (the browser's
+    // operations only record), pw n, top text or - (their answers), ran (what they recorded);
+    // select key (without a click), letter l (the right a menu left), rows key|text|file number,..
+    // (listed, the first selected), also n (the n-th selected too), seen.
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
         const QByteArray k = a.toUtf8();
@@ -290,7 +258,117 @@ struct Program : Library {
             f->tv()->setFocus(Qt::MouseFocusReason);
             QTest::qWait(1); // a visit ends once the events of leaving have run
             query->setFocus(Qt::TabFocusReason);
-        } else if (v == L("sql"))
+        } else if (v == L("log")) {
+            log = {};
+            log.Attach(f->logic().Operations);
+        } else if (v == L("pw"))
+            log.password_answer = a.toInt();
+        else if (v == L("top"))
+            log.top_count = a == L("-") ? std::nullopt : std::optional(a);
+        else if (v == L("ran"))
+            t << J("ran", log.ran.join(u',')), log.ran.clear();
+        else if (v == L("select"))
+            f->logic().Tree.select(a);
+        else if (v == L("role"))
+            session::Cur_Role = a; // whatever a menu showed
+        else if (v == L("letter"))
+            session::Cur_Dept_Right = a;
+        else if (v == L("rows") || v == L("also")) {
+            Browser& b = f->logic();
+            std::vector<List_Row> rows;
+            for (const QString& r : a.split(u','))
+                rows.push_back(
+                    {r.section(u'|', 0, 0), r.section(u'|', 1, 1), {}, {}, r.section(u'|', 2)});
+            const auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+            if (v == L("rows")) {
+                b.List.Set_Rows(rows);
+                b.List_Selection.setCurrentIndex(b.List.index(0, 0), flags);
+            } else
+                b.List_Selection.select(b.List.index(a.toInt(), 0), flags);
+        } else if (v == L("sbox")) {
+            QTRY_VERIFY(!box() || box()->isVisible()); // a closed box goes once its events ran
+            wintest::click(w("Frame1"), "cmdquery");
+            frmSeachBox* b = box();
+            if (b)
+                (void)QTest::qWaitForWindowExposed(b);
+            t << (b ? J("box", b->windowTitle(), b->isVisible(), b->isWindow(),
+                        bool(QApplication::activeModalWidget()), b == last_box ? "same" : "new")
+                    : L("box -"));
+            last_box = b;
+        } else if (v == L("controls")) {
+            QStringList controls;
+            for (const QWidget* c : box()->findChildren<QWidget*>())
+                if ((!c->objectName().isEmpty() && !c->objectName().startsWith(L("qt_"))) ||
+                    qobject_cast<const QLabel*>(c))
+                    controls << look(c);
+            controls.sort();
+            for (const QString& c : controls)
+                t << c;
+        } else if (v == L("times")) {
+            wintest::child<QAbstractButton>(box(), k)->click();
+            QStringList s{a};
+            for (const char* c : {"Option1", "Option2", "Option3", "txtBeforeDay", "txtBeforeMonth",
+                                  "DTPf", "DTPt"}) {
+                const QWidget* x = wintest::child(box(), c);
+                s << look(x);
+                if (c[0] == 't') // a disabled box has the window's colour
+                    QCOMPARE(x->palette().color(QPalette::Base),
+                             x->isEnabled() ? QColor(Qt::white)
+                                            : box()->palette().color(QPalette::Window));
+            }
+            t << s.join(L(" | "));
+        } else if (v == L("press"))
+            wintest::child<QAbstractButton>(box(), k)->click();
+        else if (v == L("fill"))
+            wintest::type_into(box(), k.split(' ')[0], a.section(u' ', 1));
+        else if (v == L("index"))
+            wintest::child<QComboBox>(box(), k.split(' ')[0])
+                ->setCurrentIndex(a.section(u' ', 1).toInt());
+        else if (v == L("search")) {
+            wintest::click(box(), "cmdquery");
+            note(t, a, J(f->logic().List.columnCount(), box()->isVisible()));
+        } else if (v == L("enter")) {
+            QWidget* c = wintest::child(box(), k.split(' ')[0]);
+            c->setFocus();
+            QTRY_VERIFY(c->hasFocus());
+            QTest::keyClicks(QApplication::focusWidget(), a.section(u' ', 1));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            t << J("Enter on", c->objectName(), "->", QApplication::focusWidget()->objectName());
+        } else if (v == L("blook"))
+            t << look(wintest::child(box(), k));
+        else if (v == L("activate")) {
+            box()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(box()));
+        } else if (v == L("focused"))
+            QTRY_COMPARE(box()->focusWidget(), wintest::child(box(), k));
+        else if (v == L("pic")) { // a node's text and pictures, "-" the selected one's
+            QStandardItem* n = a == L("-") ? f->logic().Tree.selected() : f->logic().Tree.node(a);
+            t << J(a, n->text(), pictures(n));
+        } else if (v == L("editable")) {
+            QStringList out{J(bool(editor(f->tv())))};
+            for (const QString& key : a.split(u','))
+                out << key + u'=' + J(Hierarchy::Can_Edit(key));
+            t << out.join(u' ');
+        } else if (v == L("rebuilt")) {
+            Catalogue_Tree again;
+            again.Build_Tree(c, session::Cur_Role, session::Cur_User);
+            t << J("rebuilt,", a, "is under", Catalogue_Tree::key_of(again.node(a)->parent()));
+        } else if (v == L("has")) {
+            QStringList out{Catalogue_Tree::key_of(f->logic().Tree.selected())};
+            for (const QString& key : a.split(u',', Qt::SkipEmptyParts))
+                out << key + u'=' + J(bool(f->logic().Tree.node(key)));
+            t << out.join(u' ');
+        } else if (v == L("race")) { // a statement sent before the n-th check for sub folders
+            auto checks = std::make_shared<int>(0);
+            db::Lib_Connection().Set_Recorder(
+                [checks, n = k.split(' ')[0].toInt(), sql = a.section(u' ', 1)](const QString& s) {
+                    if (s.contains(L("Folder_NO like")) && ++*checks == n)
+                        db::Lib_Connection().Run_Statement(sql);
+                });
+        } else if (v == L("end")) // a node's edit ended with a text, without the editor's limits
+            t << J(int(
+                f->logic().Catalogue_Edit.End_Edit(step.section(u' ', 1, 1), a.section(u' ', 1))));
+        else if (v == L("sql"))
             run(a);
         else if (v == L("add"))
             add(k);
@@ -304,6 +382,10 @@ struct Program : Library {
             t << look(w(k));
         else if (v == L("right"))
             t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
+        else if (v == L("seen")) // beyond the list: whether it lists a node's, the group, open
+            t << J("seen", f->logic().Files.List_Shows_Node,
+                   w<QComboBox>("cmbgroup")->currentText(),
+                   f->tv()->isExpanded(f->tv()->currentIndex()));
         else if (v == L("ok") || v == L("yes"))
             prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
         else if (v == L("path"))
@@ -327,6 +409,7 @@ struct Program : Library {
         } else
             QFAIL(qPrintable(L("no such step: ") + step));
     }
+    frmSeachBox* box() const { return f->doc()->findChild<frmSeachBox*>(); }
     // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
     static QString look(const QWidget* c) {
         QString s = c->objectName() + L(":");
@@ -348,4 +431,3 @@ struct Program : Library {
         return J(s, c->isVisible() ? "" : "hidden", c->isEnabled() ? "" : "disabled").trimmed();
     }
 };
-#endif

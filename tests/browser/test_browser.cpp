@@ -1,0 +1,704 @@
+#include "BrowserFixture.h"
+#include "BrowserLayout.h"
+#include "Error.h"
+#include "NextId.h"
+#include "PopupMenus.h"
+#include "QuickQuery.h"
+#include "Replication.h"
+#include "RestoreOperations.h"
+#include "Rights.h"
+#include "SearchOperations.h"
+#include "SqlRecord.h"
+#include "frmSeachBox.h"
+
+#include <set>
+#include <thread>
+
+using wintest::child;
+constexpr auto editor = &Program::editor;
+
+namespace {
+
+// Four files in Plans of 5 to 20 K, read 4 to 1 times; created now, modified long ago.
+const char* const Files = "1|Fold0001|file1|.txt-Text|4|2026-01-01 10:00:00|0|5; "
+                          "2|Fold0001|file2|.txt-Text|3|2026-01-01 10:00:00|0|10; "
+                          "3|Fold0001|file3|.txt-Text|2|2026-01-01 10:00:00|0|15; "
+                          "4|Fold0001|file4|.txt-Text|1|2026-01-01 10:00:00|0|20";
+
+QString at(const QWidget* w) {
+    return J(w->x(), w->y(), w->width(), w->height());
+}
+void store_content(Library& lib, const char* file_no, const QByteArray& bytes) {
+    const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
+    lib.run(L("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
+                .arg(L(file_no), QString::fromLatin1(bytes.toHex())));
+}
+
+// One line per node, indented by depth: "key|text|pictures".
+void dump(const QStandardItem* item, int depth, Transcript& t) {
+    t << QString(depth * 2, u' ') + Catalogue_Tree::key_of(item) + u'|' + item->text() + u'|' +
+             pictures(item);
+    for (int i = 0; i < item->rowCount(); ++i)
+        dump(item->child(i), depth + 1, t);
+}
+// The items a menu's state leaves enabled, sorted.
+QString enabled(const Menu_State& m) {
+    QStringList out;
+    for (auto i = m.Items().begin(); i != m.Items().end(); ++i)
+        if (i->enabled)
+            out << i.key();
+    out.sort();
+    return out.join(u',');
+}
+// Search fields from "name=value" pairs apart by ";": name, type, owner, reader, from, to, time
+// (the type's position), option (days, months, dates), days, months, since and until.
+Search_Fields fields(const QString& pairs, const QDate& today) {
+    QHash<QString, QString> v;
+    for (const QString& p : pairs.split(u';', Qt::SkipEmptyParts))
+        v.insert(p.section(u'=', 0, 0), p.section(u'=', 1));
+    const auto at = [&](const char* name) { return v.value(L(name)); };
+    Search_Fields f;
+    f.file_name = at("name");
+    f.file_type = at("type");
+    f.created_by = at("owner");
+    f.last_accessed_by = at("reader");
+    f.size_from = at("from");
+    f.size_to = at("to");
+    f.time = v.contains(L("time"));
+    f.time_type = at("time").toInt();
+    f.option =
+        Time_Option(QStringList{L("days"), L("months"), L("dates")}.indexOf(at("option")) + 1);
+    f.before_days = at("days");
+    f.before_months = at("months");
+    f.from =
+        at("since").isEmpty() ? today.addDays(-1) : QDate::fromString(at("since"), Qt::ISODate);
+    f.to = at("until").isEmpty() ? today : QDate::fromString(at("until"), Qt::ISODate);
+    return f;
+}
+// Answers every question with Yes and keeps what was told; usable from any thread.
+struct Quiet_Prompter : Message_Only_Prompter {
+    QStringList told;
+
+protected:
+    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
+                               Prompt_Buttons b) override {
+        told << text;
+        return b == Prompt_Buttons::Ok ? Prompt_Answer::Ok : Prompt_Answer::Yes;
+    }
+};
+// Two connections of their own working at once on the same library.
+template <typename Work> void on_two_connections(Library& f, Work work) {
+    const auto run = [&](int i) {
+        db::Connection c;
+        c.Open(f.lib.connection_string);
+        {
+            const db::Sql_Record_Pause sqlite_only;
+            c.Run_Statement(L("PRAGMA synchronous=OFF"));
+        }
+        work(c, i);
+    };
+    std::thread a(run, 0), b(run, 1);
+    a.join();
+    b.join();
+}
+
+} // namespace
+
+class Test_Browser : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Orphans left out, replication marks, the administrator's own branches by name and role;
+    // a refresh keeps the selection while its node is there.
+    void catalogue_tree() {
+        Library f("Grou0002|Second; Grou0001|; Dpmt0001|Sales|Grou0001; Dpmt0002|Orphan|Grou0099; "
+                  "Dpmt0003|Named a folder|Fold0001; Fold0001|Plans|Dpmt0001; "
+                  "Fold00010001|Sub|Dpmt0001; Fold000100010001|Deep|Dpmt0001; "
+                  "Fold0002|Orphan folder|Dpmt0002; Fold00020001|Below orphan|Dpmt0002; "
+                  "Fold00990001|No parent|Dpmt0001; Fold0003|Under a group key|Grou0001; "
+                  "u:Scrollkin|Admin|Administrator; u:boss|Boss|Manager; u:clerk1|Clerk|User");
+        f.run(L("insert into Tbl_Replicate(Replicate_ID,type) values('Fold00010001','4'),"
+                "('Fold7777','4')"));
+        Transcript t(L("browser/transcripts/tree.txt"));
+        Catalogue_Tree tree;
+        QAbstractItemModelTester tester(tree.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        bool whole = true;
+        for (const char* who : {"clerk1|User", "Scrollkin|Administrator", "scrollkin|Administrator",
+                                "SCROLLKIN|Administrator", "scrollkin |Administrator",
+                                "boss|Administrator", "boss|Manager"}) {
+            const QStringList w = L(who).split(u'|');
+            tree.Build_Tree(f.c, w[1], w[0]);
+            t.Step(L(who));
+            QStringList top;
+            for (int i = 0; i < tree.model()->rowCount(); ++i)
+                whole ? dump(tree.model()->item(i), 0, t)
+                      : void(top << Catalogue_Tree::key_of(tree.model()->item(i)));
+            whole = w[1] == L("User");
+            t << J(top.join(u','), tree.group_names()->stringList().join(u','), L("="),
+                   tree.group_ids()->stringList().join(u','));
+        }
+        t.Step(L("refresh: a department added, then the selected group deleted"));
+        tree.select(L("Grou0002"));
+        f.add("Dpmt0004|New|Grou0002");
+        tree.Refresh_Tree(f.c, L("Manager"), L("boss"));
+        t << J(Catalogue_Tree::key_of(tree.selected()), bool(tree.node(L("Dpmt0004"))));
+        f.run(L("delete from ref_Group where Group_No='Grou0002'"));
+        tree.Refresh_Tree(f.c, L("Manager"), L("boss"));
+        t << Catalogue_Tree::key_of(tree.selected());
+        QVERIFY(t.Matches());
+    }
+
+    // The rights line for every letter and node kind, and the menus a press gates: each row is
+    // the case, then what it left.
+    void rights_and_menus() {
+        Library f("Grou0001|G; Dpmt0001|D|Grou0001; Dpmt0002|D|Grou0001; Dpmt0003|D|Grou0001; "
+                  "Dpmt0004|D|Grou0001; Dpmt0005|D|Grou0001; Dpmt0006|D|Grou0001; "
+                  "Fold0001|F|Dpmt0001; Fold00010001|S|Dpmt0001; Fold0002|F2|Dpmt0006; "
+                  "r:clerk1|Dpmt0001|A; r:clerk1|Dpmt0002|B; r:clerk1|Dpmt0003|C; "
+                  "r:clerk1|Dpmt0004|O; r:clerk1|Dpmt0005|X; d:clerk1|Fold00010001");
+        Transcript t(L("browser/transcripts/rights.txt"));
+        Catalogue_Tree tree;
+        Fake_Status_Strip status;
+        for (const QString& row :
+             Table(t, "rights.txt", "status: user role node -> right denial | line")) {
+            const QStringList p = row.split(u' ');
+            session::Cur_User = p[0];
+            session::Cur_Role = p[1];
+            session::Cur_Dept_Right.clear();
+            session::Cur_Folder_Deny.clear();
+            tree.Build_Tree(f.c, p[1], p[0]);
+            tree.select(p[2]);
+            Evaluate_Rights(f.c, tree, status);
+            t << J(row, "->", session::Cur_Dept_Right, session::Cur_Folder_Deny, "|",
+                   status.message);
+        }
+        // One menu state for every press: what one pop-up disabled must not carry over.
+        Menu_State menu;
+        for (const QString& row : Table(t, "rights.txt",
+                                        "list: role letter denial node row rows copied [column, "
+                                        "button] -> popup modes multi edit enabled")) {
+            const QStringList p = row.split(u' ');
+            session::Cur_Role = p[0];
+            session::Cur_Dept_Right = p[1];
+            session::Cur_Folder_Deny = p[2];
+            List_Press press;
+            press.right_button = p.value(7) != L("left");
+            press.first_column = p.size() > 8 ? L("File Name") : L("Name");
+            press.node_key = p[3];
+            press.row_selected = p[4] != L("-");
+            press.row_key = press.row_selected ? p[4] : QString();
+            press.row_count = p[5].toInt();
+            press.node_children = p.size() > 7 ? 0 : 1;
+            press.copy_list_empty = p[6] == L("1");
+            const List_Press_Result r = Prepare_List_Menu(press, menu);
+            t << J(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit, enabled(menu));
+        }
+        for (const QString& row : Table(t, "rights.txt",
+                                        "tree: role letter node content first -> shown caption | "
+                                        "users denial | enabled")) {
+            const QStringList p = row.split(u' ');
+            session::Cur_Role = p[0];
+            session::Cur_Dept_Right = p[1];
+            Menu_State m;
+            const bool shown = Prepare_Tree_Menu(p[2], p[3].toInt(), p[4] == L("1"), m);
+            const auto& items = m.Items();
+            t << J(row, "->", shown, items.value(L("mun_add_child_nod")).caption, "|",
+                   items.value(L("Mnu_Department_User")).visible,
+                   items.value(L("Mnu_Deny_User")).visible, "|", enabled(m));
+            QVERIFY(!m.Knows(L("mnu_TREE_refresh")));
+        }
+        QVERIFY(t.Matches());
+    }
+
+    // A counter behind the rows (written by a client that did not raise it) never hands out a
+    // number in use; two clients at once never get the same number nor lose a node.
+    void file_numbers() {
+        Transcript t(L("browser/transcripts/file_numbers.txt"));
+        for (const QString& row :
+             Table(t, "file_numbers.txt", "counter|catalogue|content -> issued, counter")) {
+            Library f;
+            const QStringList v = row.split(u'|');
+            if (!v[0].isEmpty())
+                f.run(L("insert into tbl_file_no(Last_File_No) values(%1)").arg(v[0]));
+            for (const QString& no : v[1].isEmpty() ? QStringList() : v[1].split(u','))
+                f.add(qPrintable(no + L("|Fold0001|f|.txt-Text|0|2026-01-01")));
+            for (const QString& no : v[2].isEmpty() ? QStringList() : v[2].split(u','))
+                f.run(L("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
+            QStringList issued;
+            for (int i = 0; i < 3; ++i)
+                issued << Next_Id(f.c, L("file"));
+            t << J(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
+            QCOMPARE(f.c.Transaction_Depth(), 0);
+        }
+        QVERIFY(t.Matches());
+
+        Library f;
+        std::vector<QString> numbers[2];
+        on_two_connections(f, [&](db::Connection& c, int i) {
+            for (int n = 0; n < 1500; ++n)
+                numbers[i].push_back(Next_Id(c, L("file")));
+        });
+        std::set<QString> all(numbers[0].begin(), numbers[0].end());
+        all.insert(numbers[1].begin(), numbers[1].end());
+        QCOMPARE(int(all.size()), 3000);
+        QCOMPARE(f.one("select top 1 * from tbl_file_no"), L("3001"));
+        QStringList keys[2];
+        Library g; // as two clients adding groups to a library of their own
+        on_two_connections(g, [&](db::Connection& c, int i) {
+            Catalogue_Tree tree;
+            List_Model list;
+            Quiet_Prompter prompter;
+            Fake_Browser_Window window;
+            tree.Build_Tree(c, L("Administrator"), L("boss"));
+            Hierarchy h(c, tree, list, prompter, window);
+            for (int n = 0; n < 60; ++n) {
+                tree.select(L("catlog"));
+                h.Add_Node();
+            }
+            keys[i] = window.edits + prompter.told;
+        });
+        const QStringList added = keys[0] + keys[1];
+        QCOMPARE(added.join(u',').remove(QRegularExpression(L("Grou\\d{4},?"))), QString());
+        QCOMPARE(added.size(), 120);
+        QCOMPARE(g.one("select count(*) from ref_Group"), L("120"));
+    }
+
+    // Folder rows, then files by access count and date; cells, captions, icons, sorting.
+    void file_list() {
+        Program l(Catalogue);
+        l.add("1|Fold0001|old|.txt-Text|2|2026-01-01 00:00:00; "
+              "2|Fold0001|new|.txt-Text|2|2026-03-01 10:00:00; "
+              "3|Fold0001|most read|.doc-Word|9|2025-01-01 10:00:00; "
+              "4|Fold0001|gone|.txt-Text|99|2026-01-01 10:00:00|1; "
+              "6|Fold0004|b|.t-T|1|2026-01-02 10:00:00|0|10.00; "
+              "7|Fold0004|a|.t-T|1|2026-01-10 10:00:00|0|9.50; "
+              "8|Fold0004|c|.t-T|1|2025-12-31 10:00:00|0|100.00; "
+              "9|Fold0005|a|.DOC-Word|1|2026-01-01; 10|Fold0005|b|.doc-Word|1|2026-01-01; "
+              "11|Fold0005|c||1|2026-01-01; 12|Fold0005|d| -Unknown|1|2026-01-01");
+        l.open_as("Scrollkin", "Administrator");
+        QAbstractItemModelTester tester(&l.f->logic().List,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QStringList icons;
+        l.f->logic().Images.Set_File_Icon_Provider([&](const QString& path) {
+            icons << QFileInfo(path).fileName();
+            return QIcon();
+        });
+        Transcript t(L("browser/transcripts/file_list.txt"));
+        const auto show = [&](const char* key) {
+            l.f->click_node(key);
+            t.Step(L(key)) << J(l.w<QLabel>("lblcaption")->text(),
+                                l.w<QProgressBar>("pbar")->maximum(), l.w("pbar")->isVisible());
+        };
+        const QLocale before;
+        QLocale::setDefault(QLocale(L("en_US")));
+        show("Fold0001");
+        for (int r = 0; r < l.f->logic().List.Row_Count(); ++r) {
+            const List_Row& row = l.f->logic().List.Row(r);
+            QStringList cells{row.key, row.icon_key, row.tag};
+            for (int c : {0, 1, 2, 3, 4, 6, 8}) // the others hold the time of the seeding
+                cells << l.f->logic().List.index(r, c).data().toString();
+            t << cells.join(u'|');
+        }
+        for (int c = 0; c < l.f->logic().List.columnCount(); ++c)
+            t << l.f->logic().List.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        // Dates in the user's locale with seconds but no time zone (the library's dates carry
+        // none; locales put it in brackets, after a comma, ...); midnight as the date alone.
+        for (const char* locale : {"en_US", "eu_ES", "sq_AL", "yue_HK"}) {
+            QLocale::setDefault(QLocale(L(locale)));
+            t << J(locale, l.f->logic().List.index(2, 8).data().toString(),
+                   l.f->logic().List.index(3, 8).data().toString());
+        }
+        QLocale::setDefault(before);
+        t << File_List::Selection_Count_Text(3);
+        show("Grou0001");
+        t << J(l.texts(), l.f->logic().List.Row(0).icon_key);
+        const QString listed = l.texts();
+        l.f->logic().Tree.selection()->clear();
+        l.f->logic().Files.Get_Lvdata(L("where 1=1 "), false); // nothing selected: nothing done
+        QCOMPARE(l.texts(), listed);
+        show("Fold0005");
+        show("Fold0005");
+        t << J(
+            icons.join(u','), QDir(l.f->logic().Icon_Lib_Dir()).entryList(QDir::Files).join(u','),
+            QFileInfo(l.f->logic().Icon_Lib_Dir() + L("Icon.doc")).size(),
+            File_List::Extension_Key(L(".tar-gz-Archive")), File_List::Extension_Key(L("noDash")));
+        // Size as numbers: 9.5 before 10; the same column again descends; another column after
+        // a descending sort ascends (dates as dates), and the next click descends again.
+        show("Fold0004");
+        for (int column : {1, 1, 8, 0, 0}) {
+            l.f->logic().Files.Column_Click(column);
+            t << J(column, l.texts());
+        }
+        QVERIFY(t.Matches());
+    }
+
+    // The search box's conditions on either engine, and the searches they run.
+    void search() {
+        Transcript t(L("browser/transcripts/search.txt"));
+        const QDate day(2026, 3, 31);
+        for (const QString& pairs :
+             Table(t, "search.txt",
+                   "fields on 2026-03-31 -> SQLite || SQL Server where it differs")) {
+            const Search_Fields f = fields(pairs, day);
+            const Search_Condition c = Build_Search_Condition(f, day, db::Engine::Sqlite);
+            const QString server = Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
+            QVERIFY(!c.refused());
+            t << J(pairs, "->", c.where, server == c.where ? QString() : L("|| ") + server);
+        }
+        Program l(Catalogue);
+        const auto days_ago = [](int n) {
+            return QDateTime(QDate::currentDate().addDays(-n), QTime(10, 0))
+                .toString(L("yyyy-MM-dd HH:mm:ss"));
+        };
+        // Sizes in kilobytes as the store writes them: as texts, "9.50" sorts after "10.00".
+        l.add("1|Fold0001|plan a|.doc-Word|3|2026-01-01|0|9.50; "
+              "2|Fold0002|plan b|.docx-Word|2|2026-01-01|0|10.00; "
+              "3|Fold0001|O''Brien notes|.txt-Text|1|2026-01-01|0|120.25; "
+              "4|Fold0001|plan gone|.doc-Word|9|2026-01-01|1|10.00");
+        l.run(L("update Tbl_File_Information set File_Owner='clerk2', LastAccessed_by='O''Hara' "
+                "where File_NO='2'"));
+        const QString dates =
+            L("update Tbl_File_Information set File_DateCreated='%1', "
+              "File_DateLastAccessed='%2', File_DateLastModified='%3' where File_NO");
+        l.run((dates + L("<>'3'")).arg(days_ago(40), days_ago(1), days_ago(0)));
+        l.run((dates + L("='3'")).arg(days_ago(2), days_ago(10), days_ago(3)));
+        l.open_as("Scrollkin", "Administrator");
+        Search_Operations search(l.f->logic(), db::Lib_Connection(), l.prompter);
+        const auto query = [&](const QString& pairs, const char* role = "Administrator") {
+            session::Cur_Role = L(role);
+            const auto outcome =
+                search.Query(fields(pairs, QDate::currentDate()), QDate::currentDate());
+            l.note(t, *role == 'A' ? pairs : J(pairs, "as", role),
+                   J(int(outcome), search.Refused_Field(),
+                     l.f->logic().List.Columns() == File_List::File_Columns(),
+                     l.f->logic().Files.List_Shows_Node));
+        };
+        for (const QString& pairs : Table(t, "search.txt", "searches by an administrator"))
+            query(pairs);
+        t.Step(L("after a node, a list under other columns"));
+        l.f->click_node("Fold0001");
+        l.f->logic().List.Set_Columns({L("Login Name")});
+        query(L("owner=clerk2"));
+        t << l.f->logic().List.Row(0).key;
+        t.Step(L("refused: nothing sent, the list stays"));
+        t.Attach(db::Lib_Connection());
+        for (const char* role : {"Manager", "User", ""})
+            query(L("name=plan"), role);
+        for (const QString& pairs : Table(t, "search.txt", "sizes that are not numbers")) {
+            l.prompter.Answer();
+            query(pairs);
+        }
+        t.Step(L("failures: the list and its columns stay"));
+        l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
+        db::Lib_Connection().Fail_At_Statement(1);
+        l.prompter.Answer();
+        query(L("name=plan"));
+        QVERIFY_THROWS_EXCEPTION(
+            db::Error, l.f->logic().Files.Get_File_Lvdata(L("where no_such_column='1' "), false));
+        t << search.User_Names().value_or(QStringList()).join(u',');
+        db::Lib_Connection().Fail_At_Statement(1);
+        l.prompter.Answer();
+        t << J(search.User_Names().has_value());
+        t.Prompts(l.prompter).Step(L("the search box button"));
+        for (const char* role : {"Administrator", "Manager", "User"}) {
+            int shows = 0;
+            const auto ops = Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
+                                                       l.prompter, [&](auto&) { ++shows; });
+            session::Cur_Role = L(role);
+            if (role[0] != 'A')
+                l.prompter.Answer();
+            l.f->logic().Operations.Show_Search_Box();
+            t.Prompts(l.prompter) << J(role, shows);
+        }
+        QVERIFY(t.Matches());
+    }
+
+    // Geometry in twips: a 3000 wide tree left of a 60 wide splitter, all 600 from the top;
+    // laid out in a window and inner width, the splitter set at or dragged to a place.
+    void layout() {
+        Transcript t(L("browser/transcripts/layout.txt"));
+        for (const QString& row :
+             Table(t, "layout.txt",
+                   "window inner splitter dragged -> strip query button | tree, splitter, list")) {
+            const QStringList v = row.split(u' ');
+            const int width = v[0].toInt(), inner = v[1].toInt(), at = v[2].toInt(),
+                      drag = v[3].toInt();
+            Browser_Geometry g{0, 0, 0, 1200, 600, 3000, 0, 600, at, 60, 0, 600, 3003, 0, 0};
+            width ? Layout_Browser(g, width, inner, 7800) : Drag_Splitter(g, drag, inner);
+            t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width, g.cmdquery_left,
+                   "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left, g.vsp_height, "list",
+                   g.lv_left, g.lv_width, g.lv_height);
+        }
+        QVERIFY(t.Matches());
+    }
+
+    // The administrator opens the browser, clicks through it, sorts, drags the splitter.
+    void opening_and_browsing() {
+        Program p(Catalogue);
+        p.add(Files);
+        p.open_as("Scrollkin", "Administrator");
+        Transcript t(L("browser/transcripts/window_browsing.txt"));
+        frmQuery_doc* doc = p.f->doc();
+        const QRect screen = p.main->screen()->geometry();
+        QCOMPARE(p.main->pos(), QPoint((screen.width() - p.main->width()) / 2,
+                                       (screen.height() - p.main->height()) / 2));
+        QCOMPARE(p.main->centralWidget(), doc);
+        QVERIFY(p.w("Frame1")->isAncestorOf(p.w("cmbgroup")));
+        t << J(doc->windowTitle(), at(doc), p.w<QComboBox>("Cmbquery")->isEditable());
+        for (const char* name : {"Frame1", "lbl1", "cmbgroup", "cmbgroup_id", "lbl1_1", "Cmbquery",
+                                 "cmdquery", "Picture1", "VSP", "tv", "lv"})
+            t << J(Program::look(child(doc, name)), at(child(doc, name)));
+        p.w<QComboBox>("cmbgroup")->setCurrentIndex(2);
+        t << p.w<QComboBox>("cmbgroup_id")->currentText();
+        // The root selected and open.
+        QTreeView *tv = p.f->tv(), *lv = p.f->lv();
+        Browser& logic = p.f->logic();
+        QCOMPARE(tv->currentIndex(), logic.Tree.root()->index());
+        QVERIFY(tv->isExpanded(logic.Tree.root()->index()));
+        QVERIFY(!lv->rootIsDecorated() && lv->uniformRowHeights());
+        p.note(t, J("opened", tv->model()->rowCount()));
+        // Every picture of the tree is there, and no two alike.
+        QList<QImage> seen;
+        for (const QString& key : testenv::List("1,2,3") + Catalogue_Tree::Picture_Keys()) {
+            const QImage image = logic.Images.Icon(key).pixmap(16, 16).toImage();
+            QVERIFY2(logic.Images.Contains(key) && !image.isNull() && !seen.contains(image),
+                     qPrintable(key));
+            seen << image;
+        }
+        QCOMPARE(seen.size(), 15);
+        p.f->click_node("Grou0001");
+        p.note(t, L("Grou0001"), p.w<QComboBox>("cmbgroup")->currentText());
+        p.f->click_node("Fold0001");
+        p.note(t, L("Fold0001"), J(p.f->rights_line(), p.w("pbar")->isVisible()));
+        QTest::keyClick(tv, Qt::Key_Down); // keys move through the tree as clicks do
+        p.note(t, L("down"), Catalogue_Tree::key_of(logic.Tree.selected()));
+        // Releasing the button over the list tells how many rows are selected.
+        p.f->click_node("Fold0001");
+        p.f->click_row("file1");
+        p.note(t, L("file1 clicked"));
+        for (const char* row : {"file2", "file4"})
+            QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                              lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center());
+        p.note(t, L("file2 and file4 added"));
+        QHeaderView* header = lv->header();
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              {header->sectionViewportPosition(1) + 5, header->height() / 2});
+        p.note(t, L("size clicked twice"));
+        // The splitter dragged too far left stays in the window; a resize brings it back.
+        QWidget* vsp = p.w("VSP");
+        QTest::mousePress(vsp, Qt::LeftButton, {}, QPoint(1, 50));
+        QMouseEvent move(QEvent::MouseMove, QPointF(-400, 50), vsp->mapToGlobal(QPointF(-400, 50)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vsp, &move);
+        QTest::mouseRelease(vsp, Qt::LeftButton, {}, QPoint(1, 50));
+        t << J("dragged", doc->Geometry().vsp_left, at(tv), at(vsp), at(lv));
+        p.main->resize(p.main->width() + 30, p.main->height());
+        QTRY_COMPARE(doc->Geometry().vsp_left, 200);
+        t << J("resized", at(tv), at(vsp), at(lv));
+        QVERIFY(t.Matches());
+    }
+
+    // Delete goes by what the library holds, not what a quick query listed; nodes are added
+    // and renamed in place; files renamed in place, dropped in, viewed, restored and dragged out.
+    void editing_through_the_window() {
+        Program p(Catalogue);
+        p.add(Files);
+        for (const char* no : {"1", "2", "3", "4"})
+            store_content(p, no, QByteArray("text ") + no);
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(&buffer, "BMP"));
+        p.add("5|Fold0001|photo|.BMP-Bitmap|0|2026-01-01 10:00:00");
+        store_content(p, "5", bmp);
+        p.run(L("insert into tbl_file_no(Last_File_No) values(5)"));
+        p.open_as("Scrollkin", "Administrator");
+        Transcript t(L("browser/transcripts/window_editing.txt"));
+        QTreeView* lv = p.f->lv();
+        // Delete goes by the library after a quick query found nothing; an added sub folder's
+        // name edits in place, refused empty; an empty department added and deleted again.
+        p.script(t, "window_editing.txt",
+                 "the tree: a delete after a query, nodes added and deleted");
+        QVERIFY(!p.f->logic().Tree.node(L("Dpmt0005")));
+        QCOMPARE(p.f->tv()->currentIndex(), p.f->logic().Tree.node(L("Grou0003"))->index());
+        // A click on a selected row's name edits it, not on a folder row, nor by a command.
+        p.f->click_node("Fold0001");
+        for (const char* row : {"O'Neil", "file1"}) {
+            p.f->click_row(row);
+            p.f->click_row(row);
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            t << J(row, bool(editor(lv)));
+            if (editor(lv))
+                QTest::keyClick(editor(lv), Qt::Key_Escape);
+        }
+        lv->edit(lv->model()->index(0, 0));
+        QVERIFY(!editor(lv));
+        // Renamed through the menu: a character a file name cannot hold, a blank name, then one
+        // with apostrophes, stored, logged and shown with who renamed it.
+        p.prompter.Answer(Prompt_Answer::Ok,
+                          L("Can not use the character of \r\n       / \\ ? > < * ? | "));
+        p.script(t, "window_editing.txt", "renamed in place");
+        t << lv->model()->index(p.f->row_of("Plan 'B'"), 6).data().toString();
+        // Two files dropped from a file manager (copy, move and link offered) go in, in order.
+        const QString dir = p.templates.path() + L("/");
+        p.f->click_node("Fold0005");
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(testenv::Write_File(dir + L("a.txt"), "a")),
+                      QUrl::fromLocalFile(testenv::Write_File(dir + L("b.txt"), "bb"))});
+        const QPoint mid = lv->viewport()->rect().center();
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        QDragEnterEvent enter(mid, offered, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(lv->viewport(), &enter);
+        QDropEvent drop(QPointF(mid), offered, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(lv->viewport(), &drop);
+        p.note(t, L("dropped"),
+               J(enter.isAccepted(), drop.dropAction() == Qt::CopyAction,
+                 p.one("select count(*) from Tbl_File_Data")));
+        // Restored to a chosen file; a double-click views a file with its program, a picture
+        // in the viewer; rows dragged out offer scratch copies, gone when the browser closes.
+        QStringList opened;
+        p.f->doc()->Restore_Group().view().Hooks().Open_Associated = [&](const QString& path) {
+            opened << QFileInfo(path).fileName();
+            return true;
+        };
+        p.script(t, "window_editing.txt", "restored");
+        p.note(t, L("restored"), QString::fromUtf8(testenv::Read_File(dir + L("copy.txt"))));
+        const auto double_click = [&](const char* row) {
+            const QPoint at = lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center();
+            QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, at);
+        };
+        double_click("file1");
+        const QString scratch = p.f->logic().Tmp_For_View_Dir();
+        p.note(t, L("viewed"),
+               J(opened.join(u','), QString::fromUtf8(testenv::Read_File(scratch + L("file1.txt"))),
+                 lv->model()->index(p.f->row_of("file1"), 4).data().toString(),
+                 lv->model()->index(p.f->row_of("file1"), 6).data().toString(),
+                 p.one("select count(*) from Tbl_File_Log where Operation='Read'")));
+        double_click("photo");
+        QWidget* viewer = nullptr;
+        QTRY_VERIFY((viewer = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == L("frmpicview") && w->isVisible())
+                    return w;
+            return static_cast<QWidget*>(nullptr);
+        }()));
+        viewer->close();
+        QCOMPARE(opened.size(), 1);
+        p.script(t, "window_editing.txt", "dragged out");
+        const QPoint from = lv->visualRect(lv->model()->index(p.f->row_of("Plan 'B'"), 0)).center();
+        QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, from);
+        for (const QPoint by : {QPoint(20, 20), QPoint(40, 40)}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(from + by),
+                             lv->viewport()->mapToGlobal(QPointF(from + by)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(lv->viewport(), &move);
+        }
+        QDrag* drag = lv->findChild<QDrag*>();
+        QVERIFY(drag);
+        QStringList urls;
+        for (const QUrl& url : drag->mimeData()->urls())
+            urls << url.toLocalFile().remove(scratch);
+        p.note(t, L("dragged out"), J(drag->supportedActions() == Qt::CopyAction, urls.join(u',')));
+        QVERIFY(QDir().mkpath(scratch + L("sub"))); // closing empties it of files only
+        p.main.reset();
+        QVERIFY(!QFile::exists(scratch + L("file1.txt")) && QDir(scratch + L("sub")).exists());
+        QVERIFY(t.Matches());
+    }
+
+    // Nodes added under each parent (ten levels of sub folders at most), renamed in place,
+    // deleted by what the library holds again after the question (another program may file
+    // something meanwhile), marked for replication; full sequences.
+    void catalogue_edits() {
+        Program p("");
+        Transcript t(L("browser/transcripts/hierarchy.txt"));
+        p.script(t, "hierarchy.txt", "nodes added under each parent, renamed, deleted and marked");
+        p.script(t, "hierarchy.txt", "replication marks and one cancelled");
+        QCOMPARE(Replicate_Type(L("uselog")), QString());
+        p.script(t, "hierarchy.txt", "full sequences");
+        t << Next_Id(p.c, L("com"));
+        try {
+            Next_Id(p.c, L("cat"));
+            QFAIL("a full sequence wrapped");
+        } catch (const db::Error& e) {
+            t << J(e.number() == Err_Sequence_Full, e.description());
+        }
+        QVERIFY(t.Matches());
+    }
+
+    // Menus and writes by role: a clerk's paste goes by the selected node's own right; over
+    // the accounts only the account menu; a manager's "Add File.." follows the new node.
+    void writes_by_role() {
+        Program p(Catalogue);
+        p.add(Files);
+        store_content(p, "2", "two");
+        testenv::Write_File(p.templates.path() + L("/notes.txt"), "n");
+        Transcript t(L("browser/transcripts/window_roles.txt"));
+        p.script(t, "window_roles.txt", "a clerk pastes");
+        // Over the accounts only the account menu, with or without a row; a backup sent from
+        // there anyway files nothing under the user list.
+        p.script(t, "window_roles.txt", "the accounts");
+        QCOMPARE(p.f->lv()->selectionMode(), QAbstractItemView::SingleSelection);
+        // A manager's file menu on a group's list, then on a folder just added.
+        p.script(t, "window_roles.txt", "a manager's file menu");
+        // A password refused stops a command; the top count keeps the leading digits typed.
+        // File commands go by where each listed file is filed, not by the letter a menu left.
+        p.script(t, "window_roles.txt",
+                 "a clerk browses; commands reach their operations by the library's right");
+        p.script(t, "window_roles.txt",
+                 "the administrator's nodes; opened without the group table");
+        QVERIFY(t.Matches());
+    }
+
+    // The quick query's scope by role and group, its history, refresh and failures.
+    void quick_query() {
+        Program p(Catalogue);
+        Transcript t(L("browser/transcripts/quick_query.txt"));
+        t.Step(L("conditions for ' pl'an ' by o'hara"));
+        for (const char* group : {"All Group", "Office"})
+            for (bool administrator : {true, false})
+                t << J(group, administrator,
+                       Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "), L("o'hara"),
+                                              administrator));
+        p.script(t, "quick_query.txt", "role|group|text after a click on Plans");
+        p.open_as("Scrollkin", "Administrator");
+        // The box holds 255 characters; the query itself refuses a longer text all the same.
+        p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
+        p.script(t, "quick_query.txt",
+                 "history: found twice, not found, quotes and blanks, too long");
+        p.script(t, "quick_query.txt", "refresh");
+        p.script(t, "quick_query.txt", "failures: the history insert, its load");
+        p.script(t, "quick_query.txt",
+                 "clerk1 over all groups, when a group of that name exists; a rejected query");
+        QVERIFY(t.Matches());
+    }
+
+    // The query strip: entering the box lists the history; Enter runs the query and remembers
+    // it; Enter in the group box moves on; a history item runs; refresh runs it again.
+    void quick_query_strip() {
+        Program p(Catalogue);
+        Transcript t(L("browser/transcripts/window_query.txt"));
+        p.script(t, "window_query.txt", "an administrator types, runs and picks from the history");
+        p.script(t, "window_query.txt", "a clerk's Enter in the group box moves on");
+        QVERIFY(t.Matches());
+    }
+
+    // The search box: beside the browser, one at a time, for administrators only; the time
+    // controls; searches refined and run again; Enter moves on; a size that is not a number.
+    void search_box() {
+        Program p(Catalogue);
+        p.add(Files);
+        Transcript t(L("browser/transcripts/window_search.txt"));
+        p.script(t, "window_search.txt", "the search box");
+        const auto x = [&](const char* name) { return child(p.box(), name)->geometry(); };
+        QVERIFY(x("txtSizeFrom").width() > 10 && x("txtSizeTo").width() > 10);
+        QVERIFY(x("txtSizeFrom").right() < x("txtSizeTo").left());
+        QVERIFY(x("txtSizeTo").right() < x("lblSize").right());
+        QVERIFY(child(p.box(), "Frame2")->isAncestorOf(child(p.box(), "DTPt")));
+        QVERIFY(t.Matches());
+    }
+};
+
+SCROLLKIN_UI_TEST_MAIN(Test_Browser)
+#include "test_browser.moc"
