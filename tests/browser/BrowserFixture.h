@@ -6,7 +6,9 @@
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
+#include "Script.h"
 #include "Session.h"
+#include "SqlRecord.h"
 #include "TestEnv.h"
 #include "Transcript.h"
 
@@ -32,32 +34,6 @@ template <typename... T> QString J(const T&... parts) {
     QStringList out;
     ((out << str(parts)), ...);
     return out.join(u' ');
-}
-
-// The lines under a heading ("== heading") of an approved transcript: a table's cases or a
-// scenario's steps, kept there as data. A case or step is added by writing its line and approving.
-inline QStringList Section(const char* approved, const char* heading) {
-    QFile f(L(BROWSER_TESTS_DIR "/transcripts/") + L(approved));
-    QStringList out;
-    bool in = false;
-    if (f.open(QIODevice::ReadOnly))
-        for (const QString& line : QString::fromUtf8(f.readAll()).split(u'\n')) {
-            if (line.startsWith(L("== ")))
-                in = line == L("== ") + L(heading);
-            else if (in)
-                out << line;
-        }
-    return out;
-}
-
-// A table's heading, then its cases: what stands before " -> " on each line under it.
-inline QStringList Table(Transcript& t, const char* approved, const char* heading) {
-    t.Step(L(heading));
-    QStringList out;
-    for (const QString& line : Section(approved, heading))
-        if (line.contains(L(" -> ")))
-            out << line.left(line.indexOf(L(" -> ")));
-    return out;
 }
 
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
@@ -90,6 +66,7 @@ struct Library : Catalogue_Fixture {
     }
     // A query's rows, fields apart by "|", rows by ",".
     QString one(const char* sql) {
+        const db::Sql_Record_Pause test_only; // a test's look, in whatever the engine reads
         QStringList out;
         for (db::Result r = c.Open_Query(L(sql)); !r.eof(); r.next()) {
             QStringList fields;
@@ -180,15 +157,13 @@ struct Program : Library {
         QTest::keyClick(e, Qt::Key_Return);
         QTRY_VERIFY(editor(view) != e);
     }
-    // The steps ("> step") under a heading of the approved transcript, each followed by what
-    // it left.
-    void script(Transcript& t, const char* approved, const char* heading) {
-        t.Step(L(heading));
-        for (const QString& line : Section(approved, heading))
-            if (line.startsWith(L("> "))) {
-                t << line;
-                play(t, line.mid(2));
-            }
+    // Plays an approved file's steps; a step "do name" runs the scenario's own code of that name.
+    using Hooks = std::map<QString, std::function<void(Transcript&)>>;
+    bool scripted(const char* approved, const Hooks& hooks = {}) {
+        return Script_Matches(L("browser/transcripts/") + L(approved),
+                              [&](Transcript& t, const QString&, const QString& in) {
+                                  in.startsWith(L("do ")) ? hooks.at(in.mid(3))(t) : play(t, in);
+                              });
     }
     // Plays a step a user takes, a word and what it takes: open user role; node,
     // rnode (right button) key; row, rrow, srow (shift) text; rlist (the list's

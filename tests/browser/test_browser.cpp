@@ -156,81 +156,74 @@ private Q_SLOTS:
                   "Fold0001|F|Dpmt0001; Fold00010001|S|Dpmt0001; Fold0002|F2|Dpmt0006; "
                   "r:clerk1|Dpmt0001|A; r:clerk1|Dpmt0002|B; r:clerk1|Dpmt0003|C; "
                   "r:clerk1|Dpmt0004|O; r:clerk1|Dpmt0005|X; d:clerk1|Fold00010001");
-        Transcript t(L("browser/transcripts/rights.txt"));
         Catalogue_Tree tree;
         Fake_Status_Strip status;
-        for (const QString& row :
-             Table(t, "rights.txt", "status: user role node -> right denial | line")) {
-            const QStringList p = row.split(u' ');
-            session::Cur_User = p[0];
-            session::Cur_Role = p[1];
-            session::Cur_Dept_Right.clear();
-            session::Cur_Folder_Deny.clear();
-            tree.Build_Tree(f.c, p[1], p[0]);
-            tree.select(p[2]);
-            Evaluate_Rights(f.c, tree, status);
-            t << J(row, "->", session::Cur_Dept_Right, session::Cur_Folder_Deny, "|",
-                   status.message);
-        }
         // One menu state for every press: what one pop-up disabled must not carry over.
         Menu_State menu;
-        for (const QString& row : Table(t, "rights.txt",
-                                        "list: role letter denial node row rows copied [column, "
-                                        "button] -> popup modes multi edit enabled")) {
-            const QStringList p = row.split(u' ');
-            session::Cur_Role = p[0];
-            session::Cur_Dept_Right = p[1];
-            session::Cur_Folder_Deny = p[2];
-            List_Press press;
-            press.right_button = p.value(7) != L("left");
-            press.first_column = p.size() > 8 ? L("File Name") : L("Name");
-            press.node_key = p[3];
-            press.row_selected = p[4] != L("-");
-            press.row_key = press.row_selected ? p[4] : QString();
-            press.row_count = p[5].toInt();
-            press.node_children = p.size() > 7 ? 0 : 1;
-            press.copy_list_empty = p[6] == L("1");
-            const List_Press_Result r = Prepare_List_Menu(press, menu);
-            t << J(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit, enabled(menu));
-        }
-        for (const QString& row : Table(t, "rights.txt",
-                                        "tree: role letter node content first -> shown caption | "
-                                        "users denial | enabled")) {
-            const QStringList p = row.split(u' ');
-            session::Cur_Role = p[0];
-            session::Cur_Dept_Right = p[1];
-            Menu_State m;
-            const bool shown = Prepare_Tree_Menu(p[2], p[3].toInt(), p[4] == L("1"), m);
-            const auto& items = m.Items();
-            t << J(row, "->", shown, items.value(L("mun_add_child_nod")).caption, "|",
-                   items.value(L("Mnu_Department_User")).visible,
-                   items.value(L("Mnu_Deny_User")).visible, "|", enabled(m));
-            QVERIFY(!m.Knows(L("mnu_TREE_refresh")));
-        }
-        QVERIFY(t.Matches());
+        QVERIFY(Script_Matches(
+            L("browser/transcripts/rights.txt"),
+            [&](Transcript& t, const QString& section, const QString& row) {
+                const QStringList p = row.split(u' ');
+                if (section == L("status")) {
+                    session::Cur_User = p[0];
+                    session::Cur_Role = p[1];
+                    session::Cur_Dept_Right.clear();
+                    session::Cur_Folder_Deny.clear();
+                    tree.Build_Tree(f.c, p[1], p[0]);
+                    tree.select(p[2]);
+                    Evaluate_Rights(f.c, tree, status);
+                    t << J(row, "->", session::Cur_Dept_Right, session::Cur_Folder_Deny, "|",
+                           status.message);
+                } else if (section == L("list")) {
+                    session::Cur_Role = p[0];
+                    session::Cur_Dept_Right = p[1];
+                    session::Cur_Folder_Deny = p[2];
+                    List_Press press;
+                    press.right_button = p.value(7) != L("left");
+                    press.first_column = p.size() > 8 ? L("File Name") : L("Name");
+                    press.node_key = p[3];
+                    press.row_selected = p[4] != L("-");
+                    press.row_key = press.row_selected ? p[4] : QString();
+                    press.row_count = p[5].toInt();
+                    press.node_children = p.size() > 7 ? 0 : 1;
+                    press.copy_list_empty = p[6] == L("1");
+                    const List_Press_Result r = Prepare_List_Menu(press, menu);
+                    t << J(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit,
+                           enabled(menu));
+                } else {
+                    session::Cur_Role = p[0];
+                    session::Cur_Dept_Right = p[1];
+                    Menu_State m;
+                    const bool shown = Prepare_Tree_Menu(p[2], p[3].toInt(), p[4] == L("1"), m);
+                    const auto& items = m.Items();
+                    t << J(row, "->", shown, items.value(L("mun_add_child_nod")).caption, "|",
+                           items.value(L("Mnu_Department_User")).visible,
+                           items.value(L("Mnu_Deny_User")).visible, "|", enabled(m));
+                    QVERIFY(!m.Knows(L("mnu_TREE_refresh")));
+                }
+            }));
     }
 
     // A counter behind the rows (written by a client that did not raise it) never hands out a
     // number in use; two clients at once never get the same number nor lose a node.
     void file_numbers() {
-        Transcript t(L("browser/transcripts/file_numbers.txt"));
-        for (const QString& row :
-             Table(t, "file_numbers.txt", "counter|catalogue|content -> issued, counter")) {
-            Library f;
-            const QStringList v = row.split(u'|');
-            if (!v[0].isEmpty())
-                f.run(L("insert into tbl_file_no(Last_File_No) values(%1)").arg(v[0]));
-            for (const QString& no : v[1].isEmpty() ? QStringList() : v[1].split(u','))
-                f.add(qPrintable(no + L("|Fold0001|f|.txt-Text|0|2026-01-01")));
-            for (const QString& no : v[2].isEmpty() ? QStringList() : v[2].split(u','))
-                f.run(L("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
-            QStringList issued;
-            for (int i = 0; i < 3; ++i)
-                issued << Next_Id(f.c, L("file"));
-            t << J(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
-            QCOMPARE(f.c.Transaction_Depth(), 0);
-        }
-        QVERIFY(t.Matches());
+        QVERIFY(Script_Matches(
+            L("browser/transcripts/file_numbers.txt"),
+            [](Transcript& t, const QString&, const QString& row) {
+                Library f;
+                const QStringList v = row.split(u'|');
+                if (!v[0].isEmpty())
+                    f.run(L("insert into tbl_file_no(Last_File_No) values(%1)").arg(v[0]));
+                for (const QString& no : v[1].isEmpty() ? QStringList() : v[1].split(u','))
+                    f.add(qPrintable(no + L("|Fold0001|f|.txt-Text|0|2026-01-01")));
+                for (const QString& no : v[2].isEmpty() ? QStringList() : v[2].split(u','))
+                    f.run(L("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
+                QStringList issued;
+                for (int i = 0; i < 3; ++i)
+                    issued << Next_Id(f.c, L("file"));
+                t << J(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
+                QCOMPARE(f.c.Transaction_Depth(), 0);
+            }));
 
         Library f;
         std::vector<QString> numbers[2];
@@ -334,17 +327,6 @@ private Q_SLOTS:
 
     // The search box's conditions on either engine, and the searches they run.
     void search() {
-        Transcript t(L("browser/transcripts/search.txt"));
-        const QDate day(2026, 3, 31);
-        for (const QString& pairs :
-             Table(t, "search.txt",
-                   "fields on 2026-03-31 -> SQLite || SQL Server where it differs")) {
-            const Search_Fields f = fields(pairs, day);
-            const Search_Condition c = Build_Search_Condition(f, day, db::Engine::Sqlite);
-            const QString server = Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
-            QVERIFY(!c.refused());
-            t << J(pairs, "->", c.where, server == c.where ? QString() : L("|| ") + server);
-        }
         Program l(Catalogue);
         const auto days_ago = [](int n) {
             return QDateTime(QDate::currentDate().addDays(-n), QTime(10, 0))
@@ -364,7 +346,8 @@ private Q_SLOTS:
         l.run((dates + L("='3'")).arg(days_ago(2), days_ago(10), days_ago(3)));
         l.open_as("Scrollkin", "Administrator");
         Search_Operations search(l.f->logic(), db::Lib_Connection(), l.prompter);
-        const auto query = [&](const QString& pairs, const char* role = "Administrator") {
+        const auto query = [&](Transcript& t, const QString& pairs,
+                               const char* role = "Administrator") {
             session::Cur_Role = L(role);
             const auto outcome =
                 search.Query(fields(pairs, QDate::currentDate()), QDate::currentDate());
@@ -373,63 +356,71 @@ private Q_SLOTS:
                      l.f->logic().List.Columns() == File_List::File_Columns(),
                      l.f->logic().Files.List_Shows_Node));
         };
-        for (const QString& pairs : Table(t, "search.txt", "searches by an administrator"))
-            query(pairs);
-        t.Step(L("after a node, a list under other columns"));
-        l.f->click_node("Fold0001");
-        l.f->logic().List.Set_Columns({L("Login Name")});
-        query(L("owner=clerk2"));
-        t << l.f->logic().List.Row(0).key;
-        t.Step(L("refused: nothing sent, the list stays"));
-        t.Attach(db::Lib_Connection());
-        for (const char* role : {"Manager", "User", ""})
-            query(L("name=plan"), role);
-        for (const QString& pairs : Table(t, "search.txt", "sizes that are not numbers")) {
-            l.prompter.Answer();
-            query(pairs);
-        }
-        t.Step(L("failures: the list and its columns stay"));
-        l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
-        db::Lib_Connection().Fail_At_Statement(1);
-        l.prompter.Answer();
-        query(L("name=plan"));
-        QVERIFY_THROWS_EXCEPTION(
-            db::Error, l.f->logic().Files.Get_File_Lvdata(L("where no_such_column='1' "), false));
-        t << search.User_Names().value_or(QStringList()).join(u',');
-        db::Lib_Connection().Fail_At_Statement(1);
-        l.prompter.Answer();
-        t << J(search.User_Names().has_value());
-        t.Prompts(l.prompter).Step(L("the search box button"));
-        for (const char* role : {"Administrator", "Manager", "User"}) {
-            int shows = 0;
-            const auto ops = Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
-                                                       l.prompter, [&](auto&) { ++shows; });
-            session::Cur_Role = L(role);
-            if (role[0] != 'A')
+        const QDate day(2026, 3, 31);
+        QVERIFY(Script_Matches(L("browser/transcripts/search.txt"), [&](Transcript& t,
+                                                                        const QString& section,
+                                                                        const QString& in) {
+            if (section.startsWith(L("fields"))) {
+                const Search_Fields f = fields(in, day);
+                const Search_Condition c = Build_Search_Condition(f, day, db::Engine::Sqlite);
+                const QString server = Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
+                QVERIFY(!c.refused());
+                t << J(in, "->", c.where, server == c.where ? QString() : L("|| ") + server);
+            } else if (section.startsWith(L("searches"))) {
+                query(t, in);
+            } else if (section.startsWith(L("after"))) { // a list under other columns
+                l.f->click_node("Fold0001");
+                l.f->logic().List.Set_Columns({L("Login Name")});
+                query(t, in);
+                t << l.f->logic().List.Row(0).key;
+            } else if (section.startsWith(L("refused"))) { // nothing sent, the list stays
+                t.Attach(db::Lib_Connection());
+                for (const char* role : {"Manager", "User", ""})
+                    query(t, in, role);
+            } else if (section.startsWith(L("sizes"))) {
                 l.prompter.Answer();
-            l.f->logic().Operations.Show_Search_Box();
-            t.Prompts(l.prompter) << J(role, shows);
-        }
-        QVERIFY(t.Matches());
+                query(t, in);
+            } else if (section.startsWith(L("failures"))) { // the list and its columns stay
+                l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
+                db::Lib_Connection().Fail_At_Statement(1);
+                l.prompter.Answer();
+                query(t, in);
+                QVERIFY_THROWS_EXCEPTION(db::Error, l.f->logic().Files.Get_File_Lvdata(
+                                                        L("where no_such_column='1' "), false));
+                t << search.User_Names().value_or(QStringList()).join(u',');
+                db::Lib_Connection().Fail_At_Statement(1);
+                l.prompter.Answer();
+                t << J(search.User_Names().has_value());
+                t.Prompts(l.prompter);
+            } else
+                for (const char* role : {"Administrator", "Manager", "User"}) {
+                    int shows = 0;
+                    const auto ops = Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
+                                                               l.prompter, [&](auto&) { ++shows; });
+                    session::Cur_Role = L(role);
+                    if (role[0] != 'A')
+                        l.prompter.Answer();
+                    l.f->logic().Operations.Show_Search_Box();
+                    t.Prompts(l.prompter) << J(role, shows);
+                }
+        }));
     }
 
     // Geometry in twips: a 3000 wide tree left of a 60 wide splitter, all 600 from the top;
     // laid out in a window and inner width, the splitter set at or dragged to a place.
     void layout() {
-        Transcript t(L("browser/transcripts/layout.txt"));
-        for (const QString& row :
-             Table(t, "layout.txt",
-                   "window inner splitter dragged -> strip query button | tree, splitter, list")) {
-            const QStringList v = row.split(u' ');
-            const int width = v[0].toInt(), inner = v[1].toInt(), at = v[2].toInt(),
-                      drag = v[3].toInt();
-            Browser_Geometry g{0, 0, 0, 1200, 600, 3000, 0, 600, at, 60, 0, 600, 3003, 0, 0};
-            width ? Layout_Browser(g, width, inner, 7800) : Drag_Splitter(g, drag, inner);
-            t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width, g.cmdquery_left,
-                   "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left, g.vsp_height, "list",
-                   g.lv_left, g.lv_width, g.lv_height);
-        }
-        QVERIFY(t.Matches());
+        QVERIFY(
+            Script_Matches(L("browser/transcripts/layout.txt"), [](Transcript& t, const QString&,
+                                                                   const QString& row) {
+                const QStringList v = row.split(u' ');
+                const int width = v[0].toInt(), inner = v[1].toInt(), at = v[2].toInt(),
+                          drag = v[3].toInt();
+                Browser_Geometry g{0, 0, 0, 1200, 600, 3000, 0, 600, at, 60, 0, 600, 3003, 0, 0};
+                width ? Layout_Browser(g, width, inner, 7800) : Drag_Splitter(g, drag, inner);
+                t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width,
+                       g.cmdquery_left, "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left,
+                       g.vsp_height, "list", g.lv_left, g.lv_width, g.lv_height);
+            }));
     }
 
     // The administrator opens the browser, clicks through it, sorts, drags the splitter.
@@ -514,97 +505,104 @@ private Q_SLOTS:
         store_content(p, "5", bmp);
         p.run(L("insert into tbl_file_no(Last_File_No) values(5)"));
         p.open_as("Scrollkin", "Administrator");
-        Transcript t(L("browser/transcripts/window_editing.txt"));
         QTreeView* lv = p.f->lv();
-        // Delete goes by the library after a quick query found nothing; an added sub folder's
-        // name edits in place, refused empty; an empty department added and deleted again.
-        p.script(t, "window_editing.txt",
-                 "the tree: a delete after a query, nodes added and deleted");
-        QVERIFY(!p.f->logic().Tree.node(L("Dpmt0005")));
-        QCOMPARE(p.f->tv()->currentIndex(), p.f->logic().Tree.node(L("Grou0003"))->index());
-        // A click on a selected row's name edits it, not on a folder row, nor by a command.
-        p.f->click_node("Fold0001");
-        for (const char* row : {"O'Neil", "file1"}) {
-            p.f->click_row(row);
-            p.f->click_row(row);
-            QTest::qWait(QApplication::doubleClickInterval() + 50);
-            t << J(row, bool(editor(lv)));
-            if (editor(lv))
-                QTest::keyClick(editor(lv), Qt::Key_Escape);
-        }
-        lv->edit(lv->model()->index(0, 0));
-        QVERIFY(!editor(lv));
-        // Renamed through the menu: a character a file name cannot hold, a blank name, then one
-        // with apostrophes, stored, logged and shown with who renamed it.
-        p.prompter.Answer(Prompt_Answer::Ok,
-                          L("Can not use the character of \r\n       / \\ ? > < * ? | "));
-        p.script(t, "window_editing.txt", "renamed in place");
-        t << lv->model()->index(p.f->row_of("Plan 'B'"), 6).data().toString();
-        // Two files dropped from a file manager (copy, move and link offered) go in, in order.
         const QString dir = p.templates.path() + L("/");
-        p.f->click_node("Fold0005");
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(testenv::Write_File(dir + L("a.txt"), "a")),
-                      QUrl::fromLocalFile(testenv::Write_File(dir + L("b.txt"), "bb"))});
-        const QPoint mid = lv->viewport()->rect().center();
-        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-        QDragEnterEvent enter(mid, offered, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(lv->viewport(), &enter);
-        QDropEvent drop(QPointF(mid), offered, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(lv->viewport(), &drop);
-        p.note(t, L("dropped"),
-               J(enter.isAccepted(), drop.dropAction() == Qt::CopyAction,
-                 p.one("select count(*) from Tbl_File_Data")));
-        // Restored to a chosen file; a double-click views a file with its program, a picture
-        // in the viewer; rows dragged out offer scratch copies, gone when the browser closes.
         QStringList opened;
-        p.f->doc()->Restore_Group().view().Hooks().Open_Associated = [&](const QString& path) {
-            opened << QFileInfo(path).fileName();
-            return true;
-        };
-        p.script(t, "window_editing.txt", "restored");
-        p.note(t, L("restored"), QString::fromUtf8(testenv::Read_File(dir + L("copy.txt"))));
+        QString scratch;
         const auto double_click = [&](const char* row) {
             const QPoint at = lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center();
             QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, at);
         };
-        double_click("file1");
-        const QString scratch = p.f->logic().Tmp_For_View_Dir();
-        p.note(t, L("viewed"),
-               J(opened.join(u','), QString::fromUtf8(testenv::Read_File(scratch + L("file1.txt"))),
-                 lv->model()->index(p.f->row_of("file1"), 4).data().toString(),
-                 lv->model()->index(p.f->row_of("file1"), 6).data().toString(),
-                 p.one("select count(*) from Tbl_File_Log where Operation='Read'")));
-        double_click("photo");
-        QWidget* viewer = nullptr;
-        QTRY_VERIFY((viewer = [] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == L("frmpicview") && w->isVisible())
-                    return w;
-            return static_cast<QWidget*>(nullptr);
-        }()));
-        viewer->close();
-        QCOMPARE(opened.size(), 1);
-        p.script(t, "window_editing.txt", "dragged out");
-        const QPoint from = lv->visualRect(lv->model()->index(p.f->row_of("Plan 'B'"), 0)).center();
-        QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, from);
-        for (const QPoint by : {QPoint(20, 20), QPoint(40, 40)}) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(from + by),
-                             lv->viewport()->mapToGlobal(QPointF(from + by)), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(lv->viewport(), &move);
-        }
-        QDrag* drag = lv->findChild<QDrag*>();
-        QVERIFY(drag);
-        QStringList urls;
-        for (const QUrl& url : drag->mimeData()->urls())
-            urls << url.toLocalFile().remove(scratch);
-        p.note(t, L("dragged out"), J(drag->supportedActions() == Qt::CopyAction, urls.join(u',')));
-        QVERIFY(QDir().mkpath(scratch + L("sub"))); // closing empties it of files only
-        p.main.reset();
-        QVERIFY(!QFile::exists(scratch + L("file1.txt")) && QDir(scratch + L("sub")).exists());
-        QVERIFY(t.Matches());
+        // Delete goes by the library after a quick query found nothing; an added sub folder's
+        // name edits in place, refused empty; an empty department added and deleted again.
+        Program::Hooks hooks;
+        hooks[L("clicks")] = [&](Transcript& t) {
+            QVERIFY(!p.f->logic().Tree.node(L("Dpmt0005")));
+            QCOMPARE(p.f->tv()->currentIndex(), p.f->logic().Tree.node(L("Grou0003"))->index());
+            // A click on a selected row's name edits it, not on a folder row, nor by a command.
+            p.f->click_node("Fold0001");
+            for (const char* row : {"O'Neil", "file1"}) {
+                p.f->click_row(row);
+                p.f->click_row(row);
+                QTest::qWait(QApplication::doubleClickInterval() + 50);
+                t << J(row, bool(editor(lv)));
+                if (editor(lv))
+                    QTest::keyClick(editor(lv), Qt::Key_Escape);
+            }
+            lv->edit(lv->model()->index(0, 0));
+            QVERIFY(!editor(lv));
+            // Renamed through the menu: a character a file name cannot hold, a blank name, then one
+            // with apostrophes, stored, logged and shown with who renamed it.
+            p.prompter.Answer(Prompt_Answer::Ok,
+                              L("Can not use the character of \r\n       / \\ ? > < * ? | "));
+        };
+        hooks[L("dropped")] = [&](Transcript& t) {
+            t << lv->model()->index(p.f->row_of("Plan 'B'"), 6).data().toString();
+            // Two files dropped from a file manager (copy, move and link offered) go in, in order.
+            p.f->click_node("Fold0005");
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(testenv::Write_File(dir + L("a.txt"), "a")),
+                          QUrl::fromLocalFile(testenv::Write_File(dir + L("b.txt"), "bb"))});
+            const QPoint mid = lv->viewport()->rect().center();
+            const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+            QDragEnterEvent enter(mid, offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &enter);
+            QDropEvent drop(QPointF(mid), offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &drop);
+            p.note(t, L("dropped"),
+                   J(enter.isAccepted(), drop.dropAction() == Qt::CopyAction,
+                     p.one("select count(*) from Tbl_File_Data")));
+            // Restored to a chosen file; a double-click views a file with its program, a picture
+            // in the viewer; rows dragged out offer scratch copies, gone when the browser closes.
+            p.f->doc()->Restore_Group().view().Hooks().Open_Associated = [&](const QString& path) {
+                opened << QFileInfo(path).fileName();
+                return true;
+            };
+        };
+        hooks[L("viewed")] = [&](Transcript& t) {
+            p.note(t, L("restored"), QString::fromUtf8(testenv::Read_File(dir + L("copy.txt"))));
+            double_click("file1");
+            scratch = p.f->logic().Tmp_For_View_Dir();
+            p.note(t, L("viewed"),
+                   J(opened.join(u','),
+                     QString::fromUtf8(testenv::Read_File(scratch + L("file1.txt"))),
+                     lv->model()->index(p.f->row_of("file1"), 4).data().toString(),
+                     lv->model()->index(p.f->row_of("file1"), 6).data().toString(),
+                     p.one("select count(*) from Tbl_File_Log where Operation='Read'")));
+            double_click("photo");
+            QWidget* viewer = nullptr;
+            QTRY_VERIFY((viewer = [] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (w->objectName() == L("frmpicview") && w->isVisible())
+                        return w;
+                return static_cast<QWidget*>(nullptr);
+            }()));
+            viewer->close();
+            QCOMPARE(opened.size(), 1);
+        };
+        hooks[L("dragged")] = [&](Transcript& t) {
+            const QPoint from =
+                lv->visualRect(lv->model()->index(p.f->row_of("Plan 'B'"), 0)).center();
+            QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, from);
+            for (const QPoint by : {QPoint(20, 20), QPoint(40, 40)}) {
+                QMouseEvent move(QEvent::MouseMove, QPointF(from + by),
+                                 lv->viewport()->mapToGlobal(QPointF(from + by)), Qt::NoButton,
+                                 Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(lv->viewport(), &move);
+            }
+            QDrag* drag = lv->findChild<QDrag*>();
+            QVERIFY(drag);
+            QStringList urls;
+            for (const QUrl& url : drag->mimeData()->urls())
+                urls << url.toLocalFile().remove(scratch);
+            p.note(t, L("dragged out"),
+                   J(drag->supportedActions() == Qt::CopyAction, urls.join(u',')));
+            QVERIFY(QDir().mkpath(scratch + L("sub"))); // closing empties it of files only
+            p.main.reset();
+            QVERIFY(!QFile::exists(scratch + L("file1.txt")) && QDir(scratch + L("sub")).exists());
+        };
+        QVERIFY(p.scripted("window_editing.txt", hooks));
     }
 
     // Nodes added under each parent (ten levels of sub folders at most), renamed in place,
@@ -612,19 +610,17 @@ private Q_SLOTS:
     // something meanwhile), marked for replication; full sequences.
     void catalogue_edits() {
         Program p("");
-        Transcript t(L("browser/transcripts/hierarchy.txt"));
-        p.script(t, "hierarchy.txt", "nodes added under each parent, renamed, deleted and marked");
-        p.script(t, "hierarchy.txt", "replication marks and one cancelled");
-        QCOMPARE(Replicate_Type(L("uselog")), QString());
-        p.script(t, "hierarchy.txt", "full sequences");
-        t << Next_Id(p.c, L("com"));
-        try {
-            Next_Id(p.c, L("cat"));
-            QFAIL("a full sequence wrapped");
-        } catch (const db::Error& e) {
-            t << J(e.number() == Err_Sequence_Full, e.description());
-        }
-        QVERIFY(t.Matches());
+        QVERIFY(p.scripted("hierarchy.txt", {{L("sequences"), [&](Transcript& t) {
+                                                  QCOMPARE(Replicate_Type(L("uselog")), QString());
+                                                  t << Next_Id(p.c, L("com"));
+                                                  try {
+                                                      Next_Id(p.c, L("cat"));
+                                                      QFAIL("a full sequence wrapped");
+                                                  } catch (const db::Error& e) {
+                                                      t << J(e.number() == Err_Sequence_Full,
+                                                             e.description());
+                                                  }
+                                              }}}));
     }
 
     // Menus and writes by role: a clerk's paste goes by the selected node's own right; over
@@ -634,54 +630,41 @@ private Q_SLOTS:
         p.add(Files);
         store_content(p, "2", "two");
         testenv::Write_File(p.templates.path() + L("/notes.txt"), "n");
-        Transcript t(L("browser/transcripts/window_roles.txt"));
-        p.script(t, "window_roles.txt", "a clerk pastes");
         // Over the accounts only the account menu, with or without a row; a backup sent from
-        // there anyway files nothing under the user list.
-        p.script(t, "window_roles.txt", "the accounts");
-        QCOMPARE(p.f->lv()->selectionMode(), QAbstractItemView::SingleSelection);
-        // A manager's file menu on a group's list, then on a folder just added.
-        p.script(t, "window_roles.txt", "a manager's file menu");
-        // A password refused stops a command; the top count keeps the leading digits typed.
-        // File commands go by where each listed file is filed, not by the letter a menu left.
-        p.script(t, "window_roles.txt",
-                 "a clerk browses; commands reach their operations by the library's right");
-        p.script(t, "window_roles.txt",
-                 "the administrator's nodes; opened without the group table");
-        QVERIFY(t.Matches());
+        // there anyway files nothing under the user list. A password refused stops a command;
+        // the top count keeps the leading digits typed. File commands go by where each listed
+        // file is filed, not by the letter a menu left.
+        QVERIFY(p.scripted("window_roles.txt", {{L("single"), [&](Transcript&) {
+                                                     QCOMPARE(p.f->lv()->selectionMode(),
+                                                              QAbstractItemView::SingleSelection);
+                                                 }}}));
     }
 
     // The quick query's scope by role and group, its history, refresh and failures.
     void quick_query() {
         Program p(Catalogue);
-        Transcript t(L("browser/transcripts/quick_query.txt"));
-        t.Step(L("conditions for ' pl'an ' by o'hara"));
-        for (const char* group : {"All Group", "Office"})
-            for (bool administrator : {true, false})
-                t << J(group, administrator,
-                       Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "), L("o'hara"),
-                                              administrator));
-        p.script(t, "quick_query.txt", "role|group|text after a click on Plans");
-        p.open_as("Scrollkin", "Administrator");
-        // The box holds 255 characters; the query itself refuses a longer text all the same.
-        p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
-        p.script(t, "quick_query.txt",
-                 "history: found twice, not found, quotes and blanks, too long");
-        p.script(t, "quick_query.txt", "refresh");
-        p.script(t, "quick_query.txt", "failures: the history insert, its load");
-        p.script(t, "quick_query.txt",
-                 "clerk1 over all groups, when a group of that name exists; a rejected query");
-        QVERIFY(t.Matches());
+        QVERIFY(p.scripted("quick_query.txt",
+                           {{L("conditions"),
+                             [](Transcript& t) { // for ' pl'an ' by o'hara
+                                 for (const char* group : {"All Group", "Office"})
+                                     for (bool administrator : {true, false})
+                                         t << J(group, administrator,
+                                                Quick_Query::Condition(L(group), L("Grou0001"),
+                                                                       L(" pl'an "), L("o'hara"),
+                                                                       administrator));
+                             }},
+                            // The box holds 255 characters; the query itself refuses a longer
+                            // text all the same.
+                            {L("wide"), [&](Transcript&) {
+                                 p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
+                             }}}));
     }
 
     // The query strip: entering the box lists the history; Enter runs the query and remembers
     // it; Enter in the group box moves on; a history item runs; refresh runs it again.
     void quick_query_strip() {
         Program p(Catalogue);
-        Transcript t(L("browser/transcripts/window_query.txt"));
-        p.script(t, "window_query.txt", "an administrator types, runs and picks from the history");
-        p.script(t, "window_query.txt", "a clerk's Enter in the group box moves on");
-        QVERIFY(t.Matches());
+        QVERIFY(p.scripted("window_query.txt"));
     }
 
     // The search box: beside the browser, one at a time, for administrators only; the time
@@ -689,14 +672,15 @@ private Q_SLOTS:
     void search_box() {
         Program p(Catalogue);
         p.add(Files);
-        Transcript t(L("browser/transcripts/window_search.txt"));
-        p.script(t, "window_search.txt", "the search box");
-        const auto x = [&](const char* name) { return child(p.box(), name)->geometry(); };
-        QVERIFY(x("txtSizeFrom").width() > 10 && x("txtSizeTo").width() > 10);
-        QVERIFY(x("txtSizeFrom").right() < x("txtSizeTo").left());
-        QVERIFY(x("txtSizeTo").right() < x("lblSize").right());
-        QVERIFY(child(p.box(), "Frame2")->isAncestorOf(child(p.box(), "DTPt")));
-        QVERIFY(t.Matches());
+        QVERIFY(p.scripted(
+            "window_search.txt",
+            {{L("sizes"), [&](Transcript&) {
+                  const auto x = [&](const char* name) { return child(p.box(), name)->geometry(); };
+                  QVERIFY(x("txtSizeFrom").width() > 10 && x("txtSizeTo").width() > 10);
+                  QVERIFY(x("txtSizeFrom").right() < x("txtSizeTo").left());
+                  QVERIFY(x("txtSizeTo").right() < x("lblSize").right());
+                  QVERIFY(child(p.box(), "Frame2")->isAncestorOf(child(p.box(), "DTPt")));
+              }}}));
     }
 };
 
