@@ -50,30 +50,21 @@ QString enabled(const Menu_State& m) {
     out.sort();
     return out.join(u',');
 }
-// Search fields from "name=value" pairs apart by ";": name, type, owner, reader, from, to, time
-// (the type's position), option (days, months, dates), days, months, since and until.
-Search_Fields fields(const QString& pairs, const QDate& today) {
-    QHash<QString, QString> v;
-    for (const QString& p : pairs.split(u';', Qt::SkipEmptyParts))
-        v.insert(p.section(u'=', 0, 0), p.section(u'=', 1));
-    const auto at = [&](const char* name) { return v.value(L(name)); };
-    Search_Fields f;
-    f.file_name = at("name");
-    f.file_type = at("type");
-    f.created_by = at("owner");
-    f.last_accessed_by = at("reader");
-    f.size_from = at("from");
-    f.size_to = at("to");
-    f.time = v.contains(L("time"));
-    f.time_type = at("time").toInt();
-    f.option =
-        Time_Option(QStringList{L("days"), L("months"), L("dates")}.indexOf(at("option")) + 1);
-    f.before_days = at("days");
-    f.before_months = at("months");
-    f.from =
-        at("since").isEmpty() ? today.addDays(-1) : QDate::fromString(at("since"), Qt::ISODate);
-    f.to = at("until").isEmpty() ? today : QDate::fromString(at("until"), Qt::ISODate);
-    return f;
+// A search box filled from "name=value" pairs apart by ";": a line or date box takes the text,
+// a combo box its text (its index, if not editable), a button is ticked.
+void fill(QWidget* box, const QString& pairs) {
+    for (const QString& p : pairs.split(u';', Qt::SkipEmptyParts)) {
+        QWidget* c = child(box, p.section(u'=', 0, 0).toUtf8().constData());
+        const QString v = p.section(u'=', 1);
+        if (auto* e = qobject_cast<QLineEdit*>(c))
+            e->setText(v);
+        else if (auto* d = qobject_cast<QDateEdit*>(c))
+            d->setDate(QDate::fromString(v, Qt::ISODate));
+        else if (auto* b = qobject_cast<QComboBox*>(c))
+            b->isEditable() ? b->setEditText(v) : b->setCurrentIndex(v.toInt());
+        else
+            qobject_cast<QAbstractButton*>(c)->setChecked(true);
+    }
 }
 // Answers every question with Yes and keeps what was told; usable from any thread.
 struct Quiet_Prompter : Message_Only_Prompter {
@@ -349,8 +340,9 @@ private Q_SLOTS:
         const auto query = [&](Transcript& t, const QString& pairs,
                                const char* role = "Administrator") {
             session::Cur_Role = L(role);
-            const auto outcome =
-                search.Query(fields(pairs, QDate::currentDate()), QDate::currentDate());
+            frmSeachBox box(search, {}, nullptr);
+            fill(&box, pairs);
+            const auto outcome = search.Query(box.Fields(), QDate::currentDate());
             l.note(t, *role == 'A' ? pairs : J(pairs, "as", role),
                    J(int(outcome), search.Refused_Field(),
                      l.f->logic().List.Columns() == File_List::File_Columns(),
@@ -361,7 +353,9 @@ private Q_SLOTS:
                                                                         const QString& section,
                                                                         const QString& in) {
             if (section.startsWith(L("fields"))) {
-                const Search_Fields f = fields(in, day);
+                frmSeachBox box(search, {}, nullptr);
+                fill(&box, in);
+                const Search_Fields f = box.Fields();
                 const Search_Condition c = Build_Search_Condition(f, day, db::Engine::Sqlite);
                 const QString server = Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
                 QVERIFY(!c.refused());
