@@ -357,7 +357,27 @@ struct Program : Library {
             t << look(w(k));
         else if (v == L("right"))
             t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
-        else if (v == L("seen")) // beyond the list: whether it lists a node's, the group, open
+        else if (v == L("bar")) // the status strip: caption, progress bar's maximum, shown
+            t << J(w<QLabel>("lblcaption")->text(), w<QProgressBar>("pbar")->maximum(),
+                   w("pbar")->isVisible());
+        else if (v == L("cells")) { // but the columns holding the time of the seeding
+            for (int r = 0; r < f->logic().List.Row_Count(); ++r) {
+                const List_Row& row = f->logic().List.Row(r);
+                QStringList cells{row.key, row.icon_key, row.tag};
+                for (int c : {0, 1, 2, 3, 4, 6, 8})
+                    cells << f->logic().List.index(r, c).data().toString();
+                t << cells.join(u'|');
+            }
+            for (int c = 0; c < f->logic().List.columnCount(); ++c)
+                t << f->logic().List.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        } else if (v == L("locale")) { // the dates of the third and fourth row
+            QLocale::setDefault(QLocale(a));
+            t << J(a, f->logic().List.index(2, 8).data().toString(),
+                   f->logic().List.index(3, 8).data().toString());
+        } else if (v == L("sort")) {
+            f->logic().Files.Column_Click(a.toInt());
+            t << J(a, texts());
+        } else if (v == L("seen")) // beyond the list: whether it lists a node's, the group, open
             t << J("seen", f->logic().Files.List_Shows_Node,
                    w<QComboBox>("cmbgroup")->currentText(),
                    f->tv()->isExpanded(f->tv()->currentIndex()));
