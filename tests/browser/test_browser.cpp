@@ -397,67 +397,66 @@ private Q_SLOTS:
     void opening_and_browsing() {
         Program p(Catalogue);
         p.add(Files);
-        p.open_as("Scrollkin", "Administrator");
-        Transcript t(L("browser/transcripts/window_browsing.txt"));
-        frmQuery_doc* doc = p.f->doc();
-        const QRect screen = p.main->screen()->geometry();
-        QCOMPARE(p.main->pos(), QPoint((screen.width() - p.main->width()) / 2,
-                                       (screen.height() - p.main->height()) / 2));
-        QCOMPARE(p.main->centralWidget(), doc);
-        QVERIFY(p.w("Frame1")->isAncestorOf(p.w("cmbgroup")));
-        t << J(doc->windowTitle(), at(doc), p.w<QComboBox>("Cmbquery")->isEditable());
-        for (const char* name : {"Frame1", "lbl1", "cmbgroup", "cmbgroup_id", "lbl1_1", "Cmbquery",
-                                 "cmdquery", "Picture1", "VSP", "tv", "lv"})
-            t << J(Program::look(child(doc, name)), at(child(doc, name)));
-        p.w<QComboBox>("cmbgroup")->setCurrentIndex(2);
-        t << p.w<QComboBox>("cmbgroup_id")->currentText();
-        // The root selected and open.
-        QTreeView *tv = p.f->tv(), *lv = p.f->lv();
-        Browser& logic = p.f->logic();
-        QCOMPARE(tv->currentIndex(), logic.Tree.root()->index());
-        QVERIFY(tv->isExpanded(logic.Tree.root()->index()));
-        QVERIFY(!lv->rootIsDecorated() && lv->uniformRowHeights());
-        p.note(t, J("opened", tv->model()->rowCount()));
-        // Every picture of the tree is there, and no two alike.
-        QList<QImage> seen;
-        for (const QString& key : testenv::List("1,2,3") + Catalogue_Tree::Picture_Keys()) {
-            const QImage image = logic.Images.Icon(key).pixmap(16, 16).toImage();
-            QVERIFY2(logic.Images.Contains(key) && !image.isNull() && !seen.contains(image),
-                     qPrintable(key));
-            seen << image;
-        }
-        QCOMPARE(seen.size(), 15);
-        p.f->click_node("Grou0001");
-        p.note(t, L("Grou0001"), p.w<QComboBox>("cmbgroup")->currentText());
-        p.f->click_node("Fold0001");
-        p.note(t, L("Fold0001"), J(p.f->rights_line(), p.w("pbar")->isVisible()));
-        QTest::keyClick(tv, Qt::Key_Down); // keys move through the tree as clicks do
-        p.note(t, L("down"), Catalogue_Tree::key_of(logic.Tree.selected()));
-        // Releasing the button over the list tells how many rows are selected.
-        p.f->click_node("Fold0001");
-        p.f->click_row("file1");
-        p.note(t, L("file1 clicked"));
-        for (const char* row : {"file2", "file4"})
-            QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                              lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center());
-        p.note(t, L("file2 and file4 added"));
-        QHeaderView* header = lv->header();
-        for (int i = 0; i < 2; ++i)
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              {header->sectionViewportPosition(1) + 5, header->height() / 2});
-        p.note(t, L("size clicked twice"));
-        // The splitter dragged too far left stays in the window; a resize brings it back.
-        QWidget* vsp = p.w("VSP");
-        QTest::mousePress(vsp, Qt::LeftButton, {}, QPoint(1, 50));
-        QMouseEvent move(QEvent::MouseMove, QPointF(-400, 50), vsp->mapToGlobal(QPointF(-400, 50)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(vsp, &move);
-        QTest::mouseRelease(vsp, Qt::LeftButton, {}, QPoint(1, 50));
-        t << J("dragged", doc->Geometry().vsp_left, at(tv), at(vsp), at(lv));
-        p.main->resize(p.main->width() + 30, p.main->height());
-        QTRY_COMPARE(doc->Geometry().vsp_left, 200);
-        t << J("resized", at(tv), at(vsp), at(lv));
-        QVERIFY(t.Matches());
+        Program::Hooks hooks;
+        hooks[L("opened")] = [&](Transcript& t) {
+            frmQuery_doc* doc = p.f->doc();
+            const QRect screen = p.main->screen()->geometry();
+            QCOMPARE(p.main->pos(), QPoint((screen.width() - p.main->width()) / 2,
+                                           (screen.height() - p.main->height()) / 2));
+            QCOMPARE(p.main->centralWidget(), doc);
+            QVERIFY(p.w("Frame1")->isAncestorOf(p.w("cmbgroup")));
+            t << J(doc->windowTitle(), at(doc), p.w<QComboBox>("Cmbquery")->isEditable());
+            for (const char* name : {"Frame1", "lbl1", "cmbgroup", "cmbgroup_id", "lbl1_1",
+                                     "Cmbquery", "cmdquery", "Picture1", "VSP", "tv", "lv"})
+                t << J(Program::look(child(doc, name)), at(child(doc, name)));
+            p.w<QComboBox>("cmbgroup")->setCurrentIndex(2);
+            t << p.w<QComboBox>("cmbgroup_id")->currentText();
+            // The root selected and open.
+            QTreeView *tv = p.f->tv(), *lv = p.f->lv();
+            Browser& logic = p.f->logic();
+            QCOMPARE(tv->currentIndex(), logic.Tree.root()->index());
+            QVERIFY(tv->isExpanded(logic.Tree.root()->index()));
+            QVERIFY(!lv->rootIsDecorated() && lv->uniformRowHeights());
+            p.note(t, J("opened", tv->model()->rowCount()));
+            // Every picture of the tree is there, and no two alike.
+            QList<QImage> seen;
+            for (const QString& key : testenv::List("1,2,3") + Catalogue_Tree::Picture_Keys()) {
+                const QImage image = logic.Images.Icon(key).pixmap(16, 16).toImage();
+                QVERIFY2(logic.Images.Contains(key) && !image.isNull() && !seen.contains(image),
+                         qPrintable(key));
+                seen << image;
+            }
+            QCOMPARE(seen.size(), 15);
+        };
+        hooks[L("ctrl")] = [&](Transcript&) {
+            QTreeView* lv = p.f->lv();
+            for (const char* row : {"file2", "file4"})
+                QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                                  lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center());
+        };
+        hooks[L("header")] = [&](Transcript&) {
+            QHeaderView* header = p.f->lv()->header();
+            for (int i = 0; i < 2; ++i)
+                QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                                  {header->sectionViewportPosition(1) + 5, header->height() / 2});
+        };
+        hooks[L("drag")] = [&](Transcript& t) {
+            frmQuery_doc* doc = p.f->doc();
+            QTreeView *tv = p.f->tv(), *lv = p.f->lv();
+            // The splitter dragged too far left stays in the window; a resize brings it back.
+            QWidget* vsp = p.w("VSP");
+            QTest::mousePress(vsp, Qt::LeftButton, {}, QPoint(1, 50));
+            QMouseEvent move(QEvent::MouseMove, QPointF(-400, 50),
+                             vsp->mapToGlobal(QPointF(-400, 50)), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(vsp, &move);
+            QTest::mouseRelease(vsp, Qt::LeftButton, {}, QPoint(1, 50));
+            t << J("dragged", doc->Geometry().vsp_left, at(tv), at(vsp), at(lv));
+            p.main->resize(p.main->width() + 30, p.main->height());
+            QTRY_COMPARE(doc->Geometry().vsp_left, 200);
+            t << J("resized", at(tv), at(vsp), at(lv));
+        };
+        QVERIFY(p.scripted("window_browsing.txt", hooks));
     }
 
     // Delete goes by what the library holds, not what a quick query listed; nodes are added
