@@ -36,6 +36,11 @@ template <typename... T> QString J(const T&... parts) {
     return out.join(u' ');
 }
 
+// A table or scenario kept as data in an approved file: run(t, section, in) for each step.
+inline bool scripted(const char* approved, const Step_Runner& run) {
+    return Script_Matches(L("browser/transcripts/") + L(approved), run);
+}
+
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
 // denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
 inline QString pictures(const QStandardItem* node) {
@@ -160,10 +165,9 @@ struct Program : Library {
     // Plays an approved file's steps; a step "do name" runs the scenario's own code of that name.
     using Hooks = std::map<QString, std::function<void(Transcript&)>>;
     bool scripted(const char* approved, const Hooks& hooks = {}) {
-        return Script_Matches(L("browser/transcripts/") + L(approved),
-                              [&](Transcript& t, const QString&, const QString& in) {
-                                  in.startsWith(L("do ")) ? hooks.at(in.mid(3))(t) : play(t, in);
-                              });
+        return ::scripted(approved, [&](Transcript& t, const QString&, const QString& in) {
+            in.startsWith(L("do ")) ? hooks.at(in.mid(3))(t) : play(t, in);
+        });
     }
     // Plays a step a user takes, a word and what it takes: open user role; node,
     // rnode (right button) key; row, rrow, srow (shift) text; rlist (the list's

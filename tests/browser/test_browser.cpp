@@ -151,9 +151,8 @@ private Q_SLOTS:
         Fake_Status_Strip status;
         // One menu state for every press: what one pop-up disabled must not carry over.
         Menu_State menu;
-        QVERIFY(Script_Matches(
-            L("browser/transcripts/rights.txt"),
-            [&](Transcript& t, const QString& section, const QString& row) {
+        QVERIFY(
+            scripted("rights.txt", [&](Transcript& t, const QString& section, const QString& row) {
                 const QStringList p = row.split(u' ');
                 if (section == L("status")) {
                     session::Cur_User = p[0];
@@ -198,23 +197,21 @@ private Q_SLOTS:
     // A counter behind the rows (written by a client that did not raise it) never hands out a
     // number in use; two clients at once never get the same number nor lose a node.
     void file_numbers() {
-        QVERIFY(Script_Matches(
-            L("browser/transcripts/file_numbers.txt"),
-            [](Transcript& t, const QString&, const QString& row) {
-                Library f;
-                const QStringList v = row.split(u'|');
-                if (!v[0].isEmpty())
-                    f.run(L("insert into tbl_file_no(Last_File_No) values(%1)").arg(v[0]));
-                for (const QString& no : v[1].isEmpty() ? QStringList() : v[1].split(u','))
-                    f.add(qPrintable(no + L("|Fold0001|f|.txt-Text|0|2026-01-01")));
-                for (const QString& no : v[2].isEmpty() ? QStringList() : v[2].split(u','))
-                    f.run(L("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
-                QStringList issued;
-                for (int i = 0; i < 3; ++i)
-                    issued << Next_Id(f.c, L("file"));
-                t << J(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
-                QCOMPARE(f.c.Transaction_Depth(), 0);
-            }));
+        QVERIFY(scripted("file_numbers.txt", [](Transcript& t, const QString&, const QString& row) {
+            Library f;
+            const QStringList v = row.split(u'|');
+            if (!v[0].isEmpty())
+                f.run(L("insert into tbl_file_no(Last_File_No) values(%1)").arg(v[0]));
+            for (const QString& no : v[1].isEmpty() ? QStringList() : v[1].split(u','))
+                f.add(qPrintable(no + L("|Fold0001|f|.txt-Text|0|2026-01-01")));
+            for (const QString& no : v[2].isEmpty() ? QStringList() : v[2].split(u','))
+                f.run(L("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
+            QStringList issued;
+            for (int i = 0; i < 3; ++i)
+                issued << Next_Id(f.c, L("file"));
+            t << J(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
+            QCOMPARE(f.c.Transaction_Depth(), 0);
+        }));
 
         Library f;
         std::vector<QString> numbers[2];
@@ -274,7 +271,6 @@ private Q_SLOTS:
         const QLocale before;
         Program::Hooks hooks;
         hooks[L("group")] = [&](Transcript& t) {
-            t << File_List::Selection_Count_Text(3);
             t << J(l.texts(), l.f->logic().List.Row(0).icon_key);
             const QString listed = l.texts();
             l.f->logic().Tree.selection()->clear();
@@ -325,9 +321,8 @@ private Q_SLOTS:
                      l.f->logic().Files.List_Shows_Node));
         };
         const QDate day(2026, 3, 31);
-        QVERIFY(Script_Matches(L("browser/transcripts/search.txt"), [&](Transcript& t,
-                                                                        const QString& section,
-                                                                        const QString& in) {
+        QVERIFY(scripted("search.txt", [&](Transcript& t, const QString& section,
+                                           const QString& in) {
             if (section.startsWith(L("fields"))) {
                 frmSeachBox box(search, {}, nullptr);
                 fill(&box, in);
@@ -379,18 +374,16 @@ private Q_SLOTS:
     // Geometry in twips: a 3000 wide tree left of a 60 wide splitter, all 600 from the top;
     // laid out in a window and inner width, the splitter set at or dragged to a place.
     void layout() {
-        QVERIFY(
-            Script_Matches(L("browser/transcripts/layout.txt"), [](Transcript& t, const QString&,
-                                                                   const QString& row) {
-                const QStringList v = row.split(u' ');
-                const int width = v[0].toInt(), inner = v[1].toInt(), at = v[2].toInt(),
-                          drag = v[3].toInt();
-                Browser_Geometry g{0, 0, 0, 1200, 600, 3000, 0, 600, at, 60, 0, 600, 3003, 0, 0};
-                width ? Layout_Browser(g, width, inner, 7800) : Drag_Splitter(g, drag, inner);
-                t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width,
-                       g.cmdquery_left, "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left,
-                       g.vsp_height, "list", g.lv_left, g.lv_width, g.lv_height);
-            }));
+        QVERIFY(scripted("layout.txt", [](Transcript& t, const QString&, const QString& row) {
+            const QStringList v = row.split(u' ');
+            const int width = v[0].toInt(), inner = v[1].toInt(), at = v[2].toInt(),
+                      drag = v[3].toInt();
+            Browser_Geometry g{0, 0, 0, 1200, 600, 3000, 0, 600, at, 60, 0, 600, 3003, 0, 0};
+            width ? Layout_Browser(g, width, inner, 7800) : Drag_Splitter(g, drag, inner);
+            t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width, g.cmdquery_left,
+                   "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left, g.vsp_height, "list",
+                   g.lv_left, g.lv_width, g.lv_height);
+        }));
     }
 
     // The administrator opens the browser, clicks through it, sorts, drags the splitter.
@@ -612,21 +605,19 @@ private Q_SLOTS:
     // The quick query's scope by role and group, its history, refresh and failures.
     void quick_query() {
         Program p(Catalogue);
-        QVERIFY(p.scripted("quick_query.txt",
-                           {{L("conditions"),
-                             [](Transcript& t) { // for ' pl'an ' by o'hara
-                                 for (const char* group : {"All Group", "Office"})
-                                     for (bool administrator : {true, false})
-                                         t << J(group, administrator,
-                                                Quick_Query::Condition(L(group), L("Grou0001"),
-                                                                       L(" pl'an "), L("o'hara"),
-                                                                       administrator));
-                             }},
-                            // The box holds 255 characters; the query itself refuses a longer
-                            // text all the same.
-                            {L("wide"), [&](Transcript&) {
-                                 p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
-                             }}}));
+        Program::Hooks hooks;
+        hooks[L("conditions")] = [](Transcript& t) { // for ' pl'an ' by o'hara
+            for (const char* group : {"All Group", "Office"})
+                for (bool admin : {true, false})
+                    t << J(group, admin,
+                           Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "),
+                                                  L("o'hara"), admin));
+        };
+        // The box holds 255 characters; the query itself refuses a longer text all the same.
+        hooks[L("wide")] = [&](Transcript&) {
+            p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
+        };
+        QVERIFY(p.scripted("quick_query.txt", hooks));
     }
 
     // The query strip: entering the box lists the history; Enter runs the query and remembers
