@@ -182,7 +182,8 @@ struct Program : Library {
     // (its n-th item), box what (a note with the query strip's state); log (the browser's
     // operations only record), pw n, top text or - (their answers), ran (what they recorded);
     // select key (without a click), letter l (the right a menu left), rows key|text|file number,..
-    // (listed, the first selected), also n (the n-th selected too), seen.
+    // (listed, the first selected), also n (the n-th selected too), seen; crow (with control),
+    // header n (a click on that column's header); bar, cells, locale name, sort n (the file list).
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
         const QByteArray k = a.toUtf8();
@@ -197,8 +198,12 @@ struct Program : Library {
             f->click_node(k, v == L("node") ? Qt::LeftButton : Qt::RightButton);
         else if (v == L("row") || v == L("rrow"))
             f->click_row(k, v == L("row") ? Qt::LeftButton : Qt::RightButton);
-        else if (v == L("srow"))
-            QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ShiftModifier, at_row());
+        else if (v == L("srow") || v == L("crow")) // with shift or control
+            QTest::mouseClick(lv->viewport(), Qt::LeftButton,
+                              v == L("srow") ? Qt::ShiftModifier : Qt::ControlModifier, at_row());
+        else if (v == L("header")) // a click on a column's header
+            QTest::mouseClick(lv->header()->viewport(), Qt::LeftButton, {},
+                              {lv->header()->sectionViewportPosition(a.toInt()) + 5, 5});
         else if (v == L("rlist"))
             QTest::mouseClick(lv->viewport(), Qt::RightButton, {},
                               {5, lv->viewport()->height() - 5});

@@ -421,18 +421,6 @@ private Q_SLOTS:
             }
             QCOMPARE(seen.size(), 15);
         };
-        hooks[L("ctrl")] = [&](Transcript&) {
-            QTreeView* lv = p.f->lv();
-            for (const char* row : {"file2", "file4"})
-                QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                                  lv->visualRect(lv->model()->index(p.f->row_of(row), 0)).center());
-        };
-        hooks[L("header")] = [&](Transcript&) {
-            QHeaderView* header = p.f->lv()->header();
-            for (int i = 0; i < 2; ++i)
-                QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                                  {header->sectionViewportPosition(1) + 5, header->height() / 2});
-        };
         hooks[L("drag")] = [&](Transcript& t) {
             frmQuery_doc* doc = p.f->doc();
             QTreeView *tv = p.f->tv(), *lv = p.f->lv();
