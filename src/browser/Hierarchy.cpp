@@ -9,6 +9,7 @@
 #include "Prompter.h"
 #include "SchemaCodes.h"
 #include "SqlText.h"
+#include "Transaction.h"
 
 namespace {
 
@@ -73,6 +74,10 @@ void Hierarchy::Add_Node() {
     QString key;
     for (int attempt = 1;; ++attempt) {
         try {
+            // Drawn and filed in one transaction: on the embedded library it holds the write
+            // lock from the start, so programs adding at once take turns instead of drawing the
+            // same number until the attempts run out.
+            db::Transaction tx(c_);
             key = Next_Id(c_, n.kind, parent_key);
             const QString q = QStringLiteral("','");
             if (p == QLatin1String("catl")) {
@@ -98,6 +103,7 @@ void Hierarchy::Add_Node() {
                         "INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('") +
                     Quote_Sql(key) + q + n.name + q + Quote_Sql(department) + QStringLiteral("')"));
             }
+            tx.commit();
             break;
         } catch (const db::Error& e) {
             if (e.number() == Err_Sequence_Full) {
