@@ -70,6 +70,9 @@ void Log_Book::Load_Log_Book(const QString& top) {
         tell(e);
         return;
     }
+    // Each load lists the rows it asks for, also when the user asks again without clicking
+    // the node anew: the rows of an earlier load are not kept beside them.
+    browser_.List.Clear_Rows();
     const int n = int(result->row_count());
     status_.Set_Progress_Maximum(n + 1);
     status_.Show_Progress(true);
@@ -78,11 +81,8 @@ void Log_Book::Load_Log_Book(const QString& top) {
         status_.Show_Progress(false);
         return;
     }
-    // The log rows follow whatever the list already holds (Set_Log_Columns emptied it).
     std::vector<List_Row> rows;
-    rows.reserve(size_t(browser_.List.Row_Count() + n));
-    for (int i = 0; i < browser_.List.Row_Count(); ++i)
-        rows.push_back(browser_.List.Row(i));
+    rows.reserve(size_t(n));
     File_List& files = browser_.Files;
     Image_List& images = browser_.Images;
     QElapsedTimer since_progress;
