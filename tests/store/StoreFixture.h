@@ -534,7 +534,6 @@ struct Store_Fixture {
     }
 };
 
-
 // Cases kept as steps in their approved file: each "[<files> <title>]" section plays on a fresh
 // fixture of that many files, a section without a number on the one before.
 inline bool Store_Cases_Match(const QString& approved) {
