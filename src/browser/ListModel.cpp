@@ -264,6 +264,9 @@ QVariant List_Model::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
+        if (tips_)
+            if (QString tip = tips_(r.key); !tip.isEmpty())
+                return tip;
         return Display_Text(cell(r, index.column()));
     case Qt::EditRole:
         return index.column() == 0 ? QVariant(r.text) : cell(r, index.column());

@@ -54,6 +54,10 @@ public:
 
     // The small icons, looked up by icon key (the shared image list).
     void Set_Icon_Lookup(Icon_Lookup lookup) { icons_ = std::move(lookup); }
+    // A row's tool tip by its key, in place of the cell's text where it gives one (a content
+    // query's snippet); asked only when the view shows a tip.
+    using Tip_Lookup = std::function<QString(const QString& key)>;
+    void Set_Tip_Lookup(Tip_Lookup lookup) { tips_ = std::move(lookup); }
 
     // Sorts by a column; numbers compare as numbers and dates as dates when the whole column
     // holds them, otherwise texts compare as texts.
@@ -83,4 +87,5 @@ private:
     std::vector<List_Row> rows_;
     bool checkboxes_ = false;
     Icon_Lookup icons_;
+    Tip_Lookup tips_;
 };
