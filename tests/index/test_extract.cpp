@@ -95,6 +95,7 @@ class Test_Extract : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(dir_.isValid());
+        Write(QStringLiteral("secret"), "classified");
         // The extractor the build made, whatever is installed elsewhere.
         qputenv("SCROLLKIN_EXTRACT", SCROLLKIN_EXTRACT_EXE);
     }
@@ -125,6 +126,7 @@ private Q_SLOTS:
         // Plain text in its encodings; the name's extension does not matter for plain text.
         row("utf-8", "notes.txt", "Harbour ledger\r\nna\xc3\xafve caf\xc3\xa9\n", "text",
             "harbour ledger na\xc3\xafve caf\xc3\xa9");
+        row("no time limit set", "notes.txt", "Harbour", "text", "harbour", "", M, eng, {}, 0);
         row("utf-8 with BOM", "notes", "\xef\xbb\xbfLighthouse", "text", "lighthouse");
         row("utf-16le BOM", "u.txt",
             QByteArray("\xff\xfe") + QByteArray("S\0e\0x\0t\0a\0n\0t\0", 14), "text", "sextant");
@@ -203,6 +205,30 @@ private Q_SLOTS:
             "The RTF document is nested more than 1024 levels deep.", "");
         row("broken xml", "bad.docx", docs::Docx("<w:p><w:t>unclosed</w:p>"),
             "The document is damaged: word/document.xml is no well-formed XML.", "");
+        // Entities: expanded a billion times, or naming a file of this machine.
+        QByteArray laughs = "<!ENTITY l0 \"lol\">";
+        for (int i = 1; i < 10; ++i)
+            laughs += QStringLiteral("<!ENTITY l%1 \"%2\">")
+                          .arg(i)
+                          .arg(QStringLiteral("&l%1;").arg(i - 1).repeated(10))
+                          .toUtf8();
+        auto with_dtd = [](const QByteArray& dtd, const QByteArray& text) {
+            return docs::Zip(
+                {{"[Content_Types].xml", "<Types/>"},
+                 {"word/document.xml", "<?xml version=\"1.0\"?><!DOCTYPE w:document [" + dtd +
+                                           "]><w:document xmlns:w=\"w\"><w:body>"
+                                           "<w:p><w:r><w:t>" +
+                                           text +
+                                           "</w:t></w:r></w:p></w:body>"
+                                           "</w:document>"}});
+        };
+        row("billion laughs", "laughs.docx", with_dtd(laughs, "start &l9; end"),
+            "The document is damaged: word/document.xml is no well-formed XML.", "");
+        row("external entity", "xxe.docx",
+            with_dtd("<!ENTITY x SYSTEM \"file://" +
+                         QFile::encodeName(dir_.filePath(QStringLiteral("secret"))) + "\">",
+                     "start &x; end"),
+            "text", "start end", "classified");
         row("broken zip", "bad.docx", QByteArray("PK\x03\x04") + QByteArray(200, 'x'),
             "The archive is damaged.", "");
         row("plain zip", "files.zip", docs::Zip({{"a.txt", "hello"}}),
