@@ -102,7 +102,8 @@ private Q_SLOTS:
 
     // Every kind of document, and every hostile file: what comes back. "text" rows list words
     // (and phrases: their order and separation count) that must be there and ones that must
-    // not; other rows give the reason exactly.
+    // not; "exact" rows give the whole text, line ends and spaces as they must be; other rows
+    // give the reason exactly.
     void documents_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
@@ -110,7 +111,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("max_text");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QStringList>("languages");
-        QTest::addColumn<QString>("expect"); // "text" or the reason
+        QTest::addColumn<QString>("expect"); // "text", "exact" or the reason
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
         const int M = 8 << 20;
@@ -160,8 +161,14 @@ private Q_SLOTS:
             "title words|lantern keeper & co|next|caf\xc3\xa9 \xe2\x98\xba \xc3\xa9t\xc3\xa9 "
             "&bogus; 3 < 4|bold",
             "color|hidden|comment");
-        row("xml", "data.xml", "<?xml version=\"1.0\"?><a><b>first</b><c>second</c></a>", "text",
-            "first second");
+        row("xml", "data.xml",
+            "<?xml version=\"1.0\"?><a><b>first</b><c>second</c><![CDATA[raw <b>x</b>]]></a>",
+            "text", "first second raw <b>x</b>");
+        // Line ends and white space: CR LF and CR are line ends (and a DOS end-of-file mark is
+        // no binary), HTML collapses white space but in <pre>.
+        row("line ends", "lines.txt", "a\r\n\r\nb\rc\n\n\td\x1a", "exact", "a\n\nb\nc\n\n\td");
+        row("html white space", "w.htm", "<p>  a  \n\t b </p><pre>x\n  y</pre>z", "exact",
+            "a b \nx\n  y\nz");
         // Zipped XML documents.
         row("docx", "report.docx", docs::Docx(Docx_Body), "text",
             "orchard lantern|second paragraph|cellone celltwo", "hyperlink|secret|withdrawn");
@@ -274,7 +281,7 @@ private Q_SLOTS:
         }();
         QCOMPARE(e.extractor, QStringLiteral("scrollkin-extract"));
         QCOMPARE(e.version, QStringLiteral("2.0"));
-        if (expect != QLatin1String("text")) {
+        if (expect != QLatin1String("text") && expect != QLatin1String("exact")) {
             QCOMPARE(e.reason, expect);
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
             QVERIFY(e.text.isEmpty());
@@ -284,6 +291,10 @@ private Q_SLOTS:
         }
         QVERIFY2(e.outcome == Extraction_Outcome::Indexed, qPrintable(e.reason));
         QVERIFY(e.text.toUtf8().size() <= max_text);
+        if (expect == QLatin1String("exact")) {
+            QCOMPARE(e.text, present.value(0));
+            return;
+        }
         const QString text = Flat(e.text);
         for (const QString& words : present)
             QVERIFY2(text.contains(words), qPrintable(words + QStringLiteral(" not in: ") + text));
@@ -346,6 +357,24 @@ private Q_SLOTS:
             QVERIFY2(
                 e.reason.startsWith(QLatin1String("The text extractor could not be started: ")),
                 qPrintable(e.reason));
+        }
+
+        // An extractor gone wrong that writes without end is stopped at the text limit.
+        const QString flood = Write(QStringLiteral("flood"),
+                                    "#!/bin/sh\n[ \"$1\" = --version ] && exec echo extractor 9\n"
+                                    "exec yes flood\n");
+        QFile(flood).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        qputenv("SCROLLKIN_EXTRACT", QFile::encodeName(flood));
+        Extraction_Limits small;
+        small.max_text_bytes = 100000;
+        const Extraction flooded = Extract_File(first, QStringLiteral("first.txt"), small);
+        run.Start(first, QStringLiteral("first.txt"), small);
+        qputenv("SCROLLKIN_EXTRACT", SCROLLKIN_EXTRACT_EXE);
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 5, 5000);
+        for (const Extraction& e : {flooded, got[4]}) {
+            QCOMPARE(e.reason, QStringLiteral("The extractor wrote more text than allowed."));
+            QCOMPARE(e.version, QStringLiteral("9"));
+            QVERIFY(e.text.isEmpty());
         }
     }
 
