@@ -96,6 +96,7 @@ Extraction Result_Of(const Run_End& end, const QString& program, const Extractio
     e.outcome = Extraction_Outcome::Not_Indexable;
     if (!end.start_error.isEmpty()) {
         e.reason = end.start_error;
+        e.extractor_failed = true;
         return e;
     }
     e.version = Version_Of(program);
@@ -114,12 +115,14 @@ Extraction Result_Of(const Run_End& end, const QString& program, const Extractio
             if (!line.trimmed().isEmpty())
                 said = line.simplified();
         said.truncate(300);
-        if (end.code == Not_Indexable_Exit)
+        if (end.code == Not_Indexable_Exit) {
             e.reason = said.isEmpty() ? QStringLiteral("The file could not be read.") : said;
-        else
+        } else {
+            e.extractor_failed = true;
             e.reason = QStringLiteral("The extractor failed (exit code %1)%2")
                            .arg(end.code)
                            .arg(said.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + said);
+        }
     }
     return e;
 }

@@ -166,7 +166,8 @@ private Q_SLOTS:
             "text", "first second raw <b>x</b>");
         // Line ends and white space: CR LF and CR are line ends (and a DOS end-of-file mark is
         // no binary), HTML collapses white space but in <pre>.
-        row("line ends", "lines.txt", "a\r\n\r\nb\rc\n\n\td\x1a", "exact", "a\n\nb\nc\n\n\td");
+        row("line ends", "lines.txt", "a\r\n\r\nb\rc\r\n\n\td\x1a", "exact", "a\n\nb\nc\n\n\td");
+        row("html latin-1 unlabelled", "old.html", "<p>caf\xe9</p>", "exact", "caf\xc3\xa9\n");
         row("html white space", "w.htm", "<p>  a  \n\t b </p><pre>x\n  y</pre>z", "exact",
             "a b \nx\n  y\nz");
         // Zipped XML documents.
@@ -284,6 +285,7 @@ private Q_SLOTS:
         if (expect != QLatin1String("text") && expect != QLatin1String("exact")) {
             QCOMPARE(e.reason, expect);
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
+            QVERIFY(!e.extractor_failed); // the file's own fault: not tried again
             QVERIFY(e.text.isEmpty());
             // A hung child is killed at the limit, not long after.
             QVERIFY2(clock.elapsed() < seconds * 1000 + 2000, qPrintable(e.reason));
@@ -354,6 +356,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 4, 5000);
         for (const Extraction& e : {direct, got[3]}) {
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
+            QVERIFY(e.extractor_failed);
             QVERIFY2(
                 e.reason.startsWith(QLatin1String("The text extractor could not be started: ")),
                 qPrintable(e.reason));
