@@ -70,11 +70,13 @@ constexpr quint32 Not_Shown = 0xffffffffu;
 
 void List_Model::Set_Columns(const QStringList& captions) {
     beginResetModel();
+    ++generation_;
     columns_ = captions;
     endResetModel();
 }
 
 void List_Model::clear_rows() {
+    ++generation_;
     store_.Clear();
     order_.clear();
     order_.shrink_to_fit();
@@ -86,8 +88,10 @@ void List_Model::clear_rows() {
 }
 
 void List_Model::Clear_Rows() {
-    if (order_.empty() && staged_.empty())
+    if (order_.empty() && staged_.empty()) {
+        ++generation_;
         return;
+    }
     beginResetModel();
     clear_rows();
     endResetModel();
@@ -102,6 +106,7 @@ void List_Model::Clear_All() {
 
 void List_Model::Set_Checkboxes(bool on) {
     beginResetModel();
+    ++generation_;
     checkboxes_ = on;
     endResetModel();
 }

@@ -74,6 +74,9 @@ public:
     void Reserve(int more);
     // Bytes the rows hold, for the memory figures.
     qint64 Bytes_Held() const;
+    // Counts the times the rows were replaced whole (cleared, set, columns changed), so a long
+    // load can tell that something else took the list over while it let events run.
+    quint64 Generation() const { return generation_; }
 
     // The small icons, looked up by icon key (the shared image list).
     void Set_Icon_Lookup(Icon_Lookup lookup) { icons_ = std::move(lookup); }
@@ -119,6 +122,7 @@ private:
     std::vector<Row_Store::Id> staged_;
     std::vector<quint8> checks_; // by id
     bool checkboxes_ = false;
+    quint64 generation_ = 0;
     Icon_Lookup icons_;
     Tip_Lookup tips_;
 };

@@ -197,7 +197,7 @@ Row_Store::Where Row_Store::place(const QByteArray& bytes) {
     const quint32 n = quint32(bytes.size());
     if (blocks_.empty() || used_in_last_ + n > block_size_.back()) {
         const quint32 size = std::max(Block_Bytes, n);
-        blocks_.push_back(std::make_unique<uchar[]>(size));
+        blocks_.push_back(std::make_unique_for_overwrite<uchar[]>(size));
         block_size_.push_back(size);
         used_in_last_ = 0;
     }
