@@ -2,6 +2,7 @@
 
 #include "CatalogueTree.h"
 #include "Connection.h"
+#include "Cursor.h"
 #include "Error.h"
 #include "Hourglass.h"
 #include "ImageList.h"
@@ -21,20 +22,6 @@ constexpr qint64 Progress_Interval_Ms = 100;
 constexpr int First_Screen_Rows = 64;
 
 const QString Folder_Row_Prefix = QStringLiteral("v'''");
-
-// TEMPORARY until the cursor lands.
-struct Rows_Shim {
-    db::Result r;
-    bool started = false;
-    bool next() {
-        if (started)
-            r.next();
-        started = true;
-        return !r.eof();
-    }
-    QString text(int i) const { return r.text(i); }
-    QVariant field(int i) const { return r.field(i); }
-};
 
 } // namespace
 
@@ -82,14 +69,14 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     if (!node)
         return true;
     const Hourglass wait;
-    auto files = std::make_unique<Rows_Shim>(Rows_Shim{c_.Open_Query(
+    const std::unique_ptr<db::Cursor> files = c_.Open_Cursor(
         QStringLiteral("select ") +
         QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,File_DateCreated,"
                        "LastAccessed_by,"
                        "File_DateLastAccessed,File_DateLastModified,File_NO") +
         QStringLiteral(" from Tbl_File_Information ") + condition +
         QStringLiteral(
-            "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "))});
+            "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
     // The first row is read before the list is touched: a query the engine rejects fails here
     // and leaves the list as it was.
     bool more = files->next();
