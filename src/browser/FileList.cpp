@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace {
 
@@ -107,9 +108,15 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     since_shown.start();
     const QString file_prefix = QStringLiteral("file");
     QVariant cells[8];
+    QHash<QString, QString> keys;
     try {
         for (; more; more = files->next()) {
-            const QString key = Extension_Key(files->text(2));
+            // Types repeat: their keys are worked out (and icons fetched) once a load.
+            const QString type = files->text(2);
+            auto known = keys.constFind(type);
+            if (known == keys.constEnd())
+                known = keys.insert(type, Extension_Key(type));
+            const QString& key = *known;
             if (!images_.Contains(key)) {
                 const QString placeholder = icon_folder_ + QStringLiteral("Icon") + key;
                 if (!QFileInfo::exists(placeholder))
@@ -121,11 +128,14 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
             const QString number = files->text(9);
             list_.Stage_Row(file_prefix + number, files->text(0), key, number, cells, 8);
             ++n;
-            // Rows show in chunks: the first screen as soon as it is read, then the rest now
-            // and then, with the window's events run between them.
+            // Rows show in chunks: the first screen as soon as it is read, then the window's
+            // events run now and then. A view lays every row out anew for each chunk, so a
+            // chunk waits until it is as long as the list shown: the work stays in proportion
+            // to the rows, however many there are.
             if (n % First_Screen_Rows == 0 &&
                 (!shown_any || since_shown.elapsed() >= Progress_Interval_Ms)) {
-                list_.Show_Staged();
+                if (!shown_any || list_.Staged_Count() >= list_.Row_Count())
+                    list_.Show_Staged();
                 shown_any = true;
                 status_.Set_Caption(QStringLiteral("  Loading data......") + QString::number(n));
                 if (pump_)
