@@ -4,6 +4,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
@@ -302,13 +303,19 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
     const int part = column == 0 ? int(Row_Store::Text) : Row_Store::First_Cell + column - 1;
     const size_t n = order_.size();
     // Decide once for the whole column how its values compare: numbers or dates only when
-    // every filled cell is one. Their values are read on the way, so the sort itself compares
-    // plain numbers.
-    std::vector<Row_Store::Sort_Value> values(n);
+    // every filled cell is one. Their values are read on the way (a double's bits or msecs in
+    // one word a row), so the sort itself compares plain numbers.
+    struct Keyed {
+        qint64 key;
+        quint32 row;
+        Row_Store::Kind kind;
+    };
+    std::vector<Keyed> keys(n);
     bool all_numbers = true, all_dates = true, any = false;
     for (size_t i = 0; i < n; ++i) {
         const Row_Store::Sort_Value v = store_.Sort_Value_Of(order_[i], part);
-        values[i] = v;
+        keys[i] = {v.kind == Row_Store::Kind::Date ? v.msecs : std::bit_cast<qint64>(v.number),
+                   quint32(i), v.kind};
         if (v.kind == Row_Store::Kind::Empty)
             continue;
         any = true;
@@ -322,10 +329,11 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
 
     // Rows by their old place, sorted by a key made once per row.
     std::vector<quint32> by(n);
-    for (size_t i = 0; i < n; ++i)
-        by[i] = quint32(i);
     const bool ascending = order == Qt::AscendingOrder;
     if (kind == Kind::Text) {
+        keys = {};
+        for (size_t i = 0; i < n; ++i)
+            by[i] = quint32(i);
         std::vector<QString> texts(n);
         for (size_t i = 0; i < n; ++i)
             texts[i] = Display_Text(cell(order_[i], column));
@@ -334,29 +342,24 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
             return ascending ? c < 0 : c > 0;
         });
     } else {
-        // Empty cells first (ascending); each key a double or msecs in one 64-bit word.
-        struct Keyed {
-            double number;
-            qint64 time;
-            quint32 row;
-        };
-        std::vector<Keyed> keys(n);
-        for (size_t i = 0; i < n; ++i) {
-            const bool empty = values[i].kind == Row_Store::Kind::Empty;
-            keys[i] = {empty ? -std::numeric_limits<double>::infinity() : values[i].number,
-                       empty ? std::numeric_limits<qint64>::min() : values[i].msecs, quint32(i)};
-        }
-        values = {};
+        // Empty cells first going up, last going down.
+        for (Keyed& k : keys)
+            if (k.kind == Row_Store::Kind::Empty)
+                k.key = kind == Kind::Number
+                            ? std::bit_cast<qint64>(-std::numeric_limits<double>::infinity())
+                            : std::numeric_limits<qint64>::min();
+        const auto number = [](const Keyed& k) { return std::bit_cast<double>(k.key); };
         if (kind == Kind::Number)
-            std::stable_sort(keys.begin(), keys.end(), [ascending](const Keyed& a, const Keyed& b) {
-                return ascending ? a.number < b.number : b.number < a.number;
+            std::stable_sort(keys.begin(), keys.end(), [&](const Keyed& a, const Keyed& b) {
+                return ascending ? number(a) < number(b) : number(b) < number(a);
             });
         else
             std::stable_sort(keys.begin(), keys.end(), [ascending](const Keyed& a, const Keyed& b) {
-                return ascending ? a.time < b.time : b.time < a.time;
+                return ascending ? a.key < b.key : b.key < a.key;
             });
         for (size_t i = 0; i < n; ++i)
             by[i] = keys[i].row;
+        keys = {};
     }
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
