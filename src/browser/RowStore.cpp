@@ -212,9 +212,13 @@ Row_Store::Id Row_Store::Add(const QVariant* parts, int count) {
     encode(parts, count);
     const Id id = Id(rows_.size());
     rows_.push_back(place(scratch_));
-    const size_t hash = qHash(count > Key ? parts[Key].toString() : QString());
+    const QString key = count > Key ? parts[Key].toString() : QString();
+    const size_t hash = qHash(key);
     key_hash_.push_back(quint32(hash));
-    index_key(id, hash);
+    // Rows without a key (a log's rows) are not found by key: indexed, their one hash would
+    // make every insertion probe past all the others.
+    if (!key.isEmpty())
+        index_key(id, hash);
     return id;
 }
 
@@ -229,10 +233,11 @@ void Row_Store::Replace(Id id, const QVariant* parts, int count) {
 void Row_Store::Release(Id id) {
     if (rows_[id].block == Released)
         return;
+    const bool indexed = !key_equals(id, QString());
     garbage_ += qint64(record_size(bytes_of(id)));
     rows_[id].block = Released;
     const size_t mask = slots_.size() - 1;
-    for (size_t i = key_hash_[id] & mask;; i = (i + 1) & mask)
+    for (size_t i = key_hash_[id] & mask; indexed && slots_[i] != Empty_Slot; i = (i + 1) & mask)
         if (slots_[i] == id + 1) {
             slots_[i] = Gone_Slot;
             ++gone_slots_;

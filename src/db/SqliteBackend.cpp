@@ -283,6 +283,7 @@ Sqlite_Backend::Sqlite_Backend(const QString& path, Missing_File missing) {
         exec_all(db_, "PRAGMA secure_delete=FAST");
         exec_all(db_, "PRAGMA foreign_keys=OFF");
         create_schema_if_empty();
+        add_missing_indexes();
     } catch (const Error& e) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -320,6 +321,28 @@ void Sqlite_Backend::create_schema_if_empty() {
     } catch (...) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
+    }
+}
+
+// Indexes added since libraries were first made, given to an older library when it opens; the
+// written tables are left as they are. A library that cannot take one now (another program
+// holds it, the file is read-only) works without it and gets it at a later opening.
+void Sqlite_Backend::add_missing_indexes() {
+    static const char* const indexes[][2] = {{"IX_File_Log_User_File",
+                                              "CREATE INDEX IX_File_Log_User_File ON Tbl_File_Log "
+                                              "(User_Name, file_no, Date_Accessed, Operation)"}};
+    for (const auto& [name, sql] : indexes) {
+        Statement st(db_, QByteArray("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                                     "name='Tbl_File_Log' AND NOT EXISTS (SELECT * FROM "
+                                     "sqlite_master WHERE type='index' AND name='") +
+                              name + "')");
+        st.step();
+        if (sqlite3_column_int(st.get(), 0) == 0)
+            continue;
+        const int wait = lock_wait_ms_;
+        lock_wait_ms_ = 1000;
+        sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+        lock_wait_ms_ = wait;
     }
 }
 

@@ -32,6 +32,7 @@ public:
 
 private:
     void create_schema_if_empty();
+    void add_missing_indexes();
     static int wait_for_lock(void* self, int attempts);
 
     sqlite3* db_ = nullptr;
