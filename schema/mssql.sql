@@ -71,6 +71,10 @@ CREATE INDEX IX_File_Log_File ON Tbl_File_Log (file_no);
 GO
 CREATE INDEX IX_File_Log_User ON Tbl_File_Log (User_Name);
 GO
+-- A user's log book: the log's columns with its rows of each user in file order.
+CREATE INDEX IX_File_Log_User_File ON Tbl_File_Log (User_Name, file_no)
+    INCLUDE (Date_Accessed, Operation);
+GO
 CREATE TABLE tbl_file_no (
     Last_File_No int NULL
 );

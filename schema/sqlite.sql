@@ -54,6 +54,9 @@ CREATE TABLE Tbl_File_Log (
 );
 CREATE INDEX IX_File_Log_File ON Tbl_File_Log (file_no);
 CREATE INDEX IX_File_Log_User ON Tbl_File_Log (User_Name);
+-- A user's log book: the log's columns with its rows of each user in file order, so the file
+-- rows are looked up in key order instead of at random.
+CREATE INDEX IX_File_Log_User_File ON Tbl_File_Log (User_Name, file_no, Date_Accessed, Operation);
 
 CREATE TABLE tbl_file_no (
     Last_File_No int

@@ -141,8 +141,8 @@ void Browser::Node_Click(const QString& key) {
         Files.Set_File_Columns();
         if (k == QLatin1String("Grou"))
             window_.Set_Group_Text(node->text());
-        Files.Get_Lvdata(folder_condition(key), true);
-        Files.List_Shows_Node = true;
+        if (Files.Get_Lvdata(folder_condition(key), true))
+            Files.List_Shows_Node = true;
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
     }

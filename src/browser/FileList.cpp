@@ -2,6 +2,8 @@
 
 #include "CatalogueTree.h"
 #include "Connection.h"
+#include "Cursor.h"
+#include "Error.h"
 #include "Hourglass.h"
 #include "ImageList.h"
 #include "ListModel.h"
@@ -10,12 +12,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace {
 
 // Progress is shown at most this often during a fill: painting every row of a long list would
 // cost more than reading it.
 constexpr qint64 Progress_Interval_Ms = 100;
+// About a screen of rows: the first chunk shown, and how often the clock is read.
+constexpr int First_Screen_Rows = 64;
 
 const QString Folder_Row_Prefix = QStringLiteral("v'''");
 
@@ -52,20 +57,20 @@ void File_List::Make_Icon_Placeholder(const QString& extension) const {
         f.write(QByteArray(4, '\0'));
 }
 
-void File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
-    load(condition, show_child_nodes, false);
+bool File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
+    return load(condition, show_child_nodes, false);
 }
 
-void File_List::Get_File_Lvdata(const QString& condition, bool show_child_nodes) {
-    load(condition, show_child_nodes, true);
+bool File_List::Get_File_Lvdata(const QString& condition, bool show_child_nodes) {
+    return load(condition, show_child_nodes, true);
 }
 
-void File_List::load(const QString& condition, bool show_child_nodes, bool file_columns) {
+bool File_List::load(const QString& condition, bool show_child_nodes, bool file_columns) {
     QStandardItem* node = tree_.selected();
     if (!node)
-        return;
+        return true;
     const Hourglass wait;
-    db::Result result = c_.Open_Query(
+    const std::unique_ptr<db::Cursor> files = c_.Open_Cursor(
         QStringLiteral("select ") +
         QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,File_DateCreated,"
                        "LastAccessed_by,"
@@ -73,6 +78,9 @@ void File_List::load(const QString& condition, bool show_child_nodes, bool file_
         QStringLiteral(" from Tbl_File_Information ") + condition +
         QStringLiteral(
             "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
+    // The first row is read before the list is touched: a query the engine rejects fails here
+    // and leaves the list as it was.
+    bool more = files->next();
     if (file_columns)
         Set_File_Columns();
     std::vector<List_Row> rows;
@@ -85,51 +93,79 @@ void File_List::load(const QString& condition, bool show_child_nodes, bool file_
             r.icon_key = child->data(Catalogue_Tree::Picture_Role).toString();
             rows.push_back(std::move(r));
         }
-    list_.Clear_Rows();
+    list_.Set_Rows(std::move(rows));
+    const quint64 mine = list_.Generation();
 
-    const int n = int(result.row_count());
-    status_.Set_Progress_Maximum(n + 1);
+    // The number of rows is known only at the end: the bar shows that work goes on, the
+    // caption how many rows came so far.
+    status_.Set_Progress_Maximum(0);
     status_.Show_Progress(true);
-    if (n > 0) {
-        rows.reserve(rows.size() + size_t(n));
-        QElapsedTimer since_progress;
-        since_progress.start();
-        for (int i = 0; i < n; ++i, result.next()) {
-            if (i == 0 || since_progress.elapsed() >= Progress_Interval_Ms) {
-                status_.Set_Caption(QStringLiteral("  Loading data......") + QString::number(i) +
-                                    QStringLiteral(" of ") + QString::number(n));
-                status_.Set_Progress_Value(i);
-                if (pump_)
-                    pump_();
-                since_progress.restart();
-            }
-            const QString key = Extension_Key(result.text(2));
+    if (more)
+        status_.Set_Caption(QStringLiteral("  Loading data......0"));
+    int n = 0;
+    bool shown_any = false;
+    QElapsedTimer since_shown;
+    since_shown.start();
+    const QString file_prefix = QStringLiteral("file");
+    QVariant cells[8];
+    QHash<QString, QString> keys;
+    try {
+        for (; more; more = files->next()) {
+            // Types repeat: their keys are worked out (and icons fetched) once a load.
+            const QString type = files->text(2);
+            auto known = keys.constFind(type);
+            if (known == keys.constEnd())
+                known = keys.insert(type, Extension_Key(type));
+            const QString& key = *known;
             if (!images_.Contains(key)) {
                 const QString placeholder = icon_folder_ + QStringLiteral("Icon") + key;
                 if (!QFileInfo::exists(placeholder))
                     Make_Icon_Placeholder(key);
                 images_.Add(key, images_.Get_File_Icon(placeholder));
             }
-            List_Row r;
-            r.key = QStringLiteral("file") + result.text(9);
-            r.text = result.text(0);
-            r.icon_key = key;
-            r.cells.reserve(8);
             for (int f = 1; f <= 8; ++f)
-                r.cells.push_back(result.field(f));
-            r.tag = result.text(9);
-            rows.push_back(std::move(r));
+                cells[f - 1] = files->field(f);
+            const QString number = files->text(9);
+            list_.Stage_Row(file_prefix + number, files->text(0), key, number, cells, 8);
+            ++n;
+            // Rows show in chunks: the first screen as soon as it is read, then the window's
+            // events run now and then. A view lays every row out anew for each chunk, so a
+            // chunk waits until it is as long as the list shown: the work stays in proportion
+            // to the rows, however many there are.
+            if (n % First_Screen_Rows == 0 &&
+                (!shown_any || since_shown.elapsed() >= Progress_Interval_Ms)) {
+                if (!shown_any || list_.Staged_Count() >= list_.Row_Count())
+                    list_.Show_Staged();
+                shown_any = true;
+                status_.Set_Caption(QStringLiteral("  Loading data......") + QString::number(n));
+                if (pump_)
+                    pump_();
+                // Something else filled the list meanwhile (another node, a query): its rows
+                // stand, and this load ends without a trace.
+                if (list_.Generation() != mine)
+                    return false;
+                since_shown.restart();
+            }
         }
-        status_.Set_Progress_Value(n);
+    } catch (const db::Error&) {
+        // Failed midway: the rows read so far stay listed, the strip tells what they are.
+        list_.Show_Staged();
+        finish(n);
+        throw;
     }
-    const int total = int(rows.size());
-    list_.Set_Rows(std::move(rows));
-    status_.Set_Caption(QStringLiteral("Total: ") + QString::number(total) +
+    list_.Show_Staged();
+    finish(n);
+    if (n > 0 && after_fill_)
+        after_fill_();
+    return true;
+}
+
+void File_List::finish(int files) {
+    status_.Set_Progress_Maximum(files + 1);
+    status_.Set_Caption(QStringLiteral("Total: ") + QString::number(list_.Row_Count()) +
                         QStringLiteral(" files."));
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
-    if (n > 0 && after_fill_)
-        after_fill_();
 }
 
 void File_List::Column_Click(int column) {

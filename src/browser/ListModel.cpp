@@ -4,29 +4,11 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
 enum class Kind { Number, Date, Text };
-
-bool as_number(const QVariant& v, double* out) {
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Double:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        *out = v.toDouble();
-        return true;
-    case QMetaType::QString: {
-        bool ok = false;
-        *out = v.toString().trimmed().toDouble(&ok);
-        return ok;
-    }
-    default:
-        return false;
-    }
-}
 
 // A locale's time form with seconds but without the time zone: the library's dates carry no
 // zone, so naming one would only mislead. The zone goes with its brackets and with the blank
@@ -81,43 +63,152 @@ QString List_Model::Display_Text(const QVariant& value) {
     return value.toString();
 }
 
+namespace {
+
+constexpr quint32 Not_Shown = 0xffffffffu;
+
+} // namespace
+
 void List_Model::Set_Columns(const QStringList& captions) {
     beginResetModel();
+    ++generation_;
     columns_ = captions;
     endResetModel();
 }
 
+void List_Model::clear_rows() {
+    ++generation_;
+    store_.Clear();
+    order_.clear();
+    order_.shrink_to_fit();
+    position_.clear();
+    position_.shrink_to_fit();
+    staged_.clear();
+    checks_.clear();
+    checks_.shrink_to_fit();
+}
+
 void List_Model::Clear_Rows() {
-    if (rows_.empty())
+    if (order_.empty() && staged_.empty()) {
+        ++generation_;
         return;
+    }
     beginResetModel();
-    rows_.clear();
+    clear_rows();
     endResetModel();
 }
 
 void List_Model::Clear_All() {
     beginResetModel();
-    rows_.clear();
+    clear_rows();
     columns_.clear();
     endResetModel();
 }
 
 void List_Model::Set_Checkboxes(bool on) {
     beginResetModel();
+    ++generation_;
     checkboxes_ = on;
     endResetModel();
 }
 
+std::vector<QVariant> List_Model::parts_of(const List_Row& row) const {
+    std::vector<QVariant> parts;
+    parts.reserve(Row_Store::First_Cell + row.cells.size());
+    parts.emplace_back(row.key);
+    parts.emplace_back(row.text);
+    parts.emplace_back(row.icon_key);
+    parts.emplace_back(row.tag);
+    parts.insert(parts.end(), row.cells.begin(), row.cells.end());
+    return parts;
+}
+
+List_Row List_Model::row_of(Row_Store::Id id) const {
+    List_Row r;
+    r.key = store_.Text_Of(id, Row_Store::Key);
+    r.text = store_.Text_Of(id, Row_Store::Text);
+    r.icon_key = store_.Text_Of(id, Row_Store::Icon_Key);
+    r.tag = store_.Text_Of(id, Row_Store::Tag);
+    const int parts = store_.Part_Count(id);
+    for (int p = Row_Store::First_Cell; p < parts; ++p)
+        r.cells.push_back(store_.Value(id, p));
+    r.check = Qt::CheckState(checks_[id]);
+    return r;
+}
+
+void List_Model::Stage_Row(const QString& key, const QString& text, const QString& icon_key,
+                           const QString& tag, const QVariant* cells, int count) {
+    // Held between rows, so a long load builds no vector per row.
+    static thread_local std::vector<QVariant> parts;
+    parts.resize(size_t(Row_Store::First_Cell + count));
+    parts[Row_Store::Key] = key;
+    parts[Row_Store::Text] = text;
+    parts[Row_Store::Icon_Key] = icon_key;
+    parts[Row_Store::Tag] = tag;
+    for (int i = 0; i < count; ++i)
+        parts[size_t(Row_Store::First_Cell + i)] = cells[i];
+    const Row_Store::Id id = store_.Add(parts.data(), int(parts.size()));
+    position_.push_back(Not_Shown);
+    checks_.push_back(quint8(Qt::Unchecked));
+    staged_.push_back(id);
+}
+
+void List_Model::Show_Staged() {
+    if (staged_.empty())
+        return;
+    const int at = Row_Count();
+    beginInsertRows({}, at, at + int(staged_.size()) - 1);
+    for (const Row_Store::Id id : staged_) {
+        position_[id] = quint32(order_.size());
+        order_.push_back(id);
+    }
+    staged_.clear();
+    endInsertRows();
+}
+
+void List_Model::Reserve(int more) {
+    const size_t n = position_.size() + size_t(std::max(0, more));
+    order_.reserve(n);
+    position_.reserve(n);
+    checks_.reserve(n);
+}
+
+qint64 List_Model::Bytes_Held() const {
+    return store_.Bytes_Held() +
+           qint64(order_.capacity() + position_.capacity()) * qint64(sizeof(quint32)) +
+           qint64(checks_.capacity());
+}
+
+void List_Model::add_all(std::vector<List_Row> rows) {
+    Reserve(int(rows.size()));
+    for (const List_Row& r : rows) {
+        const std::vector<QVariant> parts = parts_of(r);
+        const Row_Store::Id id = store_.Add(parts.data(), int(parts.size()));
+        position_.push_back(quint32(order_.size()));
+        order_.push_back(id);
+        checks_.push_back(quint8(r.check));
+    }
+}
+
 void List_Model::Add_Row(List_Row row) {
-    const int at = int(rows_.size());
-    beginInsertRows({}, at, at);
-    rows_.push_back(std::move(row));
+    std::vector<List_Row> one;
+    one.push_back(std::move(row));
+    Append_Rows(std::move(one));
+}
+
+void List_Model::Append_Rows(std::vector<List_Row> rows) {
+    if (rows.empty())
+        return;
+    const int at = Row_Count();
+    beginInsertRows({}, at, at + int(rows.size()) - 1);
+    add_all(std::move(rows));
     endInsertRows();
 }
 
 void List_Model::Set_Rows(std::vector<List_Row> rows) {
     beginResetModel();
-    rows_ = std::move(rows);
+    clear_rows();
+    add_all(std::move(rows));
     endResetModel();
 }
 
@@ -125,132 +216,171 @@ void List_Model::Remove_Row(int row) {
     if (row < 0 || row >= Row_Count())
         return;
     beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
+    const Row_Store::Id id = id_of(row);
+    store_.Release(id);
+    position_[id] = Not_Shown;
+    order_.erase(order_.begin() + row);
+    for (size_t i = size_t(row); i < order_.size(); ++i)
+        position_[order_[i]] = quint32(i);
     endRemoveRows();
+}
+
+List_Row List_Model::Row(int i) const {
+    return row_of(id_of(i));
+}
+
+QString List_Model::Key(int i) const {
+    return store_.Text_Of(id_of(i), Row_Store::Key);
+}
+
+QString List_Model::Text(int i) const {
+    return store_.Text_Of(id_of(i), Row_Store::Text);
+}
+
+QString List_Model::Tag(int i) const {
+    return store_.Text_Of(id_of(i), Row_Store::Tag);
+}
+
+Qt::CheckState List_Model::Check(int i) const {
+    return Qt::CheckState(checks_[id_of(i)]);
+}
+
+void List_Model::put_back(int row, const List_Row& r) {
+    const std::vector<QVariant> parts = parts_of(r);
+    store_.Replace(id_of(row), parts.data(), int(parts.size()));
 }
 
 void List_Model::Set_Cell(int row, int column, const QVariant& value) {
     if (row < 0 || row >= Row_Count() || column < 1)
         return;
-    auto& cells = rows_[size_t(row)].cells;
-    if (cells.size() < size_t(column))
-        cells.resize(size_t(column));
-    cells[size_t(column - 1)] = value;
+    List_Row r = Row(row);
+    if (r.cells.size() < size_t(column))
+        r.cells.resize(size_t(column));
+    r.cells[size_t(column - 1)] = value;
+    put_back(row, r);
     Q_EMIT dataChanged(index(row, column), index(row, column));
 }
 
 void List_Model::Set_Text(int row, const QString& text) {
     if (row < 0 || row >= Row_Count())
         return;
-    rows_[size_t(row)].text = text;
+    List_Row r = Row(row);
+    r.text = text;
+    put_back(row, r);
     Q_EMIT dataChanged(index(row, 0), index(row, 0));
 }
 
 void List_Model::Set_Tag(int row, const QString& tag) {
-    if (row >= 0 && row < Row_Count())
-        rows_[size_t(row)].tag = tag;
+    if (row < 0 || row >= Row_Count())
+        return;
+    List_Row r = Row(row);
+    r.tag = tag;
+    put_back(row, r);
 }
 
 void List_Model::Set_Check(int row, Qt::CheckState state) {
     if (row < 0 || row >= Row_Count())
         return;
-    rows_[size_t(row)].check = state;
+    checks_[id_of(row)] = quint8(state);
     Q_EMIT dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
 }
 
 int List_Model::Find_Key(const QString& key) const {
-    for (size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].key == key)
-            return int(i);
-    return -1;
+    quint32 first = Not_Shown;
+    store_.For_Key(key, [&](Row_Store::Id id) { first = std::min(first, position_[id]); });
+    return first == Not_Shown ? -1 : int(first);
 }
 
-QVariant List_Model::cell(const List_Row& r, int column) const {
+QVariant List_Model::cell(Row_Store::Id id, int column) const {
     if (column == 0)
-        return r.text;
-    const size_t i = size_t(column - 1);
-    return i < r.cells.size() ? r.cells[i] : QVariant();
+        return store_.Text_Of(id, Row_Store::Text);
+    return store_.Value(id, Row_Store::First_Cell + column - 1);
 }
 
 void List_Model::Sort_By(int column, Qt::SortOrder order) {
     if (column < 0 || column >= std::max(1, int(columns_.size())))
         return;
+    const int part = column == 0 ? int(Row_Store::Text) : Row_Store::First_Cell + column - 1;
+    const size_t n = order_.size();
     // Decide once for the whole column how its values compare: numbers or dates only when
-    // every filled cell is one.
+    // every filled cell is one. Their values are read on the way (a double's bits or msecs in
+    // one word a row), so the sort itself compares plain numbers.
+    struct Keyed {
+        qint64 key;
+        quint32 row;
+        Row_Store::Kind kind;
+    };
+    std::vector<Keyed> keys(n);
     bool all_numbers = true, all_dates = true, any = false;
-    for (const List_Row& r : rows_) {
-        const QVariant v = cell(r, column);
-        if (!v.isValid() || v.isNull() || v.toString().isEmpty())
+    for (size_t i = 0; i < n; ++i) {
+        const Row_Store::Sort_Value v = store_.Sort_Value_Of(order_[i], part);
+        keys[i] = {v.kind == Row_Store::Kind::Date ? v.msecs : std::bit_cast<qint64>(v.number),
+                   quint32(i), v.kind};
+        if (v.kind == Row_Store::Kind::Empty)
             continue;
         any = true;
-        double d;
-        all_dates = all_dates && v.metaType().id() == QMetaType::QDateTime;
-        all_numbers = all_numbers && v.metaType().id() != QMetaType::QDateTime && as_number(v, &d);
-        if (!all_dates && !all_numbers)
-            break;
+        all_numbers = all_numbers && v.kind == Row_Store::Kind::Number;
+        all_dates = all_dates && v.kind == Row_Store::Kind::Date;
     }
     const Kind kind = !any          ? Kind::Text
                       : all_numbers ? Kind::Number
                       : all_dates   ? Kind::Date
                                     : Kind::Text;
 
-    struct Keyed {
-        double number;
-        qint64 time;
-        QString text;
-        size_t index;
-    };
-    std::vector<Keyed> keys(rows_.size());
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        const QVariant v = cell(rows_[i], column);
-        Keyed& k = keys[i];
-        k.index = i;
-        const bool empty = !v.isValid() || v.isNull() || v.toString().isEmpty();
+    // Rows by their old place, sorted by a key made once per row.
+    std::vector<quint32> by(n);
+    const bool ascending = order == Qt::AscendingOrder;
+    if (kind == Kind::Text) {
+        keys = {};
+        for (size_t i = 0; i < n; ++i)
+            by[i] = quint32(i);
+        std::vector<QString> texts(n);
+        for (size_t i = 0; i < n; ++i)
+            texts[i] = Display_Text(cell(order_[i], column));
+        std::stable_sort(by.begin(), by.end(), [&](quint32 a, quint32 b) {
+            const int c = QString::localeAwareCompare(texts[a], texts[b]);
+            return ascending ? c < 0 : c > 0;
+        });
+    } else {
+        // Empty cells first going up, last going down.
+        for (Keyed& k : keys)
+            if (k.kind == Row_Store::Kind::Empty)
+                k.key = kind == Kind::Number
+                            ? std::bit_cast<qint64>(-std::numeric_limits<double>::infinity())
+                            : std::numeric_limits<qint64>::min();
+        const auto number = [](const Keyed& k) { return std::bit_cast<double>(k.key); };
         if (kind == Kind::Number)
-            k.number = empty ? -std::numeric_limits<double>::infinity()
-                             : (as_number(v, &k.number), k.number);
-        else if (kind == Kind::Date)
-            k.time =
-                empty ? std::numeric_limits<qint64>::min() : v.toDateTime().toMSecsSinceEpoch();
+            std::stable_sort(keys.begin(), keys.end(), [&](const Keyed& a, const Keyed& b) {
+                return ascending ? number(a) < number(b) : number(b) < number(a);
+            });
         else
-            k.text = Display_Text(v);
+            std::stable_sort(keys.begin(), keys.end(), [ascending](const Keyed& a, const Keyed& b) {
+                return ascending ? a.key < b.key : b.key < a.key;
+            });
+        for (size_t i = 0; i < n; ++i)
+            by[i] = keys[i].row;
+        keys = {};
     }
-    auto less = [kind](const Keyed& a, const Keyed& b) {
-        switch (kind) {
-        case Kind::Number:
-            return a.number < b.number;
-        case Kind::Date:
-            return a.time < b.time;
-        default:
-            return QString::localeAwareCompare(a.text, b.text) < 0;
-        }
-    };
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(keys.begin(), keys.end(), less);
-    else
-        std::stable_sort(keys.begin(), keys.end(),
-                         [&](const Keyed& a, const Keyed& b) { return less(b, a); });
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<int> new_position(rows_.size());
-    std::vector<List_Row> sorted;
-    sorted.reserve(rows_.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-        new_position[keys[i].index] = int(i);
-        sorted.push_back(std::move(rows_[keys[i].index]));
-    }
-    rows_ = std::move(sorted);
+    std::vector<Row_Store::Id> sorted(n);
+    for (size_t i = 0; i < n; ++i)
+        sorted[i] = order_[by[i]];
+    by = {};
     QModelIndexList after;
     after.reserve(before.size());
+    for (size_t i = 0; i < n; ++i)
+        position_[sorted[i]] = quint32(i);
     for (const QModelIndex& i : before)
-        after << index(new_position[size_t(i.row())], i.column());
+        after << index(int(position_[order_[size_t(i.row())]]), i.column());
+    order_ = std::move(sorted);
     changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int List_Model::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : Row_Count();
 }
 
 int List_Model::columnCount(const QModelIndex& parent) const {
@@ -260,30 +390,31 @@ int List_Model::columnCount(const QModelIndex& parent) const {
 QVariant List_Model::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Row_Count())
         return {};
-    const List_Row& r = rows_[size_t(index.row())];
+    const Row_Store::Id id = id_of(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         if (tips_)
-            if (QString tip = tips_(r.key); !tip.isEmpty())
+            if (QString tip = tips_(store_.Text_Of(id, Row_Store::Key)); !tip.isEmpty())
                 return tip;
-        return Display_Text(cell(r, index.column()));
+        return Display_Text(cell(id, index.column()));
     case Qt::EditRole:
-        return index.column() == 0 ? QVariant(r.text) : cell(r, index.column());
+        return cell(id, index.column());
     case Qt::DecorationRole:
-        if (index.column() == 0 && icons_ && !r.icon_key.isEmpty())
-            return icons_(r.icon_key);
+        if (index.column() == 0 && icons_)
+            if (const QString key = store_.Text_Of(id, Row_Store::Icon_Key); !key.isEmpty())
+                return icons_(key);
         return {};
     case Qt::CheckStateRole:
         if (checkboxes_ && index.column() == 0)
-            return int(r.check);
+            return int(checks_[id]);
         return {};
     case Key_Role:
-        return r.key;
+        return store_.Text_Of(id, Row_Store::Key);
     case Tag_Role:
-        return r.tag;
+        return store_.Text_Of(id, Row_Store::Tag);
     case Icon_Key_Role:
-        return r.icon_key;
+        return store_.Text_Of(id, Row_Store::Icon_Key);
     default:
         return {};
     }
@@ -292,16 +423,18 @@ QVariant List_Model::data(const QModelIndex& index, int role) const {
 bool List_Model::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || index.row() >= Row_Count() || index.column() != 0)
         return false;
-    List_Row& r = rows_[size_t(index.row())];
     if (role == Qt::CheckStateRole && checkboxes_) {
-        r.check = Qt::CheckState(value.toInt());
+        const auto state = Qt::CheckState(value.toInt());
+        checks_[id_of(index.row())] = quint8(state);
         Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
-        Q_EMIT Check_Changed(index.row(), r.check);
+        Q_EMIT Check_Changed(index.row(), state);
         return true;
     }
     if (role == Qt::EditRole) {
+        List_Row r = Row(index.row());
         const QString old_text = r.text;
         r.text = value.toString();
+        put_back(index.row(), r);
         Q_EMIT dataChanged(index, index);
         Q_EMIT Text_Edited(index.row(), old_text, r.text);
         return true;

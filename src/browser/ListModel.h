@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowStore.h"
+
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QStringList>
@@ -20,7 +22,9 @@ struct List_Row {
     Qt::CheckState check = Qt::Unchecked;
 };
 
-// The list's model: holds any number of rows and shows them as a table.
+// The list's model: holds any number of rows and shows them as a table. Rows are kept compact
+// (Row_Store) and their cells turned into text only when a view asks for them, so a list of a
+// million files stays small and sorts in well under a second.
 class List_Model : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -42,15 +46,37 @@ public:
     void Add_Row(List_Row row);
     // Replaces every row at once (one reset, however many rows).
     void Set_Rows(std::vector<List_Row> rows);
+    // Adds rows at the end in one insertion.
+    void Append_Rows(std::vector<List_Row> rows);
+    // A long load's rows, unseen by the views until Show_Staged() shows every staged row in one
+    // insertion; the load then shows its rows chunk by chunk as they arrive. cells[0..count)
+    // are the further cells. Clear_Rows, Set_Rows and Clear_All drop staged rows.
+    void Stage_Row(const QString& key, const QString& text, const QString& icon_key,
+                   const QString& tag, const QVariant* cells, int count);
+    int Staged_Count() const { return int(staged_.size()); }
+    void Show_Staged();
     void Remove_Row(int row);
-    int Row_Count() const { return int(rows_.size()); }
-    const List_Row& Row(int i) const { return rows_[size_t(i)]; }
+    int Row_Count() const { return int(order_.size()); }
+    // A row whole, made up when asked; Key, Text, Tag and Check read one part of it.
+    List_Row Row(int i) const;
+    QString Key(int i) const;
+    QString Text(int i) const;
+    QString Tag(int i) const;
+    Qt::CheckState Check(int i) const;
     // Changes cell `column` (1-based as the list numbers its further cells) of a row.
     void Set_Cell(int row, int column, const QVariant& value);
     void Set_Text(int row, const QString& text);
     void Set_Tag(int row, const QString& tag);
     void Set_Check(int row, Qt::CheckState state);
+    // The first row with this key, or -1.
     int Find_Key(const QString& key) const;
+    // Room for this many rows more, when a load knows how many are coming.
+    void Reserve(int more);
+    // Bytes the rows hold, for the memory figures.
+    qint64 Bytes_Held() const;
+    // Counts the times the rows were replaced whole (cleared, set, columns changed), so a long
+    // load can tell that something else took the list over while it let events run.
+    quint64 Generation() const { return generation_; }
 
     // The small icons, looked up by icon key (the shared image list).
     void Set_Icon_Lookup(Icon_Lookup lookup) { icons_ = std::move(lookup); }
@@ -81,11 +107,22 @@ Q_SIGNALS:
     void Text_Edited(int row, const QString& old_text, const QString& new_text);
 
 private:
-    QVariant cell(const List_Row& r, int column) const;
+    QVariant cell(Row_Store::Id id, int column) const;
+    Row_Store::Id id_of(int row) const { return order_[size_t(row)]; }
+    std::vector<QVariant> parts_of(const List_Row& row) const;
+    List_Row row_of(Row_Store::Id id) const;
+    void put_back(int row, const List_Row& r);
+    void clear_rows();
+    void add_all(std::vector<List_Row> rows);
 
     QStringList columns_;
-    std::vector<List_Row> rows_;
+    Row_Store store_;
+    std::vector<Row_Store::Id> order_; // row -> id
+    std::vector<quint32> position_;    // id -> row, Not_Shown while staged or removed
+    std::vector<Row_Store::Id> staged_;
+    std::vector<quint8> checks_; // by id
     bool checkboxes_ = false;
+    quint64 generation_ = 0;
     Icon_Lookup icons_;
     Tip_Lookup tips_;
 };

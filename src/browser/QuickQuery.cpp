@@ -90,7 +90,9 @@ void Quick_Query::Run() {
         browser_.Files.Set_File_Columns();
     } else {
         try {
-            browser_.Files.Get_File_Lvdata(condition, false);
+            // Another load that took the list over meanwhile (a click) decides what it shows.
+            if (!browser_.Files.Get_File_Lvdata(condition, false))
+                return;
         } catch (const db::Error& e) {
             tell(e);
             return;

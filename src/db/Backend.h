@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Cursor.h"
 #include "Result.h"
 
 #include <QString>
@@ -37,7 +38,10 @@ public:
     // True when the engine speaks SQLite and T-SQL must be rewritten for it.
     virtual bool speaks_sqlite() const = 0;
     virtual void execute(const QString& sql) = 0;
-    virtual Result query(const QString& sql) = 0;
+    // Opens a forward cursor on a query; the engine reads its rows as the cursor asks.
+    virtual std::unique_ptr<Cursor> open_cursor(const QString& sql) = 0;
+    // The query's rows, read whole.
+    Result query(const QString& sql) { return Result(*open_cursor(sql)); }
     virtual std::unique_ptr<Blob_Writer> blob_write(const Blob_Target& target, qint64 total) = 0;
     virtual std::unique_ptr<Blob_Reader> blob_read(const Blob_Target& target) = 0;
     // The largest value the engine holds in one column.
@@ -45,6 +49,8 @@ public:
     // How long a statement waits for another program's lock before it fails with Err_Busy.
     // An engine that manages its own lock waits ignores it.
     virtual void set_lock_wait(int /*milliseconds*/) {}
+    // Behave as a driver that runs one statement at a time (for tests; ODBC only).
+    virtual void set_one_statement_at_a_time() {}
 };
 
 } // namespace db

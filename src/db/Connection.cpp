@@ -122,8 +122,12 @@ void Connection::Run_Statement(const QString& sql) {
 }
 
 Result Connection::Open_Query(const QString& sql) {
+    return Result(*Open_Cursor(sql));
+}
+
+std::unique_ptr<Cursor> Connection::Open_Cursor(const QString& sql) {
     before_send(sql);
-    return backend().query(Engine_Text(sql));
+    return backend().open_cursor(Engine_Text(sql));
 }
 
 std::unique_ptr<Blob_Writer> Connection::Begin_Blob_Write(const QString& table,

@@ -34,7 +34,12 @@ public:
     Engine engine() const;
 
     void Run_Statement(const QString& sql);
+    // The query's rows read whole: Open_Cursor's rows, so the two never differ.
     Result Open_Query(const QString& sql);
+    // The query's rows one at a time as the engine reads them. Dropping the cursor releases the
+    // statement at once. Several may be open at once; on an engine that runs one statement at a
+    // time, another statement first reads an open cursor's remaining rows into memory.
+    std::unique_ptr<Cursor> Open_Cursor(const QString& sql);
 
     // Streams content into the existing row table.key_column = key. Refuses a total larger
     // than the engine holds before anything is written.
@@ -62,6 +67,9 @@ public:
 
     // Makes the n-th statement or query from now fail (1 = the next one); 0 turns it off.
     void Fail_At_Statement(int n) { fail_at_ = n; }
+
+    // Makes an ODBC connection behave as a driver that runs one statement at a time (for tests).
+    void Set_One_Statement_At_A_Time() { backend().set_one_statement_at_a_time(); }
 
     // The text actually sent to the engine for a T-SQL text.
     QString Engine_Text(const QString& tsql);

@@ -7,7 +7,9 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <algorithm>
 #include <array>
+#include <deque>
 
 namespace db {
 
@@ -219,6 +221,80 @@ private:
 
 } // namespace
 
+// A statement's rows fetched one at a time. Where the driver runs one statement at a time,
+// the backend has it read its remaining rows into memory before another statement starts
+// (park()); it then hands those out, and a failure met while parking is raised in its turn.
+class Odbc_Cursor : public Cursor {
+public:
+    Odbc_Cursor(Odbc_Backend* backend, QStringList names, std::vector<SQLSMALLINT> types,
+                std::unique_ptr<Statement> st)
+        : Cursor(std::move(names)), backend_(backend), types_(std::move(types)),
+          st_(std::move(st)) {}
+    ~Odbc_Cursor() override {
+        if (backend_)
+            backend_->forget(this);
+    }
+
+    // Reads the remaining rows into memory and closes the statement.
+    void park() {
+        if (!st_)
+            return;
+        try {
+            for (std::vector<QVariant> row(types_.size()); read(row);)
+                parked_.push_back(row);
+        } catch (const Error& e) {
+            failure_ = std::make_unique<Error>(e);
+        }
+        st_.reset();
+    }
+    // The connection closes: whatever was not read is lost.
+    void abandon() {
+        backend_ = nullptr;
+        if (st_)
+            failure_ = std::make_unique<Error>(
+                3704, QStringLiteral("Operation is not allowed when the object is closed."));
+        st_.reset();
+    }
+
+protected:
+    bool fetch(std::vector<QVariant>& row) override {
+        if (st_)
+            return read(row);
+        if (!parked_.empty()) {
+            row.swap(parked_.front());
+            parked_.pop_front();
+            return true;
+        }
+        if (failure_)
+            throw Error(*failure_);
+        return false;
+    }
+    void release() override {
+        st_.reset();
+        parked_.clear();
+        if (backend_)
+            backend_->forget(this);
+        backend_ = nullptr;
+    }
+
+private:
+    bool read(std::vector<QVariant>& row) {
+        const SQLRETURN rc = SQLFetch(st_->get());
+        if (rc == SQL_NO_DATA || types_.empty())
+            return false;
+        st_->check(rc);
+        for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(types_.size()); ++i)
+            row[i - 1] = read_cell(*st_, i, types_[i - 1]);
+        return true;
+    }
+
+    Odbc_Backend* backend_;
+    std::vector<SQLSMALLINT> types_;
+    std::unique_ptr<Statement> st_;
+    std::deque<std::vector<QVariant>> parked_;
+    std::unique_ptr<Error> failure_;
+};
+
 Odbc_Backend::Odbc_Backend(const QString& connection_string) {
     try {
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_)))
@@ -243,6 +319,12 @@ Odbc_Backend::Odbc_Backend(const QString& connection_string) {
                 SQLGetInfoW(dbc_, SQL_DBMS_NAME, dbms.data(), SQLSMALLINT(sizeof dbms), &len)))
             sqlite_ = from_wide(dbms.data(), len / qsizetype(sizeof(SQLWCHAR)))
                           .contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+        // A driver that answers 1 (SQL Server without several active result sets) runs one
+        // statement at a time; 0 means no limit.
+        SQLUSMALLINT active = 0;
+        if (SQL_SUCCEEDED(SQLGetInfoW(dbc_, SQL_MAX_CONCURRENT_ACTIVITIES, &active,
+                                      SQLSMALLINT(sizeof active), nullptr)))
+            one_statement_at_a_time_ = active == 1;
         if (!sqlite_) {
             // Content comes back whole: a driver's default text size can cut a long
             // varbinary(max) value short. Another engine may refuse it; that is harmless.
@@ -260,6 +342,9 @@ Odbc_Backend::~Odbc_Backend() {
 }
 
 void Odbc_Backend::release() {
+    for (Odbc_Cursor* c : open_)
+        c->abandon();
+    open_.clear();
     if (connected_)
         SQLDisconnect(dbc_);
     connected_ = false;
@@ -272,6 +357,7 @@ void Odbc_Backend::release() {
 }
 
 void Odbc_Backend::execute(const QString& sql) {
+    park_cursors();
     Statement st(dbc_);
     st.check(SQLExecDirectW(st.get(), wide(sql), SQL_NTS));
     // Drain every result of a batch so that errors in later statements surface here (the
@@ -280,32 +366,38 @@ void Odbc_Backend::execute(const QString& sql) {
         st.check(rc);
 }
 
-Result Odbc_Backend::query(const QString& sql) {
-    Statement st(dbc_);
-    st.check(SQLExecDirectW(st.get(), wide(sql), SQL_NTS));
+std::unique_ptr<Cursor> Odbc_Backend::open_cursor(const QString& sql) {
+    park_cursors();
+    auto st = std::make_unique<Statement>(dbc_);
+    st->check(SQLExecDirectW(st->get(), wide(sql), SQL_NTS));
     SQLSMALLINT n = 0;
-    st.check(SQLNumResultCols(st.get(), &n));
+    st->check(SQLNumResultCols(st->get(), &n));
     QStringList names;
     std::vector<SQLSMALLINT> types;
     for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(n); ++i) {
         std::array<SQLWCHAR, 256> name{};
         SQLSMALLINT len = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        st.check(SQLDescribeColW(st.get(), i, name.data(), SQLSMALLINT(name.size()), &len, &type,
-                                 &size, &digits, &nullable));
+        st->check(SQLDescribeColW(st->get(), i, name.data(), SQLSMALLINT(name.size()), &len, &type,
+                                  &size, &digits, &nullable));
         names << from_wide(name.data(), std::min<qsizetype>(len, qsizetype(name.size()) - 1));
         types.push_back(type);
     }
-    std::vector<QVariant> cells;
-    for (;;) {
-        const SQLRETURN rc = SQLFetch(st.get());
-        if (rc == SQL_NO_DATA || n == 0)
-            break;
-        st.check(rc);
-        for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(n); ++i)
-            cells.push_back(read_cell(st, i, types[i - 1]));
-    }
-    return Result(std::move(names), std::move(cells));
+    auto cursor =
+        std::make_unique<Odbc_Cursor>(this, std::move(names), std::move(types), std::move(st));
+    open_.push_back(cursor.get());
+    return cursor;
+}
+
+void Odbc_Backend::forget(Odbc_Cursor* cursor) {
+    open_.erase(std::remove(open_.begin(), open_.end(), cursor), open_.end());
+}
+
+void Odbc_Backend::park_cursors() {
+    if (!one_statement_at_a_time_)
+        return;
+    for (Odbc_Cursor* c : open_)
+        c->park();
 }
 
 std::unique_ptr<Blob_Writer> Odbc_Backend::blob_write(const Blob_Target& target, qint64 total) {
@@ -316,6 +408,7 @@ std::unique_ptr<Blob_Writer> Odbc_Backend::blob_write(const Blob_Target& target,
 }
 
 std::unique_ptr<Blob_Reader> Odbc_Backend::blob_read(const Blob_Target& target) {
+    park_cursors();
     return std::make_unique<Odbc_Blob_Reader>(dbc_, target, sqlite_);
 }
 

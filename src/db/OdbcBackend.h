@@ -4,7 +4,11 @@
 
 #include <sql.h>
 
+#include <vector>
+
 namespace db {
+
+class Odbc_Cursor;
 
 // A library reached through an ODBC driver (SQL Server through FreeTDS or the vendor's driver;
 // SQLite through its ODBC driver in tests). Uses the wide calls so text outside ASCII survives.
@@ -18,15 +22,25 @@ public:
 
     bool speaks_sqlite() const override { return sqlite_; }
     void execute(const QString& sql) override;
-    Result query(const QString& sql) override;
+    std::unique_ptr<Cursor> open_cursor(const QString& sql) override;
     std::unique_ptr<Blob_Writer> blob_write(const Blob_Target& target, qint64 total) override;
     std::unique_ptr<Blob_Reader> blob_read(const Blob_Target& target) override;
     qint64 max_blob_size() const override;
 
     SQLHDBC handle() const { return dbc_; }
+    void set_one_statement_at_a_time() override { one_statement_at_a_time_ = true; }
+
+    // An open cursor that is dropped or ran out of rows.
+    void forget(Odbc_Cursor* cursor);
 
 private:
     void release();
+    // Before another statement on a driver that runs one at a time, open cursors read their
+    // remaining rows into memory.
+    void park_cursors();
+
+    std::vector<Odbc_Cursor*> open_;
+    bool one_statement_at_a_time_ = false;
 
     SQLHENV env_ = SQL_NULL_HENV;
     SQLHDBC dbc_ = SQL_NULL_HDBC;

@@ -1,8 +1,16 @@
 #include "Result.h"
 
+#include "Cursor.h"
 #include "Error.h"
 
 namespace db {
+
+Result::Result(Cursor& cursor) : names_(cursor.field_names()) {
+    const int n = cursor.field_count();
+    while (cursor.next())
+        for (int i = 0; i < n; ++i)
+            cells_.push_back(cursor.field(i));
+}
 
 int Result::field_index(QStringView name) const {
     for (int i = 0; i < names_.size(); ++i)

@@ -8,6 +8,8 @@
 
 namespace db {
 
+class Cursor;
+
 // A query's rows, fetched whole (so the row count is known) and read forward: test eof(),
 // read fields by position or name, next(). A null field is an invalid QVariant.
 class Result {
@@ -15,6 +17,8 @@ public:
     Result() = default;
     Result(QStringList names, std::vector<QVariant> cells)
         : names_(std::move(names)), cells_(std::move(cells)) {}
+    // Reads the rest of a cursor's rows.
+    explicit Result(Cursor& cursor);
 
     bool eof() const { return row_ >= row_count(); }
     void next() { ++row_; }

@@ -283,6 +283,7 @@ Sqlite_Backend::Sqlite_Backend(const QString& path, Missing_File missing) {
         exec_all(db_, "PRAGMA secure_delete=FAST");
         exec_all(db_, "PRAGMA foreign_keys=OFF");
         create_schema_if_empty();
+        add_missing_indexes();
     } catch (const Error& e) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -293,7 +294,8 @@ Sqlite_Backend::Sqlite_Backend(const QString& path, Missing_File missing) {
 }
 
 Sqlite_Backend::~Sqlite_Backend() {
-    sqlite3_close(db_);
+    // A cursor still open keeps its statement readable; the file closes when it is dropped.
+    sqlite3_close_v2(db_);
 }
 
 void Sqlite_Backend::create_schema_if_empty() {
@@ -322,28 +324,73 @@ void Sqlite_Backend::create_schema_if_empty() {
     }
 }
 
+// Indexes added since libraries were first made, given to an older library when it opens; the
+// written tables are left as they are. A library that cannot take one now (another program
+// holds it, the file is read-only) works without it and gets it at a later opening.
+void Sqlite_Backend::add_missing_indexes() {
+    static const char* const indexes[][2] = {{"IX_File_Log_User_File",
+                                              "CREATE INDEX IX_File_Log_User_File ON Tbl_File_Log "
+                                              "(User_Name, file_no, Date_Accessed, Operation)"}};
+    for (const auto& [name, sql] : indexes) {
+        Statement st(db_, QByteArray("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                                     "name='Tbl_File_Log' AND NOT EXISTS (SELECT * FROM "
+                                     "sqlite_master WHERE type='index' AND name='") +
+                              name + "')");
+        st.step();
+        if (sqlite3_column_int(st.get(), 0) == 0)
+            continue;
+        const int wait = lock_wait_ms_;
+        lock_wait_ms_ = 1000;
+        sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+        lock_wait_ms_ = wait;
+    }
+}
+
 void Sqlite_Backend::execute(const QString& sql) {
     exec_all(db_, sql.toUtf8());
 }
 
-Result Sqlite_Backend::query(const QString& sql) {
-    Statement st(db_, sql.toUtf8());
-    if (!st.get())
-        return {};
-    const int n = sqlite3_column_count(st.get());
+namespace {
+
+// A statement read a row at a time; finalised as soon as its rows end, fail or it is dropped,
+// so the connection's lock is given back at once.
+class Sqlite_Cursor : public Cursor {
+public:
+    Sqlite_Cursor(QStringList names, std::unique_ptr<Statement> st)
+        : Cursor(std::move(names)), st_(std::move(st)) {
+        // A column's declared type is the statement's, the same on every row.
+        dated_.resize(size_t(field_count()));
+        for (int i = 0; i < field_count(); ++i)
+            dated_[size_t(i)] = is_datetime_decl(sqlite3_column_decltype(st_->get(), i));
+    }
+
+protected:
+    bool fetch(std::vector<QVariant>& row) override {
+        if (!st_ || !st_->step())
+            return false;
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = cell(st_->get(), int(i), dated_[i]);
+        return true;
+    }
+    void release() override { st_.reset(); }
+
+private:
+    std::unique_ptr<Statement> st_;
+    std::vector<char> dated_;
+};
+
+} // namespace
+
+std::unique_ptr<Cursor> Sqlite_Backend::open_cursor(const QString& sql) {
+    auto st = std::make_unique<Statement>(db_, sql.toUtf8());
+    if (!st->get()) // nothing but blanks or comments
+        return std::make_unique<Sqlite_Cursor>(QStringList(), nullptr);
+    const int n = sqlite3_column_count(st->get());
     QStringList names;
     names.reserve(n);
     for (int i = 0; i < n; ++i)
-        names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
-    // A column's declared type is the statement's, the same on every row.
-    std::vector<char> dated(size_t(n), 0);
-    for (int i = 0; i < n; ++i)
-        dated[size_t(i)] = is_datetime_decl(sqlite3_column_decltype(st.get(), i));
-    std::vector<QVariant> cells;
-    while (st.step())
-        for (int i = 0; i < n; ++i)
-            cells.push_back(cell(st.get(), i, dated[size_t(i)]));
-    return Result(std::move(names), std::move(cells));
+        names << QString::fromUtf8(sqlite3_column_name(st->get(), i));
+    return std::make_unique<Sqlite_Cursor>(std::move(names), std::move(st));
 }
 
 std::unique_ptr<Blob_Writer> Sqlite_Backend::blob_write(const Blob_Target& target, qint64 total) {

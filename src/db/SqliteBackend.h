@@ -22,7 +22,7 @@ public:
 
     bool speaks_sqlite() const override { return true; }
     void execute(const QString& sql) override;
-    Result query(const QString& sql) override;
+    std::unique_ptr<Cursor> open_cursor(const QString& sql) override;
     std::unique_ptr<Blob_Writer> blob_write(const Blob_Target& target, qint64 total) override;
     std::unique_ptr<Blob_Reader> blob_read(const Blob_Target& target) override;
     qint64 max_blob_size() const override;
@@ -32,6 +32,7 @@ public:
 
 private:
     void create_schema_if_empty();
+    void add_missing_indexes();
     static int wait_for_lock(void* self, int attempts);
 
     sqlite3* db_ = nullptr;

@@ -11,20 +11,16 @@ const QStringList& File_Log_Columns() {
     return columns;
 }
 
-std::vector<List_Row> Read_File_Log(db::Connection& connection, const QString& file_no) {
-    db::Result result = connection.Open_Query(
+void Read_File_Log(db::Connection& connection, const QString& file_no, List_Model& into) {
+    const auto rows = connection.Open_Cursor(
         QStringLiteral("select User_Name,Operation,Date_Accessed from tbl_file_log  where "
                        "file_no='") +
         Quote_Sql(file_no) + QStringLiteral("' order by User_Name,Date_Accessed desc"));
-    std::vector<List_Row> rows;
-    rows.reserve(size_t(result.row_count()));
-    for (; !result.eof(); result.next()) {
-        List_Row r;
-        r.text = result.text(0);
-        r.cells = {result.field(1), result.field(2)};
-        rows.push_back(std::move(r));
+    while (rows->next()) {
+        const QVariant cells[] = {rows->field(1), rows->field(2)};
+        into.Stage_Row(QString(), rows->text(0), QString(), QString(), cells, 2);
     }
-    return rows;
+    into.Show_Staged();
 }
 
 } // namespace logs

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace logs {
 
 namespace {
@@ -63,63 +65,85 @@ void Log_Book::Load_Log_Book(const QString& top) {
             ? QStringLiteral("select") + from + QStringLiteral(" order by Date_Accessed desc")
             : QStringLiteral("select top ") + Quote_Sql(Leading_Number_Text(top)) + from +
                   QStringLiteral(" order by  Date_Accessed desc");
-    std::optional<db::Result> result;
+    // The progress needs the count before the rows. The log's own rows of the user are counted
+    // on its index alone, at a fraction of the join's cost; no log row has two file rows, so
+    // this is the most the join can give, and exactly it while every logged file has its row.
+    qint64 n = 0;
+    std::unique_ptr<db::Cursor> rows;
     try {
-        result.emplace(c_.Open_Query(sql));
+        n = c_.Open_Query(QStringLiteral("select count(*) from tbl_file_log where User_Name='") +
+                          Quote_Sql(user) + QLatin1Char('\''))
+                .field(0)
+                .toLongLong();
+        if (!top.isEmpty())
+            n = std::min(n, Leading_Number_Text(top).toLongLong());
+        rows = c_.Open_Cursor(sql);
     } catch (const db::Error& e) {
         tell(e);
         return;
     }
     // Each load lists the rows it asks for, also when the user asks again without clicking
     // the node anew: the rows of an earlier load are not kept beside them.
-    browser_.List.Clear_Rows();
-    const int n = int(result->row_count());
-    status_.Set_Progress_Maximum(n + 1);
+    List_Model& list = browser_.List;
+    list.Clear_Rows();
+    list.Reserve(int(n));
+    status_.Set_Progress_Maximum(int(n) + 1);
     status_.Show_Progress(true);
-    if (n == 0) {
-        status_.Set_Caption(total_text(browser_.List.Row_Count()));
-        status_.Show_Progress(false);
-        return;
-    }
-    std::vector<List_Row> rows;
-    rows.reserve(size_t(n));
     File_List& files = browser_.Files;
     Image_List& images = browser_.Images;
     QElapsedTimer since_progress;
     since_progress.start();
-    for (int i = 0; i < n; ++i, result->next()) {
-        if (i == 0 || since_progress.elapsed() >= Progress_Interval_Ms) {
-            status_.Set_Caption(QStringLiteral("  Loading log data......") + QString::number(i) +
-                                QStringLiteral(" of ") + QString::number(n));
-            status_.Set_Progress_Value(i);
-            window_.Pump_Events();
-            since_progress.restart();
+    const auto progress_done = [this] {
+        status_.Set_Progress_Value(0);
+        status_.Show_Progress(false);
+    };
+    int i = 0;
+    try {
+        for (; rows->next(); ++i) {
+            if (i == 0 || since_progress.elapsed() >= Progress_Interval_Ms) {
+                // The rows so far show while the rest arrive.
+                list.Show_Staged();
+                const int shown = list.Row_Count();
+                status_.Set_Caption(QStringLiteral("  Loading log data......") +
+                                    QString::number(i) + QStringLiteral(" of ") +
+                                    QString::number(std::max<qint64>(n, i)));
+                status_.Set_Progress_Value(int(std::min<qint64>(i, n)));
+                window_.Pump_Events();
+                since_progress.restart();
+                // The user chose another node or reloaded meanwhile: the list is no longer
+                // this load's, and its rows are not added to it.
+                if (browser_.Tree.selected() != node || list.Columns() != Log_Book_Columns() ||
+                    list.Row_Count() != shown) {
+                    progress_done();
+                    return;
+                }
+            }
+            const QString key = File_List::Extension_Key(rows->text(1));
+            if (!images.Contains(key)) {
+                const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + key;
+                if (!QFileInfo::exists(placeholder))
+                    files.Make_Icon_Placeholder(key);
+                images.Add(key, images.Get_File_Icon(placeholder));
+            }
+            const QVariant cells[] = {rows->field(2), rows->field(3)};
+            list.Stage_Row(QString(), rows->text(0), key, QString(), cells, 2);
         }
-        const QString key = File_List::Extension_Key(result->text(1));
-        if (!images.Contains(key)) {
-            const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + key;
-            if (!QFileInfo::exists(placeholder))
-                files.Make_Icon_Placeholder(key);
-            images.Add(key, images.Get_File_Icon(placeholder));
-        }
-        List_Row r;
-        r.text = result->text(0);
-        r.icon_key = key;
-        r.cells = {result->field(2), result->field(3)};
-        rows.push_back(std::move(r));
+    } catch (const db::Error& e) {
+        // The rows read before the failure stay listed and counted.
+        list.Show_Staged();
+        tell(e);
     }
-    status_.Set_Progress_Value(n);
-    browser_.List.Set_Rows(std::move(rows));
-    status_.Set_Caption(total_text(browser_.List.Row_Count()));
-    status_.Set_Progress_Value(0);
-    status_.Show_Progress(false);
+    list.Show_Staged();
+    status_.Set_Progress_Value(int(std::min<qint64>(i, n)));
+    status_.Set_Caption(total_text(list.Row_Count()));
+    progress_done();
 }
 
 void Log_Book::Show_File_Log() {
     const int row = browser_.Current_Row();
     if (row < 0 || !windows_.Show_File_Log)
         return;
-    const List_Row& r = browser_.List.Row(row);
+    const List_Row r = browser_.List.Row(row);
     // Folder rows carry no file number: they have no log.
     if (r.tag.trimmed().isEmpty())
         return;

@@ -38,7 +38,8 @@ void frmlogview::Init_Log_Columns() {
 }
 
 void frmlogview::get_lv_data(db::Connection& connection, const QString& file_no) {
-    rows_.Set_Rows(logs::Read_File_Log(connection, file_no));
+    rows_.Clear_Rows();
+    logs::Read_File_Log(connection, file_no, rows_);
     Autosize_Columns(lv, Fit_Contents_And_Header);
 }
 

@@ -9,8 +9,11 @@
 #include "Rights.h"
 #include "SearchOperations.h"
 #include "SqlRecord.h"
+#include "Transaction.h"
 #include "frmSeachBox.h"
 
+#include <malloc.h>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -93,6 +96,72 @@ template <typename Work> void on_two_connections(Library& f, Work work) {
     b.join();
 }
 
+// n files in a folder, numbered from `first`, whose cells take every form the list keeps:
+// sizes as texts that sort as numbers (9.50 before 10.00) or none, dates with and without a
+// time or none, names beyond Latin-1 and longer than a short word, repeated names, counts,
+// owners and types (ties for the sort).
+void many_files(Library& l, const char* folder, int first, int n) {
+    const db::Sql_Record_Pause test_only;
+    db::Transaction t(l.c);
+    const QStringList types = testenv::List(".txt-Text,.doc-Word,.pdf-Portable,");
+    const auto date = [](int i) {
+        return i % 4 == 0 ? L("NULL")
+                          : L("'2026-%1-%2 %3:00:00'")
+                                .arg(1 + i % 12, 2, 10, QChar(u'0'))
+                                .arg(1 + i % 28, 2, 10, QChar(u'0'))
+                                .arg(i % 10 == 0 ? 0 : 10 + i % 13, 2, 10, QChar(u'0'));
+    };
+    for (int i = 0; i < n; ++i) {
+        const QString name = i % 11 == 0   ? L("r\u00e9sum\u00e9 \u540d %1").arg(i)
+                             : i % 13 == 0 ? L("a long name ").repeated(8) + QString::number(i)
+                             : i % 5 == 0  ? L("same")
+                                           : L("doc %1").arg(i * 7 % n);
+        const QString size =
+            i % 9 == 0 ? L("NULL") : L("'%1.%2'").arg(i % 23).arg(i % 2 * 5, 2, 10, QChar(u'0'));
+        l.run(L("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Size,"
+                "File_Type,File_Owner,File_QTYAccessed,File_DateCreated,LastAccessed_by,"
+                "File_DateLastAccessed,File_DateLastModified,deleted) values "
+                "('%1','%2','%3',%4,'%5','%6',%7,%8,%9,%10,%11,'0')")
+                  .arg(first + i)
+                  .arg(L(folder), name, size, types[i % types.size()],
+                       i % 3 ? L("clerk1") : L("boss"))
+                  .arg(i % 17)
+                  .arg(date(i + 1), i % 3 ? L("'boss'") : L("NULL"), date(i + 2), date(i * 5)));
+    }
+    t.commit();
+}
+// Two lists alike: the same rows in the same order, every cell the same value and text.
+void same_rows(const List_Model& a, const List_Model& b) {
+    QCOMPARE(a.Row_Count(), b.Row_Count());
+    for (int r = 0; r < a.Row_Count(); ++r) {
+        const List_Row x = a.Row(r), y = b.Row(r);
+        QCOMPARE(J(x.key, x.icon_key, x.tag, x.text, x.cells.size()),
+                 J(y.key, y.icon_key, y.tag, y.text, y.cells.size()));
+        for (int c = 0; c < a.columnCount(); ++c)
+            for (int role : {int(Qt::DisplayRole), int(Qt::EditRole)})
+                QCOMPARE(a.index(r, c).data(role), b.index(r, c).data(role));
+    }
+}
+// Whether a list is in order by a column as a user expects it: numbers as numbers, dates as
+// dates, texts as the locale orders them, empty cells first going up; equal cells in the order
+// they had before (`before`: key -> earlier row).
+void in_order(const List_Model& l, int column, char kind, bool up,
+              const QHash<QString, int>& before) {
+    for (int r = 1; r < l.Row_Count(); ++r) {
+        const QVariant a = l.index(r - 1, column).data(Qt::EditRole),
+                       b = l.index(r, column).data(Qt::EditRole);
+        const auto empty = [](const QVariant& v) { return v.isNull() || v.toString().isEmpty(); };
+        int c = empty(a) || empty(b) ? int(!empty(a)) - int(!empty(b))
+                : kind == 'n'        ? (a.toDouble() > b.toDouble()) - (a.toDouble() < b.toDouble())
+                : kind == 'd'
+                    ? (a.toDateTime() > b.toDateTime()) - (a.toDateTime() < b.toDateTime())
+                    : QString::localeAwareCompare(List_Model::Display_Text(a),
+                                                  List_Model::Display_Text(b));
+        c = up ? c : -c;
+        QVERIFY2(c < 0 || (c == 0 && before[l.Key(r - 1)] < before[l.Key(r)]),
+                 qPrintable(J("column", column, "row", r, a.toString(), b.toString())));
+    }
+}
 } // namespace
 
 class Test_Browser : public QObject {
@@ -286,6 +355,155 @@ private Q_SLOTS:
         };
         QVERIFY(l.scripted("file_list.txt", hooks));
         QLocale::setDefault(before);
+    }
+
+    // A long folder fills in chunks: the rows, every cell, each column's sort both ways and the
+    // selection through them are those of the same rows added one by one; keys are found after
+    // sorts and removals. A click during a load (a node, or during a quick query) takes the list
+    // over: the older load stops and leaves no row, caption or state of its own.
+    void long_list() {
+        Program p(Catalogue);
+        many_files(p, "Fold0001", 1000, 700);
+        many_files(p, "Fold0004", 5000, 3);
+        p.open_as("Scrollkin", "Administrator");
+        Browser& b = p.f->logic();
+        List_Model& list = b.List;
+        QAbstractItemModelTester tester(&list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QList<int> chunks; // the rows each insertion showed, and the window's turns between
+        connect(&list, &QAbstractItemModel::rowsInserted, this,
+                [&](const QModelIndex&, int first, int last) { chunks << last - first + 1; });
+        b.Files.Set_Pump([&] {
+            chunks << 0;
+            p.f->doc()->Pump_Events();
+        });
+        QString sent;
+        db::Lib_Connection().Set_Recorder([&](const QString& s) { sent = s; });
+        p.f->click_node("Fold0001");
+        db::Lib_Connection().Set_Recorder({});
+        QCOMPARE(p.w<QLabel>("lblcaption")->text(), L("Total: 701 files."));
+        QCOMPARE(chunks.mid(0, 2), QList<int>({64, 0})); // the first screen shows at once
+        QCOMPARE(std::accumulate(chunks.begin(), chunks.end(), 0), 700);
+
+        List_Model one_by_one;
+        one_by_one.Set_Columns(list.Columns());
+        for (int r = 0; r < 1; ++r) // the sub folder
+            one_by_one.Add_Row(list.Row(r));
+        for (db::Result q = db::Lib_Connection().Open_Query(sent); !q.eof(); q.next()) {
+            List_Row r{L("file") + q.text(9),
+                       q.text(0),
+                       File_List::Extension_Key(q.text(2)),
+                       {},
+                       q.text(9)};
+            for (int f = 1; f <= 8; ++f)
+                r.cells.push_back(q.field(f));
+            one_by_one.Add_Row(std::move(r));
+        }
+        same_rows(list, one_by_one);
+
+        const auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+        for (int r = 3; r < list.Row_Count(); r += 7)
+            b.List_Selection.select(list.index(r, 0), flags);
+        const auto selected = [&] {
+            QStringList keys;
+            for (const QModelIndex& i : b.List_Selection.selectedRows())
+                keys << list.Key(i.row());
+            keys.sort();
+            return keys;
+        };
+        const QStringList chosen = selected();
+        const char* kinds = "tnttndtdd";
+        for (int column = 0; column < 9; ++column)
+            for (bool up : {true, false}) {
+                QHash<QString, int> before;
+                for (int r = 0; r < list.Row_Count(); ++r)
+                    before[list.Key(r)] = r;
+                b.Files.Sort_Ascending_Next = !up;
+                b.Files.Column_Click(column);
+                one_by_one.Sort_By(column, up ? Qt::AscendingOrder : Qt::DescendingOrder);
+                in_order(list, column, kinds[column], up, before);
+                same_rows(list, one_by_one);
+                QCOMPARE(selected(), chosen);
+            }
+
+        const auto keys_found = [&] {
+            for (int r = 0; r < list.Row_Count(); ++r)
+                QCOMPARE(list.Find_Key(list.Key(r)), r);
+        };
+        keys_found();
+        QStringList removed;
+        for (const int r : {list.Row_Count() - 1, 350, 0}) {
+            removed << list.Key(r);
+            list.Remove_Row(r);
+        }
+        keys_found();
+        for (const QString& key : removed)
+            QCOMPARE(list.Find_Key(key), -1);
+        const QDateTime noon(QDate(2027, 5, 6), QTime(12, 0, 1));
+        list.Set_Cell(9, 8, noon);
+        list.Set_Text(9, L("\u540d renamed"));
+        QCOMPARE(J(list.Text(9), list.index(9, 8).data(Qt::EditRole).toDateTime() == noon),
+                 L("\u540d renamed 1"));
+        keys_found();
+
+        // A click on another node while a folder loads; then while a quick query loads.
+        bool clicked = false;
+        b.Files.Set_Pump([&] {
+            if (!std::exchange(clicked, true))
+                p.f->click_node("Fold0004");
+            p.f->doc()->Pump_Events();
+        });
+        p.f->click_node("Fold0004");
+        const QString yard = p.texts();
+        p.f->click_node("Fold0001");
+        QCOMPARE(J(p.texts(), p.w<QLabel>("lblcaption")->text(), b.Files.List_Shows_Node),
+                 J(yard, "Total: 3 files. 1"));
+        clicked = false;
+        const QString history = p.one("select count(*) from Ref_Query_History");
+        auto* group = p.w<QComboBox>("cmbgroup");
+        group->setCurrentIndex(group->findText(Quick_Query::All_Group()));
+        p.w<QComboBox>("Cmbquery")->setEditText(L("doc"));
+        QTest::keyClick(p.w<QComboBox>("Cmbquery"), Qt::Key_Return);
+        QCOMPARE(J(p.texts(), p.w<QLabel>("lblcaption")->text(), b.Files.List_Shows_Node,
+                   p.one("select count(*) from Ref_Query_History")),
+                 J(yard, "Total: 3 files. 1", history));
+        QVERIFY(clicked);
+    }
+
+    // A list of 200,000 files holds about 80 bytes a row (a list keeping every cell as a
+    // QVariant held 700): it must stay under 160.
+    void list_memory() {
+        const auto held = [] {
+            const struct mallinfo2 m = mallinfo2();
+            return qint64(m.uordblks + m.hblkhd);
+        };
+        List_Model list;
+        list.Set_Columns(File_List::File_Columns());
+        const QStringList types = testenv::List(".txt-Text,.doc-Word,.pdf-Portable");
+        const QStringList people = testenv::List("clerk1,boss,Scrollkin,clerk2,clerk3,auditor");
+        const QDateTime start(QDate(2024, 1, 1), QTime(0, 0));
+        const qint64 before = held();
+        constexpr int Rows = 200000;
+        QVariant cells[8];
+        for (int i = 0; i < Rows; ++i) {
+            const QString number = QString::number(100000 + i);
+            cells[0] = QString::number(i % 2000 / 1000.0, 'f', 2);
+            cells[1] = types[i % 3];
+            cells[2] = people[i % 6];
+            cells[3] = qlonglong(i % 40);
+            cells[4] = start.addSecs(i * 7919LL % 94608000);
+            cells[5] = people[(i / 6) % 6];
+            cells[6] = start.addSecs(i * 104729LL % 94608000);
+            cells[7] = start.addSecs(i * 1299709LL % 94608000);
+            list.Stage_Row(L("file") + number, L("sample file ") + number + L(".txt"), L(".txt"),
+                           number, cells, 8);
+            if (i % 10000 == 9999)
+                list.Show_Staged();
+        }
+        const qint64 per_row = (held() - before) / Rows;
+        qInfo("list of %d rows: %lld bytes a row", Rows, per_row);
+        QCOMPARE(list.Row_Count(), Rows);
+        QVERIFY2(per_row < 160, qPrintable(QString::number(per_row)));
     }
 
     // The search box's conditions on either engine, and the searches they run.

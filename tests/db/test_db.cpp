@@ -246,12 +246,130 @@ private Q_SLOTS:
         const db::Sql_Record_Pause engine_only;
         QCOMPARE(one("PRAGMA page_size") + one("PRAGMA journal_mode"),
                  QStringLiteral("65536delete"));
+        // An older library gets the log book's index when it opens.
+        c.Run_Statement(QStringLiteral("DROP INDEX IX_File_Log_User_File"));
+        c.Close();
+        c.Open(text);
+        QCOMPARE(one("select count(*) from sqlite_master where name='IX_File_Log_User_File'"),
+                 QStringLiteral("1"));
         const long missing =
             Error_Of([&] { x_->run(QStringLiteral("insert into no_such_table(a) values('1')")); });
         QVERIFY2(missing && missing != db::Err_Connect_Failed &&
                      Last_Error.contains(QLatin1String("no_such_table")),
                  qPrintable(Last_Error));
         QVERIFY(Error_Of([] { db::Connection().Open_Query(QStringLiteral("select 1")); }));
+    }
+
+    // A cursor gives the rows and values Open_Query gives, in order, one at a time: an error
+    // midway is raised once after the rows before it; dropped early, the connection writes and
+    // reads on; two at once, also where the driver runs one statement at a time.
+    void a_cursor_reads_rows_as_they_come_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("seen");
+        // Steps: "open N: sql" opens cursor N, "read N k" reads k rows of it (* for all),
+        // "drop N", "run: sql", "other: sql" (on a second connection), "single" (one statement at a
+        // time), "fail" (the next statement fails).
+        const QString all = QStringLiteral("open 1: select file_no,User_Name,Date_Accessed,"
+                                           "Operation from tbl_file_log order by file_no|read 1 *");
+        QTest::addRow("in order, as whole") << all
+                                            << "1 1|u1|<date>|Read; 1 2|u2|<date>|Read; 1 "
+                                               "3|u3|<date>|Read; 1 4|u4|<date>|Read; 1 end";
+        QTest::addRow("error midway, once")
+            << QStringLiteral(
+                   "open 1: select file_no,abs(case when file_no='4' then "
+                   "-9223372036854775807-1 else 1 end) from tbl_file_log|read 1 *|read 1 *")
+            // The SQLite ODBC driver reads a whole result when the statement runs.
+            << (testenv::Use_Odbc() ? "1 error" : "1 1|1; 1 2|1; 1 3|1; 1 error; 1 end");
+        QTest::addRow("injected failure")
+            << QStringLiteral("fail|open 1: select file_no from tbl_file_log|open 2: select "
+                              "count(*) from tbl_file_log|read 2 *")
+            << "1 error; 2 4; 2 end";
+        QTest::addRow("dropped early, then a write")
+            << QStringLiteral(
+                   "open 1: select file_no from tbl_file_log order by file_no|read 1 "
+                   "1|drop 1|other: delete tbl_file_log where file_no='4'|open 2: select "
+                   "count(*) from tbl_file_log|read 2 *")
+            << "1 1; 2 3; 2 end";
+        for (const bool single : {false, true})
+            QTest::addRow(single ? "two at once, one statement at a time" : "two at once")
+                << (single ? QStringLiteral("single|") : QString()) +
+                       QStringLiteral(
+                           "open 1: select file_no from tbl_file_log order by file_no|read 1 "
+                           "1|open 2: select User_Name from tbl_file_log order by file_no "
+                           "desc|read 2 2|run: insert into ref_group(group_no,group_name) "
+                           "values('Grou0001','g')|read 1 *|open 3: select count(*) from "
+                           "ref_group|read 3 *|read 2 *")
+                << "1 1; 2 u4; 2 u3; 1 2; 1 3; 1 4; 1 end; 3 1; 3 end; 2 u2; 2 u1; 2 end";
+    }
+    void a_cursor_reads_rows_as_they_come() {
+        QFETCH(QString, steps);
+        QFETCH(QString, seen);
+        for (const char* no : {"3", "1", "4", "2"})
+            x_->run(QStringLiteral("insert into tbl_file_log(file_no,User_Name,Operation) "
+                                   "values('%1','u%1','Read')")
+                        .arg(QLatin1String(no)));
+        std::map<int, std::unique_ptr<db::Cursor>> open;
+        std::map<int, db::Result> whole; // the same query read whole
+        QStringList got;
+        const auto row = [](const db::Cursor& c) {
+            QStringList fields;
+            for (int i = 0; i < c.field_count(); ++i)
+                fields << (c.field(i).typeId() == QMetaType::QDateTime ? QStringLiteral("<date>")
+                                                                       : c.text(i));
+            return fields.join(QLatin1Char('|'));
+        };
+        for (const QString& step : steps.split(QLatin1Char('|'))) {
+            const QStringList w = step.split(QLatin1Char(' '));
+            const int n = w.value(1).left(1).toInt();
+            if (step.startsWith(QLatin1String("open"))) {
+                const QString sql = step.mid(step.indexOf(QLatin1Char(':')) + 2);
+                try {
+                    open[n] = x_->c.Open_Cursor(sql);
+                } catch (const db::Error&) {
+                    got << QStringLiteral("%1 error").arg(n);
+                    continue;
+                }
+                try {
+                    whole[n] = x_->c.Open_Query(sql);
+                    QCOMPARE(open[n]->field_names(), whole[n].field_names());
+                } catch (const db::Error&) {
+                    whole.erase(n);
+                }
+            } else if (w[0] == u"read" && open.count(n)) {
+                const int k = w[2] == u"*" ? INT_MAX : w[2].toInt();
+                try {
+                    for (int i = 0; i < k; ++i) {
+                        if (!open[n]->next()) {
+                            got << QStringLiteral("%1 end").arg(n);
+                            QVERIFY(!whole.count(n) || whole[n].eof());
+                            break;
+                        }
+                        got << QStringLiteral("%1 ").arg(n) + row(*open[n]);
+                        if (whole.count(n)) {
+                            for (int f = 0; f < open[n]->field_count(); ++f)
+                                QCOMPARE(open[n]->field(f), whole[n].field(f));
+                            whole[n].next();
+                        }
+                    }
+                } catch (const db::Error&) {
+                    got << QStringLiteral("%1 error").arg(n);
+                }
+            } else if (w[0] == u"drop") {
+                open.erase(n);
+            } else if (w[0] == u"run:") {
+                x_->run(step.mid(5));
+            } else if (w[0] == u"other:") {
+                db::Connection other;
+                other.Open(x_->lib.connection_string);
+                other.Set_Lock_Wait(300);
+                other.Run_Statement(step.mid(7));
+            } else if (w[0] == u"single") {
+                x_->c.Set_One_Statement_At_A_Time();
+            } else if (w[0] == u"fail") {
+                x_->c.Fail_At_Statement(1);
+            }
+        }
+        QCOMPARE(got.join(QLatin1String("; ")), seen);
     }
 
     // A held write lock is waited for, then told in words a user can act on; readers go on.

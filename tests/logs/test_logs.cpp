@@ -105,7 +105,9 @@ private Q_SLOTS:
         b.Tree.selected()->setData(u"uselogo'hara"_qs, Catalogue_Tree::Key_Role);
         t.Step(u"o'hara, top '5; drop', file log of x'y"_qs);
         ops->Load_Log_Book(u"5; drop table tbl_user"_qs);
-        QVERIFY(logs::Read_File_Log(c, u"x'y"_qs).empty());
+        List_Model none;
+        logs::Read_File_Log(c, u"x'y"_qs, none);
+        QCOMPARE(none.Row_Count(), 0);
         b.Tree.selected()->setData(u"uselogclerk1"_qs, Catalogue_Tree::Key_Role);
         t << status.caption;
         b.Node_Click(u"Fold0001"_qs);

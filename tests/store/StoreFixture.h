@@ -212,21 +212,21 @@ struct Store_Fixture {
     // The list's rows: folder rows first as listed, then files by number. Files stored or pasted
     // within one run tie on their access count and differ in their stamp only when a second
     // passes between them; the browser's tests check that order.
-    std::vector<const List_Row*> rows() const {
-        std::vector<const List_Row*> out;
+    std::vector<List_Row> rows() const {
+        std::vector<List_Row> out;
         for (int i = 0; i < browser.List.Row_Count(); ++i)
-            out.push_back(&browser.List.Row(i));
-        const auto rank = [](const List_Row* r) {
-            return r->key.startsWith(u"file") ? r->key.mid(4).toLongLong() : -1;
+            out.push_back(browser.List.Row(i));
+        const auto rank = [](const List_Row& r) {
+            return r.key.startsWith(u"file") ? r.key.mid(4).toLongLong() : -1;
         };
         std::stable_sort(out.begin(), out.end(),
-                         [&](const List_Row* a, const List_Row* b) { return rank(a) < rank(b); });
+                         [&](const List_Row& a, const List_Row& b) { return rank(a) < rank(b); });
         return out;
     }
     QStringList texts() const {
         QStringList out;
-        for (const List_Row* r : rows())
-            out << r->text;
+        for (const List_Row& r : rows())
+            out << r.text;
         return out;
     }
     // Selects these list rows and makes the first one current.
@@ -254,8 +254,7 @@ struct Store_Fixture {
     // The list as lines: text, size, type, owner, accesses, last reader, key, tag and icon.
     QStringList listed() const {
         QStringList out;
-        for (const List_Row* row : rows()) {
-            const List_Row& r = *row;
+        for (const List_Row& r : rows()) {
             QStringList cells{r.text};
             for (size_t c : {0, 1, 2, 3, 5})
                 cells << (c < r.cells.size() ? r.cells[c].toString() : QString());

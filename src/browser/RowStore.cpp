@@ -1,0 +1,454 @@
+#include "RowStore.h"
+
+#include <QDateTime>
+
+#include <cstring>
+
+namespace {
+
+// How a part is written: a tag byte, then what the tag says.
+enum Tag : uchar {
+    Invalid = 0,
+    Latin1 = 1,     // length, bytes
+    Utf16 = 2,      // length in code units, two bytes each
+    Word = 3,       // number in the dictionary
+    Int = 4,        // zig-zag varint
+    Long_Long = 5,  // zig-zag varint
+    Double = 6,     // eight bytes
+    Local_Date = 7, // zig-zag varint of msecs since the epoch
+    Utc_Date = 8,
+    Other = 9, // number in the list of other values
+};
+
+constexpr quint32 Block_Bytes = 1u << 20;
+// Longer texts are kept as they are: rare, and a record must fit a block.
+constexpr qsizetype Longest_Inline_Text = 4096;
+// Only short texts are worth a dictionary entry; a part stops trying once most of what it
+// saw was new (names, keys), so unique columns cost no hashing.
+constexpr qsizetype Longest_Word = 64;
+constexpr quint32 Words_Per_Part = 1 << 16;
+constexpr quint32 Trial_Rows = 1024;
+constexpr quint32 Released = 0xffffffffu;
+
+void put_varint(QByteArray& out, quint64 v) {
+    while (v >= 0x80) {
+        out.append(char(uchar(v) | 0x80));
+        v >>= 7;
+    }
+    out.append(char(uchar(v)));
+}
+
+quint64 get_varint(const uchar*& p) {
+    quint64 v = 0;
+    for (int shift = 0;; shift += 7) {
+        const uchar b = *p++;
+        v |= quint64(b & 0x7f) << shift;
+        if (!(b & 0x80))
+            return v;
+    }
+}
+
+quint64 zigzag(qint64 v) {
+    return (quint64(v) << 1) ^ quint64(v >> 63);
+}
+
+qint64 unzigzag(quint64 v) {
+    return qint64(v >> 1) ^ -qint64(v & 1);
+}
+
+// Moves past one part.
+void skip_part(const uchar*& p) {
+    switch (*p++) {
+    case Invalid:
+        return;
+    case Latin1:
+        p += get_varint(p);
+        return;
+    case Utf16:
+        p += 2 * get_varint(p);
+        return;
+    case Double:
+        p += 8;
+        return;
+    default: // every other tag holds one varint
+        get_varint(p);
+    }
+}
+
+bool number_of_text(const QString& s, double* out) {
+    bool ok = false;
+    *out = s.trimmed().toDouble(&ok);
+    return ok;
+}
+
+} // namespace
+
+Row_Store::Row_Store() = default;
+Row_Store::~Row_Store() = default;
+
+void Row_Store::Clear() {
+    blocks_.clear();
+    block_size_.clear();
+    used_in_last_ = 0;
+    rows_.clear();
+    key_hash_.clear();
+    slots_.clear();
+    indexed_ = gone_slots_ = 0;
+    words_.clear();
+    dictionaries_.clear();
+    others_.clear();
+    held_ = garbage_ = 0;
+}
+
+qint64 Row_Store::Bytes_Held() const {
+    return held_;
+}
+
+void Row_Store::encode_text(int part, const QString& s) {
+    if (s.size() > Longest_Inline_Text) {
+        scratch_.append(char(Other));
+        put_varint(scratch_, others_.size());
+        others_.emplace_back(s);
+        return;
+    }
+    if (s.size() <= Longest_Word && part != Key && part != Tag) {
+        if (dictionaries_.size() <= size_t(part))
+            dictionaries_.resize(size_t(part) + 1);
+        Part_Dictionary& d = dictionaries_[size_t(part)];
+        if (!d.off) {
+            auto found = d.ids.constFind(s);
+            if (found == d.ids.constEnd() && d.ids.size() < qsizetype(Words_Per_Part)) {
+                found = d.ids.insert(s, quint32(words_.size()));
+                words_.push_back(s);
+            }
+            if (++d.seen == Trial_Rows && quint32(d.ids.size()) > Trial_Rows / 2)
+                d.off = true;
+            if (found != d.ids.constEnd()) {
+                scratch_.append(char(Word));
+                put_varint(scratch_, *found);
+                return;
+            }
+        }
+    }
+    const QChar* c = s.constData();
+    const qsizetype n = s.size();
+    bool latin1 = true;
+    for (qsizetype i = 0; i < n && latin1; ++i)
+        latin1 = c[i].unicode() < 0x100;
+    if (latin1) {
+        scratch_.append(char(Latin1));
+        put_varint(scratch_, quint64(n));
+        const qsizetype at = scratch_.size();
+        scratch_.resize(at + n);
+        char* out = scratch_.data() + at;
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = char(c[i].unicode());
+    } else {
+        scratch_.append(char(Utf16));
+        put_varint(scratch_, quint64(n));
+        scratch_.append(reinterpret_cast<const char*>(c), n * 2);
+    }
+}
+
+void Row_Store::encode(const QVariant* parts, int count) {
+    scratch_.clear();
+    put_varint(scratch_, quint64(count));
+    for (int i = 0; i < count; ++i) {
+        const QVariant& v = parts[i];
+        switch (v.metaType().id()) {
+        case QMetaType::UnknownType:
+            scratch_.append(char(Invalid));
+            break;
+        case QMetaType::QString:
+            encode_text(i, v.toString());
+            break;
+        case QMetaType::Int:
+            scratch_.append(char(Int));
+            put_varint(scratch_, zigzag(v.toInt()));
+            break;
+        case QMetaType::LongLong:
+            scratch_.append(char(Long_Long));
+            put_varint(scratch_, zigzag(v.toLongLong()));
+            break;
+        case QMetaType::Double: {
+            scratch_.append(char(Double));
+            const double d = v.toDouble();
+            scratch_.append(reinterpret_cast<const char*>(&d), sizeof d);
+            break;
+        }
+        case QMetaType::QDateTime: {
+            const QDateTime dt = v.toDateTime();
+            if (dt.isValid() && (dt.timeSpec() == Qt::LocalTime || dt.timeSpec() == Qt::UTC)) {
+                scratch_.append(char(dt.timeSpec() == Qt::UTC ? Utc_Date : Local_Date));
+                put_varint(scratch_, zigzag(dt.toMSecsSinceEpoch()));
+                break;
+            }
+            [[fallthrough]];
+        }
+        default:
+            scratch_.append(char(Other));
+            put_varint(scratch_, others_.size());
+            others_.push_back(v);
+        }
+    }
+}
+
+Row_Store::Where Row_Store::place(const QByteArray& bytes) {
+    const quint32 n = quint32(bytes.size());
+    if (blocks_.empty() || used_in_last_ + n > block_size_.back()) {
+        const quint32 size = std::max(Block_Bytes, n);
+        blocks_.push_back(std::make_unique_for_overwrite<uchar[]>(size));
+        block_size_.push_back(size);
+        used_in_last_ = 0;
+    }
+    const Where w{quint32(blocks_.size() - 1), used_in_last_};
+    std::memcpy(blocks_.back().get() + used_in_last_, bytes.constData(), n);
+    used_in_last_ += n;
+    held_ += n;
+    return w;
+}
+
+Row_Store::Id Row_Store::Add(const QVariant* parts, int count) {
+    encode(parts, count);
+    const Id id = Id(rows_.size());
+    rows_.push_back(place(scratch_));
+    const QString key = count > Key ? parts[Key].toString() : QString();
+    const size_t hash = qHash(key);
+    key_hash_.push_back(quint32(hash));
+    // Rows without a key (a log's rows) are not found by key: indexed, their one hash would
+    // make every insertion probe past all the others.
+    if (!key.isEmpty())
+        index_key(id, hash);
+    return id;
+}
+
+void Row_Store::Replace(Id id, const QVariant* parts, int count) {
+    const size_t old_size = record_size(bytes_of(id));
+    encode(parts, count);
+    rows_[id] = place(scratch_);
+    garbage_ += qint64(old_size);
+    compact_if_wasteful();
+}
+
+void Row_Store::Release(Id id) {
+    if (rows_[id].block == Released)
+        return;
+    const bool indexed = !key_equals(id, QString());
+    garbage_ += qint64(record_size(bytes_of(id)));
+    rows_[id].block = Released;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = key_hash_[id] & mask; indexed && slots_[i] != Empty_Slot; i = (i + 1) & mask)
+        if (slots_[i] == id + 1) {
+            slots_[i] = Gone_Slot;
+            ++gone_slots_;
+            --indexed_;
+            break;
+        }
+    compact_if_wasteful();
+}
+
+void Row_Store::index_key(Id id, size_t hash) {
+    if ((indexed_ + gone_slots_ + 1) * 2 > slots_.size())
+        grow_index();
+    const size_t mask = slots_.size() - 1;
+    size_t i = hash & mask;
+    while (slots_[i] != Empty_Slot)
+        i = (i + 1) & mask;
+    slots_[i] = id + 1;
+    ++indexed_;
+}
+
+void Row_Store::grow_index() {
+    size_t size = 16;
+    while (size < (indexed_ + 1) * 4)
+        size *= 2;
+    std::vector<Id> old = std::move(slots_);
+    slots_.assign(size, Empty_Slot);
+    gone_slots_ = 0;
+    const size_t mask = size - 1;
+    for (const Id s : old)
+        if (s != Empty_Slot && s != Gone_Slot) {
+            size_t i = key_hash_[s - 1] & mask;
+            while (slots_[i] != Empty_Slot)
+                i = (i + 1) & mask;
+            slots_[i] = s;
+        }
+}
+
+// Reclaims the bytes of replaced and released rows once they outweigh the live ones.
+void Row_Store::compact_if_wasteful() {
+    if (garbage_ < 16 * qint64(Block_Bytes) || garbage_ * 2 < held_)
+        return;
+    std::vector<std::unique_ptr<uchar[]>> old = std::move(blocks_);
+    blocks_.clear();
+    block_size_.clear();
+    used_in_last_ = 0;
+    held_ = garbage_ = 0;
+    for (Where& w : rows_) {
+        if (w.block == Released)
+            continue;
+        const uchar* p = old[w.block].get() + w.offset;
+        w = place(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(p), qsizetype(record_size(p))));
+    }
+}
+
+size_t Row_Store::record_size(const uchar* p) {
+    const uchar* start = p;
+    for (quint64 n = get_varint(p); n > 0; --n)
+        skip_part(p);
+    return size_t(p - start);
+}
+
+const uchar* Row_Store::bytes_of(Id id) const {
+    const Where w = rows_[id];
+    return blocks_[w.block].get() + w.offset;
+}
+
+const uchar* Row_Store::part_at(Id id, int part) const {
+    if (rows_[id].block == Released)
+        return nullptr;
+    const uchar* p = bytes_of(id);
+    if (part < 0 || quint64(part) >= get_varint(p))
+        return nullptr;
+    for (int i = 0; i < part; ++i)
+        skip_part(p);
+    return p;
+}
+
+int Row_Store::Part_Count(Id id) const {
+    if (rows_[id].block == Released)
+        return 0;
+    const uchar* p = bytes_of(id);
+    return int(get_varint(p));
+}
+
+QString Row_Store::Text_Of(Id id, int part) const {
+    const uchar* p = part_at(id, part);
+    if (!p)
+        return {};
+    switch (*p++) {
+    case Latin1: {
+        const qsizetype n = qsizetype(get_varint(p));
+        return QString::fromLatin1(reinterpret_cast<const char*>(p), n);
+    }
+    case Utf16: {
+        const qsizetype n = qsizetype(get_varint(p));
+        QString s(n, Qt::Uninitialized);
+        std::memcpy(s.data(), p, size_t(n) * 2);
+        return s;
+    }
+    case Word:
+        return words_[get_varint(p)];
+    case Other:
+        return others_[get_varint(p)].toString();
+    default:
+        return {};
+    }
+}
+
+QVariant Row_Store::Value(Id id, int part) const {
+    const uchar* p = part_at(id, part);
+    if (!p)
+        return {};
+    const uchar tag = *p;
+    const uchar* q = p + 1;
+    switch (tag) {
+    case Invalid:
+        return {};
+    case Latin1:
+    case Utf16:
+    case Word:
+        return Text_Of(id, part);
+    case Int:
+        return int(unzigzag(get_varint(q)));
+    case Long_Long:
+        return qlonglong(unzigzag(get_varint(q)));
+    case Double: {
+        double d;
+        std::memcpy(&d, q, sizeof d);
+        return d;
+    }
+    case Local_Date:
+        return QDateTime::fromMSecsSinceEpoch(unzigzag(get_varint(q)));
+    case Utc_Date:
+        return QDateTime::fromMSecsSinceEpoch(unzigzag(get_varint(q)), Qt::UTC);
+    default:
+        return others_[get_varint(q)];
+    }
+}
+
+Row_Store::Sort_Value Row_Store::Sort_Value_Of(Id id, int part) const {
+    Sort_Value s;
+    const uchar* p = part_at(id, part);
+    if (!p)
+        return s;
+    const uchar tag = *p++;
+    switch (tag) {
+    case Invalid:
+        return s;
+    case Latin1:
+    case Utf16:
+    case Word: {
+        const QString text = Text_Of(id, part);
+        if (text.isEmpty())
+            return s;
+        s.kind = number_of_text(text, &s.number) ? Kind::Number : Kind::Other;
+        return s;
+    }
+    case Int:
+    case Long_Long:
+        s.kind = Kind::Number;
+        s.number = double(unzigzag(get_varint(p)));
+        return s;
+    case Double:
+        s.kind = Kind::Number;
+        std::memcpy(&s.number, p, sizeof s.number);
+        return s;
+    case Local_Date:
+    case Utc_Date:
+        s.kind = Kind::Date;
+        s.msecs = unzigzag(get_varint(p));
+        return s;
+    default: {
+        const QVariant& v = others_[get_varint(p)];
+        if (v.isNull() || v.toString().isEmpty())
+            return s;
+        switch (v.metaType().id()) {
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+            s.kind = Kind::Number;
+            s.number = v.toDouble();
+            return s;
+        case QMetaType::QString:
+            s.kind = number_of_text(v.toString(), &s.number) ? Kind::Number : Kind::Other;
+            return s;
+        case QMetaType::QDateTime:
+            s.kind = Kind::Date;
+            s.msecs = v.toDateTime().toMSecsSinceEpoch();
+            return s;
+        default:
+            s.kind = Kind::Other;
+            return s;
+        }
+    }
+    }
+}
+
+bool Row_Store::key_equals(Id id, const QString& key) const {
+    const uchar* p = part_at(id, Key);
+    if (!p)
+        return key.isEmpty();
+    switch (*p++) {
+    case Latin1: {
+        const qsizetype n = qsizetype(get_varint(p));
+        return key == QLatin1StringView(reinterpret_cast<const char*>(p), n);
+    }
+    case Utf16: {
+        const qsizetype n = qsizetype(get_varint(p));
+        return n == key.size() && std::memcmp(p, key.constData(), size_t(n) * 2) == 0;
+    }
+    default:
+        return Text_Of(id, Key) == key;
+    }
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+// The list's rows in a compact form, so a list of a million files fits in little memory: each
+// row is one run of bytes in large blocks, its texts in Latin-1 where they allow it, repeated
+// short texts (types, owners, icon keys) as numbers into a dictionary, whole numbers in as few
+// bytes as they need and dates as milliseconds. Values are turned back into QVariants only when
+// asked for. Rows have ids that stay while the store lives; the order they are shown in is
+// the model's.
+class Row_Store {
+public:
+    using Id = quint32;
+    // A row's parts by number: its key, text, icon key, tag, then its cells (cell c at
+    // First_Cell + c - 1).
+    enum Part { Key = 0, Text = 1, Icon_Key = 2, Tag = 3, First_Cell = 4 };
+
+    Row_Store();
+    ~Row_Store();
+    Row_Store(const Row_Store&) = delete;
+    Row_Store& operator=(const Row_Store&) = delete;
+
+    // Stores a row; parts[0..count) in the order above.
+    Id Add(const QVariant* parts, int count);
+    // Puts a row's parts anew (its old bytes are left as garbage, reclaimed now and then).
+    void Replace(Id id, const QVariant* parts, int count);
+    // Forgets a row: its bytes become garbage and its key is no longer found.
+    void Release(Id id);
+    void Clear();
+    Id Size() const { return Id(rows_.size()); }
+
+    int Part_Count(Id id) const;
+    QVariant Value(Id id, int part) const;
+    // A text part without going through a QVariant (empty when the part is not a text).
+    QString Text_Of(Id id, int part) const;
+
+    // How a part compares in a sort: its kind and, for numbers and dates, its value.
+    enum class Kind { Empty, Number, Date, Other };
+    struct Sort_Value {
+        Kind kind = Kind::Empty;
+        double number = 0; // Kind::Number
+        qint64 msecs = 0;  // Kind::Date
+    };
+    // Texts that read as numbers count as numbers, as a column of sizes stored as texts does.
+    Sort_Value Sort_Value_Of(Id id, int part) const;
+
+    // Calls found(id) for every live row whose key is this text.
+    template <typename F> void For_Key(const QString& key, F found) const {
+        if (slots_.empty())
+            return;
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = qHash(key) & mask;; i = (i + 1) & mask) {
+            const Id s = slots_[i];
+            if (s == Empty_Slot)
+                return;
+            if (s != Gone_Slot && key_equals(s - 1, key))
+                found(s - 1);
+        }
+    }
+
+    // Bytes held by the rows (live and garbage), for the memory figures.
+    qint64 Bytes_Held() const;
+
+private:
+    struct Where {
+        quint32 block;
+        quint32 offset;
+    };
+    struct Part_Dictionary {
+        QHash<QString, quint32> ids;
+        quint32 seen = 0;
+        bool off = false;
+    };
+    static constexpr Id Empty_Slot = 0;
+    static constexpr Id Gone_Slot = 0xffffffffu;
+
+    void encode(const QVariant* parts, int count);
+    void encode_text(int part, const QString& s);
+    Where place(const QByteArray& bytes);
+    const uchar* bytes_of(Id id) const;
+    const uchar* part_at(Id id, int part) const;
+    bool key_equals(Id id, const QString& key) const;
+    void index_key(Id id, size_t hash);
+    void grow_index();
+    void compact_if_wasteful();
+    static size_t record_size(const uchar* p);
+
+    std::vector<std::unique_ptr<uchar[]>> blocks_;
+    std::vector<quint32> block_size_;
+    quint32 used_in_last_ = 0;
+    std::vector<Where> rows_;
+    std::vector<quint32> key_hash_;
+    std::vector<Id> slots_; // open addressing: row id + 1, Empty_Slot or Gone_Slot
+    size_t indexed_ = 0, gone_slots_ = 0;
+    std::vector<QString> words_; // the dictionary of short repeated texts
+    std::vector<Part_Dictionary> dictionaries_;
+    std::vector<QVariant> others_; // values of any other type, kept as they are
+    QByteArray scratch_;
+    qint64 held_ = 0, garbage_ = 0;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <vector>
+
+namespace db {
+
+// A query's rows as the engine reads them, forward only; holds one row at a time, so a result
+// of any size costs the memory of one row. Read fields by position or name after next() gave
+// true; a null field is an invalid QVariant, values have the types db::Result gives.
+class Cursor {
+public:
+    virtual ~Cursor();
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+    // Reads the next row; false at the end. A failure midway raises db::Error once; next()
+    // after it gives false. The statement is released as soon as the rows end or fail.
+    bool next();
+    int field_count() const { return int(names_.size()); }
+    const QStringList& field_names() const { return names_; }
+    // Position of a field by its name without regard to letter case, or -1.
+    int field_index(QStringView name) const;
+    const QVariant& field(int i) const;
+    const QVariant& field(QStringView name) const { return field(field_index(name)); }
+    // The field as text; a null reads as empty text.
+    QString text(int i) const { return field(i).toString(); }
+    QString text(QStringView name) const { return field(name).toString(); }
+    bool is_null(int i) const { return field(i).isNull(); }
+
+protected:
+    explicit Cursor(QStringList names);
+    // Reads the next row into `row` (field_count() values); false at the end. Throws
+    // db::Error on a failure.
+    virtual bool fetch(std::vector<QVariant>& row) = 0;
+    // Lets go of the engine's statement; called once the rows ended or failed.
+    virtual void release() {}
+
+private:
+    QStringList names_;
+    std::vector<QVariant> row_;
+    bool on_row_ = false;
+    bool done_ = false;
+};
+
+} // namespace db
