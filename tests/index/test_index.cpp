@@ -44,9 +44,9 @@ struct Index_Fixture : Store_Fixture {
     // The listed files as "name#number", by number.
     QString found() const {
         QStringList out;
-        for (const List_Row* r : rows())
-            if (r->key.startsWith(u"file"))
-                out << r->text + u'#' + r->tag;
+        for (const List_Row& r : rows())
+            if (r.key.startsWith(u"file"))
+                out << r.text + u'#' + r.tag;
         return out.join(u' ');
     }
     QString native(const QString& sql) { return f.c.Open_Native_Query(sql).text(0); }
