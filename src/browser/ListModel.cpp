@@ -262,11 +262,12 @@ QVariant List_Model::data(const QModelIndex& index, int role) const {
         return {};
     const List_Row& r = rows_[size_t(index.row())];
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::ToolTipRole:
         if (tips_)
             if (QString tip = tips_(r.key); !tip.isEmpty())
                 return tip;
+        return Display_Text(cell(r, index.column()));
+    case Qt::DisplayRole:
         return Display_Text(cell(r, index.column()));
     case Qt::EditRole:
         return index.column() == 0 ? QVariant(r.text) : cell(r, index.column());

@@ -13,9 +13,10 @@ namespace store {
 class Backup;
 class Restore_Operations;
 class File_Operations;
-}
+} // namespace store
 class Main_Menus;
 class Prompter;
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -82,6 +83,7 @@ private:
     QComboBox* cmbgroup_id;
     QLabel* lbl1_1;
     QComboBox* Cmbquery;
+    QCheckBox* chkcontents;
     QPushButton* cmdquery;
     QTreeView* tv;
     QFrame* VSP;
