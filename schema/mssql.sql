@@ -127,3 +127,16 @@ BEGIN
           FROM Tbl_File_Information f JOIN inserted i ON f.File_NO = i.file_no;
 END;
 GO
+-- The text of every stored file, for content queries: one row per file (the extractor, its
+-- version, the date and the outcome, and the text when it could be read). docs/sql-server.md
+-- shows how to add the full-text index that makes content queries fast.
+CREATE TABLE Tbl_File_Text (
+    File_NO           nvarchar(20)  COLLATE Latin1_General_CI_AS NOT NULL CONSTRAINT PK_File_Text PRIMARY KEY,
+    Extractor         nvarchar(50)  COLLATE Latin1_General_CI_AS NULL,
+    Extractor_Version nvarchar(20)  COLLATE Latin1_General_CI_AS NULL,
+    Date_Indexed      datetime      NULL CONSTRAINT DF_File_Text_Date DEFAULT GETDATE(),
+    Outcome           nvarchar(20)  COLLATE Latin1_General_CI_AS NULL,
+    Reason            nvarchar(255) COLLATE Latin1_General_CI_AS NULL,
+    File_Text         nvarchar(max) COLLATE Latin1_General_CI_AS NULL
+);
+GO

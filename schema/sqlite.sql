@@ -106,3 +106,37 @@ BEGIN
     UPDATE Tbl_File_Information SET File_DateLastModified = datetime('now','localtime')
      WHERE File_NO = NEW.file_no;
 END;
+
+-- The text of every stored file, for content queries: one row per file (the extractor, its
+-- version, the date and the outcome, and the text when it could be read). Text_ID is the
+-- index's row number, which VACUUM keeps (a table's own rowid it may renumber). The index
+-- compares words without regard to case or accents; the triggers keep it in step.
+CREATE TABLE Tbl_File_Text (
+    Text_ID           INTEGER PRIMARY KEY,
+    File_NO           varchar(20)  COLLATE NOCASE NOT NULL UNIQUE,
+    Extractor         varchar(50)  COLLATE NOCASE,
+    Extractor_Version varchar(20)  COLLATE NOCASE,
+    Date_Indexed      datetime     DEFAULT (datetime('now','localtime')),
+    Outcome           varchar(20)  COLLATE NOCASE,
+    Reason            varchar(255) COLLATE NOCASE,
+    File_Text         text
+);
+CREATE VIRTUAL TABLE Tbl_File_Text_Index USING fts5(
+    File_Text, content='Tbl_File_Text', content_rowid='Text_ID',
+    tokenize='unicode61 remove_diacritics 2'
+);
+CREATE TRIGGER TR_File_Text_Insert AFTER INSERT ON Tbl_File_Text
+BEGIN
+    INSERT INTO Tbl_File_Text_Index (rowid, File_Text) VALUES (NEW.Text_ID, NEW.File_Text);
+END;
+CREATE TRIGGER TR_File_Text_Delete AFTER DELETE ON Tbl_File_Text
+BEGIN
+    INSERT INTO Tbl_File_Text_Index (Tbl_File_Text_Index, rowid, File_Text)
+    VALUES ('delete', OLD.Text_ID, OLD.File_Text);
+END;
+CREATE TRIGGER TR_File_Text_Update AFTER UPDATE ON Tbl_File_Text
+BEGIN
+    INSERT INTO Tbl_File_Text_Index (Tbl_File_Text_Index, rowid, File_Text)
+    VALUES ('delete', OLD.Text_ID, OLD.File_Text);
+    INSERT INTO Tbl_File_Text_Index (rowid, File_Text) VALUES (NEW.Text_ID, NEW.File_Text);
+END;

@@ -7,6 +7,7 @@
 #include "SchemaCodes.h"
 #include "Session.h"
 #include "SqlText.h"
+#include "TextIndex.h"
 
 namespace {
 
@@ -33,11 +34,27 @@ QString Quick_Query::All_Group() {
 QString Quick_Query::Condition(const QString& group_text, const QString& group_no,
                                const QString& text, const QString& user, bool administrator) {
     const QString q = trim_blanks(Quote_Sql(text));
+    return Scope_Condition(group_text, group_no, user, administrator,
+                           (group_text == All_Group() ? QStringLiteral("file_name like '%")
+                                                      : QStringLiteral("file_name LIKE '%")) +
+                               q + QStringLiteral("%'"));
+}
+
+QString Quick_Query::Content_Condition(db::Connection& c, const QString& group_text,
+                                       const QString& group_no, const QString& query,
+                                       const QString& user, bool administrator) {
+    const QString match = text_index::Content_Match(c, query);
+    return match.isEmpty() ? QString()
+                           : Scope_Condition(group_text, group_no, user, administrator, match);
+}
+
+QString Quick_Query::Scope_Condition(const QString& group_text, const QString& group_no,
+                                     const QString& user, bool administrator,
+                                     const QString& match) {
     const QString g = Quote_Sql(group_no);
     const QString u = Quote_Sql(user);
     if (group_text == All_Group())
-        return administrator ? QStringLiteral("where file_name like '%") + q + QStringLiteral("%'")
-                             : QString();
+        return administrator ? QStringLiteral("where ") + match : QString();
     if (administrator)
         return QStringLiteral("WHERE Folder_NO IN") + QStringLiteral("(SELECT group_no") +
                QStringLiteral(" From ref_group") + QStringLiteral(" WHERE group_no = '") + g +
@@ -46,7 +63,7 @@ QString Quick_Query::Condition(const QString& group_text, const QString& group_n
                g + QStringLiteral("'") +
                QStringLiteral(" Union SELECT folder_no From tbl_folder WHERE department_no IN ") +
                QStringLiteral(" (SELECT department_no From tbl_department WHERE group_no = '") + g +
-               QStringLiteral("')) AND file_name LIKE '%") + q + QStringLiteral("%'");
+               QStringLiteral("')) AND ") + match;
     // The user's departments of the group: only these, and their folders, are searched.
     const QString departments =
         QStringLiteral("SELECT aa.department_no From tbl_department as aa,"
@@ -60,8 +77,7 @@ QString Quick_Query::Condition(const QString& group_text, const QString& group_n
            QStringLiteral(" (") + departments + QStringLiteral(")) AND ") +
            QStringLiteral(" folder_no NOT IN(SELECT FOLDER_NO FROM Tbl_User_Folder_Deny WHERE "
                           "UID='") +
-           u + QStringLiteral("') AND ") + QStringLiteral("file_name LIKE '%") + q +
-           QStringLiteral("%'");
+           u + QStringLiteral("') AND ") + match;
 }
 
 void Quick_Query::tell(const db::Error& e) {
@@ -82,8 +98,18 @@ void Quick_Query::Run() {
     const int index = std::max(0, int(names.indexOf(group_text)));
     strip_.Select_Group(index);
     const QString group_no = browser_.Tree.group_ids()->stringList().value(index);
-    const QString condition = Condition(names.value(index), group_no, text, session::Cur_User,
-                                        session::Cur_Role == QLatin1String("Administrator"));
+    const bool administrator = session::Cur_Role == QLatin1String("Administrator");
+    QString condition;
+    try {
+        condition =
+            strip_.Search_Contents()
+                ? Content_Condition(c_, names.value(index), group_no, text, session::Cur_User,
+                                    administrator)
+                : Condition(names.value(index), group_no, text, session::Cur_User, administrator);
+    } catch (const db::Error& e) {
+        tell(e);
+        return;
+    }
 
     // The query runs before the list is emptied, so a rejected one leaves it as it was.
     if (condition.isEmpty()) {

@@ -23,6 +23,8 @@ public:
     virtual void Select_Group(int index) = 0;
     // Gives the query box the focus; gaining it reloads the history.
     virtual void Focus_Query() = 0;
+    // Whether the query looks in the files' text instead of their names.
+    virtual bool Search_Contents() const { return false; }
 };
 
 // The quick query: the live files whose names hold a text, within one group or (for
@@ -39,6 +41,11 @@ public:
     // group, when group_text is All_Group()), for this user. Empty when nothing may be listed.
     static QString Condition(const QString& group_text, const QString& group_no,
                              const QString& text, const QString& user, bool administrator);
+    // The same for the files whose text holds the query's words (text_index::Content_Match),
+    // within the same rights. Empty also when the query holds no word.
+    static QString Content_Condition(db::Connection& c, const QString& group_text,
+                                     const QString& group_no, const QString& query,
+                                     const QString& user, bool administrator);
 
     // Lists the files for the strip's group and text. A query the server rejects, or a text
     // longer than the history holds, is told and leaves the list as it was.
@@ -49,6 +56,9 @@ public:
     QStringListModel* History() { return &history_; }
 
 private:
+    // The rights part of a condition, joined to the match on the files.
+    static QString Scope_Condition(const QString& group_text, const QString& group_no,
+                                   const QString& user, bool administrator, const QString& match);
     void tell(const db::Error& e);
 
     Browser& browser_;

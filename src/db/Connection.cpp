@@ -72,6 +72,7 @@ void Connection::Close() {
     backend_.reset();
     transaction_depth_ = 0;
     defaults_.clear();
+    facts_.clear();
 }
 
 Engine Connection::engine() const {

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <memory>
@@ -35,6 +36,16 @@ public:
 
     void Run_Statement(const QString& sql);
     Result Open_Query(const QString& sql);
+
+    // Engine-native text, sent as it stands: neither rewritten nor recorded, since it is no
+    // T-SQL of the program's (the embedded engine's full-text index, an engine's catalogue).
+    void Run_Native(const QString& sql) { backend().execute(sql); }
+    Result Open_Native_Query(const QString& sql) { return backend().query(sql); }
+
+    // What a layer worked out once about the open library (whether a table exists, say);
+    // forgotten when the connection closes or opens another library.
+    QVariant Fact(const QString& name) const { return facts_.value(name); }
+    void Set_Fact(const QString& name, const QVariant& value) { facts_.insert(name, value); }
 
     // Streams content into the existing row table.key_column = key. Refuses a total larger
     // than the engine holds before anything is written.
@@ -78,6 +89,7 @@ private:
     int fail_at_ = 0;
     int transaction_depth_ = 0;
     QHash<QString, QHash<QString, QString>> defaults_;
+    QHash<QString, QVariant> facts_;
 };
 
 // The shared connection of the program (Lib_Connection).

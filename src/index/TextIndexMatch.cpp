@@ -1,0 +1,208 @@
+// Content queries: the condition on file numbers for the quick query, and a file's snippet.
+
+#include "TextIndex.h"
+#include "TextIndexSql.h"
+
+#include "Connection.h"
+#include "SqlText.h"
+
+#include <algorithm>
+
+namespace text_index {
+
+namespace {
+
+const QString Full_Text_Fact = QStringLiteral("text_index.full_text");
+
+// What the condition is when the library keeps no text: no file matches.
+const QString Nothing = QStringLiteral("1=0");
+
+bool word_char(QChar ch) {
+    return ch.isLetterOrNumber();
+}
+
+QString trim_to_word(const QString& word) {
+    qsizetype start = 0, end = word.size();
+    while (start < end && !word_char(word[start]))
+        ++start;
+    while (end > start && !word_char(word[end - 1]))
+        --end;
+    return word.mid(start, end - start);
+}
+
+bool has_full_text_index(db::Connection& c) {
+    QVariant known = c.Fact(Full_Text_Fact);
+    if (!known.isValid()) {
+        known = c.Open_Native_Query(QStringLiteral("select count(*) from sys.fulltext_indexes "
+                                                   "where object_id=object_id('Tbl_File_Text')"))
+                    .field(0)
+                    .toInt() > 0;
+        c.Set_Fact(Full_Text_Fact, known);
+    }
+    return known.toBool();
+}
+
+// A quoted token of the embedded engine's index; its tokenizer folds case and accents.
+QString fts_expression(const std::vector<Query_Term>& terms) {
+    QStringList parts;
+    for (const Query_Term& t : terms)
+        parts << QLatin1Char('"') + QString(t.text).replace(u'"', QStringLiteral("\"\"")) +
+                     QLatin1Char('"') + (t.prefix ? QStringLiteral("*") : QString());
+    return parts.join(QLatin1Char(' '));
+}
+
+QString sqlite_match(const std::vector<Query_Term>& terms) {
+    return QStringLiteral("File_NO IN (select File_NO from Tbl_File_Text where Text_ID IN "
+                          "(select rowid from Tbl_File_Text_Index where Tbl_File_Text_Index "
+                          "match '") +
+           Quote_Sql(fts_expression(terms)) + QStringLiteral("'))");
+}
+
+QString contains_match(const std::vector<Query_Term>& terms) {
+    QStringList parts;
+    // A search term cannot hold a double quote; it separates words anyway.
+    for (const Query_Term& t : terms)
+        parts << QLatin1Char('"') + QString(t.text).remove(u'"') +
+                     (t.prefix ? QStringLiteral("*\"") : QStringLiteral("\""));
+    return QStringLiteral("File_NO IN (select File_NO from Tbl_File_Text where "
+                          "CONTAINS(File_Text,'") +
+           Quote_Sql(parts.join(QStringLiteral(" AND "))) + QStringLiteral("'))");
+}
+
+QString like_match(const std::vector<Query_Term>& terms) {
+    QStringList parts;
+    for (const Query_Term& t : terms)
+        parts << QStringLiteral("File_Text COLLATE Latin1_General_CI_AI like '%") +
+                     Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape;
+    return QStringLiteral("File_NO IN (select File_NO from Tbl_File_Text where ") +
+           parts.join(QStringLiteral(" and ")) + QLatin1Char(')');
+}
+
+// Text folded for comparison (case and accents gone, white space runs one blank), with the
+// position in the original of every folded character.
+struct Folded {
+    QString text;
+    std::vector<qsizetype> from;
+};
+
+Folded fold(const QString& s) {
+    Folded f;
+    f.text.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        QChar ch = s[i];
+        if (ch.isSpace()) {
+            if (!f.text.endsWith(QLatin1Char(' '))) {
+                f.text += QLatin1Char(' ');
+                f.from.push_back(i);
+            }
+            continue;
+        }
+        if (ch.decompositionTag() == QChar::Canonical)
+            ch = ch.decomposition().at(0);
+        if (ch.category() == QChar::Mark_NonSpacing)
+            continue;
+        for (const QChar x : QString(ch).toCaseFolded()) {
+            f.text += x;
+            f.from.push_back(i);
+        }
+    }
+    return f;
+}
+
+} // namespace
+
+std::vector<Query_Term> Query_Terms(const QString& query) {
+    std::vector<Query_Term> terms;
+    QString current;
+    bool in_phrase = false;
+    const auto finish = [&](bool phrase) {
+        const QString text = phrase ? current.simplified() : trim_to_word(current);
+        if (std::any_of(text.begin(), text.end(), word_char))
+            terms.push_back({text, phrase, false});
+        current.clear();
+    };
+    for (const QChar ch : query) {
+        if (ch == u'"') {
+            finish(in_phrase);
+            in_phrase = !in_phrase;
+        } else if (!in_phrase && ch.isSpace()) {
+            finish(false);
+        } else {
+            current += ch;
+        }
+    }
+    const bool open_phrase = in_phrase;
+    const size_t before = terms.size();
+    finish(in_phrase);
+    // Still being typed: the last word, or a phrase whose closing quote is missing.
+    if (!terms.empty() && (!terms.back().phrase || (open_phrase && terms.size() > before)))
+        terms.back().prefix = true;
+    return terms;
+}
+
+QString Content_Match(db::Connection& c, const QString& query) {
+    const std::vector<Query_Term> terms = Query_Terms(query);
+    if (terms.empty())
+        return {};
+    if (!Ensure_Tables(c))
+        return Nothing;
+    if (c.engine() == db::Engine::Sqlite)
+        return sqlite_match(terms);
+    return has_full_text_index(c) ? contains_match(terms) : like_match(terms);
+}
+
+QString Snippet(db::Connection& c, const QString& file_no, const QString& query) {
+    const std::vector<Query_Term> terms = Query_Terms(query);
+    if (terms.empty() || !Has_Tables(c))
+        return {};
+    if (c.engine() == db::Engine::Sqlite) {
+        const db::Result r = c.Open_Native_Query(
+            QStringLiteral("select snippet(Tbl_File_Text_Index,0,'','','...',12) from "
+                           "Tbl_File_Text_Index where Tbl_File_Text_Index match '") +
+            Quote_Sql(fts_expression(terms)) +
+            QStringLiteral("' and rowid=(select Text_ID from Tbl_File_Text where File_NO='") +
+            Quote_Sql(file_no) + QStringLiteral("')"));
+        return r.eof() ? QString() : r.text(0).simplified();
+    }
+    const db::Result r =
+        c.Open_Query(QStringLiteral("select File_Text from Tbl_File_Text where File_NO='") +
+                     Quote_Sql(file_no) + QLatin1Char('\''));
+    return r.eof() ? QString() : Cut_Snippet(r.text(0), terms);
+}
+
+QString Cut_Snippet(const QString& text, const std::vector<Query_Term>& terms) {
+    constexpr qsizetype Before = 60, After = 100;
+    const Folded doc = fold(text);
+    qsizetype best = -1, best_end = -1;
+    for (const Query_Term& t : terms) {
+        const QString needle = fold(t.text).text.trimmed();
+        if (needle.isEmpty())
+            continue;
+        // The earliest place where a word starts with it (and ends with it, unless a prefix).
+        for (qsizetype at = doc.text.indexOf(needle); at >= 0 && (best < 0 || at < best);
+             at = doc.text.indexOf(needle, at + 1)) {
+            const qsizetype end = at + needle.size();
+            if ((at > 0 && word_char(doc.text[at - 1])) ||
+                (!t.prefix && end < doc.text.size() && word_char(doc.text[end])))
+                continue;
+            best = at;
+            best_end = end;
+            break;
+        }
+    }
+    if (best < 0)
+        return {};
+    const qsizetype first = doc.from[size_t(best)], last = doc.from[size_t(best_end - 1)] + 1;
+    qsizetype start = std::max<qsizetype>(0, first - Before);
+    qsizetype end = std::min(text.size(), last + After);
+    // Whole words only.
+    while (start > 0 && start < first && !text[start - 1].isSpace())
+        ++start;
+    while (end < text.size() && end > last && !text[end].isSpace())
+        --end;
+    return (start > 0 ? QStringLiteral("...") : QString()) +
+           text.mid(start, end - start).simplified() +
+           (end < text.size() ? QStringLiteral("...") : QString());
+}
+
+} // namespace text_index

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace db {
+class Connection;
+}
+
+// What the text index's files share; not for other layers.
+namespace text_index {
+
+// The creation texts of the text tables, as both schema scripts hold them.
+QString Sqlite_Tables_Script();
+QString Sql_Server_Tables_Script();
+
+// Whether the library holds the text tables, without creating them (inside a caller's
+// transaction, where a failed creation would undo the caller's work).
+bool Has_Tables(db::Connection& c);
+
+// One item of a content query: a word, or a "quoted phrase"; the last item of the query, when
+// a word (or a phrase whose closing quote is still missing), matches as a prefix.
+struct Query_Term {
+    QString text;
+    bool phrase = false;
+    bool prefix = false;
+};
+std::vector<Query_Term> Query_Terms(const QString& query);
+
+// A short piece of text around the earliest place any term occurs, compared without regard
+// to case or accents; "..." where cut, white space made single blanks. Empty when none occurs.
+QString Cut_Snippet(const QString& text, const std::vector<Query_Term>& terms);
+
+} // namespace text_index
