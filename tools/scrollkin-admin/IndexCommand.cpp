@@ -5,7 +5,6 @@
 #include "Error.h"
 #include "SqlText.h"
 #include "TextIndex.h"
-#include "Transaction.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -133,9 +132,7 @@ int Index_Command(const QStringList& args, Console io) {
                                               .arg(copy, content.errorString()));
                     }
                     const text_index::Extraction e = text_index::Extract_File(copy, name);
-                    db::Transaction t(c);
-                    text_index::Store(c, no, e);
-                    t.commit();
+                    text_index::Store(c, no, e); // its own transaction
                     if (e.outcome == text_index::Extraction_Outcome::Indexed) {
                         ++tally.with_text;
                     } else {

@@ -97,7 +97,7 @@ int Search_Command(const QStringList& args, Console io) {
         QSet<QString> listed;
         for (const Group& g : scope) {
             const QString condition =
-                Quick_Query::Content_Condition(g.name, g.no, words, uid, administrator);
+                Quick_Query::Content_Condition(c, g.name, g.no, words, uid, administrator);
             if (condition.isEmpty())
                 continue;
             for (db::Result r = c.Open_Query(
