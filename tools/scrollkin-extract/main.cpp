@@ -1,0 +1,186 @@
+// scrollkin-extract: writes the plain text of one document to standard output as UTF-8.
+//
+//   scrollkin-extract [--languages eng+deu] [--max-text BYTES] [--max-seconds N]
+//                     [--max-memory MIB] [--name ORIGINAL_NAME] [--] FILE
+//   scrollkin-extract --version
+//
+// Exit codes: 0 text was extracted (it may be empty); 2 the file is not indexable, with one line
+// of reason on standard error; 64 wrong arguments; 1 the text could not be written.
+// The program reads untrusted files with large libraries, so it limits itself before it reads
+// a byte: address space, CPU time, wall clock, no core dumps, and the text it writes.
+#include "Extract.h"
+#include "FileType.h"
+#include "Limits.h"
+#include "TextSink.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <poppler-version.h>
+#include <tesseract/baseapi.h>
+#include <zip.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int Exit_Text = 0;
+constexpr int Exit_Write_Failed = 1;
+constexpr int Exit_Not_Indexable = 2;
+constexpr int Exit_Usage = 64;
+
+struct Arguments {
+    extract::Settings settings;
+    extract::Limits limits;
+    QString file, name;
+    bool version = false;
+};
+
+[[noreturn]] void Usage(const char* why) {
+    std::fprintf(stderr,
+                 "scrollkin-extract: %s\n"
+                 "usage: scrollkin-extract [--languages eng+deu] [--max-text BYTES] "
+                 "[--max-seconds N] [--max-memory MIB] [--name ORIGINAL_NAME] [--] FILE\n"
+                 "       scrollkin-extract --version\n",
+                 why);
+    std::exit(Exit_Usage);
+}
+
+long long Number(const char* text, long long min, long long max, const char* option) {
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text, &end, 10);
+    if (errno != 0 || end == text || *end != 0 || v < min || v > max)
+        Usage((std::string(option) + " needs a number from " + std::to_string(min) + " to " +
+               std::to_string(max))
+                  .c_str());
+    return v;
+}
+
+Arguments Parse(int argc, char** argv) {
+    Arguments a;
+    bool files_only = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool option = !files_only && arg.size() > 1 && arg[0] == '-';
+        if (!option) {
+            if (!a.file.isEmpty())
+                Usage("one file at a time");
+            a.file = QString::fromLocal8Bit(argv[i]);
+            continue;
+        }
+        if (arg == "--") {
+            files_only = true;
+            continue;
+        }
+        if (arg == "--version") {
+            a.version = true;
+            continue;
+        }
+        if (i + 1 >= argc)
+            Usage((arg + " needs a value").c_str());
+        const char* value = argv[++i];
+        if (arg == "--languages")
+            a.settings.languages = QString::fromLocal8Bit(value).split(QLatin1Char('+'));
+        else if (arg == "--max-text")
+            a.settings.max_text = Number(value, 1, 1LL << 31, "--max-text");
+        else if (arg == "--max-seconds")
+            a.limits.seconds = int(Number(value, 1, 86400, "--max-seconds"));
+        else if (arg == "--max-memory")
+            a.limits.memory_mib = int(Number(value, 64, 1 << 20, "--max-memory"));
+        else if (arg == "--name")
+            a.name = QString::fromLocal8Bit(value);
+        else
+            Usage(("unknown option " + arg).c_str());
+    }
+    if (!a.version && a.file.isEmpty())
+        Usage("no file given");
+    return a;
+}
+
+int Version() {
+    std::printf("scrollkin-extract %s\npoppler %s, libzip %s, tesseract %s\n",
+                SCROLLKIN_EXTRACT_VERSION, poppler::version_string().c_str(), zip_libzip_version(),
+                tesseract::TessBaseAPI::Version());
+    return Exit_Text;
+}
+
+int Not_Indexable(const QString& reason) {
+    std::fprintf(stderr, "%s\n", reason.simplified().toUtf8().constData());
+    return Exit_Not_Indexable;
+}
+
+void Extract(const Arguments& a, Text_Sink& sink) {
+    using namespace extract;
+    const QString name = a.name.isEmpty() ? a.file : a.name;
+    const QByteArray head = Read_Head(a.file, 64 * 1024);
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    switch (Type_Of(head, name)) {
+    case File_Type::Plain_Text:
+        Plain_Text(a.file, sink);
+        break;
+    case File_Type::Html:
+        Html(a.file,
+             suffix == QLatin1String("xml") || suffix == QLatin1String("svg") ||
+                 (head.startsWith("<?xml") && !head.left(4096).toLower().contains("<html")),
+             sink);
+        break;
+    case File_Type::Rtf:
+        Rtf(a.file, sink);
+        break;
+    case File_Type::Pdf:
+        Pdf(a.file, a.settings, sink);
+        break;
+    case File_Type::Zip:
+        Zipped_Xml(a.file, a.settings, sink);
+        break;
+    case File_Type::Picture:
+        Picture(a.file, a.settings, sink);
+        break;
+    case File_Type::Unknown:
+        throw extract::Not_Indexable(Unknown_Reason(name));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The OCR engine's thread pool reads this when the program loads: one thread, as several
+    // children may run at once. The parent sets it; by hand, the program starts itself again.
+    if (!std::getenv("OMP_THREAD_LIMIT")) {
+        ::setenv("OMP_THREAD_LIMIT", "1", 1);
+        ::execv("/proc/self/exe", argv);
+    }
+    const Arguments a = Parse(argc, argv);
+    if (a.version)
+        return Version();
+    extract::Apply_Limits(a.limits);
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C"); // the OCR engine insists on it
+
+    Text_Sink sink(a.settings.max_text);
+    try {
+        QCoreApplication app(argc, argv); // picture format plug-ins are found through it
+        extract::Test_Fault();
+        Extract(a, sink);
+    } catch (const extract::Not_Indexable& e) {
+        return Not_Indexable(QString::fromStdString(e.what()));
+    } catch (const std::bad_alloc&) {
+        return Not_Indexable(extract::Memory_Reason(a.limits.memory_mib));
+    } catch (const std::exception& e) {
+        return Not_Indexable(QStringLiteral("The file could not be read: %1.")
+                                 .arg(QString::fromLocal8Bit(e.what())));
+    }
+    const QByteArray& text = sink.Bytes();
+    if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()) ||
+        std::fflush(stdout) != 0)
+        return Exit_Write_Failed;
+    return Exit_Text;
+}
