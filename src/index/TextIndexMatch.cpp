@@ -148,7 +148,11 @@ QString Content_Match(db::Connection& c, const QString& query) {
         return Nothing;
     if (c.engine() == db::Engine::Sqlite)
         return sqlite_match(terms);
-    return has_full_text_index(c) ? contains_match(terms) : like_match(terms);
+    return Server_Match(terms, has_full_text_index(c));
+}
+
+QString Server_Match(const std::vector<Query_Term>& terms, bool full_text) {
+    return full_text ? contains_match(terms) : like_match(terms);
 }
 
 QString Snippet(db::Connection& c, const QString& file_no, const QString& query) {

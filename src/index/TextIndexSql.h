@@ -28,6 +28,10 @@ struct Query_Term {
 };
 std::vector<Query_Term> Query_Terms(const QString& query);
 
+// The condition on File_NO for SQL Server: CONTAINS where the library has a full-text index,
+// else LIKE with an accent-insensitive collation for every item.
+QString Server_Match(const std::vector<Query_Term>& terms, bool full_text);
+
 // A short piece of text around the earliest place any term occurs, compared without regard
 // to case or accents; "..." where cut, white space made single blanks. Empty when none occurs.
 QString Cut_Snippet(const QString& text, const std::vector<Query_Term>& terms);

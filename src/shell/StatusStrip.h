@@ -15,4 +15,7 @@ public:
     virtual void Set_Progress_Maximum(int maximum) = 0; // pbar
     virtual void Set_Progress_Value(int value) = 0;
     virtual void Show_Progress(bool visible) = 0;
+    // What the background indexing reads now ("Indexing report.pdf (2 more)..."), empty when
+    // it is idle.
+    virtual void Set_Indexing(const QString& /*text*/) {}
 };

@@ -6,6 +6,7 @@
 #include "Error.h"
 #include "FileFacts.h"
 #include "Hourglass.h"
+#include "IndexQueue.h"
 #include "NextId.h"
 #include "Prompter.h"
 #include "Rights.h"
@@ -60,9 +61,9 @@ QString catalogue_query(const QString& file_no) {
 } // namespace
 
 Backup::Backup(Browser& browser, db::Connection& connection, Prompter& prompter,
-               Status_Strip& status, Browser_Window& window)
+               Status_Strip& status, Browser_Window& window, text_index::Index_Queue* queue)
     : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
-      open_source_(Open_Backup_Source) {}
+      open_source_(Open_Backup_Source), queue_(queue) {}
 
 int Backup::find_listed(const File_Facts& facts) const {
     const List_Model& list = browser_.List;
@@ -204,6 +205,9 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
         status_.Set_Caption(facts.name + QStringLiteral(" Backuped!"));
         result.outcome = Backup_Outcome::Stored;
         result.file_no = file_no;
+        // Its text is read after the commit, while the user goes on.
+        if (queue_)
+            queue_->Enqueue(file_no, result.path, facts.name);
         return result;
     }
     // Nothing was stored: the list must not show the file as if it were.
@@ -304,8 +308,9 @@ int Drop_Result::not_stored() const {
 
 std::shared_ptr<Backup> Install_Backup_Operations(Browser& browser, db::Connection& connection,
                                                   Prompter& prompter, Status_Strip& status,
-                                                  Browser_Window& window) {
-    auto backup = std::make_shared<Backup>(browser, connection, prompter, status, window);
+                                                  Browser_Window& window,
+                                                  text_index::Index_Queue* queue) {
+    auto backup = std::make_shared<Backup>(browser, connection, prompter, status, window, queue);
     browser.Operations.Backup_File = [backup](const QString& path, bool show_progress) {
         backup->Backup_File(path, show_progress);
     };

@@ -17,6 +17,9 @@ namespace db {
 class Connection;
 class Error;
 } // namespace db
+namespace text_index {
+class Index_Queue;
+}
 
 // Storing files from disk in the library: one file chosen in a dialog or given by path, and
 // files dropped onto the list.
@@ -46,8 +49,9 @@ struct Drop_Result {
 
 class Backup {
 public:
+    // queue: reads the text of every file stored, for content queries; none reads nothing.
     Backup(Browser& browser, db::Connection& connection, Prompter& prompter, Status_Strip& status,
-           Browser_Window& window);
+           Browser_Window& window, text_index::Index_Queue* queue = nullptr);
 
     // Stores one file in the folder selected in the tree, as a new file or over the listed file
     // of the same name and extension. path: a full file path, or "none" to ask for one.
@@ -83,6 +87,7 @@ private:
     Status_Strip& status_;
     Browser_Window& window_;
     Source_Opener open_source_;
+    text_index::Index_Queue* queue_;
 };
 
 // Makes the browser's backup command ("bak") run Backup_File. The returned object also takes
@@ -90,6 +95,7 @@ private:
 // holds it, and everything passed in must outlive it.
 std::shared_ptr<Backup> Install_Backup_Operations(Browser& browser, db::Connection& connection,
                                                   Prompter& prompter, Status_Strip& status,
-                                                  Browser_Window& window);
+                                                  Browser_Window& window,
+                                                  text_index::Index_Queue* queue = nullptr);
 
 } // namespace store

@@ -10,6 +10,7 @@
 #include "Session.h"
 #include "SqlText.h"
 #include "StatusStrip.h"
+#include "TextIndex.h"
 #include "Transaction.h"
 
 namespace store {
@@ -54,7 +55,8 @@ QString File_Operations::paste_file(const QString& source_no, const QString& fol
                                         QStringLiteral("' is no longer in the library: it was "
                                                        "not pasted.");
     }
-    const QString no = Quote_Sql(Next_Id(c_, QStringLiteral("file")));
+    const QString new_no = Next_Id(c_, QStringLiteral("file"));
+    const QString no = Quote_Sql(new_no);
     c_.Run_Statement(
         QStringLiteral("insert into Tbl_File_Information (File_Name,File_Size,File_Type,File_Owner,"
                        "File_NO,Folder_NO,LastAccessed_by)") +
@@ -70,6 +72,8 @@ QString File_Operations::paste_file(const QString& source_no, const QString& fol
             .toInt() == 0)
         return QLatin1Char('\'') + name +
                QStringLiteral("' has no content in the library: it was not pasted.");
+    // The copy is found by its text as the original is.
+    text_index::Copy(c_, source_no, new_no);
     c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
                                     "file_no ) values('") +
                      user + QStringLiteral("',default,'Create'") + QStringLiteral(",'") + no +

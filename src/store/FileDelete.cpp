@@ -9,6 +9,7 @@
 #include "Session.h"
 #include "SqlText.h"
 #include "StatusStrip.h"
+#include "TextIndex.h"
 #include "Transaction.h"
 
 namespace store {
@@ -33,6 +34,8 @@ void File_Operations::delete_file(const QString& file_no) {
                                     "file_no ) values('") +
                      Quote_Sql(session::Cur_User) + QStringLiteral("',default,'Delete'") +
                      QStringLiteral(",'") + no + QStringLiteral("') "));
+    // A deleted file's text goes with it, so no content query finds it.
+    text_index::Forget(c_, file_no);
     tx.commit();
 }
 

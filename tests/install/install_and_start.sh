@@ -22,7 +22,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {
     cat "$work/install.log"
     fail "cmake --install failed"
 }
-for f in bin/scrollkin bin/scrollkin-admin \
+for f in bin/scrollkin bin/scrollkin-admin bin/scrollkin-extract \
     share/applications/scrollkin.desktop \
     share/icons/hicolor/scalable/apps/scrollkin.svg \
     share/icons/hicolor/48x48/apps/scrollkin.png \
@@ -56,6 +56,10 @@ export PATH="$prefix/bin:$PATH"
 # The installed tool works on its own too.
 scrollkin-admin init "Provider=SQLite;Data Source=$work/library.db" >/dev/null ||
     fail "the installed scrollkin-admin could not create a library"
+# So does the extractor, with the libraries and OCR data it was installed with.
+printf 'installed extractor' >"$work/words.txt"
+[ "$(scrollkin-extract "$work/words.txt")" = "installed extractor" ] ||
+    fail "the installed scrollkin-extract did not read a text file"
 
 # Start on a display of our own (xcb, as on a desktop) and wait for the login window.
 unset QT_QPA_PLATFORM

@@ -241,7 +241,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("points"); // statements the operation sends
         for (const QString& c : testenv::List("backup new 11,backup overwrite 10,restore 3,"
-                                              "delete 6,paste 12,user save 6"))
+                                              "delete 7,paste 13,user save 6"))
             QTest::newRow(qPrintable(c)) << c.section(u' ', 0, -2) << c.section(u' ', -1).toInt();
     }
     void failing_statement() {

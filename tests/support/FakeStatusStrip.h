@@ -17,9 +17,10 @@ public:
     void Set_Progress_Maximum(int m) override { progress_maximum = m; }
     void Set_Progress_Value(int v) override { progress_value = v; }
     void Show_Progress(bool v) override { progress_visible = v; }
+    void Set_Indexing(const QString& text) override { indexing << text; }
 
     QString message, caption;
-    QStringList captions;
+    QStringList captions, indexing;
     int progress_maximum = 0, progress_value = 0;
     bool progress_visible = false;
 };

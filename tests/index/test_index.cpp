@@ -1,0 +1,186 @@
+#include "IndexQueue.h"
+#include "QuickQuery.h"
+#include "StoreFixture.h"
+#include "TextIndex.h"
+#include "TextIndexSql.h"
+
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+
+struct Fake_Query_Strip : Query_Strip {
+    QString group, query;
+    bool contents = true;
+    QString Group_Text() const override { return group; }
+    QString Query_Text() const override { return query; }
+    void Select_Group(int) override {}
+    void Focus_Query() override {}
+    bool Search_Contents() const override { return contents; }
+};
+
+// The store fixture with a second department, Legal (Fold0004 Contracts), where clerk1 holds no
+// right, Archive (Fold0002) denied to clerk1, backups read by an index queue, and a quick query.
+struct Index_Fixture : Store_Fixture {
+    text_index::Index_Queue queue{f.c};
+    Fake_Query_Strip strip;
+    std::shared_ptr<Quick_Query> quick;
+
+    Index_Fixture() {
+        f.add("Dpmt0002|Legal|Grou0001; Fold0004|Contracts|Dpmt0002");
+        f.deny(u"clerk1"_s, u"Fold0002"_s);
+        queue.Set_Status(&status);
+        backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window, &queue);
+        quick = Install_Quick_Query(browser, f.c, prompter, strip);
+    }
+
+    int row_of(const QString& name) const {
+        for (int i = 0; i < browser.List.Row_Count(); ++i)
+            if (browser.List.Row(i).text == name)
+                return i;
+        return -1;
+    }
+    // The listed files as "name#number", by number.
+    QString found() const {
+        QStringList out;
+        for (const List_Row* r : rows())
+            if (r->key.startsWith(u"file"))
+                out << r->text + u'#' + r->tag;
+        return out.join(u' ');
+    }
+    QString native(const QString& sql) { return f.c.Open_Native_Query(sql).text(0); }
+    void pdf(const QString& name, const QString& text) {
+        QPdfWriter writer(path(name));
+        QPainter painter(&writer);
+        painter.setFont(QFont(u"DejaVu Sans"_s, 12));
+        painter.drawText(QRect(0, 0, writer.width(), writer.height()), Qt::TextWordWrap, text);
+    }
+
+    // Steps of the store fixture, and: "as <user> <role>" (signs in anew), "pdf <name>|<text>",
+    // "wait" (until the queue is idle; what the status strip showed), "find <group>|<query>"
+    // and "name <group>|<query>" (a content or name query; the files it listed),
+    // "select <name>", "rename <name>|<new name>", "snippet <number>|<query>", "texts" (the
+    // text table), "drop" (the text tables, as in a library of an older program), "tables",
+    // "toindex", "consistent" (the index matches its table).
+    void play_index(Transcript& t, const QString& script) {
+        for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
+            const QString step = command.trimmed().section(u' ', 0, 0);
+            const QString a = command.trimmed().section(u' ', 1);
+            if (step == u"as") {
+                session::Cur_User = a.section(u' ', 0, 0);
+                session::Cur_Role = a.section(u' ', 1);
+                browser.Open();
+            } else if (step == u"pdf") {
+                pdf(a.section(u'|', 0, 0), a.section(u'|', 1));
+                t.Field(u"outcome"_s,
+                        QString::number(
+                            int(backup->Backup_File(path(a.section(u'|', 0, 0)), false).outcome)));
+            } else if (step == u"wait") {
+                t.Field(u"idle"_s, QString::number(queue.Wait_Until_Idle()));
+                t.Field(u"indexing"_s, status.indexing.join(u" / "));
+                status.indexing.clear();
+            } else if (step == u"find" || step == u"name") {
+                strip.contents = step == u"find";
+                strip.group = a.section(u'|', 0, 0);
+                strip.query = a.section(u'|', 1);
+                status.captions.clear();
+                quick->Run();
+                t.Field(u"found"_s, found());
+                t.Field(u"caption"_s, status.caption);
+            } else if (step == u"select") {
+                select({row_of(a)});
+            } else if (step == u"rename") {
+                const int row = row_of(a.section(u'|', 0, 0));
+                select({row});
+                t.Field(u"renamed"_s, QString::number(ops->Rename_File(row, a.section(u'|', 1))));
+            } else if (step == u"snippet") {
+                t.Field(u"snippet"_s,
+                        text_index::Snippet(f.c, a.section(u'|', 0, 0), a.section(u'|', 1)));
+            } else if (step == u"texts") {
+                t << rows(u"select File_NO,Extractor,Outcome,Reason,File_Text from Tbl_File_Text "
+                          "order by cast(File_NO as int)"_s);
+            } else if (step == u"drop") {
+                f.c.Run_Native(u"drop table Tbl_File_Text"_s);
+                f.c.Run_Native(u"drop table Tbl_File_Text_Index"_s);
+                f.c.Open(f.lib.connection_string);
+            } else if (step == u"tables") {
+                t.Field(u"text tables"_s,
+                        native(u"select count(*) from sqlite_master where name in "
+                               "('Tbl_File_Text','Tbl_File_Text_Index')"_s));
+            } else if (step == u"toindex") {
+                t.Field(u"without text"_s, text_index::Files_To_Index(f.c, false).join(u' '));
+                t.Field(u"all"_s, text_index::Files_To_Index(f.c, true).join(u' '));
+            } else if (step == u"consistent") {
+                // Raises an error when the index and its table differ.
+                f.c.Run_Native(u"insert into Tbl_File_Text_Index(Tbl_File_Text_Index, rank) "
+                               "values('integrity-check', 1)"_s);
+                t << u"index consistent"_s;
+            } else {
+                play(t, command);
+            }
+        }
+    }
+};
+
+} // namespace
+
+class Test_Index : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // How a query's text becomes words and phrases, the condition SQL Server gets for it (LIKE
+    // and CONTAINS), and the piece of text shown around the first match.
+    void query_forms() {
+        const auto terms = [](const QString& q) {
+            QStringList out;
+            for (const auto& t : text_index::Query_Terms(q))
+                out << (t.phrase ? u"phrase["_s : u"word["_s) + t.text + u']' +
+                           (t.prefix ? u"*"_s : QString());
+            return out.join(u' ');
+        };
+        QVERIFY(Table_Matches(
+            u"index/transcripts/query_forms.txt"_s,
+            {{u"terms"_s, terms},
+             {u"like"_s,
+              [](const QString& q) {
+                  return text_index::Server_Match(text_index::Query_Terms(q), false);
+              }},
+             {u"contains"_s,
+              [](const QString& q) {
+                  return text_index::Server_Match(text_index::Query_Terms(q), true);
+              }},
+             {u"snippet"_s, [](const QString& in) {
+                  return text_index::Cut_Snippet(in.section(u'|', 1).replace(u"\\n"_s, u"\n"_s),
+                                                 text_index::Query_Terms(in.section(u'|', 0, 0)));
+              }}}));
+    }
+
+    // Files backed up, read in the background and found by their words within each user's
+    // rights; the text follows overwrites, deletes, pastes and renames; a library whose text
+    // tables are missing keeps working and gets them at its first indexing.
+    void scenario() {
+        std::unique_ptr<Index_Fixture> x;
+        QVERIFY(Script_Matches(u"index/transcripts/index.txt"_s,
+                               [&](Transcript& t, const QString&, const QString& in) {
+                                   if (!x)
+                                       x = std::make_unique<Index_Fixture>();
+                                   x->play_index(t, in);
+                               }));
+    }
+
+    // The text tables that a library lacking them gets are the ones a new library has.
+    void tables_of_both_scripts() {
+        for (const char* script : {"sqlite.sql", "mssql.sql"}) {
+            QFile file(QStringLiteral(SCROLLKIN_TESTS_DIR "/../schema/") + QLatin1String(script));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(QString::fromUtf8(file.readAll())
+                         .contains(QLatin1String(script) == QLatin1String("sqlite.sql")
+                                       ? text_index::Sqlite_Tables_Script()
+                                       : text_index::Sql_Server_Tables_Script()),
+                     script);
+        }
+    }
+};
+
+SCROLLKIN_GUI_TEST_MAIN(Test_Index)
+#include "test_index.moc"
