@@ -4,6 +4,7 @@
 #include "Backup.h"
 #include "DepartmentRights.h"
 #include "FileOperations.h"
+#include "IndexQueue.h"
 #include "LogBook.h"
 #include "PictureFile.h"
 #include "RestoreOperations.h"
@@ -235,12 +236,14 @@ protected:
 frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
                            QWidget* parent)
     : QWidget(parent), status_(status), menus_(menus),
+      index_queue_(std::make_unique<text_index::Index_Queue>(db::Lib_Connection())),
       browser_(std::make_unique<Browser>(db::Lib_Connection(), status, prompter, *this)),
       filepass_(std::make_unique<Filepass_Window>(this)) {
     setObjectName(QStringLiteral("frmQuery_doc"));
     Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
-    backup_ =
-        store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    index_queue_->Set_Status(&status);
+    backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status,
+                                               *this, index_queue_.get());
     store::View_Hooks view_hooks;
     view_hooks.Is_Picture_Type = [](const QString& extension) {
         return viewer::Is_Picture_Type(extension);

@@ -185,6 +185,7 @@ struct Program : Library {
     // select key (without a click), letter l (the right a menu left), rows key|text|file number,..
     // (listed, the first selected), also n (the n-th selected too), seen; crow (with control),
     // contents (a click on the box), words no|text (a file's text), tip row (its tool tip);
+    // write name|content (a file to back up), indexing (the strip until the text is read);
     // header n (a click on that column's header); bar, cells, locale name, sort n (the file list).
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
@@ -230,6 +231,13 @@ struct Program : Library {
             e.outcome = text_index::Extraction_Outcome::Indexed;
             e.text = a.section(u'|', 1);
             text_index::Store(c, a.section(u'|', 0, 0), e);
+        } else if (v == L("write")) // "write name|content": a file in the temporary folder
+            testenv::Write_File(templates.path() + u'/' + a.section(u'|', 0, 0),
+                                a.section(u'|', 1).toUtf8());
+        else if (v == L("indexing")) { // the strip while the backed-up text is read, and after
+            t << J("indexing", look(w("lblindex")));
+            QTRY_VERIFY_WITH_TIMEOUT(w("lblindex")->isHidden(), 60000);
+            t << J("indexed", look(w("lblindex")));
         } else if (v == L("tip")) { // a row's tool tip, and the name it shows
             const QModelIndex name = lv->model()->index(f->row_of(k), 0);
             t << J("tip", a, "->", name.data(Qt::ToolTipRole).toString(), "|",
