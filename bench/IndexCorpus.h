@@ -33,9 +33,9 @@ struct Corpus_File {
 class Prose {
 public:
     explicit Prose(quint64 seed) : x_(seed | 1) {
-        static const char* const syllables[] = {"ka", "lo", "mer", "tin", "sa", "vor", "el",
-                                                "quin", "dra", "po", "ru", "shi", "an", "bel",
-                                                "cor", "dex", "fa", "gil", "hon", "ix"};
+        static const char* const syllables[] = {"ka",   "lo",  "mer", "tin", "sa",  "vor", "el",
+                                                "quin", "dra", "po",  "ru",  "shi", "an",  "bel",
+                                                "cor",  "dex", "fa",  "gil", "hon", "ix"};
         for (int i = 0; i < 600; ++i) {
             QString w;
             for (int s = 0, n = 2 + i % 3; s < n; ++s)
@@ -74,7 +74,9 @@ private:
     QStringList vocabulary_;
 };
 
-inline QString Xml_Escaped(const QString& s) { return s.toHtmlEscaped(); }
+inline QString Xml_Escaped(const QString& s) {
+    return s.toHtmlEscaped();
+}
 
 inline void Write_Zip(const QString& path,
                       const std::vector<std::pair<std::string, QByteArray>>& parts) {
@@ -128,19 +130,20 @@ inline void Write_Odt(const QString& path, const QStringList& paragraphs) {
     QByteArray body;
     for (const QString& p : paragraphs)
         body += "<text:p>" + Xml_Escaped(p).toUtf8() + "</text:p>";
-    Write_Zip(path,
-              {{"mimetype", "application/vnd.oasis.opendocument.text"},
-               {"META-INF/manifest.xml",
-                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><manifest:manifest xmlns:manifest=\"urn:"
-                "oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.2\">"
-                "<manifest:file-entry manifest:full-path=\"/\" manifest:media-type=\"application/"
-                "vnd.oasis.opendocument.text\"/><manifest:file-entry manifest:full-path=\"content."
-                "xml\" manifest:media-type=\"text/xml\"/></manifest:manifest>"},
-               {"content.xml",
-                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content xmlns:office="
-                "\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" xmlns:text=\"urn:oasis:names:"
-                "tc:opendocument:xmlns:text:1.0\" office:version=\"1.2\"><office:body><office:text>" +
-                    body + "</office:text></office:body></office:document-content>"}});
+    Write_Zip(
+        path,
+        {{"mimetype", "application/vnd.oasis.opendocument.text"},
+         {"META-INF/manifest.xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?><manifest:manifest xmlns:manifest=\"urn:"
+          "oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.2\">"
+          "<manifest:file-entry manifest:full-path=\"/\" manifest:media-type=\"application/"
+          "vnd.oasis.opendocument.text\"/><manifest:file-entry manifest:full-path=\"content."
+          "xml\" manifest:media-type=\"text/xml\"/></manifest:manifest>"},
+         {"content.xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content xmlns:office="
+          "\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" xmlns:text=\"urn:oasis:names:"
+          "tc:opendocument:xmlns:text:1.0\" office:version=\"1.2\"><office:body><office:text>" +
+              body + "</office:text></office:body></office:document-content>"}});
 }
 
 // Paragraphs as lines of at most `width` characters.
@@ -213,8 +216,8 @@ inline std::vector<Corpus_File> Write_Index_Corpus(const QString& dir, int docum
     static const char* const kinds[] = {"pdf", "docx", "odt", "txt"};
     for (int i = 0; i < documents; ++i) {
         const QString kind = QLatin1String(kinds[i % 4]);
-        const QString path = QStringLiteral("%1/doc%2.%3").arg(dir).arg(i, 5, 10, QLatin1Char('0'))
-                                 .arg(kind);
+        const QString path =
+            QStringLiteral("%1/doc%2.%3").arg(dir).arg(i, 5, 10, QLatin1Char('0')).arg(kind);
         const QStringList paragraphs = prose.Paragraphs(prose.Between(2, 40) * 1024);
         if (kind == QLatin1String("pdf")) {
             Write_Pdf(path, paragraphs);
@@ -231,7 +234,8 @@ inline std::vector<Corpus_File> Write_Index_Corpus(const QString& dir, int docum
         files.push_back({path, kind, QFileInfo(path).size()});
     }
     for (int i = 0; i < scans; ++i) {
-        const QString path = QStringLiteral("%1/scan%2.png").arg(dir).arg(i, 3, 10, QLatin1Char('0'));
+        const QString path =
+            QStringLiteral("%1/scan%2.png").arg(dir).arg(i, 3, 10, QLatin1Char('0'));
         Write_Scan(path, prose.Paragraphs(3000));
         files.push_back({path, QStringLiteral("scan"), QFileInfo(path).size()});
     }

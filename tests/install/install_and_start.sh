@@ -23,6 +23,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {
     fail "cmake --install failed"
 }
 for f in bin/scrollkin bin/scrollkin-admin bin/scrollkin-extract \
+    lib/scrollkin/scrollkin-extract-pdf.so lib/scrollkin/scrollkin-extract-ocr.so \
     share/applications/scrollkin.desktop \
     share/icons/hicolor/scalable/apps/scrollkin.svg \
     share/icons/hicolor/48x48/apps/scrollkin.png \
@@ -56,10 +57,12 @@ export PATH="$prefix/bin:$PATH"
 # The installed tool works on its own too.
 scrollkin-admin init "Provider=SQLite;Data Source=$work/library.db" >/dev/null ||
     fail "the installed scrollkin-admin could not create a library"
-# So does the extractor, with the libraries and OCR data it was installed with.
+# So does the extractor, and it finds its PDF and OCR modules where they were installed.
 printf 'installed extractor' >"$work/words.txt"
 [ "$(scrollkin-extract "$work/words.txt")" = "installed extractor" ] ||
     fail "the installed scrollkin-extract did not read a text file"
+scrollkin-extract --version | grep -q '^libzip .*, poppler .*, tesseract ' ||
+    fail "the installed scrollkin-extract lacks a module: $(scrollkin-extract --version)"
 
 # Start on a display of our own (xcb, as on a desktop) and wait for the login window.
 unset QT_QPA_PLATFORM

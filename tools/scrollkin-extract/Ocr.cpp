@@ -1,8 +1,9 @@
-// Pictures, and the OCR engine that PDF pages without a text layer use too.
+// The OCR module: pictures, and the engine that PDF pages without a text layer use too.
 #include "Ocr.h"
 
 #include "Extract.h"
 #include "Limits.h"
+#include "Modules.h"
 #include "TextSink.h"
 
 #include <QImage>
@@ -27,9 +28,20 @@ bool Start(tesseract::TessBaseAPI& api, const QStringList& languages) {
                     tesseract::OEM_DEFAULT) == 0;
 }
 
+class Tesseract_Engine : public Ocr_Engine {
+public:
+    explicit Tesseract_Engine(const QStringList& languages);
+    ~Tesseract_Engine() override;
+    QString Read(const uchar* grey, int width, int height, int bytes_per_line, int dpi) override;
+
+private:
+    std::unique_ptr<tesseract::TessBaseAPI> api_;
+    QStringList languages_;
+};
+
 } // namespace
 
-Ocr_Engine::Ocr_Engine(const QStringList& asked)
+Tesseract_Engine::Tesseract_Engine(const QStringList& asked)
     : api_(std::make_unique<tesseract::TessBaseAPI>()) {
     const QString english = QStringLiteral("eng");
     if (!Start(*api_, {english}))
@@ -55,11 +67,12 @@ Ocr_Engine::Ocr_Engine(const QStringList& asked)
     api_->SetVariable("debug_file", "/dev/null"); // its remarks would bury the reason line
 }
 
-Ocr_Engine::~Ocr_Engine() {
+Tesseract_Engine::~Tesseract_Engine() {
     api_->End();
 }
 
-QString Ocr_Engine::Read(const uchar* grey, int width, int height, int bytes_per_line, int dpi) {
+QString Tesseract_Engine::Read(const uchar* grey, int width, int height, int bytes_per_line,
+                               int dpi) {
     api_->SetImage(grey, width, height, 1, bytes_per_line);
     api_->SetSourceResolution(dpi);
     const std::unique_ptr<char[]> text(api_->GetUTF8Text());
@@ -67,7 +80,7 @@ QString Ocr_Engine::Read(const uchar* grey, int width, int height, int bytes_per
     return text ? QString::fromUtf8(text.get()) : QString();
 }
 
-void Picture(const QString& path, const Settings& s, Text_Sink& out) {
+static void Read_Picture(const QString& path, const Settings& s, Text_Sink& out) {
     QImageReader::setAllocationLimit(256);
     QImageReader reader(path);
     std::unique_ptr<Ocr_Engine> ocr;
@@ -99,7 +112,7 @@ void Picture(const QString& path, const Settings& s, Text_Sink& out) {
         }
         image = image.convertToFormat(QImage::Format_Grayscale8);
         if (!ocr)
-            ocr = std::make_unique<Ocr_Engine>(s.languages);
+            ocr = std::make_unique<Tesseract_Engine>(s.languages);
         out.Add(ocr->Read(image.constBits(), image.width(), image.height(),
                           int(image.bytesPerLine()), dpi));
         out.Break();
@@ -109,3 +122,17 @@ void Picture(const QString& path, const Settings& s, Text_Sink& out) {
 }
 
 } // namespace extract
+
+extern "C" {
+__attribute__((visibility("default"))) extract::Ocr_Engine*
+scrollkin_extract_ocr_engine(const QStringList& languages) {
+    return new extract::Tesseract_Engine(languages); // owned by the caller's unique_ptr
+}
+__attribute__((visibility("default"))) void
+scrollkin_extract_picture(const QString& path, const extract::Settings& s, Text_Sink& out) {
+    extract::Read_Picture(path, s, out);
+}
+__attribute__((visibility("default"))) const char* scrollkin_extract_ocr_version() {
+    return tesseract::TessBaseAPI::Version();
+}
+}

@@ -5,27 +5,17 @@
 
 #include <memory>
 
-namespace tesseract {
-class TessBaseAPI;
-}
-
 namespace extract {
 
-// Text recognition of 8-bit grey pixels in the languages asked for that are installed (English
-// when none is); Not_Indexable when no language data is installed at all.
+// Text recognition of 8-bit grey pixels, in the languages asked for that are installed (English
+// when none is). It lives in the OCR module, loaded only when a file needs it.
 class Ocr_Engine {
 public:
-    explicit Ocr_Engine(const QStringList& languages);
-    ~Ocr_Engine();
-    Ocr_Engine(const Ocr_Engine&) = delete;
-    Ocr_Engine& operator=(const Ocr_Engine&) = delete;
-
-    QString Read(const uchar* grey, int width, int height, int bytes_per_line, int dpi);
-    QStringList Languages() const { return languages_; }
-
-private:
-    std::unique_ptr<tesseract::TessBaseAPI> api_;
-    QStringList languages_;
+    virtual ~Ocr_Engine() = default;
+    virtual QString Read(const uchar* grey, int width, int height, int bytes_per_line, int dpi) = 0;
 };
+
+// Not_Indexable when the module or any language data is missing.
+std::unique_ptr<Ocr_Engine> Make_Ocr(const QStringList& languages);
 
 } // namespace extract

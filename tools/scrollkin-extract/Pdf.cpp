@@ -1,6 +1,7 @@
 // PDF: the text layer of every page; a page without one is rendered and read by OCR.
 #include "Extract.h"
 #include "Limits.h"
+#include "Modules.h"
 #include "Ocr.h"
 #include "TextSink.h"
 
@@ -11,6 +12,7 @@
 #include <poppler-image.h>
 #include <poppler-page-renderer.h>
 #include <poppler-page.h>
+#include <poppler-version.h>
 
 #include <cmath>
 #include <memory>
@@ -47,7 +49,7 @@ QString Page_Ocr(const poppler::page& page, Ocr_Engine& ocr) {
 
 } // namespace
 
-void Pdf(const QString& path, const Settings& s, Text_Sink& out) {
+static void Read_Pdf(const QString& path, const Settings& s, Text_Sink& out) {
     poppler::set_debug_error_function(Quiet, nullptr);
     const std::unique_ptr<poppler::document> doc(
         poppler::document::load_from_file(QFile::encodeName(path).toStdString()));
@@ -78,7 +80,7 @@ void Pdf(const QString& path, const Settings& s, Text_Sink& out) {
             continue;
         try {
             if (!ocr)
-                ocr = std::make_unique<Ocr_Engine>(s.languages);
+                ocr = Make_Ocr(s.languages);
             out.Add(Page_Ocr(*page, *ocr));
             out.Break();
         } catch (const Not_Indexable& e) {
@@ -92,3 +94,14 @@ void Pdf(const QString& path, const Settings& s, Text_Sink& out) {
 }
 
 } // namespace extract
+
+extern "C" {
+__attribute__((visibility("default"))) void
+scrollkin_extract_pdf(const QString& path, const extract::Settings& s, Text_Sink& out) {
+    extract::Read_Pdf(path, s, out);
+}
+__attribute__((visibility("default"))) const char* scrollkin_extract_pdf_version() {
+    static const std::string version = poppler::version_string();
+    return version.c_str();
+}
+}

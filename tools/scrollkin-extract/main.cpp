@@ -11,13 +11,12 @@
 #include "Extract.h"
 #include "FileType.h"
 #include "Limits.h"
+#include "Modules.h"
 #include "TextSink.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include <poppler-version.h>
-#include <tesseract/baseapi.h>
 #include <zip.h>
 
 #include <clocale>
@@ -106,9 +105,8 @@ Arguments Parse(int argc, char** argv) {
 }
 
 int Version() {
-    std::printf("scrollkin-extract %s\npoppler %s, libzip %s, tesseract %s\n",
-                SCROLLKIN_EXTRACT_VERSION, poppler::version_string().c_str(), zip_libzip_version(),
-                tesseract::TessBaseAPI::Version());
+    std::printf("scrollkin-extract %s\nlibzip %s, %s\n", SCROLLKIN_EXTRACT_VERSION,
+                zip_libzip_version(), extract::Module_Versions().toUtf8().constData());
     return Exit_Text;
 }
 
