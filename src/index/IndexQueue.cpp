@@ -24,7 +24,7 @@ constexpr int Store_Retry_Ms = 50;
 Index_Queue::Index_Queue(db::Connection& connection, QObject* parent)
     : QObject(parent), c_(connection), run_(std::make_unique<Extractor_Run>()) {
     limits_.languages = Ocr_Languages();
-    connect(run_.get(), &Extractor_Run::Finished, this, &Index_Queue::store);
+    connect(run_.get(), &Extractor_Run::Finished, this, &Index_Queue::finished);
 }
 
 Index_Queue::~Index_Queue() {
@@ -76,6 +76,11 @@ void Index_Queue::start_next() {
     waiting_.pop_front();
     show();
     run_->Start(running_->path, running_->name, limits_);
+}
+
+void Index_Queue::finished(const Extraction& e) {
+    Q_EMIT Read(running_ ? running_->file_no : QString());
+    store(e);
 }
 
 void Index_Queue::store(const Extraction& e) {

@@ -46,6 +46,8 @@ public:
     static QStringList Ocr_Languages();
 
 Q_SIGNALS:
+    // A file's text is read; it is stored as soon as the program's own transaction allows.
+    void Read(const QString& file_no);
     // A file's text (or its not-indexable mark) is in the library.
     void Stored(const QString& file_no);
     void Became_Idle();
@@ -55,6 +57,7 @@ private:
         QString file_no, path, name;
     };
     void start_next();
+    void finished(const text_index::Extraction& e);
     void store(const text_index::Extraction& e);
     void show();
 

@@ -3,6 +3,7 @@
 #include "StoreFixture.h"
 #include "TextIndex.h"
 #include "TextIndexSql.h"
+#include "Transaction.h"
 
 #include <QPainter>
 #include <QPdfWriter>
@@ -59,9 +60,10 @@ struct Index_Fixture : Store_Fixture {
     // Steps of the store fixture, and: "as <user> <role>" (signs in anew), "pdf <name>|<text>",
     // "wait" (until the queue is idle; what the status strip showed), "find <group>|<query>"
     // and "name <group>|<query>" (a content or name query; the files it listed),
-    // "select <name>", "rename <name>|<new name>", "snippet <number>|<query>", "texts" (the
-    // text table), "drop" (the text tables, as in a library of an older program), "tables",
-    // "toindex", "consistent" (the index matches its table).
+    // "select <name>", "rename <name>|<new name>", "held <ms>" (the program's
+    // transaction open until the text is read and that long after), "snippet <number>|<query>",
+    // "texts" (the text table), "drop" (the text tables, as in a library of an older program),
+    // "tables", "toindex", "consistent" (the index matches its table).
     void play_index(Transcript& t, const QString& script) {
         for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
             const QString step = command.trimmed().section(u' ', 0, 0);
@@ -110,6 +112,20 @@ struct Index_Fixture : Store_Fixture {
             } else if (step == u"toindex") {
                 t.Field(u"without text"_s, text_index::Files_To_Index(f.c, false).join(u' '));
                 t.Field(u"all"_s, text_index::Files_To_Index(f.c, true).join(u' '));
+            } else if (step == u"held") {
+                // The program's own transaction is open when the text arrives: it waits for the
+                // end, so a rollback cannot take it along.
+                {
+                    QSignalSpy read(&queue, &text_index::Index_Queue::Read);
+                    db::Transaction tx(f.c);
+                    QTRY_VERIFY_WITH_TIMEOUT(read.count() == 1, 60000);
+                    QTest::qWait(a.toInt());
+                    t.Field(u"while held"_s,
+                            u"pending %1, texts %2"_s.arg(queue.Pending())
+                                .arg(one(u"select count(*) from Tbl_File_Text"_s)));
+                }
+                t.Field(u"idle"_s, QString::number(queue.Wait_Until_Idle()));
+                t.Field(u"after"_s, one(u"select count(*) from Tbl_File_Text"_s));
             } else if (step == u"consistent") {
                 // Raises an error when the index and its table differ.
                 f.c.Run_Native(u"insert into Tbl_File_Text_Index(Tbl_File_Text_Index, rank) "

@@ -7,6 +7,7 @@
 #include "LibraryTables.h"
 #include "MssqlSchema.h"
 #include "SqliteBackend.h"
+#include "TextIndex.h"
 
 #include <QFileInfo>
 
@@ -74,7 +75,12 @@ Init_Outcome Init_Library(db::Connection& c, const QString& connection_string) {
             created = true;
         }
     }
-    const QStringList missing = Missing_Tables(c);
+    QStringList missing = Missing_Tables(c);
+    // A library of an older program lacks only the text tables: it gets them, as a client's
+    // first indexing would give them.
+    missing.removeAll(QStringLiteral("Tbl_File_Text"));
+    if (missing.isEmpty() && !created)
+        text_index::Ensure_Tables(c);
     if (!missing.isEmpty())
         throw Refusal(QStringLiteral("the database already holds other tables but lacks %1 of the "
                                      "library's (%2); nothing was changed")
