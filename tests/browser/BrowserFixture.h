@@ -185,7 +185,8 @@ struct Program : Library {
     // select key (without a click), letter l (the right a menu left), rows key|text|file number,..
     // (listed, the first selected), also n (the n-th selected too), seen; crow (with control),
     // contents (a click on the box), words no|text (a file's text), tip row (its tool tip);
-    // write name|content (a file to back up), indexing (the strip until the text is read);
+    // write name|content (a file to back up), drop names (files dropped on the list),
+    // indexing (the strip until the text is read);
     // header n (a click on that column's header); bar, cells, locale name, sort n (the file list).
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
@@ -234,7 +235,19 @@ struct Program : Library {
         } else if (v == L("write")) // "write name|content": a file in the temporary folder
             testenv::Write_File(templates.path() + u'/' + a.section(u'|', 0, 0),
                                 a.section(u'|', 1).toUtf8());
-        else if (v == L("indexing")) { // the strip while the backed-up text is read, and after
+        else if (v == L("drop")) { // "drop a.txt,b.txt": files of the temporary folder on lv
+            QMimeData mime;
+            QList<QUrl> urls;
+            for (const QString& name : a.split(u','))
+                urls << QUrl::fromLocalFile(templates.path() + u'/' + name);
+            mime.setUrls(urls);
+            const QPoint mid = lv->viewport()->rect().center();
+            const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+            QDragEnterEvent enter(mid, offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &enter);
+            QDropEvent drop(QPointF(mid), offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &drop);
+        } else if (v == L("indexing")) { // the strip while the backed-up text is read, and after
             t << J("indexing", look(w("lblindex")));
             QTRY_VERIFY_WITH_TIMEOUT(w("lblindex")->isHidden(), 60000);
             t << J("indexed", look(w("lblindex")));
