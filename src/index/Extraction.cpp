@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace text_index {
 namespace {
 
@@ -20,6 +22,14 @@ constexpr qsizetype Error_Tail = 4096;
 bool Runnable(const QString& path) {
     const QFileInfo f(path);
     return f.isFile() && f.isExecutable();
+}
+
+// Limits the child accepts: a setting out of range would make every file fail as a usage error.
+Extraction_Limits Sane(Extraction_Limits l) {
+    l.seconds = std::clamp(l.seconds, 1, 86400);
+    l.memory_mib = std::clamp(l.memory_mib, 64, 1 << 20);
+    l.max_text_bytes = std::clamp<qint64>(l.max_text_bytes, 1, qint64(1) << 31);
+    return l;
 }
 
 QStringList Arguments(const QString& path, const QString& file_name, const Extraction_Limits& l) {
@@ -86,6 +96,7 @@ Extraction Result_Of(const Run_End& end, const QString& program, const Extractio
     e.outcome = Extraction_Outcome::Not_Indexable;
     if (!end.start_error.isEmpty()) {
         e.reason = end.start_error;
+        e.extractor_failed = true;
         return e;
     }
     e.version = Version_Of(program);
@@ -104,12 +115,14 @@ Extraction Result_Of(const Run_End& end, const QString& program, const Extractio
             if (!line.trimmed().isEmpty())
                 said = line.simplified();
         said.truncate(300);
-        if (end.code == Not_Indexable_Exit)
+        if (end.code == Not_Indexable_Exit) {
             e.reason = said.isEmpty() ? QStringLiteral("The file could not be read.") : said;
-        else
+        } else {
+            e.extractor_failed = true;
             e.reason = QStringLiteral("The extractor failed (exit code %1)%2")
                            .arg(end.code)
                            .arg(said.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + said);
+        }
     }
     return e;
 }
@@ -153,7 +166,8 @@ QString Extractor_Path() {
 }
 
 Extraction Extract_File(const QString& path, const QString& file_name,
-                        const Extraction_Limits& limits) {
+                        const Extraction_Limits& asked) {
+    const Extraction_Limits limits = Sane(asked);
     const QString program = Extractor_Path();
     Run_End end;
     if (program.isEmpty()) {
@@ -227,7 +241,8 @@ void Extractor_Run::Cancel() {
 }
 
 void Extractor_Run::Start(const QString& path, const QString& file_name,
-                          const Extraction_Limits& limits) {
+                          const Extraction_Limits& asked) {
+    const Extraction_Limits limits = Sane(asked);
     Cancel();
     State& s = *state_;
     s.end = Run_End{};
@@ -241,9 +256,10 @@ void Extractor_Run::Start(const QString& path, const QString& file_name,
             return; // cancelled or started anew meanwhile
         ++state_->run;
         state_->clock.stop();
-        if (state_->process) {
-            state_->process->disconnect(this);
-            state_->process.release()->deleteLater();
+        if (QProcess* p = state_->process.release()) {
+            p->disconnect(this);
+            p->setParent(this); // gone at the latest with this run
+            p->deleteLater();
         }
         const Extraction result = Result_Of(end, state_->program, state_->limits);
         Q_EMIT Finished(result);

@@ -22,8 +22,11 @@ enum class Extraction_Outcome { Indexed, Not_Indexable };
 
 struct Extraction {
     Extraction_Outcome outcome = Extraction_Outcome::Not_Indexable;
-    QString text;      // UTF-8 plain text, when indexed
-    QString reason;    // why not indexable, one line
+    QString text;   // UTF-8 plain text, when indexed
+    QString reason; // why not indexable, one line
+    // Not indexable because the extractor itself could not run (not installed, not started,
+    // wrong arguments): nothing is known about the file, so a later run may try it again.
+    bool extractor_failed = false;
     QString extractor; // "scrollkin-extract"
     QString version;   // the extractor's version
 };

@@ -95,13 +95,15 @@ class Test_Extract : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(dir_.isValid());
+        Write(QStringLiteral("secret"), "classified");
         // The extractor the build made, whatever is installed elsewhere.
         qputenv("SCROLLKIN_EXTRACT", SCROLLKIN_EXTRACT_EXE);
     }
 
     // Every kind of document, and every hostile file: what comes back. "text" rows list words
     // (and phrases: their order and separation count) that must be there and ones that must
-    // not; other rows give the reason exactly.
+    // not; "exact" rows give the whole text, line ends and spaces as they must be; other rows
+    // give the reason exactly.
     void documents_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
@@ -109,7 +111,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("max_text");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QStringList>("languages");
-        QTest::addColumn<QString>("expect"); // "text" or the reason
+        QTest::addColumn<QString>("expect"); // "text", "exact" or the reason
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
         const int M = 8 << 20;
@@ -125,6 +127,7 @@ private Q_SLOTS:
         // Plain text in its encodings; the name's extension does not matter for plain text.
         row("utf-8", "notes.txt", "Harbour ledger\r\nna\xc3\xafve caf\xc3\xa9\n", "text",
             "harbour ledger na\xc3\xafve caf\xc3\xa9");
+        row("no time limit set", "notes.txt", "Harbour", "text", "harbour", "", M, eng, {}, 0);
         row("utf-8 with BOM", "notes", "\xef\xbb\xbfLighthouse", "text", "lighthouse");
         row("utf-16le BOM", "u.txt",
             QByteArray("\xff\xfe") + QByteArray("S\0e\0x\0t\0a\0n\0t\0", 14), "text", "sextant");
@@ -158,8 +161,15 @@ private Q_SLOTS:
             "title words|lantern keeper & co|next|caf\xc3\xa9 \xe2\x98\xba \xc3\xa9t\xc3\xa9 "
             "&bogus; 3 < 4|bold",
             "color|hidden|comment");
-        row("xml", "data.xml", "<?xml version=\"1.0\"?><a><b>first</b><c>second</c></a>", "text",
-            "first second");
+        row("xml", "data.xml",
+            "<?xml version=\"1.0\"?><a><b>first</b><c>second</c><![CDATA[raw <b>x</b>]]></a>",
+            "text", "first second raw <b>x</b>");
+        // Line ends and white space: CR LF and CR are line ends (and a DOS end-of-file mark is
+        // no binary), HTML collapses white space but in <pre>.
+        row("line ends", "lines.txt", "a\r\n\r\nb\rc\r\n\n\td\x1a", "exact", "a\n\nb\nc\n\n\td");
+        row("html latin-1 unlabelled", "old.html", "<p>caf\xe9</p>", "exact", "caf\xc3\xa9\n");
+        row("html white space", "w.htm", "<p>  a  \n\t b </p><pre>x\n  y</pre>z", "exact",
+            "a b \nx\n  y\nz");
         // Zipped XML documents.
         row("docx", "report.docx", docs::Docx(Docx_Body), "text",
             "orchard lantern|second paragraph|cellone celltwo", "hyperlink|secret|withdrawn");
@@ -203,6 +213,30 @@ private Q_SLOTS:
             "The RTF document is nested more than 1024 levels deep.", "");
         row("broken xml", "bad.docx", docs::Docx("<w:p><w:t>unclosed</w:p>"),
             "The document is damaged: word/document.xml is no well-formed XML.", "");
+        // Entities: expanded a billion times, or naming a file of this machine.
+        QByteArray laughs = "<!ENTITY l0 \"lol\">";
+        for (int i = 1; i < 10; ++i)
+            laughs += QStringLiteral("<!ENTITY l%1 \"%2\">")
+                          .arg(i)
+                          .arg(QStringLiteral("&l%1;").arg(i - 1).repeated(10))
+                          .toUtf8();
+        auto with_dtd = [](const QByteArray& dtd, const QByteArray& text) {
+            return docs::Zip(
+                {{"[Content_Types].xml", "<Types/>"},
+                 {"word/document.xml", "<?xml version=\"1.0\"?><!DOCTYPE w:document [" + dtd +
+                                           "]><w:document xmlns:w=\"w\"><w:body>"
+                                           "<w:p><w:r><w:t>" +
+                                           text +
+                                           "</w:t></w:r></w:p></w:body>"
+                                           "</w:document>"}});
+        };
+        row("billion laughs", "laughs.docx", with_dtd(laughs, "start &l9; end"),
+            "The document is damaged: word/document.xml is no well-formed XML.", "");
+        row("external entity", "xxe.docx",
+            with_dtd("<!ENTITY x SYSTEM \"file://" +
+                         QFile::encodeName(dir_.filePath(QStringLiteral("secret"))) + "\">",
+                     "start &x; end"),
+            "text", "start end", "classified");
         row("broken zip", "bad.docx", QByteArray("PK\x03\x04") + QByteArray(200, 'x'),
             "The archive is damaged.", "");
         row("plain zip", "files.zip", docs::Zip({{"a.txt", "hello"}}),
@@ -248,9 +282,10 @@ private Q_SLOTS:
         }();
         QCOMPARE(e.extractor, QStringLiteral("scrollkin-extract"));
         QCOMPARE(e.version, QStringLiteral("2.0"));
-        if (expect != QLatin1String("text")) {
+        if (expect != QLatin1String("text") && expect != QLatin1String("exact")) {
             QCOMPARE(e.reason, expect);
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
+            QVERIFY(!e.extractor_failed); // the file's own fault: not tried again
             QVERIFY(e.text.isEmpty());
             // A hung child is killed at the limit, not long after.
             QVERIFY2(clock.elapsed() < seconds * 1000 + 2000, qPrintable(e.reason));
@@ -258,6 +293,10 @@ private Q_SLOTS:
         }
         QVERIFY2(e.outcome == Extraction_Outcome::Indexed, qPrintable(e.reason));
         QVERIFY(e.text.toUtf8().size() <= max_text);
+        if (expect == QLatin1String("exact")) {
+            QCOMPARE(e.text, present.value(0));
+            return;
+        }
         const QString text = Flat(e.text);
         for (const QString& words : present)
             QVERIFY2(text.contains(words), qPrintable(words + QStringLiteral(" not in: ") + text));
@@ -317,9 +356,28 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 4, 5000);
         for (const Extraction& e : {direct, got[3]}) {
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
+            QVERIFY(e.extractor_failed);
             QVERIFY2(
                 e.reason.startsWith(QLatin1String("The text extractor could not be started: ")),
                 qPrintable(e.reason));
+        }
+
+        // An extractor gone wrong that writes without end is stopped at the text limit.
+        const QString flood = Write(QStringLiteral("flood"),
+                                    "#!/bin/sh\n[ \"$1\" = --version ] && exec echo extractor 9\n"
+                                    "exec yes flood\n");
+        QFile(flood).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        qputenv("SCROLLKIN_EXTRACT", QFile::encodeName(flood));
+        Extraction_Limits small;
+        small.max_text_bytes = 100000;
+        const Extraction flooded = Extract_File(first, QStringLiteral("first.txt"), small);
+        run.Start(first, QStringLiteral("first.txt"), small);
+        qputenv("SCROLLKIN_EXTRACT", SCROLLKIN_EXTRACT_EXE);
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 5, 5000);
+        for (const Extraction& e : {flooded, got[4]}) {
+            QCOMPARE(e.reason, QStringLiteral("The extractor wrote more text than allowed."));
+            QCOMPARE(e.version, QStringLiteral("9"));
+            QVERIFY(e.text.isEmpty());
         }
     }
 

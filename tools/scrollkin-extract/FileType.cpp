@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include <cstring>
+
 namespace extract {
 namespace {
 
@@ -25,19 +27,21 @@ bool Is_Picture(const QByteArray& head, const QString& ext) {
     return Starts(head, "BM") && ext == QLatin1String("bmp");
 }
 
-// Text: no NUL byte and hardly any other control character in what was read.
+// Text: no NUL byte and few other control characters in what was read. Form feeds, escapes
+// (terminal colours in logs), backspaces and a DOS end-of-file mark are at home in text.
 bool Looks_Like_Text(const QByteArray& head) {
     if (head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff"))
         return true; // UTF-16 with its byte-order mark
+    static constexpr char at_home[] = "\t\n\r\f\v\b\x1a\x1b";
     qsizetype controls = 0;
     for (const char c : head) {
         const uchar u = uchar(c);
         if (u == 0)
             return false;
-        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != 0x1b)
+        if (u < 0x20 && !std::strchr(at_home, c))
             ++controls;
     }
-    return controls * 100 <= head.size();
+    return controls * 20 <= head.size();
 }
 
 // Markup at the start of a text: the first thing after a BOM and white space.

@@ -160,12 +160,13 @@ int main(int argc, char** argv) {
     if (a.version)
         return Version();
     extract::Apply_Limits(a.limits);
-    std::setlocale(LC_ALL, "");
-    std::setlocale(LC_NUMERIC, "C"); // the OCR engine insists on it
 
     Text_Sink sink(a.settings.max_text);
     try {
-        QCoreApplication app(argc, argv); // picture format plug-ins are found through it
+        // Picture format plug-ins are found through it; it also takes the locale (the code page
+        // of 8-bit text), all but the numbers, which the OCR engine wants in the C locale.
+        QCoreApplication app(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
         extract::Test_Fault();
         Extract(a, sink);
     } catch (const extract::Not_Indexable& e) {
