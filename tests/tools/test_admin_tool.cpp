@@ -8,7 +8,8 @@
 // scrollkin-admin run as its users run it. A scenario's approved transcript is also its script:
 // under each step ("== step") it holds the lines the step runs, each followed by what it gave.
 // "$ ARGS" runs the tool (exit code, stdout "1>", stderr "2>"); "? query" reads the library
-// ("=" rows) and "! statement" changes it, in this process. In the tool's arguments LIB stands for
+// ("=" rows) and "! statement" changes it, in this process; NAME=VALUE before a command sets the
+// tool's environment. In the tool's arguments LIB stands for
 // the test's library, ODBC:FILE for a database file through the SQLite ODBC driver, EMPTY for an
 // empty text, DIR for the test's folder and \n for a line break. A new line goes in by hand;
 // SCROLLKIN_APPROVE=1 then writes what it gives.
@@ -80,7 +81,12 @@ class Test_Admin_Tool : public QObject {
                         a = QStringLiteral("Driver=%1;Database=%2;Timeout=15000")
                                 .arg(testenv::Sqlite_Odbc_Driver(), at(a.mid(5)));
                 }
-                const Run r = Admin(args);
+                QStringList environment; // NAME=VALUE before the command
+                while (
+                    !args.isEmpty() &&
+                    QRegularExpression(QStringLiteral("^[A-Z_]+=")).match(args.first()).hasMatch())
+                    environment << args.takeFirst();
+                const Run r = Admin(args, 0, environment);
                 *t_ << QStringLiteral("exit %1").arg(r.code);
                 put("1> ", r.out);
                 put("2> ", r.err);

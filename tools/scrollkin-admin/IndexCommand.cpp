@@ -25,8 +25,9 @@ const char* const Help =
     "Prints a progress line as it goes and a summary at the end. A file whose text cannot be\n"
     "read (a type the extractor does not know, a damaged document, one that takes too long) is\n"
     "kept as not indexable with the reason, listed in the summary and not read again; that is\n"
-    "no failure. A failure is a file whose content cannot be read from the library or whose text\n"
-    "cannot be stored: it is told on stderr, the run goes on, and the exit code is 1. Bad\n"
+    "no failure. A failure is a file whose content cannot be read from the library, that the\n"
+    "extractor could not be run for, or whose text cannot be stored: it is told on stderr and\n"
+    "stays without text for the next run, the run goes on, and the exit code is 1. Bad\n"
     "arguments exit with 2.\n";
 
 // Progress is told about twenty times a run, and at least this often.
@@ -132,6 +133,9 @@ int Index_Command(const QStringList& args, Console io) {
                                               .arg(copy, content.errorString()));
                     }
                     const text_index::Extraction e = text_index::Extract_File(copy, name);
+                    // Nothing is known about the file: it stays without text for the next run.
+                    if (e.extractor_failed)
+                        throw Refusal(QStringLiteral("the extractor did not run: ") + e.reason);
                     text_index::Store(c, no, e); // its own transaction
                     if (e.outcome == text_index::Extraction_Outcome::Indexed) {
                         ++tally.with_text;
