@@ -1,9 +1,10 @@
 // Backup against its bare references: one large file stored through the backup and restored,
-// beside `cp` plus a sync; and a dropped folder of many small files, beside one bare insert per
-// file through the connection.
+// beside `cp` plus a sync; a dropped folder of many small files, beside one bare insert per
+// file through the connection; and a dropped folder of text documents with the text index
+// reading them in the background, as the program does, beside the same drop without it.
 //
-//   backup [--mib N] [--files N] [--file-kib N] [--runs N] [--only store|drop] [--dir FOLDER]
-//          [--keep]
+//   backup [--mib N] [--files N] [--file-kib N] [--runs N] [--only store|drop|index]
+//          [--dir FOLDER] [--keep]
 //
 // Every timed side runs in a child process of its own, so its peak memory is its own, on a
 // library of its own, after the disk has been synced.
@@ -12,6 +13,11 @@
 #include "BenchSupport.h"
 #include "Browser.h"
 #include "ContentTransfer.h"
+#include "IndexQueue.h"
+#include "TextIndex.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
 
 #include <QDir>
 #include <QFile>
@@ -30,35 +36,62 @@ struct Options {
 };
 
 struct Paths {
-    std::string dir, source, copy, library, restored, folder;
+    std::string dir, source, copy, library, restored, folder, documents;
     explicit Paths(const std::string& d)
         : dir(d), source(d + "/source.bin"), copy(d + "/copy.bin"), library(d + "/library.db"),
-          restored(d + "/restored.bin"), folder(d + "/dropped") {}
+          restored(d + "/restored.bin"), folder(d + "/dropped"), documents(d + "/documents") {}
     void remove_library() const {
         for (const std::string& p : {library, library + "-journal"})
             ::unlink(p.c_str());
     }
 };
 
-// A fresh library with one folder, and the browser showing it to an administrator.
+// The window lets pending events run after each dropped file, as the program's does; the index
+// queue's extractions finish and are stored there.
+struct Pumping_Window : No_Window {
+    void Pump_Events() override { QCoreApplication::processEvents(); }
+};
+
+// A fresh library with one folder, and the browser showing it to an administrator; with a text
+// index queue fed by every backup when `indexing` is set.
 struct Backup_Setup {
     db::Connection c;
     Quiet_Prompter prompter;
     Quiet_Status status;
-    No_Window window;
+    Pumping_Window window;
+    std::unique_ptr<text_index::Index_Queue> queue;
     std::unique_ptr<Browser> browser;
     std::shared_ptr<store::Backup> backup;
 
-    explicit Backup_Setup(const Paths& p) {
+    explicit Backup_Setup(const Paths& p, bool indexing = false) {
         c.Open_Or_Create(db::Connection_String::embedded(QString::fromStdString(p.library)));
         seed_bench_folder(c);
         sign_in_bench(QString::fromStdString(p.dir));
+        if (indexing) {
+            queue = std::make_unique<text_index::Index_Queue>(c);
+            if (!text_index::Ensure_Tables(c))
+                die("the library has no text tables");
+        }
         browser = std::make_unique<Browser>(c, status, prompter, window);
-        backup = store::Install_Backup_Operations(*browser, c, prompter, status, window);
+        backup =
+            store::Install_Backup_Operations(*browser, c, prompter, status, window, queue.get());
         browser->Open();
         browser->Node_Click(QStringLiteral("Fold0001"));
     }
 };
+
+// Processor time of this process and the children it waited for (the extractor), user and
+// system.
+double cpu_seconds() {
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage u{};
+        getrusage(who, &u);
+        total += double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+                 double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    }
+    return total;
+}
 
 // The process's resident memory now, in KiB.
 long rss_kib() {
@@ -101,6 +134,33 @@ int child(const std::string& role, const Paths& p) {
             seconds = now() - t0;
             if (!r.accepted || r.not_stored() != 0)
                 die("the drop did not store every file");
+        } else if (role == "plain" || role == "indexing") {
+            // The same drop of text documents, with or without their text read meanwhile.
+            Backup_Setup s(p, role == "indexing");
+            before = rss_kib();
+            const double cpu0 = cpu_seconds(), t0 = now();
+            const auto r = s.backup->Drop_Files({QString::fromStdString(p.documents)},
+                                                Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+            seconds = now() - t0;
+            // The disk is shared and its syncs vary tenfold; the processor time does not.
+            std::printf("    %s: the drop took %.3f s of processor time\n", role.c_str(),
+                        cpu_seconds() - cpu0);
+            if (!r.accepted || r.not_stored() != 0)
+                die("the drop did not store every file");
+            if (s.queue) {
+                const int waiting = s.queue->Pending();
+                const double t1 = now();
+                if (!s.queue->Wait_Until_Idle(3600 * 1000))
+                    die("the index queue did not finish");
+                const db::Result read = s.c.Open_Query(
+                    QStringLiteral("select count(*) from Tbl_File_Text where Outcome='Indexed'"));
+                std::printf("    indexing: %d of %d files still waiting when the drop ended, all "
+                            "read %.3f s later; %s files with text\n",
+                            waiting, int(r.files.size()), now() - t1,
+                            read.text(0).toStdString().c_str());
+                if (read.text(0).toInt() != int(r.files.size()))
+                    die("not every document got its text");
+            }
         } else if (role == "bare") {
             db::Connection c;
             c.Open_Or_Create(db::Connection_String::embedded(QString::fromStdString(p.library)));
@@ -191,9 +251,60 @@ void dropped_folder(const Options& o, const Paths& p) {
     result("backup_drop", dropped, bare.best());
 }
 
+// Text documents of about file_kib KiB each: sentences of common words, seeded.
+void write_documents(const Options& o, const Paths& p) {
+    static const char* const words[] = {
+        "harbour", "crane", "report", "quarterly", "repair", "invoice", "meeting", "minutes",
+        "north",   "quay",  "budget", "forklift",  "yard",   "battery", "letter",  "office",
+        "the",     "of",    "and",    "a",         "for",    "was",     "in",      "on"};
+    QDir().mkpath(QString::fromStdString(p.documents));
+    QRandomGenerator rng(0x5DEECE66u);
+    for (int i = 0; i < o.files; ++i) {
+        QByteArray text;
+        while (text.size() < o.file_kib * 1024) {
+            for (int w = 0; w < 12; ++w)
+                text += QByteArray(words[rng.bounded(int(std::size(words)))]) + ' ';
+            text += ".\n";
+        }
+        QFile f(QString::fromStdString(p.documents) +
+                QStringLiteral("/document%1.txt").arg(i, 5, 10, QLatin1Char('0')));
+        if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+            die("cannot write " + f.fileName().toStdString());
+    }
+    ::sync();
+}
+
+void dropped_documents(const Options& o, const Paths& p) {
+    std::printf("backup: drop of %d text documents of %d KiB in %s with the text index reading "
+                "them, best of %d run(s)\n",
+                o.files, o.file_kib, p.dir.c_str(), o.runs);
+    write_documents(o, p);
+    Side indexing, plain;
+    for (int r = 0; r < o.runs; ++r) {
+        // Each side goes first in turn: the disk is shared, and a slow spell hits either.
+        Side i, n;
+        if (r % 2 == 0) {
+            i = measure("indexing", p);
+            n = measure("plain", p);
+        } else {
+            n = measure("plain", p);
+            i = measure("indexing", p);
+        }
+        std::printf("  run %d: drop with indexing %.3f s (%.2f ms a file, %ld KiB), without "
+                    "%.3f s (%.2f ms a file), ratio %.2f\n",
+                    r + 1, i.best(), 1000 * i.best() / o.files, i.peak_kib, n.best(),
+                    1000 * n.best() / o.files, i.best() / n.best());
+        std::fflush(stdout);
+        merge(indexing, i);
+        merge(plain, n);
+    }
+    result("backup_indexing", indexing, plain.best());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv); // the index queue's child process reports through events
     program_name() = "backup";
     Options o;
     std::string child_role;
@@ -203,7 +314,7 @@ int main(int argc, char** argv) {
                    text_option("--only", o.only), text_option("--dir", o.dir),
                    text_option("--child", child_role), flag_option("--keep", o.keep)},
                   "usage: backup [--mib N] [--files N] [--file-kib N] [--runs N] [--only "
-                  "store|drop] [--dir FOLDER] [--keep]");
+                  "store|drop|index] [--dir FOLDER] [--keep]");
     if (o.dir.empty())
         o.dir = QDir::currentPath().toStdString() + "/backup-data";
     const Paths paths(o.dir);
@@ -211,15 +322,17 @@ int main(int argc, char** argv) {
         return child(child_role, paths);
     if (o.mib <= 0 || o.files <= 0 || o.file_kib < 0)
         die("--mib and --files must be positive");
-    if (!o.only.empty() && o.only != "store" && o.only != "drop")
-        die("--only takes store or drop");
+    if (!o.only.empty() && o.only != "store" && o.only != "drop" && o.only != "index")
+        die("--only takes store, drop or index");
 
     require_disk_folder(o.dir);
 
-    if (o.only != "drop")
+    if (o.only.empty() || o.only == "store")
         large_file(o, paths);
-    if (o.only != "store")
+    if (o.only.empty() || o.only == "drop")
         dropped_folder(o, paths);
+    if (o.only.empty() || o.only == "index")
+        dropped_documents(o, paths);
     if (!o.keep)
         QDir(QString::fromStdString(o.dir)).removeRecursively();
     return 0;

@@ -392,11 +392,12 @@ QVariant List_Model::data(const QModelIndex& index, int role) const {
         return {};
     const Row_Store::Id id = id_of(index.row());
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::ToolTipRole:
         if (tips_)
             if (QString tip = tips_(store_.Text_Of(id, Row_Store::Key)); !tip.isEmpty())
                 return tip;
+        return Display_Text(cell(id, index.column()));
+    case Qt::DisplayRole:
         return Display_Text(cell(id, index.column()));
     case Qt::EditRole:
         return cell(id, index.column());

@@ -1,8 +1,10 @@
 #include "QueryBox.h"
 
+#include "Browser.h"
 #include "ListUtils.h"
 #include "SchemaCodes.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -21,9 +23,12 @@ bool is_enter(const QEvent* event) {
 } // namespace
 
 Query_Box::Query_Box(Browser& browser, db::Connection& connection, Prompter& prompter,
-                     QComboBox* group, QComboBox* group_id, QComboBox* query, QObject* parent)
-    : QObject(parent), group_(group), group_id_(group_id), query_(query) {
-    quick_ = Install_Quick_Query(browser, connection, prompter, *this);
+                     QComboBox* group, QComboBox* group_id, QComboBox* query,
+                     QAbstractButton* contents, QObject* parent)
+    : QObject(parent), group_(group), group_id_(group_id), query_(query), contents_(contents),
+      quick_(Install_Quick_Query(browser, connection, prompter, *this)),
+      tips_(browser.List, connection) {
+    browser.Operations.Run_Quick_Query = [this] { run(); };
     query_->setModel(quick_->History());
     // The typed text is the query: no completion from the history, and Enter adds no item.
     query_->setCompleter(nullptr);
@@ -34,7 +39,7 @@ Query_Box::Query_Box(Browser& browser, db::Connection& connection, Prompter& pro
     query_->installEventFilter(this);
     connect(query_, &QComboBox::activated, this, [this] {
         if (!leaving_)
-            quick_->Run();
+            run();
     });
 }
 
@@ -55,6 +60,14 @@ void Query_Box::Focus_Query() {
     query_->setFocus(Qt::OtherFocusReason);
 }
 
+bool Query_Box::Search_Contents() const {
+    return contents_->isChecked();
+}
+
+void Query_Box::run() {
+    tips_.Run([this] { quick_->Run(); }, Search_Contents(), Query_Text());
+}
+
 void Query_Box::load_history() {
     // Refilling the list would put its first item into the box: the typed text stays.
     const QString text = query_->currentText();
@@ -69,7 +82,7 @@ bool Query_Box::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == query_ && is_enter(event)) {
-        quick_->Run();
+        run();
         return true;
     }
     // A visit to the query box reloads its history once: its own pop-up list and other windows

@@ -4,6 +4,7 @@
 #include "Backup.h"
 #include "DepartmentRights.h"
 #include "FileOperations.h"
+#include "IndexQueue.h"
 #include "LogBook.h"
 #include "PictureFile.h"
 #include "RestoreOperations.h"
@@ -29,6 +30,7 @@
 #include "SchemaCodes.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QDrag>
@@ -54,6 +56,8 @@ constexpr int Name_Label_Left = 2640, Name_Label_Width = 960;
 // Leaves the query box clear of the button whatever the width (5480 - 1500 - 150 - 3660).
 constexpr int Query_Left = 3660;
 constexpr int Button_Width = 1500;
+// Twips between the query box, the contents box and the button.
+constexpr int Contents_Gap = 90;
 // Panes: the splitter's first place and width.
 constexpr int Splitter_Left = 3000, Splitter_Width = 60;
 // Pixels between the strip's edge and its controls.
@@ -232,12 +236,14 @@ protected:
 frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
                            QWidget* parent)
     : QWidget(parent), status_(status), menus_(menus),
+      index_queue_(std::make_unique<text_index::Index_Queue>(db::Lib_Connection())),
       browser_(std::make_unique<Browser>(db::Lib_Connection(), status, prompter, *this)),
       filepass_(std::make_unique<Filepass_Window>(this)) {
     setObjectName(QStringLiteral("frmQuery_doc"));
     Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
-    backup_ =
-        store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
+    index_queue_->Set_Status(&status);
+    backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status,
+                                               *this, index_queue_.get());
     store::View_Hooks view_hooks;
     view_hooks.Is_Picture_Type = [](const QString& extension) {
         return viewer::Is_Picture_Type(extension);
@@ -291,7 +297,8 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
 
     build_query_strip();
     // The quick query and its history; a child of this window, which outlives its use.
-    new Query_Box(*browser_, db::Lib_Connection(), prompter, cmbgroup, cmbgroup_id, Cmbquery, this);
+    new Query_Box(*browser_, db::Lib_Connection(), prompter, cmbgroup, cmbgroup_id, Cmbquery,
+                  chkcontents, this);
 
     auto* tree = new Tree_View(this);
     tv = named<QTreeView>(tree, "tv");
@@ -377,6 +384,9 @@ void frmQuery_doc::build_query_strip() {
     lbl1_1 = named(new QLabel(QStringLiteral("File name:"), Frame1), "lbl1_1");
     Cmbquery = named(new QComboBox(Frame1), "Cmbquery");
     Cmbquery->setEditable(true);
+    chkcontents = named(new QCheckBox(QStringLiteral("Contents"), Frame1), "chkcontents");
+    chkcontents->setToolTip(QStringLiteral("Find the files whose text holds the words typed, "
+                                           "instead of the files whose names hold them"));
     cmdquery = named(new QPushButton(QStringLiteral("Seach box .."), Frame1), "cmdquery");
     connect(cmdquery, &QPushButton::clicked, this, [this] {
         if (browser_->Operations.Show_Search_Box)
@@ -399,6 +409,7 @@ void frmQuery_doc::build_query_strip() {
     place(lbl1_1, Name_Label_Left, label_top, Name_Label_Width,
           To_Twips(lbl1_1->sizeHint().height()));
     place(Cmbquery, Query_Left, top, 0, To_Twips(row));
+    place(chkcontents, 0, top, To_Twips(chkcontents->sizeHint().width()), To_Twips(row));
     place(cmdquery, 0, top, Button_Width, To_Twips(row));
     Frame1->setGeometry(0, 0, 0, row + 2 * Strip_Margin);
 }
@@ -417,8 +428,12 @@ void frmQuery_doc::place_controls() {
     const int width = To_Twips(this->width()), height = To_Twips(this->height());
     Layout_Browser(g_, width, width, height);
     place(Frame1, 0, 0, g_.frame1_width, To_Twips(Frame1->height()));
-    place(Cmbquery, Query_Left, To_Twips(Cmbquery->y()), g_.cmbquery_width,
-          To_Twips(Cmbquery->height()));
+    // The contents box takes its width from the query box's right end, clear of the button.
+    const int contents_width = To_Twips(chkcontents->width());
+    const int query_width = g_.cmbquery_width - contents_width - 2 * Contents_Gap;
+    place(Cmbquery, Query_Left, To_Twips(Cmbquery->y()), query_width, To_Twips(Cmbquery->height()));
+    place(chkcontents, Query_Left + std::max(0, query_width) + Contents_Gap,
+          To_Twips(chkcontents->y()), contents_width, To_Twips(chkcontents->height()));
     place(cmdquery, g_.cmdquery_left, To_Twips(cmdquery->y()), g_.cmdquery_width,
           To_Twips(cmdquery->height()));
     place_panes();

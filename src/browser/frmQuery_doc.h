@@ -9,13 +9,17 @@
 #include <memory>
 
 class Filepass_Window;
+namespace text_index {
+class Index_Queue;
+}
 namespace store {
 class Backup;
 class Restore_Operations;
 class File_Operations;
-}
+} // namespace store
 class Main_Menus;
 class Prompter;
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -67,6 +71,8 @@ private:
     Status_Strip& status_;
     Main_Menus& menus_;
     QFileIconProvider file_icons_;
+    // Reads the text of every file backed up here; outlives the operations that feed it.
+    std::unique_ptr<text_index::Index_Queue> index_queue_;
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<Filepass_Window> filepass_;
     std::shared_ptr<store::Backup> backup_;
@@ -82,6 +88,7 @@ private:
     QComboBox* cmbgroup_id;
     QLabel* lbl1_1;
     QComboBox* Cmbquery;
+    QCheckBox* chkcontents;
     QPushButton* cmdquery;
     QTreeView* tv;
     QFrame* VSP;

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace text_index {
 
@@ -65,7 +66,24 @@ bool Index_Queue::Wait_Until_Idle(int milliseconds) {
     return Idle();
 }
 
+void Index_Queue::Hold(bool held) {
+    holds_ = std::max(0, holds_ + (held ? 1 : -1));
+    if (holds_ > 0)
+        return;
+    if (held_) {
+        const Extraction e = *std::exchange(held_, std::nullopt);
+        store(e);
+    } else if (!running_ && !waiting_.empty()) {
+        start_next();
+    }
+}
+
 void Index_Queue::start_next() {
+    if (holds_ > 0 && !waiting_.empty()) {
+        running_.reset();
+        show();
+        return;
+    }
     if (waiting_.empty()) {
         running_.reset();
         show();
@@ -84,6 +102,10 @@ void Index_Queue::finished(const Extraction& e) {
 }
 
 void Index_Queue::store(const Extraction& e) {
+    if (holds_ > 0) {
+        held_ = e;
+        return;
+    }
     // Never inside the program's own transaction: its rollback would take the text along.
     if (c_.Transaction_Depth() > 0) {
         QTimer::singleShot(Store_Retry_Ms, this, [this, e] { store(e); });
@@ -105,7 +127,9 @@ void Index_Queue::show() {
     if (!status_)
         return;
     if (!running_) {
-        status_->Set_Indexing(QString());
+        status_->Set_Indexing(waiting_.empty()
+                                  ? QString()
+                                  : QStringLiteral("%1 files to index...").arg(waiting_.size()));
         return;
     }
     const int more = int(waiting_.size());

@@ -38,6 +38,9 @@ public:
     // Files waiting or being read.
     int Pending() const;
     bool Idle() const { return Pending() == 0; }
+    // While held (calls nest), no reading starts and a text read meanwhile waits to be stored:
+    // a drop of many files is not slowed by the commits and the child beside it.
+    void Hold(bool held);
     // Lets events run until every file is stored or the time is up; whether it is idle.
     bool Wait_Until_Idle(int milliseconds = 120000);
 
@@ -66,6 +69,8 @@ private:
     Extraction_Limits limits_;
     std::deque<Job> waiting_;
     std::optional<Job> running_;
+    int holds_ = 0;
+    std::optional<Extraction> held_; // the running file's text, read while held
     std::unique_ptr<Extractor_Run> run_;
 };
 

@@ -93,6 +93,11 @@ frmMain::frmMain(Prompter& prompter, QWidget* parent)
     menus_.Set_Command_Handler([this](const QString& key) { run_command(key); });
     QMenu* tray_menu = menus_.Menu(QStringLiteral("mnuTray"));
 
+    // What the background indexing reads now; shown only while it works.
+    lblindex = named(new QLabel(Picture1), "lblindex");
+    lblindex->hide();
+    Picture1->addPermanentWidget(lblindex);
+
     // Without a notification area, the tray menu pops up from here, above the button.
     cmdSystem = named(new QToolButton(Picture1), "cmdSystem");
     cmdSystem->setText(tray_menu->title());
@@ -258,4 +263,8 @@ void frmMain::Set_Progress_Value(int value) {
 }
 void frmMain::Show_Progress(bool visible) {
     pbar->setVisible(visible);
+}
+void frmMain::Set_Indexing(const QString& text) {
+    lblindex->setText(text);
+    lblindex->setVisible(!text.isEmpty());
 }

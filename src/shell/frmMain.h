@@ -51,6 +51,7 @@ public:
     void Set_Progress_Maximum(int maximum) override;
     void Set_Progress_Value(int value) override;
     void Show_Progress(bool visible) override;
+    void Set_Indexing(const QString& text) override;
 
 Q_SIGNALS:
     // "Login out": the window is shown again; the program opens the login dialog and closes it.
@@ -82,5 +83,6 @@ private:
     QLabel* lblmsg;
     QLabel* lblcaption;
     QProgressBar* pbar;
+    QLabel* lblindex;
     QToolButton* cmdSystem;
 };

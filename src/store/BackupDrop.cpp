@@ -6,12 +6,14 @@
 #include "ContentTransfer.h"
 #include "Error.h"
 #include "FileFacts.h"
+#include "IndexQueue.h"
 #include "Prompter.h"
 #include "Rights.h"
 #include "StatusStrip.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace store {
 
@@ -63,6 +65,14 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
             files << folder.filePath(name);
         unreadable = Unreadable_File_Names(folder.path());
     }
+    // The text of the dropped files is read once the drop is done: its commits and the child
+    // reading beside it would otherwise share the disk with every file of the drop.
+    if (queue_)
+        queue_->Hold(true);
+    const auto release = qScopeGuard([this] {
+        if (queue_)
+            queue_->Hold(false);
+    });
     const qsizetype total = files.size() + unreadable.size();
     status_.Set_Progress_Maximum(int(total));
     status_.Show_Progress(true);

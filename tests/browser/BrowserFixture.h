@@ -10,6 +10,7 @@
 #include "Session.h"
 #include "SqlRecord.h"
 #include "TestEnv.h"
+#include "TextIndex.h"
 #include "Transcript.h"
 
 #include <QtTest>
@@ -183,6 +184,9 @@ struct Program : Library {
     // operations only record), pw n, top text or - (their answers), ran (what they recorded);
     // select key (without a click), letter l (the right a menu left), rows key|text|file number,..
     // (listed, the first selected), also n (the n-th selected too), seen; crow (with control),
+    // contents (a click on the box), words no|text (a file's text), tip row (its tool tip);
+    // write name|content (a file to back up), drop names (files dropped on the list),
+    // indexing (the strip until the text is read);
     // header n (a click on that column's header); bar, cells, locale name, sort n (the file list).
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
@@ -221,7 +225,37 @@ struct Program : Library {
                 QTest::keyClick(query, Qt::Key_Return);
         } else if (v == L("type"))
             QTest::keyClicks(query, a);
-        else if (v == L("key")) // a key on a control: "key cmbgroup Return"
+        else if (v == L("contents")) // a click on the box that turns the query to the text
+            QTest::mouseClick(w("chkcontents"), Qt::LeftButton, {}, {5, 5});
+        else if (v == L("words")) { // "words no|text": a file's text in the index
+            text_index::Extraction e;
+            e.outcome = text_index::Extraction_Outcome::Indexed;
+            e.text = a.section(u'|', 1);
+            text_index::Store(c, a.section(u'|', 0, 0), e);
+        } else if (v == L("write")) // "write name|content": a file in the temporary folder
+            testenv::Write_File(templates.path() + u'/' + a.section(u'|', 0, 0),
+                                a.section(u'|', 1).toUtf8());
+        else if (v == L("drop")) { // "drop a.txt,b.txt": files of the temporary folder on lv
+            QMimeData mime;
+            QList<QUrl> urls;
+            for (const QString& name : a.split(u','))
+                urls << QUrl::fromLocalFile(templates.path() + u'/' + name);
+            mime.setUrls(urls);
+            const QPoint mid = lv->viewport()->rect().center();
+            const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+            QDragEnterEvent enter(mid, offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &enter);
+            QDropEvent drop(QPointF(mid), offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &drop);
+        } else if (v == L("indexing")) { // the strip while the backed-up text is read, and after
+            t << J("indexing", look(w("lblindex")));
+            QTRY_VERIFY_WITH_TIMEOUT(w("lblindex")->isHidden(), 60000);
+            t << J("indexed", look(w("lblindex")));
+        } else if (v == L("tip")) { // a row's tool tip, and the name it shows
+            const QModelIndex name = lv->model()->index(f->row_of(k), 0);
+            t << J("tip", a, "->", name.data(Qt::ToolTipRole).toString(), "|",
+                   name.data().toString());
+        } else if (v == L("key")) // a key on a control: "key cmbgroup Return"
             QTest::keyClick(w(k.split(' ')[0]),
                             QKeySequence::fromString(a.section(u' ', 1))[0].key());
         else if (v == L("focus")) {

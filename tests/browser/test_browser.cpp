@@ -617,8 +617,9 @@ private Q_SLOTS:
             QCOMPARE(p.main->centralWidget(), doc);
             QVERIFY(p.w("Frame1")->isAncestorOf(p.w("cmbgroup")));
             t << J(doc->windowTitle(), at(doc), p.w<QComboBox>("Cmbquery")->isEditable());
-            for (const char* name : {"Frame1", "lbl1", "cmbgroup", "cmbgroup_id", "lbl1_1",
-                                     "Cmbquery", "cmdquery", "Picture1", "VSP", "tv", "lv"})
+            for (const char* name :
+                 {"Frame1", "lbl1", "cmbgroup", "cmbgroup_id", "lbl1_1", "Cmbquery", "chkcontents",
+                  "cmdquery", "Picture1", "VSP", "tv", "lv"})
                 t << J(Program::look(child(doc, name)), at(child(doc, name)));
             p.w<QComboBox>("cmbgroup")->setCurrentIndex(2);
             t << p.w<QComboBox>("cmbgroup_id")->currentText();

@@ -16,9 +16,17 @@ struct Run {
     QString out, err;
 };
 
-// file_size_limit: the largest file the tool may write, as on a small disk (0: no limit).
-inline Run Admin(const QStringList& args, rlim_t file_size_limit = 0) {
+// file_size_limit: the largest file the tool may write, as on a small disk (0: no limit);
+// environment: NAME=VALUE settings added for this run.
+inline Run Admin(const QStringList& args, rlim_t file_size_limit = 0,
+                 const QStringList& environment = {}) {
     QProcess p;
+    if (!environment.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& setting : environment)
+            env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        p.setProcessEnvironment(env);
+    }
     if (file_size_limit)
         p.setChildProcessModifier([file_size_limit] {
             const rlimit limit{file_size_limit, file_size_limit};

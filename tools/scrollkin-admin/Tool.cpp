@@ -4,8 +4,10 @@
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "Error.h"
+#include "IndexCommand.h"
 #include "Init.h"
 #include "RestoreCommand.h"
+#include "SearchCommand.h"
 #include "Seed.h"
 #include "SqlCommand.h"
 #include "Verify.h"
@@ -26,10 +28,13 @@ const Command Commands[] = {
     {"init", "create a library (embedded file or ODBC database)", Init_Command},
     {"sql", "run one T-SQL statement and print its rows", Sql_Command},
     {"seed", "fill a library with a sample catalogue, files and accounts", Seed_Command},
-    {"verify", "check that every live file has content of its catalogued size", Verify_Command},
+    {"verify", "check that every live file has content of its catalogued size (and text)",
+     Verify_Command},
     {"backup", "store files in a folder as an account, as the program's backup does",
      Backup_Command},
     {"restore", "restore a stored file to a disk file, logged as a read", Restore_Command},
+    {"index", "read the text of stored files into the library's text index", Index_Command},
+    {"search", "list the files an account finds by words inside them", Search_Command},
 };
 
 void Print_Usage(QTextStream& s) {

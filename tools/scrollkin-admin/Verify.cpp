@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "Error.h"
+#include "TextIndex.h"
 
 #include <QHash>
 #include <QLocale>
@@ -19,7 +20,12 @@ const char* const Help =
     "Checks that every live file (deleted='0') has a content row whose length agrees with its\n"
     "File_Size (kilobytes with two decimals), and that no content row is left without a live\n"
     "file. Lists every missing content, length mismatch and orphan content row and exits with\n"
-    "1 when there is any; otherwise prints one summary line and exits with 0.\n";
+    "1 when there is any; otherwise prints one summary line and exits with 0.\n\n"
+    "Also tells how many live files have no text in the text index yet, and which (the first\n"
+    "ten); 'scrollkin-admin index' reads it. That alone is no problem: the exit code stays 0.\n";
+
+// Numbers of files without text shown in the line that counts them.
+constexpr qsizetype Listed_Without_Text = 10;
 
 struct Live_File {
     QString no, folder, name, size_text;
@@ -92,6 +98,9 @@ Verify_Report Verify_Library(db::Connection& c) {
         }
     }
 
+    report.without_text = text_index::Files_To_Index(c, false);
+    std::sort(report.without_text.begin(), report.without_text.end(), File_No_Less);
+
     // What is left belongs to no live file: deleted files or no catalogue row at all.
     QStringList orphans = lengths.keys();
     std::sort(orphans.begin(), orphans.end(), File_No_Less);
@@ -128,6 +137,13 @@ int Verify_Command(const QStringList& args, Console io) {
             io.out << "Unreadable size: " << line << '\n';
         for (const QString& line : r.orphans)
             io.out << "Orphan content: " << line << '\n';
+        if (!r.without_text.isEmpty()) {
+            const QStringList first = r.without_text.mid(0, Listed_Without_Text);
+            io.out << "Without text: " << r.without_text.size() << " live files ("
+                   << first.join(QLatin1String(", "))
+                   << (r.without_text.size() > first.size() ? ", ..." : "")
+                   << "); 'scrollkin-admin index' reads it.\n";
+        }
         if (r.problems() > 0) {
             io.out << "Problems: " << r.missing.size() << " missing content, "
                    << r.mismatched.size() << " length mismatches, " << r.unreadable_sizes.size()

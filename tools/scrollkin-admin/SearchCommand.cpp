@@ -1,0 +1,133 @@
+#include "SearchCommand.h"
+
+#include "Connection.h"
+#include "Error.h"
+#include "QuickQuery.h"
+#include "SqlCommand.h"
+#include "SqlText.h"
+#include "TextIndex.h"
+
+#include <QSet>
+
+namespace admin_tool {
+
+namespace {
+
+const char* const Help =
+    "Usage: scrollkin-admin search CONNSTR --user UID [--group GROUP] \"WORDS\"\n\n"
+    "Lists the live files the account UID finds when it ticks \"Contents\" in the browser and\n"
+    "queries WORDS: files whose text holds every word, in any order, whatever the case and\n"
+    "accents, the last word also as the start of a longer one, and a \"quoted phrase\" as a\n"
+    "phrase; within the group GROUP (its number or its name) and the account's department\n"
+    "rights and folder denials. Without --group an administrator searches the whole library and\n"
+    "any other account every group in turn. Only files with text in the index are found\n"
+    "('scrollkin-admin index' reads it). Nothing is added to the query history.\n\n"
+    "Prints a header line and one line per file, most read first as the browser lists them,\n"
+    "fields separated by tabs as the sql command prints them: File_NO, Folder_NO, File_Name,\n"
+    "File_Type, File_Size and Snippet, a piece of the text around the first match. An unknown\n"
+    "account or group exits with 1, bad arguments with 2.\n";
+
+struct Group {
+    QString no, name;
+};
+
+std::optional<QString> Role_Of(db::Connection& c, const QString& uid) {
+    const db::Result r = c.Open_Query(QStringLiteral("select Sys_Role from tbl_user where UID='") +
+                                      Quote_Sql(uid) + QStringLiteral("'"));
+    if (r.eof())
+        return std::nullopt;
+    return r.text(0);
+}
+
+std::vector<Group> Groups(db::Connection& c) {
+    std::vector<Group> groups;
+    for (db::Result r =
+             c.Open_Query(QStringLiteral("select Group_No,Group_Name from ref_Group order by "
+                                         "Group_No"));
+         !r.eof(); r.next())
+        groups.push_back({r.text(0), r.text(1)});
+    return groups;
+}
+
+} // namespace
+
+int Search_Command(const QStringList& args, Console io) {
+    const QString command = QStringLiteral("search");
+    QCommandLineParser parser;
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("UID"));
+    const QCommandLineOption group(QStringLiteral("group"), QString(), QStringLiteral("GROUP"));
+    parser.addOptions({user, group});
+    if (auto code = Parse_Command(parser, command, args,
+                                  {QStringLiteral("CONNSTR"), QStringLiteral("\"WORDS\"")},
+                                  QString::fromLatin1(Help), io))
+        return *code;
+    if (parser.value(user).isEmpty())
+        return Usage_Error(command, QStringLiteral("--user is required"), io);
+    const QString words = parser.positionalArguments().at(1);
+    if (words.trimmed().isEmpty())
+        return Usage_Error(command, QStringLiteral("give at least one word"), io);
+    try {
+        db::Connection c;
+        Open_Existing(c, parser.positionalArguments().at(0));
+        const QString uid = parser.value(user);
+        const auto role = Role_Of(c, uid);
+        if (!role)
+            throw Refusal(QStringLiteral("there is no account '%1'").arg(uid));
+        const bool administrator = *role == QLatin1String("Administrator");
+
+        // The groups to search, by the name the browser's group box shows.
+        std::vector<Group> scope;
+        const std::vector<Group> groups = Groups(c);
+        if (parser.isSet(group)) {
+            const QString wanted = parser.value(group);
+            for (const Group& g : groups)
+                if (g.no == wanted || g.name == wanted) {
+                    scope.push_back(g);
+                    break;
+                }
+            if (scope.empty())
+                throw Refusal(QStringLiteral("there is no group '%1'").arg(wanted));
+        } else if (administrator) {
+            scope.push_back({QString(), Quick_Query::All_Group()});
+        } else {
+            scope = groups;
+        }
+
+        io.out << "File_NO\tFolder_NO\tFile_Name\tFile_Type\tFile_Size\tSnippet\n";
+        QSet<QString> listed;
+        for (const Group& g : scope) {
+            const QString condition =
+                Quick_Query::Content_Condition(c, g.name, g.no, words, uid, administrator);
+            if (condition.isEmpty())
+                continue;
+            for (db::Result r = c.Open_Query(
+                     QStringLiteral("select File_NO,Folder_NO,File_Name,File_Type,File_Size from "
+                                    "Tbl_File_Information ") +
+                     condition +
+                     QStringLiteral(" and deleted='0' order by File_QTYAccessed desc "
+                                    ",File_DateLastModified desc "));
+                 !r.eof(); r.next()) {
+                const QString no = r.text(0);
+                if (listed.contains(no))
+                    continue;
+                listed.insert(no);
+                QStringList cells;
+                for (int i = 0; i < r.field_count(); ++i)
+                    cells << Cell_Text(r.field(i));
+                cells << Cell_Text(text_index::Snippet(c, no, words));
+                io.out << cells.join(u'\t') << '\n';
+            }
+        }
+        return Exit_Ok;
+    } catch (const Refusal& r) {
+        io.out.flush();
+        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
+        return Exit_Failed;
+    } catch (const db::Error& e) {
+        io.out.flush();
+        Print_Error(e, io);
+        return Exit_Failed;
+    }
+}
+
+} // namespace admin_tool
