@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RawField.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -27,6 +29,16 @@ public:
 
     // Stores a row; parts[0..count) in the order above.
     Id Add(const QVariant* parts, int count);
+    // Stores a row part by part, as Add does: Start_Row, then `count` parts in the order above,
+    // each by one Put call, then Finish_Row. A long load writes its rows this way straight from
+    // the engine's fields, with no QVariant or QString in between.
+    void Start_Row(int count);
+    void Put(const QVariant& v);
+    // A UTF-8 text, after a prefix (the key of a file row is "file" and its number).
+    void Put_Utf8(const char* data, qsizetype size, QLatin1StringView prefix = {});
+    // A raw field of kind Null, Integer, Real, Text or Date (of kind Value: use Put).
+    void Put_Field(const db::Raw_Field& f);
+    Id Finish_Row();
     // Puts a row's parts anew (its old bytes are left as garbage, reclaimed now and then).
     void Replace(Id id, const QVariant* parts, int count);
     // Forgets a row: its bytes become garbage and its key is no longer found.
@@ -44,7 +56,7 @@ public:
     struct Sort_Value {
         Kind kind = Kind::Empty;
         double number = 0; // Kind::Number
-        qint64 msecs = 0;  // Kind::Date
+        qint64 msecs = 0;  // Kind::Date: on the local clock (db::Wall_Msecs)
     };
     // Texts that read as numbers count as numbers, as a column of sizes stored as texts does.
     Sort_Value Sort_Value_Of(Id id, int part) const;
@@ -54,7 +66,7 @@ public:
         if (slots_.empty())
             return;
         const size_t mask = slots_.size() - 1;
-        for (size_t i = qHash(key) & mask;; i = (i + 1) & mask) {
+        for (size_t i = qHash(QStringView(key)) & mask;; i = (i + 1) & mask) {
             const Id s = slots_[i];
             if (s == Empty_Slot)
                 return;
@@ -73,14 +85,17 @@ private:
     };
     struct Part_Dictionary {
         QHash<QString, quint32> ids;
+        QHash<QByteArray, quint32> utf8_ids; // the same words by their UTF-8 bytes
         quint32 seen = 0;
         bool off = false;
     };
     static constexpr Id Empty_Slot = 0;
     static constexpr Id Gone_Slot = 0xffffffffu;
 
-    void encode(const QVariant* parts, int count);
     void encode_text(int part, const QString& s);
+    bool encode_word(int part, const QString* s, QByteArrayView utf8);
+    void encode_latin1(const char* prefix, qsizetype prefix_size, const char* data, qsizetype size);
+    void part_put() { ++put_; }
     Where place(const QByteArray& bytes);
     const uchar* bytes_of(Id id) const;
     const uchar* part_at(Id id, int part) const;
@@ -101,5 +116,8 @@ private:
     std::vector<Part_Dictionary> dictionaries_;
     std::vector<QVariant> others_; // values of any other type, kept as they are
     QByteArray scratch_;
+    int put_ = 0;             // parts put of the row being built
+    size_t key_hash_now_ = 0; // its key's hash
+    bool key_empty_now_ = true;
     qint64 held_ = 0, garbage_ = 0;
 };

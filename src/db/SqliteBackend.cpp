@@ -77,22 +77,30 @@ bool is_datetime_decl(const char* decl) {
 
 // The engine's own text for a date, "YYYY-MM-DD hh:mm:ss" (or with a T), read without the
 // general parser, which costs more than the rest of a row: a list reads 100,000 rows at once.
-// Anything else gives an invalid date and is left to the general parser.
-QDateTime plain_date_time(const char* t, int size) {
+// Anything else gives false and is left to the general parser.
+bool plain_date_parts(const char* t, int size, QDate* date, QTime* time) {
     if (size != 19 || t[4] != '-' || t[7] != '-' || (t[10] != ' ' && t[10] != 'T') ||
         t[13] != ':' || t[16] != ':')
-        return {};
+        return false;
     constexpr int start[6] = {0, 5, 8, 11, 14, 17};
     int part[6] = {};
     for (int k = 0; k < 6; ++k)
         for (int j = start[k]; j < start[k] + (k == 0 ? 4 : 2); ++j) {
             if (t[j] < '0' || t[j] > '9')
-                return {};
+                return false;
             part[k] = part[k] * 10 + (t[j] - '0');
         }
-    const QDate date(part[0], part[1], part[2]);
-    const QTime time(part[3], part[4], part[5]);
-    if (!date.isValid() || !time.isValid())
+    if (!QDate::isValid(part[0], part[1], part[2]) || !QTime::isValid(part[3], part[4], part[5]))
+        return false;
+    *date = QDate(part[0], part[1], part[2]);
+    *time = QTime(part[3], part[4], part[5]);
+    return true;
+}
+
+QDateTime plain_date_time(const char* t, int size) {
+    QDate date;
+    QTime time;
+    if (!plain_date_parts(t, size, &date, &time))
         return {};
     return QDateTime(date, time);
 }
@@ -365,14 +373,49 @@ public:
     }
 
 protected:
-    bool fetch(std::vector<QVariant>& row) override {
-        if (!st_ || !st_->step())
-            return false;
-        for (size_t i = 0; i < row.size(); ++i)
-            row[i] = cell(st_->get(), int(i), dated_[i]);
-        return true;
-    }
+    // The row stays in the statement; its fields are read from there when asked.
+    bool fetch(std::vector<QVariant>&) override { return st_ && st_->step(); }
     void release() override { st_.reset(); }
+    bool reads_when_asked() const override { return true; }
+    QVariant read_field(int i) const override { return cell(st_->get(), i, dated_[size_t(i)]); }
+    Raw_Field read_raw(int i) const override {
+        sqlite3_stmt* st = st_->get();
+        Raw_Field f;
+        switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+            break;
+        case SQLITE_INTEGER:
+            f.kind = Raw_Field::Kind::Integer;
+            f.integer = sqlite3_column_int64(st, i);
+            break;
+        case SQLITE_FLOAT:
+            f.kind = Raw_Field::Kind::Real;
+            f.real = sqlite3_column_double(st, i);
+            break;
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            const int size = sqlite3_column_bytes(st, i);
+            if (!dated_[size_t(i)]) {
+                f.kind = Raw_Field::Kind::Text;
+                f.text = text;
+                f.size = size;
+                break;
+            }
+            QDate date;
+            QTime time;
+            if (plain_date_parts(text, size, &date, &time)) {
+                f.kind = Raw_Field::Kind::Date;
+                f.integer = Wall_Msecs(date, time);
+                break;
+            }
+            f.kind = Raw_Field::Kind::Value; // any other form of date: the general parser
+            break;
+        }
+        default:
+            f.kind = Raw_Field::Kind::Value;
+        }
+        return f;
+    }
 
 private:
     std::unique_ptr<Statement> st_;
