@@ -1,7 +1,6 @@
 #include "RowStore.h"
 
 #include <QDateTime>
-#include <QVarLengthArray>
 
 #include <cstring>
 
@@ -31,12 +30,12 @@ constexpr quint32 Words_Per_Part = 1 << 16;
 constexpr quint32 Trial_Rows = 1024;
 constexpr quint32 Released = 0xffffffffu;
 
-void put_varint(QByteArray& out, quint64 v) {
+void put_varint(std::string& out, quint64 v) {
     while (v >= 0x80) {
-        out.append(char(uchar(v) | 0x80));
+        out.push_back(char(uchar(v) | 0x80));
         v >>= 7;
     }
-    out.append(char(uchar(v)));
+    out.push_back(char(uchar(v)));
 }
 
 quint64 get_varint(const uchar*& p) {
@@ -94,7 +93,7 @@ void Row_Store::Clear() {
     rows_.clear();
     key_hash_.clear();
     slots_.clear();
-    indexed_ = gone_slots_ = 0;
+    indexed_ = gone_slots_ = keyed_rows_ = 0;
     words_.clear();
     dictionaries_.clear();
     others_.clear();
@@ -107,7 +106,7 @@ qint64 Row_Store::Bytes_Held() const {
 
 void Row_Store::encode_text(int part, const QString& s) {
     if (s.size() > Longest_Inline_Text) {
-        scratch_.append(char(Other));
+        scratch_.push_back(char(Other));
         put_varint(scratch_, others_.size());
         others_.emplace_back(s);
         return;
@@ -120,17 +119,17 @@ void Row_Store::encode_text(int part, const QString& s) {
     for (qsizetype i = 0; i < n && latin1; ++i)
         latin1 = c[i].unicode() < 0x100;
     if (latin1) {
-        scratch_.append(char(Latin1));
+        scratch_.push_back(char(Latin1));
         put_varint(scratch_, quint64(n));
-        const qsizetype at = scratch_.size();
-        scratch_.resize(at + n);
+        const size_t at = scratch_.size();
+        scratch_.resize(at + size_t(n));
         char* out = scratch_.data() + at;
         for (qsizetype i = 0; i < n; ++i)
             out[i] = char(c[i].unicode());
     } else {
-        scratch_.append(char(Utf16));
+        scratch_.push_back(char(Utf16));
         put_varint(scratch_, quint64(n));
-        scratch_.append(reinterpret_cast<const char*>(c), n * 2);
+        scratch_.append(reinterpret_cast<const char*>(c), size_t(n) * 2);
     }
 }
 
@@ -172,50 +171,43 @@ bool Row_Store::encode_word(int part, const QString* s, QByteArrayView utf8) {
         d.off = true;
     if (!have)
         return false;
-    scratch_.append(char(Word));
+    scratch_.push_back(char(Word));
     put_varint(scratch_, id);
     return true;
 }
 
 void Row_Store::encode_latin1(const char* prefix, qsizetype prefix_size, const char* data,
                               qsizetype size) {
-    scratch_.append(char(Latin1));
+    scratch_.push_back(char(Latin1));
     put_varint(scratch_, quint64(prefix_size + size));
-    scratch_.append(prefix, prefix_size);
-    scratch_.append(data, size);
+    scratch_.append(prefix, size_t(prefix_size));
+    scratch_.append(data, size_t(size));
 }
 
 void Row_Store::Start_Row(int count) {
     scratch_.clear();
     put_varint(scratch_, quint64(count));
     put_ = 0;
-    key_hash_now_ = qHash(QStringView());
-    key_empty_now_ = true;
 }
 
 void Row_Store::Put(const QVariant& v) {
-    if (put_ == Key) {
-        const QString key = v.toString();
-        key_hash_now_ = qHash(QStringView(key));
-        key_empty_now_ = key.isEmpty();
-    }
     switch (v.metaType().id()) {
     case QMetaType::UnknownType:
-        scratch_.append(char(Invalid));
+        scratch_.push_back(char(Invalid));
         break;
     case QMetaType::QString:
         encode_text(put_, v.toString());
         break;
     case QMetaType::Int:
-        scratch_.append(char(Int));
+        scratch_.push_back(char(Int));
         put_varint(scratch_, zigzag(v.toInt()));
         break;
     case QMetaType::LongLong:
-        scratch_.append(char(Long_Long));
+        scratch_.push_back(char(Long_Long));
         put_varint(scratch_, zigzag(v.toLongLong()));
         break;
     case QMetaType::Double: {
-        scratch_.append(char(Double));
+        scratch_.push_back(char(Double));
         const double d = v.toDouble();
         scratch_.append(reinterpret_cast<const char*>(&d), sizeof d);
         break;
@@ -225,19 +217,19 @@ void Row_Store::Put(const QVariant& v) {
         // column sorts the same whichever way its cells came in.
         const QDateTime dt = v.toDateTime();
         if (dt.isValid() && dt.timeSpec() == Qt::LocalTime) {
-            scratch_.append(char(Local_Date));
+            scratch_.push_back(char(Local_Date));
             put_varint(scratch_, zigzag(db::Wall_Msecs(dt.date(), dt.time())));
             break;
         }
         if (dt.isValid() && dt.timeSpec() == Qt::UTC) {
-            scratch_.append(char(Utc_Date));
+            scratch_.push_back(char(Utc_Date));
             put_varint(scratch_, zigzag(dt.toMSecsSinceEpoch()));
             break;
         }
         [[fallthrough]];
     }
     default:
-        scratch_.append(char(Other));
+        scratch_.push_back(char(Other));
         put_varint(scratch_, others_.size());
         others_.push_back(v);
     }
@@ -252,16 +244,6 @@ void Row_Store::Put_Utf8(const char* data, qsizetype size, QLatin1StringView pre
         Put(QVariant(prefix + QString::fromUtf8(data, size)));
         return;
     }
-    if (put_ == Key) {
-        // Hashed as the same text in a QString is, so For_Key finds it.
-        QVarLengthArray<char16_t, 128> wide;
-        for (const char c : prefix)
-            wide.append(char16_t(uchar(c)));
-        for (qsizetype i = 0; i < size; ++i)
-            wide.append(char16_t(uchar(data[i])));
-        key_hash_now_ = qHash(QStringView(wide.constData(), wide.size()));
-        key_empty_now_ = wide.isEmpty();
-    }
     if (!(prefix.isEmpty() && size <= Longest_Word &&
           encode_word(put_, nullptr, QByteArrayView(data ? data : "", size))))
         encode_latin1(prefix.data(), prefix.size(), data, size);
@@ -274,7 +256,7 @@ void Row_Store::Put_Field(const db::Raw_Field& f) {
         Put_Utf8(f.text, f.size);
         return;
     }
-    if (put_ == Key || f.kind == K::Null || f.kind == K::Value) {
+    if (f.kind == K::Null || f.kind == K::Value) {
         switch (f.kind) {
         case K::Integer:
             Put(QVariant(qlonglong(f.integer)));
@@ -292,15 +274,15 @@ void Row_Store::Put_Field(const db::Raw_Field& f) {
     }
     switch (f.kind) {
     case K::Integer:
-        scratch_.append(char(Long_Long));
+        scratch_.push_back(char(Long_Long));
         put_varint(scratch_, zigzag(f.integer));
         break;
     case K::Real:
-        scratch_.append(char(Double));
+        scratch_.push_back(char(Double));
         scratch_.append(reinterpret_cast<const char*>(&f.real), sizeof f.real);
         break;
     default: // K::Date
-        scratch_.append(char(Local_Date));
+        scratch_.push_back(char(Local_Date));
         put_varint(scratch_, zigzag(f.integer));
     }
     ++put_;
@@ -308,17 +290,12 @@ void Row_Store::Put_Field(const db::Raw_Field& f) {
 
 Row_Store::Id Row_Store::Finish_Row() {
     const Id id = Id(rows_.size());
-    rows_.push_back(place(scratch_));
-    key_hash_.push_back(quint32(key_hash_now_));
-    // Rows without a key (a log's rows) are not found by key: indexed, their one hash would
-    // make every insertion probe past all the others.
-    if (!key_empty_now_)
-        index_key(id, key_hash_now_);
+    rows_.push_back(place(scratch_.data(), scratch_.size()));
     return id;
 }
 
-Row_Store::Where Row_Store::place(const QByteArray& bytes) {
-    const quint32 n = quint32(bytes.size());
+Row_Store::Where Row_Store::place(const char* bytes, size_t size) {
+    const quint32 n = quint32(size);
     if (blocks_.empty() || used_in_last_ + n > block_size_.back()) {
         const quint32 size = std::max(Block_Bytes, n);
         blocks_.push_back(std::make_unique_for_overwrite<uchar[]>(size));
@@ -326,7 +303,7 @@ Row_Store::Where Row_Store::place(const QByteArray& bytes) {
         used_in_last_ = 0;
     }
     const Where w{quint32(blocks_.size() - 1), used_in_last_};
-    std::memcpy(blocks_.back().get() + used_in_last_, bytes.constData(), n);
+    std::memcpy(blocks_.back().get() + used_in_last_, bytes, n);
     used_in_last_ += n;
     held_ += n;
     return w;
@@ -344,7 +321,7 @@ void Row_Store::Replace(Id id, const QVariant* parts, int count) {
     Start_Row(count);
     for (int i = 0; i < count; ++i)
         Put(parts[i]);
-    rows_[id] = place(scratch_);
+    rows_[id] = place(scratch_.data(), scratch_.size());
     garbage_ += qint64(old_size);
     compact_if_wasteful();
 }
@@ -352,11 +329,13 @@ void Row_Store::Replace(Id id, const QVariant* parts, int count) {
 void Row_Store::Release(Id id) {
     if (rows_[id].block == Released)
         return;
-    const bool indexed = !key_equals(id, QString());
+    // A row the key index has not met yet is left out of it when it is made.
+    const bool indexed = id < keyed_rows_ && !slots_.empty();
     garbage_ += qint64(record_size(bytes_of(id)));
     rows_[id].block = Released;
     const size_t mask = slots_.size() - 1;
-    for (size_t i = key_hash_[id] & mask; indexed && slots_[i] != Empty_Slot; i = (i + 1) & mask)
+    for (size_t i = indexed ? key_hash_[id] & mask : 0; indexed && slots_[i] != Empty_Slot;
+         i = (i + 1) & mask)
         if (slots_[i] == id + 1) {
             slots_[i] = Gone_Slot;
             ++gone_slots_;
@@ -366,7 +345,26 @@ void Row_Store::Release(Id id) {
     compact_if_wasteful();
 }
 
-void Row_Store::index_key(Id id, size_t hash) {
+// The key index is made when a key is first looked up, and brought up to date at each look-up
+// after rows were added: a load of a million rows costs no hashing unless a key is asked for.
+void Row_Store::index_new_rows() const {
+    for (; keyed_rows_ < rows_.size(); ++keyed_rows_) {
+        const Id id = Id(keyed_rows_);
+        if (rows_[id].block == Released) {
+            key_hash_.push_back(0);
+            continue;
+        }
+        const QString key = Text_Of(id, Key);
+        const size_t hash = qHash(QStringView(key));
+        key_hash_.push_back(quint32(hash));
+        // Rows without a key (a log's rows) are not found by key: indexed, their one hash
+        // would make every insertion probe past all the others.
+        if (!key.isEmpty())
+            index_key(id, hash);
+    }
+}
+
+void Row_Store::index_key(Id id, size_t hash) const {
     if ((indexed_ + gone_slots_ + 1) * 2 > slots_.size())
         grow_index();
     const size_t mask = slots_.size() - 1;
@@ -377,7 +375,7 @@ void Row_Store::index_key(Id id, size_t hash) {
     ++indexed_;
 }
 
-void Row_Store::grow_index() {
+void Row_Store::grow_index() const {
     size_t size = 16;
     while (size < (indexed_ + 1) * 4)
         size *= 2;
@@ -407,8 +405,7 @@ void Row_Store::compact_if_wasteful() {
         if (w.block == Released)
             continue;
         const uchar* p = old[w.block].get() + w.offset;
-        w = place(
-            QByteArray::fromRawData(reinterpret_cast<const char*>(p), qsizetype(record_size(p))));
+        w = place(reinterpret_cast<const char*>(p), record_size(p));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 // The list's rows in a compact form, so a list of a million files fits in little memory: each
@@ -63,6 +64,7 @@ public:
 
     // Calls found(id) for every live row whose key is this text.
     template <typename F> void For_Key(const QString& key, F found) const {
+        index_new_rows();
         if (slots_.empty())
             return;
         const size_t mask = slots_.size() - 1;
@@ -96,12 +98,13 @@ private:
     bool encode_word(int part, const QString* s, QByteArrayView utf8);
     void encode_latin1(const char* prefix, qsizetype prefix_size, const char* data, qsizetype size);
     void part_put() { ++put_; }
-    Where place(const QByteArray& bytes);
+    Where place(const char* bytes, size_t size);
     const uchar* bytes_of(Id id) const;
     const uchar* part_at(Id id, int part) const;
     bool key_equals(Id id, const QString& key) const;
-    void index_key(Id id, size_t hash);
-    void grow_index();
+    void index_new_rows() const;
+    void index_key(Id id, size_t hash) const;
+    void grow_index() const;
     void compact_if_wasteful();
     static size_t record_size(const uchar* p);
 
@@ -109,15 +112,14 @@ private:
     std::vector<quint32> block_size_;
     quint32 used_in_last_ = 0;
     std::vector<Where> rows_;
-    std::vector<quint32> key_hash_;
-    std::vector<Id> slots_; // open addressing: row id + 1, Empty_Slot or Gone_Slot
-    size_t indexed_ = 0, gone_slots_ = 0;
+    // The key index, made when first asked for (index_new_rows).
+    mutable std::vector<quint32> key_hash_; // by id, for the rows below keyed_rows_
+    mutable std::vector<Id> slots_;         // open addressing: row id + 1, Empty_Slot or Gone_Slot
+    mutable size_t indexed_ = 0, gone_slots_ = 0, keyed_rows_ = 0;
     std::vector<QString> words_; // the dictionary of short repeated texts
     std::vector<Part_Dictionary> dictionaries_;
     std::vector<QVariant> others_; // values of any other type, kept as they are
-    QByteArray scratch_;
-    int put_ = 0;             // parts put of the row being built
-    size_t key_hash_now_ = 0; // its key's hash
-    bool key_empty_now_ = true;
+    std::string scratch_;          // the row being built
+    int put_ = 0;                  // parts put of it
     qint64 held_ = 0, garbage_ = 0;
 };

@@ -124,7 +124,7 @@ void many_files(Library& l, const char* folder, int first, int n) {
                 "('%1','%2','%3',%4,'%5','%6',%7,%8,%9,%10,%11,'0')")
                   .arg(first + i)
                   .arg(L(folder), name, size, types[i % types.size()],
-                       i % 3 ? L("clerk1") : L("boss"))
+                       i % 3 ? (i % 7 ? L("clerk1") : L("J\u00fcrgen")) : L("boss"))
                   .arg(i % 17)
                   .arg(date(i + 1), i % 3 ? L("'boss'") : L("NULL"), date(i + 2), date(i * 5)));
     }
