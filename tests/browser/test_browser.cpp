@@ -430,8 +430,12 @@ private Q_SLOTS:
             for (int r = 0; r < list.Row_Count(); ++r)
                 QCOMPARE(list.Find_Key(list.Key(r)), r);
         };
+        // Keys are indexed when first looked up: a row removed before, and one added after.
+        QStringList removed{list.Key(5)};
+        list.Remove_Row(5);
         keys_found();
-        QStringList removed;
+        list.Add_Row(List_Row{L("file99999"), L("late"), {}, {}, L("99999")});
+        keys_found();
         for (const int r : {list.Row_Count() - 1, 350, 0}) {
             removed << list.Key(r);
             list.Remove_Row(r);

@@ -246,12 +246,14 @@ private Q_SLOTS:
         const db::Sql_Record_Pause engine_only;
         QCOMPARE(one("PRAGMA page_size") + one("PRAGMA journal_mode"),
                  QStringLiteral("65536delete"));
-        // An older library gets the log book's index when it opens.
+        // An older library gets the log book's and the file list's indexes when it opens.
         c.Run_Statement(QStringLiteral("DROP INDEX IX_File_Log_User_File"));
+        c.Run_Statement(QStringLiteral("DROP INDEX IX_File_Information_Folder_List"));
         c.Close();
         c.Open(text);
-        QCOMPARE(one("select count(*) from sqlite_master where name='IX_File_Log_User_File'"),
-                 QStringLiteral("1"));
+        QCOMPARE(one("select count(*) from sqlite_master where name in "
+                     "('IX_File_Log_User_File','IX_File_Information_Folder_List')"),
+                 QStringLiteral("2"));
         const long missing =
             Error_Of([&] { x_->run(QStringLiteral("insert into no_such_table(a) values('1')")); });
         QVERIFY2(missing && missing != db::Err_Connect_Failed &&
