@@ -21,7 +21,7 @@ void Put_Cell_Field(Row_Store& row, const db::Cursor& c, int i) {
         row.Put_Field(f);
 }
 
-QString Type_Keys::Of(const db::Cursor& c, int i) {
+const Type_Keys::Key& Type_Keys::Of(const db::Cursor& c, int i) {
     const db::Raw_Field type = c.raw(i);
     const bool text = type.kind == db::Raw_Field::Kind::Text;
     const QByteArray bytes = text ? QByteArray::fromRawData(type.text, type.size) : QByteArray();
@@ -35,7 +35,12 @@ QString Type_Keys::Of(const db::Cursor& c, int i) {
             files_.Make_Icon_Placeholder(key);
         images_.Add(key, images_.Get_File_Icon(placeholder));
     }
-    if (text)
-        known_.insert(QByteArray(bytes.constData(), bytes.size()), key);
-    return key;
+    Key made{key, key.toUtf8()};
+    if (!text)
+        return other_ = std::move(made);
+    return *known_.insert(QByteArray(bytes.constData(), bytes.size()), std::move(made));
+}
+
+void Type_Keys::Put_Key(Row_Store& row, const Key& key) {
+    row.Put_Utf8(key.utf8.constData(), key.utf8.size());
 }

@@ -21,10 +21,16 @@ void Put_Cell_Field(Row_Store& row, const db::Cursor& c, int i);
 class Type_Keys {
 public:
     Type_Keys(const File_List& files, Image_List& images) : files_(files), images_(images) {}
-    QString Of(const db::Cursor& c, int i);
+    struct Key {
+        QString text;
+        QByteArray utf8; // the same as UTF-8, put into a row without a QString (Put_Key)
+    };
+    const Key& Of(const db::Cursor& c, int i);
+    static void Put_Key(Row_Store& row, const Key& key);
 
 private:
     const File_List& files_;
     Image_List& images_;
-    QHash<QByteArray, QString> known_;
+    QHash<QByteArray, Key> known_;
+    Key other_;
 };

@@ -108,12 +108,12 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     Type_Keys types(*this, images_);
     try {
         for (; more; more = files->next()) {
-            const QString key = types.Of(*files, 2);
+            const Type_Keys::Key& key = types.Of(*files, 2);
             // The row goes from the engine's fields straight into the list's store.
             list_.Stage_Built_Row(Row_Store::First_Cell + 8, [&](Row_Store& row) {
                 Put_Text_Field(row, *files, 9, QLatin1StringView("file"));
                 Put_Text_Field(row, *files, 0);
-                row.Put(key);
+                Type_Keys::Put_Key(row, key);
                 Put_Text_Field(row, *files, 9);
                 for (int f = 1; f <= 8; ++f)
                     Put_Cell_Field(row, *files, f);

@@ -91,7 +91,12 @@ bool plain_date_parts(const char* t, int size, int part[6]) {
             part[k] = part[k] * 10 + (t[j] - '0');
         }
     }
-    return QDate::isValid(part[0], part[1], part[2]) && QTime::isValid(part[3], part[4], part[5]);
+    // The checks QDate and QTime make, without a call into the calendar.
+    const int y = part[0], m = part[1], d = part[2];
+    constexpr int month_days[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
+    return y > 0 && m >= 1 && m <= 12 && d >= 1 && d <= month_days[m] &&
+           (m != 2 || d < 29 || leap) && part[3] < 24 && part[4] < 60 && part[5] < 60;
 }
 
 // The same text as wall-clock milliseconds (db::Wall_Msecs), the day counted from the digits.

@@ -119,11 +119,11 @@ void Log_Book::Load_Log_Book(const QString& top) {
                     return;
                 }
             }
-            const QString key = types.Of(*rows, 1);
+            const Type_Keys::Key& key = types.Of(*rows, 1);
             list.Stage_Built_Row(Row_Store::First_Cell + 2, [&](Row_Store& row) {
                 row.Put(QVariant(QString()));
                 Put_Text_Field(row, *rows, 0);
-                row.Put(key);
+                Type_Keys::Put_Key(row, key);
                 row.Put(QVariant(QString()));
                 Put_Cell_Field(row, *rows, 2);
                 Put_Cell_Field(row, *rows, 3);
