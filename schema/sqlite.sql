@@ -40,6 +40,11 @@ CREATE TABLE Tbl_File_Information (
     file_password         varchar(50)  COLLATE BINARY
 );
 CREATE INDEX IX_File_Information_Folder ON Tbl_File_Information (Folder_NO);
+-- A folder's file list: every column the list reads, in the order it shows them after the
+-- folder, so its first rows come at once from this index alone, without a sort.
+CREATE INDEX IX_File_Information_Folder_List ON Tbl_File_Information (Folder_NO, deleted,
+    File_QTYAccessed, File_DateLastModified, File_Name, File_Size, File_Type, File_Owner,
+    File_DateCreated, LastAccessed_by, File_DateLastAccessed, File_NO);
 
 CREATE TABLE Tbl_File_Data (
     file_no   varchar(20) COLLATE NOCASE NOT NULL PRIMARY KEY,

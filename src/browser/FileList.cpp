@@ -3,6 +3,7 @@
 #include "CatalogueTree.h"
 #include "Connection.h"
 #include "Cursor.h"
+#include "CursorFields.h"
 #include "Error.h"
 #include "Hourglass.h"
 #include "ImageList.h"
@@ -11,8 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QHash>
 
 namespace {
 
@@ -106,27 +105,19 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     bool shown_any = false;
     QElapsedTimer since_shown;
     since_shown.start();
-    const QString file_prefix = QStringLiteral("file");
-    QVariant cells[8];
-    QHash<QString, QString> keys;
+    Type_Keys types(*this, images_);
     try {
         for (; more; more = files->next()) {
-            // Types repeat: their keys are worked out (and icons fetched) once a load.
-            const QString type = files->text(2);
-            auto known = keys.constFind(type);
-            if (known == keys.constEnd())
-                known = keys.insert(type, Extension_Key(type));
-            const QString& key = *known;
-            if (!images_.Contains(key)) {
-                const QString placeholder = icon_folder_ + QStringLiteral("Icon") + key;
-                if (!QFileInfo::exists(placeholder))
-                    Make_Icon_Placeholder(key);
-                images_.Add(key, images_.Get_File_Icon(placeholder));
-            }
-            for (int f = 1; f <= 8; ++f)
-                cells[f - 1] = files->field(f);
-            const QString number = files->text(9);
-            list_.Stage_Row(file_prefix + number, files->text(0), key, number, cells, 8);
+            const Type_Keys::Key& key = types.Of(*files, 2);
+            // The row goes from the engine's fields straight into the list's store.
+            list_.Stage_Built_Row(Row_Store::First_Cell + 8, [&](Row_Store& row) {
+                Put_Text_Field(row, *files, 9, QLatin1StringView("file"));
+                Put_Text_Field(row, *files, 0);
+                Type_Keys::Put_Key(row, key);
+                Put_Text_Field(row, *files, 9);
+                for (int f = 1; f <= 8; ++f)
+                    Put_Cell_Field(row, *files, f);
+            });
             ++n;
             // Rows show in chunks: the first screen as soon as it is read, then the window's
             // events run now and then. A view lays every row out anew for each chunk, so a

@@ -138,16 +138,17 @@ List_Row List_Model::row_of(Row_Store::Id id) const {
 
 void List_Model::Stage_Row(const QString& key, const QString& text, const QString& icon_key,
                            const QString& tag, const QVariant* cells, int count) {
-    // Held between rows, so a long load builds no vector per row.
-    static thread_local std::vector<QVariant> parts;
-    parts.resize(size_t(Row_Store::First_Cell + count));
-    parts[Row_Store::Key] = key;
-    parts[Row_Store::Text] = text;
-    parts[Row_Store::Icon_Key] = icon_key;
-    parts[Row_Store::Tag] = tag;
+    store_.Start_Row(Row_Store::First_Cell + count);
+    store_.Put(key);
+    store_.Put(text);
+    store_.Put(icon_key);
+    store_.Put(tag);
     for (int i = 0; i < count; ++i)
-        parts[size_t(Row_Store::First_Cell + i)] = cells[i];
-    const Row_Store::Id id = store_.Add(parts.data(), int(parts.size()));
+        store_.Put(cells[i]);
+    stage(store_.Finish_Row());
+}
+
+void List_Model::stage(Row_Store::Id id) {
     position_.push_back(Not_Shown);
     checks_.push_back(quint8(Qt::Unchecked));
     staged_.push_back(id);

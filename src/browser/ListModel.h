@@ -53,6 +53,13 @@ public:
     // are the further cells. Clear_Rows, Set_Rows and Clear_All drop staged rows.
     void Stage_Row(const QString& key, const QString& text, const QString& icon_key,
                    const QString& tag, const QVariant* cells, int count);
+    // The same for a row written part by part straight into the store: `put(Row_Store&)` puts
+    // `parts` parts (key, text, icon key, tag, then the further cells) by Row_Store::Put calls.
+    template <typename F> void Stage_Built_Row(int parts, F&& put) {
+        store_.Start_Row(parts);
+        put(store_);
+        stage(store_.Finish_Row());
+    }
     int Staged_Count() const { return int(staged_.size()); }
     void Show_Staged();
     void Remove_Row(int row);
@@ -113,6 +120,7 @@ private:
     List_Row row_of(Row_Store::Id id) const;
     void put_back(int row, const List_Row& r);
     void clear_rows();
+    void stage(Row_Store::Id id);
     void add_all(std::vector<List_Row> rows);
 
     QStringList columns_;

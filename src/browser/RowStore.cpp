@@ -15,9 +15,9 @@ enum Tag : uchar {
     Int = 4,        // zig-zag varint
     Long_Long = 5,  // zig-zag varint
     Double = 6,     // eight bytes
-    Local_Date = 7, // zig-zag varint of msecs since the epoch
-    Utc_Date = 8,
-    Other = 9, // number in the list of other values
+    Local_Date = 7, // zig-zag varint of wall-clock msecs (db::Wall_Msecs)
+    Utc_Date = 8,   // zig-zag varint of msecs since the epoch
+    Other = 9,      // number in the list of other values
 };
 
 constexpr quint32 Block_Bytes = 1u << 20;
@@ -30,12 +30,12 @@ constexpr quint32 Words_Per_Part = 1 << 16;
 constexpr quint32 Trial_Rows = 1024;
 constexpr quint32 Released = 0xffffffffu;
 
-void put_varint(QByteArray& out, quint64 v) {
+void put_varint(std::string& out, quint64 v) {
     while (v >= 0x80) {
-        out.append(char(uchar(v) | 0x80));
+        out.push_back(char(uchar(v) | 0x80));
         v >>= 7;
     }
-    out.append(char(uchar(v)));
+    out.push_back(char(uchar(v)));
 }
 
 quint64 get_varint(const uchar*& p) {
@@ -93,7 +93,7 @@ void Row_Store::Clear() {
     rows_.clear();
     key_hash_.clear();
     slots_.clear();
-    indexed_ = gone_slots_ = 0;
+    indexed_ = gone_slots_ = keyed_rows_ = 0;
     words_.clear();
     dictionaries_.clear();
     others_.clear();
@@ -106,95 +106,196 @@ qint64 Row_Store::Bytes_Held() const {
 
 void Row_Store::encode_text(int part, const QString& s) {
     if (s.size() > Longest_Inline_Text) {
-        scratch_.append(char(Other));
+        scratch_.push_back(char(Other));
         put_varint(scratch_, others_.size());
         others_.emplace_back(s);
         return;
     }
-    if (s.size() <= Longest_Word && part != Key && part != Tag) {
-        if (dictionaries_.size() <= size_t(part))
-            dictionaries_.resize(size_t(part) + 1);
-        Part_Dictionary& d = dictionaries_[size_t(part)];
-        if (!d.off) {
-            auto found = d.ids.constFind(s);
-            if (found == d.ids.constEnd() && d.ids.size() < qsizetype(Words_Per_Part)) {
-                found = d.ids.insert(s, quint32(words_.size()));
-                words_.push_back(s);
-            }
-            if (++d.seen == Trial_Rows && quint32(d.ids.size()) > Trial_Rows / 2)
-                d.off = true;
-            if (found != d.ids.constEnd()) {
-                scratch_.append(char(Word));
-                put_varint(scratch_, *found);
-                return;
-            }
-        }
-    }
+    if (s.size() <= Longest_Word && encode_word(part, &s, {}))
+        return;
     const QChar* c = s.constData();
     const qsizetype n = s.size();
     bool latin1 = true;
     for (qsizetype i = 0; i < n && latin1; ++i)
         latin1 = c[i].unicode() < 0x100;
     if (latin1) {
-        scratch_.append(char(Latin1));
+        scratch_.push_back(char(Latin1));
         put_varint(scratch_, quint64(n));
-        const qsizetype at = scratch_.size();
-        scratch_.resize(at + n);
+        const size_t at = scratch_.size();
+        scratch_.resize(at + size_t(n));
         char* out = scratch_.data() + at;
         for (qsizetype i = 0; i < n; ++i)
             out[i] = char(c[i].unicode());
     } else {
-        scratch_.append(char(Utf16));
+        scratch_.push_back(char(Utf16));
         put_varint(scratch_, quint64(n));
-        scratch_.append(reinterpret_cast<const char*>(c), n * 2);
+        scratch_.append(reinterpret_cast<const char*>(c), size_t(n) * 2);
     }
 }
 
-void Row_Store::encode(const QVariant* parts, int count) {
+// Writes a short text as a number into the part's dictionary, when the part keeps one and
+// the dictionary holds or takes the text. A text from the engine comes as its UTF-8 bytes
+// (`s` then null), found by them without a QString once it was seen.
+bool Row_Store::encode_word(int part, const QString* s, QByteArrayView utf8) {
+    if (part == Key || part == Tag)
+        return false;
+    if (dictionaries_.size() <= size_t(part))
+        dictionaries_.resize(size_t(part) + 1);
+    Part_Dictionary& d = dictionaries_[size_t(part)];
+    if (d.off)
+        return false;
+    bool have = false;
+    quint32 id = 0;
+    const bool from_utf8 = s == nullptr;
+    auto known = d.utf8_ids.constEnd();
+    if (from_utf8)
+        known = d.utf8_ids.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
+    if (known != d.utf8_ids.constEnd()) {
+        have = true;
+        id = *known;
+    } else {
+        const QString text = from_utf8 ? QString::fromUtf8(utf8) : *s;
+        auto found = d.ids.constFind(text);
+        if (found == d.ids.constEnd() && d.ids.size() < qsizetype(Words_Per_Part)) {
+            found = d.ids.insert(text, quint32(words_.size()));
+            words_.push_back(text);
+        }
+        if (found != d.ids.constEnd()) {
+            have = true;
+            id = *found;
+            if (from_utf8)
+                d.utf8_ids.insert(QByteArray(utf8.data(), utf8.size()), id);
+        }
+    }
+    if (++d.seen == Trial_Rows && quint32(d.ids.size()) > Trial_Rows / 2)
+        d.off = true;
+    if (!have)
+        return false;
+    scratch_.push_back(char(Word));
+    put_varint(scratch_, id);
+    return true;
+}
+
+void Row_Store::encode_latin1(const char* prefix, qsizetype prefix_size, const char* data,
+                              qsizetype size) {
+    scratch_.push_back(char(Latin1));
+    put_varint(scratch_, quint64(prefix_size + size));
+    scratch_.append(prefix, size_t(prefix_size));
+    scratch_.append(data, size_t(size));
+}
+
+void Row_Store::Start_Row(int count) {
     scratch_.clear();
     put_varint(scratch_, quint64(count));
-    for (int i = 0; i < count; ++i) {
-        const QVariant& v = parts[i];
-        switch (v.metaType().id()) {
-        case QMetaType::UnknownType:
-            scratch_.append(char(Invalid));
-            break;
-        case QMetaType::QString:
-            encode_text(i, v.toString());
-            break;
-        case QMetaType::Int:
-            scratch_.append(char(Int));
-            put_varint(scratch_, zigzag(v.toInt()));
-            break;
-        case QMetaType::LongLong:
-            scratch_.append(char(Long_Long));
-            put_varint(scratch_, zigzag(v.toLongLong()));
-            break;
-        case QMetaType::Double: {
-            scratch_.append(char(Double));
-            const double d = v.toDouble();
-            scratch_.append(reinterpret_cast<const char*>(&d), sizeof d);
-            break;
-        }
-        case QMetaType::QDateTime: {
-            const QDateTime dt = v.toDateTime();
-            if (dt.isValid() && (dt.timeSpec() == Qt::LocalTime || dt.timeSpec() == Qt::UTC)) {
-                scratch_.append(char(dt.timeSpec() == Qt::UTC ? Utc_Date : Local_Date));
-                put_varint(scratch_, zigzag(dt.toMSecsSinceEpoch()));
-                break;
-            }
-            [[fallthrough]];
-        }
-        default:
-            scratch_.append(char(Other));
-            put_varint(scratch_, others_.size());
-            others_.push_back(v);
-        }
-    }
+    put_ = 0;
 }
 
-Row_Store::Where Row_Store::place(const QByteArray& bytes) {
-    const quint32 n = quint32(bytes.size());
+void Row_Store::Put(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::UnknownType:
+        scratch_.push_back(char(Invalid));
+        break;
+    case QMetaType::QString:
+        encode_text(put_, v.toString());
+        break;
+    case QMetaType::Int:
+        scratch_.push_back(char(Int));
+        put_varint(scratch_, zigzag(v.toInt()));
+        break;
+    case QMetaType::LongLong:
+        scratch_.push_back(char(Long_Long));
+        put_varint(scratch_, zigzag(v.toLongLong()));
+        break;
+    case QMetaType::Double: {
+        scratch_.push_back(char(Double));
+        const double d = v.toDouble();
+        scratch_.append(reinterpret_cast<const char*>(&d), sizeof d);
+        break;
+    }
+    case QMetaType::QDateTime: {
+        // Local dates as their wall-clock time, as the engine's fields come (Put_Field), so a
+        // column sorts the same whichever way its cells came in.
+        const QDateTime dt = v.toDateTime();
+        if (dt.isValid() && dt.timeSpec() == Qt::LocalTime) {
+            scratch_.push_back(char(Local_Date));
+            put_varint(scratch_, zigzag(db::Wall_Msecs(dt.date(), dt.time())));
+            break;
+        }
+        if (dt.isValid() && dt.timeSpec() == Qt::UTC) {
+            scratch_.push_back(char(Utc_Date));
+            put_varint(scratch_, zigzag(dt.toMSecsSinceEpoch()));
+            break;
+        }
+        [[fallthrough]];
+    }
+    default:
+        scratch_.push_back(char(Other));
+        put_varint(scratch_, others_.size());
+        others_.push_back(v);
+    }
+    ++put_;
+}
+
+void Row_Store::Put_Utf8(const char* data, qsizetype size, QLatin1StringView prefix) {
+    bool ascii = true;
+    for (qsizetype i = 0; i < size && ascii; ++i)
+        ascii = uchar(data[i]) < 0x80;
+    if (!ascii || prefix.size() + size > Longest_Inline_Text) {
+        Put(QVariant(prefix + QString::fromUtf8(data, size)));
+        return;
+    }
+    if (!(prefix.isEmpty() && size <= Longest_Word &&
+          encode_word(put_, nullptr, QByteArrayView(data ? data : "", size))))
+        encode_latin1(prefix.data(), prefix.size(), data, size);
+    ++put_;
+}
+
+void Row_Store::Put_Field(const db::Raw_Field& f) {
+    using K = db::Raw_Field::Kind;
+    if (f.kind == K::Text) {
+        Put_Utf8(f.text, f.size);
+        return;
+    }
+    if (f.kind == K::Null || f.kind == K::Value) {
+        switch (f.kind) {
+        case K::Integer:
+            Put(QVariant(qlonglong(f.integer)));
+            return;
+        case K::Real:
+            Put(QVariant(f.real));
+            return;
+        case K::Date:
+            Put(QVariant(db::Local_From_Wall_Msecs(f.integer)));
+            return;
+        default:
+            Put(QVariant());
+            return;
+        }
+    }
+    switch (f.kind) {
+    case K::Integer:
+        scratch_.push_back(char(Long_Long));
+        put_varint(scratch_, zigzag(f.integer));
+        break;
+    case K::Real:
+        scratch_.push_back(char(Double));
+        scratch_.append(reinterpret_cast<const char*>(&f.real), sizeof f.real);
+        break;
+    default: // K::Date
+        scratch_.push_back(char(Local_Date));
+        put_varint(scratch_, zigzag(f.integer));
+    }
+    ++put_;
+}
+
+Row_Store::Id Row_Store::Finish_Row() {
+    const Id id = Id(rows_.size());
+    rows_.push_back(place(scratch_.data(), scratch_.size()));
+    return id;
+}
+
+Row_Store::Where Row_Store::place(const char* bytes, size_t size) {
+    const quint32 n = quint32(size);
     if (blocks_.empty() || used_in_last_ + n > block_size_.back()) {
         const quint32 size = std::max(Block_Bytes, n);
         blocks_.push_back(std::make_unique_for_overwrite<uchar[]>(size));
@@ -202,30 +303,25 @@ Row_Store::Where Row_Store::place(const QByteArray& bytes) {
         used_in_last_ = 0;
     }
     const Where w{quint32(blocks_.size() - 1), used_in_last_};
-    std::memcpy(blocks_.back().get() + used_in_last_, bytes.constData(), n);
+    std::memcpy(blocks_.back().get() + used_in_last_, bytes, n);
     used_in_last_ += n;
     held_ += n;
     return w;
 }
 
 Row_Store::Id Row_Store::Add(const QVariant* parts, int count) {
-    encode(parts, count);
-    const Id id = Id(rows_.size());
-    rows_.push_back(place(scratch_));
-    const QString key = count > Key ? parts[Key].toString() : QString();
-    const size_t hash = qHash(key);
-    key_hash_.push_back(quint32(hash));
-    // Rows without a key (a log's rows) are not found by key: indexed, their one hash would
-    // make every insertion probe past all the others.
-    if (!key.isEmpty())
-        index_key(id, hash);
-    return id;
+    Start_Row(count);
+    for (int i = 0; i < count; ++i)
+        Put(parts[i]);
+    return Finish_Row();
 }
 
 void Row_Store::Replace(Id id, const QVariant* parts, int count) {
     const size_t old_size = record_size(bytes_of(id));
-    encode(parts, count);
-    rows_[id] = place(scratch_);
+    Start_Row(count);
+    for (int i = 0; i < count; ++i)
+        Put(parts[i]);
+    rows_[id] = place(scratch_.data(), scratch_.size());
     garbage_ += qint64(old_size);
     compact_if_wasteful();
 }
@@ -233,11 +329,13 @@ void Row_Store::Replace(Id id, const QVariant* parts, int count) {
 void Row_Store::Release(Id id) {
     if (rows_[id].block == Released)
         return;
-    const bool indexed = !key_equals(id, QString());
+    // A row the key index has not met yet is left out of it when it is made.
+    const bool indexed = id < keyed_rows_ && !slots_.empty();
     garbage_ += qint64(record_size(bytes_of(id)));
     rows_[id].block = Released;
     const size_t mask = slots_.size() - 1;
-    for (size_t i = key_hash_[id] & mask; indexed && slots_[i] != Empty_Slot; i = (i + 1) & mask)
+    for (size_t i = indexed ? key_hash_[id] & mask : 0; indexed && slots_[i] != Empty_Slot;
+         i = (i + 1) & mask)
         if (slots_[i] == id + 1) {
             slots_[i] = Gone_Slot;
             ++gone_slots_;
@@ -247,7 +345,26 @@ void Row_Store::Release(Id id) {
     compact_if_wasteful();
 }
 
-void Row_Store::index_key(Id id, size_t hash) {
+// The key index is made when a key is first looked up, and brought up to date at each look-up
+// after rows were added: a load of a million rows costs no hashing unless a key is asked for.
+void Row_Store::index_new_rows() const {
+    for (; keyed_rows_ < rows_.size(); ++keyed_rows_) {
+        const Id id = Id(keyed_rows_);
+        if (rows_[id].block == Released) {
+            key_hash_.push_back(0);
+            continue;
+        }
+        const QString key = Text_Of(id, Key);
+        const size_t hash = qHash(QStringView(key));
+        key_hash_.push_back(quint32(hash));
+        // Rows without a key (a log's rows) are not found by key: indexed, their one hash
+        // would make every insertion probe past all the others.
+        if (!key.isEmpty())
+            index_key(id, hash);
+    }
+}
+
+void Row_Store::index_key(Id id, size_t hash) const {
     if ((indexed_ + gone_slots_ + 1) * 2 > slots_.size())
         grow_index();
     const size_t mask = slots_.size() - 1;
@@ -258,7 +375,7 @@ void Row_Store::index_key(Id id, size_t hash) {
     ++indexed_;
 }
 
-void Row_Store::grow_index() {
+void Row_Store::grow_index() const {
     size_t size = 16;
     while (size < (indexed_ + 1) * 4)
         size *= 2;
@@ -288,8 +405,7 @@ void Row_Store::compact_if_wasteful() {
         if (w.block == Released)
             continue;
         const uchar* p = old[w.block].get() + w.offset;
-        w = place(
-            QByteArray::fromRawData(reinterpret_cast<const char*>(p), qsizetype(record_size(p))));
+        w = place(reinterpret_cast<const char*>(p), record_size(p));
     }
 }
 
@@ -370,7 +486,7 @@ QVariant Row_Store::Value(Id id, int part) const {
         return d;
     }
     case Local_Date:
-        return QDateTime::fromMSecsSinceEpoch(unzigzag(get_varint(q)));
+        return db::Local_From_Wall_Msecs(unzigzag(get_varint(q)));
     case Utc_Date:
         return QDateTime::fromMSecsSinceEpoch(unzigzag(get_varint(q)), Qt::UTC);
     default:
@@ -406,10 +522,17 @@ Row_Store::Sort_Value Row_Store::Sort_Value_Of(Id id, int part) const {
         std::memcpy(&s.number, p, sizeof s.number);
         return s;
     case Local_Date:
-    case Utc_Date:
         s.kind = Kind::Date;
         s.msecs = unzigzag(get_varint(p));
         return s;
+    case Utc_Date: {
+        // Compared on the local clock, as the local dates are.
+        const QDateTime local =
+            QDateTime::fromMSecsSinceEpoch(unzigzag(get_varint(p)), Qt::UTC).toLocalTime();
+        s.kind = Kind::Date;
+        s.msecs = db::Wall_Msecs(local.date(), local.time());
+        return s;
+    }
     default: {
         const QVariant& v = others_[get_varint(p)];
         if (v.isNull() || v.toString().isEmpty())
@@ -423,10 +546,12 @@ Row_Store::Sort_Value Row_Store::Sort_Value_Of(Id id, int part) const {
         case QMetaType::QString:
             s.kind = number_of_text(v.toString(), &s.number) ? Kind::Number : Kind::Other;
             return s;
-        case QMetaType::QDateTime:
+        case QMetaType::QDateTime: {
+            const QDateTime local = v.toDateTime().toLocalTime();
             s.kind = Kind::Date;
-            s.msecs = v.toDateTime().toMSecsSinceEpoch();
+            s.msecs = db::Wall_Msecs(local.date(), local.time());
             return s;
+        }
         default:
             s.kind = Kind::Other;
             return s;

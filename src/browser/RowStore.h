@@ -1,10 +1,13 @@
 #pragma once
 
+#include "RawField.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 // The list's rows in a compact form, so a list of a million files fits in little memory: each
@@ -27,6 +30,16 @@ public:
 
     // Stores a row; parts[0..count) in the order above.
     Id Add(const QVariant* parts, int count);
+    // Stores a row part by part, as Add does: Start_Row, then `count` parts in the order above,
+    // each by one Put call, then Finish_Row. A long load writes its rows this way straight from
+    // the engine's fields, with no QVariant or QString in between.
+    void Start_Row(int count);
+    void Put(const QVariant& v);
+    // A UTF-8 text, after a prefix (the key of a file row is "file" and its number).
+    void Put_Utf8(const char* data, qsizetype size, QLatin1StringView prefix = {});
+    // A raw field of kind Null, Integer, Real, Text or Date (of kind Value: use Put).
+    void Put_Field(const db::Raw_Field& f);
+    Id Finish_Row();
     // Puts a row's parts anew (its old bytes are left as garbage, reclaimed now and then).
     void Replace(Id id, const QVariant* parts, int count);
     // Forgets a row: its bytes become garbage and its key is no longer found.
@@ -44,17 +57,18 @@ public:
     struct Sort_Value {
         Kind kind = Kind::Empty;
         double number = 0; // Kind::Number
-        qint64 msecs = 0;  // Kind::Date
+        qint64 msecs = 0;  // Kind::Date: on the local clock (db::Wall_Msecs)
     };
     // Texts that read as numbers count as numbers, as a column of sizes stored as texts does.
     Sort_Value Sort_Value_Of(Id id, int part) const;
 
     // Calls found(id) for every live row whose key is this text.
     template <typename F> void For_Key(const QString& key, F found) const {
+        index_new_rows();
         if (slots_.empty())
             return;
         const size_t mask = slots_.size() - 1;
-        for (size_t i = qHash(key) & mask;; i = (i + 1) & mask) {
+        for (size_t i = qHash(QStringView(key)) & mask;; i = (i + 1) & mask) {
             const Id s = slots_[i];
             if (s == Empty_Slot)
                 return;
@@ -73,20 +87,24 @@ private:
     };
     struct Part_Dictionary {
         QHash<QString, quint32> ids;
+        QHash<QByteArray, quint32> utf8_ids; // the same words by their UTF-8 bytes
         quint32 seen = 0;
         bool off = false;
     };
     static constexpr Id Empty_Slot = 0;
     static constexpr Id Gone_Slot = 0xffffffffu;
 
-    void encode(const QVariant* parts, int count);
     void encode_text(int part, const QString& s);
-    Where place(const QByteArray& bytes);
+    bool encode_word(int part, const QString* s, QByteArrayView utf8);
+    void encode_latin1(const char* prefix, qsizetype prefix_size, const char* data, qsizetype size);
+    void part_put() { ++put_; }
+    Where place(const char* bytes, size_t size);
     const uchar* bytes_of(Id id) const;
     const uchar* part_at(Id id, int part) const;
     bool key_equals(Id id, const QString& key) const;
-    void index_key(Id id, size_t hash);
-    void grow_index();
+    void index_new_rows() const;
+    void index_key(Id id, size_t hash) const;
+    void grow_index() const;
     void compact_if_wasteful();
     static size_t record_size(const uchar* p);
 
@@ -94,12 +112,14 @@ private:
     std::vector<quint32> block_size_;
     quint32 used_in_last_ = 0;
     std::vector<Where> rows_;
-    std::vector<quint32> key_hash_;
-    std::vector<Id> slots_; // open addressing: row id + 1, Empty_Slot or Gone_Slot
-    size_t indexed_ = 0, gone_slots_ = 0;
+    // The key index, made when first asked for (index_new_rows).
+    mutable std::vector<quint32> key_hash_; // by id, for the rows below keyed_rows_
+    mutable std::vector<Id> slots_;         // open addressing: row id + 1, Empty_Slot or Gone_Slot
+    mutable size_t indexed_ = 0, gone_slots_ = 0, keyed_rows_ = 0;
     std::vector<QString> words_; // the dictionary of short repeated texts
     std::vector<Part_Dictionary> dictionaries_;
     std::vector<QVariant> others_; // values of any other type, kept as they are
-    QByteArray scratch_;
+    std::string scratch_;          // the row being built
+    int put_ = 0;                  // parts put of it
     qint64 held_ = 0, garbage_ = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RawField.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -30,18 +32,30 @@ public:
     QString text(int i) const { return field(i).toString(); }
     QString text(QStringView name) const { return field(name).toString(); }
     bool is_null(int i) const { return field(i).isNull(); }
+    // The field without a QVariant where the engine allows (see Raw_Field); a field of kind
+    // Value is read with field(i). Reading both ways gives the same value.
+    Raw_Field raw(int i) const;
 
 protected:
     explicit Cursor(QStringList names);
-    // Reads the next row into `row` (field_count() values); false at the end. Throws
-    // db::Error on a failure.
+    // Reads the next row into `row` (field_count() values), or, for a cursor that reads its
+    // fields when asked, moves to it and leaves `row` alone; false at the end. Throws db::Error
+    // on a failure.
     virtual bool fetch(std::vector<QVariant>& row) = 0;
     // Lets go of the engine's statement; called once the rows ended or failed.
     virtual void release() {}
+    // A cursor that reads its fields when asked gives true and overrides read_field.
+    virtual bool reads_when_asked() const { return false; }
+    virtual QVariant read_field(int /*i*/) const { return {}; }
+    // The default makes the raw field from field(i).
+    virtual Raw_Field read_raw(int i) const;
 
 private:
+    void check_field(int i) const;
+
     QStringList names_;
-    std::vector<QVariant> row_;
+    mutable std::vector<QVariant> row_;
+    mutable std::vector<char> made_; // by field, for a cursor that reads when asked
     bool on_row_ = false;
     bool done_ = false;
 };

@@ -77,24 +77,49 @@ bool is_datetime_decl(const char* decl) {
 
 // The engine's own text for a date, "YYYY-MM-DD hh:mm:ss" (or with a T), read without the
 // general parser, which costs more than the rest of a row: a list reads 100,000 rows at once.
-// Anything else gives an invalid date and is left to the general parser.
-QDateTime plain_date_time(const char* t, int size) {
+// Anything else gives false and is left to the general parser.
+bool plain_date_parts(const char* t, int size, int part[6]) {
     if (size != 19 || t[4] != '-' || t[7] != '-' || (t[10] != ' ' && t[10] != 'T') ||
         t[13] != ':' || t[16] != ':')
-        return {};
+        return false;
     constexpr int start[6] = {0, 5, 8, 11, 14, 17};
-    int part[6] = {};
-    for (int k = 0; k < 6; ++k)
+    for (int k = 0; k < 6; ++k) {
+        part[k] = 0;
         for (int j = start[k]; j < start[k] + (k == 0 ? 4 : 2); ++j) {
             if (t[j] < '0' || t[j] > '9')
-                return {};
+                return false;
             part[k] = part[k] * 10 + (t[j] - '0');
         }
-    const QDate date(part[0], part[1], part[2]);
-    const QTime time(part[3], part[4], part[5]);
-    if (!date.isValid() || !time.isValid())
+    }
+    // The checks QDate and QTime make, without a call into the calendar.
+    const int y = part[0], m = part[1], d = part[2];
+    constexpr int month_days[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
+    return y > 0 && m >= 1 && m <= 12 && d >= 1 && d <= month_days[m] &&
+           (m != 2 || d < 29 || leap) && part[3] < 24 && part[4] < 60 && part[5] < 60;
+}
+
+// The same text as wall-clock milliseconds (db::Wall_Msecs), the day counted from the digits.
+bool plain_wall_msecs(const char* t, int size, qint64* msecs) {
+    int p[6];
+    if (!plain_date_parts(t, size, p))
+        return false;
+    // Days from 1970-01-01 of a date in the proleptic Gregorian calendar (years from 1).
+    const int y = p[1] <= 2 ? p[0] - 1 : p[0];
+    const int era = y / 400;
+    const int year_of_era = y - era * 400;
+    const int day_of_year = (153 * (p[1] + (p[1] > 2 ? -3 : 9)) + 2) / 5 + p[2] - 1;
+    const int day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    const qint64 days = qint64(era) * 146097 + day_of_era - 719468;
+    *msecs = days * 86400000 + ((p[3] * 60 + p[4]) * 60 + p[5]) * qint64(1000);
+    return true;
+}
+
+QDateTime plain_date_time(const char* t, int size) {
+    int p[6];
+    if (!plain_date_parts(t, size, p))
         return {};
-    return QDateTime(date, time);
+    return QDateTime(QDate(p[0], p[1], p[2]), QTime(p[3], p[4], p[5]));
 }
 
 // One field of the current row; `dated` when its column is declared as a date.
@@ -328,13 +353,23 @@ void Sqlite_Backend::create_schema_if_empty() {
 // written tables are left as they are. A library that cannot take one now (another program
 // holds it, the file is read-only) works without it and gets it at a later opening.
 void Sqlite_Backend::add_missing_indexes() {
-    static const char* const indexes[][2] = {{"IX_File_Log_User_File",
-                                              "CREATE INDEX IX_File_Log_User_File ON Tbl_File_Log "
-                                              "(User_Name, file_no, Date_Accessed, Operation)"}};
-    for (const auto& [name, sql] : indexes) {
+    struct Index {
+        const char *name, *table, *sql;
+    };
+    static const Index indexes[] = {
+        {"IX_File_Log_User_File", "Tbl_File_Log",
+         "CREATE INDEX IX_File_Log_User_File ON Tbl_File_Log "
+         "(User_Name, file_no, Date_Accessed, Operation)"},
+        {"IX_File_Information_Folder_List", "Tbl_File_Information",
+         "CREATE INDEX IX_File_Information_Folder_List ON Tbl_File_Information (Folder_NO, "
+         "deleted, File_QTYAccessed, File_DateLastModified, File_Name, File_Size, File_Type, "
+         "File_Owner, File_DateCreated, LastAccessed_by, File_DateLastAccessed, File_NO)"}};
+    for (const auto& [name, table, sql] : indexes) {
         Statement st(db_, QByteArray("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
-                                     "name='Tbl_File_Log' AND NOT EXISTS (SELECT * FROM "
-                                     "sqlite_master WHERE type='index' AND name='") +
+                                     "name='") +
+                              table +
+                              "' AND NOT EXISTS (SELECT * FROM sqlite_master WHERE "
+                              "type='index' AND name='" +
                               name + "')");
         st.step();
         if (sqlite3_column_int(st.get(), 0) == 0)
@@ -365,14 +400,46 @@ public:
     }
 
 protected:
-    bool fetch(std::vector<QVariant>& row) override {
-        if (!st_ || !st_->step())
-            return false;
-        for (size_t i = 0; i < row.size(); ++i)
-            row[i] = cell(st_->get(), int(i), dated_[i]);
-        return true;
-    }
+    // The row stays in the statement; its fields are read from there when asked.
+    bool fetch(std::vector<QVariant>&) override { return st_ && st_->step(); }
     void release() override { st_.reset(); }
+    bool reads_when_asked() const override { return true; }
+    QVariant read_field(int i) const override { return cell(st_->get(), i, dated_[size_t(i)]); }
+    Raw_Field read_raw(int i) const override {
+        // One call through the connection's lock a field; the value is then read without
+        // it, which is sound as the cursor is read by the thread that owns the connection.
+        sqlite3_value* v = sqlite3_column_value(st_->get(), i);
+        Raw_Field f;
+        switch (sqlite3_value_type(v)) {
+        case SQLITE_NULL:
+            break;
+        case SQLITE_INTEGER:
+            f.kind = Raw_Field::Kind::Integer;
+            f.integer = sqlite3_value_int64(v);
+            break;
+        case SQLITE_FLOAT:
+            f.kind = Raw_Field::Kind::Real;
+            f.real = sqlite3_value_double(v);
+            break;
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const int size = sqlite3_value_bytes(v);
+            if (!dated_[size_t(i)]) {
+                f.kind = Raw_Field::Kind::Text;
+                f.text = text;
+                f.size = size;
+            } else if (plain_wall_msecs(text, size, &f.integer)) {
+                f.kind = Raw_Field::Kind::Date;
+            } else {
+                f.kind = Raw_Field::Kind::Value; // any other form of date: the general parser
+            }
+            break;
+        }
+        default:
+            f.kind = Raw_Field::Kind::Value;
+        }
+        return f;
+    }
 
 private:
     std::unique_ptr<Statement> st_;

@@ -1,6 +1,7 @@
 #include "FileLog.h"
 
 #include "Connection.h"
+#include "CursorFields.h"
 #include "SqlText.h"
 
 namespace logs {
@@ -17,8 +18,14 @@ void Read_File_Log(db::Connection& connection, const QString& file_no, List_Mode
                        "file_no='") +
         Quote_Sql(file_no) + QStringLiteral("' order by User_Name,Date_Accessed desc"));
     while (rows->next()) {
-        const QVariant cells[] = {rows->field(1), rows->field(2)};
-        into.Stage_Row(QString(), rows->text(0), QString(), QString(), cells, 2);
+        into.Stage_Built_Row(Row_Store::First_Cell + 2, [&](Row_Store& row) {
+            row.Put(QVariant(QString()));
+            Put_Text_Field(row, *rows, 0);
+            row.Put(QVariant(QString()));
+            row.Put(QVariant(QString()));
+            Put_Cell_Field(row, *rows, 1);
+            Put_Cell_Field(row, *rows, 2);
+        });
     }
     into.Show_Staged();
 }

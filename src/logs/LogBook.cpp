@@ -2,6 +2,7 @@
 
 #include "Browser.h"
 #include "Connection.h"
+#include "CursorFields.h"
 #include "Error.h"
 #include "Hourglass.h"
 #include "Prompter.h"
@@ -9,7 +10,6 @@
 #include "StatusStrip.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -97,6 +97,7 @@ void Log_Book::Load_Log_Book(const QString& top) {
         status_.Set_Progress_Value(0);
         status_.Show_Progress(false);
     };
+    Type_Keys types(files, images);
     int i = 0;
     try {
         for (; rows->next(); ++i) {
@@ -118,15 +119,15 @@ void Log_Book::Load_Log_Book(const QString& top) {
                     return;
                 }
             }
-            const QString key = File_List::Extension_Key(rows->text(1));
-            if (!images.Contains(key)) {
-                const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + key;
-                if (!QFileInfo::exists(placeholder))
-                    files.Make_Icon_Placeholder(key);
-                images.Add(key, images.Get_File_Icon(placeholder));
-            }
-            const QVariant cells[] = {rows->field(2), rows->field(3)};
-            list.Stage_Row(QString(), rows->text(0), key, QString(), cells, 2);
+            const Type_Keys::Key& key = types.Of(*rows, 1);
+            list.Stage_Built_Row(Row_Store::First_Cell + 2, [&](Row_Store& row) {
+                row.Put(QVariant(QString()));
+                Put_Text_Field(row, *rows, 0);
+                Type_Keys::Put_Key(row, key);
+                row.Put(QVariant(QString()));
+                Put_Cell_Field(row, *rows, 2);
+                Put_Cell_Field(row, *rows, 3);
+            });
         }
     } catch (const db::Error& e) {
         // The rows read before the failure stay listed and counted.

@@ -124,7 +124,7 @@ void many_files(Library& l, const char* folder, int first, int n) {
                 "('%1','%2','%3',%4,'%5','%6',%7,%8,%9,%10,%11,'0')")
                   .arg(first + i)
                   .arg(L(folder), name, size, types[i % types.size()],
-                       i % 3 ? L("clerk1") : L("boss"))
+                       i % 3 ? (i % 7 ? L("clerk1") : L("J\u00fcrgen")) : L("boss"))
                   .arg(i % 17)
                   .arg(date(i + 1), i % 3 ? L("'boss'") : L("NULL"), date(i + 2), date(i * 5)));
     }
@@ -430,8 +430,12 @@ private Q_SLOTS:
             for (int r = 0; r < list.Row_Count(); ++r)
                 QCOMPARE(list.Find_Key(list.Key(r)), r);
         };
+        // Keys are indexed when first looked up: a row removed before, and one added after.
+        QStringList removed{list.Key(5)};
+        list.Remove_Row(5);
         keys_found();
-        QStringList removed;
+        list.Add_Row(List_Row{L("file99999"), L("late"), {}, {}, L("99999")});
+        keys_found();
         for (const int r : {list.Row_Count() - 1, 350, 0}) {
             removed << list.Key(r);
             list.Remove_Row(r);

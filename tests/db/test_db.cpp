@@ -246,12 +246,14 @@ private Q_SLOTS:
         const db::Sql_Record_Pause engine_only;
         QCOMPARE(one("PRAGMA page_size") + one("PRAGMA journal_mode"),
                  QStringLiteral("65536delete"));
-        // An older library gets the log book's index when it opens.
+        // An older library gets the log book's and the file list's indexes when it opens.
         c.Run_Statement(QStringLiteral("DROP INDEX IX_File_Log_User_File"));
+        c.Run_Statement(QStringLiteral("DROP INDEX IX_File_Information_Folder_List"));
         c.Close();
         c.Open(text);
-        QCOMPARE(one("select count(*) from sqlite_master where name='IX_File_Log_User_File'"),
-                 QStringLiteral("1"));
+        QCOMPARE(one("select count(*) from sqlite_master where name in "
+                     "('IX_File_Log_User_File','IX_File_Information_Folder_List')"),
+                 QStringLiteral("2"));
         const long missing =
             Error_Of([&] { x_->run(QStringLiteral("insert into no_such_table(a) values('1')")); });
         QVERIFY2(missing && missing != db::Err_Connect_Failed &&
@@ -260,9 +262,10 @@ private Q_SLOTS:
         QVERIFY(Error_Of([] { db::Connection().Open_Query(QStringLiteral("select 1")); }));
     }
 
-    // A cursor gives the rows and values Open_Query gives, in order, one at a time: an error
-    // midway is raised once after the rows before it; dropped early, the connection writes and
-    // reads on; two at once, also where the driver runs one statement at a time.
+    // A cursor gives the rows and values Open_Query gives, in order, one at a time, read as
+    // values or raw: an error midway is raised once after the rows before it; dropped early,
+    // the connection writes and reads on; two at once, also where the driver runs one statement
+    // at a time.
     void a_cursor_reads_rows_as_they_come_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("seen");
@@ -274,6 +277,15 @@ private Q_SLOTS:
         QTest::addRow("in order, as whole") << all
                                             << "1 1|u1|<date>|Read; 1 2|u2|<date>|Read; 1 "
                                                "3|u3|<date>|Read; 1 4|u4|<date>|Read; 1 end";
+        QTest::addRow("fields of every kind")
+            << QStringLiteral(
+                   "run: update tbl_file_log set Date_Accessed='2024-01-02T03:04:05.678',"
+                   "Operation=null where file_no='2'|run: update tbl_file_log set "
+                   "Date_Accessed='2024-03-31 23:59:59' where file_no='3'|open 1: "
+                   "select file_no,Date_Accessed,Operation,file_no*1.5,file_no*2,'é€' "
+                   "from tbl_file_log order by file_no|read 1 *")
+            << "1 1|<date>|Read|1.5|2|é€; 1 2|<date>||3|4|é€; 1 3|<date>|Read|4.5|6|é€; "
+               "1 4|<date>|Read|6|8|é€; 1 end";
         QTest::addRow("error midway, once")
             << QStringLiteral(
                    "open 1: select file_no,abs(case when file_no='4' then "
@@ -300,6 +312,24 @@ private Q_SLOTS:
                            "values('Grou0001','g')|read 1 *|open 3: select count(*) from "
                            "ref_group|read 3 *|read 2 *")
                 << "1 1; 2 u4; 2 u3; 1 2; 1 3; 1 4; 1 end; 3 1; 3 end; 2 u2; 2 u1; 2 end";
+    }
+    // A raw field made back into the value it stands for.
+    static QVariant from_raw(const db::Cursor& c, int f) {
+        const db::Raw_Field r = c.raw(f);
+        switch (r.kind) {
+        case db::Raw_Field::Kind::Null:
+            return {};
+        case db::Raw_Field::Kind::Integer:
+            return qlonglong(r.integer);
+        case db::Raw_Field::Kind::Real:
+            return r.real;
+        case db::Raw_Field::Kind::Text:
+            return QString::fromUtf8(r.text, r.size);
+        case db::Raw_Field::Kind::Date:
+            return db::Local_From_Wall_Msecs(r.integer);
+        default:
+            return c.field(f);
+        }
     }
     void a_cursor_reads_rows_as_they_come() {
         QFETCH(QString, steps);
@@ -346,8 +376,10 @@ private Q_SLOTS:
                         }
                         got << QStringLiteral("%1 ").arg(n) + row(*open[n]);
                         if (whole.count(n)) {
-                            for (int f = 0; f < open[n]->field_count(); ++f)
+                            for (int f = 0; f < open[n]->field_count(); ++f) {
+                                QCOMPARE(from_raw(*open[n], f), whole[n].field(f));
                                 QCOMPARE(open[n]->field(f), whole[n].field(f));
+                            }
                             whole[n].next();
                         }
                     }
