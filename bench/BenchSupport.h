@@ -26,6 +26,8 @@
 #include <cstring>
 #include <functional>
 #include <string>
+
+#include <sqlite3.h>
 #include <vector>
 
 #include <fcntl.h>
@@ -240,6 +242,56 @@ inline Side run_side(const std::vector<std::string>& args) {
 inline void merge(Side& into, const Side& s) {
     into.seconds.insert(into.seconds.end(), s.seconds.begin(), s.seconds.end());
     into.peak_kib = std::max(into.peak_kib, s.peak_kib);
+}
+
+// The reference below the connection: the engine's own calls on the text the connection sends
+// for a T-SQL statement, every column of every row read in its stored type. Answers as a side.
+inline int raw_read_side(const QString& library, const QString& tsql, int runs) {
+    QString sql;
+    {
+        db::Connection c;
+        c.Open(db::Connection_String::embedded(library));
+        sql = c.Engine_Text(tsql);
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(library.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK)
+        die("cannot open " + library.toStdString());
+    const QByteArray text = sql.toUtf8();
+    std::vector<double> seconds;
+    long long rows = 0, bytes = 0;
+    for (int run = 0; run < runs; ++run) {
+        rows = bytes = 0;
+        const double t0 = now();
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK)
+            die(sqlite3_errmsg(db));
+        const int n = sqlite3_column_count(st);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            ++rows;
+            for (int i = 0; i < n; ++i) {
+                switch (sqlite3_column_type(st, i)) {
+                case SQLITE_INTEGER:
+                    bytes += sqlite3_column_int64(st, i) & 1;
+                    break;
+                case SQLITE_FLOAT:
+                    bytes += sqlite3_column_double(st, i) > 0;
+                    break;
+                case SQLITE_NULL:
+                    break;
+                default:
+                    sqlite3_column_text(st, i);
+                    bytes += sqlite3_column_bytes(st, i);
+                }
+            }
+        }
+        sqlite3_finalize(st);
+        seconds.push_back(now() - t0);
+    }
+    sqlite3_close(db);
+    std::printf("  raw: %lld rows, %lld text bytes\n", rows, bytes);
+    std::fputs(side_answer(seconds).c_str(), stdout);
+    return 0;
 }
 
 // The figure line; `digits` is the seconds' precision.

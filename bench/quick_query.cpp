@@ -218,56 +218,6 @@ int bare_side(const QString& library, const QString& sql, int runs) {
     return 0;
 }
 
-// The reference below the connection: the engine's own calls on the text the administrator's
-// quick query sends (its sort included), every column of every row read in its stored type.
-int raw_side(const QString& library, int runs) {
-    QString sql;
-    {
-        db::Connection c;
-        c.Open(db::Connection_String::embedded(library));
-        sql = c.Engine_Text(admin_list_query());
-    }
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(library.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK)
-        die("cannot open " + library.toStdString());
-    const QByteArray text = sql.toUtf8();
-    std::vector<double> seconds;
-    qint64 rows = 0, bytes = 0;
-    for (int run = 0; run < runs; ++run) {
-        rows = bytes = 0;
-        const double t0 = bench::now();
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK)
-            die(sqlite3_errmsg(db));
-        const int n = sqlite3_column_count(st);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            ++rows;
-            for (int i = 0; i < n; ++i) {
-                switch (sqlite3_column_type(st, i)) {
-                case SQLITE_INTEGER:
-                    bytes += sqlite3_column_int64(st, i) & 1;
-                    break;
-                case SQLITE_FLOAT:
-                    bytes += sqlite3_column_double(st, i) > 0;
-                    break;
-                case SQLITE_NULL:
-                    break;
-                default:
-                    sqlite3_column_text(st, i);
-                    bytes += sqlite3_column_bytes(st, i);
-                }
-            }
-        }
-        sqlite3_finalize(st);
-        seconds.push_back(bench::now() - t0);
-    }
-    sqlite3_close(db);
-    std::printf("  raw: %lld rows, %lld text bytes\n", rows, bytes);
-    std::fputs(bench::side_answer(seconds).c_str(), stdout);
-    return 0;
-}
-
 struct Fixed_Strip : Query_Strip {
     QString group, text;
     QString Group_Text() const override { return group; }
@@ -374,7 +324,7 @@ int main(int argc, char** argv) {
         if (o.child_role == "like")
             return bare_side(library, like_query(), o.runs);
         if (o.child_role == "raw")
-            return raw_side(library, o.runs);
+            return bench::raw_read_side(library, admin_list_query(), o.runs);
         if (o.child_role == "log_bare")
             return bare_side(library, log_query(), o.runs);
         if (o.child_role == "admin" || o.child_role == "user")
