@@ -88,6 +88,10 @@ private:
     struct Part_Dictionary {
         QHash<QString, quint32> ids;
         QHash<QByteArray, quint32> utf8_ids; // the same words by their UTF-8 bytes
+        // The word met last by its bytes: a column often repeats it row after row, found so
+        // without hashing.
+        QByteArray last_utf8;
+        quint32 last_id = 0;
         quint32 seen = 0;
         bool off = false;
     };
