@@ -148,7 +148,7 @@ bool Row_Store::encode_word(int part, const QString* s, QByteArrayView utf8) {
     quint32 id = 0;
     const bool from_utf8 = s == nullptr;
     auto known = d.utf8_ids.constEnd();
-    if (from_utf8 && !d.last_utf8.isNull() && utf8 == d.last_utf8) {
+    if (from_utf8 && d.last_utf8.data() && utf8 == d.last_utf8) {
         have = true;
         id = d.last_id;
     } else if (from_utf8 &&
@@ -156,7 +156,7 @@ bool Row_Store::encode_word(int part, const QString* s, QByteArrayView utf8) {
                    d.utf8_ids.constEnd()) {
         have = true;
         id = *known;
-        d.last_utf8 = known.key(); // shared, not copied
+        d.last_utf8 = known.key();
         d.last_id = id;
     } else {
         const QString text = from_utf8 ? QString::fromUtf8(utf8) : *s;

@@ -90,7 +90,8 @@ private:
         QHash<QByteArray, quint32> utf8_ids; // the same words by their UTF-8 bytes
         // The word met last by its bytes: a column often repeats it row after row, found so
         // without hashing.
-        QByteArray last_utf8;
+        // It points into the key kept in utf8_ids, which stays while the dictionary does.
+        QByteArrayView last_utf8;
         quint32 last_id = 0;
         quint32 seen = 0;
         bool off = false;

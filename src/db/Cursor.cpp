@@ -65,6 +65,8 @@ Raw_Field Cursor::raw(int i) const {
 }
 
 void Cursor::raw_row(Raw_Field* out) const {
+    if (field_count() == 0)
+        return;
     check_field(0);
     read_raw_row(out);
 }

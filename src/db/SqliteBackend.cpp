@@ -82,15 +82,21 @@ bool plain_date_parts(const char* t, int size, int part[6]) {
     if (size != 19 || t[4] != '-' || t[7] != '-' || (t[10] != ' ' && t[10] != 'T') ||
         t[13] != ':' || t[16] != ':')
         return false;
-    constexpr int start[6] = {0, 5, 8, 11, 14, 17};
-    for (int k = 0; k < 6; ++k) {
-        part[k] = 0;
-        for (int j = start[k]; j < start[k] + (k == 0 ? 4 : 2); ++j) {
-            if (t[j] < '0' || t[j] > '9')
-                return false;
-            part[k] = part[k] * 10 + (t[j] - '0');
-        }
-    }
+    // Every digit read without a branch; one test at the end for them all.
+    unsigned bad = 0;
+    const auto two = [t, &bad](int j) {
+        const unsigned a = unsigned(t[j] - '0'), b = unsigned(t[j + 1] - '0');
+        bad |= (a > 9) | (b > 9);
+        return int(a * 10 + b);
+    };
+    part[0] = two(0) * 100 + two(2);
+    part[1] = two(5);
+    part[2] = two(8);
+    part[3] = two(11);
+    part[4] = two(14);
+    part[5] = two(17);
+    if (bad)
+        return false;
     // The checks QDate and QTime make, without a call into the calendar.
     const int y = part[0], m = part[1], d = part[2];
     constexpr int month_days[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
