@@ -5,30 +5,36 @@
 
 #include <QFileInfo>
 
-void Put_Text_Field(Row_Store& row, const db::Cursor& c, int i, QLatin1StringView prefix) {
-    const db::Raw_Field f = c.raw(i);
+void Put_Text_Field(Row_Store& row, const Raw_Row& r, int i, QLatin1StringView prefix) {
+    const db::Raw_Field& f = r[i];
     if (f.kind == db::Raw_Field::Kind::Text)
         row.Put_Utf8(f.text, f.size, prefix);
     else
-        row.Put(QVariant(QString(prefix) + c.text(i)));
+        row.Put(QVariant(QString(prefix) + r.Cursor().text(i)));
 }
 
-void Put_Cell_Field(Row_Store& row, const db::Cursor& c, int i) {
-    const db::Raw_Field f = c.raw(i);
+void Put_Cell_Field(Row_Store& row, const Raw_Row& r, int i) {
+    const db::Raw_Field& f = r[i];
     if (f.kind == db::Raw_Field::Kind::Value)
-        row.Put(c.field(i));
+        row.Put(r.Cursor().field(i));
     else
         row.Put_Field(f);
 }
 
-const Type_Keys::Key& Type_Keys::Of(const db::Cursor& c, int i) {
-    const db::Raw_Field type = c.raw(i);
+const Type_Keys::Key& Type_Keys::Of(const Raw_Row& r, int i) {
+    const db::Raw_Field& type = r[i];
     const bool text = type.kind == db::Raw_Field::Kind::Text;
-    const QByteArray bytes = text ? QByteArray::fromRawData(type.text, type.size) : QByteArray();
+    const QByteArrayView bytes = text ? QByteArrayView(type.text, type.size) : QByteArrayView();
+    if (text && last_ && bytes == last_type_)
+        return *last_;
     if (text)
-        if (const auto known = known_.constFind(bytes); known != known_.constEnd())
-            return *known;
-    const QString key = File_List::Extension_Key(c.text(i));
+        if (const auto known =
+                known_.constFind(QByteArray::fromRawData(bytes.data(), bytes.size()));
+            known != known_.constEnd()) {
+            last_type_ = known.key(); // shared, not copied
+            return *(last_ = &*known);
+        }
+    const QString key = File_List::Extension_Key(r.Cursor().text(i));
     if (!images_.Contains(key)) {
         const QString placeholder = files_.Icon_Folder() + QStringLiteral("Icon") + key;
         if (!QFileInfo::exists(placeholder))
@@ -38,7 +44,9 @@ const Type_Keys::Key& Type_Keys::Of(const db::Cursor& c, int i) {
     Key made{key, key.toUtf8()};
     if (!text)
         return other_ = std::move(made);
-    return *known_.insert(QByteArray(bytes.constData(), bytes.size()), std::move(made));
+    const auto added = known_.insert(bytes.toByteArray(), std::move(made));
+    last_type_ = added.key();
+    return *(last_ = &*added);
 }
 
 void Type_Keys::Put_Key(Row_Store& row, const Key& key) {

@@ -106,17 +106,19 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     QElapsedTimer since_shown;
     since_shown.start();
     Type_Keys types(*this, images_);
+    Raw_Row fields(*files);
     try {
         for (; more; more = files->next()) {
-            const Type_Keys::Key& key = types.Of(*files, 2);
+            fields.Read();
+            const Type_Keys::Key& key = types.Of(fields, 2);
             // The row goes from the engine's fields straight into the list's store.
             list_.Stage_Built_Row(Row_Store::First_Cell + 8, [&](Row_Store& row) {
-                Put_Text_Field(row, *files, 9, QLatin1StringView("file"));
-                Put_Text_Field(row, *files, 0);
+                Put_Text_Field(row, fields, 9, QLatin1StringView("file"));
+                Put_Text_Field(row, fields, 0);
                 Type_Keys::Put_Key(row, key);
-                Put_Text_Field(row, *files, 9);
+                Put_Text_Field(row, fields, 9);
                 for (int f = 1; f <= 8; ++f)
-                    Put_Cell_Field(row, *files, f);
+                    Put_Cell_Field(row, fields, f);
             });
             ++n;
             // Rows show in chunks: the first screen as soon as it is read, then the window's

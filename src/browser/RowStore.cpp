@@ -147,24 +147,40 @@ bool Row_Store::encode_word(int part, const QString* s, QByteArrayView utf8) {
     bool have = false;
     quint32 id = 0;
     const bool from_utf8 = s == nullptr;
-    auto known = d.utf8_ids.constEnd();
-    if (from_utf8)
-        known = d.utf8_ids.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
-    if (known != d.utf8_ids.constEnd()) {
-        have = true;
-        id = *known;
-    } else {
-        const QString text = from_utf8 ? QString::fromUtf8(utf8) : *s;
-        auto found = d.ids.constFind(text);
-        if (found == d.ids.constEnd() && d.ids.size() < qsizetype(Words_Per_Part)) {
-            found = d.ids.insert(text, quint32(words_.size()));
-            words_.push_back(text);
-        }
-        if (found != d.ids.constEnd()) {
+    Part_Dictionary::Recent* recent = nullptr;
+    if (from_utf8) {
+        size_t h = size_t(utf8.size());
+        for (const char c : utf8)
+            h = h * 31 + uchar(c);
+        recent = &d.recent[(h ^ (h >> 6)) % d.recent.size()];
+        if (recent->data && recent->size == utf8.size() &&
+            std::memcmp(recent->data, utf8.data(), size_t(utf8.size())) == 0) {
             have = true;
-            id = *found;
-            if (from_utf8)
-                d.utf8_ids.insert(QByteArray(utf8.data(), utf8.size()), id);
+            id = recent->id;
+        }
+    }
+    if (!have) {
+        auto known = d.utf8_ids.constEnd();
+        if (from_utf8)
+            known = d.utf8_ids.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
+        if (known == d.utf8_ids.constEnd()) {
+            const QString text = from_utf8 ? QString::fromUtf8(utf8) : *s;
+            auto found = d.ids.constFind(text);
+            if (found == d.ids.constEnd() && d.ids.size() < qsizetype(Words_Per_Part)) {
+                found = d.ids.insert(text, quint32(words_.size()));
+                words_.push_back(text);
+            }
+            if (found != d.ids.constEnd() && from_utf8)
+                known = d.utf8_ids.insert(QByteArray(utf8.data(), utf8.size()), *found);
+            else if (found != d.ids.constEnd()) {
+                have = true;
+                id = *found;
+            }
+        }
+        if (known != d.utf8_ids.constEnd()) {
+            have = true;
+            id = *known;
+            *recent = {known.key().constData(), known.key().size(), id};
         }
     }
     if (++d.seen == Trial_Rows && quint32(d.ids.size()) > Trial_Rows / 2)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,15 @@ private:
     struct Part_Dictionary {
         QHash<QString, quint32> ids;
         QHash<QByteArray, quint32> utf8_ids; // the same words by their UTF-8 bytes
+        // Words met lately by their bytes, in a small table by a cheap hash: a column of
+        // types or accounts has few words, found there without the hash table. A text points
+        // into its key in utf8_ids, which stays while the dictionary does.
+        struct Recent {
+            const char* data = nullptr;
+            qsizetype size = 0;
+            quint32 id = 0;
+        };
+        std::array<Recent, 64> recent{};
         quint32 seen = 0;
         bool off = false;
     };

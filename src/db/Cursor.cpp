@@ -64,6 +64,18 @@ Raw_Field Cursor::raw(int i) const {
     return read_raw(i);
 }
 
+void Cursor::raw_row(Raw_Field* out) const {
+    if (field_count() == 0)
+        return;
+    check_field(0);
+    read_raw_row(out);
+}
+
+void Cursor::read_raw_row(Raw_Field* out) const {
+    for (int i = 0; i < field_count(); ++i)
+        out[i] = read_raw(i);
+}
+
 Raw_Field Cursor::read_raw(int i) const {
     const QVariant& v = field(i);
     Raw_Field f;

@@ -35,6 +35,9 @@ public:
     // The field without a QVariant where the engine allows (see Raw_Field); a field of kind
     // Value is read with field(i). Reading both ways gives the same value.
     Raw_Field raw(int i) const;
+    // Every field of the row as raw() gives it, into out[0..field_count()): one call a row,
+    // for a long load.
+    void raw_row(Raw_Field* out) const;
 
 protected:
     explicit Cursor(QStringList names);
@@ -49,6 +52,8 @@ protected:
     virtual QVariant read_field(int /*i*/) const { return {}; }
     // The default makes the raw field from field(i).
     virtual Raw_Field read_raw(int i) const;
+    // The default reads the fields one by one.
+    virtual void read_raw_row(Raw_Field* out) const;
 
 private:
     void check_field(int i) const;

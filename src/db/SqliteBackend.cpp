@@ -82,15 +82,21 @@ bool plain_date_parts(const char* t, int size, int part[6]) {
     if (size != 19 || t[4] != '-' || t[7] != '-' || (t[10] != ' ' && t[10] != 'T') ||
         t[13] != ':' || t[16] != ':')
         return false;
-    constexpr int start[6] = {0, 5, 8, 11, 14, 17};
-    for (int k = 0; k < 6; ++k) {
-        part[k] = 0;
-        for (int j = start[k]; j < start[k] + (k == 0 ? 4 : 2); ++j) {
-            if (t[j] < '0' || t[j] > '9')
-                return false;
-            part[k] = part[k] * 10 + (t[j] - '0');
-        }
-    }
+    // Every digit read without a branch; one test at the end for them all.
+    unsigned bad = 0;
+    const auto two = [t, &bad](int j) {
+        const unsigned a = unsigned(t[j] - '0'), b = unsigned(t[j + 1] - '0');
+        bad |= (a > 9) | (b > 9);
+        return int(a * 10 + b);
+    };
+    part[0] = two(0) * 100 + two(2);
+    part[1] = two(5);
+    part[2] = two(8);
+    part[3] = two(11);
+    part[4] = two(14);
+    part[5] = two(17);
+    if (bad)
+        return false;
     // The checks QDate and QTime make, without a call into the calendar.
     const int y = part[0], m = part[1], d = part[2];
     constexpr int month_days[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -387,6 +393,40 @@ void Sqlite_Backend::execute(const QString& sql) {
 
 namespace {
 
+// A field as the engine holds it; a text of a date column is read from its digits.
+Raw_Field raw_value(sqlite3_value* v, bool dated) {
+    Raw_Field f;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL:
+        break;
+    case SQLITE_INTEGER:
+        f.kind = Raw_Field::Kind::Integer;
+        f.integer = sqlite3_value_int64(v);
+        break;
+    case SQLITE_FLOAT:
+        f.kind = Raw_Field::Kind::Real;
+        f.real = sqlite3_value_double(v);
+        break;
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        const int size = sqlite3_value_bytes(v);
+        if (!dated) {
+            f.kind = Raw_Field::Kind::Text;
+            f.text = text;
+            f.size = size;
+        } else if (plain_wall_msecs(text, size, &f.integer)) {
+            f.kind = Raw_Field::Kind::Date;
+        } else {
+            f.kind = Raw_Field::Kind::Value; // any other form of date: the general parser
+        }
+        break;
+    }
+    default:
+        f.kind = Raw_Field::Kind::Value;
+    }
+    return f;
+}
+
 // A statement read a row at a time; finalised as soon as its rows end, fail or it is dropped,
 // so the connection's lock is given back at once.
 class Sqlite_Cursor : public Cursor {
@@ -406,39 +446,19 @@ protected:
     bool reads_when_asked() const override { return true; }
     QVariant read_field(int i) const override { return cell(st_->get(), i, dated_[size_t(i)]); }
     Raw_Field read_raw(int i) const override {
-        // One call through the connection's lock a field; the value is then read without
-        // it, which is sound as the cursor is read by the thread that owns the connection.
-        sqlite3_value* v = sqlite3_column_value(st_->get(), i);
-        Raw_Field f;
-        switch (sqlite3_value_type(v)) {
-        case SQLITE_NULL:
-            break;
-        case SQLITE_INTEGER:
-            f.kind = Raw_Field::Kind::Integer;
-            f.integer = sqlite3_value_int64(v);
-            break;
-        case SQLITE_FLOAT:
-            f.kind = Raw_Field::Kind::Real;
-            f.real = sqlite3_value_double(v);
-            break;
-        case SQLITE_TEXT: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
-            const int size = sqlite3_value_bytes(v);
-            if (!dated_[size_t(i)]) {
-                f.kind = Raw_Field::Kind::Text;
-                f.text = text;
-                f.size = size;
-            } else if (plain_wall_msecs(text, size, &f.integer)) {
-                f.kind = Raw_Field::Kind::Date;
-            } else {
-                f.kind = Raw_Field::Kind::Value; // any other form of date: the general parser
-            }
-            break;
-        }
-        default:
-            f.kind = Raw_Field::Kind::Value;
-        }
-        return f;
+        return raw_value(sqlite3_column_value(st_->get(), i), dated_[size_t(i)]);
+    }
+    void read_raw_row(Raw_Field* out) const override {
+        // The connection's lock taken once for the row: each field's call then takes it again
+        // without waiting. The values are read without it, which is sound as the cursor is
+        // read by the thread that owns the connection.
+        sqlite3_stmt* st = st_->get();
+        sqlite3_mutex* lock = sqlite3_db_mutex(sqlite3_db_handle(st));
+        sqlite3_mutex_enter(lock);
+        const int n = field_count();
+        for (int i = 0; i < n; ++i)
+            out[i] = raw_value(sqlite3_column_value(st, i), dated_[size_t(i)]);
+        sqlite3_mutex_leave(lock);
     }
 
 private:

@@ -17,14 +17,16 @@ void Read_File_Log(db::Connection& connection, const QString& file_no, List_Mode
         QStringLiteral("select User_Name,Operation,Date_Accessed from tbl_file_log  where "
                        "file_no='") +
         Quote_Sql(file_no) + QStringLiteral("' order by User_Name,Date_Accessed desc"));
+    Raw_Row fields(*rows);
     while (rows->next()) {
+        fields.Read();
         into.Stage_Built_Row(Row_Store::First_Cell + 2, [&](Row_Store& row) {
             row.Put(QVariant(QString()));
-            Put_Text_Field(row, *rows, 0);
+            Put_Text_Field(row, fields, 0);
             row.Put(QVariant(QString()));
             row.Put(QVariant(QString()));
-            Put_Cell_Field(row, *rows, 1);
-            Put_Cell_Field(row, *rows, 2);
+            Put_Cell_Field(row, fields, 1);
+            Put_Cell_Field(row, fields, 2);
         });
     }
     into.Show_Staged();

@@ -98,6 +98,7 @@ void Log_Book::Load_Log_Book(const QString& top) {
         status_.Show_Progress(false);
     };
     Type_Keys types(files, images);
+    Raw_Row fields(*rows);
     int i = 0;
     try {
         for (; rows->next(); ++i) {
@@ -119,14 +120,15 @@ void Log_Book::Load_Log_Book(const QString& top) {
                     return;
                 }
             }
-            const Type_Keys::Key& key = types.Of(*rows, 1);
+            fields.Read();
+            const Type_Keys::Key& key = types.Of(fields, 1);
             list.Stage_Built_Row(Row_Store::First_Cell + 2, [&](Row_Store& row) {
                 row.Put(QVariant(QString()));
-                Put_Text_Field(row, *rows, 0);
+                Put_Text_Field(row, fields, 0);
                 Type_Keys::Put_Key(row, key);
                 row.Put(QVariant(QString()));
-                Put_Cell_Field(row, *rows, 2);
-                Put_Cell_Field(row, *rows, 3);
+                Put_Cell_Field(row, fields, 2);
+                Put_Cell_Field(row, fields, 3);
             });
         }
     } catch (const db::Error& e) {
