@@ -8,6 +8,7 @@
 #include "Connection.h"
 #include "ConnectionString.h"
 #include "Error.h"
+#include "LogBook.h"
 #include "Prompter.h"
 #include "Session.h"
 #include "StatusStrip.h"
@@ -475,6 +476,35 @@ inline void select_all_rows(Browser& browser) {
     browser.List_Selection.select(
         QItemSelection(browser.List.index(0, 0), browser.List.index(rows - 1, 0)),
         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+// The log book of one user, all rows, as the built-in administrator loads it from its node.
+inline int log_book_side(const QString& library, const QString& dir, const QString& user,
+                         int runs) {
+    db::Connection c;
+    c.Open(db::Connection_String::embedded(library));
+    sign_in_bench(dir);
+    session::Cur_User = QStringLiteral("Scrollkin");
+    Quiet_Prompter prompter;
+    Quiet_Status status;
+    No_Window window;
+    Browser browser(c, status, prompter, window);
+    const auto log_book =
+        logs::Install_Log_Operations(browser, c, prompter, status, window, logs::Log_Windows());
+    browser.Open();
+    browser.Tree.select(QStringLiteral("uselog") + user);
+    if (!browser.Tree.selected())
+        die("no log book node for " + user.toStdString());
+    std::vector<double> seconds;
+    for (int run = 0; run < runs; ++run) {
+        const double t0 = now();
+        log_book->Set_Log_Columns();
+        log_book->Load_Log_Book(QString());
+        seconds.push_back(now() - t0);
+    }
+    std::printf("  log book: %d rows (%s)\n", browser.List.Row_Count(), qPrintable(status.caption));
+    std::fputs(side_answer(seconds).c_str(), stdout);
+    return 0;
 }
 
 } // namespace bench

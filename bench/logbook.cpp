@@ -146,34 +146,6 @@ int before_side(const QString& library, int runs) {
     return 0;
 }
 
-// The log book of the user, all rows, as the built-in administrator loads it from its node.
-int log_side(const QString& library, const QString& dir, int runs) {
-    db::Connection c;
-    c.Open(db::Connection_String::embedded(library));
-    bench::sign_in_bench(dir);
-    session::Cur_User = QStringLiteral("Scrollkin");
-    bench::Quiet_Prompter prompter;
-    bench::Quiet_Status status;
-    bench::No_Window window;
-    Browser browser(c, status, prompter, window);
-    const auto log_book =
-        logs::Install_Log_Operations(browser, c, prompter, status, window, logs::Log_Windows());
-    browser.Open();
-    browser.Tree.select(QStringLiteral("uselog") + Log_User);
-    if (!browser.Tree.selected())
-        die("no log book node for " + Log_User.toStdString());
-    std::vector<double> seconds;
-    for (int run = 0; run < runs; ++run) {
-        const double t0 = bench::now();
-        log_book->Set_Log_Columns();
-        log_book->Load_Log_Book(QString());
-        seconds.push_back(bench::now() - t0);
-    }
-    std::printf("  log book: %d rows (%s)\n", browser.List.Row_Count(), qPrintable(status.caption));
-    std::fputs(bench::side_answer(seconds).c_str(), stdout);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -201,7 +173,7 @@ int main(int argc, char** argv) {
         if (o.child_role == "before")
             return before_side(library, o.runs);
         if (o.child_role == "log")
-            return log_side(library, folder, o.runs);
+            return bench::log_book_side(library, folder, Log_User, o.runs);
         if (!o.child_role.empty())
             die("unknown side " + o.child_role);
         std::printf("logbook: %lld files, %d log rows of %s, best of %d run(s)\n", o.files,
