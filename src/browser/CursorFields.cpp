@@ -24,16 +24,16 @@ void Put_Cell_Field(Row_Store& row, const Raw_Row& r, int i) {
 const Type_Keys::Key& Type_Keys::Of(const Raw_Row& r, int i) {
     const db::Raw_Field& type = r[i];
     const bool text = type.kind == db::Raw_Field::Kind::Text;
-    const QByteArrayView bytes = text ? QByteArrayView(type.text, type.size) : QByteArrayView();
-    if (text && last_ && bytes == last_type_)
-        return *last_;
-    if (text)
-        if (const auto known =
-                known_.constFind(QByteArray::fromRawData(bytes.data(), bytes.size()));
+    const auto probe = recent_.probe(text ? type.text : "", text ? type.size : 0);
+    if (text) {
+        if (const Key* const* hit = recent_.find(probe))
+            return **hit;
+        if (const auto known = known_.constFind(QByteArray::fromRawData(type.text, type.size));
             known != known_.constEnd()) {
-            last_type_ = known.key(); // shared, not copied
-            return *(last_ = &*known);
+            recent_.remember(probe, known.key().constData(), *known);
+            return **known;
         }
+    }
     const QString key = File_List::Extension_Key(r.Cursor().text(i));
     if (!images_.Contains(key)) {
         const QString placeholder = files_.Icon_Folder() + QStringLiteral("Icon") + key;
@@ -44,9 +44,10 @@ const Type_Keys::Key& Type_Keys::Of(const Raw_Row& r, int i) {
     Key made{key, key.toUtf8()};
     if (!text)
         return other_ = std::move(made);
-    const auto added = known_.insert(bytes.toByteArray(), std::move(made));
-    last_type_ = added.key();
-    return *(last_ = &*added);
+    keys_.push_back(std::make_unique<Key>(std::move(made)));
+    const auto added = known_.insert(QByteArray(type.text, type.size), keys_.back().get());
+    recent_.remember(probe, added.key().constData(), keys_.back().get());
+    return *keys_.back();
 }
 
 void Type_Keys::Put_Key(Row_Store& row, const Key& key) {

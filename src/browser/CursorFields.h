@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Cursor.h"
+#include "RecentTexts.h"
 #include "RowStore.h"
 
 #include <QHash>
 
+#include <memory>
 #include <vector>
 
 class File_List;
@@ -46,9 +48,9 @@ public:
 private:
     const File_List& files_;
     Image_List& images_;
-    QHash<QByteArray, Key> known_;
-    // The type met last: rows of one type often come together, found without hashing.
-    const Key* last_ = nullptr;
-    QByteArray last_type_;
+    // Keys stay where they are made, so the tables can point at them.
+    std::vector<std::unique_ptr<Key>> keys_;
+    QHash<QByteArray, const Key*> known_;
+    Recent_Texts<const Key*> recent_; // its texts point into the keys of known_
     Key other_;
 };

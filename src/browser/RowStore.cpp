@@ -20,7 +20,11 @@ enum Tag : uchar {
     Other = 9,      // number in the list of other values
 };
 
-constexpr quint32 Block_Bytes = 1u << 20;
+// Blocks grow from small (a list of a few rows holds little) to their full size.
+constexpr size_t First_Block_Bytes = 64 * 1024;
+constexpr size_t Block_Bytes = 1024 * 1024;
+// The most a part's tag and varint take.
+constexpr size_t Tag_And_Varint = 11;
 // Longer texts are kept as they are: rare, and a record must fit a block.
 constexpr qsizetype Longest_Inline_Text = 4096;
 // Only short texts are worth a dictionary entry; a part stops trying once most of what it
@@ -30,12 +34,27 @@ constexpr quint32 Words_Per_Part = 1 << 16;
 constexpr quint32 Trial_Rows = 1024;
 constexpr quint32 Released = 0xffffffffu;
 
-void put_varint(std::string& out, quint64 v) {
+uchar* put_varint(uchar* out, quint64 v) {
     while (v >= 0x80) {
-        out.push_back(char(uchar(v) | 0x80));
+        *out++ = uchar(v) | 0x80;
         v >>= 7;
     }
-    out.push_back(char(uchar(v)));
+    *out++ = uchar(v);
+    return out;
+}
+
+// Whether a text is all ASCII, eight bytes at a time.
+bool ascii(const char* data, qsizetype size) {
+    quint64 high = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 w;
+        std::memcpy(&w, data + i, 8);
+        high |= w;
+    }
+    for (; i < size; ++i)
+        high |= uchar(data[i]);
+    return (high & 0x8080808080808080ull) == 0;
 }
 
 quint64 get_varint(const uchar*& p) {
@@ -89,7 +108,7 @@ Row_Store::~Row_Store() = default;
 void Row_Store::Clear() {
     blocks_.clear();
     block_size_.clear();
-    used_in_last_ = 0;
+    used_in_last_ = row_used_ = 0;
     rows_.clear();
     key_hash_.clear();
     slots_.clear();
@@ -106,8 +125,7 @@ qint64 Row_Store::Bytes_Held() const {
 
 void Row_Store::encode_text(int part, const QString& s) {
     if (s.size() > Longest_Inline_Text) {
-        scratch_.push_back(char(Other));
-        put_varint(scratch_, others_.size());
+        put_tagged(Other, others_.size());
         others_.emplace_back(s);
         return;
     }
@@ -118,19 +136,17 @@ void Row_Store::encode_text(int part, const QString& s) {
     bool latin1 = true;
     for (qsizetype i = 0; i < n && latin1; ++i)
         latin1 = c[i].unicode() < 0x100;
+    uchar* out = room(Tag_And_Varint + size_t(n) * (latin1 ? 1 : 2));
+    *out++ = latin1 ? Latin1 : Utf16;
+    out = put_varint(out, quint64(n));
     if (latin1) {
-        scratch_.push_back(char(Latin1));
-        put_varint(scratch_, quint64(n));
-        const size_t at = scratch_.size();
-        scratch_.resize(at + size_t(n));
-        char* out = scratch_.data() + at;
         for (qsizetype i = 0; i < n; ++i)
-            out[i] = char(c[i].unicode());
+            *out++ = uchar(c[i].unicode());
     } else {
-        scratch_.push_back(char(Utf16));
-        put_varint(scratch_, quint64(n));
-        scratch_.append(reinterpret_cast<const char*>(c), size_t(n) * 2);
+        std::memcpy(out, c, size_t(n) * 2);
+        out += n * 2;
     }
+    wrote(out);
 }
 
 // Writes a short text as a number into the part's dictionary, when the part keeps one and
@@ -147,18 +163,13 @@ bool Row_Store::encode_word(int part, const QString* s, QByteArrayView utf8) {
     bool have = false;
     quint32 id = 0;
     const bool from_utf8 = s == nullptr;
-    Part_Dictionary::Recent* recent = nullptr;
-    if (from_utf8) {
-        size_t h = size_t(utf8.size());
-        for (const char c : utf8)
-            h = h * 31 + uchar(c);
-        recent = &d.recent[(h ^ (h >> 6)) % d.recent.size()];
-        if (recent->data && recent->size == utf8.size() &&
-            std::memcmp(recent->data, utf8.data(), size_t(utf8.size())) == 0) {
+    const auto probe =
+        from_utf8 ? d.recent.probe(utf8.data(), utf8.size()) : Recent_Texts<quint32>::Probe{};
+    if (from_utf8)
+        if (const quint32* known = d.recent.find(probe)) {
             have = true;
-            id = recent->id;
+            id = *known;
         }
-    }
     if (!have) {
         auto known = d.utf8_ids.constEnd();
         if (from_utf8)
@@ -180,83 +191,82 @@ bool Row_Store::encode_word(int part, const QString* s, QByteArrayView utf8) {
         if (known != d.utf8_ids.constEnd()) {
             have = true;
             id = *known;
-            *recent = {known.key().constData(), known.key().size(), id};
+            d.recent.remember(probe, known.key().constData(), id);
         }
     }
     if (++d.seen == Trial_Rows && quint32(d.ids.size()) > Trial_Rows / 2)
         d.off = true;
     if (!have)
         return false;
-    scratch_.push_back(char(Word));
-    put_varint(scratch_, id);
+    put_tagged(Word, id);
     return true;
 }
 
 void Row_Store::encode_latin1(const char* prefix, qsizetype prefix_size, const char* data,
                               qsizetype size) {
-    scratch_.push_back(char(Latin1));
-    put_varint(scratch_, quint64(prefix_size + size));
-    scratch_.append(prefix, size_t(prefix_size));
-    scratch_.append(data, size_t(size));
+    uchar* out = room(Tag_And_Varint + size_t(prefix_size + size));
+    *out++ = Latin1;
+    out = put_varint(out, quint64(prefix_size + size));
+    std::memcpy(out, prefix, size_t(prefix_size));
+    std::memcpy(out + prefix_size, data, size_t(size));
+    wrote(out + prefix_size + size);
+}
+
+void Row_Store::put_tagged(uchar tag, quint64 varint) {
+    uchar* out = room(Tag_And_Varint);
+    *out++ = tag;
+    wrote(put_varint(out, varint));
 }
 
 void Row_Store::Start_Row(int count) {
-    scratch_.clear();
-    put_varint(scratch_, quint64(count));
+    row_used_ = 0;
+    wrote(put_varint(room(Tag_And_Varint), quint64(count)));
     put_ = 0;
 }
 
 void Row_Store::Put(const QVariant& v) {
     switch (v.metaType().id()) {
-    case QMetaType::UnknownType:
-        scratch_.push_back(char(Invalid));
+    case QMetaType::UnknownType: {
+        uchar* out = room(1);
+        *out = Invalid;
+        wrote(out + 1);
         break;
+    }
     case QMetaType::QString:
         encode_text(put_, v.toString());
         break;
     case QMetaType::Int:
-        scratch_.push_back(char(Int));
-        put_varint(scratch_, zigzag(v.toInt()));
+        put_tagged(Int, zigzag(v.toInt()));
         break;
     case QMetaType::LongLong:
-        scratch_.push_back(char(Long_Long));
-        put_varint(scratch_, zigzag(v.toLongLong()));
+        put_tagged(Long_Long, zigzag(v.toLongLong()));
         break;
-    case QMetaType::Double: {
-        scratch_.push_back(char(Double));
-        const double d = v.toDouble();
-        scratch_.append(reinterpret_cast<const char*>(&d), sizeof d);
+    case QMetaType::Double:
+        put_double(v.toDouble());
         break;
-    }
     case QMetaType::QDateTime: {
         // Local dates as their wall-clock time, as the engine's fields come (Put_Field), so a
         // column sorts the same whichever way its cells came in.
         const QDateTime dt = v.toDateTime();
         if (dt.isValid() && dt.timeSpec() == Qt::LocalTime) {
-            scratch_.push_back(char(Local_Date));
-            put_varint(scratch_, zigzag(db::Wall_Msecs(dt.date(), dt.time())));
+            put_tagged(Local_Date, zigzag(db::Wall_Msecs(dt.date(), dt.time())));
             break;
         }
         if (dt.isValid() && dt.timeSpec() == Qt::UTC) {
-            scratch_.push_back(char(Utc_Date));
-            put_varint(scratch_, zigzag(dt.toMSecsSinceEpoch()));
+            put_tagged(Utc_Date, zigzag(dt.toMSecsSinceEpoch()));
             break;
         }
         [[fallthrough]];
     }
     default:
-        scratch_.push_back(char(Other));
-        put_varint(scratch_, others_.size());
+        put_tagged(Other, others_.size());
         others_.push_back(v);
     }
     ++put_;
 }
 
 void Row_Store::Put_Utf8(const char* data, qsizetype size, QLatin1StringView prefix) {
-    bool ascii = true;
-    for (qsizetype i = 0; i < size && ascii; ++i)
-        ascii = uchar(data[i]) < 0x80;
-    if (!ascii || prefix.size() + size > Longest_Inline_Text) {
+    if (!ascii(data, size) || prefix.size() + size > Longest_Inline_Text) {
         Put(QVariant(prefix + QString::fromUtf8(data, size)));
         return;
     }
@@ -290,39 +300,63 @@ void Row_Store::Put_Field(const db::Raw_Field& f) {
     }
     switch (f.kind) {
     case K::Integer:
-        scratch_.push_back(char(Long_Long));
-        put_varint(scratch_, zigzag(f.integer));
+        put_tagged(Long_Long, zigzag(f.integer));
         break;
     case K::Real:
-        scratch_.push_back(char(Double));
-        scratch_.append(reinterpret_cast<const char*>(&f.real), sizeof f.real);
+        put_double(f.real);
         break;
     default: // K::Date
-        scratch_.push_back(char(Local_Date));
-        put_varint(scratch_, zigzag(f.integer));
+        put_tagged(Local_Date, zigzag(f.integer));
     }
     ++put_;
 }
 
+void Row_Store::put_double(double d) {
+    uchar* out = room(1 + sizeof d);
+    *out = Double;
+    std::memcpy(out + 1, &d, sizeof d);
+    wrote(out + 1 + sizeof d);
+}
+
 Row_Store::Id Row_Store::Finish_Row() {
     const Id id = Id(rows_.size());
-    rows_.push_back(place(scratch_.data(), scratch_.size()));
+    rows_.push_back(finish_record());
     return id;
 }
 
-Row_Store::Where Row_Store::place(const char* bytes, size_t size) {
-    const quint32 n = quint32(size);
-    if (blocks_.empty() || used_in_last_ + n > block_size_.back()) {
-        const quint32 size = std::max(Block_Bytes, n);
-        blocks_.push_back(std::make_unique_for_overwrite<uchar[]>(size));
-        block_size_.push_back(size);
-        used_in_last_ = 0;
-    }
+uchar* Row_Store::room(size_t n) {
+    if (blocks_.empty() || size_t(used_in_last_) + row_used_ + n > block_size_.back())
+        new_block(row_used_ + n);
+    return blocks_.back().get() + used_in_last_ + row_used_;
+}
+
+// A new last block of at least `least` bytes, the row being built moved into it.
+void Row_Store::new_block(size_t least) {
+    const size_t size = std::max(
+        std::min(First_Block_Bytes << std::min<size_t>(blocks_.size(), 16), Block_Bytes), least);
+    auto block = std::make_unique_for_overwrite<uchar[]>(size);
+    if (row_used_ > 0)
+        std::memcpy(block.get(), blocks_.back().get() + used_in_last_, row_used_);
+    blocks_.push_back(std::move(block));
+    block_size_.push_back(quint32(size));
+    used_in_last_ = 0;
+}
+
+// Ends the row being built: its bytes become a record where they were written.
+Row_Store::Where Row_Store::finish_record() {
     const Where w{quint32(blocks_.size() - 1), used_in_last_};
-    std::memcpy(blocks_.back().get() + used_in_last_, bytes, n);
-    used_in_last_ += n;
-    held_ += n;
+    used_in_last_ += row_used_;
+    held_ += row_used_;
+    row_used_ = 0;
     return w;
+}
+
+Row_Store::Where Row_Store::place(const uchar* bytes, size_t size) {
+    row_used_ = 0;
+    uchar* out = room(size);
+    std::memcpy(out, bytes, size);
+    wrote(out + size);
+    return finish_record();
 }
 
 Row_Store::Id Row_Store::Add(const QVariant* parts, int count) {
@@ -337,7 +371,7 @@ void Row_Store::Replace(Id id, const QVariant* parts, int count) {
     Start_Row(count);
     for (int i = 0; i < count; ++i)
         Put(parts[i]);
-    rows_[id] = place(scratch_.data(), scratch_.size());
+    rows_[id] = finish_record();
     garbage_ += qint64(old_size);
     compact_if_wasteful();
 }
@@ -415,13 +449,13 @@ void Row_Store::compact_if_wasteful() {
     std::vector<std::unique_ptr<uchar[]>> old = std::move(blocks_);
     blocks_.clear();
     block_size_.clear();
-    used_in_last_ = 0;
+    used_in_last_ = row_used_ = 0;
     held_ = garbage_ = 0;
     for (Where& w : rows_) {
         if (w.block == Released)
             continue;
         const uchar* p = old[w.block].get() + w.offset;
-        w = place(reinterpret_cast<const char*>(p), record_size(p));
+        w = place(p, record_size(p));
     }
 }
 

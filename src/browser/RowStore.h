@@ -1,14 +1,13 @@
 #pragma once
 
 #include "RawField.h"
+#include "RecentTexts.h"
 
 #include <QHash>
 #include <QString>
 #include <QVariant>
 
-#include <array>
 #include <memory>
-#include <string>
 #include <vector>
 
 // The list's rows in a compact form, so a list of a million files fits in little memory: each
@@ -89,15 +88,9 @@ private:
     struct Part_Dictionary {
         QHash<QString, quint32> ids;
         QHash<QByteArray, quint32> utf8_ids; // the same words by their UTF-8 bytes
-        // Words met lately by their bytes, in a small table by a cheap hash: a column of
-        // types or accounts has few words, found there without the hash table. A text points
-        // into its key in utf8_ids, which stays while the dictionary does.
-        struct Recent {
-            const char* data = nullptr;
-            qsizetype size = 0;
-            quint32 id = 0;
-        };
-        std::array<Recent, 64> recent{};
+        // Words met lately by their bytes: a column of types or accounts has few words, found
+        // there without the hash table. The texts point into the keys of utf8_ids.
+        Recent_Texts<quint32> recent;
         quint32 seen = 0;
         bool off = false;
     };
@@ -107,8 +100,18 @@ private:
     void encode_text(int part, const QString& s);
     bool encode_word(int part, const QString* s, QByteArrayView utf8);
     void encode_latin1(const char* prefix, qsizetype prefix_size, const char* data, qsizetype size);
-    void part_put() { ++put_; }
-    Where place(const char* bytes, size_t size);
+    void put_tagged(uchar tag, quint64 varint);
+    void put_double(double d);
+    // The row being built is written straight into the last block: room(n) gives where the
+    // next n bytes of it go (moving it to a new block when the last is full), wrote(end) marks
+    // them used up to `end`.
+    uchar* room(size_t n);
+    void wrote(const uchar* end) {
+        row_used_ = quint32(end - (blocks_.back().get() + used_in_last_));
+    }
+    void new_block(size_t least);
+    Where finish_record();
+    Where place(const uchar* bytes, size_t size);
     const uchar* bytes_of(Id id) const;
     const uchar* part_at(Id id, int part) const;
     bool key_equals(Id id, const QString& key) const;
@@ -120,7 +123,8 @@ private:
 
     std::vector<std::unique_ptr<uchar[]>> blocks_;
     std::vector<quint32> block_size_;
-    quint32 used_in_last_ = 0;
+    quint32 used_in_last_ = 0; // by finished rows
+    quint32 row_used_ = 0;     // by the row being built, after them
     std::vector<Where> rows_;
     // The key index, made when first asked for (index_new_rows).
     mutable std::vector<quint32> key_hash_; // by id, for the rows below keyed_rows_
@@ -129,7 +133,6 @@ private:
     std::vector<QString> words_; // the dictionary of short repeated texts
     std::vector<Part_Dictionary> dictionaries_;
     std::vector<QVariant> others_; // values of any other type, kept as they are
-    std::string scratch_;          // the row being built
-    int put_ = 0;                  // parts put of it
+    int put_ = 0;                  // parts put of the row being built
     qint64 held_ = 0, garbage_ = 0;
 };

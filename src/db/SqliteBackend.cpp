@@ -304,8 +304,10 @@ Sqlite_Backend::Sqlite_Backend(const QString& path, Missing_File missing) {
         throw Error(Err_Connect_Failed, QStringLiteral("The library file does not exist: %1")
                                             .arg(QDir::cleanPath(info.absoluteFilePath())));
     const int create = missing == Missing_File::Create ? SQLITE_OPEN_CREATE : 0;
+    // A connection belongs to the thread that opened it and is never shared, so the engine
+    // need not lock it on every call (a long list makes ten calls a row).
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
-                                   SQLITE_OPEN_READWRITE | create | SQLITE_OPEN_FULLMUTEX, nullptr);
+                                   SQLITE_OPEN_READWRITE | create | SQLITE_OPEN_NOMUTEX, nullptr);
     try {
         if (rc != SQLITE_OK)
             fail(db_, rc);
@@ -449,16 +451,10 @@ protected:
         return raw_value(sqlite3_column_value(st_->get(), i), dated_[size_t(i)]);
     }
     void read_raw_row(Raw_Field* out) const override {
-        // The connection's lock taken once for the row: each field's call then takes it again
-        // without waiting. The values are read without it, which is sound as the cursor is
-        // read by the thread that owns the connection.
         sqlite3_stmt* st = st_->get();
-        sqlite3_mutex* lock = sqlite3_db_mutex(sqlite3_db_handle(st));
-        sqlite3_mutex_enter(lock);
         const int n = field_count();
         for (int i = 0; i < n; ++i)
             out[i] = raw_value(sqlite3_column_value(st, i), dated_[size_t(i)]);
-        sqlite3_mutex_leave(lock);
     }
 
 private:
