@@ -123,11 +123,11 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
             ++n;
             // Rows show in chunks: the first screen as soon as it is read, then the window's
             // events run now and then. A view lays every row out anew for each chunk, so a
-            // chunk waits until it is as long as the list shown: the work stays in proportion
-            // to the rows, however many there are.
+            // chunk waits until it is three times as long as the list shown: the work stays in
+            // proportion to the rows, however many there are (a third more than one layout).
             if (n % First_Screen_Rows == 0 &&
                 (!shown_any || since_shown.elapsed() >= Progress_Interval_Ms)) {
-                if (!shown_any || list_.Staged_Count() >= list_.Row_Count())
+                if (!shown_any || list_.Staged_Count() >= 3 * list_.Row_Count())
                     list_.Show_Staged();
                 shown_any = true;
                 status_.Set_Caption(QStringLiteral("  Loading data......") + QString::number(n));
