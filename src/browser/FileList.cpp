@@ -69,17 +69,38 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     if (!node)
         return true;
     const Hourglass wait;
-    const std::unique_ptr<db::Cursor> files = c_.Open_Cursor(
-        QStringLiteral("select ") +
-        QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,File_DateCreated,"
-                       "LastAccessed_by,"
-                       "File_DateLastAccessed,File_DateLastModified,File_NO") +
-        QStringLiteral(" from Tbl_File_Information ") + condition +
-        QStringLiteral(
-            "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
-    // The first row is read before the list is touched: a query the engine rejects fails here
-    // and leaves the list as it was.
-    bool more = files->next();
+    // The engine may read and sort a long result before it gives the first row (a quick query
+    // over every group): the strip says that work goes on, and the window paints it, before.
+    // The number of rows is known only at the end: the bar shows that work goes on, the
+    // caption how many rows came so far.
+    const QString caption_before = status_.Caption();
+    status_.Set_Caption(QStringLiteral("  Loading data......0"));
+    status_.Set_Progress_Maximum(0);
+    status_.Show_Progress(true);
+    const quint64 before = list_.Generation();
+    if (pump_)
+        pump_();
+    if (list_.Generation() != before) // another load took the list over meanwhile
+        return false;
+    std::unique_ptr<db::Cursor> files;
+    bool more = false;
+    try {
+        files = c_.Open_Cursor(
+            QStringLiteral("select ") +
+            QStringLiteral("File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,"
+                           "File_DateCreated,LastAccessed_by,"
+                           "File_DateLastAccessed,File_DateLastModified,File_NO") +
+            QStringLiteral(" from Tbl_File_Information ") + condition +
+            QStringLiteral(
+                "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
+        // The first row is read before the list is touched: a query the engine rejects fails
+        // here and leaves the list (and the strip) as it was.
+        more = files->next();
+    } catch (const db::Error&) {
+        status_.Set_Caption(caption_before);
+        status_.Show_Progress(false);
+        throw;
+    }
     if (file_columns)
         Set_File_Columns();
     std::vector<List_Row> rows;
@@ -95,12 +116,6 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     list_.Set_Rows(std::move(rows));
     const quint64 mine = list_.Generation();
 
-    // The number of rows is known only at the end: the bar shows that work goes on, the
-    // caption how many rows came so far.
-    status_.Set_Progress_Maximum(0);
-    status_.Show_Progress(true);
-    if (more)
-        status_.Set_Caption(QStringLiteral("  Loading data......0"));
     int n = 0;
     bool shown_any = false;
     QElapsedTimer since_shown;
