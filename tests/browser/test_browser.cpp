@@ -477,7 +477,7 @@ private Q_SLOTS:
                  J(yard, "Total: 3 files. 1", history, 3));
     }
 
-    // A list of 200,000 files holds about 80 bytes a row (a list keeping every cell as a
+    // A list of 200,000 files holds about 110 bytes a row (a list keeping every cell as a
     // QVariant held 700): it must stay under 160. Rows read back as they were put, across the
     // store's blocks.
     void list_memory() {
