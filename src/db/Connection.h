@@ -14,7 +14,8 @@
 namespace db {
 
 // The program's one database connection. Every SQL text it is given is T-SQL; towards an
-// engine that speaks SQLite it is rewritten first. Failures raise db::Error.
+// engine that speaks SQLite it is rewritten first. Failures raise db::Error. A connection is
+// used by the thread that opened it only (the embedded engine does not lock it).
 class Connection {
 public:
     Connection();
