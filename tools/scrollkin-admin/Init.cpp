@@ -78,15 +78,18 @@ Init_Outcome Init_Library(db::Connection& c, const QString& connection_string) {
     QStringList missing = Missing_Tables(c);
     // A library of an older program lacks only the text tables: it gets them, as a client's
     // first indexing would give them.
-    missing.removeAll(QStringLiteral("Tbl_File_Text"));
-    if (missing.isEmpty() && !created)
-        text_index::Ensure_Tables(c);
+    const bool text_missing = missing.removeAll(QStringLiteral("Tbl_File_Text")) > 0;
     if (!missing.isEmpty())
         throw Refusal(QStringLiteral("the database already holds other tables but lacks %1 of the "
                                      "library's (%2); nothing was changed")
                           .arg(missing.size())
                           .arg(missing.join(QLatin1String(", "))));
-    return created ? Init_Outcome::Created : Init_Outcome::Already_There;
+    if (created)
+        return Init_Outcome::Created;
+    const bool text_tables = text_index::Ensure_Tables(c);
+    if (!text_missing)
+        return Init_Outcome::Already_There;
+    return text_tables ? Init_Outcome::Text_Tables_Added : Init_Outcome::Text_Tables_Refused;
 }
 
 int Init_Command(const QStringList& args, Console io) {
@@ -99,13 +102,27 @@ int Init_Command(const QStringList& args, Console io) {
         db::Connection c;
         const QString text = parser.positionalArguments().at(0);
         const db::Connection_String cs(text);
-        const bool created = Init_Library(c, text) == Init_Outcome::Created;
+        const Init_Outcome outcome = Init_Library(c, text);
         // The connection string is never echoed: it may hold a password.
         const QString where = cs.is_embedded() ? cs.data_source() : QStringLiteral("the database");
-        if (created)
+        switch (outcome) {
+        case Init_Outcome::Created:
             io.out << "Created the library's tables in " << where << ".\n";
-        else
+            break;
+        case Init_Outcome::Already_There:
             io.out << "The library's tables are already in " << where << "; nothing was changed.\n";
+            break;
+        case Init_Outcome::Text_Tables_Added:
+            io.out << "The library's tables are already in " << where
+                   << "; added the tables that keep the files' texts for searching inside them.\n";
+            break;
+        case Init_Outcome::Text_Tables_Refused:
+            io.out << "The library's tables are already in " << where
+                   << "; the tables that keep the files' texts could not be added (the account "
+                      "may not create tables), so searching inside files finds nothing; nothing "
+                      "was changed.\n";
+            break;
+        }
         return Exit_Ok;
     } catch (const db::Error& e) {
         Print_Error(e, io);
