@@ -125,6 +125,13 @@ void Quick_Query::Run() {
         }
     }
 
+    // A library without the files' texts (an account that may not create their table) finds
+    // nothing by content: the user is told why rather than left with an empty list.
+    if (strip_.Search_Contents() && !condition.isEmpty() && !text_index::Ensure_Tables(c_))
+        prompter_.Tell(QStringLiteral(
+            "Searching inside files is not available in this library: it has no table of the "
+            "files' texts, and it could not be added (the account may not create tables)."));
+
     if (browser_.List.Row_Count() > 0) {
         try {
             c_.Run_Statement(QStringLiteral("insert into Ref_Query_History(query_txt) values('") +

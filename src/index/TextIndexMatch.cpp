@@ -15,7 +15,8 @@ namespace {
 const QString Full_Text_Fact = QStringLiteral("text_index.full_text");
 
 // What the condition is when the library keeps no text: no file matches.
-const QString Nothing = QStringLiteral("1=0");
+const QString Nothing =
+    QStringLiteral("(1=0)"); // bracketed: the list appends "and ..." without a space
 
 bool word_char(QChar ch) {
     return ch.isLetterOrNumber();

@@ -63,6 +63,7 @@ struct Index_Fixture : Store_Fixture {
     // "select <name>", "rename <name>|<new name>", "held <ms>" (the program's
     // transaction open until the text is read and that long after), "snippet <number>|<query>",
     // "texts" (the text table), "drop" (the text tables, as in a library of an older program),
+    // "block" (dropped, and cannot be made again),
     // "tables", "toindex", "consistent" (the index matches its table).
     void play_index(Transcript& t, const QString& script) {
         for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
@@ -101,9 +102,13 @@ struct Index_Fixture : Store_Fixture {
             } else if (step == u"texts") {
                 t << rows(u"select File_NO,Extractor,Outcome,Reason,File_Text from Tbl_File_Text "
                           "order by cast(File_NO as int)"_s);
-            } else if (step == u"drop") {
+            } else if (step == u"drop" || step == u"block") {
                 f.c.Run_Native(u"drop table Tbl_File_Text"_s);
                 f.c.Run_Native(u"drop table Tbl_File_Text_Index"_s);
+                // A table in the way: the text tables cannot be made, as for an account that
+                // may not create tables.
+                if (step == u"block")
+                    f.c.Run_Native(u"create table Tbl_File_Text_Index (x)"_s);
                 f.c.Open(f.lib.connection_string);
             } else if (step == u"tables") {
                 t.Field(u"text tables"_s,
