@@ -114,7 +114,7 @@ void many_files(Library& l, const char* folder, int first, int n) {
     };
     for (int i = 0; i < n; ++i) {
         const QString name = i % 11 == 0   ? L("r\u00e9sum\u00e9 \u540d %1").arg(i)
-                             : i % 13 == 0 ? L("a long name ").repeated(8) + QString::number(i)
+                             : i % 13 == 0 ? L("a long n\u00e4me ").repeated(8) + QString::number(i)
                              : i % 5 == 0  ? L("same")
                                            : L("doc %1").arg(i * 7 % n);
         const QString size =
