@@ -207,8 +207,10 @@ void Row_Store::encode_latin1(const char* prefix, qsizetype prefix_size, const c
     uchar* out = room(Tag_And_Varint + size_t(prefix_size + size));
     *out++ = Latin1;
     out = put_varint(out, quint64(prefix_size + size));
-    std::memcpy(out, prefix, size_t(prefix_size));
-    std::memcpy(out + prefix_size, data, size_t(size));
+    if (prefix_size > 0) // an empty text may come as a null pointer
+        std::memcpy(out, prefix, size_t(prefix_size));
+    if (size > 0)
+        std::memcpy(out + prefix_size, data, size_t(size));
     wrote(out + prefix_size + size);
 }
 
