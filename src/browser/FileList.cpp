@@ -70,9 +70,9 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
         return true;
     const Hourglass wait;
     // The engine may read and sort a long result before it gives the first row (a quick query
-    // over every group): the strip says that work goes on, and the window paints it, before.
-    // The number of rows is known only at the end: the bar shows that work goes on, the
-    // caption how many rows came so far.
+    // over every group), so the strip says that work goes on, and the window paints it, first.
+    // The number of rows is known only at the end: the bar is a busy bar, the caption counts
+    // the rows read so far.
     const QString caption_before = status_.Caption();
     status_.Set_Caption(QStringLiteral("  Loading data......0"));
     status_.Set_Progress_Maximum(0);
