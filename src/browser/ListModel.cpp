@@ -335,11 +335,20 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
         keys = {};
         for (size_t i = 0; i < n; ++i)
             by[i] = quint32(i);
-        std::vector<QString> texts(n);
-        for (size_t i = 0; i < n; ++i)
-            texts[i] = Display_Text(cell(order_[i], column));
+        // Every row's text in one buffer: a million separate strings would cost more memory
+        // than the list itself.
+        QString texts;
+        std::vector<qsizetype> starts(n + 1);
+        for (size_t i = 0; i < n; ++i) {
+            starts[i] = texts.size();
+            texts += Display_Text(cell(order_[i], column));
+        }
+        starts[n] = texts.size();
+        const auto text = [&](quint32 i) {
+            return QStringView(texts).mid(starts[i], starts[i + 1] - starts[i]);
+        };
         std::stable_sort(by.begin(), by.end(), [&](quint32 a, quint32 b) {
-            const int c = QString::localeAwareCompare(texts[a], texts[b]);
+            const int c = QString::localeAwareCompare(text(a), text(b));
             return ascending ? c < 0 : c > 0;
         });
     } else {
