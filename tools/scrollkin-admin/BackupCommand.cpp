@@ -115,7 +115,7 @@ int Backup_Command(const QStringList& args, Console io) {
             io);
     const QString folder_no = parser.value(folder);
 
-    try {
+    return Run_Guarded(command, io, [&]() -> int {
         db::Connection c;
         Open_Existing(c, positional.first());
         const auto role = Role_Of(c, parser.value(user));
@@ -151,13 +151,7 @@ int Backup_Command(const QStringList& args, Console io) {
         if (!result.accepted)
             return Exit_Failed;
         return Report(result, folder_no, io);
-    } catch (const Refusal& r) {
-        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
-        return Exit_Failed;
-    } catch (const db::Error& e) {
-        Print_Error(e, io);
-        return Exit_Failed;
-    }
+    });
 }
 
 } // namespace admin_tool

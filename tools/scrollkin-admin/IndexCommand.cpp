@@ -82,7 +82,7 @@ int Index_Command(const QStringList& args, Console io) {
     if (auto code = Parse_Command(parser, command, args, {QStringLiteral("CONNSTR")},
                                   QString::fromLatin1(Help), io))
         return *code;
-    try {
+    return Run_Guarded(command, io, [&]() -> int {
         db::Connection c;
         Open_Existing(c, parser.positionalArguments().at(0));
         if (!text_index::Ensure_Tables(c))
@@ -168,13 +168,7 @@ int Index_Command(const QStringList& args, Console io) {
                << QString::number(double(run.elapsed()) / 1000.0, 'f', 2) << " s: " << Counts(tally)
                << ".\n";
         return tally.failed > 0 ? Exit_Failed : Exit_Ok;
-    } catch (const Refusal& r) {
-        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
-        return Exit_Failed;
-    } catch (const db::Error& e) {
-        Print_Error(e, io);
-        return Exit_Failed;
-    }
+    });
 }
 
 } // namespace admin_tool

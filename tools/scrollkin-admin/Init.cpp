@@ -98,7 +98,7 @@ int Init_Command(const QStringList& args, Console io) {
     if (auto code = Parse_Command(parser, command, args, {QStringLiteral("CONNSTR")},
                                   QString::fromLatin1(Help), io))
         return *code;
-    try {
+    return Run_Guarded(command, io, [&]() -> int {
         db::Connection c;
         const QString text = parser.positionalArguments().at(0);
         const db::Connection_String cs(text);
@@ -124,12 +124,7 @@ int Init_Command(const QStringList& args, Console io) {
             break;
         }
         return Exit_Ok;
-    } catch (const db::Error& e) {
-        Print_Error(e, io);
-    } catch (const Refusal& r) {
-        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
-    }
-    return Exit_Failed;
+    });
 }
 
 } // namespace admin_tool

@@ -45,7 +45,7 @@ int Restore_Command(const QStringList& args, Console io) {
             return Usage_Error(command, QStringLiteral("--%1 is required").arg(o->names().first()),
                                io);
     const QString path = parser.value(to), file_no = parser.value(file);
-    try {
+    return Run_Guarded(command, io, [&]() -> int {
         db::Connection c;
         Open_Existing(c, parser.positionalArguments().first());
         if (!Account_Exists(c, parser.value(user)))
@@ -60,13 +60,7 @@ int Restore_Command(const QStringList& args, Console io) {
         io.out << "Restored file " << file_no << " to " << path << " (" << QFileInfo(path).size()
                << " bytes).\n";
         return Exit_Ok;
-    } catch (const Refusal& r) {
-        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
-        return Exit_Failed;
-    } catch (const db::Error& e) {
-        Print_Error(e, io);
-        return Exit_Failed;
-    }
+    });
 }
 
 } // namespace admin_tool

@@ -66,7 +66,7 @@ int Search_Command(const QStringList& args, Console io) {
     const QString words = parser.positionalArguments().at(1);
     if (words.trimmed().isEmpty())
         return Usage_Error(command, QStringLiteral("give at least one word"), io);
-    try {
+    return Run_Guarded(command, io, [&]() -> int {
         db::Connection c;
         Open_Existing(c, parser.positionalArguments().at(0));
         const QString uid = parser.value(user);
@@ -119,15 +119,7 @@ int Search_Command(const QStringList& args, Console io) {
             }
         }
         return Exit_Ok;
-    } catch (const Refusal& r) {
-        io.out.flush();
-        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
-        return Exit_Failed;
-    } catch (const db::Error& e) {
-        io.out.flush();
-        Print_Error(e, io);
-        return Exit_Failed;
-    }
+    });
 }
 
 } // namespace admin_tool

@@ -156,7 +156,7 @@ int Seed_Command(const QStringList& args, Console io) {
                                .arg(Max_Files, 0, 'f', 0),
                            io);
 
-    try {
+    return Run_Guarded(command, io, [&]() -> int {
         QElapsedTimer clock;
         clock.start();
         db::Connection c;
@@ -173,12 +173,7 @@ int Seed_Command(const QStringList& args, Console io) {
                << QString::number(double(clock.elapsed()) / 1000.0, 'f', 2) << " s (seed " << o.seed
                << ").\n";
         return Exit_Ok;
-    } catch (const db::Error& e) {
-        Print_Error(e, io);
-    } catch (const Refusal& r) {
-        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
-    }
-    return Exit_Failed;
+    });
 }
 
 } // namespace admin_tool

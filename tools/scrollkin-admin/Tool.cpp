@@ -135,4 +135,17 @@ void Print_Error(const db::Error& e, Console io) {
     io.err << e.number() << ',' << e.description() << '\n';
 }
 
+int Run_Guarded(const QString& command, Console io, const std::function<int()>& work) {
+    try {
+        return work();
+    } catch (const Refusal& r) {
+        io.out.flush();
+        io.err << "scrollkin-admin " << command << ": " << r.text() << ".\n";
+    } catch (const db::Error& e) {
+        io.out.flush();
+        Print_Error(e, io);
+    }
+    return Exit_Failed;
+}
+
 } // namespace admin_tool

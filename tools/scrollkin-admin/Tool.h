@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -55,5 +56,9 @@ void Open_Existing(db::Connection& c, const QString& connection_string);
 
 // Shows an engine failure as "number,description", as the program's own messages do.
 void Print_Error(const db::Error& e, Console io);
+
+// Runs a command's work and gives its exit code; a refusal ("scrollkin-admin CMD: text.") or an
+// engine failure (Print_Error) is shown after what the work wrote, and gives Exit_Failed.
+int Run_Guarded(const QString& command, Console io, const std::function<int()>& work);
 
 } // namespace admin_tool
