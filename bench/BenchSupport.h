@@ -478,6 +478,20 @@ inline void select_all_rows(Browser& browser) {
         QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
+// A query's one number (a count).
+inline qint64 count(db::Connection& c, const QString& sql) {
+    return c.Open_Query(sql).field(0).toLongLong();
+}
+
+// The log book's query of a user (all rows), as Load_Log_Book sends it.
+inline QString log_book_query(const QString& user) {
+    return QStringLiteral(
+               "select File_Name,File_Type,Operation,Date_Accessed from tbl_file_information "
+               "join tbl_file_log on tbl_file_information.file_no=tbl_file_log.file_no and "
+               "tbl_file_log.User_Name='") +
+           user + QStringLiteral("' order by Date_Accessed desc");
+}
+
 // The log book of one user, all rows, as the built-in administrator loads it from its node.
 inline int log_book_side(const QString& library, const QString& dir, const QString& user,
                          int runs) {

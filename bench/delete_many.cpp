@@ -19,6 +19,8 @@ using namespace bench;
 
 namespace {
 
+using bench::count;
+
 const QString Notify_Text =
     QStringLiteral("Do you want the notification of each delete operation?");
 
@@ -60,10 +62,6 @@ void seed(const Options& o, const Paths& p) {
 struct No_Password_Dialog : File_Password_Dialog {
     void Run(File_Password_Form&) override { die("no file has a password"); }
 };
-
-int count(db::Connection& c, const QString& sql) {
-    return c.Open_Query(sql).field(0).toInt();
-}
 
 void check_all_deleted(db::Connection& c, int files) {
     if (count(c, QStringLiteral("select count(*) from Tbl_File_Data")) != 0 ||

@@ -19,6 +19,7 @@
 
 namespace {
 
+using bench::count;
 using bench::die;
 
 const QString Log_User = QStringLiteral("benchlog");
@@ -29,19 +30,6 @@ struct Options {
     int runs = 3;
     std::string dir, child_role;
 };
-
-// The log book's query of the user (all rows), as Load_Log_Book sends it.
-QString log_query() {
-    return QStringLiteral(
-               "select File_Name,File_Type,Operation,Date_Accessed from tbl_file_information "
-               "join tbl_file_log on tbl_file_information.file_no=tbl_file_log.file_no and "
-               "tbl_file_log.User_Name='") +
-           Log_User + QStringLiteral("' order by Date_Accessed desc");
-}
-
-qint64 count(db::Connection& c, const QString& sql) {
-    return c.Open_Query(sql).field(0).toLongLong();
-}
 
 bool library_valid(db::Connection& c, const Options& o) {
     return count(c, QStringLiteral("select count(*) from Tbl_File_Information")) == o.files &&
@@ -102,7 +90,7 @@ int bare_side(const QString& library, int runs) {
     for (int run = 0; run < runs; ++run) {
         rows = nulls = 0;
         const double t0 = bench::now();
-        const auto r = c.Open_Cursor(log_query());
+        const auto r = c.Open_Cursor(bench::log_book_query(Log_User));
         const int n = r->field_count();
         for (; r->next(); ++rows)
             for (int i = 0; i < n; ++i)
@@ -122,7 +110,7 @@ int before_side(const QString& library, int runs) {
         SQLITE_OK)
         die("cannot open " + library.toStdString());
     const QByteArray sql =
-        QString(log_query())
+        QString(bench::log_book_query(Log_User))
             .replace(QStringLiteral("join tbl_file_log on"),
                      QStringLiteral("join tbl_file_log indexed by IX_File_Log_User on"))
             .toUtf8();

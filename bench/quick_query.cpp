@@ -27,6 +27,7 @@
 
 namespace {
 
+using bench::count;
 using bench::die;
 
 const QString Fragment = QStringLiteral("kestrel");
@@ -66,19 +67,6 @@ QString admin_list_query() {
            Quick_Query::Condition(Quick_Query::All_Group(), QString(), Fragment, QString(), true) +
            QStringLiteral(
                "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc ");
-}
-
-// The log book's query of a user (all rows), as Load_Log_Book sends it.
-QString log_query() {
-    return QStringLiteral(
-               "select File_Name,File_Type,Operation,Date_Accessed from tbl_file_information "
-               "join tbl_file_log on tbl_file_information.file_no=tbl_file_log.file_no and "
-               "tbl_file_log.User_Name='") +
-           Log_User + QStringLiteral("' order by Date_Accessed desc");
-}
-
-qint64 count(db::Connection& c, const QString& sql) {
-    return c.Open_Query(sql).field(0).toLongLong();
 }
 
 bool library_valid(db::Connection& c, const Options& o) {
@@ -298,7 +286,7 @@ int main(int argc, char** argv) {
         if (o.child_role == "raw")
             return bench::raw_read_side(library, admin_list_query(), o.runs);
         if (o.child_role == "log_bare")
-            return bare_side(library, log_query(), o.runs);
+            return bare_side(library, bench::log_book_query(Log_User), o.runs);
         if (o.child_role == "admin" || o.child_role == "user")
             return query_side(library, folder, o.child_role == "admin", o.runs);
         if (o.child_role == "log")
