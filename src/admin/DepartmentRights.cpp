@@ -270,7 +270,28 @@ std::shared_ptr<Department_Rights> Install_Department_Operations(Browser& browse
     o.Add_User = branch(o.Add_User, [ops] { ops->Add_User(); });
     o.Delete_User = branch(o.Delete_User, [ops] { ops->Delete_User(); });
     o.Show_User_Properties = branch(o.Show_User_Properties, [ops] { ops->Show_User_Properties(); });
-    QObject::connect(&browser.List, &List_Model::Check_Changed, &browser.List,
-                     [ops](int row, Qt::CheckState) { ops->Toggle_Membership(row); });
+    // A tick is a command of its own: decided on the node as the library has it now.
+    QObject::connect(
+        &browser.List, &List_Model::Check_Changed, &browser.List,
+        [ops, &browser](int row, Qt::CheckState state) {
+            const QStandardItem* node = browser.Tree.selected();
+            const QString key = Catalogue_Tree::key_of(node);
+            const auto need = authority::Kind_Of(key) == authority::Node_Kind::Department
+                                  ? authority::Need::Members
+                                  : authority::Need::Deny;
+            authority::Decision d;
+            try {
+                d = browser.Check(need, {authority::Target::Node(key, node ? node->text() : key)});
+            } catch (const db::Error& e) {
+                d.refusal = db::Error_Text(e);
+            }
+            if (d.allowed) {
+                ops->Toggle_Membership(row);
+                return;
+            }
+            // The mark goes back first: a node gone reloads the list.
+            browser.List.Set_Check(row, state == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            browser.Show_Refusal(d);
+        });
     return ops;
 }

@@ -1,5 +1,7 @@
 #include "Browser.h"
 
+#include "Commands.h"
+
 #include "Connection.h"
 #include "Error.h"
 #include "Hourglass.h"
@@ -60,6 +62,7 @@ Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& pro
     };
     Operations.Mark_Replicate = [this] { ::Mark_Replicate(c_, Tree, prompter_); };
     Operations.Unmark_Replicate = [this] { ::Unmark_Replicate(c_, Tree, prompter_); };
+    add_handlers();
 }
 
 QString Browser::Icon_Lib_Dir() const {
@@ -106,6 +109,10 @@ void Browser::Node_Click(const QString& key) {
     Tree.select(key);
     QStandardItem* node = Tree.selected();
     if (!node)
+        return;
+    // A node another program deleted: said, and the tree shown as the library has it.
+    if (authority::Kind_Of(key) != authority::Node_Kind::Other &&
+        !Authorize(authority::Need::Nothing, authority::Target::Node(key, node->text())))
         return;
     try {
         Evaluate_Rights(c_, Tree, status_);
@@ -161,54 +168,108 @@ std::vector<int> Browser::Selected_Rows() const {
     return rows;
 }
 
-void Browser::tell_no_right(const QString& what, const QString& key) {
-    const QStandardItem* node = Tree.node(key);
-    prompter_.Tell(QStringLiteral("You have no right to ") + what + QStringLiteral(" '") +
-                       (node ? node->text() : key) + QStringLiteral("'."),
-                   QString(), Prompt_Icon::Information);
+void Browser::tell(const db::Error& e) {
+    prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
 }
 
-bool Browser::May_Write(const QString& item, const QString& key) {
-    try {
-        if (Right_Allows(item, key, Right_On_Node(c_, Tree, key)))
-            return true;
-    } catch (const db::Error& e) {
-        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+bool Browser::Is_File_Row(int row) const {
+    if (row < 0 || row >= List.Row_Count())
         return false;
-    }
-    tell_no_right(QStringLiteral("change files in"), key);
+    const List_Row& r = List.Row(row);
+    return !r.key.startsWith(QLatin1String("v'''")) && !r.tag.trimmed().isEmpty();
+}
+
+bool Browser::List_Has_File_Row() const {
+    // Folder rows come first, so this stops after a node's sub nodes at most.
+    for (int row = 0; row < List.Row_Count(); ++row)
+        if (!List.Row(row).key.startsWith(QLatin1String("v'''")))
+            return true;
     return false;
 }
 
-bool Browser::May_Write_Here(const QString& item) {
-    const QStandardItem* node = Tree.selected();
-    return node && May_Write(item, Catalogue_Tree::key_of(node));
+std::vector<authority::Target> Browser::Targets_Of(commands::Target kind) const {
+    std::vector<authority::Target> out;
+    const auto file = [&](int row) {
+        if (Is_File_Row(row))
+            out.push_back(authority::Target::File(List.Row(row).tag, List.Row(row).text));
+    };
+    switch (kind) {
+    case commands::Target::None:
+    case commands::Target::Accounts:
+        break;
+    case commands::Target::Node:
+        if (const QStandardItem* node = Tree.selected())
+            out.push_back(authority::Target::Node(Catalogue_Tree::key_of(node), node->text()));
+        break;
+    case commands::Target::Current_File:
+        file(Current_Row());
+        break;
+    case commands::Target::Files:
+        for (const int row : Selected_Rows())
+            file(row);
+        break;
+    }
+    return out;
 }
 
-bool Browser::May_Write_Rows(const QString& item, const std::vector<int>& rows) {
-    // A query's result lists files of many folders: each is checked where it is filed.
-    QStringList folders;
+void Browser::show_library_now(bool node_gone, bool file_gone) {
     try {
-        for (const int row : rows) {
-            if (row < 0 || row >= List.Row_Count())
-                continue;
-            const List_Row& r = List.Row(row);
-            if (r.key.startsWith(QLatin1String("v'''")) || r.tag.trimmed().isEmpty())
-                continue;
-            const db::Result filed = c_.Open_Query(
-                QStringLiteral("select Folder_NO from Tbl_File_Information where file_no='") +
-                Quote_Sql(r.tag) + QLatin1Char('\''));
-            if (!filed.eof() && !folders.contains(filed.text(0)))
-                folders << filed.text(0);
+        if (node_gone) {
+            // The tree as the library has it, and the nearest node still there.
+            Tree.Refresh_Tree(c_, session::Cur_Role, session::Cur_User);
+            if (const QStandardItem* node = Tree.selected())
+                Node_Click(Catalogue_Tree::key_of(node));
+        } else if (file_gone) {
+            refresh();
+        } else {
+            Evaluate_Rights(c_, Tree, status_);
         }
     } catch (const db::Error& e) {
-        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        tell(e);
+    }
+}
+
+authority::Decision Browser::Check(authority::Need need,
+                                   const std::vector<authority::Target>& targets) {
+    authority::Decision d;
+    if (targets.empty())
+        return authority::Decide(c_, session::Cur_User, need, authority::Target());
+    for (const authority::Target& t : targets) {
+        d = authority::Decide(c_, session::Cur_User, need, t);
+        if (!d.allowed)
+            break;
+    }
+    return d;
+}
+
+void Browser::Show_Refusal(const authority::Decision& refused, bool tell_it) {
+    if (tell_it)
+        prompter_.Tell(refused.refusal, QString(), Prompt_Icon::Information);
+    const bool node_gone =
+        refused.gone && !refused.account_gone && refused.target == authority::Target::Kind::Node;
+    show_library_now(node_gone, refused.gone && !node_gone);
+}
+
+bool Browser::Authorize(authority::Need need, const std::vector<authority::Target>& targets) {
+    authority::Decision d;
+    try {
+        d = Check(need, targets);
+    } catch (const db::Error& e) {
+        tell(e);
         return false;
     }
-    for (const QString& folder : folders)
-        if (!May_Write(item, folder))
-            return false;
-    return true;
+    if (!d.allowed)
+        Show_Refusal(d);
+    return d.allowed;
+}
+
+authority::Facts Browser::Node_Rights() {
+    try {
+        return Node_Facts(c_, Catalogue_Tree::key_of(Tree.selected()));
+    } catch (const db::Error& e) {
+        tell(e);
+        return {};
+    }
 }
 
 bool Browser::Prepare_Tree_Menu(Menu_State& menu) {
@@ -217,34 +278,17 @@ bool Browser::Prepare_Tree_Menu(Menu_State& menu) {
         return false;
     const QString key = Catalogue_Tree::key_of(node);
     int content = 0;
-    // What the library holds decides, not the list: it may show a query's result.
-    if (Hierarchy::Can_Edit(key)) {
-        try {
-            content = Catalogue_Edit.Content_Of(key).total();
-        } catch (const db::Error& e) {
-            prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
-            return false;
-        }
-    }
-    return ::Prepare_Tree_Menu(key, content, node == Tree.root(), menu);
-}
-
-bool Browser::may_delete_node() {
-    const QStandardItem* node = Tree.selected();
-    if (!node)
-        return false;
-    const QString key = Catalogue_Tree::key_of(node);
+    authority::Facts facts;
     try {
-        // Whether it is empty is the delete's own check, told with what is still inside.
-        if (Tree_Right_Allows(QStringLiteral("mnu_delete_child"), key, Right_On_Node(c_, Tree, key),
-                              0, node == Tree.root()))
-            return true;
+        // What the library holds decides, not the list: it may show a query's result.
+        if (Hierarchy::Can_Edit(key))
+            content = Catalogue_Edit.Content_Of(key).total();
+        facts = Node_Facts(c_, key);
     } catch (const db::Error& e) {
-        prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+        tell(e);
         return false;
     }
-    tell_no_right(QStringLiteral("delete"), key);
-    return false;
+    return ::Prepare_Tree_Menu(key, facts, content, node == Tree.root(), menu);
 }
 
 bool Browser::checked() {
@@ -260,83 +304,98 @@ void Browser::refresh() {
     }
 }
 
-void Browser::main_mnu_proc(const QString& command) {
-    const auto is = [&](const char* key) { return command == QLatin1String(key); };
-    if (is("add"))
-        call(Operations.Add_Node);
-    else if (is("del")) {
-        if (may_delete_node())
-            call(Operations.Delete_Node);
-    } else if (is("ren"))
-        call(Operations.Rename_Node);
-    else if (is("bak")) {
-        if (!May_Write_Here(QStringLiteral("mnu_backup_file")))
-            return;
-        if (Operations.Backup_File)
-            Operations.Backup_File(QStringLiteral("none"), true);
-        window_.Autosize_List();
-    } else if (is("res")) {
-        if (checked())
-            call(Operations.Restore_File);
-    } else if (is("res_to")) {
-        if (checked() && Operations.Restore_To_Folder)
-            Operations.Restore_To_Folder(QString());
-    } else if (is("todesktop")) {
-        if (checked())
-            call(Operations.Restore_To_Desktop);
-    } else if (is("email")) {
-        checked(); // sending mail is not offered: the check is all it does
-    } else if (is("pass")) {
-        if (May_Write_Rows(QStringLiteral("mnu_setpassword"), {Current_Row()}) && checked())
-            call(Operations.Set_File_Password);
-    } else if (is("protec")) {
-        if (May_Write_Rows(QStringLiteral("mnuFileProtect"), Selected_Rows()))
-            call(Operations.Protect_Files);
-    } else if (is("Cprotec")) {
-        if (May_Write_Rows(QStringLiteral("mnuFileProtectCancel"), Selected_Rows()))
-            call(Operations.Cancel_Protect_Files);
-    } else if (is("fdel")) {
-        if (May_Write_Rows(QStringLiteral("Mnudelete_file"), Selected_Rows()))
-            call(Operations.Delete_Files);
-    } else if (is("fren")) {
-        if (May_Write_Rows(QStringLiteral("Mnu_file_rename"), {Current_Row()}) && checked())
-            call(Operations.Start_File_Rename);
-    } else if (is("fcopy"))
-        call(Operations.Copy_Files);
-    else if (is("fpaste")) {
-        if (!Copy_List_Empty() && !May_Write_Here(QStringLiteral("mnu_file_paste")))
-            return;
-        call(Operations.Paste_Files);
-    } else if (is("refresh"))
-        refresh();
-    else if (is("tv_refresh")) {
-        try {
-            Tree.Refresh_Tree(c_, session::Cur_Role, session::Cur_User);
-        } catch (const db::Error& e) {
-            prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
+void Browser::add_handlers() {
+    Browser_Operations& o = Operations;
+    // Each reads its operation when it runs: the layers install theirs after this.
+    const auto op = [&o](std::function<void()> Browser_Operations::*member) {
+        return [&o, member] { call(o.*member); };
+    };
+    const auto checked_op = [this](std::function<void()> Browser_Operations::*member) {
+        return [this, member] {
+            if (checked())
+                call(Operations.*member);
+        };
+    };
+    handlers_ = {
+        {QStringLiteral("add"), op(&Browser_Operations::Add_Node)},
+        {QStringLiteral("ren"), op(&Browser_Operations::Rename_Node)},
+        {QStringLiteral("del"), op(&Browser_Operations::Delete_Node)},
+        {QStringLiteral("e_replicate"), op(&Browser_Operations::Mark_Replicate)},
+        {QStringLiteral("c_replicate"), op(&Browser_Operations::Unmark_Replicate)},
+        {QStringLiteral("tv_refresh"),
+         [this] {
+             try {
+                 Tree.Refresh_Tree(c_, session::Cur_Role, session::Cur_User);
+             } catch (const db::Error& e) {
+                 tell(e);
+             }
+         }},
+        {QStringLiteral("Department_User"), op(&Browser_Operations::Load_Department_Users)},
+        {QStringLiteral("Deny_User"), op(&Browser_Operations::Load_Folder_Deny_Users)},
+        {QStringLiteral("bak"),
+         [this] {
+             if (Operations.Backup_File)
+                 Operations.Backup_File(QStringLiteral("none"), true);
+             window_.Autosize_List();
+         }},
+        {QStringLiteral("res"), checked_op(&Browser_Operations::Restore_File)},
+        {QStringLiteral("res_to"),
+         [this] {
+             if (checked() && Operations.Restore_To_Folder)
+                 Operations.Restore_To_Folder(QString());
+         }},
+        {QStringLiteral("todesktop"), checked_op(&Browser_Operations::Restore_To_Desktop)},
+        // Sending mail is not offered: the password check is all it does.
+        {QStringLiteral("email"), [this] { checked(); }},
+        {QStringLiteral("pass"), checked_op(&Browser_Operations::Set_File_Password)},
+        {QStringLiteral("protec"), op(&Browser_Operations::Protect_Files)},
+        {QStringLiteral("Cprotec"), op(&Browser_Operations::Cancel_Protect_Files)},
+        {QStringLiteral("fdel"), op(&Browser_Operations::Delete_Files)},
+        {QStringLiteral("fren"), checked_op(&Browser_Operations::Start_File_Rename)},
+        {QStringLiteral("fcopy"), op(&Browser_Operations::Copy_Files)},
+        {QStringLiteral("fpaste"), op(&Browser_Operations::Paste_Files)},
+        {QStringLiteral("refresh"), [this] { refresh(); }},
+        {QStringLiteral("User_Add"), op(&Browser_Operations::Add_User)},
+        {QStringLiteral("User_Del"), op(&Browser_Operations::Delete_User)},
+        {QStringLiteral("User_Pro"), op(&Browser_Operations::Show_User_Properties)},
+        {QStringLiteral("Viewlog"), op(&Browser_Operations::Show_File_Log)},
+        {QStringLiteral("all_log"),
+         [this] {
+             if (Operations.Load_Log_Book)
+                 Operations.Load_Log_Book(QString());
+         }},
+        {QStringLiteral("top_log"),
+         [this] {
+             if (Operations.Ask_Top_Count && Operations.Load_Log_Book)
+                 if (const auto text = Operations.Ask_Top_Count())
+                     Operations.Load_Log_Book(Leading_Number_Text(*text));
+         }},
+    };
+}
+
+void Browser::main_mnu_proc(const QString& key) {
+    const commands::Command* command = commands::By_Key(key);
+    const auto handler = handlers_.constFind(key);
+    if (!command || handler == handlers_.cend())
+        return;
+    authority::Need need = command->need;
+    std::vector<authority::Target> targets = Targets_Of(command->target);
+    if (command->target == commands::Target::Accounts) {
+        // The account rows stand for the accounts under "User", and for memberships and
+        // denials under a department or a folder.
+        const authority::Node_Kind kind =
+            authority::Kind_Of(Catalogue_Tree::key_of(Tree.selected()));
+        if (kind == authority::Node_Kind::Department || kind == authority::Node_Kind::Folder) {
+            need = kind == authority::Node_Kind::Department ? authority::Need::Members
+                                                            : authority::Need::Deny;
+            targets = Targets_Of(commands::Target::Node);
         }
-    } else if (is("User_Add"))
-        call(Operations.Add_User);
-    else if (is("User_Del"))
-        call(Operations.Delete_User);
-    else if (is("User_Pro"))
-        call(Operations.Show_User_Properties);
-    else if (is("Department_User"))
-        call(Operations.Load_Department_Users);
-    else if (is("Deny_User"))
-        call(Operations.Load_Folder_Deny_Users);
-    else if (is("e_replicate"))
-        call(Operations.Mark_Replicate);
-    else if (is("c_replicate"))
-        call(Operations.Unmark_Replicate);
-    else if (is("Viewlog"))
-        call(Operations.Show_File_Log);
-    else if (is("all_log")) {
-        if (Operations.Load_Log_Book)
-            Operations.Load_Log_Book(QString());
-    } else if (is("top_log")) {
-        if (Operations.Ask_Top_Count && Operations.Load_Log_Book)
-            if (const auto text = Operations.Ask_Top_Count())
-                Operations.Load_Log_Book(Leading_Number_Text(*text));
     }
+    // With no file to act on the operation itself says so, or does nothing.
+    const bool on_files = command->target == commands::Target::Files ||
+                          command->target == commands::Target::Current_File;
+    if (need != authority::Need::Nothing && !(on_files && targets.empty()) &&
+        !Authorize(need, targets))
+        return;
+    (*handler)();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Access.h"
 #include "BrowserOperations.h"
 #include "CatalogueTree.h"
 #include "FileList.h"
@@ -14,7 +15,8 @@ class Prompter;
 class Status_Strip;
 namespace db {
 class Connection;
-}
+class Error;
+} // namespace db
 
 // What the browser's logic asks of its window.
 class Browser_Window {
@@ -50,17 +52,31 @@ public:
 
     // A click on a tree node: rights, then what the list shows.
     void Node_Click(const QString& key);
-    // The commands of the main window's menus. Write commands first check the signed-in
-    // user's right on what they write to, whatever state the menu was in.
+    // The commands of the main window's menus (shell/Commands.h), each decided by the authority
+    // on what it acts on when it runs, whatever state the menu was in.
     void main_mnu_proc(const QString& command);
 
-    // Whether the signed-in user may run the file-menu command `item` on node `key`, by the
-    // right the library gives now; tells the user when not.
-    bool May_Write(const QString& item, const QString& key);
-    // The same on the selected tree node (backup, paste: the node's right, not a query's).
-    bool May_Write_Here(const QString& item);
-    // The same on the folders that hold the files of these list rows.
-    bool May_Write_Rows(const QString& item, const std::vector<int>& rows);
+    // Asks the authority whether the signed-in user may do `need` to every target, from the
+    // library now. A refusal is told (the first one) and the window is brought up to date with
+    // the library; then false.
+    bool Authorize(authority::Need need, const std::vector<authority::Target>& targets);
+    bool Authorize(authority::Need need, const authority::Target& target) {
+        return Authorize(need, std::vector<authority::Target>{target});
+    }
+    // The authority's decision on every target (the first refusal), without telling it.
+    authority::Decision Check(authority::Need need, const std::vector<authority::Target>& targets);
+    // Tells a refusal (unless the caller told it in its own words) and brings the window up to
+    // date with the library.
+    void Show_Refusal(const authority::Decision& refused, bool tell_it = true);
+    // What a command of this kind acts on now: the selected node, or the list's file rows
+    // (each by its own file number), or nothing.
+    std::vector<authority::Target> Targets_Of(commands::Target kind) const;
+    // The signed-in user's facts on the selected node, read from the library now.
+    authority::Facts Node_Rights();
+    // Whether the list holds a row that stands for a stored file (not a folder row).
+    bool List_Has_File_Row() const;
+    // A list row that stands for a stored file: not a folder row, and with a file number.
+    bool Is_File_Row(int row) const;
     // Prepares the tree menu for the selected node; false when no menu is shown for it.
     bool Prepare_Tree_Menu(Menu_State& menu);
 
@@ -82,16 +98,20 @@ public:
     // The list's current row (-1 for none) and its selected rows, in list order.
     int Current_Row() const;
     std::vector<int> Selected_Rows() const;
-    // File numbers copied, or the single entry "none".
+    // File numbers copied, or the single entry "none"; and each one's own folder when copied.
     QStringList Copy_List{QStringLiteral("none")};
-    QString Copy_Source;
+    QStringList Copy_Folders;
 
 private:
     void rebuild_tree();
     void refresh();
     bool checked();
-    bool may_delete_node();
-    void tell_no_right(const QString& what, const QString& key);
+    void tell(const db::Error& e);
+    // After a refusal: the tree and list as the library now has them.
+    void show_library_now(bool node_gone, bool file_gone);
+    // The handler of each command key.
+    QHash<QString, std::function<void()>> handlers_;
+    void add_handlers();
 
     db::Connection& c_;
     Status_Strip& status_;

@@ -91,13 +91,13 @@ void Hierarchy::Add_Node() {
                         "('") +
                     key + q + n.name + q + Quote_Sql(parent_key) + QStringLiteral("')"));
             } else {
-                // A sub folder is filed under the department that holds its top folder.
+                // A sub folder is filed under its parent's department, as the library files it.
                 QString department = parent_key;
-                if (p == QLatin1String("Fold")) {
-                    const QStandardItem* top = tree_.node(key.left(8));
-                    department =
-                        top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
-                }
+                if (p == QLatin1String("Fold"))
+                    department = c_.Open_Query(QStringLiteral("select Department_no from "
+                                                              "Tbl_Folder where Folder_NO='") +
+                                               Quote_Sql(parent_key) + QLatin1Char('\''))
+                                     .text(0);
                 c_.Run_Statement(
                     QStringLiteral(
                         "INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('") +

@@ -35,39 +35,41 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
 
     // A click on a name edits it only where renaming is allowed: the rename would be refused.
     Menu_State rights;
-    Gate_File_Menu(rights, p.node_key);
+    Gate_File_Menu(rights, p.rights);
     out.auto_edit = rights.Is_Enabled(QStringLiteral("Mnu_file_rename"));
     out.multi_select = true;
     menu.Enable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
     if (!p.right_button)
         return out;
 
-    const bool no_file_rows = p.row_count == p.node_children;
+    // Each row says what it stands for; how many rows there are decides nothing.
+    const bool no_file_rows = !p.file_rows;
     if (!p.row_selected) {
         menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel", "mnu_file_copy",
                       "mnulogbook"});
         menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir",
                      "Mnu_file_rename", "mnulogbook"},
                     !no_file_rows);
-    } else if (p.row_key.startsWith(QLatin1String("v'''")) || no_file_rows) {
+    } else if (p.row_key.startsWith(QLatin1String("v'''"))) {
         menu.Disable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir",
                       "Mnu_file_rename", "mnulogbook", "mnu_file_copy"});
         menu.Enable({"mnu_backup_file"});
-        Gate_File_Menu(menu, p.node_key);
+        Gate_File_Menu(menu, p.rights);
         menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
     } else {
         menu.Enable({"mnu_restore_file", "Mnudelete_file", "mnu_restore_file_to_dir", "mnulogbook",
                      "mnu_file_copy", "mnu_backup_file"});
     }
     menu.Set_Enabled(QStringLiteral("mnu_file_paste"), !p.copy_list_empty);
-    Gate_File_Menu(menu, p.node_key);
+    Gate_File_Menu(menu, p.rights);
     if (!p.row_selected)
         menu.Disable({"mnu_setpassword", "mnuFileProtect", "mnuFileProtectCancel"});
     out.popup = List_Press_Result::File_Menu;
     return out;
 }
 
-bool Prepare_Tree_Menu(const QString& node_key, int content, bool first_node, Menu_State& menu) {
+bool Prepare_Tree_Menu(const QString& node_key, const authority::Facts& rights, int content,
+                       bool first_node, Menu_State& menu) {
     const QString k = node_key.left(4);
     QString caption;
     bool department_user = false, deny_user = false;
@@ -87,6 +89,6 @@ bool Prepare_Tree_Menu(const QString& node_key, int content, bool first_node, Me
     menu.Set_Caption(QStringLiteral("mun_add_child_nod"), caption);
     menu.Set_Visible(QStringLiteral("Mnu_Department_User"), department_user);
     menu.Set_Visible(QStringLiteral("Mnu_Deny_User"), deny_user);
-    Gate_Tree_Menu(menu, node_key, content, first_node);
+    Gate_Tree_Menu(menu, rights, content, first_node);
     return true;
 }

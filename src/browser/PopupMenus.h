@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Access.h"
 #include "MenuState.h"
 
 #include <QString>
@@ -11,9 +12,9 @@ struct List_Press {
     QString first_column; // caption of the list's first column
     bool row_selected = false;
     QString row_key, row_text; // of the selected row
-    int row_count = 0;
-    int node_children = 0; // children of the selected tree node
-    QString node_key;      // key of the selected tree node
+    bool file_rows = false;    // the list holds a row that stands for a stored file
+    QString node_key;          // key of the selected tree node
+    authority::Facts rights;   // the signed-in user's on the selected node, read now
     bool copy_list_empty = true;
 };
 
@@ -30,6 +31,7 @@ struct List_Press_Result {
 List_Press_Result Prepare_List_Menu(const List_Press& press, Menu_State& menu);
 
 // Prepares the tree's menu for the selected node: captions and visibility by node kind, then
-// the rights gating; content counts the node's sub nodes and live files in the library.
-// Returns false when no menu is shown for this kind of node.
-bool Prepare_Tree_Menu(const QString& node_key, int content, bool first_node, Menu_State& menu);
+// the rights gating by the facts read for it; content counts the node's sub nodes and live files
+// in the library. Returns false when no menu is shown for this kind of node.
+bool Prepare_Tree_Menu(const QString& node_key, const authority::Facts& rights, int content,
+                       bool first_node, Menu_State& menu);

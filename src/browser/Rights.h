@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Access.h"
+
 #include <QString>
 
 class Catalogue_Tree;
@@ -9,35 +11,23 @@ namespace db {
 class Connection;
 }
 
-// Works out the signed-in user's right for the selected tree node: sets Cur_Dept_Right and
-// Cur_Folder_Deny and writes the rights line.
-void Evaluate_Rights(db::Connection& connection, const Catalogue_Tree& tree, Status_Strip& status);
+// Works out the signed-in user's right for the selected tree node from the library: sets
+// Cur_Dept_Right and Cur_Folder_Deny and writes the rights line. Returns the node's facts.
+authority::Facts Evaluate_Rights(db::Connection& connection, const Catalogue_Tree& tree,
+                                 Status_Strip& status);
 
-// The right letter and folder denial the signed-in user holds on a node, as the library has
-// them now. Only catalogue nodes (root, group, department, folder) hold files.
-struct Node_Right {
-    QString letter;                            // as Cur_Dept_Right
-    QString folder_deny = QStringLiteral("A"); // as Cur_Folder_Deny
-    bool catalogue = false;
-};
-Node_Right Right_On_Node(db::Connection& connection, const Catalogue_Tree& tree,
-                         const QString& key);
-
-// Whether the file menu's gating leaves `item` enabled on node `key` for that right: what a
-// write command checks when it runs, whatever the menu showed.
-bool Right_Allows(const QString& item, const QString& key, const Node_Right& right);
-// The same for the tree menu's `item`; `content` counts the node's sub nodes and live files.
-bool Tree_Right_Allows(const QString& item, const QString& key, const Node_Right& right,
-                       int content, bool first_node);
+// The facts the authority reads for the signed-in user on a node now, for a menu about to pop
+// up; a node gone from the library gives facts that allow nothing.
+authority::Facts Node_Facts(db::Connection& connection, const QString& key);
 
 // The rights line for a letter ("" when the letter is not one the line knows).
 QString Rights_Line(const QString& user, const QString& role, const QString& letter,
                     const QString& folder_deny, bool* known = nullptr);
 
-// Disables the file-menu items the right and the folder denial take away. Returns true when
-// the selected node is the root or a group.
-bool Gate_File_Menu(Menu_State& menu, const QString& selected_key);
+// Disables the file-menu items whose command the facts do not allow. Returns true when the node
+// the facts are of is the root or a group.
+bool Gate_File_Menu(Menu_State& menu, const authority::Facts& facts);
 
-// Sets the tree-menu items by role and right. content is the number of sub nodes and live files
-// the library holds in the node; first_node tells whether the node is the tree's first (the root).
-void Gate_Tree_Menu(Menu_State& menu, const QString& selected_key, int content, bool first_node);
+// Sets the tree-menu items by what the facts allow. content is the number of sub nodes and live
+// files the library holds in the node; first_node tells whether the node is the tree's first.
+void Gate_Tree_Menu(Menu_State& menu, const authority::Facts& facts, int content, bool first_node);

@@ -507,9 +507,9 @@ void frmQuery_doc::list_pressed(QMouseEvent* event) {
         press.row_key = b.List.Row(row.row()).key;
         press.row_text = b.List.Row(row.row()).text;
     }
-    press.row_count = b.List.Row_Count();
-    press.node_children = node ? node->rowCount() : 0;
+    press.file_rows = b.List_Has_File_Row();
     press.node_key = Catalogue_Tree::key_of(node);
+    press.rights = b.Node_Rights();
     press.copy_list_empty = b.Copy_List_Empty();
 
     Menu_State menu;

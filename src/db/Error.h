@@ -32,4 +32,9 @@ private:
     QString description_;
 };
 
+// What the user is told of a failure: "number,description".
+inline QString Error_Text(const Error& e) {
+    return QString::number(e.number()) + QLatin1Char(',') + e.description();
+}
+
 } // namespace db

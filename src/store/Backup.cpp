@@ -114,18 +114,18 @@ Backup_Outcome Backup::check_overwrite(int row) {
                                   QStringLiteral("' already exist,overwrite ?"),
                               QStringLiteral("exist"), Prompt_Icon::Information))
         return Backup_Outcome::Declined;
-    // The folder's own right as the library gives it now: the list may show a query's
-    // result, whose letter is not the folder's.
-    QString letter;
-    if (const QStandardItem* node = browser_.Tree.selected()) {
-        try {
-            letter = Right_On_Node(c_, browser_.Tree, Catalogue_Tree::key_of(node)).letter;
-        } catch (const db::Error& e) {
-            tell_failure(e);
-            return Backup_Outcome::Failed;
-        }
+    // Replacing a file takes the right to delete it, in the folder as the library gives it now:
+    // the list may show a query's result, whose right is not the folder's.
+    bool may_replace = false;
+    try {
+        may_replace =
+            browser_.Check(authority::Need::Delete, browser_.Targets_Of(commands::Target::Node))
+                .allowed;
+    } catch (const db::Error& e) {
+        tell_failure(e);
+        return Backup_Outcome::Failed;
     }
-    if (letter != QLatin1String("A") && letter != QLatin1String("O")) {
+    if (!may_replace) {
         prompter_.Tell(QStringLiteral("No enough right!"));
         return Backup_Outcome::Refused;
     }

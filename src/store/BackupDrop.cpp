@@ -39,9 +39,14 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
         return result;
     // The right the library gives on the folder now, not the one seen at its click.
     try {
-        if (!Right_Allows(QStringLiteral("mnu_backup_file"), key,
-                          Right_On_Node(c_, browser_.Tree, key))) {
-            prompter_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
+        const authority::Decision d =
+            browser_.Check(authority::Need::Backup, {authority::Target::Node(key, node->text())});
+        if (!d.allowed) {
+            if (d.gone)
+                browser_.Show_Refusal(d);
+            else
+                prompter_.Tell(QStringLiteral("Have no enough right!"), QString(),
+                               Prompt_Icon::None);
             return result;
         }
     } catch (const db::Error& e) {

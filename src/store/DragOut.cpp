@@ -1,6 +1,7 @@
 #include "DragOut.h"
 
 #include "Browser.h"
+#include "Error.h"
 #include "Restore.h"
 #include "Session.h"
 #include "StatusStrip.h"
@@ -14,12 +15,6 @@ namespace {
 const QString Uri_List = QStringLiteral("text/uri-list");
 
 } // namespace
-
-bool Drag_Out_Allowed() {
-    return (session::Cur_Folder_Deny != QLatin1String("B") &&
-            session::Cur_Dept_Right != QLatin1String("D")) ||
-           session::Cur_Role == QLatin1String("Administrator");
-}
 
 Drag_Out::Drag_Out(Restore& restore) : restore_(restore) {}
 
@@ -35,9 +30,22 @@ bool Drag_Out::may_start() const {
 bool Drag_Out::Start() {
     if (!may_start())
         return false;
-    if (Drag_Out_Allowed())
+    // Every file dragged, where the library files it now: the list may be older than a denial.
+    Browser& browser = restore_.browser();
+    authority::Decision d;
+    try {
+        d = browser.Check(authority::Need::Read, browser.Targets_Of(commands::Target::Files));
+    } catch (const db::Error& e) {
+        restore_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description(), QString(),
+                      Prompt_Icon::Information);
+        return false;
+    }
+    if (d.allowed)
         return true;
-    restore_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
+    if (d.gone)
+        browser.Show_Refusal(d);
+    else
+        restore_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
     return false;
 }
 

@@ -13,9 +13,6 @@ namespace store {
 
 class Restore;
 
-// Whether the session's rights allow files to leave by dragging.
-bool Drag_Out_Allowed();
-
 class Drag_Out {
 public:
     explicit Drag_Out(Restore& restore);

@@ -13,10 +13,12 @@
 #include "TextIndex.h"
 #include "Transaction.h"
 
+#include <optional>
+
 namespace store {
 
 void File_Operations::Copy_Files() {
-    QStringList copied;
+    QStringList copied, folders;
     for (const int row : browser_.Selected_Rows()) {
         // Folder rows stand for catalogue nodes, which are not copied.
         if (!file_row(row))
@@ -25,13 +27,23 @@ void File_Operations::Copy_Files() {
         const List_Row r = browser_.List.Row(row);
         if (check_password(r.text) == Password_Refused)
             continue;
+        // Each file's own folder, as the library files it: a query lists files of many.
+        try {
+            const authority::Decision d =
+                authority::Decide(c_, session::Cur_User, authority::Need::Copy,
+                                  authority::Target::File(r.tag, r.text));
+            if (!d.allowed)
+                continue;
+            folders << d.node;
+        } catch (const db::Error&) {
+            continue;
+        }
         copied << r.tag;
     }
     browser_.Copy_List = copied.isEmpty() ? QStringList{QStringLiteral("none")} : copied;
+    browser_.Copy_Folders = folders;
     status_.Set_Caption(QStringLiteral("Total ") + QString::number(copied.size()) +
                         QStringLiteral(" files copyed."));
-    QStandardItem* node = browser_.Tree.selected();
-    browser_.Copy_Source = node ? Catalogue_Tree::key_of(node) : QString();
 }
 
 // The new file's number, catalogue row, content and log row come in one transaction. A source
@@ -40,6 +52,12 @@ void File_Operations::Copy_Files() {
 QString File_Operations::paste_file(const QString& source_no, const QString& folder_no) {
     const QString source = Quote_Sql(source_no), user = Quote_Sql(session::Cur_User);
     db::Transaction tx(c_);
+    // Decided inside the paste's own transaction: the folder may have gone, or the right on it
+    // or on the source, since the command was chosen.
+    authority::Require(c_, session::Cur_User, authority::Need::Paste,
+                       authority::Target::Node(folder_no));
+    authority::Require(c_, session::Cur_User, authority::Need::Copy,
+                       authority::Target::File(source_no));
     QString name;
     {
         const db::Result r = c_.Open_Query(
@@ -88,14 +106,21 @@ void File_Operations::Paste_Files() {
     if (!node)
         return;
     const QString target = Catalogue_Tree::key_of(node);
-    if (browser_.Copy_List_Empty() || target == browser_.Copy_Source)
+    if (browser_.Copy_List_Empty())
+        return;
+    // A file is not pasted into the folder it was copied from.
+    QStringList sources;
+    for (qsizetype i = 0; i < browser_.Copy_List.size(); ++i)
+        if (browser_.Copy_Folders.value(i).compare(target, Qt::CaseInsensitive) != 0)
+            sources << browser_.Copy_List[i];
+    if (sources.isEmpty())
         return;
 
-    const QStringList sources = browser_.Copy_List;
     const QString n = QString::number(sources.size());
     status_.Set_Progress_Maximum(int(sources.size()));
     status_.Show_Progress(true);
     Failures failures;
+    std::optional<authority::Decision> refused;
     for (int k = 1; k <= sources.size(); ++k) {
         status_.Set_Caption(QStringLiteral("Paste File : The ") + QString::number(k) +
                             QStringLiteral(" OF ") + n);
@@ -105,14 +130,25 @@ void File_Operations::Paste_Files() {
                 failures.add(missing);
         } catch (const db::Error& e) {
             failures.add(e);
+        } catch (const authority::Refused& r) {
+            failures.add(r.decision.refusal);
+            if (r.decision.target == authority::Target::Kind::Node) {
+                refused = r.decision;
+                break;
+            }
         }
         status_.Set_Progress_Value(k);
         window_.Pump_Events();
     }
-    reload_folder(target);
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
     wait.Restore();
+    if (refused) {
+        // The folder itself refused the paste: said once, and the window shows it as it is.
+        browser_.Show_Refusal(*refused);
+        return;
+    }
+    reload_folder(target);
     tell(failures, QStringLiteral("Files not pasted: "), QStringLiteral("Paste failed"));
 }
 

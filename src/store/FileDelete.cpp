@@ -26,6 +26,8 @@ constexpr int Rows_Removed_In_Place = 10;
 void File_Operations::delete_file(const QString& file_no) {
     const QString no = Quote_Sql(file_no);
     db::Transaction tx(c_);
+    authority::Require(c_, session::Cur_User, authority::Need::Delete,
+                       authority::Target::File(file_no));
     c_.Run_Statement(QStringLiteral("delete from tbl_file_data where file_no='") + no +
                      QLatin1Char('\''));
     c_.Run_Statement(QStringLiteral("update Tbl_File_information set deleted='1' where file_no='") +
@@ -71,6 +73,8 @@ void File_Operations::Delete_Files() {
             deleted_keys << r.key;
         } catch (const db::Error& e) {
             failures.add(e);
+        } catch (const authority::Refused& r) {
+            failures.add(r.decision.refusal);
         }
         status_.Set_Progress_Value(row + 1);
         window_.Pump_Events();

@@ -85,7 +85,9 @@ void File_Operations::End_File_Rename(int row, const QString& old_text, const QS
     if (new_text == old_text)
         return;
     // An edit may have started by a click while the right allowed it; the right holds now.
-    if (!browser_.May_Write_Rows(QStringLiteral("Mnu_file_rename"), {row})) {
+    if (browser_.Is_File_Row(row) &&
+        !browser_.Authorize(authority::Need::Rename,
+                            authority::Target::File(browser_.List.Row(row).tag, old_text))) {
         browser_.List.Set_Text(row, old_text);
         return;
     }

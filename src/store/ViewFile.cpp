@@ -40,6 +40,8 @@ File_View::Outcome File_View::View() {
         return Outcome::Nothing;
     const QString name = Restore_File_Name(r), file_no = r.tag;
     const QString extension = name.mid(r.text.size());
+    if (!browser.Authorize(authority::Need::Read, authority::Target::File(file_no, r.text)))
+        return Outcome::Refused;
 
     const auto& check = browser.Operations.Check_File_Password;
     if (check && check(QString()) == 0)

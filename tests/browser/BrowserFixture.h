@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Browser.h"
+#include "SignIn.h"
 #include "CatalogueFixture.h"
 #include "Connection.h"
 #include "FakeBrowserWindow.h"
@@ -121,8 +122,7 @@ struct Program : Library {
         db::Lib_Connection().Close();
     }
     void open_as(const char* user, const char* role) {
-        session::Cur_User = L(user);
-        session::Cur_Role = L(role);
+        Sign_In_As(db::Lib_Connection(), L(user), L(role));
         f.reset();
         main.reset();
         main = std::make_unique<frmMain>(prompter);

@@ -22,6 +22,20 @@ constexpr auto editor = &Program::editor;
 
 namespace {
 
+// What the authority would read for an account of this role holding this right letter
+// (and folder denial "B") on the node.
+authority::Facts facts_of(const QString& role, const QString& letter, const QString& deny,
+                          const QString& node) {
+    authority::Facts f;
+    f.account = true;
+    f.administrator = authority::Is_Administrator_Role(role);
+    f.manager = role == QLatin1String("Manager");
+    f.kind = authority::Kind_Of(node);
+    f.letter = letter.isEmpty() ? QLatin1Char('D') : letter[0];
+    f.denied = deny == QLatin1String("B");
+    return f;
+}
+
 // Four files in Plans of 5 to 20 K, read 4 to 1 times; created now, modified long ago.
 const char* const Files = "1|Fold0001|file1|.txt-Text|4|2026-01-01 10:00:00|0|5; "
                           "2|Fold0001|file2|.txt-Text|3|2026-01-01 10:00:00|0|10; "
@@ -225,8 +239,7 @@ private Q_SLOTS:
             scripted("rights.txt", [&](Transcript& t, const QString& section, const QString& row) {
                 const QStringList p = row.split(u' ');
                 if (section == L("status")) {
-                    session::Cur_User = p[0];
-                    session::Cur_Role = p[1];
+                    Sign_In_As(f.c, p[0], p[1]);
                     session::Cur_Dept_Right.clear();
                     session::Cur_Folder_Deny.clear();
                     tree.Build_Tree(f.c, p[1], p[0]);
@@ -235,26 +248,24 @@ private Q_SLOTS:
                     t << J(row, "->", session::Cur_Dept_Right, session::Cur_Folder_Deny, "|",
                            status.message);
                 } else if (section == L("list")) {
-                    session::Cur_Role = p[0];
-                    session::Cur_Dept_Right = p[1];
-                    session::Cur_Folder_Deny = p[2];
                     List_Press press;
+                    press.rights = facts_of(p[0], p[1], p[2], p[3]);
                     press.right_button = p.value(7) != L("left");
                     press.first_column = p.size() > 8 ? L("File Name") : L("Name");
                     press.node_key = p[3];
                     press.row_selected = p[4] != L("-");
                     press.row_key = press.row_selected ? p[4] : QString();
-                    press.row_count = p[5].toInt();
-                    press.node_children = p.size() > 7 ? 0 : 1;
+                    // Rows: how many the list holds; with "left" or a log the node has no
+                    // children, else one, and a list of only that child holds no file row.
+                    press.file_rows = p[5].toInt() != (p.size() > 7 ? 0 : 1);
                     press.copy_list_empty = p[6] == L("1");
                     const List_Press_Result r = Prepare_List_Menu(press, menu);
                     t << J(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit,
                            enabled(menu));
                 } else {
-                    session::Cur_Role = p[0];
-                    session::Cur_Dept_Right = p[1];
                     Menu_State m;
-                    const bool shown = Prepare_Tree_Menu(p[2], p[3].toInt(), p[4] == L("1"), m);
+                    const bool shown = Prepare_Tree_Menu(p[2], facts_of(p[0], p[1], L("A"), p[2]),
+                                                         p[3].toInt(), p[4] == L("1"), m);
                     const auto& items = m.Items();
                     t << J(row, "->", shown, items.value(L("mun_add_child_nod")).caption, "|",
                            items.value(L("Mnu_Department_User")).visible,

@@ -70,8 +70,7 @@ struct Index_Fixture : Store_Fixture {
             const QString step = command.trimmed().section(u' ', 0, 0);
             const QString a = command.trimmed().section(u' ', 1);
             if (step == u"as") {
-                session::Cur_User = a.section(u' ', 0, 0);
-                session::Cur_Role = a.section(u' ', 1);
+                Sign_In_As(f.c, a.section(u' ', 0, 0), a.section(u' ', 1));
                 browser.Open();
             } else if (step == u"pdf") {
                 pdf(a.section(u'|', 0, 0), a.section(u'|', 1));

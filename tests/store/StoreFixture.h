@@ -23,6 +23,7 @@
 #include "FilePassword.h"
 #include "RestoreOperations.h"
 #include "Script.h"
+#include "SignIn.h"
 #include "Session.h"
 #include "SqlRecord.h"
 #include "Transcript.h"
@@ -409,7 +410,8 @@ struct Store_Fixture {
             {u"copylist"_s,
              [&](const QString& a) {
                  a.isEmpty() ? void(t << u"copy list: %1 from %2, %3 rows selected"_s
-                                             .arg(browser.Copy_List.join(u','), browser.Copy_Source)
+                                             .arg(browser.Copy_List.join(u','),
+                                                  browser.Copy_Folders.join(u','))
                                              .arg(browser.Selected_Rows().size()))
                              : void(browser.Copy_List = a.split(u','));
              }},

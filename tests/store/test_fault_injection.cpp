@@ -129,7 +129,7 @@ Operation operation(const QString& name) {
     if (name == u"paste")
         return {[](Fault_Fixture& x) {
                     x.browser.Copy_List = QStringList{u"1"_s};
-                    x.browser.Copy_Source = u"Fold0001"_s;
+                    x.browser.Copy_Folders = QStringList{u"Fold0001"_s};
                     x.browser.Node_Click(u"Fold0002"_s);
                     x.files_before = x.rows(u"select File_NO from Tbl_File_Information"_s).size();
                 },

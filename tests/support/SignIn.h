@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Connection.h"
+#include "Session.h"
+#include "SqlText.h"
+
+// Signs an account in as the login would leave it: the session's values, and the account's row
+// in the library (added with that role when missing), since every command reads the account
+// from the library when it runs.
+inline void Sign_In_As(db::Connection& c, const QString& user, const QString& role) {
+    session::Cur_User = user;
+    session::Cur_Role = role;
+    if (user.isEmpty())
+        return;
+    const QString uid = QLatin1Char('\'') + Quote_Sql(user) + QLatin1Char('\'');
+    if (c.Open_Query(QStringLiteral("select count(*) from tbl_user where UID=") + uid)
+            .field(0)
+            .toInt() == 0)
+        c.Run_Statement(
+            QStringLiteral(
+                "insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values (") +
+            uid + QLatin1Char(',') + uid + QStringLiteral(",'") + Quote_Sql(role) +
+            QStringLiteral("','pw','','0')"));
+}
