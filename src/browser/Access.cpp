@@ -222,12 +222,10 @@ bool Allows(Need need, const Facts& f) {
         return f.administrator ? f.kind != Node_Kind::Other : holds_files && node_manager;
     case Need::Node_Rename:
     case Need::Node_Delete:
-        return f.administrator ? f.kind != Node_Kind::Other && f.kind != Node_Kind::Root
-                               : holds_files && node_manager;
     case Need::Members:
-        return f.kind == Node_Kind::Department && node_manager;
     case Need::Deny:
-        return f.kind == Node_Kind::Folder && node_manager;
+        // Which nodes take a new name, can go, or have members is the operation's to say.
+        return f.administrator ? f.kind != Node_Kind::Other : holds_files && node_manager;
     case Need::Replicate:
         return f.administrator && f.kind != Node_Kind::Other;
     case Need::Accounts:
