@@ -113,6 +113,8 @@ struct Store_Fixture {
     QStringList opened; // "picture <path>", "open <path>", "open with <path>"
     bool associated_program = true;
     QStringList sent;
+    // A second program on the same library file, with its own connection (opened when first used).
+    std::unique_ptr<db::Connection> other_program;
 
     static QByteArray content(int i) {
         return i == 1 ? testenv::Pattern(2 * Piece + 5, 1) : "content " + QByteArray::number(i);
@@ -170,6 +172,13 @@ struct Store_Fixture {
 
     QString source(const QString& name, const QByteArray& bytes = QByteArray("content")) const {
         return testenv::Write_File(disk.filePath(name), bytes);
+    }
+    db::Connection& other() {
+        if (!other_program) {
+            other_program = std::make_unique<db::Connection>();
+            other_program->Open(f.lib.connection_string);
+        }
+        return *other_program;
     }
     QString path(const QString& name) const { return disk.filePath(name); }
     QStringList rows(const QString& sql) { return Query_Rows(f.c, sql); }
@@ -264,7 +273,7 @@ struct Store_Fixture {
     }
     // Plays a scenario's steps, apart by ";": "step <heading>", "pick <texts>", "rows <numbers>",
     // "node <key>", "menu <command>", "answer <YNCO...>", "path <name in disk, - to cancel>",
-    // "dialog <steps,...>", "sql <statement>", "fail <statement number>", "right <letter>",
+    // "dialog <steps,...>", "sql <statement>" ("other <statement>": by the second program), "fail <statement number>", "right <letter>",
     // "protect <file> <password or -> <0|1>", "copy", "paste", "delete",
     // "backup <name>|<content>", "drop <names in disk> <drop actions>", "columns <titles>",
     // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left), "check [name]" (the password
@@ -289,6 +298,7 @@ struct Store_Fixture {
              [this](const QString& a) { prompter.Answer_Path(a == u"-" ? QString() : path(a)); }},
             {u"dialog"_s, [this](const QString& a) { dialog.scripts.push_back(a.split(u',')); }},
             {u"sql"_s, [this](const QString& a) { f.run(a); }},
+            {u"other"_s, [this](const QString& a) { other().Run_Statement(a); }},
             {u"fail"_s, [this](const QString& a) { f.c.Fail_At_Statement(a.toInt()); }},
             {u"right"_s,
              [this](const QString& a) {
