@@ -180,8 +180,7 @@ QString Snippet(db::Connection& c, const QString& file_no, const QString& query)
             QStringLiteral("' and rowid=(select Text_ID from Tbl_File_Text where File_NO='") + no +
             QStringLiteral("' and File_NO in (select File_NO from Tbl_File_Information where "
                            "File_NO='") +
-            no +
-            QStringLiteral("' and (file_password is null or length(file_password)=0)))"));
+            no + QStringLiteral("' and (file_password is null or length(file_password)=0)))"));
         return r.eof() ? QString() : r.text(0).simplified();
     }
     const db::Result r = c.Open_Query(

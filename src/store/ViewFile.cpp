@@ -41,8 +41,7 @@ File_View::Outcome File_View::View() {
     const QString name = Restore_File_Name(r), file_no = r.tag;
     const QString extension = name.mid(r.text.size());
 
-    const auto& check = browser.Operations.Check_File_Password;
-    if (check && check(QString()) == 0)
+    if (!restore_.Password_Given(QString()))
         return Outcome::Refused;
     if (!restore_.Check_File_Name(name))
         return Outcome::Failed;

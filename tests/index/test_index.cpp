@@ -102,8 +102,8 @@ struct Index_Fixture : Store_Fixture {
                 for (const List_Row& r : rows())
                     if (r.key.startsWith(u"file"))
                         t << r.text + u": "_s +
-                                 browser.List.data(browser.List.index(row_of(r.text), 0),
-                                                   Qt::ToolTipRole)
+                                 browser.List
+                                     .data(browser.List.index(row_of(r.text), 0), Qt::ToolTipRole)
                                      .toString();
             } else if (step == u"select") {
                 select({row_of(a)});

@@ -273,9 +273,11 @@ struct Store_Fixture {
     }
     // Plays a scenario's steps, apart by ";": "step <heading>", "pick <texts>", "rows <numbers>",
     // "node <key>", "menu <command>", "answer <YNCO...>", "path <name in disk, - to cancel>",
-    // "dialog <steps,...>", "sql <statement>" ("other <statement>": by the second program), "fail <statement number>", "right <letter>",
+    // "dialog <steps,...>", "sql <statement>", "other <statement>" (by a second program on the
+    // library), "fail <statement number>", "right <letter>",
     // "protect <file> <password or -> <0|1>", "copy", "paste", "delete",
     // "backup <name>|<content>", "drop <names in disk> <drop actions>", "columns <titles>",
+    // "found <condition>" (a query's result), "write_over <row>|<file>|<name>|<content>",
     // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left), "check [name]" (the password
     // check); written to the transcript: "trace" (statements until "untrace"), "seen", "reads",
     // "list", "log", "texts", "files".
@@ -460,6 +462,24 @@ struct Store_Fixture {
                           .arg(two);
              }},
             {u"query"_s, [this](const QString&) { browser.Files.List_Shows_Node = false; }},
+            // A query's result in the list: the files a condition selects, of any folder.
+            {u"found"_s,
+             [this](const QString& a) {
+                 browser.Files.Get_File_Lvdata(a, false);
+                 browser.Files.List_Shows_Node = false;
+             }},
+            // The write of a backup that overwrites "<file number>" shown in list row "<row>",
+            // from "<name>|<content>" on disk; as whose the file was stored.
+            {u"write_over"_s,
+             [&](const QString& a) {
+                 const QStringList v = a.split(u'|');
+                 QString no = v[1];
+                 bool new_file = false;
+                 const bool stored = backup->Backup_File_Data(
+                     source(v[2], v[3].toUtf8()), no, v[0].toInt(), u"Fold0001"_s, new_file);
+                 t << u"stored %1 as file %2, %3"_s.arg(stored).arg(no).arg(
+                     new_file ? u"new"_s : u"overwritten"_s);
+             }},
             {u"checks"_s,
              [&](const QString& a) {
                  browser.Operations.Check_File_Password = [&t, this, a](const QString& name) {
