@@ -27,11 +27,12 @@ void Copy(db::Connection& c, const QString& from_no, const QString& to_no);
 
 // A condition on Tbl_File_Information.File_NO, to be joined with " AND " to the quick query's
 // rights condition: files whose text holds every word of the query, in any order, case- and
-// accent-insensitively, the last word as a prefix; a "quoted phrase" as a phrase.
-// Empty when the query holds no word.
+// accent-insensitively, the last word as a prefix; a "quoted phrase" as a phrase. A file with
+// a password never matches. Empty when the query holds no word.
 QString Content_Match(db::Connection& c, const QString& query);
 
-// A short piece of the file's text around the first match ("..." where cut), or empty.
+// A short piece of the file's text around the first match ("..." where cut), or empty; empty
+// for a file with a password.
 QString Snippet(db::Connection& c, const QString& file_no, const QString& query);
 
 // Live files without text (or every live file when all is set), by number.

@@ -110,6 +110,16 @@ Folded fold(const QString& s) {
     return f;
 }
 
+// A file with a password gives its content only to whoever types it: its text neither matches
+// nor shows. Read in the query itself, so a password set after the file was indexed counts.
+const QString Without_Password =
+    QStringLiteral("(file_password is null or DATALENGTH(file_password)=0)");
+
+QString without_password(const QString& match) {
+    return QStringLiteral("(") + Without_Password + QStringLiteral(" and ") + match +
+           QStringLiteral(")");
+}
+
 } // namespace
 
 std::vector<Query_Term> Query_Terms(const QString& query) {
@@ -148,8 +158,8 @@ QString Content_Match(db::Connection& c, const QString& query) {
     if (!Ensure_Tables(c))
         return Nothing;
     if (c.engine() == db::Engine::Sqlite)
-        return sqlite_match(terms);
-    return Server_Match(terms, has_full_text_index(c));
+        return without_password(sqlite_match(terms));
+    return without_password(Server_Match(terms, has_full_text_index(c)));
 }
 
 QString Server_Match(const std::vector<Query_Term>& terms, bool full_text) {
@@ -160,18 +170,24 @@ QString Snippet(db::Connection& c, const QString& file_no, const QString& query)
     const std::vector<Query_Term> terms = Query_Terms(query);
     if (terms.empty() || !Has_Tables(c))
         return {};
+    const QString no = Quote_Sql(file_no);
     if (c.engine() == db::Engine::Sqlite) {
+        // Sent as it stands (snippet() is the engine's own): length(), not DATALENGTH().
         const db::Result r = c.Open_Native_Query(
             QStringLiteral("select snippet(Tbl_File_Text_Index,0,'','','...',12) from "
                            "Tbl_File_Text_Index where Tbl_File_Text_Index match '") +
             Quote_Sql(fts_expression(terms)) +
-            QStringLiteral("' and rowid=(select Text_ID from Tbl_File_Text where File_NO='") +
-            Quote_Sql(file_no) + QStringLiteral("')"));
+            QStringLiteral("' and rowid=(select Text_ID from Tbl_File_Text where File_NO='") + no +
+            QStringLiteral("' and File_NO in (select File_NO from Tbl_File_Information where "
+                           "File_NO='") +
+            no + QStringLiteral("' and (file_password is null or length(file_password)=0)))"));
         return r.eof() ? QString() : r.text(0).simplified();
     }
-    const db::Result r =
-        c.Open_Query(QStringLiteral("select File_Text from Tbl_File_Text where File_NO='") +
-                     Quote_Sql(file_no) + QLatin1Char('\''));
+    const db::Result r = c.Open_Query(
+        QStringLiteral("select File_Text from Tbl_File_Text where File_NO='") + no +
+        QStringLiteral("' and File_NO in (select File_NO from Tbl_File_Information where "
+                       "File_NO='") +
+        no + QStringLiteral("' and ") + Without_Password + QStringLiteral(")"));
     return r.eof() ? QString() : Cut_Snippet(r.text(0), terms);
 }
 

@@ -60,6 +60,20 @@ QString catalogue_query(const QString& file_no) {
 
 } // namespace
 
+std::optional<Stored_File> Overwrite_Candidate(db::Connection& c, const QString& folder_no,
+                                               const QString& base_name, const QString& extension) {
+    // The name narrows the rows in the engine; the extension is the Type column's own rule.
+    for (db::Result r = c.Open_Query(
+             QStringLiteral("select File_NO,File_Name,File_Type from Tbl_File_Information where "
+                            "Folder_NO='") +
+             q(folder_no) + QStringLiteral("' and deleted='0' and File_Name='") + q(base_name) +
+             QStringLiteral("' order by File_NO"));
+         !r.eof(); r.next())
+        if (Is_Same_File(r.text(1), r.text(2), base_name, extension))
+            return Stored_File{r.text(0), r.text(1), r.text(2)};
+    return std::nullopt;
+}
+
 Backup::Backup(Browser& browser, db::Connection& connection, Prompter& prompter,
                Status_Strip& status, Browser_Window& window, text_index::Index_Queue* queue)
     : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
@@ -75,6 +89,37 @@ int Backup::find_listed(const File_Facts& facts) const {
             return i;
     }
     return -1;
+}
+
+int Backup::listed_row(const QString& file_no) const {
+    const List_Model& list = browser_.List;
+    for (int i = 0; i < list.Row_Count(); ++i)
+        if (!list.Row(i).key.startsWith(Folder_Row_Prefix) && list.Row(i).tag == file_no)
+            return i;
+    return -1;
+}
+
+QString Backup::icon_placeholder(const QString& extension) {
+    File_List& files = browser_.Files;
+    const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + extension;
+    if (!files.Icon_Folder().isEmpty() && !QFileInfo::exists(placeholder))
+        files.Make_Icon_Placeholder(extension);
+    return placeholder;
+}
+
+int Backup::add_row(const QString& text, const QString& extension, const QString& file_no) {
+    if (!browser_.Images.Contains(extension))
+        browser_.Images.Add(extension, browser_.Images.Get_File_Icon(icon_placeholder(extension)));
+    List_Row r;
+    r.text = text;
+    r.icon_key = extension;
+    r.cells.resize(Cells);
+    if (!file_no.isEmpty()) {
+        r.key = QStringLiteral("file") + file_no;
+        r.tag = file_no;
+    }
+    browser_.List.Add_Row(std::move(r));
+    return browser_.List.Row_Count() - 1;
 }
 
 void Backup::select_row(int row) {
@@ -159,33 +204,48 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
     }
 
     List_Model& list = browser_.List;
-    int row = find_listed(facts);
-    const bool new_file = row < 0;
-    List_Row before;
-    if (!new_file) {
+    const QStandardItem* node = browser_.Tree.selected();
+    const QString folder = node ? Catalogue_Tree::key_of(node) : QString();
+    // What is replaced is a live file of the folder the backup goes to, as the library holds
+    // it now: the list may be stale, or show a query's result from other folders.
+    std::optional<Stored_File> existing;
+    try {
+        existing = Overwrite_Candidate(c_, folder, facts.base_name, facts.extension);
+    } catch (const db::Error& e) {
+        tell_failure(e);
+        status_.Set_Caption(facts.name + QStringLiteral(" Backup failed!"));
+        result.outcome = Backup_Outcome::Failed;
+        return result;
+    }
+    bool new_file = !existing;
+    int row = -1;
+    bool added = false; // the row was added for this backup, and goes when nothing is stored
+    if (existing) {
+        row = listed_row(existing->file_no);
+        if (row < 0) {
+            row = add_row(existing->name, facts.extension, existing->file_no);
+            added = true;
+        }
         result.outcome = check_overwrite(row);
         if (result.outcome == Backup_Outcome::Failed)
             status_.Set_Caption(facts.name + QStringLiteral(" Backup failed!"));
-        if (result.outcome != Backup_Outcome::Stored)
+        if (result.outcome != Backup_Outcome::Stored) {
+            if (added)
+                list.Remove_Row(row);
             return result;
-        before = list.Row(row);
+        }
         result.overwrite = true;
+    } else if (browser_.Files.List_Shows_Node) {
+        // A row of this name in the folder's list whose file is gone from the folder (deleted
+        // or moved by another program) now stands for the new file.
+        row = find_listed(facts);
     }
-
-    File_List& files = browser_.Files;
-    const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + facts.extension;
-    if (!files.Icon_Folder().isEmpty() && !QFileInfo::exists(placeholder))
-        files.Make_Icon_Placeholder(facts.extension);
-    if (new_file) {
-        if (!browser_.Images.Contains(facts.extension))
-            browser_.Images.Add(facts.extension, browser_.Images.Get_File_Icon(placeholder));
-        List_Row r;
-        r.text = facts.base_name;
-        r.icon_key = facts.extension;
-        r.cells.resize(Cells);
-        list.Add_Row(std::move(r));
-        row = list.Row_Count() - 1;
+    icon_placeholder(facts.extension);
+    if (row < 0) {
+        row = add_row(facts.base_name, facts.extension, QString());
+        added = true;
     }
+    const List_Row before = list.Row(row);
     list.Set_Cell(row, Size_Column, facts.size_text);
     list.Set_Cell(row, Type_Column, facts.type_text);
 
@@ -195,9 +255,7 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
         status_.Set_Progress_Value(2);
         status_.Show_Progress(true);
     }
-    QStandardItem* node = browser_.Tree.selected();
-    const QString folder = node ? Catalogue_Tree::key_of(node) : QString();
-    QString file_no = list.Row(row).tag;
+    QString file_no = new_file ? QString() : existing->file_no;
     const bool stored = Backup_File_Data(result.path, file_no, row, folder, new_file);
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
@@ -205,6 +263,7 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
         status_.Set_Caption(facts.name + QStringLiteral(" Backuped!"));
         result.outcome = Backup_Outcome::Stored;
         result.file_no = file_no;
+        result.overwrite = !new_file;
         // Its text is read after the commit, while the user goes on.
         if (queue_)
             queue_->Enqueue(file_no, result.path, facts.name);
@@ -212,7 +271,7 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
     }
     // Nothing was stored: the list must not show the file as if it were.
     status_.Set_Caption(facts.name + QStringLiteral(" Backup failed!"));
-    if (new_file) {
+    if (added) {
         list.Remove_Row(row);
     } else {
         list.Set_Text(row, before.text);
@@ -227,7 +286,7 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
 }
 
 bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
-                              const QString& folder_no, bool new_file) {
+                              const QString& folder_no, bool& new_file) {
     Hourglass wait;
     std::optional<db::Error> failure;
     try {
@@ -237,10 +296,20 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
         // file is catalogued without its content and no overwrite is half done. The file
         // number is drawn inside it, in the same commit.
         db::Transaction tx(c_);
+        const QString disk_name = QFileInfo(path).fileName();
+        const QString base_name = File_Base_Name(disk_name);
+        if (!new_file) {
+            // Only the file the user agreed to replace, and only while it still lives in this
+            // folder under this name: one deleted, moved or renamed meanwhile is left alone, and
+            // the backup stores a new file instead.
+            const auto now =
+                Overwrite_Candidate(c_, folder_no, base_name, File_Extension(disk_name));
+            new_file = !now || now->file_no != file_no;
+        }
         if (new_file)
             file_no = Next_Id(c_, QStringLiteral("file"));
         const List_Row& r = browser_.List.Row(row);
-        const QString name = r.text, size = cell_text(r, Size_Column),
+        const QString name = new_file ? base_name : r.text, size = cell_text(r, Size_Column),
                       type = cell_text(r, Type_Column), no = file_no;
         const QString user = session::Cur_User;
 
@@ -258,8 +327,9 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
                 QStringLiteral("update Tbl_File_Information set File_Name='") + q(name) +
                 QStringLiteral("',File_Size='") + q(size) + QStringLiteral("',File_Type='") +
                 q(type) + QStringLiteral("',File_Owner='") + q(user) +
-                QStringLiteral("',File_QTYAccessed=File_QTYAccessed+1,Folder_no='") + q(folder_no) +
-                QStringLiteral("' where file_no='") + q(no) + QStringLiteral("'"));
+                QStringLiteral("',File_QTYAccessed=File_QTYAccessed+1 where file_no='") + q(no) +
+                QStringLiteral("' and Folder_no='") + q(folder_no) +
+                QStringLiteral("' and deleted='0'"));
             // A stored file whose content row went missing gets it back.
             c_.Run_Statement(
                 QStringLiteral("if not EXISTS(select file_no from Tbl_File_Data where file_no='") +
@@ -281,6 +351,7 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
         tx.commit();
 
         List_Model& list = browser_.List;
+        list.Set_Text(row, name);
         set_row_key(row, QStringLiteral("file") + no);
         list.Set_Cell(row, Created_By_Column, stored.field(3));
         list.Set_Cell(row, Accessed_Column, stored.field(4));

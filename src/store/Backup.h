@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Browser;
@@ -41,6 +42,17 @@ struct Backup_Result {
     bool overwrite = false;
 };
 
+// A stored file as the library holds it.
+struct Stored_File {
+    QString file_no, name, type;
+};
+
+// The live file of folder_no that a file of this name on disk replaces (base name and extension
+// as File_Base_Name and File_Extension give them), read from the library now; none when the
+// folder holds no such file.
+std::optional<Stored_File> Overwrite_Candidate(db::Connection& connection, const QString& folder_no,
+                                               const QString& base_name, const QString& extension);
+
 struct Drop_Result {
     bool accepted = false; // the drop was for this list and allowed
     std::vector<Backup_Result> files;
@@ -53,17 +65,20 @@ public:
     Backup(Browser& browser, db::Connection& connection, Prompter& prompter, Status_Strip& status,
            Browser_Window& window, text_index::Index_Queue* queue = nullptr);
 
-    // Stores one file in the folder selected in the tree, as a new file or over the listed file
-    // of the same name and extension. path: a full file path, or "none" to ask for one.
-    // show_progress: the progress bar shows the single step.
+    // Stores one file in the folder selected in the tree, as a new file or over the folder's
+    // live file of the same name and extension (Overwrite_Candidate, whether listed or not).
+    // path: a full file path, or "none" to ask for one. show_progress: the progress bar shows
+    // the single step.
     Backup_Result Backup_File(const QString& path, bool show_progress);
 
     // Writes the catalogue row, the content and the log row of the file shown in list row
     // `row`, and refreshes the row from the library. file_no is the file's number, issued here
-    // for a new file. One transaction: on any failure nothing of it stays in the library, and
-    // the failure is told. Returns whether the file was stored.
+    // for a new file. An overwrite (new_file false) whose file is no longer the folder's live
+    // file of that name stores a new file instead, and sets new_file. One transaction: on any
+    // failure nothing of it stays in the library, and the failure is told. Returns whether the
+    // file was stored.
     bool Backup_File_Data(const QString& path, QString& file_no, int row, const QString& folder_no,
-                          bool new_file);
+                          bool& new_file);
 
     // Files dropped onto the list: the files directly inside a dropped folder, hidden ones too
     // (when the first path is one), otherwise every path in order. Ignored unless the list
@@ -75,7 +90,14 @@ public:
     void Set_Source_Opener(Source_Opener opener) { open_source_ = std::move(opener); }
 
 private:
+    // The first file row of this name and extension, by the list's cells.
     int find_listed(const File_Facts& facts) const;
+    // The file row of a file number, or -1.
+    int listed_row(const QString& file_no) const;
+    // The icon cache's placeholder file of an extension, made when missing.
+    QString icon_placeholder(const QString& extension);
+    // A row at the end of the list; a file number gives it its key and tag.
+    int add_row(const QString& text, const QString& extension, const QString& file_no);
     void select_row(int row);
     void set_row_key(int row, const QString& key);
     void tell_failure(const db::Error& e);

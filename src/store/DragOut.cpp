@@ -61,6 +61,7 @@ QStringList Drag_Out::Supply() {
     status.Set_Progress_Maximum(browser.List.Row_Count());
     status.Show_Progress(true);
     int k = 0;
+    QStringList skipped;
     for (int row : restore_.Selected_File_Rows()) {
         ++k;
         const List_Row& r = browser.List.Row(row);
@@ -68,8 +69,12 @@ QStringList Drag_Out::Supply() {
         status.Set_Caption(Restore::Progress_Caption(name, k, n));
         restore_.Make_Current(row);
         const QString path = browser.Tmp_For_View_Dir() + name;
-        if (restore_.Check_File_Name(name) && restore_.Save_File_Data(path, file_no))
-            paths << path;
+        if (restore_.Check_File_Name(name)) {
+            if (!restore_.Password_Given(name))
+                skipped << name;
+            else if (restore_.Save_File_Data(path, file_no))
+                paths << path;
+        }
         // No pending events run here, unlike the other restores: this runs inside the drop
         // target's request for the data, which they could repeat or end by deleting the drag.
         status.Set_Progress_Value(row + 1);
@@ -77,6 +82,7 @@ QStringList Drag_Out::Supply() {
     status.Set_Caption(Restore::Total_Caption(n));
     status.Set_Progress_Value(0);
     status.Show_Progress(false);
+    restore_.Tell_Skipped(skipped);
     return paths;
 }
 

@@ -21,8 +21,9 @@ public:
     // current file row starts nothing; a missing right is told.
     bool Start();
     // The drop target asks for the files: the same checks, then the selected files restored to
-    // the scratch folder. Returns the paths written (a file that could not be written is told
-    // and left out, so the target never gets an old or missing copy).
+    // the scratch folder, each asking for its password. Returns the paths written (a file that
+    // could not be written is told and left out, so the target never gets an old or missing
+    // copy; one whose password was not entered is left out and named at the end).
     QStringList Supply();
 
 private:

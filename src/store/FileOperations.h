@@ -39,7 +39,8 @@ public:
     void Start_File_Rename();
     // The end of editing the name of list row `row` (the current row; -1 for none): stores the
     // new name, or refuses it. Returns false when the edit is cancelled and the old name must
-    // come back.
+    // come back. A file deleted meanwhile is told and the list refreshed (returns true: there
+    // is no row to put the old name back on).
     bool Rename_File(int row, const QString& new_text);
     // The end of the list's in-place edit as the list reports it (its label already shows
     // new_text): an unchanged name stores nothing; a cancelled rename puts old_text back, and

@@ -9,6 +9,8 @@
 #include "SqlText.h"
 #include "Transaction.h"
 
+#include <optional>
+
 namespace store {
 
 namespace {
@@ -60,22 +62,39 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
     }
     const QString user = session::Cur_User;
     const QString no = Quote_Sql(list.Row(row).tag);
+    std::optional<QString> gone; // the name of a file deleted meanwhile by another program
     try {
         // The name and its log row together: no rename goes unlogged.
         db::Transaction tx(c_);
+        // Only a live file: the row may show one that another program deleted since.
         c_.Run_Statement(QStringLiteral("update Tbl_File_information  set LastAccessed_by='") +
                          Quote_Sql(user) + QStringLiteral("', file_name='") + Quote_Sql(new_text) +
-                         QStringLiteral("' where file_no='") + no + QLatin1Char('\''));
-        c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,"
-                                        "Operation,file_no ) values('") +
-                         Quote_Sql(user) + QStringLiteral("',default,'Renname'") +
-                         QStringLiteral(",'") + no + QStringLiteral("') "));
-        tx.commit();
+                         QStringLiteral("' where file_no='") + no +
+                         QStringLiteral("' and deleted='0'"));
+        const db::Result now = c_.Open_Query(
+            QStringLiteral("select File_Name,deleted from Tbl_File_Information where file_no='") +
+            no + QLatin1Char('\''));
+        if (now.eof() || now.text(1) != QLatin1String("0")) {
+            gone = now.eof() ? list.Row(row).text : now.text(0);
+        } else {
+            c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,"
+                                            "Operation,file_no ) values('") +
+                             Quote_Sql(user) + QStringLiteral("',default,'Renname'") +
+                             QStringLiteral(",'") + no + QStringLiteral("') "));
+            tx.commit();
+        }
     } catch (const db::Error& e) {
         // Nothing was stored, so the list must not show the new name either.
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description(),
                        QStringLiteral("Rename failed"), Prompt_Icon::Information);
         return false;
+    }
+    if (gone) {
+        prompter_.Tell(QStringLiteral("'") + *gone + QStringLiteral("' no longer exists."),
+                       QStringLiteral("Rename failed"), Prompt_Icon::Information);
+        // The list shows the library as it now is; no old name is put back on a row.
+        browser_.main_mnu_proc(QStringLiteral("refresh"));
+        return true;
     }
     list.Set_Cell(row, Last_Accessed_By_Column, user);
     return true;

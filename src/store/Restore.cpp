@@ -3,6 +3,7 @@
 #include "Browser.h"
 #include "Connection.h"
 #include "ContentTransfer.h"
+#include "FilePassword.h"
 #include "Hourglass.h"
 #include "Prompter.h"
 #include "Session.h"
@@ -171,6 +172,24 @@ bool Restore::Check_File_Name(const QString& name) {
     return false;
 }
 
+bool Restore::Password_Given(const QString& file_name) {
+    const auto& check = browser_.Operations.Check_File_Password;
+    if (!check)
+        return true;
+    return With_Normal_Pointer([&] { return check(file_name) != Password_Refused; });
+}
+
+void Restore::Tell_Skipped(const QStringList& file_names) {
+    if (file_names.isEmpty())
+        return;
+    QString text = QString::number(file_names.size()) +
+                   (file_names.size() == 1 ? QStringLiteral(" file was skipped:")
+                                           : QStringLiteral(" files were skipped:"));
+    for (const QString& name : file_names)
+        text += QStringLiteral("\r\n") + name + QStringLiteral(": its password was not entered.");
+    Tell(text, QStringLiteral("Files skipped"));
+}
+
 std::vector<int> Restore::Selected_File_Rows() const {
     std::vector<int> rows;
     for (int row : browser_.Selected_Rows()) {
@@ -203,6 +222,8 @@ void Restore::Restore_File() {
     if (r.key.startsWith(Folder_Row_Prefix) || r.tag.isEmpty())
         return;
     const QString name = Restore_File_Name(r), file_no = r.tag;
+    if (!Password_Given(name))
+        return;
     const QString extension = name.mid(r.text.size());
     const QString pattern = QStringLiteral("*") + extension;
     const QString path = prompter_.Ask_Save_File(
@@ -242,6 +263,7 @@ void Restore::Restore_To_Folder(const QString& given) {
     status_.Set_Progress_Maximum(n);
     status_.Show_Progress(true);
     int k = 0;
+    QStringList skipped;
     for (int row : Selected_File_Rows()) {
         ++k;
         const List_Row& r = browser_.List.Row(row);
@@ -250,12 +272,14 @@ void Restore::Restore_To_Folder(const QString& given) {
         Make_Current(row);
         if (Check_File_Name(name)) {
             const QFileInfo target(folder + name);
-            if ((!target.exists() && !target.isSymLink()) || With_Normal_Pointer([&] {
-                    return prompter_.Ask_Yes_No(QStringLiteral("The file of ") + name +
-                                                    QStringLiteral(" ") +
-                                                    QStringLiteral("already exist,overwrite?"),
-                                                QStringLiteral("Overwrite"), Prompt_Icon::Question);
-                }))
+            if (!Password_Given(name))
+                skipped << name;
+            else if ((!target.exists() && !target.isSymLink()) || With_Normal_Pointer([&] {
+                         return prompter_.Ask_Yes_No(
+                             QStringLiteral("The file of ") + name + QStringLiteral(" ") +
+                                 QStringLiteral("already exist,overwrite?"),
+                             QStringLiteral("Overwrite"), Prompt_Icon::Question);
+                     }))
                 Save_File_Data(folder + name, file_no);
         }
         status_.Set_Progress_Value(k);
@@ -264,6 +288,7 @@ void Restore::Restore_To_Folder(const QString& given) {
     status_.Set_Caption(Total_Caption(n));
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
+    Tell_Skipped(skipped);
 }
 
 void Restore::Restore_To_Desktop() {

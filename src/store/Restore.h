@@ -5,6 +5,7 @@
 #include "Prompter.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -85,6 +86,11 @@ public:
     bool With_Normal_Pointer(const std::function<bool()>& prompt);
     // Whether a file name can be joined to a folder; tells the user when not.
     bool Check_File_Name(const QString& name);
+    // Asks for the password of the current row's file when it has one (a protected file without
+    // one is read as before). False when it was not entered: nothing of the file is handed out.
+    bool Password_Given(const QString& file_name);
+    // At the end of a run over several files: which were skipped for their password, told once.
+    void Tell_Skipped(const QStringList& file_names);
 
     // Save_File_Data for the list's current row (which the caller has made current): the row's
     // LastAccessed By and Accessed QTY cells follow the library, and a failure is told once.
@@ -93,10 +99,12 @@ public:
     // How restored files are made on disk (tests put a failing file here).
     void Set_File_Opener(File_Opener opener) { open_file_ = std::move(opener); }
 
+    // Every restore, view and drag out asks for the password of each file it hands out.
     // "res": the current file, to a path chosen in the save dialog.
     void Restore_File();
     // "res_to" (folder empty: asks for one) and "todesktop": the selected files into a folder,
-    // asking before replacing a file already there.
+    // asking before replacing a file already there. A file whose password is not entered is
+    // skipped, the others go on.
     void Restore_To_Folder(const QString& folder);
     void Restore_To_Desktop();
 

@@ -43,8 +43,7 @@ File_View::Outcome File_View::View() {
     if (!browser.Authorize(authority::Need::Read, authority::Target::File(file_no, r.text)))
         return Outcome::Refused;
 
-    const auto& check = browser.Operations.Check_File_Password;
-    if (check && check(QString()) == 0)
+    if (!restore_.Password_Given(QString()))
         return Outcome::Refused;
     if (!restore_.Check_File_Name(name))
         return Outcome::Failed;

@@ -1,3 +1,4 @@
+#include "ContentTips.h"
 #include "IndexQueue.h"
 #include "QuickQuery.h"
 #include "StoreFixture.h"
@@ -26,6 +27,7 @@ struct Index_Fixture : Store_Fixture {
     text_index::Index_Queue queue{f.c};
     Fake_Query_Strip strip;
     std::shared_ptr<Quick_Query> quick;
+    Content_Tips tips{browser.List, f.c};
 
     Index_Fixture() {
         f.add("Dpmt0002|Legal|Grou0001; Fold0004|Contracts|Dpmt0002");
@@ -59,7 +61,8 @@ struct Index_Fixture : Store_Fixture {
 
     // Steps of the store fixture, and: "as <user> <role>" (signs in anew), "pdf <name>|<text>",
     // "wait" (until the queue is idle; what the status strip showed), "find <group>|<query>"
-    // and "name <group>|<query>" (a content or name query; the files it listed),
+    // and "name <group>|<query>" (a content or name query; the files it listed), "tips
+    // <group>|<query>" (a content query's rows and their tool tips),
     // "select <name>", "rename <name>|<new name>", "held <ms>" (the program's
     // transaction open until the text is read and that long after), "snippet <number>|<query>",
     // "texts" (the text table), "drop" (the text tables, as in a library of an older program),
@@ -89,6 +92,18 @@ struct Index_Fixture : Store_Fixture {
                 quick->Run();
                 t.Field(u"found"_s, found());
                 t.Field(u"caption"_s, status.caption);
+            } else if (step == u"tips") {
+                // A content query as the window runs it; each file row's tool tip.
+                strip.contents = true;
+                strip.group = a.section(u'|', 0, 0);
+                strip.query = a.section(u'|', 1);
+                tips.Run([this] { quick->Run(); }, true, strip.query);
+                for (const List_Row& r : rows())
+                    if (r.key.startsWith(u"file"))
+                        t << r.text + u": "_s +
+                                 browser.List
+                                     .data(browser.List.index(row_of(r.text), 0), Qt::ToolTipRole)
+                                     .toString();
             } else if (step == u"select") {
                 select({row_of(a)});
             } else if (step == u"rename") {

@@ -114,6 +114,8 @@ struct Store_Fixture {
     QStringList opened; // "picture <path>", "open <path>", "open with <path>"
     bool associated_program = true;
     QStringList sent;
+    // A second program on the same library file, with its own connection (opened when first used).
+    std::unique_ptr<db::Connection> other_program;
 
     static QByteArray content(int i) {
         return i == 1 ? testenv::Pattern(2 * Piece + 5, 1) : "content " + QByteArray::number(i);
@@ -171,6 +173,13 @@ struct Store_Fixture {
 
     QString source(const QString& name, const QByteArray& bytes = QByteArray("content")) const {
         return testenv::Write_File(disk.filePath(name), bytes);
+    }
+    db::Connection& other() {
+        if (!other_program) {
+            other_program = std::make_unique<db::Connection>();
+            other_program->Open(f.lib.connection_string);
+        }
+        return *other_program;
     }
     QString path(const QString& name) const { return disk.filePath(name); }
     QStringList rows(const QString& sql) { return Query_Rows(f.c, sql); }
@@ -265,9 +274,11 @@ struct Store_Fixture {
     }
     // Plays a scenario's steps, apart by ";": "step <heading>", "pick <texts>", "rows <numbers>",
     // "node <key>", "menu <command>", "answer <YNCO...>", "path <name in disk, - to cancel>",
-    // "dialog <steps,...>", "sql <statement>", "fail <statement number>", "right <letter>",
+    // "dialog <steps,...>", "sql <statement>", "other <statement>" (by a second program on the
+    // library), "fail <statement number>", "right <letter>",
     // "protect <file> <password or -> <0|1>", "copy", "paste", "delete",
     // "backup <name>|<content>", "drop <names in disk> <drop actions>", "columns <titles>",
+    // "found <condition>" (a query's result), "write_over <row>|<file>|<name>|<content>",
     // "deny" (clerk1 in Plans), "role <role>", "clear" (answers left), "check [name]" (the password
     // check); written to the transcript: "trace" (statements until "untrace"), "seen", "reads",
     // "list", "log", "texts", "files".
@@ -290,6 +301,7 @@ struct Store_Fixture {
              [this](const QString& a) { prompter.Answer_Path(a == u"-" ? QString() : path(a)); }},
             {u"dialog"_s, [this](const QString& a) { dialog.scripts.push_back(a.split(u',')); }},
             {u"sql"_s, [this](const QString& a) { f.run(a); }},
+            {u"other"_s, [this](const QString& a) { other().Run_Statement(a); }},
             {u"fail"_s, [this](const QString& a) { f.c.Fail_At_Statement(a.toInt()); }},
             {u"right"_s,
              [this](const QString& a) {
@@ -452,6 +464,24 @@ struct Store_Fixture {
                           .arg(two);
              }},
             {u"query"_s, [this](const QString&) { browser.Files.List_Shows_Node = false; }},
+            // A query's result in the list: the files a condition selects, of any folder.
+            {u"found"_s,
+             [this](const QString& a) {
+                 browser.Files.Get_File_Lvdata(a, false);
+                 browser.Files.List_Shows_Node = false;
+             }},
+            // The write of a backup that overwrites "<file number>" shown in list row "<row>",
+            // from "<name>|<content>" on disk; as whose the file was stored.
+            {u"write_over"_s,
+             [&](const QString& a) {
+                 const QStringList v = a.split(u'|');
+                 QString no = v[1];
+                 bool new_file = false;
+                 const bool stored = backup->Backup_File_Data(
+                     source(v[2], v[3].toUtf8()), no, v[0].toInt(), u"Fold0001"_s, new_file);
+                 t << u"stored %1 as file %2, %3"_s.arg(stored).arg(no).arg(
+                     new_file ? u"new"_s : u"overwritten"_s);
+             }},
             {u"checks"_s,
              [&](const QString& a) {
                  browser.Operations.Check_File_Password = [&t, this, a](const QString& name) {

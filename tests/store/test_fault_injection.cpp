@@ -240,7 +240,7 @@ private Q_SLOTS:
     void failing_statement_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("points"); // statements the operation sends
-        for (const QString& c : testenv::List("backup new 11,backup overwrite 10,restore 3,"
+        for (const QString& c : testenv::List("backup new 12,backup overwrite 12,restore 3,"
                                               "delete 7,paste 13,user save 6"))
             QTest::newRow(qPrintable(c)) << c.section(u' ', 0, -2) << c.section(u' ', -1).toInt();
     }
@@ -251,7 +251,10 @@ private Q_SLOTS:
         int failed = 0;
         for (int n = 1; n <= 100; ++n) {
             Fault_Fixture x;
-            op.prepare(x);
+            // The overwrite's first statement looks the file up for its question: failing
+            // there, no question is asked.
+            if (name != u"backup overwrite" || n > 1)
+                op.prepare(x);
             const QStringList before = x.state();
             x.record();
             x.f.c.Fail_At_Statement(n);

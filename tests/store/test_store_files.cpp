@@ -40,10 +40,11 @@ void Test_Store::names() {
 // Each file's steps: backups (new, overwritten by another user, failing, from drops),
 // overwrites' right and password checks, sources that cannot be stored; copies, pastes,
 // renames, deletes and their failures; passwords set, changed and checked; every way a file
-// leaves the library (saves, views, drags) and what each read leaves behind.
+// leaves the library (saves, views, drags) and what each read leaves behind; a second program
+// deleting, moving or guarding files under a list that still shows them.
 void Test_Store::steps() {
     for (const char* name : {"backup", "backup_steps", "file_operations", "file_operations_cases",
-                             "file_password", "restore", "restore_steps"})
+                             "file_password", "restore", "restore_steps", "two_programs"})
         QVERIFY2(Store_Cases_Match(u"store/transcripts/%1.txt"_s.arg(QLatin1String(name))), name);
 }
 

@@ -23,9 +23,10 @@ const char* const Help =
     "password and protection checks, the same statements and \"Created\" or \"Modified\" log\n"
     "rows. When the first FILE is a folder, the files directly inside it are stored and the\n"
     "other arguments are ignored.\n\n"
-    "A file whose name and extension are already listed in the folder replaces it only with\n"
-    "--overwrite yes (default no: it is skipped). A password-protected file needs --password;\n"
-    "a protected file without a password is never replaced.\n\n"
+    "A file whose name and extension a live file of the folder already has replaces that file\n"
+    "only with --overwrite yes (default no: it is skipped); files of other folders are never\n"
+    "replaced. A password-protected file needs --password; a protected file without a\n"
+    "password is never replaced.\n\n"
     "The program's messages are printed to stderr as \"title: text\", one line per stored or\n"
     "skipped file to stdout. Exits with 1 when any file was not stored for a failure or a\n"
     "refusal (a skipped overwrite is not one), 2 for bad arguments.\n";
