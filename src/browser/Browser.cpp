@@ -338,13 +338,14 @@ void Browser::add_handlers() {
                  Operations.Backup_File(QStringLiteral("none"), true);
              window_.Autosize_List();
          }},
-        {QStringLiteral("res"), checked_op(&Browser_Operations::Restore_File)},
+        // A restore asks each file's password itself.
+        {QStringLiteral("res"), op(&Browser_Operations::Restore_File)},
         {QStringLiteral("res_to"),
          [this] {
-             if (checked() && Operations.Restore_To_Folder)
+             if (Operations.Restore_To_Folder)
                  Operations.Restore_To_Folder(QString());
          }},
-        {QStringLiteral("todesktop"), checked_op(&Browser_Operations::Restore_To_Desktop)},
+        {QStringLiteral("todesktop"), op(&Browser_Operations::Restore_To_Desktop)},
         // Sending mail is not offered: the password check is all it does.
         {QStringLiteral("email"), [this] { checked(); }},
         {QStringLiteral("pass"), checked_op(&Browser_Operations::Set_File_Password)},
