@@ -247,8 +247,8 @@ class Odbc_Cursor : public Cursor {
 public:
     Odbc_Cursor(Odbc_Backend* backend, QStringList names, std::vector<SQLSMALLINT> types,
                 std::unique_ptr<Statement> st, bool utf8)
-        : Cursor(std::move(names)), backend_(backend), types_(std::move(types)),
-          st_(std::move(st)), utf8_(utf8) {}
+        : Cursor(std::move(names)), backend_(backend), types_(std::move(types)), st_(std::move(st)),
+          utf8_(utf8) {}
     ~Odbc_Cursor() override {
         if (backend_)
             backend_->forget(this);
@@ -384,7 +384,9 @@ void Odbc_Backend::choose_text_path() {
     // outside the BMP (which the driver manager's UCS-2 conversion cannot pass).
     const QStringList sample = {QStringLiteral(u"\u00E9"), QStringLiteral(u"\u20AC"),
                                 QStringLiteral(u"\u65E5"), QStringLiteral(u"\U0001F600")};
-    const auto count = [](const std::vector<bool>& v) { return std::count(v.begin(), v.end(), true); };
+    const auto count = [](const std::vector<bool>& v) {
+        return std::count(v.begin(), v.end(), true);
+    };
     const std::vector<bool> by_wide = probe(sample);
     if (count(by_wide) == sample.size())
         return;
@@ -408,8 +410,7 @@ std::vector<bool> Odbc_Backend::probe(const QStringList& characters) {
         st.check(SQLFetch(st.get()));
         for (qsizetype i = 0; i < characters.size(); ++i)
             carried[size_t(i)] =
-                read_cell(st, SQLUSMALLINT(i + 1), SQL_WVARCHAR, utf8_).toString() ==
-                characters[i];
+                read_cell(st, SQLUSMALLINT(i + 1), SQL_WVARCHAR, utf8_).toString() == characters[i];
     } catch (const Error&) {
         // One character the driver chokes on fails the whole statement: ask one by one.
         if (characters.size() > 1)

@@ -21,13 +21,14 @@ void Odbc_Text_Check::check(QStringView text) {
     }
     for (const char32_t c : text.toUcs4())
         if (c >= 0x80 && !carried_.value(c))
-            throw Error(Err_Engine,
-                        QStringLiteral("The library's ODBC driver cannot pass the character "
-                                       "\"%1\" (U+%2) intact, so nothing was sent: the text "
-                                       "would have been stored or compared damaged.")
-                            .arg(QString::fromUcs4(&c, 1),
-                                 QString::number(uint(c), 16).toUpper().rightJustified(
-                                     4, QLatin1Char('0'))));
+            throw Error(
+                Err_Engine,
+                QStringLiteral("The library's ODBC driver cannot pass the character "
+                               "\"%1\" (U+%2) intact, so nothing was sent: the text "
+                               "would have been stored or compared damaged.")
+                    .arg(QString::fromUcs4(&c, 1), QString::number(uint(c), 16)
+                                                       .toUpper()
+                                                       .rightJustified(4, QLatin1Char('0'))));
 }
 
 } // namespace db

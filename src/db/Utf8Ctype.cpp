@@ -29,7 +29,8 @@ bool Use_Utf8_Ctype() {
     QList<QByteArray> candidates;
     if (!language.isEmpty() && language != "C" && language != "POSIX")
         candidates << language + ".UTF-8";
-    candidates << "C.UTF-8" << "C.utf8";
+    candidates << "C.UTF-8"
+               << "C.utf8";
     for (const QByteArray& name : candidates)
         if (std::setlocale(LC_CTYPE, name.constData()) && ctype_is_utf8())
             return true;
