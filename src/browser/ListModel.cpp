@@ -1,5 +1,7 @@
 #include "ListModel.h"
 
+#include "TextOrder.h"
+
 #include <QDateTime>
 #include <QLocale>
 
@@ -333,24 +335,9 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
     const bool ascending = order == Qt::AscendingOrder;
     if (kind == Kind::Text) {
         keys = {};
-        for (size_t i = 0; i < n; ++i)
-            by[i] = quint32(i);
-        // Every row's text in one buffer: a million separate strings would cost more memory
-        // than the list itself.
-        QString texts;
-        std::vector<qsizetype> starts(n + 1);
-        for (size_t i = 0; i < n; ++i) {
-            starts[i] = texts.size();
-            texts += Display_Text(cell(order_[i], column));
-        }
-        starts[n] = texts.size();
-        const auto text = [&](quint32 i) {
-            return QStringView(texts).mid(starts[i], starts[i + 1] - starts[i]);
-        };
-        std::stable_sort(by.begin(), by.end(), [&](quint32 a, quint32 b) {
-            const int c = QString::localeAwareCompare(text(a), text(b));
-            return ascending ? c < 0 : c > 0;
-        });
+        by = Collated_Order(
+            quint32(n), [&](quint32 i) { return Display_Text(cell(order_[i], column)); },
+            Text_Collator(), ascending);
     } else {
         // Empty cells first going up, last going down.
         for (Keyed& k : keys)

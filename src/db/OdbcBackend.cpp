@@ -3,6 +3,7 @@
 #include "BlobSql.h"
 #include "Error.h"
 #include "OdbcValues.h"
+#include "Utf8Ctype.h"
 
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -23,6 +24,22 @@ SQLWCHAR* wide(const QString& s) {
 
 QString from_wide(const SQLWCHAR* s, qsizetype n) {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(s), n);
+}
+
+// A statement goes as UTF-16 through the wide calls, or as UTF-8 through the narrow ones where
+// the driver manager's conversion for a driver without wide calls would damage it.
+SQLRETURN exec_direct(SQLHSTMT st, const QString& sql, bool utf8) {
+    if (!utf8)
+        return SQLExecDirectW(st, wide(sql), SQL_NTS);
+    QByteArray bytes = sql.toUtf8();
+    return SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(bytes.data()), SQLINTEGER(bytes.size()));
+}
+
+SQLRETURN prepare(SQLHSTMT st, const QString& sql, bool utf8) {
+    if (!utf8)
+        return SQLPrepareW(st, wide(sql), SQL_NTS);
+    QByteArray bytes = sql.toUtf8();
+    return SQLPrepare(st, reinterpret_cast<SQLCHAR*>(bytes.data()), SQLINTEGER(bytes.size()));
 }
 
 // All diagnostic records of a handle, joined; native is the first record's native number.
@@ -91,7 +108,7 @@ Odbc_Piece_Reader pieces(const Statement& st, SQLUSMALLINT col, SQLSMALLINT c_ty
     };
 }
 
-QVariant read_cell(const Statement& st, SQLUSMALLINT col, SQLSMALLINT type) {
+QVariant read_cell(const Statement& st, SQLUSMALLINT col, SQLSMALLINT type, bool utf8) {
     SQLLEN ind = 0;
     switch (Odbc_Cell_Of(type)) {
     case Odbc_Cell::Integer: {
@@ -119,7 +136,8 @@ QVariant read_cell(const Statement& st, SQLUSMALLINT col, SQLSMALLINT type) {
     case Odbc_Cell::Text:
         break;
     }
-    return Gather_Wide_Text(pieces(st, col, SQL_C_WCHAR));
+    return utf8 ? Gather_Utf8_Text(pieces(st, col, SQL_C_CHAR))
+                : Gather_Wide_Text(pieces(st, col, SQL_C_WCHAR));
 }
 
 [[noreturn]] void no_row(const Blob_Target& t) {
@@ -129,8 +147,9 @@ QVariant read_cell(const Statement& st, SQLUSMALLINT col, SQLSMALLINT type) {
 
 class Odbc_Blob_Writer : public Blob_Writer {
 public:
-    Odbc_Blob_Writer(SQLHDBC dbc, const Blob_Target& t, qint64 total) : st_(dbc), total_(total) {
-        st_.check(SQLPrepareW(st_.get(), wide(Blob_Update_Sql(t)), SQL_NTS));
+    Odbc_Blob_Writer(SQLHDBC dbc, const Blob_Target& t, qint64 total, bool utf8)
+        : st_(dbc), total_(total) {
+        st_.check(prepare(st_.get(), Blob_Update_Sql(t), utf8));
         ind_ = total == 0 ? 0 : SQL_LEN_DATA_AT_EXEC(SQLLEN(total));
         // A zero-length value is bound directly; anything longer streams at execution.
         SQLPOINTER value =
@@ -186,9 +205,9 @@ private:
 
 class Odbc_Blob_Reader : public Blob_Reader {
 public:
-    Odbc_Blob_Reader(SQLHDBC dbc, const Blob_Target& t, bool sqlite) : st_(dbc) {
+    Odbc_Blob_Reader(SQLHDBC dbc, const Blob_Target& t, bool sqlite, bool utf8) : st_(dbc) {
         const QString sql = sqlite ? Blob_Read_Sql(t, QStringLiteral("length")) : Blob_Read_Sql(t);
-        st_.check(SQLExecDirectW(st_.get(), wide(sql), SQL_NTS));
+        st_.check(exec_direct(st_.get(), sql, utf8));
         const SQLRETURN rc = SQLFetch(st_.get());
         if (rc == SQL_NO_DATA)
             no_row(t);
@@ -227,9 +246,9 @@ private:
 class Odbc_Cursor : public Cursor {
 public:
     Odbc_Cursor(Odbc_Backend* backend, QStringList names, std::vector<SQLSMALLINT> types,
-                std::unique_ptr<Statement> st)
-        : Cursor(std::move(names)), backend_(backend), types_(std::move(types)),
-          st_(std::move(st)) {}
+                std::unique_ptr<Statement> st, bool utf8)
+        : Cursor(std::move(names)), backend_(backend), types_(std::move(types)), st_(std::move(st)),
+          utf8_(utf8) {}
     ~Odbc_Cursor() override {
         if (backend_)
             backend_->forget(this);
@@ -284,7 +303,7 @@ private:
             return false;
         st_->check(rc);
         for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(types_.size()); ++i)
-            row[i - 1] = read_cell(*st_, i, types_[i - 1]);
+            row[i - 1] = read_cell(*st_, i, types_[i - 1], utf8_);
         return true;
     }
 
@@ -293,9 +312,12 @@ private:
     std::unique_ptr<Statement> st_;
     std::deque<std::vector<QVariant>> parked_;
     std::unique_ptr<Error> failure_;
+    bool utf8_;
 };
 
 Odbc_Backend::Odbc_Backend(const QString& connection_string) {
+    // Before the driver manager sets up its conversions for this connection.
+    Use_Utf8_Ctype();
     try {
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_)))
             throw Error(Err_Connect_Failed,
@@ -325,6 +347,7 @@ Odbc_Backend::Odbc_Backend(const QString& connection_string) {
         if (SQL_SUCCEEDED(SQLGetInfoW(dbc_, SQL_MAX_CONCURRENT_ACTIVITIES, &active,
                                       SQLSMALLINT(sizeof active), nullptr)))
             one_statement_at_a_time_ = active == 1;
+        choose_text_path();
         if (!sqlite_) {
             // Content comes back whole: a driver's default text size can cut a long
             // varbinary(max) value short. Another engine may refuse it; that is harmless.
@@ -356,10 +379,52 @@ void Odbc_Backend::release() {
     env_ = SQL_NULL_HENV;
 }
 
+void Odbc_Backend::choose_text_path() {
+    // A few characters from each range a name may hold: Latin, the euro sign, CJK, and one
+    // outside the BMP (which the driver manager's UCS-2 conversion cannot pass).
+    const QStringList sample = {QStringLiteral(u"\u00E9"), QStringLiteral(u"\u20AC"),
+                                QStringLiteral(u"\u65E5"), QStringLiteral(u"\U0001F600")};
+    const auto count = [](const std::vector<bool>& v) {
+        return std::count(v.begin(), v.end(), true);
+    };
+    const std::vector<bool> by_wide = probe(sample);
+    if (count(by_wide) == sample.size())
+        return;
+    utf8_ = true;
+    const std::vector<bool> by_utf8 = probe(sample);
+    if (count(by_utf8) == sample.size())
+        return;
+    utf8_ = count(by_utf8) > count(by_wide);
+    text_check_ = Odbc_Text_Check([this](const QStringList& c) { return probe(c); });
+}
+
+std::vector<bool> Odbc_Backend::probe(const QStringList& characters) {
+    QStringList literals;
+    for (const QString& c : characters)
+        literals << (sqlite_ ? QString() : QStringLiteral("N")) + u'\'' + c + u'\'';
+    std::vector<bool> carried(size_t(characters.size()), false);
+    try {
+        park_cursors();
+        Statement st(dbc_);
+        st.check(exec_direct(st.get(), QStringLiteral("select ") + literals.join(u','), utf8_));
+        st.check(SQLFetch(st.get()));
+        for (qsizetype i = 0; i < characters.size(); ++i)
+            carried[size_t(i)] =
+                read_cell(st, SQLUSMALLINT(i + 1), SQL_WVARCHAR, utf8_).toString() == characters[i];
+    } catch (const Error&) {
+        // One character the driver chokes on fails the whole statement: ask one by one.
+        if (characters.size() > 1)
+            for (qsizetype i = 0; i < characters.size(); ++i)
+                carried[size_t(i)] = probe({characters[i]}).front();
+    }
+    return carried;
+}
+
 void Odbc_Backend::execute(const QString& sql) {
+    text_check_.check(sql);
     park_cursors();
     Statement st(dbc_);
-    st.check(SQLExecDirectW(st.get(), wide(sql), SQL_NTS));
+    st.check(exec_direct(st.get(), sql, utf8_));
     // Drain every result of a batch so that errors in later statements surface here (the
     // creation script's collation guard raises its error after a declaration).
     for (SQLRETURN rc; (rc = SQLMoreResults(st.get())) != SQL_NO_DATA;)
@@ -367,24 +432,33 @@ void Odbc_Backend::execute(const QString& sql) {
 }
 
 std::unique_ptr<Cursor> Odbc_Backend::open_cursor(const QString& sql) {
+    text_check_.check(sql);
     park_cursors();
     auto st = std::make_unique<Statement>(dbc_);
-    st->check(SQLExecDirectW(st->get(), wide(sql), SQL_NTS));
+    st->check(exec_direct(st->get(), sql, utf8_));
     SQLSMALLINT n = 0;
     st->check(SQLNumResultCols(st->get(), &n));
     QStringList names;
     std::vector<SQLSMALLINT> types;
     for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(n); ++i) {
-        std::array<SQLWCHAR, 256> name{};
         SQLSMALLINT len = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        st->check(SQLDescribeColW(st->get(), i, name.data(), SQLSMALLINT(name.size()), &len, &type,
-                                  &size, &digits, &nullable));
-        names << from_wide(name.data(), std::min<qsizetype>(len, qsizetype(name.size()) - 1));
+        if (utf8_) {
+            std::array<SQLCHAR, 1024> name{};
+            st->check(SQLDescribeCol(st->get(), i, name.data(), SQLSMALLINT(name.size()), &len,
+                                     &type, &size, &digits, &nullable));
+            names << QString::fromUtf8(reinterpret_cast<const char*>(name.data()),
+                                       std::min<qsizetype>(len, qsizetype(name.size()) - 1));
+        } else {
+            std::array<SQLWCHAR, 256> name{};
+            st->check(SQLDescribeColW(st->get(), i, name.data(), SQLSMALLINT(name.size()), &len,
+                                      &type, &size, &digits, &nullable));
+            names << from_wide(name.data(), std::min<qsizetype>(len, qsizetype(name.size()) - 1));
+        }
         types.push_back(type);
     }
-    auto cursor =
-        std::make_unique<Odbc_Cursor>(this, std::move(names), std::move(types), std::move(st));
+    auto cursor = std::make_unique<Odbc_Cursor>(this, std::move(names), std::move(types),
+                                                std::move(st), utf8_);
     open_.push_back(cursor.get());
     return cursor;
 }
@@ -404,12 +478,12 @@ std::unique_ptr<Blob_Writer> Odbc_Backend::blob_write(const Blob_Target& target,
     const Result r = query(Blob_Row_Count_Sql(target));
     if (r.eof() || r.field(0).toLongLong() == 0)
         no_row(target);
-    return std::make_unique<Odbc_Blob_Writer>(dbc_, target, total);
+    return std::make_unique<Odbc_Blob_Writer>(dbc_, target, total, utf8_);
 }
 
 std::unique_ptr<Blob_Reader> Odbc_Backend::blob_read(const Blob_Target& target) {
     park_cursors();
-    return std::make_unique<Odbc_Blob_Reader>(dbc_, target, sqlite_);
+    return std::make_unique<Odbc_Blob_Reader>(dbc_, target, sqlite_, utf8_);
 }
 
 qint64 Odbc_Backend::max_blob_size() const {

@@ -63,6 +63,26 @@ QVariant Gather_Wide_Text(const Odbc_Piece_Reader& read, qsizetype buffer_chars)
     return QVariant(text);
 }
 
+QVariant Gather_Utf8_Text(const Odbc_Piece_Reader& read, qsizetype buffer_bytes) {
+    std::vector<char> buf(static_cast<size_t>(buffer_bytes));
+    QByteArray bytes;
+    for (bool first = true;; first = false) {
+        SQLLEN ind = 0;
+        const SQLRETURN rc = read(buf.data(), SQLLEN(buffer_bytes), &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (ind == SQL_NULL_DATA)
+            return first ? QVariant() : QVariant(QString::fromUtf8(bytes));
+        if (rc == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind >= buffer_bytes)) {
+            bytes.append(buf.data(), buffer_bytes - 1);
+            continue;
+        }
+        bytes.append(buf.data(), qsizetype(ind));
+        break;
+    }
+    return QVariant(QString::fromUtf8(bytes));
+}
+
 QVariant Gather_Binary(const Odbc_Piece_Reader& read, qsizetype buffer_bytes) {
     std::vector<char> buf(static_cast<size_t>(buffer_bytes));
     QByteArray bytes;

@@ -28,6 +28,11 @@ using Odbc_Piece_Reader = std::function<SQLRETURN(SQLPOINTER buffer, SQLLEN capa
 // outside the BMP whose two halves fall into two pieces is joined again.
 QVariant Gather_Wide_Text(const Odbc_Piece_Reader& read, qsizetype buffer_chars = 2048);
 
+// Gathers a text read as SQL_C_CHAR holding UTF-8 in pieces of at most buffer_bytes - 1 bytes
+// (the driver ends each piece with a terminator); a character cut between two pieces is whole
+// again once they are joined. A null reads as an invalid QVariant.
+QVariant Gather_Utf8_Text(const Odbc_Piece_Reader& read, qsizetype buffer_bytes = 4096);
+
 // Gathers binary data read as SQL_C_BINARY in pieces of at most buffer_bytes.
 QVariant Gather_Binary(const Odbc_Piece_Reader& read, qsizetype buffer_bytes = 65536);
 

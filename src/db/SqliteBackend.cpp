@@ -303,6 +303,11 @@ Sqlite_Backend::Sqlite_Backend(const QString& path, Missing_File missing) {
     if (missing == Missing_File::Fail && !info.exists())
         throw Error(Err_Connect_Failed, QStringLiteral("The library file does not exist: %1")
                                             .arg(QDir::cleanPath(info.absoluteFilePath())));
+    // An empty file is no library either (the engine would silently build one in it).
+    if (missing == Missing_File::Fail && info.isFile() && info.size() == 0)
+        throw Error(Err_Connect_Failed,
+                    QStringLiteral("The library file is empty, not a library: %1")
+                        .arg(QDir::cleanPath(info.absoluteFilePath())));
     const int create = missing == Missing_File::Create ? SQLITE_OPEN_CREATE : 0;
     // A connection belongs to the thread that opened it and is never shared, so the engine
     // need not lock it on every call (a long list makes ten calls a row).

@@ -155,8 +155,9 @@ New_Library Offer_New_Library(const Connection_Fields& fields, Prompter& prompte
     if (fields.engine != Library_Engine::Embedded || fields.file.trimmed().isEmpty())
         return New_Library::Not_Asked;
     const QFileInfo file(fields.file);
-    // A missing folder is told by the open itself; there is nothing to offer there.
-    if (file.exists() || !file.absoluteDir().exists())
+    // A missing folder is told by the open itself; there is nothing to offer there. An empty
+    // file is no library: a new one may go in its place.
+    if ((file.exists() && !(file.isFile() && file.size() == 0)) || !file.absoluteDir().exists())
         return New_Library::Not_Asked;
     if (!prompter.Ask_Yes_No(QStringLiteral("There is no library file %1.\r\nCreate a new, "
                                             "empty library there?")
@@ -166,6 +167,16 @@ New_Library Offer_New_Library(const Connection_Fields& fields, Prompter& prompte
     db::Connection maker;
     maker.Open_Or_Create(Build_Connection_String(fields));
     return New_Library::Created;
+}
+
+QString Missing_Library_Folder(const Connection_Fields& fields) {
+    if (fields.engine != Library_Engine::Embedded || fields.file.trimmed().isEmpty())
+        return {};
+    const QFileInfo file(fields.file);
+    if (file.absoluteDir().exists())
+        return {};
+    return QStringLiteral("The folder of the library file does not exist: %1")
+        .arg(file.absolutePath());
 }
 
 Connection_Test Test_Connection(const QString& text) {

@@ -35,11 +35,15 @@ QString Default_Library_Path();
 // relative path is taken from the working folder. Other engines' fields are left as they are.
 Connection_Fields With_Absolute_File(Connection_Fields fields);
 
-// Before OK or "Test Connection" opens an embedded library file that does not exist (in a
-// folder that does): asks whether to create a new, empty library there, and creates it on Yes.
-// A failure to create raises db::Error.
+// Before OK or "Test Connection" opens an embedded library file that does not exist or is
+// empty (in a folder that does): asks whether to create a new, empty library there, and creates it
+// on Yes. A failure to create raises db::Error.
 enum class New_Library { Not_Asked, Created, Declined };
 New_Library Offer_New_Library(const Connection_Fields& fields, Prompter& prompter);
+
+// Why OK cannot keep an embedded library path whose folder does not exist (the next sign-in
+// would only fail); empty when the folder is there or the engine is another.
+QString Missing_Library_Folder(const Connection_Fields& fields);
 
 // "Test Connection": opens a throw-away connection on the string.
 struct Connection_Test {

@@ -203,8 +203,8 @@ void frmConnection::test() {
 }
 
 void frmConnection::confirm() {
-    QString failure;
-    if (prepare_library(failure)) {
+    QString failure = Missing_Library_Folder(With_Absolute_File(fields()));
+    if (failure.isEmpty() && prepare_library(failure)) {
         accept();
         return;
     }

@@ -2,12 +2,15 @@
 #include "MessagePrompter.h"
 #include "Program.h"
 #include "SingleInstance.h"
+#include "Utf8Ctype.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     Pin_Local_Time_Zone();
     QApplication app(argc, argv);
+    // Names pass through the ODBC drivers intact whatever the session's locale.
+    db::Use_Utf8_Ctype();
     Message_Prompter prompter;
     Single_Instance instance;
     Program_Shell shell(prompter, instance);

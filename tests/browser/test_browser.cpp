@@ -9,6 +9,7 @@
 #include "Rights.h"
 #include "SearchOperations.h"
 #include "SqlRecord.h"
+#include "TextOrder.h"
 #include "Transaction.h"
 #include "frmSeachBox.h"
 
@@ -166,12 +167,12 @@ void in_order(const List_Model& l, int column, char kind, bool up,
         const QVariant a = l.index(r - 1, column).data(Qt::EditRole),
                        b = l.index(r, column).data(Qt::EditRole);
         const auto empty = [](const QVariant& v) { return v.isNull() || v.toString().isEmpty(); };
-        int c = empty(a) || empty(b) ? int(!empty(a)) - int(!empty(b))
-                : kind == 'n'        ? (a.toDouble() > b.toDouble()) - (a.toDouble() < b.toDouble())
-                : kind == 'd'
-                    ? (a.toDateTime() > b.toDateTime()) - (a.toDateTime() < b.toDateTime())
-                    : QString::localeAwareCompare(List_Model::Display_Text(a),
-                                                  List_Model::Display_Text(b));
+        int c =
+            empty(a) || empty(b) ? int(!empty(a)) - int(!empty(b))
+            : kind == 'n'        ? (a.toDouble() > b.toDouble()) - (a.toDouble() < b.toDouble())
+            : kind == 'd'
+                ? (a.toDateTime() > b.toDateTime()) - (a.toDateTime() < b.toDateTime())
+                : Text_Collator().compare(List_Model::Display_Text(a), List_Model::Display_Text(b));
         c = up ? c : -c;
         QVERIFY2(c < 0 || (c == 0 && before[l.Key(r - 1)] < before[l.Key(r)]),
                  qPrintable(J("column", column, "row", r, a.toString(), b.toString())));

@@ -218,6 +218,20 @@ private Q_SLOTS:
             p_.Answer(Prompt_Answer::No, Create_Question.arg(misspelt));
             click(con, "cmdTest");
             result(con);
+            // An empty file is no library: the same question; declined, the test fails and
+            // the file stays empty.
+            const QString empty = testenv::Write_File(dir + u"/empty.db"_qs, {});
+            file->setText(empty);
+            p_.Answer(Prompt_Answer::No, Create_Question.arg(empty));
+            click(con, "cmdTest");
+            result(con);
+            QCOMPARE(QFileInfo(empty).size(), 0);
+            // OK on a folder that does not exist says so and keeps the dialog open.
+            file->setText(u"no-folder/library.db"_qs);
+            p_.Answer(Prompt_Answer::Ok);
+            click(con, "cmdOK");
+            QVERIFY(con->isVisible());
+            t << QString(p_.Texts().constLast()).replace(dir, u"<dir>"_qs);
             file->setText(u"new.db"_qs);
             p_.Answer(Prompt_Answer::No, Create_Question.arg(chosen));
             click(con, "cmdOK");

@@ -1,5 +1,6 @@
 #include "SqlRecord.h"
 #include "Tool.h"
+#include "Utf8Ctype.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -9,6 +10,8 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("scrollkin-admin"));
+    // Names pass through the ODBC drivers intact whatever the session's locale.
+    db::Use_Utf8_Ctype();
     // The test suite checks every statement the tool sends too.
     db::Record_Sql_From_Environment();
     QTextStream out(stdout);
