@@ -7,6 +7,7 @@
 #include "Result.h"
 #include "SchemaCodes.h"
 #include "SqlText.h"
+#include "Transaction.h"
 
 namespace {
 
@@ -18,9 +19,9 @@ const char* const Letters = "ABCO";
 
 } // namespace
 
-Department_Access_Form::Department_Access_Form(List_Model& list, int row, const QString& department,
+Department_Access_Form::Department_Access_Form(List_Model& list, const QString& department,
                                                db::Connection& connection, Prompter& prompter)
-    : list_(list), row_(row), department_(department), c_(connection), prompter_(prompter) {}
+    : list_(list), department_(department), c_(connection), prompter_(prompter) {}
 
 QChar Department_Access_Form::Letter_Of(int option) {
     return QLatin1Char(Letters[option >= 0 && option < Option_Count ? option : Manager]);
@@ -41,7 +42,14 @@ void Department_Access_Form::keep_selection_enabled() {
         option = enabled[Read_Only] ? Read_Only : Manager;
 }
 
+QString Department_Access_Form::where_member() const {
+    return QStringLiteral(" WHERE UID=") + quoted(uid_) + QStringLiteral(" AND  DEPARTMENT_NO=") +
+           quoted(department_);
+}
+
 bool Department_Access_Form::get_user(const QString& login) {
+    uid_ = login;
+    held_.reset();
     const db::Result r =
         c_.Open_Query(QStringLiteral("select top 1 * from tbl_user where uid=") + quoted(login));
     if (r.eof()) {
@@ -50,15 +58,19 @@ bool Department_Access_Form::get_user(const QString& login) {
         password.clear();
         return false;
     }
-    login_name = r.text(QStringLiteral("uid"));
+    login_name = uid_ = r.text(QStringLiteral("uid"));
     user_name = r.text(QStringLiteral("name"));
     remark = r.text(QStringLiteral("remark"));
     password = r.text(QStringLiteral("PWD"));
-    const QString shown = row_ >= 0 && row_ < list_.Row_Count()
-                              ? List_Model::Display_Text(list_.Row(row_).cells.at(1))
-                              : QString();
+    // The list row may be older than a change another program made since.
+    const db::Result member = c_.Open_Query(
+        QStringLiteral("select User_Right from Tbl_User_Department_Right") + where_member());
+    if (!member.eof()) {
+        const QString letter = member.text(0).trimmed();
+        held_ = letter.size() == 1 ? letter[0] : QChar();
+    }
     for (int i = 0; i < Option_Count; ++i)
-        if (shown == codes::Right_Text(Letter_Of(i))) {
+        if (held_ == Letter_Of(i)) {
             // The right the account holds stays choosable whatever its role allows, so a plain
             // Save keeps it instead of silently changing it.
             option = i;
@@ -68,34 +80,63 @@ bool Department_Access_Form::get_user(const QString& login) {
     return true;
 }
 
+void Department_Access_Form::Show_Membership(List_Model& list, int row,
+                                             const std::optional<QChar>& letter) {
+    if (row < 0 || row >= list.Row_Count())
+        return;
+    const QString text = letter ? codes::Right_Text(*letter) : QString();
+    list.Set_Check(row, letter ? Qt::Checked : Qt::Unchecked);
+    list.Set_Cell(row, 2, text);
+    list.Set_Tag(row, letter && text.isEmpty() ? QStringLiteral("e") : text);
+}
+
+QString Department_Access_Form::gone() const {
+    if (c_.Open_Query(QStringLiteral("select top 1 uid from tbl_user where uid=") + quoted(uid_))
+            .eof())
+        return QStringLiteral("The user '") + uid_ + QStringLiteral("' no longer exists.");
+    if (c_.Open_Query(QStringLiteral(
+                          "select top 1 Department_no from Tbl_Department where Department_no=") +
+                      quoted(department_))
+            .eof())
+        return QLatin1Char('\'') + department_name + QStringLiteral("' no longer exists.");
+    return {};
+}
+
 bool Department_Access_Form::Save() {
-    if (row_ < 0 || row_ >= list_.Row_Count())
-        return true;
     const QChar letter = Letter_Of(option);
-    const QString uid = list_.Row(row_).text;
-    const QString where = QStringLiteral(" WHERE UID=") + quoted(uid) +
-                          QStringLiteral(" AND  DEPARTMENT_NO=") + quoted(department_);
     const QString title = QStringLiteral("User Right");
+    QString refusal;
     try {
-        // An update that matches no row changes nothing, so it must not be reported as done.
-        const db::Result member =
-            c_.Open_Query(QStringLiteral("select UID from Tbl_User_Department_Right") + where);
-        if (member.eof()) {
-            prompter_.Tell(QStringLiteral("The user '") + uid +
-                               QStringLiteral("' is not a member of this department; the user "
-                                              "right was not changed."),
-                           title, Prompt_Icon::Warning);
-            return true;
+        db::Transaction tx(c_);
+        // Over the membership as it is now: one row per account and department, whatever the
+        // list showed when the dialog opened.
+        if (c_.Open_Query(QStringLiteral("select UID from Tbl_User_Department_Right") +
+                          where_member())
+                .eof()) {
+            // A membership of a deleted account or department would pass to the next one
+            // given that number.
+            refusal = gone();
+            if (refusal.isEmpty())
+                c_.Run_Statement(
+                    QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO,"
+                                   "USER_RIGHT) VALUES(") +
+                    quoted(uid_) + QLatin1Char(',') + quoted(department_) + QStringLiteral(",'") +
+                    letter + QStringLiteral("')"));
+        } else {
+            c_.Run_Statement(QStringLiteral("UPDATE Tbl_User_Department_Right SET USER_RIGHT='") +
+                             letter + QLatin1Char('\'') + where_member());
         }
-        c_.Run_Statement(QStringLiteral("UPDATE Tbl_User_Department_Right SET USER_RIGHT='") +
-                         letter + QLatin1Char('\'') + where);
+        if (refusal.isEmpty())
+            tx.commit();
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
         return false;
     }
-    const QString text = codes::Right_Text(letter);
-    list_.Set_Cell(row_, 2, text);
-    list_.Set_Tag(row_, text);
+    if (!refusal.isEmpty()) {
+        prompter_.Tell(refusal, title, Prompt_Icon::Warning);
+        return true;
+    }
+    Show_Membership(list_, list_.Find_Key(QStringLiteral("u") + uid_), letter);
     prompter_.Tell(QStringLiteral("User right change successful!"), title);
     return true;
 }

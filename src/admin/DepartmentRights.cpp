@@ -12,6 +12,8 @@
 
 #include <QHash>
 
+#include <optional>
+
 namespace {
 
 QString quoted(const QString& text) {
@@ -156,12 +158,26 @@ bool Department_Rights::Toggle_Membership(int row) {
     const bool checked = r.check == Qt::Checked;
     const QString uid = quoted(r.text), node = quoted(key);
     QString cell;
+    std::optional<QChar> letter_held;
     try {
         if (department && checked) {
-            c_.Run_Statement(
-                QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO) VALUES(") +
-                uid + QLatin1Char(',') + node + QLatin1Char(')'));
-            cell = r.tag.isEmpty() ? QStringLiteral("Read only") : r.tag;
+            // One membership per account and department: another program may have made it
+            // since the list was read, and then its right is what the row shows.
+            db::Transaction t(c_);
+            const db::Result held = c_.Open_Query(
+                QStringLiteral("select User_Right from Tbl_User_Department_Right where UID=") +
+                uid + QStringLiteral(" and DEPARTMENT_NO=") + node);
+            if (held.eof()) {
+                c_.Run_Statement(
+                    QStringLiteral("insert into Tbl_User_Department_Right(uid,DEPARTMENT_NO) "
+                                   "VALUES(") +
+                    uid + QLatin1Char(',') + node + QLatin1Char(')'));
+                cell = r.tag.isEmpty() ? QStringLiteral("Read only") : r.tag;
+            } else {
+                const QString letter = held.text(0).trimmed();
+                letter_held = letter.size() == 1 ? letter[0] : QChar();
+            }
+            t.commit();
         } else if (department) {
             // Leaving a department drops its denials with it, or neither happens.
             db::Transaction t(c_);
@@ -186,6 +202,10 @@ bool Department_Rights::Toggle_Membership(int row) {
         list.Set_Check(row, checked ? Qt::Unchecked : Qt::Checked);
         tell_error(prompter_, e);
         return false;
+    }
+    if (letter_held) {
+        Department_Access_Form::Show_Membership(list, row, letter_held);
+        return true;
     }
     // A membership taken again starts from the default right, not the one it had before.
     if (department && !checked)
@@ -232,14 +252,10 @@ void Department_Rights::Show_User_Properties() {
                        QStringLiteral("User Right"));
         return;
     }
+    // Nothing is written until Save: Cancel leaves the membership as it is.
     List_Model& list = browser_.List;
-    // Joining first; a row already checked is a member already.
-    if (list.Row(row).tag.isEmpty() && list.Row(row).check != Qt::Checked) {
-        list.Set_Check(row, Qt::Checked);
-        if (!Toggle_Membership(row))
-            return;
-    }
-    Department_Access_Form form(list, row, key, c_, prompter_);
+    Department_Access_Form form(list, key, c_, prompter_);
+    form.department_name = browser_.Tree.selected()->text();
     form.Enable_By_Role(List_Model::Display_Text(list.Row(row).cells.at(2)));
     try {
         form.get_user(list.Row(row).text);
@@ -247,6 +263,7 @@ void Department_Rights::Show_User_Properties() {
         tell_error(prompter_, e);
         return;
     }
+    Department_Access_Form::Show_Membership(list, row, form.Held());
     dialog_.Run(form);
 }
 

@@ -13,6 +13,8 @@
 
 #include <QDateTime>
 
+#include <utility>
+
 namespace {
 
 QString quoted(const QString& text) {
@@ -89,9 +91,50 @@ bool User_Form::get_user(const QString& login) {
             weekdays[size_t(i)] = days.contains(QString::number(i + 1));
     }
     Set_Limit_Time(limit_time_);
-    loaded_ = found ? login_name : QString();
     protect_builtin();
+    loaded_.reset();
+    if (found)
+        loaded_ = fields();
     return found;
+}
+
+User_Form::Loaded User_Form::fields() const {
+    return {login_name.trimmed(),
+            user_name,
+            password,
+            confirm_password,
+            remark,
+            role,
+            locked,
+            limit_time_,
+            weekdays,
+            start,
+            end};
+}
+
+bool User_Form::names_loaded(const QString& uid) const {
+    return loaded_ && uid.compare(loaded_->uid, Qt::CaseInsensitive) == 0;
+}
+
+void User_Form::forget_loaded() {
+    if (!loaded_)
+        return;
+    const Loaded was = *std::exchange(loaded_, std::nullopt);
+    const auto reset = [](auto& field, const auto& as_loaded, auto fresh) {
+        if (field == as_loaded)
+            field = fresh;
+    };
+    reset(user_name, was.user_name, QString());
+    reset(password, was.password, QString());
+    reset(confirm_password, was.confirm_password, QString());
+    reset(remark, was.remark, QString());
+    reset(role, was.role, Role::User);
+    reset(locked, was.locked, false);
+    reset(weekdays, was.weekdays, std::array<bool, 7>{true, true, true, true, true, true, true});
+    reset(start, was.start, QTime(0, 0));
+    reset(end, was.end, QTime(0, 0));
+    if (limit_time_ == was.limit_time)
+        Set_Limit_Time(false);
 }
 
 void User_Form::protect_builtin() {
@@ -133,6 +176,15 @@ User_Form::Save_Outcome User_Form::Save() {
         prompter_.Tell(QStringLiteral("Please input the login name!"));
         return Save_Outcome::Focus_Login;
     }
+    // Alt+S saves without leaving the name field: fields loaded for another name must not be
+    // written under this one.
+    if (!login_read_only && !names_loaded(login_name.trimmed()))
+        forget_loaded();
+    if (login_read_only && !loaded_) {
+        prompter_.Tell(QStringLiteral("The user '") + login_name.trimmed() +
+                       QStringLiteral("' no longer exists."));
+        return Save_Outcome::Stay;
+    }
     if (confirm_password != password) {
         prompter_.Tell(QStringLiteral("The password is not correct! "));
         return Save_Outcome::Stay;
@@ -141,12 +193,18 @@ User_Form::Save_Outcome User_Form::Save() {
         prompter_.Tell(QStringLiteral("Start time or end time correct!"));
         return Save_Outcome::Focus_Start;
     }
-    // One login name for the check and the writes, so blanks typed around it cannot make the
-    // check find an account that the update then misses.
+    // Properties writes the account it loaded, by its own key. One login name for the check and
+    // the writes, so blanks typed around it cannot make the check find an account that the
+    // update then misses.
+    if (login_read_only)
+        login_name = loaded_->uid;
     const QString uid = login_name.trimmed();
     protect_builtin();
     try {
-        bool is_new = false, refused = false;
+        bool is_new = false;
+        Save_Outcome refused = Save_Outcome::Close;
+        QString why;
+        Prompt_Icon icon = Prompt_Icon::Information;
         {
             // The account and its login window are one change: a failure midway must not leave
             // an account whose window was deleted but not written again, which would let it
@@ -155,18 +213,26 @@ User_Form::Save_Outcome User_Form::Save() {
             const db::Result stored = c_.Open_Query(
                 QStringLiteral("select top 1 * from tbl_user where uid=") + quoted(uid));
             is_new = stored.eof();
-            refused = !is_new && demotes_last_administrator(uid, stored);
-            if (!refused) {
+            if (is_new && login_read_only) {
+                refused = Save_Outcome::Stay;
+                why = QStringLiteral("The user '") + uid + QStringLiteral("' no longer exists.");
+            } else if (!is_new && !login_read_only) {
+                refused = Save_Outcome::Focus_Login;
+                why = QStringLiteral("The user '") + uid + QStringLiteral("' exists already.");
+            } else if (!is_new && demotes_last_administrator(uid, stored)) {
+                refused = Save_Outcome::Stay;
+                icon = Prompt_Icon::Warning;
+                why = QStringLiteral("'") + uid +
+                      QStringLiteral("' is the last administrator who is not locked: it keeps "
+                                     "the Administrator role and cannot be locked.");
+            } else {
                 write(uid, is_new);
                 tx.commit();
             }
         }
-        if (refused) {
-            prompter_.Tell(QStringLiteral("'") + uid +
-                               QStringLiteral("' is the last administrator who is not locked: it "
-                                              "keeps the Administrator role and cannot be locked."),
-                           QString(), Prompt_Icon::Warning);
-            return Save_Outcome::Stay;
+        if (refused != Save_Outcome::Close) {
+            prompter_.Tell(why, QString(), icon);
+            return refused;
         }
         patch_list(uid, is_new);
     } catch (const db::Error& e) {
@@ -255,12 +321,16 @@ void User_Form::Login_Name_Left() {
     const QString uid = login_name.trimmed();
     try {
         // Loading a name no account has would clear what the user typed in the other fields,
-        // and reloading the account shown would undo the edits made to it.
-        if (uid.compare(loaded_, Qt::CaseInsensitive) != 0 &&
-            !c_.Open_Query(QStringLiteral("select top 1 uid from tbl_user where uid=") +
-                           quoted(uid))
-                 .eof())
-            get_user(uid);
+        // and reloading the account shown would undo the edits made to it; yet what came from
+        // an account must not pass to a new one of another name.
+        if (!names_loaded(uid)) {
+            if (c_.Open_Query(QStringLiteral("select top 1 uid from tbl_user where uid=") +
+                              quoted(uid))
+                    .eof())
+                forget_loaded();
+            else
+                get_user(uid);
+        }
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
     }

@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <array>
+#include <optional>
 
 class Browser;
 class Browser_Window;
@@ -41,7 +42,8 @@ public:
     std::array<bool, 7> weekdays{true, true, true, true, true, true, true};
     QTime start{0, 0}, end{0, 0};
 
-    // Properties of an existing account: the login name cannot be changed.
+    // Properties of an existing account: the login name cannot be changed, and Save writes only
+    // the account loaded. Otherwise the dialog adds an account and refuses a name that exists.
     bool login_read_only = false;
     // Both role options, Chklock and Chktime; off for the built-in administrator, which keeps
     // its role, is never locked and has no login window.
@@ -55,18 +57,32 @@ public:
     // Fills the form from an account's rows; true when the account exists.
     bool get_user(const QString& login);
     // The login name field lost the focus: an account of that name is loaded, unless it is the
-    // one shown already; a name no account has keeps every field as typed. A failure is told,
-    // not raised.
+    // one shown already; for a name no account has, the fields loaded from the earlier account
+    // are cleared and those typed since stay. A failure is told, not raised.
     void Login_Name_Left();
 
     QString Role_Text() const;
     // The weekday digits of the checked boxes, in index order ("137").
     QString Day_Text() const;
 
-    // Checks, writes the account and its time window, patches the browser's list.
+    // Resolves the login name as leaving its field does, checks, writes the account and its time
+    // window, patches the browser's list.
     Save_Outcome Save();
 
 private:
+    // The fields as get_user filled them, to tell them from what the user typed since.
+    struct Loaded {
+        QString uid, user_name, password, confirm_password, remark;
+        Role role;
+        bool locked, limit_time;
+        std::array<bool, 7> weekdays;
+        QTime start, end;
+    };
+    Loaded fields() const;
+    // The name no longer names the account loaded: what came from it goes back to the design
+    // defaults, what the user typed stays.
+    void forget_loaded();
+    bool names_loaded(const QString& uid) const;
     // Holds the built-in administrator's fields and controls fixed while its name is shown.
     void protect_builtin();
     // Whether the save would demote or lock the last unlocked administrator.
@@ -80,6 +96,6 @@ private:
     Prompter& prompter_;
     bool limit_time_ = false;
     bool time_controls_enabled_ = false;
-    // The login name of the account the fields were last loaded from.
-    QString loaded_;
+    // The account the fields were last loaded from.
+    std::optional<Loaded> loaded_;
 };

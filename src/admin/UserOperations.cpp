@@ -61,6 +61,7 @@ void User_Operations::Show_User_Properties() {
     const QString login = row.key.mid(1);
     User_Form form(browser_, window_, c_, prompter_);
     form.login_read_only = true;
+    form.login_name = login; // kept when another program deleted the account meanwhile
     form.caption += QStringLiteral(" -- ") + login;
     try {
         form.get_user(login);

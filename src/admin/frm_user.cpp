@@ -189,9 +189,15 @@ void frm_user::take_form() {
 
 void frm_user::save() {
     take_form();
-    switch (form_.Save()) {
-    case User_Form::Save_Outcome::Close:
+    const User_Form::Save_Outcome outcome = form_.Save();
+    if (outcome == User_Form::Save_Outcome::Close) {
         accept();
+        return;
+    }
+    // Save may have resolved the login name the field had not yet been left with.
+    show_form();
+    switch (outcome) {
+    case User_Form::Save_Outcome::Close:
         break;
     case User_Form::Save_Outcome::Focus_Start:
         dtpstar->setFocus();

@@ -230,51 +230,64 @@ QString Hierarchy::Delete_Node() {
         return {};
     const QString key = Catalogue_Tree::key_of(node);
     const QString name = node->text();
+    const auto tell_inside = [&](const Content& n) {
+        prompter_.Tell(QStringLiteral("Can not delete '") + name +
+                       QStringLiteral("': it still holds ") + what_is_inside(key, n) +
+                       QStringLiteral("."));
+    };
     // The library decides, not the list: it may show a query's result, and another program may
     // have filed something here since the menu was shown.
-    const auto still_inside = [&] {
+    if (Can_Edit(key)) {
         try {
-            const Content n = Content_Of(key);
-            if (n.total() == 0)
-                return false;
-            prompter_.Tell(QStringLiteral("Can not delete '") + name +
-                           QStringLiteral("': it still holds ") + what_is_inside(key, n) +
-                           QStringLiteral("."));
+            if (const Content n = Content_Of(key); n.total() > 0) {
+                tell_inside(n);
+                return {};
+            }
         } catch (const db::Error& e) {
             prompter_.Tell(error_text(e));
+            return {};
         }
-        return true;
-    };
-    if (Can_Edit(key) && still_inside())
-        return {};
+    }
     if (prompter_.Message(QStringLiteral("Are you sure you want to delete the ") + name, QString(),
                           Prompt_Icon::None, Prompt_Buttons::Yes_No) != Prompt_Answer::Yes)
         return {};
-    if (Can_Edit(key) && still_inside())
-        return {};
-    const QString k = Quote_Sql(key);
-    QString sql;
+    const QString k = QLatin1Char('\'') + Quote_Sql(key) + QLatin1Char('\'');
+    // The node's row, then the rows that name its number: memberships of a department, denials
+    // of a folder (and any left for sub folder numbers below it, none of which is in use). A
+    // number drawn again later must start with none of them.
+    QStringList statements;
     if (key.startsWith(QLatin1String("Grou")))
-        sql = QStringLiteral("delete from ref_Group where Group_No='") + k + QStringLiteral("'");
+        statements << QStringLiteral("delete from ref_Group where Group_No=") + k;
     else if (key.startsWith(QLatin1String("Dpmt")))
-        sql = QStringLiteral("delete from Tbl_department where department_No='") + k +
-              QStringLiteral("'");
+        statements << QStringLiteral("delete from Tbl_department where department_No=") + k
+                   << QStringLiteral("delete from Tbl_User_Department_Right where Department_NO=") +
+                          k;
     else if (key.startsWith(QLatin1String("Fold")))
-        sql = QStringLiteral("delete from Tbl_Folder where Folder_No='") + k + QStringLiteral("'");
+        statements << QStringLiteral("delete from Tbl_Folder where Folder_No=") + k
+                   << QStringLiteral("delete from Tbl_User_Folder_Deny where Folder_NO=") + k +
+                          QStringLiteral(" or Folder_NO like '") + Quote_Sql(key) +
+                          QStringLiteral("_%'");
     // The root and the other branches have no row: the tree stays as the library has it.
-    if (sql.isEmpty())
+    if (statements.isEmpty())
         return {};
+    statements << QStringLiteral("delete from Tbl_Replicate where Replicate_ID=") + k;
+    Content inside;
     try {
-        c_.Run_Statement(sql);
+        // Counted again in the delete's own transaction: it may have been filled meanwhile.
+        db::Transaction tx(c_);
+        inside = Content_Of(key);
+        if (inside.total() == 0) {
+            for (const QString& sql : statements)
+                c_.Run_Statement(sql);
+            tx.commit();
+        }
     } catch (const db::Error& e) {
         prompter_.Tell(error_text(e));
         return {};
     }
-    try {
-        c_.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") + k +
-                         QStringLiteral("'"));
-    } catch (const db::Error& e) {
-        prompter_.Tell(error_text(e));
+    if (inside.total() > 0) {
+        tell_inside(inside);
+        return {};
     }
     const QString parent = node->parent() ? Catalogue_Tree::key_of(node->parent()) : QString();
     tree_.Remove_Node(key);

@@ -20,8 +20,9 @@ public:
     void Add_Node();
     // "ren": starts editing the selected node's name, where that node can be renamed.
     void Rename_Node();
-    // "del": asks, then deletes the selected node's own row and its replication mark. A node
-    // that still holds sub nodes or live files is not deleted: the user is told what is inside.
+    // "del": asks, then deletes in one transaction the selected node's own row, the membership
+    // or denial rows that name its number and its replication mark. A node that still holds sub
+    // nodes or live files is not deleted: the user is told what is inside.
     // Returns the parent's key when the node was deleted, else an empty text.
     QString Delete_Node();
 

@@ -206,7 +206,10 @@ struct Admin_Fixture {
             form->end = QTime::fromString(word(3));
             saved();
         });
-        on(u"load", [this] { *t << QStringLiteral("loaded: %1").arg(open_form().get_user(arg)); });
+        on(u"load", [this] { // as Properties opens it
+            open_form().login_read_only = true;
+            *t << QStringLiteral("loaded: %1").arg(form->get_user(arg));
+        });
         on(u"typed", [this] { open_form().Login_Name_Left(); });
         on(u"save", [this] { // "save User|None locked|unlocked"
             form->role = word(0) == u"User" ? User_Form::Role::User : User_Form::Role::None;
@@ -297,6 +300,13 @@ struct Admin_Window : Admin_Fixture {
                                                              : QString());
         });
         on(u"esc", [this] { QTest::keyClick(dialog, Qt::Key_Escape); });
+        on(u"alt", [this] { // "alt S" where the focus is; the button's click comes a moment later
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog,
+                            Qt::Key(arg.at(0).toUpper().unicode()), Qt::AltModifier);
+            const auto buttons = dialog->findChildren<QAbstractButton*>();
+            QTRY_VERIFY(std::none_of(buttons.begin(), buttons.end(),
+                                     [](QAbstractButton* b) { return b->isDown(); }));
+        });
     }
     ~Admin_Window() { db::Lib_Connection().Close(); }
 };

@@ -77,6 +77,7 @@ private Q_SLOTS:
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
         User_Form back(x.browser, x.window, x.f.c, x.prompter);
+        back.login_read_only = true; // as Properties opens it
         QVERIFY(back.get_user(uid));
         QCOMPARE((QStringList{back.login_name, back.user_name, back.password, back.remark}),
                  (QStringList{uid, form.user_name, form.password, form.remark}));

@@ -146,8 +146,8 @@ Operation operation(const QString& name) {
     // The user dialog's save of an edited account and its login window.
     return {[](Fault_Fixture& x) {
                 x.form = std::make_unique<User_Form>(x.browser, x.window, x.f.c, x.prompter);
-                x.form->login_name = u"clerk1"_s;
-                x.form->Login_Name_Left();
+                x.form->login_read_only = true; // as Properties opens it
+                x.form->get_user(u"clerk1"_s);
                 QVERIFY(x.form->Limit_Time());
                 x.form->user_name = u"Clerk O'Neil"_s;
                 x.form->role = User_Form::Role::Manager;
