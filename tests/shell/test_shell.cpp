@@ -396,6 +396,13 @@ private Q_SLOTS:
         }
         // Each item reaches its operations on a folder where the administrator may do all.
         Browser& b = main->Query_Doc()->Logic();
+        for (const char* row :
+             {"INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0002','G')",
+              "INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES "
+              "('Dpmt0002','D','Grou0002')",
+              "INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES "
+              "('Fold0001','F','Dpmt0002')"})
+            db::Lib_Connection().Run_Statement(QLatin1String(row));
         b.Tree.Add_Child(b.Tree.root(), u"Fold0001"_qs, u"F"_qs, {}, {});
         b.Tree.select(u"Fold0001"_qs);
         Operation_Log log;

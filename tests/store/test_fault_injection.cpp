@@ -240,8 +240,8 @@ private Q_SLOTS:
     void failing_statement_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("points"); // statements the operation sends
-        for (const QString& c : testenv::List("backup new 12,backup overwrite 12,restore 3,"
-                                              "delete 7,paste 13,user save 6"))
+        for (const QString& c : testenv::List("backup new 12,backup overwrite 14,restore 3,"
+                                              "delete 12,paste 22,user save 6"))
             QTest::newRow(qPrintable(c)) << c.section(u' ', 0, -2) << c.section(u' ', -1).toInt();
     }
     void failing_statement() {
