@@ -330,7 +330,7 @@ private Q_SLOTS:
         QVERIFY(run.Busy());
         // Only the kill at the limit ends a hung child; the wait is for a loaded machine.
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 1, 60000);
-        QVERIFY(clock.elapsed() >= 1000);
+        QVERIFY(clock.elapsed() >= 950); // the limit's timer is coarse: up to 5% early
         QCOMPARE(got[0].reason, QStringLiteral("The extractor stopped after 1 second."));
         QVERIFY(!run.Busy());
 
