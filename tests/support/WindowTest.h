@@ -32,10 +32,11 @@ inline void on_modal(const QString& name, std::function<void(QWidget*)> action, 
     QTimer::singleShot(10, qApp, [=] {
         QWidget* w = QApplication::activeModalWidget();
         if (w && w->objectName() == name && w->isVisible()) {
+            const QPointer<QWidget> up(w); // a dialog may delete itself on closing
             action(w);
-            if (QTest::currentTestFailed() && w->isVisible()) {
-                qWarning("%s: closed, left up by the failure", qPrintable(Modal_Place(w)));
-                Close_Modal(w);
+            if (QTest::currentTestFailed() && up && up->isVisible()) {
+                qWarning("%s: closed, left up by the failure", qPrintable(Modal_Place(up)));
+                Close_Modal(up);
             }
         } else if (tries > 0) {
             on_modal(name, action, tries - 1);
