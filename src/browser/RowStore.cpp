@@ -248,9 +248,10 @@ void Row_Store::Put(const QVariant& v) {
         break;
     case QMetaType::QDateTime: {
         // Local dates as their wall-clock time, as the engine's fields come (Put_Field), so a
-        // column sorts the same whichever way its cells came in.
+        // column sorts the same whichever way its cells came in. A time in the hour summer time
+        // skips is no valid local instant, but it is the library's wall-clock time all the same.
         const QDateTime dt = v.toDateTime();
-        if (dt.isValid() && dt.timeSpec() == Qt::LocalTime) {
+        if (dt.timeSpec() == Qt::LocalTime && dt.date().isValid() && dt.time().isValid()) {
             put_tagged(Local_Date, zigzag(db::Wall_Msecs(dt.date(), dt.time())));
             break;
         }

@@ -25,6 +25,7 @@
 #include "QueryBox.h"
 #include "StatusStrip.h"
 #include "TreePictures.h"
+#include "WindowFont.h"
 
 #include "Connection.h"
 #include "SchemaCodes.h"
@@ -289,7 +290,7 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
                 file_ops_->End_File_Rename(row, old_text, new_text);
             });
     setWindowTitle(QStringLiteral("Scrollkin"));
-    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFont(Window_Font());
 
     Add_Tree_Pictures(browser_->Images);
     browser_->Images.Set_File_Icon_Provider(

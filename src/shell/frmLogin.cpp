@@ -1,6 +1,7 @@
 #include "frmLogin.h"
 #include "Named.h"
 
+#include "WindowFont.h"
 #include "frmConnection.h"
 
 #include <QComboBox>
@@ -34,7 +35,7 @@ frmLogin::frmLogin(Prompter& prompter, const Login_Fields& fields, db::Connectio
           std::move(client_weekday)) {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Datebase Login"));
-    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFont(Window_Font());
 
     fraLogin = named(new QGroupBox(this), "fraLogin");
     lblLabels = named(new QLabel(QStringLiteral("Server:"), fraLogin), "lblLabels");

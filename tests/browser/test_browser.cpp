@@ -326,6 +326,26 @@ private Q_SLOTS:
         QCOMPARE(g.one("select count(*) from ref_Group"), L("120"));
     }
 
+    // What a user sees where they are (ctest runs this again in the second environment): dates
+    // in the locale's short form; the hours summer time skips (29 March) and repeats (25
+    // October) with exactly their stored digits, in order both ways; names as stored.
+    void where_the_user_is() {
+        QLocale::setDefault(QLocale::system());
+        Program l(Catalogue);
+        l.add("21|Fold0001|R\u00e9sum\u00e9 \u20ac|.txt-Text|1|2026-03-29 02:30:00; "
+              "22|Fold0001|\u00c4rger|.txt-Text|2|2026-03-29 01:59:00; "
+              "23|Fold0001|na\u00efve|.txt-Text|3|2026-03-29 03:01:00; "
+              "24|Fold0001|\u540d|.txt-Text|4|2026-10-25 02:30:00; "
+              "25|Fold0001|Zo\u00eb|.txt-Text|5|2026-10-25 02:10:00; "
+              "26|Fold0001|Stra\u00dfe|.txt-Text|6|2026-10-25 02:50:00; "
+              "27|Fold0001|\u00e9t\u00e9|.txt-Text|7|2026-10-25 03:05:00; "
+              "28|Fold0001|midnight|.txt-Text|8|2026-01-05 00:00:00; "
+              "29|Fold0001|summer|.txt-Text|9|2026-07-14 23:45:00");
+        l.open_as("Scrollkin", "Administrator");
+        const QByteArray approved = testenv::Environment_File(L("where_the_user_is")).toUtf8();
+        QVERIFY(l.scripted(approved.constData()));
+    }
+
     // Folder rows, then files by access count and date; cells, captions, icons, sorting.
     void file_list() {
         Program l(Catalogue);
@@ -501,7 +521,13 @@ private Q_SLOTS:
         list.Set_Columns(File_List::File_Columns());
         const QStringList types = testenv::List(".txt-Text,.doc-Word,.pdf-Portable");
         const QStringList people = testenv::List("clerk1,boss,Scrollkin,clerk2,clerk3,auditor");
-        const QDateTime start(QDate(2024, 1, 1), QTime(0, 0));
+        // The library's dates are wall-clock times without a zone, as the list keeps them: an
+        // instant in a repeated autumn hour would come back as its twin.
+        const QDate start(2024, 1, 1);
+        const auto at = [&](qint64 s) {
+            return QDateTime(start.addDays(s / 86400),
+                             QTime::fromMSecsSinceStartOfDay(int(s % 86400) * 1000));
+        };
         const auto row = [&](int i, bool dated = true) {
             const QString number = QString::number(100000 + i);
             List_Row r{
@@ -510,10 +536,10 @@ private Q_SLOTS:
                        types[i % 3],
                        people[i % 6],
                        qlonglong(i % 40),
-                       dated ? start.addSecs(i * 7919LL % 94608000) : QDateTime(),
+                       dated ? at(i * 7919LL % 94608000) : QDateTime(),
                        people[(i / 6) % 6],
-                       dated ? start.addSecs(i * 104729LL % 94608000) : QDateTime(),
-                       dated ? start.addSecs(i * 1299709LL % 94608000) : QDateTime()};
+                       dated ? at(i * 104729LL % 94608000) : QDateTime(),
+                       dated ? at(i * 1299709LL % 94608000) : QDateTime()};
             return r;
         };
         const qint64 before = held();

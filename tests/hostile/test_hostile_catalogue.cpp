@@ -160,7 +160,9 @@ private Q_SLOTS:
                     .arg(q));
         const QStringList guard = Library_Guard(x.f.c);
         x.browser.Open();
-        QCOMPARE(x.browser.Tree.node(QStringLiteral("uselog") + uid)->text(), text);
+        const QStandardItem* node = x.browser.Tree.node(QStringLiteral("uselog") + uid);
+        QVERIFY2(node, qPrintable(QStringLiteral("no log book node for ") + uid));
+        QCOMPARE(node->text(), text);
         x.browser.Node_Click(QStringLiteral("uselog") + uid);
         x.browser.main_mnu_proc(QStringLiteral("all_log"));
         QCOMPARE(x.browser.List.Row_Count(), 1);

@@ -13,6 +13,8 @@
 #include "frmlogview.h"
 #include "frmtoplogreturn.h"
 
+#include <QTimeZone>
+
 using namespace wintest;
 
 namespace {
@@ -128,6 +130,67 @@ private Q_SLOTS:
         b.main_mnu_proc(u"Viewlog"_qs);
         QVERIFY(!QApplication::activeModalWidget());
         Set_Beep_Handler({});
+        QVERIFY(t.Matches());
+    }
+
+    // What a user sees where they are (ctest runs this again in the second environment): the
+    // dates of an account's log book and of a file's log in the locale's short form; the hours
+    // summer time skips (29 March) and repeats (25 October) with exactly their stored digits, in
+    // order, newest first and sorted both ways in the file's log; names as stored.
+    void log_dates_where_the_user_is() {
+        QLocale::setDefault(QLocale::system());
+        Transcript t(testenv::Environment_File(u"logs/transcripts/where_the_user_is"_qs));
+        testenv::Fresh_Library lib;
+        db::Connection c;
+        c.Open(lib.connection_string);
+        QTemporaryDir templates;
+        session::Templates_Dir = templates.path() + u"/work/"_qs;
+        session::Cur_User = u"Scrollkin"_qs;
+        session::Cur_Role = u"Administrator"_qs;
+        for (const char* sql :
+             {"insert into REF_Group(Group_No,Group_Name) values ('Grou0001','Office')",
+              "insert into TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) values "
+              "('Dpmt0001','Sales','Grou0001')",
+              "insert into TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) values "
+              "('Fold0001','Plans','Dpmt0001')",
+              "insert into tbl_user(UID,Sys_Role) values ('Scrollkin','Administrator')",
+              "insert into tbl_user(UID,Sys_Role) values ('J\u00fcrgen','User')",
+              "insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,deleted) "
+              "values ('1','Fold0001','R\u00e9sum\u00e9 \u20ac','.txt-Text','0')"})
+            c.Run_Statement(QString::fromUtf8(sql));
+        for (const char* at : {"2026-03-29 01:59:00", "2026-03-29 02:30:00", "2026-03-29 03:01:00",
+                               "2026-10-25 02:10:00", "2026-10-25 02:30:00", "2026-10-25 02:50:00",
+                               "2026-10-25 03:05:00", "2026-01-05 00:00:00", "2026-07-14 23:45:00"})
+            c.Run_Statement(u"insert into tbl_file_log (file_no,User_Name,Date_Accessed,Operation) "
+                            u"values ('1','J\u00fcrgen','%1','View')"_qs.arg(QLatin1String(at)));
+        Fake_Status_Strip status;
+        Fake_Prompter prompter;
+        Fake_Browser_Window window;
+        Browser b(c, status, prompter, window);
+        logs::Log_Windows hooks;
+        hooks.Show_File_Log = [&c](const QString& caption, const QString& file_no) {
+            frmlogview::Show(caption, c, file_no, nullptr);
+        };
+        const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
+        t << QLocale::system().name() + u' ' + QString::fromUtf8(QTimeZone::systemTimeZoneId());
+        b.Open();
+        t.Step(u"J\u00fcrgen's log book"_qs);
+        b.Node_Click(u"uselogJ\u00fcrgen"_qs);
+        b.main_mnu_proc(u"all_log"_qs);
+        list(t, b.List, status);
+        t.Step(u"the file's log, by date one way and the other"_qs);
+        b.Node_Click(u"Fold0001"_qs);
+        b.List_Selection.setCurrentIndex(b.List.index(b.List.Find_Key(u"file1"_qs), 0),
+                                         QItemSelectionModel::ClearAndSelect);
+        on_modal(u"frmlogview"_qs, [&](QWidget* w) {
+            auto* lv = child<QTreeView>(w, "lv");
+            for (int sort = 0; sort < 2; ++sort) {
+                Q_EMIT lv->header()->sectionClicked(2);
+                list(t, static_cast<frmlogview*>(w)->Rows(), status);
+            }
+            QTest::keyClick(lv, Qt::Key_Escape);
+        });
+        b.main_mnu_proc(u"Viewlog"_qs);
         QVERIFY(t.Matches());
     }
 };

@@ -9,6 +9,7 @@ class Test_Store : public QObject {
 private Q_SLOTS:
     void names();
     void steps();
+    void steps_without_root();
     void transfers();
     void password_dialog();
 };

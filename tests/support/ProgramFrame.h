@@ -36,7 +36,9 @@ struct Frame {
 
     void click_node(const char* key, Qt::MouseButton button = Qt::LeftButton) {
         tv()->expandAll();
-        const QModelIndex node = logic().Tree.node(QLatin1String(key))->index();
+        const QStandardItem* item = logic().Tree.node(QLatin1String(key));
+        QVERIFY2(item, key);
+        const QModelIndex node = item->index();
         tv()->scrollTo(node);
         QTest::mouseClick(tv()->viewport(), button, {}, tv()->visualRect(node).center());
     }

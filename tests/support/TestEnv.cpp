@@ -6,15 +6,37 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <cstdlib>
 
 namespace testenv {
 
+namespace {
+
+// ctest starts every test in the suite's own environment (tests/TestEnvironment.cmake); a test
+// program started by hand sets the same itself.
+void Pin_Environment() {
+    if (qEnvironmentVariableIsSet("SCROLLKIN_HERMETIC"))
+        return;
+    static const char* const settings[] = {
+#include "TestEnvironment.inc"
+    };
+    for (const char* setting : settings) {
+        const QByteArray s(setting);
+        const QByteArray name = s.left(s.indexOf('=')), value = s.mid(name.size() + 1);
+        value.isEmpty() ? qunsetenv(name.constData()) : qputenv(name.constData(), value);
+    }
+}
+
+} // namespace
+
 void Isolate_User_Folders() {
+    Pin_Environment();
     static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/scrollkin-test-home-XXXXXX"));
     const QByteArray h = home.path().toUtf8();
     for (const char* sub :
@@ -56,6 +78,12 @@ QString Write_File(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+QString Environment_File(const QString& stem) {
+    return QStringLiteral("%1.%2-%3.txt")
+        .arg(stem, QLocale::system().name(),
+             QString::fromUtf8(QTimeZone::systemTimeZoneId()).replace(u'/', u'_'));
 }
 
 bool Use_Odbc() {

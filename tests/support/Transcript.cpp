@@ -7,6 +7,23 @@
 #include <QFileInfo>
 #include <QtTest>
 
+namespace {
+
+QString last_step;
+QByteArray last_step_function; // a step of an earlier test function is none of this one's
+quint64 lines_written = 0;
+
+} // namespace
+
+QString Transcript::Last_Step() {
+    const char* function = QTest::currentTestFunction();
+    return function && last_step_function == function ? last_step : QString();
+}
+
+quint64 Transcript::Lines_Written() {
+    return lines_written;
+}
+
 Transcript::Transcript(const QString& approved)
     : path_(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + approved) {}
 
@@ -15,6 +32,12 @@ Transcript::~Transcript() {
 }
 
 Transcript& Transcript::operator<<(const QString& line) {
+    ++lines_written;
+    for (const char* step : {"== ", "[", "in: ", "$ "})
+        if (line.startsWith(QLatin1String(step))) {
+            last_step = line;
+            last_step_function = QTest::currentTestFunction();
+        }
     // Line breaks inside one text stay visible and keep the text on one line.
     lines_ << QString(line)
                   .replace(QLatin1String("\r\n"), QLatin1String("\\n"))

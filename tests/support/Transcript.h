@@ -38,6 +38,12 @@ public:
 
     static QString Prompt_Line(const Fake_Prompter::Record& r);
 
+    // The step any transcript reached last (its "== ", "[section]", "in: " or "$ " line), and
+    // how many lines all transcripts have written: what a stuck modal dialog's failure names,
+    // and how the guard sees that a test still moves.
+    static QString Last_Step();
+    static quint64 Lines_Written();
+
 private:
     QString path_;
     QStringList lines_;

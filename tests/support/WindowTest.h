@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ModalGuard.h"
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -23,17 +25,29 @@ inline void type_into(const QObject* parent, const char* name, const QString& te
 }
 
 // Runs action on the modal dialog named name once it is up; it runs inside that dialog's own
-// event loop, so the code that opened the dialog carries on when the action closes it.
+// event loop, so the code that opened the dialog carries on when the action closes it. A check
+// that fails in the action closes the dialog at once; a dialog that never comes up fails the
+// test, and whatever other modal dialog is up in its place is named and closed.
 inline void on_modal(const QString& name, std::function<void(QWidget*)> action, int tries = 500) {
     QTimer::singleShot(10, qApp, [=] {
         QWidget* w = QApplication::activeModalWidget();
-        if (w && w->objectName() == name && w->isVisible())
+        if (w && w->objectName() == name && w->isVisible()) {
+            const QPointer<QWidget> up(w); // a dialog may delete itself on closing
             action(w);
-        else if (tries > 0)
+            if (QTest::currentTestFailed() && up && up->isVisible()) {
+                qWarning("%s: closed, left up by the failure", qPrintable(Modal_Place(up)));
+                Close_Modal(up);
+            }
+        } else if (tries > 0) {
             on_modal(name, action, tries - 1);
-        else
-            QTest::qFail(qPrintable(QStringLiteral("the dialog %1 never came up").arg(name)),
-                         __FILE__, __LINE__);
+        } else {
+            QString failure = QStringLiteral("the dialog %1 never came up").arg(name);
+            if (w)
+                failure += QStringLiteral("; instead, ") + Modal_Place(w);
+            QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
+            if (w)
+                Close_Modal(w);
+        }
     });
 }
 

@@ -1,4 +1,5 @@
 #include "AdminTool.h"
+#include "FileFacts.h"
 #include "TestEnv.h"
 #include "Transcript.h"
 
@@ -44,13 +45,32 @@ class Test_Admin_Tool : public QObject {
 
     QString at(const QString& name) const { return lib_->dir.filePath(name); }
     QString at(const char* name) const { return at(QLatin1String(name)); }
+    qint64 pdf_bytes_ = 0; // of the PDF the test wrote, once written
+    // What the machine decides, masked: the system's descriptions of types (".pdf-<type>"; the
+    // program's own "PDF File" for an unknown one stays), and the size of a PDF the test wrote
+    // (fonts and time zone make it): "<pdf>" in KB, "<pdf> + N" in a total of bytes.
+    QString masked(QString text) const {
+        static const QRegularExpression described(
+            QStringLiteral("(\\.[A-Za-z0-9]+)-(?![A-Z0-9]+ File\\b)[^\t|\n]+"));
+        text.replace(described, QStringLiteral("\\1-<type>"));
+        if (pdf_bytes_ == 0)
+            return text;
+        text.replace(QStringLiteral("\t%1\t").arg(store::File_Size_Text(pdf_bytes_)),
+                     QStringLiteral("\t<pdf>\t"));
+        static const QRegularExpression total(QStringLiteral("\\((\\d+) bytes\\)"));
+        for (auto m = total.match(text); m.hasMatch(); m = total.match(text, m.capturedEnd()))
+            if (const qint64 n = m.captured(1).toLongLong(); n >= pdf_bytes_)
+                text.replace(m.capturedStart(1), m.capturedLength(1),
+                             QStringLiteral("<pdf> + %1").arg(n - pdf_bytes_));
+        return text;
+    }
     // The tool's output, the test's folder, dates and run times masked so that every run reads
     // the same; a last line without its line end is marked.
     void put(const char* prefix, QString text) {
         static const QRegularExpression varying(
             QStringLiteral("\\d{4}(-\\d\\d){2} \\d\\d(:\\d\\d){2}|\\d+\\.\\d\\d s\\b"));
-        text.replace(lib_->dir.path(), QStringLiteral("DIR"))
-            .replace(varying, QStringLiteral("TIME"));
+        text = masked(text.replace(lib_->dir.path(), QStringLiteral("DIR"))
+                          .replace(varying, QStringLiteral("TIME")));
         QStringList lines = text.split(u'\n');
         if (lines.takeLast().size())
             lines << text.section(u'\n', -1) + QStringLiteral("<no line end>");
@@ -71,7 +91,7 @@ class Test_Admin_Tool : public QObject {
             ++ran;
             if (!s.startsWith(u'$')) {
                 for (const QString& row : Rows(lib_->cs, s.mid(2)))
-                    *t_ << QStringLiteral("= ") + row;
+                    *t_ << QStringLiteral("= ") + masked(row);
             } else {
                 QStringList args = QProcess::splitCommand(
                     s.mid(2).replace(QLatin1String("\\n"), QLatin1String("\n")));
@@ -97,6 +117,7 @@ class Test_Admin_Tool : public QObject {
 
 private Q_SLOTS:
     void init() {
+        pdf_bytes_ = 0;
         const QString test = QLatin1String(QTest::currentTestFunction());
         lib_ = std::make_unique<Admin_Library>(test == QLatin1String("backup"));
         const QString name = QStringLiteral("tools/transcripts/%1.txt").arg(test);
@@ -149,10 +170,11 @@ private Q_SLOTS:
                             "Dear Sir,\nthe harbour crane at the north quay failed again.\n");
         QPdfWriter pdf(at("report.pdf"));
         QPainter painter(&pdf);
-        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+        painter.setFont(QFont(QStringLiteral("Liberation Sans"), 12));
         painter.drawText(QRect(0, 0, 8000, 2000), Qt::TextWordWrap,
                          QStringLiteral("Quarterly report. Harbour cranes: repairs cost 12,000."));
         QVERIFY(painter.end());
+        pdf_bytes_ = QFileInfo(at("report.pdf")).size();
         play("index and search");
     }
 
