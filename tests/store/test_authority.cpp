@@ -316,13 +316,17 @@ private Q_SLOTS:
     }
 
     // (g) Copy from a query's result while a department is selected: the copy remembers the
-    // file's own folder, so the paste into Archive files one new file there.
+    // file's own folder, so a paste there is ignored and the paste into Archive files one new
+    // file there.
     void copy_from_query_result() {
         Authority_Fixture x;
         x.browser.Node_Click(u"Dpmt0001"_s);
         x.browser.Files.Get_Lvdata(u"where file_name like '%plan%'"_s, false);
         x.pick_row(u"plan"_s);
         x.browser.main_mnu_proc(u"fcopy"_s);
+        x.browser.Node_Click(u"Fold0001"_s); // its own folder: ignored, not a duplicate
+        x.browser.main_mnu_proc(u"fpaste"_s);
+        QCOMPARE(x.count(u"Tbl_File_Information where Folder_NO='Fold0001'"_s), 4);
         x.browser.Node_Click(u"Fold0002"_s);
         x.browser.main_mnu_proc(u"fpaste"_s);
         QCOMPARE(x.prompter.Texts(), QStringList());
