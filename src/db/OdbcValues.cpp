@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 
+#include <optional>
 #include <vector>
 
 namespace db {
@@ -63,8 +64,14 @@ QVariant Gather_Wide_Text(const Odbc_Piece_Reader& read, qsizetype buffer_chars)
     return QVariant(text);
 }
 
-QVariant Gather_Utf8_Text(const Odbc_Piece_Reader& read, qsizetype buffer_bytes) {
+namespace {
+
+// The pieces of one value read into bytes; nothing for a null value. A piece that did not fit
+// holds `terminator` bytes the driver added after its data (a text's NUL).
+std::optional<QByteArray> gather_bytes(const Odbc_Piece_Reader& read, qsizetype buffer_bytes,
+                                       qsizetype terminator) {
     std::vector<char> buf(static_cast<size_t>(buffer_bytes));
+    const qsizetype room = buffer_bytes - terminator;
     QByteArray bytes;
     for (bool first = true;; first = false) {
         SQLLEN ind = 0;
@@ -72,35 +79,27 @@ QVariant Gather_Utf8_Text(const Odbc_Piece_Reader& read, qsizetype buffer_bytes)
         if (rc == SQL_NO_DATA)
             break;
         if (ind == SQL_NULL_DATA)
-            return first ? QVariant() : QVariant(QString::fromUtf8(bytes));
-        if (rc == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind >= buffer_bytes)) {
-            bytes.append(buf.data(), buffer_bytes - 1);
+            return first ? std::nullopt : std::optional(bytes);
+        if (rc == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind > room)) {
+            bytes.append(buf.data(), room);
             continue;
         }
         bytes.append(buf.data(), qsizetype(ind));
         break;
     }
-    return QVariant(QString::fromUtf8(bytes));
+    return bytes;
+}
+
+} // namespace
+
+QVariant Gather_Utf8_Text(const Odbc_Piece_Reader& read, qsizetype buffer_bytes) {
+    const auto bytes = gather_bytes(read, buffer_bytes, 1);
+    return bytes ? QVariant(QString::fromUtf8(*bytes)) : QVariant();
 }
 
 QVariant Gather_Binary(const Odbc_Piece_Reader& read, qsizetype buffer_bytes) {
-    std::vector<char> buf(static_cast<size_t>(buffer_bytes));
-    QByteArray bytes;
-    for (bool first = true;; first = false) {
-        SQLLEN ind = 0;
-        const SQLRETURN rc = read(buf.data(), SQLLEN(buffer_bytes), &ind);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (ind == SQL_NULL_DATA)
-            return first ? QVariant() : QVariant(bytes);
-        if (rc == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind > buffer_bytes)) {
-            bytes.append(buf.data(), buffer_bytes);
-            continue;
-        }
-        bytes.append(buf.data(), qsizetype(ind));
-        break;
-    }
-    return QVariant(bytes);
+    const auto bytes = gather_bytes(read, buffer_bytes, 0);
+    return bytes ? QVariant(*bytes) : QVariant();
 }
 
 } // namespace db
