@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,12 @@
 #include <unistd.h>
 
 namespace bench {
+
+// Figures print with a decimal point whatever the locale: Qt's application object takes the
+// user's locale for the C library, and a RESULT line is read by tools.
+inline void plain_numbers() {
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 inline std::string& program_name() {
     static std::string name = "bench";

@@ -305,6 +305,7 @@ void dropped_documents(const Options& o, const Paths& p) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv); // the index queue's child process reports through events
+    bench::plain_numbers();
     program_name() = "backup";
     Options o;
     std::string child_role;

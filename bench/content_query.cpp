@@ -299,6 +299,7 @@ int query_side(const QString& library, const QString& dir, bool administrator, i
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    bench::plain_numbers();
     bench::program_name() = "content_query";
     Options o;
     bench::parse_options(

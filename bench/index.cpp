@@ -68,6 +68,7 @@ std::vector<Corpus_File> corpus(const Options& o) {
 // the largest extractor child and the seconds per kind, in the order of Kinds.
 int child_ours(const Options& o, int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    bench::plain_numbers();
     std::map<std::string, double> seconds;
     for (const Corpus_File& f : corpus(o)) {
         const double t0 = now();
@@ -239,6 +240,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     quiet_platform_remarks();
     QGuiApplication app(argc, argv); // the corpus is drawn
+    bench::plain_numbers();
     std::printf("index: %d documents and %d scanned pages in %s, best of %d run(s)\n", o.documents,
                 o.scans, o.dir.c_str(), o.runs);
     const std::vector<Corpus_File> files = corpus(o);

@@ -263,6 +263,7 @@ int ours_side(const QString& library, const QString& icon_folder, int runs, doub
               int argc, char** argv) {
     bench::quiet_platform_remarks();
     QApplication app(argc, argv);
+    bench::plain_numbers();
     db::Connection c;
     c.Open(db::Connection_String::embedded(library));
     Catalogue_Tree tree;

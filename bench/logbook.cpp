@@ -139,6 +139,7 @@ int before_side(const QString& library, int runs) {
 int main(int argc, char** argv) {
     Pin_Local_Time_Zone();
     QCoreApplication app(argc, argv);
+    bench::plain_numbers();
     bench::program_name() = "logbook";
     Options o;
     bench::parse_options(argc, argv,

@@ -258,6 +258,7 @@ int main(int argc, char** argv) {
     // As the program does, so the figures are the program's.
     Pin_Local_Time_Zone();
     QCoreApplication app(argc, argv);
+    bench::plain_numbers();
     bench::program_name() = "quick_query";
     Options o;
     bench::parse_options(

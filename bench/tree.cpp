@@ -170,6 +170,7 @@ int main(int argc, char** argv) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             bench::quiet_platform_remarks();
             QApplication app(argc, argv);
+            bench::plain_numbers();
             return ours_side(library, runs, child_role == "shown");
         }
         if (!child_role.empty())

@@ -324,6 +324,8 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
         any = true;
         all_numbers = all_numbers && v.kind == Row_Store::Kind::Number;
         all_dates = all_dates && v.kind == Row_Store::Kind::Date;
+        if (!all_numbers && !all_dates)
+            break; // texts: the values read are not needed
     }
     const Kind kind = !any          ? Kind::Text
                       : all_numbers ? Kind::Number
@@ -335,9 +337,20 @@ void List_Model::Sort_By(int column, Qt::SortOrder order) {
     const bool ascending = order == Qt::AscendingOrder;
     if (kind == Kind::Text) {
         keys = {};
-        by = Collated_Order(
-            quint32(n), [&](quint32 i) { return Display_Text(cell(order_[i], column)); },
-            Text_Collator(), ascending);
+        // Rows read in the order they lie in the store, not the one shown, which after an
+        // earlier sort is scattered over memory.
+        std::vector<quint32> read_order;
+        read_order.reserve(n);
+        for (const quint32 row : position_)
+            if (row != Not_Shown)
+                read_order.push_back(row);
+        const auto text = [&](quint32 i, QString& scratch) -> QStringView {
+            if (column == 0)
+                return store_.Text_View(order_[i], Row_Store::Text, scratch);
+            scratch = Display_Text(cell(order_[i], column));
+            return scratch;
+        };
+        by = Collated_Order(quint32(n), text, Text_Collator(), ascending, std::move(read_order));
     } else {
         // Empty cells first going up, last going down.
         for (Keyed& k : keys)

@@ -516,6 +516,36 @@ QString Row_Store::Text_Of(Id id, int part) const {
     }
 }
 
+QStringView Row_Store::Text_View(Id id, int part, QString& scratch) const {
+    const uchar* p = part_at(id, part);
+    if (!p)
+        return {};
+    switch (*p++) {
+    case Latin1: {
+        const qsizetype n = qsizetype(get_varint(p));
+        scratch.resize(n);
+        QChar* d = scratch.data();
+        for (qsizetype i = 0; i < n; ++i)
+            d[i] = QChar(char16_t(p[i]));
+        return scratch;
+    }
+    case Utf16: {
+        // The bytes need not be aligned for a view of them: copied.
+        const qsizetype n = qsizetype(get_varint(p));
+        scratch.resize(n);
+        std::memcpy(scratch.data(), p, size_t(n) * 2);
+        return scratch;
+    }
+    case Word:
+        return words_[get_varint(p)];
+    case Other:
+        scratch = others_[get_varint(p)].toString();
+        return scratch;
+    default:
+        return {};
+    }
+}
+
 QVariant Row_Store::Value(Id id, int part) const {
     const uchar* p = part_at(id, part);
     if (!p)

@@ -51,6 +51,9 @@ public:
     QVariant Value(Id id, int part) const;
     // A text part without going through a QVariant (empty when the part is not a text).
     QString Text_Of(Id id, int part) const;
+    // The same text as a view, of `scratch` (filled for it) or of the store's own dictionary;
+    // a sort reads a million texts this way with no allocation each.
+    QStringView Text_View(Id id, int part, QString& scratch) const;
 
     // How a part compares in a sort: its kind and, for numbers and dates, its value.
     enum class Kind { Empty, Number, Date, Other };

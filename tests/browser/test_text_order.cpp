@@ -28,6 +28,10 @@ private Q_SLOTS:
             << u"cs_CZ"_qs << u"cesta|d\u016fm|hrad|hrady|chata|chyba"_qs;
         QTest::newRow("German: \u00df as ss")
             << u"de_DE"_qs << u"Strasse 1|Stra\u00dfe 2|Strassen|Strast"_qs;
+        QTest::newRow("Danish: aa as \u00e5, after \u00f8")
+            << u"da_DK"_qs << u"Odense|Zealand|\u00c6r\u00f8|\u00d8rsted|A\u030alborg|Aarhus"_qs;
+        QTest::newRow("combining marks and accents weigh less than letters")
+            << u"en_US"_qs << u"Resa|r\u00e9sa|Re\u0301sa|Resb|Resume|R\u00e9sum\u00e9"_qs;
     }
     void names_in_order() {
         QFETCH(QString, locale);
@@ -42,7 +46,8 @@ private Q_SLOTS:
             fed << expected[i];
         for (const bool ascending : {true, false}) {
             const std::vector<quint32> by = Collated_Order(
-                quint32(fed.size()), [&](quint32 i) { return fed[i]; }, Text_Collator(), ascending);
+                quint32(fed.size()), [&](quint32 i, QString&) { return QStringView(fed[i]); },
+                Text_Collator(), ascending);
             QStringList seen;
             for (const quint32 i : by)
                 seen << fed[i];
@@ -63,7 +68,8 @@ private Q_SLOTS:
         const QCollator collator = Text_Collator();
         for (const bool ascending : {true, false}) {
             const std::vector<quint32> by = Collated_Order(
-                quint32(fed.size()), [&](quint32 i) { return fed[i]; }, collator, ascending);
+                quint32(fed.size()), [&](quint32 i, QString&) { return QStringView(fed[i]); },
+                collator, ascending);
             for (size_t i = 1; i < by.size(); ++i) {
                 const int c = collator.compare(fed[by[i - 1]], fed[by[i]]);
                 QVERIFY(ascending ? c <= 0 : c >= 0);
