@@ -1,5 +1,6 @@
 #include "DepartmentAccessForm.h"
 
+#include "Access.h"
 #include "Connection.h"
 #include "Error.h"
 #include "ListModel.h"
@@ -28,10 +29,8 @@ QChar Department_Access_Form::Letter_Of(int option) {
 }
 
 void Department_Access_Form::Enable_By_Role(const QString& role) {
-    if (role == codes::Role_User())
-        enabled[Manager] = false;
-    else if (role == codes::Role_Administrator())
-        enabled[0] = enabled[1] = enabled[Read_Only] = false;
+    for (int i = 0; i < Option_Count; ++i)
+        enabled[size_t(i)] = authority::May_Hold(role, Letter_Of(i));
     keep_selection_enabled();
 }
 
@@ -62,7 +61,9 @@ bool Department_Access_Form::get_user(const QString& login) {
     user_name = r.text(QStringLiteral("name"));
     remark = r.text(QStringLiteral("remark"));
     password = r.text(QStringLiteral("PWD"));
-    // The list row may be older than a change another program made since.
+    // The list row may be older than a change another program made since: the role and the
+    // right are the library's.
+    Enable_By_Role(r.text(QStringLiteral("Sys_Role")).trimmed());
     const db::Result member = c_.Open_Query(
         QStringLiteral("select User_Right from Tbl_User_Department_Right") + where_member());
     if (!member.eof()) {

@@ -30,11 +30,12 @@ public:
     // The department's name, for telling that it is gone.
     QString department_name;
 
-    // Disables the options the account's role rules out ("User": no manager; "Administrator":
+    // Enables the options the account's role allows ("User": no manager; "Administrator":
     // manager only). A disabled option never stays selected.
     void Enable_By_Role(const QString& role);
-    // Fills the fields from the account and selects (and enables) the option of the right it
-    // holds in the department now; true when the account exists.
+    // Fills the fields from the account, enables the options its role allows, and selects (and
+    // enables) the option of the right it holds in the department now; true when the account
+    // exists.
     bool get_user(const QString& login);
     // The letter of the membership get_user found, or nothing when the account is no member.
     const std::optional<QChar>& Held() const { return held_; }

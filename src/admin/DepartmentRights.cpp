@@ -256,7 +256,6 @@ void Department_Rights::Show_User_Properties() {
     List_Model& list = browser_.List;
     Department_Access_Form form(list, key, c_, prompter_);
     form.department_name = browser_.Tree.selected()->text();
-    form.Enable_By_Role(List_Model::Display_Text(list.Row(row).cells.at(2)));
     try {
         form.get_user(list.Row(row).text);
     } catch (const db::Error& e) {

@@ -155,6 +155,8 @@ void refuse(Decision& d, Need need, const QString& user) {
         d.gone = d.account_gone = true;
         d.refusal = QStringLiteral("Your account '") + user +
                     QStringLiteral("' is locked or no longer exists.");
+    } else if (need == Need::Search_All) {
+        d.refusal = QStringLiteral("Only an administrator searches every file.");
     } else if (need == Need::Accounts || need == Need::Log_Book) {
         d.refusal = need == Need::Accounts
                         ? QStringLiteral("Only the built-in administrator manages accounts.")
@@ -185,6 +187,13 @@ Node_Kind Kind_Of(const QString& key) {
 
 bool Is_Administrator_Role(const QString& role) {
     return role.compare(codes::Role_Administrator(), Qt::CaseInsensitive) == 0;
+}
+
+bool May_Hold(const QString& role, QChar letter) {
+    const bool manager = letter == QLatin1Char(codes::Right_Manager);
+    if (Is_Administrator_Role(role))
+        return manager;
+    return !manager || role.compare(codes::Role_User(), Qt::CaseInsensitive) != 0;
 }
 
 bool Is_Builtin_Admin(const QString& uid) {
@@ -228,6 +237,8 @@ bool Allows(Need need, const Facts& f) {
         return f.administrator ? f.kind != Node_Kind::Other : holds_files && node_manager;
     case Need::Replicate:
         return f.administrator && f.kind != Node_Kind::Other;
+    case Need::Search_All:
+        return f.administrator;
     case Need::Accounts:
     case Need::Log_Book:
         return f.builtin;

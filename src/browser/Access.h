@@ -84,4 +84,8 @@ Decision Require(db::Connection& c, const QString& user, Need need, const Target
 bool Is_Administrator_Role(const QString& role);
 bool Is_Builtin_Admin(const QString& uid);
 
+// Whether an account of `role` may be given `letter` in a department: a user is no department
+// manager, and an administrator is nothing less than one.
+bool May_Hold(const QString& role, QChar letter);
+
 } // namespace authority

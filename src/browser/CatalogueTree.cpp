@@ -1,5 +1,6 @@
 #include "CatalogueTree.h"
 
+#include "Access.h"
 #include "Connection.h"
 #include "Error.h"
 #include "SchemaCodes.h"
@@ -50,7 +51,8 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
     auto item = std::make_unique<QStandardItem>(text);
     // Only catalogue nodes have a name the library stores.
     const QString kind = key.left(4);
-    item->setEditable(kind == QLatin1String("Grou") || kind == QLatin1String("Dpmt") || kind == QLatin1String("Fold"));
+    item->setEditable(kind == QLatin1String("Grou") || kind == QLatin1String("Dpmt") ||
+                      kind == QLatin1String("Fold"));
     item->setData(key, Key_Role);
     item->setData(picture, Picture_Role);
     item->setData(selected_picture, Selected_Picture_Role);
@@ -65,7 +67,7 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
 
 void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role,
                                 const QString& cur_user) {
-    const bool admin = cur_role == codes::Role_Administrator();
+    const bool admin = authority::Is_Administrator_Role(cur_role);
     QStringList names, ids;
     if (admin) {
         names << QStringLiteral("All Group");
@@ -191,8 +193,8 @@ void Catalogue_Tree::Remove_Node(const QString& key) {
         model_.removeRow(item->row());
 }
 
-void Catalogue_Tree::Set_Pictures(const QString& key, const QString& picture, const QString& selected,
-                                  const QString& expanded) {
+void Catalogue_Tree::Set_Pictures(const QString& key, const QString& picture,
+                                  const QString& selected, const QString& expanded) {
     if (QStandardItem* item = node(key)) {
         item->setData(picture, Picture_Role);
         item->setData(selected, Selected_Picture_Role);

@@ -38,13 +38,14 @@ public:
 
     QStandardItem* node(const QString& key) const { return by_key_.value(key); }
     // Adds a node as the parent's last child; null when the key is already in the tree.
-    QStandardItem* Add_Child(QStandardItem* parent, const QString& key, const QString& text, const QString& picture,
-                             const QString& selected_picture) {
+    QStandardItem* Add_Child(QStandardItem* parent, const QString& key, const QString& text,
+                             const QString& picture, const QString& selected_picture) {
         return add_node(parent, key, text, picture, selected_picture);
     }
     // Removes a node with everything below it.
     void Remove_Node(const QString& key);
-    void Set_Pictures(const QString& key, const QString& picture, const QString& selected, const QString& expanded);
+    void Set_Pictures(const QString& key, const QString& picture, const QString& selected,
+                      const QString& expanded);
     QStandardItem* root() const { return model_.item(0); }
     // The selected node, or null.
     QStandardItem* selected() const;

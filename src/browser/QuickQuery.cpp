@@ -1,5 +1,6 @@
 #include "QuickQuery.h"
 
+#include "Access.h"
 #include "Browser.h"
 #include "Connection.h"
 #include "Error.h"
@@ -98,9 +99,16 @@ void Quick_Query::Run() {
     const int index = std::max(0, int(names.indexOf(group_text)));
     strip_.Select_Group(index);
     const QString group_no = browser_.Tree.group_ids()->stringList().value(index);
-    const bool administrator = session::Cur_Role == QLatin1String("Administrator");
     QString condition;
     try {
+        // Every file for an administrator, as the library holds the account now.
+        const authority::Decision d =
+            authority::Decide(c_, session::Cur_User, commands::Need::Search_All, {});
+        if (d.account_gone) {
+            prompter_.Tell(d.refusal);
+            return;
+        }
+        const bool administrator = d.allowed;
         condition =
             strip_.Search_Contents()
                 ? Content_Condition(c_, names.value(index), group_no, text, session::Cur_User,

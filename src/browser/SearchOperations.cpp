@@ -1,18 +1,11 @@
 #include "SearchOperations.h"
 
+#include "Access.h"
 #include "Browser.h"
 #include "Connection.h"
 #include "Error.h"
 #include "Prompter.h"
 #include "Session.h"
-
-namespace {
-
-bool is_administrator() {
-    return session::Cur_Role == QLatin1String("Administrator");
-}
-
-} // namespace
 
 Search_Operations::Search_Operations(Browser& browser, db::Connection& connection,
                                      Prompter& prompter)
@@ -34,7 +27,10 @@ std::optional<QStringList> Search_Operations::User_Names() {
 Search_Operations::Outcome Search_Operations::Query(const Search_Fields& fields,
                                                     const QDate& today) {
     refused_field_.clear();
-    if (!is_administrator())
+    const std::optional<bool> everything = Searches_Everything();
+    if (!everything)
+        return Outcome::Failed;
+    if (!*everything)
         return Outcome::Not_Administrator;
     const Search_Condition condition = Build_Search_Condition(fields, today, c_.engine());
     if (condition.refused()) {
@@ -51,6 +47,22 @@ Search_Operations::Outcome Search_Operations::Query(const Search_Fields& fields,
     return Outcome::Listed;
 }
 
+std::optional<bool> Search_Operations::Searches_Everything() {
+    try {
+        // The account as the library holds it now, not as it was at sign-in.
+        const authority::Decision d =
+            authority::Decide(c_, session::Cur_User, commands::Need::Search_All, {});
+        if (d.account_gone) {
+            prompter_.Tell(d.refusal);
+            return std::nullopt;
+        }
+        return d.allowed;
+    } catch (const db::Error& e) {
+        tell(e);
+        return std::nullopt;
+    }
+}
+
 void Search_Operations::tell(const db::Error& e) {
     prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
 }
@@ -60,7 +72,10 @@ Install_Search_Operations(Browser& browser, db::Connection& connection, Prompter
                           std::function<void(Search_Operations&)> show_dialog) {
     auto ops = std::make_shared<Search_Operations>(browser, connection, prompter);
     browser.Operations.Show_Search_Box = [ops, &prompter, show = std::move(show_dialog)] {
-        if (!is_administrator()) {
+        const std::optional<bool> everything = ops->Searches_Everything();
+        if (!everything)
+            return;
+        if (!*everything) {
             prompter.Tell(QStringLiteral("Only Administrator can use this function!"));
             return;
         }

@@ -24,6 +24,9 @@ public:
     // Every account's login name, in the order the server returns them; a failure is told and
     // gives nothing.
     std::optional<QStringList> User_Names();
+    // Whether the signed-in account, as the library holds it now, searches every file (an
+    // administrator); nothing, told, when the account is locked or gone or the library fails.
+    std::optional<bool> Searches_Everything();
 
     enum class Outcome { Listed, Not_Administrator, Refused, Failed };
     // "&Query": administrators get the matching live files in the list under the file columns;

@@ -28,6 +28,7 @@ enum class Need {
     Replicate,   // replication marks
     Accounts,    // the accounts themselves
     Log_Book,    // every account's log book
+    Search_All,  // every file of the library in a search, rights and denials aside
 };
 
 // What a command acts on, as the window shows it when the command runs.

@@ -595,7 +595,10 @@ private Q_SLOTS:
         Search_Operations search(l.f->logic(), db::Lib_Connection(), l.prompter);
         const auto query = [&](Transcript& t, const QString& pairs,
                                const char* role = "Administrator") {
-            session::Cur_Role = L(role);
+            // Roles are the library's: an account of that role ("Scrollkin" is always one).
+            if (session::Cur_Role != L(role))
+                Sign_In_As(db::Lib_Connection(), *role == 'A' ? L("Scrollkin") : L("searcher"),
+                           L(role));
             frmSeachBox box(search, {}, nullptr);
             fill(&box, pairs);
             const auto outcome = search.Query(box.Fields(), QDate::currentDate());
@@ -631,7 +634,7 @@ private Q_SLOTS:
                 query(t, in);
             } else if (section.startsWith(L("failures"))) { // the list and its columns stay
                 l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
-                db::Lib_Connection().Fail_At_Statement(1);
+                db::Lib_Connection().Fail_At_Statement(2); // the search's, after the account's
                 l.prompter.Answer();
                 query(t, in);
                 QVERIFY_THROWS_EXCEPTION(db::Error, l.f->logic().Files.Get_File_Lvdata(
@@ -646,7 +649,8 @@ private Q_SLOTS:
                     int shows = 0;
                     const auto ops = Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
                                                                l.prompter, [&](auto&) { ++shows; });
-                    session::Cur_Role = L(role);
+                    Sign_In_As(db::Lib_Connection(),
+                               role[0] == 'A' ? L("Scrollkin") : L("searcher"), L(role));
                     if (role[0] != 'A')
                         l.prompter.Answer();
                     l.f->logic().Operations.Show_Search_Box();

@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "SearchOperations.h"
 #include "StoreFixture.h"
 
 // Who may run which command on what, through the browser's real dispatch on a real library; and
@@ -100,6 +101,8 @@ QString expected(const QString& role, QChar letter, bool denial, const Target_Ki
         return builtin ? u"ran"_s : u"Only the built-in administrator manages accounts."_s;
     case N::Log_Book:
         return builtin ? u"ran"_s : u"Only the built-in administrator reads the log book."_s;
+    case N::Search_All:
+        return admin ? u"ran"_s : u"Only an administrator searches every file."_s;
     case N::Read:
     case N::Copy:
         ok = top || !shut, refusal = u"You have no right to read files in '"_s;
@@ -333,6 +336,29 @@ private Q_SLOTS:
         QCOMPARE(x.rows(u"select File_Name from Tbl_File_Information where Folder_NO='Fold0002'"_s),
                  QStringList{u"plan"_s});
         QCOMPARE(x.count(u"Tbl_File_Information where Folder_NO='Fold0001'"_s), 4);
+    }
+
+    // (h) An administrator demoted, then locked, by another program: the search no longer
+    // reaches every file, then tells that the account is locked; nothing is listed.
+    void search_reach_demoted() {
+        Authority_Fixture x;
+        x.f.run(u"update tbl_user set Sys_Role='Administrator' where UID='clerk1'"_s);
+        Sign_In_As(x.f.c, u"clerk1"_s, u"Administrator"_s);
+        Search_Operations search(x.browser, x.f.c, x.prompter);
+        Search_Fields fields;
+        fields.file_name = u"f"_s;
+        QCOMPARE(search.Query(fields, QDate(2026, 3, 31)), Search_Operations::Outcome::Listed);
+        QVERIFY(!x.texts().isEmpty());
+        x.other().Run_Statement(u"update tbl_user set Sys_Role='User' where UID='clerk1'"_s);
+        x.browser.List.Clear_Rows();
+        QCOMPARE(search.Query(fields, QDate(2026, 3, 31)),
+                 Search_Operations::Outcome::Not_Administrator);
+        QVERIFY(x.texts().isEmpty());
+        x.other().Run_Statement(u"update tbl_user set User_deny='1' where UID='clerk1'"_s);
+        x.prompter.Answer();
+        QCOMPARE(search.Query(fields, QDate(2026, 3, 31)), Search_Operations::Outcome::Failed);
+        QCOMPARE(x.prompter.Texts(),
+                 QStringList{u"Your account 'clerk1' is locked or no longer exists."_s});
     }
 
 private:

@@ -5,8 +5,8 @@
 #include "SqlText.h"
 
 // Signs an account in as the login would leave it: the session's values, and the account's row
-// in the library (added with that role when missing), since every command reads the account
-// from the library when it runs.
+// in the library (added when missing, given that role when not), since every command reads the
+// account from the library when it runs.
 inline void Sign_In_As(db::Connection& c, const QString& user, const QString& role) {
     session::Cur_User = user;
     session::Cur_Role = role;
@@ -21,4 +21,7 @@ inline void Sign_In_As(db::Connection& c, const QString& user, const QString& ro
                 "insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values (") +
             uid + QLatin1Char(',') + uid + QStringLiteral(",'") + Quote_Sql(role) +
             QStringLiteral("','pw','','0')"));
+    else
+        c.Run_Statement(QStringLiteral("update tbl_user set Sys_Role='") + Quote_Sql(role) +
+                        QStringLiteral("' where UID=") + uid);
 }

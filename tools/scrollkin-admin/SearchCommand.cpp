@@ -1,5 +1,6 @@
 #include "SearchCommand.h"
 
+#include "Access.h"
 #include "Connection.h"
 #include "Error.h"
 #include "QuickQuery.h"
@@ -74,7 +75,10 @@ int Search_Command(const QStringList& args, Console io) {
         const auto role = Role_Of(c, uid);
         if (!role)
             throw Refusal(QStringLiteral("there is no account '%1'").arg(uid));
-        const bool administrator = *role == QLatin1String("Administrator");
+        const authority::Decision reach = authority::Decide(c, uid, commands::Need::Search_All, {});
+        if (reach.account_gone)
+            throw Refusal(reach.refusal);
+        const bool administrator = reach.allowed;
 
         // The groups to search, by the name the browser's group box shows.
         std::vector<Group> scope;
