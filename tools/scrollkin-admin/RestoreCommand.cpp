@@ -1,5 +1,6 @@
 #include "RestoreCommand.h"
 
+#include "Access.h"
 #include "Connection.h"
 #include "Error.h"
 #include "Restore.h"
@@ -50,6 +51,16 @@ int Restore_Command(const QStringList& args, Console io) {
         Open_Existing(c, parser.positionalArguments().first());
         if (!Account_Exists(c, parser.value(user)))
             throw Refusal(QStringLiteral("there is no account '%1'").arg(parser.value(user)));
+        // The account reads the file as the program would let it: its right and the folder's
+        // denial as the library holds them now.
+        const authority::Decision d = authority::Decide(c, parser.value(user), commands::Need::Read,
+                                                        authority::Target::File(file_no));
+        if (!d.allowed) {
+            QString refusal = d.refusal;
+            if (refusal.endsWith(u'.'))
+                refusal.chop(1);
+            throw Refusal(refusal);
+        }
         const store::Save_Result result =
             store::Save_File_Data(c, path, file_no, parser.value(user));
         if (!result.saved()) {
