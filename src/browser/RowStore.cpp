@@ -493,27 +493,10 @@ int Row_Store::Part_Count(Id id) const {
 }
 
 QString Row_Store::Text_Of(Id id, int part) const {
-    const uchar* p = part_at(id, part);
-    if (!p)
-        return {};
-    switch (*p++) {
-    case Latin1: {
-        const qsizetype n = qsizetype(get_varint(p));
-        return QString::fromLatin1(reinterpret_cast<const char*>(p), n);
-    }
-    case Utf16: {
-        const qsizetype n = qsizetype(get_varint(p));
-        QString s(n, Qt::Uninitialized);
-        std::memcpy(s.data(), p, size_t(n) * 2);
-        return s;
-    }
-    case Word:
-        return words_[get_varint(p)];
-    case Other:
-        return others_[get_varint(p)].toString();
-    default:
-        return {};
-    }
+    QString text;
+    const QStringView v = Text_View(id, part, text);
+    // The view is of `text` itself, or of a dictionary's word (copied).
+    return v.constData() == text.constData() ? text : v.toString();
 }
 
 QStringView Row_Store::Text_View(Id id, int part, QString& scratch) const {
