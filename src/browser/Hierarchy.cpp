@@ -1,5 +1,6 @@
 #include "Hierarchy.h"
 
+#include "Access.h"
 #include "Browser.h"
 #include "CatalogueTree.h"
 #include "Connection.h"
@@ -8,6 +9,7 @@
 #include "NextId.h"
 #include "Prompter.h"
 #include "SchemaCodes.h"
+#include "Session.h"
 #include "SqlText.h"
 #include "Transaction.h"
 
@@ -154,6 +156,19 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
         prompter_.Tell(
             codes::Too_Long_Text(QStringLiteral("The name"), new_text.size(), codes::Name_Length));
         return Edit_End::Restart;
+    }
+    // The edit began while the right allowed it; the right, and the node, hold now.
+    try {
+        const authority::Decision d =
+            authority::Decide(c_, session::Cur_User, authority::Need::Node_Rename,
+                              authority::Target::Node(key, node->text()));
+        if (!d.allowed) {
+            prompter_.Tell(d.refusal);
+            return Edit_End::Kept_Old;
+        }
+    } catch (const db::Error& e) {
+        prompter_.Tell(error_text(e));
+        return Edit_End::Kept_Old;
     }
     const QString t = Quote_Sql(new_text), k = Quote_Sql(key);
     QString sql;

@@ -361,6 +361,28 @@ private Q_SLOTS:
                  QStringList{u"Your account 'clerk1' is locked or no longer exists."_s});
     }
 
+    // (i) A node's in-place rename ends after another program took the manager's right away, or
+    // deleted the node: the old name stays, in the library and in the tree.
+    void node_rename_ends_stale() {
+        Authority_Fixture x;
+        x.f.run(u"update Tbl_User_Department_Right set User_Right='O' where UID='clerk1'"_s);
+        Sign_In_As(x.f.c, u"clerk1"_s, u"Manager"_s);
+        Hierarchy& edit = x.browser.Catalogue_Edit;
+        QCOMPARE(edit.End_Edit(u"Dpmt0001"_s, u"Sales East"_s), Hierarchy::Edit_End::Stored);
+        x.other().Run_Statement(u"delete from Tbl_User_Department_Right where UID='clerk1'"_s);
+        x.prompter.Answer();
+        QCOMPARE(edit.End_Edit(u"Dpmt0001"_s, u"Sales West"_s), Hierarchy::Edit_End::Kept_Old);
+        x.f.right(u"clerk1"_s, u"Dpmt0001"_s, u"O"_s);
+        x.other().Run_Statement(u"delete from Tbl_Folder where Folder_NO='Fold0003'"_s);
+        x.prompter.Answer();
+        QCOMPARE(edit.End_Edit(u"Fold0003"_s, u"Kept"_s), Hierarchy::Edit_End::Kept_Old);
+        QCOMPARE(x.prompter.Texts(), (QStringList{u"You have no right to rename 'Sales East'."_s,
+                                                  u"'Spare' no longer exists."_s}));
+        QCOMPARE(
+            x.rows(u"select Department_Name from Tbl_Department where Department_NO='Dpmt0001'"_s),
+            QStringList{u"Sales East"_s});
+    }
+
 private:
     // The window as clerk1 with A saw it: the kind's node selected, its file row picked.
     static void set_up(Authority_Fixture& x, const Target_Kind& kind) {
