@@ -36,6 +36,23 @@ void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
     status.captions.clear();
 }
 
+// A fresh library open, signed in as the built-in administrator, with the window's fakes.
+struct Log_Library {
+    testenv::Fresh_Library lib;
+    db::Connection c;
+    QTemporaryDir templates;
+    Fake_Status_Strip status;
+    Fake_Prompter prompter;
+    Fake_Browser_Window window;
+
+    Log_Library() {
+        c.Open(lib.connection_string);
+        session::Templates_Dir = templates.path() + u"/work/"_qs;
+        session::Cur_User = u"Scrollkin"_qs;
+        session::Cur_Role = u"Administrator"_qs;
+    }
+};
+
 } // namespace
 
 class Test_Logs : public QObject {
@@ -47,16 +64,8 @@ private Q_SLOTS:
     void log_book_file_log_and_their_windows() {
         Script t(u"logs/transcripts/logs.txt"_qs);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        testenv::Fresh_Library lib;
-        db::Connection c;
-        c.Open(lib.connection_string);
-        QTemporaryDir templates;
-        session::Templates_Dir = templates.path() + u"/work/"_qs;
-        session::Cur_User = u"Scrollkin"_qs;
-        session::Cur_Role = u"Administrator"_qs;
-        Fake_Status_Strip status;
-        Fake_Prompter prompter;
-        Fake_Browser_Window window;
+        Log_Library x;
+        auto& [lib, c, templates, status, prompter, window] = x;
         Browser b(c, status, prompter, window);
         logs::Log_Windows hooks;
         hooks.Show_File_Log = [&c](const QString& caption, const QString& file_no) {
@@ -140,13 +149,8 @@ private Q_SLOTS:
     void log_dates_where_the_user_is() {
         QLocale::setDefault(QLocale::system());
         Transcript t(testenv::Environment_File(u"logs/transcripts/where_the_user_is"_qs));
-        testenv::Fresh_Library lib;
-        db::Connection c;
-        c.Open(lib.connection_string);
-        QTemporaryDir templates;
-        session::Templates_Dir = templates.path() + u"/work/"_qs;
-        session::Cur_User = u"Scrollkin"_qs;
-        session::Cur_Role = u"Administrator"_qs;
+        Log_Library x;
+        auto& [lib, c, templates, status, prompter, window] = x;
         for (const char* sql :
              {"insert into REF_Group(Group_No,Group_Name) values ('Grou0001','Office')",
               "insert into TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) values "
@@ -163,9 +167,6 @@ private Q_SLOTS:
                                "2026-10-25 03:05:00", "2026-01-05 00:00:00", "2026-07-14 23:45:00"})
             c.Run_Statement(u"insert into tbl_file_log (file_no,User_Name,Date_Accessed,Operation) "
                             u"values ('1','J\u00fcrgen','%1','View')"_qs.arg(QLatin1String(at)));
-        Fake_Status_Strip status;
-        Fake_Prompter prompter;
-        Fake_Browser_Window window;
         Browser b(c, status, prompter, window);
         logs::Log_Windows hooks;
         hooks.Show_File_Log = [&c](const QString& caption, const QString& file_no) {
