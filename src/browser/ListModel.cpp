@@ -281,6 +281,15 @@ void List_Model::Set_Tag(int row, const QString& tag) {
     put_back(row, r);
 }
 
+void List_Model::Set_Key(int row, const QString& key) {
+    if (row < 0 || row >= Row_Count())
+        return;
+    List_Row r = Row(row);
+    r.key = key;
+    put_back(row, r);
+    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1), {Key_Role});
+}
+
 void List_Model::Set_Check(int row, Qt::CheckState state) {
     if (row < 0 || row >= Row_Count())
         return;

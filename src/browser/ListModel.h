@@ -74,6 +74,7 @@ public:
     void Set_Cell(int row, int column, const QVariant& value);
     void Set_Text(int row, const QString& text);
     void Set_Tag(int row, const QString& tag);
+    void Set_Key(int row, const QString& key);
     void Set_Check(int row, Qt::CheckState state);
     // The first row with this key, or -1.
     int Find_Key(const QString& key) const;

@@ -371,11 +371,23 @@ Row_Store::Id Row_Store::Add(const QVariant* parts, int count) {
 
 void Row_Store::Replace(Id id, const QVariant* parts, int count) {
     const size_t old_size = record_size(bytes_of(id));
+    // A row the key index holds is found by its new key at once, not after a rebuild.
+    const bool indexed = id < keyed_rows_;
+    const QString old_key = indexed ? Text_Of(id, Key) : QString();
     Start_Row(count);
     for (int i = 0; i < count; ++i)
         Put(parts[i]);
     rows_[id] = finish_record();
     garbage_ += qint64(old_size);
+    if (indexed) {
+        const QString key = Text_Of(id, Key);
+        if (key != old_key) {
+            unindex_key(id);
+            key_hash_[id] = quint32(qHash(QStringView(key)));
+            if (!key.isEmpty())
+                index_key(id, key_hash_[id]);
+        }
+    }
     compact_if_wasteful();
 }
 
@@ -386,16 +398,22 @@ void Row_Store::Release(Id id) {
     const bool indexed = id < keyed_rows_ && !slots_.empty();
     garbage_ += qint64(record_size(bytes_of(id)));
     rows_[id].block = Released;
+    if (indexed)
+        unindex_key(id);
+    compact_if_wasteful();
+}
+
+void Row_Store::unindex_key(Id id) {
+    if (slots_.empty())
+        return;
     const size_t mask = slots_.size() - 1;
-    for (size_t i = indexed ? key_hash_[id] & mask : 0; indexed && slots_[i] != Empty_Slot;
-         i = (i + 1) & mask)
+    for (size_t i = key_hash_[id] & mask; slots_[i] != Empty_Slot; i = (i + 1) & mask)
         if (slots_[i] == id + 1) {
             slots_[i] = Gone_Slot;
             ++gone_slots_;
             --indexed_;
-            break;
+            return;
         }
-    compact_if_wasteful();
 }
 
 // The key index is made when a key is first looked up, and brought up to date at each look-up

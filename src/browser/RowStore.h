@@ -120,6 +120,8 @@ private:
     bool key_equals(Id id, const QString& key) const;
     void index_new_rows() const;
     void index_key(Id id, size_t hash) const;
+    // Takes an indexed row out of the key index (its slot is left as a gone one).
+    void unindex_key(Id id);
     void grow_index() const;
     void compact_if_wasteful();
     static size_t record_size(const uchar* p);

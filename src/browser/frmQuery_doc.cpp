@@ -47,6 +47,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -178,7 +179,8 @@ class List_View : public QTreeView {
 public:
     using QTreeView::QTreeView;
     std::function<void(QMouseEvent*)> pressed, released;
-    std::function<void(const QStringList& paths, Qt::DropActions offered)> dropped;
+    // Whether the files were taken: a refused drop is not reported to the source as copied.
+    std::function<bool(const QStringList& paths, Qt::DropActions offered)> dropped;
     std::function<void()> drag_started;
 
 protected:
@@ -188,23 +190,21 @@ protected:
             drag_started();
     }
     // Files dragged from a file manager: always taken as a copy, so the source never deletes
-    // its originals.
+    // its originals. A source that cannot copy is refused at once (the cursor says so).
     void dragEnterEvent(QDragEnterEvent* event) override {
         // Rows dragged out of this list are not files dropped onto it.
         if (event->source() == this)
             return event->ignore();
         if (!event->mimeData()->hasUrls())
             return QTreeView::dragEnterEvent(event);
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
+        take_as_copy(event);
     }
     void dragMoveEvent(QDragMoveEvent* event) override {
         if (event->source() == this)
             return event->ignore();
         if (!event->mimeData()->hasUrls())
             return QTreeView::dragMoveEvent(event);
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
+        take_as_copy(event);
     }
     void dropEvent(QDropEvent* event) override {
         if (event->source() == this)
@@ -215,10 +215,16 @@ protected:
         for (const QUrl& url : event->mimeData()->urls())
             if (url.isLocalFile())
                 paths << url.toLocalFile();
+        if (!paths.isEmpty() && dropped && dropped(paths, event->possibleActions()))
+            take_as_copy(event);
+        else
+            event->ignore();
+    }
+    static void take_as_copy(QDropEvent* event) {
+        if (!(event->possibleActions() & Qt::CopyAction))
+            return event->ignore();
         event->setDropAction(Qt::CopyAction);
         event->accept();
-        if (dropped && !paths.isEmpty())
-            dropped(paths, event->possibleActions());
     }
     void mousePressEvent(QMouseEvent* event) override {
         QTreeView::mousePressEvent(event);
@@ -344,7 +350,11 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     list->pressed = [this](QMouseEvent* e) { list_pressed(e); };
     list->released = [this](QMouseEvent*) { list_released(); };
     list->dropped = [this](const QStringList& paths, Qt::DropActions offered) {
-        backup_->Drop_Files(paths, offered);
+        // Copied only when a file went in: the source is never told of a drop that stored nothing.
+        const store::Drop_Result r = backup_->Drop_Files(paths, offered);
+        return std::any_of(r.files.begin(), r.files.end(), [](const store::Backup_Result& f) {
+            return f.outcome == store::Backup_Outcome::Stored;
+        });
     };
     list->drag_started = [this] { list_drag(); };
     lv->setDragEnabled(true);

@@ -82,8 +82,11 @@ Backup::Backup(Browser& browser, db::Connection& connection, Prompter& prompter,
 int Backup::find_listed(const File_Facts& facts) const {
     const List_Model& list = browser_.List;
     const size_t type = Type_Column - 1;
+    // The name first, one part of each row: a long list is read once, not row by row whole.
     for (int i = 0; i < list.Row_Count(); ++i) {
-        const List_Row& r = list.Row(i);
+        if (list.Text(i).compare(facts.base_name, Qt::CaseInsensitive) != 0)
+            continue;
+        const List_Row r = list.Row(i);
         if (!r.key.startsWith(Folder_Row_Prefix) && type < r.cells.size() &&
             Is_Same_File(r.text, r.cells[type].toString(), facts.base_name, facts.extension))
             return i;
@@ -126,25 +129,6 @@ void Backup::select_row(int row) {
     const QModelIndex index = browser_.List.index(row, 0);
     browser_.List_Selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                        QItemSelectionModel::Rows);
-}
-
-void Backup::set_row_key(int row, const QString& key) {
-    List_Model& list = browser_.List;
-    if (list.Row(row).key == key)
-        return;
-    // The list changes a key only by putting the row back whole; a new file's row is the last.
-    List_Row r = list.Row(row);
-    r.key = key;
-    if (row == list.Row_Count() - 1) {
-        list.Remove_Row(row);
-        list.Add_Row(std::move(r));
-    } else {
-        std::vector<List_Row> rows;
-        rows.reserve(size_t(list.Row_Count()));
-        for (int i = 0; i < list.Row_Count(); ++i)
-            rows.push_back(i == row ? r : list.Row(i));
-        list.Set_Rows(std::move(rows));
-    }
 }
 
 void Backup::tell_failure(const db::Error& e) {
@@ -352,7 +336,7 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
 
         List_Model& list = browser_.List;
         list.Set_Text(row, name);
-        set_row_key(row, QStringLiteral("file") + no);
+        list.Set_Key(row, QStringLiteral("file") + no);
         list.Set_Cell(row, Created_By_Column, stored.field(3));
         list.Set_Cell(row, Accessed_Column, stored.field(4));
         list.Set_Cell(row, Created_Column, stored.field(5));

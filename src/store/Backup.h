@@ -99,7 +99,6 @@ private:
     // A row at the end of the list; a file number gives it its key and tag.
     int add_row(const QString& text, const QString& extension, const QString& file_no);
     void select_row(int row);
-    void set_row_key(int row, const QString& key);
     void tell_failure(const db::Error& e);
     Backup_Outcome check_overwrite(int row);
 

@@ -17,12 +17,7 @@
 
 namespace store {
 
-namespace {
-
-// The desktop and the file manager offer all three; a drag from elsewhere is not a file drop.
-constexpr Qt::DropActions File_Drop_Effects = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-
-} // namespace
+namespace {} // namespace
 
 Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered) {
     Drop_Result result;
@@ -53,7 +48,9 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
         tell_failure(e);
         return result;
     }
-    if ((offered & File_Drop_Effects) != File_Drop_Effects || paths.isEmpty())
+    // The content is copied into the library whatever else the source offers, so a source that
+    // offers only Copy is served as well; one that does not offer it keeps its files.
+    if (!(offered & Qt::CopyAction) || paths.isEmpty())
         return result;
     result.accepted = true;
 

@@ -53,14 +53,19 @@ void File_Operations::Delete_Files() {
     status_.Set_Progress_Maximum(list.Row_Count());
     status_.Show_Progress(true);
     QStringList deleted_keys;
+    QStringList kept; // protected files, named at the end
     Failures failures;
     for (const int row : selected) {
         if (!file_row(row))
             continue;
         const List_Row r = list.Row(row);
         make_current(row);
-        // A protected file (2) or a password not given (0) keeps the file, without a word.
-        if (check_password(QString()) != Password_Open)
+        // A protected file is kept and named at the end; a password not given keeps the file
+        // too, the user having just cancelled it.
+        const int password = check_password(QString());
+        if (password == Password_Protected)
+            kept << QLatin1Char('\'') + r.text + QStringLiteral("' is protected.");
+        if (password != Password_Open)
             continue;
         if (notify == Prompt_Answer::Yes &&
             !prompter_.Ask_Yes_No(QStringLiteral("Are you sure you want to delete the file of '") +
@@ -97,6 +102,9 @@ void File_Operations::Delete_Files() {
     }
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
+    if (!kept.isEmpty())
+        prompter_.Tell(kept.join(QStringLiteral("\r\n")), QStringLiteral("Delete bakfile"),
+                       Prompt_Icon::Information);
     tell(failures, QStringLiteral("Files not deleted: "), QStringLiteral("Delete failed"));
 }
 

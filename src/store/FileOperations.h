@@ -75,6 +75,9 @@ private:
     Status_Strip& status_;
     Browser_Window& window_;
     std::function<void(int row)> edit_row_;
+    // Set by Rename_File when the name is to be typed again (blank, too long, or a namesake the
+    // user did not want).
+    bool edit_again_ = false;
 };
 
 // Sets the browser's delete, copy, paste and rename commands ("fdel", "fcopy", "fpaste",

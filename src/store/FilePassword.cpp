@@ -122,6 +122,8 @@ void Set_File_Password(db::Connection& connection, Prompter& prompter, File_Pass
 
 void Protect_Files(db::Connection& connection, Prompter& prompter, Status_Strip& status,
                    const QStringList& file_nos, bool protect) {
+    if (file_nos.isEmpty())
+        return; // only folder rows chosen: nothing to protect
     const QString n = QString::number(file_nos.size());
     const bool yes =
         protect ? prompter.Ask_Yes_No(QStringLiteral("Are you sure protect selected files?"),
@@ -162,10 +164,12 @@ void Install_Password_Operations(Browser& browser, db::Connection& connection, P
     Prompter* p = &prompter;
     Status_Strip* s = &status;
     File_Password_Dialog* d = &dialog;
+    // Files only: a folder row's number is no file's, and counts for none.
     const auto selected_tags = [b] {
         QStringList tags;
         for (const int row : b->Selected_Rows())
-            tags << b->List.Row(row).tag;
+            if (b->Is_File_Row(row))
+                tags << b->List.Row(row).tag;
         return tags;
     };
     browser.Operations.Check_File_Password = [=](const QString& file_name) {

@@ -3,6 +3,7 @@
 #include "Browser.h"
 #include "Connection.h"
 #include "Error.h"
+#include "FileFacts.h"
 #include "Prompter.h"
 #include "SchemaCodes.h"
 #include "Session.h"
@@ -37,6 +38,28 @@ QString ask_again_because(const QString& text) {
     return {};
 }
 
+// Whether another live file of the same folder already has this name and the file's type, read
+// from the library now. Two such files cannot be told apart in the list or on restore.
+bool has_namesake(db::Connection& c, const QString& file_no, const QString& new_text) {
+    const QString no = Quote_Sql(file_no);
+    const db::Result me = c.Open_Query(
+        QStringLiteral("select Folder_NO,File_Type from Tbl_File_Information where file_no='") +
+        no + QLatin1Char('\''));
+    if (me.eof())
+        return false; // gone: the rename itself says so
+    const QString type = me.text(1);
+    const QString extension = type.left(type.indexOf(u'-'));
+    for (db::Result r = c.Open_Query(
+             QStringLiteral("select File_NO,File_Name,File_Type from Tbl_File_Information where "
+                            "Folder_NO='") +
+             Quote_Sql(me.text(0)) + QStringLiteral("' and deleted='0' and File_Name='") +
+             Quote_Sql(new_text) + QLatin1Char('\''));
+         !r.eof(); r.next())
+        if (r.text(0) != file_no && Is_Same_File(r.text(1), r.text(2), new_text, extension))
+            return true;
+    return false;
+}
+
 } // namespace
 
 void File_Operations::Start_File_Rename() {
@@ -46,6 +69,7 @@ void File_Operations::Start_File_Rename() {
 }
 
 bool File_Operations::Rename_File(int row, const QString& new_text) {
+    edit_again_ = false;
     List_Model& list = browser_.List;
     if (row < 0 || row >= list.Row_Count() || list.Row(row).tag.trimmed().isEmpty()) {
         prompter_.Tell(QStringLiteral("Edit error."), {}, Prompt_Icon::None);
@@ -53,11 +77,26 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
     }
     if (const QString why = ask_again_because(new_text); !why.isEmpty()) {
         prompter_.Tell(why);
+        edit_again_ = true;
         return false;
     }
     if (has_forbidden_character(new_text)) {
         prompter_.Tell(QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | "),
                        QStringLiteral("Error"), Prompt_Icon::Information);
+        return false;
+    }
+    try {
+        if (has_namesake(c_, list.Row(row).tag, new_text) &&
+            !prompter_.Ask_Yes_No(QStringLiteral("This folder already holds a file named '") +
+                                      new_text +
+                                      QStringLiteral("' of this type. Keep both under one name?"),
+                                  QStringLiteral("Rename"), Prompt_Icon::Question)) {
+            edit_again_ = true;
+            return false;
+        }
+    } catch (const db::Error& e) {
+        prompter_.Tell(db::Error_Text(e), QStringLiteral("Rename failed"),
+                       Prompt_Icon::Information);
         return false;
     }
     const QString user = session::Cur_User;
@@ -110,13 +149,11 @@ void File_Operations::End_File_Rename(int row, const QString& old_text, const QS
         browser_.List.Set_Text(row, old_text);
         return;
     }
-    // Decided first: new_text may be the list's own label, which the old name replaces.
-    const bool ask_again = !ask_again_because(new_text).isEmpty();
     if (Rename_File(row, new_text))
         return;
     browser_.List.Set_Text(row, old_text);
     // As for a node's name: the edit opens again on the old name.
-    if (ask_again && edit_row_)
+    if (edit_again_ && edit_row_)
         edit_row_(row);
 }
 

@@ -475,6 +475,11 @@ private Q_SLOTS:
             list.Remove_Row(r);
         }
         keys_found();
+        // A key changed in place (a backed-up row getting its file number) is found at once.
+        removed << list.Key(300) << list.Key(301);
+        list.Set_Key(300, L("file88888"));
+        list.Set_Key(301, L("file77777"));
+        keys_found();
         for (const QString& key : removed)
             QCOMPARE(list.Find_Key(key), -1);
         const QDateTime noon(QDate(2027, 5, 6), QTime(12, 0, 1));
@@ -792,6 +797,17 @@ private Q_SLOTS:
             p.note(t, L("dropped"),
                    J(enter.isAccepted(), drop.dropAction() == Qt::CopyAction,
                      p.one("select count(*) from Tbl_File_Data")));
+            // A source that only moves, and a drop onto a group, are refused where the source
+            // sees it: nothing stored, nothing reported as copied.
+            QDragEnterEvent move_enter(mid, Qt::MoveAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &move_enter);
+            p.f->click_node("Grou0001");
+            QDropEvent on_group(QPointF(mid), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(lv->viewport(), &on_group);
+            p.note(t, L("refused drops"),
+                   J(move_enter.isAccepted(), on_group.isAccepted(),
+                     p.one("select count(*) from Tbl_File_Data")));
+            p.f->click_node("Fold0005");
             // Restored to a chosen file; a double-click views a file with its program, a picture
             // in the viewer; rows dragged out offer scratch copies, gone when the browser closes.
             p.f->doc()->Restore_Group().view().Hooks().Open_Associated = [&](const QString& path) {
