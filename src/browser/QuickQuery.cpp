@@ -34,11 +34,12 @@ QString Quick_Query::All_Group() {
 
 QString Quick_Query::Condition(const QString& group_text, const QString& group_no,
                                const QString& text, const QString& user, bool administrator) {
-    const QString q = trim_blanks(Quote_Sql(text));
+    // The typed text matches only itself: "_", "%" and "[" are no wildcards on any engine.
+    const QString q = trim_blanks(Quote_Like(text));
     return Scope_Condition(group_text, group_no, user, administrator,
                            (group_text == All_Group() ? QStringLiteral("file_name like '%")
                                                       : QStringLiteral("file_name LIKE '%")) +
-                               q + QStringLiteral("%'"));
+                               q + QStringLiteral("%'") + Like_Escape);
 }
 
 QString Quick_Query::Content_Condition(db::Connection& c, const QString& group_text,

@@ -96,8 +96,13 @@ Search_Condition Build_Search_Condition(const Search_Fields& f, const QDate& tod
             return QString();
         return QLatin1String(head) + Quote_Sql(source) + QLatin1String(tail);
     };
+    // The name matches literally: "_", "%" and "[" typed are no wildcards on any engine.
+    const QString name = f.file_name.trimmed().isEmpty()
+                             ? QString()
+                             : QStringLiteral("File_Name like '%") + Quote_Like(f.file_name) +
+                                   QStringLiteral("%'") + Like_Escape + QLatin1Char(' ');
     QStringList parts = {
-        text_slot(f.file_name, "File_Name like '%", "%' "),
+        name,
         text_slot(f.file_type, "File_Type like '%", "%' "),
         text_slot(f.created_by, "File_Owner ='", "' "),
         text_slot(f.last_accessed_by, "LastAccessed_by ='", "' "),
@@ -119,6 +124,12 @@ Search_Condition Build_Search_Condition(const Search_Fields& f, const QDate& tod
         parts << QStringLiteral("cast(file_size as float) ") + QLatin1String(s.comparison) +
                      Quote_Sql(typed) + QLatin1Char(' ');
     }
+    // Dates the wrong way round would find nothing, and say nothing about why.
+    if (f.time && f.option == Time_Option::From_To && f.from > f.to)
+        return {QString(),
+                QStringLiteral("The \"From\" date is after the \"To\" date. Choose a \"From\" "
+                               "date on or before the \"To\" date."),
+                QStringLiteral("DTPf")};
     parts << (f.time ? time_condition(f, today, engine) : QString());
 
     QStringList joined;

@@ -238,10 +238,14 @@ Search_Fields frmSeachBox::Fields() const {
 void frmSeachBox::query() {
     if (search_.Query(Fields(), QDate::currentDate()) != Search_Operations::Outcome::Refused)
         return;
-    if (auto* box = findChild<QLineEdit*>(search_.Refused_Field())) {
-        box->setFocus();
+    auto* field = findChild<QWidget*>(search_.Refused_Field());
+    if (!field)
+        return;
+    field->setFocus();
+    if (auto* box = qobject_cast<QLineEdit*>(field))
         box->selectAll();
-    }
+    else if (auto* date = qobject_cast<QAbstractSpinBox*>(field))
+        date->selectAll();
 }
 
 bool frmSeachBox::eventFilter(QObject* watched, QEvent* event) {

@@ -899,11 +899,11 @@ private Q_SLOTS:
     void quick_query() {
         Program p(Catalogue);
         Program::Hooks hooks;
-        hooks[L("conditions")] = [](Transcript& t) { // for ' pl'an ' by o'hara
+        hooks[L("conditions")] = [](Transcript& t) { // for ' pl'an%_[ ' by o'hara
             for (const char* group : {"All Group", "Office"})
                 for (bool admin : {true, false})
                     t << J(group, admin,
-                           Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an "),
+                           Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an%_[ "),
                                                   L("o'hara"), admin));
         };
         // The box holds 255 characters; the query itself refuses a longer text all the same.
