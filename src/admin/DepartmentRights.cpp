@@ -102,6 +102,7 @@ void Department_Rights::Load_Department_Users() {
     show_rows(browser_.List,
               "Login Name,User Name,Department Right,Sys_Role,Remark,LastModified,Create Date",
               std::move(rows));
+    browser_.Files.Show_Total();
 }
 
 void Department_Rights::Load_Folder_Deny_Users() {
@@ -142,6 +143,7 @@ void Department_Rights::Load_Folder_Deny_Users() {
     }
     show_rows(browser_.List, "Login Name,User Name,User Right,Remark,LastModified,Create Date",
               std::move(rows));
+    browser_.Files.Show_Total();
 }
 
 bool Department_Rights::Toggle_Membership(int row) {

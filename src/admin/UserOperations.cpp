@@ -91,6 +91,7 @@ void User_Operations::Delete_User() {
         return;
     }
     browser_.List.Remove_Row(current);
+    browser_.Files.Show_Total();
 }
 
 std::shared_ptr<User_Operations>

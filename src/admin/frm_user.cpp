@@ -82,15 +82,16 @@ frm_user::frm_user(User_Form& form, QWidget* owner) : QDialog(owner), form_(form
         Chkweek[size_t(i)]->setObjectName(QStringLiteral("Chkweek_") + QString::number(i + 1));
         time_grid->addWidget(Chkweek[size_t(i)], 1, (i + 1) % 7); // Sun first
     }
-    auto* range = new QLabel(QStringLiteral("Time Range: Fr                  To"), time_frame);
-    auto* range_row = new QHBoxLayout(range);
-    dtpstar = picker(range, "dtpstar");
-    dtpend = picker(range, "dtpend");
-    range_row->setContentsMargins(90, 0, 0, 0);
+    // Labels and pickers side by side, so no picker covers a label's text.
+    auto* range_row = new QHBoxLayout;
+    dtpstar = picker(time_frame, "dtpstar");
+    dtpend = picker(time_frame, "dtpend");
+    range_row->addWidget(new QLabel(QStringLiteral("Time Range: From"), time_frame));
     range_row->addWidget(dtpstar);
-    range_row->addSpacing(30);
+    range_row->addWidget(new QLabel(QStringLiteral("To"), time_frame));
     range_row->addWidget(dtpend);
-    time_grid->addWidget(range, 2, 0, 1, 7);
+    range_row->addStretch();
+    time_grid->addLayout(range_row, 2, 0, 1, 7);
     grid->addWidget(time_frame, 6, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Remark:"), frame), 7, 0);
     grid->addWidget(txtremark, 7, 1);

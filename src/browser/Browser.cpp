@@ -52,13 +52,20 @@ Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& pro
     Files.Set_After_Fill([this] { window_.Autosize_List(); });
     Files.Set_Pump([this] { window_.Pump_Events(); });
     // The browser's own operations; the other layers set theirs.
-    Operations.Add_Node = [this] { Catalogue_Edit.Add_Node(); };
+    Operations.Add_Node = [this] {
+        // The list shows the new node: nothing yet.
+        if (Catalogue_Edit.Add_Node()) {
+            Files.List_Shows_Node = true;
+            Files.Show_Total();
+        }
+    };
     Operations.Rename_Node = [this] { Catalogue_Edit.Rename_Node(); };
     Operations.Delete_Node = [this] {
-        // The parent takes the selection and shows what it now holds.
-        const QString parent = Catalogue_Edit.Delete_Node();
-        if (!parent.isEmpty())
-            Node_Click(parent);
+        // The parent once the node is gone, or the node still holding something: shown as the
+        // library now has it.
+        const QString shown = Catalogue_Edit.Delete_Node();
+        if (!shown.isEmpty())
+            Node_Click(shown);
     };
     Operations.Mark_Replicate = [this] { ::Mark_Replicate(c_, Tree, prompter_); };
     Operations.Unmark_Replicate = [this] { ::Unmark_Replicate(c_, Tree, prompter_); };
@@ -118,6 +125,7 @@ void Browser::Node_Click(const QString& key) {
         Evaluate_Rights(c_, Tree, status_);
         if (session::Cur_Dept_Right == QLatin1String("D")) {
             List.Clear_Rows();
+            Files.Show_Total();
             window_.Collapse_Node(node->index());
             return;
         }
@@ -125,10 +133,12 @@ void Browser::Node_Click(const QString& key) {
         const QString k = key.left(4);
         if (k == QLatin1String("Fold") && session::Cur_Folder_Deny == QLatin1String("B")) {
             List.Clear_Rows();
+            Files.Show_Total();
             return;
         }
         if (k == QLatin1String("User")) {
             call(Operations.Load_User_List);
+            Files.Show_Total();
             return;
         }
         if (k == QLatin1String("secu")) {
@@ -139,10 +149,13 @@ void Browser::Node_Click(const QString& key) {
         }
         if (k == QLatin1String("usel")) {
             call(Operations.Set_Log_Columns);
-            if (key == QLatin1String("uselog"))
+            if (key == QLatin1String("uselog")) {
                 Files.Get_Lvdata(folder_condition(key), true);
-            else
+            } else {
+                // Until a log is asked for from the menu, the list holds none.
+                Files.Show_Total();
                 window_.Pop_Up_Menu(QStringLiteral("mnulogreturn"), Menu_State());
+            }
             return;
         }
         Files.Set_File_Columns();
@@ -212,17 +225,25 @@ std::vector<authority::Target> Browser::Targets_Of(commands::Target kind) const 
     return out;
 }
 
-void Browser::show_library_now(bool node_gone, bool file_gone) {
+void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone) {
+    const QString key = Catalogue_Tree::key_of(Tree.selected());
     try {
         if (node_gone) {
             // The tree as the library has it, and the nearest node still there.
             Tree.Refresh_Tree(c_, session::Cur_Role, session::Cur_User);
-            if (const QStandardItem* node = Tree.selected())
-                Node_Click(Catalogue_Tree::key_of(node));
+            if (const QStandardItem* nearest = Tree.selected())
+                Node_Click(Catalogue_Tree::key_of(nearest));
         } else if (file_gone) {
             refresh();
         } else {
             Evaluate_Rights(c_, Tree, status_);
+            // A right taken away meanwhile: the node's rows are no longer the user's to see.
+            const bool shut = session::Cur_Dept_Right == QLatin1String("D") ||
+                              (authority::Kind_Of(key) == authority::Node_Kind::Folder &&
+                               session::Cur_Folder_Deny == QLatin1String("B"));
+            if (shut && !account_gone && Files.List_Shows_Node &&
+                authority::Kind_Of(key) != authority::Node_Kind::Other)
+                Node_Click(key);
         }
     } catch (const db::Error& e) {
         tell(e);
@@ -247,7 +268,7 @@ void Browser::Show_Refusal(const authority::Decision& refused, bool tell_it) {
         prompter_.Tell(refused.refusal, QString(), Prompt_Icon::Information);
     const bool node_gone =
         refused.gone && !refused.account_gone && refused.target == authority::Target::Kind::Node;
-    show_library_now(node_gone, refused.gone && !node_gone);
+    show_library_now(node_gone, refused.gone && !node_gone, refused.account_gone);
 }
 
 bool Browser::Authorize(authority::Need need, const std::vector<authority::Target>& targets) {

@@ -108,7 +108,7 @@ private:
     bool checked();
     void tell(const db::Error& e);
     // After a refusal: the tree and list as the library now has them.
-    void show_library_now(bool node_gone, bool file_gone);
+    void show_library_now(bool node_gone, bool file_gone, bool account_gone);
     // The handler of each command key.
     QHash<QString, std::function<void()>> handlers_;
     void add_handlers();

@@ -168,10 +168,14 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     return true;
 }
 
-void File_List::finish(int files) {
-    status_.Set_Progress_Maximum(files + 1);
+void File_List::Show_Total() {
     status_.Set_Caption(QStringLiteral("Total: ") + QString::number(list_.Row_Count()) +
                         QStringLiteral(" files."));
+}
+
+void File_List::finish(int files) {
+    status_.Set_Progress_Maximum(files + 1);
+    Show_Total();
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);
 }

@@ -44,6 +44,9 @@ public:
     // Column click: sorts, the direction alternating on every click whatever the column.
     void Column_Click(int column);
     static QString Selection_Count_Text(int selected);
+    // The strip's total for the rows the list holds now ("Total: 3 files."), after anything
+    // that filled or emptied it.
+    void Show_Total();
 
     // Called after a fill, for the window to size the columns to header and contents.
     void Set_After_Fill(std::function<void()> f) { after_fill_ = std::move(f); }

@@ -60,19 +60,19 @@ bool Hierarchy::Can_Edit(const QString& key) {
     return k == QLatin1String("Grou") || k == QLatin1String("Dpmt") || k == QLatin1String("Fold");
 }
 
-void Hierarchy::Add_Node() {
+bool Hierarchy::Add_Node() {
     QStandardItem* parent = tree_.selected();
     if (!parent)
-        return;
+        return false;
     const QString parent_key = Catalogue_Tree::key_of(parent);
     const QString p = parent_key.left(4);
     if (p == QLatin1String("Fold") && parent_key.size() >= 48) {
         prompter_.Tell(QStringLiteral("Can not add more sub folder!"));
-        return;
+        return false;
     }
     New_Node n;
     if (!new_node_for(p, &n))
-        return;
+        return false;
     QString key;
     for (int attempt = 1;; ++attempt) {
         try {
@@ -110,7 +110,7 @@ void Hierarchy::Add_Node() {
         } catch (const db::Error& e) {
             if (e.number() == Err_Sequence_Full) {
                 prompter_.Tell(e.description());
-                return;
+                return false;
             }
             // Taken by another program since we drew it: draw the next one.
             bool taken = false;
@@ -125,16 +125,17 @@ void Hierarchy::Add_Node() {
             }
             if (!taken || attempt >= Insert_Attempts) {
                 prompter_.Tell(error_text(e));
-                return;
+                return false;
             }
         }
     }
     QStandardItem* child = tree_.Add_Child(parent, key, n.name, n.picture, n.selected_picture);
     if (!child)
-        return;
+        return false;
     tree_.select(key);
     list_.Clear_Rows();
     window_.Edit_Tree_Node(child->index());
+    return true;
 }
 
 void Hierarchy::Rename_Node() {
@@ -256,7 +257,7 @@ QString Hierarchy::Delete_Node() {
         try {
             if (const Content n = Content_Of(key); n.total() > 0) {
                 tell_inside(n);
-                return {};
+                return key;
             }
         } catch (const db::Error& e) {
             prompter_.Tell(error_text(e));
@@ -302,7 +303,7 @@ QString Hierarchy::Delete_Node() {
     }
     if (inside.total() > 0) {
         tell_inside(inside);
-        return {};
+        return key;
     }
     const QString parent = node->parent() ? Catalogue_Tree::key_of(node->parent()) : QString();
     tree_.Remove_Node(key);

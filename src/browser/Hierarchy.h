@@ -16,14 +16,16 @@ public:
     Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
               Prompter& prompter, Browser_Window& window);
 
-    // "add": a child of the selected node, stored, then its name edited in place.
-    void Add_Node();
+    // "add": a child of the selected node, stored, then its name edited in place; true when
+    // one was added (it is selected and the list emptied).
+    bool Add_Node();
     // "ren": starts editing the selected node's name, where that node can be renamed.
     void Rename_Node();
     // "del": asks, then deletes in one transaction the selected node's own row, the membership
     // or denial rows that name its number and its replication mark. A node that still holds sub
     // nodes or live files is not deleted: the user is told what is inside.
-    // Returns the parent's key when the node was deleted, else an empty text.
+    // Returns the node to show next: the parent's key when the node was deleted, the node's own
+    // when it still holds something, else an empty text.
     QString Delete_Node();
 
     // What the library holds in a node: its sub nodes and its live files.

@@ -81,9 +81,9 @@ authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree,
         session::Cur_Dept_Right = QString(f.letter);
         session::Cur_Folder_Deny = f.denied ? QStringLiteral("B") : QStringLiteral("A");
     } else if (f.administrator) {
-        // Other nodes show the letter of the node clicked before.
-        if (session::Cur_Dept_Right != QLatin1String("P"))
-            session::Cur_Dept_Right = QStringLiteral("O");
+        // The accounts and the log book lie in no department: the line says only who is
+        // signed in, as over a group, whatever node was clicked before.
+        session::Cur_Dept_Right = QStringLiteral("P");
     }
     if (session::Cur_Dept_Right == QLatin1String("O"))
         session::Cur_Folder_Deny = QStringLiteral("A");

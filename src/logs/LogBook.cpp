@@ -140,6 +140,8 @@ void Log_Book::Load_Log_Book(const QString& top) {
     status_.Set_Progress_Value(int(std::min<qint64>(i, n)));
     status_.Set_Caption(total_text(list.Row_Count()));
     progress_done();
+    // Dates are wider than the columns' first widths.
+    window_.Autosize_List();
 }
 
 void Log_Book::Show_File_Log() {

@@ -33,6 +33,10 @@ void Autosize_Column(QAbstractItemView* list, int column, int mode) {
     int width = list->sizeHintForColumn(column - 1);
     if (mode == Fit_Contents_And_Header)
         width = std::max(width, header->sectionSizeHint(column - 1));
+    // One long text (a name of 255 characters) would push every other column out of view: a
+    // column takes at most half the list, or its caption; the cell's tool tip shows it whole.
+    width = std::min(width,
+                     std::max(list->viewport()->width() / 2, header->sectionSizeHint(column - 1)));
     if (width > 0)
         header->resizeSection(column - 1, width);
 }

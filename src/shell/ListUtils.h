@@ -9,7 +9,7 @@ inline constexpr int Fit_Contents_And_Header = -2;
 
 // Sizes one column (1-based) of a list in report view; outside a report view or the column
 // range it does nothing. Contents are measured on a bounded sample of rows, so a list of any
-// length sizes quickly.
+// length sizes quickly; a column is given at most half the list's width (or its caption's).
 void Autosize_Column(QAbstractItemView* list, int column, int mode);
 void Autosize_Columns(QAbstractItemView* list, int mode);
 

@@ -72,6 +72,7 @@ void frmpicview::zoom(Qt::MouseButton button) {
     const Hourglass hourglass;
     if (!view_.Zoom(button))
         return;
+    stretched_ = true;
     imgPart_Image->Picture().Stretch_To(viewer::To_Pixels(view_.Image()).size());
     place_image();
     imgPart_Image->update();
@@ -101,7 +102,12 @@ void frmpicview::layout_controls() {
     const QSize outer = frameGeometry().size();
     view_.Resize(viewer::To_Twips(outer.width()), viewer::To_Twips(outer.height()),
                  viewer::To_Twips(width()), viewer::To_Twips(height()));
+    // A zoomed picture fills its box, which the resize gave a new size; until the first zoom
+    // it shows at its own size.
+    if (stretched_)
+        imgPart_Image->Picture().Stretch_To(viewer::To_Pixels(view_.Image()).size());
     place_image();
+    imgPart_Image->update();
     apply_bars();
 }
 

@@ -51,6 +51,7 @@ private:
     void apply_bars();
 
     viewer::Picture_View view_;
+    bool stretched_ = false; // zoomed at least once
     Picture_Box* imgPart_Image;
     Picture_Box* p1;
     QScrollBar* HS1;

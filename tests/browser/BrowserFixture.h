@@ -187,7 +187,8 @@ struct Program : Library {
     // contents (a click on the box), words no|text (a file's text), tip row (its tool tip);
     // write name|content (a file to back up), drop names (files dropped on the list),
     // indexing (the strip until the text is read);
-    // header n (a click on that column's header); bar, cells, locale name, sort n (the file list).
+    // header n (a click on that column's header); bar, cells, locale name, sort n (the file list);
+    // fit (the columns cut).
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
         const QByteArray k = a.toUtf8();
@@ -398,7 +399,13 @@ struct Program : Library {
             t.Detach();
         else if (v == L("look"))
             t << look(w(k));
-        else if (v == L("right"))
+        else if (v == L("fit")) { // the columns narrower than their contents
+            QStringList cut{L("cut:")};
+            for (int c = 0; c < lv->model()->columnCount(); ++c)
+                if (lv->columnWidth(c) < static_cast<QAbstractItemView*>(lv)->sizeHintForColumn(c))
+                    cut << lv->model()->headerData(c, Qt::Horizontal).toString();
+            t << cut.join(u' ');
+        } else if (v == L("right"))
             t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
         else if (v == L("bar")) // the status strip: caption, progress bar's maximum, shown
             t << J(w<QLabel>("lblcaption")->text(), w<QProgressBar>("pbar")->maximum(),

@@ -731,6 +731,26 @@ private Q_SLOTS:
             QTRY_COMPARE(doc->Geometry().vsp_left, 200);
             t << J("resized", at(tv), at(vsp), at(lv));
         };
+        // A name of 255 characters takes half the list at most, shows whole in its tip, and a
+        // click on a selected row beside it edits nothing.
+        hooks[L("wide")] = [&](Transcript& t) {
+            const QString name(255, u'n');
+            p.run(L("update Tbl_Folder set Folder_Name='") + name +
+                  L("' where Folder_NO='Fold00010001'"));
+            p.f->logic().main_mnu_proc(L("tv_refresh"));
+            p.f->click_node("Fold0001");
+            QTreeView* lv = p.f->lv();
+            const QPoint beside(
+                lv->viewport()->width() - 10,
+                lv->visualRect(lv->model()->index(p.f->row_of("file1"), 0)).center().y());
+            for (int click = 0; click < 2; ++click) {
+                QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, beside);
+                QTest::qWait(QApplication::doubleClickInterval() + 50);
+            }
+            t << J("wide", lv->columnWidth(0), "of", lv->viewport()->width(),
+                   lv->model()->index(0, 0).data(Qt::ToolTipRole) == name,
+                   bool(Program::editor(lv)));
+        };
         QVERIFY(p.scripted("window_browsing.txt", hooks));
     }
 

@@ -1,15 +1,28 @@
 #include "Connection.h"
 #include "ConnectionString.h"
+#include "DepartmentAccessForm.h"
+#include "FakeBrowserWindow.h"
+#include "FakeStatusStrip.h"
+#include "FilePassword.h"
 #include "Lines.h"
 #include "ListUtils.h"
 #include "LoginTimeWindow.h"
 #include "OperationLog.h"
 #include "Program.h"
 #include "ProgramFrame.h"
+#include "SearchOperations.h"
 #include "Session.h"
 #include "Settings.h"
 #include "SingleInstance.h"
+#include "UserForm.h"
+#include "frmAbout.h"
 #include "frmConnection.h"
+#include "frmDepartment_Access.h"
+#include "frmFilepass.h"
+#include "frmOpenWith.h"
+#include "frmSeachBox.h"
+#include "frm_user.h"
+#include "frmtoplogreturn.h"
 
 using namespace wintest;
 
@@ -493,6 +506,39 @@ private Q_SLOTS:
     // The running copy is the real program, started as the user would; nothing of this one
     // shows while it runs. A copy that died leaves
     // its lock behind, and the next start takes it over and holds it.
+    // Every dialog as it opens shows each label's text whole, in the windows' font.
+    void no_label_is_cut() {
+        Fake_Status_Strip status;
+        Fake_Browser_Window window;
+        Browser browser(c_, status, p_, window);
+        User_Form user(browser, window, c_, p_);
+        user.Set_Limit_Time(true);
+        Department_Access_Form access(browser.List, u"Dpmt0001"_qs, c_, p_);
+        File_Password_Form password(c_, p_, u"1"_qs);
+        Search_Operations search(browser, c_, p_);
+        const std::vector<std::function<QWidget*()>> dialogs = {
+            [&] {
+                return new frmLogin(p_, {u"clerk"_qs, u"db7"_qs}, c_);
+            },
+            [&] { return new frmConnection(p_, lib_->connection_string, {}); },
+            [] { return new frmAbout; },
+            [] { return new frmtoplogreturn(nullptr); },
+            [&] { return new frmOpenWith(u"/tmp/a.txt"_qs, p_, nullptr); },
+            [&] { return new frm_user(user, nullptr); },
+            [&] { return new frmDepartment_Access(access, nullptr); },
+            [&] { return new frmFilepass(password, nullptr); },
+            [&] { return new frmSeachBox(search, {u"Scrollkin"_qs}, nullptr); },
+        };
+        QStringList cut;
+        for (const auto& make : dialogs) {
+            const std::unique_ptr<QWidget> d(make());
+            d->show();
+            QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+            cut << Cut_Labels(d.get());
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u" | "_qs)));
+    }
+
     void a_running_program_refuses_a_second_copy() {
         const QString lock = Single_Instance::Default_Lock_Path();
         QVERIFY(lock.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")) &&

@@ -51,6 +51,13 @@ struct Authority_Fixture : Store_Fixture {
             if (browser.List.Row(i).text == text)
                 select({i});
     }
+    // The rows the list shows now, to show them again after a refusal re-listed the node.
+    std::vector<List_Row> shown() const {
+        std::vector<List_Row> rows;
+        for (int i = 0; i < browser.List.Row_Count(); ++i)
+            rows.push_back(browser.List.Row(i));
+        return rows;
+    }
     // The command's outcome: "ran", "quiet" (allowed, no operation reached) or the refusal.
     QString dispatch(const QString& key) {
         ran = false;
@@ -172,14 +179,19 @@ private Q_SLOTS:
                     x.record_operations();
                     for (const Target_Kind& kind : Kinds) {
                         set_up(x, kind);
+                        const std::vector<List_Row> rows = x.shown();
                         change_library(x, who.role, QLatin1Char(*l), denial);
                         std::map<QString, QStringList> by_outcome;
-                        // Refreshes last: they show the library as it now is.
+                        // Refreshes last: they show the library as it now is. Each command on
+                        // the rows as set up, which a refusal may have replaced.
                         for (const bool refreshes : {false, true})
                             for (const commands::Command& cmd : commands::All())
-                                if ((cmd.need == commands::Need::Nothing) == refreshes)
+                                if ((cmd.need == commands::Need::Nothing) == refreshes) {
+                                    x.browser.List.Set_Rows(rows);
+                                    x.pick_row(kind.file ? QLatin1String(kind.file) : QString());
                                     by_outcome[x.dispatch(QLatin1String(cmd.key))]
                                         << QLatin1String(cmd.key);
+                                }
                         t << u"%1 %2 %3 %4: %5"_s.arg(
                             QLatin1String(who.role), QString(QLatin1Char(*l)),
                             denial ? u"denied"_s : u"open"_s, QLatin1String(kind.name),
@@ -283,7 +295,10 @@ private Q_SLOTS:
         x.other().Run_Statement(
             u"insert into Tbl_User_Folder_Deny(uid,Folder_NO) values('clerk1','Fold0001')"_s);
         const QString refused = u"You have no right to read files in 'Plans'."_s;
+        const std::vector<List_Row> rows = x.shown();
         QCOMPARE(x.dispatch(u"res"_s), refused);
+        QCOMPARE(x.browser.List.Row_Count(), 0); // the folder is no longer the user's to see
+        x.browser.List.Set_Rows(rows);
         x.pick_row(u"plan"_s);
         x.prompter.Answer();
         x.restore->View();

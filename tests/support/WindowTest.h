@@ -51,4 +51,38 @@ inline void on_modal(const QString& name, std::function<void(QWidget*)> action, 
     });
 }
 
+// The labels of a window whose text does not show whole, in its font: narrower than their
+// text, or with another control over a word of it (a control may sit in a run of blanks).
+inline QStringList Cut_Labels(const QWidget* window) {
+    QStringList cut;
+    const auto others = window->findChildren<QWidget*>();
+    for (const QLabel* l : window->findChildren<QLabel*>()) {
+        const QString text = l->text();
+        if (!l->isVisibleTo(window) || text.isEmpty() || l->wordWrap() ||
+            Qt::mightBeRichText(text) || text.contains(u'\n'))
+            continue;
+        const QFontMetrics fm = l->fontMetrics();
+        const QRect all =
+            QStyle::alignedRect(l->layoutDirection(), l->alignment(),
+                                fm.size(Qt::TextShowMnemonic, text), l->contentsRect());
+        bool whole = l->contentsRect().contains(all);
+        const QPoint at = l->mapTo(window, all.topLeft());
+        for (qsizetype i = 0, j = 0; whole && i < text.size(); i = j) {
+            for (j = i; j < text.size() && text[j].isSpace() == text[i].isSpace();)
+                ++j;
+            if (text[i].isSpace())
+                continue;
+            const QRect word(at.x() + fm.horizontalAdvance(text.left(i)), at.y(),
+                             fm.horizontalAdvance(text.mid(i, j - i)), all.height());
+            for (const QWidget* w : others)
+                if (w != l && !w->isAncestorOf(l) && w->isVisibleTo(window) &&
+                    QRect(w->mapTo(window, QPoint()), w->size()).intersects(word))
+                    whole = false;
+        }
+        if (!whole)
+            cut << window->objectName() + QStringLiteral(": ") + text;
+    }
+    return cut;
+}
+
 } // namespace wintest
