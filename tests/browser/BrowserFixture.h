@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Browser.h"
-#include "SignIn.h"
 #include "CatalogueFixture.h"
 #include "Connection.h"
 #include "FakeBrowserWindow.h"
@@ -9,6 +8,7 @@
 #include "FakeStatusStrip.h"
 #include "Script.h"
 #include "Session.h"
+#include "SignIn.h"
 #include "SqlRecord.h"
 #include "TestEnv.h"
 #include "TextIndex.h"
