@@ -253,41 +253,36 @@ void List_Model::put_back(int row, const List_Row& r) {
     store_.Replace(id_of(row), parts.data(), int(parts.size()));
 }
 
-void List_Model::Set_Cell(int row, int column, const QVariant& value) {
-    if (row < 0 || row >= Row_Count() || column < 1)
-        return;
+template <typename Change> bool List_Model::change_row(int row, Change change) {
+    if (row < 0 || row >= Row_Count())
+        return false;
     List_Row r = Row(row);
-    if (r.cells.size() < size_t(column))
-        r.cells.resize(size_t(column));
-    r.cells[size_t(column - 1)] = value;
+    change(r);
     put_back(row, r);
-    Q_EMIT dataChanged(index(row, column), index(row, column));
+    return true;
+}
+
+void List_Model::Set_Cell(int row, int column, const QVariant& value) {
+    if (column >= 1 && change_row(row, [&](List_Row& r) {
+            if (r.cells.size() < size_t(column))
+                r.cells.resize(size_t(column));
+            r.cells[size_t(column - 1)] = value;
+        }))
+        Q_EMIT dataChanged(index(row, column), index(row, column));
 }
 
 void List_Model::Set_Text(int row, const QString& text) {
-    if (row < 0 || row >= Row_Count())
-        return;
-    List_Row r = Row(row);
-    r.text = text;
-    put_back(row, r);
-    Q_EMIT dataChanged(index(row, 0), index(row, 0));
+    if (change_row(row, [&](List_Row& r) { r.text = text; }))
+        Q_EMIT dataChanged(index(row, 0), index(row, 0));
 }
 
 void List_Model::Set_Tag(int row, const QString& tag) {
-    if (row < 0 || row >= Row_Count())
-        return;
-    List_Row r = Row(row);
-    r.tag = tag;
-    put_back(row, r);
+    change_row(row, [&](List_Row& r) { r.tag = tag; });
 }
 
 void List_Model::Set_Key(int row, const QString& key) {
-    if (row < 0 || row >= Row_Count())
-        return;
-    List_Row r = Row(row);
-    r.key = key;
-    put_back(row, r);
-    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1), {Key_Role});
+    if (change_row(row, [&](List_Row& r) { r.key = key; }))
+        Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1), {Key_Role});
 }
 
 void List_Model::Set_Check(int row, Qt::CheckState state) {

@@ -120,6 +120,8 @@ private:
     std::vector<QVariant> parts_of(const List_Row& row) const;
     List_Row row_of(Row_Store::Id id) const;
     void put_back(int row, const List_Row& r);
+    // Reads a row whole, lets `change` alter it and puts it back; false for no such row.
+    template <typename Change> bool change_row(int row, Change change);
     void clear_rows();
     void stage(Row_Store::Id id);
     void add_all(std::vector<List_Row> rows);

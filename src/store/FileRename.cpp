@@ -142,16 +142,23 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
 void File_Operations::End_File_Rename(int row, const QString& old_text, const QString& new_text) {
     if (new_text == old_text)
         return;
+    List_Model& list = browser_.List;
+    const QString file_no = row >= 0 && row < list.Row_Count() ? list.Tag(row) : QString();
+    // A refusal may have shown the folder afresh (the file gone): the old name goes back only
+    // onto the row that still stands for the file, never onto whichever file took its place.
+    const auto put_back_old_name = [&] {
+        if (row >= 0 && row < list.Row_Count() && list.Tag(row) == file_no)
+            list.Set_Text(row, old_text);
+    };
     // An edit may have started by a click while the right allowed it; the right holds now.
     if (browser_.Is_File_Row(row) &&
-        !browser_.Authorize(authority::Need::Rename,
-                            authority::Target::File(browser_.List.Row(row).tag, old_text))) {
-        browser_.List.Set_Text(row, old_text);
+        !browser_.Authorize(authority::Need::Rename, authority::Target::File(file_no, old_text))) {
+        put_back_old_name();
         return;
     }
     if (Rename_File(row, new_text))
         return;
-    browser_.List.Set_Text(row, old_text);
+    put_back_old_name();
     // As for a node's name: the edit opens again on the old name.
     if (edit_again_ && edit_row_)
         edit_row_(row);
