@@ -17,6 +17,7 @@
 #include "ContentTransfer.h"
 #include "IndexQueue.h"
 #include "TextIndex.h"
+#include "Transaction.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
