@@ -438,6 +438,9 @@ inline void seed_bench_folder(db::Connection& c) {
                                    "Group_NO) VALUES ('Dpmt0001','Bench','Grou0001')"));
     c.Run_Statement(QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) "
                                    "VALUES ('Fold0001','Bench','Dpmt0001')"));
+    // The account sign_in_bench signs in: every command asks the library for it.
+    c.Run_Statement(QStringLiteral("INSERT INTO tbl_user(uid,pwd,[name],sys_role) "
+                                   "VALUES ('bench','pw','bench','Administrator')"));
 }
 
 // The user "bench" signed in as an administrator, scratch copies under `dir`/work.
