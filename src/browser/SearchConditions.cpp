@@ -96,14 +96,17 @@ Search_Condition Build_Search_Condition(const Search_Fields& f, const QDate& tod
             return QString();
         return QLatin1String(head) + Quote_Sql(source) + QLatin1String(tail);
     };
-    // The name matches literally: "_", "%" and "[" typed are no wildcards on any engine.
-    const QString name = f.file_name.trimmed().isEmpty()
-                             ? QString()
-                             : QStringLiteral("File_Name like '%") + Quote_Like(f.file_name) +
-                                   QStringLiteral("%'") + Like_Escape + QLatin1Char(' ');
+    // The name and the type match literally: "_", "%" and "[" typed are no wildcards on any
+    // engine.
+    const auto like_slot = [](const QString& source, const char* column) -> QString {
+        if (source.trimmed().isEmpty())
+            return QString();
+        return QLatin1String(column) + QStringLiteral(" like '%") + Quote_Like(source) +
+               QStringLiteral("%'") + Like_Escape + QLatin1Char(' ');
+    };
     QStringList parts = {
-        name,
-        text_slot(f.file_type, "File_Type like '%", "%' "),
+        like_slot(f.file_name, "File_Name"),
+        like_slot(f.file_type, "File_Type"),
         text_slot(f.created_by, "File_Owner ='", "' "),
         text_slot(f.last_accessed_by, "LastAccessed_by ='", "' "),
     };
