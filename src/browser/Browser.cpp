@@ -238,11 +238,12 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
         } else {
             Evaluate_Rights(c_, Tree, status_);
             // A right taken away meanwhile: the node's rows are no longer the user's to see.
+            const authority::Node_Kind kind = authority::Kind_Of(key);
             const bool shut = session::Cur_Dept_Right == QLatin1String("D") ||
-                              (authority::Kind_Of(key) == authority::Node_Kind::Folder &&
+                              (kind == authority::Node_Kind::Folder &&
                                session::Cur_Folder_Deny == QLatin1String("B"));
             if (shut && !account_gone && Files.List_Shows_Node &&
-                authority::Kind_Of(key) != authority::Node_Kind::Other)
+                kind != authority::Node_Kind::Other)
                 Node_Click(key);
         }
     } catch (const db::Error& e) {
