@@ -4,14 +4,14 @@
 // line, test data on disk, a browser with nobody at it, and sample libraries (one seeded once by
 // the admin tool and kept for later runs, or one bench folder filled by the benchmark itself).
 
-#include "Browser.h"
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "Error.h"
-#include "LogBook.h"
-#include "Prompter.h"
-#include "Session.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "db/Session.h"
+#include "logs/LogBook.h"
+#include "shell/Prompter.h"
+#include "shell/StatusStrip.h"
 
 #include <QByteArray>
 #include <QDir>

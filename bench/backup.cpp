@@ -11,13 +11,13 @@
 // Every timed side runs in a child process of its own, so its peak memory is its own, on a
 // library of its own, after the disk has been synced.
 
-#include "Backup.h"
+#include "store/Backup.h"
 #include "BenchSupport.h"
-#include "Browser.h"
-#include "ContentTransfer.h"
-#include "IndexQueue.h"
-#include "TextIndex.h"
-#include "Transaction.h"
+#include "browser/Browser.h"
+#include "db/Transaction.h"
+#include "index/IndexQueue.h"
+#include "index/TextIndex.h"
+#include "store/ContentTransfer.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>

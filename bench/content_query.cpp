@@ -13,9 +13,9 @@
 // the fastest run counts.
 
 #include "BenchSupport.h"
-#include "QuickQuery.h"
-#include "SqlText.h"
-#include "TextIndex.h"
+#include "browser/QuickQuery.h"
+#include "db/SqlText.h"
+#include "index/TextIndex.h"
 
 #include <QCoreApplication>
 

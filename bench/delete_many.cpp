@@ -7,10 +7,10 @@
 // been synced.
 
 #include "BenchSupport.h"
-#include "Browser.h"
-#include "FileOperations.h"
-#include "FilePassword.h"
-#include "Transaction.h"
+#include "browser/Browser.h"
+#include "db/Transaction.h"
+#include "store/FileOperations.h"
+#include "store/FilePassword.h"
 
 #include <QDir>
 #include <QFile>

@@ -12,8 +12,8 @@
 // alone.
 
 #include "BenchSupport.h"
-#include "Extraction.h"
 #include "IndexCorpus.h"
+#include "index/Extraction.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

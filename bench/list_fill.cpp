@@ -9,14 +9,14 @@
 // FOLDER (default: the current folder) and reused while it holds the asked number of files.
 
 #include "BenchSupport.h"
-#include "CatalogueTree.h"
-#include "FileList.h"
-#include "ImageList.h"
-#include "ListModel.h"
-#include "ListUtils.h"
-#include "LocalTime.h"
-#include "SqlText.h"
-#include "StatusStrip.h"
+#include "browser/CatalogueTree.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
+#include "db/SqlText.h"
+#include "shell/ListUtils.h"
+#include "shell/LocalTime.h"
+#include "shell/StatusStrip.h"
 
 #include <QApplication>
 #include <QFileIconProvider>

@@ -9,9 +9,9 @@
 // Each side runs in a child process of its own and repeats its work --runs times (default 3);
 // the fastest run counts.
 
-#include "LogBook.h"
+#include "logs/LogBook.h"
 #include "BenchSupport.h"
-#include "LocalTime.h"
+#include "shell/LocalTime.h"
 
 #include <QCoreApplication>
 

@@ -12,11 +12,11 @@
 // the fastest run counts.
 
 #include "BenchSupport.h"
-#include "CatalogueTree.h"
-#include "LocalTime.h"
-#include "LogBook.h"
-#include "QuickQuery.h"
-#include "SqlText.h"
+#include "browser/CatalogueTree.h"
+#include "browser/QuickQuery.h"
+#include "db/SqlText.h"
+#include "logs/LogBook.h"
+#include "shell/LocalTime.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

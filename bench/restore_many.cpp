@@ -7,9 +7,9 @@
 // into an empty folder, after the disk has been synced.
 
 #include "BenchSupport.h"
-#include "Browser.h"
-#include "RestoreOperations.h"
-#include "SqlText.h"
+#include "browser/Browser.h"
+#include "db/SqlText.h"
+#include "store/RestoreOperations.h"
 
 #include <QDir>
 #include <QFile>

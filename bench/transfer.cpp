@@ -7,9 +7,9 @@
 // apart. Every time includes getting the bytes onto the disk (fsync).
 
 #include "BenchSupport.h"
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "ContentTransfer.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "store/ContentTransfer.h"
 
 #include <QDir>
 #include <QString>

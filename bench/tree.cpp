@@ -10,8 +10,8 @@
 // and reused while it holds the asked number of folders.
 
 #include "BenchSupport.h"
-#include "CatalogueTree.h"
-#include "LocalTime.h"
+#include "browser/CatalogueTree.h"
+#include "shell/LocalTime.h"
 
 #include <QApplication>
 #include <QFont>

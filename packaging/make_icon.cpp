@@ -1,6 +1,6 @@
 // Writes the program's picture as PNG files for the desktop's icon theme:
 //   scrollkin-make-icon OUTDIR SIZE...   -> OUTDIR/SIZExSIZE/scrollkin.png
-#include "ProgramLogo.h"
+#include "shell/ProgramLogo.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,14 +1,14 @@
-#include "DepartmentAccessForm.h"
+#include "admin/DepartmentAccessForm.h"
 
-#include "Access.h"
-#include "Connection.h"
-#include "Error.h"
-#include "ListModel.h"
-#include "Prompter.h"
-#include "Result.h"
-#include "SchemaCodes.h"
-#include "SqlText.h"
-#include "Transaction.h"
+#include "browser/Access.h"
+#include "browser/ListModel.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Result.h"
+#include "db/SchemaCodes.h"
+#include "db/SqlText.h"
+#include "db/Transaction.h"
+#include "shell/Prompter.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "DepartmentRights.h"
+#include "admin/DepartmentRights.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "DepartmentAccessForm.h"
-#include "Error.h"
-#include "Prompter.h"
-#include "Result.h"
-#include "SchemaCodes.h"
-#include "SqlText.h"
-#include "Transaction.h"
+#include "admin/DepartmentAccessForm.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Result.h"
+#include "db/SchemaCodes.h"
+#include "db/SqlText.h"
+#include "db/Transaction.h"
+#include "shell/Prompter.h"
 
 #include <QHash>
 

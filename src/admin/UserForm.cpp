@@ -1,15 +1,15 @@
-#include "UserForm.h"
+#include "admin/UserForm.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "Error.h"
-#include "Login.h"
-#include "LoginTimeWindow.h"
-#include "Prompter.h"
-#include "Result.h"
-#include "SchemaCodes.h"
-#include "SqlText.h"
-#include "Transaction.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Result.h"
+#include "db/SchemaCodes.h"
+#include "db/SqlText.h"
+#include "db/Transaction.h"
+#include "shell/Login.h"
+#include "shell/LoginTimeWindow.h"
+#include "shell/Prompter.h"
 
 #include <QDateTime>
 

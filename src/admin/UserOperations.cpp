@@ -1,12 +1,12 @@
-#include "UserOperations.h"
+#include "admin/UserOperations.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "Error.h"
-#include "Prompter.h"
-#include "Result.h"
-#include "SqlText.h"
-#include "UserForm.h"
+#include "admin/UserForm.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Result.h"
+#include "db/SqlText.h"
+#include "shell/Prompter.h"
 
 User_Operations::User_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
                                  Browser_Window& window, User_Dialog& dialog)

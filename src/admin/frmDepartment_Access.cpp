@@ -1,5 +1,5 @@
-#include "frmDepartment_Access.h"
-#include "Named.h"
+#include "admin/frmDepartment_Access.h"
+#include "shell/Named.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DepartmentAccessForm.h"
+#include "admin/DepartmentAccessForm.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "frm_user.h"
-#include "Named.h"
+#include "admin/frm_user.h"
+#include "shell/Named.h"
 
-#include "Error.h"
-#include "UserForm.h"
+#include "admin/UserForm.h"
+#include "db/Error.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

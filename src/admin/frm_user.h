@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UserOperations.h"
+#include "admin/UserOperations.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
-#include "Access.h"
+#include "browser/Access.h"
 
-#include "Connection.h"
-#include "Result.h"
-#include "SchemaCodes.h"
-#include "SqlText.h"
+#include "db/Connection.h"
+#include "db/Result.h"
+#include "db/SchemaCodes.h"
+#include "db/SqlText.h"
 
 namespace authority {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Commands.h"
+#include "shell/Commands.h"
 
 #include <QString>
 

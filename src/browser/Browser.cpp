@@ -1,17 +1,17 @@
-#include "Browser.h"
+#include "browser/Browser.h"
 
-#include "Commands.h"
+#include "shell/Commands.h"
 
-#include "Connection.h"
-#include "Error.h"
-#include "Hourglass.h"
-#include "PopupMenus.h"
-#include "Prompter.h"
-#include "Replication.h"
-#include "Rights.h"
-#include "Session.h"
-#include "SqlText.h"
-#include "StatusStrip.h"
+#include "browser/PopupMenus.h"
+#include "browser/Replication.h"
+#include "browser/Rights.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Session.h"
+#include "db/SqlText.h"
+#include "shell/Hourglass.h"
+#include "shell/Prompter.h"
+#include "shell/StatusStrip.h"
 
 #include <QDir>
 

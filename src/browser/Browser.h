@@ -1,13 +1,13 @@
 #pragma once
 
-#include "Access.h"
-#include "BrowserOperations.h"
-#include "CatalogueTree.h"
-#include "FileList.h"
-#include "Hierarchy.h"
-#include "ImageList.h"
-#include "ListModel.h"
-#include "MenuState.h"
+#include "browser/Access.h"
+#include "browser/BrowserOperations.h"
+#include "browser/CatalogueTree.h"
+#include "browser/FileList.h"
+#include "browser/Hierarchy.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
+#include "shell/MenuState.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "BrowserLayout.h"
+#include "browser/BrowserLayout.h"
 
 #include <algorithm>
 

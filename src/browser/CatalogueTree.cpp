@@ -1,9 +1,9 @@
-#include "CatalogueTree.h"
+#include "browser/CatalogueTree.h"
 
-#include "Access.h"
-#include "Connection.h"
-#include "Error.h"
-#include "SchemaCodes.h"
+#include "browser/Access.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SchemaCodes.h"
 
 #include <functional>
 

@@ -1,8 +1,8 @@
-#include "ContentTips.h"
+#include "browser/ContentTips.h"
 
-#include "Error.h"
-#include "ListModel.h"
-#include "TextIndex.h"
+#include "browser/ListModel.h"
+#include "db/Error.h"
+#include "index/TextIndex.h"
 
 #include <QScopeGuard>
 

@@ -1,7 +1,7 @@
-#include "CursorFields.h"
+#include "browser/CursorFields.h"
 
-#include "FileList.h"
-#include "ImageList.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
 
 #include <QFileInfo>
 

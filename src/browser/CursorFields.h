@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Cursor.h"
-#include "RecentTexts.h"
-#include "RowStore.h"
+#include "browser/RecentTexts.h"
+#include "browser/RowStore.h"
+#include "db/Cursor.h"
 
 #include <QHash>
 

@@ -1,14 +1,14 @@
-#include "FileList.h"
+#include "browser/FileList.h"
 
-#include "CatalogueTree.h"
-#include "Connection.h"
-#include "Cursor.h"
-#include "CursorFields.h"
-#include "Error.h"
-#include "Hourglass.h"
-#include "ImageList.h"
-#include "ListModel.h"
-#include "StatusStrip.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CursorFields.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
+#include "db/Connection.h"
+#include "db/Cursor.h"
+#include "db/Error.h"
+#include "shell/Hourglass.h"
+#include "shell/StatusStrip.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "ListModel.h"
+#include "browser/ListModel.h"
 
-#include "TextOrder.h"
+#include "browser/TextOrder.h"
 
 #include <QDateTime>
 #include <QLocale>

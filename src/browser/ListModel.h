@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RowStore.h"
+#include "browser/RowStore.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

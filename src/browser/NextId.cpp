@@ -1,9 +1,9 @@
-#include "NextId.h"
+#include "browser/NextId.h"
 
-#include "Connection.h"
-#include "Error.h"
-#include "SqlText.h"
-#include "Transaction.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "db/Transaction.h"
 
 #include <algorithm>
 

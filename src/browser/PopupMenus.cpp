@@ -1,7 +1,7 @@
-#include "PopupMenus.h"
+#include "browser/PopupMenus.h"
 
-#include "Rights.h"
-#include "SchemaCodes.h"
+#include "browser/Rights.h"
+#include "db/SchemaCodes.h"
 
 List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
     List_Press_Result out;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Access.h"
-#include "MenuState.h"
+#include "browser/Access.h"
+#include "shell/MenuState.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "QueryBox.h"
+#include "browser/QueryBox.h"
 
-#include "Browser.h"
-#include "ListUtils.h"
-#include "SchemaCodes.h"
+#include "browser/Browser.h"
+#include "db/SchemaCodes.h"
+#include "shell/ListUtils.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

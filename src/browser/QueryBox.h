@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ContentTips.h"
-#include "QuickQuery.h"
+#include "browser/ContentTips.h"
+#include "browser/QuickQuery.h"
 
 #include <QObject>
 

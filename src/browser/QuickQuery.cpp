@@ -1,14 +1,14 @@
-#include "QuickQuery.h"
+#include "browser/QuickQuery.h"
 
-#include "Access.h"
-#include "Browser.h"
-#include "Connection.h"
-#include "Error.h"
-#include "Prompter.h"
-#include "SchemaCodes.h"
-#include "Session.h"
-#include "SqlText.h"
-#include "TextIndex.h"
+#include "browser/Access.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SchemaCodes.h"
+#include "db/Session.h"
+#include "db/SqlText.h"
+#include "index/TextIndex.h"
+#include "shell/Prompter.h"
 
 namespace {
 

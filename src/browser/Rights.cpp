@@ -1,11 +1,11 @@
-#include "Rights.h"
+#include "browser/Rights.h"
 
-#include "CatalogueTree.h"
-#include "Commands.h"
-#include "MenuState.h"
-#include "SchemaCodes.h"
-#include "Session.h"
-#include "StatusStrip.h"
+#include "browser/CatalogueTree.h"
+#include "db/SchemaCodes.h"
+#include "db/Session.h"
+#include "shell/Commands.h"
+#include "shell/MenuState.h"
+#include "shell/StatusStrip.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Access.h"
+#include "browser/Access.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "RowStore.h"
+#include "browser/RowStore.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RawField.h"
-#include "RecentTexts.h"
+#include "browser/RecentTexts.h"
+#include "db/RawField.h"
 
 #include <QHash>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "SearchConditions.h"
+#include "browser/SearchConditions.h"
 
-#include "Browser.h"
+#include "browser/Browser.h"
 
 #include <QRegularExpression>
 

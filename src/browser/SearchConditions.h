@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SqlText.h"
+#include "db/SqlText.h"
 
 #include <QDate>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "SearchOperations.h"
+#include "browser/SearchOperations.h"
 
-#include "Access.h"
-#include "Browser.h"
-#include "Connection.h"
-#include "Error.h"
-#include "Prompter.h"
-#include "Session.h"
+#include "browser/Access.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Session.h"
+#include "shell/Prompter.h"
 
 Search_Operations::Search_Operations(Browser& browser, db::Connection& connection,
                                      Prompter& prompter)

@@ -1,4 +1,4 @@
-#include "TextOrder.h"
+#include "browser/TextOrder.h"
 
 #include <QHash>
 #include <QLocale>

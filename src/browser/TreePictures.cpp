@@ -1,7 +1,7 @@
-#include "TreePictures.h"
+#include "browser/TreePictures.h"
 
-#include "CatalogueTree.h"
-#include "ImageList.h"
+#include "browser/CatalogueTree.h"
+#include "browser/ImageList.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Browser.h"
-#include "BrowserLayout.h"
+#include "browser/Browser.h"
+#include "browser/BrowserLayout.h"
 
 #include <QFileIconProvider>
 #include <QWidget>

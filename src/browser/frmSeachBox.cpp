@@ -1,7 +1,7 @@
-#include "frmSeachBox.h"
-#include "Named.h"
+#include "browser/frmSeachBox.h"
+#include "shell/Named.h"
 
-#include "SearchOperations.h"
+#include "browser/SearchOperations.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

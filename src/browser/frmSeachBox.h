@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SearchConditions.h"
+#include "browser/SearchConditions.h"
 
 #include <QWidget>
 

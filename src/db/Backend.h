@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Cursor.h"
-#include "Result.h"
+#include "db/Cursor.h"
+#include "db/Result.h"
 
 #include <QString>
 

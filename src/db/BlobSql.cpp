@@ -1,6 +1,6 @@
-#include "BlobSql.h"
+#include "db/BlobSql.h"
 
-#include "SqlText.h"
+#include "db/SqlText.h"
 
 namespace db {
 

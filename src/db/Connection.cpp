@@ -1,13 +1,13 @@
-#include "Connection.h"
+#include "db/Connection.h"
 
-#include "BlobSql.h"
-#include "ConnectionString.h"
-#include "Error.h"
-#include "OdbcBackend.h"
-#include "SqlRecord.h"
-#include "SqlServerText.h"
-#include "SqliteBackend.h"
-#include "TsqlRewriter.h"
+#include "db/BlobSql.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "db/OdbcBackend.h"
+#include "db/SqlRecord.h"
+#include "db/SqlServerText.h"
+#include "db/SqliteBackend.h"
+#include "db/TsqlRewriter.h"
 
 #include <QMutex>
 #include <QRegularExpression>

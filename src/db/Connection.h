@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Backend.h"
-#include "Result.h"
-#include "SqlText.h"
+#include "db/Backend.h"
+#include "db/Result.h"
+#include "db/SqlText.h"
 
 #include <QHash>
 #include <QString>

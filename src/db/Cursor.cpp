@@ -1,6 +1,6 @@
-#include "Cursor.h"
+#include "db/Cursor.h"
 
-#include "Error.h"
+#include "db/Error.h"
 
 #include <algorithm>
 

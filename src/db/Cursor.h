@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RawField.h"
+#include "db/RawField.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "OdbcBackend.h"
+#include "db/OdbcBackend.h"
 
-#include "BlobSql.h"
-#include "Error.h"
-#include "OdbcValues.h"
-#include "Utf8Ctype.h"
+#include "db/BlobSql.h"
+#include "db/Error.h"
+#include "db/OdbcValues.h"
+#include "db/Utf8Ctype.h"
 
 #include <sqlext.h>
 #include <sqlucode.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Backend.h"
-#include "OdbcTextCheck.h"
+#include "db/Backend.h"
+#include "db/OdbcTextCheck.h"
 
 #include <sql.h>
 

@@ -1,6 +1,6 @@
-#include "OdbcTextCheck.h"
+#include "db/OdbcTextCheck.h"
 
-#include "Error.h"
+#include "db/Error.h"
 
 namespace db {
 

@@ -1,4 +1,4 @@
-#include "OdbcValues.h"
+#include "db/OdbcValues.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
-#include "Result.h"
+#include "db/Result.h"
 
-#include "Cursor.h"
-#include "Error.h"
+#include "db/Cursor.h"
+#include "db/Error.h"
 
 namespace db {
 

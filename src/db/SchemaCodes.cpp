@@ -1,4 +1,4 @@
-#include "SchemaCodes.h"
+#include "db/SchemaCodes.h"
 
 namespace codes {
 

@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "db/Settings.h"
 
 #include <QSettings>
 

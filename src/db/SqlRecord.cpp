@@ -1,4 +1,4 @@
-#include "SqlRecord.h"
+#include "db/SqlRecord.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "SqlServerText.h"
+#include "db/SqlServerText.h"
 
-#include "TsqlRewriter.h"
+#include "db/TsqlRewriter.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "SqliteBackend.h"
+#include "db/SqliteBackend.h"
 
-#include "Error.h"
-#include "SqlText.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
 
 #include <QDateTime>
 #include <QDir>

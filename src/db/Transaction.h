@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Connection.h"
-#include "Error.h"
+#include "db/Connection.h"
+#include "db/Error.h"
 
 namespace db {
 

@@ -1,4 +1,4 @@
-#include "TsqlRewriter.h"
+#include "db/TsqlRewriter.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "Utf8Ctype.h"
+#include "db/Utf8Ctype.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "Extraction.h"
+#include "index/Extraction.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,10 +1,10 @@
-#include "IndexQueue.h"
+#include "index/IndexQueue.h"
 
-#include "Connection.h"
-#include "Error.h"
-#include "Settings.h"
-#include "StatusStrip.h"
-#include "TextIndex.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Settings.h"
+#include "index/TextIndex.h"
+#include "shell/StatusStrip.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Extraction.h"
+#include "index/Extraction.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,10 @@
 // Content queries: the condition on file numbers for the quick query, and a file's snippet.
 
-#include "TextIndex.h"
-#include "TextIndexSql.h"
+#include "index/TextIndex.h"
+#include "index/TextIndexSql.h"
 
-#include "Connection.h"
-#include "SqlText.h"
+#include "db/Connection.h"
+#include "db/SqlText.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // The text tables: their creation on a library that lacks them, and what the engine offers.
 
-#include "TextIndex.h"
-#include "TextIndexSql.h"
+#include "index/TextIndex.h"
+#include "index/TextIndexSql.h"
 
-#include "Connection.h"
-#include "Error.h"
-#include "Transaction.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Transaction.h"
 
 namespace text_index {
 

@@ -1,11 +1,11 @@
 // Keeping the text tables in step with the files: a file's text stored, dropped or copied.
 
-#include "TextIndex.h"
-#include "TextIndexSql.h"
+#include "index/TextIndex.h"
+#include "index/TextIndexSql.h"
 
-#include "Connection.h"
-#include "SqlText.h"
-#include "Transaction.h"
+#include "db/Connection.h"
+#include "db/SqlText.h"
+#include "db/Transaction.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "FileLog.h"
+#include "logs/FileLog.h"
 
-#include "Connection.h"
-#include "CursorFields.h"
-#include "SqlText.h"
+#include "browser/CursorFields.h"
+#include "db/Connection.h"
+#include "db/SqlText.h"
 
 namespace logs {
 

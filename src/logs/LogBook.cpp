@@ -1,13 +1,13 @@
-#include "LogBook.h"
+#include "logs/LogBook.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "CursorFields.h"
-#include "Error.h"
-#include "Hourglass.h"
-#include "Prompter.h"
-#include "SqlText.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "browser/CursorFields.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "shell/Hourglass.h"
+#include "shell/Prompter.h"
+#include "shell/StatusStrip.h"
 
 #include <QElapsedTimer>
 

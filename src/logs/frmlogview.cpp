@@ -1,8 +1,8 @@
-#include "frmlogview.h"
+#include "logs/frmlogview.h"
 
-#include "FileLog.h"
-#include "Hourglass.h"
-#include "ListUtils.h"
+#include "logs/FileLog.h"
+#include "shell/Hourglass.h"
+#include "shell/ListUtils.h"
 
 #include <QHeaderView>
 #include <QTreeView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListModel.h"
+#include "browser/ListModel.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "frmtoplogreturn.h"
+#include "logs/frmtoplogreturn.h"
 
-#include "KeyFilter.h"
+#include "shell/KeyFilter.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>

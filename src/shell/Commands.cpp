@@ -1,4 +1,4 @@
-#include "Commands.h"
+#include "shell/Commands.h"
 
 namespace commands {
 

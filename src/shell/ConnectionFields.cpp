@@ -1,9 +1,9 @@
-#include "ConnectionFields.h"
+#include "shell/ConnectionFields.h"
 
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "Error.h"
-#include "Prompter.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "shell/Prompter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "Hourglass.h"
+#include "shell/Hourglass.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "KeyFilter.h"
+#include "shell/KeyFilter.h"
 
 namespace {
 std::function<void()>& beep_handler() {

@@ -1,4 +1,4 @@
-#include "ListUtils.h"
+#include "shell/ListUtils.h"
 
 #include <QComboBox>
 #include <QHeaderView>

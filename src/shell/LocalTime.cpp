@@ -1,4 +1,4 @@
-#include "LocalTime.h"
+#include "shell/LocalTime.h"
 
 #include <QFileInfo>
 #include <QtGlobal>

@@ -1,14 +1,14 @@
-#include "Login.h"
+#include "shell/Login.h"
 
-#include "Connection.h"
-#include "Error.h"
-#include "Hourglass.h"
-#include "LoginTimeWindow.h"
-#include "Session.h"
-#include "Settings.h"
-#include "SingleInstance.h"
-#include "SpecialFolders.h"
-#include "SqlText.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Session.h"
+#include "db/Settings.h"
+#include "db/SqlText.h"
+#include "shell/Hourglass.h"
+#include "shell/LoginTimeWindow.h"
+#include "shell/SingleInstance.h"
+#include "shell/SpecialFolders.h"
 
 #include <QDate>
 

@@ -1,4 +1,4 @@
-#include "LoginTimeWindow.h"
+#include "shell/LoginTimeWindow.h"
 
 QString Login_Time_Text(const QTime& time) {
     return time.isValid() ? time.toString(QLatin1String(Login_Time_Format)) : QString();

@@ -1,7 +1,7 @@
-#include "MainMenus.h"
+#include "shell/MainMenus.h"
 
-#include "Commands.h"
-#include "MenuState.h"
+#include "shell/Commands.h"
+#include "shell/MenuState.h"
 
 #include <QMenu>
 #include <QWidget>

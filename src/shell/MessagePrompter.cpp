@@ -1,4 +1,4 @@
-#include "MessagePrompter.h"
+#include "shell/MessagePrompter.h"
 
 #include <QApplication>
 #include <QFileDialog>

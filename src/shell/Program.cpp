@@ -1,11 +1,11 @@
-#include "Program.h"
+#include "shell/Program.h"
 
-#include "Connection.h"
-#include "KeyFilter.h"
-#include "Login.h"
-#include "Settings.h"
-#include "frmLogin.h"
-#include "frmMain.h"
+#include "db/Connection.h"
+#include "db/Settings.h"
+#include "shell/KeyFilter.h"
+#include "shell/Login.h"
+#include "shell/frmLogin.h"
+#include "shell/frmMain.h"
 
 #include <QApplication>
 

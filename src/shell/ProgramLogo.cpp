@@ -1,4 +1,4 @@
-#include "ProgramLogo.h"
+#include "shell/ProgramLogo.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "Prompter.h"
+#include "shell/Prompter.h"
 
-#include "Settings.h"
+#include "db/Settings.h"
 
 QString Prompt_Title(const QString& title) {
     return title.isEmpty() ? Program_Title() : title;

@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
+#include "shell/SingleInstance.h"
 
-#include "Settings.h"
+#include "db/Settings.h"
 
 #include <QDir>
 #include <QStandardPaths>

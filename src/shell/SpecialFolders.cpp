@@ -1,4 +1,4 @@
-#include "SpecialFolders.h"
+#include "shell/SpecialFolders.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
-#include "frmAbout.h"
-#include "Named.h"
+#include "shell/frmAbout.h"
+#include "shell/Named.h"
 
-#include "ProgramLogo.h"
+#include "shell/ProgramLogo.h"
 
 #include <QDesktopServices>
 #include <QGridLayout>

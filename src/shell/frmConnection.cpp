@@ -1,8 +1,8 @@
-#include "frmConnection.h"
-#include "Named.h"
+#include "shell/frmConnection.h"
+#include "shell/Named.h"
 
-#include "Error.h"
-#include "Hourglass.h"
+#include "db/Error.h"
+#include "shell/Hourglass.h"
 
 #include <QComboBox>
 #include <QFileInfo>

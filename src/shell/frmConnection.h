@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConnectionFields.h"
-#include "Prompter.h"
+#include "shell/ConnectionFields.h"
+#include "shell/Prompter.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "frmLogin.h"
-#include "Named.h"
+#include "shell/frmLogin.h"
+#include "shell/Named.h"
 
-#include "WindowFont.h"
-#include "frmConnection.h"
+#include "shell/WindowFont.h"
+#include "shell/frmConnection.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Login.h"
+#include "shell/Login.h"
 
 #include <QDialog>
 

@@ -1,12 +1,12 @@
-#include "frmMain.h"
-#include "Named.h"
+#include "shell/frmMain.h"
+#include "shell/Named.h"
 
-#include "BrowserLayout.h"
-#include "MenuState.h"
-#include "ProgramLogo.h"
-#include "Prompter.h"
-#include "frmAbout.h"
-#include "frmQuery_doc.h"
+#include "browser/BrowserLayout.h"
+#include "browser/frmQuery_doc.h"
+#include "shell/MenuState.h"
+#include "shell/ProgramLogo.h"
+#include "shell/Prompter.h"
+#include "shell/frmAbout.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MainMenus.h"
-#include "StatusStrip.h"
+#include "shell/MainMenus.h"
+#include "shell/StatusStrip.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>

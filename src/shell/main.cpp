@@ -1,8 +1,8 @@
-#include "LocalTime.h"
-#include "MessagePrompter.h"
-#include "Program.h"
-#include "SingleInstance.h"
-#include "Utf8Ctype.h"
+#include "db/Utf8Ctype.h"
+#include "shell/LocalTime.h"
+#include "shell/MessagePrompter.h"
+#include "shell/Program.h"
+#include "shell/SingleInstance.h"
 
 #include <QApplication>
 

@@ -1,15 +1,15 @@
 // Files dropped onto the browser's list.
 
-#include "Backup.h"
+#include "store/Backup.h"
 
-#include "Browser.h"
-#include "ContentTransfer.h"
-#include "Error.h"
-#include "FileFacts.h"
-#include "IndexQueue.h"
-#include "Prompter.h"
-#include "Rights.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "browser/Rights.h"
+#include "db/Error.h"
+#include "index/IndexQueue.h"
+#include "shell/Prompter.h"
+#include "shell/StatusStrip.h"
+#include "store/ContentTransfer.h"
+#include "store/FileFacts.h"
 
 #include <QDir>
 #include <QFileInfo>

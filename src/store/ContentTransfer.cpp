@@ -1,7 +1,7 @@
-#include "ContentTransfer.h"
+#include "store/ContentTransfer.h"
 
-#include "Connection.h"
-#include "SchemaCodes.h"
+#include "db/Connection.h"
+#include "db/SchemaCodes.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Backend.h"
-#include "Error.h"
+#include "db/Backend.h"
+#include "db/Error.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "DragOut.h"
+#include "store/DragOut.h"
 
-#include "Browser.h"
-#include "Error.h"
-#include "Restore.h"
-#include "Session.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "db/Error.h"
+#include "db/Session.h"
+#include "shell/StatusStrip.h"
+#include "store/Restore.h"
 
 #include <QDir>
 

@@ -1,16 +1,16 @@
-#include "FileOperations.h"
+#include "store/FileOperations.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "Error.h"
-#include "FilePassword.h"
-#include "Hourglass.h"
-#include "Prompter.h"
-#include "Session.h"
-#include "SqlText.h"
-#include "StatusStrip.h"
-#include "TextIndex.h"
-#include "Transaction.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Session.h"
+#include "db/SqlText.h"
+#include "db/Transaction.h"
+#include "index/TextIndex.h"
+#include "shell/Hourglass.h"
+#include "shell/Prompter.h"
+#include "shell/StatusStrip.h"
+#include "store/FilePassword.h"
 
 namespace store {
 

@@ -1,8 +1,8 @@
-#include "FileFacts.h"
+#include "store/FileFacts.h"
 
-#include "ContentTransfer.h"
-#include "Error.h"
-#include "SchemaCodes.h"
+#include "db/Error.h"
+#include "db/SchemaCodes.h"
+#include "store/ContentTransfer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "FileOperations.h"
+#include "store/FileOperations.h"
 
-#include "Browser.h"
-#include "Error.h"
-#include "FilePassword.h"
-#include "Prompter.h"
-#include "SqlText.h"
+#include "browser/Browser.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "shell/Prompter.h"
+#include "store/FilePassword.h"
 
 namespace store {
 

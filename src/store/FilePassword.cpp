@@ -1,12 +1,12 @@
-#include "FilePassword.h"
+#include "store/FilePassword.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "Error.h"
-#include "Hourglass.h"
-#include "Prompter.h"
-#include "SqlText.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "shell/Hourglass.h"
+#include "shell/Prompter.h"
+#include "shell/StatusStrip.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "FileOperations.h"
+#include "store/FileOperations.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "Error.h"
-#include "FileFacts.h"
-#include "Prompter.h"
-#include "SchemaCodes.h"
-#include "Session.h"
-#include "SqlText.h"
-#include "Transaction.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SchemaCodes.h"
+#include "db/Session.h"
+#include "db/SqlText.h"
+#include "db/Transaction.h"
+#include "shell/Prompter.h"
+#include "store/FileFacts.h"
 
 #include <optional>
 

@@ -1,14 +1,14 @@
-#include "Restore.h"
+#include "store/Restore.h"
 
-#include "Browser.h"
-#include "Connection.h"
-#include "ContentTransfer.h"
-#include "FilePassword.h"
-#include "Hourglass.h"
-#include "Prompter.h"
-#include "Session.h"
-#include "SqlText.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Session.h"
+#include "db/SqlText.h"
+#include "shell/Hourglass.h"
+#include "shell/Prompter.h"
+#include "shell/StatusStrip.h"
+#include "store/ContentTransfer.h"
+#include "store/FilePassword.h"
 
 #include <QDir>
 #include <QFileInfo>

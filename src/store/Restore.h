@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ContentTransfer.h"
-#include "Error.h"
-#include "Prompter.h"
+#include "db/Error.h"
+#include "shell/Prompter.h"
+#include "store/ContentTransfer.h"
 
 #include <QString>
 #include <QStringList>

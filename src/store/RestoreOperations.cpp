@@ -1,6 +1,6 @@
-#include "RestoreOperations.h"
+#include "store/RestoreOperations.h"
 
-#include "Browser.h"
+#include "browser/Browser.h"
 
 namespace store {
 

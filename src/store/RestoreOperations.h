@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DragOut.h"
-#include "Restore.h"
-#include "ViewFile.h"
+#include "store/DragOut.h"
+#include "store/Restore.h"
+#include "store/ViewFile.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
-#include "ViewFile.h"
+#include "store/ViewFile.h"
 
-#include "Browser.h"
-#include "Restore.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "shell/StatusStrip.h"
+#include "store/Restore.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "frmFilepass.h"
-#include "Named.h"
-#include "SchemaCodes.h"
+#include "store/frmFilepass.h"
+#include "db/SchemaCodes.h"
+#include "shell/Named.h"
 
 #include <QApplication>
 #include <QGridLayout>

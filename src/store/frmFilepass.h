@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FilePassword.h"
+#include "store/FilePassword.h"
 
 #include <QDialog>
 #include <QPointer>

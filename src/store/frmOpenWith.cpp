@@ -1,7 +1,7 @@
-#include "frmOpenWith.h"
+#include "store/frmOpenWith.h"
 
-#include "Prompter.h"
-#include "ViewFile.h"
+#include "shell/Prompter.h"
+#include "store/ViewFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "PictureFile.h"
+#include "viewer/PictureFile.h"
 
 #include <QFile>
 #include <QFileInfo>

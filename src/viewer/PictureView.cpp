@@ -1,4 +1,4 @@
-#include "PictureView.h"
+#include "viewer/PictureView.h"
 
 #include <algorithm>
 #include <cmath>

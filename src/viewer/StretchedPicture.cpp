@@ -1,4 +1,4 @@
-#include "StretchedPicture.h"
+#include "viewer/StretchedPicture.h"
 
 #include <QPainter>
 

@@ -1,9 +1,9 @@
-#include "frmpicview.h"
-#include "Named.h"
+#include "viewer/frmpicview.h"
+#include "shell/Named.h"
 
-#include "Hourglass.h"
-#include "PictureFile.h"
-#include "Prompter.h"
+#include "shell/Hourglass.h"
+#include "shell/Prompter.h"
+#include "viewer/PictureFile.h"
 
 #include <QKeyEvent>
 #include <QPainter>

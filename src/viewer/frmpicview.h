@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PictureView.h"
-#include "StretchedPicture.h"
+#include "viewer/PictureView.h"
+#include "viewer/StretchedPicture.h"
 
 #include <QWidget>
 

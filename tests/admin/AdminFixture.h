@@ -2,16 +2,16 @@
 
 #include "../db/DbFixture.h"
 #include "CatalogueFixture.h"
-#include "DepartmentAccessForm.h"
-#include "DepartmentRights.h"
 #include "FakeBrowserWindow.h"
 #include "FakeStatusStrip.h"
 #include "ProgramFrame.h"
 #include "Script.h"
-#include "Session.h"
-#include "Transaction.h"
-#include "UserForm.h"
-#include "UserOperations.h"
+#include "admin/DepartmentAccessForm.h"
+#include "admin/DepartmentRights.h"
+#include "admin/UserForm.h"
+#include "admin/UserOperations.h"
+#include "db/Session.h"
+#include "db/Transaction.h"
 
 // A dialog played by a script: each showing hands the form to the next step.
 template <typename Dialog, typename Form> struct Scripted : Dialog {

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "Browser.h"
 #include "CatalogueFixture.h"
-#include "Connection.h"
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
 #include "Script.h"
-#include "Session.h"
 #include "SignIn.h"
-#include "SqlRecord.h"
 #include "TestEnv.h"
-#include "TextIndex.h"
 #include "Transcript.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Session.h"
+#include "db/SqlRecord.h"
+#include "index/TextIndex.h"
 
 #include <QtTest>
 
@@ -103,7 +103,7 @@ struct Library : Catalogue_Fixture {
 
 #include "OperationLog.h"
 #include "ProgramFrame.h"
-#include "frmSeachBox.h"
+#include "browser/frmSeachBox.h"
 
 // The real main window on the library, driven by mouse and keys as a user does.
 struct Program : Library {

@@ -3,7 +3,7 @@
 // speakers expect them, and under the C locale the order is not that of character codes.
 
 #include "TestEnv.h"
-#include "TextOrder.h"
+#include "browser/TextOrder.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "Error.h"
 #include "Script.h"
-#include "SqlText.h"
 #include "TestEnv.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
 
 #include <QtTest>
 

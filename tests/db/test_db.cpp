@@ -1,9 +1,9 @@
 #include "DbFixture.h"
-#include "OdbcValues.h"
-#include "SqlRecord.h"
-#include "SqlServerText.h"
-#include "Transaction.h"
-#include "TsqlRewriter.h"
+#include "db/OdbcValues.h"
+#include "db/SqlRecord.h"
+#include "db/SqlServerText.h"
+#include "db/Transaction.h"
+#include "db/TsqlRewriter.h"
 
 #include <cstring>
 #include <optional>

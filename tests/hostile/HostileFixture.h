@@ -2,8 +2,8 @@
 
 #include "CatalogueFixture.h"
 #include "HostileText.h"
-#include "SqlText.h"
-#include "UserForm.h"
+#include "admin/UserForm.h"
+#include "db/SqlText.h"
 
 #include <QtTest>
 

@@ -4,9 +4,9 @@
 
 #include "../admin/AdminFixture.h"
 #include "HostileFixture.h"
-#include "LogBook.h"
-#include "Login.h"
-#include "Settings.h"
+#include "db/Settings.h"
+#include "logs/LogBook.h"
+#include "shell/Login.h"
 
 class Test_Hostile_Catalogue : public QObject {
     Q_OBJECT

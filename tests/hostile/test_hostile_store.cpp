@@ -2,9 +2,9 @@
 // file names, names and logins carried by a paste, file passwords.
 
 #include "../store/StoreFixture.h"
-#include "FileFacts.h"
 #include "HostileFixture.h"
-#include "Restore.h"
+#include "store/FileFacts.h"
+#include "store/Restore.h"
 
 #include <fcntl.h>
 #include <unistd.h>

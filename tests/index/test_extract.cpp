@@ -1,6 +1,6 @@
 #include "Documents.h"
-#include "Extraction.h"
 #include "TestEnv.h"
+#include "index/Extraction.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

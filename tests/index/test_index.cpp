@@ -1,10 +1,10 @@
-#include "ContentTips.h"
-#include "IndexQueue.h"
-#include "QuickQuery.h"
 #include "StoreFixture.h"
-#include "TextIndex.h"
-#include "TextIndexSql.h"
-#include "Transaction.h"
+#include "browser/ContentTips.h"
+#include "browser/QuickQuery.h"
+#include "db/Transaction.h"
+#include "index/IndexQueue.h"
+#include "index/TextIndex.h"
+#include "index/TextIndexSql.h"
 
 #include <QPainter>
 #include <QPdfWriter>

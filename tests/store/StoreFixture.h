@@ -11,22 +11,22 @@
 //   4 "README"  -File              (no extension)
 //   5 ... "f5" ... .txt-Text
 
-#include "Backup.h"
-#include "Browser.h"
 #include "CatalogueFixture.h"
-#include "ContentTransfer.h"
 #include "FailingDevice.h"
 #include "FakePrompter.h"
 #include "FakeStatusStrip.h"
-#include "FileFacts.h"
-#include "FileOperations.h"
-#include "FilePassword.h"
-#include "RestoreOperations.h"
 #include "Script.h"
 #include "SignIn.h"
-#include "Session.h"
-#include "SqlRecord.h"
 #include "Transcript.h"
+#include "browser/Browser.h"
+#include "db/Session.h"
+#include "db/SqlRecord.h"
+#include "store/Backup.h"
+#include "store/ContentTransfer.h"
+#include "store/FileFacts.h"
+#include "store/FileOperations.h"
+#include "store/FilePassword.h"
+#include "store/RestoreOperations.h"
 
 #include <QBuffer>
 #include <QDir>

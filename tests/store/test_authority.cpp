@@ -1,6 +1,6 @@
-#include "Commands.h"
-#include "SearchOperations.h"
 #include "StoreFixture.h"
+#include "browser/SearchOperations.h"
+#include "shell/Commands.h"
 
 // Who may run which command on what, through the browser's real dispatch on a real library; and
 // two programs on one library, where the window's view of rights, nodes and files has gone stale.

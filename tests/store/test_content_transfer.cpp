@@ -1,7 +1,7 @@
-#include "Error.h"
 #include "FailingDevice.h"
 #include "StoreFixture.h"
 #include "StoreTests.h"
+#include "db/Error.h"
 
 #include <csignal>
 #include <sys/resource.h>

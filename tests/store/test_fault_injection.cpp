@@ -1,6 +1,6 @@
 #include "FailingDevice.h"
 #include "StoreFixture.h"
-#include "UserForm.h"
+#include "admin/UserForm.h"
 
 // Every way a step can fail, one at a time: the connection failing at each statement of an
 // operation, the file being read or written failing after each piece. Whatever fails, no file

@@ -1,6 +1,6 @@
 #include "StoreFixture.h"
 #include "StoreTests.h"
-#include "frmFilepass.h"
+#include "store/frmFilepass.h"
 
 #include <QApplication>
 #include <QLabel>

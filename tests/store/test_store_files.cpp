@@ -1,7 +1,7 @@
-#include "Restore.h"
 #include "StoreFixture.h"
 #include "StoreTests.h"
 #include "TestEnv.h"
+#include "store/Restore.h"
 
 #include <unistd.h>
 

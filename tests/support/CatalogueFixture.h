@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Connection.h"
 #include "TestEnv.h"
+#include "db/Connection.h"
 
 #include <QStringList>
 

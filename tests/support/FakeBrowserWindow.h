@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Browser.h"
-#include "CatalogueTree.h"
+#include "browser/Browser.h"
+#include "browser/CatalogueTree.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompter.h"
+#include "shell/Prompter.h"
 
 #include <QString>
 #include <QStringList>

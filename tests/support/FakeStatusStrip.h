@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StatusStrip.h"
+#include "shell/StatusStrip.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BrowserOperations.h"
+#include "browser/BrowserOperations.h"
 
 #include <QStringList>
 

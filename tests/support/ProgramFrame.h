@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Browser.h"
-#include "MainMenus.h"
 #include "TestEnv.h"
 #include "WindowTest.h"
-#include "frmLogin.h"
-#include "frmMain.h"
-#include "frmQuery_doc.h"
+#include "browser/Browser.h"
+#include "browser/frmQuery_doc.h"
+#include "shell/MainMenus.h"
+#include "shell/frmLogin.h"
+#include "shell/frmMain.h"
 
 // Driving the real program's windows as a user does, for scenario tests.
 namespace wintest {

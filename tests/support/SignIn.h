@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Connection.h"
-#include "Session.h"
-#include "SqlText.h"
+#include "db/Connection.h"
+#include "db/Session.h"
+#include "db/SqlText.h"
 
 // Signs an account in as the login would leave it: the session's values, and the account's row
 // in the library (added when missing, given that role when not), since every command reads the

@@ -1,8 +1,8 @@
 #include "TestEnv.h"
 
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "SqlRecord.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "db/SqlRecord.h"
 
 #include <QDir>
 #include <QFileInfo>

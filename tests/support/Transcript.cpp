@@ -1,6 +1,6 @@
 #include "Transcript.h"
 
-#include "Connection.h"
+#include "db/Connection.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 
 // The real scrollkin-admin executable run by tests, and libraries it made.
 
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "ContentTransfer.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "store/ContentTransfer.h"
 
 #include <QtTest>
 

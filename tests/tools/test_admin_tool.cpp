@@ -1,7 +1,7 @@
 #include "AdminTool.h"
-#include "FileFacts.h"
 #include "TestEnv.h"
 #include "Transcript.h"
+#include "store/FileFacts.h"
 
 #include <QPainter>
 #include <QPdfWriter>

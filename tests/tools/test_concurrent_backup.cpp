@@ -1,7 +1,7 @@
 #include "AdminTool.h"
-#include "SqlRecord.h"
 #include "TestEnv.h"
-#include "Transaction.h"
+#include "db/SqlRecord.h"
+#include "db/Transaction.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "AdminTool.h"
-#include "SqlRecord.h"
 #include "TestEnv.h"
+#include "db/SqlRecord.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

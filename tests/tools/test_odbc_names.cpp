@@ -4,9 +4,9 @@
 // the statement instead of being stored damaged.
 
 #include "AdminTool.h"
-#include "OdbcTextCheck.h"
-#include "SqlText.h"
 #include "TestEnv.h"
+#include "db/OdbcTextCheck.h"
+#include "db/SqlText.h"
 
 #include <clocale>
 

@@ -1,11 +1,11 @@
 #include "../shell/Lines.h"
 #include "FakePrompter.h"
-#include "PictureFile.h"
-#include "PictureView.h"
-#include "StretchedPicture.h"
 #include "TestEnv.h"
 #include "WindowTest.h"
-#include "frmpicview.h"
+#include "viewer/PictureFile.h"
+#include "viewer/PictureView.h"
+#include "viewer/StretchedPicture.h"
+#include "viewer/frmpicview.h"
 
 using viewer::Picture_View;
 using wintest::child;

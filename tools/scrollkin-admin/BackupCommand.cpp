@@ -1,13 +1,13 @@
 #include "BackupCommand.h"
 
-#include "Backup.h"
-#include "Browser.h"
-#include "Connection.h"
 #include "ConsolePrompter.h"
-#include "Error.h"
-#include "Session.h"
-#include "SqlText.h"
-#include "StatusStrip.h"
+#include "browser/Browser.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Session.h"
+#include "db/SqlText.h"
+#include "shell/StatusStrip.h"
+#include "store/Backup.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FilePassword.h"
-#include "Prompter.h"
 #include "Tool.h"
+#include "shell/Prompter.h"
+#include "store/FilePassword.h"
 
 #include <optional>
 

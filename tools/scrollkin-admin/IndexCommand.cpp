@@ -1,10 +1,10 @@
 #include "IndexCommand.h"
 
-#include "Connection.h"
-#include "ContentTransfer.h"
-#include "Error.h"
-#include "SqlText.h"
-#include "TextIndex.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "index/TextIndex.h"
+#include "store/ContentTransfer.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,13 +1,13 @@
 #include "Init.h"
-#include "SqlRecord.h"
+#include "db/SqlRecord.h"
 
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "Error.h"
 #include "LibraryTables.h"
 #include "MssqlSchema.h"
-#include "SqliteBackend.h"
-#include "TextIndex.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "db/SqliteBackend.h"
+#include "index/TextIndex.h"
 
 #include <QFileInfo>
 

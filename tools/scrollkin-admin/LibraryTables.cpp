@@ -1,7 +1,7 @@
 #include "LibraryTables.h"
 
-#include "Connection.h"
-#include "SqliteBackend.h"
+#include "db/Connection.h"
+#include "db/SqliteBackend.h"
 
 #include <QRegularExpression>
 

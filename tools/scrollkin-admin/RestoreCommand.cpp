@@ -1,10 +1,10 @@
 #include "RestoreCommand.h"
 
-#include "Access.h"
-#include "Connection.h"
-#include "Error.h"
-#include "Restore.h"
-#include "SqlText.h"
+#include "browser/Access.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "store/Restore.h"
 
 #include <QFileInfo>
 

@@ -1,13 +1,13 @@
 #include "SampleLibrary.h"
-#include "SqlRecord.h"
+#include "db/SqlRecord.h"
 
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "Error.h"
-#include "FileFacts.h"
-#include "SchemaCodes.h"
-#include "SqlText.h"
 #include "Tool.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "db/SchemaCodes.h"
+#include "db/SqlText.h"
+#include "store/FileFacts.h"
 
 #include <QRandomGenerator>
 

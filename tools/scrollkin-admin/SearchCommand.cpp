@@ -1,12 +1,12 @@
 #include "SearchCommand.h"
 
-#include "Access.h"
-#include "Connection.h"
-#include "Error.h"
-#include "QuickQuery.h"
 #include "SqlCommand.h"
-#include "SqlText.h"
-#include "TextIndex.h"
+#include "browser/Access.h"
+#include "browser/QuickQuery.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "index/TextIndex.h"
 
 #include <QSet>
 

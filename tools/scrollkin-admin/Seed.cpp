@@ -1,8 +1,8 @@
 #include "Seed.h"
 
-#include "Connection.h"
-#include "Error.h"
 #include "SampleLibrary.h"
+#include "db/Connection.h"
+#include "db/Error.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

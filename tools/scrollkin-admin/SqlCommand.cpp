@@ -1,9 +1,9 @@
 #include "SqlCommand.h"
-#include "SqlRecord.h"
+#include "db/SqlRecord.h"
 
-#include "Connection.h"
-#include "Error.h"
-#include "TsqlRewriter.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/TsqlRewriter.h"
 
 #include <QDateTime>
 

@@ -1,9 +1,6 @@
 #include "Tool.h"
 
 #include "BackupCommand.h"
-#include "Connection.h"
-#include "ConnectionString.h"
-#include "Error.h"
 #include "IndexCommand.h"
 #include "Init.h"
 #include "RestoreCommand.h"
@@ -11,6 +8,9 @@
 #include "Seed.h"
 #include "SqlCommand.h"
 #include "Verify.h"
+#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "Verify.h"
 
-#include "Connection.h"
-#include "Error.h"
-#include "TextIndex.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "index/TextIndex.h"
 
 #include <QHash>
 #include <QLocale>

@@ -1,6 +1,6 @@
-#include "SqlRecord.h"
 #include "Tool.h"
-#include "Utf8Ctype.h"
+#include "db/SqlRecord.h"
+#include "db/Utf8Ctype.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,10 +1,10 @@
-#include "Replication.h"
+#include "browser/Replication.h"
 
-#include "CatalogueTree.h"
-#include "Connection.h"
-#include "Error.h"
-#include "Prompter.h"
-#include "SqlText.h"
+#include "browser/CatalogueTree.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/SqlText.h"
+#include "shell/Prompter.h"
 
 QString Replicate_Type(const QString& key) {
     const QString k = key.left(4);
@@ -23,15 +23,17 @@ void Mark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompter)
     QStandardItem* node = tree.selected();
     if (!node)
         return;
-    if (!prompter.Ask_Yes_No(QStringLiteral("Are you sure you want replicate ") + node->text() + QStringLiteral("?"),
+    if (!prompter.Ask_Yes_No(QStringLiteral("Are you sure you want replicate ") + node->text() +
+                                 QStringLiteral("?"),
                              QStringLiteral("Replication")))
         return;
     const QString key = Catalogue_Tree::key_of(node);
     const QString k = Quote_Sql(key);
     try {
-        c.Run_Statement(QStringLiteral("if not EXISTS(select * from Tbl_Replicate where Replicate_ID='") + k +
-                        QStringLiteral("') insert into Tbl_Replicate(Replicate_ID,type)values('") + k + QStringLiteral("','") +
-                        Replicate_Type(key) + QStringLiteral("')"));
+        c.Run_Statement(
+            QStringLiteral("if not EXISTS(select * from Tbl_Replicate where Replicate_ID='") + k +
+            QStringLiteral("') insert into Tbl_Replicate(Replicate_ID,type)values('") + k +
+            QStringLiteral("','") + Replicate_Type(key) + QStringLiteral("')"));
     } catch (const db::Error& e) {
         prompter.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
         return;
@@ -45,12 +47,14 @@ void Unmark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompte
     QStandardItem* node = tree.selected();
     if (!node)
         return;
-    if (!prompter.Ask_Yes_No(QStringLiteral("Are you sure you want cancel replicate of ") + node->text() + QStringLiteral("?"),
+    if (!prompter.Ask_Yes_No(QStringLiteral("Are you sure you want cancel replicate of ") +
+                                 node->text() + QStringLiteral("?"),
                              QStringLiteral("Cancel Replication")))
         return;
     const QString key = Catalogue_Tree::key_of(node);
     try {
-        c.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") + Quote_Sql(key) + QStringLiteral("'"));
+        c.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") +
+                        Quote_Sql(key) + QStringLiteral("'"));
     } catch (const db::Error& e) {
         prompter.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
         return;
@@ -64,5 +68,6 @@ void Unmark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompte
         tree.Set_Pictures(key, QStringLiteral("bdepa"), QStringLiteral("cdepa"), QString());
     else if (k == QLatin1String("Fold"))
         tree.Set_Pictures(key, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2"));
-    prompter.Tell(QStringLiteral("Cancel replicate successful!"), QStringLiteral("Cancel Replication"));
+    prompter.Tell(QStringLiteral("Cancel replicate successful!"),
+                  QStringLiteral("Cancel Replication"));
 }
