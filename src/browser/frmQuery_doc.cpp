@@ -1,23 +1,7 @@
 #include "browser/frmQuery_doc.h"
 #include "shell/Named.h"
 
-#include "admin/DepartmentRights.h"
-#include "admin/frmDepartment_Access.h"
-#include "admin/frm_user.h"
-#include "browser/SearchOperations.h"
-#include "browser/frmSeachBox.h"
-#include "index/IndexQueue.h"
-#include "logs/LogBook.h"
-#include "logs/frmlogview.h"
-#include "logs/frmtoplogreturn.h"
-#include "store/Backup.h"
-#include "store/FileOperations.h"
-#include "store/RestoreOperations.h"
-#include "store/frmFilepass.h"
-#include "store/frmOpenWith.h"
-#include "viewer/PictureFile.h"
-#include "viewer/frmpicview.h"
-
+#include "browser/BrowserViews.h"
 #include "browser/PopupMenus.h"
 #include "browser/QueryBox.h"
 #include "browser/TreePictures.h"
@@ -28,25 +12,20 @@
 #include "shell/WindowFont.h"
 
 #include "db/Connection.h"
-#include "db/SchemaCodes.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QDrag>
-#include <QDropEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
-#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -71,229 +50,17 @@ void place(QWidget* w, int left, int top, int width, int height) {
                    height < 0 ? w->height() : To_Pixels(height));
 }
 
-// An in-place name editor takes no more than the name columns hold.
-QWidget* name_editor(QWidget* editor) {
-    if (auto* line = qobject_cast<QLineEdit*>(editor))
-        line->setMaxLength(codes::Name_Length);
-    return editor;
-}
-
-bool is_folder_row(const QModelIndex& index) {
-    return index.data(List_Model::Key_Role).toString().startsWith(QLatin1String("v'''"));
-}
-
-// The tree's pictures come from the image list by the keys the nodes carry; a selected node
-// shows its selected picture.
-class Picture_Delegate : public QStyledItemDelegate {
-public:
-    Picture_Delegate(const Image_List& images, QObject* parent)
-        : QStyledItemDelegate(parent), images_(images) {}
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const int role = option->state & QStyle::State_Selected
-                             ? Catalogue_Tree::Selected_Picture_Role
-                             : Catalogue_Tree::Picture_Role;
-        const QIcon icon = images_.Icon(index.data(role).toString());
-        if (icon.isNull())
-            return;
-        option->icon = icon;
-        option->features |= QStyleOptionViewItem::HasDecoration;
-        option->decorationSize = QSize(16, 16);
-    }
-
-private:
-    const Image_List& images_;
-};
-
-// Tree names are edited only by command ("add", "ren"), and the end of an edit goes to the
-// hierarchy logic, which stores the name or asks for it again.
-class Tree_Edit_Delegate : public Picture_Delegate {
-public:
-    Tree_Edit_Delegate(const Image_List& images, Hierarchy& hierarchy, QTreeView* tree)
-        : Picture_Delegate(images, tree), hierarchy_(hierarchy), tree_(tree) {}
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override {
-        if (!Hierarchy::Can_Edit(Catalogue_Tree::key_of(index)))
-            return nullptr;
-        return name_editor(Picture_Delegate::createEditor(parent, option, index));
-    }
-    void setModelData(QWidget* editor, QAbstractItemModel*,
-                      const QModelIndex& index) const override {
-        const QString text = editor->property("text").toString();
-        const QPersistentModelIndex node(index);
-        if (hierarchy_.End_Edit(Catalogue_Tree::key_of(index), text) ==
-            Hierarchy::Edit_End::Restart) {
-            QTreeView* tree = tree_;
-            QTimer::singleShot(0, tree, [tree, node] {
-                if (node.isValid())
-                    tree->edit(node);
-            });
-        }
-    }
-
-private:
-    Hierarchy& hierarchy_;
-    QTreeView* tree_;
-};
-
-// Folder rows stand for tree nodes: their names are edited in the tree, never in the list.
-class List_Delegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override {
-        if (is_folder_row(index))
-            return nullptr;
-        return name_editor(QStyledItemDelegate::createEditor(parent, option, index));
-    }
-};
-
-class Tree_View : public QTreeView {
-public:
-    using QTreeView::QTreeView;
-    std::function<void(QMouseEvent*)> right_pressed;
-    std::function<void(const QModelIndex&)> moved_to;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        // The tree's menu concerns the selected node, so the right button selects nothing.
-        if (event->button() == Qt::RightButton) {
-            if (right_pressed)
-                right_pressed(event);
-            return;
-        }
-        QTreeView::mousePressEvent(event);
-    }
-    void keyPressEvent(QKeyEvent* event) override {
-        const QModelIndex before = currentIndex();
-        QTreeView::keyPressEvent(event);
-        if (currentIndex().isValid() && currentIndex() != before && moved_to)
-            moved_to(currentIndex());
-    }
-};
-
-// The list reports presses after it has selected, as the logic reads the selection.
-class List_View : public QTreeView {
-public:
-    using QTreeView::QTreeView;
-    std::function<void(QMouseEvent*)> pressed, released;
-    // Whether the files were taken: a refused drop is not reported to the source as copied.
-    std::function<bool(const QStringList& paths, Qt::DropActions offered)> dropped;
-    std::function<void()> drag_started;
-
-protected:
-    // Rows dragged out: the window decides and supplies the files.
-    void startDrag(Qt::DropActions) override {
-        if (drag_started)
-            drag_started();
-    }
-    // Files dragged from a file manager: always taken as a copy, so the source never deletes
-    // its originals. A source that cannot copy is refused at once (the cursor says so).
-    void dragEnterEvent(QDragEnterEvent* event) override {
-        // Rows dragged out of this list are not files dropped onto it.
-        if (event->source() == this)
-            return event->ignore();
-        if (!event->mimeData()->hasUrls())
-            return QTreeView::dragEnterEvent(event);
-        take_as_copy(event);
-    }
-    void dragMoveEvent(QDragMoveEvent* event) override {
-        if (event->source() == this)
-            return event->ignore();
-        if (!event->mimeData()->hasUrls())
-            return QTreeView::dragMoveEvent(event);
-        take_as_copy(event);
-    }
-    void dropEvent(QDropEvent* event) override {
-        if (event->source() == this)
-            return event->ignore();
-        if (!event->mimeData()->hasUrls())
-            return QTreeView::dropEvent(event);
-        QStringList paths;
-        for (const QUrl& url : event->mimeData()->urls())
-            if (url.isLocalFile())
-                paths << url.toLocalFile();
-        if (!paths.isEmpty() && dropped && dropped(paths, event->possibleActions()))
-            take_as_copy(event);
-        else
-            event->ignore();
-    }
-    static void take_as_copy(QDropEvent* event) {
-        if (!(event->possibleActions() & Qt::CopyAction))
-            return event->ignore();
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        QTreeView::mousePressEvent(event);
-        if (pressed)
-            pressed(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        QTreeView::mouseReleaseEvent(event);
-        if (released)
-            released(event);
-    }
-};
-
 } // namespace
 
 frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
                            QWidget* parent)
     : QWidget(parent), status_(status), menus_(menus),
-      index_queue_(std::make_unique<text_index::Index_Queue>(db::Lib_Connection())),
-      browser_(std::make_unique<Browser>(db::Lib_Connection(), status, prompter, *this)),
-      filepass_(std::make_unique<Filepass_Window>(this)) {
+      browser_(std::make_unique<Browser>(db::Lib_Connection(), status, prompter, *this)) {
     setObjectName(QStringLiteral("frmQuery_doc"));
-    Install_Password_Operations(*browser_, db::Lib_Connection(), prompter, status, *filepass_);
-    index_queue_->Set_Status(&status);
-    backup_ = store::Install_Backup_Operations(*browser_, db::Lib_Connection(), prompter, status,
-                                               *this, index_queue_.get());
-    store::View_Hooks view_hooks;
-    view_hooks.Is_Picture_Type = [](const QString& extension) {
-        return viewer::Is_Picture_Type(extension);
-    };
-    view_hooks.Show_Picture = [this, &prompter](const QString& path) {
-        Show_Picture(path, QString(), prompter, this);
-    };
-    view_hooks.Open_With = [this, &prompter](const QString& path) {
-        frmOpenWith::Open(path, prompter, this);
-    };
-    restore_ = store::Install_Restore_Operations(*browser_, db::Lib_Connection(), prompter, status,
-                                                 *this, std::move(view_hooks));
-    file_ops_ =
-        store::Install_File_Operations(*browser_, db::Lib_Connection(), prompter, status, *this);
-    logs::Log_Windows log_windows;
-    log_windows.Show_File_Log = [this](const QString& caption, const QString& file_no) {
-        frmlogview::Show(caption, db::Lib_Connection(), file_no, this);
-    };
-    log_windows.Ask_Top_Count = [this] { return frmtoplogreturn::Ask(this); };
-    logs::Install_Log_Operations(*browser_, db::Lib_Connection(), prompter, status, *this,
-                                 log_windows);
-    // The dialog runner is a child of this window, so it outlives the browser's operations.
-    Install_User_Operations(*browser_, db::Lib_Connection(), prompter, status, *this,
-                            *new User_Dialog_Runner(this));
-    Install_Department_Operations(*browser_, db::Lib_Connection(), prompter,
-                                  *new Department_Access_Runner(this));
-    Install_Search_Operations(
-        *browser_, db::Lib_Connection(), prompter,
-        [this](Search_Operations& search) { frmSeachBox::Show(search, this); });
-    // "fren" opens the current file's name in the list; the end of the edit stores it or opens
-    // it again, once the ending edit has closed.
-    file_ops_->Set_Row_Editor([this](int row) {
-        const QPersistentModelIndex name = browser_->List.index(row, 0);
-        QTimer::singleShot(0, lv, [this, name] {
-            if (!name.isValid())
-                return;
-            lv->scrollTo(name);
-            lv->edit(name);
-        });
-    });
     connect(&browser_->List, &List_Model::Text_Edited, this,
             [this](int row, const QString& old_text, const QString& new_text) {
-                file_ops_->End_File_Rename(row, old_text, new_text);
+                if (gestures_.End_Rename)
+                    gestures_.End_Rename(row, old_text, new_text);
             });
     setWindowTitle(QStringLiteral("Scrollkin"));
     setFont(Window_Font());
@@ -350,15 +117,14 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     list->pressed = [this](QMouseEvent* e) { list_pressed(e); };
     list->released = [this](QMouseEvent*) { list_released(); };
     list->dropped = [this](const QStringList& paths, Qt::DropActions offered) {
-        // Copied only when a file went in: the source is never told of a drop that stored nothing.
-        const store::Drop_Result r = backup_->Drop_Files(paths, offered);
-        return std::any_of(r.files.begin(), r.files.end(), [](const store::Backup_Result& f) {
-            return f.outcome == store::Backup_Outcome::Stored;
-        });
+        return gestures_.Drop_Files && gestures_.Drop_Files(paths, offered);
     };
     list->drag_started = [this] { list_drag(); };
     lv->setDragEnabled(true);
-    connect(lv, &QTreeView::doubleClicked, this, [this] { restore_->View(); });
+    connect(lv, &QTreeView::doubleClicked, this, [this] {
+        if (gestures_.Open_File)
+            gestures_.Open_File();
+    });
     lv->setAcceptDrops(true);
     lv->viewport()->setAcceptDrops(true);
     lv->setDropIndicatorShown(false);
@@ -545,12 +311,32 @@ void frmQuery_doc::list_released() {
 }
 
 void frmQuery_doc::list_drag() {
-    if (!restore_->Start_Drag())
+    std::unique_ptr<QMimeData> data = gestures_.Drag_Out ? gestures_.Drag_Out() : nullptr;
+    if (!data)
         return;
     // The files are written only when the drop target asks for them.
     auto* drag = new QDrag(lv);
-    drag->setMimeData(restore_->Drag_Data().release());
+    drag->setMimeData(data.release());
     drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+void frmQuery_doc::Edit_List_Name(int row) {
+    // Once the edit that asked for it has closed.
+    const QPersistentModelIndex name = browser_->List.index(row, 0);
+    QTimer::singleShot(0, lv, [this, name] {
+        if (!name.isValid())
+            return;
+        lv->scrollTo(name);
+        lv->edit(name);
+    });
+}
+
+QSize frmQuery_doc::Open_Size() const {
+    return {To_Pixels(Browser_Open_Width), To_Pixels(Browser_Open_Height)};
+}
+
+void frmQuery_doc::Run_Command(const QString& key) {
+    browser_->main_mnu_proc(key);
 }
 
 void frmQuery_doc::Pop_Up_Menu(const QString& menu, const Menu_State& state) {

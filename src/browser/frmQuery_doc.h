@@ -2,36 +2,42 @@
 
 #include "browser/Browser.h"
 #include "browser/BrowserLayout.h"
+#include "shell/InnerWindow.h"
 
 #include <QFileIconProvider>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
-class Filepass_Window;
-namespace text_index {
-class Index_Queue;
-}
-namespace store {
-class Backup;
-class Restore_Operations;
-class File_Operations;
-} // namespace store
 class Main_Menus;
 class Prompter;
 class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMimeData;
 class QMouseEvent;
 class QPushButton;
 class QTreeView;
 class Status_Strip;
 
+// What the list's gestures reach in the layers above the browser; the program's wiring sets them.
+struct List_Gestures {
+    // Files dropped from a file manager: whether any went in (the source is then told "copied").
+    std::function<bool(const QStringList& paths, Qt::DropActions offered)> Drop_Files;
+    // Rows dragged out: the files' data, or nothing when the drag may not start.
+    std::function<std::unique_ptr<QMimeData>()> Drag_Out;
+    // A double-click on a row.
+    std::function<void()> Open_File;
+    // The end of a file name's edit in the list.
+    std::function<void(int row, const QString& old_text, const QString& new_text)> End_Rename;
+};
+
 // The library browser: the query strip on top, the catalogue tree on the left, the list on the
 // right, with a splitter between them. It shows the browser's logic and forwards the user's
 // clicks to it; the menus it pops up are its frame's.
-class frmQuery_doc : public QWidget, public Browser_Window {
+class frmQuery_doc : public QWidget, public Browser_Window, public Inner_Window {
     Q_OBJECT
 public:
     frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
@@ -39,11 +45,20 @@ public:
     ~frmQuery_doc() override;
 
     Browser& Logic() { return *browser_; }
-    // Restore, view and drag-out: their hooks (picture viewer, associated program) are set here.
-    store::Restore_Operations& Restore_Group() { return *restore_; }
-    // Builds the tree, selects the root and lists it (the frame sizes and centres itself).
-    void Open();
+    void Set_List_Gestures(List_Gestures gestures) { gestures_ = std::move(gestures); }
+    // Keeps what the wiring made for this window (its operations) until the browser is gone.
+    void Keep(std::unique_ptr<QObject> parts) { parts_ = std::move(parts); }
+    QObject* Parts() const { return parts_.get(); }
+    // Opens a list row's name for editing once the current event is over.
+    void Edit_List_Name(int row);
     const Browser_Geometry& Geometry() const { return g_; }
+
+    // Inner_Window
+    QWidget* Widget() override { return this; }
+    QSize Open_Size() const override;
+    // Builds the tree, selects the root and lists it (the frame sizes and centres itself).
+    void Open() override;
+    void Run_Command(const QString& key) override;
 
     // Browser_Window
     void Pop_Up_Menu(const QString& menu, const Menu_State& state) override;
@@ -71,13 +86,10 @@ private:
     Status_Strip& status_;
     Main_Menus& menus_;
     QFileIconProvider file_icons_;
-    // Reads the text of every file backed up here; outlives the operations that feed it.
-    std::unique_ptr<text_index::Index_Queue> index_queue_;
+    // Declared before the browser, so the operations it holds go after the browser's.
+    std::unique_ptr<QObject> parts_;
     std::unique_ptr<Browser> browser_;
-    std::unique_ptr<Filepass_Window> filepass_;
-    std::shared_ptr<store::Backup> backup_;
-    std::shared_ptr<store::Restore_Operations> restore_;
-    std::shared_ptr<store::File_Operations> file_ops_;
+    List_Gestures gestures_;
     Browser_Geometry g_;
     int splitter_grab_ = -1; // pixels from the bar's left edge while it is dragged
     bool closed_ = false;

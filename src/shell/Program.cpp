@@ -21,8 +21,9 @@ template <typename W> void dispose_later(std::unique_ptr<W>& window) {
 
 } // namespace
 
-Program_Shell::Program_Shell(Prompter& prompter, Single_Instance& instance)
-    : prompter_(prompter), instance_(instance) {}
+Program_Shell::Program_Shell(Prompter& prompter, Single_Instance& instance,
+                             Inner_Window_Maker make_inner)
+    : prompter_(prompter), instance_(instance), make_inner_(std::move(make_inner)) {}
 
 Program_Shell::~Program_Shell() = default;
 
@@ -46,7 +47,7 @@ bool Program_Shell::Show_Login() {
 
 void Program_Shell::signed_in() {
     if (!main_) {
-        main_ = std::make_unique<frmMain>(prompter_);
+        main_ = std::make_unique<frmMain>(prompter_, make_inner_);
         connect(main_.get(), &frmMain::Login_Out, this, &Program_Shell::login_out);
         connect(main_.get(), &frmMain::Exit_Program, this, &Program_Shell::Quit);
     }

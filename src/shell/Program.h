@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/InnerWindow.h"
+
 #include <QObject>
 
 #include <memory>
@@ -14,7 +16,7 @@ class frmMain;
 class Program_Shell : public QObject {
     Q_OBJECT
 public:
-    Program_Shell(Prompter& prompter, Single_Instance& instance);
+    Program_Shell(Prompter& prompter, Single_Instance& instance, Inner_Window_Maker make_inner);
     ~Program_Shell() override;
 
     // Prepares the application and opens the login dialog; false when another copy of the
@@ -35,6 +37,7 @@ private:
 
     Prompter& prompter_;
     Single_Instance& instance_;
+    Inner_Window_Maker make_inner_;
     std::unique_ptr<frmLogin> login_;
     std::unique_ptr<frmMain> main_;
 };

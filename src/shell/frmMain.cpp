@@ -1,8 +1,6 @@
 #include "shell/frmMain.h"
 #include "shell/Named.h"
 
-#include "browser/BrowserLayout.h"
-#include "browser/frmQuery_doc.h"
 #include "shell/MenuState.h"
 #include "shell/ProgramLogo.h"
 #include "shell/Prompter.h"
@@ -61,9 +59,10 @@ private:
 
 } // namespace
 
-frmMain::frmMain(Prompter& prompter, QWidget* parent)
+frmMain::frmMain(Prompter& prompter, Inner_Window_Maker make_inner, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), menus_(this),
-      tray_probe_([] { return QSystemTrayIcon::isSystemTrayAvailable(); }) {
+      tray_probe_([] { return QSystemTrayIcon::isSystemTrayAvailable(); }),
+      make_inner_(std::move(make_inner)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("QTX_Scrollkin"));
     setWindowIcon(QIcon(Program_Logo()));
@@ -159,20 +158,20 @@ bool frmMain::event(QEvent* event) {
 }
 
 void frmMain::Open_Browser() {
-    if (!browser_) {
-        browser_ = new frmQuery_doc(prompter_, *this, menus_, this);
-        setCentralWidget(browser_);
+    if (!inner_) {
+        inner_ = make_inner_(prompter_, *this, menus_, this);
+        setCentralWidget(inner_->Widget());
         // The browser fills the frame, so its caption joins the frame's in the title bar.
-        setWindowTitle(QStringLiteral("QTX_Scrollkin - [%1]").arg(browser_->windowTitle()));
+        setWindowTitle(QStringLiteral("QTX_Scrollkin - [%1]").arg(inner_->Widget()->windowTitle()));
     }
     // The browser opens at its own size; the frame adds only the status strip around it.
-    const QSize inner(To_Pixels(Browser_Open_Width), To_Pixels(Browser_Open_Height));
+    const QSize inner = inner_->Open_Size();
     resize(inner.width(), inner.height() + Picture1->sizeHint().height());
     if (const QScreen* s = screen()) {
         const QRect area = s->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
-    browser_->Open();
+    inner_->Open();
     show();
 }
 
@@ -215,8 +214,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     tray_->hide();
-    if (browser_)
-        browser_->close();
+    if (inner_)
+        inner_->Widget()->close();
     event->accept();
 }
 
@@ -233,9 +232,9 @@ void frmMain::ask_how_to_close() {
 }
 
 void frmMain::run_command(const QString& key) {
-    if (!browser_)
+    if (!inner_)
         Open_Browser();
-    browser_->Logic().main_mnu_proc(key);
+    inner_->Run_Command(key);
 }
 
 void frmMain::show_about() {

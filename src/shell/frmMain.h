@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/InnerWindow.h"
 #include "shell/MainMenus.h"
 #include "shell/StatusStrip.h"
 
@@ -13,7 +14,6 @@ class QLabel;
 class QProgressBar;
 class QStatusBar;
 class QToolButton;
-class frmQuery_doc;
 
 // The frame of the program: the browser window as its only child, the status strip, the five
 // pop-up menus and the notification-area icon. Its close box hides it to the tray; only the
@@ -23,13 +23,13 @@ class frmQuery_doc;
 class frmMain : public QMainWindow, public Status_Strip {
     Q_OBJECT
 public:
-    explicit frmMain(Prompter& prompter, QWidget* parent = nullptr);
+    frmMain(Prompter& prompter, Inner_Window_Maker make_inner, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Opens the browser window at its opening size, centred on the screen; showing it is what
-    // brings this window up.
+    // Opens the inner window (the browser) at its opening size, centred on the screen; showing it
+    // is what brings this window up.
     void Open_Browser();
-    frmQuery_doc* Query_Doc() const { return browser_; }
+    Inner_Window* Inner() const { return inner_; }
     Main_Menus& Menus() { return menus_; }
     QSystemTrayIcon* Tray() const { return tray_; }
     // Whether the desktop offers a notification area, asked whenever it matters, since one can
@@ -75,7 +75,8 @@ private:
     Main_Menus menus_;
     QSystemTrayIcon* tray_;
     std::function<bool()> tray_probe_;
-    frmQuery_doc* browser_ = nullptr;
+    Inner_Window_Maker make_inner_;
+    Inner_Window* inner_ = nullptr;
     bool program_close_ = false;
     bool system_close_ = false;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BrowserWiring.h"
 #include "../db/DbFixture.h"
 #include "CatalogueFixture.h"
 #include "FakeBrowserWindow.h"
@@ -248,7 +249,7 @@ struct Admin_Window : Admin_Fixture {
     Admin_Window() {
         session::Templates_Dir = templates.path() + QStringLiteral("/work/");
         db::Lib_Connection().Open(f.lib.connection_string);
-        main = std::make_unique<frmMain>(prompter);
+        main = std::make_unique<frmMain>(prompter, app::Make_Browser_Window);
         main->Open_Browser();
         QVERIFY(QTest::qWaitForWindowActive(main.get())); // before a dialog, not after
         w.emplace(main.get()).click_node("User");

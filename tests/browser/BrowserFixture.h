@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BrowserWiring.h"
 #include "CatalogueFixture.h"
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
@@ -125,7 +126,7 @@ struct Program : Library {
         Sign_In_As(db::Lib_Connection(), L(user), L(role));
         f.reset();
         main.reset();
-        main = std::make_unique<frmMain>(prompter);
+        main = std::make_unique<frmMain>(prompter, app::Make_Browser_Window);
         f = std::make_unique<wintest::Frame>(main.get());
         main->Open_Browser();
         QVERIFY(QTest::qWaitForWindowActive(main.get()));

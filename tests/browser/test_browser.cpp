@@ -1,3 +1,4 @@
+#include "app/BrowserWiring.h"
 #include "BrowserFixture.h"
 #include "browser/BrowserLayout.h"
 #include "browser/NextId.h"
@@ -830,7 +831,7 @@ private Q_SLOTS:
             p.f->click_node("Fold0005");
             // Restored to a chosen file; a double-click views a file with its program, a picture
             // in the viewer; rows dragged out offer scratch copies, gone when the browser closes.
-            p.f->doc()->Restore_Group().view().Hooks().Open_Associated = [&](const QString& path) {
+            app::Parts_Of(*p.f->doc()).restore->view().Hooks().Open_Associated = [&](const QString& path) {
                 opened << QFileInfo(path).fileName();
                 return true;
             };

@@ -1,3 +1,4 @@
+#include "app/BrowserWiring.h"
 #include "FakeBrowserWindow.h"
 #include "FakeStatusStrip.h"
 #include "Lines.h"
@@ -329,7 +330,7 @@ private Q_SLOTS:
         const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
         QVERIFY(QDir(templates).removeRecursively() && QDir(desktop).removeRecursively());
         Single_Instance instance(lib_->dir.path() + u"/run.lock"_qs);
-        Program_Shell shell(p_, instance);
+        Program_Shell shell(p_, instance, app::Make_Browser_Window);
         QSignalSpy quit(&shell, &Program_Shell::Quit);
         QVERIFY(shell.Start());
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -398,7 +399,7 @@ private Q_SLOTS:
         session::Templates_Dir = templates_.path() + u'/';
         session::Cur_User = u"Scrollkin"_qs;
         session::Cur_Role = u"Administrator"_qs;
-        auto main = std::make_unique<frmMain>(p_);
+        auto main = std::make_unique<frmMain>(p_, app::Make_Browser_Window);
         main->Set_Tray_Probe([&tray] { return tray; });
         main->Open_Browser();
         QList<QAction*> commands;
@@ -408,7 +409,7 @@ private Q_SLOTS:
             entries(t.Step(QLatin1String(name)), child<QMenu>(main.get(), name), commands);
         }
         // Each item reaches its operations on a folder where the administrator may do all.
-        Browser& b = main->Query_Doc()->Logic();
+        Browser& b = dynamic_cast<frmQuery_doc*>(main->Inner())->Logic();
         for (const char* row :
              {"INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0002','G')",
               "INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES "
@@ -489,10 +490,10 @@ private Q_SLOTS:
         p_.Answer(Prompt_Answer::Cancel);
         QVERIFY(!main->close());
         QApplication::processEvents();
-        QVERIFY(main->Query_Doc()->isVisible() && !main->Tray()->isVisible());
+        QVERIFY(main->Inner()->Widget()->isVisible() && !main->Tray()->isVisible());
         // Yes ends the program: the window closes, the tray icon goes, the view folder empties.
         main->Tray()->show();
-        const QString left = main->Query_Doc()->Logic().Tmp_For_View_Dir() + u'a';
+        const QString left = dynamic_cast<frmQuery_doc*>(main->Inner())->Logic().Tmp_For_View_Dir() + u'a';
         QVERIFY(QFile(left).open(QIODevice::WriteOnly));
         QSignalSpy exit(main.get(), &frmMain::Exit_Program);
         p_.Answer(Prompt_Answer::Yes);
@@ -548,7 +549,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(lock).size() > 0, 20000); // the owner's details
         Single_Instance second, third;
         p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
-        QVERIFY(first.state() == QProcess::Running && !Program_Shell(p_, second).Start());
+        QVERIFY(first.state() == QProcess::Running && !Program_Shell(p_, second, app::Make_Browser_Window).Start());
         first.kill();
         QVERIFY(first.waitForFinished() && QFileInfo::exists(lock));
         QVERIFY(Open_Login(p_, second) && Open_Login(p_, second)); // its own again: no word

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BrowserWiring.h"
 #include "TestEnv.h"
 #include "WindowTest.h"
 #include "browser/Browser.h"
@@ -28,7 +29,7 @@ struct Frame {
     explicit Frame(frmMain* m) : main(m) {
         main->Menus().Set_Popper([this](QMenu* menu, const QPoint&) { popped = menu; });
     }
-    frmQuery_doc* doc() const { return main->Query_Doc(); }
+    frmQuery_doc* doc() const { return dynamic_cast<frmQuery_doc*>(main->Inner()); }
     Browser& logic() const { return doc()->Logic(); }
     QTreeView* tv() const { return child<QTreeView>(doc(), "tv"); }
     QTreeView* lv() const { return child<QTreeView>(doc(), "lv"); }

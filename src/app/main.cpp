@@ -1,3 +1,4 @@
+#include "app/BrowserWiring.h"
 #include "db/Utf8Ctype.h"
 #include "shell/LocalTime.h"
 #include "shell/MessagePrompter.h"
@@ -13,7 +14,7 @@ int main(int argc, char* argv[]) {
     db::Use_Utf8_Ctype();
     Message_Prompter prompter;
     Single_Instance instance;
-    Program_Shell shell(prompter, instance);
+    Program_Shell shell(prompter, instance, app::Make_Browser_Window);
     QObject::connect(&shell, &Program_Shell::Quit, &app, &QCoreApplication::quit);
     return shell.Start() ? app.exec() : 0;
 }

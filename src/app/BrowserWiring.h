@@ -1,0 +1,39 @@
+#pragma once
+
+#include "shell/InnerWindow.h"
+
+#include <QObject>
+
+#include <memory>
+
+class Filepass_Window;
+class frmQuery_doc;
+namespace store {
+class Backup;
+class File_Operations;
+class Restore_Operations;
+} // namespace store
+namespace text_index {
+class Index_Queue;
+}
+
+namespace app {
+
+// What the browser window's operations are made of; the window keeps it as long as it lives.
+struct Browser_Parts : QObject {
+    ~Browser_Parts() override;
+    // Reads the text of every file backed up here; outlives the operations that feed it.
+    std::unique_ptr<text_index::Index_Queue> index_queue;
+    std::unique_ptr<Filepass_Window> filepass;
+    std::shared_ptr<store::Backup> backup;
+    std::shared_ptr<store::Restore_Operations> restore;
+    std::shared_ptr<store::File_Operations> file_ops;
+};
+Browser_Parts& Parts_Of(frmQuery_doc& window);
+
+// The program's composition: the library browser window, with every layer's operations set on
+// its commands and gestures. Made as the frame's inner window.
+Inner_Window* Make_Browser_Window(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
+                                  QWidget* frame);
+
+} // namespace app
