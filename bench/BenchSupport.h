@@ -445,23 +445,23 @@ inline void seed_bench_folder(db::Connection& c) {
 
 // The user "bench" signed in as an administrator, scratch copies under `dir`/work.
 inline void sign_in_bench(const QString& dir) {
-    session::Cur_User = QStringLiteral("bench");
-    session::Cur_Role = QStringLiteral("Administrator");
-    session::Templates_Dir = dir + QStringLiteral("/work/");
+    db::session::Cur_User = QStringLiteral("bench");
+    db::session::Cur_Role = QStringLiteral("Administrator");
+    db::session::Templates_Dir = dir + QStringLiteral("/work/");
 }
 
 // Nobody at the keyboard: a question is a fault, except the one answered No if it is set.
-struct Quiet_Prompter : Message_Only_Prompter {
+struct Quiet_Prompter : shell::Message_Only_Prompter {
     QString answer_no_to;
-    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
-                               Prompt_Buttons) override {
+    shell::Prompt_Answer show_message(const QString& text, const QString&, shell::Prompt_Icon,
+                                      shell::Prompt_Buttons) override {
         if (!answer_no_to.isEmpty() && text == answer_no_to)
-            return Prompt_Answer::No;
+            return shell::Prompt_Answer::No;
         die("unexpected message: " + text.toStdString());
     }
 };
 
-struct Quiet_Status : Status_Strip {
+struct Quiet_Status : shell::Status_Strip {
     void Set_Message(const QString&) override {}
     QString Message() const override { return {}; }
     void Set_Caption(const QString& text) override { caption = text; }
@@ -472,8 +472,8 @@ struct Quiet_Status : Status_Strip {
     QString caption;
 };
 
-struct No_Window : Browser_Window {
-    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
+struct No_Window : browser::Browser_Window {
+    void Pop_Up_Menu(const QString&, const shell::Menu_State&) override {}
     void Collapse_Node(const QModelIndex&) override {}
     void Set_Group_Text(const QString&) override {}
     void Autosize_List() override {}
@@ -481,7 +481,7 @@ struct No_Window : Browser_Window {
 };
 
 // Selects every row of the list, as a user would.
-inline void select_all_rows(Browser& browser) {
+inline void select_all_rows(browser::Browser& browser) {
     const int rows = browser.List.Row_Count();
     browser.List_Selection.select(
         QItemSelection(browser.List.index(0, 0), browser.List.index(rows - 1, 0)),
@@ -508,11 +508,11 @@ inline int log_book_side(const QString& library, const QString& dir, const QStri
     db::Connection c;
     c.Open(db::Connection_String::embedded(library));
     sign_in_bench(dir);
-    session::Cur_User = QStringLiteral("Scrollkin");
+    db::session::Cur_User = QStringLiteral("Scrollkin");
     Quiet_Prompter prompter;
     Quiet_Status status;
     No_Window window;
-    Browser browser(c, status, prompter, window);
+    browser::Browser browser(c, status, prompter, window);
     const auto log_book =
         logs::Install_Log_Operations(browser, c, prompter, status, window, logs::Log_Windows());
     browser.Open();

@@ -65,7 +65,7 @@ struct Backup_Setup {
     Quiet_Status status;
     Pumping_Window window;
     std::unique_ptr<text_index::Index_Queue> queue;
-    std::unique_ptr<Browser> browser;
+    std::unique_ptr<browser::Browser> browser;
     std::shared_ptr<store::Backup> backup;
 
     explicit Backup_Setup(const Paths& p, bool indexing = false, int listed = 0) {
@@ -79,7 +79,7 @@ struct Backup_Setup {
             if (!text_index::Ensure_Tables(c))
                 die("the library has no text tables");
         }
-        browser = std::make_unique<Browser>(c, status, prompter, window);
+        browser = std::make_unique<browser::Browser>(c, status, prompter, window);
         backup =
             store::Install_Backup_Operations(*browser, c, prompter, status, window, queue.get());
         browser->Open();

@@ -57,7 +57,7 @@ QString bare_query() {
                           "File_DateLastModified,File_NO from Tbl_File_Information where File_NO "
                           "in (select File_NO from Tbl_File_Text where Text_ID in (select rowid "
                           "from Tbl_File_Text_Index where Tbl_File_Text_Index match '") +
-           Quote_Sql(fts_expression()) + QStringLiteral("'))");
+           db::Quote_Sql(fts_expression()) + QStringLiteral("'))");
 }
 
 qint64 count(db::Connection& c, const QString& sql) {
@@ -226,8 +226,8 @@ int bare_side(const QString& library, int runs) {
 int statement_side(const QString& library, bool administrator, int runs) {
     db::Connection c;
     c.Open(db::Connection_String::embedded(library));
-    const QString condition = Quick_Query::Content_Condition(
-        c, administrator ? Quick_Query::All_Group() : QStringLiteral("Group 1"),
+    const QString condition = browser::Quick_Query::Content_Condition(
+        c, administrator ? browser::Quick_Query::All_Group() : QStringLiteral("Group 1"),
         QStringLiteral("Grou0001"), Query, administrator ? QStringLiteral("bench") : Bench_User,
         administrator);
     const QString sql =
@@ -253,7 +253,7 @@ int statement_side(const QString& library, bool administrator, int runs) {
     return 0;
 }
 
-struct Contents_Strip : Query_Strip {
+struct Contents_Strip : browser::Query_Strip {
     QString group;
     QString Group_Text() const override { return group; }
     QString Query_Text() const override { return Query; }
@@ -269,16 +269,16 @@ int query_side(const QString& library, const QString& dir, bool administrator, i
     c.Open(db::Connection_String::embedded(library));
     bench::sign_in_bench(dir);
     if (!administrator) {
-        session::Cur_User = Bench_User;
-        session::Cur_Role = QStringLiteral("User");
+        db::session::Cur_User = Bench_User;
+        db::session::Cur_Role = QStringLiteral("User");
     }
     bench::Quiet_Prompter prompter;
     bench::Quiet_Status status;
     bench::No_Window window;
-    Browser browser(c, status, prompter, window);
+    browser::Browser browser(c, status, prompter, window);
     Contents_Strip strip;
-    strip.group = administrator ? Quick_Query::All_Group() : QStringLiteral("Group 1");
-    const auto query = Install_Quick_Query(browser, c, prompter, strip);
+    strip.group = administrator ? browser::Quick_Query::All_Group() : QStringLiteral("Group 1");
+    const auto query = browser::Install_Quick_Query(browser, c, prompter, strip);
     browser.Open();
     std::vector<double> seconds;
     for (int run = 0; run < runs; ++run) {

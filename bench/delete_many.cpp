@@ -59,8 +59,8 @@ void seed(const Options& o, const Paths& p) {
     tx.commit();
 }
 
-struct No_Password_Dialog : File_Password_Dialog {
-    void Run(File_Password_Form&) override { die("no file has a password"); }
+struct No_Password_Dialog : store::File_Password_Dialog {
+    void Run(store::File_Password_Form&) override { die("no file has a password"); }
 };
 
 void check_all_deleted(db::Connection& c, int files) {
@@ -97,8 +97,8 @@ int child(const std::string& role, const Options& o, const Paths& p) {
             No_Password_Dialog dialog;
             Quiet_Status status;
             No_Window window;
-            Browser browser(c, status, prompter, window);
-            Install_Password_Operations(browser, c, prompter, status, dialog);
+            browser::Browser browser(c, status, prompter, window);
+            store::Install_Password_Operations(browser, c, prompter, status, dialog);
             const auto ops = store::Install_File_Operations(browser, c, prompter, status, window);
             browser.Open();
             browser.Node_Click(QStringLiteral("Fold0001"));

@@ -85,8 +85,8 @@ void spread_file_values(const QString& library) {
                                        "File_DateLastAccessed='%4',File_DateLastModified='%5' "
                                        "where File_NO='%6'")
                             .arg(draw(40))
-                            .arg(Quote_Sql(r.text(1)), date(i % 10 == 0), date(i % 10 == 1),
-                                 date(i % 10 == 2), Quote_Sql(r.text(0))));
+                            .arg(db::Quote_Sql(r.text(1)), date(i % 10 == 0), date(i % 10 == 1),
+                                 date(i % 10 == 2), db::Quote_Sql(r.text(0))));
     c.Run_Statement(QStringLiteral("COMMIT"));
 }
 
@@ -123,7 +123,7 @@ int base_side(const QString& library, int runs) {
 }
 
 // The list model as the view reads it, counting the rows that were asked for while on.
-class Counting_Model : public List_Model {
+class Counting_Model : public browser::List_Model {
 public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (counting && index.isValid()) {
@@ -131,7 +131,7 @@ public:
                 seen.resize(size_t(index.row()) + 1);
             seen[size_t(index.row())] = 1;
         }
-        return List_Model::data(index, role);
+        return browser::List_Model::data(index, role);
     }
     long rows_seen() const { return long(std::count(seen.begin(), seen.end(), 1)); }
     void start() {
@@ -163,7 +163,8 @@ private:
 
 // Times a column's sort as a click on its header does it (the view laid out and painted
 // after), beside the floor: a stable sort of the column's values already read out as numbers.
-void time_sort(const char* name, File_List& files, Counting_Model& model, int column, int runs) {
+void time_sort(const char* name, browser::File_List& files, Counting_Model& model, int column,
+               int runs) {
     std::vector<std::pair<double, int>> keys(size_t(model.Row_Count()));
     for (int r = 0; r < model.Row_Count(); ++r) {
         const QVariant v = model.index(r, column).data(Qt::EditRole);
@@ -198,7 +199,7 @@ void time_sort(const char* name, File_List& files, Counting_Model& model, int co
 // Times the Name column's sort as a click does it, beside the sort it replaced: every row's
 // text in one buffer, ordered by QString::localeAwareCompare. Ours runs first, so the peak
 // memory printed is the list's and our sort's alone.
-void time_name_sort(File_List& files, Counting_Model& model, int runs) {
+void time_name_sort(browser::File_List& files, Counting_Model& model, int runs) {
     std::vector<double> ours, before;
     for (int run = 0; run < runs; ++run) {
         const double t0 = bench::now();
@@ -237,7 +238,7 @@ void time_name_sort(File_List& files, Counting_Model& model, int runs) {
 }
 
 // The main window's status strip: a label and a progress bar under the list.
-class Strip : public Status_Strip {
+class Strip : public shell::Status_Strip {
 public:
     explicit Strip(QWidget* parent) : caption_(parent), bar_(parent) {}
     QLabel* caption() { return &caption_; }
@@ -266,7 +267,7 @@ int ours_side(const QString& library, const QString& icon_folder, int runs, doub
     bench::plain_numbers();
     db::Connection c;
     c.Open(db::Connection_String::embedded(library));
-    Catalogue_Tree tree;
+    browser::Catalogue_Tree tree;
     tree.Build_Tree(c, QStringLiteral("Administrator"), QStringLiteral("Scrollkin"));
     tree.select(Folder);
     if (!tree.selected())
@@ -293,13 +294,13 @@ int ours_side(const QString& library, const QString& icon_folder, int runs, doub
     layout->addWidget(strip.bar());
 
     Counting_Model model;
-    Image_List images;
+    browser::Image_List images;
     const QFileIconProvider provider;
     images.Set_File_Icon_Provider(
         [&provider](const QString& path) { return provider.icon(QFileInfo(path)); });
     model.Set_Icon_Lookup([&images](const QString& key) { return images.Icon(key); });
     view.setModel(&model);
-    File_List files(c, tree, model, strip, images);
+    browser::File_List files(c, tree, model, strip, images);
     QDir().mkpath(icon_folder);
     files.Set_Icon_Folder(icon_folder + QLatin1Char('/'));
     files.Set_File_Columns();
@@ -307,7 +308,7 @@ int ours_side(const QString& library, const QString& icon_folder, int runs, doub
     files.Set_After_Fill([&] {
         fill_end = bench::now();
         model.start();
-        Autosize_Columns(&view, Fit_Contents_And_Header);
+        shell::Autosize_Columns(&view, shell::Fit_Contents_And_Header);
         model.counting = false;
         sized_end = bench::now();
     });
@@ -358,7 +359,7 @@ int ours_side(const QString& library, const QString& icon_folder, int runs, doub
 
 int main(int argc, char** argv) {
     // As the program does, so the figures are the program's.
-    Pin_Local_Time_Zone();
+    shell::Pin_Local_Time_Zone();
     bench::program_name() = "list_fill";
     qint64 rows = 100000;
     int runs = 3;

@@ -137,7 +137,7 @@ int before_side(const QString& library, int runs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    Pin_Local_Time_Zone();
+    shell::Pin_Local_Time_Zone();
     QCoreApplication app(argc, argv);
     bench::plain_numbers();
     bench::program_name() = "logbook";

@@ -64,7 +64,8 @@ QString admin_list_query() {
     return QStringLiteral("select File_Name,File_Size,File_Type,File_Owner,File_QTYAccessed,"
                           "File_DateCreated,LastAccessed_by,File_DateLastAccessed,"
                           "File_DateLastModified,File_NO from Tbl_File_Information ") +
-           Quick_Query::Condition(Quick_Query::All_Group(), QString(), Fragment, QString(), true) +
+           browser::Quick_Query::Condition(browser::Quick_Query::All_Group(), QString(), Fragment,
+                                           QString(), true) +
            QStringLiteral(
                "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc ");
 }
@@ -206,7 +207,7 @@ int bare_side(const QString& library, const QString& sql, int runs) {
     return 0;
 }
 
-struct Fixed_Strip : Query_Strip {
+struct Fixed_Strip : browser::Query_Strip {
     QString group, text;
     QString Group_Text() const override { return group; }
     QString Query_Text() const override { return text; }
@@ -221,17 +222,17 @@ int query_side(const QString& library, const QString& dir, bool administrator, i
     c.Open(db::Connection_String::embedded(library));
     bench::sign_in_bench(dir);
     if (!administrator) {
-        session::Cur_User = Bench_User;
-        session::Cur_Role = QStringLiteral("User");
+        db::session::Cur_User = Bench_User;
+        db::session::Cur_Role = QStringLiteral("User");
     }
     bench::Quiet_Prompter prompter;
     bench::Quiet_Status status;
     bench::No_Window window;
-    Browser browser(c, status, prompter, window);
+    browser::Browser browser(c, status, prompter, window);
     Fixed_Strip strip;
-    strip.group = administrator ? Quick_Query::All_Group() : QStringLiteral("Group 1");
+    strip.group = administrator ? browser::Quick_Query::All_Group() : QStringLiteral("Group 1");
     strip.text = Fragment;
-    const auto query = Install_Quick_Query(browser, c, prompter, strip);
+    const auto query = browser::Install_Quick_Query(browser, c, prompter, strip);
     browser.Open();
     const qint64 history_before =
         count(c, QStringLiteral("select count(*) from Ref_Query_History"));
@@ -256,7 +257,7 @@ int query_side(const QString& library, const QString& dir, bool administrator, i
 
 int main(int argc, char** argv) {
     // As the program does, so the figures are the program's.
-    Pin_Local_Time_Zone();
+    shell::Pin_Local_Time_Zone();
     QCoreApplication app(argc, argv);
     bench::plain_numbers();
     bench::program_name() = "quick_query";

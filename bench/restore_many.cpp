@@ -66,7 +66,7 @@ int child(const std::string& role, const Options& o, const Paths& p) {
             Quiet_Prompter prompter;
             Quiet_Status status;
             No_Window window;
-            Browser browser(c, status, prompter, window);
+            browser::Browser browser(c, status, prompter, window);
             const auto ops =
                 store::Install_Restore_Operations(browser, c, prompter, status, window, {});
             browser.Open();
@@ -107,12 +107,12 @@ int child(const std::string& role, const Options& o, const Paths& p) {
                 c.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,"
                                                "Operation,file_no ) values('bench',default,"
                                                "'Read','") +
-                                Quote_Sql(no) + QStringLiteral("') "));
+                                db::Quote_Sql(no) + QStringLiteral("') "));
                 c.Run_Statement(QStringLiteral(" update Tbl_File_information  set "
                                                "LastAccessed_by='bench',file_datelastAccessed="
                                                "default,file_qtyaccessed=file_qtyaccessed+1  "
                                                "where file_no='") +
-                                Quote_Sql(no) + QStringLiteral("'"));
+                                db::Quote_Sql(no) + QStringLiteral("'"));
             }
             seconds = now() - t0;
         } else {

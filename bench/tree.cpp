@@ -47,7 +47,7 @@ void mark_for_replication(const QString& library) {
     for (qint64 i = 0; !r.eof(); r.next(), ++i)
         if (i % Replication_Every == 0)
             c.Run_Statement(QStringLiteral("insert into Tbl_Replicate(Replicate_ID,type)values('") +
-                            Quote_Sql(r.text(0)) + QStringLiteral("','4')"));
+                            db::Quote_Sql(r.text(0)) + QStringLiteral("','4')"));
     c.Run_Statement(QStringLiteral("COMMIT"));
 }
 
@@ -71,7 +71,7 @@ int base_side(const QString& library, int runs) {
     c.Open(db::Connection_String::embedded(library));
     QStringList queries;
     {
-        Catalogue_Tree tree;
+        browser::Catalogue_Tree tree;
         c.Set_Recorder([&queries](const QString& sql) { queries << sql; });
         tree.Build_Tree(c, Role, User);
         c.Set_Recorder({});
@@ -109,7 +109,7 @@ int count_nodes(const QStandardItem* item) {
 int ours_side(const QString& library, int runs, bool shown) {
     db::Connection c;
     c.Open(db::Connection_String::embedded(library));
-    Catalogue_Tree tree;
+    browser::Catalogue_Tree tree;
     QTreeView view;
     if (shown) {
         view.resize(400, 800);
@@ -144,7 +144,7 @@ int ours_side(const QString& library, int runs, bool shown) {
 
 int main(int argc, char** argv) {
     // As the program does, so the figures are the program's.
-    Pin_Local_Time_Zone();
+    shell::Pin_Local_Time_Zone();
     bench::program_name() = "tree";
     qint64 folders = 10000;
     int runs = 5;

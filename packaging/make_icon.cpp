@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     for (const QString& size : args.mid(1)) {
         const QString dir = QStringLiteral("%1/%2x%2").arg(args[0], size);
         QDir().mkpath(dir);
-        if (!Program_Logo(size.toInt()).save(dir + QStringLiteral("/scrollkin.png"))) {
+        if (!shell::Program_Logo(size.toInt()).save(dir + QStringLiteral("/scrollkin.png"))) {
             std::fprintf(stderr, "cannot write %s/scrollkin.png\n", qPrintable(dir));
             return 1;
         }

@@ -10,18 +10,21 @@
 #include "db/Transaction.h"
 #include "shell/Prompter.h"
 
+namespace admin {
+
 namespace {
 
 QString quoted(const QString& text) {
-    return QLatin1Char('\'') + Quote_Sql(text) + QLatin1Char('\'');
+    return QLatin1Char('\'') + db::Quote_Sql(text) + QLatin1Char('\'');
 }
 
 const char* const Letters = "ABCO";
 
 } // namespace
 
-Department_Access_Form::Department_Access_Form(List_Model& list, const QString& department,
-                                               db::Connection& connection, Prompter& prompter)
+Department_Access_Form::Department_Access_Form(browser::List_Model& list, const QString& department,
+                                               db::Connection& connection,
+                                               shell::Prompter& prompter)
     : list_(list), department_(department), c_(connection), prompter_(prompter) {}
 
 QChar Department_Access_Form::Letter_Of(int option) {
@@ -30,7 +33,7 @@ QChar Department_Access_Form::Letter_Of(int option) {
 
 void Department_Access_Form::Enable_By_Role(const QString& role) {
     for (int i = 0; i < Option_Count; ++i)
-        enabled[size_t(i)] = authority::May_Hold(role, Letter_Of(i));
+        enabled[size_t(i)] = browser::authority::May_Hold(role, Letter_Of(i));
     keep_selection_enabled();
 }
 
@@ -81,11 +84,11 @@ bool Department_Access_Form::get_user(const QString& login) {
     return true;
 }
 
-void Department_Access_Form::Show_Membership(List_Model& list, int row,
+void Department_Access_Form::Show_Membership(browser::List_Model& list, int row,
                                              const std::optional<QChar>& letter) {
     if (row < 0 || row >= list.Row_Count())
         return;
-    const QString text = letter ? codes::Right_Text(*letter) : QString();
+    const QString text = letter ? db::codes::Right_Text(*letter) : QString();
     list.Set_Check(row, letter ? Qt::Checked : Qt::Unchecked);
     list.Set_Cell(row, 2, text);
     list.Set_Tag(row, letter && text.isEmpty() ? QStringLiteral("e") : text);
@@ -134,10 +137,12 @@ bool Department_Access_Form::Save() {
         return false;
     }
     if (!refusal.isEmpty()) {
-        prompter_.Tell(refusal, title, Prompt_Icon::Warning);
+        prompter_.Tell(refusal, title, shell::Prompt_Icon::Warning);
         return true;
     }
     Show_Membership(list_, list_.Find_Key(QStringLiteral("u") + uid_), letter);
     prompter_.Tell(QStringLiteral("User right change successful!"), title);
     return true;
 }
+
+} // namespace admin

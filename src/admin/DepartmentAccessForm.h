@@ -5,11 +5,16 @@
 #include <array>
 #include <optional>
 
+namespace browser {
 class List_Model;
+} // namespace browser
+namespace shell {
 class Prompter;
+} // namespace shell
 namespace db {
 class Connection;
 }
+namespace admin {
 
 // The department right dialog's state and decisions, without widgets: frmDepartment_Access
 // shows it. It edits one account's right in one department, read from the library when the
@@ -21,8 +26,8 @@ public:
     static constexpr int Option_Count = 4;
     static constexpr int Read_Only = 2, Manager = 3;
 
-    Department_Access_Form(List_Model& list, const QString& department, db::Connection& connection,
-                           Prompter& prompter);
+    Department_Access_Form(browser::List_Model& list, const QString& department,
+                           db::Connection& connection, shell::Prompter& prompter);
 
     QString login_name, user_name, password, remark;
     std::array<bool, Option_Count> enabled{true, true, true, true};
@@ -46,7 +51,8 @@ public:
     static QChar Letter_Of(int option);
     // Shows a membership in its department list row: checked with the right's text, or
     // unchecked and empty for none. The tag is "e" for a letter outside the four.
-    static void Show_Membership(List_Model& list, int row, const std::optional<QChar>& letter);
+    static void Show_Membership(browser::List_Model& list, int row,
+                                const std::optional<QChar>& letter);
 
 private:
     void keep_selection_enabled();
@@ -54,12 +60,12 @@ private:
     // Why no membership can be made (the account or the department is gone), or "".
     QString gone() const;
 
-    List_Model& list_;
+    browser::List_Model& list_;
     QString uid_;
     std::optional<QChar> held_;
     QString department_;
     db::Connection& c_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
 };
 
 // Shows the department right dialog modally over a form (the program: frmDepartment_Access).
@@ -68,3 +74,5 @@ public:
     virtual ~Department_Access_Dialog() = default;
     virtual void Run(Department_Access_Form& form) = 0;
 };
+
+} // namespace admin

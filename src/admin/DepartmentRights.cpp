@@ -14,13 +14,15 @@
 
 #include <optional>
 
+namespace admin {
+
 namespace {
 
 QString quoted(const QString& text) {
-    return QLatin1Char('\'') + Quote_Sql(text) + QLatin1Char('\'');
+    return QLatin1Char('\'') + db::Quote_Sql(text) + QLatin1Char('\'');
 }
 
-void tell_error(Prompter& prompter, const db::Error& e) {
+void tell_error(shell::Prompter& prompter, const db::Error& e) {
     prompter.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
 }
 
@@ -29,8 +31,8 @@ bool is_view(const QString& key, const QString& prefix) {
 }
 
 // One account row of either view: cells 1.. from fields 1..
-List_Row account_row_of(const db::Result& r) {
-    List_Row row;
+browser::List_Row account_row_of(const db::Result& r) {
+    browser::List_Row row;
     row.text = r.text(0);
     row.key = QStringLiteral("u") + row.text;
     row.icon_key = QStringLiteral("user");
@@ -39,7 +41,8 @@ List_Row account_row_of(const db::Result& r) {
     return row;
 }
 
-void show_rows(List_Model& list, const char* captions, std::vector<List_Row> rows) {
+void show_rows(browser::List_Model& list, const char* captions,
+               std::vector<browser::List_Row> rows) {
     list.Clear_All();
     list.Set_Checkboxes(true);
     list.Set_Columns(QString::fromLatin1(captions).split(QLatin1Char(',')));
@@ -48,28 +51,28 @@ void show_rows(List_Model& list, const char* captions, std::vector<List_Row> row
 
 } // namespace
 
-Department_Rights::Department_Rights(Browser& browser, db::Connection& connection,
-                                     Prompter& prompter, Department_Access_Dialog& dialog)
+Department_Rights::Department_Rights(browser::Browser& browser, db::Connection& connection,
+                                     shell::Prompter& prompter, Department_Access_Dialog& dialog)
     : browser_(browser), c_(connection), prompter_(prompter), dialog_(dialog) {}
 
 QString Department_Rights::selected_key() const {
-    return Catalogue_Tree::key_of(browser_.Tree.selected());
+    return browser::Catalogue_Tree::key_of(browser_.Tree.selected());
 }
 
 QString Department_Rights::Department_Of_Folder(const QString& folder_key) const {
     // A sub folder's key begins with its top folder's key, whose parent is the department.
     const QStandardItem* top = browser_.Tree.node(folder_key.left(8));
-    return top && top->parent() ? Catalogue_Tree::key_of(top->parent()) : QString();
+    return top && top->parent() ? browser::Catalogue_Tree::key_of(top->parent()) : QString();
 }
 
 void Department_Rights::Load_Department_Users() {
     const QString department = selected_key();
-    std::vector<List_Row> rows;
+    std::vector<browser::List_Row> rows;
     try {
         db::Result r = c_.Open_Query(
             QStringLiteral("select UID,Name,'',SYS_ROLE,Remark,DateLastModified,Create_Date from "
                            "tbl_user where (uid<>") +
-            quoted(codes::Builtin_Admin_Uid()) +
+            quoted(db::codes::Builtin_Admin_Uid()) +
             QStringLiteral(" and User_deny<>'1') order by create_date"));
         QHash<QString, size_t> by_uid;
         for (; !r.eof(); r.next()) {
@@ -85,11 +88,11 @@ void Department_Rights::Load_Department_Users() {
             const auto at = by_uid.constFind(members.text(0));
             if (at == by_uid.cend())
                 continue;
-            List_Row& row = rows[*at];
+            browser::List_Row& row = rows[*at];
             row.check = Qt::Checked;
             row.tag = QStringLiteral("e");
             const QString letter = members.text(1).trimmed();
-            const QString text = letter.size() == 1 ? codes::Right_Text(letter[0]) : QString();
+            const QString text = letter.size() == 1 ? db::codes::Right_Text(letter[0]) : QString();
             if (!text.isEmpty()) {
                 row.cells[1] = text;
                 row.tag = text;
@@ -107,7 +110,7 @@ void Department_Rights::Load_Department_Users() {
 
 void Department_Rights::Load_Folder_Deny_Users() {
     const QString folder = selected_key();
-    std::vector<List_Row> rows;
+    std::vector<browser::List_Row> rows;
     try {
         db::Result r = c_.Open_Query(
             QStringLiteral("select DISTINCT bb.UID,[Name],bb.user_right,Remark,DateLastModified,"
@@ -116,11 +119,11 @@ void Department_Rights::Load_Folder_Deny_Users() {
             quoted(Department_Of_Folder(folder)) + QStringLiteral(" order by DateLastModified"));
         QHash<QString, size_t> by_uid;
         for (; !r.eof(); r.next()) {
-            List_Row row = account_row_of(r);
+            browser::List_Row row = account_row_of(r);
             const QString letter = r.text(2).trimmed();
             if (letter == QLatin1String("A") || letter == QLatin1String("B") ||
                 letter == QLatin1String("C")) {
-                row.tag = codes::Right_Text(letter[0]);
+                row.tag = db::codes::Right_Text(letter[0]);
                 row.cells[1] = row.tag;
             }
             if (!by_uid.contains(row.text))
@@ -147,16 +150,16 @@ void Department_Rights::Load_Folder_Deny_Users() {
 }
 
 bool Department_Rights::Toggle_Membership(int row) {
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     if (row < 0 || row >= list.Row_Count())
         return false;
     browser_.List_Selection.setCurrentIndex(
         list.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const QString key = selected_key();
-    const bool department = is_view(key, codes::Prefix_Department());
-    if (!department && !is_view(key, codes::Prefix_Folder()))
+    const bool department = is_view(key, db::codes::Prefix_Department());
+    if (!department && !is_view(key, db::codes::Prefix_Folder()))
         return false;
-    const List_Row& r = list.Row(row);
+    const browser::List_Row& r = list.Row(row);
     const bool checked = r.check == Qt::Checked;
     const QString uid = quoted(r.text), node = quoted(key);
     QString cell;
@@ -218,7 +221,7 @@ bool Department_Rights::Toggle_Membership(int row) {
 
 int Department_Rights::account_row() const {
     const QString key = selected_key();
-    if (!is_view(key, codes::Prefix_Department()) && !is_view(key, codes::Prefix_Folder()))
+    if (!is_view(key, db::codes::Prefix_Department()) && !is_view(key, db::codes::Prefix_Folder()))
         return -1;
     const int row = browser_.Current_Row();
     if (row < 0 || !browser_.List.Row(row).key.startsWith(QLatin1Char('u')) ||
@@ -248,14 +251,14 @@ void Department_Rights::Show_User_Properties() {
     if (row < 0)
         return;
     const QString key = selected_key();
-    if (!is_view(key, codes::Prefix_Department())) {
+    if (!is_view(key, db::codes::Prefix_Department())) {
         // A folder's rows are members of its department; their right is set there.
         prompter_.Tell(QStringLiteral("Department rights are set in the department's user list."),
                        QStringLiteral("User Right"));
         return;
     }
     // Nothing is written until Save: Cancel leaves the membership as it is.
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     Department_Access_Form form(list, key, c_, prompter_);
     form.department_name = browser_.Tree.selected()->text();
     try {
@@ -268,18 +271,18 @@ void Department_Rights::Show_User_Properties() {
     dialog_.Run(form);
 }
 
-std::shared_ptr<Department_Rights> Install_Department_Operations(Browser& browser,
+std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Browser& browser,
                                                                  db::Connection& connection,
-                                                                 Prompter& prompter,
+                                                                 shell::Prompter& prompter,
                                                                  Department_Access_Dialog& dialog) {
     auto ops = std::make_shared<Department_Rights>(browser, connection, prompter, dialog);
-    Browser_Operations& o = browser.Operations;
+    browser::Browser_Operations& o = browser.Operations;
     o.Load_Department_Users = [ops] { ops->Load_Department_Users(); };
     o.Load_Folder_Deny_Users = [ops] { ops->Load_Folder_Deny_Users(); };
     const auto branch = [&browser](std::function<void()> accounts,
                                    std::function<void()> department) {
         return [&browser, accounts, department] {
-            if (Catalogue_Tree::key_of(browser.Tree.selected()) != QLatin1String("User"))
+            if (browser::Catalogue_Tree::key_of(browser.Tree.selected()) != QLatin1String("User"))
                 department();
             else if (accounts)
                 accounts();
@@ -290,16 +293,18 @@ std::shared_ptr<Department_Rights> Install_Department_Operations(Browser& browse
     o.Show_User_Properties = branch(o.Show_User_Properties, [ops] { ops->Show_User_Properties(); });
     // A tick is a command of its own: decided on the node as the library has it now.
     QObject::connect(
-        &browser.List, &List_Model::Check_Changed, &browser.List,
+        &browser.List, &browser::List_Model::Check_Changed, &browser.List,
         [ops, &browser](int row, Qt::CheckState state) {
             const QStandardItem* node = browser.Tree.selected();
-            const QString key = Catalogue_Tree::key_of(node);
-            const auto need = authority::Kind_Of(key) == authority::Node_Kind::Department
-                                  ? authority::Need::Members
-                                  : authority::Need::Deny;
-            authority::Decision d;
+            const QString key = browser::Catalogue_Tree::key_of(node);
+            const auto need =
+                browser::authority::Kind_Of(key) == browser::authority::Node_Kind::Department
+                    ? browser::authority::Need::Members
+                    : browser::authority::Need::Deny;
+            browser::authority::Decision d;
             try {
-                d = browser.Check(need, {authority::Target::Node(key, node ? node->text() : key)});
+                d = browser.Check(
+                    need, {browser::authority::Target::Node(key, node ? node->text() : key)});
             } catch (const db::Error& e) {
                 d.refusal = db::Error_Text(e);
             }
@@ -313,3 +318,5 @@ std::shared_ptr<Department_Rights> Install_Department_Operations(Browser& browse
         });
     return ops;
 }
+
+} // namespace admin

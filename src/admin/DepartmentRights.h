@@ -4,20 +4,29 @@
 
 #include <memory>
 
+namespace browser {
 class Browser;
+} // namespace browser
+namespace admin {
+
 class Department_Access_Dialog;
+} // namespace admin
+
+namespace shell {
 class Prompter;
+} // namespace shell
 namespace db {
 class Connection;
 }
+namespace admin {
 
 // Who belongs to a department with which right, and which folders are denied to whom: the
 // browser's list of a department's accounts and of a folder's members, both with check marks,
 // and the account commands while a department or folder is selected.
 class Department_Rights {
 public:
-    Department_Rights(Browser& browser, db::Connection& connection, Prompter& prompter,
-                      Department_Access_Dialog& dialog);
+    Department_Rights(browser::Browser& browser, db::Connection& connection,
+                      shell::Prompter& prompter, Department_Access_Dialog& dialog);
 
     // The accounts that may join the selected department, its members checked.
     void Load_Department_Users();
@@ -40,9 +49,9 @@ private:
     // The list's current account row in a department or folder view, or -1.
     int account_row() const;
 
-    Browser& browser_;
+    browser::Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     Department_Access_Dialog& dialog_;
 };
 
@@ -51,7 +60,9 @@ private:
 // selected they act on memberships, otherwise on what was set before (install after the account
 // commands). A check mark changed in the list runs Toggle_Membership. Everything passed in must
 // outlive the returned object, which the browser's operations also hold.
-std::shared_ptr<Department_Rights> Install_Department_Operations(Browser& browser,
+std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Browser& browser,
                                                                  db::Connection& connection,
-                                                                 Prompter& prompter,
+                                                                 shell::Prompter& prompter,
                                                                  Department_Access_Dialog& dialog);
+
+} // namespace admin

@@ -15,10 +15,12 @@
 
 #include <utility>
 
+namespace admin {
+
 namespace {
 
 QString quoted(const QString& text) {
-    return QLatin1Char('\'') + Quote_Sql(text) + QLatin1Char('\'');
+    return QLatin1Char('\'') + db::Quote_Sql(text) + QLatin1Char('\'');
 }
 
 // Windows written before times had one form may hold "8:30:00" as well as "08:30:00".
@@ -32,7 +34,7 @@ QTime read_time(const QString& text) {
 }
 
 QString minute_text(const QTime& t) {
-    return Login_Time_Text(QTime(t.hour(), t.minute(), 0));
+    return shell::Login_Time_Text(QTime(t.hour(), t.minute(), 0));
 }
 
 bool is_locked(const QString& deny) {
@@ -42,8 +44,8 @@ bool is_locked(const QString& deny) {
 
 } // namespace
 
-User_Form::User_Form(Browser& browser, Browser_Window& window, db::Connection& connection,
-                     Prompter& prompter)
+User_Form::User_Form(browser::Browser& browser, browser::Browser_Window& window,
+                     db::Connection& connection, shell::Prompter& prompter)
     : browser_(browser), window_(window), c_(connection), prompter_(prompter) {}
 
 void User_Form::Set_Limit_Time(bool on) {
@@ -139,7 +141,7 @@ void User_Form::forget_loaded() {
 
 void User_Form::protect_builtin() {
     const bool builtin =
-        login_name.trimmed().compare(codes::Builtin_Admin_Uid(), Qt::CaseInsensitive) == 0;
+        login_name.trimmed().compare(db::codes::Builtin_Admin_Uid(), Qt::CaseInsensitive) == 0;
     role_enabled = lock_enabled = limit_enabled = !builtin;
     if (builtin) {
         role = Role::None;
@@ -172,7 +174,7 @@ QString User_Form::Day_Text() const {
 }
 
 User_Form::Save_Outcome User_Form::Save() {
-    if (!Has_Visible_Character(login_name)) {
+    if (!shell::Has_Visible_Character(login_name)) {
         prompter_.Tell(QStringLiteral("Please input the login name!"));
         return Save_Outcome::Focus_Login;
     }
@@ -204,7 +206,7 @@ User_Form::Save_Outcome User_Form::Save() {
         bool is_new = false;
         Save_Outcome refused = Save_Outcome::Close;
         QString why;
-        Prompt_Icon icon = Prompt_Icon::Information;
+        shell::Prompt_Icon icon = shell::Prompt_Icon::Information;
         {
             // The account and its login window are one change: a failure midway must not leave
             // an account whose window was deleted but not written again, which would let it
@@ -221,7 +223,7 @@ User_Form::Save_Outcome User_Form::Save() {
                 why = QStringLiteral("The user '") + uid + QStringLiteral("' exists already.");
             } else if (!is_new && demotes_last_administrator(uid, stored)) {
                 refused = Save_Outcome::Stay;
-                icon = Prompt_Icon::Warning;
+                icon = shell::Prompt_Icon::Warning;
                 why = QStringLiteral("'") + uid +
                       QStringLiteral("' is the last administrator who is not locked: it keeps "
                                      "the Administrator role and cannot be locked.");
@@ -243,7 +245,7 @@ User_Form::Save_Outcome User_Form::Save() {
 }
 
 bool User_Form::demotes_last_administrator(const QString& uid, const db::Result& stored) {
-    const QString administrator = codes::Role_Administrator();
+    const QString administrator = db::codes::Role_Administrator();
     if ((Role_Text() == administrator && !locked) ||
         stored.text(QStringLiteral("sys_role")) != administrator ||
         is_locked(stored.text(QStringLiteral("User_deny"))))
@@ -284,12 +286,12 @@ void User_Form::write(const QString& uid, bool is_new) {
 }
 
 void User_Form::patch_list(const QString& uid, bool is_new) {
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     const QString key = QStringLiteral("u") + uid;
     const QDateTime now = QDateTime::currentDateTime();
     int row = list.Find_Key(key);
     if (is_new) {
-        List_Row r;
+        browser::List_Row r;
         r.key = key;
         r.text = uid;
         r.icon_key = QStringLiteral("user");
@@ -336,3 +338,5 @@ void User_Form::Login_Name_Left() {
     }
     protect_builtin();
 }
+
+} // namespace admin

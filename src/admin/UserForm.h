@@ -6,13 +6,18 @@
 #include <array>
 #include <optional>
 
+namespace browser {
 class Browser;
 class Browser_Window;
+} // namespace browser
+namespace shell {
 class Prompter;
+} // namespace shell
 namespace db {
 class Connection;
 class Result;
 } // namespace db
+namespace admin {
 
 // The user dialog's state and decisions, without widgets: the window frm_user shows the fields
 // and forwards edits and clicks here.
@@ -29,8 +34,8 @@ public:
     // What the window does after Save.
     enum class Save_Outcome { Close, Stay, Focus_Start, Focus_Login };
 
-    User_Form(Browser& browser, Browser_Window& window, db::Connection& connection,
-              Prompter& prompter);
+    User_Form(browser::Browser& browser, browser::Browser_Window& window,
+              db::Connection& connection, shell::Prompter& prompter);
 
     // The window's caption.
     QString caption = QStringLiteral("Use properties");
@@ -90,12 +95,14 @@ private:
     void write(const QString& uid, bool is_new);
     void patch_list(const QString& uid, bool is_new);
 
-    Browser& browser_;
-    Browser_Window& window_;
+    browser::Browser& browser_;
+    browser::Browser_Window& window_;
     db::Connection& c_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     bool limit_time_ = false;
     bool time_controls_enabled_ = false;
     // The account the fields were last loaded from.
     std::optional<Loaded> loaded_;
 };
+
+} // namespace admin

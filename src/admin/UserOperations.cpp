@@ -8,12 +8,15 @@
 #include "db/SqlText.h"
 #include "shell/Prompter.h"
 
-User_Operations::User_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                                 Browser_Window& window, User_Dialog& dialog)
+namespace admin {
+
+User_Operations::User_Operations(browser::Browser& browser, db::Connection& connection,
+                                 shell::Prompter& prompter, browser::Browser_Window& window,
+                                 User_Dialog& dialog)
     : browser_(browser), c_(connection), prompter_(prompter), window_(window), dialog_(dialog) {}
 
 void User_Operations::Load_User_List() {
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     list.Clear_All();
     list.Set_Checkboxes(false);
     list.Set_Columns(
@@ -22,9 +25,9 @@ void User_Operations::Load_User_List() {
     db::Result r = c_.Open_Query(QStringLiteral("select UID,Name,Sys_Role,User_deny,Remark,"
                                                 "DateLastModified,Create_Date from tbl_user order "
                                                 "by create_date"));
-    std::vector<List_Row> rows;
+    std::vector<browser::List_Row> rows;
     for (; !r.eof(); r.next()) {
-        List_Row row;
+        browser::List_Row row;
         row.text = r.text(0);
         row.key = QStringLiteral("u") + row.text;
         row.icon_key = QStringLiteral("user");
@@ -43,7 +46,7 @@ bool User_Operations::user_node_with_row() const {
     if (browser_.Current_Row() < 0)
         return false;
     const QStandardItem* node = browser_.Tree.selected();
-    return node && Catalogue_Tree::key_of(node) == QLatin1String("User");
+    return node && browser::Catalogue_Tree::key_of(node) == QLatin1String("User");
 }
 
 void User_Operations::Add_User() {
@@ -57,7 +60,7 @@ void User_Operations::Add_User() {
 void User_Operations::Show_User_Properties() {
     if (!user_node_with_row())
         return;
-    const List_Row& row = browser_.List.Row(browser_.Current_Row());
+    const browser::List_Row& row = browser_.List.Row(browser_.Current_Row());
     const QString login = row.key.mid(1);
     User_Form form(browser_, window_, c_, prompter_);
     form.login_read_only = true;
@@ -76,11 +79,11 @@ void User_Operations::Delete_User() {
     if (!user_node_with_row())
         return;
     const int current = browser_.Current_Row();
-    const List_Row& row = browser_.List.Row(current);
+    const browser::List_Row& row = browser_.List.Row(current);
     if (!prompter_.Ask_Yes_No(QStringLiteral("Are you sure delete the user of '") + row.text +
                               QStringLiteral("' ?")))
         return;
-    const QString uid = QLatin1Char('\'') + Quote_Sql(row.key.mid(1)) + QLatin1Char('\'');
+    const QString uid = QLatin1Char('\'') + db::Quote_Sql(row.key.mid(1)) + QLatin1Char('\'');
     try {
         for (const char* table : {"tbl_user", "Tbl_User_Department_Right", "Tbl_User_Folder_Deny",
                                   "Tbl_User_Login_Time"})
@@ -95,8 +98,9 @@ void User_Operations::Delete_User() {
 }
 
 std::shared_ptr<User_Operations>
-Install_User_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                        Status_Strip& status, Browser_Window& window, User_Dialog& dialog) {
+Install_User_Operations(browser::Browser& browser, db::Connection& connection,
+                        shell::Prompter& prompter, shell::Status_Strip& status,
+                        browser::Browser_Window& window, User_Dialog& dialog) {
     (void)status;
     auto ops = std::make_shared<User_Operations>(browser, connection, prompter, window, dialog);
     browser.Operations.Load_User_List = [ops] { ops->Load_User_List(); };
@@ -105,3 +109,5 @@ Install_User_Operations(Browser& browser, db::Connection& connection, Prompter& 
     browser.Operations.Delete_User = [ops] { ops->Delete_User(); };
     return ops;
 }
+
+} // namespace admin

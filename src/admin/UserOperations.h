@@ -2,14 +2,23 @@
 
 #include <memory>
 
+namespace browser {
 class Browser;
 class Browser_Window;
+} // namespace browser
+namespace shell {
 class Prompter;
 class Status_Strip;
+} // namespace shell
+namespace admin {
+
 class User_Form;
+} // namespace admin
+
 namespace db {
 class Connection;
 }
+namespace admin {
 
 // Shows the user dialog modally over a form; the window closes when the form's Save says so
 // or on Cancel. The program shows frm_user; tests drive the form directly.
@@ -23,8 +32,9 @@ public:
 // With a department or folder selected the commands belong to department rights.
 class User_Operations {
 public:
-    User_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                    Browser_Window& window, User_Dialog& dialog);
+    User_Operations(browser::Browser& browser, db::Connection& connection,
+                    shell::Prompter& prompter, browser::Browser_Window& window,
+                    User_Dialog& dialog);
 
     void Load_User_List();
     void Add_User();
@@ -34,15 +44,18 @@ public:
 private:
     bool user_node_with_row() const;
 
-    Browser& browser_;
+    browser::Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
-    Browser_Window& window_;
+    shell::Prompter& prompter_;
+    browser::Browser_Window& window_;
     User_Dialog& dialog_;
 };
 
 // Sets the browser's Load_User_List, Add_User, Show_User_Properties and Delete_User. Everything
 // passed in must outlive the returned object, which the browser's operations also hold.
 std::shared_ptr<User_Operations>
-Install_User_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                        Status_Strip& status, Browser_Window& window, User_Dialog& dialog);
+Install_User_Operations(browser::Browser& browser, db::Connection& connection,
+                        shell::Prompter& prompter, shell::Status_Strip& status,
+                        browser::Browser_Window& window, User_Dialog& dialog);
+
+} // namespace admin

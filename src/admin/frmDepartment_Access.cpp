@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace admin {
+
 namespace {
 
 // Read-only fields stand on the light 3-D face, so they do not look editable.
@@ -30,19 +32,20 @@ frmDepartment_Access::frmDepartment_Access(Department_Access_Form& form, QWidget
     setObjectName(QStringLiteral("frmDepartment_Access"));
     setWindowTitle(QStringLiteral("Department Access"));
     setModal(true);
-    auto* tabs = named(new QTabWidget(this), QStringLiteral("TabStrip1"));
+    auto* tabs = shell::named(new QTabWidget(this), QStringLiteral("TabStrip1"));
     auto* page = new QWidget(tabs);
     tabs->addTab(page, QStringLiteral("  General  "));
     auto* grid = new QGridLayout(page);
 
     const auto line = [&](const char* name) {
-        return read_only(named(new QLineEdit(page), QLatin1String(name)), this);
+        return read_only(shell::named(new QLineEdit(page), QLatin1String(name)), this);
     };
     txtloginname = line("txtloginname");
     txtusername = line("txtusername");
     txtloginpass = line("txtloginpass");
     txtloginpass->setEchoMode(QLineEdit::Password);
-    txtremark = read_only(named(new QPlainTextEdit(page), QStringLiteral("txtremark")), this);
+    txtremark =
+        read_only(shell::named(new QPlainTextEdit(page), QStringLiteral("txtremark")), this);
     const char* labels[] = {"Login Name :", "User Name :", "Login Password :"};
     QWidget* fields[] = {txtloginname, txtusername, txtloginpass};
     for (int i = 0; i < 3; ++i) {
@@ -50,13 +53,13 @@ frmDepartment_Access::frmDepartment_Access(Department_Access_Form& form, QWidget
         grid->addWidget(fields[i], i, 1);
     }
     grid->addWidget(new QLabel(QStringLiteral("User Right:"), page), 3, 0, Qt::AlignTop);
-    auto* rights = named(new QGroupBox(page), QStringLiteral("Frame2"));
+    auto* rights = shell::named(new QGroupBox(page), QStringLiteral("Frame2"));
     auto* column = new QVBoxLayout(rights);
     const char* captions[] = {"Rede , Write  and  Delete", "Read and Write", "Read only",
                               "Department Manager"};
     for (int i = 0; i < Department_Access_Form::Option_Count; ++i) {
-        Option1[size_t(i)] = named(new QRadioButton(QLatin1String(captions[i]), rights),
-                                   QStringLiteral("Option1_") + QString::number(i));
+        Option1[size_t(i)] = shell::named(new QRadioButton(QLatin1String(captions[i]), rights),
+                                          QStringLiteral("Option1_") + QString::number(i));
         Option1[size_t(i)]->setEnabled(form.enabled[size_t(i)]);
         column->addWidget(Option1[size_t(i)]);
     }
@@ -70,9 +73,10 @@ frmDepartment_Access::frmDepartment_Access(Department_Access_Form& form, QWidget
     txtloginpass->setText(form.password);
     txtremark->setPlainText(form.remark);
 
-    cmdsave = named(new QPushButton(QStringLiteral("&Save"), this), QStringLiteral("cmdsave"));
+    cmdsave =
+        shell::named(new QPushButton(QStringLiteral("&Save"), this), QStringLiteral("cmdsave"));
     CmdCancel =
-        named(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("CmdCancel"));
+        shell::named(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("CmdCancel"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdsave);
@@ -100,3 +104,5 @@ void Department_Access_Runner::Run(Department_Access_Form& form) {
     frmDepartment_Access dialog(form, owner_);
     dialog.exec();
 }
+
+} // namespace admin

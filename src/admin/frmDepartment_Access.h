@@ -10,6 +10,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+namespace admin {
 
 // The department right dialog: the account's fields read-only and the four right options.
 // Esc and Cancel close it and change nothing.
@@ -38,3 +39,5 @@ public:
 private:
     QWidget* owner_;
 };
+
+} // namespace admin

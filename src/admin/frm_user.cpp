@@ -19,10 +19,12 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+namespace admin {
+
 namespace {
 
 QLineEdit* text_field(QWidget* parent, const char* name, int limit, bool hidden = false) {
-    auto* field = named(new QLineEdit(parent), name);
+    auto* field = shell::named(new QLineEdit(parent), name);
     field->setMaxLength(limit);
     if (hidden)
         field->setEchoMode(QLineEdit::Password);
@@ -30,7 +32,7 @@ QLineEdit* text_field(QWidget* parent, const char* name, int limit, bool hidden 
 }
 
 QTimeEdit* picker(QWidget* parent, const char* name) {
-    auto* p = named(new QTimeEdit(parent), name);
+    auto* p = shell::named(new QTimeEdit(parent), name);
     p->setDisplayFormat(QStringLiteral("AP  hh : mm"));
     return p;
 }
@@ -41,7 +43,7 @@ frm_user::frm_user(User_Form& form, QWidget* owner) : QDialog(owner), form_(form
     setObjectName(QStringLiteral("frm_user"));
     setWindowTitle(form.caption);
     setModal(true);
-    auto* tabs = named(new QTabWidget(this), "TabStrip1");
+    auto* tabs = shell::named(new QTabWidget(this), "TabStrip1");
     auto* page = new QWidget(tabs);
     tabs->addTab(page, QStringLiteral("  General  "));
 
@@ -52,7 +54,7 @@ frm_user::frm_user(User_Form& form, QWidget* owner) : QDialog(owner), form_(form
     txtloginpass = text_field(frame, "txtloginpass", User_Form::Password_Limit, true);
     txtloginpass_confirm =
         text_field(frame, "txtloginpass_confirm", User_Form::Password_Limit, true);
-    txtremark = named(new QPlainTextEdit(frame), "txtremark");
+    txtremark = shell::named(new QPlainTextEdit(frame), "txtremark");
     txtremark->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtremark->setTabChangesFocus(true);
     const char* labels[] = {"Login Name :", "User Name :", "Login Password :", "Confirm Password:"};
@@ -62,19 +64,20 @@ frm_user::frm_user(User_Form& form, QWidget* owner) : QDialog(owner), form_(form
         grid->addWidget(fields[i], i, 1);
     }
     grid->addWidget(new QLabel(QStringLiteral("Sys Role:"), frame), 4, 0);
-    auto* roles = named(new QGroupBox(frame), "Frame2");
+    auto* roles = shell::named(new QGroupBox(frame), "Frame2");
     auto* role_row = new QHBoxLayout(roles);
-    Option1_1 = named(new QRadioButton(QStringLiteral("Manager"), roles), "Option1_1");
-    Option1_2 = named(new QRadioButton(QStringLiteral("User"), roles), "Option1_2");
+    Option1_1 = shell::named(new QRadioButton(QStringLiteral("Manager"), roles), "Option1_1");
+    Option1_2 = shell::named(new QRadioButton(QStringLiteral("User"), roles), "Option1_2");
     role_row->addWidget(Option1_1);
     role_row->addWidget(Option1_2);
     grid->addWidget(roles, 4, 1);
-    Chklock = named(new QCheckBox(QStringLiteral("Locked User"), frame), "Chklock");
+    Chklock = shell::named(new QCheckBox(QStringLiteral("Locked User"), frame), "Chklock");
     grid->addWidget(Chklock, 5, 1);
 
     auto* time_frame = new QGroupBox(frame);
     auto* time_grid = new QGridLayout(time_frame);
-    Chktime = named(new QCheckBox(QStringLiteral("Limit Login Time"), time_frame), "Chktime");
+    Chktime =
+        shell::named(new QCheckBox(QStringLiteral("Limit Login Time"), time_frame), "Chktime");
     time_grid->addWidget(Chktime, 0, 0, 1, 7);
     const char* days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     for (int i = 0; i < 7; ++i) {
@@ -97,8 +100,8 @@ frm_user::frm_user(User_Form& form, QWidget* owner) : QDialog(owner), form_(form
     grid->addWidget(txtremark, 7, 1);
     (new QVBoxLayout(page))->addWidget(frame);
 
-    cmdsave = named(new QPushButton(QStringLiteral("&Save"), this), "cmdsave");
-    CmdCancel = named(new QPushButton(QStringLiteral("&Cancel"), this), "CmdCancel");
+    cmdsave = shell::named(new QPushButton(QStringLiteral("&Save"), this), "cmdsave");
+    CmdCancel = shell::named(new QPushButton(QStringLiteral("&Cancel"), this), "CmdCancel");
     cmdsave->setAutoDefault(false);
     CmdCancel->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
@@ -231,3 +234,5 @@ void User_Dialog_Runner::Run(User_Form& form) {
     frm_user dialog(form, owner_);
     dialog.exec();
 }
+
+} // namespace admin

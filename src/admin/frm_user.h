@@ -12,6 +12,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimeEdit;
+namespace admin {
+
 class User_Form;
 
 // The user dialog: shows a User_Form and hands its edits and buttons to it. Enter moves on to
@@ -50,3 +52,5 @@ public:
 private:
     QWidget* owner_;
 };
+
+} // namespace admin

@@ -31,36 +31,36 @@ Browser_Parts::~Browser_Parts() = default;
 
 namespace {
 
-store::View_Hooks view_hooks(Prompter& prompter, QWidget* window) {
+store::View_Hooks view_hooks(shell::Prompter& prompter, QWidget* window) {
     store::View_Hooks hooks;
     hooks.Is_Picture_Type = [](const QString& extension) {
         return viewer::Is_Picture_Type(extension);
     };
     hooks.Show_Picture = [window, &prompter](const QString& path) {
-        Show_Picture(path, QString(), prompter, window);
+        viewer::Show_Picture(path, QString(), prompter, window);
     };
     hooks.Open_With = [window, &prompter](const QString& path) {
-        frmOpenWith::Open(path, prompter, window);
+        store::frmOpenWith::Open(path, prompter, window);
     };
     return hooks;
 }
 
 } // namespace
 
-Browser_Parts& Parts_Of(frmQuery_doc& window) {
+Browser_Parts& Parts_Of(browser::frmQuery_doc& window) {
     return static_cast<Browser_Parts&>(*window.Parts());
 }
 
-Inner_Window* Make_Browser_Window(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
-                                  QWidget* frame) {
+shell::Inner_Window* Make_Browser_Window(shell::Prompter& prompter, shell::Status_Strip& status,
+                                         shell::Main_Menus& menus, QWidget* frame) {
     db::Connection& c = db::Lib_Connection();
-    auto* window = new frmQuery_doc(prompter, status, menus, frame);
-    Browser& browser = window->Logic();
+    auto* window = new browser::frmQuery_doc(prompter, status, menus, frame);
+    browser::Browser& browser = window->Logic();
     auto parts = std::make_unique<Browser_Parts>();
     parts->index_queue = std::make_unique<text_index::Index_Queue>(c);
     parts->index_queue->Set_Status(&status);
-    parts->filepass = std::make_unique<Filepass_Window>(window);
-    Install_Password_Operations(browser, c, prompter, status, *parts->filepass);
+    parts->filepass = std::make_unique<store::Filepass_Window>(window);
+    store::Install_Password_Operations(browser, c, prompter, status, *parts->filepass);
     parts->backup = store::Install_Backup_Operations(browser, c, prompter, status, *window,
                                                      parts->index_queue.get());
     parts->restore = store::Install_Restore_Operations(browser, c, prompter, status, *window,
@@ -72,18 +72,21 @@ Inner_Window* Make_Browser_Window(Prompter& prompter, Status_Strip& status, Main
 
     logs::Log_Windows log_windows;
     log_windows.Show_File_Log = [window](const QString& caption, const QString& file_no) {
-        frmlogview::Show(caption, db::Lib_Connection(), file_no, window);
+        logs::frmlogview::Show(caption, db::Lib_Connection(), file_no, window);
     };
-    log_windows.Ask_Top_Count = [window] { return frmtoplogreturn::Ask(window); };
+    log_windows.Ask_Top_Count = [window] { return logs::frmtoplogreturn::Ask(window); };
     logs::Install_Log_Operations(browser, c, prompter, status, *window, log_windows);
     // The dialog runners are children of the window, so they outlive the browser's operations.
-    Install_User_Operations(browser, c, prompter, status, *window, *new User_Dialog_Runner(window));
-    Install_Department_Operations(browser, c, prompter, *new Department_Access_Runner(window));
-    Install_Search_Operations(browser, c, prompter, [window](Search_Operations& search) {
-        frmSeachBox::Show(search, window);
-    });
+    admin::Install_User_Operations(browser, c, prompter, status, *window,
+                                   *new admin::User_Dialog_Runner(window));
+    admin::Install_Department_Operations(browser, c, prompter,
+                                         *new admin::Department_Access_Runner(window));
+    browser::Install_Search_Operations(browser, c, prompter,
+                                       [window](browser::Search_Operations& search) {
+                                           browser::frmSeachBox::Show(search, window);
+                                       });
 
-    List_Gestures gestures;
+    browser::List_Gestures gestures;
     const std::shared_ptr<store::Backup> backup = parts->backup;
     gestures.Drop_Files = [backup](const QStringList& paths, Qt::DropActions offered) {
         // Copied only when a file went in: the source is never told of a drop that stored nothing.

@@ -6,8 +6,12 @@
 
 #include <memory>
 
+namespace store {
 class Filepass_Window;
+} // namespace store
+namespace browser {
 class frmQuery_doc;
+} // namespace browser
 namespace store {
 class Backup;
 class File_Operations;
@@ -24,16 +28,16 @@ struct Browser_Parts : QObject {
     ~Browser_Parts() override;
     // Reads the text of every file backed up here; outlives the operations that feed it.
     std::unique_ptr<text_index::Index_Queue> index_queue;
-    std::unique_ptr<Filepass_Window> filepass;
+    std::unique_ptr<store::Filepass_Window> filepass;
     std::shared_ptr<store::Backup> backup;
     std::shared_ptr<store::Restore_Operations> restore;
     std::shared_ptr<store::File_Operations> file_ops;
 };
-Browser_Parts& Parts_Of(frmQuery_doc& window);
+Browser_Parts& Parts_Of(browser::frmQuery_doc& window);
 
 // The program's composition: the library browser window, with every layer's operations set on
 // its commands and gestures. Made as the frame's inner window.
-Inner_Window* Make_Browser_Window(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
-                                  QWidget* frame);
+shell::Inner_Window* Make_Browser_Window(shell::Prompter& prompter, shell::Status_Strip& status,
+                                         shell::Main_Menus& menus, QWidget* frame);
 
 } // namespace app

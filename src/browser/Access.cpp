@@ -5,12 +5,14 @@
 #include "db/SchemaCodes.h"
 #include "db/SqlText.h"
 
+namespace browser {
+
 namespace authority {
 
 namespace {
 
 QString quoted(const QString& text) {
-    return QLatin1Char('\'') + Quote_Sql(text) + QLatin1Char('\'');
+    return QLatin1Char('\'') + db::Quote_Sql(text) + QLatin1Char('\'');
 }
 
 bool is_right(QChar letter, const char* letters) {
@@ -37,7 +39,7 @@ void read_account(db::Connection& c, const QString& user, Facts& f) {
         deny == QLatin1String("1") || deny.compare(u"true", Qt::CaseInsensitive) == 0;
     f.account = !locked;
     f.administrator = Is_Administrator_Role(r.text(0).trimmed());
-    f.manager = r.text(0).trimmed().compare(codes::Role_Manager(), Qt::CaseInsensitive) == 0;
+    f.manager = r.text(0).trimmed().compare(db::codes::Role_Manager(), Qt::CaseInsensitive) == 0;
 }
 
 QChar department_right(db::Connection& c, const QString& user, const QString& department) {
@@ -176,28 +178,28 @@ Node_Kind Kind_Of(const QString& key) {
     const QString k = key.left(4);
     if (k.compare(u"catl", Qt::CaseInsensitive) == 0)
         return Node_Kind::Root;
-    if (k.compare(codes::Prefix_Group(), Qt::CaseInsensitive) == 0)
+    if (k.compare(db::codes::Prefix_Group(), Qt::CaseInsensitive) == 0)
         return Node_Kind::Group;
-    if (k.compare(codes::Prefix_Department(), Qt::CaseInsensitive) == 0)
+    if (k.compare(db::codes::Prefix_Department(), Qt::CaseInsensitive) == 0)
         return Node_Kind::Department;
-    if (k.compare(codes::Prefix_Folder(), Qt::CaseInsensitive) == 0)
+    if (k.compare(db::codes::Prefix_Folder(), Qt::CaseInsensitive) == 0)
         return Node_Kind::Folder;
     return Node_Kind::Other;
 }
 
 bool Is_Administrator_Role(const QString& role) {
-    return role.compare(codes::Role_Administrator(), Qt::CaseInsensitive) == 0;
+    return role.compare(db::codes::Role_Administrator(), Qt::CaseInsensitive) == 0;
 }
 
 bool May_Hold(const QString& role, QChar letter) {
-    const bool manager = letter == QLatin1Char(codes::Right_Manager);
+    const bool manager = letter == QLatin1Char(db::codes::Right_Manager);
     if (Is_Administrator_Role(role))
         return manager;
-    return !manager || role.compare(codes::Role_User(), Qt::CaseInsensitive) != 0;
+    return !manager || role.compare(db::codes::Role_User(), Qt::CaseInsensitive) != 0;
 }
 
 bool Is_Builtin_Admin(const QString& uid) {
-    return uid.trimmed().compare(codes::Builtin_Admin_Uid(), Qt::CaseInsensitive) == 0;
+    return uid.trimmed().compare(db::codes::Builtin_Admin_Uid(), Qt::CaseInsensitive) == 0;
 }
 
 bool Allows(Need need, const Facts& f) {
@@ -311,3 +313,5 @@ Decision Require(db::Connection& c, const QString& user, Need need, const Target
 }
 
 } // namespace authority
+
+} // namespace browser

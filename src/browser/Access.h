@@ -9,6 +9,7 @@
 namespace db {
 class Connection;
 }
+namespace browser {
 
 // The one authority over every command: whether the signed-in account may do a thing to a
 // target, read from the library when the command runs (the account, its role, its right in the
@@ -16,7 +17,7 @@ class Connection;
 // from what a window last showed. Roles and right letters are compared here and nowhere else.
 namespace authority {
 
-using Need = commands::Need;
+using Need = shell::commands::Need;
 
 enum class Node_Kind { Root, Group, Department, Folder, Other };
 Node_Kind Kind_Of(const QString& node_key);
@@ -89,3 +90,5 @@ bool Is_Builtin_Admin(const QString& uid);
 bool May_Hold(const QString& role, QChar letter);
 
 } // namespace authority
+
+} // namespace browser

@@ -18,10 +18,12 @@
 #include <QFile>
 #include <algorithm>
 
+namespace browser {
+
 namespace {
 
 QString folder_condition(const QString& key) {
-    return QStringLiteral("where Folder_No='") + Quote_Sql(key) + QStringLiteral("'");
+    return QStringLiteral("where Folder_No='") + db::Quote_Sql(key) + QStringLiteral("'");
 }
 
 void call(const std::function<void()>& f) {
@@ -43,7 +45,7 @@ QString Leading_Number_Text(const QString& text) {
     return digits.isEmpty() ? QStringLiteral("0") : digits;
 }
 
-Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter,
+Browser::Browser(db::Connection& connection, shell::Status_Strip& status, shell::Prompter& prompter,
                  Browser_Window& window)
     : Files(connection, Tree, List, status, Images),
       Catalogue_Edit(connection, Tree, List, prompter, window), c_(connection), status_(status),
@@ -67,21 +69,21 @@ Browser::Browser(db::Connection& connection, Status_Strip& status, Prompter& pro
         if (!shown.isEmpty())
             Node_Click(shown);
     };
-    Operations.Mark_Replicate = [this] { ::Mark_Replicate(c_, Tree, prompter_); };
-    Operations.Unmark_Replicate = [this] { ::Unmark_Replicate(c_, Tree, prompter_); };
+    Operations.Mark_Replicate = [this] { browser::Mark_Replicate(c_, Tree, prompter_); };
+    Operations.Unmark_Replicate = [this] { browser::Unmark_Replicate(c_, Tree, prompter_); };
     add_handlers();
 }
 
 QString Browser::Icon_Lib_Dir() const {
-    return session::Templates_Dir + QStringLiteral("Icon_Lib/");
+    return db::session::Templates_Dir + QStringLiteral("Icon_Lib/");
 }
 QString Browser::Tmp_For_View_Dir() const {
-    return session::Templates_Dir + QStringLiteral("TmpForView/");
+    return db::session::Templates_Dir + QStringLiteral("TmpForView/");
 }
 
 void Browser::rebuild_tree() {
     try {
-        Tree.Build_Tree(c_, session::Cur_Role, session::Cur_User);
+        Tree.Build_Tree(c_, db::session::Cur_Role, db::session::Cur_User);
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
     }
@@ -106,7 +108,7 @@ void Browser::Open() {
 }
 
 void Browser::Close() {
-    const Hourglass wait;
+    const shell::Hourglass wait;
     QDir tmp(Tmp_For_View_Dir());
     for (const QString& name : tmp.entryList(QDir::Files | QDir::Hidden | QDir::System))
         QFile::remove(tmp.filePath(name));
@@ -118,20 +120,21 @@ void Browser::Node_Click(const QString& key) {
     if (!node)
         return;
     // A node another program deleted: said, and the tree shown as the library has it.
-    if (authority::Kind_Of(key) != authority::Node_Kind::Other &&
-        !Authorize(authority::Need::Nothing, authority::Target::Node(key, node->text())))
+    if (browser::authority::Kind_Of(key) != browser::authority::Node_Kind::Other &&
+        !Authorize(browser::authority::Need::Nothing,
+                   browser::authority::Target::Node(key, node->text())))
         return;
     try {
         Evaluate_Rights(c_, Tree, status_);
-        if (session::Cur_Dept_Right == QLatin1String("D")) {
+        if (db::session::Cur_Dept_Right == QLatin1String("D")) {
             List.Clear_Rows();
             Files.Show_Total();
             window_.Collapse_Node(node->index());
             return;
         }
-        const Hourglass wait;
+        const shell::Hourglass wait;
         const QString k = key.left(4);
-        if (k == QLatin1String("Fold") && session::Cur_Folder_Deny == QLatin1String("B")) {
+        if (k == QLatin1String("Fold") && db::session::Cur_Folder_Deny == QLatin1String("B")) {
             List.Clear_Rows();
             Files.Show_Total();
             return;
@@ -154,7 +157,7 @@ void Browser::Node_Click(const QString& key) {
             } else {
                 // Until a log is asked for from the menu, the list holds none.
                 Files.Show_Total();
-                window_.Pop_Up_Menu(QStringLiteral("mnulogreturn"), Menu_State());
+                window_.Pop_Up_Menu(QStringLiteral("mnulogreturn"), shell::Menu_State());
             }
             return;
         }
@@ -200,24 +203,25 @@ bool Browser::List_Has_File_Row() const {
     return false;
 }
 
-std::vector<authority::Target> Browser::Targets_Of(commands::Target kind) const {
-    std::vector<authority::Target> out;
+std::vector<browser::authority::Target> Browser::Targets_Of(shell::commands::Target kind) const {
+    std::vector<browser::authority::Target> out;
     const auto file = [&](int row) {
         if (Is_File_Row(row))
-            out.push_back(authority::Target::File(List.Row(row).tag, List.Row(row).text));
+            out.push_back(browser::authority::Target::File(List.Row(row).tag, List.Row(row).text));
     };
     switch (kind) {
-    case commands::Target::None:
-    case commands::Target::Accounts:
+    case shell::commands::Target::None:
+    case shell::commands::Target::Accounts:
         break;
-    case commands::Target::Node:
+    case shell::commands::Target::Node:
         if (const QStandardItem* node = Tree.selected())
-            out.push_back(authority::Target::Node(Catalogue_Tree::key_of(node), node->text()));
+            out.push_back(
+                browser::authority::Target::Node(Catalogue_Tree::key_of(node), node->text()));
         break;
-    case commands::Target::Current_File:
+    case shell::commands::Target::Current_File:
         file(Current_Row());
         break;
-    case commands::Target::Files:
+    case shell::commands::Target::Files:
         for (const int row : Selected_Rows())
             file(row);
         break;
@@ -230,7 +234,7 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
     try {
         if (node_gone) {
             // The tree as the library has it, and the nearest node still there.
-            Tree.Refresh_Tree(c_, session::Cur_Role, session::Cur_User);
+            Tree.Refresh_Tree(c_, db::session::Cur_Role, db::session::Cur_User);
             if (const QStandardItem* nearest = Tree.selected())
                 Node_Click(Catalogue_Tree::key_of(nearest));
         } else if (file_gone) {
@@ -238,12 +242,12 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
         } else {
             Evaluate_Rights(c_, Tree, status_);
             // A right taken away meanwhile: the node's rows are no longer the user's to see.
-            const authority::Node_Kind kind = authority::Kind_Of(key);
-            const bool shut = session::Cur_Dept_Right == QLatin1String("D") ||
-                              (kind == authority::Node_Kind::Folder &&
-                               session::Cur_Folder_Deny == QLatin1String("B"));
+            const browser::authority::Node_Kind kind = browser::authority::Kind_Of(key);
+            const bool shut = db::session::Cur_Dept_Right == QLatin1String("D") ||
+                              (kind == browser::authority::Node_Kind::Folder &&
+                               db::session::Cur_Folder_Deny == QLatin1String("B"));
             if (shut && !account_gone && Files.List_Shows_Node &&
-                kind != authority::Node_Kind::Other)
+                kind != browser::authority::Node_Kind::Other)
                 Node_Click(key);
         }
     } catch (const db::Error& e) {
@@ -251,29 +255,32 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
     }
 }
 
-authority::Decision Browser::Check(authority::Need need,
-                                   const std::vector<authority::Target>& targets) {
-    authority::Decision d;
+browser::authority::Decision
+Browser::Check(browser::authority::Need need,
+               const std::vector<browser::authority::Target>& targets) {
+    browser::authority::Decision d;
     if (targets.empty())
-        return authority::Decide(c_, session::Cur_User, need, authority::Target());
-    for (const authority::Target& t : targets) {
-        d = authority::Decide(c_, session::Cur_User, need, t);
+        return browser::authority::Decide(c_, db::session::Cur_User, need,
+                                          browser::authority::Target());
+    for (const browser::authority::Target& t : targets) {
+        d = browser::authority::Decide(c_, db::session::Cur_User, need, t);
         if (!d.allowed)
             break;
     }
     return d;
 }
 
-void Browser::Show_Refusal(const authority::Decision& refused, bool tell_it) {
+void Browser::Show_Refusal(const browser::authority::Decision& refused, bool tell_it) {
     if (tell_it)
-        prompter_.Tell(refused.refusal, QString(), Prompt_Icon::Information);
-    const bool node_gone =
-        refused.gone && !refused.account_gone && refused.target == authority::Target::Kind::Node;
+        prompter_.Tell(refused.refusal, QString(), shell::Prompt_Icon::Information);
+    const bool node_gone = refused.gone && !refused.account_gone &&
+                           refused.target == browser::authority::Target::Kind::Node;
     show_library_now(node_gone, refused.gone && !node_gone, refused.account_gone);
 }
 
-bool Browser::Authorize(authority::Need need, const std::vector<authority::Target>& targets) {
-    authority::Decision d;
+bool Browser::Authorize(browser::authority::Need need,
+                        const std::vector<browser::authority::Target>& targets) {
+    browser::authority::Decision d;
     try {
         d = Check(need, targets);
     } catch (const db::Error& e) {
@@ -285,7 +292,7 @@ bool Browser::Authorize(authority::Need need, const std::vector<authority::Targe
     return d.allowed;
 }
 
-authority::Facts Browser::Node_Rights() {
+browser::authority::Facts Browser::Node_Rights() {
     try {
         return Node_Facts(c_, Catalogue_Tree::key_of(Tree.selected()));
     } catch (const db::Error& e) {
@@ -294,13 +301,13 @@ authority::Facts Browser::Node_Rights() {
     }
 }
 
-bool Browser::Prepare_Tree_Menu(Menu_State& menu) {
+bool Browser::Prepare_Tree_Menu(shell::Menu_State& menu) {
     const QStandardItem* node = Tree.selected();
     if (!node)
         return false;
     const QString key = Catalogue_Tree::key_of(node);
     int content = 0;
-    authority::Facts facts;
+    browser::authority::Facts facts;
     try {
         // What the library holds decides, not the list: it may show a query's result.
         if (Hierarchy::Can_Edit(key))
@@ -310,7 +317,7 @@ bool Browser::Prepare_Tree_Menu(Menu_State& menu) {
         tell(e);
         return false;
     }
-    return ::Prepare_Tree_Menu(key, facts, content, node == Tree.root(), menu);
+    return browser::Prepare_Tree_Menu(key, facts, content, node == Tree.root(), menu);
 }
 
 bool Browser::checked() {
@@ -347,7 +354,7 @@ void Browser::add_handlers() {
         {QStringLiteral("tv_refresh"),
          [this] {
              try {
-                 Tree.Refresh_Tree(c_, session::Cur_Role, session::Cur_User);
+                 Tree.Refresh_Tree(c_, db::session::Cur_Role, db::session::Cur_User);
              } catch (const db::Error& e) {
                  tell(e);
              }
@@ -397,28 +404,32 @@ void Browser::add_handlers() {
 }
 
 void Browser::main_mnu_proc(const QString& key) {
-    const commands::Command* command = commands::By_Key(key);
+    const shell::commands::Command* command = shell::commands::By_Key(key);
     const auto handler = handlers_.constFind(key);
     if (!command || handler == handlers_.cend())
         return;
-    authority::Need need = command->need;
-    std::vector<authority::Target> targets = Targets_Of(command->target);
-    if (command->target == commands::Target::Accounts) {
+    browser::authority::Need need = command->need;
+    std::vector<browser::authority::Target> targets = Targets_Of(command->target);
+    if (command->target == shell::commands::Target::Accounts) {
         // The account rows stand for the accounts under "User", and for memberships and
         // denials under a department or a folder.
-        const authority::Node_Kind kind =
-            authority::Kind_Of(Catalogue_Tree::key_of(Tree.selected()));
-        if (kind == authority::Node_Kind::Department || kind == authority::Node_Kind::Folder) {
-            need = kind == authority::Node_Kind::Department ? authority::Need::Members
-                                                            : authority::Need::Deny;
-            targets = Targets_Of(commands::Target::Node);
+        const browser::authority::Node_Kind kind =
+            browser::authority::Kind_Of(Catalogue_Tree::key_of(Tree.selected()));
+        if (kind == browser::authority::Node_Kind::Department ||
+            kind == browser::authority::Node_Kind::Folder) {
+            need = kind == browser::authority::Node_Kind::Department
+                       ? browser::authority::Need::Members
+                       : browser::authority::Need::Deny;
+            targets = Targets_Of(shell::commands::Target::Node);
         }
     }
     // With no file to act on the operation itself says so, or does nothing.
-    const bool on_files = command->target == commands::Target::Files ||
-                          command->target == commands::Target::Current_File;
-    if (need != authority::Need::Nothing && !(on_files && targets.empty()) &&
+    const bool on_files = command->target == shell::commands::Target::Files ||
+                          command->target == shell::commands::Target::Current_File;
+    if (need != browser::authority::Need::Nothing && !(on_files && targets.empty()) &&
         !Authorize(need, targets))
         return;
     (*handler)();
 }
+
+} // namespace browser

@@ -11,19 +11,22 @@
 
 #include <QStringList>
 
+namespace shell {
 class Prompter;
 class Status_Strip;
+} // namespace shell
 namespace db {
 class Connection;
 class Error;
 } // namespace db
+namespace browser {
 
 // What the browser's logic asks of its window.
 class Browser_Window {
 public:
     virtual ~Browser_Window() = default;
     // Pops a menu of the main window up at the mouse, its items set as the state says.
-    virtual void Pop_Up_Menu(const QString& menu, const Menu_State& state) = 0;
+    virtual void Pop_Up_Menu(const QString& menu, const shell::Menu_State& state) = 0;
     virtual void Collapse_Node(const QModelIndex& node) = 0;
     // The query strip's group box (cmbgroup) text.
     virtual void Set_Group_Text(const QString& text) = 0;
@@ -42,7 +45,7 @@ QString Leading_Number_Text(const QString& text);
 
 class Browser {
 public:
-    Browser(db::Connection& connection, Status_Strip& status, Prompter& prompter,
+    Browser(db::Connection& connection, shell::Status_Strip& status, shell::Prompter& prompter,
             Browser_Window& window);
 
     // Creates the working folders, builds the tree, selects the root and lists it.
@@ -59,26 +62,28 @@ public:
     // Asks the authority whether the signed-in user may do `need` to every target, from the
     // library now. A refusal is told (the first one) and the window is brought up to date with
     // the library; then false.
-    bool Authorize(authority::Need need, const std::vector<authority::Target>& targets);
-    bool Authorize(authority::Need need, const authority::Target& target) {
-        return Authorize(need, std::vector<authority::Target>{target});
+    bool Authorize(browser::authority::Need need,
+                   const std::vector<browser::authority::Target>& targets);
+    bool Authorize(browser::authority::Need need, const browser::authority::Target& target) {
+        return Authorize(need, std::vector<browser::authority::Target>{target});
     }
     // The authority's decision on every target (the first refusal), without telling it.
-    authority::Decision Check(authority::Need need, const std::vector<authority::Target>& targets);
+    browser::authority::Decision Check(browser::authority::Need need,
+                                       const std::vector<browser::authority::Target>& targets);
     // Tells a refusal (unless the caller told it in its own words) and brings the window up to
     // date with the library.
-    void Show_Refusal(const authority::Decision& refused, bool tell_it = true);
+    void Show_Refusal(const browser::authority::Decision& refused, bool tell_it = true);
     // What a command of this kind acts on now: the selected node, or the list's file rows
     // (each by its own file number), or nothing.
-    std::vector<authority::Target> Targets_Of(commands::Target kind) const;
+    std::vector<browser::authority::Target> Targets_Of(shell::commands::Target kind) const;
     // The signed-in user's facts on the selected node, read from the library now.
-    authority::Facts Node_Rights();
+    browser::authority::Facts Node_Rights();
     // Whether the list holds a row that stands for a stored file (not a folder row).
     bool List_Has_File_Row() const;
     // A list row that stands for a stored file: not a folder row, and with a file number.
     bool Is_File_Row(int row) const;
     // Prepares the tree menu for the selected node; false when no menu is shown for it.
-    bool Prepare_Tree_Menu(Menu_State& menu);
+    bool Prepare_Tree_Menu(shell::Menu_State& menu);
 
     QString Icon_Lib_Dir() const;
     QString Tmp_For_View_Dir() const;
@@ -114,7 +119,9 @@ private:
     void add_handlers();
 
     db::Connection& c_;
-    Status_Strip& status_;
-    Prompter& prompter_;
+    shell::Status_Strip& status_;
+    shell::Prompter& prompter_;
     Browser_Window& window_;
 };
+
+} // namespace browser

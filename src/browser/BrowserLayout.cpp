@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace browser {
+
 namespace {
 
 // Tree and list meet at the splitter.
@@ -32,3 +34,5 @@ void Drag_Splitter(Browser_Geometry& g, int new_left, int inner_width) {
     g.vsp_left = std::max(10, std::min(new_left, inner_width - 20));
     place_panes(g, inner_width);
 }
+
+} // namespace browser

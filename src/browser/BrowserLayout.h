@@ -1,4 +1,5 @@
 #pragma once
+namespace browser {
 
 // Geometry of the browser window's controls, in twips (15 twips = 1 pixel at 96 dpi). The
 // layout rules keep their arithmetic in twips; the window converts once.
@@ -27,3 +28,5 @@ inline constexpr int Browser_Open_Height = 8265;
 void Layout_Browser(Browser_Geometry& g, int window_width, int inner_width, int inner_height);
 // Moves the splitter as the user drags it, kept between 10 and the inner width less 20.
 void Drag_Splitter(Browser_Geometry& g, int new_left, int inner_width);
+
+} // namespace browser

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+namespace browser {
+
 // The operations the browser's commands reach, owned by the layers that carry them out. Each
 // layer sets its own; a command whose operation is not set does nothing.
 struct Browser_Operations {
@@ -32,3 +34,5 @@ struct Browser_Operations {
     // "Seach box ..": the search dialog, for administrators only.
     std::function<void()> Show_Search_Box;
 };
+
+} // namespace browser

@@ -13,12 +13,14 @@
 #include <QTimer>
 #include <QUrl>
 
+namespace browser {
+
 namespace {
 
 // An in-place name editor takes no more than the name columns hold.
 QWidget* name_editor(QWidget* editor) {
     if (auto* line = qobject_cast<QLineEdit*>(editor))
-        line->setMaxLength(codes::Name_Length);
+        line->setMaxLength(db::codes::Name_Length);
     return editor;
 }
 
@@ -143,3 +145,5 @@ void List_View::mouseReleaseEvent(QMouseEvent* event) {
     if (released)
         released(event);
 }
+
+} // namespace browser

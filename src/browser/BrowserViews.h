@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace browser {
+
 class Hierarchy;
 class Image_List;
 
@@ -80,3 +82,5 @@ protected:
 private:
     static void take_as_copy(QDropEvent* event);
 };
+
+} // namespace browser

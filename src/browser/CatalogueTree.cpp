@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace browser {
+
 namespace {
 
 // Pictures of folders and sub folders: the image list's first and second (keyless) pictures.
@@ -67,7 +69,7 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
 
 void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role,
                                 const QString& cur_user) {
-    const bool admin = authority::Is_Administrator_Role(cur_role);
+    const bool admin = browser::authority::Is_Administrator_Role(cur_role);
     QStringList names, ids;
     if (admin) {
         names << QStringLiteral("All Group");
@@ -76,7 +78,7 @@ void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role,
     selection_.clear();
     model_.clear();
     by_key_.clear();
-    QStandardItem* root = add_node(nullptr, codes::Root_Key(), QStringLiteral("QTX Scrollkin"),
+    QStandardItem* root = add_node(nullptr, db::codes::Root_Key(), QStringLiteral("QTX Scrollkin"),
                                    QStringLiteral("g1"), QStringLiteral("g2"));
 
     // Groups: a failure here is the caller's to answer.
@@ -104,7 +106,7 @@ void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role,
         } catch (const db::Error&) {
         }
     }
-    if (cur_user.toUpper() == codes::Builtin_Admin_Uid().toUpper()) {
+    if (cur_user.toUpper() == db::codes::Builtin_Admin_Uid().toUpper()) {
         try {
             add_admin_branches(c);
         } catch (const db::Error&) {
@@ -147,7 +149,8 @@ void Catalogue_Tree::add_sub_folders(db::Connection& c) {
         // The parent is a placed folder or sub folder: rows come ordered by key, so a parent
         // always comes before its children.
         QStandardItem* parent = node(key.left(key.size() - 4));
-        if (!parent || !key_of(parent).startsWith(codes::Prefix_Folder(), Qt::CaseInsensitive) ||
+        if (!parent ||
+            !key_of(parent).startsWith(db::codes::Prefix_Folder(), Qt::CaseInsensitive) ||
             key_of(parent).size() < 8)
             continue;
         add_node(parent, key, r.text(1), Folder_Picture, Folder_Selected_Picture);
@@ -212,5 +215,7 @@ void Catalogue_Tree::Refresh_Tree(db::Connection& c, const QString& cur_role,
     const QString key = key_of(current);
     Build_Tree(c, cur_role, cur_user);
     // A node that is gone after the rebuild gives way to the root.
-    select(node(key) ? key : codes::Root_Key());
+    select(node(key) ? key : db::codes::Root_Key());
 }
+
+} // namespace browser

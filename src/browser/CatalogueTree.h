@@ -8,6 +8,7 @@
 namespace db {
 class Connection;
 }
+namespace browser {
 
 // The catalogue as a tree model: root, groups, departments, folders, sub folders at any depth,
 // replication marks, and for the built-in administrator the security and log book branches.
@@ -72,3 +73,5 @@ private:
     QStringListModel group_ids_;
     QHash<QString, QStandardItem*> by_key_;
 };
+
+} // namespace browser

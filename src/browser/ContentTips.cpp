@@ -6,6 +6,8 @@
 
 #include <QScopeGuard>
 
+namespace browser {
+
 namespace {
 
 const QString File_Row_Prefix = QStringLiteral("file");
@@ -53,3 +55,5 @@ void Content_Tips::set(const QString& text) {
         return snippet;
     });
 }
+
+} // namespace browser

@@ -6,10 +6,15 @@
 
 #include <functional>
 
+namespace browser {
+
 class List_Model;
+} // namespace browser
+
 namespace db {
 class Connection;
 }
+namespace browser {
 
 // After a query over the files' contents, each file row of the list shows as its tool tip a
 // piece of the file's text around the first match. The tips belong to the rows that query
@@ -34,3 +39,5 @@ private:
     bool refilled_ = false;
     QHash<QString, QString> seen_; // snippets by row key, read once each
 };
+
+} // namespace browser

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+namespace browser {
+
 void Put_Text_Field(Row_Store& row, const Raw_Row& r, int i, QLatin1StringView prefix) {
     const db::Raw_Field& f = r[i];
     if (f.kind == db::Raw_Field::Kind::Text)
@@ -53,3 +55,5 @@ const Type_Keys::Key& Type_Keys::Of(const Raw_Row& r, int i) {
 void Type_Keys::Put_Key(Row_Store& row, const Key& key) {
     row.Put_Utf8(key.utf8.constData(), key.utf8.size());
 }
+
+} // namespace browser

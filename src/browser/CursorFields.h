@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+namespace browser {
+
 class File_List;
 class Image_List;
 
@@ -54,3 +56,5 @@ private:
     Recent_Texts<const Key*> recent_; // its texts point into the keys of known_
     Key other_;
 };
+
+} // namespace browser

@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+namespace browser {
+
 namespace {
 
 // Progress is shown at most this often during a fill: painting every row of a long list would
@@ -26,7 +28,7 @@ const QString Folder_Row_Prefix = QStringLiteral("v'''");
 } // namespace
 
 File_List::File_List(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
-                     Status_Strip& status, Image_List& images)
+                     shell::Status_Strip& status, Image_List& images)
     : c_(connection), tree_(tree), list_(list), status_(status), images_(images) {}
 
 const QStringList& File_List::File_Columns() {
@@ -68,7 +70,7 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
     QStandardItem* node = tree_.selected();
     if (!node)
         return true;
-    const Hourglass wait;
+    const shell::Hourglass wait;
     // The engine may read and sort a long result before it gives the first row (a quick query
     // over every group), so the strip says that work goes on, and the window paints it, first.
     // The number of rows is known only at the end: the bar is a busy bar, the caption counts
@@ -181,7 +183,7 @@ void File_List::finish(int files) {
 }
 
 void File_List::Column_Click(int column) {
-    const Hourglass wait;
+    const shell::Hourglass wait;
     list_.Sort_By(column, Sort_Ascending_Next ? Qt::DescendingOrder : Qt::AscendingOrder);
     Sort_Ascending_Next = !Sort_Ascending_Next;
 }
@@ -190,3 +192,5 @@ QString File_List::Selection_Count_Text(int selected) {
     return QStringLiteral("Total: ") + QString::number(selected) +
            QStringLiteral("files selected.");
 }
+
+} // namespace browser

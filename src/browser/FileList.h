@@ -5,20 +5,27 @@
 
 #include <functional>
 
+namespace browser {
+
 class Catalogue_Tree;
 class Image_List;
 class List_Model;
+} // namespace browser
+
+namespace shell {
 class Status_Strip;
+} // namespace shell
 namespace db {
 class Connection;
 }
+namespace browser {
 
 // Fills the browser's list: the child nodes of the selected catalogue node as folder rows,
 // then the live files that a condition selects, with their icons, progress and totals.
 class File_List {
 public:
     File_List(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
-              Status_Strip& status, Image_List& images);
+              shell::Status_Strip& status, Image_List& images);
 
     static const QStringList& File_Columns();
     void Set_File_Columns();
@@ -63,9 +70,11 @@ private:
     db::Connection& c_;
     Catalogue_Tree& tree_;
     List_Model& list_;
-    Status_Strip& status_;
+    shell::Status_Strip& status_;
     Image_List& images_;
     QString icon_folder_;
     std::function<void()> after_fill_;
     std::function<void()> pump_;
 };
+
+} // namespace browser

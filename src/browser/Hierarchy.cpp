@@ -13,6 +13,8 @@
 #include "db/Transaction.h"
 #include "shell/Prompter.h"
 
+namespace browser {
+
 namespace {
 
 // Another program may take the same new identifier at the same moment: draw again this often.
@@ -52,7 +54,7 @@ QString error_text(const db::Error& e) {
 } // namespace
 
 Hierarchy::Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
-                     Prompter& prompter, Browser_Window& window)
+                     shell::Prompter& prompter, Browser_Window& window)
     : c_(connection), tree_(tree), list_(list), prompter_(prompter), window_(window) {}
 
 bool Hierarchy::Can_Edit(const QString& key) {
@@ -91,19 +93,20 @@ bool Hierarchy::Add_Node() {
                     QStringLiteral(
                         "INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES "
                         "('") +
-                    key + q + n.name + q + Quote_Sql(parent_key) + QStringLiteral("')"));
+                    key + q + n.name + q + db::Quote_Sql(parent_key) + QStringLiteral("')"));
             } else {
                 // A sub folder is filed under its parent's department, as the library files it.
                 QString department = parent_key;
                 if (p == QLatin1String("Fold"))
                     department = c_.Open_Query(QStringLiteral("select Department_no from "
                                                               "Tbl_Folder where Folder_NO='") +
-                                               Quote_Sql(parent_key) + QLatin1Char('\''))
+                                               db::Quote_Sql(parent_key) + QLatin1Char('\''))
                                      .text(0);
                 c_.Run_Statement(
                     QStringLiteral(
                         "INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) VALUES ('") +
-                    Quote_Sql(key) + q + n.name + q + Quote_Sql(department) + QStringLiteral("')"));
+                    db::Quote_Sql(key) + q + n.name + q + db::Quote_Sql(department) +
+                    QStringLiteral("')"));
             }
             tx.commit();
             break;
@@ -115,12 +118,12 @@ bool Hierarchy::Add_Node() {
             // Taken by another program since we drew it: draw the next one.
             bool taken = false;
             try {
-                taken = !key.isEmpty() &&
-                        c_.Open_Query(QStringLiteral("select count(*) from ") + n.table +
-                                      QStringLiteral(" where ") + n.key_column +
-                                      QStringLiteral("='") + Quote_Sql(key) + QStringLiteral("'"))
-                                .field(0)
-                                .toInt() > 0;
+                taken = !key.isEmpty() && c_.Open_Query(QStringLiteral("select count(*) from ") +
+                                                        n.table + QStringLiteral(" where ") +
+                                                        n.key_column + QStringLiteral("='") +
+                                                        db::Quote_Sql(key) + QStringLiteral("'"))
+                                                  .field(0)
+                                                  .toInt() > 0;
             } catch (const db::Error&) {
             }
             if (!taken || attempt >= Insert_Attempts) {
@@ -153,16 +156,16 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
         prompter_.Tell(QStringLiteral("Please input name again!"));
         return Edit_End::Restart;
     }
-    if (new_text.size() > codes::Name_Length) {
-        prompter_.Tell(
-            codes::Too_Long_Text(QStringLiteral("The name"), new_text.size(), codes::Name_Length));
+    if (new_text.size() > db::codes::Name_Length) {
+        prompter_.Tell(db::codes::Too_Long_Text(QStringLiteral("The name"), new_text.size(),
+                                                db::codes::Name_Length));
         return Edit_End::Restart;
     }
     // The edit began while the right allowed it; the right, and the node, hold now.
     try {
-        const authority::Decision d =
-            authority::Decide(c_, session::Cur_User, authority::Need::Node_Rename,
-                              authority::Target::Node(key, node->text()));
+        const browser::authority::Decision d = browser::authority::Decide(
+            c_, db::session::Cur_User, browser::authority::Need::Node_Rename,
+            browser::authority::Target::Node(key, node->text()));
         if (!d.allowed) {
             prompter_.Tell(d.refusal);
             return Edit_End::Kept_Old;
@@ -171,7 +174,7 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
         prompter_.Tell(error_text(e));
         return Edit_End::Kept_Old;
     }
-    const QString t = Quote_Sql(new_text), k = Quote_Sql(key);
+    const QString t = db::Quote_Sql(new_text), k = db::Quote_Sql(key);
     QString sql;
     if (key.startsWith(QLatin1String("Grou")))
         sql = QStringLiteral("update ref_Group set Group_Name='") + t +
@@ -193,7 +196,7 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
 }
 
 Hierarchy::Content Hierarchy::Content_Of(const QString& key) {
-    const QString k = Quote_Sql(key);
+    const QString k = db::Quote_Sql(key);
     Content n;
     QString sub_nodes;
     if (key.startsWith(QLatin1String("Grou")))
@@ -265,9 +268,10 @@ QString Hierarchy::Delete_Node() {
         }
     }
     if (prompter_.Message(QStringLiteral("Are you sure you want to delete the ") + name, QString(),
-                          Prompt_Icon::None, Prompt_Buttons::Yes_No) != Prompt_Answer::Yes)
+                          shell::Prompt_Icon::None,
+                          shell::Prompt_Buttons::Yes_No) != shell::Prompt_Answer::Yes)
         return {};
-    const QString k = QLatin1Char('\'') + Quote_Sql(key) + QLatin1Char('\'');
+    const QString k = QLatin1Char('\'') + db::Quote_Sql(key) + QLatin1Char('\'');
     // The node's row, then the rows that name its number: memberships of a department, denials
     // of a folder (and any left for sub folder numbers below it, none of which is in use). A
     // number drawn again later must start with none of them.
@@ -281,7 +285,7 @@ QString Hierarchy::Delete_Node() {
     else if (key.startsWith(QLatin1String("Fold")))
         statements << QStringLiteral("delete from Tbl_Folder where Folder_No=") + k
                    << QStringLiteral("delete from Tbl_User_Folder_Deny where Folder_NO=") + k +
-                          QStringLiteral(" or Folder_NO like '") + Quote_Sql(key) +
+                          QStringLiteral(" or Folder_NO like '") + db::Quote_Sql(key) +
                           QStringLiteral("_%'");
     // The root and the other branches have no row: the tree stays as the library has it.
     if (statements.isEmpty())
@@ -309,3 +313,5 @@ QString Hierarchy::Delete_Node() {
     tree_.Remove_Node(key);
     return parent;
 }
+
+} // namespace browser

@@ -2,19 +2,30 @@
 
 #include <QString>
 
+namespace browser {
+
 class Catalogue_Tree;
 class List_Model;
+} // namespace browser
+
+namespace shell {
 class Prompter;
+} // namespace shell
+namespace browser {
+
 class Browser_Window;
+} // namespace browser
+
 namespace db {
 class Connection;
 }
+namespace browser {
 
 // Adding, renaming and deleting groups, departments, folders and sub folders in the tree.
 class Hierarchy {
 public:
     Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Model& list,
-              Prompter& prompter, Browser_Window& window);
+              shell::Prompter& prompter, Browser_Window& window);
 
     // "add": a child of the selected node, stored, then its name edited in place; true when
     // one was added (it is selected and the list emptied).
@@ -48,6 +59,8 @@ private:
     db::Connection& c_;
     Catalogue_Tree& tree_;
     List_Model& list_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     Browser_Window& window_;
 };
+
+} // namespace browser

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+namespace browser {
+
 // The browser's image list (imglst1): the tree's pictures and one picture per file extension,
 // by key. The icon of a file type comes from the platform through a provider the window sets.
 class Image_List {
@@ -25,3 +27,5 @@ private:
     QHash<QString, QIcon> icons_;
     File_Icon_Provider provider_;
 };
+
+} // namespace browser

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <bit>
 
+namespace browser {
+
 namespace {
 
 enum class Kind { Number, Date, Text };
@@ -477,3 +479,5 @@ Qt::ItemFlags List_Model::flags(const QModelIndex& index) const {
     }
     return f;
 }
+
+} // namespace browser

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+namespace browser {
+
 // One row of the browser's list: key, text (first column), small-icon key, further cells, tag
 // and check mark. Cells keep the engine's values (numbers, dates, texts) and are turned into
 // text only for display, so sorting can compare numbers as numbers and dates as dates.
@@ -137,3 +139,5 @@ private:
     Icon_Lookup icons_;
     Tip_Lookup tips_;
 };
+
+} // namespace browser

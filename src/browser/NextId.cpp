@@ -7,11 +7,13 @@
 
 #include <algorithm>
 
+namespace browser {
+
 namespace {
 
 // Whether a file number is held by a catalogue or a content row.
 bool file_number_in_use(db::Connection& c, qint64 number) {
-    const QString no = Quote_Sql(QString::number(number));
+    const QString no = db::Quote_Sql(QString::number(number));
     return c.Open_Query(QStringLiteral("select (select count(*) from Tbl_File_Information where "
                                        "File_NO='") +
                         no +
@@ -77,7 +79,7 @@ QString Next_Id(db::Connection& c, const QString& kind, const QString& parent_ke
         what = QStringLiteral("folders");
     } else if (kind == QLatin1String("Fold")) {
         sql = QStringLiteral("select max(Folder_NO) from tbl_FoldER where folder_no like'") +
-              Quote_Sql(parent_key) + QStringLiteral("____'");
+              db::Quote_Sql(parent_key) + QStringLiteral("____'");
         prefix = parent_key;
         what = QStringLiteral("sub folders in ") + parent_key;
     } else {
@@ -95,3 +97,5 @@ QString Next_Id(db::Connection& c, const QString& kind, const QString& parent_ke
                             .arg(what, prefix + QStringLiteral("9999")));
     return prefix + QStringLiteral("%1").arg(next, 4, 10, QLatin1Char('0'));
 }
+
+} // namespace browser

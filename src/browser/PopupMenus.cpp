@@ -3,7 +3,9 @@
 #include "browser/Rights.h"
 #include "db/SchemaCodes.h"
 
-List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
+namespace browser {
+
+List_Press_Result Prepare_List_Menu(const List_Press& p, shell::Menu_State& menu) {
     List_Press_Result out;
     // A log shows no menu of its own here.
     if (p.first_column == QLatin1String("File Name"))
@@ -11,7 +13,7 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
     out.changes_modes = true;
     out.multi_select = false;
     out.auto_edit = false;
-    menu = Menu_State();
+    menu = shell::Menu_State();
 
     // Over the accounts only the account menu pops up, with or without a row: a file filed
     // from here would belong to no folder.
@@ -24,7 +26,7 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
             menu.Enable({"mnu_add_new_user"});
             menu.Set_Enabled(QStringLiteral("mnu_propertier"), p.row_selected);
             menu.Set_Enabled(QStringLiteral("mnu_del_user"),
-                             p.row_selected && p.row_text != codes::Builtin_Admin_Uid());
+                             p.row_selected && p.row_text != db::codes::Builtin_Admin_Uid());
             out.popup = List_Press_Result::User_Menu;
         }
         return out;
@@ -34,7 +36,7 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
                  "mnuFileProtect", "mnuFileProtectCancel", "mnulogbook", "mnu_refresh"});
 
     // A click on a name edits it only where renaming is allowed: the rename would be refused.
-    Menu_State rights;
+    shell::Menu_State rights;
     Gate_File_Menu(rights, p.rights);
     out.auto_edit = rights.Is_Enabled(QStringLiteral("Mnu_file_rename"));
     out.multi_select = true;
@@ -68,8 +70,8 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, Menu_State& menu) {
     return out;
 }
 
-bool Prepare_Tree_Menu(const QString& node_key, const authority::Facts& rights, int content,
-                       bool first_node, Menu_State& menu) {
+bool Prepare_Tree_Menu(const QString& node_key, const browser::authority::Facts& rights,
+                       int content, bool first_node, shell::Menu_State& menu) {
     const QString k = node_key.left(4);
     QString caption;
     bool department_user = false, deny_user = false;
@@ -92,3 +94,5 @@ bool Prepare_Tree_Menu(const QString& node_key, const authority::Facts& rights, 
     Gate_Tree_Menu(menu, rights, content, first_node);
     return true;
 }
+
+} // namespace browser

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+namespace browser {
+
 namespace {
 
 bool is_enter(const QEvent* event) {
@@ -22,7 +24,7 @@ bool is_enter(const QEvent* event) {
 
 } // namespace
 
-Query_Box::Query_Box(Browser& browser, db::Connection& connection, Prompter& prompter,
+Query_Box::Query_Box(Browser& browser, db::Connection& connection, shell::Prompter& prompter,
                      QComboBox* group, QComboBox* group_id, QComboBox* query,
                      QAbstractButton* contents, QObject* parent)
     : QObject(parent), group_(group), group_id_(group_id), query_(query), contents_(contents),
@@ -34,7 +36,7 @@ Query_Box::Query_Box(Browser& browser, db::Connection& connection, Prompter& pro
     query_->setCompleter(nullptr);
     query_->setInsertPolicy(QComboBox::NoInsert);
     // The history's column holds this much of a query.
-    query_->lineEdit()->setMaxLength(codes::Name_Length);
+    query_->lineEdit()->setMaxLength(db::codes::Name_Length);
     group_->installEventFilter(this);
     query_->installEventFilter(this);
     connect(query_, &QComboBox::activated, this, [this] {
@@ -52,8 +54,8 @@ QString Query_Box::Query_Text() const {
 }
 
 void Query_Box::Select_Group(int index) {
-    Set_List_Selection(group_, index);
-    Set_List_Selection(group_id_, index);
+    shell::Set_List_Selection(group_, index);
+    shell::Set_List_Selection(group_id_, index);
 }
 
 void Query_Box::Focus_Query() {
@@ -106,3 +108,5 @@ bool Query_Box::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace browser

@@ -9,6 +9,7 @@
 
 class QAbstractButton;
 class QComboBox;
+namespace browser {
 
 // The query strip's boxes wired to the quick query: Enter in the group box moves on to the
 // query box; Enter in the query box, or an item chosen from its list, runs the query; the query
@@ -18,8 +19,9 @@ class QComboBox;
 class Query_Box : public QObject, public Query_Strip {
     Q_OBJECT
 public:
-    Query_Box(Browser& browser, db::Connection& connection, Prompter& prompter, QComboBox* group,
-              QComboBox* group_id, QComboBox* query, QAbstractButton* contents, QObject* parent);
+    Query_Box(Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+              QComboBox* group, QComboBox* group_id, QComboBox* query, QAbstractButton* contents,
+              QObject* parent);
 
     Quick_Query& Logic() { return *quick_; }
 
@@ -47,3 +49,5 @@ private:
     bool visiting_ = false; // the query box has the focus, or lent it to a pop-up or a box
     bool leaving_ = false;  // the query box is losing the focus
 };
+
+} // namespace browser

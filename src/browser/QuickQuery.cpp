@@ -10,6 +10,8 @@
 #include "index/TextIndex.h"
 #include "shell/Prompter.h"
 
+namespace browser {
+
 namespace {
 
 // Blanks only, as typed text is trimmed here; other white space stays part of the query.
@@ -24,7 +26,7 @@ QString trim_blanks(const QString& text) {
 
 } // namespace
 
-Quick_Query::Quick_Query(Browser& browser, db::Connection& connection, Prompter& prompter,
+Quick_Query::Quick_Query(Browser& browser, db::Connection& connection, shell::Prompter& prompter,
                          Query_Strip& strip)
     : browser_(browser), c_(connection), prompter_(prompter), strip_(strip) {}
 
@@ -35,11 +37,11 @@ QString Quick_Query::All_Group() {
 QString Quick_Query::Condition(const QString& group_text, const QString& group_no,
                                const QString& text, const QString& user, bool administrator) {
     // The typed text matches only itself: "_", "%" and "[" are no wildcards on any engine.
-    const QString q = trim_blanks(Quote_Like(text));
+    const QString q = trim_blanks(db::Quote_Like(text));
     return Scope_Condition(group_text, group_no, user, administrator,
                            (group_text == All_Group() ? QStringLiteral("file_name like '%")
                                                       : QStringLiteral("file_name LIKE '%")) +
-                               q + QStringLiteral("%'") + Like_Escape);
+                               q + QStringLiteral("%'") + db::Like_Escape);
 }
 
 QString Quick_Query::Content_Condition(db::Connection& c, const QString& group_text,
@@ -53,8 +55,8 @@ QString Quick_Query::Content_Condition(db::Connection& c, const QString& group_t
 QString Quick_Query::Scope_Condition(const QString& group_text, const QString& group_no,
                                      const QString& user, bool administrator,
                                      const QString& match) {
-    const QString g = Quote_Sql(group_no);
-    const QString u = Quote_Sql(user);
+    const QString g = db::Quote_Sql(group_no);
+    const QString u = db::Quote_Sql(user);
     if (group_text == All_Group())
         return administrator ? QStringLiteral("where ") + match : QString();
     if (administrator)
@@ -89,9 +91,9 @@ void Quick_Query::tell(const db::Error& e) {
 void Quick_Query::Run() {
     // The history keeps the text as typed, and the server refuses one longer than query_txt.
     const QString text = strip_.Query_Text();
-    if (text.size() > codes::Name_Length) {
-        prompter_.Tell(
-            codes::Too_Long_Text(QStringLiteral("The query"), text.size(), codes::Name_Length));
+    if (text.size() > db::codes::Name_Length) {
+        prompter_.Tell(db::codes::Too_Long_Text(QStringLiteral("The query"), text.size(),
+                                                db::codes::Name_Length));
         return;
     }
     // The group whose name the box shows, or the first one.
@@ -103,18 +105,18 @@ void Quick_Query::Run() {
     QString condition;
     try {
         // Every file for an administrator, as the library holds the account now.
-        const authority::Decision d =
-            authority::Decide(c_, session::Cur_User, commands::Need::Search_All, {});
+        const browser::authority::Decision d = browser::authority::Decide(
+            c_, db::session::Cur_User, shell::commands::Need::Search_All, {});
         if (d.account_gone) {
             prompter_.Tell(d.refusal);
             return;
         }
         const bool administrator = d.allowed;
-        condition =
-            strip_.Search_Contents()
-                ? Content_Condition(c_, names.value(index), group_no, text, session::Cur_User,
-                                    administrator)
-                : Condition(names.value(index), group_no, text, session::Cur_User, administrator);
+        condition = strip_.Search_Contents()
+                        ? Content_Condition(c_, names.value(index), group_no, text,
+                                            db::session::Cur_User, administrator)
+                        : Condition(names.value(index), group_no, text, db::session::Cur_User,
+                                    administrator);
     } catch (const db::Error& e) {
         tell(e);
         return;
@@ -144,7 +146,7 @@ void Quick_Query::Run() {
     if (browser_.List.Row_Count() > 0) {
         try {
             c_.Run_Statement(QStringLiteral("insert into Ref_Query_History(query_txt) values('") +
-                             Quote_Sql(text) + QStringLiteral("')"));
+                             db::Quote_Sql(text) + QStringLiteral("')"));
         } catch (const db::Error& e) {
             tell(e);
         }
@@ -153,7 +155,7 @@ void Quick_Query::Run() {
     history_.setData(history_.index(0), text);
     strip_.Focus_Query();
     browser_.Files.List_Shows_Node = false;
-    session::Cur_Dept_Right = QStringLiteral("C");
+    db::session::Cur_Dept_Right = QStringLiteral("C");
 }
 
 void Quick_Query::Load_History() {
@@ -173,8 +175,10 @@ void Quick_Query::Load_History() {
 }
 
 std::shared_ptr<Quick_Query> Install_Quick_Query(Browser& browser, db::Connection& connection,
-                                                 Prompter& prompter, Query_Strip& strip) {
+                                                 shell::Prompter& prompter, Query_Strip& strip) {
     auto query = std::make_shared<Quick_Query>(browser, connection, prompter, strip);
     browser.Operations.Run_Quick_Query = [query] { query->Run(); };
     return query;
 }
+
+} // namespace browser

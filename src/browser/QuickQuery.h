@@ -5,12 +5,19 @@
 
 #include <memory>
 
+namespace browser {
+
 class Browser;
+} // namespace browser
+
+namespace shell {
 class Prompter;
+} // namespace shell
 namespace db {
 class Connection;
 class Error;
 } // namespace db
+namespace browser {
 
 // What the quick query asks of the query strip above the tree.
 class Query_Strip {
@@ -32,7 +39,7 @@ public:
 // and the history of the queries that found something.
 class Quick_Query {
 public:
-    Quick_Query(Browser& browser, db::Connection& connection, Prompter& prompter,
+    Quick_Query(Browser& browser, db::Connection& connection, shell::Prompter& prompter,
                 Query_Strip& strip);
 
     // The group box's text for the whole library (administrators only).
@@ -63,7 +70,7 @@ private:
 
     Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     Query_Strip& strip_;
     QStringListModel history_;
 };
@@ -71,4 +78,6 @@ private:
 // Sets the browser's Run_Quick_Query (the refresh command reaches it) to the returned query.
 // Everything passed in must outlive it.
 std::shared_ptr<Quick_Query> Install_Quick_Query(Browser& browser, db::Connection& connection,
-                                                 Prompter& prompter, Query_Strip& strip);
+                                                 shell::Prompter& prompter, Query_Strip& strip);
+
+} // namespace browser

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstring>
 
+namespace browser {
+
 // A small table of short texts met lately, looked up by their bytes: a column of a long list
 // holds few distinct types or accounts, and finding them here costs two word compares instead
 // of hashing and comparing the whole text. A text is known by its size and its first and last
@@ -60,3 +62,5 @@ private:
     };
     std::array<Entry, Slots> entries_{};
 };
+
+} // namespace browser

@@ -6,6 +6,8 @@
 #include "db/SqlText.h"
 #include "shell/Prompter.h"
 
+namespace browser {
+
 QString Replicate_Type(const QString& key) {
     const QString k = key.left(4);
     if (k == QLatin1String("catl"))
@@ -19,7 +21,7 @@ QString Replicate_Type(const QString& key) {
     return {};
 }
 
-void Mark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompter) {
+void Mark_Replicate(db::Connection& c, Catalogue_Tree& tree, shell::Prompter& prompter) {
     QStandardItem* node = tree.selected();
     if (!node)
         return;
@@ -28,7 +30,7 @@ void Mark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompter)
                              QStringLiteral("Replication")))
         return;
     const QString key = Catalogue_Tree::key_of(node);
-    const QString k = Quote_Sql(key);
+    const QString k = db::Quote_Sql(key);
     try {
         c.Run_Statement(
             QStringLiteral("if not EXISTS(select * from Tbl_Replicate where Replicate_ID='") + k +
@@ -43,7 +45,7 @@ void Mark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompter)
     prompter.Tell(QStringLiteral("Replicate successful!"), QStringLiteral("Replication"));
 }
 
-void Unmark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompter) {
+void Unmark_Replicate(db::Connection& c, Catalogue_Tree& tree, shell::Prompter& prompter) {
     QStandardItem* node = tree.selected();
     if (!node)
         return;
@@ -54,7 +56,7 @@ void Unmark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompte
     const QString key = Catalogue_Tree::key_of(node);
     try {
         c.Run_Statement(QStringLiteral("delete from Tbl_Replicate where Replicate_ID='") +
-                        Quote_Sql(key) + QStringLiteral("'"));
+                        db::Quote_Sql(key) + QStringLiteral("'"));
     } catch (const db::Error& e) {
         prompter.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
         return;
@@ -71,3 +73,5 @@ void Unmark_Replicate(db::Connection& c, Catalogue_Tree& tree, Prompter& prompte
     prompter.Tell(QStringLiteral("Cancel replicate successful!"),
                   QStringLiteral("Cancel Replication"));
 }
+
+} // namespace browser

@@ -7,9 +7,11 @@
 #include "shell/MenuState.h"
 #include "shell/StatusStrip.h"
 
+namespace browser {
+
 namespace {
 
-using authority::Need;
+using browser::authority::Need;
 
 // The items the rights take away from the file menu, each with its command's need.
 const char* const File_Menu_Items[] = {"Mnudelete_file",  "Mnu_file_rename", "mnu_file_copy",
@@ -22,7 +24,7 @@ const char* const Tree_Menu_Items[] = {"mun_add_child_nod",   "mnu_delete_child"
                                        "Mnu_Department_User", "mnu_replicate_enable"};
 
 Need need_of(const char* item) {
-    const commands::Command* c = commands::By_Item(QLatin1String(item));
+    const shell::commands::Command* c = shell::commands::By_Item(QLatin1String(item));
     return c ? c->need : Need::Nothing;
 }
 
@@ -32,11 +34,12 @@ QString status_text(const QString& letter) {
         return QStringLiteral("Read");
     if (letter == QLatin1String("D"))
         return QStringLiteral("Access Deny");
-    return letter.size() == 1 ? codes::Right_Text(letter[0]) : QString();
+    return letter.size() == 1 ? db::codes::Right_Text(letter[0]) : QString();
 }
 
-bool is_top(authority::Node_Kind kind) {
-    return kind == authority::Node_Kind::Root || kind == authority::Node_Kind::Group;
+bool is_top(browser::authority::Node_Kind kind) {
+    return kind == browser::authority::Node_Kind::Root ||
+           kind == browser::authority::Node_Kind::Group;
 }
 
 } // namespace
@@ -65,50 +68,55 @@ QString Rights_Line(const QString& user, const QString& role, const QString& let
            QStringLiteral("       Folder Deny :  ") + deny;
 }
 
-authority::Facts Node_Facts(db::Connection& c, const QString& key) {
-    const authority::Decision d =
-        authority::Decide(c, session::Cur_User, Need::Nothing, authority::Target::Node(key));
-    authority::Facts f = d.facts;
+browser::authority::Facts Node_Facts(db::Connection& c, const QString& key) {
+    const browser::authority::Decision d = browser::authority::Decide(
+        c, db::session::Cur_User, Need::Nothing, browser::authority::Target::Node(key));
+    browser::authority::Facts f = d.facts;
     if (d.gone)
         f.account = false; // a node gone allows nothing
     return f;
 }
 
-authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree,
-                                 Status_Strip& status) {
-    const authority::Facts f = Node_Facts(c, Catalogue_Tree::key_of(tree.selected()));
-    if (f.kind != authority::Node_Kind::Other) {
-        session::Cur_Dept_Right = QString(f.letter);
-        session::Cur_Folder_Deny = f.denied ? QStringLiteral("B") : QStringLiteral("A");
+browser::authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree,
+                                          shell::Status_Strip& status) {
+    const browser::authority::Facts f = Node_Facts(c, Catalogue_Tree::key_of(tree.selected()));
+    if (f.kind != browser::authority::Node_Kind::Other) {
+        db::session::Cur_Dept_Right = QString(f.letter);
+        db::session::Cur_Folder_Deny = f.denied ? QStringLiteral("B") : QStringLiteral("A");
     } else if (f.administrator) {
         // The accounts and the log book lie in no department: the line says only who is
         // signed in, as over a group, whatever node was clicked before.
-        session::Cur_Dept_Right = QStringLiteral("P");
+        db::session::Cur_Dept_Right = QStringLiteral("P");
     }
-    if (session::Cur_Dept_Right == QLatin1String("O"))
-        session::Cur_Folder_Deny = QStringLiteral("A");
+    if (db::session::Cur_Dept_Right == QLatin1String("O"))
+        db::session::Cur_Folder_Deny = QStringLiteral("A");
 
     bool known = false;
-    const QString line = Rights_Line(session::Cur_User, session::Cur_Role, session::Cur_Dept_Right,
-                                     session::Cur_Folder_Deny, &known);
+    const QString line =
+        Rights_Line(db::session::Cur_User, db::session::Cur_Role, db::session::Cur_Dept_Right,
+                    db::session::Cur_Folder_Deny, &known);
     if (known)
         status.Set_Message(line);
     return f;
 }
 
-bool Gate_File_Menu(Menu_State& menu, const authority::Facts& facts) {
+bool Gate_File_Menu(shell::Menu_State& menu, const browser::authority::Facts& facts) {
     for (const char* item : File_Menu_Items)
-        if (!authority::Allows(need_of(item), facts))
+        if (!browser::authority::Allows(need_of(item), facts))
             menu.Set_Enabled(QLatin1String(item), false);
-    if (!authority::Allows(Need::Read, facts))
+    if (!browser::authority::Allows(Need::Read, facts))
         menu.Disable({"mnu_restore_file_to_dir"});
     return is_top(facts.kind);
 }
 
-void Gate_Tree_Menu(Menu_State& menu, const authority::Facts& facts, int content, bool first_node) {
+void Gate_Tree_Menu(shell::Menu_State& menu, const browser::authority::Facts& facts, int content,
+                    bool first_node) {
     for (const char* item : Tree_Menu_Items)
-        menu.Set_Enabled(QLatin1String(item), authority::Allows(need_of(item), facts));
-    menu.Set_Enabled(QStringLiteral("mnu_replicate"), authority::Allows(Need::Replicate, facts));
+        menu.Set_Enabled(QLatin1String(item), browser::authority::Allows(need_of(item), facts));
+    menu.Set_Enabled(QStringLiteral("mnu_replicate"),
+                     browser::authority::Allows(Need::Replicate, facts));
     if (content > 0 || first_node)
         menu.Set_Enabled(QStringLiteral("mnu_delete_child"), false);
 }
+
+} // namespace browser

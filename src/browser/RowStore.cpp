@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace browser {
+
 namespace {
 
 // How a part is written: a tag byte, then what the tag says.
@@ -661,3 +663,5 @@ bool Row_Store::key_equals(Id id, const QString& key) const {
         return Text_Of(id, Key) == key;
     }
 }
+
+} // namespace browser

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+namespace browser {
+
 // The list's rows in a compact form, so a list of a million files fits in little memory: each
 // row is one run of bytes in large blocks, its texts in Latin-1 where they allow it, repeated
 // short texts (types, owners, icon keys) as numbers into a dictionary, whole numbers in as few
@@ -141,3 +143,5 @@ private:
     int put_ = 0;                  // parts put of the row being built
     qint64 held_ = 0, garbage_ = 0;
 };
+
+} // namespace browser

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace browser {
+
 namespace {
 
 // The earliest date a SQL Server date column holds: a count of days or months that reaches
@@ -94,15 +96,15 @@ Search_Condition Build_Search_Condition(const Search_Fields& f, const QDate& tod
                               const char* tail) -> QString {
         if (source.trimmed().isEmpty())
             return QString();
-        return QLatin1String(head) + Quote_Sql(source) + QLatin1String(tail);
+        return QLatin1String(head) + db::Quote_Sql(source) + QLatin1String(tail);
     };
     // The name and the type match literally: "_", "%" and "[" typed are no wildcards on any
     // engine.
     const auto like_slot = [](const QString& source, const char* column) -> QString {
         if (source.trimmed().isEmpty())
             return QString();
-        return QLatin1String(column) + QStringLiteral(" like '%") + Quote_Like(source) +
-               QStringLiteral("%'") + Like_Escape + QLatin1Char(' ');
+        return QLatin1String(column) + QStringLiteral(" like '%") + db::Quote_Like(source) +
+               QStringLiteral("%'") + db::Like_Escape + QLatin1Char(' ');
     };
     QStringList parts = {
         like_slot(f.file_name, "File_Name"),
@@ -125,7 +127,7 @@ Search_Condition Build_Search_Condition(const Search_Fields& f, const QDate& tod
         if (!is_size(typed))
             return {QString(), size_refusal(typed), QLatin1String(s.control)};
         parts << QStringLiteral("cast(file_size as float) ") + QLatin1String(s.comparison) +
-                     Quote_Sql(typed) + QLatin1Char(' ');
+                     db::Quote_Sql(typed) + QLatin1Char(' ');
     }
     // Dates the wrong way round would find nothing, and say nothing about why.
     if (f.time && f.option == Time_Option::From_To && f.from > f.to)
@@ -144,3 +146,5 @@ Search_Condition Build_Search_Condition(const Search_Fields& f, const QDate& tod
         where += QStringLiteral(" and ") + joined.join(QStringLiteral(" and "));
     return {where, {}, {}};
 }
+
+} // namespace browser

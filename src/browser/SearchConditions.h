@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace browser {
+
 // The search dialog's fields and the condition they make: name, type, owner, last reader, size
 // range and a time condition on one of the three file dates, joined with "and".
 
@@ -41,3 +43,5 @@ struct Search_Condition {
 // the engine reads the same way whatever its language.
 Search_Condition Build_Search_Condition(const Search_Fields& fields, const QDate& today,
                                         db::Engine engine);
+
+} // namespace browser

@@ -7,8 +7,10 @@
 #include "db/Session.h"
 #include "shell/Prompter.h"
 
+namespace browser {
+
 Search_Operations::Search_Operations(Browser& browser, db::Connection& connection,
-                                     Prompter& prompter)
+                                     shell::Prompter& prompter)
     : browser_(browser), c_(connection), prompter_(prompter) {}
 
 std::optional<QStringList> Search_Operations::User_Names() {
@@ -50,8 +52,8 @@ Search_Operations::Outcome Search_Operations::Query(const Search_Fields& fields,
 std::optional<bool> Search_Operations::Searches_Everything() {
     try {
         // The account as the library holds it now, not as it was at sign-in.
-        const authority::Decision d =
-            authority::Decide(c_, session::Cur_User, commands::Need::Search_All, {});
+        const browser::authority::Decision d = browser::authority::Decide(
+            c_, db::session::Cur_User, shell::commands::Need::Search_All, {});
         if (d.account_gone) {
             prompter_.Tell(d.refusal);
             return std::nullopt;
@@ -68,7 +70,7 @@ void Search_Operations::tell(const db::Error& e) {
 }
 
 std::shared_ptr<Search_Operations>
-Install_Search_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+Install_Search_Operations(Browser& browser, db::Connection& connection, shell::Prompter& prompter,
                           std::function<void(Search_Operations&)> show_dialog) {
     auto ops = std::make_shared<Search_Operations>(browser, connection, prompter);
     browser.Operations.Show_Search_Box = [ops, &prompter, show = std::move(show_dialog)] {
@@ -84,3 +86,5 @@ Install_Search_Operations(Browser& browser, db::Connection& connection, Prompter
     };
     return ops;
 }
+
+} // namespace browser

@@ -8,18 +8,25 @@
 #include <memory>
 #include <optional>
 
+namespace browser {
+
 class Browser;
+} // namespace browser
+
+namespace shell {
 class Prompter;
+} // namespace shell
 namespace db {
 class Connection;
 class Error;
 } // namespace db
+namespace browser {
 
 // The search dialog's work: the login names for its user boxes, and the search, whose result
 // replaces the browser's list.
 class Search_Operations {
 public:
-    Search_Operations(Browser& browser, db::Connection& connection, Prompter& prompter);
+    Search_Operations(Browser& browser, db::Connection& connection, shell::Prompter& prompter);
 
     // Every account's login name, in the order the server returns them; a failure is told and
     // gives nothing.
@@ -41,7 +48,7 @@ private:
 
     Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     QString refused_field_;
 };
 
@@ -49,5 +56,7 @@ private:
 // without blocking the browser), anyone else a message. Everything passed in must outlive the
 // browser's operations.
 std::shared_ptr<Search_Operations>
-Install_Search_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
+Install_Search_Operations(Browser& browser, db::Connection& connection, shell::Prompter& prompter,
                           std::function<void(Search_Operations&)> show_dialog);
+
+} // namespace browser

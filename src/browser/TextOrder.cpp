@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <memory>
 
+namespace browser {
+
 QCollator Text_Collator() {
     const QLocale locale;
     // Qt's C collation compares character codes ("r" after "R 99"); the neutral one does not.
@@ -393,3 +395,5 @@ std::vector<quint32> Collated_Order(quint32 n, const Row_Text& text, const QColl
     }
     return by;
 }
+
+} // namespace browser

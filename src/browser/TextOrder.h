@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+namespace browser {
+
 // The order of a list's texts as people of the user's locale expect it: accents and letter
 // case weigh less than the letters, as the locale's collation has it; under the C or POSIX
 // locale the neutral collation, not the order of character codes.
@@ -29,3 +31,5 @@ using Row_Text = std::function<QStringView(quint32 i, QString& scratch)>;
 // sorts the rows again by the collator alone.
 std::vector<quint32> Collated_Order(quint32 n, const Row_Text& text, const QCollator& collator,
                                     bool ascending, std::vector<quint32> read_order = {});
+
+} // namespace browser

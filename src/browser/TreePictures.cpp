@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace browser {
+
 namespace {
 
 using Drawing = std::function<void(QPainter&)>;
@@ -160,3 +162,5 @@ void Add_Tree_Pictures(Image_List& images) {
     for (const QString& key : Catalogue_Tree::Picture_Keys())
         images.Add(key, picture(drawings.value(key)));
 }
+
+} // namespace browser

@@ -1,4 +1,5 @@
 #pragma once
+namespace browser {
 
 class Image_List;
 
@@ -6,3 +7,5 @@ class Image_List;
 // open folder, plain folder; the tree addresses them as "1", "2", "3"), then one per key of
 // Catalogue_Tree::Picture_Keys().
 void Add_Tree_Pictures(Image_List& images);
+
+} // namespace browser

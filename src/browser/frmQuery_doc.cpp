@@ -28,6 +28,8 @@
 #include <QTreeView>
 #include <algorithm>
 
+namespace browser {
+
 namespace {
 
 // Query strip positions, in twips like the layout rules.
@@ -52,8 +54,8 @@ void place(QWidget* w, int left, int top, int width, int height) {
 
 } // namespace
 
-frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
-                           QWidget* parent)
+frmQuery_doc::frmQuery_doc(shell::Prompter& prompter, shell::Status_Strip& status,
+                           shell::Main_Menus& menus, QWidget* parent)
     : QWidget(parent), status_(status), menus_(menus),
       browser_(std::make_unique<Browser>(db::Lib_Connection(), status, prompter, *this)) {
     setObjectName(QStringLiteral("frmQuery_doc"));
@@ -63,7 +65,7 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
                     gestures_.End_Rename(row, old_text, new_text);
             });
     setWindowTitle(QStringLiteral("Scrollkin"));
-    setFont(Window_Font());
+    setFont(shell::Window_Font());
 
     Add_Tree_Pictures(browser_->Images);
     browser_->Images.Set_File_Icon_Provider(
@@ -75,7 +77,7 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
                   chkcontents, this);
 
     auto* tree = new Tree_View(this);
-    tv = named<QTreeView>(tree, "tv");
+    tv = shell::named<QTreeView>(tree, "tv");
     tv->setModel(browser_->Tree.model());
     tv->setSelectionModel(browser_->Tree.selection());
     tv->setHeaderHidden(true);
@@ -92,14 +94,14 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
                     tv->expand(parent);
             });
 
-    VSP = named(new QFrame(this), "VSP");
+    VSP = shell::named(new QFrame(this), "VSP");
     VSP->setFrameShape(QFrame::VLine);
     VSP->setFrameShadow(QFrame::Sunken);
     VSP->setCursor(Qt::SplitHCursor);
     VSP->installEventFilter(this);
 
     auto* list = new List_View(this);
-    lv = named<QTreeView>(list, "lv");
+    lv = shell::named<QTreeView>(list, "lv");
     lv->setModel(&browser_->List);
     lv->setSelectionModel(&browser_->List_Selection);
     lv->setRootIsDecorated(false);
@@ -131,8 +133,8 @@ frmQuery_doc::frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus&
     connect(lv->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { browser_->Files.Column_Click(column); });
 
-    Picture1 = named(new QLabel(this), "Picture1");
-    Picture1->setPixmap(Program_Logo());
+    Picture1 = shell::named(new QLabel(this), "Picture1");
+    Picture1->setPixmap(shell::Program_Logo());
     Picture1->hide();
 
     g_.cmdquery_width = Button_Width;
@@ -150,21 +152,21 @@ frmQuery_doc::~frmQuery_doc() {
 }
 
 void frmQuery_doc::build_query_strip() {
-    Frame1 = named(new QFrame(this), "Frame1");
+    Frame1 = shell::named(new QFrame(this), "Frame1");
     Frame1->setFrameShape(QFrame::StyledPanel);
-    lbl1 = named(new QLabel(QStringLiteral("Group:"), Frame1), "lbl1");
-    cmbgroup = named(new QComboBox(Frame1), "cmbgroup");
+    lbl1 = shell::named(new QLabel(QStringLiteral("Group:"), Frame1), "lbl1");
+    cmbgroup = shell::named(new QComboBox(Frame1), "cmbgroup");
     cmbgroup->setModel(browser_->Tree.group_names());
-    cmbgroup_id = named(new QComboBox(Frame1), "cmbgroup_id");
+    cmbgroup_id = shell::named(new QComboBox(Frame1), "cmbgroup_id");
     cmbgroup_id->setModel(browser_->Tree.group_ids());
     cmbgroup_id->hide();
-    lbl1_1 = named(new QLabel(QStringLiteral("File name:"), Frame1), "lbl1_1");
-    Cmbquery = named(new QComboBox(Frame1), "Cmbquery");
+    lbl1_1 = shell::named(new QLabel(QStringLiteral("File name:"), Frame1), "lbl1_1");
+    Cmbquery = shell::named(new QComboBox(Frame1), "Cmbquery");
     Cmbquery->setEditable(true);
-    chkcontents = named(new QCheckBox(QStringLiteral("Contents"), Frame1), "chkcontents");
+    chkcontents = shell::named(new QCheckBox(QStringLiteral("Contents"), Frame1), "chkcontents");
     chkcontents->setToolTip(QStringLiteral("Find the files whose text holds the words typed, "
                                            "instead of the files whose names hold them"));
-    cmdquery = named(new QPushButton(QStringLiteral("Seach box .."), Frame1), "cmdquery");
+    cmdquery = shell::named(new QPushButton(QStringLiteral("Seach box .."), Frame1), "cmdquery");
     connect(cmdquery, &QPushButton::clicked, this, [this] {
         if (browser_->Operations.Show_Search_Box)
             browser_->Operations.Show_Search_Box();
@@ -173,8 +175,8 @@ void frmQuery_doc::build_query_strip() {
     // An index into one group combo is an index into the other; each build starts at the first.
     connect(cmbgroup, &QComboBox::currentIndexChanged, cmbgroup_id, &QComboBox::setCurrentIndex);
     connect(browser_->Tree.group_names(), &QAbstractItemModel::modelReset, this, [this] {
-        Set_List_Selection(cmbgroup, 0);
-        Set_List_Selection(cmbgroup_id, 0);
+        shell::Set_List_Selection(cmbgroup, 0);
+        shell::Set_List_Selection(cmbgroup_id, 0);
     });
 
     const int row = std::max({cmbgroup->sizeHint().height(), Cmbquery->sizeHint().height(),
@@ -263,7 +265,7 @@ void frmQuery_doc::node_click(const QModelIndex& index) {
 }
 
 void frmQuery_doc::tree_pressed(QMouseEvent* event) {
-    Menu_State menu;
+    shell::Menu_State menu;
     if (browser_->Prepare_Tree_Menu(menu))
         menus_.Pop_Up(QStringLiteral("mnu_tree_manage"), menu, event->globalPosition().toPoint());
 }
@@ -289,7 +291,7 @@ void frmQuery_doc::list_pressed(QMouseEvent* event) {
     press.rights = b.Node_Rights();
     press.copy_list_empty = b.Copy_List_Empty();
 
-    Menu_State menu;
+    shell::Menu_State menu;
     const List_Press_Result result = Prepare_List_Menu(press, menu);
     if (result.changes_modes) {
         lv->setSelectionMode(result.multi_select ? QAbstractItemView::ExtendedSelection
@@ -339,7 +341,7 @@ void frmQuery_doc::Run_Command(const QString& key) {
     browser_->main_mnu_proc(key);
 }
 
-void frmQuery_doc::Pop_Up_Menu(const QString& menu, const Menu_State& state) {
+void frmQuery_doc::Pop_Up_Menu(const QString& menu, const shell::Menu_State& state) {
     menus_.Pop_Up(menu, state, QCursor::pos());
 }
 
@@ -358,10 +360,12 @@ void frmQuery_doc::Set_Group_Text(const QString& text) {
 }
 
 void frmQuery_doc::Autosize_List() {
-    Autosize_Columns(lv, Fit_Contents_And_Header);
+    shell::Autosize_Columns(lv, shell::Fit_Contents_And_Header);
 }
 
 void frmQuery_doc::Pump_Events() {
     // Painting and timers only: a click now would start another load inside this one.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
+
+} // namespace browser

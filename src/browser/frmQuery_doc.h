@@ -10,8 +10,10 @@
 #include <functional>
 #include <memory>
 
+namespace shell {
 class Main_Menus;
 class Prompter;
+} // namespace shell
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -20,7 +22,10 @@ class QMimeData;
 class QMouseEvent;
 class QPushButton;
 class QTreeView;
+namespace shell {
 class Status_Strip;
+} // namespace shell
+namespace browser {
 
 // What the list's gestures reach in the layers above the browser; the program's wiring sets them.
 struct List_Gestures {
@@ -37,10 +42,10 @@ struct List_Gestures {
 // The library browser: the query strip on top, the catalogue tree on the left, the list on the
 // right, with a splitter between them. It shows the browser's logic and forwards the user's
 // clicks to it; the menus it pops up are its frame's.
-class frmQuery_doc : public QWidget, public Browser_Window, public Inner_Window {
+class frmQuery_doc : public QWidget, public Browser_Window, public shell::Inner_Window {
     Q_OBJECT
 public:
-    frmQuery_doc(Prompter& prompter, Status_Strip& status, Main_Menus& menus,
+    frmQuery_doc(shell::Prompter& prompter, shell::Status_Strip& status, shell::Main_Menus& menus,
                  QWidget* parent = nullptr);
     ~frmQuery_doc() override;
 
@@ -61,7 +66,7 @@ public:
     void Run_Command(const QString& key) override;
 
     // Browser_Window
-    void Pop_Up_Menu(const QString& menu, const Menu_State& state) override;
+    void Pop_Up_Menu(const QString& menu, const shell::Menu_State& state) override;
     void Collapse_Node(const QModelIndex& node) override;
     void Set_Group_Text(const QString& text) override;
     void Autosize_List() override;
@@ -83,8 +88,8 @@ private:
     void list_released();
     void list_drag();
 
-    Status_Strip& status_;
-    Main_Menus& menus_;
+    shell::Status_Strip& status_;
+    shell::Main_Menus& menus_;
     QFileIconProvider file_icons_;
     // Declared before the browser, so the operations it holds go after the browser's.
     std::unique_ptr<QObject> parts_;
@@ -107,3 +112,5 @@ private:
     QTreeView* lv;
     QLabel* Picture1;
 };
+
+} // namespace browser

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+namespace browser {
+
 namespace {
 
 const QString Size_Caption =
@@ -25,9 +27,9 @@ const QString Size_Caption =
 class Size_Row : public QWidget {
 public:
     Size_Row(QWidget* parent, QLineEdit*& from, QLineEdit*& to) : QWidget(parent) {
-        caption_ = named(new QLabel(Size_Caption, this), "lblSize");
-        from_ = from = named(new QLineEdit(this), "txtSizeFrom");
-        to_ = to = named(new QLineEdit(this), "txtSizeTo");
+        caption_ = shell::named(new QLabel(Size_Caption, this), "lblSize");
+        from_ = from = shell::named(new QLineEdit(this), "txtSizeFrom");
+        to_ = to = shell::named(new QLineEdit(this), "txtSizeTo");
         setMinimumSize(caption_->sizeHint().width(),
                        std::max(caption_->sizeHint().height(), from->sizeHint().height()));
     }
@@ -63,7 +65,7 @@ private:
 };
 
 QComboBox* typed_combo(QWidget* parent, const char* name, const QStringList& items) {
-    auto* box = named(new QComboBox(parent), name);
+    auto* box = shell::named(new QComboBox(parent), name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->addItems(items);
@@ -73,7 +75,7 @@ QComboBox* typed_combo(QWidget* parent, const char* name, const QStringList& ite
 }
 
 QLabel* label(const QString& text, QWidget* parent, const char* name) {
-    return named(new QLabel(text, parent), name);
+    return shell::named(new QLabel(text, parent), name);
 }
 
 } // namespace
@@ -85,7 +87,7 @@ frmSeachBox::frmSeachBox(Search_Operations& search, const QStringList& user_name
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label(QStringLiteral("File Name:"), this, "Label1"), 0, 0);
-    txtFile_Name = named(new QLineEdit(this), "txtFile_Name");
+    txtFile_Name = shell::named(new QLineEdit(this), "txtFile_Name");
     grid->addWidget(txtFile_Name, 0, 1);
     grid->addWidget(label(QStringLiteral("File Type:"), this, "Label2"), 1, 0);
     cmbFileType = typed_combo(this, "cmbFileType", Search_File_Types());
@@ -98,29 +100,29 @@ frmSeachBox::frmSeachBox(Search_Operations& search, const QStringList& user_name
     grid->addWidget(cmbLastAcc, 3, 1);
     grid->addWidget(new Size_Row(this, txtSizeFrom, txtSizeTo), 4, 0, 1, 2);
 
-    Frame2 = named(new QFrame(this), "Frame2");
+    Frame2 = shell::named(new QFrame(this), "Frame2");
     Frame2->setFrameShape(QFrame::StyledPanel);
     auto* time = new QGridLayout(Frame2);
-    Check1 = named(new QCheckBox(QStringLiteral("Time"), Frame2), "Check1");
+    Check1 = shell::named(new QCheckBox(QStringLiteral("Time"), Frame2), "Check1");
     time->addWidget(Check1, 0, 0);
     time->addWidget(label(QStringLiteral("Time Type"), Frame2, "Label5"), 0, 1);
-    cmbTimeType = named(new QComboBox(Frame2), "cmbTimeType");
+    cmbTimeType = shell::named(new QComboBox(Frame2), "cmbTimeType");
     cmbTimeType->addItems(Search_Time_Types());
     time->addWidget(cmbTimeType, 0, 2, 1, 2);
     options_ = new QButtonGroup(this);
-    Option1 = named(new QRadioButton(QStringLiteral("Before"), Frame2), "Option1");
-    txtBeforeDay = named(new QLineEdit(Frame2), "txtBeforeDay");
+    Option1 = shell::named(new QRadioButton(QStringLiteral("Before"), Frame2), "Option1");
+    txtBeforeDay = shell::named(new QLineEdit(Frame2), "txtBeforeDay");
     time->addWidget(Option1, 1, 0);
     time->addWidget(txtBeforeDay, 1, 1);
     time->addWidget(label(QStringLiteral("Days"), Frame2, "Label6"), 1, 2);
-    Option2 = named(new QRadioButton(QStringLiteral("Before"), Frame2), "Option2");
-    txtBeforeMonth = named(new QLineEdit(Frame2), "txtBeforeMonth");
+    Option2 = shell::named(new QRadioButton(QStringLiteral("Before"), Frame2), "Option2");
+    txtBeforeMonth = shell::named(new QLineEdit(Frame2), "txtBeforeMonth");
     time->addWidget(Option2, 2, 0);
     time->addWidget(txtBeforeMonth, 2, 1);
     time->addWidget(label(QStringLiteral("Months"), Frame2, "Label7"), 2, 2);
-    Option3 = named(new QRadioButton(QStringLiteral("From "), Frame2), "Option3");
-    DTPf = named(new QDateEdit(Frame2), "DTPf");
-    DTPt = named(new QDateEdit(Frame2), "DTPt");
+    Option3 = shell::named(new QRadioButton(QStringLiteral("From "), Frame2), "Option3");
+    DTPf = shell::named(new QDateEdit(Frame2), "DTPf");
+    DTPt = shell::named(new QDateEdit(Frame2), "DTPt");
     time->addWidget(Option3, 3, 0);
     time->addWidget(DTPf, 3, 1);
     time->addWidget(label(QStringLiteral("To"), Frame2, "Label8"), 3, 2);
@@ -134,8 +136,8 @@ frmSeachBox::frmSeachBox(Search_Operations& search, const QStringList& user_name
     for (QDateEdit* picker : {DTPf, DTPt})
         picker->setCalendarPopup(true);
 
-    cmdquery = named(new QPushButton(QStringLiteral("&Query"), this), "cmdquery");
-    CmdExit = named(new QPushButton(QStringLiteral("&Exit"), this), "CmdExit");
+    cmdquery = shell::named(new QPushButton(QStringLiteral("&Query"), this), "cmdquery");
+    CmdExit = shell::named(new QPushButton(QStringLiteral("&Exit"), this), "CmdExit");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdquery);
@@ -260,3 +262,5 @@ bool frmSeachBox::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace browser

@@ -12,6 +12,8 @@ class QFrame;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+namespace browser {
+
 class Search_Operations;
 
 // The search dialog: an administrator's search of the whole library by name, type, owner, last
@@ -61,3 +63,5 @@ private:
     QPushButton* cmdquery;
     QPushButton* CmdExit;
 };
+
+} // namespace browser

@@ -1,5 +1,7 @@
 #include "db/SchemaCodes.h"
 
+namespace db {
+
 namespace codes {
 
 QString Right_Text(QChar letter) {
@@ -23,3 +25,5 @@ QString Too_Long_Text(const QString& subject, qsizetype length, int limit) {
 }
 
 } // namespace codes
+
+} // namespace db

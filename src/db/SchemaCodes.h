@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace db {
+
 // Codes stored in the library's tables, and the built-in account.
 namespace codes {
 
@@ -85,3 +87,5 @@ QString Too_Long_Text(const QString& subject, qsizetype length, int limit);
 inline constexpr int Block_Size = 9182;
 
 } // namespace codes
+
+} // namespace db

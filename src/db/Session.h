@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace db {
+
 // The signed-in user's values and those of the selected catalogue node: program-wide, read and
 // written directly, all on the one window thread.
 namespace session {
@@ -14,3 +16,5 @@ inline QString Templates_Dir;   // working folder, with a trailing separator
 inline QString Desktop_Dir;     // desktop folder, no trailing separator
 
 } // namespace session
+
+} // namespace db

@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+namespace db {
+
 QString Program_Title() {
     return QStringLiteral("Scrollkin");
 }
@@ -17,3 +19,5 @@ void Save_Setting(const QString& section, const QString& key, const QString& val
     s.setValue(section + QLatin1Char('/') + key, value);
     s.sync();
 }
+
+} // namespace db

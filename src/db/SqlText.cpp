@@ -2,6 +2,8 @@
 
 #include <QVariant>
 
+namespace db {
+
 QString Quote_Sql(const QString& text) {
     QString out = text;
     out.replace(QLatin1Char('\''), QLatin1String("''"));
@@ -18,8 +20,6 @@ QString Quote_Like(const QString& text) {
     }
     return Quote_Sql(out);
 }
-
-namespace db {
 
 QString Sql_Date_Literal(const QDateTime& when, Engine engine) {
     return when.toString(engine == Engine::Sql_Server ? QStringLiteral("yyyyMMdd HH:mm:ss")

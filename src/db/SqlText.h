@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+namespace db {
+
 // Doubles every single quote, so the text can stand between quotes in a SQL literal. Every
 // value spliced into a statement passes through here; a text without quotes is unchanged.
 QString Quote_Sql(const QString& text);
@@ -13,8 +15,6 @@ QString Quote_Sql(const QString& text);
 //   "file_name like '%" + Quote_Like(q) + "%'" + Like_Escape
 QString Quote_Like(const QString& text);
 inline constexpr QLatin1StringView Like_Escape(" escape '\\'");
-
-namespace db {
 
 enum class Engine { Sql_Server, Sqlite };
 

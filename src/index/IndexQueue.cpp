@@ -34,7 +34,8 @@ Index_Queue::~Index_Queue() {
 
 QStringList Index_Queue::Ocr_Languages() {
     const QStringList languages =
-        Get_Setting(QStringLiteral("Index"), QStringLiteral("OCR_Languages"), QStringLiteral("eng"))
+        db::Get_Setting(QStringLiteral("Index"), QStringLiteral("OCR_Languages"),
+                        QStringLiteral("eng"))
             .split(QLatin1Char('+'), Qt::SkipEmptyParts);
     return languages.isEmpty() ? QStringList{QStringLiteral("eng")} : languages;
 }

@@ -10,7 +10,9 @@
 #include <memory>
 #include <optional>
 
+namespace shell {
 class Status_Strip;
+} // namespace shell
 namespace db {
 class Connection;
 }
@@ -27,7 +29,7 @@ public:
     ~Index_Queue() override;
 
     // Where the queue tells what it reads (Status_Strip::Set_Indexing); nowhere by default.
-    void Set_Status(Status_Strip* status) { status_ = status; }
+    void Set_Status(shell::Status_Strip* status) { status_ = status; }
     void Set_Limits(const Extraction_Limits& limits) { limits_ = limits; }
     const Extraction_Limits& Limits() const { return limits_; }
 
@@ -65,7 +67,7 @@ private:
     void show();
 
     db::Connection& c_;
-    Status_Strip* status_ = nullptr;
+    shell::Status_Strip* status_ = nullptr;
     Extraction_Limits limits_;
     std::deque<Job> waiting_;
     std::optional<Job> running_;

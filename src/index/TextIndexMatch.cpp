@@ -56,7 +56,7 @@ QString sqlite_match(const std::vector<Query_Term>& terms) {
     return QStringLiteral("File_NO IN (select File_NO from Tbl_File_Text where Text_ID IN "
                           "(select rowid from Tbl_File_Text_Index where Tbl_File_Text_Index "
                           "match '") +
-           Quote_Sql(fts_expression(terms)) + QStringLiteral("'))");
+           db::Quote_Sql(fts_expression(terms)) + QStringLiteral("'))");
 }
 
 QString contains_match(const std::vector<Query_Term>& terms) {
@@ -67,14 +67,14 @@ QString contains_match(const std::vector<Query_Term>& terms) {
                      (t.prefix ? QStringLiteral("*\"") : QStringLiteral("\""));
     return QStringLiteral("File_NO IN (select File_NO from Tbl_File_Text where "
                           "CONTAINS(File_Text,'") +
-           Quote_Sql(parts.join(QStringLiteral(" AND "))) + QStringLiteral("'))");
+           db::Quote_Sql(parts.join(QStringLiteral(" AND "))) + QStringLiteral("'))");
 }
 
 QString like_match(const std::vector<Query_Term>& terms) {
     QStringList parts;
     for (const Query_Term& t : terms)
         parts << QStringLiteral("File_Text COLLATE Latin1_General_CI_AI like '%") +
-                     Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape;
+                     db::Quote_Like(t.text) + QStringLiteral("%'") + db::Like_Escape;
     return QStringLiteral("File_NO IN (select File_NO from Tbl_File_Text where ") +
            parts.join(QStringLiteral(" and ")) + QLatin1Char(')');
 }
@@ -170,13 +170,13 @@ QString Snippet(db::Connection& c, const QString& file_no, const QString& query)
     const std::vector<Query_Term> terms = Query_Terms(query);
     if (terms.empty() || !Has_Tables(c))
         return {};
-    const QString no = Quote_Sql(file_no);
+    const QString no = db::Quote_Sql(file_no);
     if (c.engine() == db::Engine::Sqlite) {
         // Sent as it stands (snippet() is the engine's own): length(), not DATALENGTH().
         const db::Result r = c.Open_Native_Query(
             QStringLiteral("select snippet(Tbl_File_Text_Index,0,'','','...',12) from "
                            "Tbl_File_Text_Index where Tbl_File_Text_Index match '") +
-            Quote_Sql(fts_expression(terms)) +
+            db::Quote_Sql(fts_expression(terms)) +
             QStringLiteral("' and rowid=(select Text_ID from Tbl_File_Text where File_NO='") + no +
             QStringLiteral("' and File_NO in (select File_NO from Tbl_File_Information where "
                            "File_NO='") +

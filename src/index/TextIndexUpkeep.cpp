@@ -17,7 +17,7 @@ namespace {
 QString literal(const QString& text, qsizetype size = -1) {
     if (text.isEmpty())
         return QStringLiteral("NULL");
-    return QLatin1Char('\'') + Quote_Sql(size < 0 ? text : text.left(size)) + QLatin1Char('\'');
+    return QLatin1Char('\'') + db::Quote_Sql(size < 0 ? text : text.left(size)) + QLatin1Char('\'');
 }
 
 } // namespace
@@ -29,7 +29,7 @@ void Store(db::Connection& c, const QString& file_no, const Extraction& e) {
     // A NUL would end the engine's reading of the statement there.
     QString text = indexed ? e.text : QString();
     text.remove(QChar(0));
-    const QString no = Quote_Sql(file_no);
+    const QString no = db::Quote_Sql(file_no);
     db::Transaction tx(c);
     c.Run_Statement(QStringLiteral("delete from Tbl_File_Text where File_NO='") + no +
                     QLatin1Char('\''));
@@ -40,7 +40,7 @@ void Store(db::Connection& c, const QString& file_no, const Extraction& e) {
         literal(e.extractor, 50) + QLatin1Char(',') + literal(e.version, 20) +
         (indexed ? QStringLiteral(",'Indexed',") : QStringLiteral(",'Not indexable',")) +
         literal(indexed ? QString() : e.reason, 255) + QLatin1Char(',') +
-        (indexed ? QLatin1Char('\'') + Quote_Sql(text) + QLatin1Char('\'')
+        (indexed ? QLatin1Char('\'') + db::Quote_Sql(text) + QLatin1Char('\'')
                  : QStringLiteral("NULL")) +
         QStringLiteral(" from Tbl_File_Information where File_NO='") + no +
         QStringLiteral("' and deleted='0'"));
@@ -51,7 +51,7 @@ void Forget(db::Connection& c, const QString& file_no) {
     if (!Has_Tables(c))
         return;
     c.Run_Statement(QStringLiteral("delete from Tbl_File_Text where File_NO='") +
-                    Quote_Sql(file_no) + QLatin1Char('\''));
+                    db::Quote_Sql(file_no) + QLatin1Char('\''));
 }
 
 void Copy(db::Connection& c, const QString& from_no, const QString& to_no) {
@@ -60,10 +60,10 @@ void Copy(db::Connection& c, const QString& from_no, const QString& to_no) {
     c.Run_Statement(QStringLiteral("insert into Tbl_File_Text (File_NO,Extractor,"
                                    "Extractor_Version,Date_Indexed,Outcome,Reason,File_Text) "
                                    "select '") +
-                    Quote_Sql(to_no) +
+                    db::Quote_Sql(to_no) +
                     QStringLiteral("',Extractor,Extractor_Version,Date_Indexed,Outcome,Reason,"
                                    "File_Text from Tbl_File_Text where File_NO='") +
-                    Quote_Sql(from_no) + QLatin1Char('\''));
+                    db::Quote_Sql(from_no) + QLatin1Char('\''));
 }
 
 QStringList Files_To_Index(db::Connection& c, bool all) {

@@ -33,8 +33,9 @@ const QStringList& Log_Book_Columns() {
     return columns;
 }
 
-Log_Book::Log_Book(Browser& browser, db::Connection& connection, Prompter& prompter,
-                   Status_Strip& status, Browser_Window& window, Log_Windows windows)
+Log_Book::Log_Book(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+                   shell::Status_Strip& status, browser::Browser_Window& window,
+                   Log_Windows windows)
     : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
       windows_(std::move(windows)) {}
 
@@ -52,19 +53,19 @@ void Log_Book::Load_Log_Book(const QString& top) {
     const QStandardItem* node = browser_.Tree.selected();
     if (!node)
         return;
-    const Hourglass wait;
-    const QString user = Catalogue_Tree::key_of(node).mid(6);
+    const shell::Hourglass wait;
+    const QString user = browser::Catalogue_Tree::key_of(node).mid(6);
     const QString from =
         QStringLiteral(" File_Name,File_Type,Operation,Date_Accessed from tbl_file_information "
                        "join tbl_file_log on tbl_file_information.file_no=tbl_file_log.file_no "
                        "and tbl_file_log.User_Name='") +
-        Quote_Sql(user) + QLatin1Char('\'');
+        db::Quote_Sql(user) + QLatin1Char('\'');
     // Only digits may stand after "top": whatever the caller passes, its leading number is used.
     const QString sql =
         top.isEmpty()
             ? QStringLiteral("select") + from + QStringLiteral(" order by Date_Accessed desc")
-            : QStringLiteral("select top ") + Quote_Sql(Leading_Number_Text(top)) + from +
-                  QStringLiteral(" order by  Date_Accessed desc");
+            : QStringLiteral("select top ") + db::Quote_Sql(browser::Leading_Number_Text(top)) +
+                  from + QStringLiteral(" order by  Date_Accessed desc");
     // The progress needs the count before the rows. The log's own rows of the user are counted
     // on its index alone, at a fraction of the join's cost; no log row has two file rows, so
     // this is the most the join can give, and exactly it while every logged file has its row.
@@ -72,11 +73,11 @@ void Log_Book::Load_Log_Book(const QString& top) {
     std::unique_ptr<db::Cursor> rows;
     try {
         n = c_.Open_Query(QStringLiteral("select count(*) from tbl_file_log where User_Name='") +
-                          Quote_Sql(user) + QLatin1Char('\''))
+                          db::Quote_Sql(user) + QLatin1Char('\''))
                 .field(0)
                 .toLongLong();
         if (!top.isEmpty())
-            n = std::min(n, Leading_Number_Text(top).toLongLong());
+            n = std::min(n, browser::Leading_Number_Text(top).toLongLong());
         rows = c_.Open_Cursor(sql);
     } catch (const db::Error& e) {
         tell(e);
@@ -84,21 +85,21 @@ void Log_Book::Load_Log_Book(const QString& top) {
     }
     // Each load lists the rows it asks for, also when the user asks again without clicking
     // the node anew: the rows of an earlier load are not kept beside them.
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     list.Clear_Rows();
     list.Reserve(int(n));
     status_.Set_Progress_Maximum(int(n) + 1);
     status_.Show_Progress(true);
-    File_List& files = browser_.Files;
-    Image_List& images = browser_.Images;
+    browser::File_List& files = browser_.Files;
+    browser::Image_List& images = browser_.Images;
     QElapsedTimer since_progress;
     since_progress.start();
     const auto progress_done = [this] {
         status_.Set_Progress_Value(0);
         status_.Show_Progress(false);
     };
-    Type_Keys types(files, images);
-    Raw_Row fields(*rows);
+    browser::Type_Keys types(files, images);
+    browser::Raw_Row fields(*rows);
     int i = 0;
     try {
         for (; rows->next(); ++i) {
@@ -121,14 +122,14 @@ void Log_Book::Load_Log_Book(const QString& top) {
                 }
             }
             fields.Read();
-            const Type_Keys::Key& key = types.Of(fields, 1);
-            list.Stage_Built_Row(Row_Store::First_Cell + 2, [&](Row_Store& row) {
+            const browser::Type_Keys::Key& key = types.Of(fields, 1);
+            list.Stage_Built_Row(browser::Row_Store::First_Cell + 2, [&](browser::Row_Store& row) {
                 row.Put(QVariant(QString()));
-                Put_Text_Field(row, fields, 0);
-                Type_Keys::Put_Key(row, key);
+                browser::Put_Text_Field(row, fields, 0);
+                browser::Type_Keys::Put_Key(row, key);
                 row.Put(QVariant(QString()));
-                Put_Cell_Field(row, fields, 2);
-                Put_Cell_Field(row, fields, 3);
+                browser::Put_Cell_Field(row, fields, 2);
+                browser::Put_Cell_Field(row, fields, 3);
             });
         }
     } catch (const db::Error& e) {
@@ -148,7 +149,7 @@ void Log_Book::Show_File_Log() {
     const int row = browser_.Current_Row();
     if (row < 0 || !windows_.Show_File_Log)
         return;
-    const List_Row r = browser_.List.Row(row);
+    const browser::List_Row r = browser_.List.Row(row);
     // Folder rows carry no file number: they have no log.
     if (r.tag.trimmed().isEmpty())
         return;
@@ -159,9 +160,10 @@ void Log_Book::Show_File_Log() {
     }
 }
 
-std::shared_ptr<Log_Book> Install_Log_Operations(Browser& browser, db::Connection& connection,
-                                                 Prompter& prompter, Status_Strip& status,
-                                                 Browser_Window& window, Log_Windows windows) {
+std::shared_ptr<Log_Book>
+Install_Log_Operations(browser::Browser& browser, db::Connection& connection,
+                       shell::Prompter& prompter, shell::Status_Strip& status,
+                       browser::Browser_Window& window, Log_Windows windows) {
     auto ops = std::make_shared<Log_Book>(browser, connection, prompter, status, window, windows);
     browser.Operations.Set_Log_Columns = [ops] { ops->Set_Log_Columns(); };
     browser.Operations.Load_Log_Book = [ops](const QString& top) { ops->Load_Log_Book(top); };

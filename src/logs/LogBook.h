@@ -7,10 +7,14 @@
 #include <memory>
 #include <optional>
 
+namespace browser {
 class Browser;
 class Browser_Window;
+} // namespace browser
+namespace shell {
 class Prompter;
 class Status_Strip;
+} // namespace shell
 namespace db {
 class Connection;
 class Error;
@@ -33,8 +37,8 @@ const QStringList& Log_Book_Columns();
 // own window, and a user's log book in the browser's list.
 class Log_Book {
 public:
-    Log_Book(Browser& browser, db::Connection& connection, Prompter& prompter, Status_Strip& status,
-             Browser_Window& window, Log_Windows windows);
+    Log_Book(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+             shell::Status_Strip& status, browser::Browser_Window& window, Log_Windows windows);
 
     // Empties the list and gives it the log book's columns, without check boxes.
     void Set_Log_Columns();
@@ -47,18 +51,19 @@ public:
 private:
     void tell(const db::Error& e);
 
-    Browser& browser_;
+    browser::Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
-    Status_Strip& status_;
-    Browser_Window& window_;
+    shell::Prompter& prompter_;
+    shell::Status_Strip& status_;
+    browser::Browser_Window& window_;
     Log_Windows windows_;
 };
 
 // Sets the browser's log operations (Set_Log_Columns, Load_Log_Book, Show_File_Log,
 // Ask_Top_Count). Everything passed in must outlive the returned object.
-std::shared_ptr<Log_Book> Install_Log_Operations(Browser& browser, db::Connection& connection,
-                                                 Prompter& prompter, Status_Strip& status,
-                                                 Browser_Window& window, Log_Windows windows);
+std::shared_ptr<Log_Book>
+Install_Log_Operations(browser::Browser& browser, db::Connection& connection,
+                       shell::Prompter& prompter, shell::Status_Strip& status,
+                       browser::Browser_Window& window, Log_Windows windows);
 
 } // namespace logs

@@ -8,6 +8,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+namespace logs {
+
 frmlogview::frmlogview(const QString& caption, QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmlogview"));
     setWindowTitle(caption);
@@ -40,11 +42,11 @@ void frmlogview::Init_Log_Columns() {
 void frmlogview::get_lv_data(db::Connection& connection, const QString& file_no) {
     rows_.Clear_Rows();
     logs::Read_File_Log(connection, file_no, rows_);
-    Autosize_Columns(lv, Fit_Contents_And_Header);
+    shell::Autosize_Columns(lv, shell::Fit_Contents_And_Header);
 }
 
 void frmlogview::column_click(int column) {
-    const Hourglass wait;
+    const shell::Hourglass wait;
     rows_.Sort_By(column, sort_descending_next_ ? Qt::DescendingOrder : Qt::AscendingOrder);
     sort_descending_next_ = !sort_descending_next_;
 }
@@ -53,8 +55,10 @@ void frmlogview::Show(const QString& caption, db::Connection& connection, const 
                       QWidget* owner) {
     frmlogview window(caption, owner);
     {
-        const Hourglass wait;
+        const shell::Hourglass wait;
         window.get_lv_data(connection, file_no);
     }
     window.exec();
 }
+
+} // namespace logs

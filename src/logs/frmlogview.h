@@ -8,6 +8,7 @@ class QTreeView;
 namespace db {
 class Connection;
 }
+namespace logs {
 
 // The log of one file: who did what to it and when, one row per log row. Column header clicks
 // sort, the direction alternating on every click; Esc closes.
@@ -25,12 +26,14 @@ public:
     static void Show(const QString& caption, db::Connection& connection, const QString& file_no,
                      QWidget* owner);
 
-    List_Model& Rows() { return rows_; }
+    browser::List_Model& Rows() { return rows_; }
 
 private:
     void column_click(int column);
 
-    List_Model rows_;
+    browser::List_Model rows_;
     QTreeView* lv;
     bool sort_descending_next_ = false;
 };
+
+} // namespace logs

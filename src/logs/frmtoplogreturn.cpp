@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace logs {
+
 frmtoplogreturn::frmtoplogreturn(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmtoplogreturn"));
     setWindowTitle(QStringLiteral("Number of log rows"));
@@ -48,7 +50,7 @@ bool frmtoplogreturn::eventFilter(QObject* watched, QEvent* event) {
             key->key() == Qt::Key_Escape)
             return QDialog::eventFilter(watched, event);
         const ushort code = key->key() == Qt::Key_Backspace ? ushort(8) : text.at(0).unicode();
-        if (Filter_Key(code, QStringLiteral("0123456789"), true) == 0)
+        if (shell::Filter_Key(code, QStringLiteral("0123456789"), true) == 0)
             return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -61,3 +63,5 @@ std::optional<QString> frmtoplogreturn::Ask(QWidget* owner) {
         return std::nullopt;
     return dialog.Text();
 }
+
+} // namespace logs

@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+namespace logs {
 
 // Asks for the number of newest log rows to list: digits only, at most six; OK or Enter hides
 // it and the caller reads Text1.
@@ -30,3 +31,5 @@ private:
     QLineEdit* Text1;
     QPushButton* OKButton;
 };
+
+} // namespace logs

@@ -1,5 +1,7 @@
 #include "shell/Commands.h"
 
+namespace shell {
+
 namespace commands {
 
 const std::vector<Command>& All() {
@@ -56,3 +58,5 @@ const Command* By_Item(const QString& item) {
 }
 
 } // namespace commands
+
+} // namespace shell

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace shell {
+
 // Every command of the main window's menus, declared once: the menus take their captions and
 // keys from here, the browser dispatches by the key, and the authority (browser/Access.h)
 // decides each one by its need on its target. A new command is one line here plus its handler.
@@ -54,3 +56,5 @@ const Command* By_Key(const QString& key);
 const Command* By_Item(const QString& item);
 
 } // namespace commands
+
+} // namespace shell

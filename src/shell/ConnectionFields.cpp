@@ -10,6 +10,8 @@
 #include <QList>
 #include <QStandardPaths>
 
+namespace shell {
+
 namespace {
 
 // An ODBC value that holds a separator, a brace or blanks at its ends goes between braces,
@@ -197,3 +199,5 @@ std::optional<QString> Connection_Dialog_Result(bool edit_mode, bool confirmed,
         return original;
     return std::nullopt;
 }
+
+} // namespace shell

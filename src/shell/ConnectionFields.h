@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace shell {
+
 class Prompter;
 
 // The connection dialog's model: the engine and its fields, turned into the one stored
@@ -56,3 +58,5 @@ Connection_Test Test_Connection(const QString& text);
 // opened on in edit mode, nothing in new mode.
 std::optional<QString> Connection_Dialog_Result(bool edit_mode, bool confirmed,
                                                 const QString& original, const QString& built);
+
+} // namespace shell

@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+namespace shell {
+
 Hourglass::Hourglass() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
@@ -19,3 +21,5 @@ void Hourglass::Restore() {
         QGuiApplication::restoreOverrideCursor();
     shown_ = false;
 }
+
+} // namespace shell

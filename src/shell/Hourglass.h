@@ -1,4 +1,5 @@
 #pragma once
+namespace shell {
 
 // Shows the hourglass pointer for its lifetime, so every way out of an operation restores the
 // pointer. Without a window system (logic tests) it does nothing.
@@ -15,3 +16,5 @@ public:
 private:
     bool shown_ = false;
 };
+
+} // namespace shell

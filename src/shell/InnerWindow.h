@@ -5,9 +5,15 @@
 
 #include <functional>
 
+namespace shell {
+
 class Main_Menus;
 class Prompter;
+} // namespace shell
+
 class QWidget;
+namespace shell {
+
 class Status_Strip;
 
 // The window the frame holds inside it. The frame knows it only through this; the program's
@@ -27,3 +33,5 @@ public:
 // Makes the inner window as a child of the frame, which owns it.
 using Inner_Window_Maker =
     std::function<Inner_Window*(Prompter&, Status_Strip&, Main_Menus&, QWidget* frame)>;
+
+} // namespace shell

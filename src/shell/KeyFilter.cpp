@@ -1,5 +1,7 @@
 #include "shell/KeyFilter.h"
 
+namespace shell {
+
 namespace {
 std::function<void()>& beep_handler() {
     static std::function<void()> handler;
@@ -26,3 +28,5 @@ ushort Filter_Key(ushort key, const QString& allowed, bool allow_backspace) {
     Beep();
     return 0;
 }
+
+} // namespace shell

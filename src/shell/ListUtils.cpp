@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QTreeView>
 
+namespace shell {
+
 namespace {
 
 // Rows measured for a column's width: enough for what a person sees, bounded for long lists.
@@ -65,3 +67,5 @@ int Set_List_Selection(QWidget* control, int index) {
     }
     return 0;
 }
+
+} // namespace shell

@@ -2,6 +2,7 @@
 
 class QAbstractItemView;
 class QWidget;
+namespace shell {
 
 // Column auto-size modes.
 inline constexpr int Fit_Contents = -1;
@@ -17,3 +18,5 @@ void Autosize_Columns(QAbstractItemView* list, int mode);
 // without it counting as a user click; returns the index read back (-1 for none). Any other
 // control: nothing, 0.
 int Set_List_Selection(QWidget* control, int index);
+
+} // namespace shell

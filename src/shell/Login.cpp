@@ -12,6 +12,8 @@
 
 #include <QDate>
 
+namespace shell {
+
 namespace {
 
 // The number an invalid user name or password is reported with.
@@ -50,9 +52,9 @@ bool is_set(const QVariant& flag) {
 } // namespace
 
 void Edit_Connection_String(const Connection_Editor& editor, const QString& failure) {
-    const QString current = Get_Setting(constr_section(), QStringLiteral("value"));
+    const QString current = db::Get_Setting(constr_section(), QStringLiteral("value"));
     if (const std::optional<QString> text = editor(current, failure))
-        Save_Setting(constr_section(), QStringLiteral("value"), *text);
+        db::Save_Setting(constr_section(), QStringLiteral("value"), *text);
 }
 
 std::optional<Login_Fields> Open_Login(Prompter& prompter, Single_Instance& instance) {
@@ -62,11 +64,11 @@ std::optional<Login_Fields> Open_Login(Prompter& prompter, Single_Instance& inst
         prompter.Tell(QStringLiteral("program is running!"));
         return std::nullopt;
     }
-    Login_Fields fields{Get_Setting(QStringLiteral("usename"), QStringLiteral("name")),
-                        Get_Setting(QStringLiteral("lastServer"), QStringLiteral("name"))};
+    Login_Fields fields{db::Get_Setting(QStringLiteral("usename"), QStringLiteral("name")),
+                        db::Get_Setting(QStringLiteral("lastServer"), QStringLiteral("name"))};
     const QString templates = Special_Folder_Path(Folder_Templates);
-    session::Templates_Dir = templates.isEmpty() ? QString() : templates + QLatin1Char('/');
-    session::Desktop_Dir = Special_Folder_Path(Folder_Desktop);
+    db::session::Templates_Dir = templates.isEmpty() ? QString() : templates + QLatin1Char('/');
+    db::session::Desktop_Dir = Special_Folder_Path(Folder_Desktop);
     return fields;
 }
 
@@ -84,13 +86,13 @@ QString Admin_Bootstrap_Sql() {
 
 QString Login_User_Sql(const QString& user_name) {
     return QStringLiteral("select top 1 UID,PWD ,sys_role,User_deny From TBL_USER WHERE UID='") +
-           Quote_Sql(user_name) + QLatin1Char('\'');
+           db::Quote_Sql(user_name) + QLatin1Char('\'');
 }
 
 QString Login_Window_Sql(const QString& user_name) {
     return QStringLiteral("select UID,Login_DayOfWeek,Login_Start_Time,Login_End_Time,(GETDATE())"
                           "from tbl_user_login_time where uid='") +
-           Quote_Sql(user_name) + QLatin1Char('\'');
+           db::Quote_Sql(user_name) + QLatin1Char('\'');
 }
 
 bool Has_Visible_Character(const QString& text) {
@@ -121,8 +123,8 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
     Hourglass hourglass;
     try {
         if (!connection_.Is_Open())
-            connection_.Open(Get_Setting(constr_section(), QStringLiteral("value")));
-        session::Cur_User = user_name;
+            connection_.Open(db::Get_Setting(constr_section(), QStringLiteral("value")));
+        db::session::Cur_User = user_name;
         if (Login_Attempts >= Max_Login_Refusals) {
             hourglass.Restore();
             prompter_.Tell(QStringLiteral("Login Failid!"));
@@ -147,9 +149,9 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
         if (account.text(0).compare(user_name, Qt::CaseInsensitive) != 0 ||
             trim_blanks(account.text(1)).compare(trim_blanks(password), Qt::CaseInsensitive) != 0)
             throw db::Error(Err_Invalid_Login, QStringLiteral("The password does not match."));
-        session::Cur_Role = account.text(2);
+        db::session::Cur_Role = account.text(2);
 
-        const db::Result window = connection_.Open_Query(Login_Window_Sql(session::Cur_User));
+        const db::Result window = connection_.Open_Query(Login_Window_Sql(db::session::Cur_User));
         if (!window.eof()) {
             const QString start = window.text(2);
             const QString end = window.text(3);
@@ -169,8 +171,8 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
             }
         }
 
-        Save_Setting(QStringLiteral("usename"), QStringLiteral("name"), user_name);
-        Save_Setting(QStringLiteral("lastServer"), QStringLiteral("name"), server);
+        db::Save_Setting(QStringLiteral("usename"), QStringLiteral("name"), user_name);
+        db::Save_Setting(QStringLiteral("lastServer"), QStringLiteral("name"), server);
         return {Login_Outcome::Signed_In, Login_Focus::Unchanged};
     } catch (const db::Error& e) {
         ++Login_Attempts;
@@ -189,3 +191,5 @@ Login_Result Sign_In::Login(const QString& user_name, const QString& password,
                 user_name.isEmpty() ? Login_Focus::User_Name : Login_Focus::Password};
     }
 }
+
+} // namespace shell

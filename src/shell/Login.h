@@ -10,6 +10,8 @@
 namespace db {
 class Connection;
 }
+namespace shell {
+
 class Hourglass;
 class Single_Instance;
 
@@ -85,3 +87,5 @@ private:
     Connection_Editor editor_;
     Weekday_Clock client_weekday_;
 };
+
+} // namespace shell

@@ -1,5 +1,7 @@
 #include "shell/LoginTimeWindow.h"
 
+namespace shell {
+
 QString Login_Time_Text(const QTime& time) {
     return time.isValid() ? time.toString(QLatin1String(Login_Time_Format)) : QString();
 }
@@ -14,3 +16,5 @@ Login_Window_Check Check_Login_Window(int client_weekday, const QDateTime& serve
         return Login_Window_Check::Wrong_Time;
     return Login_Window_Check::Allowed;
 }
+
+} // namespace shell

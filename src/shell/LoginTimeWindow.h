@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+namespace shell {
+
 // The one text form of a time of day in login windows (here and in the user dialog): 24-hour
 // with two-digit fields, so the order of the texts is the order of the times.
 inline constexpr const char* Login_Time_Format = "HH:mm:ss";
@@ -17,3 +19,5 @@ enum class Login_Window_Check { Allowed, Wrong_Day, Wrong_Time };
 Login_Window_Check Check_Login_Window(int client_weekday, const QDateTime& server_now,
                                       const QString& days, const QString& start,
                                       const QString& end);
+
+} // namespace shell

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QWidget>
 
+namespace shell {
+
 namespace {
 
 // One line of a menu: a separator has the caption "-"; a line without a caption is a command,
@@ -106,8 +108,8 @@ Main_Menus::Main_Menus(QWidget* owner)
         QMenu* sub = nullptr;
         for (auto line = m.items.begin(); line != m.items.end(); ++line) {
             QMenu* target = line->depth > 0 && sub ? sub : menu;
-            const commands::Command* command =
-                line->caption ? nullptr : commands::By_Item(QLatin1String(line->name));
+            const shell::commands::Command* command =
+                line->caption ? nullptr : shell::commands::By_Item(QLatin1String(line->name));
             const QString caption = QLatin1String(command         ? command->caption
                                                   : line->caption ? line->caption
                                                                   : "");
@@ -154,3 +156,5 @@ void Main_Menus::Pop_Up(const QString& menu, const Menu_State& state, const QPoi
     Apply(state);
     popper_(m, at);
 }
+
+} // namespace shell

@@ -7,10 +7,15 @@
 
 #include <functional>
 
+namespace shell {
+
 class Menu_State;
+} // namespace shell
+
 class QAction;
 class QMenu;
 class QWidget;
+namespace shell {
 
 // The main window's five menus, never shown as a menu bar: the tree's, the file list's, the
 // user list's and the log book's context menus, and the notification-area icon's menu. Every
@@ -42,3 +47,5 @@ private:
     Command_Handler handler_;
     Popper popper_;
 };
+
+} // namespace shell

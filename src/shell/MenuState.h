@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QString>
 
+namespace shell {
+
 // The state of a pop-up menu's items, by item name (the objectName of its action): what the
 // logic decides before the menu appears, and what the window applies to its actions.
 struct Menu_Item_State {
@@ -31,3 +33,5 @@ public:
 private:
     QHash<QString, Menu_Item_State> items_;
 };
+
+} // namespace shell

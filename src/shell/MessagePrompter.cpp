@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+namespace shell {
+
 namespace {
 
 QMessageBox::Icon box_icon(Prompt_Icon icon) {
@@ -100,3 +102,5 @@ std::optional<int> Message_Prompter::ask_number(const QString& text, const QStri
         return std::nullopt;
     return n;
 }
+
+} // namespace shell

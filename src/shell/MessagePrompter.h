@@ -3,6 +3,7 @@
 #include "shell/Prompter.h"
 
 class QWidget;
+namespace shell {
 
 // Prompts as the user sees them: message boxes and the platform's file, folder and input
 // dialogs, owned by the window that is active when they are asked.
@@ -22,3 +23,5 @@ protected:
 private:
     static QWidget* owner();
 };
+
+} // namespace shell

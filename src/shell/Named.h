@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+namespace shell {
+
 // Gives a newly made control its name, so tests and style rules find it by objectName.
 template <typename W> W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
@@ -13,3 +15,5 @@ template <typename W> W* named(W* widget, const QString& name) {
     widget->setObjectName(name);
     return widget;
 }
+
+} // namespace shell

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 
+namespace shell {
+
 namespace {
 
 // Closes a window that may be running the code that asked for it; it goes once that is done.
@@ -28,7 +30,7 @@ Program_Shell::Program_Shell(Prompter& prompter, Single_Instance& instance,
 Program_Shell::~Program_Shell() = default;
 
 bool Program_Shell::Start() {
-    QApplication::setApplicationName(Program_Title());
+    QApplication::setApplicationName(db::Program_Title());
     Set_Beep_Handler([] { QApplication::beep(); });
     return Show_Login();
 }
@@ -65,3 +67,5 @@ void Program_Shell::login_out() {
     if (!shown)
         Q_EMIT Quit();
 }
+
+} // namespace shell

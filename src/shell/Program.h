@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace shell {
+
 class Prompter;
 class Single_Instance;
 class frmLogin;
@@ -41,3 +43,5 @@ private:
     std::unique_ptr<frmLogin> login_;
     std::unique_ptr<frmMain> main_;
 };
+
+} // namespace shell

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+namespace shell {
+
 QPixmap Program_Logo(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -24,3 +26,5 @@ QPixmap Program_Logo(int size) {
     p.drawRoundedRect(QRectF(4, 25, 24, 5), 2.5, 2.5);
     return pixmap;
 }
+
+} // namespace shell

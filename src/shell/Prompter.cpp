@@ -2,8 +2,10 @@
 
 #include "db/Settings.h"
 
+namespace shell {
+
 QString Prompt_Title(const QString& title) {
-    return title.isEmpty() ? Program_Title() : title;
+    return title.isEmpty() ? db::Program_Title() : title;
 }
 
 Prompt_Answer Prompter::Message(const QString& text, const QString& title, Prompt_Icon icon,
@@ -51,3 +53,5 @@ std::optional<int> Prompter::Ask_Row_Count(const QString& text, const QString& t
                                            int minimum, int maximum) {
     return ask_number(text, Prompt_Title(title), value, minimum, maximum);
 }
+
+} // namespace shell

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace shell {
+
 enum class Prompt_Icon { None, Information, Question, Warning, Critical };
 enum class Prompt_Buttons { Ok, Ok_Cancel, Yes_No, Yes_No_Cancel };
 enum class Prompt_Answer { Ok, Cancel, Yes, No };
@@ -76,3 +78,5 @@ protected:
 
 // The title a prompt shows: its own, or the program's when it has none.
 QString Prompt_Title(const QString& title);
+
+} // namespace shell

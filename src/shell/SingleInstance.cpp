@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+namespace shell {
+
 Single_Instance::Single_Instance(const QString& lock_path) : lock_(lock_path) {
     // Only a dead owner makes a lock stale, however long the running copy has held it.
     lock_.setStaleLockTime(0);
@@ -23,5 +25,7 @@ QString Single_Instance::Default_Lock_Path() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    return dir + QLatin1Char('/') + Program_Title().toLower() + QStringLiteral(".lock");
+    return dir + QLatin1Char('/') + db::Program_Title().toLower() + QStringLiteral(".lock");
 }
+
+} // namespace shell

@@ -3,6 +3,8 @@
 #include <QLockFile>
 #include <QString>
 
+namespace shell {
+
 // Tells whether another copy of the program is running: the first copy holds a lock file in the
 // user's runtime folder for its whole run. A copy that died leaves a stale lock, which the next
 // start recognises by the dead process and takes over.
@@ -20,3 +22,5 @@ private:
     QLockFile lock_;
     bool held_ = false;
 };
+
+} // namespace shell

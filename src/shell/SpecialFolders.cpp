@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+namespace shell {
+
 QString Special_Folder_Path(int folder) {
     QStandardPaths::StandardLocation location;
     switch (folder) {
@@ -22,3 +24,5 @@ QString Special_Folder_Path(int folder) {
     QDir().mkpath(path);
     return path;
 }
+
+} // namespace shell

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace shell {
+
 // The main window's status strip as the logic writes it: the rights line (lblmsg), the progress
 // and total texts (lblcaption) and the progress bar (pbar). The main window implements it; tests
 // record it.
@@ -19,3 +21,5 @@ public:
     // it is idle.
     virtual void Set_Indexing(const QString& /*text*/) {}
 };
+
+} // namespace shell

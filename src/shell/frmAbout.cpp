@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+namespace shell {
+
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About this System"));
@@ -65,3 +67,5 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
         QDesktopServices::openUrl(QUrl(lblContact->text()));
     return QDialog::eventFilter(watched, event);
 }
+
+} // namespace shell

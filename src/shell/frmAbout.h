@@ -4,6 +4,7 @@
 
 class QLabel;
 class QPushButton;
+namespace shell {
 
 // The about box: the program's picture, title, version, a description, a notice of its legal
 // protection and a contact line that opens the user's mail program when pressed.
@@ -24,3 +25,5 @@ private:
     QLabel* lblContact;
     QPushButton* cmdOK;
 };
+
+} // namespace shell

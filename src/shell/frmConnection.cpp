@@ -16,6 +16,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+namespace shell {
+
 namespace {
 
 QWidget* page(QWidget* parent, QLayout* layout) {
@@ -219,3 +221,5 @@ std::optional<QString> frmConnection::Edit(QWidget* owner, Prompter& prompter,
     dialog.exec();
     return dialog.Result();
 }
+
+} // namespace shell

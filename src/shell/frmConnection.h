@@ -11,6 +11,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
+namespace shell {
 
 // The connection dialog: the engine and its fields, the string they make, and a test of it.
 // Opened on a stored string it edits that string; opened on nothing it proposes a new
@@ -62,3 +63,5 @@ private:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 };
+
+} // namespace shell

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace shell {
+
 namespace {
 
 bool is_quote(const QString& text) {
@@ -177,3 +179,5 @@ std::optional<QString> frmLogin::run_connection_dialog(const QString& current,
                                                        const QString& failure) {
     return frmConnection::Edit(this, prompter_, current, failure);
 }
+
+} // namespace shell

@@ -13,6 +13,7 @@ class QPushButton;
 namespace db {
 class Connection;
 }
+namespace shell {
 
 // The login dialog: the first window of the program. It shows the remembered names, filters
 // the keys, and hands "Login" to the sign-in logic; the program shell reacts to its outcome.
@@ -55,3 +56,5 @@ private:
     QPushButton* cmdCancel;
     QPushButton* Command1;
 };
+
+} // namespace shell

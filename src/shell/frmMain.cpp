@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QToolTip>
 
+namespace shell {
+
 namespace {
 
 // Wide enough for "  Loading data......" with two six-digit counts.
@@ -267,3 +269,5 @@ void frmMain::Set_Indexing(const QString& text) {
     lblindex->setText(text);
     lblindex->setVisible(!text.isEmpty());
 }
+
+} // namespace shell

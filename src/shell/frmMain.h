@@ -9,11 +9,16 @@
 
 #include <functional>
 
+namespace shell {
+
 class Prompter;
+} // namespace shell
+
 class QLabel;
 class QProgressBar;
 class QStatusBar;
 class QToolButton;
+namespace shell {
 
 // The frame of the program: the browser window as its only child, the status strip, the five
 // pop-up menus and the notification-area icon. Its close box hides it to the tray; only the
@@ -87,3 +92,5 @@ private:
     QLabel* lblindex;
     QToolButton* cmdSystem;
 };
+
+} // namespace shell

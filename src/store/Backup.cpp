@@ -41,10 +41,10 @@ enum Column {
 };
 
 QString q(const QString& value) {
-    return Quote_Sql(value);
+    return db::Quote_Sql(value);
 }
 
-QString cell_text(const List_Row& row, int column) {
+QString cell_text(const browser::List_Row& row, int column) {
     const size_t i = size_t(column - 1);
     return i < row.cells.size() ? row.cells[i].toString() : QString();
 }
@@ -74,19 +74,20 @@ std::optional<Stored_File> Overwrite_Candidate(db::Connection& c, const QString&
     return std::nullopt;
 }
 
-Backup::Backup(Browser& browser, db::Connection& connection, Prompter& prompter,
-               Status_Strip& status, Browser_Window& window, text_index::Index_Queue* queue)
+Backup::Backup(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+               shell::Status_Strip& status, browser::Browser_Window& window,
+               text_index::Index_Queue* queue)
     : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
       open_source_(Open_Backup_Source), queue_(queue) {}
 
 int Backup::find_listed(const File_Facts& facts) const {
-    const List_Model& list = browser_.List;
+    const browser::List_Model& list = browser_.List;
     const size_t type = Type_Column - 1;
     // The name first, one part of each row: a long list is read once, not row by row whole.
     for (int i = 0; i < list.Row_Count(); ++i) {
         if (list.Text(i).compare(facts.base_name, Qt::CaseInsensitive) != 0)
             continue;
-        const List_Row r = list.Row(i);
+        const browser::List_Row r = list.Row(i);
         if (!r.key.startsWith(Folder_Row_Prefix) && type < r.cells.size() &&
             Is_Same_File(r.text, r.cells[type].toString(), facts.base_name, facts.extension))
             return i;
@@ -95,7 +96,7 @@ int Backup::find_listed(const File_Facts& facts) const {
 }
 
 int Backup::listed_row(const QString& file_no) const {
-    const List_Model& list = browser_.List;
+    const browser::List_Model& list = browser_.List;
     for (int i = 0; i < list.Row_Count(); ++i)
         if (!list.Row(i).key.startsWith(Folder_Row_Prefix) && list.Row(i).tag == file_no)
             return i;
@@ -103,7 +104,7 @@ int Backup::listed_row(const QString& file_no) const {
 }
 
 QString Backup::icon_placeholder(const QString& extension) {
-    File_List& files = browser_.Files;
+    browser::File_List& files = browser_.Files;
     const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + extension;
     if (!files.Icon_Folder().isEmpty() && !QFileInfo::exists(placeholder))
         files.Make_Icon_Placeholder(extension);
@@ -113,7 +114,7 @@ QString Backup::icon_placeholder(const QString& extension) {
 int Backup::add_row(const QString& text, const QString& extension, const QString& file_no) {
     if (!browser_.Images.Contains(extension))
         browser_.Images.Add(extension, browser_.Images.Get_File_Icon(icon_placeholder(extension)));
-    List_Row r;
+    browser::List_Row r;
     r.text = text;
     r.icon_key = extension;
     r.cells.resize(Cells);
@@ -134,22 +135,23 @@ void Backup::select_row(int row) {
 void Backup::tell_failure(const db::Error& e) {
     prompter_.Tell(QStringLiteral("error ") + QString::number(e.number()) + e.description() +
                        QStringLiteral(",Backup failed!"),
-                   QStringLiteral("Backup failed"), Prompt_Icon::Information);
+                   QStringLiteral("Backup failed"), shell::Prompt_Icon::Information);
 }
 
 Backup_Outcome Backup::check_overwrite(int row) {
     select_row(row);
     if (!prompter_.Ask_Yes_No(QStringLiteral("'") + browser_.List.Row(row).text +
                                   QStringLiteral("' already exist,overwrite ?"),
-                              QStringLiteral("exist"), Prompt_Icon::Information))
+                              QStringLiteral("exist"), shell::Prompt_Icon::Information))
         return Backup_Outcome::Declined;
     // Replacing a file takes the right to delete it, in the folder as the library gives it now:
     // the list may show a query's result, whose right is not the folder's.
     bool may_replace = false;
     try {
-        may_replace =
-            browser_.Check(authority::Need::Delete, browser_.Targets_Of(commands::Target::Node))
-                .allowed;
+        may_replace = browser_
+                          .Check(browser::authority::Need::Delete,
+                                 browser_.Targets_Of(shell::commands::Target::Node))
+                          .allowed;
     } catch (const db::Error& e) {
         tell_failure(e);
         return Backup_Outcome::Failed;
@@ -187,9 +189,9 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
         return result;
     }
 
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     const QStandardItem* node = browser_.Tree.selected();
-    const QString folder = node ? Catalogue_Tree::key_of(node) : QString();
+    const QString folder = node ? browser::Catalogue_Tree::key_of(node) : QString();
     // What is replaced is a live file of the folder the backup goes to, as the library holds
     // it now: the list may be stale, or show a query's result from other folders.
     std::optional<Stored_File> existing;
@@ -229,7 +231,7 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
         row = add_row(facts.base_name, facts.extension, QString());
         added = true;
     }
-    const List_Row before = list.Row(row);
+    const browser::List_Row before = list.Row(row);
     list.Set_Cell(row, Size_Column, facts.size_text);
     list.Set_Cell(row, Type_Column, facts.type_text);
 
@@ -271,7 +273,7 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
 
 bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
                               const QString& folder_no, bool& new_file) {
-    Hourglass wait;
+    shell::Hourglass wait;
     std::optional<db::Error> failure;
     try {
         // Opened first: a file that cannot be read costs no file number.
@@ -291,11 +293,11 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
             new_file = !now || now->file_no != file_no;
         }
         if (new_file)
-            file_no = Next_Id(c_, QStringLiteral("file"));
-        const List_Row& r = browser_.List.Row(row);
+            file_no = browser::Next_Id(c_, QStringLiteral("file"));
+        const browser::List_Row& r = browser_.List.Row(row);
         const QString name = new_file ? base_name : r.text, size = cell_text(r, Size_Column),
                       type = cell_text(r, Type_Column), no = file_no;
-        const QString user = session::Cur_User;
+        const QString user = db::session::Cur_User;
 
         if (new_file) {
             c_.Run_Statement(QStringLiteral("insert into Tbl_File_Information (File_Name,"
@@ -334,7 +336,7 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
                 QStringLiteral("The catalogue row of file %1 could not be read back.").arg(no));
         tx.commit();
 
-        List_Model& list = browser_.List;
+        browser::List_Model& list = browser_.List;
         list.Set_Text(row, name);
         list.Set_Key(row, QStringLiteral("file") + no);
         list.Set_Cell(row, Created_By_Column, stored.field(3));
@@ -361,10 +363,10 @@ int Drop_Result::not_stored() const {
     return n;
 }
 
-std::shared_ptr<Backup> Install_Backup_Operations(Browser& browser, db::Connection& connection,
-                                                  Prompter& prompter, Status_Strip& status,
-                                                  Browser_Window& window,
-                                                  text_index::Index_Queue* queue) {
+std::shared_ptr<Backup>
+Install_Backup_Operations(browser::Browser& browser, db::Connection& connection,
+                          shell::Prompter& prompter, shell::Status_Strip& status,
+                          browser::Browser_Window& window, text_index::Index_Queue* queue) {
     auto backup = std::make_shared<Backup>(browser, connection, prompter, status, window, queue);
     browser.Operations.Backup_File = [backup](const QString& path, bool show_progress) {
         backup->Backup_File(path, show_progress);

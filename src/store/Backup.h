@@ -9,11 +9,17 @@
 #include <optional>
 #include <vector>
 
+namespace browser {
 class Browser;
 class Browser_Window;
+} // namespace browser
+namespace shell {
 class Prompter;
+} // namespace shell
 class QIODevice;
+namespace shell {
 class Status_Strip;
+} // namespace shell
 namespace db {
 class Connection;
 class Error;
@@ -62,8 +68,9 @@ struct Drop_Result {
 class Backup {
 public:
     // queue: reads the text of every file stored, for content queries; none reads nothing.
-    Backup(Browser& browser, db::Connection& connection, Prompter& prompter, Status_Strip& status,
-           Browser_Window& window, text_index::Index_Queue* queue = nullptr);
+    Backup(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+           shell::Status_Strip& status, browser::Browser_Window& window,
+           text_index::Index_Queue* queue = nullptr);
 
     // Stores one file in the folder selected in the tree, as a new file or over the folder's
     // live file of the same name and extension (Overwrite_Candidate, whether listed or not).
@@ -102,11 +109,11 @@ private:
     void tell_failure(const db::Error& e);
     Backup_Outcome check_overwrite(int row);
 
-    Browser& browser_;
+    browser::Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
-    Status_Strip& status_;
-    Browser_Window& window_;
+    shell::Prompter& prompter_;
+    shell::Status_Strip& status_;
+    browser::Browser_Window& window_;
     Source_Opener open_source_;
     text_index::Index_Queue* queue_;
 };
@@ -114,9 +121,11 @@ private:
 // Makes the browser's backup command ("bak") run Backup_File. The returned object also takes
 // the list's drops (Drop_Files); it lives as long as the browser's operation or the caller
 // holds it, and everything passed in must outlive it.
-std::shared_ptr<Backup> Install_Backup_Operations(Browser& browser, db::Connection& connection,
-                                                  Prompter& prompter, Status_Strip& status,
-                                                  Browser_Window& window,
+std::shared_ptr<Backup> Install_Backup_Operations(browser::Browser& browser,
+                                                  db::Connection& connection,
+                                                  shell::Prompter& prompter,
+                                                  shell::Status_Strip& status,
+                                                  browser::Browser_Window& window,
                                                   text_index::Index_Queue* queue = nullptr);
 
 } // namespace store

@@ -28,20 +28,21 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
     const QStandardItem* node = browser_.Tree.selected();
     if (!node)
         return result;
-    const QString key = Catalogue_Tree::key_of(node);
+    const QString key = browser::Catalogue_Tree::key_of(node);
     const QString kind = key.left(4);
     if (kind == QLatin1String("catl") || kind == QLatin1String("Grou"))
         return result;
     // The right the library gives on the folder now, not the one seen at its click.
     try {
-        const authority::Decision d =
-            browser_.Check(authority::Need::Backup, {authority::Target::Node(key, node->text())});
+        const browser::authority::Decision d =
+            browser_.Check(browser::authority::Need::Backup,
+                           {browser::authority::Target::Node(key, node->text())});
         if (!d.allowed) {
             if (d.gone)
                 browser_.Show_Refusal(d);
             else
                 prompter_.Tell(QStringLiteral("Have no enough right!"), QString(),
-                               Prompt_Icon::None);
+                               shell::Prompt_Icon::None);
             return result;
         }
     } catch (const db::Error& e) {

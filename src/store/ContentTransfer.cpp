@@ -22,7 +22,7 @@ namespace {
 // Pieces are gathered into one buffer so the disk sees few large reads and writes; writes of
 // 64 KiB and more restore about twice as fast as one write per piece. Still well under a MiB.
 constexpr qint64 Gather_Pieces = 64;
-constexpr qint64 Gather_Bytes = Gather_Pieces * codes::Block_Size;
+constexpr qint64 Gather_Bytes = Gather_Pieces * db::codes::Block_Size;
 
 QString content_table() {
     return QStringLiteral("Tbl_File_Data");
@@ -137,7 +137,7 @@ Piece_Plan Plan_Pieces(qint64 total) {
             Err_Overflow,
             QStringLiteral("Overflow: a content of %1 bytes cannot be transferred.").arg(total));
     const auto t = qint32(total);
-    return {t, t / codes::Block_Size, t % codes::Block_Size};
+    return {t, t / db::codes::Block_Size, t % db::codes::Block_Size};
 }
 
 qint32 Add_Checked(qint32 count, qint32 n) {
@@ -152,21 +152,21 @@ void Stream_To_Blob(QIODevice& source, qint64 total, db::Blob_Writer& writer) {
     const Piece_Plan plan = Plan_Pieces(total);
     const auto buffer = gather_buffer();
     qint32 count = 0;
-    qint32 first = plan.rest > 0 ? plan.rest : codes::Block_Size;
+    qint32 first = plan.rest > 0 ? plan.rest : db::codes::Block_Size;
     while (count < plan.total) {
         // One read fills the buffer with the next pieces: the remainder (first time only),
         // then as many whole pieces as fit and are left.
         qint64 chunk = first;
-        while (chunk + codes::Block_Size <= Gather_Bytes && count + chunk < plan.total)
-            chunk += codes::Block_Size;
+        while (chunk + db::codes::Block_Size <= Gather_Bytes && count + chunk < plan.total)
+            chunk += db::codes::Block_Size;
         read_fully(source, buffer.get(), chunk);
         for (qint64 at = 0; at < chunk;) {
-            const qint32 piece = at == 0 ? first : codes::Block_Size;
+            const qint32 piece = at == 0 ? first : db::codes::Block_Size;
             count = Add_Checked(count, piece);
             writer.append(buffer.get() + at, piece);
             at += piece;
         }
-        first = codes::Block_Size;
+        first = db::codes::Block_Size;
     }
 }
 
@@ -175,7 +175,7 @@ void Stream_From_Blob(db::Blob_Reader& reader, QIODevice& target) {
     const auto buffer = gather_buffer();
     qint64 fill = 0;
     qint32 count = 0;
-    qint32 piece = plan.rest > 0 ? plan.rest : codes::Block_Size;
+    qint32 piece = plan.rest > 0 ? plan.rest : db::codes::Block_Size;
     while (count < plan.total) {
         if (fill + piece > Gather_Bytes) {
             write_fully(target, buffer.get(), fill);
@@ -184,7 +184,7 @@ void Stream_From_Blob(db::Blob_Reader& reader, QIODevice& target) {
         read_piece(reader, buffer.get() + fill, piece, count, plan.total);
         count = Add_Checked(count, piece);
         fill += piece;
-        piece = codes::Block_Size;
+        piece = db::codes::Block_Size;
     }
     write_fully(target, buffer.get(), fill);
 }

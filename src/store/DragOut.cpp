@@ -19,7 +19,7 @@ const QString Uri_List = QStringLiteral("text/uri-list");
 Drag_Out::Drag_Out(Restore& restore) : restore_(restore) {}
 
 bool Drag_Out::may_start() const {
-    const Browser& browser = restore_.browser();
+    const browser::Browser& browser = restore_.browser();
     const int row = browser.Current_Row();
     if (row < 0 || browser.List.Row(row).tag.isEmpty())
         return false;
@@ -31,13 +31,14 @@ bool Drag_Out::Start() {
     if (!may_start())
         return false;
     // Every file dragged, where the library files it now: the list may be older than a denial.
-    Browser& browser = restore_.browser();
-    authority::Decision d;
+    browser::Browser& browser = restore_.browser();
+    browser::authority::Decision d;
     try {
-        d = browser.Check(authority::Need::Read, browser.Targets_Of(commands::Target::Files));
+        d = browser.Check(browser::authority::Need::Read,
+                          browser.Targets_Of(shell::commands::Target::Files));
     } catch (const db::Error& e) {
         restore_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description(), QString(),
-                      Prompt_Icon::Information);
+                      shell::Prompt_Icon::Information);
         return false;
     }
     if (d.allowed)
@@ -45,7 +46,7 @@ bool Drag_Out::Start() {
     if (d.gone)
         browser.Show_Refusal(d);
     else
-        restore_.Tell(QStringLiteral("Have no enough right!"), QString(), Prompt_Icon::None);
+        restore_.Tell(QStringLiteral("Have no enough right!"), QString(), shell::Prompt_Icon::None);
     return false;
 }
 
@@ -53,8 +54,8 @@ QStringList Drag_Out::Supply() {
     QStringList paths;
     if (!Start())
         return paths;
-    Browser& browser = restore_.browser();
-    Status_Strip& status = restore_.status();
+    browser::Browser& browser = restore_.browser();
+    shell::Status_Strip& status = restore_.status();
     QDir().mkpath(browser.Tmp_For_View_Dir());
     const Restore::Hourglass_Scope wait(restore_);
     const int n = int(browser.Selected_Rows().size());
@@ -64,7 +65,7 @@ QStringList Drag_Out::Supply() {
     QStringList skipped;
     for (int row : restore_.Selected_File_Rows()) {
         ++k;
-        const List_Row& r = browser.List.Row(row);
+        const browser::List_Row& r = browser.List.Row(row);
         const QString name = Restore_File_Name(r), file_no = r.tag;
         status.Set_Caption(Restore::Progress_Caption(name, k, n));
         restore_.Make_Current(row);

@@ -24,14 +24,14 @@ void File_Operations::Copy_Files() {
         if (!file_row(row))
             continue;
         make_current(row);
-        const List_Row r = browser_.List.Row(row);
+        const browser::List_Row r = browser_.List.Row(row);
         if (check_password(r.text) == Password_Refused)
             continue;
         // Each file's own folder, as the library files it: a query lists files of many.
         try {
-            const authority::Decision d =
-                authority::Decide(c_, session::Cur_User, authority::Need::Copy,
-                                  authority::Target::File(r.tag, r.text));
+            const browser::authority::Decision d = browser::authority::Decide(
+                c_, db::session::Cur_User, browser::authority::Need::Copy,
+                browser::authority::Target::File(r.tag, r.text));
             if (!d.allowed)
                 continue;
             folders << d.node;
@@ -50,14 +50,14 @@ void File_Operations::Copy_Files() {
 // deleted since it was copied would leave a live catalogue row without content: checked before
 // and after, and then nothing of the new file stays.
 QString File_Operations::paste_file(const QString& source_no, const QString& folder_no) {
-    const QString source = Quote_Sql(source_no), user = Quote_Sql(session::Cur_User);
+    const QString source = db::Quote_Sql(source_no), user = db::Quote_Sql(db::session::Cur_User);
     db::Transaction tx(c_);
     // Decided inside the paste's own transaction: the folder may have gone, or the right on it
     // or on the source, since the command was chosen.
-    authority::Require(c_, session::Cur_User, authority::Need::Paste,
-                       authority::Target::Node(folder_no));
-    authority::Require(c_, session::Cur_User, authority::Need::Copy,
-                       authority::Target::File(source_no));
+    browser::authority::Require(c_, db::session::Cur_User, browser::authority::Need::Paste,
+                                browser::authority::Target::Node(folder_no));
+    browser::authority::Require(c_, db::session::Cur_User, browser::authority::Need::Copy,
+                                browser::authority::Target::File(source_no));
     QString name;
     {
         const db::Result r = c_.Open_Query(
@@ -73,13 +73,13 @@ QString File_Operations::paste_file(const QString& source_no, const QString& fol
                                         QStringLiteral("' is no longer in the library: it was "
                                                        "not pasted.");
     }
-    const QString new_no = Next_Id(c_, QStringLiteral("file"));
-    const QString no = Quote_Sql(new_no);
+    const QString new_no = browser::Next_Id(c_, QStringLiteral("file"));
+    const QString no = db::Quote_Sql(new_no);
     c_.Run_Statement(
         QStringLiteral("insert into Tbl_File_Information (File_Name,File_Size,File_Type,File_Owner,"
                        "File_NO,Folder_NO,LastAccessed_by)") +
         QStringLiteral(" select File_Name,File_Size,File_Type,File_Owner,'") + no +
-        QStringLiteral("','") + Quote_Sql(folder_no) + QStringLiteral("','") + user +
+        QStringLiteral("','") + db::Quote_Sql(folder_no) + QStringLiteral("','") + user +
         QStringLiteral("' from Tbl_File_Information where file_no='") + source + QLatin1Char('\''));
     c_.Run_Statement(QStringLiteral("insert into tbl_file_data(file_no,file_data) select '") + no +
                      QStringLiteral("',file_data from tbl_file_data where file_no='") + source +
@@ -101,11 +101,11 @@ QString File_Operations::paste_file(const QString& source_no, const QString& fol
 }
 
 void File_Operations::Paste_Files() {
-    Hourglass wait;
+    shell::Hourglass wait;
     QStandardItem* node = browser_.Tree.selected();
     if (!node)
         return;
-    const QString target = Catalogue_Tree::key_of(node);
+    const QString target = browser::Catalogue_Tree::key_of(node);
     if (browser_.Copy_List_Empty())
         return;
     // A file is not pasted into the folder it was copied from.
@@ -120,7 +120,7 @@ void File_Operations::Paste_Files() {
     status_.Set_Progress_Maximum(int(sources.size()));
     status_.Show_Progress(true);
     Failures failures;
-    std::optional<authority::Decision> refused;
+    std::optional<browser::authority::Decision> refused;
     for (int k = 1; k <= sources.size(); ++k) {
         status_.Set_Caption(QStringLiteral("Paste File : The ") + QString::number(k) +
                             QStringLiteral(" OF ") + n);
@@ -130,9 +130,9 @@ void File_Operations::Paste_Files() {
                 failures.add(missing);
         } catch (const db::Error& e) {
             failures.add(e);
-        } catch (const authority::Refused& r) {
+        } catch (const browser::authority::Refused& r) {
             failures.add(r.decision.refusal);
-            if (r.decision.target == authority::Target::Kind::Node) {
+            if (r.decision.target == browser::authority::Target::Kind::Node) {
                 refused = r.decision;
                 break;
             }

@@ -24,17 +24,17 @@ constexpr int Rows_Removed_In_Place = 10;
 // The content goes for good, the catalogue row stays marked as deleted, and the log says who:
 // all or nothing, so no file is left marked deleted with its content, or the other way round.
 void File_Operations::delete_file(const QString& file_no) {
-    const QString no = Quote_Sql(file_no);
+    const QString no = db::Quote_Sql(file_no);
     db::Transaction tx(c_);
-    authority::Require(c_, session::Cur_User, authority::Need::Delete,
-                       authority::Target::File(file_no));
+    browser::authority::Require(c_, db::session::Cur_User, browser::authority::Need::Delete,
+                                browser::authority::Target::File(file_no));
     c_.Run_Statement(QStringLiteral("delete from tbl_file_data where file_no='") + no +
                      QLatin1Char('\''));
     c_.Run_Statement(QStringLiteral("update Tbl_File_information set deleted='1' where file_no='") +
                      no + QLatin1Char('\''));
     c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
                                     "file_no ) values('") +
-                     Quote_Sql(session::Cur_User) + QStringLiteral("',default,'Delete'") +
+                     db::Quote_Sql(db::session::Cur_User) + QStringLiteral("',default,'Delete'") +
                      QStringLiteral(",'") + no + QStringLiteral("') "));
     // A deleted file's text goes with it, so no content query finds it.
     text_index::Forget(c_, file_no);
@@ -43,13 +43,13 @@ void File_Operations::delete_file(const QString& file_no) {
 
 void File_Operations::Delete_Files() {
     const std::vector<int> selected = browser_.Selected_Rows();
-    const Prompt_Answer notify = prompter_.Ask_Yes_No_Cancel(
+    const shell::Prompt_Answer notify = prompter_.Ask_Yes_No_Cancel(
         QStringLiteral("Do you want the notification of each delete operation?"),
-        QStringLiteral("Do you need notify?"), Prompt_Icon::Question);
-    if (notify == Prompt_Answer::Cancel)
+        QStringLiteral("Do you need notify?"), shell::Prompt_Icon::Question);
+    if (notify == shell::Prompt_Answer::Cancel)
         return;
 
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     status_.Set_Progress_Maximum(list.Row_Count());
     status_.Show_Progress(true);
     QStringList deleted_keys;
@@ -58,7 +58,7 @@ void File_Operations::Delete_Files() {
     for (const int row : selected) {
         if (!file_row(row))
             continue;
-        const List_Row r = list.Row(row);
+        const browser::List_Row r = list.Row(row);
         make_current(row);
         // A protected file is kept and named at the end; a password not given keeps the file
         // too, the user having just cancelled it.
@@ -67,18 +67,18 @@ void File_Operations::Delete_Files() {
             kept << QLatin1Char('\'') + r.text + QStringLiteral("' is protected.");
         if (password != Password_Open)
             continue;
-        if (notify == Prompt_Answer::Yes &&
+        if (notify == shell::Prompt_Answer::Yes &&
             !prompter_.Ask_Yes_No(QStringLiteral("Are you sure you want to delete the file of '") +
                                       r.text + QStringLiteral("'?"),
-                                  QStringLiteral("Delete bakfile"), Prompt_Icon::Question))
+                                  QStringLiteral("Delete bakfile"), shell::Prompt_Icon::Question))
             continue;
         try {
-            const Hourglass wait;
+            const shell::Hourglass wait;
             delete_file(r.tag);
             deleted_keys << r.key;
         } catch (const db::Error& e) {
             failures.add(e);
-        } catch (const authority::Refused& r) {
+        } catch (const browser::authority::Refused& r) {
             failures.add(r.decision.refusal);
         }
         status_.Set_Progress_Value(row + 1);
@@ -88,9 +88,9 @@ void File_Operations::Delete_Files() {
     status_.Set_Caption(QString::number(deleted_keys.size()) + QStringLiteral(" files deleted!"));
     if (deleted_keys.size() > Rows_Removed_In_Place) {
         if (QStandardItem* node = browser_.Tree.selected())
-            reload_folder(Catalogue_Tree::key_of(node));
+            reload_folder(browser::Catalogue_Tree::key_of(node));
     } else {
-        Hourglass wait;
+        shell::Hourglass wait;
         status_.Show_Progress(true);
         int removed = 0;
         for (const QString& key : deleted_keys) {
@@ -104,7 +104,7 @@ void File_Operations::Delete_Files() {
     status_.Show_Progress(false);
     if (!kept.isEmpty())
         prompter_.Tell(kept.join(QStringLiteral("\r\n")), QStringLiteral("Delete bakfile"),
-                       Prompt_Icon::Information);
+                       shell::Prompt_Icon::Information);
     tell(failures, QStringLiteral("Files not deleted: "), QStringLiteral("Delete failed"));
 }
 

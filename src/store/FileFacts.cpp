@@ -73,8 +73,8 @@ QString File_Type_Text(const QString& file_name) {
     // The description only labels the type: it gives way where a long extension leaves it no
     // room in the column, without splitting a pair of UTF-16 units.
     QString text = File_Extension(file_name) + u'-' + File_Type_Description(file_name);
-    if (text.size() > codes::File_Type_Length) {
-        text.truncate(codes::File_Type_Length);
+    if (text.size() > db::codes::File_Type_Length) {
+        text.truncate(db::codes::File_Type_Length);
         if (text.back().isHighSurrogate())
             text.chop(1);
     }
@@ -109,9 +109,11 @@ File_Facts Backup_Source_Facts(const QString& path, qint64 max_size) {
     f.extension = File_Extension(f.name);
     f.base_name = File_Base_Name(f.name);
     // A file system here holds 255 bytes a name, which never exceed the columns; others may not.
-    if (f.base_name.size() > codes::Name_Length || f.extension.size() >= codes::File_Type_Length)
-        throw db::Error(Err_File_Access, codes::Too_Long_Text(QStringLiteral("The name of ") + path,
-                                                              f.name.size(), codes::Name_Length));
+    if (f.base_name.size() > db::codes::Name_Length ||
+        f.extension.size() >= db::codes::File_Type_Length)
+        throw db::Error(Err_File_Access,
+                        db::codes::Too_Long_Text(QStringLiteral("The name of ") + path,
+                                                 f.name.size(), db::codes::Name_Length));
     f.size_text = File_Size_Text(f.size);
     f.type_text = File_Type_Text(f.name);
     return f;

@@ -8,8 +8,9 @@
 
 namespace store {
 
-File_Operations::File_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                                 Status_Strip& status, Browser_Window& window)
+File_Operations::File_Operations(browser::Browser& browser, db::Connection& connection,
+                                 shell::Prompter& prompter, shell::Status_Strip& status,
+                                 browser::Browser_Window& window)
     : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window) {}
 
 void File_Operations::Failures::add(const QString& text) {
@@ -24,7 +25,7 @@ void File_Operations::Failures::add(const db::Error& e) {
 bool File_Operations::file_row(int row) const {
     if (row < 0 || row >= browser_.List.Row_Count())
         return false;
-    const List_Row& r = browser_.List.Row(row);
+    const browser::List_Row& r = browser_.List.Row(row);
     return !r.key.startsWith(QLatin1String("v'''")) && !r.tag.trimmed().isEmpty();
 }
 
@@ -41,8 +42,9 @@ int File_Operations::check_password(const QString& file_name) {
 
 void File_Operations::reload_folder(const QString& folder_no) {
     try {
-        browser_.Files.Get_Lvdata(
-            QStringLiteral("where Folder_No='") + Quote_Sql(folder_no) + QLatin1Char('\''), true);
+        browser_.Files.Get_Lvdata(QStringLiteral("where Folder_No='") + db::Quote_Sql(folder_no) +
+                                      QLatin1Char('\''),
+                                  true);
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
     }
@@ -53,13 +55,14 @@ void File_Operations::tell(const Failures& failures, const QString& what, const 
     if (failures.count == 0)
         return;
     prompter_.Tell(failures.first + QStringLiteral("\r\n") + what + QString::number(failures.count),
-                   title, Prompt_Icon::Information);
+                   title, shell::Prompt_Icon::Information);
 }
 
-std::shared_ptr<File_Operations> Install_File_Operations(Browser& browser,
+std::shared_ptr<File_Operations> Install_File_Operations(browser::Browser& browser,
                                                          db::Connection& connection,
-                                                         Prompter& prompter, Status_Strip& status,
-                                                         Browser_Window& window) {
+                                                         shell::Prompter& prompter,
+                                                         shell::Status_Strip& status,
+                                                         browser::Browser_Window& window) {
     auto ops = std::make_shared<File_Operations>(browser, connection, prompter, status, window);
     browser.Operations.Delete_Files = [ops] { ops->Delete_Files(); };
     browser.Operations.Copy_Files = [ops] { ops->Copy_Files(); };

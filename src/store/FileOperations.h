@@ -5,10 +5,14 @@
 #include <functional>
 #include <memory>
 
+namespace browser {
 class Browser;
 class Browser_Window;
+} // namespace browser
+namespace shell {
 class Prompter;
 class Status_Strip;
+} // namespace shell
 namespace db {
 class Connection;
 class Error;
@@ -21,8 +25,9 @@ namespace store {
 
 class File_Operations {
 public:
-    File_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                    Status_Strip& status, Browser_Window& window);
+    File_Operations(browser::Browser& browser, db::Connection& connection,
+                    shell::Prompter& prompter, shell::Status_Strip& status,
+                    browser::Browser_Window& window);
 
     // Deletes the selected files that pass their password check, asking per file when the user
     // wants that. More than ten deletions reload the folder; fewer remove their rows and empty
@@ -69,11 +74,11 @@ private:
     void reload_folder(const QString& folder_no);
     void tell(const Failures& failures, const QString& what, const QString& title);
 
-    Browser& browser_;
+    browser::Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
-    Status_Strip& status_;
-    Browser_Window& window_;
+    shell::Prompter& prompter_;
+    shell::Status_Strip& status_;
+    browser::Browser_Window& window_;
     std::function<void(int row)> edit_row_;
     // Set by Rename_File when the name is to be typed again (blank, too long, or a namesake the
     // user did not want).
@@ -84,9 +89,10 @@ private:
 // "fren"). The returned object takes the end of the list's name edits (End_File_Rename) and
 // needs the window's row editor; it lives as long as the browser's operations or the caller
 // hold it, and everything passed in must outlive it.
-std::shared_ptr<File_Operations> Install_File_Operations(Browser& browser,
+std::shared_ptr<File_Operations> Install_File_Operations(browser::Browser& browser,
                                                          db::Connection& connection,
-                                                         Prompter& prompter, Status_Strip& status,
-                                                         Browser_Window& window);
+                                                         shell::Prompter& prompter,
+                                                         shell::Status_Strip& status,
+                                                         browser::Browser_Window& window);
 
 } // namespace store

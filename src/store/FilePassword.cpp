@@ -8,9 +8,11 @@
 #include "shell/Prompter.h"
 #include "shell/StatusStrip.h"
 
+namespace store {
+
 namespace {
 
-void tell_failure(Prompter& prompter, const db::Error& e) {
+void tell_failure(shell::Prompter& prompter, const db::Error& e) {
     prompter.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
 }
 
@@ -19,7 +21,7 @@ bool is_protected(const QVariant& field) {
     return field.toString().trimmed().toInt() != 0;
 }
 
-QString current_tag(const Browser& browser) {
+QString current_tag(const browser::Browser& browser) {
     const int row = browser.Current_Row();
     return row < 0 ? QString() : browser.List.Row(row).tag;
 }
@@ -30,7 +32,7 @@ QString Password_Cancel_Marker() {
     return QStringLiteral("'''cancel");
 }
 
-File_Password_Form::File_Password_Form(db::Connection& connection, Prompter& prompter,
+File_Password_Form::File_Password_Form(db::Connection& connection, shell::Prompter& prompter,
                                        const QString& file_no)
     : c_(connection), prompter_(prompter), file_no_(file_no),
       caption_(QStringLiteral("File password setting")),
@@ -63,8 +65,8 @@ File_Password_Form::Ok_Outcome File_Password_Form::Ok(const QString& new_passwor
     }
     try {
         c_.Run_Statement(QStringLiteral("update Tbl_File_Information set file_password='") +
-                         Quote_Sql(confirmation) + QStringLiteral("' where file_no='") +
-                         Quote_Sql(file_no_) + QLatin1Char('\''));
+                         db::Quote_Sql(confirmation) + QStringLiteral("' where file_no='") +
+                         db::Quote_Sql(file_no_) + QLatin1Char('\''));
     } catch (const db::Error& e) {
         // Not stored: say why and leave the dialog open, rather than report success.
         tell_failure(prompter_, e);
@@ -85,16 +87,16 @@ bool File_Password_Form::Password_Entered() const {
     return mode_ == Mode::Asking && entered_;
 }
 
-int Check_File_Password(db::Connection& connection, Prompter& prompter,
+int Check_File_Password(db::Connection& connection, shell::Prompter& prompter,
                         File_Password_Dialog& dialog, const QString& file_no,
                         const QString& file_name) {
-    Hourglass wait;
+    shell::Hourglass wait;
     QString stored;
     try {
         db::Result r = connection.Open_Query(
             QStringLiteral(
                 "select file_password,file_protect from tbl_file_information where file_no='") +
-            Quote_Sql(file_no) + QLatin1Char('\''));
+            db::Quote_Sql(file_no) + QLatin1Char('\''));
         if (r.eof())
             return Password_Refused; // no such file: nothing may go on
         stored = r.text(0);
@@ -114,23 +116,23 @@ int Check_File_Password(db::Connection& connection, Prompter& prompter,
     return form.Password_Entered() ? Password_Open : Password_Refused;
 }
 
-void Set_File_Password(db::Connection& connection, Prompter& prompter, File_Password_Dialog& dialog,
-                       const QString& file_no) {
+void Set_File_Password(db::Connection& connection, shell::Prompter& prompter,
+                       File_Password_Dialog& dialog, const QString& file_no) {
     File_Password_Form form(connection, prompter, file_no);
     dialog.Run(form);
 }
 
-void Protect_Files(db::Connection& connection, Prompter& prompter, Status_Strip& status,
-                   const QStringList& file_nos, bool protect) {
+void Protect_Files(db::Connection& connection, shell::Prompter& prompter,
+                   shell::Status_Strip& status, const QStringList& file_nos, bool protect) {
     if (file_nos.isEmpty())
         return; // only folder rows chosen: nothing to protect
     const QString n = QString::number(file_nos.size());
     const bool yes =
         protect ? prompter.Ask_Yes_No(QStringLiteral("Are you sure protect selected files?"),
-                                      QStringLiteral("Protect File"), Prompt_Icon::None)
+                                      QStringLiteral("Protect File"), shell::Prompt_Icon::None)
                 : prompter.Ask_Yes_No(
                       QStringLiteral("Are you sure to cancel the protected of selected files?"),
-                      QStringLiteral("Cancel Protect File"), Prompt_Icon::None);
+                      QStringLiteral("Cancel Protect File"), shell::Prompt_Icon::None);
     if (!yes)
         return;
     const QString head = protect
@@ -138,10 +140,10 @@ void Protect_Files(db::Connection& connection, Prompter& prompter, Status_Strip&
                                               "where file_no='")
                              : QStringLiteral("update tbl_file_information set File_Protect='0' "
                                               "where file_no='");
-    Hourglass wait;
+    shell::Hourglass wait;
     try {
         for (const QString& no : file_nos)
-            connection.Run_Statement(head + Quote_Sql(no) + QLatin1Char('\''));
+            connection.Run_Statement(head + db::Quote_Sql(no) + QLatin1Char('\''));
     } catch (const db::Error& e) {
         // The files before the failure keep their new flag; no success is reported.
         wait.Restore();
@@ -151,18 +153,19 @@ void Protect_Files(db::Connection& connection, Prompter& prompter, Status_Strip&
     wait.Restore();
     prompter.Tell(n + (protect ? QStringLiteral(" Files protected successful!")
                                : QStringLiteral(" Files cancel protect successful!")),
-                  QStringLiteral("File Protected"), Prompt_Icon::Information);
+                  QStringLiteral("File Protected"), shell::Prompt_Icon::Information);
     status.Set_Caption(QStringLiteral("Total ") + n +
                        (protect ? QStringLiteral(" files Protect.")
                                 : QStringLiteral(" files canceled Protected.")));
 }
 
-void Install_Password_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                                 Status_Strip& status, File_Password_Dialog& dialog) {
-    Browser* b = &browser;
+void Install_Password_Operations(browser::Browser& browser, db::Connection& connection,
+                                 shell::Prompter& prompter, shell::Status_Strip& status,
+                                 File_Password_Dialog& dialog) {
+    browser::Browser* b = &browser;
     db::Connection* c = &connection;
-    Prompter* p = &prompter;
-    Status_Strip* s = &status;
+    shell::Prompter* p = &prompter;
+    shell::Status_Strip* s = &status;
     File_Password_Dialog* d = &dialog;
     // Files only: a folder row's number is no file's, and counts for none.
     const auto selected_tags = [b] {
@@ -185,3 +188,5 @@ void Install_Password_Operations(Browser& browser, db::Connection& connection, P
         Protect_Files(*c, *p, *s, selected_tags(), false);
     };
 }
+
+} // namespace store

@@ -3,12 +3,17 @@
 #include <QString>
 #include <QStringList>
 
+namespace browser {
 class Browser;
+} // namespace browser
+namespace shell {
 class Prompter;
 class Status_Strip;
+} // namespace shell
 namespace db {
 class Connection;
 }
+namespace store {
 
 // File passwords and the protection flag: the check every file operation runs on the current
 // file first, the file password dialog's logic, and the protect commands.
@@ -29,7 +34,8 @@ public:
     // What the dialog does after OK: close, or stay open with the focus in one of its boxes.
     enum class Ok_Outcome { Close, Focus_New_Password, Focus_Confirm_Password, Stay };
 
-    File_Password_Form(db::Connection& connection, Prompter& prompter, const QString& file_no);
+    File_Password_Form(db::Connection& connection, shell::Prompter& prompter,
+                       const QString& file_no);
 
     // file_name, which may be empty, shows only in the caption.
     void Switch_To_Asking(const QString& file_name, const QString& stored_password);
@@ -52,7 +58,7 @@ public:
 
 private:
     db::Connection& c_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     QString file_no_;
     Mode mode_ = Mode::Setting;
     QString caption_;
@@ -73,18 +79,21 @@ public:
 
 // The check of one file: 0, 1 or 2 as above. A file without a catalogue row, and a query that
 // fails (told to the user), give 0.
-int Check_File_Password(db::Connection& connection, Prompter& prompter,
+int Check_File_Password(db::Connection& connection, shell::Prompter& prompter,
                         File_Password_Dialog& dialog, const QString& file_no,
                         const QString& file_name);
 // The dialog in setting mode for one file.
-void Set_File_Password(db::Connection& connection, Prompter& prompter, File_Password_Dialog& dialog,
-                       const QString& file_no);
+void Set_File_Password(db::Connection& connection, shell::Prompter& prompter,
+                       File_Password_Dialog& dialog, const QString& file_no);
 // Sets (protect) or clears the protection flag of these files after asking; no password check.
-void Protect_Files(db::Connection& connection, Prompter& prompter, Status_Strip& status,
-                   const QStringList& file_nos, bool protect);
+void Protect_Files(db::Connection& connection, shell::Prompter& prompter,
+                   shell::Status_Strip& status, const QStringList& file_nos, bool protect);
 
 // Sets the browser's password and protection operations: the check runs on the list's current
 // row, the protect commands on its selected rows. Everything passed in must outlive the browser's
 // use of them.
-void Install_Password_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                                 Status_Strip& status, File_Password_Dialog& dialog);
+void Install_Password_Operations(browser::Browser& browser, db::Connection& connection,
+                                 shell::Prompter& prompter, shell::Status_Strip& status,
+                                 File_Password_Dialog& dialog);
+
+} // namespace store

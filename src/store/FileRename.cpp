@@ -33,15 +33,16 @@ bool has_forbidden_character(const QString& text) {
 QString ask_again_because(const QString& text) {
     if (text.trimmed().isEmpty())
         return QStringLiteral("Please input name again!");
-    if (text.size() > codes::Name_Length)
-        return codes::Too_Long_Text(QStringLiteral("The name"), text.size(), codes::Name_Length);
+    if (text.size() > db::codes::Name_Length)
+        return db::codes::Too_Long_Text(QStringLiteral("The name"), text.size(),
+                                        db::codes::Name_Length);
     return {};
 }
 
 // Whether another live file of the same folder already has this name and the file's type, read
 // from the library now. Two such files cannot be told apart in the list or on restore.
 bool has_namesake(db::Connection& c, const QString& file_no, const QString& new_text) {
-    const QString no = Quote_Sql(file_no);
+    const QString no = db::Quote_Sql(file_no);
     const db::Result me = c.Open_Query(
         QStringLiteral("select Folder_NO,File_Type from Tbl_File_Information where file_no='") +
         no + QLatin1Char('\''));
@@ -52,8 +53,8 @@ bool has_namesake(db::Connection& c, const QString& file_no, const QString& new_
     for (db::Result r = c.Open_Query(
              QStringLiteral("select File_NO,File_Name,File_Type from Tbl_File_Information where "
                             "Folder_NO='") +
-             Quote_Sql(me.text(0)) + QStringLiteral("' and deleted='0' and File_Name='") +
-             Quote_Sql(new_text) + QLatin1Char('\''));
+             db::Quote_Sql(me.text(0)) + QStringLiteral("' and deleted='0' and File_Name='") +
+             db::Quote_Sql(new_text) + QLatin1Char('\''));
          !r.eof(); r.next())
         if (r.text(0) != file_no && Is_Same_File(r.text(1), r.text(2), new_text, extension))
             return true;
@@ -70,9 +71,9 @@ void File_Operations::Start_File_Rename() {
 
 bool File_Operations::Rename_File(int row, const QString& new_text) {
     edit_again_ = false;
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     if (row < 0 || row >= list.Row_Count() || list.Row(row).tag.trimmed().isEmpty()) {
-        prompter_.Tell(QStringLiteral("Edit error."), {}, Prompt_Icon::None);
+        prompter_.Tell(QStringLiteral("Edit error."), {}, shell::Prompt_Icon::None);
         return true;
     }
     if (const QString why = ask_again_because(new_text); !why.isEmpty()) {
@@ -82,7 +83,7 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
     }
     if (has_forbidden_character(new_text)) {
         prompter_.Tell(QStringLiteral("Can not use the character of \r\n       / \\ ? > < * ? | "),
-                       QStringLiteral("Error"), Prompt_Icon::Information);
+                       QStringLiteral("Error"), shell::Prompt_Icon::Information);
         return false;
     }
     try {
@@ -90,25 +91,25 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
             !prompter_.Ask_Yes_No(QStringLiteral("This folder already holds a file named '") +
                                       new_text +
                                       QStringLiteral("' of this type. Keep both under one name?"),
-                                  QStringLiteral("Rename"), Prompt_Icon::Question)) {
+                                  QStringLiteral("Rename"), shell::Prompt_Icon::Question)) {
             edit_again_ = true;
             return false;
         }
     } catch (const db::Error& e) {
         prompter_.Tell(db::Error_Text(e), QStringLiteral("Rename failed"),
-                       Prompt_Icon::Information);
+                       shell::Prompt_Icon::Information);
         return false;
     }
-    const QString user = session::Cur_User;
-    const QString no = Quote_Sql(list.Row(row).tag);
+    const QString user = db::session::Cur_User;
+    const QString no = db::Quote_Sql(list.Row(row).tag);
     std::optional<QString> gone; // the name of a file deleted meanwhile by another program
     try {
         // The name and its log row together: no rename goes unlogged.
         db::Transaction tx(c_);
         // Only a live file: the row may show one that another program deleted since.
         c_.Run_Statement(QStringLiteral("update Tbl_File_information  set LastAccessed_by='") +
-                         Quote_Sql(user) + QStringLiteral("', file_name='") + Quote_Sql(new_text) +
-                         QStringLiteral("' where file_no='") + no +
+                         db::Quote_Sql(user) + QStringLiteral("', file_name='") +
+                         db::Quote_Sql(new_text) + QStringLiteral("' where file_no='") + no +
                          QStringLiteral("' and deleted='0'"));
         const db::Result now = c_.Open_Query(
             QStringLiteral("select File_Name,deleted from Tbl_File_Information where file_no='") +
@@ -118,19 +119,19 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
         } else {
             c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,"
                                             "Operation,file_no ) values('") +
-                             Quote_Sql(user) + QStringLiteral("',default,'Renname'") +
+                             db::Quote_Sql(user) + QStringLiteral("',default,'Renname'") +
                              QStringLiteral(",'") + no + QStringLiteral("') "));
             tx.commit();
         }
     } catch (const db::Error& e) {
         // Nothing was stored, so the list must not show the new name either.
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description(),
-                       QStringLiteral("Rename failed"), Prompt_Icon::Information);
+                       QStringLiteral("Rename failed"), shell::Prompt_Icon::Information);
         return false;
     }
     if (gone) {
         prompter_.Tell(QStringLiteral("'") + *gone + QStringLiteral("' no longer exists."),
-                       QStringLiteral("Rename failed"), Prompt_Icon::Information);
+                       QStringLiteral("Rename failed"), shell::Prompt_Icon::Information);
         // The list shows the library as it now is; no old name is put back on a row.
         browser_.main_mnu_proc(QStringLiteral("refresh"));
         return true;
@@ -142,7 +143,7 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
 void File_Operations::End_File_Rename(int row, const QString& old_text, const QString& new_text) {
     if (new_text == old_text)
         return;
-    List_Model& list = browser_.List;
+    browser::List_Model& list = browser_.List;
     const QString file_no = row >= 0 && row < list.Row_Count() ? list.Tag(row) : QString();
     // A refusal may have shown the folder afresh (the file gone): the old name goes back only
     // onto the row that still stands for the file, never onto whichever file took its place.
@@ -152,7 +153,8 @@ void File_Operations::End_File_Rename(int row, const QString& old_text, const QS
     };
     // An edit may have started by a click while the right allowed it; the right holds now.
     if (browser_.Is_File_Row(row) &&
-        !browser_.Authorize(authority::Need::Rename, authority::Target::File(file_no, old_text))) {
+        !browser_.Authorize(browser::authority::Need::Rename,
+                            browser::authority::Target::File(file_no, old_text))) {
         put_back_old_name();
         return;
     }

@@ -23,10 +23,10 @@ const QString Folder_Row_Prefix = QStringLiteral("v'''");
 enum Column { Type_Column = 2, Accessed_Column = 4, Last_Accessed_By_Column = 6 };
 
 QString q(const QString& value) {
-    return Quote_Sql(value);
+    return db::Quote_Sql(value);
 }
 
-QVariant cell(const List_Row& row, int column) {
+QVariant cell(const browser::List_Row& row, int column) {
     const size_t i = size_t(column - 1);
     return i < row.cells.size() ? row.cells[i] : QVariant();
 }
@@ -35,7 +35,7 @@ QVariant cell(const List_Row& row, int column) {
 qlonglong number_of(const QVariant& value) {
     bool ok = false;
     const qlonglong n = value.toLongLong(&ok);
-    return ok ? n : Leading_Number_Text(value.toString()).toLongLong();
+    return ok ? n : browser::Leading_Number_Text(value.toString()).toLongLong();
 }
 
 } // namespace
@@ -98,7 +98,7 @@ QString Restore_Failure_Text(const Save_Result& result, const QString& row_text)
            QStringLiteral(",restore failed!");
 }
 
-QString Restore_File_Name(const List_Row& row) {
+QString Restore_File_Name(const browser::List_Row& row) {
     const QString type = cell(row, Type_Column).toString();
     const qsizetype dash = type.indexOf(u'-');
     QString extension = dash < 0 ? type : type.left(dash);
@@ -114,8 +114,8 @@ bool Is_Plain_File_Name(const QString& name) {
            !name.contains(u'/') && !name.contains(QChar(0));
 }
 
-Restore::Restore(Browser& browser, db::Connection& connection, Prompter& prompter,
-                 Status_Strip& status, Browser_Window& window)
+Restore::Restore(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+                 shell::Status_Strip& status, browser::Browser_Window& window)
     : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window) {}
 
 Restore::~Restore() = default;
@@ -123,7 +123,7 @@ Restore::~Restore() = default;
 Restore::Hourglass_Scope::Hourglass_Scope(Restore& restore)
     : restore_(restore), outermost_(!restore.hourglass_) {
     if (outermost_)
-        restore_.hourglass_ = std::make_unique<Hourglass>();
+        restore_.hourglass_ = std::make_unique<shell::Hourglass>();
 }
 
 Restore::Hourglass_Scope::~Hourglass_Scope() {
@@ -136,11 +136,11 @@ bool Restore::With_Normal_Pointer(const std::function<bool()>& prompt) {
     hourglass_.reset();
     const bool answer = prompt();
     if (shown)
-        hourglass_ = std::make_unique<Hourglass>();
+        hourglass_ = std::make_unique<shell::Hourglass>();
     return answer;
 }
 
-void Restore::Tell(const QString& text, const QString& title, Prompt_Icon icon) {
+void Restore::Tell(const QString& text, const QString& title, shell::Prompt_Icon icon) {
     With_Normal_Pointer([&] {
         prompter_.Tell(text, title, icon);
         return true;
@@ -149,11 +149,11 @@ void Restore::Tell(const QString& text, const QString& title, Prompt_Icon icon) 
 
 bool Restore::Save_File_Data(const QString& path, const QString& file_no) {
     const Save_Result result =
-        store::Save_File_Data(c_, path, file_no, session::Cur_User, open_file_);
-    List_Model& list = browser_.List;
+        store::Save_File_Data(c_, path, file_no, db::session::Cur_User, open_file_);
+    browser::List_Model& list = browser_.List;
     const int row = browser_.Current_Row();
     if (row >= 0 && result.counted()) {
-        list.Set_Cell(row, Last_Accessed_By_Column, session::Cur_User);
+        list.Set_Cell(row, Last_Accessed_By_Column, db::session::Cur_User);
         list.Set_Cell(row, Accessed_Column, number_of(cell(list.Row(row), Accessed_Column)) + 1);
     }
     if (!result.saved())
@@ -193,7 +193,7 @@ void Restore::Tell_Skipped(const QStringList& file_names) {
 std::vector<int> Restore::Selected_File_Rows() const {
     std::vector<int> rows;
     for (int row : browser_.Selected_Rows()) {
-        const List_Row& r = browser_.List.Row(row);
+        const browser::List_Row& r = browser_.List.Row(row);
         if (!r.key.startsWith(Folder_Row_Prefix) && !r.tag.isEmpty())
             rows.push_back(row);
     }
@@ -218,7 +218,7 @@ void Restore::Restore_File() {
     const int row = browser_.Current_Row();
     if (row < 0)
         return;
-    const List_Row& r = browser_.List.Row(row);
+    const browser::List_Row& r = browser_.List.Row(row);
     if (r.key.startsWith(Folder_Row_Prefix) || r.tag.isEmpty())
         return;
     const QString name = Restore_File_Name(r), file_no = r.tag;
@@ -266,7 +266,7 @@ void Restore::Restore_To_Folder(const QString& given) {
     QStringList skipped;
     for (int row : Selected_File_Rows()) {
         ++k;
-        const List_Row& r = browser_.List.Row(row);
+        const browser::List_Row& r = browser_.List.Row(row);
         const QString name = Restore_File_Name(r), file_no = r.tag;
         status_.Set_Caption(Progress_Caption(name, k, n));
         Make_Current(row);
@@ -278,7 +278,7 @@ void Restore::Restore_To_Folder(const QString& given) {
                          return prompter_.Ask_Yes_No(
                              QStringLiteral("The file of ") + name + QStringLiteral(" ") +
                                  QStringLiteral("already exist,overwrite?"),
-                             QStringLiteral("Overwrite"), Prompt_Icon::Question);
+                             QStringLiteral("Overwrite"), shell::Prompt_Icon::Question);
                      }))
                 Save_File_Data(folder + name, file_no);
         }
@@ -293,9 +293,9 @@ void Restore::Restore_To_Folder(const QString& given) {
 
 void Restore::Restore_To_Desktop() {
     // Without a desktop folder the target would be the file system's root.
-    if (session::Desktop_Dir.isEmpty())
+    if (db::session::Desktop_Dir.isEmpty())
         return;
-    Restore_To_Folder(session::Desktop_Dir);
+    Restore_To_Folder(db::session::Desktop_Dir);
 }
 
 } // namespace store

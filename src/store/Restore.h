@@ -12,11 +12,17 @@
 #include <optional>
 #include <vector>
 
+namespace browser {
 class Browser;
 class Browser_Window;
+} // namespace browser
+namespace shell {
 class Hourglass;
 class Status_Strip;
+} // namespace shell
+namespace browser {
 struct List_Row;
+} // namespace browser
 namespace db {
 class Connection;
 }
@@ -56,14 +62,14 @@ QString Restore_Failure_Title();
 
 // A file row's name on disk: its text and its extension, the extension being its Type column up
 // to the first "-". A type of a file without extension (" -File") adds nothing.
-QString Restore_File_Name(const List_Row& row);
+QString Restore_File_Name(const browser::List_Row& row);
 // Whether a name can stand for a file inside a folder without leaving it.
 bool Is_Plain_File_Name(const QString& name);
 
 class Restore {
 public:
-    Restore(Browser& browser, db::Connection& connection, Prompter& prompter, Status_Strip& status,
-            Browser_Window& window);
+    Restore(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+            shell::Status_Strip& status, browser::Browser_Window& window);
     ~Restore();
 
     // The hourglass for the length of an operation. A message told or a question asked
@@ -81,7 +87,7 @@ public:
     };
     // A message with the normal pointer (see Hourglass_Scope).
     void Tell(const QString& text, const QString& title,
-              Prompt_Icon icon = Prompt_Icon::Information);
+              shell::Prompt_Icon icon = shell::Prompt_Icon::Information);
     // A prompt of any kind with the normal pointer; returns what the prompt returns.
     bool With_Normal_Pointer(const std::function<bool()>& prompt);
     // Whether a file name can be joined to a folder; tells the user when not.
@@ -116,18 +122,18 @@ public:
     static QString Progress_Caption(const QString& file_name, int k, int n);
     static QString Total_Caption(int n);
 
-    Browser& browser() { return browser_; }
-    Status_Strip& status() { return status_; }
-    Browser_Window& window() { return window_; }
-    Prompter& prompter() { return prompter_; }
+    browser::Browser& browser() { return browser_; }
+    shell::Status_Strip& status() { return status_; }
+    browser::Browser_Window& window() { return window_; }
+    shell::Prompter& prompter() { return prompter_; }
 
 private:
-    Browser& browser_;
+    browser::Browser& browser_;
     db::Connection& c_;
-    Prompter& prompter_;
-    Status_Strip& status_;
-    Browser_Window& window_;
-    std::unique_ptr<Hourglass> hourglass_;
+    shell::Prompter& prompter_;
+    shell::Status_Strip& status_;
+    browser::Browser_Window& window_;
+    std::unique_ptr<shell::Hourglass> hourglass_;
     File_Opener open_file_;
 };
 

@@ -4,9 +4,9 @@
 
 namespace store {
 
-Restore_Operations::Restore_Operations(Browser& browser, db::Connection& connection,
-                                       Prompter& prompter, Status_Strip& status,
-                                       Browser_Window& window, View_Hooks hooks)
+Restore_Operations::Restore_Operations(browser::Browser& browser, db::Connection& connection,
+                                       shell::Prompter& prompter, shell::Status_Strip& status,
+                                       browser::Browser_Window& window, View_Hooks hooks)
     : restore_(browser, connection, prompter, status, window), view_(restore_, std::move(hooks)),
       drag_(restore_) {}
 
@@ -19,8 +19,9 @@ std::unique_ptr<QMimeData> Restore_Operations::Drag_Data() {
 }
 
 std::shared_ptr<Restore_Operations>
-Install_Restore_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                           Status_Strip& status, Browser_Window& window, View_Hooks hooks) {
+Install_Restore_Operations(browser::Browser& browser, db::Connection& connection,
+                           shell::Prompter& prompter, shell::Status_Strip& status,
+                           browser::Browser_Window& window, View_Hooks hooks) {
     auto group = std::make_shared<Restore_Operations>(browser, connection, prompter, status, window,
                                                       std::move(hooks));
     Restore* restore = &group->restore();

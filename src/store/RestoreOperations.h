@@ -11,8 +11,9 @@ namespace store {
 
 class Restore_Operations : public std::enable_shared_from_this<Restore_Operations> {
 public:
-    Restore_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                       Status_Strip& status, Browser_Window& window, View_Hooks hooks);
+    Restore_Operations(browser::Browser& browser, db::Connection& connection,
+                       shell::Prompter& prompter, shell::Status_Strip& status,
+                       browser::Browser_Window& window, View_Hooks hooks);
 
     // A double-click on the list.
     File_View::Outcome View() { return view_.View(); }
@@ -35,7 +36,8 @@ private:
 // whose view and drag-out the window calls. The browser's operations hold it as long as they
 // are set; everything passed in must outlive it.
 std::shared_ptr<Restore_Operations>
-Install_Restore_Operations(Browser& browser, db::Connection& connection, Prompter& prompter,
-                           Status_Strip& status, Browser_Window& window, View_Hooks hooks);
+Install_Restore_Operations(browser::Browser& browser, db::Connection& connection,
+                           shell::Prompter& prompter, shell::Status_Strip& status,
+                           browser::Browser_Window& window, View_Hooks hooks);
 
 } // namespace store

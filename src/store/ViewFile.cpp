@@ -13,7 +13,7 @@ namespace store {
 
 namespace {
 
-bool shows_no_files(const List_Model& list) {
+bool shows_no_files(const browser::List_Model& list) {
     const QString first = list.Columns().value(0);
     return first == QLatin1String("File Name") || first == QLatin1String("Login Name");
 }
@@ -30,17 +30,18 @@ bool File_View::open_associated(const QString& path) const {
 }
 
 File_View::Outcome File_View::View() {
-    Browser& browser = restore_.browser();
-    Status_Strip& status = restore_.status();
+    browser::Browser& browser = restore_.browser();
+    shell::Status_Strip& status = restore_.status();
     const int row = browser.Current_Row();
     if (row < 0 || shows_no_files(browser.List))
         return Outcome::Nothing;
-    const List_Row& r = browser.List.Row(row);
+    const browser::List_Row& r = browser.List.Row(row);
     if (r.key.startsWith(QLatin1String("v'''")) || r.tag.isEmpty())
         return Outcome::Nothing;
     const QString name = Restore_File_Name(r), file_no = r.tag;
     const QString extension = name.mid(r.text.size());
-    if (!browser.Authorize(authority::Need::Read, authority::Target::File(file_no, r.text)))
+    if (!browser.Authorize(browser::authority::Need::Read,
+                           browser::authority::Target::File(file_no, r.text)))
         return Outcome::Refused;
 
     if (!restore_.Password_Given(QString()))

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace store {
+
 namespace {
 
 // Each typed character shows as "*"; a disabled box shows the light 3-D face.
@@ -26,15 +28,16 @@ frmFilepass::frmFilepass(File_Password_Form& form, QWidget* owner) : QDialog(own
     setWindowTitle(form.Caption());
     setModal(true);
 
-    lblLabels_0 = named(new QLabel(form.First_Label(), this), "lblLabels_0");
-    txtPasswordnew = named(new QLineEdit(this), "txtPasswordnew");
-    lblLabels_1 = named(new QLabel(QStringLiteral("Confirm Password:"), this), "lblLabels_1");
-    txtconfirmpass = named(new QLineEdit(this), "txtconfirmpass");
-    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
-    CmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "CmdCancel");
+    lblLabels_0 = shell::named(new QLabel(form.First_Label(), this), "lblLabels_0");
+    txtPasswordnew = shell::named(new QLineEdit(this), "txtPasswordnew");
+    lblLabels_1 =
+        shell::named(new QLabel(QStringLiteral("Confirm Password:"), this), "lblLabels_1");
+    txtconfirmpass = shell::named(new QLineEdit(this), "txtconfirmpass");
+    cmdOK = shell::named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
+    CmdCancel = shell::named(new QPushButton(QStringLiteral("Cancel"), this), "CmdCancel");
     for (QLineEdit* box : {txtPasswordnew, txtconfirmpass}) {
         box->setEchoMode(QLineEdit::Password);
-        box->setMaxLength(codes::File_Password_Length);
+        box->setMaxLength(db::codes::File_Password_Length);
         box->setStyleSheet(box_style());
     }
     txtPasswordnew->setEnabled(form.New_Password_Enabled());
@@ -106,3 +109,5 @@ void Filepass_Window::Run(File_Password_Form& form) {
     frmFilepass dialog(form, owner_);
     dialog.exec();
 }
+
+} // namespace store

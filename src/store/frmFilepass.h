@@ -8,6 +8,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+namespace store {
 
 // The file password dialog: sets a file's password, or asks for it (asking mode). It shows the
 // form's mode and texts and hands OK and Cancel to it; closing it any other way is Cancel.
@@ -47,3 +48,5 @@ public:
 private:
     QPointer<QWidget> owner_;
 };
+
+} // namespace store

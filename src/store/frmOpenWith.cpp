@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace store {
+
 namespace {
 
 template <typename W> W* named(W* widget, const char* name) {
@@ -28,7 +30,7 @@ QString quoted(const QString& path) {
 
 } // namespace
 
-frmOpenWith::frmOpenWith(const QString& path, Prompter& prompter, QWidget* owner)
+frmOpenWith::frmOpenWith(const QString& path, shell::Prompter& prompter, QWidget* owner)
     : QDialog(owner), path_(path), prompter_(prompter) {
     setObjectName(QStringLiteral("frmOpenWith"));
     setWindowTitle(QStringLiteral("Open with"));
@@ -65,7 +67,7 @@ frmOpenWith::frmOpenWith(const QString& path, Prompter& prompter, QWidget* owner
     txtProgram->setFocus();
 }
 
-frmOpenWith* frmOpenWith::Open(const QString& path, Prompter& prompter, QWidget* owner) {
+frmOpenWith* frmOpenWith::Open(const QString& path, shell::Prompter& prompter, QWidget* owner) {
     auto* dialog = new frmOpenWith(path, prompter, owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
@@ -94,3 +96,5 @@ void frmOpenWith::ok() {
     }
     accept();
 }
+
+} // namespace store

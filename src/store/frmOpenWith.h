@@ -2,27 +2,30 @@
 
 #include <QDialog>
 
+namespace shell {
 class Prompter;
+} // namespace shell
 class QLabel;
 class QLineEdit;
 class QPushButton;
+namespace store {
 
 // "Open with": for a file whose type has no associated program, the user names a program
 // (with arguments if need be) and it is started on the file. It does not block the browser.
 class frmOpenWith : public QDialog {
     Q_OBJECT
 public:
-    frmOpenWith(const QString& path, Prompter& prompter, QWidget* owner);
+    frmOpenWith(const QString& path, shell::Prompter& prompter, QWidget* owner);
 
     // Shows a chooser for the file over owner and returns at once; it deletes itself on closing.
-    static frmOpenWith* Open(const QString& path, Prompter& prompter, QWidget* owner);
+    static frmOpenWith* Open(const QString& path, shell::Prompter& prompter, QWidget* owner);
 
 private:
     void browse();
     void ok();
 
     QString path_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
 
     QLabel* lblFile;
     QLineEdit* txtProgram;
@@ -30,3 +33,5 @@ private:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 };
+
+} // namespace store

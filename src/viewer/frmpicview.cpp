@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+namespace viewer {
+
 namespace {
 
 void place(QWidget* w, const viewer::Box& box) {
@@ -42,10 +44,10 @@ frmpicview::frmpicview(const QImage& picture, QWidget* owner) : QWidget(owner, Q
     setWindowTitle(QStringLiteral("Picture view"));
     setFocusPolicy(Qt::StrongFocus);
 
-    imgPart_Image = named(new Picture_Box(this), "imgPart_Image");
-    p1 = named(new Picture_Box(this), "p1");
-    HS1 = named(new QScrollBar(Qt::Horizontal, this), "HS1");
-    VS1 = named(new QScrollBar(Qt::Vertical, this), "VS1");
+    imgPart_Image = shell::named(new Picture_Box(this), "imgPart_Image");
+    p1 = shell::named(new Picture_Box(this), "p1");
+    HS1 = shell::named(new QScrollBar(Qt::Horizontal, this), "HS1");
+    VS1 = shell::named(new QScrollBar(Qt::Vertical, this), "VS1");
     place(p1, viewer::Picture_View::Source_Place());
     p1->hide();
 
@@ -69,7 +71,7 @@ frmpicview::frmpicview(const QImage& picture, QWidget* owner) : QWidget(owner, Q
 }
 
 void frmpicview::zoom(Qt::MouseButton button) {
-    const Hourglass hourglass;
+    const shell::Hourglass hourglass;
     if (!view_.Zoom(button))
         return;
     stretched_ = true;
@@ -122,7 +124,7 @@ void frmpicview::apply_bars() {
     VS1->raise();
 }
 
-frmpicview* Show_Picture(const QString& path, const QString& caption, Prompter& prompter,
+frmpicview* Show_Picture(const QString& path, const QString& caption, shell::Prompter& prompter,
                          QWidget* owner) {
     const viewer::Loaded_Picture loaded = viewer::Load_Picture(path);
     if (loaded.image.isNull()) {
@@ -138,3 +140,5 @@ frmpicview* Show_Picture(const QString& path, const QString& caption, Prompter& 
     window->show();
     return window;
 }
+
+} // namespace viewer

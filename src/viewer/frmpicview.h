@@ -5,8 +5,11 @@
 
 #include <QWidget>
 
+namespace shell {
 class Prompter;
+} // namespace shell
 class QScrollBar;
+namespace viewer {
 
 // A picture box: paints its picture at its top left corner, clipped to its own size, and
 // reports mouse presses on it.
@@ -61,5 +64,7 @@ private:
 // Opens a picture file in a new viewer over owner and returns at once; the viewer deletes
 // itself when closed. A file that cannot be decoded is reported through prompter instead, and
 // gives null. caption: the window's title, "Picture view" when empty.
-frmpicview* Show_Picture(const QString& path, const QString& caption, Prompter& prompter,
+frmpicview* Show_Picture(const QString& path, const QString& caption, shell::Prompter& prompter,
                          QWidget* owner);
+
+} // namespace viewer

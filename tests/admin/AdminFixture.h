@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/BrowserWiring.h"
 #include "../db/DbFixture.h"
 #include "CatalogueFixture.h"
 #include "FakeBrowserWindow.h"
@@ -11,6 +10,7 @@
 #include "admin/DepartmentRights.h"
 #include "admin/UserForm.h"
 #include "admin/UserOperations.h"
+#include "app/BrowserWiring.h"
 #include "db/Session.h"
 #include "db/Transaction.h"
 
@@ -59,18 +59,18 @@ struct Admin_Fixture {
     Fake_Status_Strip status;
     Fake_Prompter prompter;
     Fake_Browser_Window window;
-    Scripted<User_Dialog, User_Form> users;
-    Scripted<Department_Access_Dialog, Department_Access_Form> access;
-    Browser browser{f.c, status, prompter, window};
-    std::shared_ptr<User_Operations> user_ops =
-        Install_User_Operations(browser, f.c, prompter, status, window, users);
-    std::shared_ptr<Department_Rights> ops =
-        Install_Department_Operations(browser, f.c, prompter, access);
+    Scripted<admin::User_Dialog, admin::User_Form> users;
+    Scripted<admin::Department_Access_Dialog, admin::Department_Access_Form> access;
+    browser::Browser browser{f.c, status, prompter, window};
+    std::shared_ptr<admin::User_Operations> user_ops =
+        admin::Install_User_Operations(browser, f.c, prompter, status, window, users);
+    std::shared_ptr<admin::Department_Rights> ops =
+        admin::Install_Department_Operations(browser, f.c, prompter, access);
     Transcript* t = nullptr;
     QString arg;    // the running step's, after its command
     QString opened; // the steps between "open" and "end" wait for its dialog (Admin_Window)
     QStringList dialog_steps;
-    std::unique_ptr<User_Form> form;
+    std::unique_ptr<admin::User_Form> form;
     bool attached = false;
     std::map<QStringView, std::function<void()>> steps;
 
@@ -82,17 +82,17 @@ struct Admin_Fixture {
         return browser.List.Find_Key(QStringLiteral("u") + uid);
     }
     // One row as "key|text|icon|x or -|cells...|tag".
-    static QString Row_Text(const List_Model& list, int i) {
+    static QString Row_Text(const browser::List_Model& list, int i) {
         if (i < 0)
             return QStringLiteral("<none>");
-        const List_Row& r = list.Row(i);
+        const browser::List_Row& r = list.Row(i);
         QStringList cells{r.key, r.text, r.icon_key,
                           r.check == Qt::Checked ? QStringLiteral("x") : QStringLiteral("-")};
         for (const QVariant& v : r.cells)
             cells << (v.metaType().id() == QMetaType::QDateTime &&
                               qAbs(v.toDateTime().secsTo(QDateTime::currentDateTime())) < 120
                           ? QStringLiteral("<now>")
-                          : List_Model::Display_Text(v));
+                          : browser::List_Model::Display_Text(v));
         return (cells << r.tag).join(u'|');
     }
     void seen(QStringView cmd, const std::function<QStringList()>& lines) {
@@ -106,8 +106,8 @@ struct Admin_Fixture {
         });
     }
     void saved() { (*t << QStringLiteral("outcome %1").arg(int(form->Save()))).Prompts(prompter); }
-    User_Form& open_form() { // as a new dialog's, the login name typed
-        form = std::make_unique<User_Form>(browser, window, f.c, prompter);
+    admin::User_Form& open_form() { // as a new dialog's, the login name typed
+        form = std::make_unique<admin::User_Form>(browser, window, f.c, prompter);
         form->login_name = word(0);
         return *form;
     }
@@ -118,10 +118,10 @@ struct Admin_Fixture {
             QStringLiteral("admin/transcripts/library.txt"),
             [this](Transcript&, const QString&, const QString& sql) { f.run(sql); }));
         seeding.commit();
-        session::Cur_User = QStringLiteral("Scrollkin");
-        session::Cur_Role = QStringLiteral("Administrator");
-        session::Cur_Dept_Right.clear();
-        session::Cur_Folder_Deny.clear();
+        db::session::Cur_User = QStringLiteral("Scrollkin");
+        db::session::Cur_Role = QStringLiteral("Administrator");
+        db::session::Cur_Dept_Right.clear();
+        db::session::Cur_Folder_Deny.clear();
         browser.Open();
         on(u"attach", [this] { t->Attach(f.c), attached = true; });
         on(u"detach", [this] { t->Detach(), attached = false; });
@@ -147,9 +147,9 @@ struct Admin_Fixture {
         });
         on(u"fail", [this] { f.c.Fail_At_Statement(arg.toInt()); });
         on(u"answer", [this] {
-            prompter.Answer(arg == u"no"    ? Prompt_Answer::No
-                            : arg == u"yes" ? Prompt_Answer::Yes
-                                            : Prompt_Answer::Ok);
+            prompter.Answer(arg == u"no"    ? shell::Prompt_Answer::No
+                            : arg == u"yes" ? shell::Prompt_Answer::Yes
+                                            : shell::Prompt_Answer::Ok);
         });
         on(u"sql", [this] { f.run(arg); });
         seen(u"list", [this] { // columns, check boxes, current row and every row
@@ -179,13 +179,15 @@ struct Admin_Fixture {
                                         .arg(access.shown);
         });
         on(u"caption", [this] { // the user dialog as it opens
-            users.step = [this](User_Form& u) { t->Field(QStringLiteral("dialog"), u.caption); };
+            users.step = [this](admin::User_Form& u) {
+                t->Field(QStringLiteral("dialog"), u.caption);
+            };
         });
         on(u"option", [this] { // "option[ N[ then sql S]]": the dialog as it opens, N saved, after
                                // S saved again
-            access.step = [this, a = arg](Department_Access_Form& d) {
+            access.step = [this, a = arg](admin::Department_Access_Form& d) {
                 QString on;
-                for (int i = 0; i < Department_Access_Form::Option_Count; ++i)
+                for (int i = 0; i < admin::Department_Access_Form::Option_Count; ++i)
                     on += d.enabled[size_t(i)] ? QString::number(i) : QStringLiteral("-");
                 *t << QStringLiteral("%1 (%2, %3, %4): options %5, chosen %6")
                           .arg(d.login_name, d.user_name, d.remark, d.password, on)
@@ -213,7 +215,8 @@ struct Admin_Fixture {
         });
         on(u"typed", [this] { open_form().Login_Name_Left(); });
         on(u"save", [this] { // "save User|None locked|unlocked"
-            form->role = word(0) == u"User" ? User_Form::Role::User : User_Form::Role::None;
+            form->role =
+                word(0) == u"User" ? admin::User_Form::Role::User : admin::User_Form::Role::None;
             form->locked = word(1) == u"locked";
             saved();
         });
@@ -240,16 +243,16 @@ struct Admin_Fixture {
 // work the mouse on the tree, the list and its pop-up menu, and the dialogs.
 struct Admin_Window : Admin_Fixture {
     QTemporaryDir templates;
-    std::unique_ptr<frmMain> main;
+    std::unique_ptr<shell::frmMain> main;
     std::optional<wintest::Frame> w;
     QWidget* dialog = nullptr;
     QByteArray held;
     const char* name() { return (held = word(0).toUtf8()).constData(); } // the first word
     template <typename T = QWidget> T* in() { return wintest::in<T>(dialog, name()); }
     Admin_Window() {
-        session::Templates_Dir = templates.path() + QStringLiteral("/work/");
+        db::session::Templates_Dir = templates.path() + QStringLiteral("/work/");
         db::Lib_Connection().Open(f.lib.connection_string);
-        main = std::make_unique<frmMain>(prompter, app::Make_Browser_Window);
+        main = std::make_unique<shell::frmMain>(prompter, app::Make_Browser_Window);
         main->Open_Browser();
         QVERIFY(QTest::qWaitForWindowActive(main.get())); // before a dialog, not after
         w.emplace(main.get()).click_node("User");

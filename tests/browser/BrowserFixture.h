@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/BrowserWiring.h"
 #include "CatalogueFixture.h"
 #include "FakeBrowserWindow.h"
 #include "FakePrompter.h"
@@ -9,6 +8,7 @@
 #include "SignIn.h"
 #include "TestEnv.h"
 #include "Transcript.h"
+#include "app/BrowserWiring.h"
 #include "browser/Browser.h"
 #include "db/Connection.h"
 #include "db/Session.h"
@@ -47,9 +47,9 @@ inline bool scripted(const char* approved, const Step_Runner& run) {
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
 // denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
 inline QString pictures(const QStandardItem* node) {
-    return J(node->data(Catalogue_Tree::Picture_Role).toString(),
-             node->data(Catalogue_Tree::Selected_Picture_Role).toString(),
-             node->data(Catalogue_Tree::Expanded_Picture_Role).toString())
+    return J(node->data(browser::Catalogue_Tree::Picture_Role).toString(),
+             node->data(browser::Catalogue_Tree::Selected_Picture_Role).toString(),
+             node->data(browser::Catalogue_Tree::Expanded_Picture_Role).toString())
         .trimmed();
 }
 
@@ -66,9 +66,9 @@ struct Library : Catalogue_Fixture {
     QTemporaryDir templates;
 
     explicit Library(const char* rows = "") {
-        session::Templates_Dir = templates.path() + L("/work/");
-        session::Cur_Dept_Right.clear();
-        session::Cur_Folder_Deny.clear();
+        db::session::Templates_Dir = templates.path() + L("/work/");
+        db::session::Cur_Dept_Right.clear();
+        db::session::Cur_Folder_Deny.clear();
         if (*rows)
             add(rows);
     }
@@ -109,10 +109,10 @@ struct Library : Catalogue_Fixture {
 // The real main window on the library, driven by mouse and keys as a user does.
 struct Program : Library {
     Fake_Prompter prompter;
-    std::unique_ptr<frmMain> main;
+    std::unique_ptr<shell::frmMain> main;
     std::unique_ptr<wintest::Frame> f;
     Operation_Log log;
-    QPointer<frmSeachBox> last_box;
+    QPointer<browser::frmSeachBox> last_box;
 
     explicit Program(const char* rows) : Library(rows) {
         db::Lib_Connection().Open(lib.connection_string);
@@ -126,7 +126,7 @@ struct Program : Library {
         Sign_In_As(db::Lib_Connection(), L(user), L(role));
         f.reset();
         main.reset();
-        main = std::make_unique<frmMain>(prompter, app::Make_Browser_Window);
+        main = std::make_unique<shell::frmMain>(prompter, app::Make_Browser_Window);
         f = std::make_unique<wintest::Frame>(main.get());
         main->Open_Browser();
         QVERIFY(QTest::qWaitForWindowActive(main.get()));
@@ -290,12 +290,12 @@ struct Program : Library {
         else if (v == L("select"))
             f->logic().Tree.select(a);
         else if (v == L("role"))
-            session::Cur_Role = a; // whatever a menu showed
+            db::session::Cur_Role = a; // whatever a menu showed
         else if (v == L("letter"))
-            session::Cur_Dept_Right = a;
+            db::session::Cur_Dept_Right = a;
         else if (v == L("rows") || v == L("also")) {
-            Browser& b = f->logic();
-            std::vector<List_Row> rows;
+            browser::Browser& b = f->logic();
+            std::vector<browser::List_Row> rows;
             for (const QString& r : a.split(u','))
                 rows.push_back(
                     {r.section(u'|', 0, 0), r.section(u'|', 1, 1), {}, {}, r.section(u'|', 2)});
@@ -308,7 +308,7 @@ struct Program : Library {
         } else if (v == L("sbox")) {
             QTRY_VERIFY(!box() || box()->isVisible()); // a closed box goes once its events ran
             wintest::click(w("Frame1"), "cmdquery");
-            frmSeachBox* b = box();
+            browser::frmSeachBox* b = box();
             if (b)
                 (void)QTest::qWaitForWindowExposed(b);
             t << (b ? J("box", b->windowTitle(), b->isVisible(), b->isWindow(),
@@ -367,14 +367,15 @@ struct Program : Library {
         } else if (v == L("editable")) {
             QStringList out{J(bool(editor(f->tv())))};
             for (const QString& key : a.split(u','))
-                out << key + u'=' + J(Hierarchy::Can_Edit(key));
+                out << key + u'=' + J(browser::Hierarchy::Can_Edit(key));
             t << out.join(u' ');
         } else if (v == L("rebuilt")) {
-            Catalogue_Tree again;
-            again.Build_Tree(c, session::Cur_Role, session::Cur_User);
-            t << J("rebuilt,", a, "is under", Catalogue_Tree::key_of(again.node(a)->parent()));
+            browser::Catalogue_Tree again;
+            again.Build_Tree(c, db::session::Cur_Role, db::session::Cur_User);
+            t << J("rebuilt,", a, "is under",
+                   browser::Catalogue_Tree::key_of(again.node(a)->parent()));
         } else if (v == L("has")) {
-            QStringList out{Catalogue_Tree::key_of(f->logic().Tree.selected())};
+            QStringList out{browser::Catalogue_Tree::key_of(f->logic().Tree.selected())};
             for (const QString& key : a.split(u',', Qt::SkipEmptyParts))
                 out << key + u'=' + J(bool(f->logic().Tree.node(key)));
             t << out.join(u' ');
@@ -407,13 +408,13 @@ struct Program : Library {
                     cut << lv->model()->headerData(c, Qt::Horizontal).toString();
             t << cut.join(u' ');
         } else if (v == L("right"))
-            t << J("right", session::Cur_Dept_Right, session::Cur_Folder_Deny);
+            t << J("right", db::session::Cur_Dept_Right, db::session::Cur_Folder_Deny);
         else if (v == L("bar")) // the status strip: caption, progress bar's maximum, shown
             t << J(w<QLabel>("lblcaption")->text(), w<QProgressBar>("pbar")->maximum(),
                    w("pbar")->isVisible());
         else if (v == L("cells")) { // but the columns holding the time of the seeding
             for (int r = 0; r < f->logic().List.Row_Count(); ++r) {
-                const List_Row& row = f->logic().List.Row(r);
+                const browser::List_Row& row = f->logic().List.Row(r);
                 QStringList cells{row.key, row.icon_key, row.tag};
                 for (int c : {0, 1, 2, 3, 4, 6, 8})
                     cells << f->logic().List.index(r, c).data().toString();
@@ -433,7 +434,8 @@ struct Program : Library {
                    w<QComboBox>("cmbgroup")->currentText(),
                    f->tv()->isExpanded(f->tv()->currentIndex()));
         else if (v == L("ok") || v == L("yes"))
-            prompter.Answer(v == L("yes") ? Prompt_Answer::Yes : Prompt_Answer::Ok, a);
+            prompter.Answer(v == L("yes") ? shell::Prompt_Answer::Yes : shell::Prompt_Answer::Ok,
+                            a);
         else if (v == L("path"))
             prompter.Answer_Path(templates.path() + u'/' + a);
         else if (v == L("tedit") || v == L("ledit"))
@@ -455,7 +457,7 @@ struct Program : Library {
         } else
             QFAIL(qPrintable(L("no such step: ") + step));
     }
-    frmSeachBox* box() const { return f->doc()->findChild<frmSeachBox*>(); }
+    browser::frmSeachBox* box() const { return f->doc()->findChild<browser::frmSeachBox*>(); }
     // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
     static QString look(const QWidget* c) {
         QString s = c->objectName() + L(":");

@@ -1,5 +1,5 @@
-#include "app/BrowserWiring.h"
 #include "BrowserFixture.h"
+#include "app/BrowserWiring.h"
 #include "browser/BrowserLayout.h"
 #include "browser/NextId.h"
 #include "browser/PopupMenus.h"
@@ -26,13 +26,13 @@ namespace {
 
 // What the authority would read for an account of this role holding this right letter
 // (and folder denial "B") on the node.
-authority::Facts facts_of(const QString& role, const QString& letter, const QString& deny,
-                          const QString& node) {
-    authority::Facts f;
+browser::authority::Facts facts_of(const QString& role, const QString& letter, const QString& deny,
+                                   const QString& node) {
+    browser::authority::Facts f;
     f.account = true;
-    f.administrator = authority::Is_Administrator_Role(role);
+    f.administrator = browser::authority::Is_Administrator_Role(role);
     f.manager = role == QLatin1String("Manager");
-    f.kind = authority::Kind_Of(node);
+    f.kind = browser::authority::Kind_Of(node);
     f.letter = letter.isEmpty() ? QLatin1Char('D') : letter[0];
     f.denied = deny == QLatin1String("B");
     return f;
@@ -55,13 +55,13 @@ void store_content(Library& lib, const char* file_no, const QByteArray& bytes) {
 
 // One line per node, indented by depth: "key|text|pictures".
 void dump(const QStandardItem* item, int depth, Transcript& t) {
-    t << QString(depth * 2, u' ') + Catalogue_Tree::key_of(item) + u'|' + item->text() + u'|' +
-             pictures(item);
+    t << QString(depth * 2, u' ') + browser::Catalogue_Tree::key_of(item) + u'|' + item->text() +
+             u'|' + pictures(item);
     for (int i = 0; i < item->rowCount(); ++i)
         dump(item->child(i), depth + 1, t);
 }
 // The items a menu's state leaves enabled, sorted.
-QString enabled(const Menu_State& m) {
+QString enabled(const shell::Menu_State& m) {
     QStringList out;
     for (auto i = m.Items().begin(); i != m.Items().end(); ++i)
         if (i->enabled)
@@ -86,14 +86,15 @@ void fill(QWidget* box, const QString& pairs) {
     }
 }
 // Answers every question with Yes and keeps what was told; usable from any thread.
-struct Quiet_Prompter : Message_Only_Prompter {
+struct Quiet_Prompter : shell::Message_Only_Prompter {
     QStringList told;
 
 protected:
-    Prompt_Answer show_message(const QString& text, const QString&, Prompt_Icon,
-                               Prompt_Buttons b) override {
+    shell::Prompt_Answer show_message(const QString& text, const QString&, shell::Prompt_Icon,
+                                      shell::Prompt_Buttons b) override {
         told << text;
-        return b == Prompt_Buttons::Ok ? Prompt_Answer::Ok : Prompt_Answer::Yes;
+        return b == shell::Prompt_Buttons::Ok ? shell::Prompt_Answer::Ok
+                                              : shell::Prompt_Answer::Yes;
     }
 };
 // Two connections of their own working at once on the same library.
@@ -148,10 +149,10 @@ void many_files(Library& l, const char* folder, int first, int n) {
     t.commit();
 }
 // Two lists alike: the same rows in the same order, every cell the same value and text.
-void same_rows(const List_Model& a, const List_Model& b) {
+void same_rows(const browser::List_Model& a, const browser::List_Model& b) {
     QCOMPARE(a.Row_Count(), b.Row_Count());
     for (int r = 0; r < a.Row_Count(); ++r) {
-        const List_Row x = a.Row(r), y = b.Row(r);
+        const browser::List_Row x = a.Row(r), y = b.Row(r);
         QCOMPARE(J(x.key, x.icon_key, x.tag, x.text, x.cells.size()),
                  J(y.key, y.icon_key, y.tag, y.text, y.cells.size()));
         for (int c = 0; c < a.columnCount(); ++c)
@@ -162,18 +163,18 @@ void same_rows(const List_Model& a, const List_Model& b) {
 // Whether a list is in order by a column as a user expects it: numbers as numbers, dates as
 // dates, texts as the locale orders them, empty cells first going up; equal cells in the order
 // they had before (`before`: key -> earlier row).
-void in_order(const List_Model& l, int column, char kind, bool up,
+void in_order(const browser::List_Model& l, int column, char kind, bool up,
               const QHash<QString, int>& before) {
     for (int r = 1; r < l.Row_Count(); ++r) {
         const QVariant a = l.index(r - 1, column).data(Qt::EditRole),
                        b = l.index(r, column).data(Qt::EditRole);
         const auto empty = [](const QVariant& v) { return v.isNull() || v.toString().isEmpty(); };
-        int c =
-            empty(a) || empty(b) ? int(!empty(a)) - int(!empty(b))
-            : kind == 'n'        ? (a.toDouble() > b.toDouble()) - (a.toDouble() < b.toDouble())
-            : kind == 'd'
-                ? (a.toDateTime() > b.toDateTime()) - (a.toDateTime() < b.toDateTime())
-                : Text_Collator().compare(List_Model::Display_Text(a), List_Model::Display_Text(b));
+        int c = empty(a) || empty(b) ? int(!empty(a)) - int(!empty(b))
+                : kind == 'n'        ? (a.toDouble() > b.toDouble()) - (a.toDouble() < b.toDouble())
+                : kind == 'd'
+                    ? (a.toDateTime() > b.toDateTime()) - (a.toDateTime() < b.toDateTime())
+                    : browser::Text_Collator().compare(browser::List_Model::Display_Text(a),
+                                                       browser::List_Model::Display_Text(b));
         c = up ? c : -c;
         QVERIFY2(c < 0 || (c == 0 && before[l.Key(r - 1)] < before[l.Key(r)]),
                  qPrintable(J("column", column, "row", r, a.toString(), b.toString())));
@@ -196,7 +197,7 @@ private Q_SLOTS:
         f.run(L("insert into Tbl_Replicate(Replicate_ID,type) values('Fold00010001','4'),"
                 "('Fold7777','4')"));
         Transcript t(L("browser/transcripts/tree.txt"));
-        Catalogue_Tree tree;
+        browser::Catalogue_Tree tree;
         QAbstractItemModelTester tester(tree.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         bool whole = true;
@@ -209,7 +210,7 @@ private Q_SLOTS:
             QStringList top;
             for (int i = 0; i < tree.model()->rowCount(); ++i)
                 whole ? dump(tree.model()->item(i), 0, t)
-                      : void(top << Catalogue_Tree::key_of(tree.model()->item(i)));
+                      : void(top << browser::Catalogue_Tree::key_of(tree.model()->item(i)));
             whole = w[1] == L("User");
             t << J(top.join(u','), tree.group_names()->stringList().join(u','), L("="),
                    tree.group_ids()->stringList().join(u','));
@@ -218,10 +219,10 @@ private Q_SLOTS:
         tree.select(L("Grou0002"));
         f.add("Dpmt0004|New|Grou0002");
         tree.Refresh_Tree(f.c, L("Manager"), L("boss"));
-        t << J(Catalogue_Tree::key_of(tree.selected()), bool(tree.node(L("Dpmt0004"))));
+        t << J(browser::Catalogue_Tree::key_of(tree.selected()), bool(tree.node(L("Dpmt0004"))));
         f.run(L("delete from ref_Group where Group_No='Grou0002'"));
         tree.Refresh_Tree(f.c, L("Manager"), L("boss"));
-        t << Catalogue_Tree::key_of(tree.selected());
+        t << browser::Catalogue_Tree::key_of(tree.selected());
         QVERIFY(t.Matches());
     }
 
@@ -233,24 +234,24 @@ private Q_SLOTS:
                   "Fold0001|F|Dpmt0001; Fold00010001|S|Dpmt0001; Fold0002|F2|Dpmt0006; "
                   "r:clerk1|Dpmt0001|A; r:clerk1|Dpmt0002|B; r:clerk1|Dpmt0003|C; "
                   "r:clerk1|Dpmt0004|O; r:clerk1|Dpmt0005|X; d:clerk1|Fold00010001");
-        Catalogue_Tree tree;
+        browser::Catalogue_Tree tree;
         Fake_Status_Strip status;
         // One menu state for every press: what one pop-up disabled must not carry over.
-        Menu_State menu;
+        shell::Menu_State menu;
         QVERIFY(
             scripted("rights.txt", [&](Transcript& t, const QString& section, const QString& row) {
                 const QStringList p = row.split(u' ');
                 if (section == L("status")) {
                     Sign_In_As(f.c, p[0], p[1]);
-                    session::Cur_Dept_Right.clear();
-                    session::Cur_Folder_Deny.clear();
+                    db::session::Cur_Dept_Right.clear();
+                    db::session::Cur_Folder_Deny.clear();
                     tree.Build_Tree(f.c, p[1], p[0]);
                     tree.select(p[2]);
-                    Evaluate_Rights(f.c, tree, status);
-                    t << J(row, "->", session::Cur_Dept_Right, session::Cur_Folder_Deny, "|",
-                           status.message);
+                    browser::Evaluate_Rights(f.c, tree, status);
+                    t << J(row, "->", db::session::Cur_Dept_Right, db::session::Cur_Folder_Deny,
+                           "|", status.message);
                 } else if (section == L("list")) {
-                    List_Press press;
+                    browser::List_Press press;
                     press.rights = facts_of(p[0], p[1], p[2], p[3]);
                     press.right_button = p.value(7) != L("left");
                     press.first_column = p.size() > 8 ? L("File Name") : L("Name");
@@ -261,13 +262,13 @@ private Q_SLOTS:
                     // children, else one, and a list of only that child holds no file row.
                     press.file_rows = p[5].toInt() != (p.size() > 7 ? 0 : 1);
                     press.copy_list_empty = p[6] == L("1");
-                    const List_Press_Result r = Prepare_List_Menu(press, menu);
+                    const browser::List_Press_Result r = browser::Prepare_List_Menu(press, menu);
                     t << J(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit,
                            enabled(menu));
                 } else {
-                    Menu_State m;
-                    const bool shown = Prepare_Tree_Menu(p[2], facts_of(p[0], p[1], L("A"), p[2]),
-                                                         p[3].toInt(), p[4] == L("1"), m);
+                    shell::Menu_State m;
+                    const bool shown = browser::Prepare_Tree_Menu(
+                        p[2], facts_of(p[0], p[1], L("A"), p[2]), p[3].toInt(), p[4] == L("1"), m);
                     const auto& items = m.Items();
                     t << J(row, "->", shown, items.value(L("mun_add_child_nod")).caption, "|",
                            items.value(L("Mnu_Department_User")).visible,
@@ -291,7 +292,7 @@ private Q_SLOTS:
                 f.run(L("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
             QStringList issued;
             for (int i = 0; i < 3; ++i)
-                issued << Next_Id(f.c, L("file"));
+                issued << browser::Next_Id(f.c, L("file"));
             t << J(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
             QCOMPARE(f.c.Transaction_Depth(), 0);
         }));
@@ -300,7 +301,7 @@ private Q_SLOTS:
         std::vector<QString> numbers[2];
         on_two_connections(f, [&](db::Connection& c, int i) {
             for (int n = 0; n < 1500; ++n)
-                numbers[i].push_back(Next_Id(c, L("file")));
+                numbers[i].push_back(browser::Next_Id(c, L("file")));
         });
         std::set<QString> all(numbers[0].begin(), numbers[0].end());
         all.insert(numbers[1].begin(), numbers[1].end());
@@ -309,12 +310,12 @@ private Q_SLOTS:
         QStringList keys[2];
         Library g; // as two clients adding groups to a library of their own
         on_two_connections(g, [&](db::Connection& c, int i) {
-            Catalogue_Tree tree;
-            List_Model list;
+            browser::Catalogue_Tree tree;
+            browser::List_Model list;
             Quiet_Prompter prompter;
             Fake_Browser_Window window;
             tree.Build_Tree(c, L("Administrator"), L("boss"));
-            Hierarchy h(c, tree, list, prompter, window);
+            browser::Hierarchy h(c, tree, list, prompter, window);
             for (int n = 0; n < 60; ++n) {
                 tree.select(L("catlog"));
                 h.Add_Node();
@@ -384,8 +385,8 @@ private Q_SLOTS:
             const QString lib = l.f->logic().Icon_Lib_Dir();
             t << J(icons.join(u','), QDir(lib).entryList(QDir::Files).join(u','),
                    QFileInfo(lib + L("Icon.doc")).size(),
-                   File_List::Extension_Key(L(".tar-gz-Archive")),
-                   File_List::Extension_Key(L("noDash")));
+                   browser::File_List::Extension_Key(L(".tar-gz-Archive")),
+                   browser::File_List::Extension_Key(L("noDash")));
         };
         QVERIFY(l.scripted("file_list.txt", hooks));
         QLocale::setDefault(before);
@@ -400,8 +401,8 @@ private Q_SLOTS:
         many_files(p, "Fold0001", 1000, 700);
         many_files(p, "Fold0004", 5000, 3);
         p.open_as("Scrollkin", "Administrator");
-        Browser& b = p.f->logic();
-        List_Model& list = b.List;
+        browser::Browser& b = p.f->logic();
+        browser::List_Model& list = b.List;
         QAbstractItemModelTester tester(&list,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QList<int> chunks; // the rows each insertion showed, and the window's turns between
@@ -420,16 +421,16 @@ private Q_SLOTS:
         QCOMPARE(chunks.mid(0, 3), QList<int>({0, 64, 0}));
         QCOMPARE(std::accumulate(chunks.begin(), chunks.end(), 0), 700);
 
-        List_Model one_by_one;
+        browser::List_Model one_by_one;
         one_by_one.Set_Columns(list.Columns());
         for (int r = 0; r < 1; ++r) // the sub folder
             one_by_one.Add_Row(list.Row(r));
         for (db::Result q = db::Lib_Connection().Open_Query(sent); !q.eof(); q.next()) {
-            List_Row r{L("file") + q.text(9),
-                       q.text(0),
-                       File_List::Extension_Key(q.text(2)),
-                       {},
-                       q.text(9)};
+            browser::List_Row r{L("file") + q.text(9),
+                                q.text(0),
+                                browser::File_List::Extension_Key(q.text(2)),
+                                {},
+                                q.text(9)};
             for (int f = 1; f <= 8; ++f)
                 r.cells.push_back(q.field(f));
             one_by_one.Add_Row(std::move(r));
@@ -469,7 +470,7 @@ private Q_SLOTS:
         QStringList removed{list.Key(5)};
         list.Remove_Row(5);
         keys_found();
-        list.Add_Row(List_Row{L("file99999"), L("late"), {}, {}, L("99999")});
+        list.Add_Row(browser::List_Row{L("file99999"), L("late"), {}, {}, L("99999")});
         keys_found();
         for (const int r : {list.Row_Count() - 1, 350, 0}) {
             removed << list.Key(r);
@@ -507,7 +508,7 @@ private Q_SLOTS:
         click_at = 2; // after the first screen
         const QString history = p.one("select count(*) from Ref_Query_History");
         auto* group = p.w<QComboBox>("cmbgroup");
-        group->setCurrentIndex(group->findText(Quick_Query::All_Group()));
+        group->setCurrentIndex(group->findText(browser::Quick_Query::All_Group()));
         p.w<QComboBox>("Cmbquery")->setEditText(L("doc"));
         QTest::keyClick(p.w<QComboBox>("Cmbquery"), Qt::Key_Return);
         QCOMPARE(J(p.texts(), p.w<QLabel>("lblcaption")->text(), b.Files.List_Shows_Node,
@@ -523,8 +524,8 @@ private Q_SLOTS:
             const struct mallinfo2 m = mallinfo2();
             return qint64(m.uordblks + m.hblkhd);
         };
-        List_Model list;
-        list.Set_Columns(File_List::File_Columns());
+        browser::List_Model list;
+        list.Set_Columns(browser::File_List::File_Columns());
         const QStringList types = testenv::List(".txt-Text,.doc-Word,.pdf-Portable");
         const QStringList people = testenv::List("clerk1,boss,Scrollkin,clerk2,clerk3,auditor");
         // The library's dates are wall-clock times without a zone, as the list keeps them: an
@@ -536,7 +537,7 @@ private Q_SLOTS:
         };
         const auto row = [&](int i, bool dated = true) {
             const QString number = QString::number(100000 + i);
-            List_Row r{
+            browser::List_Row r{
                 L("file") + number, L("sample file ") + number + L(".txt"), L(".txt"), {}, number};
             r.cells = {QString::number(i % 2000 / 1000.0, 'f', 2),
                        types[i % 3],
@@ -551,7 +552,7 @@ private Q_SLOTS:
         const qint64 before = held();
         constexpr int Rows = 200000;
         for (int i = 0; i < Rows; ++i) {
-            const List_Row r = row(i);
+            const browser::List_Row r = row(i);
             list.Stage_Row(r.key, r.text, r.icon_key, r.tag, r.cells.data(), 8);
             if (i % 10000 == 9999)
                 list.Show_Staged();
@@ -563,13 +564,13 @@ private Q_SLOTS:
         // Every row's texts, every 101st whole (dates cost a call into the C library each).
         QList<int> wrong;
         for (int i = 0; i < Rows; ++i) {
-            const List_Row want = row(i, i % 101 == 0);
+            const browser::List_Row want = row(i, i % 101 == 0);
             bool same =
                 list.Key(i) == want.key && list.Text(i) == want.text && list.Tag(i) == want.tag;
             for (const int c : {1, 2, 3, 4, 6})
                 same = same && list.index(i, c).data(Qt::EditRole) == want.cells[size_t(c - 1)];
             if (i % 101 == 0) {
-                const List_Row got = list.Row(i);
+                const browser::List_Row got = list.Row(i);
                 same = same && got.icon_key == want.icon_key && got.cells == want.cells;
             }
             if (!same)
@@ -598,71 +599,74 @@ private Q_SLOTS:
         l.run((dates + L("<>'3'")).arg(days_ago(40), days_ago(1), days_ago(0)));
         l.run((dates + L("='3'")).arg(days_ago(2), days_ago(10), days_ago(3)));
         l.open_as("Scrollkin", "Administrator");
-        Search_Operations search(l.f->logic(), db::Lib_Connection(), l.prompter);
+        browser::Search_Operations search(l.f->logic(), db::Lib_Connection(), l.prompter);
         const auto query = [&](Transcript& t, const QString& pairs,
                                const char* role = "Administrator") {
             // Roles are the library's: an account of that role ("Scrollkin" is always one).
-            if (session::Cur_Role != L(role))
+            if (db::session::Cur_Role != L(role))
                 Sign_In_As(db::Lib_Connection(), *role == 'A' ? L("Scrollkin") : L("searcher"),
                            L(role));
-            frmSeachBox box(search, {}, nullptr);
+            browser::frmSeachBox box(search, {}, nullptr);
             fill(&box, pairs);
             const auto outcome = search.Query(box.Fields(), QDate::currentDate());
             l.note(t, *role == 'A' ? pairs : J(pairs, "as", role),
                    J(int(outcome), search.Refused_Field(),
-                     l.f->logic().List.Columns() == File_List::File_Columns(),
+                     l.f->logic().List.Columns() == browser::File_List::File_Columns(),
                      l.f->logic().Files.List_Shows_Node));
         };
         const QDate day(2026, 3, 31);
-        QVERIFY(scripted("search.txt", [&](Transcript& t, const QString& section,
-                                           const QString& in) {
-            if (section.startsWith(L("fields"))) {
-                frmSeachBox box(search, {}, nullptr);
-                fill(&box, in);
-                const Search_Fields f = box.Fields();
-                const Search_Condition c = Build_Search_Condition(f, day, db::Engine::Sqlite);
-                const QString server = Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
-                QVERIFY(!c.refused());
-                t << J(in, "->", c.where, server == c.where ? QString() : L("|| ") + server);
-            } else if (section.startsWith(L("searches"))) {
-                query(t, in);
-            } else if (section.startsWith(L("after"))) { // a list under other columns
-                l.f->click_node("Fold0001");
-                l.f->logic().List.Set_Columns({L("Login Name")});
-                query(t, in);
-                t << l.f->logic().List.Row(0).key;
-            } else if (section.startsWith(L("refused"))) { // nothing sent, the list stays
-                t.Attach(db::Lib_Connection());
-                for (const char* role : {"Manager", "User", ""})
-                    query(t, in, role);
-            } else if (section.startsWith(L("sizes"))) {
-                l.prompter.Answer();
-                query(t, in);
-            } else if (section.startsWith(L("failures"))) { // the list and its columns stay
-                l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
-                db::Lib_Connection().Fail_At_Statement(2); // the search's, after the account's
-                l.prompter.Answer();
-                query(t, in);
-                QVERIFY_THROWS_EXCEPTION(db::Error, l.f->logic().Files.Get_File_Lvdata(
-                                                        L("where no_such_column='1' "), false));
-                t << search.User_Names().value_or(QStringList()).join(u',');
-                db::Lib_Connection().Fail_At_Statement(1);
-                l.prompter.Answer();
-                t << J(search.User_Names().has_value());
-                t.Prompts(l.prompter);
-            } else
-                for (const char* role : {"Administrator", "Manager", "User"}) {
-                    int shows = 0;
-                    const auto ops = Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
+        QVERIFY(
+            scripted("search.txt", [&](Transcript& t, const QString& section, const QString& in) {
+                if (section.startsWith(L("fields"))) {
+                    browser::frmSeachBox box(search, {}, nullptr);
+                    fill(&box, in);
+                    const browser::Search_Fields f = box.Fields();
+                    const browser::Search_Condition c =
+                        browser::Build_Search_Condition(f, day, db::Engine::Sqlite);
+                    const QString server =
+                        browser::Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
+                    QVERIFY(!c.refused());
+                    t << J(in, "->", c.where, server == c.where ? QString() : L("|| ") + server);
+                } else if (section.startsWith(L("searches"))) {
+                    query(t, in);
+                } else if (section.startsWith(L("after"))) { // a list under other columns
+                    l.f->click_node("Fold0001");
+                    l.f->logic().List.Set_Columns({L("Login Name")});
+                    query(t, in);
+                    t << l.f->logic().List.Row(0).key;
+                } else if (section.startsWith(L("refused"))) { // nothing sent, the list stays
+                    t.Attach(db::Lib_Connection());
+                    for (const char* role : {"Manager", "User", ""})
+                        query(t, in, role);
+                } else if (section.startsWith(L("sizes"))) {
+                    l.prompter.Answer();
+                    query(t, in);
+                } else if (section.startsWith(L("failures"))) { // the list and its columns stay
+                    l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
+                    db::Lib_Connection().Fail_At_Statement(2); // the search's, after the account's
+                    l.prompter.Answer();
+                    query(t, in);
+                    QVERIFY_THROWS_EXCEPTION(db::Error, l.f->logic().Files.Get_File_Lvdata(
+                                                            L("where no_such_column='1' "), false));
+                    t << search.User_Names().value_or(QStringList()).join(u',');
+                    db::Lib_Connection().Fail_At_Statement(1);
+                    l.prompter.Answer();
+                    t << J(search.User_Names().has_value());
+                    t.Prompts(l.prompter);
+                } else
+                    for (const char* role : {"Administrator", "Manager", "User"}) {
+                        int shows = 0;
+                        const auto ops =
+                            browser::Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
                                                                l.prompter, [&](auto&) { ++shows; });
-                    Sign_In_As(db::Lib_Connection(),
-                               role[0] == 'A' ? L("Scrollkin") : L("searcher"), L(role));
-                    if (role[0] != 'A')
-                        l.prompter.Answer();
-                    l.f->logic().Operations.Show_Search_Box();
-                    t.Prompts(l.prompter) << J(role, shows);
-                }
-        }));
+                        Sign_In_As(db::Lib_Connection(),
+                                   role[0] == 'A' ? L("Scrollkin") : L("searcher"), L(role));
+                        if (role[0] != 'A')
+                            l.prompter.Answer();
+                        l.f->logic().Operations.Show_Search_Box();
+                        t.Prompts(l.prompter) << J(role, shows);
+                    }
+            }));
     }
 
     // Geometry in twips: a 3000 wide tree left of a 60 wide splitter, all 600 from the top;
@@ -672,8 +676,10 @@ private Q_SLOTS:
             const QStringList v = row.split(u' ');
             const int width = v[0].toInt(), inner = v[1].toInt(), at = v[2].toInt(),
                       drag = v[3].toInt();
-            Browser_Geometry g{0, 0, 0, 1200, 600, 3000, 0, 600, at, 60, 0, 600, 3003, 0, 0};
-            width ? Layout_Browser(g, width, inner, 7800) : Drag_Splitter(g, drag, inner);
+            browser::Browser_Geometry g{0,  0,  0, 1200, 600,  3000, 0, 600,
+                                        at, 60, 0, 600,  3003, 0,    0};
+            width ? browser::Layout_Browser(g, width, inner, 7800)
+                  : browser::Drag_Splitter(g, drag, inner);
             t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width, g.cmdquery_left,
                    "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left, g.vsp_height, "list",
                    g.lv_left, g.lv_width, g.lv_height);
@@ -686,7 +692,7 @@ private Q_SLOTS:
         p.add(Files);
         Program::Hooks hooks;
         hooks[L("opened")] = [&](Transcript& t) {
-            frmQuery_doc* doc = p.f->doc();
+            browser::frmQuery_doc* doc = p.f->doc();
             const QRect screen = p.main->screen()->geometry();
             QCOMPARE(p.main->pos(), QPoint((screen.width() - p.main->width()) / 2,
                                            (screen.height() - p.main->height()) / 2));
@@ -701,14 +707,15 @@ private Q_SLOTS:
             t << p.w<QComboBox>("cmbgroup_id")->currentText();
             // The root selected and open.
             QTreeView *tv = p.f->tv(), *lv = p.f->lv();
-            Browser& logic = p.f->logic();
+            browser::Browser& logic = p.f->logic();
             QCOMPARE(tv->currentIndex(), logic.Tree.root()->index());
             QVERIFY(tv->isExpanded(logic.Tree.root()->index()));
             QVERIFY(!lv->rootIsDecorated() && lv->uniformRowHeights());
             p.note(t, J("opened", tv->model()->rowCount()));
             // Every picture of the tree is there, and no two alike.
             QList<QImage> seen;
-            for (const QString& key : testenv::List("1,2,3") + Catalogue_Tree::Picture_Keys()) {
+            for (const QString& key :
+                 testenv::List("1,2,3") + browser::Catalogue_Tree::Picture_Keys()) {
                 const QImage image = logic.Images.Icon(key).pixmap(16, 16).toImage();
                 QVERIFY2(logic.Images.Contains(key) && !image.isNull() && !seen.contains(image),
                          qPrintable(key));
@@ -717,7 +724,7 @@ private Q_SLOTS:
             QCOMPARE(seen.size(), 15);
         };
         hooks[L("drag")] = [&](Transcript& t) {
-            frmQuery_doc* doc = p.f->doc();
+            browser::frmQuery_doc* doc = p.f->doc();
             QTreeView *tv = p.f->tv(), *lv = p.f->lv();
             // The splitter dragged too far left stays in the window; a resize brings it back.
             QWidget* vsp = p.w("VSP");
@@ -799,7 +806,7 @@ private Q_SLOTS:
             QVERIFY(!editor(lv));
             // Renamed through the menu: a character a file name cannot hold, a blank name, then one
             // with apostrophes, stored, logged and shown with who renamed it.
-            p.prompter.Answer(Prompt_Answer::Ok,
+            p.prompter.Answer(shell::Prompt_Answer::Ok,
                               L("Can not use the character of \r\n       / \\ ? > < * ? | "));
         };
         hooks[L("dropped")] = [&](Transcript& t) {
@@ -831,10 +838,11 @@ private Q_SLOTS:
             p.f->click_node("Fold0005");
             // Restored to a chosen file; a double-click views a file with its program, a picture
             // in the viewer; rows dragged out offer scratch copies, gone when the browser closes.
-            app::Parts_Of(*p.f->doc()).restore->view().Hooks().Open_Associated = [&](const QString& path) {
-                opened << QFileInfo(path).fileName();
-                return true;
-            };
+            app::Parts_Of(*p.f->doc()).restore->view().Hooks().Open_Associated =
+                [&](const QString& path) {
+                    opened << QFileInfo(path).fileName();
+                    return true;
+                };
         };
         hooks[L("viewed")] = [&](Transcript& t) {
             p.note(t, L("restored"), QString::fromUtf8(testenv::Read_File(dir + L("copy.txt"))));
@@ -886,17 +894,18 @@ private Q_SLOTS:
     // something meanwhile), marked for replication; full sequences.
     void catalogue_edits() {
         Program p("");
-        QVERIFY(p.scripted("hierarchy.txt", {{L("sequences"), [&](Transcript& t) {
-                                                  QCOMPARE(Replicate_Type(L("uselog")), QString());
-                                                  t << Next_Id(p.c, L("com"));
-                                                  try {
-                                                      Next_Id(p.c, L("cat"));
-                                                      QFAIL("a full sequence wrapped");
-                                                  } catch (const db::Error& e) {
-                                                      t << J(e.number() == Err_Sequence_Full,
-                                                             e.description());
-                                                  }
-                                              }}}));
+        QVERIFY(p.scripted("hierarchy.txt",
+                           {{L("sequences"), [&](Transcript& t) {
+                                 QCOMPARE(browser::Replicate_Type(L("uselog")), QString());
+                                 t << browser::Next_Id(p.c, L("com"));
+                                 try {
+                                     browser::Next_Id(p.c, L("cat"));
+                                     QFAIL("a full sequence wrapped");
+                                 } catch (const db::Error& e) {
+                                     t << J(e.number() == browser::Err_Sequence_Full,
+                                            e.description());
+                                 }
+                             }}}));
     }
 
     // Menus and writes by role: a clerk's paste goes by the selected node's own right; over
@@ -924,8 +933,8 @@ private Q_SLOTS:
             for (const char* group : {"All Group", "Office"})
                 for (bool admin : {true, false})
                     t << J(group, admin,
-                           Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an%_[ "),
-                                                  L("o'hara"), admin));
+                           browser::Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an%_[ "),
+                                                           L("o'hara"), admin));
         };
         // The box holds 255 characters; the query itself refuses a longer text all the same.
         hooks[L("wide")] = [&](Transcript&) {

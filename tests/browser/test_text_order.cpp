@@ -45,9 +45,9 @@ private Q_SLOTS:
         for (qsizetype i = expected.size() - 2; i >= 0; i -= 2)
             fed << expected[i];
         for (const bool ascending : {true, false}) {
-            const std::vector<quint32> by = Collated_Order(
+            const std::vector<quint32> by = browser::Collated_Order(
                 quint32(fed.size()), [&](quint32 i, QString&) { return QStringView(fed[i]); },
-                Text_Collator(), ascending);
+                browser::Text_Collator(), ascending);
             QStringList seen;
             for (const quint32 i : by)
                 seen << fed[i];
@@ -65,9 +65,9 @@ private Q_SLOTS:
         const QStringList fed = {u"b"_qs,           u"\u65e5\u672c"_qs,     u"a"_qs,
                                  u"b"_qs,           u"\U0001F389 party"_qs, u"a"_qs,
                                  u"\u4e2d\u6587"_qs};
-        const QCollator collator = Text_Collator();
+        const QCollator collator = browser::Text_Collator();
         for (const bool ascending : {true, false}) {
-            const std::vector<quint32> by = Collated_Order(
+            const std::vector<quint32> by = browser::Collated_Order(
                 quint32(fed.size()), [&](quint32 i, QString&) { return QStringView(fed[i]); },
                 collator, ascending);
             for (size_t i = 1; i < by.size(); ++i) {

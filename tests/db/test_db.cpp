@@ -162,7 +162,7 @@ private Q_SLOTS:
                   engine.Run_Statement(
                       QStringLiteral("insert into Tbl_File_Information (File_NO,%1) "
                                      "values ('e%2','%3')")
-                          .arg(column, no, Quote_Sql(s.section(u'|', 1))));
+                          .arg(column, no, db::Quote_Sql(s.section(u'|', 1))));
                   const QString select =
                       QStringLiteral("select %1 from Tbl_File_Information where File_NO='e%2'");
                   const QVariant v = engine.Open_Query(select.arg(column, no)).field(0);
@@ -217,7 +217,7 @@ private Q_SLOTS:
         db::Connection engine;
         engine.Open(db::Connection_String::embedded(x_->lib.path));
         engine.Run_Statement(QStringLiteral("insert into tbl_user(uid,remark) values('a','%1')")
-                                 .arg(Quote_Sql(remark)));
+                                 .arg(db::Quote_Sql(remark)));
         db::Result r = x_->c.Open_Query(QStringLiteral("select uid,Name,Remark from tbl_user"));
         QCOMPARE(r.field_count(), 3);
         QVERIFY(!r.eof() && r.is_null(1));

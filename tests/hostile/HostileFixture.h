@@ -42,13 +42,13 @@ inline QStringList Library_Guard(db::Connection& c, const QString& except = QStr
                                                 "type='table' order by name"));
     out << Rows_Of(c, QStringLiteral("select UID,PWD,Name,Sys_Role,User_deny,Remark from "
                                      "tbl_user where UID<>'") +
-                          Quote_Sql(except) + QStringLiteral("' order by UID"));
+                          db::Quote_Sql(except) + QStringLiteral("' order by UID"));
     return out;
 }
 
 // The login name a user would type for an account made from text: the form drops the blanks
 // around it, and the box holds 20 characters.
 inline QString Login_For(const QString& text) {
-    const QString uid = hostile::Fit(text, User_Form::Login_Name_Limit).trimmed();
+    const QString uid = hostile::Fit(text, admin::User_Form::Login_Name_Limit).trimmed();
     return uid.isEmpty() ? QStringLiteral("blank") : uid;
 }

@@ -18,7 +18,7 @@ class Test_Hostile_Catalogue : public QObject {
     QTemporaryDir templates_;
 
 private Q_SLOTS:
-    void initTestCase() { session::Templates_Dir = templates_.path() + u'/'; }
+    void initTestCase() { db::session::Templates_Dir = templates_.path() + u'/'; }
 
     // Group, department, folder and sub folder names typed in place are stored and read back
     // as typed.
@@ -38,12 +38,13 @@ private Q_SLOTS:
         for (int level = 0; level < 4; ++level) {
             x.browser.Tree.select(key);
             x.browser.main_mnu_proc(QStringLiteral("add"));
-            key = Catalogue_Tree::key_of(x.browser.Tree.selected());
-            QCOMPARE(x.browser.Catalogue_Edit.End_Edit(key, text), Hierarchy::Edit_End::Stored);
+            key = browser::Catalogue_Tree::key_of(x.browser.Tree.selected());
+            QCOMPARE(x.browser.Catalogue_Edit.End_Edit(key, text),
+                     browser::Hierarchy::Edit_End::Stored);
             keys << key;
         }
         QCOMPARE(keys.value(3).size(), 12);
-        Browser again(x.f.c, x.status, x.prompter, x.window);
+        browser::Browser again(x.f.c, x.status, x.prompter, x.window);
         again.Open();
         for (const QString& key : keys) {
             QVERIFY2(again.Tree.node(key), qPrintable(key));
@@ -64,48 +65,50 @@ private Q_SLOTS:
         Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
         // Texts that share a login name: the account of an earlier row goes first.
-        x.f.run(QStringLiteral("delete from tbl_user where uid='") + Quote_Sql(uid) + u'\'');
+        x.f.run(QStringLiteral("delete from tbl_user where uid='") + db::Quote_Sql(uid) + u'\'');
         x.browser.Node_Click(QStringLiteral("User"));
         const QStringList guard = Library_Guard(x.f.c);
-        User_Form form(x.browser, x.window, x.f.c, x.prompter);
+        admin::User_Form form(x.browser, x.window, x.f.c, x.prompter);
         form.login_name = uid;
-        form.user_name = hostile::Fit(text, User_Form::User_Name_Limit);
-        form.password = form.confirm_password = hostile::Fit(text, User_Form::Password_Limit);
-        form.remark = hostile::Fit(text, User_Form::Remark_Limit);
-        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User add successful!"));
-        QCOMPARE(form.Save(), User_Form::Save_Outcome::Close);
+        form.user_name = hostile::Fit(text, admin::User_Form::User_Name_Limit);
+        form.password = form.confirm_password =
+            hostile::Fit(text, admin::User_Form::Password_Limit);
+        form.remark = hostile::Fit(text, admin::User_Form::Remark_Limit);
+        x.prompter.Answer(shell::Prompt_Answer::Ok, QStringLiteral("User add successful!"));
+        QCOMPARE(form.Save(), admin::User_Form::Save_Outcome::Close);
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
-        User_Form back(x.browser, x.window, x.f.c, x.prompter);
+        admin::User_Form back(x.browser, x.window, x.f.c, x.prompter);
         back.login_read_only = true; // as Properties opens it
         QVERIFY(back.get_user(uid));
         QCOMPARE((QStringList{back.login_name, back.user_name, back.password, back.remark}),
                  (QStringList{uid, form.user_name, form.password, form.remark}));
         QVERIFY(x.row_of(uid) >= 0);
-        const List_Row& row = x.browser.List.Row(x.row_of(uid));
-        QCOMPARE(List_Model::Display_Text(row.cells.at(0)), form.user_name);
-        QCOMPARE(List_Model::Display_Text(row.cells.at(3)), form.remark);
+        const browser::List_Row& row = x.browser.List.Row(x.row_of(uid));
+        QCOMPARE(browser::List_Model::Display_Text(row.cells.at(0)), form.user_name);
+        QCOMPARE(browser::List_Model::Display_Text(row.cells.at(3)), form.remark);
 
         // An edit of the account writes the same texts over it.
         back.user_name = form.user_name + QStringLiteral("'");
-        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
-        QCOMPARE(back.Save(), User_Form::Save_Outcome::Close);
+        x.prompter.Answer(shell::Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
+        QCOMPARE(back.Save(), admin::User_Form::Save_Outcome::Close);
         QCOMPARE(Rows_Of(x.f.c, QStringLiteral("select name from tbl_user where uid='") +
-                                    Quote_Sql(uid) + u'\''),
+                                    db::Quote_Sql(uid) + u'\''),
                  QStringList{back.user_name});
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
-        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), x.f.lib.connection_string);
+        db::Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"),
+                         x.f.lib.connection_string);
         db::Connection c;
-        Login_Attempts = 0;
-        Sign_In sign_in(c, x.prompter,
-                        [](const QString&, const QString&) { return std::optional<QString>(); });
-        QCOMPARE(sign_in.Login(uid, form.password, text).outcome, Login_Outcome::Signed_In);
-        QCOMPARE(session::Cur_User, uid);
-        QCOMPARE(session::Cur_Role, QStringLiteral("User"));
-        QCOMPARE(Get_Setting(QStringLiteral("usename"), QStringLiteral("name")), uid);
-        QCOMPARE(Get_Setting(QStringLiteral("lastServer"), QStringLiteral("name")), text);
-        QCOMPARE(Login_Attempts, qint16(0));
+        shell::Login_Attempts = 0;
+        shell::Sign_In sign_in(
+            c, x.prompter, [](const QString&, const QString&) { return std::optional<QString>(); });
+        QCOMPARE(sign_in.Login(uid, form.password, text).outcome, shell::Login_Outcome::Signed_In);
+        QCOMPARE(db::session::Cur_User, uid);
+        QCOMPARE(db::session::Cur_Role, QStringLiteral("User"));
+        QCOMPARE(db::Get_Setting(QStringLiteral("usename"), QStringLiteral("name")), uid);
+        QCOMPARE(db::Get_Setting(QStringLiteral("lastServer"), QStringLiteral("name")), text);
+        QCOMPARE(shell::Login_Attempts, qint16(0));
     }
 
     // A hostile login name or password finds no account and changes nothing.
@@ -116,15 +119,15 @@ private Q_SLOTS:
     void sign_in_refuses_hostile_credentials() {
         QFETCH(QString, text);
         const testenv::Fresh_Library& lib = catalogue_->lib;
-        Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), lib.connection_string);
+        db::Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), lib.connection_string);
         db::Connection c;
         Fake_Prompter prompter;
-        Sign_In sign_in(c, prompter,
-                        [](const QString&, const QString&) { return std::optional<QString>(); });
-        Login_Attempts = 0;
+        shell::Sign_In sign_in(
+            c, prompter, [](const QString&, const QString&) { return std::optional<QString>(); });
+        shell::Login_Attempts = 0;
         QCOMPARE(
             sign_in.Login(QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"), {}).outcome,
-            Login_Outcome::Signed_In);
+            shell::Login_Outcome::Signed_In);
         // A refusal closes the connection under test: the guard looks through its own.
         db::Connection look;
         look.Open(lib.connection_string);
@@ -132,9 +135,10 @@ private Q_SLOTS:
         for (const auto& [name, password] :
              {std::pair{text, text}, std::pair{QStringLiteral("Scrollkin"), text},
               std::pair{text, QStringLiteral("Hollowfen")}}) {
-            Login_Attempts = 0;
-            prompter.Answer(Prompt_Answer::Ok, QStringLiteral("Invalid user name or password!"));
-            QCOMPARE(sign_in.Login(name, password, {}).outcome, Login_Outcome::Refused);
+            shell::Login_Attempts = 0;
+            prompter.Answer(shell::Prompt_Answer::Ok,
+                            QStringLiteral("Invalid user name or password!"));
+            QCOMPARE(sign_in.Login(name, password, {}).outcome, shell::Login_Outcome::Refused);
             QCOMPARE(Library_Guard(look), guard);
         }
     }
@@ -151,10 +155,10 @@ private Q_SLOTS:
         QFETCH(QString, text);
         Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
-        const QString q = Quote_Sql(uid);
+        const QString q = db::Quote_Sql(uid);
         x.f.run(QStringLiteral("delete from tbl_user where uid='%1'").arg(q));
         x.f.run(QStringLiteral("delete from tbl_file_log where User_Name='%1'").arg(q));
-        x.f.user(q, Quote_Sql(text), QStringLiteral("User"));
+        x.f.user(q, db::Quote_Sql(text), QStringLiteral("User"));
         x.f.run(QStringLiteral("insert into tbl_file_log (file_no,User_Name,Operation) values "
                                "('2','%1','Backup')")
                     .arg(q));
@@ -190,8 +194,8 @@ private Q_SLOTS:
         for (int i = 0; i < names.size(); ++i)
             f.run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) "
                                  "values ('") +
-                  QString::number(i + 1) + QStringLiteral("','Fold0001','") + Quote_Sql(names[i]) +
-                  QStringLiteral("')"));
+                  QString::number(i + 1) + QStringLiteral("','Fold0001','") +
+                  db::Quote_Sql(names[i]) + QStringLiteral("')"));
         const QStringList guard = Library_Guard(f.c);
         for (const hostile::Text& t : hostile::Texts()) {
             if (!Backend_Takes(t.text))
@@ -203,7 +207,7 @@ private Q_SLOTS:
             QStringList found =
                 Rows_Of(f.c, QStringLiteral("select File_Name from Tbl_File_Information where "
                                             "file_name like '%") +
-                                 Quote_Like(t.text) + QStringLiteral("%'") + Like_Escape);
+                                 db::Quote_Like(t.text) + QStringLiteral("%'") + db::Like_Escape);
             found.sort();
             expected.sort();
             QVERIFY2(found == expected, t.name);

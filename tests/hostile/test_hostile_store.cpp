@@ -13,13 +13,13 @@ namespace {
 
 // Types the same text into both boxes of the password dialog and presses OK; Cancel when OK
 // leaves the dialog open.
-struct Typing_Password_Dialog : File_Password_Dialog {
+struct Typing_Password_Dialog : store::File_Password_Dialog {
     QStringList typed;
-    void Run(File_Password_Form& form) override {
+    void Run(store::File_Password_Form& form) override {
         if (typed.isEmpty())
             QTest::qFail("the password dialog was not expected", __FILE__, __LINE__);
         else if (const QString t = typed.takeFirst();
-                 form.Ok(t, t) == File_Password_Form::Ok_Outcome::Close)
+                 form.Ok(t, t) == store::File_Password_Form::Ok_Outcome::Close)
             return;
         form.Cancel();
     }
@@ -59,8 +59,8 @@ class Test_Hostile_Store : public QObject {
         QVERIFY(row < x.browser.List.Row_Count());
         QCOMPARE(x.browser.List.Row(row).text, store::File_Base_Name(name));
         QCOMPARE(store::Restore_File_Name(x.browser.List.Row(row)), name);
-        QVERIFY(
-            store::Save_File_Data(x.f.c, out.filePath(name), file_no, session::Cur_User).saved());
+        QVERIFY(store::Save_File_Data(x.f.c, out.filePath(name), file_no, db::session::Cur_User)
+                    .saved());
         QCOMPARE(testenv::Read_File(out.filePath(name)), bytes);
     }
 
@@ -83,7 +83,7 @@ private Q_SLOTS:
         x.source(QStringLiteral("in/sub/c.txt"));
         const QByteArray raw = QFile::encodeName(dropped) + "/bad\xff\xfe name";
         QVERIFY(::close(::open(raw.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
-        x.prompter.Answer(Prompt_Answer::Ok);
+        x.prompter.Answer(shell::Prompt_Answer::Ok);
 
         const store::Drop_Result r =
             x.backup->Drop_Files({dropped, x.source(QStringLiteral("other.txt"))},
@@ -132,7 +132,7 @@ private Q_SLOTS:
         const QString refusal = rename_refusal(text);
         const bool refused = !refusal.isEmpty();
         if (refused)
-            x.prompter.Answer(Prompt_Answer::Ok, refusal);
+            x.prompter.Answer(shell::Prompt_Answer::Ok, refusal);
         int reopened = -1;
         x.ops->Set_Row_Editor([&reopened](int row) { reopened = row; });
         x.ops->End_File_Rename(1, before, text);
@@ -153,17 +153,17 @@ private Q_SLOTS:
         QFETCH(QString, text);
         Store_Fixture& x = *ops_;
         const QString uid = Login_For(text);
-        if (x.one(QStringLiteral("select count(*) from tbl_user where UID='") + Quote_Sql(uid) +
+        if (x.one(QStringLiteral("select count(*) from tbl_user where UID='") + db::Quote_Sql(uid) +
                   u'\'') == QLatin1String("0")) { // an account with right A in Sales
-            x.f.user(Quote_Sql(uid), u"Clerk"_s, u"User"_s);
-            x.f.right(Quote_Sql(uid), u"Dpmt0001"_s, u"A"_s);
+            x.f.user(db::Quote_Sql(uid), u"Clerk"_s, u"User"_s);
+            x.f.right(db::Quote_Sql(uid), u"Dpmt0001"_s, u"A"_s);
         }
         const QStringList guard = Library_Guard(x.f.c);
-        x.f.run(QStringLiteral("update Tbl_File_Information set File_Name='") + Quote_Sql(text) +
-                QStringLiteral("' where File_NO='1'"));
-        session::Cur_User = uid;
+        x.f.run(QStringLiteral("update Tbl_File_Information set File_Name='") +
+                db::Quote_Sql(text) + QStringLiteral("' where File_NO='1'"));
+        db::session::Cur_User = uid;
         x.browser.Node_Click(QStringLiteral("Fold0001"));
-        QCOMPARE(session::Cur_Dept_Right, QStringLiteral("A"));
+        QCOMPARE(db::session::Cur_Dept_Right, QStringLiteral("A"));
         QCOMPARE(x.texts().value(1), text);
         x.select({1});
         x.ops->Copy_Files();
@@ -188,19 +188,23 @@ private Q_SLOTS:
         QFETCH(QString, text);
         Store_Fixture& x = *ops_;
         Typing_Password_Dialog dialog;
-        Install_Password_Operations(x.browser, x.f.c, x.prompter, x.status, dialog);
+        store::Install_Password_Operations(x.browser, x.f.c, x.prompter, x.status, dialog);
         const QStringList guard = Library_Guard(x.f.c);
         x.select({1});
         dialog.typed = {text};
-        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("password chnange successful! "));
+        x.prompter.Answer(shell::Prompt_Answer::Ok,
+                          QStringLiteral("password chnange successful! "));
         x.browser.Operations.Set_File_Password();
         QCOMPARE(x.one(QStringLiteral("select file_password from Tbl_File_Information")), text);
 
         dialog.typed = {text};
-        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")), Password_Open);
+        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")),
+                 store::Password_Open);
         dialog.typed = {text + QStringLiteral("x")};
-        x.prompter.Answer(Prompt_Answer::Ok, QStringLiteral("The password is not correct! "));
-        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")), Password_Refused);
+        x.prompter.Answer(shell::Prompt_Answer::Ok,
+                          QStringLiteral("The password is not correct! "));
+        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")),
+                 store::Password_Refused);
         QVERIFY(dialog.typed.isEmpty());
         QCOMPARE(Library_Guard(x.f.c), guard);
     }

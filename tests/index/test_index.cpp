@@ -11,7 +11,7 @@
 
 namespace {
 
-struct Fake_Query_Strip : Query_Strip {
+struct Fake_Query_Strip : browser::Query_Strip {
     QString group, query;
     bool contents = true;
     QString Group_Text() const override { return group; }
@@ -26,15 +26,15 @@ struct Fake_Query_Strip : Query_Strip {
 struct Index_Fixture : Store_Fixture {
     text_index::Index_Queue queue{f.c};
     Fake_Query_Strip strip;
-    std::shared_ptr<Quick_Query> quick;
-    Content_Tips tips{browser.List, f.c};
+    std::shared_ptr<browser::Quick_Query> quick;
+    browser::Content_Tips tips{browser.List, f.c};
 
     Index_Fixture() {
         f.add("Dpmt0002|Legal|Grou0001; Fold0004|Contracts|Dpmt0002");
         f.deny(u"clerk1"_s, u"Fold0002"_s);
         queue.Set_Status(&status);
         backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window, &queue);
-        quick = Install_Quick_Query(browser, f.c, prompter, strip);
+        quick = browser::Install_Quick_Query(browser, f.c, prompter, strip);
     }
 
     int row_of(const QString& name) const {
@@ -46,7 +46,7 @@ struct Index_Fixture : Store_Fixture {
     // The listed files as "name#number", by number.
     QString found() const {
         QStringList out;
-        for (const List_Row& r : rows())
+        for (const browser::List_Row& r : rows())
             if (r.key.startsWith(u"file"))
                 out << r.text + u'#' + r.tag;
         return out.join(u' ');
@@ -98,7 +98,7 @@ struct Index_Fixture : Store_Fixture {
                 strip.group = a.section(u'|', 0, 0);
                 strip.query = a.section(u'|', 1);
                 tips.Run([this] { quick->Run(); }, true, strip.query);
-                for (const List_Row& r : rows())
+                for (const browser::List_Row& r : rows())
                     if (r.key.startsWith(u"file"))
                         t << r.text + u": "_s +
                                  browser.List

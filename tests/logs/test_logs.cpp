@@ -21,7 +21,7 @@ namespace {
 
 // A list's header, then its rows as they show with each row's icon key; then the status
 // line and progress value|maximum|shown.
-void list(Transcript& t, const List_Model& m, Fake_Status_Strip& status) {
+void list(Transcript& t, const browser::List_Model& m, Fake_Status_Strip& status) {
     QStringList out;
     for (int i = -1; i < m.Row_Count(); ++i) {
         for (int c = 0; c < m.columnCount(); ++c)
@@ -47,9 +47,9 @@ struct Log_Library {
 
     Log_Library() {
         c.Open(lib.connection_string);
-        session::Templates_Dir = templates.path() + u"/work/"_qs;
-        session::Cur_User = u"Scrollkin"_qs;
-        session::Cur_Role = u"Administrator"_qs;
+        db::session::Templates_Dir = templates.path() + u"/work/"_qs;
+        db::session::Cur_User = u"Scrollkin"_qs;
+        db::session::Cur_Role = u"Administrator"_qs;
     }
 };
 
@@ -66,14 +66,14 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         Log_Library x;
         auto& [lib, c, templates, status, prompter, window] = x;
-        Browser b(c, status, prompter, window);
+        browser::Browser b(c, status, prompter, window);
         logs::Log_Windows hooks;
         hooks.Show_File_Log = [&c](const QString& caption, const QString& file_no) {
-            frmlogview::Show(caption, c, file_no, nullptr);
+            logs::frmlogview::Show(caption, c, file_no, nullptr);
         };
-        hooks.Ask_Top_Count = [] { return frmtoplogreturn::Ask(nullptr); };
+        hooks.Ask_Top_Count = [] { return logs::frmtoplogreturn::Ask(nullptr); };
         int beeps = 0;
-        Set_Beep_Handler([&beeps] { ++beeps; });
+        shell::Set_Beep_Handler([&beeps] { ++beeps; });
         const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
         // [seed] the library's statements. [runs] user|command|typed top count ("-": the question
         // is cancelled). A user's node clicked anew empties the list and turns off its check
@@ -113,13 +113,13 @@ private Q_SLOTS:
         QVERIFY(b.Images.Contains(u".xls"_qs));
         // An apostrophe in a login name stays inside its literal; only the leading digits of a
         // top text reach the statement. A file's log is by user, newest first.
-        b.Tree.selected()->setData(u"uselogo'hara"_qs, Catalogue_Tree::Key_Role);
+        b.Tree.selected()->setData(u"uselogo'hara"_qs, browser::Catalogue_Tree::Key_Role);
         t.Step(u"o'hara, top '5; drop', file log of x'y"_qs);
         ops->Load_Log_Book(u"5; drop table tbl_user"_qs);
-        List_Model none;
+        browser::List_Model none;
         logs::Read_File_Log(c, u"x'y"_qs, none);
         QCOMPARE(none.Row_Count(), 0);
-        b.Tree.selected()->setData(u"uselogclerk1"_qs, Catalogue_Tree::Key_Role);
+        b.Tree.selected()->setData(u"uselogclerk1"_qs, browser::Catalogue_Tree::Key_Role);
         t << status.caption;
         b.Node_Click(u"Fold0001"_qs);
         b.main_mnu_proc(u"Viewlog"_qs); // no current row: nothing
@@ -131,14 +131,14 @@ private Q_SLOTS:
             auto* lv = child<QTreeView>(w, "lv");
             t.Step(w->windowTitle() + u'|' + lv->toolTip());
             for (int sort = 0; sort < 3; ++sort) {
-                list(t, static_cast<frmlogview*>(w)->Rows(), status);
+                list(t, static_cast<logs::frmlogview*>(w)->Rows(), status);
                 Q_EMIT lv->header()->sectionClicked(1);
             }
             QTest::keyClick(lv, Qt::Key_Escape);
         });
         b.main_mnu_proc(u"Viewlog"_qs);
         QVERIFY(!QApplication::activeModalWidget());
-        Set_Beep_Handler({});
+        shell::Set_Beep_Handler({});
         QVERIFY(t.Matches());
     }
 
@@ -167,10 +167,10 @@ private Q_SLOTS:
                                "2026-10-25 03:05:00", "2026-01-05 00:00:00", "2026-07-14 23:45:00"})
             c.Run_Statement(u"insert into tbl_file_log (file_no,User_Name,Date_Accessed,Operation) "
                             u"values ('1','J\u00fcrgen','%1','View')"_qs.arg(QLatin1String(at)));
-        Browser b(c, status, prompter, window);
+        browser::Browser b(c, status, prompter, window);
         logs::Log_Windows hooks;
         hooks.Show_File_Log = [&c](const QString& caption, const QString& file_no) {
-            frmlogview::Show(caption, c, file_no, nullptr);
+            logs::frmlogview::Show(caption, c, file_no, nullptr);
         };
         const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
         t << QLocale::system().name() + u' ' + QString::fromUtf8(QTimeZone::systemTimeZoneId());
@@ -187,7 +187,7 @@ private Q_SLOTS:
             auto* lv = child<QTreeView>(w, "lv");
             for (int sort = 0; sort < 2; ++sort) {
                 Q_EMIT lv->header()->sectionClicked(2);
-                list(t, static_cast<frmlogview*>(w)->Rows(), status);
+                list(t, static_cast<logs::frmlogview*>(w)->Rows(), status);
             }
             QTest::keyClick(lv, Qt::Key_Escape);
         });

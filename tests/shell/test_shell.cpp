@@ -1,4 +1,3 @@
-#include "app/BrowserWiring.h"
 #include "FakeBrowserWindow.h"
 #include "FakeStatusStrip.h"
 #include "Lines.h"
@@ -8,6 +7,7 @@
 #include "admin/UserForm.h"
 #include "admin/frmDepartment_Access.h"
 #include "admin/frm_user.h"
+#include "app/BrowserWiring.h"
 #include "browser/SearchOperations.h"
 #include "browser/frmSeachBox.h"
 #include "db/Connection.h"
@@ -33,7 +33,7 @@ const QString Create_Question =
     u"There is no library file %1.\r\nCreate a new, empty library there?"_qs;
 
 QString setting(const char* key, const char* section = "name") {
-    return Get_Setting(QLatin1String(key), QLatin1String(section), u"<absent>"_qs);
+    return db::Get_Setting(QLatin1String(key), QLatin1String(section), u"<absent>"_qs);
 }
 // The window's caption, then each named control as class 'caption' shown font.
 void controls(Transcript& t, const QWidget* window, const char* names) {
@@ -86,11 +86,12 @@ public Q_SLOTS:
 private Q_SLOTS:
     void init() {
         lib_ = std::make_unique<testenv::Fresh_Library>();
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, Program_Title(), Program_Title())
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, db::Program_Title(),
+                  db::Program_Title())
             .clear();
-        Save_Setting(u"ConStr"_qs, u"value"_qs, lib_->connection_string);
-        Login_Attempts = 0;
-        session::Cur_User = session::Cur_Role = QString();
+        db::Save_Setting(u"ConStr"_qs, u"value"_qs, lib_->connection_string);
+        shell::Login_Attempts = 0;
+        db::session::Cur_User = db::session::Cur_Role = QString();
         c_.Close();
         c_.Open(lib_->connection_string);
     }
@@ -127,34 +128,36 @@ private Q_SLOTS:
         QLineEdit other;
         t.Run([&](auto& s, auto& in) {
             const QStringList v = in.split(s == u"fields"_qs ? u'|' : u' ');
-            Connection_Fields f = Parse_Connection_String(in);
+            shell::Connection_Fields f = shell::Parse_Connection_String(in);
             if (s == u"stored"_qs) {
-                t << row(int(f.engine), f.file, f.odbc == in, Build_Connection_String(f) == in);
+                t << row(int(f.engine), f.file, f.odbc == in,
+                         shell::Build_Connection_String(f) == in);
             } else if (s == u"fields"_qs) {
                 f = {};
                 f.file = in;
                 if (v.size() == 5) {
-                    f = {Library_Engine::Sql_Server, {}, v[0], v[1], v[2], v[3], v[4], {}};
-                    QVERIFY(With_Absolute_File(f) == f);
+                    f = {shell::Library_Engine::Sql_Server, {}, v[0], v[1], v[2], v[3], v[4], {}};
+                    QVERIFY(shell::With_Absolute_File(f) == f);
                 }
-                t << Build_Connection_String(f);
-                QVERIFY(Parse_Connection_String(Build_Connection_String(f)) == f);
+                t << shell::Build_Connection_String(f);
+                QVERIFY(shell::Parse_Connection_String(shell::Build_Connection_String(f)) == f);
             } else if (s == u"window"_qs) {
                 const auto now = QDateTime::fromString(u"2026-03-04T"_qs + v[1], Qt::ISODate);
-                t << QString::number(int(Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
+                t << QString::number(
+                    int(shell::Check_Login_Window(v[0].toInt(), now, v[2], v[3], v[4])));
             } else if (s == u"autosize"_qs) {
-                Autosize_Column(&view, v[0].toInt(), v[1].toInt());
+                shell::Autosize_Column(&view, v[0].toInt(), v[1].toInt());
                 t << row(view.header()->sectionSize(0), view.header()->sectionSize(1));
             } else {
                 QWidget* w = in[0] == u'c' ? &combo : in[0] == u'l' ? (QWidget*)&list : &other;
-                t << row(Set_List_Selection(w, in.mid(1).toInt()), combo.currentText(),
+                t << row(shell::Set_List_Selection(w, in.mid(1).toInt()), combo.currentText(),
                          list.selectedItems().size(), activated.count() + clicked.count());
             }
         });
-        Autosize_Columns(nullptr, Fit_Contents_And_Header);
-        Connection_Fields typed;
+        shell::Autosize_Columns(nullptr, shell::Fit_Contents_And_Header);
+        shell::Connection_Fields typed;
         typed.file = u"~/a/../lib.db"_qs;
-        QCOMPARE(With_Absolute_File(typed).file, QDir::homePath() + u"/lib.db"_qs);
+        QCOMPARE(shell::With_Absolute_File(typed).file, QDir::homePath() + u"/lib.db"_qs);
         QVERIFY(t.Matches());
     }
 
@@ -179,16 +182,17 @@ private Q_SLOTS:
                                      uid, v[4], v[5], v[6]));
             weekday_ = v[7].toInt();
             t.Attach(c_);
-            p_.Answer(Prompt_Answer::Ok);
+            p_.Answer(shell::Prompt_Answer::Ok);
             const auto edit = [this](const QString&, const QString&) {
                 return ++edits_, std::nullopt;
             };
-            const Login_Result r =
-                Sign_In(c_, p_, edit, [this] { return weekday_; }).Login(v[0], v[1], u"srv"_qs);
+            const shell::Login_Result r = shell::Sign_In(c_, p_, edit, [this] {
+                                              return weekday_;
+                                          }).Login(v[0], v[1], u"srv"_qs);
             prompts(t);
-            t << row(int(r.outcome), session::Cur_User, session::Cur_Role, Login_Attempts,
-                     c_.Is_Open() ? -1 : int(r.focus), setting("usename"), setting("lastServer"),
-                     edits_);
+            t << row(int(r.outcome), db::session::Cur_User, db::session::Cur_Role,
+                     shell::Login_Attempts, c_.Is_Open() ? -1 : int(r.focus), setting("usename"),
+                     setting("lastServer"), edits_);
             c_.Fail_At_Statement(0);
         });
         QVERIFY(t.Matches());
@@ -204,14 +208,14 @@ private Q_SLOTS:
         Script t(u"shell/transcripts/login_dialog.txt"_qs);
         const QString dir = lib_->dir.path(), misspelt = dir + u"/librray.db"_qs,
                       chosen = dir + u"/new.db"_qs, was = QDir::currentPath();
-        Save_Setting(u"ConStr"_qs, u"value"_qs, db::Connection_String::embedded(misspelt));
+        db::Save_Setting(u"ConStr"_qs, u"value"_qs, db::Connection_String::embedded(misspelt));
         QDir::setCurrent(dir);
         c_.Close();
-        frmLogin dlg(p_, {u"clerk"_qs, u"db7"_qs}, c_);
+        shell::frmLogin dlg(p_, {u"clerk"_qs, u"db7"_qs}, c_);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        QCOMPARE(dlg.pos(), frmLogin::Position_On(dlg.screen()->geometry(), dlg.size()));
-        QCOMPARE(frmLogin::Position_On(QRect(1920, 0, 1280, 1024), QSize(280, 174)),
+        QCOMPARE(dlg.pos(), shell::frmLogin::Position_On(dlg.screen()->geometry(), dlg.size()));
+        QCOMPARE(shell::frmLogin::Position_On(QRect(1920, 0, 1280, 1024), QSize(280, 174)),
                  QPoint(2420, 340));
         controls(t, &dlg,
                  "fraLogin,lblLabels,Server,lblUserName,txtusername,lblPassword,txtPassword,"
@@ -229,38 +233,38 @@ private Q_SLOTS:
         on_modal(u"frmConnection"_qs, [&](QWidget* con) {
             auto* file = child<QLineEdit>(con, "txtFile");
             result(con);
-            p_.Answer(Prompt_Answer::No, Create_Question.arg(misspelt));
+            p_.Answer(shell::Prompt_Answer::No, Create_Question.arg(misspelt));
             click(con, "cmdTest");
             result(con);
             // An empty file is no library: the same question; declined, the test fails and
             // the file stays empty.
             const QString empty = testenv::Write_File(dir + u"/empty.db"_qs, {});
             file->setText(empty);
-            p_.Answer(Prompt_Answer::No, Create_Question.arg(empty));
+            p_.Answer(shell::Prompt_Answer::No, Create_Question.arg(empty));
             click(con, "cmdTest");
             result(con);
             QCOMPARE(QFileInfo(empty).size(), 0);
             // OK on a folder that does not exist says so and keeps the dialog open.
             file->setText(u"no-folder/library.db"_qs);
-            p_.Answer(Prompt_Answer::Ok);
+            p_.Answer(shell::Prompt_Answer::Ok);
             click(con, "cmdOK");
             QVERIFY(con->isVisible());
             t << QString(p_.Texts().constLast()).replace(dir, u"<dir>"_qs);
             file->setText(u"new.db"_qs);
-            p_.Answer(Prompt_Answer::No, Create_Question.arg(chosen));
+            p_.Answer(shell::Prompt_Answer::No, Create_Question.arg(chosen));
             click(con, "cmdOK");
             QVERIFY(con->isVisible() && file->text() == chosen && !QFileInfo::exists(chosen));
-            p_.Answer(Prompt_Answer::Yes, Create_Question.arg(chosen));
+            p_.Answer(shell::Prompt_Answer::Yes, Create_Question.arg(chosen));
             click(con, "cmdTest");
             result(con);
             click(con, "cmdOK"); // the file is there now: no question
         });
         click(&dlg, "cmdLogin");
         QDir::setCurrent(was);
-        QVERIFY(Login_Attempts == 1 && !QFileInfo::exists(misspelt));
+        QVERIFY(shell::Login_Attempts == 1 && !QFileInfo::exists(misspelt));
         QCOMPARE(setting("ConStr", "value"), db::Connection_String::embedded(chosen));
         p_.Clear();
-        Login_Attempts = 0; // as a new start of the dialog would have it
+        shell::Login_Attempts = 0; // as a new start of the dialog would have it
         dlg.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         // Keys and clicks; a text box selects its text on coming into focus, so typed keys
@@ -269,9 +273,10 @@ private Q_SLOTS:
         // dialog shows, the role signed in.
         auto *name = child<QLineEdit>(&dlg, "txtusername"),
              *password = child<QLineEdit>(&dlg, "txtPassword");
-        QSignalSpy signed_in(&dlg, &frmLogin::Signed_In), end(&dlg, &frmLogin::End_Program);
+        QSignalSpy signed_in(&dlg, &shell::frmLogin::Signed_In),
+            end(&dlg, &shell::frmLogin::End_Program);
         name->clear();
-        p_.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+        p_.Answer(shell::Prompt_Answer::Ok).Answer(shell::Prompt_Answer::Ok);
         t.Run([&](auto&, auto& in) {
             const QString what = in.section(u' ', 0, 0), arg = in.section(u' ', 1);
             if (what == u"click"_qs)
@@ -285,8 +290,8 @@ private Q_SLOTS:
                                 what == u"enter"_qs ? Qt::Key_Enter : Qt::Key_Return);
             QTest::qWait(1); // the selection follows the focus in a posted step
             t << row(dlg.focusWidget()->objectName(), name->text(), password->selectedText(),
-                     int(password->echoMode()), Login_Attempts, signed_in.count(), end.count(),
-                     dlg.isVisible(), session::Cur_Role);
+                     int(password->echoMode()), shell::Login_Attempts, signed_in.count(),
+                     end.count(), dlg.isVisible(), db::session::Cur_Role);
         });
         prompts(t);
         QVERIFY(t.Matches());
@@ -296,7 +301,7 @@ private Q_SLOTS:
     // is set to (cmdBrowse: the file chosen, none when cancelled).
     void connection_dialog_engines() {
         Script t(u"shell/transcripts/connection_dialog.txt"_qs);
-        frmConnection con(
+        shell::frmConnection con(
             p_,
             u"Driver={FreeTDS};Server=dbhost;Port=1433;Database=Library;UID=lib;PWD=pw;TDS_Version=7.4;ClientCharset=UTF-8"_qs,
             {});
@@ -323,22 +328,22 @@ private Q_SLOTS:
     // remembered names, refusals count on across it, and the fourth press ends the program.
     void first_run_to_the_frame_and_back() {
         Transcript t(u"shell/transcripts/first_run.txt"_qs);
-        Save_Setting(u"ConStr"_qs, u"value"_qs, QString());
-        Save_Setting(u"lastServer"_qs, u"name"_qs, u"db1"_qs);
+        db::Save_Setting(u"ConStr"_qs, u"value"_qs, QString());
+        db::Save_Setting(u"lastServer"_qs, u"name"_qs, u"db1"_qs);
         const QString templates =
             QStandardPaths::writableLocation(QStandardPaths::TemplatesLocation);
         const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
         QVERIFY(QDir(templates).removeRecursively() && QDir(desktop).removeRecursively());
-        Single_Instance instance(lib_->dir.path() + u"/run.lock"_qs);
-        Program_Shell shell(p_, instance, app::Make_Browser_Window);
-        QSignalSpy quit(&shell, &Program_Shell::Quit);
+        shell::Single_Instance instance(lib_->dir.path() + u"/run.lock"_qs);
+        shell::Program_Shell shell(p_, instance, app::Make_Browser_Window);
+        QSignalSpy quit(&shell, &shell::Program_Shell::Quit);
         QVERIFY(shell.Start());
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QDir(data).removeRecursively(); // the dialog makes the folder it proposes
-        frmLogin* login = shell.Login_Window();
+        shell::frmLogin* login = shell.Login_Window();
         QVERIFY(login && login->isVisible() && QFileInfo(templates).isDir() &&
-                QFileInfo(desktop).isDir() && session::Templates_Dir == templates + u'/' &&
-                session::Desktop_Dir == desktop);
+                QFileInfo(desktop).isDir() && db::session::Templates_Dir == templates + u'/' &&
+                db::session::Desktop_Dir == desktop);
         on_modal(u"frmConnection"_qs, [](QWidget* dlg) { click(dlg, "cmdCancel"); });
         click(login, "cmdLogin");
         QCOMPARE(setting("ConStr", "value"), QString()); // cancelled: nothing stored
@@ -351,16 +356,16 @@ private Q_SLOTS:
             click(dlg, "cmdTest");
             controls(t, dlg, "lblTestResult");
             file->setText(proposed);
-            p_.Answer(Prompt_Answer::Yes, Create_Question.arg(proposed));
+            p_.Answer(shell::Prompt_Answer::Yes, Create_Question.arg(proposed));
             click(dlg, "cmdOK");
         });
         click(login, "cmdLogin");
         QCOMPARE(setting("ConStr", "value"), u"Provider=SQLite;Data Source="_qs + proposed);
-        QVERIFY(Login_Attempts == 2 && !shell.Main_Window());
+        QVERIFY(shell::Login_Attempts == 2 && !shell.Main_Window());
         prompts(t);
         // The new library is empty: the built-in administrator is made and signs in.
         wintest::sign_in(login, u"Scrollkin"_qs, u"Hollowfen"_qs);
-        QPointer<frmMain> first = shell.Main_Window();
+        QPointer<shell::frmMain> first = shell.Main_Window();
         QVERIFY(first && first->isVisible() && !shell.Login_Window());
         QVERIFY(child(first, "Picture1")->isAncestorOf(child<QProgressBar>(first, "pbar")));
         controls(t, first, "");
@@ -371,18 +376,18 @@ private Q_SLOTS:
         QVERIFY(!first->Tray()->isVisible() && !first->isVisible());
         QTRY_VERIFY(first.isNull());
         // On the same connection; the remembered names, the focus on the password.
-        QVERIFY(Login_Attempts == 2 && db::Lib_Connection().Is_Open());
+        QVERIFY(shell::Login_Attempts == 2 && db::Lib_Connection().Is_Open());
         controls(t, shell.Login_Window(), "Server,txtusername");
         QCOMPARE(shell.Login_Window()->focusWidget(), child(shell.Login_Window(), "txtPassword"));
         wintest::sign_in(shell.Login_Window(), u"Scrollkin"_qs, u"Hollowfen"_qs);
         QVERIFY(shell.Main_Window() && shell.Main_Window()->isVisible());
         // Without a tray the close box asks; No signs out.
         shell.Main_Window()->Set_Tray_Probe([] { return false; });
-        p_.Answer(Prompt_Answer::No);
+        p_.Answer(shell::Prompt_Answer::No);
         QVERIFY(!shell.Main_Window()->close());
         QTRY_VERIFY(shell.Login_Window() && !shell.Main_Window());
-        frmLogin* again = shell.Login_Window();
-        p_.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+        shell::frmLogin* again = shell.Login_Window();
+        p_.Answer(shell::Prompt_Answer::Ok).Answer(shell::Prompt_Answer::Ok);
         wintest::sign_in(again, u"Scrollkin"_qs, u"wrong"_qs);
         QCOMPARE(quit.count(), 0);
         wintest::sign_in(again, u"Scrollkin"_qs, u"Hollowfen"_qs);
@@ -396,10 +401,10 @@ private Q_SLOTS:
         // A frame window of the signed-in administrator, with a tray while tray says so.
         bool tray = true;
         db::Lib_Connection().Open(lib_->connection_string);
-        session::Templates_Dir = templates_.path() + u'/';
-        session::Cur_User = u"Scrollkin"_qs;
-        session::Cur_Role = u"Administrator"_qs;
-        auto main = std::make_unique<frmMain>(p_, app::Make_Browser_Window);
+        db::session::Templates_Dir = templates_.path() + u'/';
+        db::session::Cur_User = u"Scrollkin"_qs;
+        db::session::Cur_Role = u"Administrator"_qs;
+        auto main = std::make_unique<shell::frmMain>(p_, app::Make_Browser_Window);
         main->Set_Tray_Probe([&tray] { return tray; });
         main->Open_Browser();
         QList<QAction*> commands;
@@ -409,7 +414,7 @@ private Q_SLOTS:
             entries(t.Step(QLatin1String(name)), child<QMenu>(main.get(), name), commands);
         }
         // Each item reaches its operations on a folder where the administrator may do all.
-        Browser& b = dynamic_cast<frmQuery_doc*>(main->Inner())->Logic();
+        browser::Browser& b = dynamic_cast<browser::frmQuery_doc*>(main->Inner())->Logic();
         for (const char* row :
              {"INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('Grou0002','G')",
               "INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES "
@@ -437,7 +442,7 @@ private Q_SLOTS:
         b.Tree.select(u"uselog"_qs);
         child<QAction>(main.get(), "mnu_TREE_refresh")->trigger();
         QVERIFY(b.Tree.node(u"Grou0001"_qs) &&
-                Catalogue_Tree::key_of(b.Tree.selected()) == u"uselog"_qs);
+                browser::Catalogue_Tree::key_of(b.Tree.selected()) == u"uselog"_qs);
         QVERIFY(child<QTreeView>(main.get(), "tv")->isExpanded(b.Tree.root()->index()));
         // The close box and the tray's menu hide and show; Exit ends the program.
         t.Step(main->Tray()->toolTip());
@@ -487,16 +492,17 @@ private Q_SLOTS:
         child<QAction>(main.get(), "mnuTray_Hide")->trigger();
         QVERIFY(main->isVisible() && (main->windowState() & Qt::WindowMinimized));
         main->setWindowState(Qt::WindowNoState);
-        p_.Answer(Prompt_Answer::Cancel);
+        p_.Answer(shell::Prompt_Answer::Cancel);
         QVERIFY(!main->close());
         QApplication::processEvents();
         QVERIFY(main->Inner()->Widget()->isVisible() && !main->Tray()->isVisible());
         // Yes ends the program: the window closes, the tray icon goes, the view folder empties.
         main->Tray()->show();
-        const QString left = dynamic_cast<frmQuery_doc*>(main->Inner())->Logic().Tmp_For_View_Dir() + u'a';
+        const QString left =
+            dynamic_cast<browser::frmQuery_doc*>(main->Inner())->Logic().Tmp_For_View_Dir() + u'a';
         QVERIFY(QFile(left).open(QIODevice::WriteOnly));
-        QSignalSpy exit(main.get(), &frmMain::Exit_Program);
-        p_.Answer(Prompt_Answer::Yes);
+        QSignalSpy exit(main.get(), &shell::frmMain::Exit_Program);
+        p_.Answer(shell::Prompt_Answer::Yes);
         main->close();
         QTRY_COMPARE(exit.count(), 1);
         QVERIFY(!main->isVisible() && !main->Tray()->isVisible() && !QFile::exists(left));
@@ -511,24 +517,24 @@ private Q_SLOTS:
     void no_label_is_cut() {
         Fake_Status_Strip status;
         Fake_Browser_Window window;
-        Browser browser(c_, status, p_, window);
-        User_Form user(browser, window, c_, p_);
+        browser::Browser browser(c_, status, p_, window);
+        admin::User_Form user(browser, window, c_, p_);
         user.Set_Limit_Time(true);
-        Department_Access_Form access(browser.List, u"Dpmt0001"_qs, c_, p_);
-        File_Password_Form password(c_, p_, u"1"_qs);
-        Search_Operations search(browser, c_, p_);
+        admin::Department_Access_Form access(browser.List, u"Dpmt0001"_qs, c_, p_);
+        store::File_Password_Form password(c_, p_, u"1"_qs);
+        browser::Search_Operations search(browser, c_, p_);
         const std::vector<std::function<QWidget*()>> dialogs = {
             [&] {
-                return new frmLogin(p_, {u"clerk"_qs, u"db7"_qs}, c_);
+                return new shell::frmLogin(p_, {u"clerk"_qs, u"db7"_qs}, c_);
             },
-            [&] { return new frmConnection(p_, lib_->connection_string, {}); },
-            [] { return new frmAbout; },
-            [] { return new frmtoplogreturn(nullptr); },
-            [&] { return new frmOpenWith(u"/tmp/a.txt"_qs, p_, nullptr); },
-            [&] { return new frm_user(user, nullptr); },
-            [&] { return new frmDepartment_Access(access, nullptr); },
-            [&] { return new frmFilepass(password, nullptr); },
-            [&] { return new frmSeachBox(search, {u"Scrollkin"_qs}, nullptr); },
+            [&] { return new shell::frmConnection(p_, lib_->connection_string, {}); },
+            [] { return new shell::frmAbout; },
+            [] { return new logs::frmtoplogreturn(nullptr); },
+            [&] { return new store::frmOpenWith(u"/tmp/a.txt"_qs, p_, nullptr); },
+            [&] { return new admin::frm_user(user, nullptr); },
+            [&] { return new admin::frmDepartment_Access(access, nullptr); },
+            [&] { return new store::frmFilepass(password, nullptr); },
+            [&] { return new browser::frmSeachBox(search, {u"Scrollkin"_qs}, nullptr); },
         };
         QStringList cut;
         for (const auto& make : dialogs) {
@@ -541,20 +547,22 @@ private Q_SLOTS:
     }
 
     void a_running_program_refuses_a_second_copy() {
-        const QString lock = Single_Instance::Default_Lock_Path();
+        const QString lock = shell::Single_Instance::Default_Lock_Path();
         QVERIFY(lock.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")) &&
                 !QFileInfo::exists(lock));
         QProcess first;
         first.start(QStringLiteral(SCROLLKIN_BINARY), QStringList());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(lock).size() > 0, 20000); // the owner's details
-        Single_Instance second, third;
-        p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
-        QVERIFY(first.state() == QProcess::Running && !Program_Shell(p_, second, app::Make_Browser_Window).Start());
+        shell::Single_Instance second, third;
+        p_.Answer(shell::Prompt_Answer::Ok, u"program is running!"_qs);
+        QVERIFY(first.state() == QProcess::Running &&
+                !shell::Program_Shell(p_, second, app::Make_Browser_Window).Start());
         first.kill();
         QVERIFY(first.waitForFinished() && QFileInfo::exists(lock));
-        QVERIFY(Open_Login(p_, second) && Open_Login(p_, second)); // its own again: no word
-        p_.Answer(Prompt_Answer::Ok, u"program is running!"_qs);
-        QVERIFY(!Open_Login(p_, third));
+        QVERIFY(shell::Open_Login(p_, second) &&
+                shell::Open_Login(p_, second)); // its own again: no word
+        p_.Answer(shell::Prompt_Answer::Ok, u"program is running!"_qs);
+        QVERIFY(!shell::Open_Login(p_, third));
     }
 };
 

@@ -61,9 +61,9 @@ inline Transcript& operator<<(Transcript& t, const QStringList& lines) {
     return t;
 }
 
-struct Store_Window : Browser_Window {
+struct Store_Window : browser::Browser_Window {
     QStringList calls; // "autosize", "pump"
-    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
+    void Pop_Up_Menu(const QString&, const shell::Menu_State&) override {}
     void Collapse_Node(const QModelIndex&) override {}
     void Set_Group_Text(const QString&) override {}
     void Autosize_List() override { calls << u"autosize"_s; }
@@ -73,10 +73,10 @@ struct Store_Window : Browser_Window {
 // The password dialog as a script: each showing plays its next list of steps, "ok:<new>|<confirm>"
 // (or "ok:<confirm>" with the new box empty) and "cancel", until the dialog closes. What it
 // showed and what each OK did are kept as lines for a transcript.
-struct Script_Dialog : File_Password_Dialog {
+struct Script_Dialog : store::File_Password_Dialog {
     std::deque<QStringList> scripts;
     QStringList seen;
-    void Run(File_Password_Form& form) override {
+    void Run(store::File_Password_Form& form) override {
         seen << u"dialog [%1] '%2' new box %3"_s.arg(form.Caption(), form.First_Label(),
                                                      form.New_Password_Enabled() ? u"on" : u"off");
         if (scripts.empty())
@@ -91,7 +91,7 @@ struct Script_Dialog : File_Password_Dialog {
             static const char16_t* const outcomes[] = {u"close", u"focus new", u"focus confirm",
                                                        u"stay"};
             seen << u"  %1 -> %2"_s.arg(step, outcomes[int(o)]);
-            if (o == File_Password_Form::Ok_Outcome::Close)
+            if (o == store::File_Password_Form::Ok_Outcome::Close)
                 break;
         }
         scripts.pop_front();
@@ -107,7 +107,7 @@ struct Store_Fixture {
     Fake_Prompter prompter;
     Store_Window window;
     Script_Dialog dialog;
-    Browser browser{f.c, status, prompter, window};
+    browser::Browser browser{f.c, status, prompter, window};
     std::shared_ptr<store::Backup> backup;
     std::shared_ptr<store::File_Operations> ops;
     std::shared_ptr<store::Restore_Operations> restore;
@@ -146,13 +146,13 @@ struct Store_Fixture {
         }
         if (files) // else the counter is empty, as in a new library
             f.run(u"insert into tbl_file_no(Last_File_No) values(%1)"_s.arg(files));
-        session::Templates_Dir = templates.path() + u'/';
-        session::Desktop_Dir = disk.filePath(u"desktop"_s);
-        QDir().mkpath(session::Desktop_Dir);
-        session::Cur_User = u"clerk1"_s;
-        session::Cur_Role = u"User"_s;
-        session::Cur_Dept_Right = session::Cur_Folder_Deny = QString();
-        Install_Password_Operations(browser, f.c, prompter, status, dialog);
+        db::session::Templates_Dir = templates.path() + u'/';
+        db::session::Desktop_Dir = disk.filePath(u"desktop"_s);
+        QDir().mkpath(db::session::Desktop_Dir);
+        db::session::Cur_User = u"clerk1"_s;
+        db::session::Cur_Role = u"User"_s;
+        db::session::Cur_Dept_Right = db::session::Cur_Folder_Deny = QString();
+        store::Install_Password_Operations(browser, f.c, prompter, status, dialog);
         backup = store::Install_Backup_Operations(browser, f.c, prompter, status, window);
         ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
         store::View_Hooks hooks;
@@ -222,20 +222,22 @@ struct Store_Fixture {
     // The list's rows: folder rows first as listed, then files by number. Files stored or pasted
     // within one run tie on their access count and differ in their stamp only when a second
     // passes between them; the browser's tests check that order.
-    std::vector<List_Row> rows() const {
-        std::vector<List_Row> out;
+    std::vector<browser::List_Row> rows() const {
+        std::vector<browser::List_Row> out;
         for (int i = 0; i < browser.List.Row_Count(); ++i)
             out.push_back(browser.List.Row(i));
-        const auto rank = [](const List_Row& r) {
+        const auto rank = [](const browser::List_Row& r) {
             return r.key.startsWith(u"file") ? r.key.mid(4).toLongLong() : -1;
         };
         std::stable_sort(out.begin(), out.end(),
-                         [&](const List_Row& a, const List_Row& b) { return rank(a) < rank(b); });
+                         [&](const browser::List_Row& a, const browser::List_Row& b) {
+                             return rank(a) < rank(b);
+                         });
         return out;
     }
     QStringList texts() const {
         QStringList out;
-        for (const List_Row& r : rows())
+        for (const browser::List_Row& r : rows())
             out << r.text;
         return out;
     }
@@ -264,7 +266,7 @@ struct Store_Fixture {
     // The list as lines: text, size, type, owner, accesses, last reader, key, tag and icon.
     QStringList listed() const {
         QStringList out;
-        for (const List_Row& r : rows()) {
+        for (const browser::List_Row& r : rows()) {
             QStringList cells{r.text};
             for (size_t c : {0, 1, 2, 3, 5})
                 cells << (c < r.cells.size() ? r.cells[c].toString() : QString());
@@ -295,7 +297,7 @@ struct Store_Fixture {
             {u"answer"_s,
              [this](const QString& a) {
                  for (const QChar b : a) // O (and any other letter), C, Y, N
-                     prompter.Answer(Prompt_Answer(std::max(0, int(u"OCYN"_s.indexOf(b)))));
+                     prompter.Answer(shell::Prompt_Answer(std::max(0, int(u"OCYN"_s.indexOf(b)))));
              }},
             {u"path"_s,
              [this](const QString& a) { prompter.Answer_Path(a == u"-" ? QString() : path(a)); }},
@@ -361,7 +363,7 @@ struct Store_Fixture {
              [&](const QString&) { t << window.calls.join(u' '), window.calls.clear(); }},
             {u"dated"_s,
              [&](const QString& a) {
-                 const List_Row& r = browser.List.Row(1);
+                 const browser::List_Row& r = browser.List.Row(1);
                  t << u"row 1 dated %1, icon %2"_s
                           .arg(r.cells.at(4).toDateTime().isValid() &&
                                r.cells.at(7).toDateTime().isValid())
@@ -388,7 +390,7 @@ struct Store_Fixture {
              }},
             {u"columns"_s, [this](const QString& a) { browser.List.Set_Columns(a.split(u',')); }},
             {u"deny"_s, [this](const QString&) { f.deny(u"clerk1"_s, u"Fold0001"_s); }},
-            {u"role"_s, [](const QString& a) { session::Cur_Role = a; }},
+            {u"role"_s, [](const QString& a) { db::session::Cur_Role = a; }},
             {u"clear"_s, [this](const QString&) { prompter.Clear(); }},
             {u"files"_s,
              [&](const QString&) {
@@ -438,7 +440,7 @@ struct Store_Fixture {
             {u"edit"_s,
              [&](const QString& a) {
                  QObject::connect(
-                     &browser.List, &List_Model::Text_Edited, &browser.List,
+                     &browser.List, &browser::List_Model::Text_Edited, &browser.List,
                      [this](int row, const QString& old_text, const QString& new_text) {
                          ops->End_File_Rename(row, old_text, new_text);
                      },
@@ -490,11 +492,11 @@ struct Store_Fixture {
                  };
              }},
             {u"stored"_s, [&](const QString& a) { t << QString::fromUtf8(content(a)); }},
-            {u"user"_s, [](const QString& a) { session::Cur_User = a; }},
+            {u"user"_s, [](const QString& a) { db::session::Cur_User = a; }},
             {u"dept"_s,
              [](const QString& a) {
-                 session::Cur_Dept_Right = a.section(u' ', 0, 0).remove(u'-');
-                 session::Cur_Folder_Deny = a.section(u' ', 1).remove(u'-');
+                 db::session::Cur_Dept_Right = a.section(u' ', 0, 0).remove(u'-');
+                 db::session::Cur_Folder_Deny = a.section(u' ', 1).remove(u'-');
              }},
             {u"program"_s, [this](const QString& a) { associated_program = a == u"yes"; }},
             {u"view"_s,

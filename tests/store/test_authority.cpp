@@ -32,7 +32,7 @@ struct Authority_Fixture : Store_Fixture {
     }
     // Every operation only says that it ran: the commands are decided, never carried out.
     void record_operations() {
-        Browser_Operations& o = browser.Operations;
+        browser::Browser_Operations& o = browser.Operations;
         const auto record = [this](auto&... op) { ((op = [this] { ran = true; }), ...); };
         record(o.Add_Node, o.Delete_Node, o.Rename_Node, o.Mark_Replicate, o.Unmark_Replicate,
                o.Restore_File, o.Restore_To_Desktop, o.Set_File_Password, o.Protect_Files,
@@ -52,8 +52,8 @@ struct Authority_Fixture : Store_Fixture {
                 select({i});
     }
     // The rows the list shows now, to show them again after a refusal re-listed the node.
-    std::vector<List_Row> shown() const {
-        std::vector<List_Row> rows;
+    std::vector<browser::List_Row> shown() const {
+        std::vector<browser::List_Row> rows;
         for (int i = 0; i < browser.List.Row_Count(); ++i)
             rows.push_back(browser.List.Row(i));
         return rows;
@@ -73,9 +73,9 @@ struct Authority_Fixture : Store_Fixture {
 // The rules as the users know them, written apart from the authority to check its table.
 // Returns "ran", "quiet" or the refusal; a role "Scrollkin" is the built-in administrator.
 QString expected(const QString& role, QChar letter, bool denial, const Target_Kind& kind,
-                 const commands::Command& cmd) {
-    using N = commands::Need;
-    using T = commands::Target;
+                 const shell::commands::Command& cmd) {
+    using N = shell::commands::Need;
+    using T = shell::commands::Target;
     const bool builtin = role == u"Scrollkin", admin = builtin || role == u"Administrator";
     const QString node = QLatin1String(kind.node);
     QString at = cmd.target == T::Node || cmd.target == T::Accounts ? node : QString();
@@ -179,14 +179,14 @@ private Q_SLOTS:
                     x.record_operations();
                     for (const Target_Kind& kind : Kinds) {
                         set_up(x, kind);
-                        const std::vector<List_Row> rows = x.shown();
+                        const std::vector<browser::List_Row> rows = x.shown();
                         change_library(x, who.role, QLatin1Char(*l), denial);
                         std::map<QString, QStringList> by_outcome;
                         // Refreshes last: they show the library as it now is. Each command on
                         // the rows as set up, which a refusal may have replaced.
                         for (const bool refreshes : {false, true})
-                            for (const commands::Command& cmd : commands::All())
-                                if ((cmd.need == commands::Need::Nothing) == refreshes) {
+                            for (const shell::commands::Command& cmd : shell::commands::All())
+                                if ((cmd.need == shell::commands::Need::Nothing) == refreshes) {
                                     x.browser.List.Set_Rows(rows);
                                     x.pick_row(kind.file ? QLatin1String(kind.file) : QString());
                                     by_outcome[x.dispatch(QLatin1String(cmd.key))]
@@ -226,7 +226,7 @@ private Q_SLOTS:
                 for (const QString& key : part.mid(end + 1).split(u' '))
                     seen[key] = outcome;
             }
-            for (const commands::Command& cmd : commands::All()) {
+            for (const shell::commands::Command& cmd : shell::commands::All()) {
                 const QString want =
                     expected(head[0], head[1][0], head[2] == u"denied", *kind, cmd);
                 if (seen[QLatin1String(cmd.key)] != want)
@@ -295,7 +295,7 @@ private Q_SLOTS:
         x.other().Run_Statement(
             u"insert into Tbl_User_Folder_Deny(uid,Folder_NO) values('clerk1','Fold0001')"_s);
         const QString refused = u"You have no right to read files in 'Plans'."_s;
-        const std::vector<List_Row> rows = x.shown();
+        const std::vector<browser::List_Row> rows = x.shown();
         QCOMPARE(x.dispatch(u"res"_s), refused);
         QCOMPARE(x.browser.List.Row_Count(), 0); // the folder is no longer the user's to see
         x.browser.List.Set_Rows(rows);
@@ -359,19 +359,21 @@ private Q_SLOTS:
         Authority_Fixture x;
         x.f.run(u"update tbl_user set Sys_Role='Administrator' where UID='clerk1'"_s);
         Sign_In_As(x.f.c, u"clerk1"_s, u"Administrator"_s);
-        Search_Operations search(x.browser, x.f.c, x.prompter);
-        Search_Fields fields;
+        browser::Search_Operations search(x.browser, x.f.c, x.prompter);
+        browser::Search_Fields fields;
         fields.file_name = u"f"_s;
-        QCOMPARE(search.Query(fields, QDate(2026, 3, 31)), Search_Operations::Outcome::Listed);
+        QCOMPARE(search.Query(fields, QDate(2026, 3, 31)),
+                 browser::Search_Operations::Outcome::Listed);
         QVERIFY(!x.texts().isEmpty());
         x.other().Run_Statement(u"update tbl_user set Sys_Role='User' where UID='clerk1'"_s);
         x.browser.List.Clear_Rows();
         QCOMPARE(search.Query(fields, QDate(2026, 3, 31)),
-                 Search_Operations::Outcome::Not_Administrator);
+                 browser::Search_Operations::Outcome::Not_Administrator);
         QVERIFY(x.texts().isEmpty());
         x.other().Run_Statement(u"update tbl_user set User_deny='1' where UID='clerk1'"_s);
         x.prompter.Answer();
-        QCOMPARE(search.Query(fields, QDate(2026, 3, 31)), Search_Operations::Outcome::Failed);
+        QCOMPARE(search.Query(fields, QDate(2026, 3, 31)),
+                 browser::Search_Operations::Outcome::Failed);
         QCOMPARE(x.prompter.Texts(),
                  QStringList{u"Your account 'clerk1' is locked or no longer exists."_s});
     }
@@ -382,15 +384,17 @@ private Q_SLOTS:
         Authority_Fixture x;
         x.f.run(u"update Tbl_User_Department_Right set User_Right='O' where UID='clerk1'"_s);
         Sign_In_As(x.f.c, u"clerk1"_s, u"Manager"_s);
-        Hierarchy& edit = x.browser.Catalogue_Edit;
-        QCOMPARE(edit.End_Edit(u"Dpmt0001"_s, u"Sales East"_s), Hierarchy::Edit_End::Stored);
+        browser::Hierarchy& edit = x.browser.Catalogue_Edit;
+        QCOMPARE(edit.End_Edit(u"Dpmt0001"_s, u"Sales East"_s),
+                 browser::Hierarchy::Edit_End::Stored);
         x.other().Run_Statement(u"delete from Tbl_User_Department_Right where UID='clerk1'"_s);
         x.prompter.Answer();
-        QCOMPARE(edit.End_Edit(u"Dpmt0001"_s, u"Sales West"_s), Hierarchy::Edit_End::Kept_Old);
+        QCOMPARE(edit.End_Edit(u"Dpmt0001"_s, u"Sales West"_s),
+                 browser::Hierarchy::Edit_End::Kept_Old);
         x.f.right(u"clerk1"_s, u"Dpmt0001"_s, u"O"_s);
         x.other().Run_Statement(u"delete from Tbl_Folder where Folder_NO='Fold0003'"_s);
         x.prompter.Answer();
-        QCOMPARE(edit.End_Edit(u"Fold0003"_s, u"Kept"_s), Hierarchy::Edit_End::Kept_Old);
+        QCOMPARE(edit.End_Edit(u"Fold0003"_s, u"Kept"_s), browser::Hierarchy::Edit_End::Kept_Old);
         QCOMPARE(x.prompter.Texts(), (QStringList{u"You have no right to rename 'Sales East'."_s,
                                                   u"'Spare' no longer exists."_s}));
         QCOMPARE(
@@ -403,8 +407,8 @@ private:
     static void set_up(Authority_Fixture& x, const Target_Kind& kind) {
         const QString node = QLatin1String(kind.node);
         x.browser.main_mnu_proc(u"tv_refresh"_s);
-        x.browser.Node_Click(node == u"root" ? Catalogue_Tree::key_of(x.browser.Tree.root())
-                                             : node);
+        x.browser.Node_Click(
+            node == u"root" ? browser::Catalogue_Tree::key_of(x.browser.Tree.root()) : node);
         x.pick_row(kind.file ? QLatin1String(kind.file) : QString());
     }
     static void change_library(Authority_Fixture& x, const char* role, QChar letter, bool denial) {

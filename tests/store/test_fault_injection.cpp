@@ -25,7 +25,7 @@ QList<qint64> byte_points(qint64 total) {
 
 // Two stored files in Plans (plan: three pieces), clerk1 with a login window on weekdays.
 struct Fault_Fixture : Store_Fixture {
-    std::unique_ptr<User_Form> form;
+    std::unique_ptr<admin::User_Form> form;
     int files_before = 0;
 
     Fault_Fixture() : Store_Fixture(2) {}
@@ -80,13 +80,13 @@ Operation operation(const QString& name) {
                              u"new"_s);
                 }};
     if (name == u"backup overwrite")
-        return {[](Fault_Fixture& x) { x.prompter.Answer(Prompt_Answer::Yes); },
+        return {[](Fault_Fixture& x) { x.prompter.Answer(shell::Prompt_Answer::Yes); },
                 backup(u"plan.doc"_s, Overwrite_Content),
                 [](Fault_Fixture& x) { QCOMPARE(x.content(u"1"_s), Overwrite_Content); }};
     if (name.startsWith(u"restore"))
         return {[name](Fault_Fixture& x) {
                     x.pick(u"plan"_s);
-                    session::Desktop_Dir = x.disk.path();
+                    db::session::Desktop_Dir = x.disk.path();
                     const QString target = restore_target(x, name), route = route_of(name);
                     QFile::remove(target);
                     if (!name.endsWith(u"new file"))
@@ -94,7 +94,7 @@ Operation operation(const QString& name) {
                     if (route.startsWith(u"res"))
                         x.prompter.Answer_Path(route == u"res" ? target : x.disk.path());
                     if (QFileInfo::exists(target) && (route == u"res_to" || route == u"todesktop"))
-                        x.prompter.Answer(Prompt_Answer::Yes); // overwrite
+                        x.prompter.Answer(shell::Prompt_Answer::Yes); // overwrite
                 },
                 [name](Fault_Fixture& x) {
                     const QString route = route_of(name);
@@ -116,7 +116,7 @@ Operation operation(const QString& name) {
     if (name == u"delete")
         return {[](Fault_Fixture& x) {
                     x.pick(u"plan"_s);
-                    x.prompter.Answer(Prompt_Answer::No);
+                    x.prompter.Answer(shell::Prompt_Answer::No);
                 },
                 [](Fault_Fixture& x) {
                     x.ops->Delete_Files();
@@ -145,17 +145,17 @@ Operation operation(const QString& name) {
                 }};
     // The user dialog's save of an edited account and its login window.
     return {[](Fault_Fixture& x) {
-                x.form = std::make_unique<User_Form>(x.browser, x.window, x.f.c, x.prompter);
+                x.form = std::make_unique<admin::User_Form>(x.browser, x.window, x.f.c, x.prompter);
                 x.form->login_read_only = true; // as Properties opens it
                 x.form->get_user(u"clerk1"_s);
                 QVERIFY(x.form->Limit_Time());
                 x.form->user_name = u"Clerk O'Neil"_s;
-                x.form->role = User_Form::Role::Manager;
+                x.form->role = admin::User_Form::Role::Manager;
                 x.form->weekdays = {true, true, true, true, true, true, true};
                 x.form->start = QTime(7, 0);
             },
             [](Fault_Fixture& x) { // one answer: the success message, or the failure's
-                return x.form->Save() == User_Form::Save_Outcome::Close;
+                return x.form->Save() == admin::User_Form::Save_Outcome::Close;
             },
             [](Fault_Fixture& x) {
                 QCOMPARE(x.one(u"select Name,Sys_Role from tbl_user where UID='clerk1'"_s),
@@ -188,7 +188,7 @@ class Test_Fault_Injection : public QObject {
     static void check_told(Fault_Fixture& x, const QString& name, const QString& told) {
         QStringList messages;
         for (const Fake_Prompter::Record& r : x.prompter.Records())
-            if (r.kind == Fake_Prompter::Kind::Message && r.buttons == Prompt_Buttons::Ok)
+            if (r.kind == Fake_Prompter::Kind::Message && r.buttons == shell::Prompt_Buttons::Ok)
                 messages << r.text;
         QVERIFY2(messages.filter(told).size() == 1, qPrintable(messages.join(u'\n')));
         for (const QString& m : messages)
@@ -224,7 +224,7 @@ class Test_Fault_Injection : public QObject {
         const Operation op = operation(name);
         op.prepare(x);
         if (name == u"user save")
-            x.prompter.Answer(Prompt_Answer::Ok, u"User edit successful!"_s);
+            x.prompter.Answer(shell::Prompt_Answer::Ok, u"User edit successful!"_s);
         QVERIFY2(play(name, op, x), "the operation did not succeed after a failure");
         x.prompter.Verify_Done();
         op.done(x);
@@ -259,7 +259,7 @@ private Q_SLOTS:
             x.record();
             x.f.c.Fail_At_Statement(n);
             // Room for the failure's message and one more; what is left is dropped.
-            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+            x.prompter.Answer(shell::Prompt_Answer::Ok).Answer(shell::Prompt_Answer::Ok);
             const bool ok = play(name, op, x);
             x.f.c.Fail_At_Statement(0);
             if (x.sent.size() < n) {
@@ -320,7 +320,7 @@ private Q_SLOTS:
                     return device;
                 });
             // Room for the failure's message and one more; what is left is dropped.
-            x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+            x.prompter.Answer(shell::Prompt_Answer::Ok).Answer(shell::Prompt_Answer::Ok);
             QVERIFY2(!play(name, op, x), qPrintable(u"no failure after %1 bytes"_s.arg(good)));
             ++byte_points_;
             if (name.startsWith(u"restore"))

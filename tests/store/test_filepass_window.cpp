@@ -57,10 +57,10 @@ void Test_Store::password_dialog() {
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
     Script t(u"store/transcripts/filepass_window.txt"_s);
     t.Run([&](const QString&, const QString& c) {
-        File_Password_Form form(x.f.c, x.prompter, u"1"_s);
+        store::File_Password_Form form(x.f.c, x.prompter, u"1"_s);
         if (c.startsWith(u"asking"))
             form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
-        x.prompter.Answer(Prompt_Answer::Ok).Answer(Prompt_Answer::Ok);
+        x.prompter.Answer(shell::Prompt_Answer::Ok).Answer(shell::Prompt_Answer::Ok);
         on_modal([&](QWidget* w) {
             t << w->windowTitle();
             for (const QWidget* child : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -83,7 +83,7 @@ void Test_Store::password_dialog() {
                 t << type(w, step.section(u' ', 0, 0),
                           step.section(u' ', 1).isEmpty() ? u"OK"_s : step.section(u' ', 1));
         });
-        Filepass_Window(&owner).Run(form);
+        store::Filepass_Window(&owner).Run(form);
         t << u"answer '%1', entered %2, stored %3"_s.arg(form.Answer())
                  .arg(form.Password_Entered())
                  .arg(x.one(u"select file_password from Tbl_File_Information"_s));

@@ -11,16 +11,16 @@ const char* kind_name(Fake_Prompter::Kind kind) {
     return names[int(kind)];
 }
 
-bool offers(Prompt_Buttons buttons, Prompt_Answer answer) {
+bool offers(shell::Prompt_Buttons buttons, shell::Prompt_Answer answer) {
     switch (buttons) {
-    case Prompt_Buttons::Ok:
-        return answer == Prompt_Answer::Ok;
-    case Prompt_Buttons::Ok_Cancel:
-        return answer == Prompt_Answer::Ok || answer == Prompt_Answer::Cancel;
-    case Prompt_Buttons::Yes_No:
-        return answer == Prompt_Answer::Yes || answer == Prompt_Answer::No;
-    case Prompt_Buttons::Yes_No_Cancel:
-        return answer != Prompt_Answer::Ok;
+    case shell::Prompt_Buttons::Ok:
+        return answer == shell::Prompt_Answer::Ok;
+    case shell::Prompt_Buttons::Ok_Cancel:
+        return answer == shell::Prompt_Answer::Ok || answer == shell::Prompt_Answer::Cancel;
+    case shell::Prompt_Buttons::Yes_No:
+        return answer == shell::Prompt_Answer::Yes || answer == shell::Prompt_Answer::No;
+    case shell::Prompt_Buttons::Yes_No_Cancel:
+        return answer != shell::Prompt_Answer::Ok;
     }
     return false;
 }
@@ -40,7 +40,7 @@ QString describe(const Fake_Prompter::Record& r) {
 
 } // namespace
 
-const char* Prompt_Answer_Name(Prompt_Answer answer) {
+const char* Prompt_Answer_Name(shell::Prompt_Answer answer) {
     static const char* const names[] = {"Ok", "Cancel", "Yes", "No"};
     return names[int(answer)];
 }
@@ -49,7 +49,7 @@ Fake_Prompter::~Fake_Prompter() {
     Verify_Done();
 }
 
-Fake_Prompter& Fake_Prompter::Answer(Prompt_Answer answer, const QString& expected_text) {
+Fake_Prompter& Fake_Prompter::Answer(shell::Prompt_Answer answer, const QString& expected_text) {
     script_.push_back({Answer_Kind::Button, answer, expected_text, {}, {}, {}});
     return *this;
 }
@@ -109,12 +109,14 @@ std::optional<Fake_Prompter::Scripted> Fake_Prompter::take(Answer_Kind wanted,
     return next;
 }
 
-Prompt_Answer Fake_Prompter::show_message(const QString& text, const QString& title,
-                                          Prompt_Icon icon, Prompt_Buttons buttons) {
-    const Prompt_Answer closed =
-        buttons == Prompt_Buttons::Ok
-            ? Prompt_Answer::Ok
-            : (buttons == Prompt_Buttons::Yes_No ? Prompt_Answer::No : Prompt_Answer::Cancel);
+shell::Prompt_Answer Fake_Prompter::show_message(const QString& text, const QString& title,
+                                                 shell::Prompt_Icon icon,
+                                                 shell::Prompt_Buttons buttons) {
+    const shell::Prompt_Answer closed =
+        buttons == shell::Prompt_Buttons::Ok
+            ? shell::Prompt_Answer::Ok
+            : (buttons == shell::Prompt_Buttons::Yes_No ? shell::Prompt_Answer::No
+                                                        : shell::Prompt_Answer::Cancel);
     const Record shown{Kind::Message, text, title, icon, buttons, {}, {}, 0, 0, 0};
     const auto next = take(Answer_Kind::Button, shown);
     if (next && !offers(buttons, next->button))

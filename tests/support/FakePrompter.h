@@ -12,7 +12,7 @@
 // A scripted Prompter for tests: each prompt takes the next scripted answer, in order, and is
 // recorded with its text, title, icon and buttons. A prompt with no answer scripted for it, an
 // answer of the wrong kind, or an answer left unused when the fake goes away fails the test.
-class Fake_Prompter : public Prompter {
+class Fake_Prompter : public shell::Prompter {
 public:
     enum class Kind { Message, Open_File, Open_Files, Save_File, Folder, Password, Row_Count };
 
@@ -20,8 +20,8 @@ public:
         Kind kind = Kind::Message;
         QString text; // message or input text; empty for file and folder choosers
         QString title;
-        Prompt_Icon icon = Prompt_Icon::None;
-        Prompt_Buttons buttons = Prompt_Buttons::Ok;
+        shell::Prompt_Icon icon = shell::Prompt_Icon::None;
+        shell::Prompt_Buttons buttons = shell::Prompt_Buttons::Ok;
         QString start;                           // chooser's starting path
         QString filter;                          // file chooser's filter
         int value = 0, minimum = 0, maximum = 0; // row count bounds
@@ -34,7 +34,7 @@ public:
 
     // The next message box is answered with this button (which it must offer); with
     // expected_text, the box must show exactly that text.
-    Fake_Prompter& Answer(Prompt_Answer answer = Prompt_Answer::Ok,
+    Fake_Prompter& Answer(shell::Prompt_Answer answer = shell::Prompt_Answer::Ok,
                           const QString& expected_text = {});
     // The next file chooser (open, save) or folder chooser gives this path; empty = cancelled.
     Fake_Prompter& Answer_Path(const QString& path);
@@ -52,8 +52,9 @@ public:
     void Forget_Records() { records_.clear(); }
 
 protected:
-    Prompt_Answer show_message(const QString& text, const QString& title, Prompt_Icon icon,
-                               Prompt_Buttons buttons) override;
+    shell::Prompt_Answer show_message(const QString& text, const QString& title,
+                                      shell::Prompt_Icon icon,
+                                      shell::Prompt_Buttons buttons) override;
     QStringList choose_open_files(const QString& title, const QString& start, const QString& filter,
                                   bool multiple) override;
     QString choose_save_file(const QString& title, const QString& start, const QString& filter,
@@ -67,7 +68,7 @@ private:
     enum class Answer_Kind { Button, Path, Paths, Password, Count };
     struct Scripted {
         Answer_Kind kind = Answer_Kind::Button;
-        Prompt_Answer button = Prompt_Answer::Ok;
+        shell::Prompt_Answer button = shell::Prompt_Answer::Ok;
         QString expected_text;
         QStringList paths;
         std::optional<QString> password;
@@ -81,4 +82,4 @@ private:
     std::vector<Record> records_;
 };
 
-const char* Prompt_Answer_Name(Prompt_Answer answer);
+const char* Prompt_Answer_Name(shell::Prompt_Answer answer);

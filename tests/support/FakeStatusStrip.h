@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // Records what the logic writes into the status strip.
-class Fake_Status_Strip : public Status_Strip {
+class Fake_Status_Strip : public shell::Status_Strip {
 public:
     void Set_Message(const QString& text) override { message = text; }
     QString Message() const override { return message; }

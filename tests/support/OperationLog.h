@@ -11,7 +11,7 @@ struct Operation_Log {
     int password_answer = 1;                                    // the password check's answer
     std::optional<QString> top_count = QStringLiteral("15abc"); // the top-count question's
 
-    void Attach(Browser_Operations& o) {
+    void Attach(browser::Browser_Operations& o) {
         // clang-format off
 #define OP(name) std::pair{&o.name, #name}
         for (auto [op, name] : {

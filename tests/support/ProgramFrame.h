@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/BrowserWiring.h"
 #include "TestEnv.h"
 #include "WindowTest.h"
+#include "app/BrowserWiring.h"
 #include "browser/Browser.h"
 #include "browser/frmQuery_doc.h"
 #include "shell/MainMenus.h"
@@ -23,14 +23,16 @@ inline const QStringList Tree_Items = testenv::List("mun_add_child_nod,mnu_renam
 // Drives one frame window by mouse: tree clicks, list clicks and check boxes, and the pop-up
 // menus, recorded instead of shown, whose items are then chosen as the user would.
 struct Frame {
-    frmMain* main;
+    shell::frmMain* main;
     QMenu* popped = nullptr;
 
-    explicit Frame(frmMain* m) : main(m) {
+    explicit Frame(shell::frmMain* m) : main(m) {
         main->Menus().Set_Popper([this](QMenu* menu, const QPoint&) { popped = menu; });
     }
-    frmQuery_doc* doc() const { return dynamic_cast<frmQuery_doc*>(main->Inner()); }
-    Browser& logic() const { return doc()->Logic(); }
+    browser::frmQuery_doc* doc() const {
+        return dynamic_cast<browser::frmQuery_doc*>(main->Inner());
+    }
+    browser::Browser& logic() const { return doc()->Logic(); }
     QTreeView* tv() const { return child<QTreeView>(doc(), "tv"); }
     QTreeView* lv() const { return child<QTreeView>(doc(), "lv"); }
     QString rights_line() const { return child<QLabel>(main, "lblmsg")->text(); }
@@ -85,7 +87,7 @@ struct Frame {
     }
 };
 
-inline void sign_in(frmLogin* login, const QString& user, const QString& password) {
+inline void sign_in(shell::frmLogin* login, const QString& user, const QString& password) {
     type_into(login, "txtusername", user);
     type_into(login, "txtPassword", password);
     click(login, "cmdLogin");

@@ -58,11 +58,11 @@ private Q_SLOTS:
             odbc.Open(Odbc_String(lib.path));
             odbc.Run_Statement(QStringLiteral("insert into Tbl_Folder(Folder_NO,Folder_Name) "
                                               "values ('Fold0001','%1')")
-                                   .arg(Quote_Sql(name)));
+                                   .arg(db::Quote_Sql(name)));
             QCOMPARE(First_Field(odbc, QStringLiteral("select Folder_Name from Tbl_Folder")), name);
             QCOMPARE(First_Field(odbc, QStringLiteral("select count(*) from Tbl_Folder where "
                                                       "Folder_Name='%1'")
-                                           .arg(Quote_Sql(name))),
+                                           .arg(db::Quote_Sql(name))),
                      QStringLiteral("1"));
         }
         db::Connection embedded;

@@ -155,7 +155,7 @@ private Q_SLOTS:
         QWidget owner;
         owner.show();
         Fake_Prompter prompter;
-        QPointer<frmpicview> v = Show_Picture(chart, {}, prompter, &owner);
+        QPointer<viewer::frmpicview> v = viewer::Show_Picture(chart, {}, prompter, &owner);
         QVERIFY(QTest::qWaitForWindowExposed(v));
         QVERIFY(!QApplication::activeModalWidget() && owner.isEnabled() &&
                 !child(v, "p1")->isVisible());
@@ -180,10 +180,11 @@ private Q_SLOTS:
         });
         // Another picture opens its own viewer; one above the decoder's former limit of 128 MiB
         // shows too, and zooms from its source. Escape closes only its own viewer.
-        QPointer<frmpicview> second =
-            Show_Picture(dir.filePath(u"scan.jpg"_qs), u"scan.jpg"_qs, prompter, &owner);
+        QPointer<viewer::frmpicview> second =
+            viewer::Show_Picture(dir.filePath(u"scan.jpg"_qs), u"scan.jpg"_qs, prompter, &owner);
         QVERIFY(second && second != v);
-        QCOMPARE(child<Picture_Box>(second, "p1")->Picture().Source().size(), QSize(6000, 6000));
+        QCOMPARE(child<viewer::Picture_Box>(second, "p1")->Picture().Source().size(),
+                 QSize(6000, 6000));
         QTest::mouseClick(child(second, "imgPart_Image"), Qt::LeftButton);
         t << second->windowTitle() + u' ' + shown(second);
         QTest::keyClick(v, Qt::Key_Escape);
@@ -191,8 +192,8 @@ private Q_SLOTS:
         QVERIFY(second && second->isVisible());
         const QString pcx =
             testenv::Write_File(dir.filePath(u"scan.pcx"_qs), QByteArray(512, '\x0a'));
-        prompter.Answer(Prompt_Answer::Ok);
-        QVERIFY(!Show_Picture(pcx, {}, prompter, &owner));
+        prompter.Answer(shell::Prompt_Answer::Ok);
+        QVERIFY(!viewer::Show_Picture(pcx, {}, prompter, &owner));
         t << Transcript::Prompt_Line(prompter.Last()).section(u"shown: "_qs, 0, 0);
         QVERIFY(t.Matches());
     }

@@ -31,7 +31,7 @@ const char* const Help =
     "skipped file to stdout. Exits with 1 when any file was not stored for a failure or a\n"
     "refusal (a skipped overwrite is not one), 2 for bad arguments.\n";
 
-struct Quiet_Status : Status_Strip {
+struct Quiet_Status : shell::Status_Strip {
     void Set_Message(const QString& text) override { message = text; }
     QString Message() const override { return message; }
     void Set_Caption(const QString& text) override { caption = text; }
@@ -42,8 +42,8 @@ struct Quiet_Status : Status_Strip {
     QString message, caption;
 };
 
-struct No_Window : Browser_Window {
-    void Pop_Up_Menu(const QString&, const Menu_State&) override {}
+struct No_Window : browser::Browser_Window {
+    void Pop_Up_Menu(const QString&, const shell::Menu_State&) override {}
     void Collapse_Node(const QModelIndex&) override {}
     void Set_Group_Text(const QString&) override {}
     void Autosize_List() override {}
@@ -53,7 +53,7 @@ struct No_Window : Browser_Window {
 // The role of an account, or nothing when there is none.
 std::optional<QString> Role_Of(db::Connection& c, const QString& uid) {
     const db::Result r = c.Open_Query(QStringLiteral("select Sys_Role from tbl_user where UID='") +
-                                      Quote_Sql(uid) + QStringLiteral("'"));
+                                      db::Quote_Sql(uid) + QStringLiteral("'"));
     if (r.eof())
         return std::nullopt;
     return r.text(0);
@@ -127,17 +127,17 @@ int Backup_Command(const QStringList& args, Console io) {
         if (!work.isValid())
             throw Refusal(
                 QStringLiteral("cannot make a working folder: %1").arg(work.errorString()));
-        session::Cur_User = parser.value(user);
-        session::Cur_Role = *role;
-        session::Templates_Dir = work.path() + u'/';
+        db::session::Cur_User = parser.value(user);
+        db::session::Cur_Role = *role;
+        db::session::Templates_Dir = work.path() + u'/';
 
         Console_Prompter prompter(io, answer == QLatin1String("yes"));
         Console_Password_Dialog dialog(
             parser.isSet(password) ? std::optional<QString>(parser.value(password)) : std::nullopt);
         Quiet_Status status;
         No_Window window;
-        Browser browser(c, status, prompter, window);
-        Install_Password_Operations(browser, c, prompter, status, dialog);
+        browser::Browser browser(c, status, prompter, window);
+        store::Install_Password_Operations(browser, c, prompter, status, dialog);
         const auto backup = store::Install_Backup_Operations(browser, c, prompter, status, window);
         browser.Open();
         if (!folder_no.startsWith(QLatin1String("Fold")) || !browser.Tree.node(folder_no))

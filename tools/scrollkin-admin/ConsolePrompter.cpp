@@ -2,15 +2,17 @@
 
 namespace admin_tool {
 
-Prompt_Answer Console_Prompter::show_message(const QString& text, const QString& title, Prompt_Icon,
-                                             Prompt_Buttons buttons) {
+shell::Prompt_Answer Console_Prompter::show_message(const QString& text, const QString& title,
+                                                    shell::Prompt_Icon,
+                                                    shell::Prompt_Buttons buttons) {
     io_.err << title << ": " << text;
-    Prompt_Answer answer = Prompt_Answer::Ok;
-    if (buttons == Prompt_Buttons::Yes_No || buttons == Prompt_Buttons::Yes_No_Cancel) {
-        answer = yes_ ? Prompt_Answer::Yes : Prompt_Answer::No;
+    shell::Prompt_Answer answer = shell::Prompt_Answer::Ok;
+    if (buttons == shell::Prompt_Buttons::Yes_No ||
+        buttons == shell::Prompt_Buttons::Yes_No_Cancel) {
+        answer = yes_ ? shell::Prompt_Answer::Yes : shell::Prompt_Answer::No;
         io_.err << (yes_ ? " yes" : " no");
-    } else if (buttons == Prompt_Buttons::Ok_Cancel) {
-        answer = Prompt_Answer::Cancel;
+    } else if (buttons == shell::Prompt_Buttons::Ok_Cancel) {
+        answer = shell::Prompt_Answer::Cancel;
         io_.err << " cancel";
     }
     io_.err << '\n';
@@ -18,8 +20,8 @@ Prompt_Answer Console_Prompter::show_message(const QString& text, const QString&
     return answer;
 }
 
-void Console_Password_Dialog::Run(File_Password_Form& form) {
-    if (password_ && form.Ok(QString(), *password_) == File_Password_Form::Ok_Outcome::Close)
+void Console_Password_Dialog::Run(store::File_Password_Form& form) {
+    if (password_ && form.Ok(QString(), *password_) == store::File_Password_Form::Ok_Outcome::Close)
         return;
     form.Cancel();
 }

@@ -46,7 +46,7 @@ struct Live_File {
 std::optional<Live_File> Live(db::Connection& c, const QString& file_no) {
     const db::Result r = c.Open_Query(
         QStringLiteral("select File_Name,File_Type from Tbl_File_Information where File_NO='") +
-        Quote_Sql(file_no) + QStringLiteral("' and deleted='0'"));
+        db::Quote_Sql(file_no) + QStringLiteral("' and deleted='0'"));
     if (r.eof())
         return std::nullopt;
     return Live_File{r.text(0), r.text(1)};

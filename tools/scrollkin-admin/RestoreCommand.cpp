@@ -24,8 +24,8 @@ const char* const Help =
     "stderr as \"title: text\" and exits with 1; bad arguments exit with 2.\n";
 
 bool Account_Exists(db::Connection& c, const QString& uid) {
-    return !c.Open_Query(QStringLiteral("select UID from tbl_user where UID='") + Quote_Sql(uid) +
-                         QStringLiteral("'"))
+    return !c.Open_Query(QStringLiteral("select UID from tbl_user where UID='") +
+                         db::Quote_Sql(uid) + QStringLiteral("'"))
                 .eof();
 }
 
@@ -53,8 +53,9 @@ int Restore_Command(const QStringList& args, Console io) {
             throw Refusal(QStringLiteral("there is no account '%1'").arg(parser.value(user)));
         // The account reads the file as the program would let it: its right and the folder's
         // denial as the library holds them now.
-        const authority::Decision d = authority::Decide(c, parser.value(user), commands::Need::Read,
-                                                        authority::Target::File(file_no));
+        const browser::authority::Decision d =
+            browser::authority::Decide(c, parser.value(user), shell::commands::Need::Read,
+                                       browser::authority::Target::File(file_no));
         if (!d.allowed) {
             QString refusal = d.refusal;
             if (refusal.endsWith(u'.'))

@@ -120,7 +120,7 @@ public:
     Seeder(db::Connection& c, const Seed_Options& o)
         : c_(c), o_(o), rng_(Seed_Words(o.seed).data(), 2),
           embedded_(db::Connection_String(c.Connection_Text()).is_embedded()),
-          piece_((codes::Block_Size + 3) / 4) {}
+          piece_((db::codes::Block_Size + 3) / 4) {}
 
     Seed_Summary run() {
         if (o_.max_size > c_.Max_Content_Size())
@@ -194,24 +194,26 @@ private:
             QStringLiteral("select max(Folder_NO) from tbl_FoldER where folder_no like'Fold____'"),
             folders, QStringLiteral("folders"));
         for (int g = 0; g < o_.groups; ++g, ++group_no) {
-            const QString group = codes::Prefix_Group() + Four_Digits(group_no);
+            const QString group = db::codes::Prefix_Group() + Four_Digits(group_no);
             c_.Run_Statement(
                 QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('%1','%2')")
-                    .arg(Quote_Sql(group), Quote_Sql(QStringLiteral("Group %1").arg(group_no))));
+                    .arg(db::Quote_Sql(group),
+                         db::Quote_Sql(QStringLiteral("Group %1").arg(group_no))));
             ++s_.groups;
             for (int d = 0; d < o_.departments; ++d, ++department_no) {
-                const QString department = codes::Prefix_Department() + Four_Digits(department_no);
+                const QString department =
+                    db::codes::Prefix_Department() + Four_Digits(department_no);
                 c_.Run_Statement(
                     QStringLiteral("INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,"
                                    "DEPARTMENT_Name,Group_NO) VALUES ('%1','%2','%3')")
-                        .arg(Quote_Sql(department),
-                             Quote_Sql(QStringLiteral("Department %1").arg(department_no)),
-                             Quote_Sql(group)));
+                        .arg(db::Quote_Sql(department),
+                             db::Quote_Sql(QStringLiteral("Department %1").arg(department_no)),
+                             db::Quote_Sql(group)));
                 departments_.push_back(department);
                 folders_of_.emplace_back();
                 ++s_.departments;
                 for (int f = 0; f < o_.folders; ++f, ++folder_no)
-                    add_folder(codes::Prefix_Folder() + Four_Digits(folder_no),
+                    add_folder(db::codes::Prefix_Folder() + Four_Digits(folder_no),
                                QStringLiteral("Folder %1").arg(folder_no), department, 0);
             }
         }
@@ -221,7 +223,7 @@ private:
         c_.Run_Statement(
             QStringLiteral("INSERT INTO TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No)"
                            " VALUES ('%1','%2','%3')")
-                .arg(Quote_Sql(id), Quote_Sql(name), Quote_Sql(department)));
+                .arg(db::Quote_Sql(id), db::Quote_Sql(name), db::Quote_Sql(department)));
         folders_.push_back(id);
         folders_of_.back().push_back(id);
         ++(level == 0 ? s_.folders : s_.sub_folders);
@@ -232,20 +234,21 @@ private:
     }
 
     void add_accounts() {
-        owners_ = {codes::Builtin_Admin_Uid()};
+        owners_ = {db::codes::Builtin_Admin_Uid()};
         int n = next_in_sequence(
             QStringLiteral("select max(UID) from tbl_user where UID like 'user____'"), o_.accounts,
             QStringLiteral("accounts"));
         for (int a = 0; a < o_.accounts; ++a, ++n) {
             const QString uid = QStringLiteral("user") + Four_Digits(n);
-            const QString role = n % 10 == 0  ? codes::Role_Administrator()
-                                 : n % 3 == 0 ? codes::Role_Manager()
-                                              : codes::Role_User();
-            c_.Run_Statement(
-                QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role)"
-                               "values('%1','%2','%3','%4')")
-                    .arg(Quote_Sql(uid), Quote_Sql(QStringLiteral("pass") + Four_Digits(n)),
-                         Quote_Sql(QStringLiteral("Sample User %1").arg(n)), Quote_Sql(role)));
+            const QString role = n % 10 == 0  ? db::codes::Role_Administrator()
+                                 : n % 3 == 0 ? db::codes::Role_Manager()
+                                              : db::codes::Role_User();
+            c_.Run_Statement(QStringLiteral("insert into tbl_user(uid,pwd,[name],sys_role)"
+                                            "values('%1','%2','%3','%4')")
+                                 .arg(db::Quote_Sql(uid),
+                                      db::Quote_Sql(QStringLiteral("pass") + Four_Digits(n)),
+                                      db::Quote_Sql(QStringLiteral("Sample User %1").arg(n)),
+                                      db::Quote_Sql(role)));
             owners_ << uid;
             ++s_.accounts;
             add_rights(uid, role);
@@ -262,11 +265,12 @@ private:
         const size_t count = std::min<size_t>(order.size(), size_t(draw(1, 3)));
         for (size_t i = 0; i < count; ++i) {
             std::swap(order[i], order[i + size_t(draw(0, qint64(order.size() - i - 1)))]);
-            const char letter =
-                i == 0 && role == codes::Role_Manager() ? codes::Right_Manager : "ABCO"[draw(0, 3)];
+            const char letter = i == 0 && role == db::codes::Role_Manager()
+                                    ? db::codes::Right_Manager
+                                    : "ABCO"[draw(0, 3)];
             c_.Run_Statement(QStringLiteral("insert into Tbl_User_Department_Right(UID,"
                                             "Department_NO,User_Right) values('%1','%2','%3')")
-                                 .arg(Quote_Sql(uid), Quote_Sql(departments_[order[i]]),
+                                 .arg(db::Quote_Sql(uid), db::Quote_Sql(departments_[order[i]]),
                                       QString(QLatin1Char(letter))));
             ++s_.rights;
         }
@@ -278,8 +282,8 @@ private:
             return;
         c_.Run_Statement(
             QStringLiteral("insert into Tbl_User_Folder_Deny(UID,Folder_NO) values('%1','%2')")
-                .arg(Quote_Sql(uid),
-                     Quote_Sql(folders[size_t(draw(0, qint64(folders.size()) - 1))])));
+                .arg(db::Quote_Sql(uid),
+                     db::Quote_Sql(folders[size_t(draw(0, qint64(folders.size()) - 1))])));
         ++s_.denials;
     }
 
@@ -352,18 +356,19 @@ private:
                         "insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,"
                         "File_Size,File_Type,File_Owner) values ('%1','%2','%3','%4','%5',"
                         "'%6')")
-                        .arg(Quote_Sql(f.no), Quote_Sql(f.folder), Quote_Sql(f.name),
-                             Quote_Sql(f.size_text), Quote_Sql(f.type), Quote_Sql(f.owner)));
+                        .arg(db::Quote_Sql(f.no), db::Quote_Sql(f.folder), db::Quote_Sql(f.name),
+                             db::Quote_Sql(f.size_text), db::Quote_Sql(f.type),
+                             db::Quote_Sql(f.owner)));
                 c_.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no) values ('%1')")
-                                     .arg(Quote_Sql(f.no)));
+                                     .arg(db::Quote_Sql(f.no)));
                 // The embedded engine's content writer is a transaction of its own.
                 if (!embedded_)
                     write_content(f);
                 c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log ( file_no,user_Name,"
                                                 "date_accessed,Operation ) values('") +
-                                 Quote_Sql(f.no) + QStringLiteral("','") + Quote_Sql(f.owner) +
-                                 QStringLiteral("',default,'") + codes::Op_Created() +
-                                 QStringLiteral("') "));
+                                 db::Quote_Sql(f.no) + QStringLiteral("','") +
+                                 db::Quote_Sql(f.owner) + QStringLiteral("',default,'") +
+                                 db::codes::Op_Created() + QStringLiteral("') "));
             }
             t.commit();
         }
@@ -383,10 +388,10 @@ private:
             c_.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
                                 QStringLiteral("file_no"), f.no, f.bytes);
         QRandomGenerator content(Seed_Words(f.content_seed).data(), 2);
-        const qint64 rest = f.bytes % codes::Block_Size;
+        const qint64 rest = f.bytes % db::codes::Block_Size;
         append_random(*writer, content, rest);
-        for (qint64 at = rest; at < f.bytes; at += codes::Block_Size)
-            append_random(*writer, content, codes::Block_Size);
+        for (qint64 at = rest; at < f.bytes; at += db::codes::Block_Size)
+            append_random(*writer, content, db::codes::Block_Size);
         writer->commit();
     }
 

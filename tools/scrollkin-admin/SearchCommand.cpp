@@ -35,7 +35,7 @@ struct Group {
 
 std::optional<QString> Role_Of(db::Connection& c, const QString& uid) {
     const db::Result r = c.Open_Query(QStringLiteral("select Sys_Role from tbl_user where UID='") +
-                                      Quote_Sql(uid) + QStringLiteral("'"));
+                                      db::Quote_Sql(uid) + QStringLiteral("'"));
     if (r.eof())
         return std::nullopt;
     return r.text(0);
@@ -75,7 +75,8 @@ int Search_Command(const QStringList& args, Console io) {
         const auto role = Role_Of(c, uid);
         if (!role)
             throw Refusal(QStringLiteral("there is no account '%1'").arg(uid));
-        const authority::Decision reach = authority::Decide(c, uid, commands::Need::Search_All, {});
+        const browser::authority::Decision reach =
+            browser::authority::Decide(c, uid, shell::commands::Need::Search_All, {});
         if (reach.account_gone)
             throw Refusal(reach.refusal);
         const bool administrator = reach.allowed;
@@ -93,7 +94,7 @@ int Search_Command(const QStringList& args, Console io) {
             if (scope.empty())
                 throw Refusal(QStringLiteral("there is no group '%1'").arg(wanted));
         } else if (administrator) {
-            scope.push_back({QString(), Quick_Query::All_Group()});
+            scope.push_back({QString(), browser::Quick_Query::All_Group()});
         } else {
             scope = groups;
         }
@@ -102,7 +103,7 @@ int Search_Command(const QStringList& args, Console io) {
         QSet<QString> listed;
         for (const Group& g : scope) {
             const QString condition =
-                Quick_Query::Content_Condition(c, g.name, g.no, words, uid, administrator);
+                browser::Quick_Query::Content_Condition(c, g.name, g.no, words, uid, administrator);
             if (condition.isEmpty())
                 continue;
             for (db::Result r = c.Open_Query(
