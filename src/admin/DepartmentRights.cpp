@@ -1,7 +1,13 @@
 #include "admin/DepartmentRights.h"
 
 #include "admin/DepartmentAccessForm.h"
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Result.h"
@@ -51,17 +57,17 @@ void show_rows(browser::List_Model& list, const char* captions,
 
 } // namespace
 
-Department_Rights::Department_Rights(browser::Browser& browser, db::Connection& connection,
+Department_Rights::Department_Rights(browser::Command_Scope& scope, db::Connection& connection,
                                      shell::Prompter& prompter, Department_Access_Dialog& dialog)
-    : browser_(browser), c_(connection), prompter_(prompter), dialog_(dialog) {}
+    : scope_(scope), c_(connection), prompter_(prompter), dialog_(dialog) {}
 
 QString Department_Rights::selected_key() const {
-    return browser::Catalogue_Tree::key_of(browser_.Tree.selected());
+    return browser::Catalogue_Tree::key_of(scope_.Catalogue().selected());
 }
 
 QString Department_Rights::Department_Of_Folder(const QString& folder_key) const {
     // A sub folder's key begins with its top folder's key, whose parent is the department.
-    const QStandardItem* top = browser_.Tree.node(folder_key.left(8));
+    const QStandardItem* top = scope_.Catalogue().node(folder_key.left(8));
     return top && top->parent() ? browser::Catalogue_Tree::key_of(top->parent()) : QString();
 }
 
@@ -102,10 +108,10 @@ void Department_Rights::Load_Department_Users() {
         tell_error(prompter_, e);
         return;
     }
-    show_rows(browser_.List,
+    show_rows(scope_.Rows(),
               "Login Name,User Name,Department Right,Sys_Role,Remark,LastModified,Create Date",
               std::move(rows));
-    browser_.Files.Show_Total();
+    scope_.Listing().Show_Total();
 }
 
 void Department_Rights::Load_Folder_Deny_Users() {
@@ -144,17 +150,17 @@ void Department_Rights::Load_Folder_Deny_Users() {
         tell_error(prompter_, e);
         return;
     }
-    show_rows(browser_.List, "Login Name,User Name,User Right,Remark,LastModified,Create Date",
+    show_rows(scope_.Rows(), "Login Name,User Name,User Right,Remark,LastModified,Create Date",
               std::move(rows));
-    browser_.Files.Show_Total();
+    scope_.Listing().Show_Total();
 }
 
 bool Department_Rights::Toggle_Membership(int row) {
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     if (row < 0 || row >= list.Row_Count())
         return false;
-    browser_.List_Selection.setCurrentIndex(
-        list.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scope_.Row_Choice().setCurrentIndex(list.index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                QItemSelectionModel::Rows);
     const QString key = selected_key();
     const bool department = is_view(key, db::codes::Prefix_Department());
     if (!department && !is_view(key, db::codes::Prefix_Folder()))
@@ -223,26 +229,26 @@ int Department_Rights::account_row() const {
     const QString key = selected_key();
     if (!is_view(key, db::codes::Prefix_Department()) && !is_view(key, db::codes::Prefix_Folder()))
         return -1;
-    const int row = browser_.Current_Row();
-    if (row < 0 || !browser_.List.Row(row).key.startsWith(QLatin1Char('u')) ||
-        !browser_.List.Checkboxes())
+    const int row = scope_.Current_Row();
+    if (row < 0 || !scope_.Rows().Row(row).key.startsWith(QLatin1Char('u')) ||
+        !scope_.Rows().Checkboxes())
         return -1;
     return row;
 }
 
 void Department_Rights::Add_User() {
     const int row = account_row();
-    if (row < 0 || browser_.List.Row(row).check == Qt::Checked)
+    if (row < 0 || scope_.Rows().Row(row).check == Qt::Checked)
         return;
-    browser_.List.Set_Check(row, Qt::Checked);
+    scope_.Rows().Set_Check(row, Qt::Checked);
     Toggle_Membership(row);
 }
 
 void Department_Rights::Delete_User() {
     const int row = account_row();
-    if (row < 0 || browser_.List.Row(row).check != Qt::Checked)
+    if (row < 0 || scope_.Rows().Row(row).check != Qt::Checked)
         return;
-    browser_.List.Set_Check(row, Qt::Unchecked);
+    scope_.Rows().Set_Check(row, Qt::Unchecked);
     Toggle_Membership(row);
 }
 
@@ -258,9 +264,9 @@ void Department_Rights::Show_User_Properties() {
         return;
     }
     // Nothing is written until Save: Cancel leaves the membership as it is.
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     Department_Access_Form form(list, key, c_, prompter_);
-    form.department_name = browser_.Tree.selected()->text();
+    form.department_name = scope_.Catalogue().selected()->text();
     try {
         form.get_user(list.Row(row).text);
     } catch (const db::Error& e) {
@@ -271,18 +277,18 @@ void Department_Rights::Show_User_Properties() {
     dialog_.Run(form);
 }
 
-std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Browser& browser,
+std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Command_Scope& scope,
                                                                  db::Connection& connection,
                                                                  shell::Prompter& prompter,
                                                                  Department_Access_Dialog& dialog) {
-    auto ops = std::make_shared<Department_Rights>(browser, connection, prompter, dialog);
-    browser::Browser_Operations& o = browser.Operations;
+    auto ops = std::make_shared<Department_Rights>(scope, connection, prompter, dialog);
+    browser::Browser_Operations& o = scope.Commands();
     o.Load_Department_Users = [ops] { ops->Load_Department_Users(); };
     o.Load_Folder_Deny_Users = [ops] { ops->Load_Folder_Deny_Users(); };
-    const auto branch = [&browser](std::function<void()> accounts,
-                                   std::function<void()> department) {
-        return [&browser, accounts, department] {
-            if (browser::Catalogue_Tree::key_of(browser.Tree.selected()) != QLatin1String("User"))
+    const auto branch = [&scope](std::function<void()> accounts, std::function<void()> department) {
+        return [&scope, accounts, department] {
+            if (browser::Catalogue_Tree::key_of(scope.Catalogue().selected()) !=
+                QLatin1String("User"))
                 department();
             else if (accounts)
                 accounts();
@@ -293,9 +299,9 @@ std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Browse
     o.Show_User_Properties = branch(o.Show_User_Properties, [ops] { ops->Show_User_Properties(); });
     // A tick is a command of its own: decided on the node as the library has it now.
     QObject::connect(
-        &browser.List, &browser::List_Model::Check_Changed, &browser.List,
-        [ops, &browser](int row, Qt::CheckState state) {
-            const QStandardItem* node = browser.Tree.selected();
+        &scope.Rows(), &browser::List_Model::Check_Changed, &scope.Rows(),
+        [ops, &scope](int row, Qt::CheckState state) {
+            const QStandardItem* node = scope.Catalogue().selected();
             const QString key = browser::Catalogue_Tree::key_of(node);
             const auto need =
                 browser::authority::Kind_Of(key) == browser::authority::Node_Kind::Department
@@ -303,8 +309,8 @@ std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Browse
                     : browser::authority::Need::Deny;
             browser::authority::Decision d;
             try {
-                d = browser.Check(
-                    need, {browser::authority::Target::Node(key, node ? node->text() : key)});
+                d = scope.Check(need,
+                                {browser::authority::Target::Node(key, node ? node->text() : key)});
             } catch (const db::Error& e) {
                 d.refusal = db::Error_Text(e);
             }
@@ -313,8 +319,8 @@ std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Browse
                 return;
             }
             // The mark goes back first: a node gone reloads the list.
-            browser.List.Set_Check(row, state == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-            browser.Show_Refusal(d);
+            scope.Rows().Set_Check(row, state == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            scope.Show_Refusal(d);
         });
     return ops;
 }

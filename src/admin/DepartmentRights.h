@@ -5,7 +5,7 @@
 #include <memory>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 } // namespace browser
 namespace admin {
 
@@ -25,7 +25,7 @@ namespace admin {
 // and the account commands while a department or folder is selected.
 class Department_Rights {
 public:
-    Department_Rights(browser::Browser& browser, db::Connection& connection,
+    Department_Rights(browser::Command_Scope& scope, db::Connection& connection,
                       shell::Prompter& prompter, Department_Access_Dialog& dialog);
 
     // The accounts that may join the selected department, its members checked.
@@ -49,7 +49,7 @@ private:
     // The list's current account row in a department or folder view, or -1.
     int account_row() const;
 
-    browser::Browser& browser_;
+    browser::Command_Scope& scope_;
     db::Connection& c_;
     shell::Prompter& prompter_;
     Department_Access_Dialog& dialog_;
@@ -60,7 +60,7 @@ private:
 // selected they act on memberships, otherwise on what was set before (install after the account
 // commands). A check mark changed in the list runs Toggle_Membership. Everything passed in must
 // outlive the returned object, which the browser's operations also hold.
-std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Browser& browser,
+std::shared_ptr<Department_Rights> Install_Department_Operations(browser::Command_Scope& scope,
                                                                  db::Connection& connection,
                                                                  shell::Prompter& prompter,
                                                                  Department_Access_Dialog& dialog);

@@ -1,6 +1,12 @@
 #include "admin/UserForm.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Result.h"
@@ -44,9 +50,9 @@ bool is_locked(const QString& deny) {
 
 } // namespace
 
-User_Form::User_Form(browser::Browser& browser, browser::Browser_Window& window,
+User_Form::User_Form(browser::Command_Scope& scope, browser::Browser_Window& window,
                      db::Connection& connection, shell::Prompter& prompter)
-    : browser_(browser), window_(window), c_(connection), prompter_(prompter) {}
+    : scope_(scope), window_(window), c_(connection), prompter_(prompter) {}
 
 void User_Form::Set_Limit_Time(bool on) {
     limit_time_ = on;
@@ -286,7 +292,7 @@ void User_Form::write(const QString& uid, bool is_new) {
 }
 
 void User_Form::patch_list(const QString& uid, bool is_new) {
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     const QString key = QStringLiteral("u") + uid;
     const QDateTime now = QDateTime::currentDateTime();
     int row = list.Find_Key(key);
@@ -306,9 +312,9 @@ void User_Form::patch_list(const QString& uid, bool is_new) {
         list.Set_Cell(row, 5, now);
         if (is_new) {
             list.Set_Cell(row, 6, now);
-            browser_.List_Selection.setCurrentIndex(list.index(row, 0),
-                                                    QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+            scope_.Row_Choice().setCurrentIndex(list.index(row, 0),
+                                                QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
         }
         list.Set_Cell(row, 3, locked ? QStringLiteral("Locked") : QString());
     }

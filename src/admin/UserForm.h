@@ -7,7 +7,7 @@
 #include <optional>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 class Browser_Window;
 } // namespace browser
 namespace shell {
@@ -34,7 +34,7 @@ public:
     // What the window does after Save.
     enum class Save_Outcome { Close, Stay, Focus_Start, Focus_Login };
 
-    User_Form(browser::Browser& browser, browser::Browser_Window& window,
+    User_Form(browser::Command_Scope& scope, browser::Browser_Window& window,
               db::Connection& connection, shell::Prompter& prompter);
 
     // The window's caption.
@@ -95,7 +95,7 @@ private:
     void write(const QString& uid, bool is_new);
     void patch_list(const QString& uid, bool is_new);
 
-    browser::Browser& browser_;
+    browser::Command_Scope& scope_;
     browser::Browser_Window& window_;
     db::Connection& c_;
     shell::Prompter& prompter_;

@@ -1,7 +1,13 @@
 #include "admin/UserOperations.h"
 
 #include "admin/UserForm.h"
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Result.h"
@@ -10,13 +16,13 @@
 
 namespace admin {
 
-User_Operations::User_Operations(browser::Browser& browser, db::Connection& connection,
+User_Operations::User_Operations(browser::Command_Scope& scope, db::Connection& connection,
                                  shell::Prompter& prompter, browser::Browser_Window& window,
                                  User_Dialog& dialog)
-    : browser_(browser), c_(connection), prompter_(prompter), window_(window), dialog_(dialog) {}
+    : scope_(scope), c_(connection), prompter_(prompter), window_(window), dialog_(dialog) {}
 
 void User_Operations::Load_User_List() {
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     list.Clear_All();
     list.Set_Checkboxes(false);
     list.Set_Columns(
@@ -43,16 +49,16 @@ void User_Operations::Load_User_List() {
 }
 
 bool User_Operations::user_node_with_row() const {
-    if (browser_.Current_Row() < 0)
+    if (scope_.Current_Row() < 0)
         return false;
-    const QStandardItem* node = browser_.Tree.selected();
+    const QStandardItem* node = scope_.Catalogue().selected();
     return node && browser::Catalogue_Tree::key_of(node) == QLatin1String("User");
 }
 
 void User_Operations::Add_User() {
     if (!user_node_with_row())
         return;
-    User_Form form(browser_, window_, c_, prompter_);
+    User_Form form(scope_, window_, c_, prompter_);
     form.caption += QStringLiteral(" -- Add User");
     dialog_.Run(form);
 }
@@ -60,9 +66,9 @@ void User_Operations::Add_User() {
 void User_Operations::Show_User_Properties() {
     if (!user_node_with_row())
         return;
-    const browser::List_Row& row = browser_.List.Row(browser_.Current_Row());
+    const browser::List_Row& row = scope_.Rows().Row(scope_.Current_Row());
     const QString login = row.key.mid(1);
-    User_Form form(browser_, window_, c_, prompter_);
+    User_Form form(scope_, window_, c_, prompter_);
     form.login_read_only = true;
     form.login_name = login; // kept when another program deleted the account meanwhile
     form.caption += QStringLiteral(" -- ") + login;
@@ -78,8 +84,8 @@ void User_Operations::Show_User_Properties() {
 void User_Operations::Delete_User() {
     if (!user_node_with_row())
         return;
-    const int current = browser_.Current_Row();
-    const browser::List_Row& row = browser_.List.Row(current);
+    const int current = scope_.Current_Row();
+    const browser::List_Row& row = scope_.Rows().Row(current);
     if (!prompter_.Ask_Yes_No(QStringLiteral("Are you sure delete the user of '") + row.text +
                               QStringLiteral("' ?")))
         return;
@@ -93,20 +99,20 @@ void User_Operations::Delete_User() {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
         return;
     }
-    browser_.List.Remove_Row(current);
-    browser_.Files.Show_Total();
+    scope_.Rows().Remove_Row(current);
+    scope_.Listing().Show_Total();
 }
 
 std::shared_ptr<User_Operations>
-Install_User_Operations(browser::Browser& browser, db::Connection& connection,
+Install_User_Operations(browser::Command_Scope& scope, db::Connection& connection,
                         shell::Prompter& prompter, shell::Status_Strip& status,
                         browser::Browser_Window& window, User_Dialog& dialog) {
     (void)status;
-    auto ops = std::make_shared<User_Operations>(browser, connection, prompter, window, dialog);
-    browser.Operations.Load_User_List = [ops] { ops->Load_User_List(); };
-    browser.Operations.Add_User = [ops] { ops->Add_User(); };
-    browser.Operations.Show_User_Properties = [ops] { ops->Show_User_Properties(); };
-    browser.Operations.Delete_User = [ops] { ops->Delete_User(); };
+    auto ops = std::make_shared<User_Operations>(scope, connection, prompter, window, dialog);
+    scope.Commands().Load_User_List = [ops] { ops->Load_User_List(); };
+    scope.Commands().Add_User = [ops] { ops->Add_User(); };
+    scope.Commands().Show_User_Properties = [ops] { ops->Show_User_Properties(); };
+    scope.Commands().Delete_User = [ops] { ops->Delete_User(); };
     return ops;
 }
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 class Browser_Window;
 } // namespace browser
 namespace shell {
@@ -32,7 +32,7 @@ public:
 // With a department or folder selected the commands belong to department rights.
 class User_Operations {
 public:
-    User_Operations(browser::Browser& browser, db::Connection& connection,
+    User_Operations(browser::Command_Scope& scope, db::Connection& connection,
                     shell::Prompter& prompter, browser::Browser_Window& window,
                     User_Dialog& dialog);
 
@@ -44,7 +44,7 @@ public:
 private:
     bool user_node_with_row() const;
 
-    browser::Browser& browser_;
+    browser::Command_Scope& scope_;
     db::Connection& c_;
     shell::Prompter& prompter_;
     browser::Browser_Window& window_;
@@ -54,7 +54,7 @@ private:
 // Sets the browser's Load_User_List, Add_User, Show_User_Properties and Delete_User. Everything
 // passed in must outlive the returned object, which the browser's operations also hold.
 std::shared_ptr<User_Operations>
-Install_User_Operations(browser::Browser& browser, db::Connection& connection,
+Install_User_Operations(browser::Command_Scope& scope, db::Connection& connection,
                         shell::Prompter& prompter, shell::Status_Strip& status,
                         browser::Browser_Window& window, User_Dialog& dialog);
 

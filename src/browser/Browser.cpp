@@ -1,5 +1,6 @@
 #include "browser/Browser.h"
 
+#include "browser/LeadingNumber.h"
 #include "shell/Commands.h"
 
 #include "browser/PopupMenus.h"
@@ -34,17 +35,6 @@ void call(const std::function<void()>& f) {
 } // namespace
 
 // The decimal text of the number a text starts with: "15abc" -> "15", "007" -> "7", "" -> "0".
-QString Leading_Number_Text(const QString& text) {
-    const QString t = text.trimmed();
-    qsizetype n = 0;
-    while (n < t.size() && t[n].isDigit() && t[n].unicode() < 128)
-        ++n;
-    QString digits = t.left(n);
-    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
-        digits.remove(0, 1);
-    return digits.isEmpty() ? QStringLiteral("0") : digits;
-}
-
 Browser::Browser(db::Connection& connection, shell::Status_Strip& status, shell::Prompter& prompter,
                  Browser_Window& window)
     : Files(connection, Tree, List, status, Images),
@@ -120,9 +110,8 @@ void Browser::Node_Click(const QString& key) {
     if (!node)
         return;
     // A node another program deleted: said, and the tree shown as the library has it.
-    if (browser::authority::Kind_Of(key) != browser::authority::Node_Kind::Other &&
-        !Authorize(browser::authority::Need::Nothing,
-                   browser::authority::Target::Node(key, node->text())))
+    if (authority::Kind_Of(key) != authority::Node_Kind::Other &&
+        !Authorize(authority::Need::Nothing, authority::Target::Node(key, node->text())))
         return;
     try {
         Evaluate_Rights(c_, Tree, status_);
@@ -203,11 +192,11 @@ bool Browser::List_Has_File_Row() const {
     return false;
 }
 
-std::vector<browser::authority::Target> Browser::Targets_Of(shell::commands::Target kind) const {
-    std::vector<browser::authority::Target> out;
+std::vector<authority::Target> Browser::Targets_Of(shell::commands::Target kind) const {
+    std::vector<authority::Target> out;
     const auto file = [&](int row) {
         if (Is_File_Row(row))
-            out.push_back(browser::authority::Target::File(List.Row(row).tag, List.Row(row).text));
+            out.push_back(authority::Target::File(List.Row(row).tag, List.Row(row).text));
     };
     switch (kind) {
     case shell::commands::Target::None:
@@ -215,8 +204,7 @@ std::vector<browser::authority::Target> Browser::Targets_Of(shell::commands::Tar
         break;
     case shell::commands::Target::Node:
         if (const QStandardItem* node = Tree.selected())
-            out.push_back(
-                browser::authority::Target::Node(Catalogue_Tree::key_of(node), node->text()));
+            out.push_back(authority::Target::Node(Catalogue_Tree::key_of(node), node->text()));
         break;
     case shell::commands::Target::Current_File:
         file(Current_Row());
@@ -242,12 +230,12 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
         } else {
             Evaluate_Rights(c_, Tree, status_);
             // A right taken away meanwhile: the node's rows are no longer the user's to see.
-            const browser::authority::Node_Kind kind = browser::authority::Kind_Of(key);
+            const authority::Node_Kind kind = authority::Kind_Of(key);
             const bool shut = db::session::Cur_Dept_Right == QLatin1String("D") ||
-                              (kind == browser::authority::Node_Kind::Folder &&
+                              (kind == authority::Node_Kind::Folder &&
                                db::session::Cur_Folder_Deny == QLatin1String("B"));
             if (shut && !account_gone && Files.List_Shows_Node &&
-                kind != browser::authority::Node_Kind::Other)
+                kind != authority::Node_Kind::Other)
                 Node_Click(key);
         }
     } catch (const db::Error& e) {
@@ -255,32 +243,29 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
     }
 }
 
-browser::authority::Decision
-Browser::Check(browser::authority::Need need,
-               const std::vector<browser::authority::Target>& targets) {
-    browser::authority::Decision d;
+browser::authority::Decision Browser::Check(authority::Need need,
+                                            const std::vector<authority::Target>& targets) {
+    authority::Decision d;
     if (targets.empty())
-        return browser::authority::Decide(c_, db::session::Cur_User, need,
-                                          browser::authority::Target());
-    for (const browser::authority::Target& t : targets) {
-        d = browser::authority::Decide(c_, db::session::Cur_User, need, t);
+        return authority::Decide(c_, db::session::Cur_User, need, authority::Target());
+    for (const authority::Target& t : targets) {
+        d = authority::Decide(c_, db::session::Cur_User, need, t);
         if (!d.allowed)
             break;
     }
     return d;
 }
 
-void Browser::Show_Refusal(const browser::authority::Decision& refused, bool tell_it) {
+void Browser::Show_Refusal(const authority::Decision& refused, bool tell_it) {
     if (tell_it)
         prompter_.Tell(refused.refusal, QString(), shell::Prompt_Icon::Information);
-    const bool node_gone = refused.gone && !refused.account_gone &&
-                           refused.target == browser::authority::Target::Kind::Node;
+    const bool node_gone =
+        refused.gone && !refused.account_gone && refused.target == authority::Target::Kind::Node;
     show_library_now(node_gone, refused.gone && !node_gone, refused.account_gone);
 }
 
-bool Browser::Authorize(browser::authority::Need need,
-                        const std::vector<browser::authority::Target>& targets) {
-    browser::authority::Decision d;
+bool Browser::Authorize(authority::Need need, const std::vector<authority::Target>& targets) {
+    authority::Decision d;
     try {
         d = Check(need, targets);
     } catch (const db::Error& e) {
@@ -307,7 +292,7 @@ bool Browser::Prepare_Tree_Menu(shell::Menu_State& menu) {
         return false;
     const QString key = Catalogue_Tree::key_of(node);
     int content = 0;
-    browser::authority::Facts facts;
+    authority::Facts facts;
     try {
         // What the library holds decides, not the list: it may show a query's result.
         if (Hierarchy::Can_Edit(key))
@@ -321,7 +306,10 @@ bool Browser::Prepare_Tree_Menu(shell::Menu_State& menu) {
 }
 
 bool Browser::checked() {
-    return !Operations.Check_File_Password || Operations.Check_File_Password(QString()) != 0;
+    const int row = Current_Row();
+    const QString file_no = row < 0 ? QString() : List.Row(row).tag;
+    return !Operations.Check_File_Password ||
+           Operations.Check_File_Password(file_no, QString()) != 0;
 }
 
 void Browser::refresh() {
@@ -408,25 +396,23 @@ void Browser::main_mnu_proc(const QString& key) {
     const auto handler = handlers_.constFind(key);
     if (!command || handler == handlers_.cend())
         return;
-    browser::authority::Need need = command->need;
-    std::vector<browser::authority::Target> targets = Targets_Of(command->target);
+    authority::Need need = command->need;
+    std::vector<authority::Target> targets = Targets_Of(command->target);
     if (command->target == shell::commands::Target::Accounts) {
         // The account rows stand for the accounts under "User", and for memberships and
         // denials under a department or a folder.
-        const browser::authority::Node_Kind kind =
-            browser::authority::Kind_Of(Catalogue_Tree::key_of(Tree.selected()));
-        if (kind == browser::authority::Node_Kind::Department ||
-            kind == browser::authority::Node_Kind::Folder) {
-            need = kind == browser::authority::Node_Kind::Department
-                       ? browser::authority::Need::Members
-                       : browser::authority::Need::Deny;
+        const authority::Node_Kind kind =
+            authority::Kind_Of(Catalogue_Tree::key_of(Tree.selected()));
+        if (kind == authority::Node_Kind::Department || kind == authority::Node_Kind::Folder) {
+            need = kind == authority::Node_Kind::Department ? authority::Need::Members
+                                                            : authority::Need::Deny;
             targets = Targets_Of(shell::commands::Target::Node);
         }
     }
     // With no file to act on the operation itself says so, or does nothing.
     const bool on_files = command->target == shell::commands::Target::Files ||
                           command->target == shell::commands::Target::Current_File;
-    if (need != browser::authority::Need::Nothing && !(on_files && targets.empty()) &&
+    if (need != authority::Need::Nothing && !(on_files && targets.empty()) &&
         !Authorize(need, targets))
         return;
     (*handler)();

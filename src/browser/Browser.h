@@ -2,7 +2,9 @@
 
 #include "browser/Access.h"
 #include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
 #include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
 #include "browser/FileList.h"
 #include "browser/Hierarchy.h"
 #include "browser/ImageList.h"
@@ -21,29 +23,10 @@ class Error;
 } // namespace db
 namespace browser {
 
-// What the browser's logic asks of its window.
-class Browser_Window {
-public:
-    virtual ~Browser_Window() = default;
-    // Pops a menu of the main window up at the mouse, its items set as the state says.
-    virtual void Pop_Up_Menu(const QString& menu, const shell::Menu_State& state) = 0;
-    virtual void Collapse_Node(const QModelIndex& node) = 0;
-    // The query strip's group box (cmbgroup) text.
-    virtual void Set_Group_Text(const QString& text) = 0;
-    virtual void Autosize_List() = 0;
-    // Lets pending window events run during a long operation.
-    virtual void Pump_Events() = 0;
-    // Starts editing a tree node's name in place; the end of the edit goes to
-    // Hierarchy::End_Edit.
-    virtual void Edit_Tree_Node(const QModelIndex& node) { (void)node; }
-};
-
 // The library browser's logic (the window frmQuery_doc shows it): the catalogue tree, the list,
-// the copy list, what a node click shows, and the command dispatcher.
-// The decimal text of the number a text starts with ("15abc" -> "15", "" -> "0").
-QString Leading_Number_Text(const QString& text);
-
-class Browser {
+// the copy list, what a node click shows, and the command dispatcher. The operations above it
+// see it only as a Command_Scope.
+class Browser : public Command_Scope {
 public:
     Browser(db::Connection& connection, shell::Status_Strip& status, shell::Prompter& prompter,
             Browser_Window& window);
@@ -57,36 +40,33 @@ public:
     void Node_Click(const QString& key);
     // The commands of the main window's menus (shell/Commands.h), each decided by the authority
     // on what it acts on when it runs, whatever state the menu was in.
-    void main_mnu_proc(const QString& command);
+    void main_mnu_proc(const QString& command) override;
 
     // Asks the authority whether the signed-in user may do `need` to every target, from the
     // library now. A refusal is told (the first one) and the window is brought up to date with
     // the library; then false.
-    bool Authorize(browser::authority::Need need,
-                   const std::vector<browser::authority::Target>& targets);
-    bool Authorize(browser::authority::Need need, const browser::authority::Target& target) {
-        return Authorize(need, std::vector<browser::authority::Target>{target});
-    }
+    bool Authorize(authority::Need need, const std::vector<authority::Target>& targets) override;
+    using Command_Scope::Authorize;
     // The authority's decision on every target (the first refusal), without telling it.
-    browser::authority::Decision Check(browser::authority::Need need,
-                                       const std::vector<browser::authority::Target>& targets);
+    authority::Decision Check(authority::Need need,
+                              const std::vector<authority::Target>& targets) override;
     // Tells a refusal (unless the caller told it in its own words) and brings the window up to
     // date with the library.
-    void Show_Refusal(const browser::authority::Decision& refused, bool tell_it = true);
+    void Show_Refusal(const authority::Decision& refused, bool tell_it = true) override;
     // What a command of this kind acts on now: the selected node, or the list's file rows
     // (each by its own file number), or nothing.
-    std::vector<browser::authority::Target> Targets_Of(shell::commands::Target kind) const;
+    std::vector<authority::Target> Targets_Of(shell::commands::Target kind) const override;
     // The signed-in user's facts on the selected node, read from the library now.
-    browser::authority::Facts Node_Rights();
+    authority::Facts Node_Rights();
     // Whether the list holds a row that stands for a stored file (not a folder row).
     bool List_Has_File_Row() const;
     // A list row that stands for a stored file: not a folder row, and with a file number.
-    bool Is_File_Row(int row) const;
+    bool Is_File_Row(int row) const override;
     // Prepares the tree menu for the selected node; false when no menu is shown for it.
     bool Prepare_Tree_Menu(shell::Menu_State& menu);
 
     QString Icon_Lib_Dir() const;
-    QString Tmp_For_View_Dir() const;
+    QString Tmp_For_View_Dir() const override;
     bool Copy_List_Empty() const {
         return Copy_List.size() == 1 && Copy_List.front() == QLatin1String("none");
     }
@@ -101,11 +81,22 @@ public:
     Hierarchy Catalogue_Edit;
 
     // The list's current row (-1 for none) and its selected rows, in list order.
-    int Current_Row() const;
-    std::vector<int> Selected_Rows() const;
+    int Current_Row() const override;
+    std::vector<int> Selected_Rows() const override;
     // File numbers copied, or the single entry "none"; and each one's own folder when copied.
     QStringList Copy_List{QStringLiteral("none")};
     QStringList Copy_Folders;
+
+    // Command_Scope
+    List_Model& Rows() override { return List; }
+    const List_Model& Rows() const override { return List; }
+    QItemSelectionModel& Row_Choice() override { return List_Selection; }
+    File_List& Listing() override { return Files; }
+    Image_List& Icons() override { return Images; }
+    Catalogue_Tree& Catalogue() override { return Tree; }
+    QStringList& Copied_Files() override { return Copy_List; }
+    QStringList& Copied_Folders() override { return Copy_Folders; }
+    Browser_Operations& Commands() override { return Operations; }
 
 private:
     void rebuild_tree();

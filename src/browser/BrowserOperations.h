@@ -20,8 +20,8 @@ struct Browser_Operations {
     std::function<void()> Restore_To_Desktop;
     std::function<void()> Set_File_Password, Protect_Files, Cancel_Protect_Files;
     std::function<void()> Delete_Files, Start_File_Rename, Copy_Files, Paste_Files;
-    // The password check of the current file: 0 refused, 1 open, 2 protected without password.
-    std::function<int(const QString& file_name)> Check_File_Password;
+    // The password check of one stored file: 0 refused, 1 open, 2 protected without password.
+    std::function<int(const QString& file_no, const QString& file_name)> Check_File_Password;
     // Accounts and rights
     std::function<void()> Load_User_List, Add_User, Delete_User, Show_User_Properties;
     std::function<void()> Load_Department_Users, Load_Folder_Deny_Users;

@@ -69,7 +69,7 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
 
 void Catalogue_Tree::Build_Tree(db::Connection& c, const QString& cur_role,
                                 const QString& cur_user) {
-    const bool admin = browser::authority::Is_Administrator_Role(cur_role);
+    const bool admin = authority::Is_Administrator_Role(cur_role);
     QStringList names, ids;
     if (admin) {
         names << QStringLiteral("All Group");

@@ -163,9 +163,9 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
     }
     // The edit began while the right allowed it; the right, and the node, hold now.
     try {
-        const browser::authority::Decision d = browser::authority::Decide(
-            c_, db::session::Cur_User, browser::authority::Need::Node_Rename,
-            browser::authority::Target::Node(key, node->text()));
+        const authority::Decision d =
+            authority::Decide(c_, db::session::Cur_User, authority::Need::Node_Rename,
+                              authority::Target::Node(key, node->text()));
         if (!d.allowed) {
             prompter_.Tell(d.refusal);
             return Edit_End::Kept_Old;

@@ -70,8 +70,8 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, shell::Menu_State& menu
     return out;
 }
 
-bool Prepare_Tree_Menu(const QString& node_key, const browser::authority::Facts& rights,
-                       int content, bool first_node, shell::Menu_State& menu) {
+bool Prepare_Tree_Menu(const QString& node_key, const authority::Facts& rights, int content,
+                       bool first_node, shell::Menu_State& menu) {
     const QString k = node_key.left(4);
     QString caption;
     bool department_user = false, deny_user = false;

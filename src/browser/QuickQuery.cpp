@@ -105,8 +105,8 @@ void Quick_Query::Run() {
     QString condition;
     try {
         // Every file for an administrator, as the library holds the account now.
-        const browser::authority::Decision d = browser::authority::Decide(
-            c_, db::session::Cur_User, shell::commands::Need::Search_All, {});
+        const authority::Decision d =
+            authority::Decide(c_, db::session::Cur_User, shell::commands::Need::Search_All, {});
         if (d.account_gone) {
             prompter_.Tell(d.refusal);
             return;

@@ -11,7 +11,7 @@ namespace browser {
 
 namespace {
 
-using browser::authority::Need;
+using authority::Need;
 
 // The items the rights take away from the file menu, each with its command's need.
 const char* const File_Menu_Items[] = {"Mnudelete_file",  "Mnu_file_rename", "mnu_file_copy",
@@ -37,9 +37,8 @@ QString status_text(const QString& letter) {
     return letter.size() == 1 ? db::codes::Right_Text(letter[0]) : QString();
 }
 
-bool is_top(browser::authority::Node_Kind kind) {
-    return kind == browser::authority::Node_Kind::Root ||
-           kind == browser::authority::Node_Kind::Group;
+bool is_top(authority::Node_Kind kind) {
+    return kind == authority::Node_Kind::Root || kind == authority::Node_Kind::Group;
 }
 
 } // namespace
@@ -69,9 +68,9 @@ QString Rights_Line(const QString& user, const QString& role, const QString& let
 }
 
 browser::authority::Facts Node_Facts(db::Connection& c, const QString& key) {
-    const browser::authority::Decision d = browser::authority::Decide(
-        c, db::session::Cur_User, Need::Nothing, browser::authority::Target::Node(key));
-    browser::authority::Facts f = d.facts;
+    const authority::Decision d =
+        authority::Decide(c, db::session::Cur_User, Need::Nothing, authority::Target::Node(key));
+    authority::Facts f = d.facts;
     if (d.gone)
         f.account = false; // a node gone allows nothing
     return f;
@@ -79,8 +78,8 @@ browser::authority::Facts Node_Facts(db::Connection& c, const QString& key) {
 
 browser::authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree,
                                           shell::Status_Strip& status) {
-    const browser::authority::Facts f = Node_Facts(c, Catalogue_Tree::key_of(tree.selected()));
-    if (f.kind != browser::authority::Node_Kind::Other) {
+    const authority::Facts f = Node_Facts(c, Catalogue_Tree::key_of(tree.selected()));
+    if (f.kind != authority::Node_Kind::Other) {
         db::session::Cur_Dept_Right = QString(f.letter);
         db::session::Cur_Folder_Deny = f.denied ? QStringLiteral("B") : QStringLiteral("A");
     } else if (f.administrator) {
@@ -100,21 +99,20 @@ browser::authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tre
     return f;
 }
 
-bool Gate_File_Menu(shell::Menu_State& menu, const browser::authority::Facts& facts) {
+bool Gate_File_Menu(shell::Menu_State& menu, const authority::Facts& facts) {
     for (const char* item : File_Menu_Items)
-        if (!browser::authority::Allows(need_of(item), facts))
+        if (!authority::Allows(need_of(item), facts))
             menu.Set_Enabled(QLatin1String(item), false);
-    if (!browser::authority::Allows(Need::Read, facts))
+    if (!authority::Allows(Need::Read, facts))
         menu.Disable({"mnu_restore_file_to_dir"});
     return is_top(facts.kind);
 }
 
-void Gate_Tree_Menu(shell::Menu_State& menu, const browser::authority::Facts& facts, int content,
+void Gate_Tree_Menu(shell::Menu_State& menu, const authority::Facts& facts, int content,
                     bool first_node) {
     for (const char* item : Tree_Menu_Items)
-        menu.Set_Enabled(QLatin1String(item), browser::authority::Allows(need_of(item), facts));
-    menu.Set_Enabled(QStringLiteral("mnu_replicate"),
-                     browser::authority::Allows(Need::Replicate, facts));
+        menu.Set_Enabled(QLatin1String(item), authority::Allows(need_of(item), facts));
+    menu.Set_Enabled(QStringLiteral("mnu_replicate"), authority::Allows(Need::Replicate, facts));
     if (content > 0 || first_node)
         menu.Set_Enabled(QStringLiteral("mnu_delete_child"), false);
 }

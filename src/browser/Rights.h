@@ -33,11 +33,11 @@ QString Rights_Line(const QString& user, const QString& role, const QString& let
 
 // Disables the file-menu items whose command the facts do not allow. Returns true when the node
 // the facts are of is the root or a group.
-bool Gate_File_Menu(shell::Menu_State& menu, const browser::authority::Facts& facts);
+bool Gate_File_Menu(shell::Menu_State& menu, const authority::Facts& facts);
 
 // Sets the tree-menu items by what the facts allow. content is the number of sub nodes and live
 // files the library holds in the node; first_node tells whether the node is the tree's first.
-void Gate_Tree_Menu(shell::Menu_State& menu, const browser::authority::Facts& facts, int content,
+void Gate_Tree_Menu(shell::Menu_State& menu, const authority::Facts& facts, int content,
                     bool first_node);
 
 } // namespace browser

@@ -1,6 +1,7 @@
 #include "browser/SearchConditions.h"
 
 #include "browser/Browser.h"
+#include "browser/LeadingNumber.h"
 
 #include <QRegularExpression>
 

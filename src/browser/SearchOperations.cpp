@@ -52,8 +52,8 @@ Search_Operations::Outcome Search_Operations::Query(const Search_Fields& fields,
 std::optional<bool> Search_Operations::Searches_Everything() {
     try {
         // The account as the library holds it now, not as it was at sign-in.
-        const browser::authority::Decision d = browser::authority::Decide(
-            c_, db::session::Cur_User, shell::commands::Need::Search_All, {});
+        const authority::Decision d =
+            authority::Decide(c_, db::session::Cur_User, shell::commands::Need::Search_All, {});
         if (d.account_gone) {
             prompter_.Tell(d.refusal);
             return std::nullopt;

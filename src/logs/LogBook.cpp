@@ -1,7 +1,14 @@
 #include "logs/LogBook.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
 #include "browser/CursorFields.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/LeadingNumber.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/SqlText.h"
@@ -33,10 +40,10 @@ const QStringList& Log_Book_Columns() {
     return columns;
 }
 
-Log_Book::Log_Book(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
-                   shell::Status_Strip& status, browser::Browser_Window& window,
-                   Log_Windows windows)
-    : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
+Log_Book::Log_Book(browser::Command_Scope& scope, db::Connection& connection,
+                   shell::Prompter& prompter, shell::Status_Strip& status,
+                   browser::Browser_Window& window, Log_Windows windows)
+    : scope_(scope), c_(connection), prompter_(prompter), status_(status), window_(window),
       windows_(std::move(windows)) {}
 
 void Log_Book::tell(const db::Error& e) {
@@ -44,13 +51,13 @@ void Log_Book::tell(const db::Error& e) {
 }
 
 void Log_Book::Set_Log_Columns() {
-    browser_.List.Clear_All();
-    browser_.List.Set_Checkboxes(false);
-    browser_.List.Set_Columns(Log_Book_Columns());
+    scope_.Rows().Clear_All();
+    scope_.Rows().Set_Checkboxes(false);
+    scope_.Rows().Set_Columns(Log_Book_Columns());
 }
 
 void Log_Book::Load_Log_Book(const QString& top) {
-    const QStandardItem* node = browser_.Tree.selected();
+    const QStandardItem* node = scope_.Catalogue().selected();
     if (!node)
         return;
     const shell::Hourglass wait;
@@ -85,13 +92,13 @@ void Log_Book::Load_Log_Book(const QString& top) {
     }
     // Each load lists the rows it asks for, also when the user asks again without clicking
     // the node anew: the rows of an earlier load are not kept beside them.
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     list.Clear_Rows();
     list.Reserve(int(n));
     status_.Set_Progress_Maximum(int(n) + 1);
     status_.Show_Progress(true);
-    browser::File_List& files = browser_.Files;
-    browser::Image_List& images = browser_.Images;
+    browser::File_List& files = scope_.Listing();
+    browser::Image_List& images = scope_.Icons();
     QElapsedTimer since_progress;
     since_progress.start();
     const auto progress_done = [this] {
@@ -115,7 +122,7 @@ void Log_Book::Load_Log_Book(const QString& top) {
                 since_progress.restart();
                 // The user chose another node or reloaded meanwhile: the list is no longer
                 // this load's, and its rows are not added to it.
-                if (browser_.Tree.selected() != node || list.Columns() != Log_Book_Columns() ||
+                if (scope_.Catalogue().selected() != node || list.Columns() != Log_Book_Columns() ||
                     list.Row_Count() != shown) {
                     progress_done();
                     return;
@@ -146,10 +153,10 @@ void Log_Book::Load_Log_Book(const QString& top) {
 }
 
 void Log_Book::Show_File_Log() {
-    const int row = browser_.Current_Row();
+    const int row = scope_.Current_Row();
     if (row < 0 || !windows_.Show_File_Log)
         return;
-    const browser::List_Row r = browser_.List.Row(row);
+    const browser::List_Row r = scope_.Rows().Row(row);
     // Folder rows carry no file number: they have no log.
     if (r.tag.trimmed().isEmpty())
         return;
@@ -161,14 +168,14 @@ void Log_Book::Show_File_Log() {
 }
 
 std::shared_ptr<Log_Book>
-Install_Log_Operations(browser::Browser& browser, db::Connection& connection,
+Install_Log_Operations(browser::Command_Scope& scope, db::Connection& connection,
                        shell::Prompter& prompter, shell::Status_Strip& status,
                        browser::Browser_Window& window, Log_Windows windows) {
-    auto ops = std::make_shared<Log_Book>(browser, connection, prompter, status, window, windows);
-    browser.Operations.Set_Log_Columns = [ops] { ops->Set_Log_Columns(); };
-    browser.Operations.Load_Log_Book = [ops](const QString& top) { ops->Load_Log_Book(top); };
-    browser.Operations.Show_File_Log = [ops] { ops->Show_File_Log(); };
-    browser.Operations.Ask_Top_Count = std::move(windows.Ask_Top_Count);
+    auto ops = std::make_shared<Log_Book>(scope, connection, prompter, status, window, windows);
+    scope.Commands().Set_Log_Columns = [ops] { ops->Set_Log_Columns(); };
+    scope.Commands().Load_Log_Book = [ops](const QString& top) { ops->Load_Log_Book(top); };
+    scope.Commands().Show_File_Log = [ops] { ops->Show_File_Log(); };
+    scope.Commands().Ask_Top_Count = std::move(windows.Ask_Top_Count);
     return ops;
 }
 

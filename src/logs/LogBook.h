@@ -8,7 +8,7 @@
 #include <optional>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 class Browser_Window;
 } // namespace browser
 namespace shell {
@@ -37,7 +37,7 @@ const QStringList& Log_Book_Columns();
 // own window, and a user's log book in the browser's list.
 class Log_Book {
 public:
-    Log_Book(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+    Log_Book(browser::Command_Scope& scope, db::Connection& connection, shell::Prompter& prompter,
              shell::Status_Strip& status, browser::Browser_Window& window, Log_Windows windows);
 
     // Empties the list and gives it the log book's columns, without check boxes.
@@ -51,7 +51,7 @@ public:
 private:
     void tell(const db::Error& e);
 
-    browser::Browser& browser_;
+    browser::Command_Scope& scope_;
     db::Connection& c_;
     shell::Prompter& prompter_;
     shell::Status_Strip& status_;
@@ -62,7 +62,7 @@ private:
 // Sets the browser's log operations (Set_Log_Columns, Load_Log_Book, Show_File_Log,
 // Ask_Top_Count). Everything passed in must outlive the returned object.
 std::shared_ptr<Log_Book>
-Install_Log_Operations(browser::Browser& browser, db::Connection& connection,
+Install_Log_Operations(browser::Command_Scope& scope, db::Connection& connection,
                        shell::Prompter& prompter, shell::Status_Strip& status,
                        browser::Browser_Window& window, Log_Windows windows);
 

@@ -108,8 +108,8 @@ Main_Menus::Main_Menus(QWidget* owner)
         QMenu* sub = nullptr;
         for (auto line = m.items.begin(); line != m.items.end(); ++line) {
             QMenu* target = line->depth > 0 && sub ? sub : menu;
-            const shell::commands::Command* command =
-                line->caption ? nullptr : shell::commands::By_Item(QLatin1String(line->name));
+            const commands::Command* command =
+                line->caption ? nullptr : commands::By_Item(QLatin1String(line->name));
             const QString caption = QLatin1String(command         ? command->caption
                                                   : line->caption ? line->caption
                                                                   : "");

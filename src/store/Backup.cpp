@@ -1,6 +1,12 @@
 #include "store/Backup.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "browser/NextId.h"
 #include "browser/Rights.h"
 #include "db/Connection.h"
@@ -74,14 +80,14 @@ std::optional<Stored_File> Overwrite_Candidate(db::Connection& c, const QString&
     return std::nullopt;
 }
 
-Backup::Backup(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+Backup::Backup(browser::Command_Scope& scope, db::Connection& connection, shell::Prompter& prompter,
                shell::Status_Strip& status, browser::Browser_Window& window,
                text_index::Index_Queue* queue)
-    : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window),
+    : scope_(scope), c_(connection), prompter_(prompter), status_(status), window_(window),
       open_source_(Open_Backup_Source), queue_(queue) {}
 
 int Backup::find_listed(const File_Facts& facts) const {
-    const browser::List_Model& list = browser_.List;
+    const browser::List_Model& list = scope_.Rows();
     const size_t type = Type_Column - 1;
     // The name first, one part of each row: a long list is read once, not row by row whole.
     for (int i = 0; i < list.Row_Count(); ++i) {
@@ -96,7 +102,7 @@ int Backup::find_listed(const File_Facts& facts) const {
 }
 
 int Backup::listed_row(const QString& file_no) const {
-    const browser::List_Model& list = browser_.List;
+    const browser::List_Model& list = scope_.Rows();
     for (int i = 0; i < list.Row_Count(); ++i)
         if (!list.Row(i).key.startsWith(Folder_Row_Prefix) && list.Row(i).tag == file_no)
             return i;
@@ -104,7 +110,7 @@ int Backup::listed_row(const QString& file_no) const {
 }
 
 QString Backup::icon_placeholder(const QString& extension) {
-    browser::File_List& files = browser_.Files;
+    browser::File_List& files = scope_.Listing();
     const QString placeholder = files.Icon_Folder() + QStringLiteral("Icon") + extension;
     if (!files.Icon_Folder().isEmpty() && !QFileInfo::exists(placeholder))
         files.Make_Icon_Placeholder(extension);
@@ -112,8 +118,8 @@ QString Backup::icon_placeholder(const QString& extension) {
 }
 
 int Backup::add_row(const QString& text, const QString& extension, const QString& file_no) {
-    if (!browser_.Images.Contains(extension))
-        browser_.Images.Add(extension, browser_.Images.Get_File_Icon(icon_placeholder(extension)));
+    if (!scope_.Icons().Contains(extension))
+        scope_.Icons().Add(extension, scope_.Icons().Get_File_Icon(icon_placeholder(extension)));
     browser::List_Row r;
     r.text = text;
     r.icon_key = extension;
@@ -122,14 +128,14 @@ int Backup::add_row(const QString& text, const QString& extension, const QString
         r.key = QStringLiteral("file") + file_no;
         r.tag = file_no;
     }
-    browser_.List.Add_Row(std::move(r));
-    return browser_.List.Row_Count() - 1;
+    scope_.Rows().Add_Row(std::move(r));
+    return scope_.Rows().Row_Count() - 1;
 }
 
 void Backup::select_row(int row) {
-    const QModelIndex index = browser_.List.index(row, 0);
-    browser_.List_Selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
+    const QModelIndex index = scope_.Rows().index(row, 0);
+    scope_.Row_Choice().setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                   QItemSelectionModel::Rows);
 }
 
 void Backup::tell_failure(const db::Error& e) {
@@ -140,7 +146,7 @@ void Backup::tell_failure(const db::Error& e) {
 
 Backup_Outcome Backup::check_overwrite(int row) {
     select_row(row);
-    if (!prompter_.Ask_Yes_No(QStringLiteral("'") + browser_.List.Row(row).text +
+    if (!prompter_.Ask_Yes_No(QStringLiteral("'") + scope_.Rows().Row(row).text +
                                   QStringLiteral("' already exist,overwrite ?"),
                               QStringLiteral("exist"), shell::Prompt_Icon::Information))
         return Backup_Outcome::Declined;
@@ -148,9 +154,9 @@ Backup_Outcome Backup::check_overwrite(int row) {
     // the list may show a query's result, whose right is not the folder's.
     bool may_replace = false;
     try {
-        may_replace = browser_
+        may_replace = scope_
                           .Check(browser::authority::Need::Delete,
-                                 browser_.Targets_Of(shell::commands::Target::Node))
+                                 scope_.Targets_Of(shell::commands::Target::Node))
                           .allowed;
     } catch (const db::Error& e) {
         tell_failure(e);
@@ -160,8 +166,8 @@ Backup_Outcome Backup::check_overwrite(int row) {
         prompter_.Tell(QStringLiteral("No enough right!"));
         return Backup_Outcome::Refused;
     }
-    const auto& check = browser_.Operations.Check_File_Password;
-    const int answer = check ? check(QString()) : 1;
+    const auto& check = scope_.Commands().Check_File_Password;
+    const int answer = check ? check(scope_.Rows().Row(row).tag, QString()) : 1;
     if (answer == 1)
         return Backup_Outcome::Stored;
     prompter_.Tell(answer == 2 ? QStringLiteral("The file is protected!")
@@ -189,8 +195,8 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
         return result;
     }
 
-    browser::List_Model& list = browser_.List;
-    const QStandardItem* node = browser_.Tree.selected();
+    browser::List_Model& list = scope_.Rows();
+    const QStandardItem* node = scope_.Catalogue().selected();
     const QString folder = node ? browser::Catalogue_Tree::key_of(node) : QString();
     // What is replaced is a live file of the folder the backup goes to, as the library holds
     // it now: the list may be stale, or show a query's result from other folders.
@@ -221,7 +227,7 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
             return result;
         }
         result.overwrite = true;
-    } else if (browser_.Files.List_Shows_Node) {
+    } else if (scope_.Listing().List_Shows_Node) {
         // A row of this name in the folder's list whose file is gone from the folder (deleted
         // or moved by another program) now stands for the new file.
         row = find_listed(facts);
@@ -294,7 +300,7 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
         }
         if (new_file)
             file_no = browser::Next_Id(c_, QStringLiteral("file"));
-        const browser::List_Row& r = browser_.List.Row(row);
+        const browser::List_Row& r = scope_.Rows().Row(row);
         const QString name = new_file ? base_name : r.text, size = cell_text(r, Size_Column),
                       type = cell_text(r, Type_Column), no = file_no;
         const QString user = db::session::Cur_User;
@@ -336,7 +342,7 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
                 QStringLiteral("The catalogue row of file %1 could not be read back.").arg(no));
         tx.commit();
 
-        browser::List_Model& list = browser_.List;
+        browser::List_Model& list = scope_.Rows();
         list.Set_Text(row, name);
         list.Set_Key(row, QStringLiteral("file") + no);
         list.Set_Cell(row, Created_By_Column, stored.field(3));
@@ -364,11 +370,11 @@ int Drop_Result::not_stored() const {
 }
 
 std::shared_ptr<Backup>
-Install_Backup_Operations(browser::Browser& browser, db::Connection& connection,
+Install_Backup_Operations(browser::Command_Scope& scope, db::Connection& connection,
                           shell::Prompter& prompter, shell::Status_Strip& status,
                           browser::Browser_Window& window, text_index::Index_Queue* queue) {
-    auto backup = std::make_shared<Backup>(browser, connection, prompter, status, window, queue);
-    browser.Operations.Backup_File = [backup](const QString& path, bool show_progress) {
+    auto backup = std::make_shared<Backup>(scope, connection, prompter, status, window, queue);
+    scope.Commands().Backup_File = [backup](const QString& path, bool show_progress) {
         backup->Backup_File(path, show_progress);
     };
     return backup;

@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 class Browser_Window;
 } // namespace browser
 namespace shell {
@@ -68,7 +68,7 @@ struct Drop_Result {
 class Backup {
 public:
     // queue: reads the text of every file stored, for content queries; none reads nothing.
-    Backup(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+    Backup(browser::Command_Scope& scope, db::Connection& connection, shell::Prompter& prompter,
            shell::Status_Strip& status, browser::Browser_Window& window,
            text_index::Index_Queue* queue = nullptr);
 
@@ -109,7 +109,7 @@ private:
     void tell_failure(const db::Error& e);
     Backup_Outcome check_overwrite(int row);
 
-    browser::Browser& browser_;
+    browser::Command_Scope& scope_;
     db::Connection& c_;
     shell::Prompter& prompter_;
     shell::Status_Strip& status_;
@@ -121,7 +121,7 @@ private:
 // Makes the browser's backup command ("bak") run Backup_File. The returned object also takes
 // the list's drops (Drop_Files); it lives as long as the browser's operation or the caller
 // holds it, and everything passed in must outlive it.
-std::shared_ptr<Backup> Install_Backup_Operations(browser::Browser& browser,
+std::shared_ptr<Backup> Install_Backup_Operations(browser::Command_Scope& scope,
                                                   db::Connection& connection,
                                                   shell::Prompter& prompter,
                                                   shell::Status_Strip& status,

@@ -2,7 +2,13 @@
 
 #include "store/Backup.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "browser/Rights.h"
 #include "db/Error.h"
 #include "index/IndexQueue.h"
@@ -21,11 +27,11 @@ namespace {} // namespace
 
 Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered) {
     Drop_Result result;
-    const QString first_column = browser_.List.Columns().value(0);
-    if (!browser_.Files.List_Shows_Node || first_column == QLatin1String("File Name") ||
+    const QString first_column = scope_.Rows().Columns().value(0);
+    if (!scope_.Listing().List_Shows_Node || first_column == QLatin1String("File Name") ||
         first_column == QLatin1String("Login Name"))
         return result;
-    const QStandardItem* node = browser_.Tree.selected();
+    const QStandardItem* node = scope_.Catalogue().selected();
     if (!node)
         return result;
     const QString key = browser::Catalogue_Tree::key_of(node);
@@ -35,11 +41,11 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
     // The right the library gives on the folder now, not the one seen at its click.
     try {
         const browser::authority::Decision d =
-            browser_.Check(browser::authority::Need::Backup,
-                           {browser::authority::Target::Node(key, node->text())});
+            scope_.Check(browser::authority::Need::Backup,
+                         {browser::authority::Target::Node(key, node->text())});
         if (!d.allowed) {
             if (d.gone)
-                browser_.Show_Refusal(d);
+                scope_.Show_Refusal(d);
             else
                 prompter_.Tell(QStringLiteral("Have no enough right!"), QString(),
                                shell::Prompt_Icon::None);

@@ -1,6 +1,12 @@
 #include "store/DragOut.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Error.h"
 #include "db/Session.h"
 #include "shell/StatusStrip.h"
@@ -19,11 +25,11 @@ const QString Uri_List = QStringLiteral("text/uri-list");
 Drag_Out::Drag_Out(Restore& restore) : restore_(restore) {}
 
 bool Drag_Out::may_start() const {
-    const browser::Browser& browser = restore_.browser();
-    const int row = browser.Current_Row();
-    if (row < 0 || browser.List.Row(row).tag.isEmpty())
+    const browser::Command_Scope& scope = restore_.scope();
+    const int row = scope.Current_Row();
+    if (row < 0 || scope.Rows().Row(row).tag.isEmpty())
         return false;
-    const QString first = browser.List.Columns().value(0);
+    const QString first = scope.Rows().Columns().value(0);
     return first != QLatin1String("File Name") && first != QLatin1String("Login Name");
 }
 
@@ -31,11 +37,11 @@ bool Drag_Out::Start() {
     if (!may_start())
         return false;
     // Every file dragged, where the library files it now: the list may be older than a denial.
-    browser::Browser& browser = restore_.browser();
+    browser::Command_Scope& scope = restore_.scope();
     browser::authority::Decision d;
     try {
-        d = browser.Check(browser::authority::Need::Read,
-                          browser.Targets_Of(shell::commands::Target::Files));
+        d = scope.Check(browser::authority::Need::Read,
+                        scope.Targets_Of(shell::commands::Target::Files));
     } catch (const db::Error& e) {
         restore_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description(), QString(),
                       shell::Prompt_Icon::Information);
@@ -44,7 +50,7 @@ bool Drag_Out::Start() {
     if (d.allowed)
         return true;
     if (d.gone)
-        browser.Show_Refusal(d);
+        scope.Show_Refusal(d);
     else
         restore_.Tell(QStringLiteral("Have no enough right!"), QString(), shell::Prompt_Icon::None);
     return false;
@@ -54,24 +60,24 @@ QStringList Drag_Out::Supply() {
     QStringList paths;
     if (!Start())
         return paths;
-    browser::Browser& browser = restore_.browser();
+    browser::Command_Scope& scope = restore_.scope();
     shell::Status_Strip& status = restore_.status();
-    QDir().mkpath(browser.Tmp_For_View_Dir());
+    QDir().mkpath(scope.Tmp_For_View_Dir());
     const Restore::Hourglass_Scope wait(restore_);
-    const int n = int(browser.Selected_Rows().size());
-    status.Set_Progress_Maximum(browser.List.Row_Count());
+    const int n = int(scope.Selected_Rows().size());
+    status.Set_Progress_Maximum(scope.Rows().Row_Count());
     status.Show_Progress(true);
     int k = 0;
     QStringList skipped;
     for (int row : restore_.Selected_File_Rows()) {
         ++k;
-        const browser::List_Row& r = browser.List.Row(row);
+        const browser::List_Row& r = scope.Rows().Row(row);
         const QString name = Restore_File_Name(r), file_no = r.tag;
         status.Set_Caption(Restore::Progress_Caption(name, k, n));
         restore_.Make_Current(row);
-        const QString path = browser.Tmp_For_View_Dir() + name;
+        const QString path = scope.Tmp_For_View_Dir() + name;
         if (restore_.Check_File_Name(name)) {
-            if (!restore_.Password_Given(name))
+            if (!restore_.Password_Given(file_no, name))
                 skipped << name;
             else if (restore_.Save_File_Data(path, file_no))
                 paths << path;

@@ -1,6 +1,12 @@
 #include "store/FileOperations.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "browser/NextId.h"
 #include "db/Connection.h"
 #include "db/Error.h"
@@ -19,13 +25,13 @@ namespace store {
 
 void File_Operations::Copy_Files() {
     QStringList copied, folders;
-    for (const int row : browser_.Selected_Rows()) {
+    for (const int row : scope_.Selected_Rows()) {
         // Folder rows stand for catalogue nodes, which are not copied.
         if (!file_row(row))
             continue;
         make_current(row);
-        const browser::List_Row r = browser_.List.Row(row);
-        if (check_password(r.text) == Password_Refused)
+        const browser::List_Row r = scope_.Rows().Row(row);
+        if (check_password(r.tag, r.text) == Password_Refused)
             continue;
         // Each file's own folder, as the library files it: a query lists files of many.
         try {
@@ -40,8 +46,8 @@ void File_Operations::Copy_Files() {
         }
         copied << r.tag;
     }
-    browser_.Copy_List = copied.isEmpty() ? QStringList{QStringLiteral("none")} : copied;
-    browser_.Copy_Folders = folders;
+    scope_.Copied_Files() = copied.isEmpty() ? QStringList{QStringLiteral("none")} : copied;
+    scope_.Copied_Folders() = folders;
     status_.Set_Caption(QStringLiteral("Total ") + QString::number(copied.size()) +
                         QStringLiteral(" files copyed."));
 }
@@ -102,17 +108,17 @@ QString File_Operations::paste_file(const QString& source_no, const QString& fol
 
 void File_Operations::Paste_Files() {
     shell::Hourglass wait;
-    QStandardItem* node = browser_.Tree.selected();
+    QStandardItem* node = scope_.Catalogue().selected();
     if (!node)
         return;
     const QString target = browser::Catalogue_Tree::key_of(node);
-    if (browser_.Copy_List_Empty())
+    if (scope_.Copy_List_Empty())
         return;
     // A file is not pasted into the folder it was copied from.
     QStringList sources;
-    for (qsizetype i = 0; i < browser_.Copy_List.size(); ++i)
-        if (browser_.Copy_Folders.value(i).compare(target, Qt::CaseInsensitive) != 0)
-            sources << browser_.Copy_List[i];
+    for (qsizetype i = 0; i < scope_.Copied_Files().size(); ++i)
+        if (scope_.Copied_Folders().value(i).compare(target, Qt::CaseInsensitive) != 0)
+            sources << scope_.Copied_Files()[i];
     if (sources.isEmpty())
         return;
 
@@ -145,7 +151,7 @@ void File_Operations::Paste_Files() {
     wait.Restore();
     if (refused) {
         // The folder itself refused the paste: said once, and the window shows it as it is.
-        browser_.Show_Refusal(*refused);
+        scope_.Show_Refusal(*refused);
         return;
     }
     reload_folder(target);

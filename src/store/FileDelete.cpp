@@ -1,6 +1,12 @@
 #include "store/FileOperations.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Session.h"
@@ -42,14 +48,14 @@ void File_Operations::delete_file(const QString& file_no) {
 }
 
 void File_Operations::Delete_Files() {
-    const std::vector<int> selected = browser_.Selected_Rows();
+    const std::vector<int> selected = scope_.Selected_Rows();
     const shell::Prompt_Answer notify = prompter_.Ask_Yes_No_Cancel(
         QStringLiteral("Do you want the notification of each delete operation?"),
         QStringLiteral("Do you need notify?"), shell::Prompt_Icon::Question);
     if (notify == shell::Prompt_Answer::Cancel)
         return;
 
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     status_.Set_Progress_Maximum(list.Row_Count());
     status_.Show_Progress(true);
     QStringList deleted_keys;
@@ -62,7 +68,7 @@ void File_Operations::Delete_Files() {
         make_current(row);
         // A protected file is kept and named at the end; a password not given keeps the file
         // too, the user having just cancelled it.
-        const int password = check_password(QString());
+        const int password = check_password(r.tag, QString());
         if (password == Password_Protected)
             kept << QLatin1Char('\'') + r.text + QStringLiteral("' is protected.");
         if (password != Password_Open)
@@ -87,7 +93,7 @@ void File_Operations::Delete_Files() {
 
     status_.Set_Caption(QString::number(deleted_keys.size()) + QStringLiteral(" files deleted!"));
     if (deleted_keys.size() > Rows_Removed_In_Place) {
-        if (QStandardItem* node = browser_.Tree.selected())
+        if (QStandardItem* node = scope_.Catalogue().selected())
             reload_folder(browser::Catalogue_Tree::key_of(node));
     } else {
         shell::Hourglass wait;
@@ -98,7 +104,7 @@ void File_Operations::Delete_Files() {
             status_.Set_Progress_Value(++removed);
             window_.Pump_Events();
         }
-        browser_.Copy_List = QStringList{QStringLiteral("none")};
+        scope_.Copied_Files() = QStringList{QStringLiteral("none")};
     }
     status_.Set_Progress_Value(0);
     status_.Show_Progress(false);

@@ -1,6 +1,12 @@
 #include "store/FileOperations.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Error.h"
 #include "db/SqlText.h"
 #include "shell/Prompter.h"
@@ -8,10 +14,10 @@
 
 namespace store {
 
-File_Operations::File_Operations(browser::Browser& browser, db::Connection& connection,
+File_Operations::File_Operations(browser::Command_Scope& scope, db::Connection& connection,
                                  shell::Prompter& prompter, shell::Status_Strip& status,
                                  browser::Browser_Window& window)
-    : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window) {}
+    : scope_(scope), c_(connection), prompter_(prompter), status_(status), window_(window) {}
 
 void File_Operations::Failures::add(const QString& text) {
     if (count++ == 0)
@@ -23,28 +29,28 @@ void File_Operations::Failures::add(const db::Error& e) {
 }
 
 bool File_Operations::file_row(int row) const {
-    if (row < 0 || row >= browser_.List.Row_Count())
+    if (row < 0 || row >= scope_.Rows().Row_Count())
         return false;
-    const browser::List_Row& r = browser_.List.Row(row);
+    const browser::List_Row& r = scope_.Rows().Row(row);
     return !r.key.startsWith(QLatin1String("v'''")) && !r.tag.trimmed().isEmpty();
 }
 
 void File_Operations::make_current(int row) {
-    // The selection stays: the rest of a multiple selection is still to be done.
-    browser_.List_Selection.setCurrentIndex(browser_.List.index(row, 0),
-                                            QItemSelectionModel::NoUpdate);
+    // Shows the user which file a question is about; the selection stays, as the rest of a
+    // multiple selection is still to be done.
+    scope_.Row_Choice().setCurrentIndex(scope_.Rows().index(row, 0), QItemSelectionModel::NoUpdate);
 }
 
-int File_Operations::check_password(const QString& file_name) {
-    const auto& check = browser_.Operations.Check_File_Password;
-    return check ? check(file_name) : Password_Open;
+int File_Operations::check_password(const QString& file_no, const QString& file_name) {
+    const auto& check = scope_.Commands().Check_File_Password;
+    return check ? check(file_no, file_name) : Password_Open;
 }
 
 void File_Operations::reload_folder(const QString& folder_no) {
     try {
-        browser_.Files.Get_Lvdata(QStringLiteral("where Folder_No='") + db::Quote_Sql(folder_no) +
-                                      QLatin1Char('\''),
-                                  true);
+        scope_.Listing().Get_Lvdata(QStringLiteral("where Folder_No='") + db::Quote_Sql(folder_no) +
+                                        QLatin1Char('\''),
+                                    true);
     } catch (const db::Error& e) {
         prompter_.Tell(QString::number(e.number()) + QLatin1Char(',') + e.description());
     }
@@ -58,16 +64,16 @@ void File_Operations::tell(const Failures& failures, const QString& what, const 
                    title, shell::Prompt_Icon::Information);
 }
 
-std::shared_ptr<File_Operations> Install_File_Operations(browser::Browser& browser,
+std::shared_ptr<File_Operations> Install_File_Operations(browser::Command_Scope& scope,
                                                          db::Connection& connection,
                                                          shell::Prompter& prompter,
                                                          shell::Status_Strip& status,
                                                          browser::Browser_Window& window) {
-    auto ops = std::make_shared<File_Operations>(browser, connection, prompter, status, window);
-    browser.Operations.Delete_Files = [ops] { ops->Delete_Files(); };
-    browser.Operations.Copy_Files = [ops] { ops->Copy_Files(); };
-    browser.Operations.Paste_Files = [ops] { ops->Paste_Files(); };
-    browser.Operations.Start_File_Rename = [ops] { ops->Start_File_Rename(); };
+    auto ops = std::make_shared<File_Operations>(scope, connection, prompter, status, window);
+    scope.Commands().Delete_Files = [ops] { ops->Delete_Files(); };
+    scope.Commands().Copy_Files = [ops] { ops->Copy_Files(); };
+    scope.Commands().Paste_Files = [ops] { ops->Paste_Files(); };
+    scope.Commands().Start_File_Rename = [ops] { ops->Start_File_Rename(); };
     return ops;
 }
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 class Browser_Window;
 } // namespace browser
 namespace shell {
@@ -25,7 +25,7 @@ namespace store {
 
 class File_Operations {
 public:
-    File_Operations(browser::Browser& browser, db::Connection& connection,
+    File_Operations(browser::Command_Scope& scope, db::Connection& connection,
                     shell::Prompter& prompter, shell::Status_Strip& status,
                     browser::Browser_Window& window);
 
@@ -67,14 +67,14 @@ private:
     // A row that stands for a stored file (not a folder row, and with a file number).
     bool file_row(int row) const;
     void make_current(int row);
-    int check_password(const QString& file_name);
+    int check_password(const QString& file_no, const QString& file_name);
     void delete_file(const QString& file_no);
     // Pastes one file; the text of why it was not pasted when its source is gone.
     QString paste_file(const QString& source_no, const QString& folder_no);
     void reload_folder(const QString& folder_no);
     void tell(const Failures& failures, const QString& what, const QString& title);
 
-    browser::Browser& browser_;
+    browser::Command_Scope& scope_;
     db::Connection& c_;
     shell::Prompter& prompter_;
     shell::Status_Strip& status_;
@@ -89,7 +89,7 @@ private:
 // "fren"). The returned object takes the end of the list's name edits (End_File_Rename) and
 // needs the window's row editor; it lives as long as the browser's operations or the caller
 // hold it, and everything passed in must outlive it.
-std::shared_ptr<File_Operations> Install_File_Operations(browser::Browser& browser,
+std::shared_ptr<File_Operations> Install_File_Operations(browser::Command_Scope& scope,
                                                          db::Connection& connection,
                                                          shell::Prompter& prompter,
                                                          shell::Status_Strip& status,

@@ -1,6 +1,12 @@
 #include "store/FilePassword.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/SqlText.h"
@@ -21,9 +27,9 @@ bool is_protected(const QVariant& field) {
     return field.toString().trimmed().toInt() != 0;
 }
 
-QString current_tag(const browser::Browser& browser) {
-    const int row = browser.Current_Row();
-    return row < 0 ? QString() : browser.List.Row(row).tag;
+QString current_tag(const browser::Command_Scope& scope) {
+    const int row = scope.Current_Row();
+    return row < 0 ? QString() : scope.Rows().Row(row).tag;
 }
 
 } // namespace
@@ -159,10 +165,10 @@ void Protect_Files(db::Connection& connection, shell::Prompter& prompter,
                                 : QStringLiteral(" files canceled Protected.")));
 }
 
-void Install_Password_Operations(browser::Browser& browser, db::Connection& connection,
+void Install_Password_Operations(browser::Command_Scope& scope, db::Connection& connection,
                                  shell::Prompter& prompter, shell::Status_Strip& status,
                                  File_Password_Dialog& dialog) {
-    browser::Browser* b = &browser;
+    browser::Command_Scope* b = &scope;
     db::Connection* c = &connection;
     shell::Prompter* p = &prompter;
     shell::Status_Strip* s = &status;
@@ -172,19 +178,19 @@ void Install_Password_Operations(browser::Browser& browser, db::Connection& conn
         QStringList tags;
         for (const int row : b->Selected_Rows())
             if (b->Is_File_Row(row))
-                tags << b->List.Row(row).tag;
+                tags << b->Rows().Row(row).tag;
         return tags;
     };
-    browser.Operations.Check_File_Password = [=](const QString& file_name) {
-        return Check_File_Password(*c, *p, *d, current_tag(*b), file_name);
+    scope.Commands().Check_File_Password = [=](const QString& file_no, const QString& file_name) {
+        return Check_File_Password(*c, *p, *d, file_no, file_name);
     };
-    browser.Operations.Set_File_Password = [=] {
+    scope.Commands().Set_File_Password = [=] {
         const QString tag = current_tag(*b);
         if (!tag.isEmpty())
             Set_File_Password(*c, *p, *d, tag);
     };
-    browser.Operations.Protect_Files = [=] { Protect_Files(*c, *p, *s, selected_tags(), true); };
-    browser.Operations.Cancel_Protect_Files = [=] {
+    scope.Commands().Protect_Files = [=] { Protect_Files(*c, *p, *s, selected_tags(), true); };
+    scope.Commands().Cancel_Protect_Files = [=] {
         Protect_Files(*c, *p, *s, selected_tags(), false);
     };
 }

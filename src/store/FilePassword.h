@@ -4,7 +4,7 @@
 #include <QStringList>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 } // namespace browser
 namespace shell {
 class Prompter;
@@ -89,10 +89,10 @@ void Set_File_Password(db::Connection& connection, shell::Prompter& prompter,
 void Protect_Files(db::Connection& connection, shell::Prompter& prompter,
                    shell::Status_Strip& status, const QStringList& file_nos, bool protect);
 
-// Sets the browser's password and protection operations: the check runs on the list's current
-// row, the protect commands on its selected rows. Everything passed in must outlive the browser's
+// Sets the browser's password and protection operations: the check runs on the file it is given,
+// the protect commands on the list's selected rows. Everything passed in must outlive the browser's
 // use of them.
-void Install_Password_Operations(browser::Browser& browser, db::Connection& connection,
+void Install_Password_Operations(browser::Command_Scope& scope, db::Connection& connection,
                                  shell::Prompter& prompter, shell::Status_Strip& status,
                                  File_Password_Dialog& dialog);
 

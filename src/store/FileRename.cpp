@@ -1,6 +1,12 @@
 #include "store/FileOperations.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/SchemaCodes.h"
@@ -64,14 +70,14 @@ bool has_namesake(db::Connection& c, const QString& file_no, const QString& new_
 } // namespace
 
 void File_Operations::Start_File_Rename() {
-    const int row = browser_.Current_Row();
+    const int row = scope_.Current_Row();
     if (file_row(row) && edit_row_)
         edit_row_(row);
 }
 
 bool File_Operations::Rename_File(int row, const QString& new_text) {
     edit_again_ = false;
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     if (row < 0 || row >= list.Row_Count() || list.Row(row).tag.trimmed().isEmpty()) {
         prompter_.Tell(QStringLiteral("Edit error."), {}, shell::Prompt_Icon::None);
         return true;
@@ -133,7 +139,7 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
         prompter_.Tell(QStringLiteral("'") + *gone + QStringLiteral("' no longer exists."),
                        QStringLiteral("Rename failed"), shell::Prompt_Icon::Information);
         // The list shows the library as it now is; no old name is put back on a row.
-        browser_.main_mnu_proc(QStringLiteral("refresh"));
+        scope_.main_mnu_proc(QStringLiteral("refresh"));
         return true;
     }
     list.Set_Cell(row, Last_Accessed_By_Column, user);
@@ -143,7 +149,7 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
 void File_Operations::End_File_Rename(int row, const QString& old_text, const QString& new_text) {
     if (new_text == old_text)
         return;
-    browser::List_Model& list = browser_.List;
+    browser::List_Model& list = scope_.Rows();
     const QString file_no = row >= 0 && row < list.Row_Count() ? list.Tag(row) : QString();
     // A refusal may have shown the folder afresh (the file gone): the old name goes back only
     // onto the row that still stands for the file, never onto whichever file took its place.
@@ -152,9 +158,9 @@ void File_Operations::End_File_Rename(int row, const QString& old_text, const QS
             list.Set_Text(row, old_text);
     };
     // An edit may have started by a click while the right allowed it; the right holds now.
-    if (browser_.Is_File_Row(row) &&
-        !browser_.Authorize(browser::authority::Need::Rename,
-                            browser::authority::Target::File(file_no, old_text))) {
+    if (scope_.Is_File_Row(row) &&
+        !scope_.Authorize(browser::authority::Need::Rename,
+                          browser::authority::Target::File(file_no, old_text))) {
         put_back_old_name();
         return;
     }

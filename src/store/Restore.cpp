@@ -1,6 +1,13 @@
 #include "store/Restore.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/LeadingNumber.h"
+#include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
@@ -114,9 +121,10 @@ bool Is_Plain_File_Name(const QString& name) {
            !name.contains(u'/') && !name.contains(QChar(0));
 }
 
-Restore::Restore(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
-                 shell::Status_Strip& status, browser::Browser_Window& window)
-    : browser_(browser), c_(connection), prompter_(prompter), status_(status), window_(window) {}
+Restore::Restore(browser::Command_Scope& scope, db::Connection& connection,
+                 shell::Prompter& prompter, shell::Status_Strip& status,
+                 browser::Browser_Window& window)
+    : scope_(scope), c_(connection), prompter_(prompter), status_(status), window_(window) {}
 
 Restore::~Restore() = default;
 
@@ -150,8 +158,8 @@ void Restore::Tell(const QString& text, const QString& title, shell::Prompt_Icon
 bool Restore::Save_File_Data(const QString& path, const QString& file_no) {
     const Save_Result result =
         store::Save_File_Data(c_, path, file_no, db::session::Cur_User, open_file_);
-    browser::List_Model& list = browser_.List;
-    const int row = browser_.Current_Row();
+    browser::List_Model& list = scope_.Rows();
+    const int row = scope_.Current_Row();
     if (row >= 0 && result.counted()) {
         list.Set_Cell(row, Last_Accessed_By_Column, db::session::Cur_User);
         list.Set_Cell(row, Accessed_Column, number_of(cell(list.Row(row), Accessed_Column)) + 1);
@@ -172,11 +180,11 @@ bool Restore::Check_File_Name(const QString& name) {
     return false;
 }
 
-bool Restore::Password_Given(const QString& file_name) {
-    const auto& check = browser_.Operations.Check_File_Password;
+bool Restore::Password_Given(const QString& file_no, const QString& file_name) {
+    const auto& check = scope_.Commands().Check_File_Password;
     if (!check)
         return true;
-    return With_Normal_Pointer([&] { return check(file_name) != Password_Refused; });
+    return With_Normal_Pointer([&] { return check(file_no, file_name) != Password_Refused; });
 }
 
 void Restore::Tell_Skipped(const QStringList& file_names) {
@@ -192,8 +200,8 @@ void Restore::Tell_Skipped(const QStringList& file_names) {
 
 std::vector<int> Restore::Selected_File_Rows() const {
     std::vector<int> rows;
-    for (int row : browser_.Selected_Rows()) {
-        const browser::List_Row& r = browser_.List.Row(row);
+    for (int row : scope_.Selected_Rows()) {
+        const browser::List_Row& r = scope_.Rows().Row(row);
         if (!r.key.startsWith(Folder_Row_Prefix) && !r.tag.isEmpty())
             rows.push_back(row);
     }
@@ -201,8 +209,7 @@ std::vector<int> Restore::Selected_File_Rows() const {
 }
 
 void Restore::Make_Current(int row) {
-    browser_.List_Selection.setCurrentIndex(browser_.List.index(row, 0),
-                                            QItemSelectionModel::NoUpdate);
+    scope_.Row_Choice().setCurrentIndex(scope_.Rows().index(row, 0), QItemSelectionModel::NoUpdate);
 }
 
 QString Restore::Progress_Caption(const QString& file_name, int k, int n) {
@@ -215,14 +222,14 @@ QString Restore::Total_Caption(int n) {
 }
 
 void Restore::Restore_File() {
-    const int row = browser_.Current_Row();
+    const int row = scope_.Current_Row();
     if (row < 0)
         return;
-    const browser::List_Row& r = browser_.List.Row(row);
+    const browser::List_Row& r = scope_.Rows().Row(row);
     if (r.key.startsWith(Folder_Row_Prefix) || r.tag.isEmpty())
         return;
     const QString name = Restore_File_Name(r), file_no = r.tag;
-    if (!Password_Given(name))
+    if (!Password_Given(file_no, name))
         return;
     const QString extension = name.mid(r.text.size());
     const QString pattern = QStringLiteral("*") + extension;
@@ -259,20 +266,20 @@ void Restore::Restore_To_Folder(const QString& given) {
         folder += u'/';
 
     const Hourglass_Scope wait(*this);
-    const int n = int(browser_.Selected_Rows().size());
+    const int n = int(scope_.Selected_Rows().size());
     status_.Set_Progress_Maximum(n);
     status_.Show_Progress(true);
     int k = 0;
     QStringList skipped;
     for (int row : Selected_File_Rows()) {
         ++k;
-        const browser::List_Row& r = browser_.List.Row(row);
+        const browser::List_Row& r = scope_.Rows().Row(row);
         const QString name = Restore_File_Name(r), file_no = r.tag;
         status_.Set_Caption(Progress_Caption(name, k, n));
         Make_Current(row);
         if (Check_File_Name(name)) {
             const QFileInfo target(folder + name);
-            if (!Password_Given(name))
+            if (!Password_Given(file_no, name))
                 skipped << name;
             else if ((!target.exists() && !target.isSymLink()) || With_Normal_Pointer([&] {
                          return prompter_.Ask_Yes_No(

@@ -13,7 +13,7 @@
 #include <vector>
 
 namespace browser {
-class Browser;
+class Command_Scope;
 class Browser_Window;
 } // namespace browser
 namespace shell {
@@ -68,7 +68,7 @@ bool Is_Plain_File_Name(const QString& name);
 
 class Restore {
 public:
-    Restore(browser::Browser& browser, db::Connection& connection, shell::Prompter& prompter,
+    Restore(browser::Command_Scope& scope, db::Connection& connection, shell::Prompter& prompter,
             shell::Status_Strip& status, browser::Browser_Window& window);
     ~Restore();
 
@@ -92,9 +92,9 @@ public:
     bool With_Normal_Pointer(const std::function<bool()>& prompt);
     // Whether a file name can be joined to a folder; tells the user when not.
     bool Check_File_Name(const QString& name);
-    // Asks for the password of the current row's file when it has one (a protected file without
+    // Asks for the password of a stored file when it has one (a protected file without
     // one is read as before). False when it was not entered: nothing of the file is handed out.
-    bool Password_Given(const QString& file_name);
+    bool Password_Given(const QString& file_no, const QString& file_name);
     // At the end of a run over several files: which were skipped for their password, told once.
     void Tell_Skipped(const QStringList& file_names);
 
@@ -122,13 +122,13 @@ public:
     static QString Progress_Caption(const QString& file_name, int k, int n);
     static QString Total_Caption(int n);
 
-    browser::Browser& browser() { return browser_; }
+    browser::Command_Scope& scope() { return scope_; }
     shell::Status_Strip& status() { return status_; }
     browser::Browser_Window& window() { return window_; }
     shell::Prompter& prompter() { return prompter_; }
 
 private:
-    browser::Browser& browser_;
+    browser::Command_Scope& scope_;
     db::Connection& c_;
     shell::Prompter& prompter_;
     shell::Status_Strip& status_;

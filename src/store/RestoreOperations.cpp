@@ -1,13 +1,19 @@
 #include "store/RestoreOperations.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 
 namespace store {
 
-Restore_Operations::Restore_Operations(browser::Browser& browser, db::Connection& connection,
+Restore_Operations::Restore_Operations(browser::Command_Scope& scope, db::Connection& connection,
                                        shell::Prompter& prompter, shell::Status_Strip& status,
                                        browser::Browser_Window& window, View_Hooks hooks)
-    : restore_(browser, connection, prompter, status, window), view_(restore_, std::move(hooks)),
+    : restore_(scope, connection, prompter, status, window), view_(restore_, std::move(hooks)),
       drag_(restore_) {}
 
 std::unique_ptr<QMimeData> Restore_Operations::Drag_Data() {
@@ -19,17 +25,17 @@ std::unique_ptr<QMimeData> Restore_Operations::Drag_Data() {
 }
 
 std::shared_ptr<Restore_Operations>
-Install_Restore_Operations(browser::Browser& browser, db::Connection& connection,
+Install_Restore_Operations(browser::Command_Scope& scope, db::Connection& connection,
                            shell::Prompter& prompter, shell::Status_Strip& status,
                            browser::Browser_Window& window, View_Hooks hooks) {
-    auto group = std::make_shared<Restore_Operations>(browser, connection, prompter, status, window,
+    auto group = std::make_shared<Restore_Operations>(scope, connection, prompter, status, window,
                                                       std::move(hooks));
     Restore* restore = &group->restore();
-    browser.Operations.Restore_File = [group, restore] { restore->Restore_File(); };
-    browser.Operations.Restore_To_Folder = [group, restore](const QString& folder) {
+    scope.Commands().Restore_File = [group, restore] { restore->Restore_File(); };
+    scope.Commands().Restore_To_Folder = [group, restore](const QString& folder) {
         restore->Restore_To_Folder(folder);
     };
-    browser.Operations.Restore_To_Desktop = [group, restore] { restore->Restore_To_Desktop(); };
+    scope.Commands().Restore_To_Desktop = [group, restore] { restore->Restore_To_Desktop(); };
     return group;
 }
 

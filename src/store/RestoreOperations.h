@@ -11,7 +11,7 @@ namespace store {
 
 class Restore_Operations : public std::enable_shared_from_this<Restore_Operations> {
 public:
-    Restore_Operations(browser::Browser& browser, db::Connection& connection,
+    Restore_Operations(browser::Command_Scope& scope, db::Connection& connection,
                        shell::Prompter& prompter, shell::Status_Strip& status,
                        browser::Browser_Window& window, View_Hooks hooks);
 
@@ -36,7 +36,7 @@ private:
 // whose view and drag-out the window calls. The browser's operations hold it as long as they
 // are set; everything passed in must outlive it.
 std::shared_ptr<Restore_Operations>
-Install_Restore_Operations(browser::Browser& browser, db::Connection& connection,
+Install_Restore_Operations(browser::Command_Scope& scope, db::Connection& connection,
                            shell::Prompter& prompter, shell::Status_Strip& status,
                            browser::Browser_Window& window, View_Hooks hooks);
 

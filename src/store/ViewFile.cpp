@@ -1,6 +1,12 @@
 #include "store/ViewFile.h"
 
-#include "browser/Browser.h"
+#include "browser/BrowserOperations.h"
+#include "browser/BrowserWindow.h"
+#include "browser/CatalogueTree.h"
+#include "browser/CommandScope.h"
+#include "browser/FileList.h"
+#include "browser/ImageList.h"
+#include "browser/ListModel.h"
 #include "shell/StatusStrip.h"
 #include "store/Restore.h"
 
@@ -30,27 +36,27 @@ bool File_View::open_associated(const QString& path) const {
 }
 
 File_View::Outcome File_View::View() {
-    browser::Browser& browser = restore_.browser();
+    browser::Command_Scope& scope = restore_.scope();
     shell::Status_Strip& status = restore_.status();
-    const int row = browser.Current_Row();
-    if (row < 0 || shows_no_files(browser.List))
+    const int row = scope.Current_Row();
+    if (row < 0 || shows_no_files(scope.Rows()))
         return Outcome::Nothing;
-    const browser::List_Row& r = browser.List.Row(row);
+    const browser::List_Row& r = scope.Rows().Row(row);
     if (r.key.startsWith(QLatin1String("v'''")) || r.tag.isEmpty())
         return Outcome::Nothing;
     const QString name = Restore_File_Name(r), file_no = r.tag;
     const QString extension = name.mid(r.text.size());
-    if (!browser.Authorize(browser::authority::Need::Read,
-                           browser::authority::Target::File(file_no, r.text)))
+    if (!scope.Authorize(browser::authority::Need::Read,
+                         browser::authority::Target::File(file_no, r.text)))
         return Outcome::Refused;
 
-    if (!restore_.Password_Given(QString()))
+    if (!restore_.Password_Given(file_no, QString()))
         return Outcome::Refused;
     if (!restore_.Check_File_Name(name))
         return Outcome::Failed;
     // The scratch folder is made when the browser opens; it may have gone since.
-    QDir().mkpath(browser.Tmp_For_View_Dir());
-    const QString path = browser.Tmp_For_View_Dir() + name;
+    QDir().mkpath(scope.Tmp_For_View_Dir());
+    const QString path = scope.Tmp_For_View_Dir() + name;
 
     status.Set_Progress_Maximum(2);
     status.Set_Progress_Value(1);

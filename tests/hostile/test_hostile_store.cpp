@@ -198,12 +198,14 @@ private Q_SLOTS:
         QCOMPARE(x.one(QStringLiteral("select file_password from Tbl_File_Information")), text);
 
         dialog.typed = {text};
-        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")),
+        QCOMPARE(x.browser.Operations.Check_File_Password(x.browser.List.Row(1).tag,
+                                                          QStringLiteral("f1")),
                  store::Password_Open);
         dialog.typed = {text + QStringLiteral("x")};
         x.prompter.Answer(shell::Prompt_Answer::Ok,
                           QStringLiteral("The password is not correct! "));
-        QCOMPARE(x.browser.Operations.Check_File_Password(QStringLiteral("f1")),
+        QCOMPARE(x.browser.Operations.Check_File_Password(x.browser.List.Row(1).tag,
+                                                          QStringLiteral("f1")),
                  store::Password_Refused);
         QVERIFY(dialog.typed.isEmpty());
         QCOMPARE(Library_Guard(x.f.c), guard);

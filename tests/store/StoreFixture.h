@@ -386,7 +386,10 @@ struct Store_Fixture {
              }},
             {u"check"_s,
              [&](const QString& a) {
-                 t.Field(u"code"_s, QString::number(browser.Operations.Check_File_Password(a)));
+                 const int row = browser.Current_Row();
+                 const QString file_no = row < 0 ? QString() : browser.List.Row(row).tag;
+                 t.Field(u"code"_s,
+                         QString::number(browser.Operations.Check_File_Password(file_no, a)));
              }},
             {u"columns"_s, [this](const QString& a) { browser.List.Set_Columns(a.split(u',')); }},
             {u"deny"_s, [this](const QString&) { f.deny(u"clerk1"_s, u"Fold0001"_s); }},
@@ -486,7 +489,8 @@ struct Store_Fixture {
              }},
             {u"checks"_s,
              [&](const QString& a) {
-                 browser.Operations.Check_File_Password = [&t, this, a](const QString& name) {
+                 browser.Operations.Check_File_Password = [&t, this, a](const QString&,
+                                                                        const QString& name) {
                      t << u"check '%1' at row %2"_s.arg(name).arg(browser.Current_Row());
                      return a.toInt();
                  };

@@ -42,7 +42,7 @@ struct Authority_Fixture : Store_Fixture {
                o.Show_File_Log, o.Run_Quick_Query, o.Show_Search_Box);
         o.Backup_File = [this](const QString&, bool) { ran = true; };
         o.Restore_To_Folder = o.Load_Log_Book = [this](const QString&) { ran = true; };
-        o.Check_File_Password = [this](const QString&) { return ran = true, 1; };
+        o.Check_File_Password = [this](const QString&, const QString&) { return ran = true, 1; };
         o.Ask_Top_Count = [this] { return ran = true, std::optional<QString>(); };
     }
     void pick_row(const QString& text) {

@@ -32,7 +32,7 @@ struct Operation_Log {
         };
         o.Restore_To_Folder = [with](const QString& folder) { with("Restore_To_Folder", folder); };
         o.Load_Log_Book = [with](const QString& top) { with("Load_Log_Book", top); };
-        o.Check_File_Password = [this, with](const QString& file) {
+        o.Check_File_Password = [this, with](const QString&, const QString& file) {
             with("Check_File_Password", file);
             return password_answer;
         };
