@@ -7,6 +7,9 @@ src=${1:?source folder}
 # Lowest first; layers on one level may not include each other.
 declare -A level=([db]=0 [shell]=1 [viewer]=2 [index]=2 [browser]=3 [store]=4 [admin]=4 [logs]=4
     [app]=5)
+# Headers only their own layer and the wiring may include: the layers above the browser see it
+# as a Command_Scope (browser/CommandScope.h), never whole.
+declare -A private=([browser/Browser.h]=1 [browser/frmQuery_doc.h]=1)
 bad=0
 for layer in "${!level[@]}"; do
     [ -d "$src/$layer" ] || continue
@@ -21,6 +24,9 @@ for layer in "${!level[@]}"; do
             elif [ -n "${level[$target]+set}" ] && [ "$target" != "$layer" ] &&
                 [ "${level[$target]}" -ge "${level[$layer]}" ]; then
                 echo "${file#"$src"/}:$line: $layer includes $header, from a layer not below it"
+                bad=1
+            elif [ -n "${private[$header]+set}" ] && [ "$target" != "$layer" ] && [ "$layer" != app ]; then
+                echo "${file#"$src"/}:$line: $layer includes $header, which only its layer and the wiring may"
                 bad=1
             fi
         done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"' "$file")
