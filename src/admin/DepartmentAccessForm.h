@@ -1,19 +1,13 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 
 #include <array>
 #include <optional>
 
-namespace browser {
-class List_Model;
-} // namespace browser
-namespace shell {
-class Prompter;
-} // namespace shell
-namespace db {
-class Connection;
-}
 namespace admin {
 
 // The department right dialog's state and decisions, without widgets: frmDepartment_Access

@@ -1,23 +1,17 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 
 #include <memory>
 
-namespace browser {
-class Command_Scope;
-} // namespace browser
 namespace admin {
 
 class Department_Access_Dialog;
 } // namespace admin
 
-namespace shell {
-class Prompter;
-} // namespace shell
-namespace db {
-class Connection;
-}
 namespace admin {
 
 // Who belongs to a department with which right, and which folders are denied to whom: the

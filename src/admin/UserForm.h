@@ -1,22 +1,14 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 #include <QTime>
 
 #include <array>
 #include <optional>
 
-namespace browser {
-class Command_Scope;
-class Browser_Window;
-} // namespace browser
-namespace shell {
-class Prompter;
-} // namespace shell
-namespace db {
-class Connection;
-class Result;
-} // namespace db
 namespace admin {
 
 // The user dialog's state and decisions, without widgets: the window frm_user shows the fields

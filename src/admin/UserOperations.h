@@ -1,23 +1,15 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <memory>
 
-namespace browser {
-class Command_Scope;
-class Browser_Window;
-} // namespace browser
-namespace shell {
-class Prompter;
-class Status_Strip;
-} // namespace shell
 namespace admin {
 
 class User_Form;
 } // namespace admin
 
-namespace db {
-class Connection;
-}
 namespace admin {
 
 // Shows the user dialog modally over a form; the window closes when the form's Save says so

@@ -1,25 +1,13 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "index/Fwd.h"
 #include "shell/InnerWindow.h"
+#include "store/Fwd.h"
 
 #include <QObject>
 
 #include <memory>
-
-namespace store {
-class Filepass_Window;
-} // namespace store
-namespace browser {
-class frmQuery_doc;
-} // namespace browser
-namespace store {
-class Backup;
-class File_Operations;
-class Restore_Operations;
-} // namespace store
-namespace text_index {
-class Index_Queue;
-}
 
 namespace app {
 

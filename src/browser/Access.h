@@ -1,14 +1,12 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include "shell/Commands.h"
 
 #include <QString>
 
 #include <stdexcept>
 
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // The one authority over every command: whether the signed-in account may do a thing to a

@@ -9,18 +9,12 @@
 #include "browser/Hierarchy.h"
 #include "browser/ImageList.h"
 #include "browser/ListModel.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include "shell/MenuState.h"
 
 #include <QStringList>
 
-namespace shell {
-class Prompter;
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-class Error;
-} // namespace db
 namespace browser {
 
 // The library browser's logic (the window frmQuery_doc shows it): the catalogue tree, the list,

@@ -1,11 +1,8 @@
 #pragma once
 
+#include "shell/Fwd.h"
 #include <QModelIndex>
 #include <QString>
-
-namespace shell {
-class Menu_State;
-}
 
 namespace browser {
 

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include <QHash>
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
 #include <QStringListModel>
 
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // The catalogue as a tree model: root, groups, departments, folders, sub folders at any depth,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -11,9 +12,6 @@ namespace browser {
 class List_Model;
 } // namespace browser
 
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // After a query over the files' contents, each file row of the list shows as its tool tip a

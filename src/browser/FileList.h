@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 #include <QStringList>
 
@@ -12,12 +14,6 @@ class Image_List;
 class List_Model;
 } // namespace browser
 
-namespace shell {
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // Fills the browser's list: the child nodes of the selected catalogue node as folder rows,

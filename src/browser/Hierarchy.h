@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 
 namespace browser {
@@ -8,17 +10,11 @@ class Catalogue_Tree;
 class List_Model;
 } // namespace browser
 
-namespace shell {
-class Prompter;
-} // namespace shell
 namespace browser {
 
 class Browser_Window;
 } // namespace browser
 
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // Adding, renaming and deleting groups, departments, folders and sub folders in the tree.

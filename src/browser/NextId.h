@@ -1,10 +1,8 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include <QString>
 
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // Issues new identifiers. kind: "cat" (group), "com" (department), "dpm" (folder), "Fold" (sub

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 #include <QStringListModel>
 
@@ -10,13 +12,6 @@ namespace browser {
 class Browser;
 } // namespace browser
 
-namespace shell {
-class Prompter;
-} // namespace shell
-namespace db {
-class Connection;
-class Error;
-} // namespace db
 namespace browser {
 
 // What the quick query asks of the query strip above the tree.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 
 namespace browser {
@@ -7,12 +9,6 @@ namespace browser {
 class Catalogue_Tree;
 } // namespace browser
 
-namespace shell {
-class Prompter;
-} // namespace shell
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // The kind code a replication mark stores for a node key: "1" root, "2" group, "3" department,

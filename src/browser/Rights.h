@@ -1,6 +1,8 @@
 #pragma once
 
 #include "browser/Access.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 
 #include <QString>
 
@@ -9,13 +11,6 @@ namespace browser {
 class Catalogue_Tree;
 } // namespace browser
 
-namespace shell {
-class Menu_State;
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-}
 namespace browser {
 
 // Works out the signed-in user's right for the selected tree node from the library: sets

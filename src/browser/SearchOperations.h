@@ -1,6 +1,8 @@
 #pragma once
 
 #include "browser/SearchConditions.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 
 #include <QStringList>
 
@@ -13,13 +15,6 @@ namespace browser {
 class Browser;
 } // namespace browser
 
-namespace shell {
-class Prompter;
-} // namespace shell
-namespace db {
-class Connection;
-class Error;
-} // namespace db
 namespace browser {
 
 // The search dialog's work: the login names for its user boxes, and the search, whose result

@@ -2,6 +2,7 @@
 
 #include "browser/Browser.h"
 #include "browser/BrowserLayout.h"
+#include "shell/Fwd.h"
 #include "shell/InnerWindow.h"
 
 #include <QFileIconProvider>
@@ -10,10 +11,6 @@
 #include <functional>
 #include <memory>
 
-namespace shell {
-class Main_Menus;
-class Prompter;
-} // namespace shell
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -22,9 +19,6 @@ class QMimeData;
 class QMouseEvent;
 class QPushButton;
 class QTreeView;
-namespace shell {
-class Status_Strip;
-} // namespace shell
 namespace browser {
 
 // What the list's gestures reach in the layers above the browser; the program's wiring sets them.

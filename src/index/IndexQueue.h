@@ -1,6 +1,8 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include "index/Extraction.h"
+#include "shell/Fwd.h"
 
 #include <QObject>
 #include <QString>
@@ -9,13 +11,6 @@
 #include <deque>
 #include <memory>
 #include <optional>
-
-namespace shell {
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-}
 
 namespace text_index {
 

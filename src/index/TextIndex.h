@@ -1,13 +1,10 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include "index/Extraction.h"
 
 #include <QString>
 #include <QStringList>
-
-namespace db {
-class Connection;
-}
 
 // The text of every stored file, kept in the library beside the written tables and shared by
 // every client: an FTS5 index on the embedded engine; LIKE, or CONTAINS where a full-text index

@@ -1,12 +1,9 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include <QString>
 
 #include <vector>
-
-namespace db {
-class Connection;
-}
 
 // What the text index's files share; not for other layers.
 namespace text_index {

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "browser/ListModel.h"
+#include "db/Fwd.h"
 
 #include <QString>
 #include <QStringList>
-
-namespace db {
-class Connection;
-}
 
 namespace logs {
 

@@ -1,24 +1,14 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
-
-namespace browser {
-class Command_Scope;
-class Browser_Window;
-} // namespace browser
-namespace shell {
-class Prompter;
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-class Error;
-} // namespace db
 
 namespace logs {
 

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "browser/ListModel.h"
+#include "db/Fwd.h"
 
 #include <QDialog>
 
 class QTreeView;
-namespace db {
-class Connection;
-}
 namespace logs {
 
 // The log of one file: who did what to it and when, one row per log row. Column header clicks

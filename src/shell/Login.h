@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include "shell/Prompter.h"
 
 #include <QString>
@@ -7,9 +8,6 @@
 #include <functional>
 #include <optional>
 
-namespace db {
-class Connection;
-}
 namespace shell {
 
 class Hourglass;

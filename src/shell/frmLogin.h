@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Fwd.h"
 #include "shell/Login.h"
 
 #include <QDialog>
@@ -10,9 +11,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace db {
-class Connection;
-}
 namespace shell {
 
 // The login dialog: the first window of the program. It shows the remembered names, filters

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "index/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 #include <QStringList>
 #include <Qt>
@@ -9,24 +13,7 @@
 #include <optional>
 #include <vector>
 
-namespace browser {
-class Command_Scope;
-class Browser_Window;
-} // namespace browser
-namespace shell {
-class Prompter;
-} // namespace shell
 class QIODevice;
-namespace shell {
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-class Error;
-} // namespace db
-namespace text_index {
-class Index_Queue;
-}
 
 // Storing files from disk in the library: one file chosen in a dialog or given by path, and
 // files dropped onto the list.

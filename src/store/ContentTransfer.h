@@ -2,6 +2,7 @@
 
 #include "db/Backend.h"
 #include "db/Error.h"
+#include "db/Fwd.h"
 
 #include <QString>
 
@@ -10,10 +11,6 @@
 
 class QFile;
 class QIODevice;
-
-namespace db {
-class Connection;
-}
 
 // Moves file content between disk and Tbl_File_Data.file_data in pieces of codes::Block_Size:
 // the remainder of the length first, then the whole pieces, in content order. Memory stays

@@ -1,22 +1,12 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 
 #include <functional>
 #include <memory>
-
-namespace browser {
-class Command_Scope;
-class Browser_Window;
-} // namespace browser
-namespace shell {
-class Prompter;
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-class Error;
-} // namespace db
 
 // Deleting, copying, pasting and renaming stored files from the browser's list. Each file's
 // statements run in one transaction with its log row, so a failure leaves that file as it was;

@@ -1,18 +1,11 @@
 #pragma once
 
+#include "browser/Fwd.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include <QString>
 #include <QStringList>
 
-namespace browser {
-class Command_Scope;
-} // namespace browser
-namespace shell {
-class Prompter;
-class Status_Strip;
-} // namespace shell
-namespace db {
-class Connection;
-}
 namespace store {
 
 // File passwords and the protection flag: the check every file operation runs on the current

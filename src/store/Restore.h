@@ -1,6 +1,9 @@
 #pragma once
 
+#include "browser/Fwd.h"
 #include "db/Error.h"
+#include "db/Fwd.h"
+#include "shell/Fwd.h"
 #include "shell/Prompter.h"
 #include "store/ContentTransfer.h"
 
@@ -11,21 +14,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-namespace browser {
-class Command_Scope;
-class Browser_Window;
-} // namespace browser
-namespace shell {
-class Hourglass;
-class Status_Strip;
-} // namespace shell
-namespace browser {
-struct List_Row;
-} // namespace browser
-namespace db {
-class Connection;
-}
 
 // Writing stored files back to disk: to a file chosen in a dialog, to a folder, to the desktop.
 // Viewing and dragging out (ViewFile.h, DragOut.h) restore through the same Save_File_Data.

@@ -1,10 +1,8 @@
 #pragma once
 
+#include "shell/Fwd.h"
 #include <QDialog>
 
-namespace shell {
-class Prompter;
-} // namespace shell
 class QLabel;
 class QLineEdit;
 class QPushButton;

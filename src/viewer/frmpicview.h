@@ -1,13 +1,11 @@
 #pragma once
 
+#include "shell/Fwd.h"
 #include "viewer/PictureView.h"
 #include "viewer/StretchedPicture.h"
 
 #include <QWidget>
 
-namespace shell {
-class Prompter;
-} // namespace shell
 class QScrollBar;
 namespace viewer {
 
