@@ -26,21 +26,21 @@ template <typename Dialog, typename Form> struct Scripted : Dialog {
 
 // Every control of a dialog as one line: class, name, text and state.
 inline void Dialog_Lines(Transcript& t, QWidget* d) {
-    t << QStringLiteral("dialog %1: %2").arg(d->objectName(), d->windowTitle());
+    t << u"dialog %1: %2"_s.arg(d->objectName(), d->windowTitle());
     for (QWidget* w : d->findChildren<QWidget*>()) {
         const auto* tabs = qobject_cast<QTabWidget*>(w);
         QString s = tabs ? tabs->tabText(0)
                          : w->property("text").toString() + w->property("plainText").toString();
         if (const auto* e = qobject_cast<QLineEdit*>(w))
-            s += QStringLiteral(" max %1").arg(e->maxLength()) +
-                 QLatin1String(e->echoMode() == QLineEdit::Password ? " hidden" : "");
-        s += QLatin1String(w->property("checked").toBool() ? " [x]" : "") +
-             QLatin1String(w->property("readOnly").toBool() ? " read-only" : "") +
-             QLatin1String(w->isEnabled() ? "" : " disabled");
-        if (!w->objectName().startsWith(QLatin1String("qt_")) &&
+            s += u" max %1"_s.arg(e->maxLength()) +
+                 (e->echoMode() == QLineEdit::Password ? u" hidden"_s : QString());
+        s += (w->property("checked").toBool() ? u" [x]"_s : QString()) +
+             (w->property("readOnly").toBool() ? u" read-only"_s : QString()) +
+             (w->isEnabled() ? QString() : u" disabled"_s);
+        if (!w->objectName().startsWith(u"qt_"_s) &&
             (!s.isEmpty() || !w->objectName().isEmpty() || w->property("text").isValid()))
-            t << QStringLiteral("  %1 %2: %3")
-                     .arg(QLatin1String(w->metaObject()->className()), w->objectName(), s);
+            t << u"  %1 %2: %3"_s.arg(QLatin1StringView(w->metaObject()->className()),
+                                      w->objectName(), s);
     }
 }
 
@@ -72,31 +72,30 @@ struct Admin_Fixture {
     QStringList dialog_steps;
     std::unique_ptr<admin::User_Form> form;
     bool attached = false;
-    std::map<QStringView, std::function<void()>> steps;
+    std::map<QString, std::function<void()>> steps;
 
-    void on(QStringView cmd, std::function<void()> action) {
+    // What the step named cmd does.
+    void define_step(const QString& cmd, std::function<void()> action) {
         steps.insert_or_assign(cmd, std::move(action));
     }
     QString word(int i) const { return arg.section(u' ', i, i); }
-    int row_of(const QString& uid) const {
-        return browser.List.Find_Key(QStringLiteral("u") + uid);
-    }
+    int row_of(const QString& uid) const { return browser.List.Find_Key(u"u"_s + uid); }
     // One row as "key|text|icon|x or -|cells...|tag".
     static QString Row_Text(const browser::List_Model& list, int i) {
         if (i < 0)
-            return QStringLiteral("<none>");
+            return u"<none>"_s;
         const browser::List_Row& r = list.Row(i);
-        QStringList cells{r.key, r.text, r.icon_key,
-                          r.check == Qt::Checked ? QStringLiteral("x") : QStringLiteral("-")};
+        QStringList cells{r.key, r.text, r.icon_key, r.check == Qt::Checked ? u"x"_s : u"-"_s};
         for (const QVariant& v : r.cells)
             cells << (v.metaType().id() == QMetaType::QDateTime &&
                               qAbs(v.toDateTime().secsTo(QDateTime::currentDateTime())) < 120
-                          ? QStringLiteral("<now>")
+                          ? u"<now>"_s
                           : browser::List_Model::Display_Text(v));
         return (cells << r.tag).join(u'|');
     }
-    void seen(QStringView cmd, const std::function<QStringList()>& lines) {
-        on(cmd, [this, lines] {
+    // A step that writes what it shows (see above).
+    void seen(const QString& cmd, const std::function<QStringList()>& lines) {
+        define_step(cmd, [this, lines] {
             t->Detach();
             for (const QString& line : lines())
                 *t << line;
@@ -105,7 +104,7 @@ struct Admin_Fixture {
                 t->Attach(f.c);
         });
     }
-    void saved() { (*t << QStringLiteral("outcome %1").arg(int(form->Save()))).Prompts(prompter); }
+    void saved() { (*t << u"outcome %1"_s.arg(int(form->Save()))).Prompts(prompter); }
     admin::User_Form& open_form() { // as a new dialog's, the login name typed
         form = std::make_unique<admin::User_Form>(browser, window, f.c, prompter);
         form->login_name = word(0);
@@ -115,24 +114,24 @@ struct Admin_Fixture {
     Admin_Fixture() {
         db::Transaction seeding(f.c); // one write to disk instead of one per row
         QVERIFY(Script_Matches(
-            QStringLiteral("admin/transcripts/library.txt"),
+            u"admin/transcripts/library.txt"_s,
             [this](Transcript&, const QString&, const QString& sql) { f.run(sql); }));
         seeding.commit();
-        db::session::Cur_User = QStringLiteral("Scrollkin");
-        db::session::Cur_Role = QStringLiteral("Administrator");
+        db::session::Cur_User = u"Scrollkin"_s;
+        db::session::Cur_Role = u"Administrator"_s;
         db::session::Cur_Dept_Right.clear();
         db::session::Cur_Folder_Deny.clear();
         browser.Open();
-        on(u"attach", [this] { t->Attach(f.c), attached = true; });
-        on(u"detach", [this] { t->Detach(), attached = false; });
-        on(u"node", [this] { browser.Node_Click(arg); });
-        on(u"menu", [this] { browser.main_mnu_proc(arg); });
-        on(u"show", [this] { // the node, then "Department User" or "Deny Access user"
+        define_step(u"attach"_s, [this] { t->Attach(f.c), attached = true; });
+        define_step(u"detach"_s, [this] { t->Detach(), attached = false; });
+        define_step(u"node"_s, [this] { browser.Node_Click(arg); });
+        define_step(u"menu"_s, [this] { browser.main_mnu_proc(arg); });
+        define_step(u"show"_s, [this] { // the node, then "Department User" or "Deny Access user"
             browser.Node_Click(arg);
-            browser.main_mnu_proc(
-                QLatin1String(arg.startsWith(u"Dpmt") ? "Department_User" : "Deny_User"));
+            browser.main_mnu_proc(arg.startsWith(u"Dpmt"_s) ? u"Department_User"_s
+                                                            : u"Deny_User"_s);
         });
-        on(u"select", [this] { // a row, or none
+        define_step(u"select"_s, [this] { // a row, or none
             if (arg.isEmpty())
                 browser.List_Selection.clearCurrentIndex();
             else
@@ -140,96 +139,93 @@ struct Admin_Fixture {
                                                        QItemSelectionModel::ClearAndSelect |
                                                            QItemSelectionModel::Rows);
         });
-        on(u"check", [this] { // "check UID on|off" as the list's check box does it
+        define_step(u"check"_s, [this] { // "check UID on|off" as the list's check box does it
             browser.List.setData(browser.List.index(row_of(word(0)), 0),
-                                 word(1) == u"on" ? Qt::Checked : Qt::Unchecked,
+                                 word(1) == u"on"_s ? Qt::Checked : Qt::Unchecked,
                                  Qt::CheckStateRole);
         });
-        on(u"fail", [this] { f.c.Fail_At_Statement(arg.toInt()); });
-        on(u"answer", [this] {
-            prompter.Answer(arg == u"no"    ? shell::Prompt_Answer::No
-                            : arg == u"yes" ? shell::Prompt_Answer::Yes
-                                            : shell::Prompt_Answer::Ok);
+        define_step(u"fail"_s, [this] { f.c.Fail_At_Statement(arg.toInt()); });
+        define_step(u"answer"_s, [this] {
+            prompter.Answer(arg == u"no"_s    ? shell::Prompt_Answer::No
+                            : arg == u"yes"_s ? shell::Prompt_Answer::Yes
+                                              : shell::Prompt_Answer::Ok);
         });
-        on(u"sql", [this] { f.run(arg); });
-        seen(u"list", [this] { // columns, check boxes, current row and every row
-            QStringList out{
-                QStringLiteral("list %1 (%2), current %3")
-                    .arg(browser.List.Columns().join(u','),
-                         QLatin1String(browser.List.Checkboxes() ? "check boxes" : "plain"))
-                    .arg(browser.Current_Row())};
+        define_step(u"sql"_s, [this] { f.run(arg); });
+        seen(u"list"_s, [this] { // columns, check boxes, current row and every row
+            QStringList out{u"list %1 (%2), current %3"_s
+                                .arg(browser.List.Columns().join(u','),
+                                     browser.List.Checkboxes() ? u"check boxes"_s : u"plain"_s)
+                                .arg(browser.Current_Row())};
             for (int i = 0; i < browser.List.Row_Count(); ++i)
-                out << QStringLiteral("  ") + Row_Text(browser.List, i);
+                out << u"  "_s + Row_Text(browser.List, i);
             return out;
         });
-        seen(u"rights", [this] { // memberships and denials as stored, sorted
-            QStringList out =
-                Rows(f.c, QStringLiteral("select uid,Department_NO,User_Right from "
-                                         "Tbl_User_Department_Right union all select "
-                                         "uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"))
-                    .split(QLatin1String("; "));
+        seen(u"rights"_s, [this] { // memberships and denials as stored, sorted
+            QStringList out = Rows(f.c, u"select uid,Department_NO,User_Right from "
+                                        u"Tbl_User_Department_Right union all select "
+                                        u"uid,Folder_NO,'deny' from Tbl_User_Folder_Deny"_s)
+                                  .split(u"; "_s);
             out.sort();
-            return QStringList{QStringLiteral("stored: ") + out.join(QLatin1String("; "))};
+            return QStringList{u"stored: "_s + out.join(u"; "_s)};
         });
-        seen(u"row", [this] { return QStringList{Row_Text(browser.List, row_of(arg))}; });
-        seen(u"query", [this] { return QStringList{Rows(f.c, arg)}; });
-        on(u"dialogs", [this] {
-            t->Prompts(prompter) << QStringLiteral("dialogs shown: %1 user, %2 rights")
-                                        .arg(users.shown)
-                                        .arg(access.shown);
+        seen(u"row"_s, [this] { return QStringList{Row_Text(browser.List, row_of(arg))}; });
+        seen(u"query"_s, [this] { return QStringList{Rows(f.c, arg)}; });
+        define_step(
+            u"dialogs"_s, [this] {
+                t->Prompts(prompter)
+                    << u"dialogs shown: %1 user, %2 rights"_s.arg(users.shown).arg(access.shown);
+            });
+        define_step(u"caption"_s, [this] { // the user dialog as it opens
+            users.step = [this](admin::User_Form& u) { t->Field(u"dialog"_s, u.caption); };
         });
-        on(u"caption", [this] { // the user dialog as it opens
-            users.step = [this](admin::User_Form& u) {
-                t->Field(QStringLiteral("dialog"), u.caption);
-            };
-        });
-        on(u"option", [this] { // "option[ N[ then sql S]]": the dialog as it opens, N saved, after
-                               // S saved again
+        // "option[ N[ then sql S]]": the dialog as it opens, N saved, after S saved again
+        define_step(u"option"_s, [this] {
             access.step = [this, a = arg](admin::Department_Access_Form& d) {
                 QString on;
                 for (int i = 0; i < admin::Department_Access_Form::Option_Count; ++i)
-                    on += d.enabled[size_t(i)] ? QString::number(i) : QStringLiteral("-");
-                *t << QStringLiteral("%1 (%2, %3, %4): options %5, chosen %6")
+                    on += d.enabled[size_t(i)] ? QString::number(i) : u"-"_s;
+                *t << u"%1 (%2, %3, %4): options %5, chosen %6"_s
                           .arg(d.login_name, d.user_name, d.remark, d.password, on)
                           .arg(d.option);
                 if (a.isEmpty())
                     return;
                 d.option = a.section(u' ', 0, 0).toInt();
-                *t << QStringLiteral("saved: %1").arg(d.Save());
-                if (a.contains(QLatin1String(" then sql "))) {
-                    f.run(a.section(QStringLiteral(" then sql "), 1));
-                    *t << QStringLiteral("saved: %1").arg(d.Save());
+                *t << u"saved: %1"_s.arg(d.Save());
+                if (a.contains(u" then sql "_s)) {
+                    f.run(a.section(u" then sql "_s, 1));
+                    *t << u"saved: %1"_s.arg(d.Save());
                 }
             };
         });
-        on(u"new", [this] { // "new LOGIN CONFIRM START END" saved with the password "secret"
-            open_form().password = QStringLiteral("secret");
+        // "new LOGIN CONFIRM START END" saved with the password "secret"
+        define_step(u"new"_s, [this] {
+            open_form().password = u"secret"_s;
             form->confirm_password = word(1);
             form->start = QTime::fromString(word(2));
             form->end = QTime::fromString(word(3));
             saved();
         });
-        on(u"load", [this] { // as Properties opens it
+        define_step(u"load"_s, [this] { // as Properties opens it
             open_form().login_read_only = true;
-            *t << QStringLiteral("loaded: %1").arg(form->get_user(arg));
+            *t << u"loaded: %1"_s.arg(form->get_user(arg));
         });
-        on(u"typed", [this] { open_form().Login_Name_Left(); });
-        on(u"save", [this] { // "save User|None locked|unlocked"
+        define_step(u"typed"_s, [this] { open_form().Login_Name_Left(); });
+        define_step(u"save"_s, [this] { // "save User|None locked|unlocked"
             form->role =
-                word(0) == u"User" ? admin::User_Form::Role::User : admin::User_Form::Role::None;
-            form->locked = word(1) == u"locked";
+                word(0) == u"User"_s ? admin::User_Form::Role::User : admin::User_Form::Role::None;
+            form->locked = word(1) == u"locked"_s;
             saved();
         });
     }
     void run(const QString& in) {
         const QString cmd = in.section(u' ', 0, 0);
         arg = in.section(u' ', 1);
-        if (!opened.isEmpty() && cmd != u"end")
+        if (!opened.isEmpty() && cmd != u"end"_s)
             dialog_steps << in;
         else if (const auto s = steps.find(cmd); s != steps.end())
             s->second();
         else
-            QTest::qFail(qPrintable(QStringLiteral("unknown step ") + in), __FILE__, __LINE__);
+            QTest::qFail(qPrintable(u"unknown step "_s + in), __FILE__, __LINE__);
     }
     bool script_matches(const QString& approved) {
         return Script_Matches(approved, [this](Transcript& s, const QString&, const QString& in) {
@@ -248,21 +244,26 @@ struct Admin_Window : Admin_Fixture {
     QWidget* dialog = nullptr;
     QByteArray held;
     const char* name() { return (held = word(0).toUtf8()).constData(); } // the first word
-    template <typename T = QWidget> T* in() { return wintest::in<T>(dialog, name()); }
+    // The dialog's control named by the first word.
+    template <typename T = QWidget> T* control() {
+        return wintest::dialog_control<T>(dialog, name());
+    }
     Admin_Window() {
-        db::session::Templates_Dir = templates.path() + QStringLiteral("/work/");
+        db::session::Templates_Dir = templates.path() + u"/work/"_s;
         db::Lib_Connection().Open(f.lib.connection_string);
         main = std::make_unique<shell::frmMain>(prompter, app::Make_Browser_Window);
         main->Open_Browser();
         QVERIFY(QTest::qWaitForWindowActive(main.get())); // before a dialog, not after
         w.emplace(main.get()).click_node("User");
-        on(u"open", [this] { opened = arg; }); // "open ROW ITEM DIALOG": ITEM in ROW's pop-up
-        on(u"end", [this] { // the steps since "open" run in the dialog, closed if left up
+        // "open ROW ITEM DIALOG": ITEM in ROW's pop-up
+        define_step(u"open"_s, [this] { opened = arg; });
+        // the steps since "open" run in the dialog, closed if left up
+        define_step(u"end"_s, [this] {
             const QStringList o = std::exchange(opened, QString()).split(u' ');
             w->click_row(o[0].toUtf8().constData(), Qt::RightButton);
             wintest::on_modal(o[2], [this, s = std::exchange(dialog_steps, {})](QWidget* d) {
-                // Focus leaves a field only in the active window, which the main window may take
-                // back late.
+                // Focus leaves a field only in the active window, which the main window may
+                // take back late.
                 for (const QString& line : s)
                     if (d->activateWindow(); QTest::qWaitForWindowActive(d))
                         dialog = d, run(line);
@@ -272,39 +273,39 @@ struct Admin_Window : Admin_Fixture {
             w->choose(o[1].toUtf8().constData());
             t->Prompts(prompter);
         });
-        on(u"node", [this] { w->click_node(name()); });
-        on(u"rnode", [this] { w->click_node(name(), Qt::RightButton); });
-        on(u"choose", [this] { w->choose(name()); });
-        on(u"check", [this] { w->click_check(name()); });
-        on(u"row", [this] { *t << Row_Text(w->logic().List, w->row_of(name())); });
-        on(u"selected", [this] {
-            t->Field(QStringLiteral("selected"),
-                     w->logic().List.Row(w->logic().Current_Row()).text);
+        define_step(u"node"_s, [this] { w->click_node(name()); });
+        define_step(u"rnode"_s, [this] { w->click_node(name(), Qt::RightButton); });
+        define_step(u"choose"_s, [this] { w->choose(name()); });
+        define_step(u"check"_s, [this] { w->click_check(name()); });
+        define_step(u"row"_s, [this] { *t << Row_Text(w->logic().List, w->row_of(name())); });
+        define_step(u"selected"_s, [this] {
+            t->Field(u"selected"_s, w->logic().List.Row(w->logic().Current_Row()).text);
         });
-        on(u"item",
-           [this] { t->Field(QStringLiteral("menu item"), main->Menus().Item(arg)->text()); });
-        on(u"lines", [this] { Dialog_Lines(*t, dialog); });
-        on(u"type", [this] { // focus first (leaving a field may look it up), then clear
-            in()->setFocus();
-            if (auto* e = qobject_cast<QLineEdit*>(in()))
+        define_step(u"item"_s,
+                    [this] { t->Field(u"menu item"_s, main->Menus().Item(arg)->text()); });
+        define_step(u"lines"_s, [this] { Dialog_Lines(*t, dialog); });
+        define_step(u"type"_s, [this] { // focus first (leaving a field may look it up), then clear
+            control()->setFocus();
+            if (auto* e = qobject_cast<QLineEdit*>(control()))
                 e->clear();
-            QTest::keyClicks(in(), arg.section(u' ', 1));
+            QTest::keyClicks(control(), arg.section(u' ', 1));
         });
-        on(u"click", [this] { // a push button by mouse (focus moves), a box by click()
-            auto* b = in<QAbstractButton>();
+        define_step(u"click"_s, [this] { // a push button by mouse (focus moves), a box by click()
+            auto* b = control<QAbstractButton>();
             qobject_cast<QPushButton*>(b) ? QTest::mouseClick(b, Qt::LeftButton) : b->click();
         });
-        on(u"time", [this] {
-            in<QTimeEdit>()->setTime(QTime::fromString(word(1), QStringLiteral("HH:mm")));
+        define_step(u"time"_s, [this] {
+            control<QTimeEdit>()->setTime(QTime::fromString(word(1), u"HH:mm"_s));
         });
-        on(u"focus", [this] { in()->setFocus(); });
-        on(u"focused", [this] { // the dialog's own: the main window may hold the focus
-            t->Prompts(prompter).Field(QStringLiteral("focused"),
-                                       dialog->focusWidget() ? dialog->focusWidget()->objectName()
-                                                             : QString());
+        define_step(u"focus"_s, [this] { control()->setFocus(); });
+        define_step(u"focused"_s, [this] { // the dialog's own: the main window may hold the focus
+            t->Prompts(prompter).Field(u"focused"_s, dialog->focusWidget()
+                                                         ? dialog->focusWidget()->objectName()
+                                                         : QString());
         });
-        on(u"esc", [this] { QTest::keyClick(dialog, Qt::Key_Escape); });
-        on(u"alt", [this] { // "alt S" where the focus is; the button's click comes a moment later
+        define_step(u"esc"_s, [this] { QTest::keyClick(dialog, Qt::Key_Escape); });
+        // "alt S" where the focus is; the button's click comes a moment later
+        define_step(u"alt"_s, [this] {
             QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog,
                             Qt::Key(arg.at(0).toUpper().unicode()), Qt::AltModifier);
             const auto buttons = dialog->findChildren<QAbstractButton*>();

@@ -20,36 +20,34 @@
 // The browser's tests: a fresh library filed in short rows; the browser's logic over it with a
 // scripted prompter and a recorded status strip and window; the real windows signed in.
 
-inline QString L(const char* text) {
-    return QString::fromUtf8(text);
-}
-inline QString str(const QString& s) {
+// A part of a transcript line as text.
+inline QString as_text(const QString& s) {
     return s;
 }
-inline QString str(const char* s) {
-    return L(s);
+inline QString as_text(const char* s) {
+    return QString::fromUtf8(s);
 }
-inline QString str(qint64 n) {
+inline QString as_text(qint64 n) {
     return QString::number(n);
 }
 // The parts apart by blanks: one transcript line.
-template <typename... T> QString J(const T&... parts) {
+template <typename... T> QString joined(const T&... parts) {
     QStringList out;
-    ((out << str(parts)), ...);
+    ((out << as_text(parts)), ...);
     return out.join(u' ');
 }
 
 // A table or scenario kept as data in an approved file: run(t, section, in) for each step.
 inline bool scripted(const char* approved, const Step_Runner& run) {
-    return Script_Matches(L("browser/transcripts/") + L(approved), run);
+    return Script_Matches(u"browser/transcripts/"_s + QString::fromUtf8(approved), run);
 }
 
 // clerk1 has a right in Sales (B) and Plant (C), none in Closed or anywhere in Empty, and is
 // denied Secret (not its sub folder Inner); boss's rights change nothing for clerk1.
 inline QString pictures(const QStandardItem* node) {
-    return J(node->data(browser::Catalogue_Tree::Picture_Role).toString(),
-             node->data(browser::Catalogue_Tree::Selected_Picture_Role).toString(),
-             node->data(browser::Catalogue_Tree::Expanded_Picture_Role).toString())
+    return joined(node->data(browser::Catalogue_Tree::Picture_Role).toString(),
+                  node->data(browser::Catalogue_Tree::Selected_Picture_Role).toString(),
+                  node->data(browser::Catalogue_Tree::Expanded_Picture_Role).toString())
         .trimmed();
 }
 
@@ -66,7 +64,7 @@ struct Library : Catalogue_Fixture {
     QTemporaryDir templates;
 
     explicit Library(const char* rows = "") {
-        db::session::Templates_Dir = templates.path() + L("/work/");
+        db::session::Templates_Dir = templates.path() + u"/work/"_s;
         db::session::Cur_Dept_Right.clear();
         db::session::Cur_Folder_Deny.clear();
         if (*rows)
@@ -76,7 +74,7 @@ struct Library : Catalogue_Fixture {
     QString one(const char* sql) {
         const db::Sql_Record_Pause test_only; // a test's look, in whatever the engine reads
         QStringList out;
-        for (db::Result r = c.Open_Query(L(sql)); !r.eof(); r.next()) {
+        for (db::Result r = c.Open_Query(QString::fromUtf8(sql)); !r.eof(); r.next()) {
             QStringList fields;
             for (int i = 0; i < r.field_count(); ++i)
                 fields << r.text(i);
@@ -87,14 +85,14 @@ struct Library : Catalogue_Fixture {
     // Catalogue rows and files, and "u:clerk1|Clerk|User" a user, "r:clerk1|Dpmt0001|B" a
     // right, "d:clerk1|Fold0002" a denial.
     void add(const char* rows) {
-        for (QString row : L(rows).split(u';')) {
+        for (QString row : QString::fromUtf8(rows).split(u';')) {
             row = row.trimmed();
             const QStringList v = row.mid(2).split(u'|');
-            if (row.startsWith(L("u:")))
+            if (row.startsWith(u"u:"_s))
                 user(v[0], v[1], v[2]);
-            else if (row.startsWith(L("r:")))
+            else if (row.startsWith(u"r:"_s))
                 right(v[0], v[1], v[2]);
-            else if (row.startsWith(L("d:")))
+            else if (row.startsWith(u"d:"_s))
                 deny(v[0], v[1]);
             else
                 Catalogue_Fixture::add(row.toUtf8().constData());
@@ -123,7 +121,7 @@ struct Program : Library {
         db::Lib_Connection().Close();
     }
     void open_as(const char* user, const char* role) {
-        Sign_In_As(db::Lib_Connection(), L(user), L(role));
+        Sign_In_As(db::Lib_Connection(), QString::fromUtf8(user), QString::fromUtf8(role));
         f.reset();
         main.reset();
         main = std::make_unique<shell::frmMain>(prompter, app::Make_Browser_Window);
@@ -131,7 +129,7 @@ struct Program : Library {
         main->Open_Browser();
         QVERIFY(QTest::qWaitForWindowActive(main.get()));
     }
-    template <typename T = QWidget> T* w(const char* name) const {
+    template <typename T = QWidget> T* widget(const char* name) const {
         return wintest::child<T>(main.get(), name);
     }
     QString texts() const {
@@ -142,11 +140,11 @@ struct Program : Library {
     }
     // What a step left: the list, the status strip's caption, the prompts shown.
     void note(Transcript& t, const QString& what, const QString& more = {}) {
-        t << J(what, L("-> [") + texts() + L("]"), w<QLabel>("lblcaption")->text(), more);
+        t << joined(what, u"-> ["_s + texts() + u"]"_s, widget<QLabel>("lblcaption")->text(), more);
         for (const auto& r : prompter.Records()) // the folders a chooser starts in vary
             t << Transcript::Prompt_Line(r)
-                     .replace(templates.path(), L("<tmp>"))
-                     .replace(QDir::currentPath(), L("<cwd>"));
+                     .replace(templates.path(), u"<tmp>"_s)
+                     .replace(QDir::currentPath(), u"<cwd>"_s);
         prompter.Forget_Records();
     }
     // The editor open in place in a view, if any.
@@ -168,7 +166,7 @@ struct Program : Library {
     using Hooks = std::map<QString, std::function<void(Transcript&)>>;
     bool scripted(const char* approved, const Hooks& hooks = {}) {
         return ::scripted(approved, [&](Transcript& t, const QString&, const QString& in) {
-            in.startsWith(L("do ")) ? hooks.at(in.mid(3))(t) : play(t, in);
+            in.startsWith(u"do "_s) ? hooks.at(in.mid(3))(t) : play(t, in);
         });
     }
     // Plays a step a user takes, a word and what it takes: open user role; node,
@@ -193,51 +191,52 @@ struct Program : Library {
     void play(Transcript& t, const QString& step) {
         const QString v = step.section(u' ', 0, 0), a = step.section(u' ', 1);
         const QByteArray k = a.toUtf8();
-        QTreeView* lv = f ? f->lv() : nullptr;
-        auto* query = f ? w<QComboBox>("Cmbquery") : nullptr;
+        QTreeView* lv = f ? f->list_view() : nullptr;
+        auto* query = f ? widget<QComboBox>("Cmbquery") : nullptr;
         const auto at_row = [&] {
             return lv->visualRect(lv->model()->index(f->row_of(k), 0)).center();
         };
-        if (v == L("open"))
+        if (v == u"open"_s)
             open_as(k.split(' ')[0], k.split(' ')[1]);
-        else if (v == L("node") || v == L("rnode"))
-            f->click_node(k, v == L("node") ? Qt::LeftButton : Qt::RightButton);
-        else if (v == L("row") || v == L("rrow"))
-            f->click_row(k, v == L("row") ? Qt::LeftButton : Qt::RightButton);
-        else if (v == L("srow") || v == L("crow")) // with shift or control
+        else if (v == u"node"_s || v == u"rnode"_s)
+            f->click_node(k, v == u"node"_s ? Qt::LeftButton : Qt::RightButton);
+        else if (v == u"row"_s || v == u"rrow"_s)
+            f->click_row(k, v == u"row"_s ? Qt::LeftButton : Qt::RightButton);
+        else if (v == u"srow"_s || v == u"crow"_s) // with shift or control
             QTest::mouseClick(lv->viewport(), Qt::LeftButton,
-                              v == L("srow") ? Qt::ShiftModifier : Qt::ControlModifier, at_row());
-        else if (v == L("header")) // a click on a column's header
+                              v == u"srow"_s ? Qt::ShiftModifier : Qt::ControlModifier, at_row());
+        else if (v == u"header"_s) // a click on a column's header
             QTest::mouseClick(lv->header()->viewport(), Qt::LeftButton, {},
                               {lv->header()->sectionViewportPosition(a.toInt()) + 5, 5});
-        else if (v == L("rlist"))
+        else if (v == u"rlist"_s)
             QTest::mouseClick(lv->viewport(), Qt::RightButton, {},
                               {5, lv->viewport()->height() - 5});
-        else if (v == L("choose"))
+        else if (v == u"choose"_s)
             f->choose(k);
-        else if (v == L("item"))
+        else if (v == u"item"_s)
             main->Menus().Item(a)->trigger();
-        else if (v == L("cmd"))
+        else if (v == u"cmd"_s)
             f->logic().main_mnu_proc(a);
-        else if (v == L("group"))
-            w<QComboBox>("cmbgroup")->setCurrentIndex(w<QComboBox>("cmbgroup")->findText(a));
-        else if (v == L("text") || v == L("query")) {
+        else if (v == u"group"_s)
+            widget<QComboBox>("cmbgroup")
+                ->setCurrentIndex(widget<QComboBox>("cmbgroup")->findText(a));
+        else if (v == u"text"_s || v == u"query"_s) {
             query->setEditText(a);
-            if (v == L("query"))
+            if (v == u"query"_s)
                 QTest::keyClick(query, Qt::Key_Return);
-        } else if (v == L("type"))
+        } else if (v == u"type"_s)
             QTest::keyClicks(query, a);
-        else if (v == L("contents")) // a click on the box that turns the query to the text
-            QTest::mouseClick(w("chkcontents"), Qt::LeftButton, {}, {5, 5});
-        else if (v == L("words")) { // "words no|text": a file's text in the index
+        else if (v == u"contents"_s) // a click on the box that turns the query to the text
+            QTest::mouseClick(widget("chkcontents"), Qt::LeftButton, {}, {5, 5});
+        else if (v == u"words"_s) { // "words no|text": a file's text in the index
             text_index::Extraction e;
             e.outcome = text_index::Extraction_Outcome::Indexed;
             e.text = a.section(u'|', 1);
             text_index::Store(c, a.section(u'|', 0, 0), e);
-        } else if (v == L("write")) // "write name|content": a file in the temporary folder
+        } else if (v == u"write"_s) // "write name|content": a file in the temporary folder
             testenv::Write_File(templates.path() + u'/' + a.section(u'|', 0, 0),
                                 a.section(u'|', 1).toUtf8());
-        else if (v == L("drop")) { // "drop a.txt,b.txt": files of the temporary folder on lv
+        else if (v == u"drop"_s) { // "drop a.txt,b.txt": files of the temporary folder on lv
             QMimeData mime;
             QList<QUrl> urls;
             for (const QString& name : a.split(u','))
@@ -249,82 +248,84 @@ struct Program : Library {
             QApplication::sendEvent(lv->viewport(), &enter);
             QDropEvent drop(QPointF(mid), offered, &mime, Qt::LeftButton, {});
             QApplication::sendEvent(lv->viewport(), &drop);
-        } else if (v == L("indexing")) { // the strip while the backed-up text is read, and after
-            t << J("indexing", look(w("lblindex")));
-            QTRY_VERIFY_WITH_TIMEOUT(w("lblindex")->isHidden(), 60000);
-            t << J("indexed", look(w("lblindex")));
-        } else if (v == L("tip")) { // a row's tool tip, and the name it shows
+        } else if (v == u"indexing"_s) { // the strip while the backed-up text is read, and after
+            t << joined("indexing", look(widget("lblindex")));
+            QTRY_VERIFY_WITH_TIMEOUT(widget("lblindex")->isHidden(), 60000);
+            t << joined("indexed", look(widget("lblindex")));
+        } else if (v == u"tip"_s) { // a row's tool tip, and the name it shows
             const QModelIndex name = lv->model()->index(f->row_of(k), 0);
-            t << J("tip", a, "->", name.data(Qt::ToolTipRole).toString(), "|",
-                   name.data().toString());
-        } else if (v == L("key")) // a key on a control: "key cmbgroup Return"
-            QTest::keyClick(w(k.split(' ')[0]),
+            t << joined("tip", a, "->", name.data(Qt::ToolTipRole).toString(), "|",
+                        name.data().toString());
+        } else if (v == u"key"_s) // a key on a control: "key cmbgroup Return"
+            QTest::keyClick(widget(k.split(' ')[0]),
                             QKeySequence::fromString(a.section(u' ', 1))[0].key());
-        else if (v == L("focus")) {
-            w(k)->setFocus(Qt::MouseFocusReason);
+        else if (v == u"focus"_s) {
+            widget(k)->setFocus(Qt::MouseFocusReason);
             QTest::qWait(1);
-        } else if (v == L("click"))
+        } else if (v == u"click"_s)
             QTest::mouseClick(query->lineEdit(), Qt::LeftButton);
-        else if (v == L("pick"))
+        else if (v == u"pick"_s)
             query->setCurrentIndex(a.toInt());
-        else if (v == L("box")) { // the query strip as the user sees it
+        else if (v == u"box"_s) { // the query strip as the user sees it
             QWidget* focus = QApplication::focusWidget();
             note(t, a,
-                 J(look(query), look(w("cmbgroup")), w<QComboBox>("cmbgroup_id")->currentText(),
-                   "| focus", focus ? focus->objectName() : L("none"), "selected",
-                   query->lineEdit()->selectedText(), "| history",
-                   one("select count(*) from Ref_Query_History")));
-        } else if (v == L("visit")) {
-            f->tv()->setFocus(Qt::MouseFocusReason);
+                 joined(look(query), look(widget("cmbgroup")),
+                        widget<QComboBox>("cmbgroup_id")->currentText(), "| focus",
+                        focus ? focus->objectName() : u"none"_s, "selected",
+                        query->lineEdit()->selectedText(), "| history",
+                        one("select count(*) from Ref_Query_History")));
+        } else if (v == u"visit"_s) {
+            f->tree_view()->setFocus(Qt::MouseFocusReason);
             QTest::qWait(1); // a visit ends once the events of leaving have run
             query->setFocus(Qt::TabFocusReason);
-        } else if (v == L("log")) {
+        } else if (v == u"log"_s) {
             log = {};
             log.Attach(f->logic().Operations);
-        } else if (v == L("pw"))
+        } else if (v == u"pw"_s)
             log.password_answer = a.toInt();
-        else if (v == L("top"))
-            log.top_count = a == L("-") ? std::nullopt : std::optional(a);
-        else if (v == L("ran"))
-            t << J("ran", log.ran.join(u',')), log.ran.clear();
-        else if (v == L("select"))
+        else if (v == u"top"_s)
+            log.top_count = a == u"-"_s ? std::nullopt : std::optional(a);
+        else if (v == u"ran"_s)
+            t << joined("ran", log.ran.join(u',')), log.ran.clear();
+        else if (v == u"select"_s)
             f->logic().Tree.select(a);
-        else if (v == L("role"))
+        else if (v == u"role"_s)
             db::session::Cur_Role = a; // whatever a menu showed
-        else if (v == L("letter"))
+        else if (v == u"letter"_s)
             db::session::Cur_Dept_Right = a;
-        else if (v == L("rows") || v == L("also")) {
+        else if (v == u"rows"_s || v == u"also"_s) {
             browser::Browser& b = f->logic();
             std::vector<browser::List_Row> rows;
             for (const QString& r : a.split(u','))
                 rows.push_back(
                     {r.section(u'|', 0, 0), r.section(u'|', 1, 1), {}, {}, r.section(u'|', 2)});
             const auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
-            if (v == L("rows")) {
+            if (v == u"rows"_s) {
                 b.List.Set_Rows(rows);
                 b.List_Selection.setCurrentIndex(b.List.index(0, 0), flags);
             } else
                 b.List_Selection.select(b.List.index(a.toInt(), 0), flags);
-        } else if (v == L("sbox")) {
+        } else if (v == u"sbox"_s) {
             QTRY_VERIFY(!box() || box()->isVisible()); // a closed box goes once its events ran
-            wintest::click(w("Frame1"), "cmdquery");
+            wintest::click(widget("Frame1"), "cmdquery");
             browser::frmSeachBox* b = box();
             if (b)
                 (void)QTest::qWaitForWindowExposed(b);
-            t << (b ? J("box", b->windowTitle(), b->isVisible(), b->isWindow(),
-                        bool(QApplication::activeModalWidget()), b == last_box ? "same" : "new")
-                    : L("box -"));
+            t << (b ? joined("box", b->windowTitle(), b->isVisible(), b->isWindow(),
+                             bool(QApplication::activeModalWidget()),
+                             b == last_box ? "same" : "new")
+                    : u"box -"_s);
             last_box = b;
-        } else if (v == L("controls")) {
+        } else if (v == u"controls"_s) {
             QStringList controls;
             for (const QWidget* c : box()->findChildren<QWidget*>())
-                if ((!c->objectName().isEmpty() && !c->objectName().startsWith(L("qt_"))) ||
+                if ((!c->objectName().isEmpty() && !c->objectName().startsWith(u"qt_"_s)) ||
                     qobject_cast<const QLabel*>(c))
                     controls << look(c);
             controls.sort();
             for (const QString& c : controls)
                 t << c;
-        } else if (v == L("times")) {
+        } else if (v == u"times"_s) {
             wintest::child<QAbstractButton>(box(), k)->click();
             QStringList s{a};
             for (const char* c : {"Option1", "Option2", "Option3", "txtBeforeDay", "txtBeforeMonth",
@@ -336,83 +337,84 @@ struct Program : Library {
                              x->isEnabled() ? QColor(Qt::white)
                                             : box()->palette().color(QPalette::Window));
             }
-            t << s.join(L(" | "));
-        } else if (v == L("press"))
+            t << s.join(u" | "_s);
+        } else if (v == u"press"_s)
             wintest::child<QAbstractButton>(box(), k)->click();
-        else if (v == L("fill"))
+        else if (v == u"fill"_s)
             wintest::type_into(box(), k.split(' ')[0], a.section(u' ', 1));
-        else if (v == L("index"))
+        else if (v == u"index"_s)
             wintest::child<QComboBox>(box(), k.split(' ')[0])
                 ->setCurrentIndex(a.section(u' ', 1).toInt());
-        else if (v == L("search")) {
+        else if (v == u"search"_s) {
             wintest::click(box(), "cmdquery");
-            note(t, a, J(f->logic().List.columnCount(), box()->isVisible()));
-        } else if (v == L("enter")) {
+            note(t, a, joined(f->logic().List.columnCount(), box()->isVisible()));
+        } else if (v == u"enter"_s) {
             QWidget* c = wintest::child(box(), k.split(' ')[0]);
             c->setFocus();
             QTRY_VERIFY(c->hasFocus());
             QTest::keyClicks(QApplication::focusWidget(), a.section(u' ', 1));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            t << J("Enter on", c->objectName(), "->", QApplication::focusWidget()->objectName());
-        } else if (v == L("blook"))
+            t << joined("Enter on", c->objectName(), "->",
+                        QApplication::focusWidget()->objectName());
+        } else if (v == u"blook"_s)
             t << look(wintest::child(box(), k));
-        else if (v == L("activate")) {
+        else if (v == u"activate"_s) {
             box()->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(box()));
-        } else if (v == L("focused"))
+        } else if (v == u"focused"_s)
             QTRY_COMPARE(box()->focusWidget(), wintest::child(box(), k));
-        else if (v == L("pic")) { // a node's text and pictures, "-" the selected one's
-            QStandardItem* n = a == L("-") ? f->logic().Tree.selected() : f->logic().Tree.node(a);
-            t << J(a, n->text(), pictures(n));
-        } else if (v == L("editable")) {
-            QStringList out{J(bool(editor(f->tv())))};
+        else if (v == u"pic"_s) { // a node's text and pictures, "-" the selected one's
+            QStandardItem* n = a == u"-"_s ? f->logic().Tree.selected() : f->logic().Tree.node(a);
+            t << joined(a, n->text(), pictures(n));
+        } else if (v == u"editable"_s) {
+            QStringList out{joined(bool(editor(f->tree_view())))};
             for (const QString& key : a.split(u','))
-                out << key + u'=' + J(browser::Hierarchy::Can_Edit(key));
+                out << key + u'=' + joined(browser::Hierarchy::Can_Edit(key));
             t << out.join(u' ');
-        } else if (v == L("rebuilt")) {
+        } else if (v == u"rebuilt"_s) {
             browser::Catalogue_Tree again;
             again.Build_Tree(c, db::session::Cur_Role, db::session::Cur_User);
-            t << J("rebuilt,", a, "is under",
-                   browser::Catalogue_Tree::key_of(again.node(a)->parent()));
-        } else if (v == L("has")) {
+            t << joined("rebuilt,", a, "is under",
+                        browser::Catalogue_Tree::key_of(again.node(a)->parent()));
+        } else if (v == u"has"_s) {
             QStringList out{browser::Catalogue_Tree::key_of(f->logic().Tree.selected())};
             for (const QString& key : a.split(u',', Qt::SkipEmptyParts))
-                out << key + u'=' + J(bool(f->logic().Tree.node(key)));
+                out << key + u'=' + joined(bool(f->logic().Tree.node(key)));
             t << out.join(u' ');
-        } else if (v == L("race")) { // a statement sent before the n-th check for sub folders
+        } else if (v == u"race"_s) { // a statement sent before the n-th check for sub folders
             auto checks = std::make_shared<int>(0);
             db::Lib_Connection().Set_Recorder(
                 [checks, n = k.split(' ')[0].toInt(), sql = a.section(u' ', 1)](const QString& s) {
-                    if (s.contains(L("Folder_NO like")) && ++*checks == n)
+                    if (s.contains(u"Folder_NO like"_s) && ++*checks == n)
                         db::Lib_Connection().Run_Statement(sql);
                 });
-        } else if (v == L("end")) // a node's edit ended with a text, without the editor's limits
-            t << J(int(
+        } else if (v == u"end"_s) // a node's edit ended with a text, without the editor's limits
+            t << joined(int(
                 f->logic().Catalogue_Edit.End_Edit(step.section(u' ', 1, 1), a.section(u' ', 1))));
-        else if (v == L("sql"))
+        else if (v == u"sql"_s)
             run(a);
-        else if (v == L("add"))
+        else if (v == u"add"_s)
             add(k);
-        else if (v == L("fail"))
+        else if (v == u"fail"_s)
             db::Lib_Connection().Fail_At_Statement(a.toInt());
-        else if (v == L("attach"))
+        else if (v == u"attach"_s)
             t.Attach(db::Lib_Connection());
-        else if (v == L("detach"))
+        else if (v == u"detach"_s)
             t.Detach();
-        else if (v == L("look"))
-            t << look(w(k));
-        else if (v == L("fit")) { // the columns narrower than their contents
-            QStringList cut{L("cut:")};
+        else if (v == u"look"_s)
+            t << look(widget(k));
+        else if (v == u"fit"_s) { // the columns narrower than their contents
+            QStringList cut{u"cut:"_s};
             for (int c = 0; c < lv->model()->columnCount(); ++c)
                 if (lv->columnWidth(c) < static_cast<QAbstractItemView*>(lv)->sizeHintForColumn(c))
                     cut << lv->model()->headerData(c, Qt::Horizontal).toString();
             t << cut.join(u' ');
-        } else if (v == L("right"))
-            t << J("right", db::session::Cur_Dept_Right, db::session::Cur_Folder_Deny);
-        else if (v == L("bar")) // the status strip: caption, progress bar's maximum, shown
-            t << J(w<QLabel>("lblcaption")->text(), w<QProgressBar>("pbar")->maximum(),
-                   w("pbar")->isVisible());
-        else if (v == L("cells")) { // but the columns holding the time of the seeding
+        } else if (v == u"right"_s)
+            t << joined("right", db::session::Cur_Dept_Right, db::session::Cur_Folder_Deny);
+        else if (v == u"bar"_s) // the status strip: caption, progress bar's maximum, shown
+            t << joined(widget<QLabel>("lblcaption")->text(),
+                        widget<QProgressBar>("pbar")->maximum(), widget("pbar")->isVisible());
+        else if (v == u"cells"_s) { // but the columns holding the time of the seeding
             for (int r = 0; r < f->logic().List.Row_Count(); ++r) {
                 const browser::List_Row& row = f->logic().List.Row(r);
                 QStringList cells{row.key, row.icon_key, row.tag};
@@ -422,60 +424,62 @@ struct Program : Library {
             }
             for (int c = 0; c < f->logic().List.columnCount(); ++c)
                 t << f->logic().List.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        } else if (v == L("locale")) { // the dates of the third and fourth row
+        } else if (v == u"locale"_s) { // the dates of the third and fourth row
             QLocale::setDefault(QLocale(a));
-            t << J(a, f->logic().List.index(2, 8).data().toString(),
-                   f->logic().List.index(3, 8).data().toString());
-        } else if (v == L("sort")) {
+            t << joined(a, f->logic().List.index(2, 8).data().toString(),
+                        f->logic().List.index(3, 8).data().toString());
+        } else if (v == u"sort"_s) {
             f->logic().Files.Column_Click(a.toInt());
-            t << J(a, texts());
-        } else if (v == L("seen")) // beyond the list: whether it lists a node's, the group, open
-            t << J("seen", f->logic().Files.List_Shows_Node,
-                   w<QComboBox>("cmbgroup")->currentText(),
-                   f->tv()->isExpanded(f->tv()->currentIndex()));
-        else if (v == L("ok") || v == L("yes"))
-            prompter.Answer(v == L("yes") ? shell::Prompt_Answer::Yes : shell::Prompt_Answer::Ok,
+            t << joined(a, texts());
+        } else if (v == u"seen"_s) // beyond the list: whether it lists a node's, the group, open
+            t << joined("seen", f->logic().Files.List_Shows_Node,
+                        widget<QComboBox>("cmbgroup")->currentText(),
+                        f->tree_view()->isExpanded(f->tree_view()->currentIndex()));
+        else if (v == u"ok"_s || v == u"yes"_s)
+            prompter.Answer(v == u"yes"_s ? shell::Prompt_Answer::Yes : shell::Prompt_Answer::Ok,
                             a);
-        else if (v == L("path"))
+        else if (v == u"path"_s)
             prompter.Answer_Path(templates.path() + u'/' + a);
-        else if (v == L("tedit") || v == L("ledit"))
-            end_edit(v == L("tedit") ? f->tv() : lv, a);
-        else if (v == L("note"))
+        else if (v == u"tedit"_s || v == u"ledit"_s)
+            end_edit(v == u"tedit"_s ? f->tree_view() : lv, a);
+        else if (v == u"note"_s)
             note(t, a);
-        else if (v == L("tmenu") || v == L("fmenu") || v == L("umenu")) {
-            const QStringList users = testenv::List("mnu_add_new_user,mnu_del_user,mnu_propertier");
-            t << J(f->popped ? f->popped->objectName() : L("-"),
-                   f->enabled(v == L("tmenu")   ? wintest::Tree_Items
-                              : v == L("fmenu") ? wintest::File_Items
-                                                : users)
-                       .join(u','));
-        } else if (v == L("one"))
+        else if (v == u"tmenu"_s || v == u"fmenu"_s || v == u"umenu"_s) {
+            const QStringList users =
+                testenv::Split_Text(u"mnu_add_new_user,mnu_del_user,mnu_propertier"_s);
+            t << joined(f->popped ? f->popped->objectName() : u"-"_s,
+                        f->enabled(v == u"tmenu"_s   ? wintest::Tree_Items
+                                   : v == u"fmenu"_s ? wintest::File_Items
+                                                     : users)
+                            .join(u','));
+        } else if (v == u"one"_s)
             t << one(k);
-        else if (v == L("editor")) {
-            QTRY_VERIFY(editor(w(k)));
-            t << look(editor(w(k)));
+        else if (v == u"editor"_s) {
+            QTRY_VERIFY(editor(widget(k)));
+            t << look(editor(widget(k)));
         } else
-            QFAIL(qPrintable(L("no such step: ") + step));
+            QFAIL(qPrintable(u"no such step: "_s + step));
     }
     browser::frmSeachBox* box() const { return f->doc()->findChild<browser::frmSeachBox*>(); }
     // A control as the user sees it: its name, text, and whether hidden, disabled or ticked.
     static QString look(const QWidget* c) {
-        QString s = c->objectName() + L(":");
+        QString s = c->objectName() + u":"_s;
         if (auto* b = qobject_cast<const QAbstractButton*>(c))
-            s += J("", b->text(), b->isChecked() ? "on" : "");
+            s += joined("", b->text(), b->isChecked() ? "on" : "");
         else if (auto* l = qobject_cast<const QLabel*>(c))
-            s += J("", l->text());
+            s += joined("", l->text());
         else if (auto* e = qobject_cast<const QLineEdit*>(c))
-            s += J("", e->text(), e->maxLength());
+            s += joined("", e->text(), e->maxLength());
         else if (auto* d = qobject_cast<const QDateEdit*>(c))
-            s += J("", QDate::currentDate().daysTo(d->date()));
+            s += joined("", QDate::currentDate().daysTo(d->date()));
         else if (auto* box = qobject_cast<const QComboBox*>(c)) {
             QStringList items;
             for (int i = 0; i < box->count(); ++i)
                 items << box->itemText(i);
-            s += J("", box->currentText(), L("of"), items.join(u','),
-                   box->lineEdit() ? box->lineEdit()->maxLength() : 0);
+            s += joined("", box->currentText(), u"of"_s, items.join(u','),
+                        box->lineEdit() ? box->lineEdit()->maxLength() : 0);
         }
-        return J(s, c->isVisible() ? "" : "hidden", c->isEnabled() ? "" : "disabled").trimmed();
+        return joined(s, c->isVisible() ? "" : "hidden", c->isEnabled() ? "" : "disabled")
+            .trimmed();
     }
 };

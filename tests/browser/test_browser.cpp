@@ -31,10 +31,10 @@ browser::authority::Facts facts_of(const QString& role, const QString& letter, c
     browser::authority::Facts f;
     f.account = true;
     f.administrator = browser::authority::Is_Administrator_Role(role);
-    f.manager = role == QLatin1String("Manager");
+    f.manager = role == u"Manager"_s;
     f.kind = browser::authority::Kind_Of(node);
-    f.letter = letter.isEmpty() ? QLatin1Char('D') : letter[0];
-    f.denied = deny == QLatin1String("B");
+    f.letter = letter.isEmpty() ? u'D' : letter[0];
+    f.denied = deny == u"B"_s;
     return f;
 }
 
@@ -44,13 +44,14 @@ const char* const Files = "1|Fold0001|file1|.txt-Text|4|2026-01-01 10:00:00|0|5;
                           "3|Fold0001|file3|.txt-Text|2|2026-01-01 10:00:00|0|15; "
                           "4|Fold0001|file4|.txt-Text|1|2026-01-01 10:00:00|0|20";
 
-QString at(const QWidget* w) {
-    return J(w->x(), w->y(), w->width(), w->height());
+// A control's place and size: "x y width height".
+QString geometry_of(const QWidget* w) {
+    return joined(w->x(), w->y(), w->width(), w->height());
 }
 void store_content(Library& lib, const char* file_no, const QByteArray& bytes) {
     const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
-    lib.run(L("insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')")
-                .arg(L(file_no), QString::fromLatin1(bytes.toHex())));
+    lib.run(u"insert into Tbl_File_Data (file_no,file_data) values ('%1',X'%2')"_s.arg(
+        QString::fromUtf8(file_no), QString::fromLatin1(bytes.toHex())));
 }
 
 // One line per node, indented by depth: "key|text|pictures".
@@ -104,7 +105,7 @@ template <typename Work> void on_two_connections(Library& f, Work work) {
         c.Open(f.lib.connection_string);
         {
             const db::Sql_Record_Pause sqlite_only;
-            c.Run_Statement(L("PRAGMA synchronous=OFF"));
+            c.Run_Statement(u"PRAGMA synchronous=OFF"_s);
         }
         work(c, i);
     };
@@ -120,31 +121,29 @@ template <typename Work> void on_two_connections(Library& f, Work work) {
 void many_files(Library& l, const char* folder, int first, int n) {
     const db::Sql_Record_Pause test_only;
     db::Transaction t(l.c);
-    const QStringList types =
-        testenv::List(".txt-Text,.doc-Word,.pdf-Portable Document,.pdf-Portably Document,");
+    const QStringList types = testenv::Split_Text(
+        u".txt-Text,.doc-Word,.pdf-Portable Document,.pdf-Portably Document,"_s);
     const auto date = [](int i) {
-        return i % 4 == 0 ? L("NULL")
-                          : L("'2026-%1-%2 %3:00:00'")
-                                .arg(1 + i % 12, 2, 10, QChar(u'0'))
+        return i % 4 == 0 ? u"NULL"_s
+                          : u"'2026-%1-%2 %3:00:00'"_s.arg(1 + i % 12, 2, 10, QChar(u'0'))
                                 .arg(1 + i % 28, 2, 10, QChar(u'0'))
                                 .arg(i % 10 == 0 ? 0 : 10 + i % 13, 2, 10, QChar(u'0'));
     };
     for (int i = 0; i < n; ++i) {
-        const QString name = i % 11 == 0   ? L("r\u00e9sum\u00e9 \u540d %1").arg(i)
-                             : i % 13 == 0 ? L("a long n\u00e4me ").repeated(8) + QString::number(i)
-                             : i % 5 == 0  ? L("same")
-                                           : L("doc %1").arg(i * 7 % n);
+        const QString name = i % 11 == 0   ? u"r\u00e9sum\u00e9 \u540d %1"_s.arg(i)
+                             : i % 13 == 0 ? u"a long n\u00e4me "_s.repeated(8) + QString::number(i)
+                             : i % 5 == 0  ? u"same"_s
+                                           : u"doc %1"_s.arg(i * 7 % n);
         const QString size =
-            i % 9 == 0 ? L("NULL") : L("'%1.%2'").arg(i % 23).arg(i % 2 * 5, 2, 10, QChar(u'0'));
-        l.run(L("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Size,"
-                "File_Type,File_Owner,File_QTYAccessed,File_DateCreated,LastAccessed_by,"
-                "File_DateLastAccessed,File_DateLastModified,deleted) values "
-                "('%1','%2','%3',%4,'%5','%6',%7,%8,%9,%10,%11,'0')")
-                  .arg(first + i)
-                  .arg(L(folder), name, size, types[i % types.size()],
-                       i % 3 ? (i % 7 ? L("clerk1") : L("J\u00fcrgen")) : L("boss"))
+            i % 9 == 0 ? u"NULL"_s : u"'%1.%2'"_s.arg(i % 23).arg(i % 2 * 5, 2, 10, QChar(u'0'));
+        l.run(u"insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Size,"
+              u"File_Type,File_Owner,File_QTYAccessed,File_DateCreated,LastAccessed_by,"
+              u"File_DateLastAccessed,File_DateLastModified,deleted) values "
+              u"('%1','%2','%3',%4,'%5','%6',%7,%8,%9,%10,%11,'0')"_s.arg(first + i)
+                  .arg(QString::fromUtf8(folder), name, size, types[i % types.size()],
+                       i % 3 ? (i % 7 ? u"clerk1"_s : u"J\u00fcrgen"_s) : u"boss"_s)
                   .arg(i % 17)
-                  .arg(date(i + 1), i % 3 ? L("'boss'") : L("NULL"), date(i + 2), date(i * 5)));
+                  .arg(date(i + 1), i % 3 ? u"'boss'"_s : u"NULL"_s, date(i + 2), date(i * 5)));
     }
     t.commit();
 }
@@ -153,8 +152,8 @@ void same_rows(const browser::List_Model& a, const browser::List_Model& b) {
     QCOMPARE(a.Row_Count(), b.Row_Count());
     for (int r = 0; r < a.Row_Count(); ++r) {
         const browser::List_Row x = a.Row(r), y = b.Row(r);
-        QCOMPARE(J(x.key, x.icon_key, x.tag, x.text, x.cells.size()),
-                 J(y.key, y.icon_key, y.tag, y.text, y.cells.size()));
+        QCOMPARE(joined(x.key, x.icon_key, x.tag, x.text, x.cells.size()),
+                 joined(y.key, y.icon_key, y.tag, y.text, y.cells.size()));
         for (int c = 0; c < a.columnCount(); ++c)
             for (int role : {int(Qt::DisplayRole), int(Qt::EditRole)})
                 QCOMPARE(a.index(r, c).data(role), b.index(r, c).data(role));
@@ -177,7 +176,7 @@ void in_order(const browser::List_Model& l, int column, char kind, bool up,
                                                        browser::List_Model::Display_Text(b));
         c = up ? c : -c;
         QVERIFY2(c < 0 || (c == 0 && before[l.Key(r - 1)] < before[l.Key(r)]),
-                 qPrintable(J("column", column, "row", r, a.toString(), b.toString())));
+                 qPrintable(joined("column", column, "row", r, a.toString(), b.toString())));
     }
 }
 } // namespace
@@ -194,34 +193,36 @@ private Q_SLOTS:
                   "Fold0002|Orphan folder|Dpmt0002; Fold00020001|Below orphan|Dpmt0002; "
                   "Fold00990001|No parent|Dpmt0001; Fold0003|Under a group key|Grou0001; "
                   "u:Scrollkin|Admin|Administrator; u:boss|Boss|Manager; u:clerk1|Clerk|User");
-        f.run(L("insert into Tbl_Replicate(Replicate_ID,type) values('Fold00010001','4'),"
-                "('Fold7777','4')"));
-        Transcript t(L("browser/transcripts/tree.txt"));
+        f.run(u"insert into Tbl_Replicate(Replicate_ID,type) values('Fold00010001','4'),"
+              u"('Fold7777','4')"_s);
+        Transcript t(u"browser/transcripts/tree.txt"_s);
         browser::Catalogue_Tree tree;
         QAbstractItemModelTester tester(tree.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         bool whole = true;
-        for (const char* who : {"clerk1|User", "Scrollkin|Administrator", "scrollkin|Administrator",
-                                "SCROLLKIN|Administrator", "scrollkin |Administrator",
-                                "boss|Administrator", "boss|Manager"}) {
-            const QStringList w = L(who).split(u'|');
+        for (const QString& who :
+             {u"clerk1|User"_s, u"Scrollkin|Administrator"_s, u"scrollkin|Administrator"_s,
+              u"SCROLLKIN|Administrator"_s, u"scrollkin |Administrator"_s, u"boss|Administrator"_s,
+              u"boss|Manager"_s}) {
+            const QStringList w = who.split(u'|');
             tree.Build_Tree(f.c, w[1], w[0]);
-            t.Step(L(who));
+            t.Step(who);
             QStringList top;
             for (int i = 0; i < tree.model()->rowCount(); ++i)
                 whole ? dump(tree.model()->item(i), 0, t)
                       : void(top << browser::Catalogue_Tree::key_of(tree.model()->item(i)));
-            whole = w[1] == L("User");
-            t << J(top.join(u','), tree.group_names()->stringList().join(u','), L("="),
-                   tree.group_ids()->stringList().join(u','));
+            whole = w[1] == u"User"_s;
+            t << joined(top.join(u','), tree.group_names()->stringList().join(u','), u"="_s,
+                        tree.group_ids()->stringList().join(u','));
         }
-        t.Step(L("refresh: a department added, then the selected group deleted"));
-        tree.select(L("Grou0002"));
+        t.Step(u"refresh: a department added, then the selected group deleted"_s);
+        tree.select(u"Grou0002"_s);
         f.add("Dpmt0004|New|Grou0002");
-        tree.Refresh_Tree(f.c, L("Manager"), L("boss"));
-        t << J(browser::Catalogue_Tree::key_of(tree.selected()), bool(tree.node(L("Dpmt0004"))));
-        f.run(L("delete from ref_Group where Group_No='Grou0002'"));
-        tree.Refresh_Tree(f.c, L("Manager"), L("boss"));
+        tree.Refresh_Tree(f.c, u"Manager"_s, u"boss"_s);
+        t << joined(browser::Catalogue_Tree::key_of(tree.selected()),
+                    bool(tree.node(u"Dpmt0004"_s)));
+        f.run(u"delete from ref_Group where Group_No='Grou0002'"_s);
+        tree.Refresh_Tree(f.c, u"Manager"_s, u"boss"_s);
         t << browser::Catalogue_Tree::key_of(tree.selected());
         QVERIFY(t.Matches());
     }
@@ -241,39 +242,39 @@ private Q_SLOTS:
         QVERIFY(
             scripted("rights.txt", [&](Transcript& t, const QString& section, const QString& row) {
                 const QStringList p = row.split(u' ');
-                if (section == L("status")) {
+                if (section == u"status"_s) {
                     Sign_In_As(f.c, p[0], p[1]);
                     db::session::Cur_Dept_Right.clear();
                     db::session::Cur_Folder_Deny.clear();
                     tree.Build_Tree(f.c, p[1], p[0]);
                     tree.select(p[2]);
                     browser::Evaluate_Rights(f.c, tree, status);
-                    t << J(row, "->", db::session::Cur_Dept_Right, db::session::Cur_Folder_Deny,
-                           "|", status.message);
-                } else if (section == L("list")) {
+                    t << joined(row, "->", db::session::Cur_Dept_Right,
+                                db::session::Cur_Folder_Deny, "|", status.message);
+                } else if (section == u"list"_s) {
                     browser::List_Press press;
                     press.rights = facts_of(p[0], p[1], p[2], p[3]);
-                    press.right_button = p.value(7) != L("left");
-                    press.first_column = p.size() > 8 ? L("File Name") : L("Name");
+                    press.right_button = p.value(7) != u"left"_s;
+                    press.first_column = p.size() > 8 ? u"File Name"_s : u"Name"_s;
                     press.node_key = p[3];
-                    press.row_selected = p[4] != L("-");
+                    press.row_selected = p[4] != u"-"_s;
                     press.row_key = press.row_selected ? p[4] : QString();
                     // Rows: how many the list holds; with "left" or a log the node has no
                     // children, else one, and a list of only that child holds no file row.
                     press.file_rows = p[5].toInt() != (p.size() > 7 ? 0 : 1);
-                    press.copy_list_empty = p[6] == L("1");
+                    press.copy_list_empty = p[6] == u"1"_s;
                     const browser::List_Press_Result r = browser::Prepare_List_Menu(press, menu);
-                    t << J(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit,
-                           enabled(menu));
+                    t << joined(row, "->", r.popup, r.changes_modes, r.multi_select, r.auto_edit,
+                                enabled(menu));
                 } else {
                     shell::Menu_State m;
                     const bool shown = browser::Prepare_Tree_Menu(
-                        p[2], facts_of(p[0], p[1], L("A"), p[2]), p[3].toInt(), p[4] == L("1"), m);
+                        p[2], facts_of(p[0], p[1], u"A"_s, p[2]), p[3].toInt(), p[4] == u"1"_s, m);
                     const auto& items = m.Items();
-                    t << J(row, "->", shown, items.value(L("mun_add_child_nod")).caption, "|",
-                           items.value(L("Mnu_Department_User")).visible,
-                           items.value(L("Mnu_Deny_User")).visible, "|", enabled(m));
-                    QVERIFY(!m.Knows(L("mnu_TREE_refresh")));
+                    t << joined(row, "->", shown, items.value(u"mun_add_child_nod"_s).caption, "|",
+                                items.value(u"Mnu_Department_User"_s).visible,
+                                items.value(u"Mnu_Deny_User"_s).visible, "|", enabled(m));
+                    QVERIFY(!m.Knows(u"mnu_TREE_refresh"_s));
                 }
             }));
     }
@@ -285,15 +286,15 @@ private Q_SLOTS:
             Library f;
             const QStringList v = row.split(u'|');
             if (!v[0].isEmpty())
-                f.run(L("insert into tbl_file_no(Last_File_No) values(%1)").arg(v[0]));
+                f.run(u"insert into tbl_file_no(Last_File_No) values(%1)"_s.arg(v[0]));
             for (const QString& no : v[1].isEmpty() ? QStringList() : v[1].split(u','))
-                f.add(qPrintable(no + L("|Fold0001|f|.txt-Text|0|2026-01-01")));
+                f.add(qPrintable(no + u"|Fold0001|f|.txt-Text|0|2026-01-01"_s));
             for (const QString& no : v[2].isEmpty() ? QStringList() : v[2].split(u','))
-                f.run(L("insert into Tbl_File_Data(file_no) values('%1')").arg(no));
+                f.run(u"insert into Tbl_File_Data(file_no) values('%1')"_s.arg(no));
             QStringList issued;
             for (int i = 0; i < 3; ++i)
-                issued << browser::Next_Id(f.c, L("file"));
-            t << J(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
+                issued << browser::Next_Id(f.c, u"file"_s);
+            t << joined(row, "->", issued.join(u','), f.one("select top 1 * from tbl_file_no"));
             QCOMPARE(f.c.Transaction_Depth(), 0);
         }));
 
@@ -301,12 +302,12 @@ private Q_SLOTS:
         std::vector<QString> numbers[2];
         on_two_connections(f, [&](db::Connection& c, int i) {
             for (int n = 0; n < 1500; ++n)
-                numbers[i].push_back(browser::Next_Id(c, L("file")));
+                numbers[i].push_back(browser::Next_Id(c, u"file"_s));
         });
         std::set<QString> all(numbers[0].begin(), numbers[0].end());
         all.insert(numbers[1].begin(), numbers[1].end());
         QCOMPARE(int(all.size()), 3000);
-        QCOMPARE(f.one("select top 1 * from tbl_file_no"), L("3001"));
+        QCOMPARE(f.one("select top 1 * from tbl_file_no"), u"3001"_s);
         QStringList keys[2];
         Library g; // as two clients adding groups to a library of their own
         on_two_connections(g, [&](db::Connection& c, int i) {
@@ -314,18 +315,18 @@ private Q_SLOTS:
             browser::List_Model list;
             Quiet_Prompter prompter;
             Fake_Browser_Window window;
-            tree.Build_Tree(c, L("Administrator"), L("boss"));
+            tree.Build_Tree(c, u"Administrator"_s, u"boss"_s);
             browser::Hierarchy h(c, tree, list, prompter, window);
             for (int n = 0; n < 60; ++n) {
-                tree.select(L("catlog"));
+                tree.select(u"catlog"_s);
                 h.Add_Node();
             }
             keys[i] = window.edits + prompter.told;
         });
         const QStringList added = keys[0] + keys[1];
-        QCOMPARE(added.join(u',').remove(QRegularExpression(L("Grou\\d{4},?"))), QString());
+        QCOMPARE(added.join(u',').remove(QRegularExpression(u"Grou\\d{4},?"_s)), QString());
         QCOMPARE(added.size(), 120);
-        QCOMPARE(g.one("select count(*) from ref_Group"), L("120"));
+        QCOMPARE(g.one("select count(*) from ref_Group"), u"120"_s);
     }
 
     // What a user sees where they are (ctest runs this again in the second environment): dates
@@ -344,7 +345,7 @@ private Q_SLOTS:
               "28|Fold0001|midnight|.txt-Text|8|2026-01-05 00:00:00; "
               "29|Fold0001|summer|.txt-Text|9|2026-07-14 23:45:00");
         l.open_as("Scrollkin", "Administrator");
-        const QByteArray approved = testenv::Environment_File(L("where_the_user_is")).toUtf8();
+        const QByteArray approved = testenv::Environment_File(u"where_the_user_is"_s).toUtf8();
         QVERIFY(l.scripted(approved.constData()));
     }
 
@@ -374,19 +375,19 @@ private Q_SLOTS:
         // a descending sort ascends (dates as dates), and the next click descends again.
         const QLocale before;
         Program::Hooks hooks;
-        hooks[L("group")] = [&](Transcript& t) {
-            t << J(l.texts(), l.f->logic().List.Row(0).icon_key);
+        hooks[u"group"_s] = [&](Transcript& t) {
+            t << joined(l.texts(), l.f->logic().List.Row(0).icon_key);
             const QString listed = l.texts();
             l.f->logic().Tree.selection()->clear();
-            l.f->logic().Files.Get_Lvdata(L("where 1=1 "), false); // nothing selected: nothing done
+            l.f->logic().Files.Get_Lvdata(u"where 1=1 "_s, false); // nothing selected: nothing done
             QCOMPARE(l.texts(), listed);
         };
-        hooks[L("icons")] = [&](Transcript& t) {
+        hooks[u"icons"_s] = [&](Transcript& t) {
             const QString lib = l.f->logic().Icon_Lib_Dir();
-            t << J(icons.join(u','), QDir(lib).entryList(QDir::Files).join(u','),
-                   QFileInfo(lib + L("Icon.doc")).size(),
-                   browser::File_List::Extension_Key(L(".tar-gz-Archive")),
-                   browser::File_List::Extension_Key(L("noDash")));
+            t << joined(icons.join(u','), QDir(lib).entryList(QDir::Files).join(u','),
+                        QFileInfo(lib + u"Icon.doc"_s).size(),
+                        browser::File_List::Extension_Key(u".tar-gz-Archive"_s),
+                        browser::File_List::Extension_Key(u"noDash"_s));
         };
         QVERIFY(l.scripted("file_list.txt", hooks));
         QLocale::setDefault(before);
@@ -416,7 +417,7 @@ private Q_SLOTS:
         db::Lib_Connection().Set_Recorder([&](const QString& s) { sent = s; });
         p.f->click_node("Fold0001");
         db::Lib_Connection().Set_Recorder({});
-        QCOMPARE(p.w<QLabel>("lblcaption")->text(), L("Total: 701 files."));
+        QCOMPARE(p.widget<QLabel>("lblcaption")->text(), u"Total: 701 files."_s);
         // The window's turn before the query (the strip painted), the first screen at once.
         QCOMPARE(chunks.mid(0, 3), QList<int>({0, 64, 0}));
         QCOMPARE(std::accumulate(chunks.begin(), chunks.end(), 0), 700);
@@ -426,7 +427,7 @@ private Q_SLOTS:
         for (int r = 0; r < 1; ++r) // the sub folder
             one_by_one.Add_Row(list.Row(r));
         for (db::Result q = db::Lib_Connection().Open_Query(sent); !q.eof(); q.next()) {
-            browser::List_Row r{L("file") + q.text(9),
+            browser::List_Row r{u"file"_s + q.text(9),
                                 q.text(0),
                                 browser::File_List::Extension_Key(q.text(2)),
                                 {},
@@ -470,7 +471,7 @@ private Q_SLOTS:
         QStringList removed{list.Key(5)};
         list.Remove_Row(5);
         keys_found();
-        list.Add_Row(browser::List_Row{L("file99999"), L("late"), {}, {}, L("99999")});
+        list.Add_Row(browser::List_Row{u"file99999"_s, u"late"_s, {}, {}, u"99999"_s});
         keys_found();
         for (const int r : {list.Row_Count() - 1, 350, 0}) {
             removed << list.Key(r);
@@ -479,16 +480,16 @@ private Q_SLOTS:
         keys_found();
         // A key changed in place (a backed-up row getting its file number) is found at once.
         removed << list.Key(300) << list.Key(301);
-        list.Set_Key(300, L("file88888"));
-        list.Set_Key(301, L("file77777"));
+        list.Set_Key(300, u"file88888"_s);
+        list.Set_Key(301, u"file77777"_s);
         keys_found();
         for (const QString& key : removed)
             QCOMPARE(list.Find_Key(key), -1);
         const QDateTime noon(QDate(2027, 5, 6), QTime(12, 0, 1));
         list.Set_Cell(9, 8, noon);
-        list.Set_Text(9, L("\u540d renamed"));
-        QCOMPARE(J(list.Text(9), list.index(9, 8).data(Qt::EditRole).toDateTime() == noon),
-                 L("\u540d renamed 1"));
+        list.Set_Text(9, u"\u540d renamed"_s);
+        QCOMPARE(joined(list.Text(9), list.index(9, 8).data(Qt::EditRole).toDateTime() == noon),
+                 u"\u540d renamed 1"_s);
         keys_found();
 
         // A click on another node in the window's turn before a folder's query, then while a
@@ -502,18 +503,19 @@ private Q_SLOTS:
             p.f->doc()->Pump_Events();
         });
         p.f->click_node("Fold0001");
-        QCOMPARE(J(p.texts(), p.w<QLabel>("lblcaption")->text(), b.Files.List_Shows_Node, pumps),
-                 J(yard, "Total: 3 files. 1 2"));
+        QCOMPARE(joined(p.texts(), p.widget<QLabel>("lblcaption")->text(), b.Files.List_Shows_Node,
+                        pumps),
+                 joined(yard, "Total: 3 files. 1 2"));
         pumps = 0;
         click_at = 2; // after the first screen
         const QString history = p.one("select count(*) from Ref_Query_History");
-        auto* group = p.w<QComboBox>("cmbgroup");
+        auto* group = p.widget<QComboBox>("cmbgroup");
         group->setCurrentIndex(group->findText(browser::Quick_Query::All_Group()));
-        p.w<QComboBox>("Cmbquery")->setEditText(L("doc"));
-        QTest::keyClick(p.w<QComboBox>("Cmbquery"), Qt::Key_Return);
-        QCOMPARE(J(p.texts(), p.w<QLabel>("lblcaption")->text(), b.Files.List_Shows_Node,
-                   p.one("select count(*) from Ref_Query_History"), pumps),
-                 J(yard, "Total: 3 files. 1", history, 3));
+        p.widget<QComboBox>("Cmbquery")->setEditText(u"doc"_s);
+        QTest::keyClick(p.widget<QComboBox>("Cmbquery"), Qt::Key_Return);
+        QCOMPARE(joined(p.texts(), p.widget<QLabel>("lblcaption")->text(), b.Files.List_Shows_Node,
+                        p.one("select count(*) from Ref_Query_History"), pumps),
+                 joined(yard, "Total: 3 files. 1", history, 3));
     }
 
     // A list of 200,000 files holds about 110 bytes a row (a list keeping every cell as a
@@ -526,27 +528,28 @@ private Q_SLOTS:
         };
         browser::List_Model list;
         list.Set_Columns(browser::File_List::File_Columns());
-        const QStringList types = testenv::List(".txt-Text,.doc-Word,.pdf-Portable");
-        const QStringList people = testenv::List("clerk1,boss,Scrollkin,clerk2,clerk3,auditor");
+        const QStringList types = testenv::Split_Text(u".txt-Text,.doc-Word,.pdf-Portable"_s);
+        const QStringList people =
+            testenv::Split_Text(u"clerk1,boss,Scrollkin,clerk2,clerk3,auditor"_s);
         // The library's dates are wall-clock times without a zone, as the list keeps them: an
         // instant in a repeated autumn hour would come back as its twin.
         const QDate start(2024, 1, 1);
-        const auto at = [&](qint64 s) {
+        const auto after_start = [&](qint64 s) {
             return QDateTime(start.addDays(s / 86400),
                              QTime::fromMSecsSinceStartOfDay(int(s % 86400) * 1000));
         };
         const auto row = [&](int i, bool dated = true) {
             const QString number = QString::number(100000 + i);
             browser::List_Row r{
-                L("file") + number, L("sample file ") + number + L(".txt"), L(".txt"), {}, number};
+                u"file"_s + number, u"sample file "_s + number + u".txt"_s, u".txt"_s, {}, number};
             r.cells = {QString::number(i % 2000 / 1000.0, 'f', 2),
                        types[i % 3],
                        people[i % 6],
                        qlonglong(i % 40),
-                       dated ? at(i * 7919LL % 94608000) : QDateTime(),
+                       dated ? after_start(i * 7919LL % 94608000) : QDateTime(),
                        people[(i / 6) % 6],
-                       dated ? at(i * 104729LL % 94608000) : QDateTime(),
-                       dated ? at(i * 1299709LL % 94608000) : QDateTime()};
+                       dated ? after_start(i * 104729LL % 94608000) : QDateTime(),
+                       dated ? after_start(i * 1299709LL % 94608000) : QDateTime()};
             return r;
         };
         const qint64 before = held();
@@ -584,89 +587,88 @@ private Q_SLOTS:
         Program l(Catalogue);
         const auto days_ago = [](int n) {
             return QDateTime(QDate::currentDate().addDays(-n), QTime(10, 0))
-                .toString(L("yyyy-MM-dd HH:mm:ss"));
+                .toString(u"yyyy-MM-dd HH:mm:ss"_s);
         };
         // Sizes in kilobytes as the store writes them: as texts, "9.50" sorts after "10.00".
         l.add("1|Fold0001|plan a|.doc-Word|3|2026-01-01|0|9.50; "
               "2|Fold0002|plan b|.docx-Word|2|2026-01-01|0|10.00; "
               "3|Fold0001|O''Brien notes|.txt-Text|1|2026-01-01|0|120.25; "
               "4|Fold0001|plan gone|.doc-Word|9|2026-01-01|1|10.00");
-        l.run(L("update Tbl_File_Information set File_Owner='clerk2', LastAccessed_by='O''Hara' "
-                "where File_NO='2'"));
+        l.run(u"update Tbl_File_Information set File_Owner='clerk2', LastAccessed_by='O''Hara' "
+              u"where File_NO='2'"_s);
         const QString dates =
-            L("update Tbl_File_Information set File_DateCreated='%1', "
-              "File_DateLastAccessed='%2', File_DateLastModified='%3' where File_NO");
-        l.run((dates + L("<>'3'")).arg(days_ago(40), days_ago(1), days_ago(0)));
-        l.run((dates + L("='3'")).arg(days_ago(2), days_ago(10), days_ago(3)));
+            u"update Tbl_File_Information set File_DateCreated='%1', "
+            u"File_DateLastAccessed='%2', File_DateLastModified='%3' where File_NO"_s;
+        l.run((dates + u"<>'3'"_s).arg(days_ago(40), days_ago(1), days_ago(0)));
+        l.run((dates + u"='3'"_s).arg(days_ago(2), days_ago(10), days_ago(3)));
         l.open_as("Scrollkin", "Administrator");
         browser::Search_Operations search(l.f->logic(), db::Lib_Connection(), l.prompter);
         const auto query = [&](Transcript& t, const QString& pairs,
-                               const char* role = "Administrator") {
+                               const QString& role = u"Administrator"_s) {
             // Roles are the library's: an account of that role ("Scrollkin" is always one).
-            if (db::session::Cur_Role != L(role))
-                Sign_In_As(db::Lib_Connection(), *role == 'A' ? L("Scrollkin") : L("searcher"),
-                           L(role));
+            if (db::session::Cur_Role != role)
+                Sign_In_As(db::Lib_Connection(),
+                           role.startsWith(u'A') ? u"Scrollkin"_s : u"searcher"_s, role);
             browser::frmSeachBox box(search, {}, nullptr);
             fill(&box, pairs);
             const auto outcome = search.Query(box.Fields(), QDate::currentDate());
-            l.note(t, *role == 'A' ? pairs : J(pairs, "as", role),
-                   J(int(outcome), search.Refused_Field(),
-                     l.f->logic().List.Columns() == browser::File_List::File_Columns(),
-                     l.f->logic().Files.List_Shows_Node));
+            l.note(t, role.startsWith(u'A') ? pairs : joined(pairs, "as", role),
+                   joined(int(outcome), search.Refused_Field(),
+                          l.f->logic().List.Columns() == browser::File_List::File_Columns(),
+                          l.f->logic().Files.List_Shows_Node));
         };
         const QDate day(2026, 3, 31);
-        QVERIFY(
-            scripted("search.txt", [&](Transcript& t, const QString& section, const QString& in) {
-                if (section.startsWith(L("fields"))) {
-                    browser::frmSeachBox box(search, {}, nullptr);
-                    fill(&box, in);
-                    const browser::Search_Fields f = box.Fields();
-                    const browser::Search_Condition c =
-                        browser::Build_Search_Condition(f, day, db::Engine::Sqlite);
-                    const QString server =
-                        browser::Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
-                    QVERIFY(!c.refused());
-                    t << J(in, "->", c.where, server == c.where ? QString() : L("|| ") + server);
-                } else if (section.startsWith(L("searches"))) {
-                    query(t, in);
-                } else if (section.startsWith(L("after"))) { // a list under other columns
-                    l.f->click_node("Fold0001");
-                    l.f->logic().List.Set_Columns({L("Login Name")});
-                    query(t, in);
-                    t << l.f->logic().List.Row(0).key;
-                } else if (section.startsWith(L("refused"))) { // nothing sent, the list stays
-                    t.Attach(db::Lib_Connection());
-                    for (const char* role : {"Manager", "User", ""})
-                        query(t, in, role);
-                } else if (section.startsWith(L("sizes"))) {
-                    l.prompter.Answer();
-                    query(t, in);
-                } else if (section.startsWith(L("failures"))) { // the list and its columns stay
-                    l.f->logic().List.Set_Columns({L("Login Name"), L("Name")});
-                    db::Lib_Connection().Fail_At_Statement(2); // the search's, after the account's
-                    l.prompter.Answer();
-                    query(t, in);
-                    QVERIFY_THROWS_EXCEPTION(db::Error, l.f->logic().Files.Get_File_Lvdata(
-                                                            L("where no_such_column='1' "), false));
-                    t << search.User_Names().value_or(QStringList()).join(u',');
-                    db::Lib_Connection().Fail_At_Statement(1);
-                    l.prompter.Answer();
-                    t << J(search.User_Names().has_value());
-                    t.Prompts(l.prompter);
-                } else
-                    for (const char* role : {"Administrator", "Manager", "User"}) {
-                        int shows = 0;
-                        const auto ops =
-                            browser::Install_Search_Operations(l.f->logic(), db::Lib_Connection(),
-                                                               l.prompter, [&](auto&) { ++shows; });
-                        Sign_In_As(db::Lib_Connection(),
-                                   role[0] == 'A' ? L("Scrollkin") : L("searcher"), L(role));
-                        if (role[0] != 'A')
-                            l.prompter.Answer();
-                        l.f->logic().Operations.Show_Search_Box();
-                        t.Prompts(l.prompter) << J(role, shows);
-                    }
-            }));
+        QVERIFY(scripted("search.txt", [&](Transcript& t, const QString& section,
+                                           const QString& in) {
+            if (section.startsWith(u"fields"_s)) {
+                browser::frmSeachBox box(search, {}, nullptr);
+                fill(&box, in);
+                const browser::Search_Fields f = box.Fields();
+                const browser::Search_Condition c =
+                    browser::Build_Search_Condition(f, day, db::Engine::Sqlite);
+                const QString server =
+                    browser::Build_Search_Condition(f, day, db::Engine::Sql_Server).where;
+                QVERIFY(!c.refused());
+                t << joined(in, "->", c.where, server == c.where ? QString() : u"|| "_s + server);
+            } else if (section.startsWith(u"searches"_s)) {
+                query(t, in);
+            } else if (section.startsWith(u"after"_s)) { // a list under other columns
+                l.f->click_node("Fold0001");
+                l.f->logic().List.Set_Columns({u"Login Name"_s});
+                query(t, in);
+                t << l.f->logic().List.Row(0).key;
+            } else if (section.startsWith(u"refused"_s)) { // nothing sent, the list stays
+                t.Attach(db::Lib_Connection());
+                for (const QString& role : {u"Manager"_s, u"User"_s, QString()})
+                    query(t, in, role);
+            } else if (section.startsWith(u"sizes"_s)) {
+                l.prompter.Answer();
+                query(t, in);
+            } else if (section.startsWith(u"failures"_s)) { // the list and its columns stay
+                l.f->logic().List.Set_Columns({u"Login Name"_s, u"Name"_s});
+                db::Lib_Connection().Fail_At_Statement(2); // the search's, after the account's
+                l.prompter.Answer();
+                query(t, in);
+                QVERIFY_THROWS_EXCEPTION(db::Error, l.f->logic().Files.Get_File_Lvdata(
+                                                        u"where no_such_column='1' "_s, false));
+                t << search.User_Names().value_or(QStringList()).join(u',');
+                db::Lib_Connection().Fail_At_Statement(1);
+                l.prompter.Answer();
+                t << joined(search.User_Names().has_value());
+                t.Prompts(l.prompter);
+            } else
+                for (const QString& role : {u"Administrator"_s, u"Manager"_s, u"User"_s}) {
+                    int shows = 0;
+                    const auto ops = browser::Install_Search_Operations(
+                        l.f->logic(), db::Lib_Connection(), l.prompter, [&](auto&) { ++shows; });
+                    Sign_In_As(db::Lib_Connection(),
+                               role.startsWith(u'A') ? u"Scrollkin"_s : u"searcher"_s, role);
+                    if (!role.startsWith(u'A'))
+                        l.prompter.Answer();
+                    l.f->logic().Operations.Show_Search_Box();
+                    t.Prompts(l.prompter) << joined(role, shows);
+                }
+        }));
     }
 
     // Geometry in twips: a 3000 wide tree left of a 60 wide splitter, all 600 from the top;
@@ -680,9 +682,9 @@ private Q_SLOTS:
                                         at, 60, 0, 600,  3003, 0,    0};
             width ? browser::Layout_Browser(g, width, inner, 7800)
                   : browser::Drag_Splitter(g, drag, inner);
-            t << J(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width, g.cmdquery_left,
-                   "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left, g.vsp_height, "list",
-                   g.lv_left, g.lv_width, g.lv_height);
+            t << joined(width, inner, at, drag, "->", g.frame1_width, g.cmbquery_width,
+                        g.cmdquery_left, "| tree", g.tv_width, g.tv_height, "splitter", g.vsp_left,
+                        g.vsp_height, "list", g.lv_left, g.lv_width, g.lv_height);
         }));
     }
 
@@ -691,31 +693,32 @@ private Q_SLOTS:
         Program p(Catalogue);
         p.add(Files);
         Program::Hooks hooks;
-        hooks[L("opened")] = [&](Transcript& t) {
+        hooks[u"opened"_s] = [&](Transcript& t) {
             browser::frmQuery_doc* doc = p.f->doc();
             const QRect screen = p.main->screen()->geometry();
             QCOMPARE(p.main->pos(), QPoint((screen.width() - p.main->width()) / 2,
                                            (screen.height() - p.main->height()) / 2));
             QCOMPARE(p.main->centralWidget(), doc);
-            QVERIFY(p.w("Frame1")->isAncestorOf(p.w("cmbgroup")));
-            t << J(doc->windowTitle(), at(doc), p.w<QComboBox>("Cmbquery")->isEditable());
+            QVERIFY(p.widget("Frame1")->isAncestorOf(p.widget("cmbgroup")));
+            t << joined(doc->windowTitle(), geometry_of(doc),
+                        p.widget<QComboBox>("Cmbquery")->isEditable());
             for (const char* name :
                  {"Frame1", "lbl1", "cmbgroup", "cmbgroup_id", "lbl1_1", "Cmbquery", "chkcontents",
                   "cmdquery", "Picture1", "VSP", "tv", "lv"})
-                t << J(Program::look(child(doc, name)), at(child(doc, name)));
-            p.w<QComboBox>("cmbgroup")->setCurrentIndex(2);
-            t << p.w<QComboBox>("cmbgroup_id")->currentText();
+                t << joined(Program::look(child(doc, name)), geometry_of(child(doc, name)));
+            p.widget<QComboBox>("cmbgroup")->setCurrentIndex(2);
+            t << p.widget<QComboBox>("cmbgroup_id")->currentText();
             // The root selected and open.
-            QTreeView *tv = p.f->tv(), *lv = p.f->lv();
+            QTreeView *tv = p.f->tree_view(), *lv = p.f->list_view();
             browser::Browser& logic = p.f->logic();
             QCOMPARE(tv->currentIndex(), logic.Tree.root()->index());
             QVERIFY(tv->isExpanded(logic.Tree.root()->index()));
             QVERIFY(!lv->rootIsDecorated() && lv->uniformRowHeights());
-            p.note(t, J("opened", tv->model()->rowCount()));
+            p.note(t, joined("opened", tv->model()->rowCount()));
             // Every picture of the tree is there, and no two alike.
             QList<QImage> seen;
             for (const QString& key :
-                 testenv::List("1,2,3") + browser::Catalogue_Tree::Picture_Keys()) {
+                 testenv::Split_Text(u"1,2,3"_s) + browser::Catalogue_Tree::Picture_Keys()) {
                 const QImage image = logic.Images.Icon(key).pixmap(16, 16).toImage();
                 QVERIFY2(logic.Images.Contains(key) && !image.isNull() && !seen.contains(image),
                          qPrintable(key));
@@ -723,31 +726,32 @@ private Q_SLOTS:
             }
             QCOMPARE(seen.size(), 15);
         };
-        hooks[L("drag")] = [&](Transcript& t) {
+        hooks[u"drag"_s] = [&](Transcript& t) {
             browser::frmQuery_doc* doc = p.f->doc();
-            QTreeView *tv = p.f->tv(), *lv = p.f->lv();
+            QTreeView *tv = p.f->tree_view(), *lv = p.f->list_view();
             // The splitter dragged too far left stays in the window; a resize brings it back.
-            QWidget* vsp = p.w("VSP");
+            QWidget* vsp = p.widget("VSP");
             QTest::mousePress(vsp, Qt::LeftButton, {}, QPoint(1, 50));
             QMouseEvent move(QEvent::MouseMove, QPointF(-400, 50),
                              vsp->mapToGlobal(QPointF(-400, 50)), Qt::NoButton, Qt::LeftButton,
                              Qt::NoModifier);
             QApplication::sendEvent(vsp, &move);
             QTest::mouseRelease(vsp, Qt::LeftButton, {}, QPoint(1, 50));
-            t << J("dragged", doc->Geometry().vsp_left, at(tv), at(vsp), at(lv));
+            t << joined("dragged", doc->Geometry().vsp_left, geometry_of(tv), geometry_of(vsp),
+                        geometry_of(lv));
             p.main->resize(p.main->width() + 30, p.main->height());
             QTRY_COMPARE(doc->Geometry().vsp_left, 200);
-            t << J("resized", at(tv), at(vsp), at(lv));
+            t << joined("resized", geometry_of(tv), geometry_of(vsp), geometry_of(lv));
         };
         // A name of 255 characters takes half the list at most, shows whole in its tip, and a
         // click on a selected row beside it edits nothing.
-        hooks[L("wide")] = [&](Transcript& t) {
+        hooks[u"wide"_s] = [&](Transcript& t) {
             const QString name(255, u'n');
-            p.run(L("update Tbl_Folder set Folder_Name='") + name +
-                  L("' where Folder_NO='Fold00010001'"));
-            p.f->logic().main_mnu_proc(L("tv_refresh"));
+            p.run(u"update Tbl_Folder set Folder_Name='"_s + name +
+                  u"' where Folder_NO='Fold00010001'"_s);
+            p.f->logic().main_mnu_proc(u"tv_refresh"_s);
             p.f->click_node("Fold0001");
-            QTreeView* lv = p.f->lv();
+            QTreeView* lv = p.f->list_view();
             const QPoint beside(
                 lv->viewport()->width() - 10,
                 lv->visualRect(lv->model()->index(p.f->row_of("file1"), 0)).center().y());
@@ -755,9 +759,9 @@ private Q_SLOTS:
                 QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, beside);
                 QTest::qWait(QApplication::doubleClickInterval() + 50);
             }
-            t << J("wide", lv->columnWidth(0), "of", lv->viewport()->width(),
-                   lv->model()->index(0, 0).data(Qt::ToolTipRole) == name,
-                   bool(Program::editor(lv)));
+            t << joined("wide", lv->columnWidth(0), "of", lv->viewport()->width(),
+                        lv->model()->index(0, 0).data(Qt::ToolTipRole) == name,
+                        bool(Program::editor(lv)));
         };
         QVERIFY(p.scripted("window_browsing.txt", hooks));
     }
@@ -775,10 +779,10 @@ private Q_SLOTS:
         QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(&buffer, "BMP"));
         p.add("5|Fold0001|photo|.BMP-Bitmap|0|2026-01-01 10:00:00");
         store_content(p, "5", bmp);
-        p.run(L("insert into tbl_file_no(Last_File_No) values(5)"));
+        p.run(u"insert into tbl_file_no(Last_File_No) values(5)"_s);
         p.open_as("Scrollkin", "Administrator");
-        QTreeView* lv = p.f->lv();
-        const QString dir = p.templates.path() + L("/");
+        QTreeView* lv = p.f->list_view();
+        const QString dir = p.templates.path() + u"/"_s;
         QStringList opened;
         QString scratch;
         const auto double_click = [&](const char* row) {
@@ -789,16 +793,17 @@ private Q_SLOTS:
         // Delete goes by the library after a quick query found nothing; an added sub folder's
         // name edits in place, refused empty; an empty department added and deleted again.
         Program::Hooks hooks;
-        hooks[L("clicks")] = [&](Transcript& t) {
-            QVERIFY(!p.f->logic().Tree.node(L("Dpmt0005")));
-            QCOMPARE(p.f->tv()->currentIndex(), p.f->logic().Tree.node(L("Grou0003"))->index());
+        hooks[u"clicks"_s] = [&](Transcript& t) {
+            QVERIFY(!p.f->logic().Tree.node(u"Dpmt0005"_s));
+            QCOMPARE(p.f->tree_view()->currentIndex(),
+                     p.f->logic().Tree.node(u"Grou0003"_s)->index());
             // A click on a selected row's name edits it, not on a folder row, nor by a command.
             p.f->click_node("Fold0001");
             for (const char* row : {"O'Neil", "file1"}) {
                 p.f->click_row(row);
                 p.f->click_row(row);
                 QTest::qWait(QApplication::doubleClickInterval() + 50);
-                t << J(row, bool(editor(lv)));
+                t << joined(row, bool(editor(lv)));
                 if (editor(lv))
                     QTest::keyClick(editor(lv), Qt::Key_Escape);
             }
@@ -807,24 +812,24 @@ private Q_SLOTS:
             // Renamed through the menu: a character a file name cannot hold, a blank name, then one
             // with apostrophes, stored, logged and shown with who renamed it.
             p.prompter.Answer(shell::Prompt_Answer::Ok,
-                              L("Can not use the character of \r\n       / \\ ? > < * ? | "));
+                              u"Can not use the character of \r\n       / \\ ? > < * ? | "_s);
         };
-        hooks[L("dropped")] = [&](Transcript& t) {
+        hooks[u"dropped"_s] = [&](Transcript& t) {
             t << lv->model()->index(p.f->row_of("Plan 'B'"), 6).data().toString();
             // Two files dropped from a file manager (copy, move and link offered) go in, in order.
             p.f->click_node("Fold0005");
             QMimeData mime;
-            mime.setUrls({QUrl::fromLocalFile(testenv::Write_File(dir + L("a.txt"), "a")),
-                          QUrl::fromLocalFile(testenv::Write_File(dir + L("b.txt"), "bb"))});
+            mime.setUrls({QUrl::fromLocalFile(testenv::Write_File(dir + u"a.txt"_s, "a")),
+                          QUrl::fromLocalFile(testenv::Write_File(dir + u"b.txt"_s, "bb"))});
             const QPoint mid = lv->viewport()->rect().center();
             const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
             QDragEnterEvent enter(mid, offered, &mime, Qt::LeftButton, {});
             QApplication::sendEvent(lv->viewport(), &enter);
             QDropEvent drop(QPointF(mid), offered, &mime, Qt::LeftButton, {});
             QApplication::sendEvent(lv->viewport(), &drop);
-            p.note(t, L("dropped"),
-                   J(enter.isAccepted(), drop.dropAction() == Qt::CopyAction,
-                     p.one("select count(*) from Tbl_File_Data")));
+            p.note(t, u"dropped"_s,
+                   joined(enter.isAccepted(), drop.dropAction() == Qt::CopyAction,
+                          p.one("select count(*) from Tbl_File_Data")));
             // A source that only moves, and a drop onto a group, are refused where the source
             // sees it: nothing stored, nothing reported as copied.
             QDragEnterEvent move_enter(mid, Qt::MoveAction, &mime, Qt::LeftButton, {});
@@ -832,9 +837,9 @@ private Q_SLOTS:
             p.f->click_node("Grou0001");
             QDropEvent on_group(QPointF(mid), Qt::CopyAction, &mime, Qt::LeftButton, {});
             QApplication::sendEvent(lv->viewport(), &on_group);
-            p.note(t, L("refused drops"),
-                   J(move_enter.isAccepted(), on_group.isAccepted(),
-                     p.one("select count(*) from Tbl_File_Data")));
+            p.note(t, u"refused drops"_s,
+                   joined(move_enter.isAccepted(), on_group.isAccepted(),
+                          p.one("select count(*) from Tbl_File_Data")));
             p.f->click_node("Fold0005");
             // Restored to a chosen file; a double-click views a file with its program, a picture
             // in the viewer; rows dragged out offer scratch copies, gone when the browser closes.
@@ -844,28 +849,28 @@ private Q_SLOTS:
                     return true;
                 };
         };
-        hooks[L("viewed")] = [&](Transcript& t) {
-            p.note(t, L("restored"), QString::fromUtf8(testenv::Read_File(dir + L("copy.txt"))));
+        hooks[u"viewed"_s] = [&](Transcript& t) {
+            p.note(t, u"restored"_s, QString::fromUtf8(testenv::Read_File(dir + u"copy.txt"_s)));
             double_click("file1");
             scratch = p.f->logic().Tmp_For_View_Dir();
-            p.note(t, L("viewed"),
-                   J(opened.join(u','),
-                     QString::fromUtf8(testenv::Read_File(scratch + L("file1.txt"))),
-                     lv->model()->index(p.f->row_of("file1"), 4).data().toString(),
-                     lv->model()->index(p.f->row_of("file1"), 6).data().toString(),
-                     p.one("select count(*) from Tbl_File_Log where Operation='Read'")));
+            p.note(t, u"viewed"_s,
+                   joined(opened.join(u','),
+                          QString::fromUtf8(testenv::Read_File(scratch + u"file1.txt"_s)),
+                          lv->model()->index(p.f->row_of("file1"), 4).data().toString(),
+                          lv->model()->index(p.f->row_of("file1"), 6).data().toString(),
+                          p.one("select count(*) from Tbl_File_Log where Operation='Read'")));
             double_click("photo");
             QWidget* viewer = nullptr;
             QTRY_VERIFY((viewer = [] {
                 for (QWidget* w : QApplication::topLevelWidgets())
-                    if (w->objectName() == L("frmpicview") && w->isVisible())
+                    if (w->objectName() == u"frmpicview"_s && w->isVisible())
                         return w;
                 return static_cast<QWidget*>(nullptr);
             }()));
             viewer->close();
             QCOMPARE(opened.size(), 1);
         };
-        hooks[L("dragged")] = [&](Transcript& t) {
+        hooks[u"dragged"_s] = [&](Transcript& t) {
             const QPoint from =
                 lv->visualRect(lv->model()->index(p.f->row_of("Plan 'B'"), 0)).center();
             QTest::mousePress(lv->viewport(), Qt::LeftButton, {}, from);
@@ -880,11 +885,11 @@ private Q_SLOTS:
             QStringList urls;
             for (const QUrl& url : drag->mimeData()->urls())
                 urls << url.toLocalFile().remove(scratch);
-            p.note(t, L("dragged out"),
-                   J(drag->supportedActions() == Qt::CopyAction, urls.join(u',')));
-            QVERIFY(QDir().mkpath(scratch + L("sub"))); // closing empties it of files only
+            p.note(t, u"dragged out"_s,
+                   joined(drag->supportedActions() == Qt::CopyAction, urls.join(u',')));
+            QVERIFY(QDir().mkpath(scratch + u"sub"_s)); // closing empties it of files only
             p.main.reset();
-            QVERIFY(!QFile::exists(scratch + L("file1.txt")) && QDir(scratch + L("sub")).exists());
+            QVERIFY(!QFile::exists(scratch + u"file1.txt"_s) && QDir(scratch + u"sub"_s).exists());
         };
         QVERIFY(p.scripted("window_editing.txt", hooks));
     }
@@ -895,15 +900,15 @@ private Q_SLOTS:
     void catalogue_edits() {
         Program p("");
         QVERIFY(p.scripted("hierarchy.txt",
-                           {{L("sequences"), [&](Transcript& t) {
-                                 QCOMPARE(browser::Replicate_Type(L("uselog")), QString());
-                                 t << browser::Next_Id(p.c, L("com"));
+                           {{u"sequences"_s, [&](Transcript& t) {
+                                 QCOMPARE(browser::Replicate_Type(u"uselog"_s), QString());
+                                 t << browser::Next_Id(p.c, u"com"_s);
                                  try {
-                                     browser::Next_Id(p.c, L("cat"));
+                                     browser::Next_Id(p.c, u"cat"_s);
                                      QFAIL("a full sequence wrapped");
                                  } catch (const db::Error& e) {
-                                     t << J(e.number() == browser::Err_Sequence_Full,
-                                            e.description());
+                                     t << joined(e.number() == browser::Err_Sequence_Full,
+                                                 e.description());
                                  }
                              }}}));
     }
@@ -914,13 +919,13 @@ private Q_SLOTS:
         Program p(Catalogue);
         p.add(Files);
         store_content(p, "2", "two");
-        testenv::Write_File(p.templates.path() + L("/notes.txt"), "n");
+        testenv::Write_File(p.templates.path() + u"/notes.txt"_s, "n");
         // Over the accounts only the account menu, with or without a row; a backup sent from
         // there anyway files nothing under the user list. A password refused stops a command;
         // the top count keeps the leading digits typed. File commands go by where each listed
         // file is filed, not by the letter a menu left.
-        QVERIFY(p.scripted("window_roles.txt", {{L("single"), [&](Transcript&) {
-                                                     QCOMPARE(p.f->lv()->selectionMode(),
+        QVERIFY(p.scripted("window_roles.txt", {{u"single"_s, [&](Transcript&) {
+                                                     QCOMPARE(p.f->list_view()->selectionMode(),
                                                               QAbstractItemView::SingleSelection);
                                                  }}}));
     }
@@ -929,16 +934,16 @@ private Q_SLOTS:
     void quick_query() {
         Program p(Catalogue);
         Program::Hooks hooks;
-        hooks[L("conditions")] = [](Transcript& t) { // for ' pl'an%_[ ' by o'hara
-            for (const char* group : {"All Group", "Office"})
+        hooks[u"conditions"_s] = [](Transcript& t) { // for ' pl'an%_[ ' by o'hara
+            for (const QString& group : {u"All Group"_s, u"Office"_s})
                 for (bool admin : {true, false})
-                    t << J(group, admin,
-                           browser::Quick_Query::Condition(L(group), L("Grou0001"), L(" pl'an%_[ "),
-                                                           L("o'hara"), admin));
+                    t << joined(group, admin,
+                                browser::Quick_Query::Condition(
+                                    group, u"Grou0001"_s, u" pl'an%_[ "_s, u"o'hara"_s, admin));
         };
         // The box holds 255 characters; the query itself refuses a longer text all the same.
-        hooks[L("wide")] = [&](Transcript&) {
-            p.w<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
+        hooks[u"wide"_s] = [&](Transcript&) {
+            p.widget<QComboBox>("Cmbquery")->lineEdit()->setMaxLength(300);
         };
         QVERIFY(p.scripted("quick_query.txt", hooks));
     }
@@ -957,11 +962,13 @@ private Q_SLOTS:
         p.add(Files);
         QVERIFY(p.scripted(
             "window_search.txt",
-            {{L("sizes"), [&](Transcript&) {
-                  const auto x = [&](const char* name) { return child(p.box(), name)->geometry(); };
-                  QVERIFY(x("txtSizeFrom").width() > 10 && x("txtSizeTo").width() > 10);
-                  QVERIFY(x("txtSizeFrom").right() < x("txtSizeTo").left());
-                  QVERIFY(x("txtSizeTo").right() < x("lblSize").right());
+            {{u"sizes"_s, [&](Transcript&) {
+                  const auto rect_of = [&](const char* name) {
+                      return child(p.box(), name)->geometry();
+                  };
+                  QVERIFY(rect_of("txtSizeFrom").width() > 10 && rect_of("txtSizeTo").width() > 10);
+                  QVERIFY(rect_of("txtSizeFrom").right() < rect_of("txtSizeTo").left());
+                  QVERIFY(rect_of("txtSizeTo").right() < rect_of("lblSize").right());
                   QVERIFY(child(p.box(), "Frame2")->isAncestorOf(child(p.box(), "DTPt")));
               }}}));
     }

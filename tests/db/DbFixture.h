@@ -19,14 +19,14 @@ inline QString Rows(db::Connection& c, const QString& sql) {
         QStringList fields;
         for (int i = 0; i < r.field_count(); ++i) {
             const QDateTime d = db::To_Date_Time(r.field(i));
-            fields << (r.is_null(i) ? QStringLiteral("NULL")
+            fields << (r.is_null(i) ? u"NULL"_s
                        : d.isValid() && qAbs(d.secsTo(QDateTime::currentDateTime())) < 120
-                           ? QStringLiteral("<now>")
+                           ? u"<now>"_s
                            : r.text(i));
         }
-        out << fields.join(QLatin1Char('|'));
+        out << fields.join(u'|');
     }
-    return out.join(QLatin1String("; "));
+    return out.join(u"; "_s);
 }
 // A fresh library through the backend under test, and helpers to write what it holds.
 struct Db_Fixture {
@@ -37,8 +37,7 @@ struct Db_Fixture {
     Db_Fixture() { c.Open(lib.connection_string); }
     void run(const QString& sql) { c.Run_Statement(sql); }
     std::unique_ptr<db::Blob_Writer> writer(const QString& no, qint64 size) {
-        return c.Begin_Blob_Write(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
-                                  QStringLiteral("file_no"), no, size);
+        return c.Begin_Blob_Write(u"Tbl_File_Data"_s, u"file_data"_s, u"file_no"_s, no, size);
     }
     // Writes content as the file store does: the remainder first, then whole pieces.
     void store(const QString& no, const QByteArray& content) {
@@ -50,8 +49,7 @@ struct Db_Fixture {
         w->commit();
     }
     QByteArray load(const QString& no) {
-        auto r = c.Open_Blob_Read(QStringLiteral("Tbl_File_Data"), QStringLiteral("file_data"),
-                                  QStringLiteral("file_no"), no);
+        auto r = c.Open_Blob_Read(u"Tbl_File_Data"_s, u"file_data"_s, u"file_no"_s, no);
         QByteArray out, buf(Piece, Qt::Uninitialized);
         for (qint64 got; (got = r->read(buf.data(), Piece)) > 0;)
             out.append(buf.constData(), got);

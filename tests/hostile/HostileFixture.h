@@ -38,11 +38,11 @@ inline QStringList Rows_Of(db::Connection& c, const QString& sql) {
 // What no text may change by being run as SQL: the library's tables and its accounts (all but
 // `except`, the one a test adds itself).
 inline QStringList Library_Guard(db::Connection& c, const QString& except = QString()) {
-    QStringList out = Rows_Of(c, QStringLiteral("select name from sqlite_master where "
-                                                "type='table' order by name"));
-    out << Rows_Of(c, QStringLiteral("select UID,PWD,Name,Sys_Role,User_deny,Remark from "
-                                     "tbl_user where UID<>'") +
-                          db::Quote_Sql(except) + QStringLiteral("' order by UID"));
+    QStringList out = Rows_Of(c, u"select name from sqlite_master where "
+                                 u"type='table' order by name"_s);
+    out << Rows_Of(c, u"select UID,PWD,Name,Sys_Role,User_deny,Remark from "
+                      u"tbl_user where UID<>'"_s +
+                          db::Quote_Sql(except) + u"' order by UID"_s);
     return out;
 }
 
@@ -50,5 +50,5 @@ inline QStringList Library_Guard(db::Connection& c, const QString& except = QStr
 // around it, and the box holds 20 characters.
 inline QString Login_For(const QString& text) {
     const QString uid = hostile::Fit(text, admin::User_Form::Login_Name_Limit).trimmed();
-    return uid.isEmpty() ? QStringLiteral("blank") : uid;
+    return uid.isEmpty() ? u"blank"_s : uid;
 }

@@ -33,11 +33,11 @@ private Q_SLOTS:
         Admin_Fixture& x = *admin_;
         const QStringList guard = Library_Guard(x.f.c);
         QStringList keys;
-        QString key = QStringLiteral("catlog");
+        QString key = u"catlog"_s;
         x.browser.Open();
         for (int level = 0; level < 4; ++level) {
             x.browser.Tree.select(key);
-            x.browser.main_mnu_proc(QStringLiteral("add"));
+            x.browser.main_mnu_proc(u"add"_s);
             key = browser::Catalogue_Tree::key_of(x.browser.Tree.selected());
             QCOMPARE(x.browser.Catalogue_Edit.End_Edit(key, text),
                      browser::Hierarchy::Edit_End::Stored);
@@ -65,8 +65,8 @@ private Q_SLOTS:
         Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
         // Texts that share a login name: the account of an earlier row goes first.
-        x.f.run(QStringLiteral("delete from tbl_user where uid='") + db::Quote_Sql(uid) + u'\'');
-        x.browser.Node_Click(QStringLiteral("User"));
+        x.f.run(u"delete from tbl_user where uid='"_s + db::Quote_Sql(uid) + u'\'');
+        x.browser.Node_Click(u"User"_s);
         const QStringList guard = Library_Guard(x.f.c);
         admin::User_Form form(x.browser, x.window, x.f.c, x.prompter);
         form.login_name = uid;
@@ -74,7 +74,7 @@ private Q_SLOTS:
         form.password = form.confirm_password =
             hostile::Fit(text, admin::User_Form::Password_Limit);
         form.remark = hostile::Fit(text, admin::User_Form::Remark_Limit);
-        x.prompter.Answer(shell::Prompt_Answer::Ok, QStringLiteral("User add successful!"));
+        x.prompter.Answer(shell::Prompt_Answer::Ok, u"User add successful!"_s);
         QCOMPARE(form.Save(), admin::User_Form::Save_Outcome::Close);
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
@@ -89,25 +89,24 @@ private Q_SLOTS:
         QCOMPARE(browser::List_Model::Display_Text(row.cells.at(3)), form.remark);
 
         // An edit of the account writes the same texts over it.
-        back.user_name = form.user_name + QStringLiteral("'");
-        x.prompter.Answer(shell::Prompt_Answer::Ok, QStringLiteral("User edit successful!"));
+        back.user_name = form.user_name + u"'"_s;
+        x.prompter.Answer(shell::Prompt_Answer::Ok, u"User edit successful!"_s);
         QCOMPARE(back.Save(), admin::User_Form::Save_Outcome::Close);
-        QCOMPARE(Rows_Of(x.f.c, QStringLiteral("select name from tbl_user where uid='") +
-                                    db::Quote_Sql(uid) + u'\''),
-                 QStringList{back.user_name});
+        QCOMPARE(
+            Rows_Of(x.f.c, u"select name from tbl_user where uid='"_s + db::Quote_Sql(uid) + u'\''),
+            QStringList{back.user_name});
         QCOMPARE(Library_Guard(x.f.c, uid), guard);
 
-        db::Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"),
-                         x.f.lib.connection_string);
+        db::Save_Setting(u"ConStr"_s, u"value"_s, x.f.lib.connection_string);
         db::Connection c;
         shell::Login_Attempts = 0;
         shell::Sign_In sign_in(
             c, x.prompter, [](const QString&, const QString&) { return std::optional<QString>(); });
         QCOMPARE(sign_in.Login(uid, form.password, text).outcome, shell::Login_Outcome::Signed_In);
         QCOMPARE(db::session::Cur_User, uid);
-        QCOMPARE(db::session::Cur_Role, QStringLiteral("User"));
-        QCOMPARE(db::Get_Setting(QStringLiteral("usename"), QStringLiteral("name")), uid);
-        QCOMPARE(db::Get_Setting(QStringLiteral("lastServer"), QStringLiteral("name")), text);
+        QCOMPARE(db::session::Cur_Role, u"User"_s);
+        QCOMPARE(db::Get_Setting(u"usename"_s, u"name"_s), uid);
+        QCOMPARE(db::Get_Setting(u"lastServer"_s, u"name"_s), text);
         QCOMPARE(shell::Login_Attempts, qint16(0));
     }
 
@@ -119,25 +118,22 @@ private Q_SLOTS:
     void sign_in_refuses_hostile_credentials() {
         QFETCH(QString, text);
         const testenv::Fresh_Library& lib = catalogue_->lib;
-        db::Save_Setting(QStringLiteral("ConStr"), QStringLiteral("value"), lib.connection_string);
+        db::Save_Setting(u"ConStr"_s, u"value"_s, lib.connection_string);
         db::Connection c;
         Fake_Prompter prompter;
         shell::Sign_In sign_in(
             c, prompter, [](const QString&, const QString&) { return std::optional<QString>(); });
         shell::Login_Attempts = 0;
-        QCOMPARE(
-            sign_in.Login(QStringLiteral("Scrollkin"), QStringLiteral("Hollowfen"), {}).outcome,
-            shell::Login_Outcome::Signed_In);
+        QCOMPARE(sign_in.Login(u"Scrollkin"_s, u"Hollowfen"_s, {}).outcome,
+                 shell::Login_Outcome::Signed_In);
         // A refusal closes the connection under test: the guard looks through its own.
         db::Connection look;
         look.Open(lib.connection_string);
         const QStringList guard = Library_Guard(look);
-        for (const auto& [name, password] :
-             {std::pair{text, text}, std::pair{QStringLiteral("Scrollkin"), text},
-              std::pair{text, QStringLiteral("Hollowfen")}}) {
+        for (const auto& [name, password] : {std::pair{text, text}, std::pair{u"Scrollkin"_s, text},
+                                             std::pair{text, u"Hollowfen"_s}}) {
             shell::Login_Attempts = 0;
-            prompter.Answer(shell::Prompt_Answer::Ok,
-                            QStringLiteral("Invalid user name or password!"));
+            prompter.Answer(shell::Prompt_Answer::Ok, u"Invalid user name or password!"_s);
             QCOMPARE(sign_in.Login(name, password, {}).outcome, shell::Login_Outcome::Refused);
             QCOMPARE(Library_Guard(look), guard);
         }
@@ -156,21 +152,20 @@ private Q_SLOTS:
         Admin_Fixture& x = *admin_;
         const QString uid = Login_For(text);
         const QString q = db::Quote_Sql(uid);
-        x.f.run(QStringLiteral("delete from tbl_user where uid='%1'").arg(q));
-        x.f.run(QStringLiteral("delete from tbl_file_log where User_Name='%1'").arg(q));
-        x.f.user(q, db::Quote_Sql(text), QStringLiteral("User"));
-        x.f.run(QStringLiteral("insert into tbl_file_log (file_no,User_Name,Operation) values "
-                               "('2','%1','Backup')")
-                    .arg(q));
+        x.f.run(u"delete from tbl_user where uid='%1'"_s.arg(q));
+        x.f.run(u"delete from tbl_file_log where User_Name='%1'"_s.arg(q));
+        x.f.user(q, db::Quote_Sql(text), u"User"_s);
+        x.f.run(u"insert into tbl_file_log (file_no,User_Name,Operation) values "
+                u"('2','%1','Backup')"_s.arg(q));
         const QStringList guard = Library_Guard(x.f.c);
         x.browser.Open();
-        const QStandardItem* node = x.browser.Tree.node(QStringLiteral("uselog") + uid);
-        QVERIFY2(node, qPrintable(QStringLiteral("no log book node for ") + uid));
+        const QStandardItem* node = x.browser.Tree.node(u"uselog"_s + uid);
+        QVERIFY2(node, qPrintable(u"no log book node for "_s + uid));
         QCOMPARE(node->text(), text);
-        x.browser.Node_Click(QStringLiteral("uselog") + uid);
-        x.browser.main_mnu_proc(QStringLiteral("all_log"));
+        x.browser.Node_Click(u"uselog"_s + uid);
+        x.browser.main_mnu_proc(u"all_log"_s);
         QCOMPARE(x.browser.List.Row_Count(), 1);
-        QCOMPARE(x.browser.List.Row(0).text, QStringLiteral("sheet"));
+        QCOMPARE(x.browser.List.Row(0).text, u"sheet"_s);
         QCOMPARE(Library_Guard(x.f.c), guard);
     }
 
@@ -183,19 +178,18 @@ private Q_SLOTS:
         for (const hostile::Text& t : hostile::Texts()) {
             if (!Backend_Takes(t.text))
                 continue;
-            names << QStringLiteral("<") + t.text + QStringLiteral(">");
+            names << u"<"_s + t.text + u">"_s;
             // What a wildcard would wrongly match.
             QString decoy = t.text;
-            decoy.replace(u'%', QStringLiteral("XY")).replace(u'_', u'Z').replace(u'[', u'(');
+            decoy.replace(u'%', u"XY"_s).replace(u'_', u'Z').replace(u'[', u'(');
             decoy.replace(u'\\', u'/');
-            names << QStringLiteral("<") + decoy + QStringLiteral(">");
+            names << u"<"_s + decoy + u">"_s;
         }
         names.removeDuplicates();
         for (int i = 0; i < names.size(); ++i)
-            f.run(QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) "
-                                 "values ('") +
-                  QString::number(i + 1) + QStringLiteral("','Fold0001','") +
-                  db::Quote_Sql(names[i]) + QStringLiteral("')"));
+            f.run(u"insert into Tbl_File_Information (File_NO,Folder_NO,File_Name) "
+                  u"values ('"_s +
+                  QString::number(i + 1) + u"','Fold0001','"_s + db::Quote_Sql(names[i]) + u"')"_s);
         const QStringList guard = Library_Guard(f.c);
         for (const hostile::Text& t : hostile::Texts()) {
             if (!Backend_Takes(t.text))
@@ -205,9 +199,9 @@ private Q_SLOTS:
                 if (n.contains(t.text, Qt::CaseInsensitive))
                     expected << n;
             QStringList found =
-                Rows_Of(f.c, QStringLiteral("select File_Name from Tbl_File_Information where "
-                                            "file_name like '%") +
-                                 db::Quote_Like(t.text) + QStringLiteral("%'") + db::Like_Escape);
+                Rows_Of(f.c, u"select File_Name from Tbl_File_Information where "
+                             u"file_name like '%"_s +
+                                 db::Quote_Like(t.text) + u"%'"_s + db::Like_Escape);
             found.sort();
             expected.sort();
             QVERIFY2(found == expected, t.name);

@@ -3,6 +3,8 @@
 // Documents of each kind the extractor reads, written at test time: zipped XML by libzip, PDF
 // by QPdfWriter, pictures of text by QPainter.
 
+#include "TestEnv.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -25,7 +27,7 @@ using Parts = std::vector<std::pair<const char*, QByteArray>>;
 // A zip of the parts in order, deflated (or stored, for a "mimetype" first part as ODF wants).
 inline QByteArray Zip(const Parts& parts) {
     QTemporaryDir dir;
-    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("doc.zip")));
+    const QByteArray path = QFile::encodeName(dir.filePath(u"doc.zip"_s));
     int error = 0;
     zip_t* z = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!z)
@@ -40,7 +42,7 @@ inline QByteArray Zip(const Parts& parts) {
     }
     if (zip_close(z) != 0)
         qFatal("zip_close failed");
-    QFile f(dir.filePath(QStringLiteral("doc.zip")));
+    QFile f(dir.filePath(u"doc.zip"_s));
     f.open(QIODevice::ReadOnly);
     return f.readAll();
 }
@@ -69,7 +71,7 @@ inline QImage Picture_Of_Text(const QStringList& lines) {
     QImage image(1400, 140 * int(lines.size()) + 60, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(u"DejaVu Sans"_s);
     font.setPixelSize(72);
     p.setFont(font);
     p.setPen(Qt::black);
@@ -99,7 +101,7 @@ inline QByteArray Pdf(const QStringList& lines, bool scanned = false) {
         const QImage image = Picture_Of_Text(lines);
         p.drawImage(QRect(0, 0, pdf.width(), pdf.width() * image.height() / image.width()), image);
     } else {
-        QFont font(QStringLiteral("DejaVu Sans"));
+        QFont font(u"DejaVu Sans"_s);
         font.setPointSize(11);
         p.setFont(font);
         for (int i = 0; i < lines.size(); ++i)

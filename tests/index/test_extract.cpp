@@ -95,7 +95,7 @@ class Test_Extract : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        Write(QStringLiteral("secret"), "classified");
+        Write(u"secret"_s, "classified");
         // The extractor the build made, whatever is installed elsewhere.
         qputenv("SCROLLKIN_EXTRACT", SCROLLKIN_EXTRACT_EXE);
     }
@@ -115,14 +115,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
         const int M = 8 << 20;
-        const QStringList eng{QStringLiteral("eng")};
+        const QStringList eng{u"eng"_s};
         auto row = [&](const char* tag, const char* name, const QByteArray& content,
                        const char* expect, const char* present, const char* absent = "",
-                       int max_text = 8 << 20, QStringList languages = {QStringLiteral("eng")},
+                       int max_text = 8 << 20, QStringList languages = {u"eng"_s},
                        const QByteArray& fault = {}, int seconds = 30) {
             QTest::addRow("%s", tag) << QString::fromUtf8(name) << content << fault << max_text
                                      << seconds << languages << QString::fromUtf8(expect)
-                                     << testenv::List(present, '|') << testenv::List(absent, '|');
+                                     << testenv::Split_Text(QString::fromUtf8(present), u'|')
+                                     << testenv::Split_Text(QString::fromUtf8(absent), u'|');
         };
         // Plain text in its encodings; the name's extension does not matter for plain text.
         row("utf-8", "notes.txt", "Harbour ledger\r\nna\xc3\xafve caf\xc3\xa9\n", "text",
@@ -190,16 +191,15 @@ private Q_SLOTS:
                       "</office:spreadsheet>"),
             "text", "north 17");
         // PDF and pictures: the text layer, and OCR where there is none.
-        const QStringList survey{QStringLiteral("Meridian compass survey"),
-                                 QStringLiteral("Second line here")};
+        const QStringList survey{u"Meridian compass survey"_s, u"Second line here"_s};
         const QByteArray pdf = docs::Pdf(survey);
         row("pdf text layer", "survey.pdf", pdf, "text", "meridian compass survey|second line");
-        const QStringList scanned{QStringLiteral("HARBOUR LANTERN"), QStringLiteral("QUARTZ 1987")};
+        const QStringList scanned{u"HARBOUR LANTERN"_s, u"QUARTZ 1987"_s};
         row("pdf scanned page", "scan.pdf", docs::Pdf(scanned, true), "text",
             "harbour lantern|quartz");
         // Languages not installed fall back to English.
         row("picture", "photo.png", docs::Png(docs::Picture_Of_Text(scanned)), "text",
-            "harbour lantern|quartz", "", M, {QStringLiteral("xx_none"), QStringLiteral("../eng")});
+            "harbour lantern|quartz", "", M, {u"xx_none"_s, u"../eng"_s});
         // Hostile and broken files.
         row("pdf truncated", "survey.pdf", pdf.left(pdf.size() / 3), "The PDF is damaged.", "");
         row("zip bomb", "bomb.docx", Zip_Bomb(), "The document inflates to more than 32 MiB.", "",
@@ -216,10 +216,8 @@ private Q_SLOTS:
         // Entities: expanded a billion times, or naming a file of this machine.
         QByteArray laughs = "<!ENTITY l0 \"lol\">";
         for (int i = 1; i < 10; ++i)
-            laughs += QStringLiteral("<!ENTITY l%1 \"%2\">")
-                          .arg(i)
-                          .arg(QStringLiteral("&l%1;").arg(i - 1).repeated(10))
-                          .toUtf8();
+            laughs +=
+                u"<!ENTITY l%1 \"%2\">"_s.arg(i).arg(u"&l%1;"_s.arg(i - 1).repeated(10)).toUtf8();
         auto with_dtd = [](const QByteArray& dtd, const QByteArray& text) {
             return docs::Zip(
                 {{"[Content_Types].xml", "<Types/>"},
@@ -233,8 +231,8 @@ private Q_SLOTS:
         row("billion laughs", "laughs.docx", with_dtd(laughs, "start &l9; end"),
             "The document is damaged: word/document.xml is no well-formed XML.", "");
         row("external entity", "xxe.docx",
-            with_dtd("<!ENTITY x SYSTEM \"file://" +
-                         QFile::encodeName(dir_.filePath(QStringLiteral("secret"))) + "\">",
+            with_dtd("<!ENTITY x SYSTEM \"file://" + QFile::encodeName(dir_.filePath(u"secret"_s)) +
+                         "\">",
                      "start &x; end"),
             "text", "start end", "classified");
         row("broken zip", "bad.docx", QByteArray("PK\x03\x04") + QByteArray(200, 'x'),
@@ -266,8 +264,7 @@ private Q_SLOTS:
         QFETCH(QStringList, absent);
         // A temporary copy, as the program hands it over: the type comes from the content and
         // the original name.
-        const QString path =
-            Write(QString::fromUtf8(QTest::currentDataTag()) + QStringLiteral(".tmp"), content);
+        const QString path = Write(QString::fromUtf8(QTest::currentDataTag()) + u".tmp"_s, content);
         Extraction_Limits limits;
         limits.max_text_bytes = max_text;
         limits.seconds = seconds;
@@ -280,9 +277,9 @@ private Q_SLOTS:
             const Fault f(fault);
             return Extract_File(path, name, limits);
         }();
-        QCOMPARE(e.extractor, QStringLiteral("scrollkin-extract"));
-        QCOMPARE(e.version, QStringLiteral("2.0"));
-        if (expect != QLatin1String("text") && expect != QLatin1String("exact")) {
+        QCOMPARE(e.extractor, u"scrollkin-extract"_s);
+        QCOMPARE(e.version, u"2.0"_s);
+        if (expect != u"text"_s && expect != u"exact"_s) {
             QCOMPARE(e.reason, expect);
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
             QVERIFY(!e.extractor_failed); // the file's own fault: not tried again
@@ -294,29 +291,29 @@ private Q_SLOTS:
         }
         QVERIFY2(e.outcome == Extraction_Outcome::Indexed, qPrintable(e.reason));
         QVERIFY(e.text.toUtf8().size() <= max_text);
-        if (expect == QLatin1String("exact")) {
+        if (expect == u"exact"_s) {
             QCOMPARE(e.text, present.value(0));
             return;
         }
         const QString text = Flat(e.text);
         for (const QString& words : present)
-            QVERIFY2(text.contains(words), qPrintable(words + QStringLiteral(" not in: ") + text));
+            QVERIFY2(text.contains(words), qPrintable(words + u" not in: "_s + text));
         for (const QString& words : absent)
-            QVERIFY2(!text.contains(words), qPrintable(words + QStringLiteral(" in: ") + text));
+            QVERIFY2(!text.contains(words), qPrintable(words + u" in: "_s + text));
     }
 
     // The program's way: one run at a time, Finished from the event loop, once; a hung child
     // killed at the limit; a cancelled run silent; a receiver of Finished free to start the
     // next file; an extractor that is missing reported like a file that cannot be read.
     void asynchronous_run() {
-        const QString first = Write(QStringLiteral("first.txt"), "first file");
-        const QString second = Write(QStringLiteral("second.txt"), "second file");
+        const QString first = Write(u"first.txt"_s, "first file");
+        const QString second = Write(u"second.txt"_s, "second file");
         Extractor_Run run;
         QList<Extraction> got;
         connect(&run, &Extractor_Run::Finished, this, [&](const Extraction& e) {
             got << e;
-            if (e.text == QLatin1String("first file"))
-                run.Start(second, QStringLiteral("second.txt"));
+            if (e.text == u"first file"_s)
+                run.Start(second, u"second.txt"_s);
         });
         Extraction_Limits one_second;
         one_second.seconds = 1;
@@ -325,60 +322,59 @@ private Q_SLOTS:
         clock.start();
         {
             const Fault hang("hang");
-            run.Start(first, QStringLiteral("first.txt"), one_second);
+            run.Start(first, u"first.txt"_s, one_second);
         }
         QVERIFY(run.Busy());
         // Only the kill at the limit ends a hung child; the wait is for a loaded machine.
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 1, 60000);
         QVERIFY(clock.elapsed() >= 950); // the limit's timer is coarse: up to 5% early
-        QCOMPARE(got[0].reason, QStringLiteral("The extractor stopped after 1 second."));
+        QCOMPARE(got[0].reason, u"The extractor stopped after 1 second."_s);
         QVERIFY(!run.Busy());
 
-        run.Start(first, QStringLiteral("first.txt"));
+        run.Start(first, u"first.txt"_s);
         run.Cancel();
         QVERIFY(!run.Busy());
         QTest::qWait(500);
         QCOMPARE(got.size(), 1);
 
         // A second Start replaces the first; the receiver then chains the second file.
-        run.Start(second, QStringLiteral("second.txt"));
-        run.Start(first, QStringLiteral("first.txt"));
+        run.Start(second, u"second.txt"_s);
+        run.Start(first, u"first.txt"_s);
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 3, 5000);
-        QCOMPARE(got[1].text, QStringLiteral("first file"));
-        QCOMPARE(got[2].text, QStringLiteral("second file"));
+        QCOMPARE(got[1].text, u"first file"_s);
+        QCOMPARE(got[2].text, u"second file"_s);
         QVERIFY(!run.Busy());
         QTest::qWait(300);
         QCOMPARE(got.size(), 3);
 
         qputenv("SCROLLKIN_EXTRACT", "/nonexistent/scrollkin-extract");
-        const Extraction direct = Extract_File(first, QStringLiteral("first.txt"));
-        run.Start(first, QStringLiteral("first.txt"));
+        const Extraction direct = Extract_File(first, u"first.txt"_s);
+        run.Start(first, u"first.txt"_s);
         qputenv("SCROLLKIN_EXTRACT", SCROLLKIN_EXTRACT_EXE);
         QCOMPARE(got.size(), 3); // not from inside Start
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 4, 5000);
         for (const Extraction& e : {direct, got[3]}) {
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
             QVERIFY(e.extractor_failed);
-            QVERIFY2(
-                e.reason.startsWith(QLatin1String("The text extractor could not be started: ")),
-                qPrintable(e.reason));
+            QVERIFY2(e.reason.startsWith(u"The text extractor could not be started: "_s),
+                     qPrintable(e.reason));
         }
 
         // An extractor gone wrong that writes without end is stopped at the text limit.
-        const QString flood = Write(QStringLiteral("flood"),
-                                    "#!/bin/sh\n[ \"$1\" = --version ] && exec echo extractor 9\n"
-                                    "exec yes flood\n");
+        const QString flood =
+            Write(u"flood"_s, "#!/bin/sh\n[ \"$1\" = --version ] && exec echo extractor 9\n"
+                              "exec yes flood\n");
         QFile(flood).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         qputenv("SCROLLKIN_EXTRACT", QFile::encodeName(flood));
         Extraction_Limits small;
         small.max_text_bytes = 100000;
-        const Extraction flooded = Extract_File(first, QStringLiteral("first.txt"), small);
-        run.Start(first, QStringLiteral("first.txt"), small);
+        const Extraction flooded = Extract_File(first, u"first.txt"_s, small);
+        run.Start(first, u"first.txt"_s, small);
         qputenv("SCROLLKIN_EXTRACT", SCROLLKIN_EXTRACT_EXE);
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 5, 5000);
         for (const Extraction& e : {flooded, got[4]}) {
-            QCOMPARE(e.reason, QStringLiteral("The extractor wrote more text than allowed."));
-            QCOMPARE(e.version, QStringLiteral("9"));
+            QCOMPARE(e.reason, u"The extractor wrote more text than allowed."_s);
+            QCOMPARE(e.version, u"9"_s);
             QVERIFY(e.text.isEmpty());
         }
     }
@@ -389,8 +385,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
         auto row = [](const char* tag, const char* arguments, int code, const char* said) {
-            QTest::addRow("%s", tag)
-                << testenv::List(arguments, ' ') << code << QString::fromUtf8(said);
+            QTest::addRow("%s", tag) << testenv::Split_Text(QString::fromUtf8(arguments), u' ')
+                                     << code << QString::fromUtf8(said);
         };
         row("version", "--version", 0, "scrollkin-extract 2.0");
         row("no file", "--max-text 10", 64, "scrollkin-extract: no file given");
@@ -407,15 +403,15 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(int, code);
         QFETCH(QString, said);
-        Write(QStringLiteral("-dash.txt"), "dashed name");
+        Write(u"-dash.txt"_s, "dashed name");
         QProcess p;
         p.setWorkingDirectory(dir_.path());
-        p.start(QStringLiteral(SCROLLKIN_EXTRACT_EXE), arguments);
+        p.start(QString::fromUtf8(SCROLLKIN_EXTRACT_EXE), arguments);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), code);
         const QByteArray out = code == 0 ? p.readAllStandardOutput() : p.readAllStandardError();
-        QCOMPARE(QString::fromUtf8(out).section(QLatin1Char('\n'), 0, 0), said);
+        QCOMPARE(QString::fromUtf8(out).section(u'\n', 0, 0), said);
     }
 };
 

@@ -47,7 +47,7 @@ struct Index_Fixture : Store_Fixture {
     QString found() const {
         QStringList out;
         for (const browser::List_Row& r : rows())
-            if (r.key.startsWith(u"file"))
+            if (r.key.startsWith(u"file"_s))
                 out << r.text + u'#' + r.tag;
         return out.join(u' ');
     }
@@ -72,66 +72,66 @@ struct Index_Fixture : Store_Fixture {
         for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
             const QString step = command.trimmed().section(u' ', 0, 0);
             const QString a = command.trimmed().section(u' ', 1);
-            if (step == u"as") {
+            if (step == u"as"_s) {
                 Sign_In_As(f.c, a.section(u' ', 0, 0), a.section(u' ', 1));
                 browser.Open();
-            } else if (step == u"pdf") {
+            } else if (step == u"pdf"_s) {
                 pdf(a.section(u'|', 0, 0), a.section(u'|', 1));
                 t.Field(u"outcome"_s,
                         QString::number(
                             int(backup->Backup_File(path(a.section(u'|', 0, 0)), false).outcome)));
-            } else if (step == u"wait") {
+            } else if (step == u"wait"_s) {
                 t.Field(u"idle"_s, QString::number(queue.Wait_Until_Idle()));
-                t.Field(u"indexing"_s, status.indexing.join(u" / "));
+                t.Field(u"indexing"_s, status.indexing.join(u" / "_s));
                 status.indexing.clear();
-            } else if (step == u"find" || step == u"name") {
-                strip.contents = step == u"find";
+            } else if (step == u"find"_s || step == u"name"_s) {
+                strip.contents = step == u"find"_s;
                 strip.group = a.section(u'|', 0, 0);
                 strip.query = a.section(u'|', 1);
                 status.captions.clear();
                 quick->Run();
                 t.Field(u"found"_s, found());
                 t.Field(u"caption"_s, status.caption);
-            } else if (step == u"tips") {
+            } else if (step == u"tips"_s) {
                 // A content query as the window runs it; each file row's tool tip.
                 strip.contents = true;
                 strip.group = a.section(u'|', 0, 0);
                 strip.query = a.section(u'|', 1);
                 tips.Run([this] { quick->Run(); }, true, strip.query);
                 for (const browser::List_Row& r : rows())
-                    if (r.key.startsWith(u"file"))
+                    if (r.key.startsWith(u"file"_s))
                         t << r.text + u": "_s +
                                  browser.List
                                      .data(browser.List.index(row_of(r.text), 0), Qt::ToolTipRole)
                                      .toString();
-            } else if (step == u"select") {
+            } else if (step == u"select"_s) {
                 select({row_of(a)});
-            } else if (step == u"rename") {
+            } else if (step == u"rename"_s) {
                 const int row = row_of(a.section(u'|', 0, 0));
                 select({row});
                 t.Field(u"renamed"_s, QString::number(ops->Rename_File(row, a.section(u'|', 1))));
-            } else if (step == u"snippet") {
+            } else if (step == u"snippet"_s) {
                 t.Field(u"snippet"_s,
                         text_index::Snippet(f.c, a.section(u'|', 0, 0), a.section(u'|', 1)));
-            } else if (step == u"texts") {
+            } else if (step == u"texts"_s) {
                 t << rows(u"select File_NO,Extractor,Outcome,Reason,File_Text from Tbl_File_Text "
                           "order by cast(File_NO as int)"_s);
-            } else if (step == u"drop" || step == u"block") {
+            } else if (step == u"drop"_s || step == u"block"_s) {
                 f.c.Run_Native(u"drop table Tbl_File_Text"_s);
                 f.c.Run_Native(u"drop table Tbl_File_Text_Index"_s);
                 // A table in the way: the text tables cannot be made, as for an account that
                 // may not create tables.
-                if (step == u"block")
+                if (step == u"block"_s)
                     f.c.Run_Native(u"create table Tbl_File_Text_Index (x)"_s);
                 f.c.Open(f.lib.connection_string);
-            } else if (step == u"tables") {
+            } else if (step == u"tables"_s) {
                 t.Field(u"text tables"_s,
                         native(u"select count(*) from sqlite_master where name in "
                                "('Tbl_File_Text','Tbl_File_Text_Index')"_s));
-            } else if (step == u"toindex") {
+            } else if (step == u"toindex"_s) {
                 t.Field(u"without text"_s, text_index::Files_To_Index(f.c, false).join(u' '));
                 t.Field(u"all"_s, text_index::Files_To_Index(f.c, true).join(u' '));
-            } else if (step == u"held") {
+            } else if (step == u"held"_s) {
                 // The program's own transaction is open when the text arrives: it waits for the
                 // end, so a rollback cannot take it along.
                 {
@@ -145,7 +145,7 @@ struct Index_Fixture : Store_Fixture {
                 }
                 t.Field(u"idle"_s, QString::number(queue.Wait_Until_Idle()));
                 t.Field(u"after"_s, one(u"select count(*) from Tbl_File_Text"_s));
-            } else if (step == u"consistent") {
+            } else if (step == u"consistent"_s) {
                 // Raises an error when the index and its table differ.
                 f.c.Run_Native(u"insert into Tbl_File_Text_Index(Tbl_File_Text_Index, rank) "
                                "values('integrity-check', 1)"_s);
@@ -205,14 +205,14 @@ private Q_SLOTS:
 
     // The text tables that a library lacking them gets are the ones a new library has.
     void tables_of_both_scripts() {
-        for (const char* script : {"sqlite.sql", "mssql.sql"}) {
-            QFile file(QStringLiteral(SCROLLKIN_TESTS_DIR "/../schema/") + QLatin1String(script));
+        for (const QString& script : {u"sqlite.sql"_s, u"mssql.sql"_s}) {
+            QFile file(QString::fromUtf8(SCROLLKIN_TESTS_DIR "/../schema/") + script);
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY2(QString::fromUtf8(file.readAll())
-                         .contains(QLatin1String(script) == QLatin1String("sqlite.sql")
+                         .contains(script == u"sqlite.sql"_s
                                        ? text_index::Sqlite_Tables_Script()
                                        : text_index::Sql_Server_Tables_Script()),
-                     script);
+                     qPrintable(script));
         }
     }
 };

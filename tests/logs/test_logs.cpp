@@ -31,7 +31,7 @@ void list(Transcript& t, const browser::List_Model& m, Fake_Status_Strip& status
         out << (i < 0 ? QString() : m.Row(i).icon_key) + u';';
     }
     t << out.join(u'|')
-      << status.captions.join(u'|') + u", progress "_qs +
+      << status.captions.join(u'|') + u", progress "_s +
              row(status.progress_value, status.progress_maximum, status.progress_visible);
     status.captions.clear();
 }
@@ -47,9 +47,9 @@ struct Log_Library {
 
     Log_Library() {
         c.Open(lib.connection_string);
-        db::session::Templates_Dir = templates.path() + u"/work/"_qs;
-        db::session::Cur_User = u"Scrollkin"_qs;
-        db::session::Cur_Role = u"Administrator"_qs;
+        db::session::Templates_Dir = templates.path() + u"/work/"_s;
+        db::session::Cur_User = u"Scrollkin"_s;
+        db::session::Cur_Role = u"Administrator"_s;
     }
 };
 
@@ -62,7 +62,7 @@ private Q_SLOTS:
     // The administrator browses a library with files 1 plan (.txt), 2 sheet (.XLS) and 3 odd
     // (type "-Odd", no extension) and their log rows.
     void log_book_file_log_and_their_windows() {
-        Script t(u"logs/transcripts/logs.txt"_qs);
+        Script t(u"logs/transcripts/logs.txt"_s);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         Log_Library x;
         auto& [lib, c, templates, status, prompter, window] = x;
@@ -80,27 +80,27 @@ private Q_SLOTS:
         // boxes; a cancelled question leaves the list as it was.
         QString user;
         t.Run([&](auto& s, auto& run) {
-            if (s == u"seed"_qs)
+            if (s == u"seed"_s)
                 return void(c.Run_Statement(run));
             const QStringList v = run.split(u'|');
             if (user.isEmpty())
                 b.Open(), t.Attach(c);
             if (std::exchange(user, v[0]) != v[0]) {
                 b.List.Set_Checkboxes(true);
-                b.Node_Click(u"uselog"_qs + v[0]);
+                b.Node_Click(u"uselog"_s + v[0]);
                 t << row(b.List.Checkboxes(), window.calls.last());
                 list(t, b.List, status);
             }
             // The top-N dialog takes digits only, at most six; Cancel, or closing it, lists
             // nothing.
-            if (v[1] == u"top_log"_qs)
-                on_modal(u"frmtoplogreturn"_qs, [&](QWidget* w) {
+            if (v[1] == u"top_log"_s)
+                on_modal(u"frmtoplogreturn"_s, [&](QWidget* w) {
                     auto* text = child<QLineEdit>(w, "Text1");
                     t << row(w->windowTitle(), child<QLabel>(w, "Label1")->text(),
                              text->selectedText());
-                    QTest::keyClicks(text, u"1a2-"_qs);
+                    QTest::keyClicks(text, u"1a2-"_s);
                     QTest::keyClick(text, Qt::Key_Backspace);
-                    QTest::keyClicks(text, u"34567890"_qs);
+                    QTest::keyClicks(text, u"34567890"_s);
                     t << row(text->text(), std::exchange(beeps, 0));
                     text->setText(v[2]);
                     v[2] == u'-' ? (void)w->close() : click(w, "OKButton");
@@ -109,25 +109,25 @@ private Q_SLOTS:
             list(t, b.List, status);
         });
         // The key without an extension gets its placeholder "Icon" + one blank.
-        QVERIFY(QFileInfo::exists(b.Files.Icon_Folder() + u"Icon "_qs));
-        QVERIFY(b.Images.Contains(u".xls"_qs));
+        QVERIFY(QFileInfo::exists(b.Files.Icon_Folder() + u"Icon "_s));
+        QVERIFY(b.Images.Contains(u".xls"_s));
         // An apostrophe in a login name stays inside its literal; only the leading digits of a
         // top text reach the statement. A file's log is by user, newest first.
-        b.Tree.selected()->setData(u"uselogo'hara"_qs, browser::Catalogue_Tree::Key_Role);
-        t.Step(u"o'hara, top '5; drop', file log of x'y"_qs);
-        ops->Load_Log_Book(u"5; drop table tbl_user"_qs);
+        b.Tree.selected()->setData(u"uselogo'hara"_s, browser::Catalogue_Tree::Key_Role);
+        t.Step(u"o'hara, top '5; drop', file log of x'y"_s);
+        ops->Load_Log_Book(u"5; drop table tbl_user"_s);
         browser::List_Model none;
-        logs::Read_File_Log(c, u"x'y"_qs, none);
+        logs::Read_File_Log(c, u"x'y"_s, none);
         QCOMPARE(none.Row_Count(), 0);
-        b.Tree.selected()->setData(u"uselogclerk1"_qs, browser::Catalogue_Tree::Key_Role);
+        b.Tree.selected()->setData(u"uselogclerk1"_s, browser::Catalogue_Tree::Key_Role);
         t << status.caption;
-        b.Node_Click(u"Fold0001"_qs);
-        b.main_mnu_proc(u"Viewlog"_qs); // no current row: nothing
-        b.List_Selection.setCurrentIndex(b.List.index(b.List.Find_Key(u"file1"_qs), 0),
+        b.Node_Click(u"Fold0001"_s);
+        b.main_mnu_proc(u"Viewlog"_s); // no current row: nothing
+        b.List_Selection.setCurrentIndex(b.List.index(b.List.Find_Key(u"file1"_s), 0),
                                          QItemSelectionModel::ClearAndSelect);
         // The file log window lists and sorts (one direction flag: ascending, then descending)
         // and closes on Esc.
-        on_modal(u"frmlogview"_qs, [&](QWidget* w) {
+        on_modal(u"frmlogview"_s, [&](QWidget* w) {
             auto* lv = child<QTreeView>(w, "lv");
             t.Step(w->windowTitle() + u'|' + lv->toolTip());
             for (int sort = 0; sort < 3; ++sort) {
@@ -136,7 +136,7 @@ private Q_SLOTS:
             }
             QTest::keyClick(lv, Qt::Key_Escape);
         });
-        b.main_mnu_proc(u"Viewlog"_qs);
+        b.main_mnu_proc(u"Viewlog"_s);
         QVERIFY(!QApplication::activeModalWidget());
         shell::Set_Beep_Handler({});
         QVERIFY(t.Matches());
@@ -148,25 +148,26 @@ private Q_SLOTS:
     // order, newest first and sorted both ways in the file's log; names as stored.
     void log_dates_where_the_user_is() {
         QLocale::setDefault(QLocale::system());
-        Transcript t(testenv::Environment_File(u"logs/transcripts/where_the_user_is"_qs));
+        Transcript t(testenv::Environment_File(u"logs/transcripts/where_the_user_is"_s));
         Log_Library x;
         auto& [lib, c, templates, status, prompter, window] = x;
-        for (const char* sql :
-             {"insert into REF_Group(Group_No,Group_Name) values ('Grou0001','Office')",
-              "insert into TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) values "
-              "('Dpmt0001','Sales','Grou0001')",
-              "insert into TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) values "
-              "('Fold0001','Plans','Dpmt0001')",
-              "insert into tbl_user(UID,Sys_Role) values ('Scrollkin','Administrator')",
-              "insert into tbl_user(UID,Sys_Role) values ('J\u00fcrgen','User')",
-              "insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,deleted) "
-              "values ('1','Fold0001','R\u00e9sum\u00e9 \u20ac','.txt-Text','0')"})
-            c.Run_Statement(QString::fromUtf8(sql));
-        for (const char* at : {"2026-03-29 01:59:00", "2026-03-29 02:30:00", "2026-03-29 03:01:00",
-                               "2026-10-25 02:10:00", "2026-10-25 02:30:00", "2026-10-25 02:50:00",
-                               "2026-10-25 03:05:00", "2026-01-05 00:00:00", "2026-07-14 23:45:00"})
+        for (const QString& sql :
+             {u"insert into REF_Group(Group_No,Group_Name) values ('Grou0001','Office')"_s,
+              u"insert into TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) values "
+              u"('Dpmt0001','Sales','Grou0001')"_s,
+              u"insert into TBL_Folder(Folder_No,Folder_Name,DEPARTMENT_No) values "
+              u"('Fold0001','Plans','Dpmt0001')"_s,
+              u"insert into tbl_user(UID,Sys_Role) values ('Scrollkin','Administrator')"_s,
+              u"insert into tbl_user(UID,Sys_Role) values ('J\u00fcrgen','User')"_s,
+              u"insert into Tbl_File_Information (File_NO,Folder_NO,File_Name,File_Type,deleted) "
+              u"values ('1','Fold0001','R\u00e9sum\u00e9 \u20ac','.txt-Text','0')"_s})
+            c.Run_Statement(sql);
+        for (const QString& moment :
+             {u"2026-03-29 01:59:00"_s, u"2026-03-29 02:30:00"_s, u"2026-03-29 03:01:00"_s,
+              u"2026-10-25 02:10:00"_s, u"2026-10-25 02:30:00"_s, u"2026-10-25 02:50:00"_s,
+              u"2026-10-25 03:05:00"_s, u"2026-01-05 00:00:00"_s, u"2026-07-14 23:45:00"_s})
             c.Run_Statement(u"insert into tbl_file_log (file_no,User_Name,Date_Accessed,Operation) "
-                            u"values ('1','J\u00fcrgen','%1','View')"_qs.arg(QLatin1String(at)));
+                            u"values ('1','J\u00fcrgen','%1','View')"_s.arg(moment));
         browser::Browser b(c, status, prompter, window);
         logs::Log_Windows hooks;
         hooks.Show_File_Log = [&c](const QString& caption, const QString& file_no) {
@@ -175,15 +176,15 @@ private Q_SLOTS:
         const auto ops = logs::Install_Log_Operations(b, c, prompter, status, window, hooks);
         t << QLocale::system().name() + u' ' + QString::fromUtf8(QTimeZone::systemTimeZoneId());
         b.Open();
-        t.Step(u"J\u00fcrgen's log book"_qs);
-        b.Node_Click(u"uselogJ\u00fcrgen"_qs);
-        b.main_mnu_proc(u"all_log"_qs);
+        t.Step(u"J\u00fcrgen's log book"_s);
+        b.Node_Click(u"uselogJ\u00fcrgen"_s);
+        b.main_mnu_proc(u"all_log"_s);
         list(t, b.List, status);
-        t.Step(u"the file's log, by date one way and the other"_qs);
-        b.Node_Click(u"Fold0001"_qs);
-        b.List_Selection.setCurrentIndex(b.List.index(b.List.Find_Key(u"file1"_qs), 0),
+        t.Step(u"the file's log, by date one way and the other"_s);
+        b.Node_Click(u"Fold0001"_s);
+        b.List_Selection.setCurrentIndex(b.List.index(b.List.Find_Key(u"file1"_s), 0),
                                          QItemSelectionModel::ClearAndSelect);
-        on_modal(u"frmlogview"_qs, [&](QWidget* w) {
+        on_modal(u"frmlogview"_s, [&](QWidget* w) {
             auto* lv = child<QTreeView>(w, "lv");
             for (int sort = 0; sort < 2; ++sort) {
                 Q_EMIT lv->header()->sectionClicked(2);
@@ -191,7 +192,7 @@ private Q_SLOTS:
             }
             QTest::keyClick(lv, Qt::Key_Escape);
         });
-        b.main_mnu_proc(u"Viewlog"_qs);
+        b.main_mnu_proc(u"Viewlog"_s);
         QVERIFY(t.Matches());
     }
 };

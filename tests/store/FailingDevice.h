@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestEnv.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QIODevice>
@@ -34,7 +36,7 @@ protected:
 
 private:
     qint64 failed() {
-        setErrorString(QStringLiteral("injected failure"));
+        setErrorString(u"injected failure"_s);
         return -1;
     }
     QByteArray content_;
@@ -53,7 +55,7 @@ protected:
     qint64 writeData(const char* data, qint64 n) override {
         n = std::min(n, good_ - written_);
         if (n <= 0) {
-            setErrorString(QStringLiteral("injected failure: the disk is full"));
+            setErrorString(u"injected failure: the disk is full"_s);
             return -1;
         }
         const qint64 w = QFile::writeData(data, n);

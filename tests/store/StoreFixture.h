@@ -17,6 +17,7 @@
 #include "FakeStatusStrip.h"
 #include "Script.h"
 #include "SignIn.h"
+#include "TestEnv.h"
 #include "Transcript.h"
 #include "browser/Browser.h"
 #include "db/Session.h"
@@ -38,8 +39,6 @@
 #include <map>
 
 #include <sys/stat.h>
-
-using namespace Qt::StringLiterals;
 
 constexpr qint64 Piece = 9182;
 
@@ -77,19 +76,19 @@ struct Script_Dialog : store::File_Password_Dialog {
     std::deque<QStringList> scripts;
     QStringList seen;
     void Run(store::File_Password_Form& form) override {
-        seen << u"dialog [%1] '%2' new box %3"_s.arg(form.Caption(), form.First_Label(),
-                                                     form.New_Password_Enabled() ? u"on" : u"off");
+        seen << u"dialog [%1] '%2' new box %3"_s.arg(
+            form.Caption(), form.First_Label(), form.New_Password_Enabled() ? u"on"_s : u"off"_s);
         if (scripts.empty())
             return QTest::qFail("the password dialog was not expected", __FILE__, __LINE__);
         for (const QString& step : scripts.front()) {
-            if (step == u"cancel") {
+            if (step == u"cancel"_s) {
                 form.Cancel();
                 break;
             }
             const QStringList typed = step.mid(3).split(u'|');
             const auto o = form.Ok(typed.size() > 1 ? typed[0] : QString(), typed.last());
-            static const char16_t* const outcomes[] = {u"close", u"focus new", u"focus confirm",
-                                                       u"stay"};
+            static const QString outcomes[] = {u"close"_s, u"focus new"_s, u"focus confirm"_s,
+                                               u"stay"_s};
             seen << u"  %1 -> %2"_s.arg(step, outcomes[int(o)]);
             if (o == store::File_Password_Form::Ok_Outcome::Close)
                 break;
@@ -133,9 +132,10 @@ struct Store_Fixture {
         f.right(u"clerk1"_s, u"Dpmt0001"_s, u"A"_s);
         f.run(u"insert into tbl_user_login_time(UID,Login_DayOfWeek,Login_Start_Time,"
               "Login_End_Time) values ('clerk1','12345','08:00:00','17:00:00')"_s);
-        const QStringList names = testenv::List("plan|.doc-Word document;photo|.TIF-TIFF image;"
-                                                "notes|.txt-Text;README| -File",
-                                                ';');
+        const QStringList names =
+            testenv::Split_Text(u"plan|.doc-Word document;photo|.TIF-TIFF image;"
+                                u"notes|.txt-Text;README| -File"_s,
+                                u';');
         for (int i = 1; i <= files; ++i) {
             const QStringList v = names.value(i - 1, u"f%1|.txt-Text"_s.arg(i)).split(u'|');
             f.file(QString::number(i), u"Fold0001"_s, v[0], v[1], 1000 - i,
@@ -157,7 +157,7 @@ struct Store_Fixture {
         ops = store::Install_File_Operations(browser, f.c, prompter, status, window);
         store::View_Hooks hooks;
         hooks.Is_Picture_Type = [](const QString& extension) {
-            return testenv::List(".BMP,.JPG,.TIF").contains(extension.toUpper());
+            return testenv::Split_Text(u".BMP,.JPG,.TIF"_s).contains(extension.toUpper());
         };
         hooks.Show_Picture = [this](const QString& p) { opened << u"picture "_s + p; };
         hooks.Open_Associated = [this](const QString& p) {
@@ -227,7 +227,7 @@ struct Store_Fixture {
         for (int i = 0; i < browser.List.Row_Count(); ++i)
             out.push_back(browser.List.Row(i));
         const auto rank = [](const browser::List_Row& r) {
-            return r.key.startsWith(u"file") ? r.key.mid(4).toLongLong() : -1;
+            return r.key.startsWith(u"file"_s) ? r.key.mid(4).toLongLong() : -1;
         };
         std::stable_sort(out.begin(), out.end(),
                          [&](const browser::List_Row& a, const browser::List_Row& b) {
@@ -300,21 +300,21 @@ struct Store_Fixture {
                      prompter.Answer(shell::Prompt_Answer(std::max(0, int(u"OCYN"_s.indexOf(b)))));
              }},
             {u"path"_s,
-             [this](const QString& a) { prompter.Answer_Path(a == u"-" ? QString() : path(a)); }},
+             [this](const QString& a) { prompter.Answer_Path(a == u"-"_s ? QString() : path(a)); }},
             {u"dialog"_s, [this](const QString& a) { dialog.scripts.push_back(a.split(u',')); }},
             {u"sql"_s, [this](const QString& a) { f.run(a); }},
             {u"other"_s, [this](const QString& a) { other().Run_Statement(a); }},
             {u"fail"_s, [this](const QString& a) { f.c.Fail_At_Statement(a.toInt()); }},
             {u"right"_s,
              [this](const QString& a) {
-                 f.run(a == u"D"
+                 f.run(a == u"D"_s
                            ? u"delete from Tbl_User_Department_Right"_s
                            : u"update Tbl_User_Department_Right set User_Right='%1'"_s.arg(a));
              }},
             {u"protect"_s,
              [this](const QString& a) {
                  const QStringList v = a.split(u' ');
-                 protect(v[0].toInt(), v[1] == u"-" ? QString() : v[1], v[2] == u"1");
+                 protect(v[0].toInt(), v[1] == u"-"_s ? QString() : v[1], v[2] == u"1"_s);
              }},
 
             {u"copy"_s, ops_step(&store::File_Operations::Copy_Files)},
@@ -336,11 +336,11 @@ struct Store_Fixture {
             // The backup's source: "fail" or "short" after two pieces and five bytes, or "file".
             {u"source"_s,
              [this](const QString& a) {
-                 if (a == u"file")
+                 if (a == u"file"_s)
                      return backup->Set_Source_Opener(store::Open_Backup_Source);
                  backup->Set_Source_Opener([a](const QString&) {
                      auto device = std::make_unique<Failing_Device>(testenv::Pattern(5 * Piece, 4),
-                                                                    2 * Piece + 5, a == u"fail");
+                                                                    2 * Piece + 5, a == u"fail"_s);
                      device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
                      return device;
                  });
@@ -502,7 +502,7 @@ struct Store_Fixture {
                  db::session::Cur_Dept_Right = a.section(u' ', 0, 0).remove(u'-');
                  db::session::Cur_Folder_Deny = a.section(u' ', 1).remove(u'-');
              }},
-            {u"program"_s, [this](const QString& a) { associated_program = a == u"yes"; }},
+            {u"program"_s, [this](const QString& a) { associated_program = a == u"yes"_s; }},
             {u"view"_s,
              [&](const QString&) {
                  const QString tmp = browser.Tmp_For_View_Dir();
@@ -581,7 +581,7 @@ struct Store_Fixture {
         status.captions.clear();
         t.Field(u"progress"_s, u"%1 of %2, %3"_s.arg(status.progress_value)
                                    .arg(status.progress_maximum)
-                                   .arg(status.progress_visible ? u"shown" : u"hidden"));
+                                   .arg(status.progress_visible ? u"shown"_s : u"hidden"_s));
     }
 };
 

@@ -8,6 +8,7 @@ class Test_Store : public QObject {
 
 private Q_SLOTS:
     void names();
+    void steps_data();
     void steps();
     void steps_without_root();
     void transfers();

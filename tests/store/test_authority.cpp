@@ -76,8 +76,8 @@ QString expected(const QString& role, QChar letter, bool denial, const Target_Ki
                  const shell::commands::Command& cmd) {
     using N = shell::commands::Need;
     using T = shell::commands::Target;
-    const bool builtin = role == u"Scrollkin", admin = builtin || role == u"Administrator";
-    const QString node = QLatin1String(kind.node);
+    const bool builtin = role == u"Scrollkin"_s, admin = builtin || role == u"Administrator"_s;
+    const QString node = QLatin1StringView(kind.node);
     QString at = cmd.target == T::Node || cmd.target == T::Accounts ? node : QString();
     N need = cmd.need;
     if (cmd.target == T::Files || cmd.target == T::Current_File) {
@@ -85,20 +85,20 @@ QString expected(const QString& role, QChar letter, bool denial, const Target_Ki
             return u"ran"_s;
         at = node;
     }
-    if (cmd.target == T::Accounts && node.startsWith(u"Dpmt"))
+    if (cmd.target == T::Accounts && node.startsWith(u"Dpmt"_s))
         need = N::Members;
-    else if (cmd.target == T::Accounts && node.startsWith(u"Fold"))
+    else if (cmd.target == T::Accounts && node.startsWith(u"Fold"_s))
         need = N::Deny;
     else if (cmd.target == T::Accounts)
         at.clear();
-    const QString name = at.startsWith(u"Fold")   ? u"Plans"_s
-                         : at.startsWith(u"Dpmt") ? u"Sales"_s
-                         : at.startsWith(u"Grou") ? u"Office"_s
-                                                  : u"QTX Scrollkin"_s;
-    const bool top = at == u"root" || at.startsWith(u"Grou");
+    const QString name = at.startsWith(u"Fold"_s)   ? u"Plans"_s
+                         : at.startsWith(u"Dpmt"_s) ? u"Sales"_s
+                         : at.startsWith(u"Grou"_s) ? u"Office"_s
+                                                    : u"QTX Scrollkin"_s;
+    const bool top = at == u"root"_s || at.startsWith(u"Grou"_s);
     const QChar l = admin ? u'O' : letter;
-    const bool shut = l == u'-' || (denial && at.startsWith(u"Fold") && l != u'O');
-    const auto in = [&](const char16_t* letters) { return QStringView(letters).contains(l); };
+    const bool shut = l == u'-' || (denial && at.startsWith(u"Fold"_s) && l != u'O');
+    const auto letter_one_of = [&](const QString& letters) { return letters.contains(l); };
     bool ok = false;
     QString refusal = u"You have no right to change files in '"_s;
     switch (need) {
@@ -115,17 +115,18 @@ QString expected(const QString& role, QChar letter, bool denial, const Target_Ki
         ok = top || !shut, refusal = u"You have no right to read files in '"_s;
         break;
     case N::File_Log:
-        ok = top || (!shut && in(u"AO")), refusal = u"You have no right to read files in '"_s;
+        ok = top || (!shut && letter_one_of(u"AO"_s)),
+        refusal = u"You have no right to read files in '"_s;
         break;
     case N::Paste:
     case N::Backup:
         if (top)
             return u"Files are kept in departments and folders, not in '"_s + name + u"'."_s;
-        ok = !shut && in(need == N::Paste ? u"CBAO" : u"BAO");
+        ok = !shut && letter_one_of(need == N::Paste ? u"CBAO"_s : u"BAO"_s);
         break;
     case N::Rename:
     case N::Delete:
-        ok = top ? admin : !shut && in(u"AO");
+        ok = top ? admin : !shut && letter_one_of(u"AO"_s);
         break;
     case N::Secure:
         ok = top ? admin : !shut && l == u'O';
@@ -136,7 +137,7 @@ QString expected(const QString& role, QChar letter, bool denial, const Target_Ki
     case N::Members:
     case N::Deny:
     case N::Replicate:
-        ok = admin || (need != N::Replicate && role == u"Manager" && l == u'O' && !top);
+        ok = admin || (need != N::Replicate && role == u"Manager"_s && l == u'O' && !top);
         refusal = need == N::Node_Add      ? u"You have no right to add to '"_s
                   : need == N::Node_Rename ? u"You have no right to rename '"_s
                   : need == N::Node_Delete ? u"You have no right to delete '"_s
@@ -152,7 +153,7 @@ QString expected(const QString& role, QChar letter, bool denial, const Target_Ki
 QString outcome_line(const std::map<QString, QStringList>& by_outcome) {
     QStringList parts;
     for (const auto& [outcome, keys] : by_outcome)
-        parts << (outcome == u"ran" || outcome == u"quiet" ? outcome : u'"' + outcome + u'"') +
+        parts << (outcome == u"ran"_s || outcome == u"quiet"_s ? outcome : u'"' + outcome + u'"') +
                      u' ' + keys.join(u' ');
     return parts.join(u"; "_s);
 }
@@ -180,7 +181,7 @@ private Q_SLOTS:
                     for (const Target_Kind& kind : Kinds) {
                         set_up(x, kind);
                         const std::vector<browser::List_Row> rows = x.shown();
-                        change_library(x, who.role, QLatin1Char(*l), denial);
+                        change_library(x, who.role, QChar::fromLatin1(*l), denial);
                         std::map<QString, QStringList> by_outcome;
                         // Refreshes last: they show the library as it now is. Each command on
                         // the rows as set up, which a refusal may have replaced.
@@ -188,13 +189,14 @@ private Q_SLOTS:
                             for (const shell::commands::Command& cmd : shell::commands::All())
                                 if ((cmd.need == shell::commands::Need::Nothing) == refreshes) {
                                     x.browser.List.Set_Rows(rows);
-                                    x.pick_row(kind.file ? QLatin1String(kind.file) : QString());
-                                    by_outcome[x.dispatch(QLatin1String(cmd.key))]
-                                        << QLatin1String(cmd.key);
+                                    x.pick_row(kind.file ? QLatin1StringView(kind.file)
+                                                         : QString());
+                                    by_outcome[x.dispatch(QLatin1StringView(cmd.key))]
+                                        << QLatin1StringView(cmd.key);
                                 }
                         t << u"%1 %2 %3 %4: %5"_s.arg(
-                            QLatin1String(who.role), QString(QLatin1Char(*l)),
-                            denial ? u"denied"_s : u"open"_s, QLatin1String(kind.name),
+                            QLatin1StringView(who.role), QString(QChar::fromLatin1(*l)),
+                            denial ? u"denied"_s : u"open"_s, QLatin1StringView(kind.name),
                             outcome_line(by_outcome));
                         change_library(x, "User", u'A', false);
                     }
@@ -204,7 +206,7 @@ private Q_SLOTS:
 
     // Every line of the approved table against the rules: a wrong line is named.
     void table_follows_the_rules() {
-        QFile file(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + Approved);
+        QFile file(QString::fromUtf8(SCROLLKIN_TESTS_DIR "/") + Approved);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QStringList wrong;
         int lines = 0;
@@ -215,7 +217,7 @@ private Q_SLOTS:
             const QStringList head = line.section(u':', 0, 0).split(u' ');
             const Target_Kind* kind = nullptr;
             for (const Target_Kind& k : Kinds)
-                if (head[3] == QLatin1String(k.name))
+                if (head[3] == QLatin1StringView(k.name))
                     kind = &k;
             QVERIFY(kind);
             std::map<QString, QString> seen; // key -> outcome
@@ -228,11 +230,11 @@ private Q_SLOTS:
             }
             for (const shell::commands::Command& cmd : shell::commands::All()) {
                 const QString want =
-                    expected(head[0], head[1][0], head[2] == u"denied", *kind, cmd);
-                if (seen[QLatin1String(cmd.key)] != want)
+                    expected(head[0], head[1][0], head[2] == u"denied"_s, *kind, cmd);
+                if (seen[QLatin1StringView(cmd.key)] != want)
                     wrong << u"%1 %2 %3 %4 %5: %6, by the rules %7"_s.arg(
-                        head[0], head[1], head[2], head[3], QLatin1String(cmd.key),
-                        seen[QLatin1String(cmd.key)], want);
+                        head[0], head[1], head[2], head[3], QLatin1StringView(cmd.key),
+                        seen[QLatin1StringView(cmd.key)], want);
             }
         }
         QCOMPARE(lines, (1 * 1 * 2 + 3 * 5 * 2) * 7);
@@ -405,21 +407,21 @@ private Q_SLOTS:
 private:
     // The window as clerk1 with A saw it: the kind's node selected, its file row picked.
     static void set_up(Authority_Fixture& x, const Target_Kind& kind) {
-        const QString node = QLatin1String(kind.node);
+        const QString node = QLatin1StringView(kind.node);
         x.browser.main_mnu_proc(u"tv_refresh"_s);
         x.browser.Node_Click(
-            node == u"root" ? browser::Catalogue_Tree::key_of(x.browser.Tree.root()) : node);
-        x.pick_row(kind.file ? QLatin1String(kind.file) : QString());
+            node == u"root"_s ? browser::Catalogue_Tree::key_of(x.browser.Tree.root()) : node);
+        x.pick_row(kind.file ? QLatin1StringView(kind.file) : QString());
     }
     static void change_library(Authority_Fixture& x, const char* role, QChar letter, bool denial) {
-        const QString r = QLatin1String(role);
+        const QString r = QLatin1StringView(role);
         x.f.run(u"delete from Tbl_User_Department_Right"_s);
         x.f.run(u"delete from Tbl_User_Folder_Deny"_s);
         if (letter != u'-')
             x.f.right(u"clerk1"_s, u"Dpmt0001"_s, letter);
         if (denial)
             x.f.deny(u"clerk1"_s, u"Fold0001"_s);
-        if (r == u"Scrollkin") {
+        if (r == u"Scrollkin"_s) {
             Sign_In_As(x.f.c, r, u"Administrator"_s);
             return;
         }

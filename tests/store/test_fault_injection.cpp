@@ -32,9 +32,9 @@ struct Fault_Fixture : Store_Fixture {
     // Everything an operation may change, content as hashes.
     QStringList state() {
         QStringList out;
-        for (const char* table : {"Tbl_File_Information", "Tbl_File_Log", "tbl_file_no", "tbl_user",
-                                  "tbl_user_login_time"})
-            out << rows(u"select * from "_s + QLatin1String(table));
+        for (const QString& table : {u"Tbl_File_Information"_s, u"Tbl_File_Log"_s, u"tbl_file_no"_s,
+                                     u"tbl_user"_s, u"tbl_user_login_time"_s})
+            out << rows(u"select * from "_s + table);
         for (db::Result r =
                  f.c.Open_Query(u"select file_no,file_data from Tbl_File_Data order by file_no"_s);
              !r.eof(); r.next())
@@ -60,7 +60,7 @@ QString route_of(const QString& name) {
     return name.section(u',', 0, 0).mid(8);
 }
 QString restore_target(Fault_Fixture& x, const QString& name) {
-    const bool scratch = route_of(name) == u"view" || route_of(name) == u"drag out";
+    const bool scratch = route_of(name) == u"view"_s || route_of(name) == u"drag out"_s;
     return (scratch ? x.browser.Tmp_For_View_Dir() : x.disk.path() + u'/') + u"plan.doc"_s;
 }
 
@@ -72,35 +72,36 @@ Operation operation(const QString& name) {
                    store::Backup_Outcome::Stored;
         };
     };
-    if (name == u"backup new")
+    if (name == u"backup new"_s)
         return {nothing, backup(u"new.bin"_s, New_Content), [](Fault_Fixture& x) {
                     QCOMPARE(x.content(u"3"_s), New_Content);
                     QCOMPARE(x.one(u"select File_Name from Tbl_File_Information where "
                                    "File_NO='3'"_s),
                              u"new"_s);
                 }};
-    if (name == u"backup overwrite")
+    if (name == u"backup overwrite"_s)
         return {[](Fault_Fixture& x) { x.prompter.Answer(shell::Prompt_Answer::Yes); },
                 backup(u"plan.doc"_s, Overwrite_Content),
                 [](Fault_Fixture& x) { QCOMPARE(x.content(u"1"_s), Overwrite_Content); }};
-    if (name.startsWith(u"restore"))
+    if (name.startsWith(u"restore"_s))
         return {[name](Fault_Fixture& x) {
                     x.pick(u"plan"_s);
                     db::session::Desktop_Dir = x.disk.path();
                     const QString target = restore_target(x, name), route = route_of(name);
                     QFile::remove(target);
-                    if (!name.endsWith(u"new file"))
+                    if (!name.endsWith(u"new file"_s))
                         testenv::Write_File(target, Old_File);
-                    if (route.startsWith(u"res"))
-                        x.prompter.Answer_Path(route == u"res" ? target : x.disk.path());
-                    if (QFileInfo::exists(target) && (route == u"res_to" || route == u"todesktop"))
+                    if (route.startsWith(u"res"_s))
+                        x.prompter.Answer_Path(route == u"res"_s ? target : x.disk.path());
+                    if (QFileInfo::exists(target) &&
+                        (route == u"res_to"_s || route == u"todesktop"_s))
                         x.prompter.Answer(shell::Prompt_Answer::Yes); // overwrite
                 },
                 [name](Fault_Fixture& x) {
                     const QString route = route_of(name);
-                    if (route == u"view")
+                    if (route == u"view"_s)
                         return x.restore->View() != store::File_View::Outcome::Failed;
-                    if (route == u"drag out") // a file not written is not dropped
+                    if (route == u"drag out"_s) // a file not written is not dropped
                         return !x.restore->drag_out().Supply().isEmpty();
                     if (route.isEmpty())
                         return x.restore->restore().Save_File_Data(restore_target(x, name), u"1"_s);
@@ -113,20 +114,20 @@ Operation operation(const QString& name) {
                     QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden),
                              QStringList{u"plan.doc"_s});
                 }};
-    if (name == u"delete")
+    if (name == u"delete"_s)
         return {[](Fault_Fixture& x) {
                     x.pick(u"plan"_s);
                     x.prompter.Answer(shell::Prompt_Answer::No);
                 },
                 [](Fault_Fixture& x) {
                     x.ops->Delete_Files();
-                    return x.status.Caption() == u"1 files deleted!";
+                    return x.status.Caption() == u"1 files deleted!"_s;
                 },
                 [](Fault_Fixture& x) {
                     QCOMPARE(x.one(u"select deleted from Tbl_File_Information where File_NO='1'"_s),
                              u"1"_s);
                 }};
-    if (name == u"paste")
+    if (name == u"paste"_s)
         return {[](Fault_Fixture& x) {
                     x.browser.Copy_List = QStringList{u"1"_s};
                     x.browser.Copy_Folders = QStringList{u"Fold0001"_s};
@@ -171,7 +172,7 @@ bool play(const QString& name, const Operation& op, Fault_Fixture& x) {
     const bool reported = op.run(x);
     x.f.c.Set_Recorder({}); // x.sent holds what the operation sent
     x.f.c.Fail_At_Statement(0);
-    return name == u"paste"
+    return name == u"paste"_s
                ? x.rows(u"select File_NO from Tbl_File_Information"_s).size() == x.files_before + 1
                : reported;
 }
@@ -192,8 +193,8 @@ class Test_Fault_Injection : public QObject {
                 messages << r.text;
         QVERIFY2(messages.filter(told).size() == 1, qPrintable(messages.join(u'\n')));
         for (const QString& m : messages)
-            QVERIFY2(m.contains(told) || (name == u"backup overwrite" &&
-                                          m == u"The confirmation password is not correct! "),
+            QVERIFY2(m.contains(told) || (name == u"backup overwrite"_s &&
+                                          m == u"The confirmation password is not correct! "_s),
                      qPrintable(m));
         x.prompter.Clear();
     }
@@ -204,18 +205,18 @@ class Test_Fault_Injection : public QObject {
         check_told(x, name, told);
         QCOMPARE(x.f.c.Transaction_Depth(), 0);
         QCOMPARE(x.half_files(), 0);
-        if (name.startsWith(u"restore")) {
+        if (name.startsWith(u"restore"_s)) {
             // The read may still be logged and counted. The old file stays byte for byte (the
             // new one is whole when only a log or count statement failed), nothing beside it.
             const QString target = restore_target(x, name);
             const QByteArray now = testenv::Read_File(target);
-            const QByteArray old = name.endsWith(u"new file") ? "<none>" : Old_File;
+            const QByteArray old = name.endsWith(u"new file"_s) ? "<none>" : Old_File;
             QVERIFY(now == old || (told == Injected && now == Store_Fixture::content(1)));
             QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden).size(),
                      QFileInfo::exists(target) ? 1 : 0);
             QCOMPARE(x.content(u"1"_s), Store_Fixture::content(1));
             QCOMPARE(x.opened, QStringList()); // what could not be written is not shown
-            if (route_of(name) == u"res")
+            if (route_of(name) == u"res"_s)
                 QCOMPARE(x.status.Caption(), u"plan.doc Restore failed!"_s);
         } else {
             // Each of these is all or nothing.
@@ -223,7 +224,7 @@ class Test_Fault_Injection : public QObject {
         }
         const Operation op = operation(name);
         op.prepare(x);
-        if (name == u"user save")
+        if (name == u"user save"_s)
             x.prompter.Answer(shell::Prompt_Answer::Ok, u"User edit successful!"_s);
         QVERIFY2(play(name, op, x), "the operation did not succeed after a failure");
         x.prompter.Verify_Done();
@@ -240,8 +241,8 @@ private Q_SLOTS:
     void failing_statement_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("points"); // statements the operation sends
-        for (const QString& c : testenv::List("backup new 12,backup overwrite 14,restore 3,"
-                                              "delete 12,paste 22,user save 6"))
+        for (const QString& c : testenv::Split_Text(u"backup new 12,backup overwrite 14,restore 3,"
+                                                    u"delete 12,paste 22,user save 6"_s))
             QTest::newRow(qPrintable(c)) << c.section(u' ', 0, -2) << c.section(u' ', -1).toInt();
     }
     void failing_statement() {
@@ -253,7 +254,7 @@ private Q_SLOTS:
             Fault_Fixture x;
             // The overwrite's first statement looks the file up for its question: failing
             // there, no question is asked.
-            if (name != u"backup overwrite" || n > 1)
+            if (name != u"backup overwrite"_s || n > 1)
                 op.prepare(x);
             const QStringList before = x.state();
             x.record();
@@ -291,25 +292,26 @@ private Q_SLOTS:
     void failing_device_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("cut_short"); // the source ends early instead of failing
-        for (const QString& c : testenv::List("backup new;backup new, cut short;backup overwrite;"
-                                              "restore res;restore res_to;restore todesktop;"
-                                              "restore view;restore drag out;restore res, new file",
-                                              ';'))
+        for (const QString& c :
+             testenv::Split_Text(u"backup new;backup new, cut short;backup overwrite;"
+                                 u"restore res;restore res_to;restore todesktop;"
+                                 u"restore view;restore drag out;restore res, new file"_s,
+                                 u';'))
             QTest::newRow(qPrintable(c))
-                << c.section(u',', 0, c.startsWith(u'b') ? 0 : 1) << c.endsWith(u"cut short");
+                << c.section(u',', 0, c.startsWith(u'b') ? 0 : 1) << c.endsWith(u"cut short"_s);
     }
     void failing_device() {
         QFETCH(QString, name);
         QFETCH(bool, cut_short);
         const Operation op = operation(name);
-        const QByteArray content = name == u"backup new"         ? New_Content
-                                   : name == u"backup overwrite" ? Overwrite_Content
-                                                                 : Store_Fixture::content(1);
+        const QByteArray content = name == u"backup new"_s         ? New_Content
+                                   : name == u"backup overwrite"_s ? Overwrite_Content
+                                                                   : Store_Fixture::content(1);
         for (const qint64 good : byte_points(content.size())) {
             Fault_Fixture x;
             op.prepare(x);
             const QStringList before = x.state();
-            if (name.startsWith(u"restore"))
+            if (name.startsWith(u"restore"_s))
                 x.restore->restore().Set_File_Opener([good](const QString& path) {
                     return std::make_unique<Failing_File>(path, good);
                 });
@@ -323,7 +325,7 @@ private Q_SLOTS:
             x.prompter.Answer(shell::Prompt_Answer::Ok).Answer(shell::Prompt_Answer::Ok);
             QVERIFY2(!play(name, op, x), qPrintable(u"no failure after %1 bytes"_s.arg(good)));
             ++byte_points_;
-            if (name.startsWith(u"restore"))
+            if (name.startsWith(u"restore"_s))
                 x.restore->restore().Set_File_Opener({});
             else
                 x.backup->Set_Source_Opener(store::Open_Backup_Source);

@@ -15,7 +15,7 @@ namespace {
 void on_modal(std::function<void(QWidget*)> action) {
     QTimer::singleShot(0, qApp, [=] {
         QWidget* w = QApplication::activeModalWidget();
-        QVERIFY2(w && w->objectName() == u"frmFilepass", "frmFilepass is not up");
+        QVERIFY2(w && w->objectName() == u"frmFilepass"_s, "frmFilepass is not up");
         action(w);
         w->close();
     });
@@ -32,12 +32,12 @@ QString type(QWidget* w, const QString& typed, const QString& key = u"OK"_s) {
         if (box(w, i)->isEnabled())
             box(w, i)->clear(), QTest::keyClicks(box(w, i), typed.section(u'|', -i, -i));
     const QString shown = box(w, 0)->displayText() + u'|' + box(w, 1)->displayText();
-    if (key == u"Escape")
+    if (key == u"Escape"_s)
         QTest::keyClick(box(w, 1), Qt::Key_Escape);
-    else if (key == u"close")
+    else if (key == u"close"_s)
         w->close();
     else
-        QTest::mouseClick(w->findChild<QPushButton*>(key == u"OK" ? u"cmdOK"_s : u"CmdCancel"_s),
+        QTest::mouseClick(w->findChild<QPushButton*>(key == u"OK"_s ? u"cmdOK"_s : u"CmdCancel"_s),
                           Qt::LeftButton);
     (void)QTest::qWaitFor(
         [&] { return !w->isVisible() || qobject_cast<QLineEdit*>(qApp->focusWidget()); });
@@ -58,7 +58,7 @@ void Test_Store::password_dialog() {
     Script t(u"store/transcripts/filepass_window.txt"_s);
     t.Run([&](const QString&, const QString& c) {
         store::File_Password_Form form(x.f.c, x.prompter, u"1"_s);
-        if (c.startsWith(u"asking"))
+        if (c.startsWith(u"asking"_s))
             form.Switch_To_Asking(u"report.doc"_s, u"old"_s);
         x.prompter.Answer(shell::Prompt_Answer::Ok).Answer(shell::Prompt_Answer::Ok);
         on_modal([&](QWidget* w) {

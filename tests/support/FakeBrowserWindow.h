@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnv.h"
 #include "browser/Browser.h"
 #include "browser/CatalogueTree.h"
 
@@ -9,14 +10,13 @@
 struct Fake_Browser_Window : browser::Browser_Window {
     QStringList calls, edits;
     void Pop_Up_Menu(const QString& menu, const shell::Menu_State&) override {
-        calls << QStringLiteral("popup ") + menu;
+        calls << u"popup "_s + menu;
     }
     void Collapse_Node(const QModelIndex& node) override {
-        calls << QStringLiteral("collapse ") +
-                     node.data(browser::Catalogue_Tree::Key_Role).toString();
+        calls << u"collapse "_s + node.data(browser::Catalogue_Tree::Key_Role).toString();
     }
-    void Set_Group_Text(const QString& text) override { calls << QStringLiteral("group ") + text; }
-    void Autosize_List() override { calls << QStringLiteral("autosize"); }
+    void Set_Group_Text(const QString& text) override { calls << u"group "_s + text; }
+    void Autosize_List() override { calls << u"autosize"_s; }
     void Pump_Events() override {}
     void Edit_Tree_Node(const QModelIndex& node) override {
         edits << node.data(browser::Catalogue_Tree::Key_Role).toString();

@@ -1,5 +1,7 @@
 #include "FakePrompter.h"
 
+#include "TestEnv.h"
+
 #include <QtTest>
 
 namespace {
@@ -34,8 +36,7 @@ void fail(const QString& message) {
 }
 
 QString describe(const Fake_Prompter::Record& r) {
-    return QStringLiteral("%1 \"%2\" (title \"%3\")")
-        .arg(QLatin1String(kind_name(r.kind)), r.text, r.title);
+    return u"%1 \"%2\" (title \"%3\")"_s.arg(QLatin1StringView(kind_name(r.kind)), r.text, r.title);
 }
 
 } // namespace
@@ -75,13 +76,13 @@ QStringList Fake_Prompter::Texts() const {
 
 Fake_Prompter::Record Fake_Prompter::Last() const {
     if (records_.empty())
-        fail(QStringLiteral("no prompt was shown"));
+        fail(u"no prompt was shown"_s);
     return records_.empty() ? Record() : records_.back();
 }
 
 void Fake_Prompter::Verify_Done() {
     if (!script_.empty())
-        fail(QStringLiteral("%1 scripted answer(s) were never asked for").arg(script_.size()));
+        fail(u"%1 scripted answer(s) were never asked for"_s.arg(script_.size()));
     Clear();
 }
 
@@ -94,18 +95,18 @@ std::optional<Fake_Prompter::Scripted> Fake_Prompter::take(Answer_Kind wanted,
                                                            const Record& shown) {
     records_.push_back(shown);
     if (script_.empty()) {
-        fail(QStringLiteral("unexpected %1").arg(describe(shown)));
+        fail(u"unexpected %1"_s.arg(describe(shown)));
         return std::nullopt;
     }
     Scripted next = script_.front();
     script_.pop_front();
     if (next.kind != wanted) {
-        fail(QStringLiteral("the scripted answer does not fit the %1").arg(describe(shown)));
+        fail(u"the scripted answer does not fit the %1"_s.arg(describe(shown)));
         return std::nullopt;
     }
     if (!next.expected_text.isNull() && next.expected_text != shown.text)
-        fail(QStringLiteral("expected the text \"%1\", the %2 was shown")
-                 .arg(next.expected_text, describe(shown)));
+        fail(u"expected the text \"%1\", the %2 was shown"_s.arg(next.expected_text,
+                                                                 describe(shown)));
     return next;
 }
 
@@ -120,8 +121,8 @@ shell::Prompt_Answer Fake_Prompter::show_message(const QString& text, const QStr
     const Record shown{Kind::Message, text, title, icon, buttons, {}, {}, 0, 0, 0};
     const auto next = take(Answer_Kind::Button, shown);
     if (next && !offers(buttons, next->button))
-        fail(QStringLiteral("the answer %1 is not a button of the %2")
-                 .arg(QLatin1String(Prompt_Answer_Name(next->button)), describe(shown)));
+        fail(u"the answer %1 is not a button of the %2"_s.arg(
+            QLatin1StringView(Prompt_Answer_Name(next->button)), describe(shown)));
     return next && offers(buttons, next->button) ? next->button : closed;
 }
 

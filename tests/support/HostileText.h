@@ -4,6 +4,8 @@
 // carelessly. Every text field and every name taken from disk is tried with each of them: a new
 // field adds a test over this table, a new kind of trouble adds a row here.
 
+#include "TestEnv.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtTest>
@@ -24,37 +26,37 @@ inline QString From_Utf16(std::initializer_list<char16_t> units) {
 
 inline const std::vector<Text>& Texts() {
     static const std::vector<Text> texts = {
-        {"apostrophe", QStringLiteral("O'Hara")},
-        {"lone quote", QStringLiteral("'")},
-        {"two quotes", QStringLiteral("''")},
-        {"drop table", QStringLiteral("'; drop table tbl_user; --")},
-        {"closing parenthesis", QStringLiteral("x'); delete from tbl_user where ('1'='1")},
-        {"always true", QStringLiteral("' or '1'='1")},
-        {"double quotes", QStringLiteral("say \"hi\" \"")},
-        {"comment marks", QStringLiteral("a -- b /* c")},
-        {"semicolon", QStringLiteral("a;b; ")},
-        {"percent", QStringLiteral("100%")},
-        {"underscore", QStringLiteral("a_b")},
-        {"like wildcards", QStringLiteral("%_%")},
-        {"brackets", QStringLiteral("[%] [_] [a-z] [")},
-        {"backslash", QStringLiteral("C:\\dir\\ \\'")},
-        {"format markers", QStringLiteral("%1 %2 %s %n %%")},
-        {"255 characters", QString(255, QLatin1Char('n'))},
-        {"255 with quotes", QString(127, QLatin1Char('\'')) + QString(128, QLatin1Char('q'))},
-        {"256 characters", QString(256, QLatin1Char('n'))},
-        {"long extension", QStringLiteral("x.") + QString(253, QLatin1Char('e'))},
-        {"latin accents", QStringLiteral("M\u00fcller \u00c6r\u00f8 \u00d1and\u00fa")},
-        {"cjk", QStringLiteral("\u6587\u4ef6\u540d\u79f0")},
-        {"right to left", QStringLiteral("\u0645\u0644\u0641 \u202etxt")},
+        {"apostrophe", u"O'Hara"_s},
+        {"lone quote", u"'"_s},
+        {"two quotes", u"''"_s},
+        {"drop table", u"'; drop table tbl_user; --"_s},
+        {"closing parenthesis", u"x'); delete from tbl_user where ('1'='1"_s},
+        {"always true", u"' or '1'='1"_s},
+        {"double quotes", u"say \"hi\" \""_s},
+        {"comment marks", u"a -- b /* c"_s},
+        {"semicolon", u"a;b; "_s},
+        {"percent", u"100%"_s},
+        {"underscore", u"a_b"_s},
+        {"like wildcards", u"%_%"_s},
+        {"brackets", u"[%] [_] [a-z] ["_s},
+        {"backslash", u"C:\\dir\\ \\'"_s},
+        {"format markers", u"%1 %2 %s %n %%"_s},
+        {"255 characters", QString(255, u'n')},
+        {"255 with quotes", QString(127, u'\'') + QString(128, u'q')},
+        {"256 characters", QString(256, u'n')},
+        {"long extension", u"x."_s + QString(253, u'e')},
+        {"latin accents", u"M\u00fcller \u00c6r\u00f8 \u00d1and\u00fa"_s},
+        {"cjk", u"\u6587\u4ef6\u540d\u79f0"_s},
+        {"right to left", u"\u0645\u0644\u0641 \u202etxt"_s},
         {"outside the BMP", From_Utf16({0xd83d, 0xde00, u' ', 0xd834, 0xdd1e, u'x'})},
-        {"combining mark", QStringLiteral("e\u0301\u0301")},
-        {"look-alike quotes", QStringLiteral("\u2018\u2019\u02bc\uff07")},
-        {"tab and line breaks", QStringLiteral("a\tb\nc\r\nd")},
-        {"control characters", QStringLiteral("\x01\x02\x1b[31m\x7f")},
-        {"trailing blanks", QStringLiteral("name   ")},
-        {"leading blanks", QStringLiteral("   name")},
-        {"blanks only", QStringLiteral("   ")},
-        {"hidden file", QStringLiteral(".hidden name")},
+        {"combining mark", u"e\u0301\u0301"_s},
+        {"look-alike quotes", u"\u2018\u2019\u02bc\uff07"_s},
+        {"tab and line breaks", u"a\tb\nc\r\nd"_s},
+        {"control characters", u"\x01\x02\x1b[31m\x7f"_s},
+        {"trailing blanks", u"name   "_s},
+        {"leading blanks", u"   name"_s},
+        {"blanks only", u"   "_s},
+        {"hidden file", u".hidden name"_s},
     };
     return texts;
 }
@@ -72,9 +74,8 @@ inline QString Fit(const QString& text, int limit) {
 // Whether text can name a file in a folder here: no "/", no zero, not "." or "..", and at most
 // 255 bytes as the file system counts them.
 inline bool Is_File_Name(const QString& text) {
-    return !text.isEmpty() && text != QLatin1String(".") && text != QLatin1String("..") &&
-           !text.contains(QLatin1Char('/')) && !text.contains(QChar(0)) &&
-           text.toUtf8().size() <= 255;
+    return !text.isEmpty() && text != u"."_s && text != u".."_s && !text.contains(u'/') &&
+           !text.contains(QChar(0)) && text.toUtf8().size() <= 255;
 }
 
 // One data row per text (column "text" of type QString) that `keep` accepts, cut to `limit`.

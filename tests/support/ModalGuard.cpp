@@ -13,14 +13,13 @@ namespace wintest {
 
 QString Modal_Place(const QWidget* dialog) {
     const QString step = Transcript::Last_Step();
-    QString place =
-        QStringLiteral("the dialog %1 (\"%2\") in %3")
-            .arg(dialog->objectName().isEmpty() ? QLatin1String(dialog->metaObject()->className())
-                                                : dialog->objectName(),
-                 dialog->windowTitle(), QLatin1String(QTest::currentTestFunction()));
+    QString place = u"the dialog %1 (\"%2\") in %3"_s.arg(
+        dialog->objectName().isEmpty() ? QLatin1StringView(dialog->metaObject()->className())
+                                       : dialog->objectName(),
+        dialog->windowTitle(), QLatin1StringView(QTest::currentTestFunction()));
     if (const char* tag = QTest::currentDataTag())
-        place += QStringLiteral("(%1)").arg(QLatin1String(tag));
-    return place + (step.isEmpty() ? QString() : QStringLiteral(" at step \"%1\"").arg(step));
+        place += u"(%1)"_s.arg(QLatin1StringView(tag));
+    return place + (step.isEmpty() ? QString() : u" at step \"%1\""_s.arg(step));
 }
 
 void Close_Modal(QWidget* dialog) {
@@ -55,8 +54,7 @@ void Guard_Modal_Dialogs() {
         if (QTest::currentTestFailed()) {
             qWarning("%s: closed, left up by the failure", qPrintable(Modal_Place(up)));
         } else if (watch->still.elapsed() >= Modal_Limit_Ms()) {
-            QTest::qFail(qPrintable(QStringLiteral("%1 waited %2 ms without an answer")
-                                        .arg(Modal_Place(up))
+            QTest::qFail(qPrintable(u"%1 waited %2 ms without an answer"_s.arg(Modal_Place(up))
                                         .arg(watch->still.elapsed())),
                          __FILE__, __LINE__);
         } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnv.h"
 #include "browser/BrowserOperations.h"
 
 #include <QStringList>
@@ -8,27 +9,32 @@
 // blanks, into ran: a test sees which operation a command reached.
 struct Operation_Log {
     QStringList ran;
-    int password_answer = 1;                                    // the password check's answer
-    std::optional<QString> top_count = QStringLiteral("15abc"); // the top-count question's
+    int password_answer = 1;                       // the password check's answer
+    std::optional<QString> top_count = u"15abc"_s; // the top-count question's
 
     void Attach(browser::Browser_Operations& o) {
         // clang-format off
-#define OP(name) std::pair{&o.name, #name}
+#define NAMED_OPERATION(name) std::pair{&o.name, #name}
         for (auto [op, name] : {
-            OP(Add_Node), OP(Delete_Node), OP(Rename_Node), OP(Mark_Replicate),
-            OP(Unmark_Replicate), OP(Restore_File), OP(Restore_To_Desktop), OP(Set_File_Password),
-            OP(Protect_Files), OP(Cancel_Protect_Files), OP(Delete_Files), OP(Start_File_Rename),
-            OP(Copy_Files), OP(Paste_Files), OP(Load_User_List), OP(Add_User), OP(Delete_User),
-            OP(Show_User_Properties), OP(Load_Department_Users), OP(Load_Folder_Deny_Users),
-            OP(Set_Log_Columns), OP(Show_File_Log), OP(Run_Quick_Query)})
+            NAMED_OPERATION(Add_Node), NAMED_OPERATION(Delete_Node), NAMED_OPERATION(Rename_Node),
+            NAMED_OPERATION(Mark_Replicate), NAMED_OPERATION(Unmark_Replicate),
+            NAMED_OPERATION(Restore_File), NAMED_OPERATION(Restore_To_Desktop),
+            NAMED_OPERATION(Set_File_Password), NAMED_OPERATION(Protect_Files),
+            NAMED_OPERATION(Cancel_Protect_Files), NAMED_OPERATION(Delete_Files),
+            NAMED_OPERATION(Start_File_Rename), NAMED_OPERATION(Copy_Files),
+            NAMED_OPERATION(Paste_Files), NAMED_OPERATION(Load_User_List), NAMED_OPERATION(Add_User),
+            NAMED_OPERATION(Delete_User), NAMED_OPERATION(Show_User_Properties),
+            NAMED_OPERATION(Load_Department_Users), NAMED_OPERATION(Load_Folder_Deny_Users),
+            NAMED_OPERATION(Set_Log_Columns), NAMED_OPERATION(Show_File_Log),
+            NAMED_OPERATION(Run_Quick_Query)})
             // clang-format on
-            *op = [this, name = name] { ran << QLatin1String(name); };
-#undef OP
+            *op = [this, name = name] { ran << QLatin1StringView(name); };
+#undef NAMED_OPERATION
         const auto with = [this](const char* name, const QString& args) {
-            ran << QLatin1String(name) + QLatin1Char('[') + args + QLatin1Char(']');
+            ran << QLatin1StringView(name) + u'[' + args + u']';
         };
         o.Backup_File = [with](const QString& path, bool progress) {
-            with("Backup_File", path + QLatin1Char(' ') + QString::number(progress));
+            with("Backup_File", path + u' ' + QString::number(progress));
         };
         o.Restore_To_Folder = [with](const QString& folder) { with("Restore_To_Folder", folder); };
         o.Load_Log_Book = [with](const QString& top) { with("Load_Log_Book", top); };
@@ -37,7 +43,7 @@ struct Operation_Log {
             return password_answer;
         };
         o.Ask_Top_Count = [this] {
-            ran << QStringLiteral("Ask_Top_Count");
+            ran << u"Ask_Top_Count"_s;
             return top_count;
         };
     }

@@ -17,14 +17,14 @@ public:
     explicit Script(const QString& approved) : Transcript(approved), approved_(approved) {}
 
     void Run(const std::function<void(const QString& section, const QString& in)>& run) {
-        QFile file(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + approved_);
+        QFile file(QString::fromUtf8(SCROLLKIN_TESTS_DIR "/") + approved_);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
         QString section;
         for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
             if (line.startsWith(u'[')) {
                 *this << line;
                 section = line.section(u':', 0, 0).section(u']', 0, 0).mid(1);
-            } else if (line.startsWith(u"in: ")) {
+            } else if (line.startsWith(u"in: "_s)) {
                 *this << line;
                 run(section, line.mid(4));
             }
@@ -47,6 +47,6 @@ inline bool Script_Matches(const QString& approved, const Step_Runner& run) {
 inline bool Table_Matches(const QString& approved,
                           const std::map<QString, std::function<QString(const QString&)>>& fns) {
     return Script_Matches(approved, [&](Transcript& t, const QString& section, const QString& in) {
-        t << QStringLiteral("out: ") + fns.at(section)(in);
+        t << u"out: "_s + fns.at(section)(in);
     });
 }

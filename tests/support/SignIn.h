@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnv.h"
 #include "db/Connection.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
@@ -12,16 +13,11 @@ inline void Sign_In_As(db::Connection& c, const QString& user, const QString& ro
     db::session::Cur_Role = role;
     if (user.isEmpty())
         return;
-    const QString uid = QLatin1Char('\'') + db::Quote_Sql(user) + QLatin1Char('\'');
-    if (c.Open_Query(QStringLiteral("select count(*) from tbl_user where UID=") + uid)
-            .field(0)
-            .toInt() == 0)
-        c.Run_Statement(
-            QStringLiteral(
-                "insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values (") +
-            uid + QLatin1Char(',') + uid + QStringLiteral(",'") + db::Quote_Sql(role) +
-            QStringLiteral("','pw','','0')"));
+    const QString uid = u'\'' + db::Quote_Sql(user) + u'\'';
+    if (c.Open_Query(u"select count(*) from tbl_user where UID="_s + uid).field(0).toInt() == 0)
+        c.Run_Statement(u"insert into tbl_user(UID,Name,Sys_Role,PWD,Remark,User_deny) values ("_s +
+                        uid + u',' + uid + u",'"_s + db::Quote_Sql(role) + u"','pw','','0')"_s);
     else
-        c.Run_Statement(QStringLiteral("update tbl_user set Sys_Role='") + db::Quote_Sql(role) +
-                        QStringLiteral("' where UID=") + uid);
+        c.Run_Statement(u"update tbl_user set Sys_Role='"_s + db::Quote_Sql(role) +
+                        u"' where UID="_s + uid);
 }

@@ -37,7 +37,7 @@ void Pin_Environment() {
 
 void Isolate_User_Folders() {
     Pin_Environment();
-    static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/scrollkin-test-home-XXXXXX"));
+    static QTemporaryDir home(QDir::tempPath() + u"/scrollkin-test-home-XXXXXX"_s);
     const QByteArray h = home.path().toUtf8();
     for (const char* sub :
          {"", "/.config", "/.local/share", "/.cache", "/Templates", "/Desktop", "/run"})
@@ -47,7 +47,7 @@ void Isolate_User_Folders() {
     qputenv("XDG_DATA_HOME", h + "/.local/share");
     qputenv("XDG_CACHE_HOME", h + "/.cache");
     qputenv("XDG_RUNTIME_DIR", h + "/run");
-    QFile::setPermissions(home.path() + QStringLiteral("/run"),
+    QFile::setPermissions(home.path() + u"/run"_s,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_TEMPLATES_DIR", h + "/Templates");
     qputenv("XDG_DESKTOP_DIR", h + "/Desktop");
@@ -81,9 +81,9 @@ QString Write_File(const QString& path, const QByteArray& bytes) {
 }
 
 QString Environment_File(const QString& stem) {
-    return QStringLiteral("%1.%2-%3.txt")
-        .arg(stem, QLocale::system().name(),
-             QString::fromUtf8(QTimeZone::systemTimeZoneId()).replace(u'/', u'_'));
+    return u"%1.%2-%3.txt"_s.arg(
+        stem, QLocale::system().name(),
+        QString::fromUtf8(QTimeZone::systemTimeZoneId()).replace(u'/', u'_'));
 }
 
 bool Use_Odbc() {
@@ -106,11 +106,11 @@ QString Library_String(const QString& path) {
     }
     if (!Use_Odbc())
         return db::Connection_String::embedded(path);
-    return QStringLiteral("Driver=%1;Database=%2;Timeout=15000").arg(Sqlite_Odbc_Driver(), path);
+    return u"Driver=%1;Database=%2;Timeout=15000"_s.arg(Sqlite_Odbc_Driver(), path);
 }
 
 Fresh_Library::Fresh_Library() {
-    path = dir.path() + QStringLiteral("/library.db");
+    path = dir.path() + u"/library.db"_s;
     connection_string = Library_String(path);
 }
 

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+// Every text literal in the tests is written u"..."_s.
+using namespace Qt::StringLiterals;
+
 // Test isolation: every test process gets its own HOME, XDG folders and settings, so no test
 // reads or writes the real user's settings or folders, and runs in the suite's own locale, time
 // zone, fonts and screen (tests/TestEnvironment.cmake), whatever the machine holds.
@@ -44,9 +47,9 @@ struct Fresh_Library {
     Fresh_Library();
 };
 
-// "a,b,c" as a list of texts ("" none); another separator where the items hold commas.
-inline QStringList List(const char* items, char separator = ',') {
-    return *items ? QString::fromUtf8(items).split(QLatin1Char(separator)) : QStringList();
+// "a,b,c" split into its texts ("" none); another separator where the items hold commas.
+inline QStringList Split_Text(const QString& items, QChar separator = u',') {
+    return items.isEmpty() ? QStringList() : items.split(separator);
 }
 
 } // namespace testenv

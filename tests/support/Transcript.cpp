@@ -25,7 +25,7 @@ quint64 Transcript::Lines_Written() {
 }
 
 Transcript::Transcript(const QString& approved)
-    : path_(QStringLiteral(SCROLLKIN_TESTS_DIR "/") + approved) {}
+    : path_(QString::fromUtf8(SCROLLKIN_TESTS_DIR "/") + approved) {}
 
 Transcript::~Transcript() {
     Detach();
@@ -33,25 +33,25 @@ Transcript::~Transcript() {
 
 Transcript& Transcript::operator<<(const QString& line) {
     ++lines_written;
-    for (const char* step : {"== ", "[", "in: ", "$ "})
-        if (line.startsWith(QLatin1String(step))) {
+    for (const QString& step : {u"== "_s, u"["_s, u"in: "_s, u"$ "_s})
+        if (line.startsWith(step)) {
             last_step = line;
             last_step_function = QTest::currentTestFunction();
         }
     // Line breaks inside one text stay visible and keep the text on one line.
     lines_ << QString(line)
-                  .replace(QLatin1String("\r\n"), QLatin1String("\\n"))
-                  .replace(u'\n', QLatin1String("\\n"))
-                  .replace(u'\r', QLatin1String("\\r"));
+                  .replace(u"\r\n"_s, u"\\n"_s)
+                  .replace(u'\n', u"\\n"_s)
+                  .replace(u'\r', u"\\r"_s);
     return *this;
 }
 
 Transcript& Transcript::Step(const QString& what) {
-    return *this << QStringLiteral("== ") + what;
+    return *this << u"== "_s + what;
 }
 
 Transcript& Transcript::Field(const QString& label, const QString& value) {
-    return *this << label + QStringLiteral(": ") + value;
+    return *this << label + u": "_s + value;
 }
 
 QString Transcript::Prompt_Line(const Fake_Prompter::Record& r) {
@@ -59,17 +59,16 @@ QString Transcript::Prompt_Line(const Fake_Prompter::Record& r) {
                                         "folder",  "password", "count"};
     static const char* const icons[] = {"none", "information", "question", "warning", "critical"};
     static const char* const buttons[] = {"ok", "ok/cancel", "yes/no", "yes/no/cancel"};
-    QString line = QStringLiteral("prompt %1 [%2]").arg(QLatin1String(kinds[int(r.kind)]), r.title);
+    QString line = u"prompt %1 [%2]"_s.arg(QLatin1StringView(kinds[int(r.kind)]), r.title);
     if (r.kind == Fake_Prompter::Kind::Message)
-        line += QStringLiteral(" %1 %2: %3")
-                    .arg(QLatin1String(icons[int(r.icon)]), QLatin1String(buttons[int(r.buttons)]),
-                         r.text);
+        line += u" %1 %2: %3"_s.arg(QLatin1StringView(icons[int(r.icon)]),
+                                    QLatin1StringView(buttons[int(r.buttons)]), r.text);
     else if (!r.text.isEmpty())
-        line += QStringLiteral(": ") + r.text;
+        line += u": "_s + r.text;
     if (!r.start.isEmpty() || !r.filter.isEmpty())
-        line += QStringLiteral(" {%1|%2}").arg(r.start, r.filter);
+        line += u" {%1|%2}"_s.arg(r.start, r.filter);
     if (r.kind == Fake_Prompter::Kind::Row_Count)
-        line += QStringLiteral(" {%1 in %2..%3}").arg(r.value).arg(r.minimum).arg(r.maximum);
+        line += u" {%1 in %2..%3}"_s.arg(r.value).arg(r.minimum).arg(r.maximum);
     return line;
 }
 
@@ -83,7 +82,7 @@ Transcript& Transcript::Prompts(Fake_Prompter& prompter) {
 void Transcript::Attach(db::Connection& c) {
     Detach();
     attached_ = &c;
-    c.Set_Recorder([this](const QString& sql) { *this << QStringLiteral("sql: ") + sql; });
+    c.Set_Recorder([this](const QString& sql) { *this << u"sql: "_s + sql; });
 }
 
 void Transcript::Detach() {
@@ -110,8 +109,8 @@ bool Transcript::Matches() {
     }
     const QStringList approved = QString::fromUtf8(file.readAll()).split(u'\n');
     for (qsizetype i = 0; i < std::max(approved.size(), seen.size()); ++i) {
-        const QString a = approved.value(i, QStringLiteral("<end>"));
-        const QString s = seen.value(i, QStringLiteral("<end>"));
+        const QString a = approved.value(i, u"<end>"_s);
+        const QString s = seen.value(i, u"<end>"_s);
         if (a != s) {
             qWarning("Transcript %s differs at line %lld:\n  approved: %s\n  seen:     %s",
                      qPrintable(path_), qlonglong(i + 1), qPrintable(a), qPrintable(s));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakePrompter.h"
+#include "TestEnv.h"
 
 #include <QString>
 #include <QStringList>

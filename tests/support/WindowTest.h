@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ModalGuard.h"
+#include "TestEnv.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -11,7 +12,7 @@
 namespace wintest {
 
 template <typename T = QWidget> T* child(const QObject* parent, const char* name) {
-    return parent->findChild<T*>(QLatin1String(name));
+    return parent->findChild<T*>(QLatin1StringView(name));
 }
 
 inline void click(const QObject* parent, const char* name) {
@@ -41,9 +42,9 @@ inline void on_modal(const QString& name, std::function<void(QWidget*)> action, 
         } else if (tries > 0) {
             on_modal(name, action, tries - 1);
         } else {
-            QString failure = QStringLiteral("the dialog %1 never came up").arg(name);
+            QString failure = u"the dialog %1 never came up"_s.arg(name);
             if (w)
-                failure += QStringLiteral("; instead, ") + Modal_Place(w);
+                failure += u"; instead, "_s + Modal_Place(w);
             QTest::qFail(qPrintable(failure), __FILE__, __LINE__);
             if (w)
                 Close_Modal(w);
@@ -80,7 +81,7 @@ inline QStringList Cut_Labels(const QWidget* window) {
                     whole = false;
         }
         if (!whole)
-            cut << window->objectName() + QStringLiteral(": ") + text;
+            cut << window->objectName() + u": "_s + text;
     }
     return cut;
 }

@@ -10,23 +10,23 @@ class Test_Modal_Guard : public QObject {
 
     static std::unique_ptr<QDialog> probe() {
         auto d = std::make_unique<QDialog>();
-        d->setObjectName(QStringLiteral("dlgProbe"));
-        d->setWindowTitle(QStringLiteral("Probe"));
+        d->setObjectName(u"dlgProbe"_s);
+        d->setWindowTitle(u"Probe"_s);
         return d;
     }
 
 private Q_SLOTS:
     void check_fails_in_the_dialog() {
-        Transcript t(QStringLiteral("support/unused.txt"));
-        t.Step(QStringLiteral("confirm the deletion"));
+        Transcript t(u"support/unused.txt"_s);
+        t.Step(u"confirm the deletion"_s);
         const auto d = probe();
-        wintest::on_modal(QStringLiteral("dlgProbe"),
+        wintest::on_modal(u"dlgProbe"_s,
                           [](QWidget*) { QVERIFY2(false, "a check inside the dialog"); });
         d->exec();
     }
     void nobody_answers() {
-        Transcript t(QStringLiteral("support/unused.txt"));
-        t.Step(QStringLiteral("open the probe"));
+        Transcript t(u"support/unused.txt"_s);
+        t.Step(u"open the probe"_s);
         probe()->exec();
     }
 };

@@ -2,6 +2,7 @@
 
 // The real scrollkin-admin executable run by tests, and libraries it made.
 
+#include "TestEnv.h"
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
 #include "store/ContentTransfer.h"
@@ -33,7 +34,7 @@ inline Run Admin(const QStringList& args, rlim_t file_size_limit = 0,
             setrlimit(RLIMIT_FSIZE, &limit);
             signal(SIGXFSZ, SIG_IGN); // a write past it fails instead of killing the tool
         });
-    p.start(QStringLiteral(SCROLLKIN_ADMIN_EXE), args);
+    p.start(QString::fromUtf8(SCROLLKIN_ADMIN_EXE), args);
     if (!p.waitForFinished(60000))
         qWarning("scrollkin-admin did not finish");
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -43,7 +44,7 @@ inline Run Admin(const QStringList& args, rlim_t file_size_limit = 0,
 
 // The whole answer, for a failed check's message.
 inline QString Show(const Run& r) {
-    return QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3").arg(r.code).arg(r.out, r.err);
+    return u"exit %1\nstdout:\n%2\nstderr:\n%3"_s.arg(r.code).arg(r.out, r.err);
 }
 
 // A library made by scrollkin-admin init in a folder of its own: the catalogue Office / Sales
@@ -51,12 +52,12 @@ inline QString Show(const Run& r) {
 // Without the catalogue: only the folder, and where the library would be.
 struct Admin_Library {
     QTemporaryDir dir;
-    QString cs = db::Connection_String::embedded(dir.filePath(QStringLiteral("library.db")));
+    QString cs = db::Connection_String::embedded(dir.filePath(u"library.db"_s));
 
     explicit Admin_Library(bool catalogue = true) {
         if (!catalogue)
             return;
-        if (const Run made = Admin({QStringLiteral("init"), cs}); made.code != 0)
+        if (const Run made = Admin({u"init"_s, cs}); made.code != 0)
             qFatal("init failed: %s", qPrintable(Show(made)));
         db::Connection c;
         c.Open(cs);
@@ -76,8 +77,7 @@ struct Admin_Library {
 
     // scrollkin-admin backup as clerk1 into a folder, replacing files of the same name.
     QStringList backup_args(const QString& folder, const QStringList& paths) const {
-        return QStringLiteral("backup|%1|--user|clerk1|--folder|%2|--overwrite|yes")
-                   .arg(cs, folder)
+        return u"backup|%1|--user|clerk1|--folder|%2|--overwrite|yes"_s.arg(cs, folder)
                    .split(u'|') +
                paths;
     }

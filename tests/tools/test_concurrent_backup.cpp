@@ -35,17 +35,15 @@ private Q_SLOTS:
         QHash<QString, QByteArray> digest;
         QList<QStringList> args;
         for (int p = 0; p < programs; ++p) {
-            const QString dir = lib.dir.filePath(QStringLiteral("disk%1").arg(p));
+            const QString dir = lib.dir.filePath(u"disk%1"_s.arg(p));
             QVERIFY(QDir().mkpath(dir));
             for (int k = 0; k < per_program; ++k) {
-                const QString name =
-                    QStringLiteral("p%1_%2").arg(p).arg(k, 3, 10, QLatin1Char('0'));
+                const QString name = u"p%1_%2"_s.arg(p).arg(k, 3, 10, QChar(u'0'));
                 const QByteArray bytes = testenv::Pattern(rng.bounded(64 * 1024), rng.generate());
-                testenv::Write_File(dir + u'/' + name + QStringLiteral(".dat"), bytes);
+                testenv::Write_File(dir + u'/' + name + u".dat"_s, bytes);
                 digest.insert(name, Digest(bytes));
             }
-            args << lib.backup_args(
-                p % 3 == 2 ? QStringLiteral("Fold0002") : QStringLiteral("Fold0001"), {dir});
+            args << lib.backup_args(p % 3 == 2 ? u"Fold0002"_s : u"Fold0001"_s, {dir});
         }
 
         // The older client: files numbered just ahead of the counter, which it leaves behind.
@@ -56,27 +54,26 @@ private Q_SLOTS:
             c.Open(lib.cs);
             while (!stop) {
                 db::Transaction tx(c);
-                const qint64 next =
-                    c.Open_Query(QStringLiteral("select max(Last_File_No) from tbl_file_no"))
-                        .field(0)
-                        .toLongLong() +
-                    3;
+                const qint64 next = c.Open_Query(u"select max(Last_File_No) from tbl_file_no"_s)
+                                        .field(0)
+                                        .toLongLong() +
+                                    3;
                 const QString no = QString::number(next);
-                if (c.Open_Query(QStringLiteral("select count(*) from Tbl_File_Information "
-                                                "where File_NO='") +
+                if (c.Open_Query(u"select count(*) from Tbl_File_Information "
+                                 u"where File_NO='"_s +
                                  no + u'\'')
                         .field(0)
                         .toInt() == 0) {
                     const QByteArray content = "old " + no.toLatin1();
                     c.Run_Statement(
-                        QStringLiteral("insert into Tbl_File_Information (File_NO,Folder_NO,"
-                                       "File_Name,File_Size,File_Type,File_Owner) values "
-                                       "('%1','Fold0003','old%1','%2','.txt-Text','older')")
-                            .arg(no, QString::number(double(content.size()) / 1024.0, 'f', 2)));
+                        u"insert into Tbl_File_Information (File_NO,Folder_NO,"
+                        u"File_Name,File_Size,File_Type,File_Owner) values "
+                        u"('%1','Fold0003','old%1','%2','.txt-Text','older')"_s.arg(
+                            no, QString::number(double(content.size()) / 1024.0, 'f', 2)));
                     const db::Sql_Record_Pause sqlite_only; // X'..' is SQLite's binary literal
-                    c.Run_Statement(QStringLiteral("insert into Tbl_File_Data (file_no,file_data) "
-                                                   "values ('%1',X'%2')")
-                                        .arg(no, QString::fromLatin1(content.toHex())));
+                    c.Run_Statement(
+                        u"insert into Tbl_File_Data (file_no,file_data) "
+                        u"values ('%1',X'%2')"_s.arg(no, QString::fromLatin1(content.toHex())));
                     legacy << no;
                 }
                 tx.commit();
@@ -89,7 +86,7 @@ private Q_SLOTS:
         std::vector<std::unique_ptr<QProcess>> running;
         for (const QStringList& a : args) {
             running.push_back(std::make_unique<QProcess>());
-            running.back()->start(QStringLiteral(SCROLLKIN_ADMIN_EXE), a);
+            running.back()->start(QString::fromUtf8(SCROLLKIN_ADMIN_EXE), a);
         }
         for (auto& p : running)
             p->waitForFinished(600000);
@@ -99,7 +96,7 @@ private Q_SLOTS:
 
         // Every program stored every file and was told nothing.
         static const QRegularExpression stored_line(
-            QStringLiteral("^Stored .*/(p\\d+_\\d+)\\.dat as file (\\d+) in (Fold\\d+)$"));
+            u"^Stored .*/(p\\d+_\\d+)\\.dat as file (\\d+) in (Fold\\d+)$"_s);
         QHash<QString, QString> number_of;
         std::set<QString> numbers;
         for (auto& p : running) {
@@ -112,9 +109,8 @@ private Q_SLOTS:
                 if (!m.hasMatch())
                     continue;
                 number_of.insert(m.captured(1), m.captured(2));
-                QVERIFY2(
-                    numbers.insert(m.captured(2)).second,
-                    qPrintable(QStringLiteral("file number %1 given twice").arg(m.captured(2))));
+                QVERIFY2(numbers.insert(m.captured(2)).second,
+                         qPrintable(u"file number %1 given twice"_s.arg(m.captured(2))));
             }
         }
         QCOMPARE(number_of.size(), programs * per_program);
@@ -127,23 +123,20 @@ private Q_SLOTS:
             highest = std::max(highest, no.toLongLong());
         for (const QString& no : legacy) {
             QVERIFY2(numbers.insert(no).second,
-                     qPrintable(QStringLiteral("file number %1 given twice").arg(no)));
+                     qPrintable(u"file number %1 given twice"_s.arg(no)));
             passed += no.toLongLong() < highest;
             QCOMPARE(Stored_Digest(c, no), Digest("old " + no.toLatin1()));
         }
-        QCOMPARE(c.Open_Query(QStringLiteral("select count(*) from Tbl_File_Information"))
-                     .field(0)
-                     .toInt(),
+        QCOMPARE(c.Open_Query(u"select count(*) from Tbl_File_Information"_s).field(0).toInt(),
                  int(numbers.size()));
         for (auto it = number_of.cbegin(); it != number_of.cend(); ++it) {
-            const db::Result r =
-                c.Open_Query(QStringLiteral("select File_Name from Tbl_File_Information where "
-                                            "File_NO='") +
-                             it.value() + u'\'');
+            const db::Result r = c.Open_Query(u"select File_Name from Tbl_File_Information where "
+                                              u"File_NO='"_s +
+                                              it.value() + u'\'');
             QCOMPARE(r.text(0), it.key());
             QCOMPARE(Stored_Digest(c, it.value()), digest.value(it.key()));
         }
-        const Run verify = Admin({QStringLiteral("verify"), lib.cs});
+        const Run verify = Admin({u"verify"_s, lib.cs});
         QVERIFY2(verify.code == 0, qPrintable(Show(verify)));
 
         qInfo("RESULT concurrent_backup programs=%d files_stored=%lld older_client_rows=%lld "

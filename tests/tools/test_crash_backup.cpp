@@ -20,8 +20,7 @@
 namespace {
 
 constexpr qint64 MiB = 1024 * 1024;
-const QStringList Pool{QStringLiteral("doc0"), QStringLiteral("doc1"), QStringLiteral("doc2"),
-                       QStringLiteral("doc3"), QStringLiteral("doc4")};
+const QStringList Pool{u"doc0"_s, u"doc1"_s, u"doc2"_s, u"doc3"_s, u"doc4"_s};
 
 QByteArray random_bytes(qint64 n, quint32 seed) {
     QByteArray b(n, Qt::Uninitialized);
@@ -44,15 +43,14 @@ class Test_Crash_Backup : public QObject, Long_Runs {
     QHash<QString, QString> number_;
 
     QString source(const QString& name, const QByteArray& bytes) {
-        return testenv::Write_File(
-            lib_->dir.filePath(QStringLiteral("disk/") + name + QStringLiteral(".bin")), bytes);
+        return testenv::Write_File(lib_->dir.filePath(u"disk/"_s + name + u".bin"_s), bytes);
     }
 
     // Runs a backup to its end; returns how long it took.
     qint64 completed_backup(const QStringList& paths) {
         QElapsedTimer t;
         t.start();
-        const Run r = Admin(lib_->backup_args(QStringLiteral("Fold0001"), paths));
+        const Run r = Admin(lib_->backup_args(u"Fold0001"_s, paths));
         if (r.code != 0)
             qFatal("backup failed: %s", qPrintable(Show(r)));
         return t.elapsed();
@@ -61,22 +59,21 @@ class Test_Crash_Backup : public QObject, Long_Runs {
     // What every kill must leave. `pending`: the new content of the files the killed run was
     // storing, which may or may not have been committed. Returns the files it committed.
     int check_library(int kill, const QHash<QString, QByteArray>& pending) {
-        const QString where = QStringLiteral("kill %1, %2").arg(kill).arg(seed_text_);
+        const QString where = u"kill %1, %2"_s.arg(kill).arg(seed_text_);
         db::Connection c;
         try {
             c.Open(lib_->cs);
             const db::Sql_Record_Pause engine_only;
-            const QString integrity =
-                c.Open_Query(QStringLiteral("PRAGMA integrity_check")).text(0);
-            if (integrity != QLatin1String("ok"))
+            const QString integrity = c.Open_Query(u"PRAGMA integrity_check"_s).text(0);
+            if (integrity != u"ok"_s)
                 qFatal("%s: integrity check: %s", qPrintable(where), qPrintable(integrity));
         } catch (const db::Error& e) {
             qFatal("%s: the library does not open: %s", qPrintable(where),
                    qPrintable(e.description()));
         }
         QHash<QString, QString> live;
-        for (db::Result r = c.Open_Query(QStringLiteral(
-                 "select File_Name,File_NO from Tbl_File_Information where deleted='0'"));
+        for (db::Result r = c.Open_Query(
+                 u"select File_Name,File_NO from Tbl_File_Information where deleted='0'"_s);
              !r.eof(); r.next()) {
             if (live.contains(r.text(0)))
                 qFatal("%s: %s is stored twice", qPrintable(where), qPrintable(r.text(0)));
@@ -102,7 +99,7 @@ class Test_Crash_Backup : public QObject, Long_Runs {
         for (auto it = digest_.cbegin(); it != digest_.cend(); ++it)
             if (!live.contains(it.key()))
                 qFatal("%s: %s was lost", qPrintable(where), qPrintable(it.key()));
-        const Run verify = Admin({QStringLiteral("verify"), lib_->cs});
+        const Run verify = Admin({u"verify"_s, lib_->cs});
         if (verify.code != 0)
             qFatal("%s: verify: %s", qPrintable(where), qPrintable(Show(verify)));
         return committed;
@@ -115,18 +112,18 @@ private Q_SLOTS:
         const qint64 max_bytes = Env_Number("SCROLLKIN_CRASH_MIB", 8) * MiB;
         const quint32 seed = quint32(
             Env_Number("SCROLLKIN_CRASH_SEED", qint64(QRandomGenerator::global()->generate())));
-        seed_text_ = QStringLiteral("SCROLLKIN_CRASH_SEED=%1").arg(seed);
+        seed_text_ = u"SCROLLKIN_CRASH_SEED=%1"_s.arg(seed);
         qInfo("%s", qPrintable(seed_text_));
         QRandomGenerator rng(seed);
         QElapsedTimer clock;
         clock.start();
 
         lib_ = std::make_unique<Admin_Library>();
-        QVERIFY(QDir(lib_->dir.path()).mkpath(QStringLiteral("disk")));
+        QVERIFY(QDir(lib_->dir.path()).mkpath(u"disk"_s));
         // A program's start alone, then every name of the pool at the largest size: how long
         // a run takes, so kills land anywhere from the start to the last commit.
         const QByteArray keep("kept through every kill");
-        const qint64 start_ms = completed_backup({source(QStringLiteral("keep"), keep)});
+        const qint64 start_ms = completed_backup({source(u"keep"_s, keep)});
         QStringList paths;
         for (const QString& name : Pool) {
             const QByteArray bytes = random_bytes(max_bytes, rng.generate());
@@ -136,15 +133,15 @@ private Q_SLOTS:
         const qint64 full_ms = completed_backup(paths);
         const double ms_per_byte =
             double(std::max<qint64>(full_ms - start_ms, 1)) / double(Pool.size() * max_bytes);
-        digest_.insert(QStringLiteral("keep"), Digest(keep));
+        digest_.insert(u"keep"_s, Digest(keep));
         QHash<QString, QByteArray> none;
-        for (const QString& name : Pool + QStringList{QStringLiteral("keep")})
+        for (const QString& name : Pool + QStringList{u"keep"_s})
             none.insert(name, digest_.value(name));
         digest_.clear();
         check_library(0, none); // takes the numbers and digests of what is stored
 
         int kills = 0, completed = 0, committed = 0, in_transaction = 0;
-        const QString journal = lib_->dir.filePath(QStringLiteral("library.db-journal"));
+        const QString journal = lib_->dir.filePath(u"library.db-journal"_s);
         while (kills < kills_wanted && (budget_ms == 0 || clock.elapsed() < budget_ms)) {
             // One to three names of the pool get new content of random size.
             QStringList names = Pool;
@@ -164,8 +161,8 @@ private Q_SLOTS:
             const int kill_at = rng.bounded(window_ms);
 
             QProcess p;
-            p.start(QStringLiteral(SCROLLKIN_ADMIN_EXE),
-                    lib_->backup_args(QStringLiteral("Fold0001"), run_paths));
+            p.start(QString::fromUtf8(SCROLLKIN_ADMIN_EXE),
+                    lib_->backup_args(u"Fold0001"_s, run_paths));
             QVERIFY(p.waitForStarted());
             const bool finished = p.waitForFinished(kill_at);
             if (finished) {
@@ -185,22 +182,22 @@ private Q_SLOTS:
 
         // Every stored file restored to disk by the program, byte for byte.
         for (auto it = number_.cbegin(); it != number_.cend(); ++it) {
-            const QString out = lib_->dir.filePath(QStringLiteral("restored.bin"));
-            const Run r = Admin(QStringLiteral("restore|%1|--user=clerk1|--file=%2|--to|%3")
-                                    .arg(lib_->cs, it.value(), out)
-                                    .split(u'|'));
+            const QString out = lib_->dir.filePath(u"restored.bin"_s);
+            const Run r =
+                Admin(u"restore|%1|--user=clerk1|--file=%2|--to|%3"_s.arg(lib_->cs, it.value(), out)
+                          .split(u'|'));
             QVERIFY2(r.code == 0, qPrintable(Show(r)));
             QCOMPARE(Digest(testenv::Read_File(out)), digest_.value(it.key()));
         }
         // And the library takes a backup as before.
-        completed_backup({source(QStringLiteral("after"), QByteArray("after the kills"))});
+        completed_backup({source(u"after"_s, QByteArray("after the kills"))});
 
         qInfo("RESULT crash_backup kills=%d survived=%d in_write_transaction=%d "
               "committed_in_killed_runs=%d completed_runs=%d max_mib=%lld seconds=%.1f %s",
               kills, kills, in_transaction, committed, completed, max_bytes / MiB,
               double(clock.elapsed()) / 1000.0, qPrintable(seed_text_));
         QVERIFY2(kills >= std::min<qint64>(kills_wanted, 5),
-                 qPrintable(QStringLiteral("only %1 kills in the time given").arg(kills)));
+                 qPrintable(u"only %1 kills in the time given"_s.arg(kills)));
     }
 };
 

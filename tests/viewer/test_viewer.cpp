@@ -25,8 +25,8 @@ QString colours(const QImage& i) {
 QString state(const Picture_View& v) {
     QString out = row(v.Image().left, v.Image().top, v.Image().width, v.Image().height);
     for (const viewer::Scroll_Bar& b : {v.HS1(), v.VS1()})
-        out += b.visible ? u" %1@%2/%3"_qs.arg(b.maximum).arg(b.value).arg(b.twips_per_unit)
-                         : u" -"_qs;
+        out +=
+            b.visible ? u" %1@%2/%3"_s.arg(b.maximum).arg(b.value).arg(b.twips_per_unit) : u" -"_s;
     return out;
 }
 // The viewer's picture box and bars as they show, and what the box shows.
@@ -36,7 +36,7 @@ QString shown(QWidget* viewer) {
         const QWidget* w = child(viewer, name);
         const auto* bar = qobject_cast<const QScrollBar*>(w);
         const QRect g = w->geometry();
-        out += row(QLatin1String(name), w->isVisible(), g.x(), g.y(), g.width(), g.height(),
+        out += row(QLatin1StringView(name), w->isVisible(), g.x(), g.y(), g.width(), g.height(),
                    bar ? bar->maximum() : 0, bar ? bar->value() : 0) +
                u' ';
     }
@@ -50,7 +50,7 @@ class Test_Viewer : public QObject {
 
 private Q_SLOTS:
     void picture_files_and_stretching() {
-        Script t(u"viewer/transcripts/picture_files.txt"_qs);
+        Script t(u"viewer/transcripts/picture_files.txt"_s);
         // [names] a file type or name: picture type, picture file. [stretch] the whole source
         // fills the new size, smaller or larger; at no width nothing is drawn.
         QImage quadrants(2, 2, QImage::Format_RGB32); // red, green above blue, yellow
@@ -59,7 +59,7 @@ private Q_SLOTS:
                                     QList<QColor>{Qt::red, Qt::green, Qt::blue, Qt::yellow}[k]);
         quadrants = quadrants.scaled(40, 30);
         t.Run([&](auto& s, auto& in) {
-            if (s == u"names"_qs)
+            if (s == u"names"_s)
                 return void(t << row(viewer::Is_Picture_Type(in), viewer::Is_Picture_File(in)));
             viewer::Stretched_Picture picture(quadrants);
             picture.Stretch_To({in.section(u'x', 0, 0).toInt(), in.section(u'x', 1).toInt()});
@@ -71,14 +71,14 @@ private Q_SLOTS:
         // Refusals name the file and why: the decoder's words, or, before anything is decoded,
         // the picture's size against the memory free (the photo is a BMP header alone).
         QTemporaryDir dir;
-        QVERIFY(!viewer::Load_Picture(dir.filePath(u"gone.bmp"_qs)).error.isEmpty());
+        QVERIFY(!viewer::Load_Picture(dir.filePath(u"gone.bmp"_s)).error.isEmpty());
         QByteArray photo;
         QBuffer buffer(&photo);
         QVERIFY(buffer.open(QIODevice::WriteOnly) &&
                 QImage(1, 1, QImage::Format_RGB32).save(&buffer, "BMP"));
         qToLittleEndian<qint32>(8000, photo.data() + 18);
         qToLittleEndian<qint32>(6000, photo.data() + 22);
-        const QString path = testenv::Write_File(dir.filePath(u"photo.jpg"_qs), photo);
+        const QString path = testenv::Write_File(dir.filePath(u"photo.jpg"_s), photo);
         QLocale::setDefault(QLocale::c());
         const viewer::Loaded_Picture loaded = viewer::Load_Picture(path, 300LL * 1024 * 1024);
         QVERIFY(loaded.image.isNull());
@@ -105,14 +105,14 @@ private Q_SLOTS:
     // button, where only the middle one changes nothing. The state after each step. The room
     // is the outer size (9060 x 6270 before any resize) less the other bar: 8775 x 6000.
     void picture_view_steps() {
-        Script t(u"viewer/transcripts/picture_view.txt"_qs);
+        Script t(u"viewer/transcripts/picture_view.txt"_s);
         t.Run([&](auto&, auto& run) {
             const QStringList steps = run.split(u' ');
             Picture_View v;
             v.Set_Image({0, 0, steps[0].section(u'x', 0, 0).toDouble(),
                          steps[0].section(u'x', 1).toDouble()});
             v.init_vshs();
-            t << steps[0] + u": "_qs + state(v);
+            t << steps[0] + u": "_s + state(v);
             // Arrow and page steps stay 20 and 40 pixels, whatever a unit of the bar stands
             // for.
             QVERIFY(v.HS1().Single_Step() * v.HS1().twips_per_unit == 300 &&
@@ -130,7 +130,7 @@ private Q_SLOTS:
                 else
                     n = v.Zoom(c == '+' ? Qt::LeftButton
                                         : (c == '-' ? Qt::RightButton : Qt::MiddleButton));
-                t << u"  %1 %2: "_qs.arg(step).arg(n) + state(v);
+                t << u"  %1 %2: "_s.arg(step).arg(n) + state(v);
             }
         });
         // To the nearest pixel, halves to the even one (37.5 twips: 2.5 px).
@@ -142,16 +142,16 @@ private Q_SLOTS:
     // Viewers open without blocking, one per picture; the mouse zooms, the bars move the
     // picture; a picture that cannot be decoded is reported.
     void viewer_window() {
-        Script t(u"viewer/transcripts/viewer_window.txt"_qs);
+        Script t(u"viewer/transcripts/viewer_window.txt"_s);
         QTemporaryDir dir;
         QImage image(60, 40, QImage::Format_RGB32); // left half red, right half blue
         image.fill(Qt::red);
         QPainter(&image).fillRect(30, 0, 30, 40, Qt::blue);
-        const QString chart = dir.filePath(u"chart.bmp"_qs);
+        const QString chart = dir.filePath(u"chart.bmp"_s);
         QVERIFY(image.save(chart, "PNG"));
         image = QImage(6000, 6000, QImage::Format_RGB32); // 4 bytes a pixel: above 128 MiB
         image.fill(Qt::black);
-        QVERIFY(image.save(dir.filePath(u"scan.jpg"_qs), "JPEG"));
+        QVERIFY(image.save(dir.filePath(u"scan.jpg"_s), "JPEG"));
         QWidget owner;
         owner.show();
         Fake_Prompter prompter;
@@ -168,9 +168,9 @@ private Q_SLOTS:
         // bar, it keeps its width and the vertical one moves left; a negative size keeps the one
         // before.
         t.Run([&](auto&, auto& in) {
-            if (in == u"left"_qs || in == u"right"_qs)
-                QTest::mouseClick(img, in == u"left"_qs ? Qt::LeftButton : Qt::RightButton);
-            else if (in == u"arrow"_qs)
+            if (in == u"left"_s || in == u"right"_s)
+                QTest::mouseClick(img, in == u"left"_s ? Qt::LeftButton : Qt::RightButton);
+            else if (in == u"arrow"_s)
                 hs1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
             else if (in[0] == u'h' || in[0] == u'v')
                 (in[0] == u'h' ? hs1 : vs1)->setValue(in.mid(1).toInt());
@@ -181,7 +181,7 @@ private Q_SLOTS:
         // Another picture opens its own viewer; one above the decoder's former limit of 128 MiB
         // shows too, and zooms from its source. Escape closes only its own viewer.
         QPointer<viewer::frmpicview> second =
-            viewer::Show_Picture(dir.filePath(u"scan.jpg"_qs), u"scan.jpg"_qs, prompter, &owner);
+            viewer::Show_Picture(dir.filePath(u"scan.jpg"_s), u"scan.jpg"_s, prompter, &owner);
         QVERIFY(second && second != v);
         QCOMPARE(child<viewer::Picture_Box>(second, "p1")->Picture().Source().size(),
                  QSize(6000, 6000));
@@ -191,10 +191,10 @@ private Q_SLOTS:
         QTRY_VERIFY(v.isNull());
         QVERIFY(second && second->isVisible());
         const QString pcx =
-            testenv::Write_File(dir.filePath(u"scan.pcx"_qs), QByteArray(512, '\x0a'));
+            testenv::Write_File(dir.filePath(u"scan.pcx"_s), QByteArray(512, '\x0a'));
         prompter.Answer(shell::Prompt_Answer::Ok);
         QVERIFY(!viewer::Show_Picture(pcx, {}, prompter, &owner));
-        t << Transcript::Prompt_Line(prompter.Last()).section(u"shown: "_qs, 0, 0);
+        t << Transcript::Prompt_Line(prompter.Last()).section(u"shown: "_s, 0, 0);
         QVERIFY(t.Matches());
     }
 };
