@@ -18,7 +18,8 @@ QString quoted(const QString& text) {
     return QLatin1Char('\'') + db::Quote_Sql(text) + QLatin1Char('\'');
 }
 
-const char* const Letters = "ABCO";
+const char Letters[] = {db::codes::Right_All, db::codes::Right_Read_Write, db::codes::Right_Read,
+                        db::codes::Right_Manager};
 
 } // namespace
 

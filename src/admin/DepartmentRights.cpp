@@ -127,8 +127,9 @@ void Department_Rights::Load_Folder_Deny_Users() {
         for (; !r.eof(); r.next()) {
             browser::List_Row row = account_row_of(r);
             const QString letter = r.text(2).trimmed();
-            if (letter == QLatin1String("A") || letter == QLatin1String("B") ||
-                letter == QLatin1String("C")) {
+            if (letter == QLatin1Char(db::codes::Right_All) ||
+                letter == QLatin1Char(db::codes::Right_Read_Write) ||
+                letter == QLatin1Char(db::codes::Right_Read)) {
                 row.tag = db::codes::Right_Text(letter[0]);
                 row.cells[1] = row.tag;
             }

@@ -71,11 +71,11 @@ bool User_Form::get_user(const QString& login) {
         confirm_password = password;
         locked = is_locked(account.text(QStringLiteral("User_deny")));
         const QString r = account.text(QStringLiteral("sys_role"));
-        if (r == QLatin1String("Administrator"))
+        if (r == db::codes::Role_Administrator())
             role = Role::None;
-        else if (r == QLatin1String("Manager"))
+        else if (r == db::codes::Role_Manager())
             role = Role::Manager;
-        else if (r == QLatin1String("User"))
+        else if (r == db::codes::Role_User())
             role = Role::User;
     } else {
         user_name.clear();
@@ -162,13 +162,13 @@ void User_Form::protect_builtin() {
 QString User_Form::Role_Text() const {
     switch (role) {
     case Role::Manager:
-        return QStringLiteral("Manager");
+        return db::codes::Role_Manager();
     case Role::User:
-        return QStringLiteral("User");
+        return db::codes::Role_User();
     case Role::None:
         break;
     }
-    return QStringLiteral("Administrator");
+    return db::codes::Role_Administrator();
 }
 
 QString User_Form::Day_Text() const {

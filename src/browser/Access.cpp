@@ -5,6 +5,9 @@
 #include "db/SchemaCodes.h"
 #include "db/SqlText.h"
 
+#include <initializer_list>
+#include <iterator>
+
 namespace browser {
 
 namespace authority {
@@ -15,9 +18,16 @@ QString quoted(const QString& text) {
     return QLatin1Char('\'') + db::Quote_Sql(text) + QLatin1Char('\'');
 }
 
-bool is_right(QChar letter, const char* letters) {
-    for (const char* l = letters; *l; ++l)
-        if (letter == QLatin1Char(*l))
+using db::codes::Right_All;
+using db::codes::Right_Manager;
+using db::codes::Right_None;
+using db::codes::Right_Read;
+using db::codes::Right_Read_Write;
+using db::codes::Right_Root;
+
+bool is_right(QChar letter, std::initializer_list<char> letters) {
+    for (const char l : letters)
+        if (letter == QLatin1Char(l))
             return true;
     return false;
 }
@@ -47,10 +57,14 @@ QChar department_right(db::Connection& c, const QString& user, const QString& de
         c.Open_Query(QStringLiteral("SELECT User_Right FROM Tbl_User_Department_Right WHERE UID=") +
                      quoted(user) + QStringLiteral(" And DEPARTMENT_NO = ") + quoted(department));
     // Of two rows for one department (an older client could write them) the stronger counts.
-    QChar best = QLatin1Char('D');
+    QChar best = QLatin1Char(Right_None);
     const auto rank = [](QChar l) {
-        static const QString order = QStringLiteral("DCBAO");
-        return order.indexOf(l);
+        static constexpr char order[] = {Right_None, Right_Read, Right_Read_Write, Right_All,
+                                         Right_Manager};
+        for (int i = 0; i < int(std::size(order)); ++i)
+            if (l == QLatin1Char(order[i]))
+                return i;
+        return -1;
     };
     for (db::Result row = r; !row.eof(); row.next()) {
         const QString t = row.text(0).trimmed().toUpper();
@@ -111,17 +125,18 @@ void read_right(db::Connection& c, const QString& user, Decision& d) {
     switch (f.kind) {
     case Node_Kind::Root:
     case Node_Kind::Group:
-        f.letter = QLatin1Char('P');
+        f.letter = QLatin1Char(Right_Root);
         return;
     case Node_Kind::Other:
-        f.letter = QLatin1Char('D');
+        f.letter = QLatin1Char(Right_None);
         return;
     case Node_Kind::Department:
     case Node_Kind::Folder:
         break;
     }
-    f.letter = f.administrator ? QLatin1Char('O') : department_right(c, user, d.department);
-    if (f.kind == Node_Kind::Folder && !f.administrator && f.letter != QLatin1Char('O'))
+    f.letter =
+        f.administrator ? QLatin1Char(Right_Manager) : department_right(c, user, d.department);
+    if (f.kind == Node_Kind::Folder && !f.administrator && f.letter != QLatin1Char(Right_Manager))
         f.denied =
             !c.Open_Query(QStringLiteral("SELECT UID FROM Tbl_User_Folder_Deny WHERE UID=") +
                           quoted(user) + QStringLiteral(" And FOLDER_NO = ") + quoted(d.node))
@@ -192,7 +207,7 @@ bool Is_Administrator_Role(const QString& role) {
 }
 
 bool May_Hold(const QString& role, QChar letter) {
-    const bool manager = letter == QLatin1Char(db::codes::Right_Manager);
+    const bool manager = letter == QLatin1Char(Right_Manager);
     if (Is_Administrator_Role(role))
         return manager;
     return !manager || role.compare(db::codes::Role_User(), Qt::CaseInsensitive) != 0;
@@ -209,8 +224,8 @@ bool Allows(Need need, const Facts& f) {
     const bool holds_files = f.kind == Node_Kind::Department || f.kind == Node_Kind::Folder;
     const QChar l = f.letter;
     // A manager's right outranks a folder's denial; an administrator's letter is always O.
-    const bool shut = l == QLatin1Char('D') || (f.denied && l != QLatin1Char('O'));
-    const bool node_manager = f.administrator || (f.manager && l == QLatin1Char('O'));
+    const bool shut = l == QLatin1Char(Right_None) || (f.denied && l != QLatin1Char(Right_Manager));
+    const bool node_manager = f.administrator || (f.manager && l == QLatin1Char(Right_Manager));
     switch (need) {
     case Need::Nothing:
         return true;
@@ -218,17 +233,19 @@ bool Allows(Need need, const Facts& f) {
     case Need::Copy:
         return top || (holds_files && !shut);
     case Need::File_Log:
-        return top || (holds_files && !shut && is_right(l, "AO"));
+        return top || (holds_files && !shut && is_right(l, {Right_All, Right_Manager}));
     case Need::Paste:
-        return holds_files && !shut && is_right(l, "CBAO");
+        return holds_files && !shut &&
+               is_right(l, {Right_Read, Right_Read_Write, Right_All, Right_Manager});
     case Need::Backup:
-        return holds_files && !shut && is_right(l, "BAO");
+        return holds_files && !shut && is_right(l, {Right_Read_Write, Right_All, Right_Manager});
     case Need::Rename:
     case Need::Delete:
         // Files an older client left on the root or a group: only an administrator changes them.
-        return top ? f.administrator : holds_files && !shut && is_right(l, "AO");
+        return top ? f.administrator
+                   : holds_files && !shut && is_right(l, {Right_All, Right_Manager});
     case Need::Secure:
-        return top ? f.administrator : holds_files && !shut && l == QLatin1Char('O');
+        return top ? f.administrator : holds_files && !shut && l == QLatin1Char(Right_Manager);
     case Need::Node_Add:
         return f.administrator ? f.kind != Node_Kind::Other : holds_files && node_manager;
     case Need::Node_Rename:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Fwd.h"
+#include "db/SchemaCodes.h"
 #include "shell/Commands.h"
 
 #include <QString>
@@ -44,8 +45,9 @@ struct Facts {
     bool builtin = false; // the built-in administrator
     bool manager = false; // the Manager role
     Node_Kind kind = Node_Kind::Other;
-    QChar letter = QLatin1Char('D'); // right in the target's department; 'P' on the root or a group
-    bool denied = false;             // the target's folder is denied to the account
+    QChar letter = QLatin1Char(
+        db::codes::Right_None); // right in the target's department; 'P' on the root or a group
+    bool denied = false;        // the target's folder is denied to the account
 };
 
 // The rule itself: whether these facts allow the need.

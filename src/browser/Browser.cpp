@@ -8,6 +8,7 @@
 #include "browser/Rights.h"
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
 #include "shell/Hourglass.h"
@@ -115,7 +116,7 @@ void Browser::Node_Click(const QString& key) {
         return;
     try {
         Evaluate_Rights(c_, Tree, status_);
-        if (db::session::Cur_Dept_Right == QLatin1String("D")) {
+        if (db::session::Cur_Dept_Right == QLatin1Char(db::codes::Right_None)) {
             List.Clear_Rows();
             Files.Show_Total();
             window_.Collapse_Node(node->index());
@@ -123,7 +124,7 @@ void Browser::Node_Click(const QString& key) {
         }
         const shell::Hourglass wait;
         const QString k = key.left(4);
-        if (k == QLatin1String("Fold") && db::session::Cur_Folder_Deny == QLatin1String("B")) {
+        if (k == db::codes::Prefix_Folder() && db::session::Cur_Folder_Deny == QLatin1String("B")) {
             List.Clear_Rows();
             Files.Show_Total();
             return;
@@ -151,7 +152,7 @@ void Browser::Node_Click(const QString& key) {
             return;
         }
         Files.Set_File_Columns();
-        if (k == QLatin1String("Grou"))
+        if (k == db::codes::Prefix_Group())
             window_.Set_Group_Text(node->text());
         if (Files.Get_Lvdata(folder_condition(key), true))
             Files.List_Shows_Node = true;
@@ -231,7 +232,7 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
             Evaluate_Rights(c_, Tree, status_);
             // A right taken away meanwhile: the node's rows are no longer the user's to see.
             const authority::Node_Kind kind = authority::Kind_Of(key);
-            const bool shut = db::session::Cur_Dept_Right == QLatin1String("D") ||
+            const bool shut = db::session::Cur_Dept_Right == QLatin1Char(db::codes::Right_None) ||
                               (kind == authority::Node_Kind::Folder &&
                                db::session::Cur_Folder_Deny == QLatin1String("B"));
             if (shut && !account_gone && Files.List_Shows_Node &&
@@ -243,8 +244,8 @@ void Browser::show_library_now(bool node_gone, bool file_gone, bool account_gone
     }
 }
 
-browser::authority::Decision Browser::Check(authority::Need need,
-                                            const std::vector<authority::Target>& targets) {
+authority::Decision Browser::Check(authority::Need need,
+                                   const std::vector<authority::Target>& targets) {
     authority::Decision d;
     if (targets.empty())
         return authority::Decide(c_, db::session::Cur_User, need, authority::Target());
@@ -277,7 +278,7 @@ bool Browser::Authorize(authority::Need need, const std::vector<authority::Targe
     return d.allowed;
 }
 
-browser::authority::Facts Browser::Node_Rights() {
+authority::Facts Browser::Node_Rights() {
     try {
         return Node_Facts(c_, Catalogue_Tree::key_of(Tree.selected()));
     } catch (const db::Error& e) {

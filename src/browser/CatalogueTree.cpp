@@ -53,8 +53,8 @@ QStandardItem* Catalogue_Tree::add_node(QStandardItem* parent, const QString& ke
     auto item = std::make_unique<QStandardItem>(text);
     // Only catalogue nodes have a name the library stores.
     const QString kind = key.left(4);
-    item->setEditable(kind == QLatin1String("Grou") || kind == QLatin1String("Dpmt") ||
-                      kind == QLatin1String("Fold"));
+    item->setEditable(kind == db::codes::Prefix_Group() || kind == db::codes::Prefix_Department() ||
+                      kind == db::codes::Prefix_Folder());
     item->setData(key, Key_Role);
     item->setData(picture, Picture_Role);
     item->setData(selected_picture, Selected_Picture_Role);

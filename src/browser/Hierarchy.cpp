@@ -28,17 +28,17 @@ bool new_node_for(const QString& parent_kind, New_Node* out) {
     if (parent_kind == QLatin1String("catl"))
         *out = {QStringLiteral("cat"),   QStringLiteral("New Group"), QStringLiteral("ccomp"),
                 QStringLiteral("bcomp"), QStringLiteral("REF_Group"), QStringLiteral("Group_No")};
-    else if (parent_kind == QLatin1String("Grou"))
+    else if (parent_kind == db::codes::Prefix_Group())
         *out = {QStringLiteral("com"),
                 QStringLiteral("New Department"),
                 QStringLiteral("cdepa"),
                 QStringLiteral("bdepa"),
                 QStringLiteral("TBL_DEPARTMENT"),
                 QStringLiteral("DEPARTMENT_No")};
-    else if (parent_kind == QLatin1String("Dpmt"))
+    else if (parent_kind == db::codes::Prefix_Department())
         *out = {QStringLiteral("dpm"), QStringLiteral("New Folder"), QStringLiteral("2"),
                 QStringLiteral("1"),   QStringLiteral("TBL_Folder"), QStringLiteral("Folder_No")};
-    else if (parent_kind == QLatin1String("Fold"))
+    else if (parent_kind == db::codes::Prefix_Folder())
         *out = {QStringLiteral("Fold"),       QStringLiteral("New Sub Folder"),
                 QStringLiteral("2"),          QStringLiteral("1"),
                 QStringLiteral("TBL_Folder"), QStringLiteral("Folder_No")};
@@ -59,7 +59,8 @@ Hierarchy::Hierarchy(db::Connection& connection, Catalogue_Tree& tree, List_Mode
 
 bool Hierarchy::Can_Edit(const QString& key) {
     const QString k = key.left(4);
-    return k == QLatin1String("Grou") || k == QLatin1String("Dpmt") || k == QLatin1String("Fold");
+    return k == db::codes::Prefix_Group() || k == db::codes::Prefix_Department() ||
+           k == db::codes::Prefix_Folder();
 }
 
 bool Hierarchy::Add_Node() {
@@ -68,7 +69,7 @@ bool Hierarchy::Add_Node() {
         return false;
     const QString parent_key = Catalogue_Tree::key_of(parent);
     const QString p = parent_key.left(4);
-    if (p == QLatin1String("Fold") && parent_key.size() >= 48) {
+    if (p == db::codes::Prefix_Folder() && parent_key.size() >= 48) {
         prompter_.Tell(QStringLiteral("Can not add more sub folder!"));
         return false;
     }
@@ -88,7 +89,7 @@ bool Hierarchy::Add_Node() {
                 c_.Run_Statement(
                     QStringLiteral("INSERT INTO REF_Group(Group_No,Group_Name) VALUES ('") + key +
                     q + n.name + QStringLiteral("')"));
-            } else if (p == QLatin1String("Grou")) {
+            } else if (p == db::codes::Prefix_Group()) {
                 c_.Run_Statement(
                     QStringLiteral(
                         "INSERT INTO TBL_DEPARTMENT(DEPARTMENT_No,DEPARTMENT_Name,Group_NO) VALUES "
@@ -97,7 +98,7 @@ bool Hierarchy::Add_Node() {
             } else {
                 // A sub folder is filed under its parent's department, as the library files it.
                 QString department = parent_key;
-                if (p == QLatin1String("Fold"))
+                if (p == db::codes::Prefix_Folder())
                     department = c_.Open_Query(QStringLiteral("select Department_no from "
                                                               "Tbl_Folder where Folder_NO='") +
                                                db::Quote_Sql(parent_key) + QLatin1Char('\''))
@@ -176,10 +177,10 @@ Hierarchy::Edit_End Hierarchy::End_Edit(const QString& key, const QString& new_t
     }
     const QString t = db::Quote_Sql(new_text), k = db::Quote_Sql(key);
     QString sql;
-    if (key.startsWith(QLatin1String("Grou")))
+    if (key.startsWith(db::codes::Prefix_Group()))
         sql = QStringLiteral("update ref_Group set Group_Name='") + t +
               QStringLiteral("' where Group_no='") + k + QStringLiteral("'");
-    else if (key.startsWith(QLatin1String("Dpmt")))
+    else if (key.startsWith(db::codes::Prefix_Department()))
         sql = QStringLiteral("update Tbl_department set department_Name='") + t +
               QStringLiteral("' where department_no='") + k + QStringLiteral("'");
     else
@@ -199,13 +200,13 @@ Hierarchy::Content Hierarchy::Content_Of(const QString& key) {
     const QString k = db::Quote_Sql(key);
     Content n;
     QString sub_nodes;
-    if (key.startsWith(QLatin1String("Grou")))
+    if (key.startsWith(db::codes::Prefix_Group()))
         sub_nodes = QStringLiteral("select count(*) from Tbl_Department where Group_NO='") + k +
                     QLatin1Char('\'');
-    else if (key.startsWith(QLatin1String("Dpmt")))
+    else if (key.startsWith(db::codes::Prefix_Department()))
         sub_nodes = QStringLiteral("select count(*) from Tbl_Folder where Department_no='") + k +
                     QLatin1Char('\'');
-    else if (key.startsWith(QLatin1String("Fold")))
+    else if (key.startsWith(db::codes::Prefix_Folder()))
         // Every folder below, at any depth: none may be left without its parent.
         sub_nodes = QStringLiteral("select count(*) from Tbl_Folder where Folder_NO like '") + k +
                     QStringLiteral("_%'");
@@ -229,9 +230,9 @@ QString counted(int n, const char* one, const char* many) {
 QString what_is_inside(const QString& key, const Hierarchy::Content& n) {
     QStringList parts;
     if (n.sub_nodes > 0) {
-        if (key.startsWith(QLatin1String("Grou")))
+        if (key.startsWith(db::codes::Prefix_Group()))
             parts << counted(n.sub_nodes, "department", "departments");
-        else if (key.startsWith(QLatin1String("Dpmt")))
+        else if (key.startsWith(db::codes::Prefix_Department()))
             parts << counted(n.sub_nodes, "folder", "folders");
         else
             parts << counted(n.sub_nodes, "sub folder", "sub folders");
@@ -276,13 +277,13 @@ QString Hierarchy::Delete_Node() {
     // of a folder (and any left for sub folder numbers below it, none of which is in use). A
     // number drawn again later must start with none of them.
     QStringList statements;
-    if (key.startsWith(QLatin1String("Grou")))
+    if (key.startsWith(db::codes::Prefix_Group()))
         statements << QStringLiteral("delete from ref_Group where Group_No=") + k;
-    else if (key.startsWith(QLatin1String("Dpmt")))
+    else if (key.startsWith(db::codes::Prefix_Department()))
         statements << QStringLiteral("delete from Tbl_department where department_No=") + k
                    << QStringLiteral("delete from Tbl_User_Department_Right where Department_NO=") +
                           k;
-    else if (key.startsWith(QLatin1String("Fold")))
+    else if (key.startsWith(db::codes::Prefix_Folder()))
         statements << QStringLiteral("delete from Tbl_Folder where Folder_No=") + k
                    << QStringLiteral("delete from Tbl_User_Folder_Deny where Folder_NO=") + k +
                           QStringLiteral(" or Folder_NO like '") + db::Quote_Sql(key) +

@@ -17,7 +17,6 @@ public:
     bool Contains(const QString& key) const { return icons_.contains(key); }
     QIcon Icon(const QString& key) const { return icons_.value(key); }
     void Add(const QString& key, const QIcon& icon) { icons_.insert(key, icon); }
-    int Count() const { return int(icons_.size()); }
 
     void Set_File_Icon_Provider(File_Icon_Provider provider) { provider_ = std::move(provider); }
     // The platform's small icon for the file at path (Get_File_Icon).

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "db/SqlText.h"
 #include "db/Transaction.h"
 
@@ -66,16 +67,16 @@ QString Next_Id(db::Connection& c, const QString& kind, const QString& parent_ke
     QString sql, prefix, what;
     if (kind == QLatin1String("cat")) {
         sql = QStringLiteral("select max(Group_no) from REF_Group");
-        prefix = QStringLiteral("Grou");
+        prefix = db::codes::Prefix_Group();
         what = QStringLiteral("groups");
     } else if (kind == QLatin1String("com")) {
         sql = QStringLiteral("select max(Department_no) from tbl_Department");
-        prefix = QStringLiteral("Dpmt");
+        prefix = db::codes::Prefix_Department();
         what = QStringLiteral("departments");
     } else if (kind == QLatin1String("dpm")) {
         sql =
             QStringLiteral("select max(Folder_NO) from tbl_FoldER where folder_no like'Fold____'");
-        prefix = QStringLiteral("Fold");
+        prefix = db::codes::Prefix_Folder();
         what = QStringLiteral("folders");
     } else if (kind == QLatin1String("Fold")) {
         sql = QStringLiteral("select max(Folder_NO) from tbl_FoldER where folder_no like'") +

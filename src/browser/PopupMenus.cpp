@@ -20,7 +20,7 @@ List_Press_Result Prepare_List_Menu(const List_Press& p, shell::Menu_State& menu
     if (p.first_column == QLatin1String("Login Name")) {
         if (p.right_button) {
             menu.Set_Caption(QStringLiteral("mnu_propertier"),
-                             p.node_key.startsWith(QLatin1String("Dpmt"))
+                             p.node_key.startsWith(db::codes::Prefix_Department())
                                  ? QStringLiteral("Department Right")
                                  : QStringLiteral("Properties"));
             menu.Enable({"mnu_add_new_user"});
@@ -77,12 +77,12 @@ bool Prepare_Tree_Menu(const QString& node_key, const authority::Facts& rights, 
     bool department_user = false, deny_user = false;
     if (k == QLatin1String("catl")) {
         caption = QStringLiteral("Add Group");
-    } else if (k == QLatin1String("Grou")) {
+    } else if (k == db::codes::Prefix_Group()) {
         caption = QStringLiteral("Add Department");
-    } else if (k == QLatin1String("Dpmt")) {
+    } else if (k == db::codes::Prefix_Department()) {
         caption = QStringLiteral("Add Folder");
         department_user = true;
-    } else if (k == QLatin1String("Fold")) {
+    } else if (k == db::codes::Prefix_Folder()) {
         caption = QStringLiteral("Add Sub Folder");
         deny_user = true;
     } else {

@@ -155,7 +155,7 @@ void Quick_Query::Run() {
     history_.setData(history_.index(0), text);
     strip_.Focus_Query();
     browser_.Files.List_Shows_Node = false;
-    db::session::Cur_Dept_Right = QStringLiteral("C");
+    db::session::Cur_Dept_Right = QLatin1Char(db::codes::Right_Read);
 }
 
 void Quick_Query::Load_History() {

@@ -3,6 +3,7 @@
 #include "browser/CatalogueTree.h"
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "db/SqlText.h"
 #include "shell/Prompter.h"
 
@@ -12,11 +13,11 @@ QString Replicate_Type(const QString& key) {
     const QString k = key.left(4);
     if (k == QLatin1String("catl"))
         return QStringLiteral("1");
-    if (k == QLatin1String("Grou"))
+    if (k == db::codes::Prefix_Group())
         return QStringLiteral("2");
-    if (k == QLatin1String("Dpmt"))
+    if (k == db::codes::Prefix_Department())
         return QStringLiteral("3");
-    if (k == QLatin1String("Fold"))
+    if (k == db::codes::Prefix_Folder())
         return QStringLiteral("4");
     return {};
 }
@@ -64,11 +65,11 @@ void Unmark_Replicate(db::Connection& c, Catalogue_Tree& tree, shell::Prompter& 
     const QString k = key.left(4);
     if (k == QLatin1String("catl"))
         tree.Set_Pictures(key, QStringLiteral("g1"), QStringLiteral("g2"), QString());
-    else if (k == QLatin1String("Grou"))
+    else if (k == db::codes::Prefix_Group())
         tree.Set_Pictures(key, QStringLiteral("bcomp"), QStringLiteral("ccomp"), QString());
-    else if (k == QLatin1String("Dpmt"))
+    else if (k == db::codes::Prefix_Department())
         tree.Set_Pictures(key, QStringLiteral("bdepa"), QStringLiteral("cdepa"), QString());
-    else if (k == QLatin1String("Fold"))
+    else if (k == db::codes::Prefix_Folder())
         tree.Set_Pictures(key, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2"));
     prompter.Tell(QStringLiteral("Cancel replicate successful!"),
                   QStringLiteral("Cancel Replication"));

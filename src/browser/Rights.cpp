@@ -30,9 +30,9 @@ Need need_of(const char* item) {
 
 // The rights line's words for a letter.
 QString status_text(const QString& letter) {
-    if (letter == QLatin1String("C"))
+    if (letter == QLatin1Char(db::codes::Right_Read))
         return QStringLiteral("Read");
-    if (letter == QLatin1String("D"))
+    if (letter == QLatin1Char(db::codes::Right_None))
         return QStringLiteral("Access Deny");
     return letter.size() == 1 ? db::codes::Right_Text(letter[0]) : QString();
 }
@@ -49,7 +49,7 @@ QString Rights_Line(const QString& user, const QString& role, const QString& let
         QStringLiteral("Current user :  ") + user + QStringLiteral("       Sys Role :  ") + role;
     if (known)
         *known = true;
-    if (letter == QLatin1String("P"))
+    if (letter == QLatin1Char(db::codes::Right_Root))
         return head;
     const QString text = status_text(letter);
     if (text.isEmpty()) {
@@ -59,15 +59,15 @@ QString Rights_Line(const QString& user, const QString& role, const QString& let
     }
     QString deny =
         folder_deny != QLatin1String("A") ? QStringLiteral("Folder Access Deny") : QString();
-    if (letter == QLatin1String("D"))
+    if (letter == QLatin1Char(db::codes::Right_None))
         deny = QStringLiteral("Folder Access Deny");
-    if (letter == QLatin1String("O"))
+    if (letter == QLatin1Char(db::codes::Right_Manager))
         deny.clear();
     return head + QStringLiteral("       Department Right :  ") + text +
            QStringLiteral("       Folder Deny :  ") + deny;
 }
 
-browser::authority::Facts Node_Facts(db::Connection& c, const QString& key) {
+authority::Facts Node_Facts(db::Connection& c, const QString& key) {
     const authority::Decision d =
         authority::Decide(c, db::session::Cur_User, Need::Nothing, authority::Target::Node(key));
     authority::Facts f = d.facts;
@@ -76,8 +76,8 @@ browser::authority::Facts Node_Facts(db::Connection& c, const QString& key) {
     return f;
 }
 
-browser::authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree,
-                                          shell::Status_Strip& status) {
+authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tree& tree,
+                                 shell::Status_Strip& status) {
     const authority::Facts f = Node_Facts(c, Catalogue_Tree::key_of(tree.selected()));
     if (f.kind != authority::Node_Kind::Other) {
         db::session::Cur_Dept_Right = QString(f.letter);
@@ -85,9 +85,9 @@ browser::authority::Facts Evaluate_Rights(db::Connection& c, const Catalogue_Tre
     } else if (f.administrator) {
         // The accounts and the log book lie in no department: the line says only who is
         // signed in, as over a group, whatever node was clicked before.
-        db::session::Cur_Dept_Right = QStringLiteral("P");
+        db::session::Cur_Dept_Right = QLatin1Char(db::codes::Right_Root);
     }
-    if (db::session::Cur_Dept_Right == QLatin1String("O"))
+    if (db::session::Cur_Dept_Right == QLatin1Char(db::codes::Right_Manager))
         db::session::Cur_Folder_Deny = QStringLiteral("A");
 
     bool known = false;

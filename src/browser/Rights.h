@@ -15,12 +15,12 @@ namespace browser {
 
 // Works out the signed-in user's right for the selected tree node from the library: sets
 // Cur_Dept_Right and Cur_Folder_Deny and writes the rights line. Returns the node's facts.
-browser::authority::Facts Evaluate_Rights(db::Connection& connection, const Catalogue_Tree& tree,
-                                          shell::Status_Strip& status);
+authority::Facts Evaluate_Rights(db::Connection& connection, const Catalogue_Tree& tree,
+                                 shell::Status_Strip& status);
 
 // The facts the authority reads for the signed-in user on a node now, for a menu about to pop
 // up; a node gone from the library gives facts that allow nothing.
-browser::authority::Facts Node_Facts(db::Connection& connection, const QString& key);
+authority::Facts Node_Facts(db::Connection& connection, const QString& key);
 
 // The rights line for a letter ("" when the letter is not one the line knows).
 QString Rights_Line(const QString& user, const QString& role, const QString& letter,

@@ -22,8 +22,6 @@ public:
 
     bool eof() const { return row_ >= row_count(); }
     void next() { ++row_; }
-    // Back to the first row.
-    void rewind() { row_ = 0; }
 
     qsizetype row_count() const {
         return names_.isEmpty() ? 0 : qsizetype(cells_.size()) / names_.size();

@@ -6,13 +6,13 @@ namespace codes {
 
 QString Right_Text(QChar letter) {
     switch (letter.unicode()) {
-    case 'A':
+    case Right_All:
         return QStringLiteral("Read,Write,Delete");
-    case 'B':
+    case Right_Read_Write:
         return QStringLiteral("Read,Write");
-    case 'C':
+    case Right_Read:
         return QStringLiteral("Read Only");
-    case 'O':
+    case Right_Manager:
         return QStringLiteral("Manager");
     default:
         return {};

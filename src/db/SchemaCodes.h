@@ -20,12 +20,6 @@ inline QString Role_User() {
 inline QString Builtin_Admin_Uid() {
     return QStringLiteral("Scrollkin");
 }
-inline QString Builtin_Admin_Pwd() {
-    return QStringLiteral("Hollowfen");
-}
-inline QString Builtin_Admin_Name() {
-    return QStringLiteral("Admin");
-}
 
 // Right letters of Tbl_User_Department_Right, and the two that live only in memory.
 inline constexpr char Right_All = 'A'; // read, write, delete

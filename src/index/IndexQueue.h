@@ -25,8 +25,6 @@ public:
 
     // Where the queue tells what it reads (Status_Strip::Set_Indexing); nowhere by default.
     void Set_Status(shell::Status_Strip* status) { status_ = status; }
-    void Set_Limits(const Extraction_Limits& limits) { limits_ = limits; }
-    const Extraction_Limits& Limits() const { return limits_; }
 
     // Reads the file at path (file_no's content; file_name its own name, whose extension
     // tells its type) and stores its text. A file still waiting is read once, from the newer

@@ -88,16 +88,6 @@ const Menu_Lines Menus[] = {
 
 } // namespace
 
-const QStringList& Main_Menus::Menu_Names() {
-    static const QStringList names = [] {
-        QStringList out;
-        for (const Menu_Lines& m : Menus)
-            out << QLatin1String(m.name);
-        return out;
-    }();
-    return names;
-}
-
 Main_Menus::Main_Menus(QWidget* owner)
     : popper_([](QMenu* menu, const QPoint& at) { menu->exec(at); }) {
     for (const Menu_Lines& m : Menus) {

@@ -31,7 +31,6 @@ public:
 
     QMenu* Menu(const QString& name) const { return menus_.value(name); }
     QAction* Item(const QString& name) const { return items_.value(name); }
-    static const QStringList& Menu_Names();
 
     void Set_Command_Handler(Command_Handler handler) { handler_ = std::move(handler); }
     // How a menu pops up; by default it runs modally at the point. Tests record instead.

@@ -31,11 +31,6 @@ QString Prompter::Ask_Open_File(const QString& title, const QString& start, cons
     return chosen.isEmpty() ? QString() : chosen.first();
 }
 
-QStringList Prompter::Ask_Open_Files(const QString& title, const QString& start,
-                                     const QString& filter) {
-    return choose_open_files(Prompt_Title(title), start, filter, true);
-}
-
 QString Prompter::Ask_Save_File(const QString& title, const QString& start, const QString& filter,
                                 bool confirm_overwrite) {
     return choose_save_file(Prompt_Title(title), start, filter, confirm_overwrite);
@@ -43,15 +38,6 @@ QString Prompter::Ask_Save_File(const QString& title, const QString& start, cons
 
 QString Prompter::Ask_Folder(const QString& title, const QString& start) {
     return choose_folder(Prompt_Title(title), start);
-}
-
-std::optional<QString> Prompter::Ask_Password(const QString& text, const QString& title) {
-    return ask_password(text, Prompt_Title(title));
-}
-
-std::optional<int> Prompter::Ask_Row_Count(const QString& text, const QString& title, int value,
-                                           int minimum, int maximum) {
-    return ask_number(text, Prompt_Title(title), value, minimum, maximum);
 }
 
 } // namespace shell

@@ -30,21 +30,14 @@ public:
     Prompt_Answer Ask_Yes_No_Cancel(const QString& text, const QString& title = {},
                                     Prompt_Icon icon = Prompt_Icon::Question);
 
-    // File and folder choosers: the chosen path(s), empty when cancelled. filter uses the
+    // File and folder choosers: the chosen path, empty when cancelled. filter uses the
     // "Name (*.a *.b);;Other (*)" form.
     QString Ask_Open_File(const QString& title, const QString& start, const QString& filter);
-    QStringList Ask_Open_Files(const QString& title, const QString& start, const QString& filter);
     // confirm_overwrite: ask before an existing file is chosen (off where an existing file is a
     // normal answer, such as a library file to open).
     QString Ask_Save_File(const QString& title, const QString& start, const QString& filter,
                           bool confirm_overwrite = true);
     QString Ask_Folder(const QString& title, const QString& start);
-
-    // A typed password (echo hidden), nothing when cancelled.
-    std::optional<QString> Ask_Password(const QString& text, const QString& title = {});
-    // A whole number within [minimum, maximum], starting at value; nothing when cancelled.
-    std::optional<int> Ask_Row_Count(const QString& text, const QString& title, int value,
-                                     int minimum, int maximum);
 
 protected:
     virtual Prompt_Answer show_message(const QString& text, const QString& title, Prompt_Icon icon,

@@ -11,6 +11,7 @@
 #include "browser/Rights.h"
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
 #include "db/Transaction.h"
@@ -332,9 +333,9 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
         c_.Run_Statement(
             QStringLiteral("insert into Tbl_File_Log ( file_no,user_Name,date_accessed,Operation "
                            ") values('") +
-            q(no) + QStringLiteral("','") + q(user) +
-            (new_file ? QStringLiteral("',default,'Created') ")
-                      : QStringLiteral("',default,'Modified') ")));
+            q(no) + QStringLiteral("','") + q(user) + QStringLiteral("',default,'") +
+            (new_file ? db::codes::Op_Created() : db::codes::Op_Modified()) +
+            QStringLiteral("') "));
         const db::Result stored = c_.Open_Query(catalogue_query(no));
         if (stored.eof())
             throw db::Error(

@@ -11,6 +11,7 @@
 #include "browser/ListModel.h"
 #include "browser/Rights.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "index/IndexQueue.h"
 #include "shell/Prompter.h"
 #include "shell/StatusStrip.h"
@@ -36,7 +37,7 @@ Drop_Result Backup::Drop_Files(const QStringList& paths, Qt::DropActions offered
         return result;
     const QString key = browser::Catalogue_Tree::key_of(node);
     const QString kind = key.left(4);
-    if (kind == QLatin1String("catl") || kind == QLatin1String("Grou"))
+    if (kind == QLatin1String("catl") || kind == db::codes::Prefix_Group())
         return result;
     // The right the library gives on the folder now, not the one seen at its click.
     try {

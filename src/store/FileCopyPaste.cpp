@@ -10,6 +10,7 @@
 #include "browser/NextId.h"
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
 #include "db/Transaction.h"
@@ -100,8 +101,8 @@ QString File_Operations::paste_file(const QString& source_no, const QString& fol
     text_index::Copy(c_, source_no, new_no);
     c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
                                     "file_no ) values('") +
-                     user + QStringLiteral("',default,'Create'") + QStringLiteral(",'") + no +
-                     QStringLiteral("') "));
+                     user + QStringLiteral("',default,'") + db::codes::Op_Create() +
+                     QStringLiteral("','") + no + QStringLiteral("') "));
     tx.commit();
     return {};
 }

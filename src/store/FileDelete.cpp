@@ -9,6 +9,7 @@
 #include "browser/ListModel.h"
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
 #include "db/Transaction.h"
@@ -40,8 +41,8 @@ void File_Operations::delete_file(const QString& file_no) {
                      no + QLatin1Char('\''));
     c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
                                     "file_no ) values('") +
-                     db::Quote_Sql(db::session::Cur_User) + QStringLiteral("',default,'Delete'") +
-                     QStringLiteral(",'") + no + QStringLiteral("') "));
+                     db::Quote_Sql(db::session::Cur_User) + QStringLiteral("',default,'") +
+                     db::codes::Op_Delete() + QStringLiteral("','") + no + QStringLiteral("') "));
     // A deleted file's text goes with it, so no content query finds it.
     text_index::Forget(c_, file_no);
     tx.commit();

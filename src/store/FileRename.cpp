@@ -125,8 +125,9 @@ bool File_Operations::Rename_File(int row, const QString& new_text) {
         } else {
             c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,"
                                             "Operation,file_no ) values('") +
-                             db::Quote_Sql(user) + QStringLiteral("',default,'Renname'") +
-                             QStringLiteral(",'") + no + QStringLiteral("') "));
+                             db::Quote_Sql(user) + QStringLiteral("',default,'") +
+                             db::codes::Op_Rename() + QStringLiteral("','") + no +
+                             QStringLiteral("') "));
             tx.commit();
         }
     } catch (const db::Error& e) {

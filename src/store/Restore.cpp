@@ -9,6 +9,7 @@
 #include "browser/LeadingNumber.h"
 #include "browser/ListModel.h"
 #include "db/Connection.h"
+#include "db/SchemaCodes.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
 #include "shell/Hourglass.h"
@@ -71,8 +72,8 @@ Save_Result Save_File_Data(db::Connection& c, const QString& path, const QString
         c.Run_Statement(
             QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,file_no ) "
                            "values('") +
-            q(login) + QStringLiteral("',default,'Read'") + QStringLiteral(",'") + q(file_no) +
-            QStringLiteral("') "));
+            q(login) + QStringLiteral("',default,'") + db::codes::Op_Read() +
+            QStringLiteral("','") + q(file_no) + QStringLiteral("') "));
     } catch (const db::Error& e) {
         failed(e);
     }

@@ -4,6 +4,7 @@
 #include "browser/Browser.h"
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/SchemaCodes.h"
 #include "db/Session.h"
 #include "db/SqlText.h"
 #include "shell/StatusStrip.h"
@@ -140,7 +141,7 @@ int Backup_Command(const QStringList& args, Console io) {
         store::Install_Password_Operations(browser, c, prompter, status, dialog);
         const auto backup = store::Install_Backup_Operations(browser, c, prompter, status, window);
         browser.Open();
-        if (!folder_no.startsWith(QLatin1String("Fold")) || !browser.Tree.node(folder_no))
+        if (!folder_no.startsWith(db::codes::Prefix_Folder()) || !browser.Tree.node(folder_no))
             throw Refusal(
                 QStringLiteral("there is no folder '%1' in the catalogue").arg(folder_no));
         browser.Node_Click(folder_no);

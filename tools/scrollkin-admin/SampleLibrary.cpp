@@ -265,9 +265,11 @@ private:
         const size_t count = std::min<size_t>(order.size(), size_t(draw(1, 3)));
         for (size_t i = 0; i < count; ++i) {
             std::swap(order[i], order[i + size_t(draw(0, qint64(order.size() - i - 1)))]);
+            static constexpr char letters[] = {db::codes::Right_All, db::codes::Right_Read_Write,
+                                               db::codes::Right_Read, db::codes::Right_Manager};
             const char letter = i == 0 && role == db::codes::Role_Manager()
                                     ? db::codes::Right_Manager
-                                    : "ABCO"[draw(0, 3)];
+                                    : letters[draw(0, 3)];
             c_.Run_Statement(QStringLiteral("insert into Tbl_User_Department_Right(UID,"
                                             "Department_NO,User_Right) values('%1','%2','%3')")
                                  .arg(db::Quote_Sql(uid), db::Quote_Sql(departments_[order[i]]),
