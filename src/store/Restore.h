@@ -125,7 +125,6 @@ public:
     browser::Browser& browser() { return browser_; }
     shell::Status_Strip& status() { return status_; }
     browser::Browser_Window& window() { return window_; }
-    shell::Prompter& prompter() { return prompter_; }
 
 private:
     browser::Browser& browser_;
