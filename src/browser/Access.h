@@ -35,7 +35,6 @@ struct Target {
     static Target File(const QString& file_no, const QString& label = {}) {
         return {Kind::File, file_no, label};
     }
-    static Target Account(const QString& uid) { return {Kind::Account, uid, uid}; }
 };
 
 // What a decision rests on, as the library holds it now.

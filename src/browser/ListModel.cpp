@@ -178,12 +178,6 @@ void List_Model::Reserve(int more) {
     checks_.reserve(n);
 }
 
-qint64 List_Model::Bytes_Held() const {
-    return store_.Bytes_Held() +
-           qint64(order_.capacity() + position_.capacity()) * qint64(sizeof(quint32)) +
-           qint64(checks_.capacity());
-}
-
 void List_Model::add_all(std::vector<List_Row> rows) {
     Reserve(int(rows.size()));
     for (const List_Row& r : rows) {
@@ -244,10 +238,6 @@ QString List_Model::Text(int i) const {
 
 QString List_Model::Tag(int i) const {
     return store_.Text_Of(id_of(i), Row_Store::Tag);
-}
-
-Qt::CheckState List_Model::Check(int i) const {
-    return Qt::CheckState(checks_[id_of(i)]);
 }
 
 void List_Model::put_back(int row, const List_Row& r) {

@@ -66,12 +66,11 @@ public:
     void Show_Staged();
     void Remove_Row(int row);
     int Row_Count() const { return int(order_.size()); }
-    // A row whole, made up when asked; Key, Text, Tag and Check read one part of it.
+    // A row whole, made up when asked; Key, Text and Tag read one part of it.
     List_Row Row(int i) const;
     QString Key(int i) const;
     QString Text(int i) const;
     QString Tag(int i) const;
-    Qt::CheckState Check(int i) const;
     // Changes cell `column` (1-based as the list numbers its further cells) of a row.
     void Set_Cell(int row, int column, const QVariant& value);
     void Set_Text(int row, const QString& text);
@@ -82,8 +81,6 @@ public:
     int Find_Key(const QString& key) const;
     // Room for this many rows more, when a load knows how many are coming.
     void Reserve(int more);
-    // Bytes the rows hold, for the memory figures.
-    qint64 Bytes_Held() const;
     // Counts the times the rows were replaced whole (cleared, set, columns changed), so a long
     // load can tell that something else took the list over while it let events run.
     quint64 Generation() const { return generation_; }

@@ -23,8 +23,6 @@ public:
               QComboBox* group, QComboBox* group_id, QComboBox* query, QAbstractButton* contents,
               QObject* parent);
 
-    Quick_Query& Logic() { return *quick_; }
-
     // Query_Strip
     QString Group_Text() const override;
     QString Query_Text() const override;

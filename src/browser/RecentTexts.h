@@ -11,7 +11,7 @@ namespace browser {
 // holds few distinct types or accounts, and finding them here costs two word compares instead
 // of hashing and comparing the whole text. A text is known by its size and its first and last
 // eight bytes (all of it up to 16 bytes); longer ones compare their middle too. The table
-// keeps pointers to the texts remembered, which must outlive it or its next forget().
+// keeps pointers to the texts remembered, which must outlive it.
 template <typename V, size_t Slots = 64> class Recent_Texts {
     static_assert((Slots & (Slots - 1)) == 0, "a power of two");
 
@@ -51,7 +51,6 @@ public:
     void remember(const Probe& p, const char* kept, V value) {
         entries_[p.slot] = {kept, p.size, p.head, p.tail, std::move(value)};
     }
-    void forget() { entries_ = {}; }
 
 private:
     struct Entry {

@@ -121,10 +121,6 @@ void Row_Store::Clear() {
     held_ = garbage_ = 0;
 }
 
-qint64 Row_Store::Bytes_Held() const {
-    return held_;
-}
-
 void Row_Store::encode_text(int part, const QString& s) {
     if (s.size() > Longest_Inline_Text) {
         put_tagged(Other, others_.size());

@@ -47,7 +47,6 @@ public:
     // Forgets a row: its bytes become garbage and its key is no longer found.
     void Release(Id id);
     void Clear();
-    Id Size() const { return Id(rows_.size()); }
 
     int Part_Count(Id id) const;
     QVariant Value(Id id, int part) const;
@@ -81,9 +80,6 @@ public:
                 found(s - 1);
         }
     }
-
-    // Bytes held by the rows (live and garbage), for the memory figures.
-    qint64 Bytes_Held() const;
 
 private:
     struct Where {

@@ -13,7 +13,6 @@ public:
     bool is_embedded() const { return embedded_; }
     // Path of the embedded library file (empty unless is_embedded()).
     const QString& data_source() const { return data_source_; }
-    const QString& text() const { return text_; }
 
     // Value of a key (case-insensitive, surrounding blanks dropped; braces kept as written).
     QString value(const QString& key) const;

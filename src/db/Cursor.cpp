@@ -33,13 +33,6 @@ bool Cursor::next() {
     return on_row_;
 }
 
-int Cursor::field_index(QStringView name) const {
-    for (int i = 0; i < names_.size(); ++i)
-        if (names_[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-
 void Cursor::check_field(int i) const {
     if (!on_row_)
         throw Error(

@@ -24,14 +24,9 @@ public:
     bool next();
     int field_count() const { return int(names_.size()); }
     const QStringList& field_names() const { return names_; }
-    // Position of a field by its name without regard to letter case, or -1.
-    int field_index(QStringView name) const;
     const QVariant& field(int i) const;
-    const QVariant& field(QStringView name) const { return field(field_index(name)); }
     // The field as text; a null reads as empty text.
     QString text(int i) const { return field(i).toString(); }
-    QString text(QStringView name) const { return field(name).toString(); }
-    bool is_null(int i) const { return field(i).isNull(); }
     // The field without a QVariant where the engine allows (see Raw_Field); a field of kind
     // Value is read with field(i). Reading both ways gives the same value.
     Raw_Field raw(int i) const;

@@ -33,7 +33,6 @@ public:
     // file_name, which may be empty, shows only in the caption.
     void Switch_To_Asking(const QString& file_name, const QString& stored_password);
 
-    Mode mode() const { return mode_; }
     const QString& Caption() const { return caption_; }
     const QString& First_Label() const { return first_label_; }
     bool New_Password_Enabled() const { return mode_ == Mode::Setting; }

@@ -113,7 +113,6 @@ public:
     browser::Command_Scope& scope() { return scope_; }
     shell::Status_Strip& status() { return status_; }
     browser::Browser_Window& window() { return window_; }
-    shell::Prompter& prompter() { return prompter_; }
 
 private:
     browser::Command_Scope& scope_;

@@ -16,7 +16,6 @@ class Picture_Box : public QWidget {
 public:
     explicit Picture_Box(QWidget* parent) : QWidget(parent) {}
     viewer::Stretched_Picture& Picture() { return picture_; }
-    const viewer::Stretched_Picture& Picture() const { return picture_; }
 
 Q_SIGNALS:
     void Pressed(Qt::MouseButton button);
@@ -37,8 +36,6 @@ class frmpicview : public QWidget {
 public:
     // owner: the window it stays in front of and closes with (may be null).
     frmpicview(const QImage& picture, QWidget* owner);
-
-    const viewer::Picture_View& View() const { return view_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
