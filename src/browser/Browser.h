@@ -61,9 +61,6 @@ public:
 
     QString Icon_Lib_Dir() const;
     QString Tmp_For_View_Dir() const override;
-    bool Copy_List_Empty() const {
-        return Copy_List.size() == 1 && Copy_List.front() == QLatin1String("none");
-    }
 
     Catalogue_Tree Tree;
     List_Model List;
