@@ -101,6 +101,7 @@ Extraction Result_Of(const Run_End& end, const QString& program, const Extractio
     }
     e.version = Version_Of(program);
     if (end.timed_out) {
+        e.timed_out = true;
         e.reason = QStringLiteral("The extractor stopped after %1.").arg(Seconds(l.seconds));
     } else if (end.too_much_text) {
         e.reason = QStringLiteral("The extractor wrote more text than allowed.");

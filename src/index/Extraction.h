@@ -27,6 +27,11 @@ struct Extraction {
     // Not indexable because the extractor itself could not run (not installed, not started,
     // wrong arguments): nothing is known about the file, so a later run may try it again.
     bool extractor_failed = false;
+    // Not indexable because the extractor ran out of time: under load this may pass, so the
+    // file is tried again later.
+    bool timed_out = false;
+    // Indexed, but the text stops at the limit (max_text_bytes).
+    bool cut = false;
     QString extractor; // "scrollkin-extract"
     QString version;   // the extractor's version
 };
