@@ -131,7 +131,7 @@ CREATE TABLE Tbl_File_Text (
 );
 CREATE VIRTUAL TABLE Tbl_File_Text_Index USING fts5(
     File_Text, content='Tbl_File_Text', content_rowid='Text_ID',
-    tokenize='unicode61 remove_diacritics 2'
+    tokenize='porter unicode61 remove_diacritics 2'
 );
 CREATE TRIGGER TR_File_Text_Insert AFTER INSERT ON Tbl_File_Text
 BEGIN

@@ -1,7 +1,9 @@
 #include "browser/ContentTips.h"
 
+#include "browser/Access.h"
 #include "browser/ListModel.h"
 #include "db/Error.h"
+#include "db/Session.h"
 #include "index/TextIndex.h"
 
 #include <QScopeGuard>
@@ -22,6 +24,7 @@ Content_Tips::Content_Tips(List_Model& list, db::Connection& connection, QObject
         else
             set({});
     });
+    set({});
 }
 
 void Content_Tips::Run(const std::function<void()>& query, bool contents, const QString& text) {
@@ -35,25 +38,36 @@ void Content_Tips::Run(const std::function<void()>& query, bool contents, const 
 
 void Content_Tips::set(const QString& text) {
     seen_.clear();
-    if (text.trimmed().isEmpty()) {
-        list_.Set_Tip_Lookup({});
-        return;
-    }
+    const bool contents = !text.trimmed().isEmpty();
     // Asked each time the view shows a tip: the library is read once per row.
-    list_.Set_Tip_Lookup([this, text](const QString& key) {
+    list_.Set_Tip_Lookup([this, text, contents](const QString& key) {
         if (!key.startsWith(File_Row_Prefix))
             return QString();
         if (const auto it = seen_.constFind(key); it != seen_.cend())
             return *it;
-        QString snippet;
+        const QString no = key.mid(File_Row_Prefix.size());
+        QString tip;
         try {
-            snippet = text_index::Snippet(c_, key.mid(File_Row_Prefix.size()), text);
+            if (contents)
+                tip = text_index::Snippet(c_, no, text);
+            if (tip.isEmpty())
+                tip = not_searchable(no);
         } catch (const db::Error&) {
             // A tip is no place for a message: the row shows its own text instead.
         }
-        seen_.insert(key, snippet);
-        return snippet;
+        seen_.insert(key, tip);
+        return tip;
     });
+}
+
+QString Content_Tips::not_searchable(const QString& file_no) {
+    const QString reason = text_index::Unreadable_Reason(c_, file_no);
+    // Why a file cannot be read says something of its content: only to whoever may read it.
+    if (reason.isEmpty() || !authority::Decide(c_, db::session::Cur_User, authority::Need::Read,
+                                               authority::Target::File(file_no))
+                                 .allowed)
+        return {};
+    return QStringLiteral("Not searchable: ") + reason;
 }
 
 } // namespace browser

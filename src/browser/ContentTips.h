@@ -17,7 +17,8 @@ namespace browser {
 // After a query over the files' contents, each file row of the list shows as its tool tip a
 // piece of the file's text around the first match. The tips belong to the rows that query
 // listed: any other filling of the list (a name query, a node click) drops them, a sort keeps
-// them.
+// them. In any list, a file whose text could not be read says so ("Not searchable: <reason>")
+// to an account that may read the file.
 class Content_Tips : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
 
 private:
     void set(const QString& text);
+    QString not_searchable(const QString& file_no);
 
     List_Model& list_;
     db::Connection& c_;

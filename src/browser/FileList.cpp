@@ -59,14 +59,16 @@ void File_List::Make_Icon_Placeholder(const QString& extension) const {
 }
 
 bool File_List::Get_Lvdata(const QString& condition, bool show_child_nodes) {
-    return load(condition, show_child_nodes, false);
+    return load(condition, show_child_nodes, false, {});
 }
 
-bool File_List::Get_File_Lvdata(const QString& condition, bool show_child_nodes) {
-    return load(condition, show_child_nodes, true);
+bool File_List::Get_File_Lvdata(const QString& condition, bool show_child_nodes,
+                                const QString& order_first) {
+    return load(condition, show_child_nodes, true, order_first);
 }
 
-bool File_List::load(const QString& condition, bool show_child_nodes, bool file_columns) {
+bool File_List::load(const QString& condition, bool show_child_nodes, bool file_columns,
+                     const QString& order_first) {
     QStandardItem* node = tree_.selected();
     if (!node)
         return true;
@@ -93,8 +95,9 @@ bool File_List::load(const QString& condition, bool show_child_nodes, bool file_
                            "File_DateCreated,LastAccessed_by,"
                            "File_DateLastAccessed,File_DateLastModified,File_NO") +
             QStringLiteral(" from Tbl_File_Information ") + condition +
-            QStringLiteral(
-                "and deleted='0' order by File_QTYAccessed desc ,File_DateLastModified desc "));
+            QStringLiteral("and deleted='0' order by ") +
+            (order_first.isEmpty() ? QString() : order_first + QLatin1Char(',')) +
+            QStringLiteral("File_QTYAccessed desc ,File_DateLastModified desc "));
         // The first row is read before the list is touched: a query the engine rejects fails
         // here and leaves the list (and the strip) as it was.
         more = files->next();

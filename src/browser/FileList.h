@@ -26,15 +26,17 @@ public:
     static const QStringList& File_Columns();
     void Set_File_Columns();
 
-    // condition: a SQL fragment beginning with "where". Does nothing without a selected node.
-    // The query runs before the list is touched, so a condition the engine rejects (db::Error)
-    // leaves the list as it was. Rows show in chunks as they are read, the window's events
-    // running between chunks; a failure midway keeps the rows read so far and is thrown on.
-    // Whatever fills the list meanwhile (another load) wins: this load then stops quietly.
-    // False when another load took the list over meanwhile, so the caller leaves it be.
+    // condition: a SQL fragment beginning with "where" (or with a join, then "where"). Does nothing
+    // without a selected node. The query runs before the list is touched, so a condition the engine
+    // rejects (db::Error) leaves the list as it was. Rows show in chunks as they are read, the
+    // window's events running between chunks; a failure midway keeps the rows read so far and is
+    // thrown on. Whatever fills the list meanwhile (another load) wins: this load then stops
+    // quietly. False when another load took the list over meanwhile, so the caller leaves it be.
     bool Get_Lvdata(const QString& condition, bool show_child_nodes);
-    // The same under the file columns, set once the query has run.
-    bool Get_File_Lvdata(const QString& condition, bool show_child_nodes);
+    // The same under the file columns, set once the query has run; order_first (a content
+    // query's rank) goes before the list's usual order.
+    bool Get_File_Lvdata(const QString& condition, bool show_child_nodes,
+                         const QString& order_first = {});
 
     // The icon cache folder (Templates_Dir + "Icon_Lib"), with a trailing separator.
     void Set_Icon_Folder(const QString& folder) { icon_folder_ = folder; }
@@ -60,7 +62,8 @@ public:
     bool Sort_Ascending_Next = false;
 
 private:
-    bool load(const QString& condition, bool show_child_nodes, bool file_columns);
+    bool load(const QString& condition, bool show_child_nodes, bool file_columns,
+              const QString& order_first);
     void finish(int files);
 
     db::Connection& c_;

@@ -46,10 +46,13 @@ QString Quick_Query::Condition(const QString& group_text, const QString& group_n
 
 QString Quick_Query::Content_Condition(db::Connection& c, const QString& group_text,
                                        const QString& group_no, const QString& query,
-                                       const QString& user, bool administrator) {
-    const QString match = text_index::Content_Match(c, query);
-    return match.isEmpty() ? QString()
-                           : Scope_Condition(group_text, group_no, user, administrator, match);
+                                       const QString& user, bool administrator, bool snippets) {
+    const text_index::Content_Query match = text_index::Content_Match(c, query, snippets);
+    if (match.condition.isEmpty())
+        return {};
+    const QString scope =
+        Scope_Condition(group_text, group_no, user, administrator, match.condition);
+    return scope.isEmpty() ? QString() : match.join + QLatin1Char(' ') + scope;
 }
 
 QString Quick_Query::Scope_Condition(const QString& group_text, const QString& group_no,
@@ -128,7 +131,9 @@ void Quick_Query::Run() {
     } else {
         try {
             // Another load that took the list over meanwhile (a click) decides what it shows.
-            if (!browser_.Files.Get_File_Lvdata(condition, false))
+            if (!browser_.Files.Get_File_Lvdata(condition, false,
+                                                strip_.Search_Contents() ? text_index::Rank_Order()
+                                                                         : QString()))
                 return;
         } catch (const db::Error& e) {
             tell(e);
@@ -143,6 +148,14 @@ void Quick_Query::Run() {
             "Searching inside files is not available in this library: it has no table of the "
             "files' texts, and it could not be added (the account may not create tables)."));
 
+    // Words from inside documents stay out of the history every account shares: they would
+    // tell others what this account looked for, and what its files hold.
+    if (strip_.Search_Contents()) {
+        strip_.Focus_Query();
+        browser_.Files.List_Shows_Node = false;
+        db::session::Cur_Dept_Right = QLatin1Char(db::codes::Right_Read);
+        return;
+    }
     if (browser_.List.Row_Count() > 0) {
         try {
             c_.Run_Statement(QStringLiteral("insert into Ref_Query_History(query_txt) values('") +

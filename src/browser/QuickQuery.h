@@ -31,7 +31,7 @@ public:
 
 // The quick query: the live files whose names hold a text, within one group or (for
 // administrators) the whole library, within a user's department rights and folder denials;
-// and the history of the queries that found something.
+// and the history of the name queries that found something.
 class Quick_Query {
 public:
     Quick_Query(Browser& browser, db::Connection& connection, shell::Prompter& prompter,
@@ -44,13 +44,17 @@ public:
     static QString Condition(const QString& group_text, const QString& group_no,
                              const QString& text, const QString& user, bool administrator);
     // The same for the files whose text holds the query's words (text_index::Content_Match),
-    // within the same rights. Empty also when the query holds no word.
+    // within the same rights: the join of the matches (Hits, ranked; with snippets, theirs
+    // too) and the where clause. Empty also when the query holds no word. The list puts
+    // text_index::Rank_Order() first in its order.
     static QString Content_Condition(db::Connection& c, const QString& group_text,
                                      const QString& group_no, const QString& query,
-                                     const QString& user, bool administrator);
+                                     const QString& user, bool administrator,
+                                     bool snippets = false);
 
-    // Lists the files for the strip's group and text. A query the server rejects, or a text
-    // longer than the history holds, is told and leaves the list as it was.
+    // Lists the files for the strip's group and text; a content query lists the best matches
+    // first and stays out of the history. A query the server rejects, or a text longer than
+    // the history holds, is told and leaves the list as it was.
     void Run();
     // Refills the query box's list with the 20 newest remembered queries, newest first.
     void Load_History();

@@ -22,15 +22,33 @@ void Store(db::Connection& c, const QString& file_no, const Extraction& e);
 void Forget(db::Connection& c, const QString& file_no);
 void Copy(db::Connection& c, const QString& from_no, const QString& to_no);
 
-// A condition on Tbl_File_Information.File_NO, to be joined with " AND " to the quick query's
-// rights condition: files whose text holds every word of the query, in any order, case- and
-// accent-insensitively, the last word as a prefix; a "quoted phrase" as a phrase. A file with
-// a password never matches. Empty when the query holds no word.
-QString Content_Match(db::Connection& c, const QString& query);
+// A content query as a list statement runs it, the best matches first. `join` follows
+// "from Tbl_File_Information" in the statement: the matching files as Hits (Hit_NO, Hit_Rank,
+// smaller is better, and with `snippets` Hit_Snippet, for Listed_Snippet); `condition` goes to
+// the where clause, joined with " AND " to the rights condition; Rank_Order() leads the order.
+// A file matches when its text holds every word of the query, in any order, case- and
+// accent-insensitively, English words by their stem ("library" finds "libraries"), the last
+// word as a prefix; a "quoted phrase" as a phrase. A file with a password never matches. Both
+// empty when the query holds no word; on a library without text tables nothing matches.
+struct Content_Query {
+    QString join, condition;
+};
+Content_Query Content_Match(db::Connection& c, const QString& query, bool snippets = false);
+QString Rank_Order();
+// A listed file's snippet from its Hit_Snippet field: cut on SQL Server, as it is otherwise.
+QString Listed_Snippet(db::Connection& c, const QString& field, const QString& query);
 
 // A short piece of the file's text around the first match ("..." where cut), or empty; empty
 // for a file with a password.
 QString Snippet(db::Connection& c, const QString& file_no, const QString& query);
+
+// Why a file's text could not be read (Outcome 'Not indexable'); empty for any other file.
+QString Unreadable_Reason(db::Connection& c, const QString& file_no);
+
+// One bounded slice (well under a tenth of a second) of the background upkeep of the text
+// index: an index made by an older tokenizer is rebuilt with the current one beside it, and
+// takes its place when complete; until then queries use the old one. True while more remains.
+bool Upkeep_Step(db::Connection& c);
 
 // Live files without text (or every live file when all is set), by number.
 QStringList Files_To_Index(db::Connection& c, bool all);

@@ -11,6 +11,10 @@ namespace text_index {
 // The creation texts of the text tables, as both schema scripts hold them.
 QString Sqlite_Tables_Script();
 QString Sql_Server_Tables_Script();
+// The embedded engine's index, as the creation script makes it: its name and the tokenizer.
+QString Sqlite_Index_Script(const QString& name);
+QString Sqlite_Tokenizer();
+QString Sqlite_Triggers_Script();
 
 // Whether the library holds the text tables, without creating them (inside a caller's
 // transaction, where a failed creation would undo the caller's work).
@@ -25,9 +29,10 @@ struct Query_Term {
 };
 std::vector<Query_Term> Query_Terms(const QString& query);
 
-// The condition on File_NO for SQL Server: CONTAINS where the library has a full-text index,
-// else LIKE with an accent-insensitive collation for every item.
-QString Server_Match(const std::vector<Query_Term>& terms, bool full_text);
+// The matching files for SQL Server as a derived table Hits (see Content_Match): CONTAINSTABLE
+// and its RANK where the library has a full-text index, inflected forms for whole words; else
+// LIKE with an accent-insensitive collation for every item, ranked by how often they occur.
+QString Server_Hits(const std::vector<Query_Term>& terms, bool full_text, bool snippets);
 
 // A short piece of text around the earliest place any term occurs, compared without regard
 // to case or accents; "..." where cut, white space made single blanks. Empty when none occurs.

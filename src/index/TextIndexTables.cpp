@@ -40,11 +40,27 @@ QString Sqlite_Tables_Script() {
     Reason            varchar(255) COLLATE NOCASE,
     File_Text         text
 );
-CREATE VIRTUAL TABLE Tbl_File_Text_Index USING fts5(
+)") + Sqlite_Index_Script(QStringLiteral("Tbl_File_Text_Index")) +
+           Sqlite_Triggers_Script();
+}
+
+QString Sqlite_Index_Script(const QString& name) {
+    // The stems of English words ("libraries" is found by "library"), after case and accents
+    // are folded. A library made with another tokenizer is rebuilt by Upkeep_Step.
+    return QStringLiteral(R"(CREATE VIRTUAL TABLE %1 USING fts5(
     File_Text, content='Tbl_File_Text', content_rowid='Text_ID',
-    tokenize='unicode61 remove_diacritics 2'
+    tokenize='%2'
 );
-CREATE TRIGGER TR_File_Text_Insert AFTER INSERT ON Tbl_File_Text
+)")
+        .arg(name, Sqlite_Tokenizer());
+}
+
+QString Sqlite_Tokenizer() {
+    return QStringLiteral("porter unicode61 remove_diacritics 2");
+}
+
+QString Sqlite_Triggers_Script() {
+    return QStringLiteral(R"(CREATE TRIGGER TR_File_Text_Insert AFTER INSERT ON Tbl_File_Text
 BEGIN
     INSERT INTO Tbl_File_Text_Index (rowid, File_Text) VALUES (NEW.Text_ID, NEW.File_Text);
 END;

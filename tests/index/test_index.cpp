@@ -65,9 +65,10 @@ struct Index_Fixture : Store_Fixture {
     // <group>|<query>" (a content query's rows and their tool tips),
     // "select <name>", "rename <name>|<new name>", "held <ms>" (the program's
     // transaction open until the text is read and that long after), "snippet <number>|<query>",
-    // "texts" (the text table), "drop" (the text tables, as in a library of an older program),
-    // "block" (dropped, and cannot be made again),
-    // "tables", "toindex", "consistent" (the index matches its table).
+    // "unreadable <number>|<reason>" (its text could not be read), "tip <number>" (the tool
+    // tip of that file's row), "texts" (the text table), "drop" (the text tables, as in a library
+    // of an older program), "block" (dropped, and cannot be made again), "tables", "toindex",
+    // "consistent" (the index matches its table).
     void play_index(Transcript& t, const QString& script) {
         for (const QString& command : script.split(u';', Qt::SkipEmptyParts)) {
             const QString step = command.trimmed().section(u' ', 0, 0);
@@ -104,6 +105,19 @@ struct Index_Fixture : Store_Fixture {
                                  browser.List
                                      .data(browser.List.index(row_of(r.text), 0), Qt::ToolTipRole)
                                      .toString();
+            } else if (step == u"unreadable"_s) {
+                // The text of a file that could not be read, with the reason.
+                f.c.Run_Statement(u"update Tbl_File_Text set Outcome='Not indexable',Reason='%2',"
+                                  "File_Text=NULL where File_NO='%1'"_s.arg(a.section(u'|', 0, 0),
+                                                                            a.section(u'|', 1)));
+            } else if (step == u"tip"_s) {
+                // A file's row alone in the list (whatever the account could list), its tip.
+                std::vector<browser::List_Row> one_row(1);
+                one_row[0].key = u"file"_s + a;
+                one_row[0].text = u"(row)"_s;
+                browser.List.Set_Rows(std::move(one_row));
+                t.Field(u"tip "_s + a,
+                        browser.List.data(browser.List.index(0, 0), Qt::ToolTipRole).toString());
             } else if (step == u"select"_s) {
                 select({row_of(a)});
             } else if (step == u"rename"_s) {
@@ -163,7 +177,7 @@ class Test_Index : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // How a query's text becomes words and phrases, the condition SQL Server gets for it (LIKE
+    // How a query's text becomes words and phrases, the matches SQL Server gets for it (LIKE
     // and CONTAINS), and the piece of text shown around the first match.
     void query_forms() {
         const auto terms = [](const QString& q) {
@@ -178,11 +192,11 @@ private Q_SLOTS:
             {{u"terms"_s, terms},
              {u"like"_s,
               [](const QString& q) {
-                  return text_index::Server_Match(text_index::Query_Terms(q), false);
+                  return text_index::Server_Hits(text_index::Query_Terms(q), false, false);
               }},
              {u"contains"_s,
               [](const QString& q) {
-                  return text_index::Server_Match(text_index::Query_Terms(q), true);
+                  return text_index::Server_Hits(text_index::Query_Terms(q), true, false);
               }},
              {u"snippet"_s, [](const QString& in) {
                   return text_index::Cut_Snippet(in.section(u'|', 1).replace(u"\\n"_s, u"\n"_s),

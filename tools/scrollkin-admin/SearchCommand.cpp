@@ -10,23 +10,28 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace admin_tool {
 
 namespace {
 
 const char* const Help =
-    "Usage: scrollkin-admin search CONNSTR --user UID [--group GROUP] \"WORDS\"\n\n"
+    "Usage: scrollkin-admin search CONNSTR --user UID [--group GROUP] WORDS...\n\n"
     "Lists the live files the account UID finds when it ticks \"Contents\" in the browser and\n"
     "queries WORDS: files whose text holds every word, in any order, whatever the case and\n"
-    "accents, the last word also as the start of a longer one, and a \"quoted phrase\" as a\n"
-    "phrase; within the group GROUP (its number or its name) and the account's department\n"
-    "rights and folder denials. Without --group an administrator searches the whole library and\n"
-    "any other account every group in turn. Only files with text in the index are found\n"
-    "('scrollkin-admin index' reads it), and never a file with a password, for any account.\n"
-    "Nothing is added to the query history.\n\n"
-    "Prints a header line and one line per file, most read first as the browser lists them,\n"
-    "fields separated by tabs as the sql command prints them: File_NO, Folder_NO, File_Name,\n"
-    "File_Type, File_Size and Snippet, a piece of the text around the first match. An unknown\n"
+    "accents, English words also in other forms (\"library\" finds \"libraries\"), the last\n"
+    "word also as the start of a longer one, and a \"quoted phrase\" as a phrase; within the\n"
+    "group GROUP (its number or its name) and the account's department rights and folder\n"
+    "denials. Without --group an administrator searches the whole library and any other account\n"
+    "every group in turn. Only files with text in the index are found ('scrollkin-admin index'\n"
+    "reads it), and never a file with a password, for any account. Nothing is added to the\n"
+    "query history.\n\n"
+    "The options come first: every argument after CONNSTR that is not an option is a word, even\n"
+    "one that starts with \"-\".\n\n"
+    "Prints a header line and one line per file, the best matches first as the browser lists\n"
+    "them, fields separated by tabs as the sql command prints them: File_NO, Folder_NO,\n"
+    "File_Name, File_Type, File_Size and Snippet, a piece of the text around a match. An unknown\n"
     "account or group exits with 1, bad arguments with 2.\n";
 
 struct Group {
@@ -59,8 +64,8 @@ int Search_Command(const QStringList& args, Console io) {
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("UID"));
     const QCommandLineOption group(QStringLiteral("group"), QString(), QStringLiteral("GROUP"));
     parser.addOptions({user, group});
-    if (auto code = Parse_Command(parser, command, args,
-                                  {QStringLiteral("CONNSTR"), QStringLiteral("\"WORDS\"")},
+    if (auto code = Parse_Command(parser, command, Words_Last(args, 1, {user, group}),
+                                  {QStringLiteral("CONNSTR"), QStringLiteral("WORDS...")},
                                   QString::fromLatin1(Help), io))
         return *code;
     if (parser.value(user).isEmpty())
@@ -99,31 +104,42 @@ int Search_Command(const QStringList& args, Console io) {
             scope = groups;
         }
 
-        io.out << "File_NO\tFolder_NO\tFile_Name\tFile_Type\tFile_Size\tSnippet\n";
+        // Every group's matches in one statement each, the snippets with them; the best first
+        // over all groups.
+        struct Hit {
+            double rank;
+            QString line;
+        };
+        std::vector<Hit> hits;
         QSet<QString> listed;
         for (const Group& g : scope) {
-            const QString condition =
-                browser::Quick_Query::Content_Condition(c, g.name, g.no, words, uid, administrator);
+            const QString condition = browser::Quick_Query::Content_Condition(
+                c, g.name, g.no, words, uid, administrator, true);
             if (condition.isEmpty())
                 continue;
             for (db::Result r = c.Open_Query(
-                     QStringLiteral("select File_NO,Folder_NO,File_Name,File_Type,File_Size from "
-                                    "Tbl_File_Information ") +
-                     condition +
-                     QStringLiteral(" and deleted='0' order by File_QTYAccessed desc "
-                                    ",File_DateLastModified desc "));
+                     QStringLiteral("select File_NO,Folder_NO,File_Name,File_Type,File_Size,"
+                                    "Hits.Hit_Rank,Hits.Hit_Snippet from Tbl_File_Information") +
+                     condition + QStringLiteral(" and deleted='0' order by ") +
+                     text_index::Rank_Order() +
+                     QStringLiteral(",File_QTYAccessed desc ,File_DateLastModified desc "));
                  !r.eof(); r.next()) {
                 const QString no = r.text(0);
                 if (listed.contains(no))
                     continue;
                 listed.insert(no);
                 QStringList cells;
-                for (int i = 0; i < r.field_count(); ++i)
+                for (int i = 0; i < 5; ++i)
                     cells << Cell_Text(r.field(i));
-                cells << Cell_Text(text_index::Snippet(c, no, words));
-                io.out << cells.join(u'\t') << '\n';
+                cells << Cell_Text(text_index::Listed_Snippet(c, r.text(6), words));
+                hits.push_back({r.field(5).toDouble(), cells.join(u'\t')});
             }
         }
+        std::stable_sort(hits.begin(), hits.end(),
+                         [](const Hit& a, const Hit& b) { return a.rank < b.rank; });
+        io.out << "File_NO\tFolder_NO\tFile_Name\tFile_Type\tFile_Size\tSnippet\n";
+        for (const Hit& h : hits)
+            io.out << h.line << '\n';
         return Exit_Ok;
     });
 }

@@ -92,6 +92,47 @@ std::optional<int> Parse_Command(QCommandLineParser& parser, const QString& comm
     return std::nullopt;
 }
 
+QStringList Words_Last(const QStringList& args, qsizetype leading,
+                       const QList<QCommandLineOption>& options) {
+    QList<QCommandLineOption> known = options;
+    known << QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    // The option an argument names, and whether its value is still to come.
+    const auto option_of = [&known](const QString& arg, bool& takes_next) {
+        takes_next = false;
+        for (const QCommandLineOption& o : known)
+            for (const QString& name : o.names()) {
+                const QString dashes =
+                    name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--");
+                if (arg == dashes + name) {
+                    takes_next = !o.valueName().isEmpty();
+                    return true;
+                }
+                if (!o.valueName().isEmpty() && arg.startsWith(dashes + name + u'='))
+                    return true;
+            }
+        return false;
+    };
+    QStringList out;
+    qsizetype given = 0;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--"))
+            return out + args.mid(i);
+        bool takes_next = false;
+        if (option_of(arg, takes_next)) {
+            out << arg;
+            if (takes_next && i + 1 < args.size())
+                out << args[++i];
+        } else if (given < leading) {
+            out << arg;
+            ++given;
+        } else {
+            return out << QStringLiteral("--") << args.mid(i).join(u' ');
+        }
+    }
+    return out;
+}
+
 std::optional<qint64> Number_Option(const QCommandLineParser& parser, const QString& command,
                                     const QString& name, qint64 fallback, qint64 low, qint64 high,
                                     Console io) {

@@ -42,6 +42,13 @@ std::optional<int> Parse_Command(QCommandLineParser& parser, const QString& comm
                                  const QStringList& args, const QStringList& positional,
                                  const QString& help, Console io);
 
+// The arguments of a command whose last argument is a query's words, which may start with "-"
+// ("-word"): once `leading` other positional arguments are given, the first argument that is
+// not one of `options` (or its value) and every one after it are words, joined by blanks into
+// one positional argument that no option parsing sees. Options therefore come before the words.
+QStringList Words_Last(const QStringList& args, qsizetype leading,
+                       const QList<QCommandLineOption>& options);
+
 // A whole number option within [low, high]; a bad value is reported and gives nothing.
 std::optional<qint64> Number_Option(const QCommandLineParser& parser, const QString& command,
                                     const QString& name, qint64 fallback, qint64 low, qint64 high,

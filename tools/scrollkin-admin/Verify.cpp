@@ -22,7 +22,9 @@ const char* const Help =
     "file. Lists every missing content, length mismatch and orphan content row and exits with\n"
     "1 when there is any; otherwise prints one summary line and exits with 0.\n\n"
     "Also tells how many live files have no text in the text index yet, and which (the first\n"
-    "ten); 'scrollkin-admin index' reads it. That alone is no problem: the exit code stays 0.\n";
+    "ten), 'scrollkin-admin index' reads it; how many could not be read, with the reasons and\n"
+    "how many files each; and how many are searchable only up to the text limit. None of these\n"
+    "is a problem: the exit code stays 0.\n";
 
 // Numbers of files without text shown in the line that counts them.
 constexpr qsizetype Listed_Without_Text = 10;
@@ -42,6 +44,32 @@ bool File_No_Less(const QString& a, const QString& b) {
 
 QString Describe(const Live_File& f) {
     return QStringLiteral("file %1 \"%2\" in %3").arg(f.no, f.name, f.folder);
+}
+
+// What the text index holds for the live files, where the library has it.
+void read_text_state(db::Connection& c, Verify_Report& report) {
+    if (!text_index::Ensure_Tables(c))
+        return;
+    const QString live = QStringLiteral("select File_NO from Tbl_File_Information where "
+                                        "deleted='0'");
+    for (db::Result r =
+             c.Open_Query(live + QStringLiteral(" and File_NO not in (select File_NO from "
+                                                "Tbl_File_Text where Outcome is null or "
+                                                "Outcome<>'Retry')"));
+         !r.eof(); r.next())
+        report.without_text << r.text(0);
+    std::sort(report.without_text.begin(), report.without_text.end(), File_No_Less);
+    for (db::Result r = c.Open_Query(
+             QStringLiteral("select Reason,count(*) from Tbl_File_Text where Outcome='Not "
+                            "indexable' and File_NO in (") +
+             live + QStringLiteral(") group by Reason order by count(*) desc,Reason"));
+         !r.eof(); r.next())
+        report.unreadable_text.push_back({r.text(0).trimmed(), r.field(1).toLongLong()});
+    report.cut_text = c.Open_Query(QStringLiteral("select count(*) from Tbl_File_Text where "
+                                                  "Outcome='Indexed, cut' and File_NO in (") +
+                                   live + QLatin1Char(')'))
+                          .field(0)
+                          .toLongLong();
 }
 
 } // namespace
@@ -98,8 +126,7 @@ Verify_Report Verify_Library(db::Connection& c) {
         }
     }
 
-    report.without_text = text_index::Files_To_Index(c, false);
-    std::sort(report.without_text.begin(), report.without_text.end(), File_No_Less);
+    read_text_state(c, report);
 
     // What is left belongs to no live file: deleted files or no catalogue row at all.
     QStringList orphans = lengths.keys();
@@ -144,6 +171,19 @@ int Verify_Command(const QStringList& args, Console io) {
                    << (r.without_text.size() > first.size() ? ", ..." : "")
                    << "); 'scrollkin-admin index' reads it.\n";
         }
+        if (!r.unreadable_text.empty()) {
+            qint64 files = 0;
+            for (const Verify_Report::Reason_Count& u : r.unreadable_text)
+                files += u.files;
+            io.out << "Not searchable: " << files << " live files whose text could not be read:\n";
+            for (const Verify_Report::Reason_Count& u : r.unreadable_text)
+                io.out << "  " << u.files << ' '
+                       << (u.reason.isEmpty() ? QStringLiteral("(no reason given)") : u.reason)
+                       << '\n';
+        }
+        if (r.cut_text > 0)
+            io.out << "Cut: " << r.cut_text
+                   << " live files searchable only up to the text limit.\n";
         if (r.problems() > 0) {
             io.out << "Problems: " << r.missing.size() << " missing content, "
                    << r.mismatched.size() << " length mismatches, " << r.unreadable_sizes.size()

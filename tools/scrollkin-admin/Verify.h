@@ -2,6 +2,8 @@
 
 #include "Tool.h"
 
+#include <vector>
+
 namespace db {
 class Connection;
 }
@@ -13,9 +15,17 @@ struct Verify_Report {
     qint64 content_rows = 0;
     qint64 bytes = 0; // content of the live files
     QStringList missing, mismatched, orphans, unreadable_sizes;
-    // Live files the text index holds nothing for yet: not damage, since indexing follows a
-    // backup in the background and older clients do not index.
+    // Live files the text index holds nothing for yet (no row, or one to be tried again): not
+    // damage, since indexing follows a backup in the background and older clients do not index.
     QStringList without_text;
+    // Live files whose text could not be read, by reason (most first), and those whose text
+    // stops at the text limit: not searchable in full, but no damage either.
+    struct Reason_Count {
+        QString reason;
+        qint64 files = 0;
+    };
+    std::vector<Reason_Count> unreadable_text;
+    qint64 cut_text = 0;
     qsizetype problems() const {
         return missing.size() + mismatched.size() + orphans.size() + unreadable_sizes.size();
     }
