@@ -108,6 +108,13 @@ QString like_hits(const std::vector<Query_Term>& terms, bool snippets) {
            Hits_On;
 }
 
+// Without text tables: a join that finds nothing, with the columns a ranked statement names.
+QString no_hits(bool snippets) {
+    return QStringLiteral(" inner join (select File_NO as Hit_NO,0 as Hit_Rank") +
+           (snippets ? QStringLiteral(",'' as Hit_Snippet") : QString()) +
+           QStringLiteral(" from Tbl_File_Information where 1=0") + Hits_On;
+}
+
 // Text folded for comparison (case and accents gone, white space runs one blank), with the
 // position in the original of every folded character.
 struct Folded {
@@ -180,7 +187,7 @@ Content_Query Content_Match(db::Connection& c, const QString& query, bool snippe
     if (terms.empty())
         return {};
     if (!Ensure_Tables(c))
-        return {QString(), Nothing};
+        return {no_hits(snippets), Nothing};
     return {c.engine() == db::Engine::Sqlite ? sqlite_hits(terms, snippets)
                                              : Server_Hits(terms, has_full_text_index(c), snippets),
             Without_Password};
