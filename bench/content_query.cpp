@@ -270,6 +270,8 @@ int query_side(const QString& library, const QString& dir, bool administrator, i
     db::Connection c;
     c.Open(db::Connection_String::embedded(library));
     bench::sign_in_bench(dir);
+    // The library is the admin tool's: its built-in administrator, not the bench account.
+    db::session::Cur_User = QStringLiteral("Scrollkin");
     if (!administrator) {
         db::session::Cur_User = Bench_User;
         db::session::Cur_Role = QStringLiteral("User");
