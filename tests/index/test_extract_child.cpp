@@ -130,7 +130,8 @@ private Q_SLOTS:
         const QSet<QByteArray> before = Children();
         auto read = [&](const QString& file) {
             run.Start(file, QFileInfo(file).fileName());
-            QTRY_VERIFY_WITH_TIMEOUT(!run.Busy(), 30000);
+            if (!QTest::qWaitFor([&] { return !run.Busy(); }, 30000))
+                return QSet<QByteArray>{"still busy"};
             return Children() - before;
         };
         const QSet<QByteArray> first = read(a);

@@ -10,7 +10,8 @@
 //
 // The network and new processes are never a reader's business: trying one ends the child at once
 // with Refused_Reason (SIGSYS, answered on standard error, exit code 2). Changing a file fails
-// with EACCES instead, as libraries try to keep caches (fonts) and carry on without them.
+// with EACCES instead, as libraries try to keep caches (fonts) and carry on without them. Where
+// the kernel has Landlock, it also denies every path's writing, whatever the call.
 namespace extract {
 
 // Empty when the sandbox is in place, else why not.
