@@ -2,12 +2,13 @@
 //
 //   scrollkin-extract [--languages eng+deu] [--max-text BYTES] [--max-seconds N]
 //                     [--max-memory MIB] [--name ORIGINAL_NAME] [--] FILE
-//   scrollkin-extract --serve [--languages ...] [--max-text ...] [--max-seconds ...] [--max-memory
-//   ...] scrollkin-extract --version
+//   scrollkin-extract --serve [--languages ...] [--max-text ...] [--max-seconds ...]
+//                     [--max-memory ...]
+//   scrollkin-extract --version
 //
 // Exit codes: 0 text was extracted (it may be empty; a cut is said on standard error); 2 the file
 // is not indexable, with one line of reason on standard error; 3 the time limit ended it (the
-// same); 64 wrong arguments; 1 the text could not be written.
+// same); 64 wrong arguments; 1 the text could not be written, or the sandbox not set up.
 //
 // --serve reads many files in turn, which spares the program's start (most of a small file's
 // time). Requests on standard input, answers on standard output (Serve.h). Each file gets its
