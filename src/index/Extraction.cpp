@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -10,14 +11,21 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace text_index {
 namespace {
 
 const QString Extractor_Name = QStringLiteral("scrollkin-extract");
 constexpr int Not_Indexable_Exit = 2;
+constexpr int Time_Exit = 3;
 // Bytes of the child's standard error kept: its reason is the last line.
 constexpr qsizetype Error_Tail = 4096;
+// An answer's first line is short; a longer one is not an answer.
+constexpr qsizetype Max_Header = 64;
+// A reason is one line; far more is not a reason.
+constexpr qint64 Max_Reason = 64 * 1024;
 
 bool Runnable(const QString& path) {
     const QFileInfo f(path);
@@ -32,25 +40,38 @@ Extraction_Limits Sane(Extraction_Limits l) {
     return l;
 }
 
-QStringList Arguments(const QString& path, const QString& file_name, const Extraction_Limits& l) {
-    QStringList args{QStringLiteral("--max-text"),    QString::number(l.max_text_bytes),
-                     QStringLiteral("--max-seconds"), QString::number(l.seconds),
-                     QStringLiteral("--max-memory"),  QString::number(l.memory_mib)};
+// What a kept child was started with: a file that needs other settings needs another child.
+struct Child_Key {
+    QString program;
+    QStringList arguments;
+    QByteArray fault; // the test hook, read by the child when it starts
+
+    bool operator==(const Child_Key&) const = default;
+};
+
+Child_Key Key_Of(const QString& program, const Extraction_Limits& l) {
+    QStringList args{QStringLiteral("--serve"),         QStringLiteral("--max-text"),
+                     QString::number(l.max_text_bytes), QStringLiteral("--max-seconds"),
+                     QString::number(l.seconds),        QStringLiteral("--max-memory"),
+                     QString::number(l.memory_mib)};
     if (!l.languages.isEmpty())
         args << QStringLiteral("--languages") << l.languages.join(QLatin1Char('+'));
-    if (!file_name.isEmpty())
-        args << QStringLiteral("--name") << file_name;
-    return args << QStringLiteral("--") << path;
+    return {program, args, qgetenv("SCROLLKIN_EXTRACT_FAULT")};
 }
 
-void Prepare(QProcess& p, const QString& program, const QStringList& args) {
-    p.setProgram(program);
-    p.setArguments(args);
+void Prepare(QProcess& p, const Child_Key& key) {
+    p.setProgram(key.program);
+    p.setArguments(key.arguments);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // One OCR thread per child: several children may run, and the machine has other work.
     env.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
     p.setProcessEnvironment(env);
-    p.setStandardInputFile(QProcess::nullDevice());
+}
+
+// One file asked of a serving child (tools/scrollkin-extract/Serve.h).
+QByteArray Request(const QString& path, const QString& file_name) {
+    const QByteArray p = QFile::encodeName(path), n = file_name.toUtf8();
+    return "F " + QByteArray::number(p.size()) + ' ' + QByteArray::number(n.size()) + '\n' + p + n;
 }
 
 // The extractor's version, asked once per program file.
@@ -61,6 +82,7 @@ QString Version_Of(const QString& program) {
     if (const auto v = known.constFind(program); v != known.constEnd())
         return *v;
     QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
     p.start(program, {QStringLiteral("--version")});
     QString version;
     if (p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0) {
@@ -80,15 +102,79 @@ QString Seconds(int n) {
     return n == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(n);
 }
 
-// What one run of the child left, whichever way it ended.
+struct Answer {
+    bool indexed = false;
+    bool cut = false;
+    bool last = false; // the child ends after it
+    QByteArray body;   // the text, or the reason
+};
+
+enum class Parsed { More, Done, Bad, Too_Long };
+
+// The answer at the front of what the child wrote, if it is all there.
+Parsed Parse(const QByteArray& out, const Extraction_Limits& l, Answer& a) {
+    const qsizetype line_end = out.indexOf('\n');
+    if (line_end < 0)
+        return out.size() > Max_Header ? Parsed::Bad : Parsed::More;
+    const QList<QByteArray> f = out.left(line_end).split(' ');
+    bool number = false;
+    const qint64 length = f.value(1).toLongLong(&number);
+    auto flag = [](const QByteArray& b) { return b == "0" || b == "1"; };
+    if (f.size() != 4 || (f[0] != "T" && f[0] != "N") || !number || length < 0 || !flag(f[2]) ||
+        !flag(f[3]))
+        return Parsed::Bad;
+    a.indexed = f[0] == "T";
+    // The child cuts its text at the limit; a little slack for a cut character.
+    if (length > (a.indexed ? l.max_text_bytes + 8 : Max_Reason))
+        return a.indexed ? Parsed::Too_Long : Parsed::Bad;
+    if (out.size() - line_end - 1 < length)
+        return Parsed::More;
+    a.cut = f[2] == "1";
+    a.last = f[3] == "1";
+    a.body = out.mid(line_end + 1, length);
+    return Parsed::Done;
+}
+
+// What one file's run left, whichever way it ended.
 struct Run_End {
     QString start_error; // the child never ran
     bool timed_out = false;
     bool too_much_text = false;
+    bool bad_answer = false;
+    bool answered = false;
+    Answer answer;
     QProcess::ExitStatus status = QProcess::NormalExit;
     int code = 0;
     QByteArray out, err;
+
+    // Takes what the child wrote; true when the file's run is over.
+    bool Take(const QByteArray& more, const Extraction_Limits& l) {
+        out += more;
+        switch (Parse(out, l, answer)) {
+        case Parsed::More:
+            return false;
+        case Parsed::Done:
+            answered = true;
+            break;
+        case Parsed::Bad:
+            bad_answer = true;
+            break;
+        case Parsed::Too_Long:
+            too_much_text = true;
+            break;
+        }
+        return true;
+    }
 };
+
+QString Last_Line(const QByteArray& said) {
+    QString last;
+    for (const QString& line : QString::fromUtf8(said).split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty())
+            last = line.simplified();
+    last.truncate(300);
+    return last;
+}
 
 Extraction Result_Of(const Run_End& end, const QString& program, const Extraction_Limits& l) {
     Extraction e;
@@ -100,30 +186,36 @@ Extraction Result_Of(const Run_End& end, const QString& program, const Extractio
         return e;
     }
     e.version = Version_Of(program);
-    if (end.timed_out) {
+    const QString said = Last_Line(end.err);
+    if (end.answered && end.answer.indexed) {
+        e.outcome = Extraction_Outcome::Indexed;
+        e.text = QString::fromUtf8(end.answer.body);
+        e.cut = end.answer.cut;
+    } else if (end.answered) {
+        e.reason = Last_Line(end.answer.body);
+        if (e.reason.isEmpty())
+            e.reason = QStringLiteral("The file could not be read.");
+    } else if (end.timed_out || (end.status == QProcess::NormalExit && end.code == Time_Exit)) {
         e.timed_out = true;
-        e.reason = QStringLiteral("The extractor stopped after %1.").arg(Seconds(l.seconds));
+        e.reason = end.timed_out || said.isEmpty()
+                       ? QStringLiteral("The extractor stopped after %1.").arg(Seconds(l.seconds))
+                       : said;
     } else if (end.too_much_text) {
         e.reason = QStringLiteral("The extractor wrote more text than allowed.");
+    } else if (end.bad_answer) {
+        e.extractor_failed = true;
+        e.reason = QStringLiteral("The extractor's answer is not understood.");
     } else if (end.status == QProcess::CrashExit) {
         e.reason = QStringLiteral("The extractor crashed.");
-    } else if (end.code == 0) {
-        e.outcome = Extraction_Outcome::Indexed;
-        e.text = QString::fromUtf8(end.out);
+    } else if (end.code == Not_Indexable_Exit) {
+        e.reason = said.isEmpty() ? QStringLiteral("The file could not be read.") : said;
     } else {
-        QString said;
-        for (const QString& line : QString::fromUtf8(end.err).split(QLatin1Char('\n')))
-            if (!line.trimmed().isEmpty())
-                said = line.simplified();
-        said.truncate(300);
-        if (end.code == Not_Indexable_Exit) {
-            e.reason = said.isEmpty() ? QStringLiteral("The file could not be read.") : said;
-        } else {
-            e.extractor_failed = true;
-            e.reason = QStringLiteral("The extractor failed (exit code %1)%2")
-                           .arg(end.code)
-                           .arg(said.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + said);
-        }
+        e.extractor_failed = true;
+        e.reason = end.code == 0 ? QStringLiteral("The extractor ended without an answer.")
+                                 : QStringLiteral("The extractor failed (exit code %1)%2")
+                                       .arg(end.code)
+                                       .arg(said.isEmpty() ? QStringLiteral(".")
+                                                           : QStringLiteral(": ") + said);
     }
     return e;
 }
@@ -134,11 +226,6 @@ void Keep_Tail(QByteArray& err, const QByteArray& more) {
         err = err.right(Error_Tail);
 }
 
-// The child writes at most the text limit; a little slack for a cut character.
-bool Over_Limit(const QByteArray& out, const Extraction_Limits& l) {
-    return out.size() > l.max_text_bytes + 8;
-}
-
 QString Not_Found() {
     return QStringLiteral("The text extractor (%1) is not installed.").arg(Extractor_Name);
 }
@@ -146,6 +233,54 @@ QString Not_Found() {
 QString Start_Failed(const QProcess& p) {
     return QStringLiteral("The text extractor could not be started: %1.").arg(p.errorString());
 }
+
+// Ends a child: at once when it is mid-file, else by closing its requests (it ends on its own).
+void Stop(QProcess& p, bool kill) {
+    if (p.state() == QProcess::NotRunning)
+        return;
+    if (kill)
+        p.kill();
+    else
+        p.closeWriteChannel();
+    if (!p.waitForFinished(kill ? 5000 : 2000)) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+}
+
+// The child kept by one thread's Extract_File calls, from one file to the next.
+class Kept_Child {
+public:
+    ~Kept_Child() { Drop(false); }
+
+    // The running child for these settings, started when there is none; null when it could
+    // not be started (error says why).
+    QProcess* Get(const Child_Key& key, QString& error) {
+        if (p_ && (key_ != key || p_->state() != QProcess::Running))
+            Drop(false);
+        if (!p_) {
+            p_ = std::make_unique<QProcess>();
+            Prepare(*p_, key);
+            key_ = key;
+            p_->start();
+            if (!p_->waitForStarted(30000)) {
+                error = Start_Failed(*p_);
+                Drop(true);
+                return nullptr;
+            }
+        }
+        return p_.get();
+    }
+    void Drop(bool kill) {
+        if (p_)
+            Stop(*p_, kill);
+        p_.reset();
+    }
+
+private:
+    std::unique_ptr<QProcess> p_;
+    Child_Key key_;
+};
 
 } // namespace
 
@@ -175,69 +310,158 @@ Extraction Extract_File(const QString& path, const QString& file_name,
         end.start_error = Not_Found();
         return Result_Of(end, program, limits);
     }
-    QProcess p;
-    Prepare(p, program, Arguments(path, file_name, limits));
-    const QDeadlineTimer deadline(qint64(limits.seconds) * 1000);
-    p.start();
-    if (!p.waitForStarted(30000)) {
-        end.start_error = Start_Failed(p);
+    static thread_local Kept_Child kept;
+    QProcess* p = kept.Get(Key_Of(program, limits), end.start_error);
+    if (!p)
         return Result_Of(end, program, limits);
-    }
+    p->readAllStandardError(); // an earlier file's
+    const QDeadlineTimer deadline(qint64(limits.seconds) * 1000);
+    p->write(Request(path, file_name));
     // Waits in short steps so that the text is taken as it comes and the limits are checked.
     for (;;) {
-        const bool finished =
-            p.waitForFinished(int(std::min<qint64>(deadline.remainingTime(), 50)));
-        end.out += p.readAllStandardOutput();
-        Keep_Tail(end.err, p.readAllStandardError());
-        if (finished || p.state() == QProcess::NotRunning)
+        p->waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 50)));
+        const bool over = end.Take(p->readAllStandardOutput(), limits);
+        Keep_Tail(end.err, p->readAllStandardError());
+        if (end.answered) {
+            if (end.answer.last)
+                kept.Drop(false);
             break;
-        end.timed_out = deadline.hasExpired();
-        end.too_much_text = Over_Limit(end.out, limits);
-        if (end.timed_out || end.too_much_text) {
-            p.kill();
-            p.waitForFinished(5000);
+        }
+        if (over) {
+            kept.Drop(true);
+            break;
+        }
+        if (p->state() == QProcess::NotRunning) {
+            end.status = p->exitStatus();
+            end.code = p->exitCode();
+            kept.Drop(false);
+            break;
+        }
+        if (deadline.hasExpired()) {
+            end.timed_out = true;
+            kept.Drop(true);
             break;
         }
     }
-    end.status = p.exitStatus();
-    end.code = p.exitCode();
     return Result_Of(end, program, limits);
 }
 
+// The kept child of the asynchronous runs, and the file it reads.
 struct Extractor_Run::State {
     std::unique_ptr<QProcess> process;
+    Child_Key key;
+    bool busy = false;
+    QByteArray request; // written once the child has started
     QTimer clock;
     QString program;
     Extraction_Limits limits;
     Run_End end;
     quint64 run = 0; // which Start a late call belongs to
+    // Ends the current file: set by Start, called once (retire: let the child go; kill: it is
+    // mid-file).
+    std::function<void(bool retire, bool kill)> finish;
+
+    // Lets the child go: killed when it is mid-file, else it ends when its requests do. Safe
+    // from the child's own signals: the process goes once it has ended.
+    void Retire(QObject* owner, bool kill) {
+        QProcess* p = process.release();
+        if (!p)
+            return;
+        p->disconnect(owner);
+        if (kill)
+            p->kill();
+        else
+            p->closeWriteChannel();
+        p->setParent(owner);
+        if (p->state() == QProcess::NotRunning)
+            p->deleteLater();
+        else
+            QObject::connect(p, &QProcess::finished, p, &QObject::deleteLater);
+    }
+
+    // The child for these settings, started when there is none.
+    void Child(Extractor_Run* owner, const Child_Key& wanted) {
+        if (process && (key != wanted || process->state() != QProcess::Running))
+            Retire(owner, false);
+        if (process) {
+            process->readAllStandardError(); // an earlier file's
+            process->write(std::exchange(request, {}));
+            return;
+        }
+        process = std::make_unique<QProcess>();
+        key = wanted;
+        QProcess* p = process.get();
+        Prepare(*p, key);
+        QObject::connect(p, &QProcess::started, owner, [this, p] {
+            if (!request.isEmpty())
+                p->write(std::exchange(request, {}));
+        });
+        QObject::connect(p, &QProcess::readyReadStandardError, owner, [this, p] {
+            const QByteArray more = p->readAllStandardError();
+            if (busy)
+                Keep_Tail(end.err, more);
+        });
+        QObject::connect(p, &QProcess::readyReadStandardOutput, owner, [this, p] {
+            const QByteArray more = p->readAllStandardOutput();
+            if (busy && end.Take(more, limits))
+                finish(!end.answered || end.answer.last, !end.answered);
+        });
+        QObject::connect(p, &QProcess::finished, owner,
+                         [this, p, owner](int code, QProcess::ExitStatus status) {
+                             if (!busy) {
+                                 Retire(owner, false); // an idle child ended
+                                 return;
+                             }
+                             Keep_Tail(end.err, p->readAllStandardError());
+                             if (!end.Take(p->readAllStandardOutput(), limits)) {
+                                 end.code = code;
+                                 end.status = status;
+                             }
+                             finish(true, false);
+                         });
+        QObject::connect(p, &QProcess::errorOccurred, owner,
+                         [this, p, owner](QProcess::ProcessError error) {
+                             if (error != QProcess::FailedToStart || !busy)
+                                 return; // a crash or a kill ends in finished
+                             end.start_error = Start_Failed(*p);
+                             // May come from inside start(): Finished comes from the event loop.
+                             QTimer::singleShot(0, owner, [f = finish] { f(true, false); });
+                         });
+        p->start();
+    }
 };
 
 Extractor_Run::Extractor_Run(QObject* parent) : QObject(parent), state_(std::make_unique<State>()) {
     state_->clock.setSingleShot(true);
     connect(&state_->clock, &QTimer::timeout, this, [this] {
-        if (!state_->process)
+        if (!state_->busy)
             return;
         state_->end.timed_out = true;
-        state_->process->kill();
+        state_->finish(true, true);
     });
 }
 
 Extractor_Run::~Extractor_Run() {
     Cancel();
+    if (state_->process)
+        Stop(*state_->process, false);
+    state_->process.reset();
+    for (QProcess* p : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        p->disconnect();
+        Stop(*p, false);
+    }
 }
 
 bool Extractor_Run::Busy() const {
-    return state_->process != nullptr;
+    return state_->busy;
 }
 
 void Extractor_Run::Cancel() {
     ++state_->run;
     state_->clock.stop();
-    if (const std::unique_ptr<QProcess> p = std::move(state_->process)) {
-        p->disconnect(this);
-        p->kill();
-        p->waitForFinished(5000);
+    if (state_->busy) {
+        state_->busy = false;
+        state_->Retire(this, true);
     }
 }
 
@@ -249,58 +473,34 @@ void Extractor_Run::Start(const QString& path, const QString& file_name,
     s.end = Run_End{};
     s.limits = limits;
     s.program = Extractor_Path();
-    // Every way out ends here, once: the process is let go first, so that a receiver of
-    // Finished may start the next file at once.
+    s.busy = true;
+    // Every way out ends here, once, from the event loop; the run is over before Finished, so
+    // that a receiver may start the next file at once.
     const quint64 run = s.run;
-    auto finish = [this, run](const Run_End& end) {
-        if (state_->run != run)
+    s.finish = [this, run](bool retire, bool kill) {
+        State& s = *state_;
+        if (s.run != run || !s.busy)
             return; // cancelled or started anew meanwhile
-        ++state_->run;
-        state_->clock.stop();
-        if (QProcess* p = state_->process.release()) {
-            p->disconnect(this);
-            p->setParent(this); // gone at the latest with this run
-            p->deleteLater();
-        }
-        const Extraction result = Result_Of(end, state_->program, state_->limits);
+        ++s.run;
+        s.busy = false;
+        s.clock.stop();
+        if (retire)
+            s.Retire(this, kill);
+        const Extraction result = Result_Of(s.end, s.program, s.limits);
         Q_EMIT Finished(result);
     };
     if (s.program.isEmpty()) {
-        Run_End end;
-        end.start_error = Not_Found();
+        s.end.start_error = Not_Found();
         // Not from inside Start: Finished always comes from the event loop.
-        QTimer::singleShot(0, this, [finish, end] { finish(end); });
-        s.process = std::make_unique<QProcess>(); // busy until then
+        QTimer::singleShot(0, this, [this, run] {
+            if (state_->run == run)
+                state_->finish(false, false);
+        });
         return;
     }
-    s.process = std::make_unique<QProcess>();
-    QProcess* p = s.process.get();
-    Prepare(*p, s.program, Arguments(path, file_name, limits));
-    connect(p, &QProcess::readyReadStandardOutput, this, [this, p] {
-        state_->end.out += p->readAllStandardOutput();
-        if (Over_Limit(state_->end.out, state_->limits) && !state_->end.too_much_text) {
-            state_->end.too_much_text = true;
-            p->kill();
-        }
-    });
-    connect(p, &QProcess::readyReadStandardError, this,
-            [this, p] { Keep_Tail(state_->end.err, p->readAllStandardError()); });
-    connect(p, &QProcess::finished, this, [this, p, finish](int code, QProcess::ExitStatus status) {
-        state_->end.out += p->readAllStandardOutput();
-        Keep_Tail(state_->end.err, p->readAllStandardError());
-        state_->end.code = code;
-        state_->end.status = status;
-        finish(state_->end);
-    });
-    connect(p, &QProcess::errorOccurred, this, [this, p, finish](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return; // a crash or a kill ends in finished
-        Run_End end;
-        end.start_error = Start_Failed(*p);
-        QTimer::singleShot(0, this, [finish, end] { finish(end); });
-    });
+    s.request = Request(path, file_name);
+    s.Child(this, Key_Of(s.program, limits));
     s.clock.start(limits.seconds * 1000);
-    p->start();
 }
 
 } // namespace text_index

@@ -8,7 +8,9 @@
 
 // The text of one stored document, read by the scrollkin-extract child process: it reads
 // untrusted files with large libraries, so a crash, a hang or a memory blow-up there costs one
-// file its text, never the program.
+// file its text, never the program. A child is kept from one file to the next (by each thread's
+// Extract_File calls, by each Extractor_Run), as its start costs more than a small file; a file
+// that ends it gets the outcome it would alone, and the next file a new child.
 namespace text_index {
 
 struct Extraction_Limits {

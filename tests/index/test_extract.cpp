@@ -11,13 +11,15 @@
 
 // The extractor as the program runs it: every kind of document it reads, written at test time,
 // gives the words it holds; hostile files and a child that crashes, hangs or eats memory give
-// Not_Indexable with their reason, and this process carries on.
+// Not_Indexable with their reason, and this process carries on. So does a child that tries what
+// its sandbox forbids: the network, writing a file, starting a program.
 
 using namespace text_index;
 
 namespace {
 
-// A test hook of the extractor: crash, hang (deaf to its own timers) or allocate without end.
+// A test hook of the extractor: crash, hang (deaf to its own timers), allocate without end, or
+// try the network, a file's change, a new program or process.
 struct Fault {
     explicit Fault(const QByteArray& kind) {
         if (!kind.isEmpty())
@@ -251,6 +253,16 @@ private Q_SLOTS:
             "hang", 1);
         row("memory", "notes.txt", "text", "The extractor needed more than 128 MiB of memory.", "",
             "", M, eng, "memory");
+        // The sandbox: the network and new processes end the child, writing fails.
+        row("socket", "notes.txt", "text", "The extractor tried something it may not do (socket).",
+            "", "", M, eng, "socket");
+        row("exec", "notes.txt", "text", "The extractor tried something it may not do (execve).",
+            "", "", M, eng, "exec");
+        row("fork", "notes.txt", "text", "The extractor tried something it may not do (clone).", "",
+            "", M, eng, "fork");
+        row("write", "notes.txt", "text",
+            "The file could not be read: the extractor may not write files (Permission denied).",
+            "", "", M, eng, "write");
     }
     void documents() {
         QFETCH(QString, name);
@@ -283,7 +295,9 @@ private Q_SLOTS:
             QCOMPARE(e.reason, expect);
             QCOMPARE(e.outcome, Extraction_Outcome::Not_Indexable);
             QVERIFY(!e.extractor_failed); // the file's own fault: not tried again
+            QCOMPARE(e.timed_out, fault == "hang");
             QVERIFY(e.text.isEmpty());
+            QVERIFY(!QFile::exists(path + u".written"_s));
             // A hung child is given its whole time before it is killed (how soon after, the
             // machine's load decides: the reason names the limit that ended it).
             QVERIFY2(fault != "hang" || clock.elapsed() >= seconds * 1000, qPrintable(e.reason));
@@ -363,7 +377,7 @@ private Q_SLOTS:
         // An extractor gone wrong that writes without end is stopped at the text limit.
         const QString flood =
             Write(u"flood"_s, "#!/bin/sh\n[ \"$1\" = --version ] && exec echo extractor 9\n"
-                              "exec yes flood\n");
+                              "echo T 99999999999 0 0\nexec yes flood\n");
         QFile(flood).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         qputenv("SCROLLKIN_EXTRACT", QFile::encodeName(flood));
         Extraction_Limits small;

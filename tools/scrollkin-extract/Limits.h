@@ -4,7 +4,8 @@
 
 // The child's own limits, set before it reads a byte of the document: address space, CPU time
 // and wall clock (the parent kills it at the same wall-clock limit; these hold when it is run
-// by hand), and no core dumps of untrusted content.
+// by hand), and no core dumps of untrusted content. A child that reads many files in turn sets
+// the process-wide ones once and starts the clocks anew for every file.
 namespace extract {
 
 struct Limits {
@@ -12,7 +13,19 @@ struct Limits {
     int memory_mib = 1024;
 };
 
-void Apply_Limits(const Limits& l);
+// Exit code of a child stopped by its wall-clock or CPU limit, its reason on standard error.
+constexpr int Exit_Time = 3;
+
+// The process-wide limits. `many_files`: the CPU limit becomes a budget for several files (the
+// kernel counts the process's CPU time, not a file's); without it the file's clocks start too.
+void Apply_Limits(const Limits& l, bool many_files = false);
+// Starts one file's clocks: an alarm at the wall-clock limit, and the CPU limit at what is used
+// so far plus the file's allowance.
+void Start_File(const Limits& l);
+// Stops the file's alarm, before its answer is written.
+void End_File();
+// Whether one more file can have its whole allowance of CPU time and half the address space.
+bool Room_For_Another(const Limits& l);
 
 // Whether a reader that can stop part way (OCR page by page) should stop now to keep its text:
 // three quarters of the wall-clock limit are used up.
@@ -22,9 +35,11 @@ bool Time_Is_Short();
 QString Time_Reason(int seconds);
 QString Memory_Reason(int mib);
 
-// Test hook: SCROLLKIN_EXTRACT_FAULT=crash|hang|memory makes the child crash, hang (deaf to its
-// own timers, so only the parent's kill ends it) or allocate without end, after its limits are
-// set. Nothing happens when the variable is not set.
-void Test_Fault();
+// Test hook, after the limits and the sandbox are set: SCROLLKIN_EXTRACT_FAULT=KIND, or
+// KIND:NAME for the document of that name only, makes the child crash, hang (deaf to its own
+// timers, so only the parent's kill ends it), allocate without end, or try what the sandbox
+// forbids: socket (the network), write (a file beside the document), exec, fork. Nothing happens
+// when the variable is not set.
+void Test_Fault(const QString& document_name, const QString& path);
 
 } // namespace extract
