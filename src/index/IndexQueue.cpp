@@ -80,7 +80,13 @@ void Index_Queue::Enqueue(const QString& file_no) {
         enqueued_.push_back(file_no);
         ++more_;
     }
-    Nudge();
+    idle_ = false;
+    // Started at once, as the user goes on: a transaction the program opens next does not
+    // keep the file from being read, only its text from being stored.
+    if (!running_ && holds_ == 0 && c_.Transaction_Depth() == 0)
+        look();
+    else
+        Nudge();
 }
 
 void Index_Queue::Nudge() {
