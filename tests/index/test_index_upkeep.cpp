@@ -123,7 +123,8 @@ private Q_SLOTS:
         text_index::Index_Queue& again = x.sign_in(x.f.c);
         QVERIFY(again.Wait_Until_Idle());
         QCOMPARE(x.with_text(), 3);
-        QCOMPARE(x.found(u"charlie"_s), u"3"_s);
+        QCOMPARE(x.found(u"charlie"_s), x.one(u"select File_NO from Tbl_File_Information where "
+                                              "File_Name='c'"_s));
     }
 
     // An extractor that cannot start leaves files to be read again, not "Not indexable" for
@@ -132,13 +133,13 @@ private Q_SLOTS:
         Upkeep_Fixture x;
         qputenv("SCROLLKIN_EXTRACT", QFile::encodeName(x.path(u"no-extractor"_s)));
         x.sign_in(x.f.c, quick());
-        x.back_up(u"a.txt"_s, "alpha");
-        x.back_up(u"b.txt"_s, "bravo");
+        const QString a = x.back_up(u"a.txt"_s, "alpha");
+        const QString both = a + u' ' + x.back_up(u"b.txt"_s, "bravo");
         QTRY_COMPARE_WITH_TIMEOUT(
             x.one(u"select count(*) from Tbl_File_Text where Outcome='Retry'"_s), u"2"_s, 20000);
-        QVERIFY(x.one(u"select Reason from Tbl_File_Text where File_NO='1'"_s)
+        QVERIFY(x.one(u"select min(Reason) from Tbl_File_Text"_s)
                     .startsWith(u"The text extractor could not be started"_s));
-        QCOMPARE(text_index::Files_To_Index(x.f.c, false).join(u' '), u"1 2"_s);
+        QCOMPARE(text_index::Files_To_Index(x.f.c, false).join(u' '), both);
         qunsetenv("SCROLLKIN_EXTRACT");
         QTRY_COMPARE_WITH_TIMEOUT(x.with_text(), 2, 30000);
         QCOMPARE(text_index::Files_To_Index(x.f.c, false).join(u' '), QString());
@@ -255,7 +256,9 @@ private Q_SLOTS:
         QVERIFY(a != b);
         text_index::Work_Rules rules;
         rules.reader = b;
-        QCOMPARE(text_index::Files_Needing_Text(c, rules, 10).join(u' '), u"1 2"_s);
+        QStringList all = text_index::Files_Needing_Text(c, rules, 10);
+        all.sort();
+        QCOMPARE(all.join(u' '), u"1 2"_s);
         QVERIFY(text_index::Claim(c, u"1"_s, a, 60));
         QVERIFY(!text_index::Claim(c, u"1"_s, b, 60));
         QCOMPARE(text_index::Files_Needing_Text(c, rules, 10).join(u' '), u"2"_s);
