@@ -83,7 +83,7 @@ void Index_Queue::Enqueue(const QString& file_no) {
     idle_ = false;
     // Started at once, as the user goes on: a transaction the program opens next does not
     // keep the file from being read, only its text from being stored.
-    if (!running_ && holds_ == 0 && c_.Transaction_Depth() == 0)
+    if (!running_ && holds_ == 0)
         look();
     else
         Nudge();
@@ -122,7 +122,7 @@ void Index_Queue::Hold(bool held) {
     if (held_)
         store(*std::exchange(held_, std::nullopt));
     else if (!running_)
-        schedule(0);
+        look(); // the status strip tells at once what is read
 }
 
 void Index_Queue::schedule(int milliseconds) {
