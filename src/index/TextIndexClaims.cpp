@@ -158,9 +158,9 @@ QStringList Files_Needing_Text(db::Connection& c, const Work_Rules& rules, int l
                                const QString& only) {
     QStringList numbers;
     // In the order of the catalogue's key: the same files on every engine, without a sort.
-    for (db::Result r = c.Open_Query(QStringLiteral("select top %1 f.File_NO").arg(limit) +
-                                     work_rows(c, rules, only) +
-                                     QStringLiteral(" order by f.File_NO"));
+    for (db::Result r =
+             c.Open_Query(QStringLiteral("select top %1 f.File_NO").arg(limit) +
+                          work_rows(c, rules, only) + QStringLiteral(" order by f.File_NO"));
          !r.eof(); r.next())
         numbers << r.text(0);
     return numbers;
