@@ -151,3 +151,14 @@ CREATE TABLE Tbl_File_Text (
     File_Text         nvarchar(max) COLLATE Latin1_General_CI_AS NULL
 );
 GO
+-- Which program reads which file's text now, until when: a claim whose time is past belongs to
+-- a program that stopped, and another may take the file over. The index on Outcome finds the
+-- files to read again without reading every text row.
+CREATE TABLE Tbl_File_Text_Claim (
+    File_NO           nvarchar(20)  COLLATE Latin1_General_CI_AS NOT NULL CONSTRAINT PK_File_Text_Claim PRIMARY KEY,
+    Claimed_By        nvarchar(100) COLLATE Latin1_General_CI_AS NOT NULL,
+    Claimed_Until     datetime      NOT NULL
+);
+GO
+CREATE INDEX IX_File_Text_Outcome ON Tbl_File_Text (Outcome);
+GO

@@ -148,3 +148,12 @@ BEGIN
     VALUES ('delete', OLD.Text_ID, OLD.File_Text);
     INSERT INTO Tbl_File_Text_Index (rowid, File_Text) VALUES (NEW.Text_ID, NEW.File_Text);
 END;
+-- Which program reads which file's text now, until when: a claim whose time is past belongs to
+-- a program that stopped, and another may take the file over. The index on Outcome finds the
+-- files to read again without reading every text row.
+CREATE TABLE Tbl_File_Text_Claim (
+    File_NO           varchar(20)  COLLATE NOCASE NOT NULL PRIMARY KEY,
+    Claimed_By        varchar(100) COLLATE NOCASE NOT NULL,
+    Claimed_Until     datetime     NOT NULL
+);
+CREATE INDEX IX_File_Text_Outcome ON Tbl_File_Text (Outcome);

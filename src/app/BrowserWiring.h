@@ -14,7 +14,8 @@ namespace app {
 // What the browser window's operations are made of; the window keeps it as long as it lives.
 struct Browser_Parts : QObject {
     ~Browser_Parts() override;
-    // Reads the text of every file backed up here; outlives the operations that feed it.
+    // Reads the text of the library's files that have none, in the background while signed in;
+    // outlives the operations that tell it of new files.
     std::unique_ptr<text_index::Index_Queue> index_queue;
     std::unique_ptr<store::Filepass_Window> filepass;
     std::shared_ptr<store::Backup> backup;

@@ -16,9 +16,15 @@ namespace text_index {
 // on a library without them, so clients and libraries without the index keep working.
 bool Ensure_Tables(db::Connection& c);
 
-// Keeps one file's text (or its not-indexable mark with the reason), replacing an earlier one.
-void Store(db::Connection& c, const QString& file_no, const Extraction& e);
-// Inside the caller's transaction: delete drops the text, paste copies it to the new number.
+// Keeps one file's text, replacing an earlier one, with its outcome: "Indexed"; "Indexed, cut"
+// (the text stops at max_text_bytes, told in the reason); "Not indexable" (the file cannot be
+// read; not read again until the extractor's version changes); "Retry" (the extractor did not
+// run or ran out of time; read again after a while). Reasons are kept.
+void Store(db::Connection& c, const QString& file_no, const Extraction& e,
+           qint64 max_text_bytes = Extraction_Limits{}.max_text_bytes);
+// Inside the caller's transaction: a delete or an overwrite drops the text (and any reader's
+// claim: what it reads is no longer the file's content); a paste copies the text to the new
+// number when the source has it.
 void Forget(db::Connection& c, const QString& file_no);
 void Copy(db::Connection& c, const QString& from_no, const QString& to_no);
 
@@ -48,9 +54,11 @@ QString Unreadable_Reason(db::Connection& c, const QString& file_no);
 // One bounded slice (well under a tenth of a second) of the background upkeep of the text
 // index: an index made by an older tokenizer is rebuilt with the current one beside it, and
 // takes its place when complete; until then queries use the old one. True while more remains.
+// Run by a reader with no file to read.
 bool Upkeep_Step(db::Connection& c);
 
-// Live files without text (or every live file when all is set), by number.
-QStringList Files_To_Index(db::Connection& c, bool all);
+// Live files without text (or every live file when all is set), by number: no text row, a
+// "Retry", or "Not indexable" by an extractor other than extractor_version (when given).
+QStringList Files_To_Index(db::Connection& c, bool all, const QString& extractor_version = {});
 
 } // namespace text_index

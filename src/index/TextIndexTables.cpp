@@ -1,6 +1,7 @@
 // The text tables: their creation on a library that lacks them, and what the engine offers.
 
 #include "index/TextIndex.h"
+#include "index/TextIndexClaims.h"
 #include "index/TextIndexSql.h"
 
 #include "db/Connection.h"
@@ -107,6 +108,7 @@ bool Ensure_Tables(db::Connection& c) {
         return known.toInt() == Present;
     if (tables_exist(c)) {
         c.Set_Fact(Tables_Fact, Present);
+        Ensure_Claims(c);
         return true;
     }
     // Created only on its own: undone with a caller's failed work, the tables would be
@@ -123,6 +125,8 @@ bool Ensure_Tables(db::Connection& c) {
     }
     const bool present = tables_exist(c);
     c.Set_Fact(Tables_Fact, present ? Present : Refused);
+    if (present)
+        Ensure_Claims(c);
     return present;
 }
 

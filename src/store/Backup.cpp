@@ -16,6 +16,7 @@
 #include "db/SqlText.h"
 #include "db/Transaction.h"
 #include "index/IndexQueue.h"
+#include "index/TextIndex.h"
 #include "shell/Hourglass.h"
 #include "shell/Prompter.h"
 #include "shell/StatusStrip.h"
@@ -257,9 +258,9 @@ Backup_Result Backup::Backup_File(const QString& given, bool show_progress) {
         result.outcome = Backup_Outcome::Stored;
         result.file_no = file_no;
         result.overwrite = !new_file;
-        // Its text is read after the commit, while the user goes on.
+        // Its text is read from the stored content after the commit, while the user goes on.
         if (queue_)
-            queue_->Enqueue(file_no, result.path, facts.name);
+            queue_->Enqueue(file_no);
         return result;
     }
     // Nothing was stored: the list must not show the file as if it were.
@@ -330,6 +331,9 @@ bool Backup::Backup_File_Data(const QString& path, QString& file_no, int row,
                 QStringLiteral("')"));
         }
         File_To_Blob(c_, *source, no);
+        // The old content's text goes with it; the new content is read after the commit.
+        if (!new_file)
+            text_index::Forget(c_, no);
         c_.Run_Statement(
             QStringLiteral("insert into Tbl_File_Log ( file_no,user_Name,date_accessed,Operation "
                            ") values('") +

@@ -54,7 +54,8 @@ struct Drop_Result {
 
 class Backup {
 public:
-    // queue: reads the text of every file stored, for content queries; none reads nothing.
+    // queue: told of every file stored, so that it reads its text first; without one, the
+    // file is found later by whichever program looks for files without text.
     Backup(browser::Command_Scope& scope, db::Connection& connection, shell::Prompter& prompter,
            shell::Status_Strip& status, browser::Browser_Window& window,
            text_index::Index_Queue* queue = nullptr);

@@ -97,7 +97,8 @@ QString File_Operations::paste_file(const QString& source_no, const QString& fol
             .toInt() == 0)
         return QLatin1Char('\'') + name +
                QStringLiteral("' has no content in the library: it was not pasted.");
-    // The copy is found by its text as the original is.
+    // The copy is found by its text as the original is; a source still without text leaves
+    // the copy to the readers of files without text.
     text_index::Copy(c_, source_no, new_no);
     c_.Run_Statement(QStringLiteral("insert into Tbl_File_Log (user_Name,date_accessed,Operation,"
                                     "file_no ) values('") +

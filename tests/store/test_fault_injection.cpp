@@ -241,8 +241,8 @@ private Q_SLOTS:
     void failing_statement_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("points"); // statements the operation sends
-        for (const QString& c : testenv::Split_Text(u"backup new 12,backup overwrite 14,restore 3,"
-                                                    u"delete 12,paste 22,user save 6"_s))
+        for (const QString& c : testenv::Split_Text(u"backup new 12,backup overwrite 16,restore 3,"
+                                                    u"delete 13,paste 22,user save 6"_s))
             QTest::newRow(qPrintable(c)) << c.section(u' ', 0, -2) << c.section(u' ', -1).toInt();
     }
     void failing_statement() {

@@ -4,12 +4,10 @@
 #include "db/Error.h"
 #include "db/SqlText.h"
 #include "index/TextIndex.h"
-#include "store/ContentTransfer.h"
+#include "index/TextIndexClaims.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace admin_tool {
 
@@ -21,20 +19,25 @@ const char* const Help =
     "live file with --rebuild) through the extractor, scrollkin-extract (SCROLLKIN_EXTRACT names\n"
     "another), and keeps it there, one file per commit: a run that is stopped loses at most the\n"
     "file in hand, and the next run goes on with the files still without text. A stopped\n"
-    "--rebuild starts over when run again; files it has not reached keep their old text.\n\n"
+    "--rebuild starts over when run again; files it has not reached keep their old text.\n"
+    "Programs signed in to the library read files without text too; a file one of them is\n"
+    "reading is left to it and counted as read elsewhere.\n\n"
     "Prints a progress line as it goes and a summary at the end. A file whose text cannot be\n"
-    "read (a type the extractor does not know, a damaged document, one that takes too long) is\n"
-    "kept as not indexable with the reason, listed in the summary and not read again; that is\n"
-    "no failure. A failure is a file whose content cannot be read from the library, that the\n"
+    "read (a type the extractor does not know, a damaged document) is kept as not indexable\n"
+    "with the reason, listed in the summary and not read again until the extractor changes;\n"
+    "one that takes too long is kept to be read again later. Neither is a failure. A failure\n"
+    "is a file whose content cannot be read from the library, that the\n"
     "extractor could not be run for, or whose text cannot be stored: it is told on stderr and\n"
     "stays without text for the next run, the run goes on, and the exit code is 1. Bad\n"
     "arguments exit with 2.\n";
 
 // Progress is told about twenty times a run, and at least this often.
 constexpr qint64 Progress_Interval_Ms = 10000;
+// How long a file in hand stays claimed: past the extractor's own time limit.
+constexpr int Claim_Seconds = 180;
 
 struct Tally {
-    int with_text = 0, not_indexable = 0, failed = 0, gone = 0;
+    int with_text = 0, not_indexable = 0, failed = 0, gone = 0, elsewhere = 0, retry = 0;
     QStringList not_indexable_lines;
 };
 
@@ -61,8 +64,12 @@ QString Counts(const Tally& t) {
                     .arg(t.with_text)
                     .arg(t.not_indexable)
                     .arg(t.failed);
+    if (t.retry)
+        s += QStringLiteral(", %1 to read again later").arg(t.retry);
     if (t.gone)
         s += QStringLiteral(", %1 deleted meanwhile").arg(t.gone);
+    if (t.elsewhere)
+        s += QStringLiteral(", %1 read elsewhere").arg(t.elsewhere);
     return s;
 }
 
@@ -94,18 +101,18 @@ int Index_Command(const QStringList& args, Console io) {
             throw Refusal(QStringLiteral("there is no extractor at %1 (SCROLLKIN_EXTRACT names "
                                          "another)")
                               .arg(extractor.filePath()));
-        const QStringList files = text_index::Files_To_Index(c, parser.isSet(rebuild));
+        text_index::Work_Rules rules;
+        rules.extractor_version = text_index::Extractor_Version();
+        rules.all = parser.isSet(rebuild);
+        // Asked for now: a file waiting to be read again is read at once.
+        rules.retry_after_seconds = -86400;
+        rules.reader = text_index::New_Reader_Name();
+        const QStringList files = text_index::Files_To_Index(c, rules.all, rules.extractor_version);
         if (files.isEmpty()) {
             io.out << (parser.isSet(rebuild) ? "Nothing to index: the library has no live files.\n"
                                              : "Nothing to index: every live file has its text.\n");
             return Exit_Ok;
         }
-        const QTemporaryDir work;
-        if (!work.isValid())
-            throw Refusal(
-                QStringLiteral("cannot make a working folder: %1").arg(work.errorString()));
-        const QString copy = work.filePath(QStringLiteral("content"));
-
         const int total = int(files.size());
         const int step = std::max(1, total / 20);
         Tally tally;
@@ -115,35 +122,39 @@ int Index_Command(const QStringList& args, Console io) {
         for (int i = 0; i < total; ++i) {
             const QString& no = files[i];
             QString name = no;
+            bool claimed = false;
             try {
-                const auto file = Live(c, no);
-                if (!file) {
+                // A program reading it now, or one that read it since the list was made.
+                claimed = text_index::Claim(c, no, rules.reader, Claim_Seconds);
+                const auto file = claimed ? Live(c, no) : std::nullopt;
+                if (!claimed ||
+                    (file && text_index::Files_Needing_Text(c, rules, 1, no).isEmpty())) {
+                    ++tally.elsewhere;
+                } else if (!file) {
                     ++tally.gone;
                 } else {
                     name = Disk_Name(file->name, file->type);
-                    {
-                        QFile content(copy);
-                        if (!content.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                            throw Refusal(QStringLiteral("cannot write %1: %2")
-                                              .arg(copy, content.errorString()));
-                        store::Blob_To_File(c, content, no);
-                        content.close();
-                        if (content.error() != QFileDevice::NoError)
-                            throw Refusal(QStringLiteral("cannot write %1: %2")
-                                              .arg(copy, content.errorString()));
-                    }
-                    const text_index::Extraction e = text_index::Extract_File(copy, name);
+                    const text_index::Extraction e = [&] {
+                        const text_index::Stored_Copy copy(c, no);
+                        return text_index::Extract_File(copy.path(), name);
+                    }();
                     // Nothing is known about the file: it stays without text for the next run.
                     if (e.extractor_failed)
                         throw Refusal(QStringLiteral("the extractor did not run: ") + e.reason);
-                    text_index::Store(c, no, e); // its own transaction
-                    if (e.outcome == text_index::Extraction_Outcome::Indexed) {
+                    // Its own transaction; nothing when the file was overwritten meanwhile.
+                    if (!text_index::Store_Claimed(c, no, rules.reader, e,
+                                                   text_index::Extraction_Limits{}.max_text_bytes))
+                        ++tally.elsewhere;
+                    else if (e.outcome == text_index::Extraction_Outcome::Indexed)
                         ++tally.with_text;
-                    } else {
+                    else if (e.timed_out)
+                        ++tally.retry;
+                    else {
                         ++tally.not_indexable;
                         tally.not_indexable_lines
                             << Describe(no, name) + QStringLiteral(": ") + e.reason;
                     }
+                    claimed = false;
                 }
             } catch (const db::Error& e) {
                 ++tally.failed;
@@ -153,7 +164,13 @@ int Index_Command(const QStringList& args, Console io) {
                 ++tally.failed;
                 io.err << "Failed: " << Describe(no, name) << ": " << r.text() << '\n';
             }
-            QFile::remove(copy);
+            if (claimed) {
+                try {
+                    text_index::Release(c, no, rules.reader);
+                } catch (const db::Error&) {
+                    // It expires.
+                }
+            }
             const int done = i + 1;
             if (done % step == 0 || done == total ||
                 since_progress.elapsed() >= Progress_Interval_Ms) {
