@@ -154,8 +154,9 @@ QImage Shrink(const QImage& grey, int width, int height) {
 }
 
 // Reads the reader's current picture, scaled while it is decoded where the format can (JPEG),
-// and returns it grey, at most Max_Pixels, with the resolution it then has.
-QImage Read_Grey(QImageReader& reader, int& dpi) {
+// and returns it grey, at most Max_Pixels, with the resolution it then has; a null picture
+// and why when it cannot.
+QImage Read_Grey(QImageReader& reader, int& dpi, QString& why) {
     const QSize full = reader.size();
     double f = 1;
     if (full.isValid() && double(full.width()) * full.height() > Max_Pixels)
@@ -165,9 +166,19 @@ QImage Read_Grey(QImageReader& reader, int& dpi) {
             QSize(std::max(1, int(full.width() * f)), std::max(1, int(full.height() * f))));
     else
         reader.setScaledSize(QSize());
+    const QSize decoded = reader.scaledSize().isValid() ? reader.scaledSize() : full;
+    const int depth = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
     QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull()) {
+        if (decoded.isValid() && qint64(decoded.width()) * decoded.height() * depth / 8 >
+                                     qint64(QImageReader::allocationLimit()) << 20)
+            why = QStringLiteral("The picture is too large to read: %1 x %2 pixels.")
+                      .arg(full.width())
+                      .arg(full.height());
+        else
+            why = QStringLiteral("The picture could not be decoded: %1.").arg(reader.errorString());
         return image;
+    }
     dpi = int(std::lround(image.dotsPerMeterX() * 0.0254));
     if (dpi < 70 || dpi > 2400)
         dpi = 300;
@@ -202,11 +213,11 @@ static void Read_Picture(const QString& path, const Settings& s, Text_Sink& out)
         if (page > 0 && !reader.jumpToNextImage())
             break;
         int dpi = 300;
-        const QImage image = Read_Grey(reader, dpi);
+        QString why;
+        const QImage image = Read_Grey(reader, dpi, why);
         if (image.isNull()) {
             if (page == 0)
-                throw Not_Indexable(QStringLiteral("The picture could not be decoded: %1.")
-                                        .arg(reader.errorString()));
+                throw Not_Indexable(why);
             continue; // a damaged page costs only its own text
         }
         if (!ocr)
