@@ -231,24 +231,20 @@ private Q_SLOTS:
             QVERIFY2(Occurrences(text, words) == 1, qPrintable(words + u" not once in: "_s + text));
     }
 
-    // Joining words broken at line ends, where the document itself is the only dictionary.
+    // Joining words broken at line ends, where the document itself is the only dictionary:
+    // the cases the typeset PDF above does not show.
     void hyphens_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("joined");
         auto row = [](const char* tag, const char16_t* text, const char16_t* joined) {
             QTest::addRow("%s", tag) << QString::fromUtf16(text) << QString::fromUtf16(joined);
         };
-        row("broken word", u"deter-\nmined", u"determined");
         row("blanks about the line end", u"deter- \n\t mined it", u"determined it");
         row("soft hyphen", u"deter\u00ad\nmined", u"determined");
         row("unicode hyphen", u"deter\u2010\nmined", u"determined");
-        row("capital goes on", u"Anglo-\nSaxon", u"Anglo-\nSaxon");
         row("numbers", u"1990-\n2000", u"1990-\n2000");
-        row("dash after a space", u"word -\nnext", u"word -\nnext");
         row("new paragraph", u"semi-\n\nfinal", u"semi-\n\nfinal");
         row("hyphen ends the text", u"end-", u"end-");
-        row("compound written elsewhere", u"a well-known fact\na well-\nknown one",
-            u"a well-known fact\na well-known one");
         row("compound in other case", u"Well-Known\nwell-\nknown", u"Well-Known\nwell-known");
         row("compound only at the line end", u"well-\nknown", u"wellknown");
         row("soft hyphen in a compound", u"well-known\nwell\u00ad\nknown",

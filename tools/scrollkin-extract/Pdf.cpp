@@ -145,9 +145,9 @@ static void Read_Pdf(const QString& path, const Settings& s, Text_Sink& out) {
             continue;
         ++readable;
         QString text = Page_Text(*page);
-        const bool scan = text.trimmed().isEmpty() || Mostly_Picture(*page);
         // Keep what is read so far rather than lose it all to the time limit.
-        if (scan && no_ocr.isEmpty() && !Time_Is_Short()) {
+        const bool can_ocr = no_ocr.isEmpty() && !Time_Is_Short();
+        if (can_ocr && (text.trimmed().isEmpty() || Mostly_Picture(*page))) {
             try {
                 if (!ocr)
                     ocr = Make_Ocr(s.languages);
