@@ -301,6 +301,11 @@ QString Extractor_Path() {
     return QStandardPaths::findExecutable(Extractor_Name);
 }
 
+QString Extractor_Version() {
+    const QString program = Extractor_Path();
+    return program.isEmpty() || !Runnable(program) ? QString() : Version_Of(program);
+}
+
 Extraction Extract_File(const QString& path, const QString& file_name,
                         const Extraction_Limits& asked) {
     const Extraction_Limits limits = Sane(asked);

@@ -41,6 +41,10 @@ struct Extraction {
 // The extractor installed beside the running program (SCROLLKIN_EXTRACT names another).
 QString Extractor_Path();
 
+// The version the installed extractor reports (asked once per program file); empty when it is
+// not installed or does not run.
+QString Extractor_Version();
+
 // Reads one file's text and waits for it (the admin tool, tests).
 // file_name: the document's own name (its extension helps to tell the type) when path is a
 // temporary copy.

@@ -12,10 +12,6 @@
 #include <QAtomicInteger>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
-#include <QHash>
-#include <QMutex>
-#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -227,33 +223,6 @@ bool Store_Claimed(db::Connection& c, const QString& file_no, const QString& rea
     Store(c, file_no, e, max_text_bytes);
     tx.commit();
     return true;
-}
-
-QString Extractor_Version() {
-    const QString program = Extractor_Path();
-    const QFileInfo info(program);
-    if (program.isEmpty() || !info.isFile() || !info.isExecutable())
-        return {};
-    static QMutex mutex;
-    static QHash<QString, QString> known;
-    const QMutexLocker lock(&mutex);
-    if (const auto v = known.constFind(program); v != known.constEnd())
-        return *v;
-    QProcess p;
-    p.start(program, {QStringLiteral("--version")});
-    QString version;
-    // "scrollkin-extract 1.4": the second word of the first line.
-    if (p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-        version = QString::fromUtf8(p.readAllStandardOutput())
-                      .section(QLatin1Char('\n'), 0, 0)
-                      .split(QLatin1Char(' '), Qt::SkipEmptyParts)
-                      .value(1);
-    else {
-        p.kill();
-        p.waitForFinished(1000);
-    }
-    known.insert(program, version);
-    return version;
 }
 
 Stored_Copy::Stored_Copy(db::Connection& c, const QString& file_no)

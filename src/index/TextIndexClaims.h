@@ -58,10 +58,6 @@ void Release(db::Connection& c, const QString& file_no, const QString& reader);
 bool Store_Claimed(db::Connection& c, const QString& file_no, const QString& reader,
                    const Extraction& e, qint64 max_text_bytes);
 
-// The version the installed extractor reports (asked once per program file); empty when it
-// does not run.
-QString Extractor_Version();
-
 // A stored file's content copied to a private temporary folder (0700, the file 0600) for the
 // extractor; the folder goes with the object.
 class Stored_Copy {
