@@ -33,7 +33,23 @@ constexpr double Look_Dpi = 36;
 constexpr int Cell = 4;
 constexpr int Ink_Contrast = 80;
 
+// A text layer with this many words is a page of text, not a stamp or a footer over a scan: its
+// picture is not looked at, which would cost a second pass over its text and a rendering.
+constexpr int Text_Page_Words = 150;
+
 void Quiet(const std::string&, void*) {}
+
+bool Few_Words(const QString& text) {
+    int words = 0;
+    bool in_word = false;
+    for (const QChar ch : text) {
+        const bool letter = !ch.isSpace();
+        if (letter && !in_word && ++words >= Text_Page_Words)
+            return false;
+        in_word = letter;
+    }
+    return true;
+}
 
 QString Page_Text(const poppler::page& page) {
     const poppler::byte_array utf8 = page.text().to_utf8();
@@ -147,7 +163,7 @@ static void Read_Pdf(const QString& path, const Settings& s, Text_Sink& out) {
         QString text = Page_Text(*page);
         // Keep what is read so far rather than lose it all to the time limit.
         const bool can_ocr = no_ocr.isEmpty() && !Time_Is_Short();
-        if (can_ocr && (text.trimmed().isEmpty() || Mostly_Picture(*page))) {
+        if (can_ocr && (text.trimmed().isEmpty() || (Few_Words(text) && Mostly_Picture(*page)))) {
             try {
                 if (!ocr)
                     ocr = Make_Ocr(s.languages);
